@@ -1,0 +1,168 @@
+// The design itself: slider parameters, the item list and its editing rules, and the tree nodes
+// that stand for the items.
+#include "AppletAgent.h"
+
+#include <algorithm>
+
+#include "FileUtil.h"
+#include "WYSIWYG_Utility.h"
+
+namespace {
+
+// The record fields in file order, so that both directions of the string conversions share one
+// list and cannot drift apart.
+constexpr std::string TAppletData::*kAppletFields[kAppletFieldCount] = {
+    &TAppletData::pSliderName,
+    &TAppletData::pCfgName,
+    &TAppletData::pDivId,
+    &TAppletData::pWidth,
+    &TAppletData::pHeight,
+    &TAppletData::pStep,
+    &TAppletData::pDelay,
+    &TAppletData::pGap,
+    &TAppletData::pTrailerSpace,
+    &TAppletData::pBgColor,
+    &TAppletData::pSpareCfgName,
+    &TAppletData::pImageBorderWidth,
+    &TAppletData::pImageBorderStyle,
+    &TAppletData::pImageBorderColor,
+    &TAppletData::pContainerBorderWidth,
+    &TAppletData::pContainerBorderStyle,
+    &TAppletData::pContainerBorderColor,
+    &TAppletData::pInternalUse_RootDir_Local,
+    &TAppletData::pInternalUse_RootDir_Remote,
+    &TAppletData::pInternalUse_RootDir_Local_Checked,
+};
+
+constexpr std::string TItemData::*kItemFields[kItemFieldCount] = {
+    &TItemData::IImageFile, &TItemData::OriginalImagePath, &TItemData::ILink,
+    &TItemData::ITarget,    &TItemData::IToolTip,          &TItemData::IWidth,
+    &TItemData::IHeight,    &TItemData::ILevel,            &TItemData::ISpare,
+};
+
+template <typename Record, size_t N>
+TStringArray ToStrings(const Record& record, std::string Record::*const (&fields)[N]) {
+  TStringArray strings;
+  strings.reserve(N);
+  for (auto field : fields) strings.push_back(record.*field);
+  return strings;
+}
+
+// Entries beyond the end of the array read as empty text.
+template <typename Record, size_t N>
+Record FromStrings(const TStringArray& strings, std::string Record::*const (&fields)[N]) {
+  Record record;
+  for (size_t i = 0; i < N && i < strings.size(); ++i) record.*fields[i] = strings[i];
+  return record;
+}
+
+}  // namespace
+
+TqelAppletAgent::TqelAppletAgent(const std::string& programFolder, IProgress* progress,
+                                 IMessages* messages)
+    : ScriptFiles{"torvane.js", "torvanecfg.js", "torvane.css"},
+      Separator("#$@"),
+      programFolder_(fileutil::WithSeparator(programFolder)),
+      workFolder_(programFolder_),
+      progress_(progress),
+      messages_(messages) {}
+
+void TqelAppletAgent::SetWorkFolder(const std::string& folder) {
+  workFolder_ = fileutil::WithSeparator(folder);
+}
+
+std::string TqelAppletAgent::PreviewFolder() const {
+  return fileutil::WithSeparator(workFolder_ + "preview");
+}
+
+TItemData TqelAppletAgent::GetItemData(int index) const {
+  return Items.at(static_cast<size_t>(index));
+}
+
+void TqelAppletAgent::SetItemData(const TItemData& data, int index) {
+  Items.at(static_cast<size_t>(index)) = data;
+}
+
+void TqelAppletAgent::LoadDefaults() {
+  AppletData = StringsToAppletData({"Slider1", "Slider1Cfg", "Slider1_DIV", "370", "120", "1", "39",
+                                    "0", "0", "FFFFFF", "", "4", "2", "DBEAF5", "4", "0", "FFFF00",
+                                    "", "", "1"});
+  Items.clear();
+}
+
+TItemData TqelAppletAgent::DefaultItemData() {
+  TItemData item;
+  item.ITarget = "_self";
+  item.IWidth = "160";
+  item.IHeight = "120";
+  return item;
+}
+
+void TqelAppletAgent::InsertItem(int position, const TItemData& data) {
+  const int count = static_cast<int>(Items.size());
+  if (count == 0) {
+    Items.assign(1, data);
+  } else if (position >= 0 && position <= count) {
+    Items.insert(Items.begin() + position, data);
+  }
+  // A position beyond the end (or before the start) leaves the list unchanged.
+}
+
+void TqelAppletAgent::DeleteItem(int index) {
+  const int count = static_cast<int>(Items.size());
+  if (count == 1) {
+    Items.clear();
+  } else if (index >= 0 && index < count) {
+    Items.erase(Items.begin() + index);
+  }
+}
+
+void TqelAppletAgent::ExchangeWithPrevious(int index) {
+  if (index >= 1 && index < static_cast<int>(Items.size())) {
+    std::swap(Items[static_cast<size_t>(index)], Items[static_cast<size_t>(index) - 1]);
+  }
+}
+
+TStringArray TqelAppletAgent::AppletDataToStrings(const TAppletData& data) {
+  return ToStrings(data, kAppletFields);
+}
+
+TAppletData TqelAppletAgent::StringsToAppletData(const TStringArray& strings) {
+  return FromStrings(strings, kAppletFields);
+}
+
+TStringArray TqelAppletAgent::ItemDataToStrings(const TItemData& data) {
+  return ToStrings(data, kItemFields);
+}
+
+TItemData TqelAppletAgent::StringsToItemData(const TStringArray& strings) {
+  return FromStrings(strings, kItemFields);
+}
+
+void TqelAppletAgent::RebuildItemNodes(IDesignTree& tree) const {
+  // Levels that are not well formed are brought into shape before a node is placed: a level that
+  // is not a number or is negative counts as 0, and no level may exceed its predecessor's by more
+  // than one (the first item's predecessor counts as level -1). Every item thus gets exactly one
+  // node, and item i lands at absolute index i + 1.
+  std::vector<int> levels;
+  levels.reserve(Items.size());
+  for (size_t i = 0; i < Items.size(); ++i) {
+    int level = 0;
+    if (!TryStrToInt(Items[i].ILevel, level) || level < 0) level = 0;
+    const int previous = i == 0 ? -1 : levels.back();
+    level = std::min(level, previous + 1);
+    levels.push_back(level);
+
+    int parent = 0;  // the root
+    if (level > 0) {
+      if (level == previous + 1) {
+        parent = static_cast<int>(i);  // the node of item i - 1
+      } else {
+        size_t k = i - 1;
+        while (levels[k] >= level) --k;  // exists: levels climb one step at a time
+        parent = static_cast<int>(k) + 1;
+      }
+    }
+    tree.AppendChild(parent, "Image");
+  }
+}

@@ -1,0 +1,144 @@
+// The project model: one image slider design (its parameters and its ordered list of image items)
+// with the operations that edit it, store it in a project file, generate the web files from it,
+// fill the preview folder and publish beside the project file.
+//
+// Every parameter is held as UTF-8 text. The code is split by concern:
+//   AppletAgent.cpp  data, defaults, item list, tree rebuilding
+//   ProjectFile.cpp  SaveProject / LoadProject
+//   Generator.cpp    MakeHTMLCodes (style sheet, configuration script, page, pictures)
+//   Preview.cpp      the preview folder
+//   Publish.cpp      PublishProject and the publish report
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "Host.h"
+
+using TStringArray = std::vector<std::string>;
+
+// The slider parameters. The field order is the order of the values in the project file.
+struct TAppletData {
+  std::string pSliderName;
+  std::string pCfgName;
+  std::string pDivId;
+  std::string pWidth;
+  std::string pHeight;
+  std::string pStep;
+  std::string pDelay;
+  std::string pGap;
+  std::string pTrailerSpace;
+  std::string pBgColor;
+  std::string pSpareCfgName;
+  std::string pImageBorderWidth;
+  std::string pImageBorderStyle;
+  std::string pImageBorderColor;
+  std::string pContainerBorderWidth;
+  std::string pContainerBorderStyle;
+  std::string pContainerBorderColor;
+  std::string pInternalUse_RootDir_Local;
+  std::string pInternalUse_RootDir_Remote;
+  std::string pInternalUse_RootDir_Local_Checked;
+
+  bool operator==(const TAppletData&) const = default;
+};
+
+// One image item. The field order is the order of the values in the project file.
+struct TItemData {
+  std::string IImageFile;
+  std::string OriginalImagePath;
+  std::string ILink;
+  std::string ITarget;
+  std::string IToolTip;
+  std::string IWidth;
+  std::string IHeight;
+  std::string ILevel;
+  std::string ISpare;
+
+  bool operator==(const TItemData&) const = default;
+};
+
+using TItemArray = std::vector<TItemData>;
+
+constexpr int kAppletFieldCount = 20;
+constexpr int kItemFieldCount = 9;
+
+// How a load ended.
+enum class TLoadResult {
+  Loaded,     // read up to the end of the item block
+  Rejected,   // not one of our project files; the model is unchanged
+  EndedEarly  // the file ended inside its blocks; the user has been warned
+};
+
+class TqelAppletAgent {
+ public:
+  // programFolder: the folder of the running executable, where the runtime script lives and the
+  // generated script files and the preview folder are made. A trailing separator is added if
+  // missing. The host interfaces may be null (then nothing is shown); they must outlive the model.
+  explicit TqelAppletAgent(const std::string& programFolder, IProgress* progress = nullptr,
+                           IMessages* messages = nullptr);
+
+  // --- data ---
+  TAppletData AppletData;
+  TItemArray Items;
+  std::array<std::string, 3> ScriptFiles;  // runtime script, configuration script, style sheet
+  TStringArray PreviewFiles;               // names copied into the preview folder since clean-up
+  std::string Separator;                   // "#$@"
+
+  const std::string& ProgramFolder() const { return programFolder_; }
+  // Where the generator writes the configuration script and the style sheet, and whose
+  // sub-folder "preview" is the preview folder. The program's folder unless set otherwise: the
+  // command-line publisher uses a private folder so that parallel runs do not meet.
+  const std::string& WorkFolder() const { return workFolder_; }
+  void SetWorkFolder(const std::string& folder);
+  std::string PreviewFolder() const;  // WorkFolder() + "preview" + separator
+
+  // How many pictures are scaled at once (0: one per core). The files do not depend on it.
+  unsigned ImageWorkers = 0;
+
+  // --- record and list operations (never raise) ---
+  TAppletData GetAppletData() const { return AppletData; }
+  void SetAppletData(const TAppletData& data) { AppletData = data; }
+  TItemData GetItemData(int index) const;
+  void SetItemData(const TItemData& data, int index);
+  void LoadDefaults();
+  static TItemData DefaultItemData();
+  void InsertItem(int position, const TItemData& data);
+  void DeleteItem(int index);
+  void ExchangeWithPrevious(int index);
+  static TStringArray AppletDataToStrings(const TAppletData& data);
+  static TAppletData StringsToAppletData(const TStringArray& strings);
+  static TStringArray ItemDataToStrings(const TItemData& data);
+  static TItemData StringsToItemData(const TStringArray& strings);
+
+  // Adds one node per item below the tree's root, following the items' levels. Every item gets
+  // exactly one node, in depth-first order, whatever the levels hold.
+  void RebuildItemNodes(IDesignTree& tree) const;
+
+  // --- project file ---
+  void SaveProject(const std::string& fileName);
+  TLoadResult LoadProject(const std::string& fileName, IDesignTree& tree);
+
+  // --- generator ---
+  void MakeHTMLCodes(const std::string& pagePath, IDesignTree& tree);
+
+  // --- preview folder and publishing ---
+  void AddToPreview(const std::string& path);
+  void ClearPreview();
+  void CopyScriptFilesToPreview(const std::string& folder);
+  void CopyResourceFiles(const std::string& folder);
+  bool PublishProject(const std::string& folder, const std::string& fileName, IDesignTree& tree);
+  void MakePublishReport(const std::string& folder, const std::string& fileName);
+
+ private:
+  std::string programFolder_;
+  std::string workFolder_;
+  IProgress* progress_;
+  IMessages* messages_;
+  TNullProgress nullProgress_;
+  TNullMessages nullMessages_;
+
+  IProgress& Progress() { return progress_ ? *progress_ : nullProgress_; }
+  IMessages& Messages() { return messages_ ? *messages_ : nullMessages_; }
+};

@@ -1,0 +1,55 @@
+// What the model needs from the window around it: the progress bar with its status text and busy
+// cursor, the design tree, and a message box. The main window implements these; headless callers
+// (the command-line publisher, the tests) use the plain implementations below and in MemoryTree.h.
+#pragma once
+
+#include <string>
+
+// Progress protocol: optionally set the maximum, put a message into the status text and switch
+// the busy cursor on, step the bar while working, then set the position to 0, clear the text and
+// switch the cursor off.
+class IProgress {
+ public:
+  virtual ~IProgress() = default;
+  virtual void SetMaximum(int maximum) = 0;
+  virtual void Step(int by) = 0;
+  virtual void SetPosition(int position) = 0;
+  virtual void SetStatus(const std::string& text) = 0;
+  virtual void SetBusy(bool busy) = 0;
+};
+
+class TNullProgress : public IProgress {
+ public:
+  void SetMaximum(int) override {}
+  void Step(int) override {}
+  void SetPosition(int) override {}
+  void SetStatus(const std::string&) override {}
+  void SetBusy(bool) override {}
+};
+
+enum class TMessageKind { Warning, Error, Information };
+
+// A message box with a single OK button. The caption names the kind, never the product.
+class IMessages {
+ public:
+  virtual ~IMessages() = default;
+  virtual void Show(TMessageKind kind, const std::string& text) = 0;
+};
+
+class TNullMessages : public IMessages {
+ public:
+  void Show(TMessageKind, const std::string&) override {}
+};
+
+// The design tree as the model sees it. Nodes are addressed by their absolute index: the position
+// in a depth-first, parent-before-children walk from the root, which has index 0 and depth 0.
+class IDesignTree {
+ public:
+  virtual ~IDesignTree() = default;
+  virtual int NodeCount() const = 0;
+  virtual int Depth(int index) const = 0;
+  virtual std::string Caption(int index) const = 0;
+  virtual void SetCaption(int index, const std::string& caption) = 0;
+  // Appends a child after the node's existing children; returns the new node's absolute index.
+  virtual int AppendChild(int parentIndex, const std::string& caption) = 0;
+};

@@ -1,0 +1,37 @@
+// A design tree held in memory: used by the command-line publisher and the tests; the main window
+// adapts its tree widget to the same interface.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "Host.h"
+
+class TMemoryTree : public IDesignTree {
+ public:
+  // Starts with the root node only.
+  explicit TMemoryTree(const std::string& rootCaption = "Torvane");
+
+  int NodeCount() const override;
+  int Depth(int index) const override;
+  std::string Caption(int index) const override;
+  void SetCaption(int index, const std::string& caption) override;
+  int AppendChild(int parentIndex, const std::string& caption) override;
+
+  // Removes every node but the root.
+  void Clear();
+  // Absolute index of the parent (-1 for the root).
+  int Parent(int index) const;
+  // The absolute indices of a node's children, in order.
+  std::vector<int> Children(int index) const;
+
+ private:
+  struct Node {
+    std::string caption;
+    int parent;
+    int depth;
+  };
+  // Kept in depth-first order, so a node's absolute index is its position here.
+  std::vector<Node> nodes_;
+  void CheckIndex(int index) const;
+};

@@ -1,0 +1,42 @@
+// Pictures for the slider: a JPEG source scaled to the slider height and encoded as a baseline
+// colour JPEG at quality 90. Decoding uses the smallest DCT scale that still leaves at least twice
+// the target height, then a separable Lanczos-3 filter gives the exact size.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+// The largest scaled picture we make; larger results are refused before memory is spent.
+constexpr long long kMaxScaledPixels = 50LL * 1000 * 1000;
+
+// The size a picture of width x height gets at targetHeight: the scale factor height/targetHeight
+// is held as a 32-bit float, and width/factor and height/factor are rounded half to even.
+// Throws TvError when targetHeight < 1 or the result exceeds kMaxScaledPixels.
+std::pair<int, int> ScaledSize(int width, int height, int targetHeight);
+
+struct TScaledImage {
+  int width = 0;   // of the upright picture
+  int height = 0;
+  std::vector<unsigned char> jpeg;  // the encoded file
+};
+
+// Reads the JPEG at sourcePath (UTF-8), applies its EXIF orientation and colour profile, scales it
+// to targetHeight and encodes it. Throws TvError naming the file when it cannot be read or is not
+// a JPEG we can decode.
+TScaledImage ScaleJpegFile(const std::string& sourcePath, int targetHeight);
+
+struct TScaleJob {
+  std::string sourcePath;
+  int targetHeight = 0;
+};
+
+// Runs ScaleJpegFile for every job on `workers` threads (0: one per core), one picture per worker.
+// Returns the results in job order, byte-identical whatever the number of workers. onFinished is
+// called on the calling thread once per finished picture (for a progress bar). When a picture
+// fails, no new ones are started, every worker is joined, and the error of the first failing job
+// in job order is thrown.
+std::vector<TScaledImage> ScaleJpegFiles(const std::vector<TScaleJob>& jobs, unsigned workers = 0,
+                                         const std::function<void(size_t finished)>& onFinished = {});

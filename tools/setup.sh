@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Shared set-up of ./run and ./test: installs the Debian packages that are missing, configures and
+# builds into build/. Source it; it sets TORVANE_BUILD to the build folder.
+set -euo pipefail
+TORVANE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+TORVANE_BUILD=${TORVANE_BUILD:-$TORVANE_ROOT/build}
+
+torvane_install_missing() {
+  local missing=()
+  local pkg
+  for pkg in "$@"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing missing packages: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+torvane_build() {
+  local werror=OFF
+  [ "${CI:-}" = "true" ] && werror=ON
+  local generator=()
+  command -v ninja >/dev/null && [ ! -f "$TORVANE_BUILD/Makefile" ] && generator=(-G Ninja)
+  cmake -S "$TORVANE_ROOT" -B "$TORVANE_BUILD" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release \
+    -DTORVANE_WERROR=$werror >/dev/null
+  cmake --build "$TORVANE_BUILD" -j"$(nproc)"
+}
+
+TORVANE_BUILD_PACKAGES=(cmake g++ ninja-build pkg-config qt6-base-dev libjpeg-dev liblcms2-dev
+  libgl-dev)
+TORVANE_TEST_PACKAGES=(googletest libgtest-dev nodejs npm chromium)
