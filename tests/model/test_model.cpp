@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include "AppletAgent.h"
+#include "MemoryTree.h"
+
+namespace {
+
+TItemData Named(const std::string& name) {
+  TItemData item = TqelAppletAgent::DefaultItemData();
+  item.IToolTip = name;
+  return item;
+}
+
+std::vector<std::string> Names(const TqelAppletAgent& agent) {
+  std::vector<std::string> names;
+  for (const TItemData& item : agent.Items) names.push_back(item.IToolTip);
+  return names;
+}
+
+using Names_t = std::vector<std::string>;
+
+}  // namespace
+
+TEST(ProjectModel, ConstructionAndDefaults) {
+  TqelAppletAgent agent("/opt/torvane");
+  EXPECT_EQ(agent.ProgramFolder(), "/opt/torvane/");
+  EXPECT_EQ(agent.PreviewFolder(), "/opt/torvane/preview/");
+  EXPECT_EQ(agent.Separator, "#$@");
+  EXPECT_EQ(agent.ScriptFiles[0], "torvane.js");
+  EXPECT_EQ(agent.ScriptFiles[1], "torvanecfg.js");
+  EXPECT_EQ(agent.ScriptFiles[2], "torvane.css");
+  EXPECT_EQ(TqelAppletAgent::AppletDataToStrings(agent.AppletData), TStringArray(20, ""));
+
+  agent.Items.push_back(Named("old"));
+  agent.PreviewFiles.push_back("slider0.jpg");
+  agent.LoadDefaults();
+  EXPECT_EQ(TqelAppletAgent::AppletDataToStrings(agent.GetAppletData()),
+            (TStringArray{"Slider1", "Slider1Cfg", "Slider1_DIV", "370", "120", "1", "39", "0",
+                          "0", "FFFFFF", "", "4", "2", "DBEAF5", "4", "0", "FFFF00", "", "", "1"}));
+  EXPECT_TRUE(agent.Items.empty());
+  EXPECT_EQ(agent.PreviewFiles, TStringArray{"slider0.jpg"});  // left alone
+  EXPECT_EQ(TqelAppletAgent::ItemDataToStrings(TqelAppletAgent::DefaultItemData()),
+            (TStringArray{"", "", "", "_self", "", "160", "120", "", ""}));
+}
+
+TEST(ProjectModel, InsertFollowsThePositionRules) {
+  TqelAppletAgent agent("/p");
+  agent.InsertItem(5, Named("x"));  // empty list: any position
+  EXPECT_EQ(Names(agent), Names_t{"x"});
+
+  agent.Items = {Named("a"), Named("b")};
+  agent.InsertItem(5, Named("x"));  // beyond the end: nothing
+  EXPECT_EQ(Names(agent), (Names_t{"a", "b"}));
+  agent.InsertItem(-1, Named("x"));
+  EXPECT_EQ(Names(agent), (Names_t{"a", "b"}));
+  agent.InsertItem(2, Named("c"));  // at the end: appended
+  EXPECT_EQ(Names(agent), (Names_t{"a", "b", "c"}));
+  agent.InsertItem(0, Named("z"));
+  EXPECT_EQ(Names(agent), (Names_t{"z", "a", "b", "c"}));
+  agent.InsertItem(2, Named("m"));
+  EXPECT_EQ(Names(agent), (Names_t{"z", "a", "m", "b", "c"}));
+}
+
+TEST(ProjectModel, DeleteAndExchangeFollowTheIndexRules) {
+  TqelAppletAgent agent("/p");
+  agent.DeleteItem(0);  // empty: nothing
+  EXPECT_TRUE(agent.Items.empty());
+  agent.Items = {Named("only")};
+  agent.DeleteItem(7);  // a single item goes whatever the index
+  EXPECT_TRUE(agent.Items.empty());
+
+  agent.Items = {Named("a"), Named("b"), Named("c")};
+  agent.DeleteItem(3);
+  EXPECT_EQ(Names(agent), (Names_t{"a", "b", "c"}));
+  agent.DeleteItem(0);
+  EXPECT_EQ(Names(agent), (Names_t{"b", "c"}));
+  agent.DeleteItem(1);
+  EXPECT_EQ(Names(agent), Names_t{"b"});
+
+  agent.Items = {Named("a"), Named("b"), Named("c")};
+  agent.ExchangeWithPrevious(0);
+  agent.ExchangeWithPrevious(3);
+  EXPECT_EQ(Names(agent), (Names_t{"a", "b", "c"}));
+  agent.ExchangeWithPrevious(2);
+  EXPECT_EQ(Names(agent), (Names_t{"a", "c", "b"}));
+  agent.ExchangeWithPrevious(1);
+  EXPECT_EQ(Names(agent), (Names_t{"c", "a", "b"}));
+}
+
+TEST(ProjectModel, RecordsRoundTripThroughStrings) {
+  TAppletData slider;
+  TStringArray values;
+  for (int i = 0; i < kAppletFieldCount; ++i) values.push_back("v" + std::to_string(i));
+  slider = TqelAppletAgent::StringsToAppletData(values);
+  EXPECT_EQ(slider.pSliderName, "v0");
+  EXPECT_EQ(slider.pInternalUse_RootDir_Local_Checked, "v19");
+  EXPECT_EQ(TqelAppletAgent::AppletDataToStrings(slider), values);
+
+  TItemData item{"slider0.jpg", "/p/a b.jpg", "x'y\"", "_blank", "<tip>", "1", "2", "0", "s"};
+  EXPECT_EQ(TqelAppletAgent::StringsToItemData(TqelAppletAgent::ItemDataToStrings(item)), item);
+  // Missing entries read as empty, extra ones are ignored.
+  EXPECT_EQ(TqelAppletAgent::StringsToItemData({"a"}).OriginalImagePath, "");
+  TStringArray ten(10, "z");
+  EXPECT_EQ(TqelAppletAgent::StringsToItemData(ten).ISpare, "z");
+}
+
+TEST(ProjectModel, RecordAccessIsByCopy) {
+  TqelAppletAgent agent("/p");
+  agent.Items = {Named("a"), Named("b")};
+  TItemData copy = agent.GetItemData(1);
+  copy.IToolTip = "changed";
+  EXPECT_EQ(agent.Items[1].IToolTip, "b");
+  agent.SetItemData(copy, 1);
+  EXPECT_EQ(agent.Items[1].IToolTip, "changed");
+  EXPECT_THROW(agent.GetItemData(2), std::out_of_range);
+}
+
+namespace {
+
+// The tree as text: each node's depth and caption, in depth-first order.
+std::string TreeShape(const TMemoryTree& tree) {
+  std::string shape;
+  for (int i = 0; i < tree.NodeCount(); ++i) {
+    shape += std::to_string(tree.Depth(i)) + (i + 1 < tree.NodeCount() ? " " : "");
+  }
+  return shape;
+}
+
+void SetLevels(TqelAppletAgent& agent, const std::vector<std::string>& levels) {
+  agent.Items.clear();
+  for (const std::string& level : levels) {
+    TItemData item = TqelAppletAgent::DefaultItemData();
+    item.ILevel = level;
+    agent.Items.push_back(item);
+  }
+}
+
+}  // namespace
+
+TEST(ProjectModel, RebuildItemNodesFollowsTheLevels) {
+  TqelAppletAgent agent("/p");
+  SetLevels(agent, {"0", "1", "1", "0"});
+  TMemoryTree tree;
+  agent.RebuildItemNodes(tree);
+  EXPECT_EQ(TreeShape(tree), "0 1 2 2 1");
+  EXPECT_EQ(tree.Children(0), (std::vector<int>{1, 4}));
+  EXPECT_EQ(tree.Children(1), (std::vector<int>{2, 3}));
+  EXPECT_EQ(tree.Caption(2), "Image");
+
+  SetLevels(agent, {"0", "0", "0"});
+  TMemoryTree flat;
+  agent.RebuildItemNodes(flat);
+  EXPECT_EQ(flat.Children(0), (std::vector<int>{1, 2, 3}));
+
+  SetLevels(agent, {"0", "1", "2", "1", "2", "0"});
+  TMemoryTree deep;
+  agent.RebuildItemNodes(deep);
+  EXPECT_EQ(TreeShape(deep), "0 1 2 3 2 3 1");
+  EXPECT_EQ(deep.Parent(4), 1);  // the second level-1 item walks back to the level-0 item
+  EXPECT_EQ(deep.Parent(5), 4);
+}
+
+TEST(ProjectModel, RebuildItemNodesGivesEveryItemOneNodeWhateverTheLevels) {
+  TqelAppletAgent agent("/p");
+  // A first level that is not 0, a jump of more than one, text, a blank line and a negative.
+  SetLevels(agent, {"2", "0", "3", "x", "", "-4", "1", "1"});
+  TMemoryTree tree;
+  agent.RebuildItemNodes(tree);
+  ASSERT_EQ(tree.NodeCount(), 9);
+  EXPECT_EQ(TreeShape(tree), "0 1 1 2 1 1 1 2 2");
+  // Depth-first order: each item's node is at its index + 1, and parents come first.
+  for (int i = 1; i < tree.NodeCount(); ++i) EXPECT_LT(tree.Parent(i), i);
+}

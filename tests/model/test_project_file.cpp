@@ -1,0 +1,300 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "AppletAgent.h"
+#include "Errors.h"
+#include "FileUtil.h"
+#include "MemoryTree.h"
+#include "TestUtil.h"
+
+namespace {
+
+const std::string kHeader =
+    "<Warning_Info>\r\n"
+    "Note: This file was created and maintained by Torvane 1.1.\r\n"
+    "Do not modify it or script project may not be opened again!\r\n"
+    "</Warning_Info>\r\n"
+    "<Product_Name>\r\n"
+    "Torvane\r\n"
+    "</Product_Name>\r\n"
+    "<Product_Version>\r\n"
+    "1.1\r\n"
+    "</Product_Version>\r\n";
+
+const std::string kDefaultSliderLine =
+    "Slider1#$@Slider1cfg#$@Slider1_div#$@370#$@120#$@1#$@39#$@0#$@0#$@FFFFFF#$@Slider1cfg#$@4#$@"
+    "2#$@DBEAF5#$@4#$@0#$@FFFF00#$@#$@#$@1#$@";
+
+// The defaults as the slider panel stores them.
+void StorePanelDefaults(TqelAppletAgent& agent) {
+  agent.LoadDefaults();
+  agent.AppletData.pCfgName = "Slider1cfg";
+  agent.AppletData.pDivId = "Slider1_div";
+  agent.AppletData.pSpareCfgName = "Slider1cfg";
+}
+
+std::string ProjectText(const std::string& sliderLine, const std::vector<std::string>& items,
+                        const std::string& eol = "\r\n") {
+  std::string text = kHeader + "<Applet_Parameters>\r\n" + sliderLine + "\r\n" +
+                     "</Applet_Parameters>\r\n<Item_Parameters>\r\n";
+  for (const std::string& item : items) text += item + "\r\n";
+  text += "</Item_Parameters>\r\n";
+  if (eol != "\r\n") {
+    std::string converted;
+    for (char c : text) {
+      if (c != '\r') converted += c;
+    }
+    return converted;
+  }
+  return text;
+}
+
+class RecordingMessages : public IMessages {
+ public:
+  void Show(TMessageKind kind, const std::string& text) override {
+    kinds.push_back(kind);
+    texts.push_back(text);
+  }
+  std::vector<TMessageKind> kinds;
+  std::vector<std::string> texts;
+};
+
+class RecordingProgress : public IProgress {
+ public:
+  void SetMaximum(int maximum) override { events.push_back("max " + std::to_string(maximum)); }
+  void Step(int by) override { total += by; }
+  void SetPosition(int position) override { events.push_back("pos " + std::to_string(position)); }
+  void SetStatus(const std::string& text) override { events.push_back("status " + text); }
+  void SetBusy(bool busy) override { events.push_back(busy ? "busy" : "idle"); }
+  std::vector<std::string> events;
+  int total = 0;
+};
+
+}  // namespace
+
+TEST(ProjectFile, SavesTheExactLinesAndProgress) {
+  TTempDir dir;
+  RecordingProgress progress;
+  TqelAppletAgent agent(dir.Folder(), &progress);
+  StorePanelDefaults(agent);
+  agent.SaveProject(dir / "empty.tvn");
+  EXPECT_EQ(ReadAll(dir / "empty.tvn"), ProjectText(kDefaultSliderLine, {}));
+  EXPECT_EQ(progress.events, (std::vector<std::string>{"max 15", "status Saving Data ... ...",
+                                                       "busy", "pos 0", "status ", "idle"}));
+  EXPECT_EQ(progress.total, 15);
+
+  progress = RecordingProgress();
+  agent.Items = {TqelAppletAgent::DefaultItemData(), TqelAppletAgent::DefaultItemData()};
+  agent.Items[1].ILevel = "0";
+  agent.SaveProject(dir / "two.tvn");
+  EXPECT_EQ(ReadAll(dir / "two.tvn"),
+            ProjectText(kDefaultSliderLine, {"#$@#$@#$@_self#$@#$@160#$@120#$@#$@#$@",
+                                             "#$@#$@#$@_self#$@#$@160#$@120#$@0#$@#$@"}));
+  EXPECT_EQ(progress.events.front(), "max 33");
+  EXPECT_EQ(progress.total, 33);
+  // 15 + N lines, every one ended by CR LF.
+  EXPECT_EQ(fileutil::ReadTextLines(dir / "two.tvn").size(), 17u);
+}
+
+TEST(ProjectFile, RoundTripsAwkwardValues) {
+  TTempDir dir;
+  TqelAppletAgent agent(dir.Folder());
+  StorePanelDefaults(agent);
+  agent.AppletData.pSliderName = "Mein Schieber";
+  agent.AppletData.pInternalUse_RootDir_Local = "C:\\Web Seiten\\<Fotos> \"neu\"";
+  agent.AppletData.pInternalUse_RootDir_Remote = "http://example.com/#top";
+  TItemData item{"slider0.jpg",  "/home/zoë/Bilder/Straße 1.jpg", "page.html?a=1&b='2'",
+                 "_blank",       "Don't miss <b>\"this\"</b> # ½ — 日本",
+                 "161",          "120",
+                 "0",            "spare value"};
+  agent.Items = {item, TqelAppletAgent::DefaultItemData()};
+  agent.Items[1].IToolTip = "  padded  ";
+  agent.SaveProject(dir / "awkward.tvn");
+
+  TqelAppletAgent loaded(dir.Folder());
+  loaded.LoadDefaults();
+  TMemoryTree tree;
+  EXPECT_EQ(loaded.LoadProject(dir / "awkward.tvn", tree), TLoadResult::Loaded);
+  EXPECT_EQ(loaded.AppletData, agent.AppletData);
+  EXPECT_EQ(loaded.Items, agent.Items);
+  EXPECT_EQ(tree.NodeCount(), 3);
+}
+
+TEST(ProjectFile, RefusesValuesThatCannotBeStoredAndKeepsTheOldFile) {
+  TTempDir dir;
+  TqelAppletAgent agent(dir.Folder());
+  StorePanelDefaults(agent);
+  agent.SaveProject(dir / "p.tvn");
+  const std::string before = ReadAll(dir / "p.tvn");
+
+  agent.Items = {TqelAppletAgent::DefaultItemData()};
+  agent.Items[0].IToolTip = "a#$@b";
+  try {
+    agent.SaveProject(dir / "p.tvn");
+    FAIL() << "saved a separator";
+  } catch (const TvError& error) {
+    EXPECT_NE(std::string(error.what()).find("image 1's tooltip 'a#$@b'"), std::string::npos)
+        << error.what();
+  }
+  agent.Items[0].IToolTip = "two\nlines";
+  EXPECT_THROW(agent.SaveProject(dir / "p.tvn"), TvError);
+  EXPECT_EQ(ReadAll(dir / "p.tvn"), before);
+}
+
+TEST(ProjectFile, FailedSaveLeavesTheOldFileIntact) {
+  TTempDir dir;
+  TqelAppletAgent agent(dir.Folder());
+  StorePanelDefaults(agent);
+  agent.SaveProject(dir / "keep.tvn");
+  const std::string before = ReadAll(dir / "keep.tvn");
+  agent.Items = {TqelAppletAgent::DefaultItemData()};
+
+  // The disk fills up midway.
+  fileutil::failNextWriteAfterBytes = 100;
+  try {
+    agent.SaveProject(dir / "keep.tvn");
+    FAIL() << "the failed write was reported as success";
+  } catch (const TvFileError& error) {
+    EXPECT_NE(std::string(error.what()).find(dir / "keep.tvn"), std::string::npos);
+  }
+  EXPECT_EQ(ReadAll(dir / "keep.tvn"), before);
+
+  // The folder cannot take a new file (it is gone) or the name is taken by a folder.
+  EXPECT_THROW(agent.SaveProject(dir / "missing/keep.tvn"), TvFileError);
+  std::filesystem::create_directory(dir / "taken.tvn");
+  EXPECT_THROW(agent.SaveProject(dir / "taken.tvn"), TvFileError);
+  // Nothing but the project file is left behind.
+  int files = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+    ++files;
+  }
+  EXPECT_EQ(files, 2);
+}
+
+TEST(ProjectFile, LoadsLooseFilesLikeTheStrictOnes) {
+  TTempDir dir;
+  const std::string item = "slider0.jpg#$@/a.jpg#$@l#$@_self#$@t#$@160#$@120#$@0#$@#$@";
+  // Extra lines before and between the blocks, missing closing tags, LF-only line ends.
+  const std::string loose =
+      "garbage\nmore\n<Product_Name>\nTorvane\n\nnoise\n<Product_Version>\n9.9\n"
+      "<Applet_Parameters>\n" +
+      kDefaultSliderLine + "\nnoise\n<Item_Parameters>\n" + item + "\n</Item_Parameters>\n";
+  WriteAll(dir / "loose.tvn", loose);
+  TqelAppletAgent agent(dir.Folder());
+  TMemoryTree tree;
+  EXPECT_EQ(agent.LoadProject(dir / "loose.tvn", tree), TLoadResult::Loaded);
+  EXPECT_EQ(agent.AppletData.pDivId, "Slider1_div");
+  ASSERT_EQ(agent.Items.size(), 1u);
+  EXPECT_EQ(agent.Items[0].IToolTip, "t");
+  EXPECT_EQ(tree.NodeCount(), 2);
+
+  // Field counts: extra fields ignored, missing ones empty, no trailing separator loses the last.
+  WriteAll(dir / "fields.tvn",
+           ProjectText("Short#$@name#$@",
+                       {"a#$@b#$@c#$@d#$@e#$@f#$@g#$@0#$@i#$@j#$@k#$@",
+                        "a#$@b#$@c#$@d#$@e#$@f#$@g#$@0#$@", "a#$@b#$@c#$@d#$@e#$@f#$@g#$@0#$@i",
+                        ""}));
+  EXPECT_EQ(agent.LoadProject(dir / "fields.tvn", tree = TMemoryTree()), TLoadResult::Loaded);
+  EXPECT_EQ(agent.AppletData.pSliderName, "Short");
+  EXPECT_EQ(agent.AppletData.pDivId, "");
+  EXPECT_EQ(agent.AppletData.pInternalUse_RootDir_Local_Checked, "");
+  ASSERT_EQ(agent.Items.size(), 4u);
+  EXPECT_EQ(agent.Items[0].ISpare, "i");
+  EXPECT_EQ(agent.Items[1].ISpare, "");
+  EXPECT_EQ(agent.Items[2].ILevel, "0");
+  EXPECT_EQ(agent.Items[2].ISpare, "");
+  EXPECT_EQ(agent.Items[3], TItemData{});  // an empty line is an item too
+  EXPECT_EQ(tree.NodeCount(), 5);
+}
+
+TEST(ProjectFile, ReadsWindowsFiles) {
+  TTempDir dir;
+  // Made on Windows: Windows-1252 bytes for ü, ß, € and curly quotes.
+  WriteAll(dir / "win.tvn",
+           ProjectText("Gr\xFC\xDF" "e#$@", {"#$@C:\\Bilder\\M\xFCnchen.jpg#$@#$@_self#$@"
+                                             "\x84" "Preis\x93 5 \x80#$@160#$@120#$@0#$@#$@"}));
+  TqelAppletAgent agent(dir.Folder());
+  TMemoryTree tree;
+  EXPECT_EQ(agent.LoadProject(dir / "win.tvn", tree), TLoadResult::Loaded);
+  EXPECT_EQ(agent.AppletData.pSliderName, "Grüße");
+  ASSERT_EQ(agent.Items.size(), 1u);
+  EXPECT_EQ(agent.Items[0].OriginalImagePath, "C:\\Bilder\\München.jpg");
+  EXPECT_EQ(agent.Items[0].IToolTip, "„Preis“ 5 €");
+}
+
+TEST(ProjectFile, RejectsForeignFilesAndKeepsTheModel) {
+  TTempDir dir;
+  RecordingMessages messages;
+  TqelAppletAgent agent(dir.Folder(), nullptr, &messages);
+  agent.LoadDefaults();
+  agent.Items = {TqelAppletAgent::DefaultItemData()};
+  const TAppletData before = agent.AppletData;
+  const TItemArray itemsBefore = agent.Items;
+
+  for (const char* product : {"torvane", "TORVANE", "Torvane ", "Other"}) {
+    std::string text = ProjectText(kDefaultSliderLine, {});
+    text.replace(text.find("\r\nTorvane\r\n") + 2, 7, product);
+    WriteAll(dir / "foreign.tvn", text);
+    TMemoryTree tree;
+    EXPECT_EQ(agent.LoadProject(dir / "foreign.tvn", tree), TLoadResult::Rejected) << product;
+    EXPECT_EQ(agent.AppletData, before);
+    EXPECT_EQ(agent.Items, itemsBefore);
+    EXPECT_EQ(tree.NodeCount(), 2);  // the kept item keeps its node
+  }
+  ASSERT_EQ(messages.texts.size(), 4u);
+  EXPECT_EQ(messages.texts[0], "This file wasn't saved by Torvane 1.1, open failed!");
+  EXPECT_EQ(messages.kinds[0], TMessageKind::Error);
+
+  TMemoryTree tree;
+  try {
+    agent.LoadProject(dir / "nothing.tvn", tree);
+    FAIL() << "a missing file loaded";
+  } catch (const TvFileError& error) {
+    EXPECT_EQ(std::string(error.what()), "File not found: " + (dir / "nothing.tvn"));
+  }
+  EXPECT_EQ(agent.AppletData, before);
+}
+
+TEST(ProjectFile, FileThatEndsEarlyWarnsAndKeepsModelAndTreeInStep) {
+  TTempDir dir;
+  RecordingMessages messages;
+  TqelAppletAgent agent(dir.Folder(), nullptr, &messages);
+  agent.LoadDefaults();
+  agent.Items = {TqelAppletAgent::DefaultItemData()};
+  const std::string full = ProjectText(
+      "Cut#$@", {"a#$@#$@#$@#$@#$@#$@#$@0#$@", "b#$@#$@#$@#$@#$@#$@#$@1#$@",
+                 "c#$@#$@#$@#$@#$@#$@#$@0#$@"});
+
+  // Inside the item block: the items read so far, each with its node.
+  WriteAll(dir / "cut.tvn", full.substr(0, full.find("c#$@")));
+  TMemoryTree tree;
+  EXPECT_EQ(agent.LoadProject(dir / "cut.tvn", tree), TLoadResult::EndedEarly);
+  EXPECT_EQ(agent.AppletData.pSliderName, "Cut");
+  EXPECT_EQ(agent.Items.size(), 2u);
+  EXPECT_EQ(tree.NodeCount(), 3);
+  ASSERT_EQ(messages.texts.size(), 1u);
+  EXPECT_EQ(messages.kinds[0], TMessageKind::Warning);
+  EXPECT_NE(messages.texts[0].find(dir / "cut.tvn"), std::string::npos);
+
+  // Before the item block: the new slider parameters and no items.
+  WriteAll(dir / "cut.tvn", full.substr(0, full.find("<Item_Parameters>")));
+  TMemoryTree tree2;
+  EXPECT_EQ(agent.LoadProject(dir / "cut.tvn", tree2), TLoadResult::EndedEarly);
+  EXPECT_TRUE(agent.Items.empty());
+  EXPECT_EQ(tree2.NodeCount(), 1);
+
+  // Before the slider line: nothing changes, and the kept items keep their nodes.
+  agent.LoadDefaults();
+  agent.Items = {TqelAppletAgent::DefaultItemData()};
+  for (const char* cut : {"<Applet_Parameters>", "<Product_Version>", "Torvane\r\n"}) {
+    WriteAll(dir / "cut.tvn", full.substr(0, full.find(cut)));
+    TMemoryTree tree3;
+    EXPECT_EQ(agent.LoadProject(dir / "cut.tvn", tree3), TLoadResult::EndedEarly) << cut;
+    EXPECT_EQ(agent.AppletData.pSliderName, "Slider1");
+    EXPECT_EQ(tree3.NodeCount(), 2);
+  }
+  WriteAll(dir / "empty.tvn", "");
+  TMemoryTree tree4;
+  EXPECT_EQ(agent.LoadProject(dir / "empty.tvn", tree4), TLoadResult::EndedEarly);
+}
