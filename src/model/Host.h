@@ -27,6 +27,26 @@ class TNullProgress : public IProgress {
   void SetBusy(bool) override {}
 };
 
+// Runs the progress protocol for one operation: status text and busy cursor on construction; the
+// bar back to 0, the text cleared and the cursor restored however the operation ends.
+class TProgressScope {
+ public:
+  TProgressScope(IProgress& progress, const std::string& status) : progress_(progress) {
+    progress_.SetStatus(status);
+    progress_.SetBusy(true);
+  }
+  ~TProgressScope() {
+    progress_.SetPosition(0);
+    progress_.SetStatus("");
+    progress_.SetBusy(false);
+  }
+  TProgressScope(const TProgressScope&) = delete;
+  TProgressScope& operator=(const TProgressScope&) = delete;
+
+ private:
+  IProgress& progress_;
+};
+
 enum class TMessageKind { Warning, Error, Information };
 
 // A message box with a single OK button. The caption names the kind, never the product.

@@ -23,25 +23,6 @@ const char* const kItemFieldNames[kItemFieldCount] = {
     "image file", "original image", "link", "target", "tooltip", "width", "height", "level",
     "spare value"};
 
-// Restores the status text, the bar and the cursor however the operation ends.
-class TProgressScope {
- public:
-  TProgressScope(IProgress& progress, const std::string& status) : progress_(progress) {
-    progress_.SetStatus(status);
-    progress_.SetBusy(true);
-  }
-  ~TProgressScope() {
-    progress_.SetPosition(0);
-    progress_.SetStatus("");
-    progress_.SetBusy(false);
-  }
-  TProgressScope(const TProgressScope&) = delete;
-  TProgressScope& operator=(const TProgressScope&) = delete;
-
- private:
-  IProgress& progress_;
-};
-
 // A value that holds the separator or a line break would come back from the file as different
 // values; refuse it before anything is written.
 void CheckStorable(const std::string& value, const std::string& what, const std::string& sep) {
