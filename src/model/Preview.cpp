@@ -1,0 +1,53 @@
+// The preview folder: "preview" inside the work folder. Everything put there during a run is
+// recorded in PreviewFiles and removed again by ClearPreview. Copies and deletions never fail
+// loudly; a name that is not a plain file name is never used to read, write or delete anything.
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "AppletAgent.h"
+#include "FileUtil.h"
+#include "ScriptText.h"
+
+namespace fs = std::filesystem;
+
+void TqelAppletAgent::AddToPreview(const std::string& path) {
+  const std::string name = fileutil::NameOf(path);
+  if (scripttext::IsPlainFileName(name)) {
+    std::error_code ignored;
+    fs::create_directory(fileutil::FsPath(PreviewFolder()), ignored);
+    fileutil::CopyFileQuiet(path, PreviewFolder() + name);
+  }
+  // Listed also when the copy failed: ClearPreview skips names it does not find.
+  PreviewFiles.push_back(name);
+}
+
+void TqelAppletAgent::ClearPreview() {
+  const std::string folder = PreviewFolder();
+  for (const std::string& name : PreviewFiles) {
+    if (scripttext::IsPlainFileName(name) && fileutil::IsFile(folder + name)) {
+      fileutil::RemoveFileQuiet(folder + name);
+    }
+  }
+  PreviewFiles.clear();
+  std::error_code ignored;  // removes the folder only when nothing else is left in it
+  fs::remove(fileutil::FsPath(folder), ignored);
+}
+
+void TqelAppletAgent::CopyScriptFilesToPreview(const std::string& folder) {
+  const std::string from = fileutil::WithSeparator(folder);
+  for (const std::string& name : ScriptFiles) AddToPreview(from + name);
+  fileutil::RemoveFileQuiet(from + ScriptFiles[1]);
+  fileutil::RemoveFileQuiet(from + ScriptFiles[2]);
+}
+
+void TqelAppletAgent::CopyResourceFiles(const std::string& folder) {
+  TProgressScope status(Progress(), "Copying Resource Files ... ...");
+  Progress().SetMaximum(100);
+  const std::string from = fileutil::WithSeparator(folder);
+  for (const TItemData& item : Items) {
+    if (scripttext::IsPlainFileName(item.IImageFile)) AddToPreview(from + item.IImageFile);
+  }
+  Progress().Step(50);
+  Progress().Step(50);
+}

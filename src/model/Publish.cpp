@@ -1,0 +1,80 @@
+// Publishing beside the project file: the page, the three script files, the project file, the
+// publish report and the scaled pictures, side by side and ready for upload.
+#include <string>
+#include <vector>
+
+#include "AppletAgent.h"
+#include "Errors.h"
+#include "FileUtil.h"
+#include "ScriptText.h"
+
+namespace {
+
+const std::string kRule(77, '=');
+
+}  // namespace
+
+bool TqelAppletAgent::PublishProject(const std::string& folder, const std::string& fileName,
+                                     IDesignTree& tree) {
+  const std::string to = fileutil::WithSeparator(folder);
+  const std::string base = scripttext::PublishBaseName(fileName);
+  if (base.empty()) {
+    throw TvError("The project file name '" + fileName + "' leaves no name for the published files");
+  }
+  MakeHTMLCodes(to + base + ".html", tree);
+
+  const std::string work = fileutil::WithSeparator(WorkFolder());
+  fileutil::CopyFileQuiet(fileutil::WithSeparator(ProgramFolder()) + ScriptFiles[0],
+                          to + ScriptFiles[0]);
+  fileutil::CopyFileQuiet(work + ScriptFiles[1], to + ScriptFiles[1]);
+  fileutil::CopyFileQuiet(work + ScriptFiles[2], to + ScriptFiles[2]);
+
+  SaveProject(to + base + ".tvn");
+  MakePublishReport(to, base + "_PublishReport.txt");
+
+  TProgressScope status(Progress(), "Copying Publishable Files ... ...");
+  Progress().SetMaximum(100);
+  const std::string preview = PreviewFolder();
+  for (const TItemData& item : Items) {
+    if (scripttext::IsPlainFileName(item.IImageFile)) {
+      fileutil::CopyFileQuiet(preview + item.IImageFile, to + item.IImageFile);
+    }
+  }
+  Progress().Step(50);
+  Progress().Step(50);
+  return true;
+}
+
+void TqelAppletAgent::MakePublishReport(const std::string& folder, const std::string& fileName) {
+  std::vector<std::string> lines = {
+      kRule,
+      "This file includes a list of filename and you need to upload them to Web server",
+      "to get the script to work. All these files are saved into the same directory along",
+      "with the project file (*.tvn) as well as this file.",
+      "",
+      kRule,
+      ""};
+  TProgressScope status(Progress(), "Making Publish Report ... ...");
+  Progress().SetMaximum(101);
+  lines.push_back("[Script file(s)]:");
+  for (const std::string& name : ScriptFiles) {
+    lines.push_back("  " + name);
+    Progress().Step(1);
+  }
+  lines.push_back("");
+  lines.push_back("[Image File(s)]: They should be copied along with script files!");
+  std::vector<std::string> listed;
+  for (const TItemData& item : Items) {
+    const std::string& name = item.IImageFile;
+    if (!scripttext::IsPlainFileName(name)) continue;
+    bool seen = false;
+    for (const std::string& earlier : listed) seen = seen || earlier == name;
+    if (seen) continue;
+    listed.push_back(name);
+    lines.push_back("  " + name);
+  }
+  Progress().Step(50);
+  Progress().Step(50);
+  lines.insert(lines.end(), {"", "", kRule, "End of Publish Report", kRule});
+  fileutil::WriteTextLines(fileutil::WithSeparator(folder) + fileName, lines);
+}

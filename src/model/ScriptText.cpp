@@ -1,0 +1,263 @@
+#include "ScriptText.h"
+
+#include <array>
+#include <cstdio>
+#include <string_view>
+
+#include "Errors.h"
+
+namespace scripttext {
+
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+// Decodes one code point at text[i] and advances i; an invalid sequence gives U+FFFD and
+// consumes one byte.
+char32_t NextCodePoint(const std::string& text, size_t& i) {
+  const unsigned char c = static_cast<unsigned char>(text[i]);
+  size_t length;
+  char32_t code;
+  char32_t minimum;
+  if (c < 0x80) {
+    ++i;
+    return c;
+  } else if ((c & 0xE0) == 0xC0) {
+    length = 2, code = c & 0x1F, minimum = 0x80;
+  } else if ((c & 0xF0) == 0xE0) {
+    length = 3, code = c & 0x0F, minimum = 0x800;
+  } else if ((c & 0xF8) == 0xF0) {
+    length = 4, code = c & 0x07, minimum = 0x10000;
+  } else {
+    ++i;
+    return kReplacement;
+  }
+  if (i + length > text.size()) {
+    ++i;
+    return kReplacement;
+  }
+  for (size_t k = 1; k < length; ++k) {
+    const unsigned char next = static_cast<unsigned char>(text[i + k]);
+    if ((next & 0xC0) != 0x80) {
+      ++i;
+      return kReplacement;
+    }
+    code = (code << 6) | (next & 0x3F);
+  }
+  if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+    ++i;
+    return kReplacement;
+  }
+  i += length;
+  return code;
+}
+
+std::string Hex4(unsigned value) {
+  char buffer[8];
+  std::snprintf(buffer, sizeof buffer, "\\u%04X", value & 0xFFFF);
+  return buffer;
+}
+
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool IsReservedWord(const std::string& text) {
+  static const std::array<std::string_view, 48> kWords = {
+      "break",     "case",      "catch",     "class",      "const",    "continue", "debugger",
+      "default",   "delete",    "do",        "else",       "enum",     "export",   "extends",
+      "false",     "finally",   "for",       "function",   "if",       "import",   "in",
+      "instanceof", "new",      "null",      "return",     "super",    "switch",   "this",
+      "throw",     "true",      "try",       "typeof",     "var",      "void",     "while",
+      "with",      "yield",     "let",       "static",     "implements", "interface", "package",
+      "private",   "protected", "public",    "await",      "arguments", "eval"};
+  for (const std::string_view word : kWords) {
+    if (text == word) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string JsString(const std::string& utf8) {
+  std::string out;
+  out.reserve(utf8.size() + 8);
+  size_t i = 0;
+  while (i < utf8.size()) {
+    const char32_t code = NextCodePoint(utf8, i);
+    switch (code) {
+      case '\\': out += "\\\\"; continue;
+      case '\'': out += "\\'"; continue;
+      case '"': out += "\\\""; continue;
+      case '\n': out += "\\n"; continue;
+      case '\r': out += "\\r"; continue;
+      case '\t': out += "\\t"; continue;
+      case '<': case '>': case '&': out += Hex4(static_cast<unsigned>(code)); continue;
+      default: break;
+    }
+    if (code >= 0x20 && code < 0x7F) {
+      out += static_cast<char>(code);
+    } else if (code <= 0xFFFF) {
+      out += Hex4(static_cast<unsigned>(code));
+    } else {
+      const unsigned value = static_cast<unsigned>(code) - 0x10000;
+      out += Hex4(0xD800 + (value >> 10));
+      out += Hex4(0xDC00 + (value & 0x3FF));
+    }
+  }
+  return out;
+}
+
+std::string HtmlAttribute(const std::string& utf8) {
+  std::string out;
+  size_t i = 0;
+  while (i < utf8.size()) {
+    char32_t code = NextCodePoint(utf8, i);
+    switch (code) {
+      case '&': out += "&amp;"; continue;
+      case '<': out += "&lt;"; continue;
+      case '>': out += "&gt;"; continue;
+      case '"': out += "&quot;"; continue;
+      case '\'': out += "&#39;"; continue;
+      default: break;
+    }
+    if (code >= 0x20 && code < 0x7F) {
+      out += static_cast<char>(code);
+      continue;
+    }
+    if (code == 0) code = kReplacement;  // a NUL cannot stand in a page
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "&#x%X;", static_cast<unsigned>(code));
+    out += buffer;
+  }
+  return out;
+}
+
+bool IsWholeNumber(const std::string& text) {
+  size_t i = text.size() > 0 && text[0] == '-' ? 1 : 0;
+  if (i == text.size()) return false;
+  for (; i < text.size(); ++i) {
+    if (!IsDigit(text[i])) return false;
+  }
+  return true;
+}
+
+bool IsScriptIdentifier(const std::string& text) {
+  if (text.empty() || IsDigit(text[0])) return false;
+  for (const char c : text) {
+    if (!IsAsciiLetter(c) && !IsDigit(c) && c != '_' && c != '$') return false;
+  }
+  return true;
+}
+
+bool IsHexColor(const std::string& text) {
+  if (text.size() != 6) return false;
+  for (const char c : text) {
+    const char lower = LowerAscii(c);
+    if (!IsDigit(c) && !(lower >= 'a' && lower <= 'f')) return false;
+  }
+  return true;
+}
+
+bool IsPlainFileName(const std::string& text) {
+  if (text.empty() || text == "." || text.find("..") != std::string::npos) return false;
+  for (const char c : text) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (c == '/' || c == '\\' || c == ':' || u < 0x20 || u == 0x7F) return false;
+  }
+  return true;
+}
+
+std::string PublishBaseName(const std::string& fileName) {
+  const size_t dot = fileName.rfind('.');
+  if (dot == std::string::npos) return fileName;
+  std::string extension = fileName.substr(dot);
+  for (char& c : extension) c = LowerAscii(c);
+  std::string lower = fileName;
+  for (char& c : lower) c = LowerAscii(c);
+  std::string base;
+  size_t from = 0;
+  for (size_t at = lower.find(extension); at != std::string::npos;
+       at = lower.find(extension, from)) {
+    base += fileName.substr(from, at - from);
+    from = at + extension.size();
+  }
+  base += fileName.substr(from);
+  return base;
+}
+
+std::string CanonicalWholeNumber(const std::string& text, const std::string& what) {
+  if (!IsWholeNumber(text)) {
+    throw TvError(what + " '" + text + "' is not a whole number");
+  }
+  const bool negative = text[0] == '-';
+  size_t first = negative ? 1 : 0;
+  while (first + 1 < text.size() && text[first] == '0') ++first;
+  const std::string digits = text.substr(first);
+  if (digits.size() > 10 || (digits.size() == 10 && digits > (negative ? "2147483648" : "2147483647"))) {
+    throw TvError(what + " '" + text + "' is out of range");
+  }
+  if (digits == "0") return digits;
+  return negative ? "-" + digits : digits;
+}
+
+std::string CanonicalItemSize(const std::string& text, const std::string& what) {
+  if (text.empty()) return text;
+  if (!IsWholeNumber(text)) {
+    throw TvError(what + " '" + text + "' is not a whole number (or empty)");
+  }
+  return CanonicalWholeNumber(text, what);
+}
+
+TCheckedDesign CheckDesign(const TAppletData& data, const TItemArray& items) {
+  const auto identifier = [](const std::string& text, const std::string& what) {
+    if (!IsScriptIdentifier(text)) {
+      throw TvError(what + " '" + text +
+                    "' is not a script name (ASCII letters, digits, '_' and '$', not starting with "
+                    "a digit)");
+    }
+  };
+  identifier(data.pSliderName, "The slider's name");
+  identifier(data.pCfgName, "The slider's configuration name");
+  if (IsReservedWord(data.pCfgName)) {
+    throw TvError("The slider's configuration name '" + data.pCfgName +
+                  "' is a reserved word of the script language");
+  }
+  const auto color = [](const std::string& text, const std::string& what) {
+    if (!IsHexColor(text)) throw TvError(what + " '" + text + "' is not six hexadecimal digits");
+  };
+  color(data.pBgColor, "The slider's background colour");
+  color(data.pImageBorderColor, "The slider's image border colour");
+  color(data.pContainerBorderColor, "The slider's container border colour");
+
+  TCheckedDesign checked;
+  checked.width = CanonicalWholeNumber(data.pWidth, "The slider's width");
+  checked.height = CanonicalWholeNumber(data.pHeight, "The slider's height");
+  checked.step = CanonicalWholeNumber(data.pStep, "The slider's step");
+  checked.delay = CanonicalWholeNumber(data.pDelay, "The slider's delay");
+  checked.gap = CanonicalWholeNumber(data.pGap, "The slider's gap");
+  checked.trailerSpace = CanonicalWholeNumber(data.pTrailerSpace, "The slider's trailer space");
+  const auto number = [](const std::string& text, const std::string& what) {
+    return std::stoi(CanonicalWholeNumber(text, what));
+  };
+  checked.heightValue = std::stoi(checked.height);
+  if (checked.heightValue < 1) {
+    throw TvError("The slider's height '" + data.pHeight + "' must be at least 1 pixel");
+  }
+  checked.imageBorderWidth = number(data.pImageBorderWidth, "The slider's image border width");
+  checked.imageBorderStyle = number(data.pImageBorderStyle, "The slider's image border style");
+  checked.containerBorderWidth =
+      number(data.pContainerBorderWidth, "The slider's container border width");
+  checked.containerBorderStyle =
+      number(data.pContainerBorderStyle, "The slider's container border style");
+
+  for (size_t i = 0; i < items.size(); ++i) {
+    const std::string what = "Item " + std::to_string(i + 1) + "'s ";
+    CanonicalItemSize(items[i].IWidth, what + "width");
+    CanonicalItemSize(items[i].IHeight, what + "height");
+  }
+  return checked;
+}
+
+}  // namespace scripttext

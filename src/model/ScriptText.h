@@ -1,0 +1,60 @@
+// Text rules for the files we generate: how user text is escaped into the configuration script
+// and the page, which parameter values may be written at all, and the names of published files.
+//
+// The design arrives from the panels or from a project file that may have been shared, so every
+// value is checked or escaped before it reaches a script or a page: nothing a project file holds
+// can run as script in the published page, and the browser receives exactly the text typed.
+#pragma once
+
+#include <string>
+
+#include "AppletAgent.h"
+
+namespace scripttext {
+
+// The body of a single-quoted JavaScript string (quotes not included) that reads back as the
+// given UTF-8 text. The result is pure ASCII: quotes, backslashes, line breaks, control
+// characters, "<", ">" and "&" are escaped, and every non-ASCII character is written as \uXXXX
+// (characters beyond U+FFFF as a surrogate pair). Bytes that are not valid UTF-8 become U+FFFD.
+std::string JsString(const std::string& utf8);
+
+// The text of a double-quoted HTML attribute value that reads back as the given UTF-8 text; pure
+// ASCII, with markup characters and non-ASCII characters written as character references.
+std::string HtmlAttribute(const std::string& utf8);
+
+// "-"? digits, nothing else (no blanks, no "+", no hexadecimal).
+bool IsWholeNumber(const std::string& text);
+// ASCII letters, digits, "_" and "$", not starting with a digit, not empty.
+bool IsScriptIdentifier(const std::string& text);
+// Exactly six hexadecimal digits.
+bool IsHexColor(const std::string& text);
+// A bare file name that can only ever name a file inside the folder it is joined to: not empty,
+// no folder separator, no "..", no drive colon, no control characters, not "." .
+bool IsPlainFileName(const std::string& text);
+
+// The base name of the published files for a project file name: every occurrence of its
+// extension (from the last "." on), compared without regard to letter case, is removed.
+// "show.tvn" and "show" give "show"; "x.TVNy.tvn" gives "xy".
+std::string PublishBaseName(const std::string& fileName);
+
+// The values of a design as they are written into the generated files, after checking them.
+struct TCheckedDesign {
+  std::string width, height, step, delay, gap, trailerSpace;  // canonical decimal text
+  int heightValue = 0;
+  int imageBorderWidth = 0, imageBorderStyle = 0;
+  int containerBorderWidth = 0, containerBorderStyle = 0;
+};
+
+// Checks every value the generator writes without escaping and throws TvError naming the field
+// and the value ("The slider's step 'alert(1)' is not a whole number") on the first bad one.
+// Numbers are written back in canonical form (no leading zeros), so "010" cannot turn into an
+// octal literal in the script.
+TCheckedDesign CheckDesign(const TAppletData& data, const TItemArray& items);
+
+// Canonical decimal text of a whole number (leading zeros dropped, "-0" gives "0"); the text
+// must satisfy IsWholeNumber and fit 32 bits, else TvError with `what` and the value.
+std::string CanonicalWholeNumber(const std::string& text, const std::string& what);
+// The same for an item's width or height, which may also be empty (then "" is returned).
+std::string CanonicalItemSize(const std::string& text, const std::string& what);
+
+}  // namespace scripttext
