@@ -1,0 +1,327 @@
+// Real-browser test of the slider runtime torvane.js (headless Debian chromium, fake clock).
+// Usage: node tests/web/run.mjs --bin <build>/bin --artifacts <build>/test-artifacts
+// The sample project is copied to a temporary folder and its picture paths (2nd value of each
+// item line) are made absolute, since the project file has no relative paths; torvane-cli then
+// publishes it. Hand-written folders (fixtures/pages.mjs) cover the remaining cases.
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import fs from 'node:fs';
+import http from 'node:http';
+import os from 'node:os';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { chromium } from 'playwright-core';
+import { slider, writeFixture } from './fixtures/pages.mjs';
+import { coverageFault, state } from './geometry.mjs';
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+const root = path.resolve(here, '../..');
+const arg = (name, fallback) => {
+  const i = process.argv.indexOf(name);
+  return i > 0 && process.argv[i + 1] ? path.resolve(process.argv[i + 1]) : fallback;
+};
+const bin = arg('--bin', path.join(root, 'build/bin'));
+const artifacts = arg('--artifacts', path.join(here, 'artifacts'));
+const runtime = fs.existsSync(path.join(bin, 'torvane.js')) ? path.join(bin, 'torvane.js') : path.join(root, 'runtime/torvane.js');
+const samples = fs.existsSync(path.join(bin, 'samples/sample.tvn')) ? path.join(bin, 'samples') : path.join(root, 'resources/samples');
+const work = fs.mkdtempSync(path.join(os.tmpdir(), 'torvane-web-'));
+fs.mkdirSync(artifacts, { recursive: true });
+
+// The sample project: slider 480 x 120, step 1 every 20 ms, gap 6, trailer 24, 2 px white solid
+// image border, 3 px container border.
+const SAMPLE = [
+  { width: 160, link: 'https://www.example.com/harbour.html', target: '_blank', tip: 'Harbour at dusk' },
+  { width: 240, link: 'https://www.example.com/dunes.html', target: '_self', tip: "Don't miss the dunes" },
+  { width: 120, link: '', target: '', tip: 'Forest (no link)' },
+  { width: 80, link: 'tower.html', target: '', tip: 'Caf\u00e9 by the tower \u2013 \u00fcber "old" town' },
+  { width: 240, link: 'https://www.example.com/meadow.html?a=1&b=2', target: 'gallery', tip: 'Meadow & poppies' },
+];
+const SAMPLE_SPEED = 1 / 20;
+const SAMPLE_GAP = 6;
+const SAMPLE_TRAILER = 24;
+const SAMPLE_CYCLE = SAMPLE.reduce((sum, it) => sum + it.width + 4 + SAMPLE_GAP, 0) + SAMPLE_TRAILER;
+
+function publishSample() {
+  const cli = path.join(bin, 'torvane-cli');
+  assert.ok(fs.existsSync(cli), `the publisher ${cli} does not exist; build torvane-cli first`);
+  const copy = path.join(work, 'sample-project');
+  fs.cpSync(samples, copy, { recursive: true });
+  const project = path.join(copy, 'sample.tvn');
+  const lines = fs.readFileSync(project, 'utf8').split('\r\n').map((line) => {
+    const values = line.split('#$@');
+    if (!/^slider\d+\.jpg$/.test(values[0]) || values.length < 3) return line;
+    values[1] = path.join(copy, values[1]);
+    return values.join('#$@');
+  });
+  fs.writeFileSync(project, lines.join('\r\n'));
+  const site = path.join(work, 'sample');
+  let out;
+  try {
+    out = execFileSync(cli, ['publish', project, '--to', site], { encoding: 'utf8', stdio: 'pipe' });
+  } catch (error) {
+    throw new Error(`torvane-cli publish failed (exit ${error.status}): ${error.stderr || error.stdout}`);
+  }
+  const expected = ['sample.html', 'torvane.js', 'torvanecfg.js', 'torvane.css', ...SAMPLE.map((_, i) => `slider${i}.jpg`)];
+  for (const file of expected) {
+    assert.ok(fs.existsSync(path.join(site, file)), `published folder lacks ${file}; publisher said:\n${out}`);
+  }
+  return 'sample/sample.html';
+}
+
+function serve(dir) {
+  const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.jpg': 'image/jpeg' };
+  const server = http.createServer((request, response) => {
+    const file = path.join(dir, decodeURIComponent(new URL(request.url, 'http://x').pathname));
+    if (request.url === '/favicon.ico') {
+      response.writeHead(204).end();
+      return;
+    }
+    if (!file.startsWith(dir) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
+      response.writeHead(404).end();
+      return;
+    }
+    response.writeHead(200, { 'content-type': types[path.extname(file)] || 'application/octet-stream' });
+    fs.createReadStream(file).pipe(response);
+  });
+  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
+
+let browser;
+let base;
+let passed = 0;
+let failed = 0;
+
+async function check(name, body) {
+  try {
+    await body();
+    passed++;
+    console.log(`ok   ${name}`);
+  } catch (error) {
+    failed++;
+    const where = String(error.stack || '').split('\n').find((line) => line.includes('run.mjs')) || '';
+    console.log(`FAIL ${name}\n     ${String(error.message || error).replace(/\n/g, '\n     ')}\n    ${where}`);
+  }
+}
+
+/* Opens a page on the fake clock; returns it with the list of console errors and page errors. */
+async function open(url, { reducedMotion = 'no-preference' } = {}) {
+  const context = await browser.newContext({ viewport: { width: 900, height: 700 }, reducedMotion });
+  const page = await context.newPage();
+  const problems = [];
+  page.on('console', (m) => { if (m.type() === 'error' || m.type() === 'warning') problems.push(`${m.type()}: ${m.text()}`); });
+  page.on('pageerror', (e) => problems.push(`page error: ${e.message}`));
+  await page.clock.install({ time: 0 });
+  await page.clock.pauseAt(1000); // from here on time moves only by runFor
+  await page.goto(base + url);
+  await page.waitForFunction(() => [...document.images].every((img) => img.complete));
+  await page.clock.runFor(50);
+  return { page, problems, close: () => context.close() };
+}
+
+const offset = (page, id) => page.$eval('#' + id, (el) => Number(el.dataset.offset));
+const moved = (before, after, cycle) => ((after - before) % cycle + cycle) % cycle;
+const near = (actual, expected, tolerance, what) =>
+  assert.ok(Math.abs(actual - expected) <= tolerance, `${what}: ${actual}, expected ${expected} +- ${tolerance}`);
+
+/* The strip moved by speed x ms (modulo the cycle) and the real first picture is where the offset says. */
+async function expectMotion(page, id, speed, ms, cycle) {
+  const before = await state(page, id);
+  await page.clock.runFor(ms);
+  const after = await state(page, id);
+  const expected = ((speed * ms) % cycle + cycle) % cycle;
+  near(moved(before.offset, after.offset, cycle), expected, Math.abs(speed) * 17 + 0.02, `${id} moved`);
+  near(after.images.find((im) => im.real).left - after.inner.left, -after.offset, 0.6, `${id} first picture`);
+}
+
+async function expectStill(page, id, ms, why) {
+  const before = await offset(page, id);
+  await page.clock.runFor(ms);
+  assert.equal(await offset(page, id), before, `${id} moved ${why}`);
+}
+
+async function sampleTests(url) {
+  const { page, problems, close } = await open(url);
+  await check('sample: pictures, links, targets, tooltips and box as configured', async () => {
+    const s = await state(page, 'Slider1_div');
+    assert.equal(s.cycle, SAMPLE_CYCLE, 'data-cycle');
+    const real = await page.$$eval('#Slider1_div img', (imgs) => imgs.filter((i) => !i.closest('[aria-hidden="true"]')).map((i) => {
+      const a = i.closest('a');
+      return { src: i.getAttribute('src'), alt: i.alt, title: i.title, w: i.clientWidth, h: i.clientHeight,
+        natural: i.naturalHeight, href: a && a.href, target: a && a.getAttribute('target'), css: getComputedStyle(i).border };
+    }));
+    assert.equal(real.length, SAMPLE.length, 'real pictures');
+    SAMPLE.forEach((it, i) => {
+      const r = real[i];
+      assert.equal(r.src, `slider${i}.jpg`);
+      assert.deepEqual([r.alt, r.title], [it.tip, it.tip], `tooltip of picture ${i}`);
+      assert.deepEqual([r.w, r.h, r.natural], [it.width, 120, 120], `size of picture ${i}`);
+      assert.equal(r.href, it.link ? new URL(it.link, page.url()).href : null, `link of picture ${i}`);
+      assert.equal(r.target, it.link ? it.target || null : null, `target of picture ${i}`);
+      assert.equal(r.css, '2px solid rgb(255, 255, 255)', `border of picture ${i}`);
+    });
+    const box = await page.$eval('#Slider1_div .slidercontainer', (b) => {
+      const c = getComputedStyle(b);
+      return [b.offsetWidth, b.offsetHeight, c.boxSizing, c.backgroundColor, c.borderTop];
+    });
+    assert.deepEqual(box, [480, 130, 'border-box', 'rgb(32, 48, 64)', '3px solid rgb(64, 96, 160)']);
+  });
+  await check('sample: loop copies are hidden from screen readers and the Tab order', async () => {
+    const copies = await page.$$eval('#Slider1_div [aria-hidden="true"] img', (imgs) => imgs.map((i) => {
+      const a = i.closest('a');
+      return a ? a.tabIndex : 'plain';
+    }));
+    assert.ok(copies.length >= SAMPLE.length, 'the box needs at least one copy');
+    assert.ok(copies.every((t) => t === -1 || t === 'plain'), `copy links tabbable: ${copies}`);
+    const tree = await page.locator('#Slider1_div').ariaSnapshot();
+    assert.equal((tree.match(/- link/g) || []).length, 4, `links read out:\n${tree}`);
+    assert.equal((tree.match(/- img/g) || []).length, 5, `pictures read out:\n${tree}`);
+  });
+  await check('sample: moves left at step/delay px per ms, no gap or jump over a full cycle', async () => {
+    await expectMotion(page, 'Slider1_div', SAMPLE_SPEED, 2000, SAMPLE_CYCLE);
+    let last = await state(page, 'Slider1_div');
+    const stepMs = 256; // whole frames of the fake clock (16 ms)
+    for (let t = 0; t < SAMPLE_CYCLE / SAMPLE_SPEED + 1000; t += stepMs) {
+      await page.clock.runFor(stepMs);
+      const now = await state(page, 'Slider1_div');
+      near(moved(last.offset, now.offset, SAMPLE_CYCLE), SAMPLE_SPEED * stepMs, 0.02, `step at ${t} ms`);
+      const fault = coverageFault(now, SAMPLE_GAP, SAMPLE_TRAILER);
+      assert.equal(fault, null, `at offset ${now.offset}: ${fault}`);
+      last = now;
+    }
+    await page.screenshot({ path: path.join(artifacts, 'web-sample.png') });
+  });
+  await check('sample: pointer over the box and keyboard focus pause it; leaving resumes', async () => {
+    const s = await state(page, 'Slider1_div');
+    await page.mouse.move(s.inner.left + 30, (s.inner.top + s.inner.bottom) / 2);
+    await expectStill(page, 'Slider1_div', 1500, 'under the pointer');
+    await page.mouse.move(s.inner.left, s.inner.bottom + 100);
+    await expectMotion(page, 'Slider1_div', SAMPLE_SPEED, 1000, SAMPLE_CYCLE);
+    await page.keyboard.press('Tab');
+    const first = await page.evaluate(() => [document.activeElement.tagName, document.activeElement.getAttribute('aria-pressed')]);
+    assert.deepEqual(first, ['BUTTON', 'false'], 'the pause button comes first in the Tab order');
+    const stops = [];
+    for (let i = 0; i < 8; i++) {
+      await page.keyboard.press('Tab');
+      const stop = await page.evaluate(() => {
+        const a = document.activeElement;
+        return a.closest('#Slider1_div') ? { href: a.getAttribute('href'), hidden: !!a.closest('[aria-hidden="true"]'), left: a.getBoundingClientRect().left, right: a.getBoundingClientRect().right } : null;
+      });
+      if (!stop) break;
+      stops.push(stop);
+      await expectStill(page, 'Slider1_div', 500, `while ${stop.href} has focus`);
+      const now = await state(page, 'Slider1_div');
+      assert.ok(stop.left >= now.inner.left - 0.6 && stop.right <= now.inner.right + 0.6, `focused ${stop.href} out of view`);
+    }
+    assert.deepEqual(stops.map((t) => [t.href, t.hidden]), SAMPLE.filter((it) => it.link).map((it) => [it.link, false]));
+    await expectMotion(page, 'Slider1_div', SAMPLE_SPEED, 1000, SAMPLE_CYCLE);
+  });
+  await check('sample: the pause button stops it for good and starts it again', async () => {
+    const button = page.locator('#Slider1_div button');
+    assert.equal(await button.evaluate((b) => getComputedStyle(b).opacity), '0', 'button shown without hover or focus');
+    await button.click();
+    assert.equal(await button.getAttribute('aria-pressed'), 'true');
+    assert.ok(await button.getAttribute('aria-label'), 'button has a label');
+    await page.mouse.move(0, 600);
+    await expectStill(page, 'Slider1_div', 3000, 'after the pause button');
+    await button.focus();
+    await page.keyboard.press('Space');
+    assert.equal(await button.getAttribute('aria-pressed'), 'false');
+    await button.blur();
+    await expectMotion(page, 'Slider1_div', SAMPLE_SPEED, 1000, SAMPLE_CYCLE);
+  });
+  await check('sample: no console or page errors', async () => assert.deepEqual(problems, []));
+  await close();
+
+  const reduced = await open(url, { reducedMotion: 'reduce' });
+  await check('sample: reduced motion stands still, scrolls by hand, follows the setting live', async () => {
+    const { page: p } = reduced;
+    await expectStill(p, 'Slider1_div', 3000, 'under reduced motion');
+    assert.equal(await offset(p, 'Slider1_div'), 0);
+    const s = await state(p, 'Slider1_div');
+    await p.mouse.move(s.inner.left + 50, s.inner.top + 50);
+    await p.mouse.wheel(150, 0);
+    await p.waitForFunction(() => Number(document.getElementById('Slider1_div').dataset.offset) > 0, null, { polling: 50 });
+    const scrolled = await state(p, 'Slider1_div');
+    near(scrolled.images.find((im) => im.real).left - scrolled.inner.left, -scrolled.offset, 0.6, 'scrolled picture');
+    await p.mouse.move(0, 600);
+    await p.emulateMedia({ reducedMotion: 'no-preference' });
+    await expectMotion(p, 'Slider1_div', SAMPLE_SPEED, 1000, SAMPLE_CYCLE);
+    await p.emulateMedia({ reducedMotion: 'reduce' });
+    await expectStill(p, 'Slider1_div', 1000, 'after reduced motion was switched on');
+    assert.deepEqual(reduced.problems, []);
+  });
+  await reduced.close();
+}
+
+async function fixtureTests() {
+  const options = { runtime, pictures: samples };
+  writeFixture(path.join(work, 'two'), [slider('Left'), slider('Right', { step: -3, delay: 20, gap: 10, trailer: 30 })], options);
+  const two = await open('two/index.html');
+  await check('two sliders run on their own, each its way, and pause alone', async () => {
+    const { page } = two;
+    await expectMotion(page, 'Left_div', 2 / 40, 1000, 532);
+    await expectMotion(page, 'Right_div', -3 / 20, 1000, 572);
+    for (let t = 0; t < 4000; t += 200) {
+      await page.clock.runFor(200);
+      assert.equal(coverageFault(await state(page, 'Right_div'), 10, 30), null, `Right at ${t} ms`);
+    }
+    const left = await state(page, 'Left_div');
+    await page.mouse.move(left.inner.left + 10, left.inner.top + 10);
+    const before = await offset(page, 'Right_div');
+    await expectStill(page, 'Left_div', 1000, 'under the pointer');
+    near(moved(before, await offset(page, 'Right_div'), 572), 572 - 150, 3, 'Right while Left is hovered');
+    assert.deepEqual(two.problems, []);
+  });
+  await two.close();
+
+  writeFixture(path.join(work, 'edge'), [
+    slider('Empty', { cfg: 'empty' }), slider('Undef', { cfg: 'undefined' }), slider('Still', { step: 0 }),
+    slider('Fast', { step: 1, delay: 0 }),
+    slider('Tiny', { width: 600, items: [{ file: 'forest.jpg', link: 'a.html', target: '', tip: 'tiny', width: 10, height: 120 }] }),
+    slider('Unsized', { items: [{ file: 'forest.jpg', link: '', target: '', tip: 'no size', width: '', height: '' },
+      { file: 'harbour.jpg', link: '', target: '', tip: 'sized', width: 160, height: 120 }] }),
+    slider('Late', { late: 500 }),
+  ], options);
+  const edge = await open('edge/index.html');
+  await check('empty, still, delay 0, tiny, unsized and late sliders behave', async () => {
+    const { page } = edge;
+    for (const id of ['Empty_div', 'Undef_div']) {
+      const box = await page.$eval('#' + id, (d) => [d.querySelectorAll('img').length, d.firstElementChild.offsetWidth,
+        d.firstElementChild.offsetHeight, d.dataset.cycle]);
+      assert.deepEqual(box, [0, 300, 126, '0'], id);
+    }
+    await expectStill(page, 'Still_div', 1000, 'with step 0');
+    await expectMotion(page, 'Fast_div', 1 / 10, 1000, 532);
+    for (let t = 0; t < 1000; t += 100) {
+      await page.clock.runFor(100);
+      assert.equal(coverageFault(await state(page, 'Tiny_div'), 0, 0), null, `Tiny at ${t} ms`);
+    }
+    const unsized = await state(page, 'Unsized_div');
+    assert.equal(unsized.cycle, 120 + 4 + 160 + 4, 'unsized picture joins at natural proportions');
+    await page.clock.runFor(600);
+    assert.equal(await page.$$eval('#Late_div img', (imgs) => imgs.length) > 0, true, 'late div gets its slider');
+    await expectMotion(page, 'Late_div', 2 / 40, 1000, 532);
+    assert.deepEqual(edge.problems, ['warning: Torvane slider "Late_div": no element with this id on the page yet; waiting for it']);
+  });
+  await edge.close();
+}
+
+const server = await serve(work);
+base = `http://127.0.0.1:${server.address().port}/`;
+browser = await chromium.launch({
+  executablePath: '/usr/bin/chromium',
+  args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
+    '--disable-component-update', '--disable-sync'],
+});
+try {
+  let url = null;
+  await check('the sample project publishes with torvane-cli', () => { url = publishSample(); });
+  if (url) await sampleTests(url);
+  await fixtureTests();
+} finally {
+  await browser.close();
+  server.close();
+  fs.rmSync(work, { recursive: true, force: true });
+}
+console.log(`${passed} passed, ${failed} failed`);
+process.exit(failed ? 1 : 0);
