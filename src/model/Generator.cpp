@@ -187,8 +187,8 @@ void TqelAppletAgent::MakeHTMLCodes(const std::string& pagePath, IDesignTree& tr
       "",
       "<!-- Please insert the <div> below to your Web page where you would -->",
       "<!-- like to include the menu. -->",
-      "<div id=\"" + scripttext::HtmlAttribute(AppletData.pDivId) + "\" style=\"width:" +
-          checked.width + "px;height:" + outerHeight + "px;\"></div>",
+      "<div id=\"" + scripttext::HtmlAttribute(AppletData.pDivId) +
+          "\" style=\"width:" + checked.width + "px;height:" + outerHeight + "px;\"></div>",
       "",
       "</body>",
       "</html>"};

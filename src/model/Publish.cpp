@@ -19,7 +19,8 @@ bool TqelAppletAgent::PublishProject(const std::string& folder, const std::strin
   const std::string to = fileutil::WithSeparator(folder);
   const std::string base = scripttext::PublishBaseName(fileName);
   if (base.empty()) {
-    throw TvError("The project file name '" + fileName + "' leaves no name for the published files");
+    throw TvError("The project file name '" + fileName +
+                  "' leaves no name for the published files");
   }
   MakeHTMLCodes(to + base + ".html", tree);
 

@@ -65,13 +65,13 @@ char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A
 
 bool IsReservedWord(const std::string& text) {
   static const std::array<std::string_view, 48> kWords = {
-      "break",     "case",      "catch",     "class",      "const",    "continue", "debugger",
-      "default",   "delete",    "do",        "else",       "enum",     "export",   "extends",
-      "false",     "finally",   "for",       "function",   "if",       "import",   "in",
-      "instanceof", "new",      "null",      "return",     "super",    "switch",   "this",
-      "throw",     "true",      "try",       "typeof",     "var",      "void",     "while",
-      "with",      "yield",     "let",       "static",     "implements", "interface", "package",
-      "private",   "protected", "public",    "await",      "arguments", "eval"};
+      "break",      "case",      "catch",  "class",    "const",      "continue",  "debugger",
+      "default",    "delete",    "do",     "else",     "enum",       "export",    "extends",
+      "false",      "finally",   "for",    "function", "if",         "import",    "in",
+      "instanceof", "new",       "null",   "return",   "super",      "switch",    "this",
+      "throw",      "true",      "try",    "typeof",   "var",        "void",      "while",
+      "with",       "yield",     "let",    "static",   "implements", "interface", "package",
+      "private",    "protected", "public", "await",    "arguments",  "eval"};
   for (const std::string_view word : kWords) {
     if (text == word) return true;
   }
@@ -87,14 +87,31 @@ std::string JsString(const std::string& utf8) {
   while (i < utf8.size()) {
     const char32_t code = NextCodePoint(utf8, i);
     switch (code) {
-      case '\\': out += "\\\\"; continue;
-      case '\'': out += "\\'"; continue;
-      case '"': out += "\\\""; continue;
-      case '\n': out += "\\n"; continue;
-      case '\r': out += "\\r"; continue;
-      case '\t': out += "\\t"; continue;
-      case '<': case '>': case '&': out += Hex4(static_cast<unsigned>(code)); continue;
-      default: break;
+      case '\\':
+        out += "\\\\";
+        continue;
+      case '\'':
+        out += "\\'";
+        continue;
+      case '"':
+        out += "\\\"";
+        continue;
+      case '\n':
+        out += "\\n";
+        continue;
+      case '\r':
+        out += "\\r";
+        continue;
+      case '\t':
+        out += "\\t";
+        continue;
+      case '<':
+      case '>':
+      case '&':
+        out += Hex4(static_cast<unsigned>(code));
+        continue;
+      default:
+        break;
     }
     if (code >= 0x20 && code < 0x7F) {
       out += static_cast<char>(code);
@@ -115,12 +132,23 @@ std::string HtmlAttribute(const std::string& utf8) {
   while (i < utf8.size()) {
     char32_t code = NextCodePoint(utf8, i);
     switch (code) {
-      case '&': out += "&amp;"; continue;
-      case '<': out += "&lt;"; continue;
-      case '>': out += "&gt;"; continue;
-      case '"': out += "&quot;"; continue;
-      case '\'': out += "&#39;"; continue;
-      default: break;
+      case '&':
+        out += "&amp;";
+        continue;
+      case '<':
+        out += "&lt;";
+        continue;
+      case '>':
+        out += "&gt;";
+        continue;
+      case '"':
+        out += "&quot;";
+        continue;
+      case '\'':
+        out += "&#39;";
+        continue;
+      default:
+        break;
     }
     if (code >= 0x20 && code < 0x7F) {
       out += static_cast<char>(code);
@@ -195,7 +223,8 @@ std::string CanonicalWholeNumber(const std::string& text, const std::string& wha
   size_t first = negative ? 1 : 0;
   while (first + 1 < text.size() && text[first] == '0') ++first;
   const std::string digits = text.substr(first);
-  if (digits.size() > 10 || (digits.size() == 10 && digits > (negative ? "2147483648" : "2147483647"))) {
+  if (digits.size() > 10 ||
+      (digits.size() == 10 && digits > (negative ? "2147483648" : "2147483647"))) {
     throw TvError(what + " '" + text + "' is out of range");
   }
   if (digits == "0") return digits;
