@@ -1,0 +1,180 @@
+#include "CliSupport.h"
+
+#include <exception>
+#include <filesystem>
+#include <random>
+#include <system_error>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <cstdlib>
+#endif
+
+#include "AppletAgent.h"
+#include "Errors.h"
+#include "FileUtil.h"
+#include "MemoryTree.h"
+#include "ScriptText.h"
+
+namespace fs = std::filesystem;
+
+namespace cli {
+
+namespace {
+
+// Messages of the model (the boxes of the window program) go to stderr.
+class TStreamMessages : public IMessages {
+ public:
+  explicit TStreamMessages(std::ostream& err) : err_(err) {}
+  void Show(TMessageKind kind, const std::string& text) override {
+    const char* label = kind == TMessageKind::Error     ? "error"
+                        : kind == TMessageKind::Warning ? "warning"
+                                                        : "note";
+    err_ << "torvane-cli: " << label << ": " << text << "\n";
+  }
+
+ private:
+  std::ostream& err_;
+};
+
+// The files a successful publish has written, in the order they were written.
+std::vector<std::string> PublishedFiles(const TqelAppletAgent& model, const std::string& to,
+                                        const std::string& base, std::ostream& err) {
+  std::vector<std::string> files = {to + base + ".html"};
+  if (fileutil::IsFile(model.ProgramFolder() + model.ScriptFiles[0])) {
+    files.push_back(to + model.ScriptFiles[0]);
+  } else {
+    err << "torvane-cli: warning: the runtime script " << model.ProgramFolder()
+        << model.ScriptFiles[0] << " is missing; the published page will not run\n";
+  }
+  files.push_back(to + model.ScriptFiles[1]);
+  files.push_back(to + model.ScriptFiles[2]);
+  files.push_back(to + base + ".tvn");
+  files.push_back(to + base + "_PublishReport.txt");
+  std::vector<std::string> images;
+  for (const TItemData& item : model.Items) {
+    const std::string& name = item.IImageFile;
+    if (!scripttext::IsPlainFileName(name) || !fileutil::IsFile(model.PreviewFolder() + name)) {
+      continue;
+    }
+    bool seen = false;
+    for (const std::string& earlier : images) seen = seen || earlier == name;
+    if (!seen) images.push_back(name);
+  }
+  for (const std::string& name : images) files.push_back(to + name);
+  return files;
+}
+
+}  // namespace
+
+std::string ExecutableFolder() {
+#ifdef _WIN32
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length =
+        GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) throw TvError("Cannot find the folder of the running program");
+    if (length < buffer.size()) {
+      buffer.resize(length);
+      break;
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+  const fs::path exe(buffer);
+#else
+  std::error_code error;
+  const fs::path exe = fs::read_symlink("/proc/self/exe", error);
+  if (error) throw TvError("Cannot find the folder of the running program (/proc/self/exe)");
+#endif
+  return fileutil::WithSeparator(fileutil::Utf8(exe.parent_path()));
+}
+
+TPrivateFolder::TPrivateFolder() {
+  const fs::path base = fs::temp_directory_path();
+#ifdef _WIN32
+  std::random_device random;
+  for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+    const fs::path candidate = base / ("torvane-cli-" + std::to_string(random()));
+    std::error_code error;
+    if (fs::create_directory(candidate, error)) {
+      path_ = fileutil::WithSeparator(fileutil::Utf8(candidate));
+    }
+  }
+#else
+  std::string pattern = (base / "torvane-cli-XXXXXX").string();
+  if (mkdtemp(pattern.data()) != nullptr) path_ = fileutil::WithSeparator(pattern);
+#endif
+  if (path_.empty()) {
+    throw TvError("Cannot create a work folder in " + fileutil::Utf8(base));
+  }
+}
+
+TPrivateFolder::~TPrivateFolder() {
+  std::error_code ignored;
+  fs::remove_all(fileutil::FsPath(path_), ignored);
+}
+
+int PublishCommand(const std::string& projectPath, const std::string& toFolder, std::ostream& out,
+                   std::ostream& err) {
+  TStreamMessages messages(err);
+  try {
+    std::error_code error;
+    const std::string absolute = fileutil::Utf8(fs::absolute(fileutil::FsPath(projectPath), error));
+    const std::string project = error ? projectPath : absolute;
+    if (!fileutil::IsFile(project)) {
+      const bool exists = fs::exists(fileutil::FsPath(project), error);
+      err << "torvane-cli: cannot open the project file " << projectPath << ": "
+          << (exists ? "it is not a file" : "no such file") << "\n";
+      return 1;
+    }
+    std::string to =
+        fileutil::WithSeparator(toFolder.empty() ? fileutil::FolderOf(project) : toFolder);
+    if (!toFolder.empty()) {
+      fs::create_directories(fileutil::FsPath(to), error);
+      if (!fs::is_directory(fileutil::FsPath(to), error)) {
+        err << "torvane-cli: cannot create the folder " << toFolder << "\n";
+        return 1;
+      }
+    }
+
+    TPrivateFolder work;
+    TqelAppletAgent model(ExecutableFolder(), nullptr, &messages);
+    model.SetWorkFolder(work.Path());
+    model.LoadDefaults();
+    TMemoryTree tree;
+    switch (model.LoadProject(project, tree)) {
+      case TLoadResult::Loaded:
+        break;
+      case TLoadResult::Rejected:
+        err << "torvane-cli: " << projectPath
+            << " is not a Torvane project file; nothing was published\n";
+        return 1;
+      case TLoadResult::EndedEarly:
+        err << "torvane-cli: " << projectPath
+            << " ended early (the file is incomplete); nothing was published\n";
+        return 1;
+    }
+    int result = 1;
+    try {
+      model.CopyResourceFiles(fileutil::FolderOf(project));
+      const std::string name = fileutil::NameOf(project);
+      model.PublishProject(to, name, tree);
+      for (const std::string& file :
+           PublishedFiles(model, to, scripttext::PublishBaseName(name), err)) {
+        out << file << "\n";
+      }
+      result = 0;
+    } catch (const std::exception& failure) {
+      err << "torvane-cli: publishing " << projectPath << " failed: " << failure.what() << "\n";
+    }
+    model.ClearPreview();
+    return result;
+  } catch (const std::exception& failure) {
+    err << "torvane-cli: cannot publish " << projectPath << ": " << failure.what() << "\n";
+    return 1;
+  }
+}
+
+}  // namespace cli

@@ -1,0 +1,34 @@
+// Pieces of the headless publisher: where the program lives, a private work folder, and the
+// publish run itself.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+namespace cli {
+
+// The folder of the running executable, with a trailing separator.
+std::string ExecutableFolder();
+
+// A new, empty folder of our own under the system's temporary folder; removed with everything in
+// it when the object goes.
+class TPrivateFolder {
+ public:
+  TPrivateFolder();
+  ~TPrivateFolder();
+  TPrivateFolder(const TPrivateFolder&) = delete;
+  TPrivateFolder& operator=(const TPrivateFolder&) = delete;
+  const std::string& Path() const { return path_; }  // with a trailing separator
+
+ private:
+  std::string path_;
+};
+
+// Opens the project as the Open command does, publishes it into `toFolder` (the project's folder
+// when empty), prints one line per file written to `out` and every message to `err`. Returns the
+// process exit code: 0 when published, 1 on any failure (nothing published for a file that is not
+// a complete project).
+int PublishCommand(const std::string& projectPath, const std::string& toFolder, std::ostream& out,
+                   std::ostream& err);
+
+}  // namespace cli

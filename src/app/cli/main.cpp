@@ -1,0 +1,94 @@
+// torvane-cli: publishes a project file without the window program.
+//
+//   torvane-cli publish PROJECT.tvn [--to FOLDER]
+#include <iostream>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <shellapi.h>
+#include <windows.h>
+
+#include <filesystem>
+
+#include "FileUtil.h"
+#endif
+
+#include "CliSupport.h"
+
+namespace {
+
+// The arguments as UTF-8 (on Windows from the wide command line, whatever the code page).
+std::vector<std::string> Arguments(int argc, char** argv) {
+#ifdef _WIN32
+  (void)argc;
+  (void)argv;
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> args;
+  for (int i = 1; wide && i < count; ++i) {
+    args.push_back(fileutil::Utf8(std::filesystem::path(wide[i])));
+  }
+  if (wide) LocalFree(wide);
+  return args;
+#else
+  return std::vector<std::string>(argv + 1, argv + argc);
+#endif
+}
+
+const char* const kUsage =
+    "Usage: torvane-cli publish PROJECT.tvn [--to FOLDER]\n"
+    "       torvane-cli --help\n"
+    "\n"
+    "Publishes a Torvane project as the Save command of the window program does: the page\n"
+    "(PROJECT.html), the runtime script torvane.js, the configuration script torvanecfg.js, the\n"
+    "style sheet torvane.css, the project file, PROJECT_PublishReport.txt and the pictures scaled\n"
+    "to the slider height (slider0.jpg, slider1.jpg, ...).\n"
+    "\n"
+    "The files go into the project's own folder, or into FOLDER with --to (created when missing;\n"
+    "the project file is then written there and the original is left alone). One line is printed\n"
+    "per file written.\n"
+    "\n"
+    "Exit status: 0 when everything was published; 1 when the file is missing, is not a project\n"
+    "file, ends early, names a picture that cannot be read, or anything else fails. The message\n"
+    "on stderr names the file. A project file that could not be read whole is never rewritten.\n";
+
+int UsageError(const std::string& text) {
+  std::cerr << "torvane-cli: " << text << "\n\n" << kUsage;
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args = Arguments(argc, argv);
+  for (const std::string& arg : args) {
+    if (arg == "--help" || arg == "-h" || arg == "help") {
+      std::cout << kUsage;
+      return 0;
+    }
+  }
+  if (args.empty()) return UsageError("no command given");
+  if (args[0] != "publish") return UsageError("unknown command '" + args[0] + "'");
+  std::string project;
+  std::string to;
+  for (size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "--to") {
+      if (i + 1 >= args.size()) return UsageError("--to needs a folder");
+      to = args[++i];
+      if (to.empty()) return UsageError("--to needs a folder");
+    } else if (args[i].rfind("--to=", 0) == 0) {
+      to = args[i].substr(5);
+      if (to.empty()) return UsageError("--to needs a folder");
+    } else if (args[i].size() > 1 && args[i][0] == '-' && args[i] != "-") {
+      return UsageError("unknown option '" + args[i] + "'");
+    } else if (project.empty()) {
+      project = args[i];
+    } else {
+      return UsageError("more than one project file given ('" + project + "' and '" + args[i] +
+                        "')");
+    }
+  }
+  if (project.empty()) return UsageError("no project file given");
+  return cli::PublishCommand(project, to, std::cout, std::cerr);
+}
