@@ -1,0 +1,130 @@
+// The headless publisher as a user runs it: exit codes, what it prints, and that a project file
+// it could not read whole is left exactly as it was.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "AppletAgent.h"
+#include "FileUtil.h"
+#include "TestUtil.h"
+#include "test_generator_util.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kCli = std::string(TORVANE_BIN_DIR) + "/torvane-cli";
+
+// A project folder with two pictures, a project file naming them, and a private temporary
+// folder for the publisher so the test can see that it cleans up after itself.
+struct TCliFixture {
+  TTempDir dir;
+  std::string project = dir / "show.tvn";
+
+  TCliFixture() {
+    fs::create_directory(dir.Path() / "tmp");
+    TqelAppletAgent model(dir.Folder());
+    StorePanelDefaults(model);
+    model.AppletData.pHeight = "30";
+    for (const char* name : {"one.jpg", "two.jpg"}) {
+      WriteTestJpeg(dir / name, 60, 40);
+      TItemData item = TestItem("");
+      item.OriginalImagePath = dir / name;
+      item.ILevel = "0";
+      model.Items.push_back(item);
+    }
+    model.SaveProject(project);
+  }
+  TRunResult Run(const std::string& arguments) {
+    return RunCommand(
+        "TMPDIR=" + ShellQuote(dir / "tmp") + " " + ShellQuote(kCli) + " " + arguments,
+        dir.Path().string());
+  }
+  bool TmpIsEmpty() const { return fs::is_empty(dir.Path() / "tmp"); }
+};
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+TEST(Cli, PublishesBesideTheProjectOrIntoAnotherFolder) {
+  TCliFixture f;
+  TRunResult run = f.Run("publish " + ShellQuote(f.project));
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const std::string to = f.dir.Folder();
+  EXPECT_EQ(Lines(run.out), (std::vector<std::string>{
+                                to + "show.html", to + "torvane.js", to + "torvanecfg.js",
+                                to + "torvane.css", to + "show.tvn", to + "show_PublishReport.txt",
+                                to + "slider0.jpg", to + "slider1.jpg"}));
+  for (const std::string& file : Lines(run.out)) EXPECT_TRUE(fileutil::IsFile(file)) << file;
+  EXPECT_EQ(ReadAll(to + "torvane.js"), ReadAll(std::string(TORVANE_BIN_DIR) + "/torvane.js"));
+  EXPECT_EQ(ReadJpegInfo(to + "slider1.jpg").width, 45);
+  EXPECT_NE(ReadAll(f.project).find("slider1.jpg#$@"), std::string::npos);  // saved after build
+  EXPECT_TRUE(f.TmpIsEmpty());
+
+  const std::string before = ReadAll(f.project);
+  run = f.Run("publish " + ShellQuote(f.project) + " --to " + ShellQuote(f.dir / "out/site"));
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(Lines(run.out).size(), 8u);
+  EXPECT_TRUE(fileutil::IsFile(f.dir / "out/site/show.tvn"));
+  EXPECT_TRUE(fileutil::IsFile(f.dir / "out/site/slider0.jpg"));
+  EXPECT_EQ(ReadAll(f.project), before);
+  EXPECT_TRUE(f.TmpIsEmpty());
+}
+
+TEST(Cli, RefusesWhatItCannotPublishAndLeavesTheFileAlone) {
+  struct TCase {
+    std::string name;
+    std::string content;  // empty: the file does not exist
+    std::string message;
+  };
+  TCliFixture f;
+  const std::string good = ReadAll(f.project);
+  const std::string truncated = good.substr(0, good.find("</Item_Parameters>"));
+  std::string badPicture = good;
+  WriteAll(f.dir / "broken.jpg", "not a picture at all");
+  const std::string one = f.dir / "one.jpg";
+  badPicture.replace(badPicture.find(one), one.size(), f.dir / "broken.jpg");
+  const std::vector<TCase> cases = {
+      {"other.tvn", "<Product_Name>\r\nSomething else\r\n</Product_Name>\r\n",
+       "is not a Torvane project file"},
+      {"short.tvn", truncated, "ended early"},
+      {"missing.tvn", "", "no such file"},
+      {"badpicture.tvn", badPicture, "broken.jpg"},
+  };
+  for (const TCase& c : cases) {
+    const std::string path = f.dir / c.name;
+    if (!c.content.empty()) WriteAll(path, c.content);
+    const TRunResult run = f.Run("publish " + ShellQuote(path));
+    EXPECT_EQ(run.exitCode, 1) << c.name;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << c.name << ": " << run.err;
+    EXPECT_NE(run.err.find(c.name), std::string::npos) << c.name << ": " << run.err;
+    EXPECT_EQ(run.out, "") << c.name;
+    if (!c.content.empty()) {
+      EXPECT_EQ(ReadAll(path), c.content) << c.name;
+    }
+    const std::string base = c.name.substr(0, c.name.size() - 4);
+    EXPECT_FALSE(fileutil::IsFile(f.dir / (base + ".html"))) << c.name;
+    EXPECT_TRUE(f.TmpIsEmpty()) << c.name;
+  }
+}
+
+TEST(Cli, ExplainsItsUsage) {
+  TCliFixture f;
+  TRunResult run = f.Run("--help");
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_NE(run.out.find("Usage: torvane-cli publish PROJECT.tvn [--to FOLDER]"),
+            std::string::npos);
+  for (const char* wrong :
+       {"", "publish", "frobnicate x.tvn", "publish a.tvn --to", "publish a.tvn --bogus"}) {
+    run = f.Run(wrong);
+    EXPECT_EQ(run.exitCode, 1) << wrong;
+    EXPECT_NE(run.err.find("Usage:"), std::string::npos) << wrong;
+  }
+}
+
+}  // namespace

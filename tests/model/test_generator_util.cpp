@@ -1,0 +1,125 @@
+#include "test_generator_util.h"
+
+#include <gtest/gtest.h>
+#include <jpeglib.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+#include "TestUtil.h"
+
+void WriteTestJpeg(const std::string& path, int width, int height, int seed) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) throw std::runtime_error("cannot write " + path);
+  jpeg_compress_struct info;
+  jpeg_error_mgr errors;
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&info);
+  jpeg_stdio_dest(&info, file);
+  info.image_width = static_cast<JDIMENSION>(width);
+  info.image_height = static_cast<JDIMENSION>(height);
+  info.input_components = 3;
+  info.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, 75, TRUE);
+  jpeg_start_compress(&info, TRUE);
+  std::vector<JSAMPLE> row(static_cast<size_t>(width) * 3);
+  while (info.next_scanline < info.image_height) {
+    const int y = static_cast<int>(info.next_scanline);
+    for (int x = 0; x < width; ++x) {
+      row[static_cast<size_t>(x) * 3] =
+          static_cast<JSAMPLE>((x * 255) / (width > 1 ? width - 1 : 1));
+      row[static_cast<size_t>(x) * 3 + 1] =
+          static_cast<JSAMPLE>((y * 255) / (height > 1 ? height - 1 : 1));
+      row[static_cast<size_t>(x) * 3 + 2] =
+          static_cast<JSAMPLE>((seed * 67 + (x / 8 + y / 8) * 40) & 0xFF);
+    }
+    JSAMPROW pointer = row.data();
+    jpeg_write_scanlines(&info, &pointer, 1);
+  }
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  std::fclose(file);
+}
+
+TJpegInfo ReadJpegInfo(const std::string& path) {
+  const std::string bytes = ReadAll(path);
+  TJpegInfo result;
+  const auto byte = [&](size_t i) { return static_cast<unsigned char>(bytes[i]); };
+  if (bytes.size() < 4 || byte(0) != 0xFF || byte(1) != 0xD8) return result;
+  size_t i = 2;
+  while (i + 9 < bytes.size()) {
+    if (byte(i) != 0xFF) return result;
+    const unsigned char marker = byte(i + 1);
+    const size_t length = (static_cast<size_t>(byte(i + 2)) << 8) | byte(i + 3);
+    if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
+      result.height = (byte(i + 5) << 8) | byte(i + 6);
+      result.width = (byte(i + 7) << 8) | byte(i + 8);
+      result.isJpeg = true;
+      return result;
+    }
+    i += 2 + length;
+  }
+  return result;
+}
+
+void StorePanelDefaults(TqelAppletAgent& model) {
+  model.LoadDefaults();
+  model.AppletData.pCfgName = "Slider1cfg";
+  model.AppletData.pDivId = "Slider1_div";
+  model.AppletData.pSpareCfgName = "Slider1cfg";
+}
+
+TItemData TestItem(const std::string& imageFile, const std::string& link,
+                   const std::string& toolTip) {
+  TItemData item = TqelAppletAgent::DefaultItemData();
+  item.IImageFile = imageFile;
+  item.ILink = link;
+  item.IToolTip = toolTip;
+  return item;
+}
+
+std::vector<std::string> CrLfLines(const std::string& path) {
+  const std::string text = ReadAll(path);
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    const size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) {
+      ADD_FAILURE() << path << ": last line has no CR LF";
+      lines.push_back(text.substr(start));
+      break;
+    }
+    const std::string line = text.substr(start, end - start);
+    EXPECT_EQ(line.find('\n'), std::string::npos) << path << ": bare LF in " << line;
+    lines.push_back(line);
+    start = end + 2;
+  }
+  return lines;
+}
+
+std::string ShellQuote(const std::string& text) {
+  std::string quoted = "'";
+  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+TRunResult RunCommand(const std::string& commandLine, const std::string& scratch) {
+  const std::string out = scratch + "/run.out";
+  const std::string err = scratch + "/run.err";
+  const int status =
+      std::system((commandLine + " >" + ShellQuote(out) + " 2>" + ShellQuote(err)).c_str());
+  TRunResult result;
+#ifdef _WIN32
+  result.exitCode = status;
+#else
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+  result.out = ReadAll(out);
+  result.err = ReadAll(err);
+  return result;
+}

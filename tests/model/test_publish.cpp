@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+#include "AppletAgent.h"
+#include "Errors.h"
+#include "FileUtil.h"
+#include "MemoryTree.h"
+#include "ScriptText.h"
+#include "TestUtil.h"
+#include "test_generator_util.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kRule(77, '=');
+
+std::set<std::string> FilesIn(const fs::path& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder))
+    names.insert(entry.path().filename().string());
+  return names;
+}
+
+// A program folder holding the runtime script, a separate work folder, and a publishing folder.
+struct TPublishFixture {
+  TTempDir program, work, out;
+  TRecordingProgress progress;
+  TqelAppletAgent model{program.Folder(), &progress};
+  TMemoryTree tree;
+
+  TPublishFixture() {
+    WriteAll(program / "torvane.js", "var Bmaf = true;\n");
+    model.SetWorkFolder(work.Folder());
+    StorePanelDefaults(model);
+  }
+  void AddItem(const std::string& source, const std::string& imageFile = "") {
+    TItemData item = TestItem(imageFile);
+    if (!source.empty()) {
+      WriteTestJpeg(program / source, 64, 48, static_cast<int>(model.Items.size()));
+      item.OriginalImagePath = program / source;
+    }
+    model.Items.push_back(item);
+    tree.AppendChild(0, "Item");
+  }
+};
+
+TEST(Publish, WritesOneSetOfFilesNamedAfterTheProject) {
+  EXPECT_EQ(scripttext::PublishBaseName("show.tvn"), "show");
+  EXPECT_EQ(scripttext::PublishBaseName("a.b.tvn"), "a.b");
+  EXPECT_EQ(scripttext::PublishBaseName("x.TVNy.tvn"), "xy");
+  for (const std::string fileName : {"show.tvn", "show", "x.TVNy.tvn"}) {
+    TPublishFixture f;
+    f.AddItem("one.jpg");
+    f.AddItem("");  // no picture: nothing to copy or list
+    f.AddItem("three.jpg");
+    ASSERT_TRUE(f.model.PublishProject(f.out.Folder(), fileName, f.tree));
+    const std::string base = fileName == "x.TVNy.tvn" ? "xy" : "show";
+    const std::set<std::string> expected = {base + ".html",  "torvane.js",
+                                            "torvanecfg.js", "torvane.css",
+                                            base + ".tvn",   base + "_PublishReport.txt",
+                                            "slider0.jpg",   "slider2.jpg"};
+    EXPECT_EQ(FilesIn(f.out.Path()), expected) << fileName;
+    EXPECT_EQ(ReadAll(f.out / "torvane.js"), "var Bmaf = true;\n");
+    EXPECT_EQ(ReadAll(f.out / "torvanecfg.js"), ReadAll(f.work / "torvanecfg.js"));
+    EXPECT_TRUE(ReadJpegInfo(f.out / "slider2.jpg").isJpeg);
+    // The generated scripts stay in the work folder, nothing lands in the program's folder.
+    EXPECT_EQ(FilesIn(f.program.Path()),
+              (std::set<std::string>{"torvane.js", "one.jpg", "three.jpg"}));
+    const std::vector<std::string> report = CrLfLines(f.out / (base + "_PublishReport.txt"));
+    const std::vector<std::string> images(report.begin() + 13, report.begin() + 15);
+    EXPECT_EQ(images, (std::vector<std::string>{"  slider0.jpg", "  slider2.jpg"}));
+    EXPECT_FALSE(f.progress.busy);
+  }
+  TPublishFixture f;
+  EXPECT_THROW(f.model.PublishProject(f.out.Folder(), ".tvn", f.tree), TvError);
+}
+
+TEST(Publish, ReportListsScriptsAndEachImageOnce) {
+  TPublishFixture f;
+  f.model.MakePublishReport(f.out.Folder(), "empty.txt");
+  const std::vector<std::string> empty = {
+      kRule,
+      "This file includes a list of filename and you need to upload them to Web server",
+      "to get the script to work. All these files are saved into the same directory along",
+      "with the project file (*.tvn) as well as this file.",
+      "",
+      kRule,
+      "",
+      "[Script file(s)]:",
+      "  torvane.js",
+      "  torvanecfg.js",
+      "  torvane.css",
+      "",
+      "[Image File(s)]: They should be copied along with script files!",
+      "",
+      "",
+      kRule,
+      "End of Publish Report",
+      kRule};
+  EXPECT_EQ(CrLfLines(f.out / "empty.txt"), empty);
+  EXPECT_EQ(f.progress.maximum, 101);
+  EXPECT_EQ(f.progress.steps, (std::vector<int>{1, 1, 1, 50, 50}));
+  EXPECT_EQ(f.progress.statuses.back(), "Making Publish Report ... ...");
+  EXPECT_EQ(f.progress.position, 0);
+
+  // Two items that hold the same picture name: listed once, and the file still arrives.
+  f.AddItem("", "same.jpg");
+  f.AddItem("", "Same.jpg");
+  f.AddItem("", "same.jpg");
+  fs::create_directory(f.model.PreviewFolder());
+  WriteAll(f.model.PreviewFolder() + "same.jpg", "jpeg bytes");
+  ASSERT_TRUE(f.model.PublishProject(f.out.Folder(), "dup.tvn", f.tree));
+  const std::vector<std::string> report = CrLfLines(f.out / "dup_PublishReport.txt");
+  EXPECT_EQ(std::vector<std::string>(report.begin() + 13, report.end() - 5),
+            (std::vector<std::string>{"  same.jpg", "  Same.jpg"}));
+  EXPECT_EQ(ReadAll(f.out / "same.jpg"), "jpeg bytes");
+}
+
+TEST(Publish, PreviewFolderRecordsWhatItHoldsAndClearsIt) {
+  TPublishFixture f;
+  WriteAll(f.program / "a.jpg", "a");
+  const fs::path preview = f.work.Path() / "preview";
+
+  f.model.ClearPreview();  // nothing recorded, no folder: nothing happens
+  EXPECT_FALSE(fs::exists(preview));
+
+  f.model.AddToPreview(f.program / "a.jpg");
+  f.model.AddToPreview(f.program / "a.jpg");
+  f.model.AddToPreview(f.program / "missing.jpg");  // listed although the copy failed
+  EXPECT_EQ(f.model.PreviewFiles, (TStringArray{"a.jpg", "a.jpg", "missing.jpg"}));
+  EXPECT_EQ(ReadAll((preview / "a.jpg").string()), "a");
+  f.model.ClearPreview();
+  EXPECT_TRUE(f.model.PreviewFiles.empty());
+  EXPECT_FALSE(fs::exists(preview));
+
+  // Generated scripts move into the preview; the runtime script stays where it is.
+  WriteAll(f.work / "torvanecfg.js", "cfg");
+  WriteAll(f.work / "torvane.css", "css");
+  WriteAll(f.work / "torvane.js", "runtime");
+  f.model.CopyScriptFilesToPreview(f.work.Folder());
+  EXPECT_EQ(FilesIn(preview),
+            (std::set<std::string>{"torvane.js", "torvanecfg.js", "torvane.css"}));
+  EXPECT_FALSE(fileutil::IsFile(f.work / "torvanecfg.js"));
+  EXPECT_TRUE(fileutil::IsFile(f.work / "torvane.js"));
+
+  // A file the run did not record keeps the folder.
+  WriteAll((preview / "stranger.txt").string(), "x");
+  f.model.ClearPreview();
+  EXPECT_EQ(FilesIn(preview), (std::set<std::string>{"stranger.txt"}));
+}
+
+TEST(Publish, ImageNamesFromAProjectAreNeverUsedAsPaths) {
+  TPublishFixture f;
+  TTempDir outside;  // a folder beside the project folder that a hostile name could reach
+  const fs::path project = outside.Path() / "project";
+  fs::create_directory(project);
+  WriteAll(outside / "x.jpg", "secret");
+  WriteAll((project / "slider0.jpg").string(), "published");
+  const std::vector<std::string> hostile = {"../x.jpg", "/etc/passwd", "a\\b.jpg",
+                                            "..",       ".",           "C:x.jpg"};
+  f.AddItem("", "slider0.jpg");
+  for (const std::string& name : hostile) f.AddItem("", name);
+
+  f.model.CopyResourceFiles(project.string());
+  EXPECT_EQ(f.model.PreviewFiles, (TStringArray{"slider0.jpg"}));
+  EXPECT_EQ(FilesIn(f.work.Path() / "preview"), (std::set<std::string>{"slider0.jpg"}));
+  EXPECT_EQ(f.progress.steps, (std::vector<int>{50, 50}));
+
+  const fs::path target = outside.Path() / "target";
+  fs::create_directory(target);
+  ASSERT_TRUE(f.model.PublishProject(target.string(), "p.tvn", f.tree));
+  EXPECT_EQ(FilesIn(outside.Path()), (std::set<std::string>{"x.jpg", "project", "target"}));
+  const std::set<std::string> published = FilesIn(target);
+  EXPECT_EQ(published.count("slider0.jpg"), 1u);
+  EXPECT_EQ(published.size(), 7u);  // html, three scripts, project file, report, slider0.jpg
+  const std::string report = ReadAll((target / "p_PublishReport.txt").string());
+  for (const std::string& name : hostile) {
+    EXPECT_EQ(report.find("  " + name + "\r\n"), std::string::npos) << name;
+  }
+  f.model.ClearPreview();
+  EXPECT_FALSE(fs::exists(f.work.Path() / "preview"));
+  EXPECT_EQ(ReadAll(outside / "x.jpg"), "secret");
+}
+
+}  // namespace
