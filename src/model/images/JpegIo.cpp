@@ -1,0 +1,245 @@
+#include "images/JpegIo.h"
+
+// clang-format off
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <jpeglib.h>
+#include <jerror.h>
+// clang-format on
+
+#include "Errors.h"
+
+namespace images {
+
+int ChannelsOf(PixelKind kind) {
+  switch (kind) {
+    case PixelKind::Gray: return 1;
+    case PixelKind::Cmyk: return 4;
+    default: return 3;
+  }
+}
+
+namespace {
+
+// libjpeg's error manager extended by the jump target and the text of the first failure. It lives
+// in a plain struct owned by the caller, never on the stack of a function that calls setjmp.
+struct ErrorMgr {
+  jpeg_error_mgr pub;
+  std::jmp_buf jump;
+  char message[JMSG_LENGTH_MAX];
+  int code;            // libjpeg's message code of the failure
+  bool corruptData;    // the failure is a warning about damaged or missing picture data
+};
+
+[[noreturn]] void OnError(j_common_ptr c) {
+  auto* e = reinterpret_cast<ErrorMgr*>(c->err);
+  e->code = c->err->msg_code;
+  (*c->err->format_message)(c, e->message);
+  std::longjmp(e->jump, 1);
+}
+
+// Warnings about damaged data stop the decoding: libjpeg would fill the rest with grey and the
+// slider would show a broken picture. Harmless warnings (stray bytes between markers, an unknown
+// JFIF revision, a bad ICC chunk, which only costs the profile) are ignored.
+void OnMessage(j_common_ptr c, int level) {
+  if (level >= 0) return;
+  switch (c->err->msg_code) {
+    case JWRN_HIT_MARKER:
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_ARITH_BAD_CODE:
+    case JWRN_JPEG_EOF:
+    case JWRN_MUST_RESYNC:
+    case JWRN_NOT_SEQUENTIAL:
+    case JWRN_BOGUS_PROGRESSION: {
+      auto* e = reinterpret_cast<ErrorMgr*>(c->err);
+      e->corruptData = true;
+      OnError(c);
+    }
+    default: return;
+  }
+}
+
+void InitErrors(ErrorMgr* e) {
+  jpeg_std_error(&e->pub);
+  e->pub.error_exit = OnError;
+  e->pub.emit_message = OnMessage;
+  e->message[0] = '\0';
+  e->code = 0;
+  e->corruptData = false;
+}
+
+}  // namespace
+
+struct JpegReader::State {
+  jpeg_decompress_struct cinfo;
+  ErrorMgr err;
+  bool created = false;
+  // Filled by the guarded calls.
+  unsigned char* icc = nullptr;
+  unsigned int iccSize = 0;
+  int rowsRead = 0;
+};
+
+namespace {
+
+using State = JpegReader::State;
+
+// Each of these runs one step of libjpeg under setjmp. Their locals are plain values; anything
+// that must outlive a jump lives in *s. They return false when libjpeg failed.
+bool GuardedOpen(State* s, const unsigned char* data, unsigned long size) {
+  if (setjmp(s->err.jump)) return false;
+  jpeg_create_decompress(&s->cinfo);
+  s->created = true;
+  jpeg_mem_src(&s->cinfo, data, size);
+  jpeg_save_markers(&s->cinfo, JPEG_APP0 + 1, 0xFFFF);
+  jpeg_save_markers(&s->cinfo, JPEG_APP0 + 2, 0xFFFF);
+  jpeg_read_header(&s->cinfo, TRUE);
+  if (!jpeg_read_icc_profile(&s->cinfo, &s->icc, &s->iccSize)) {
+    s->icc = nullptr;
+    s->iccSize = 0;
+  }
+  return true;
+}
+
+bool GuardedStart(State* s, int scaleNum, J_COLOR_SPACE space) {
+  if (setjmp(s->err.jump)) return false;
+  s->cinfo.scale_num = static_cast<unsigned>(scaleNum);
+  s->cinfo.scale_denom = 8;
+  s->cinfo.out_color_space = space;
+  s->cinfo.dct_method = JDCT_ISLOW;
+  s->cinfo.do_fancy_upsampling = TRUE;
+  s->cinfo.do_block_smoothing = FALSE;
+  jpeg_start_decompress(&s->cinfo);
+  return true;
+}
+
+bool GuardedRead(State* s, unsigned char* const* rows, int maxRows) {
+  if (setjmp(s->err.jump)) return false;
+  s->rowsRead = 0;
+  while (s->rowsRead < maxRows && s->cinfo.output_scanline < s->cinfo.output_height) {
+    JSAMPARRAY target = const_cast<JSAMPARRAY>(rows + s->rowsRead);
+    s->rowsRead += static_cast<int>(
+        jpeg_read_scanlines(&s->cinfo, target, static_cast<JDIMENSION>(maxRows - s->rowsRead)));
+  }
+  return true;
+}
+
+SourceColor ColorOf(J_COLOR_SPACE space) {
+  switch (space) {
+    case JCS_GRAYSCALE: return SourceColor::Gray;
+    case JCS_YCbCr: return SourceColor::YCbCr;
+    case JCS_RGB: return SourceColor::Rgb;
+    case JCS_CMYK: return SourceColor::Cmyk;
+    case JCS_YCCK: return SourceColor::Ycck;
+    default: return SourceColor::Other;
+  }
+}
+
+J_COLOR_SPACE SpaceOf(PixelKind kind) {
+  switch (kind) {
+    case PixelKind::Gray: return JCS_GRAYSCALE;
+    case PixelKind::YCbCr: return JCS_YCbCr;
+    case PixelKind::Rgb: return JCS_RGB;
+    case PixelKind::Cmyk: return JCS_CMYK;
+  }
+  return JCS_RGB;
+}
+
+}  // namespace
+
+JpegReader::JpegReader(const std::string& path, const std::string& bytes)
+    : state_(std::make_unique<State>()), path_(path) {
+  InitErrors(&state_->err);
+  state_->cinfo.err = &state_->err.pub;
+  if (bytes.empty()) throw TvError("Cannot read picture " + path_ + ": the file is empty");
+  const bool ok = GuardedOpen(state_.get(), reinterpret_cast<const unsigned char*>(bytes.data()),
+                              static_cast<unsigned long>(bytes.size()));
+  if (state_->icc) {
+    info_.iccProfile.assign(state_->icc, state_->icc + state_->iccSize);
+    std::free(state_->icc);
+    state_->icc = nullptr;
+  }
+  if (!ok) Fail();
+  const jpeg_decompress_struct& c = state_->cinfo;
+  info_.width = static_cast<int>(c.image_width);
+  info_.height = static_cast<int>(c.image_height);
+  info_.color = ColorOf(c.jpeg_color_space);
+  info_.adobeMarker = c.saw_Adobe_marker;
+  for (jpeg_saved_marker_ptr m = c.marker_list; m; m = m->next) {
+    if (m->marker == JPEG_APP0 + 1 && m->data_length >= 6 && std::memcmp(m->data, "Exif\0\0", 6) == 0) {
+      info_.orientation = ExifOrientation(m->data + 6, m->data_length - 6);
+      break;
+    }
+  }
+  if (info_.color == SourceColor::Other) {
+    throw TvError("Cannot read picture " + path_ + ": unsupported kind of JPEG (" +
+                  std::to_string(c.num_components) + " colour components)");
+  }
+}
+
+JpegReader::~JpegReader() {
+  if (state_->created) jpeg_destroy_decompress(&state_->cinfo);
+}
+
+void JpegReader::Fail() const {
+  const ErrorMgr& e = state_->err;
+  std::string what;
+  if (e.code == JERR_NO_SOI) {
+    what = "not a JPEG file";
+  } else if (e.corruptData) {
+    what = "the picture data is corrupt or truncated (" + std::string(e.message) + ")";
+  } else {
+    what = "corrupt or unsupported JPEG data (" + std::string(e.message) + ")";
+  }
+  throw TvError("Cannot read picture " + path_ + ": " + what);
+}
+
+void JpegReader::Start(int scaleNum, PixelKind kind) {
+  if (!GuardedStart(state_.get(), scaleNum, SpaceOf(kind))) Fail();
+}
+
+int JpegReader::OutputWidth() const { return static_cast<int>(state_->cinfo.output_width); }
+int JpegReader::OutputHeight() const { return static_cast<int>(state_->cinfo.output_height); }
+
+int JpegReader::ReadRows(unsigned char* const* rows, int maxRows) {
+  if (!GuardedRead(state_.get(), rows, maxRows)) Fail();
+  return state_->rowsRead;
+}
+
+int ExifOrientation(const unsigned char* data, size_t size) {
+  // TIFF header: byte order, 42, offset of the first directory.
+  if (size < 8) return 1;
+  bool little;
+  if (data[0] == 'I' && data[1] == 'I') {
+    little = true;
+  } else if (data[0] == 'M' && data[1] == 'M') {
+    little = false;
+  } else {
+    return 1;
+  }
+  auto u16 = [&](size_t at) -> unsigned {
+    return little ? data[at] | (data[at + 1] << 8) : (data[at] << 8) | data[at + 1];
+  };
+  auto u32 = [&](size_t at) -> size_t {
+    return little ? size_t(u16(at)) | (size_t(u16(at + 2)) << 16)
+                  : (size_t(u16(at)) << 16) | size_t(u16(at + 2));
+  };
+  if (u16(2) != 42) return 1;
+  const size_t dir = u32(4);
+  if (dir > size - 2) return 1;
+  const unsigned entries = u16(dir);
+  for (unsigned i = 0; i < entries; ++i) {
+    const size_t at = dir + 2 + size_t(i) * 12;
+    if (at + 12 > size) return 1;
+    if (u16(at) != 0x0112) continue;
+    // Type SHORT, one value, stored in the first two bytes of the value field.
+    if (u16(at + 2) != 3 || u32(at + 4) < 1) return 1;
+    const unsigned value = u16(at + 8);
+    return value >= 1 && value <= 8 ? static_cast<int>(value) : 1;
+  }
+  return 1;
+}
+
+}  // namespace images
