@@ -74,6 +74,20 @@ TEST(Cli, PublishesBesideTheProjectOrIntoAnotherFolder) {
   EXPECT_TRUE(fileutil::IsFile(f.dir / "out/site/slider0.jpg"));
   EXPECT_EQ(ReadAll(f.project), before);
   EXPECT_TRUE(f.TmpIsEmpty());
+
+  // A picture that is gone is no failure, but the run says which one.
+  std::string gap = before;
+  const std::string two = f.dir / "two.jpg";
+  gap.replace(gap.find(two), two.size(), f.dir / "nowhere.jpg");
+  WriteAll(f.dir / "gap.tvn", gap);
+  run = f.Run("publish " + ShellQuote(f.dir / "gap.tvn") + " --to " + ShellQuote(f.dir / "gap"));
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.err.find("item 2 (" + (f.dir / "nowhere.jpg") + ") was not found"),
+            std::string::npos)
+      << run.err;
+  // The picture published before is taken from beside the project, as the Open command does.
+  EXPECT_EQ(Lines(run.out).back(), f.dir / "gap/slider1.jpg");
+  EXPECT_EQ(ReadAll(f.dir / "gap/slider1.jpg"), ReadAll(f.dir / "slider1.jpg"));
 }
 
 TEST(Cli, RefusesWhatItCannotPublishAndLeavesTheFileAlone) {

@@ -1,5 +1,6 @@
 #include "CliSupport.h"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <random>
@@ -65,6 +66,19 @@ std::vector<std::string> PublishedFiles(const TqelAppletAgent& model, const std:
   }
   for (const std::string& name : images) files.push_back(to + name);
   return files;
+}
+
+// A picture that is not found is no error (the item keeps its old name and size), but a
+// headless run should say so: the published slider lacks that picture.
+void WarnAboutMissingPictures(const TqelAppletAgent& model, const TMemoryTree& tree,
+                              std::ostream& err) {
+  const int count = std::min<int>(tree.NodeCount() - 1, static_cast<int>(model.Items.size()));
+  for (int k = 1; k <= count; ++k) {
+    if (tree.Caption(k) == "Item") continue;
+    err << "torvane-cli: warning: the picture of item " << k << " ("
+        << model.Items[static_cast<size_t>(k - 1)].OriginalImagePath
+        << ") was not found; it was published without a new picture\n";
+  }
 }
 
 }  // namespace
@@ -165,6 +179,7 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
            PublishedFiles(model, to, scripttext::PublishBaseName(name), err)) {
         out << file << "\n";
       }
+      WarnAboutMissingPictures(model, tree, err);
       result = 0;
     } catch (const std::exception& failure) {
       err << "torvane-cli: publishing " << projectPath << " failed: " << failure.what() << "\n";
