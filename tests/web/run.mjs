@@ -188,7 +188,7 @@ async function sampleTests(url) {
       assert.equal(fault, null, `at offset ${now.offset}: ${fault}`);
       last = now;
     }
-    await page.screenshot({ path: path.join(artifacts, 'web-sample.png') });
+    await page.locator('#Slider1_div').screenshot({ path: path.join(artifacts, 'web-sample.png') });
   });
   await check('sample: pointer over the box and keyboard focus pause it; leaving resumes', async () => {
     const s = await state(page, 'Slider1_div');
@@ -240,13 +240,19 @@ async function sampleTests(url) {
     const s = await state(p, 'Slider1_div');
     await p.mouse.move(s.inner.left + 50, s.inner.top + 50);
     await p.mouse.wheel(150, 0);
-    await p.waitForFunction(() => Number(document.getElementById('Slider1_div').dataset.offset) > 0, null, { polling: 50 });
+    await p.waitForFunction(() => Number(document.getElementById('Slider1_div').dataset.offset) >= 149.5, null, { polling: 50 });
     const scrolled = await state(p, 'Slider1_div');
     near(scrolled.images.find((im) => im.real).left - scrolled.inner.left, -scrolled.offset, 0.6, 'scrolled picture');
     await p.mouse.move(0, 600);
+    // The media change reaches the page with its next rendering update: wait for the button to show.
+    const buttonShown = (shown) => p.waitForFunction((want) =>
+      (getComputedStyle(document.querySelector('#Slider1_div button')).display !== 'none') === want, shown, { polling: 50 });
     await p.emulateMedia({ reducedMotion: 'no-preference' });
+    await buttonShown(true);
+    near(await offset(p, 'Slider1_div'), 150, 0.5, 'offset when motion resumes');
     await expectMotion(p, 'Slider1_div', SAMPLE_SPEED, 1000, SAMPLE_CYCLE);
     await p.emulateMedia({ reducedMotion: 'reduce' });
+    await buttonShown(false);
     await expectStill(p, 'Slider1_div', 1000, 'after reduced motion was switched on');
     assert.deepEqual(reduced.problems, []);
   });
@@ -296,8 +302,11 @@ async function fixtureTests() {
       await page.clock.runFor(100);
       assert.equal(coverageFault(await state(page, 'Tiny_div'), 0, 0), null, `Tiny at ${t} ms`);
     }
+    const joined = () => page.$eval('#Unsized_div', (d) => d.dataset.cycle === String(120 + 4 + 160 + 4));
+    for (let wait = 0; wait < 50 && !(await joined()); wait++) await new Promise((r) => setTimeout(r, 100));
     const unsized = await state(page, 'Unsized_div');
     assert.equal(unsized.cycle, 120 + 4 + 160 + 4, 'unsized picture joins at natural proportions');
+    assert.equal(coverageFault(unsized, 0, 0), null, 'Unsized after its picture joined');
     await page.clock.runFor(600);
     assert.equal(await page.$$eval('#Late_div img', (imgs) => imgs.length) > 0, true, 'late div gets its slider');
     await expectMotion(page, 'Late_div', 2 / 40, 1000, 532);
