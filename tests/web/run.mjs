@@ -281,7 +281,7 @@ async function fixtureTests() {
   await two.close();
 
   writeFixture(path.join(work, 'edge'), [
-    slider('Empty', { cfg: 'empty' }), slider('Undef', { cfg: 'undefined' }), slider('Still', { step: 0 }),
+    slider('Empty', { cfg: 'empty' }), slider('Undef', { cfg: 'undefined' }), slider('Still', { step: 0, background: 'navy' }),
     slider('Fast', { step: 1, delay: 0 }),
     slider('Tiny', { width: 600, items: [{ file: 'forest.jpg', link: 'a.html', target: '', tip: 'tiny', width: 10, height: 120 }] }),
     slider('Unsized', { items: [{ file: 'forest.jpg', link: '', target: '', tip: 'no size', width: '', height: '' },
@@ -310,7 +310,17 @@ async function fixtureTests() {
     await page.clock.runFor(600);
     assert.equal(await page.$$eval('#Late_div img', (imgs) => imgs.length) > 0, true, 'late div gets its slider');
     await expectMotion(page, 'Late_div', 2 / 40, 1000, 532);
-    assert.deepEqual(edge.problems, ['warning: Torvane slider "Late_div": no element with this id on the page yet; waiting for it']);
+    const globals = await page.evaluate(() => {
+      const frame = document.body.appendChild(document.createElement('iframe'));
+      const own = new Set(Object.getOwnPropertyNames(frame.contentWindow));
+      frame.remove();
+      return Object.getOwnPropertyNames(window).filter((k) => !own.has(k) && !/^(CI|Init)\w+$|cfg$/.test(k)).sort();
+    });
+    assert.deepEqual(globals, ['BXae', 'Bmaf'], 'globals besides those of the configuration script');
+    assert.deepEqual(edge.problems, [
+      'warning: Torvane slider "Still_div": background colour "navy" is not six hex digits; left transparent',
+      'warning: Torvane slider "Late_div": no element with this id on the page yet; waiting for it']);
+    assert.equal(await page.$eval('#Still_div .slidercontainer', (b) => getComputedStyle(b).backgroundColor), 'rgba(0, 0, 0, 0)');
   });
   await edge.close();
 }
