@@ -1,6 +1,8 @@
 #!/bin/sh
 # Draws the pictures of the sample project (harbour.jpg ... meadow.jpg) into this folder.
 # They are committed; run again only to change them. Needs ImageMagick's convert.
+# sample.tvn names them without a folder: the project file only holds full paths, so whoever opens
+# or publishes the sample (the browser test does) copies it and makes those paths absolute first.
 set -eu
 cd "$(dirname "$0")"
 
