@@ -192,34 +192,65 @@ std::vector<std::string> ReadTextLines(const std::string& path) {
   return lines;
 }
 
-bool IsValidUtf8(const std::string& bytes) {
-  size_t i = 0;
-  const size_t n = bytes.size();
-  while (i < n) {
-    const unsigned char c = static_cast<unsigned char>(bytes[i]);
-    size_t length;
-    unsigned minimum;
-    unsigned code;
-    if (c < 0x80) {
+char32_t NextCodePoint(const std::string& text, size_t& i) {
+  const unsigned char c = static_cast<unsigned char>(text[i]);
+  size_t length;
+  char32_t code;
+  char32_t minimum;
+  if (c < 0x80) {
+    ++i;
+    return c;
+  } else if ((c & 0xE0) == 0xC0) {
+    length = 2, code = c & 0x1F, minimum = 0x80;
+  } else if ((c & 0xF0) == 0xE0) {
+    length = 3, code = c & 0x0F, minimum = 0x800;
+  } else if ((c & 0xF8) == 0xF0) {
+    length = 4, code = c & 0x07, minimum = 0x10000;
+  } else {
+    ++i;
+    return kNoCodePoint;
+  }
+  if (i + length > text.size()) {
+    ++i;
+    return kNoCodePoint;
+  }
+  for (size_t k = 1; k < length; ++k) {
+    const unsigned char next = static_cast<unsigned char>(text[i + k]);
+    if ((next & 0xC0) != 0x80) {
       ++i;
-      continue;
-    } else if ((c & 0xE0) == 0xC0) {
-      length = 2, minimum = 0x80, code = c & 0x1F;
-    } else if ((c & 0xF0) == 0xE0) {
-      length = 3, minimum = 0x800, code = c & 0x0F;
-    } else if ((c & 0xF8) == 0xF0) {
-      length = 4, minimum = 0x10000, code = c & 0x07;
-    } else {
-      return false;
+      return kNoCodePoint;
     }
-    if (i + length > n) return false;
-    for (size_t k = 1; k < length; ++k) {
-      const unsigned char next = static_cast<unsigned char>(bytes[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
-      code = (code << 6) | (next & 0x3F);
-    }
-    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
-    i += length;
+    code = (code << 6) | (next & 0x3F);
+  }
+  if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+    ++i;
+    return kNoCodePoint;
+  }
+  i += length;
+  return code;
+}
+
+void AppendUtf8(std::string& out, char32_t code) {
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    out += static_cast<char>(0xE0 | (code >> 12));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (code >> 18));
+    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
+bool IsValidUtf8(const std::string& bytes) {
+  for (size_t i = 0; i < bytes.size();) {
+    if (NextCodePoint(bytes, i) == kNoCodePoint) return false;
   }
   return true;
 }
@@ -234,17 +265,7 @@ std::string Windows1252ToUtf8(const std::string& bytes) {
   out.reserve(bytes.size() + bytes.size() / 4);
   for (const char ch : bytes) {
     const unsigned char c = static_cast<unsigned char>(ch);
-    const unsigned code = c >= 0x80 && c < 0xA0 ? kHigh[c - 0x80] : c;
-    if (code < 0x80) {
-      out += static_cast<char>(code);
-    } else if (code < 0x800) {
-      out += static_cast<char>(0xC0 | (code >> 6));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-      out += static_cast<char>(0xE0 | (code >> 12));
-      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    }
+    AppendUtf8(out, c >= 0x80 && c < 0xA0 ? kHigh[c - 0x80] : c);
   }
   return out;
 }

@@ -33,6 +33,12 @@ std::string ReadFileBytes(const std::string& path);
 // Windows-1252. A UTF-8 byte-order mark is dropped. A final line end does not add an empty line.
 std::vector<std::string> ReadTextLines(const std::string& path);
 
+// Decodes the code point at text[i] and advances i past it. An invalid or cut-short sequence
+// (overlong forms and surrogates included) gives kNoCodePoint and consumes one byte.
+constexpr char32_t kNoCodePoint = 0xFFFFFFFF;
+char32_t NextCodePoint(const std::string& text, size_t& i);
+void AppendUtf8(std::string& out, char32_t code);
+
 bool IsValidUtf8(const std::string& bytes);
 std::string Windows1252ToUtf8(const std::string& bytes);
 

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "Errors.h"
+#include "FileUtil.h"
 
 namespace scripttext {
 
@@ -12,44 +13,10 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-// Decodes one code point at text[i] and advances i; an invalid sequence gives U+FFFD and
-// consumes one byte.
+// The code point at text[i] (advancing i); bytes that are not valid UTF-8 read as U+FFFD.
 char32_t NextCodePoint(const std::string& text, size_t& i) {
-  const unsigned char c = static_cast<unsigned char>(text[i]);
-  size_t length;
-  char32_t code;
-  char32_t minimum;
-  if (c < 0x80) {
-    ++i;
-    return c;
-  } else if ((c & 0xE0) == 0xC0) {
-    length = 2, code = c & 0x1F, minimum = 0x80;
-  } else if ((c & 0xF0) == 0xE0) {
-    length = 3, code = c & 0x0F, minimum = 0x800;
-  } else if ((c & 0xF8) == 0xF0) {
-    length = 4, code = c & 0x07, minimum = 0x10000;
-  } else {
-    ++i;
-    return kReplacement;
-  }
-  if (i + length > text.size()) {
-    ++i;
-    return kReplacement;
-  }
-  for (size_t k = 1; k < length; ++k) {
-    const unsigned char next = static_cast<unsigned char>(text[i + k]);
-    if ((next & 0xC0) != 0x80) {
-      ++i;
-      return kReplacement;
-    }
-    code = (code << 6) | (next & 0x3F);
-  }
-  if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-    ++i;
-    return kReplacement;
-  }
-  i += length;
-  return code;
+  const char32_t code = fileutil::NextCodePoint(text, i);
+  return code == fileutil::kNoCodePoint ? kReplacement : code;
 }
 
 std::string Hex4(unsigned value) {
