@@ -32,8 +32,8 @@ const std::vector<unsigned char> kQuadrantColors[4] = {
 
 TEST(ImageScaler, ScaledSizeRoundsHalfToEvenAndRefusesBadHeights) {
   EXPECT_EQ(ScaledSize(1000, 750, 120), std::make_pair(160, 120));
-  EXPECT_EQ(ScaledSize(5, 2, 1), std::make_pair(2, 1));   // 2.5 -> 2
-  EXPECT_EQ(ScaledSize(7, 2, 1), std::make_pair(4, 1));   // 3.5 -> 4
+  EXPECT_EQ(ScaledSize(5, 2, 1), std::make_pair(2, 1));  // 2.5 -> 2
+  EXPECT_EQ(ScaledSize(7, 2, 1), std::make_pair(4, 1));  // 3.5 -> 4
   EXPECT_EQ(ScaledSize(2560, 3837, 480), std::make_pair(320, 480));
   EXPECT_EQ(ScaledSize(10000, 5000, 5000), std::make_pair(10000, 5000));  // exactly the limit
   EXPECT_EQ(ScaledSize(1, 1000, 120), std::make_pair(1, 120));  // never narrower than a pixel
@@ -73,8 +73,9 @@ TEST(ImageScaler, EveryExifOrientationComesOutUpright) {
     ASSERT_EQ(d.height, result.height);
     EXPECT_TRUE(d.jfif && d.baseline && d.ycbcr && d.components == 3);
     EXPECT_FALSE(d.hasExifOrIcc);
-    auto corner = [&](int q) { return d.At(q % 2 ? d.width * 3 / 4 : d.width / 4,
-                                           q / 2 ? d.height * 3 / 4 : d.height / 4); };
+    auto corner = [&](int q) {
+      return d.At(q % 2 ? d.width * 3 / 4 : d.width / 4, q / 2 ? d.height * 3 / 4 : d.height / 4);
+    };
     EXPECT_TRUE(Near(corner(redAt[orientation]), {220, 30, 30}, 24));
     EXPECT_TRUE(Near(corner(greenAt[orientation]), {30, 200, 30}, 24));
   }
@@ -82,7 +83,8 @@ TEST(ImageScaler, EveryExifOrientationComesOutUpright) {
 
 TEST(ImageScaler, EnlargesSmallPictures) {
   ScratchDir dir;
-  const std::string path = dir.Write("small.jpg", EncodePicture(Quadrants(40, 20, kQuadrantColors)));
+  const std::string path =
+      dir.Write("small.jpg", EncodePicture(Quadrants(40, 20, kQuadrantColors)));
   const TScaledImage result = ScaleJpegFile(path, 60);
   EXPECT_EQ(result.width, 120);
   EXPECT_EQ(result.height, 60);

@@ -16,7 +16,8 @@ namespace {
 int ThreadCount() {
 #ifdef __linux__
   int n = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) ++n;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/task"))
+    ++n;
   return n;
 #else
   return -1;
@@ -66,7 +67,8 @@ TEST(ImageJobs, FirstFailingJobInOrderIsReportedAndNoWorkerIsLeft) {
   ScratchDir dir;
   const std::vector<unsigned char> good = EncodePicture(Noise(120, 80, 1));
   std::vector<TScaleJob> jobs;
-  for (int i = 0; i < 8; ++i) jobs.push_back({dir.Write("p" + std::to_string(i) + ".jpg", good), 30});
+  for (int i = 0; i < 8; ++i)
+    jobs.push_back({dir.Write("p" + std::to_string(i) + ".jpg", good), 30});
   jobs[3].sourcePath = dir.Write("third.jpg", {'n', 'o', 't', ' ', 'J', 'P', 'E', 'G'});
   jobs[5].sourcePath = dir.Path("missing.jpg");
   const int threadsBefore = ThreadCount();

@@ -15,9 +15,7 @@ namespace imagetest {
 
 namespace {
 
-int ChannelsOf(Layout layout) {
-  return layout == Layout::Rgb ? 3 : layout == Layout::Gray ? 1 : 4;
-}
+int ChannelsOf(Layout layout) { return layout == Layout::Rgb ? 3 : layout == Layout::Gray ? 1 : 4; }
 
 std::vector<unsigned char> ExifSegment(int orientation, bool bigEndian) {
   std::vector<unsigned char> s = {'E', 'x', 'i', 'f', 0, 0};
@@ -68,7 +66,8 @@ Picture Quadrants(int width, int height, const std::vector<unsigned char> (&colo
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       const int q = (y < height / 2 ? 0 : 2) + (x < width / 2 ? 0 : 1);
-      for (int c = 0; c < ch; ++c) p.pixels[(static_cast<size_t>(y) * width + x) * ch + c] = colors[q][c];
+      for (int c = 0; c < ch; ++c)
+        p.pixels[(static_cast<size_t>(y) * width + x) * ch + c] = colors[q][c];
     }
   }
   return p;
@@ -179,7 +178,8 @@ std::string ScratchDir::Write(const std::string& name,
                               const std::vector<unsigned char>& bytes) const {
   const std::string path = Path(name);
   std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   return path;
 }
 

@@ -17,10 +17,10 @@ struct Picture {
 };
 
 struct Extras {
-  int orientation = 0;      // 0: no EXIF segment
+  int orientation = 0;  // 0: no EXIF segment
   bool bigEndianExif = false;
   std::vector<unsigned char> icc;  // written with jpeg_write_icc_profile when not empty
-  bool adobeCmyk = true;    // CMYK: Adobe marker and inverted samples, as Photoshop writes them
+  bool adobeCmyk = true;  // CMYK: Adobe marker and inverted samples, as Photoshop writes them
 };
 
 // A picture of one colour per quadrant (top-left, top-right, bottom-left, bottom-right).
@@ -35,8 +35,8 @@ struct Decoded {
   int width = 0;
   int height = 0;
   int components = 0;
-  bool ycbcr = false;      // stored as YCbCr
-  bool baseline = false;   // sequential Huffman, no progression
+  bool ycbcr = false;     // stored as YCbCr
+  bool baseline = false;  // sequential Huffman, no progression
   bool jfif = false;
   bool hasExifOrIcc = false;
   std::vector<unsigned char> rgb;

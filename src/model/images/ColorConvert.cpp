@@ -4,15 +4,14 @@
 
 namespace images {
 
-IccToSrgb::IccToSrgb(const std::vector<unsigned char>& profile, PixelKind kind,
-                     bool invertedCmyk) {
+IccToSrgb::IccToSrgb(const std::vector<unsigned char>& profile, PixelKind kind, bool invertedCmyk) {
   if (profile.empty() || kind == PixelKind::YCbCr) return;
   // A context of our own: the pictures are converted on several threads at once.
   cmsContext ctx = cmsCreateContext(nullptr, nullptr);
   if (!ctx) return;
   context_ = ctx;
-  cmsHPROFILE source = cmsOpenProfileFromMemTHR(ctx, profile.data(),
-                                                static_cast<cmsUInt32Number>(profile.size()));
+  cmsHPROFILE source =
+      cmsOpenProfileFromMemTHR(ctx, profile.data(), static_cast<cmsUInt32Number>(profile.size()));
   if (!source) return;
   cmsUInt32Number format = 0;
   cmsColorSpaceSignature expected = cmsSigRgbData;
@@ -32,8 +31,8 @@ IccToSrgb::IccToSrgb(const std::vector<unsigned char>& profile, PixelKind kind,
   if (cmsGetColorSpace(source) == expected) {
     cmsHPROFILE srgb = cmsCreate_sRGBProfileTHR(ctx);
     if (srgb) {
-      transform_ = cmsCreateTransformTHR(ctx, source, format, srgb, TYPE_RGB_8,
-                                         INTENT_PERCEPTUAL, cmsFLAGS_BLACKPOINTCOMPENSATION);
+      transform_ = cmsCreateTransformTHR(ctx, source, format, srgb, TYPE_RGB_8, INTENT_PERCEPTUAL,
+                                         cmsFLAGS_BLACKPOINTCOMPENSATION);
       cmsCloseProfile(srgb);
     }
   }

@@ -91,10 +91,16 @@ TScaledImage ScaleJpegFile(const std::string& sourcePath, int targetHeight) {
   // What the decoder hands out, and whether the embedded profile is used.
   PixelKind kind = PixelKind::Rgb;
   switch (info.color) {
-    case SourceColor::Gray: kind = PixelKind::Gray; break;
+    case SourceColor::Gray:
+      kind = PixelKind::Gray;
+      break;
     case SourceColor::Cmyk:
-    case SourceColor::Ycck: kind = PixelKind::Cmyk; break;
-    default: kind = PixelKind::Rgb; break;
+    case SourceColor::Ycck:
+      kind = PixelKind::Cmyk;
+      break;
+    default:
+      kind = PixelKind::Rgb;
+      break;
   }
   const bool inverted = kind == PixelKind::Cmyk && info.adobeMarker;
   IccToSrgb profile(info.iccProfile, kind, inverted);

@@ -31,8 +31,8 @@ struct EncodeState {
   std::longjmp(s->jump, 1);
 }
 
-bool GuardedEncode(EncodeState* s, const unsigned char* pixels, int width, int height,
-                   bool ycbcr, int quality) {
+bool GuardedEncode(EncodeState* s, const unsigned char* pixels, int width, int height, bool ycbcr,
+                   int quality) {
   if (setjmp(s->jump)) return false;
   jpeg_create_compress(&s->cinfo);
   s->created = true;

@@ -15,9 +15,12 @@ namespace images {
 
 int ChannelsOf(PixelKind kind) {
   switch (kind) {
-    case PixelKind::Gray: return 1;
-    case PixelKind::Cmyk: return 4;
-    default: return 3;
+    case PixelKind::Gray:
+      return 1;
+    case PixelKind::Cmyk:
+      return 4;
+    default:
+      return 3;
   }
 }
 
@@ -29,8 +32,8 @@ struct ErrorMgr {
   jpeg_error_mgr pub;
   std::jmp_buf jump;
   char message[JMSG_LENGTH_MAX];
-  int code;            // libjpeg's message code of the failure
-  bool corruptData;    // the failure is a warning about damaged or missing picture data
+  int code;          // libjpeg's message code of the failure
+  bool corruptData;  // the failure is a warning about damaged or missing picture data
 };
 
 [[noreturn]] void OnError(j_common_ptr c) {
@@ -57,7 +60,8 @@ void OnMessage(j_common_ptr c, int level) {
       e->corruptData = true;
       OnError(c);
     }
-    default: return;
+    default:
+      return;
   }
 }
 
@@ -128,21 +132,31 @@ bool GuardedRead(State* s, unsigned char* const* rows, int maxRows) {
 
 SourceColor ColorOf(J_COLOR_SPACE space) {
   switch (space) {
-    case JCS_GRAYSCALE: return SourceColor::Gray;
-    case JCS_YCbCr: return SourceColor::YCbCr;
-    case JCS_RGB: return SourceColor::Rgb;
-    case JCS_CMYK: return SourceColor::Cmyk;
-    case JCS_YCCK: return SourceColor::Ycck;
-    default: return SourceColor::Other;
+    case JCS_GRAYSCALE:
+      return SourceColor::Gray;
+    case JCS_YCbCr:
+      return SourceColor::YCbCr;
+    case JCS_RGB:
+      return SourceColor::Rgb;
+    case JCS_CMYK:
+      return SourceColor::Cmyk;
+    case JCS_YCCK:
+      return SourceColor::Ycck;
+    default:
+      return SourceColor::Other;
   }
 }
 
 J_COLOR_SPACE SpaceOf(PixelKind kind) {
   switch (kind) {
-    case PixelKind::Gray: return JCS_GRAYSCALE;
-    case PixelKind::YCbCr: return JCS_YCbCr;
-    case PixelKind::Rgb: return JCS_RGB;
-    case PixelKind::Cmyk: return JCS_CMYK;
+    case PixelKind::Gray:
+      return JCS_GRAYSCALE;
+    case PixelKind::YCbCr:
+      return JCS_YCbCr;
+    case PixelKind::Rgb:
+      return JCS_RGB;
+    case PixelKind::Cmyk:
+      return JCS_CMYK;
   }
   return JCS_RGB;
 }
@@ -168,7 +182,8 @@ JpegReader::JpegReader(const std::string& path, const std::string& bytes)
   info_.color = ColorOf(c.jpeg_color_space);
   info_.adobeMarker = c.saw_Adobe_marker;
   for (jpeg_saved_marker_ptr m = c.marker_list; m; m = m->next) {
-    if (m->marker == JPEG_APP0 + 1 && m->data_length >= 6 && std::memcmp(m->data, "Exif\0\0", 6) == 0) {
+    if (m->marker == JPEG_APP0 + 1 && m->data_length >= 6 &&
+        std::memcmp(m->data, "Exif\0\0", 6) == 0) {
       info_.orientation = ExifOrientation(m->data + 6, m->data_length - 6);
       break;
     }

@@ -21,8 +21,8 @@ struct JpegSourceInfo {
   int width = 0;  // as stored, before the EXIF orientation is applied
   int height = 0;
   SourceColor color = SourceColor::Other;
-  bool adobeMarker = false;  // an Adobe APP14 marker: CMYK samples are stored inverted
-  int orientation = 1;       // EXIF orientation 1..8 (1 when absent or invalid)
+  bool adobeMarker = false;               // an Adobe APP14 marker: CMYK samples are stored inverted
+  int orientation = 1;                    // EXIF orientation 1..8 (1 when absent or invalid)
   std::vector<unsigned char> iccProfile;  // the embedded ICC profile, empty when there is none
 };
 

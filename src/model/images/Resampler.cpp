@@ -12,6 +12,11 @@
 #else
 #define TV_VECTOR_CLONES
 #endif
+#if defined(__GNUC__)
+#define TV_ALWAYS_INLINE inline __attribute__((always_inline))
+#else
+#define TV_ALWAYS_INLINE inline
+#endif
 
 namespace images {
 
@@ -34,9 +39,8 @@ double Lanczos3Kernel(double x) {
 // done for all rows of the band and all channels at once (C * kBandRows contiguous floats, which
 // the compiler turns into vector code).
 template <int C>
-inline __attribute__((always_inline)) void FilterColumns(const FilterTable& h, const float* band,
-                                                          int outW, float* ring, int ringRows,
-                                                          int rowBase, int count) {
+TV_ALWAYS_INLINE void FilterColumns(const FilterTable& h, const float* band, int outW, float* ring,
+                                    int ringRows, int rowBase, int count) {
   constexpr int kLane = C * Resampler::kBandRows;
   const int rowLen = outW * C;
   for (int x = 0; x < outW; ++x) {
@@ -54,16 +58,16 @@ inline __attribute__((always_inline)) void FilterColumns(const FilterTable& h, c
   }
 }
 
-TV_VECTOR_CLONES void FilterColumns1(const FilterTable& h, const float* band, int outW,
-                                     float* ring, int ringRows, int rowBase, int count) {
+TV_VECTOR_CLONES void FilterColumns1(const FilterTable& h, const float* band, int outW, float* ring,
+                                     int ringRows, int rowBase, int count) {
   FilterColumns<1>(h, band, outW, ring, ringRows, rowBase, count);
 }
-TV_VECTOR_CLONES void FilterColumns3(const FilterTable& h, const float* band, int outW,
-                                     float* ring, int ringRows, int rowBase, int count) {
+TV_VECTOR_CLONES void FilterColumns3(const FilterTable& h, const float* band, int outW, float* ring,
+                                     int ringRows, int rowBase, int count) {
   FilterColumns<3>(h, band, outW, ring, ringRows, rowBase, count);
 }
-TV_VECTOR_CLONES void FilterColumns4(const FilterTable& h, const float* band, int outW,
-                                     float* ring, int ringRows, int rowBase, int count) {
+TV_VECTOR_CLONES void FilterColumns4(const FilterTable& h, const float* band, int outW, float* ring,
+                                     int ringRows, int rowBase, int count) {
   FilterColumns<4>(h, band, outW, ring, ringRows, rowBase, count);
 }
 
@@ -91,8 +95,8 @@ void TransposeBand(const unsigned char* const* rows, int count, int width, float
 }
 
 // acc[i] = sum of w[t] * rows[t][i]
-TV_VECTOR_CLONES void WeightedRowSum(const float* const* rows, const float* w, int taps,
-                                     size_t len, float* acc) {
+TV_VECTOR_CLONES void WeightedRowSum(const float* const* rows, const float* w, int taps, size_t len,
+                                     float* acc) {
   for (size_t i = 0; i < len; ++i) acc[i] = 0.0f;
   for (int t = 0; t < taps; ++t) {
     const float wt = w[t];
@@ -162,9 +166,15 @@ void Resampler::PushRows(const unsigned char* const* rows, int count) {
   if (count <= 0) return;
   // Transpose the band so that each input column holds its rows and channels side by side.
   switch (ch_) {
-    case 1: TransposeBand<1>(rows, count, inW_, band_.data()); break;
-    case 3: TransposeBand<3>(rows, count, inW_, band_.data()); break;
-    default: TransposeBand<4>(rows, count, inW_, band_.data()); break;
+    case 1:
+      TransposeBand<1>(rows, count, inW_, band_.data());
+      break;
+    case 3:
+      TransposeBand<3>(rows, count, inW_, band_.data());
+      break;
+    default:
+      TransposeBand<4>(rows, count, inW_, band_.data());
+      break;
   }
   FilterBand(count);
   rowsIn_ += count;
@@ -173,9 +183,15 @@ void Resampler::PushRows(const unsigned char* const* rows, int count) {
 
 void Resampler::FilterBand(int count) {
   switch (ch_) {
-    case 1: FilterColumns1(h_, band_.data(), outW_, ring_.data(), ringRows_, rowsIn_, count); break;
-    case 3: FilterColumns3(h_, band_.data(), outW_, ring_.data(), ringRows_, rowsIn_, count); break;
-    default: FilterColumns4(h_, band_.data(), outW_, ring_.data(), ringRows_, rowsIn_, count); break;
+    case 1:
+      FilterColumns1(h_, band_.data(), outW_, ring_.data(), ringRows_, rowsIn_, count);
+      break;
+    case 3:
+      FilterColumns3(h_, band_.data(), outW_, ring_.data(), ringRows_, rowsIn_, count);
+      break;
+    default:
+      FilterColumns4(h_, band_.data(), outW_, ring_.data(), ringRows_, rowsIn_, count);
+      break;
   }
 }
 
@@ -205,14 +221,34 @@ std::vector<unsigned char> Orient(const std::vector<unsigned char>& pixels, int 
     for (int x = 0; x < outW; ++x) {
       int sx = x, sy = y;  // the stored pixel shown at upright (x, y)
       switch (orientation) {
-        case 2: sx = width - 1 - x; break;
-        case 3: sx = width - 1 - x; sy = height - 1 - y; break;
-        case 4: sy = height - 1 - y; break;
-        case 5: sx = y; sy = x; break;
-        case 6: sx = y; sy = height - 1 - x; break;
-        case 7: sx = width - 1 - y; sy = height - 1 - x; break;
-        case 8: sx = width - 1 - y; sy = x; break;
-        default: break;
+        case 2:
+          sx = width - 1 - x;
+          break;
+        case 3:
+          sx = width - 1 - x;
+          sy = height - 1 - y;
+          break;
+        case 4:
+          sy = height - 1 - y;
+          break;
+        case 5:
+          sx = y;
+          sy = x;
+          break;
+        case 6:
+          sx = y;
+          sy = height - 1 - x;
+          break;
+        case 7:
+          sx = width - 1 - y;
+          sy = height - 1 - x;
+          break;
+        case 8:
+          sx = width - 1 - y;
+          sy = x;
+          break;
+        default:
+          break;
       }
       std::memcpy(&out[(static_cast<size_t>(y) * outW + x) * channels],
                   &pixels[(static_cast<size_t>(sy) * width + sx) * channels], channels);

@@ -9,8 +9,8 @@ namespace images {
 
 // For every output sample, the first input sample it reads and its weights (summing to 1).
 struct FilterTable {
-  int taps = 0;              // weights per output sample (zero-padded)
-  std::vector<int> first;    // per output sample
+  int taps = 0;                // weights per output sample (zero-padded)
+  std::vector<int> first;      // per output sample
   std::vector<float> weights;  // taps per output sample
 
   // outSize samples over an input of inSize samples, of which the first `inSpan` (<= inSize,
@@ -42,8 +42,8 @@ class Resampler {
   std::vector<float> band_;  // the current band transposed: [x][row][channel]
   std::vector<float> ring_;  // horizontally filtered rows: ringRows_ x (outW_ * ch_)
   int ringRows_ = 0;
-  int rowsIn_ = 0;    // input rows filtered so far
-  int nextOut_ = 0;   // next output row to compute
+  int rowsIn_ = 0;   // input rows filtered so far
+  int nextOut_ = 0;  // next output row to compute
   std::vector<float> acc_;
   std::vector<const float*> rowPtrs_;
   std::vector<unsigned char> out_;

@@ -12,10 +12,10 @@ namespace {
 struct Shared {
   std::mutex mutex;
   std::condition_variable changed;
-  size_t next = 0;        // the next job to hand out
-  size_t finished = 0;    // pictures done (successfully)
-  size_t running = 0;     // workers still looping
-  bool stop = false;      // a job failed, or the caller gave up: hand out nothing more
+  size_t next = 0;      // the next job to hand out
+  size_t finished = 0;  // pictures done (successfully)
+  size_t running = 0;   // workers still looping
+  bool stop = false;    // a job failed, or the caller gave up: hand out nothing more
 };
 
 void Work(Shared& s, const std::vector<TScaleJob>& jobs, std::vector<TScaledImage>& results,
