@@ -42,7 +42,10 @@ template <int C>
 TV_ALWAYS_INLINE void FilterColumns(const FilterTable& h, const float* band, int outW, float* ring,
                                     int ringRows, int rowBase, int count) {
   constexpr int kLane = C * Resampler::kBandRows;
-  const int rowLen = outW * C;
+  float* dstRows[Resampler::kBandRows];
+  for (int k = 0; k < count; ++k) {
+    dstRows[k] = ring + static_cast<size_t>((rowBase + k) % ringRows) * outW * C;
+  }
   for (int x = 0; x < outW; ++x) {
     float acc[kLane] = {};
     const float* w = &h.weights[static_cast<size_t>(x) * h.taps];
@@ -52,8 +55,7 @@ TV_ALWAYS_INLINE void FilterColumns(const FilterTable& h, const float* band, int
       for (int i = 0; i < kLane; ++i) acc[i] += wt * src[i];
     }
     for (int k = 0; k < count; ++k) {
-      float* dst = ring + static_cast<size_t>((rowBase + k) % ringRows) * rowLen + x * C;
-      for (int c = 0; c < C; ++c) dst[c] = acc[k * C + c];
+      for (int c = 0; c < C; ++c) dstRows[k][x * C + c] = acc[k * C + c];
     }
   }
 }
