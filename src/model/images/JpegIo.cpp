@@ -77,6 +77,10 @@ void InitErrors(ErrorMgr* e) {
 }  // namespace
 
 struct JpegReader::State {
+  // Destroys libjpeg's object also when the reader's constructor throws.
+  ~State() {
+    if (created) jpeg_destroy_decompress(&cinfo);
+  }
   jpeg_decompress_struct cinfo;
   ErrorMgr err;
   bool created = false;
@@ -194,9 +198,7 @@ JpegReader::JpegReader(const std::string& path, const std::string& bytes)
   }
 }
 
-JpegReader::~JpegReader() {
-  if (state_->created) jpeg_destroy_decompress(&state_->cinfo);
-}
+JpegReader::~JpegReader() = default;
 
 void JpegReader::Fail() const {
   const ErrorMgr& e = state_->err;
