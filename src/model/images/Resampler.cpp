@@ -73,26 +73,21 @@ TV_VECTOR_CLONES void FilterColumns4(const FilterTable& h, const float* band, in
   FilterColumns<4>(h, band, outW, ring, ringRows, rowBase, count);
 }
 
-// Copies a band of rows into the column-major float layout FilterColumns reads.
+// Converts a row to floats; written for the compiler to vectorize.
+TV_VECTOR_CLONES void RowToFloat(const unsigned char* src, size_t len, float* dst) {
+  for (size_t i = 0; i < len; ++i) dst[i] = src[i];
+}
+
+// Copies a band of float rows into the column-major layout FilterColumns reads. Each pixel is
+// moved as one 16-byte block (for 3 channels the fourth float spills into the next slot, which is
+// written after it; the rows and the band carry 4 floats of slack for the last pixel).
 template <int C>
-void TransposeBand(const unsigned char* const* rows, int count, int width, float* band) {
+void TransposeBand(const float* const* rows, int count, int width, float* band) {
   constexpr int kLane = C * Resampler::kBandRows;
-  if (count == Resampler::kBandRows) {
-    const unsigned char* r[Resampler::kBandRows];
-    for (int k = 0; k < Resampler::kBandRows; ++k) r[k] = rows[k];
-    for (int x = 0; x < width; ++x) {
-      float* dst = band + static_cast<size_t>(x) * kLane;
-      for (int k = 0; k < Resampler::kBandRows; ++k) {
-        for (int c = 0; c < C; ++c) dst[k * C + c] = r[k][x * C + c];
-      }
-    }
-    return;
-  }
+  constexpr size_t kCopy = (C == 3 ? 4 : C) * sizeof(float);
   for (int x = 0; x < width; ++x) {
     float* dst = band + static_cast<size_t>(x) * kLane;
-    for (int k = 0; k < count; ++k) {
-      for (int c = 0; c < C; ++c) dst[k * C + c] = rows[k][x * C + c];
-    }
+    for (int k = 0; k < count; ++k) std::memcpy(dst + k * C, rows[k] + x * C, kCopy);
   }
 }
 
@@ -155,7 +150,8 @@ Resampler::Resampler(int inWidth, int inHeight, double spanX, double spanY, int 
     : inW_(inWidth), inH_(inHeight), outW_(outWidth), outH_(outHeight), ch_(channels) {
   h_ = FilterTable::Lanczos3(inW_, spanX, outW_);
   v_ = FilterTable::Lanczos3(inH_, spanY, outH_);
-  band_.assign(static_cast<size_t>(inW_) * kBandRows * ch_, 0.0f);
+  band_.assign(static_cast<size_t>(inW_) * kBandRows * ch_ + kSlack, 0.0f);
+  rowsF_.assign((static_cast<size_t>(inW_) * ch_ + kSlack) * kBandRows, 0.0f);
   ringRows_ = v_.taps + kBandRows;
   ring_.assign(static_cast<size_t>(ringRows_) * outW_ * ch_, 0.0f);
   acc_.assign(static_cast<size_t>(outW_) * ch_, 0.0f);
@@ -167,15 +163,22 @@ void Resampler::PushRows(const unsigned char* const* rows, int count) {
   count = std::min({count, kBandRows, inH_ - rowsIn_});
   if (count <= 0) return;
   // Transpose the band so that each input column holds its rows and channels side by side.
+  const size_t rowLen = static_cast<size_t>(inW_) * ch_;
+  const float* floatRows[kBandRows];
+  for (int k = 0; k < count; ++k) {
+    float* dst = rowsF_.data() + k * (rowLen + kSlack);
+    RowToFloat(rows[k], rowLen, dst);
+    floatRows[k] = dst;
+  }
   switch (ch_) {
     case 1:
-      TransposeBand<1>(rows, count, inW_, band_.data());
+      TransposeBand<1>(floatRows, count, inW_, band_.data());
       break;
     case 3:
-      TransposeBand<3>(rows, count, inW_, band_.data());
+      TransposeBand<3>(floatRows, count, inW_, band_.data());
       break;
     default:
-      TransposeBand<4>(rows, count, inW_, band_.data());
+      TransposeBand<4>(floatRows, count, inW_, band_.data());
       break;
   }
   FilterBand(count);

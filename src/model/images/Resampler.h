@@ -39,8 +39,10 @@ class Resampler {
 
   int inW_, inH_, outW_, outH_, ch_;
   FilterTable h_, v_;
-  std::vector<float> band_;  // the current band transposed: [x][row][channel]
-  std::vector<float> ring_;  // horizontally filtered rows: ringRows_ x (outW_ * ch_)
+  static constexpr int kSlack = 4;  // floats after each row and the band for 16-byte copies
+  std::vector<float> rowsF_;        // the current band's rows as floats
+  std::vector<float> band_;         // the current band transposed: [x][row][channel]
+  std::vector<float> ring_;         // horizontally filtered rows: ringRows_ x (outW_ * ch_)
   int ringRows_ = 0;
   int rowsIn_ = 0;   // input rows filtered so far
   int nextOut_ = 0;  // next output row to compute
