@@ -114,7 +114,10 @@ TLoadResult TqelAppletAgent::LoadProject(const std::string& fileName, IDesignTre
   bool sliderRead = false;
   bool itemsReached = false;
 
-  if (reader.Read(line) && reader.SkipTo(line, "<Product_Name>") && reader.Read(line)) {
+  // A file without the product tag anywhere is no project file at all: it is refused like a
+  // foreign one rather than reported as one that ended early.
+  const bool tagged = reader.Read(line) && reader.SkipTo(line, "<Product_Name>");
+  if (tagged && reader.Read(line)) {
     if (line != kProductLine) {
       // The model stays as it was; its items get their nodes back so that tree and model agree.
       RebuildItemNodes(tree);
@@ -145,6 +148,11 @@ TLoadResult TqelAppletAgent::LoadProject(const std::string& fileName, IDesignTre
     }
   }
   if (complete) return TLoadResult::Loaded;
+  if (!tagged) {
+    RebuildItemNodes(tree);
+    Messages().Show(TMessageKind::Error, kRejected);
+    return TLoadResult::Rejected;
+  }
 
   // The file ended inside its blocks. Whatever was read stays, every item of the model has its
   // node, and the user learns that the design may be incomplete.

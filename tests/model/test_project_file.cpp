@@ -294,7 +294,13 @@ TEST(ProjectFile, FileThatEndsEarlyWarnsAndKeepsModelAndTreeInStep) {
     EXPECT_EQ(agent.AppletData.pSliderName, "Slider1");
     EXPECT_EQ(tree3.NodeCount(), 2);
   }
-  WriteAll(dir / "empty.tvn", "");
-  TMemoryTree tree4;
-  EXPECT_EQ(agent.LoadProject(dir / "empty.tvn", tree4), TLoadResult::EndedEarly);
+  // No product tag at all: not a project file.
+  messages.texts.clear();
+  for (const std::string& text : {std::string(), std::string("#!/bin/sh\necho hi\n")}) {
+    WriteAll(dir / "other.tvn", text);
+    TMemoryTree tree4;
+    EXPECT_EQ(agent.LoadProject(dir / "other.tvn", tree4), TLoadResult::Rejected);
+    EXPECT_EQ(tree4.NodeCount(), 2);
+  }
+  EXPECT_EQ(messages.texts.back(), "This file wasn't saved by Torvane 1.1, open failed!");
 }
