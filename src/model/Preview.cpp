@@ -42,8 +42,8 @@ void TqelAppletAgent::CopyScriptFilesToPreview(const std::string& folder) {
 }
 
 void TqelAppletAgent::CopyResourceFiles(const std::string& folder) {
-  TProgressScope status(Progress(), "Copying Resource Files ... ...");
   Progress().SetMaximum(100);
+  TProgressScope status(Progress(), "Copying Resource Files ... ...");
   const std::string from = fileutil::WithSeparator(folder);
   for (const TItemData& item : Items) {
     if (scripttext::IsPlainFileName(item.IImageFile)) AddToPreview(from + item.IImageFile);

@@ -33,8 +33,8 @@ bool TqelAppletAgent::PublishProject(const std::string& folder, const std::strin
   SaveProject(to + base + ".tvn");
   MakePublishReport(to, base + "_PublishReport.txt");
 
-  TProgressScope status(Progress(), "Copying Publishable Files ... ...");
   Progress().SetMaximum(100);
+  TProgressScope status(Progress(), "Copying Publishable Files ... ...");
   const std::string preview = PreviewFolder();
   for (const TItemData& item : Items) {
     if (scripttext::IsPlainFileName(item.IImageFile)) {
@@ -55,8 +55,8 @@ void TqelAppletAgent::MakePublishReport(const std::string& folder, const std::st
       "",
       kRule,
       ""};
-  TProgressScope status(Progress(), "Making Publish Report ... ...");
   Progress().SetMaximum(101);
+  TProgressScope status(Progress(), "Making Publish Report ... ...");
   lines.push_back("[Script file(s)]:");
   for (const std::string& name : ScriptFiles) {
     lines.push_back("  " + name);
