@@ -159,10 +159,15 @@ void TqelAppletAgent::MakeHTMLCodes(const std::string& pagePath, IDesignTree& tr
   cfg.push_back(name + "cfg[" + name + "cfg.length]=ipa;};");
   cfg.push_back("function Init" + name + "(){");
   cfg.push_back("if (!window.Bmaf){setTimeout('Init" + name + "()',350);return;};");
+  // The configuration array only comes into being with the first item line; without items the
+  // bare name would stop the script with a ReferenceError, so it is looked up on window instead
+  // and the runtime draws an empty box.
+  const std::string cfgArgument =
+      Items.empty() ? "window." + AppletData.pCfgName : AppletData.pCfgName;
   cfg.push_back("new BXae(" + Quoted(AppletData.pDivId) + "," + checked.width + "," + outerHeight +
                 "," + checked.step + "," + checked.delay + "," + checked.gap + "," +
-                checked.trailerSpace + "," + Quoted(AppletData.pBgColor) + "," +
-                AppletData.pCfgName + "," + imageBorderText + "," + containerBorderText + ");};");
+                checked.trailerSpace + "," + Quoted(AppletData.pBgColor) + "," + cfgArgument +
+                "," + imageBorderText + "," + containerBorderText + ");};");
   cfg.push_back("Init" + name + "();");
 
   char length[8];

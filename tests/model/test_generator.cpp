@@ -96,7 +96,17 @@ TEST(Generator, BorderOfStyleNoneTakesNoRoomAndNoItemsStillMakeACompletePage) {
   const std::vector<std::string> cfg = f.Cfg();
   ASSERT_EQ(cfg.size(), 6u + 7u);  // no item lines: the header runs straight into the functions
   EXPECT_EQ(cfg[6], "function CISlider1(ipa){");
-  EXPECT_EQ(cfg[11], "new BXae('Slider1_div',370,124,1,39,0,0,'FFFFFF',Slider1cfg,0,2);};");
+  EXPECT_EQ(cfg[11],
+            "new BXae('Slider1_div',370,124,1,39,0,0,'FFFFFF',window.Slider1cfg,0,2);};");
+  // ...and the script runs to its end, handing the runtime no configuration.
+  WriteAll(f.dir / "run.js",
+           "var window = globalThis; globalThis.Bmaf = true;\n"
+           "globalThis.BXae = function (id, w, h, s, d, g, t, bg, cfg) {"
+           " console.log(id + ' ' + typeof cfg); };\n" +
+               ReadAll(f.dir / "torvanecfg.js"));
+  const TRunResult run = RunCommand("node " + ShellQuote(f.dir / "run.js"), f.dir.Path().string());
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out, "Slider1_div undefined\n");
   EXPECT_EQ(CrLfLines(f.Page())[19],
             "<div id=\"Slider1_div\" style=\"width:370px;height:124px;\"></div>");
   EXPECT_EQ(f.model.AppletData.pImageBorderWidth, "7");
@@ -237,8 +247,9 @@ TEST(Generator, NumbersAreWrittenInCanonicalForm) {
   f.model.AppletData.pStep = "010";  // would be an octal 8 in a script
   f.model.AppletData.pDelay = "-0";
   f.model.AppletData.pWidth = "00370";
+  f.AddItem(TestItem("slider0.jpg"));
   f.Run();
-  EXPECT_EQ(f.Cfg()[11], "new BXae('Slider1_div',370,128,10,0,0,0,'FFFFFF',Slider1cfg,4,0);};");
+  EXPECT_EQ(f.Cfg()[12], "new BXae('Slider1_div',370,128,10,0,0,0,'FFFFFF',Slider1cfg,4,0);};");
   EXPECT_EQ(CrLfLines(f.Page())[19],
             "<div id=\"Slider1_div\" style=\"width:370px;height:128px;\"></div>");
 }
