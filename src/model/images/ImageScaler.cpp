@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 #include "Errors.h"
 #include "FileUtil.h"
@@ -115,21 +116,19 @@ TScaledImage ScaleJpegFile(const std::string& sourcePath, int targetHeight) {
   const int decH = reader.OutputHeight();
   Resampler resampler(decW, decH, info.width * scaleNum / 8.0, info.height * scaleNum / 8.0,
                       storedOutW, storedOutH, channels);
-  const size_t rowBytes = static_cast<size_t>(decW) * channels;
-  std::vector<unsigned char> band(rowBytes * Resampler::kBandRows);
+  // The decoder writes straight into the resampler's ring of input rows.
   unsigned char* rows[Resampler::kBandRows];
-  for (int k = 0; k < Resampler::kBandRows; ++k) rows[k] = band.data() + k * rowBytes;
-  for (int done = 0; done < decH;) {
+  while (resampler.RowsIn() < decH) {
+    for (int k = 0; k < Resampler::kBandRows; ++k) rows[k] = resampler.InputRow(k);
     const int got = reader.ReadRows(rows, Resampler::kBandRows);
     if (got <= 0) {
       throw TvError("Cannot read picture " + sourcePath + ": the picture data ends early");
     }
-    resampler.PushRows(rows, got);
-    done += got;
+    resampler.RowsWritten(got);
   }
 
   std::vector<unsigned char> pixels =
-      Orient(resampler.Result(), storedOutW, storedOutH, channels, info.orientation);
+      Orient(std::move(resampler.Result()), storedOutW, storedOutH, channels, info.orientation);
   const size_t count = static_cast<size_t>(outW) * outH;
   PixelKind encodeKind = PixelKind::Rgb;
   if (profile.Valid()) {
