@@ -133,3 +133,27 @@ TEST(ImageResampler, StaysWithinOneLevelOfTheFilterInDoublesAndKeepsFlatColoursE
     }
   }
 }
+
+TEST(ImageResampler, FilterWeightsAreTheNormalisedLanczosKernel) {
+  const double pi = std::acos(-1.0);
+  auto sinc = [pi](double x) { return x == 0 ? 1.0 : std::sin(pi * x) / (pi * x); };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(Describe(c, 1));
+    const FilterTable table = FilterTable::Lanczos3(c.inW, c.spanX, c.outW);
+    const double ratio = c.spanX / c.outW;
+    const double scale = std::max(ratio, 1.0);
+    for (int i = 0; i < c.outW; ++i) {
+      std::vector<double> want(table.taps);
+      double sum = 0;
+      for (int t = 0; t < table.taps; ++t) {
+        const double x = (table.first[i] + t + 0.5 - (i + 0.5) * ratio) / scale;
+        want[t] = std::fabs(x) < 3 ? sinc(x) * sinc(x / 3) : 0;
+        sum += want[t];
+      }
+      for (int t = 0; t < table.taps; ++t) {
+        EXPECT_NEAR(table.weights[i * table.taps + t], want[t] / sum, 1e-6)
+            << "sample " << i << " tap " << t;
+      }
+    }
+  }
+}

@@ -11,13 +11,12 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// sinc(x) * sinc(x / 3) for |x| < 3, else 0; sin(pi x) comes from s = sin(pi x / 3) by the
-// triple-angle formula sin(3a) = s (3 - 4 s^2), which saves one sine per weight.
-double Lanczos3Kernel(double x) {
+// sinc(x) * sinc(x / 3) for |x| < 3, else 0, given s = sin(pi x / 3): sin(pi x) follows by the
+// triple-angle formula sin(3a) = s (3 - 4 s^2). Only s^2 is used, so the sign of x does not matter.
+double Lanczos3Kernel(double x, double s) {
   x = std::fabs(x);
   if (x >= 3.0) return 0.0;
   if (x == 0.0) return 1.0;
-  const double s = std::sin(kPi * x / 3.0);
   return 3.0 * s * s * (3.0 - 4.0 * s * s) / (kPi * kPi * x * x);
 }
 
@@ -44,6 +43,11 @@ FilterTable FilterTable::Lanczos3(int inSize, double inSpan, int outSize) {
   t.first.resize(outSize);
   t.weights.assign(static_cast<size_t>(outSize) * t.taps, 0.0f);
   std::vector<double> w(t.taps);
+  // The taps of an output sample are 1 / scale apart, so the angles pi x / 3 of the kernel grow
+  // by `step`: the sines follow from the first tap's by the angle-addition formulas.
+  const double step = kPi / (3.0 * scale);
+  const double cosStep = std::cos(step);
+  const double sinStep = std::sin(step);
   for (int i = 0; i < outSize; ++i) {
     const double center = (i + 0.5) * ratio;  // in input coordinates, pixel j spans [j, j+1)
     int lo = static_cast<int>(std::floor(center - support + 0.5));
@@ -57,9 +61,15 @@ FilterTable FilterTable::Lanczos3(int inSize, double inSpan, int outSize) {
     }
     const int start = std::min(lo, inSize - t.taps);
     double sum = 0.0;
+    const double angle = kPi * (lo + 0.5 - center) / (3.0 * scale);
+    double sine = std::sin(angle);
+    double cosine = std::cos(angle);
     for (int j = lo; j < hi; ++j) {
-      w[j - lo] = Lanczos3Kernel((j + 0.5 - center) / scale);
+      w[j - lo] = Lanczos3Kernel((j + 0.5 - center) / scale, sine);
       sum += w[j - lo];
+      const double next = sine * cosStep + cosine * sinStep;
+      cosine = cosine * cosStep - sine * sinStep;
+      sine = next;
     }
     if (sum == 0.0) sum = 1.0;
     t.first[i] = start;
