@@ -90,7 +90,7 @@ FixedFilter::FixedFilter(const FilterTable& table)
     int sum = 0;
     int largest = 0;
     for (int t = 0; t < table.taps; ++t) {
-      fixed[t] = static_cast<int16_t>(std::lround(w[t] * kOne));
+      fixed[t] = static_cast<int16_t>(std::clamp<long>(std::lround(w[t] * kOne), -32768, 32767));
       sum += fixed[t];
       if (std::abs(fixed[t]) > std::abs(fixed[largest])) largest = t;
     }
