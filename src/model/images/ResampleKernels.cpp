@@ -238,7 +238,10 @@ const ResampleKernels& ScalarKernels() { return kScalar; }
 
 const ResampleKernels* Avx2Kernels() {
 #ifdef TV_AVX2_KERNELS
-  static const bool supported = __builtin_cpu_supports("avx2");
+  static const bool supported = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+  }();
   return supported ? &kAvx2 : nullptr;
 #else
   return nullptr;
