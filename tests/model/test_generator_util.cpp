@@ -1,7 +1,6 @@
 #include "test_generator_util.h"
 
 #include <gtest/gtest.h>
-#include <jpeglib.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -11,39 +10,12 @@
 #endif
 
 #include "TestUtil.h"
+#include "test_images_util.h"
 
 void WriteTestJpeg(const std::string& path, int width, int height, int seed) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) throw std::runtime_error("cannot write " + path);
-  jpeg_compress_struct info;
-  jpeg_error_mgr errors;
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  jpeg_stdio_dest(&info, file);
-  info.image_width = static_cast<JDIMENSION>(width);
-  info.image_height = static_cast<JDIMENSION>(height);
-  info.input_components = 3;
-  info.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, 75, TRUE);
-  jpeg_start_compress(&info, TRUE);
-  std::vector<JSAMPLE> row(static_cast<size_t>(width) * 3);
-  while (info.next_scanline < info.image_height) {
-    const int y = static_cast<int>(info.next_scanline);
-    for (int x = 0; x < width; ++x) {
-      row[static_cast<size_t>(x) * 3] =
-          static_cast<JSAMPLE>((x * 255) / (width > 1 ? width - 1 : 1));
-      row[static_cast<size_t>(x) * 3 + 1] =
-          static_cast<JSAMPLE>((y * 255) / (height > 1 ? height - 1 : 1));
-      row[static_cast<size_t>(x) * 3 + 2] =
-          static_cast<JSAMPLE>((seed * 67 + (x / 8 + y / 8) * 40) & 0xFF);
-    }
-    JSAMPROW pointer = row.data();
-    jpeg_write_scanlines(&info, &pointer, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  std::fclose(file);
+  const std::vector<unsigned char> jpeg =
+      imagetest::EncodePicture(imagetest::Noise(width, height, seed));
+  WriteAll(path, std::string(jpeg.begin(), jpeg.end()));
 }
 
 TJpegInfo ReadJpegInfo(const std::string& path) {

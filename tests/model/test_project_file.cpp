@@ -7,6 +7,7 @@
 #include "FileUtil.h"
 #include "MemoryTree.h"
 #include "TestUtil.h"
+#include "test_generator_util.h"
 
 namespace {
 
@@ -25,14 +26,6 @@ const std::string kHeader =
 const std::string kDefaultSliderLine =
     "Slider1#$@Slider1cfg#$@Slider1_div#$@370#$@120#$@1#$@39#$@0#$@0#$@FFFFFF#$@Slider1cfg#$@4#$@"
     "2#$@DBEAF5#$@4#$@0#$@FFFF00#$@#$@#$@1#$@";
-
-// The defaults as the slider panel stores them.
-void StorePanelDefaults(TqelAppletAgent& agent) {
-  agent.LoadDefaults();
-  agent.AppletData.pCfgName = "Slider1cfg";
-  agent.AppletData.pDivId = "Slider1_div";
-  agent.AppletData.pSpareCfgName = "Slider1cfg";
-}
 
 std::string ProjectText(const std::string& sliderLine, const std::vector<std::string>& items,
                         const std::string& eol = "\r\n") {
