@@ -114,34 +114,27 @@ TEST(ProjectFile, RoundTripsAwkwardValues) {
   EXPECT_EQ(tree.NodeCount(), 3);
 }
 
-TEST(ProjectFile, RefusesValuesThatCannotBeStoredAndKeepsTheOldFile) {
-  TTempDir dir;
-  TqelAppletAgent agent(dir.Folder());
-  StorePanelDefaults(agent);
-  agent.SaveProject(dir / "p.tvn");
-  const std::string before = ReadAll(dir / "p.tvn");
-
-  agent.Items = {TqelAppletAgent::DefaultItemData()};
-  agent.Items[0].IToolTip = "a#$@b";
-  try {
-    agent.SaveProject(dir / "p.tvn");
-    FAIL() << "saved a separator";
-  } catch (const TvError& error) {
-    EXPECT_NE(std::string(error.what()).find("image 1's tooltip 'a#$@b'"), std::string::npos)
-        << error.what();
-  }
-  agent.Items[0].IToolTip = "two\nlines";
-  EXPECT_THROW(agent.SaveProject(dir / "p.tvn"), TvError);
-  EXPECT_EQ(ReadAll(dir / "p.tvn"), before);
-}
-
-TEST(ProjectFile, FailedSaveLeavesTheOldFileIntact) {
+TEST(ProjectFile, RefusedOrFailedSaveLeavesTheOldFileIntact) {
   TTempDir dir;
   TqelAppletAgent agent(dir.Folder());
   StorePanelDefaults(agent);
   agent.SaveProject(dir / "keep.tvn");
   const std::string before = ReadAll(dir / "keep.tvn");
   agent.Items = {TqelAppletAgent::DefaultItemData()};
+
+  // Values the file cannot hold are refused before anything is written.
+  agent.Items[0].IToolTip = "a#$@b";
+  try {
+    agent.SaveProject(dir / "keep.tvn");
+    FAIL() << "saved a separator";
+  } catch (const TvError& error) {
+    EXPECT_NE(std::string(error.what()).find("image 1's tooltip 'a#$@b'"), std::string::npos)
+        << error.what();
+  }
+  agent.Items[0].IToolTip = "two\nlines";
+  EXPECT_THROW(agent.SaveProject(dir / "keep.tvn"), TvError);
+  EXPECT_EQ(ReadAll(dir / "keep.tvn"), before);
+  agent.Items[0].IToolTip = "";
 
   // The disk fills up midway.
   fileutil::failNextWriteAfterBytes = 100;
