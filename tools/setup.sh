@@ -30,8 +30,8 @@ torvane_build() {
 }
 
 TORVANE_BUILD_PACKAGES=(cmake g++ ninja-build pkg-config qt6-base-dev libjpeg-dev liblcms2-dev
-  libgl-dev)
-TORVANE_TEST_PACKAGES=(googletest libgtest-dev chromium)
+  libgl-dev libqt6svg6)
+TORVANE_TEST_PACKAGES=(googletest libgtest-dev chromium xvfb xauth xdotool)
 # Node.js may come from elsewhere than Debian (with its own npm): only install it when missing.
 command -v node >/dev/null || TORVANE_TEST_PACKAGES+=(nodejs)
 command -v npm >/dev/null || TORVANE_TEST_PACKAGES+=(npm)

@@ -1,0 +1,44 @@
+#include "Icons.h"
+
+#include <array>
+
+namespace icons {
+namespace {
+struct TIconName {
+  const char* theme;  // freedesktop icon naming; empty where none fits
+  const char* own;    // our drawing in the resources
+};
+
+QIcon Load(const TIconName& name) {
+  const QIcon own(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name.own)));
+  if (!*name.theme) return own;
+  return QIcon::fromTheme(QLatin1String(name.theme), own);
+}
+}  // namespace
+
+QIcon Tool(int index) {
+  static const std::array<TIconName, 13> names{{{"document-new", "new"},
+                                                {"document-open", "open"},
+                                                {"document-save", "save"},
+                                                {"edit-cut", "cut"},
+                                                {"edit-copy", "copy"},
+                                                {"edit-paste", "paste"},
+                                                {"", "insert"},
+                                                {"", "delete"},
+                                                {"go-up", "up"},
+                                                {"go-down", "down"},
+                                                {"", "build"},
+                                                {"", "preview"},
+                                                {"help-contents", "help"}}};
+  if (index < 0 || index >= int(names.size())) return {};
+  return Load(names[size_t(index)]);
+}
+
+QIcon Tree(int index) {
+  return index == 0 ? Load({"image-x-generic", "item"}) : Load({"", "slider"});
+}
+
+QIcon HelpBook() { return Load({"", "help"}); }
+QIcon Program() { return QIcon(QStringLiteral(":/icons/torvane.svg")); }
+
+}  // namespace icons

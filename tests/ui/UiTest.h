@@ -1,0 +1,70 @@
+// The window tests: each test class registers itself with TORVANE_UI_TEST and runs as its own
+// CTest case ("ui_tests ClassName"). TTestEnvironment gives every test a private program folder,
+// settings, XDG folders, a captured launcher and queued prompts, so nothing touches the user's
+// files and no real program or dialog is ever started.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <functional>
+#include <map>
+
+#include "Launcher.h"
+#include "Prompts.h"
+
+namespace uitest {
+
+using TFactory = std::function<QObject*()>;
+std::map<QString, TFactory>& Registry();
+
+struct TRegistrar {
+  TRegistrar(const QString& name, TFactory factory) { Registry()[name] = std::move(factory); }
+};
+
+// Records every document and program the window would have opened.
+class TCapturingLauncher : public ILauncher {
+ public:
+  QStringList documents;
+  QStringList programs;  // "program|argument"
+  void OpenDocument(const QString& pathOrUrl) override { documents << pathOrUrl; }
+  void StartProgram(const QString& program, const QString& argument) override {
+    programs << program + "|" + argument;
+  }
+};
+
+// One test's world: a temporary root with a program folder (bin/, holding the runtime script,
+// help, samples and templates copied from the build), private settings and XDG folders, the
+// capturing launcher and prompt testing switched on. Undone on destruction.
+class TTestEnvironment {
+ public:
+  TTestEnvironment();
+  ~TTestEnvironment();
+  QString Root() const { return dir_.path(); }
+  QString ProgramFolder() const;  // with a trailing '/'
+  QString Path(const QString& relative) const;
+  TCapturingLauncher launcher;
+
+ private:
+  QTemporaryDir dir_;
+};
+
+// Reads a whole file as UTF-8 text (empty when missing).
+QString ReadText(const QString& path);
+// Writes a small real JPEG of the given size (a colour gradient) and returns its path.
+QString MakeJpeg(const QString& path, int width, int height);
+
+}  // namespace uitest
+
+#define TORVANE_UI_TEST(Class) \
+  static uitest::TRegistrar registrar_##Class(#Class, [] { return new Class; })
+
+// Fails the running test when a prompt came that the test did not queue an answer for, or when
+// queued answers were left over.
+#define VERIFY_PROMPTS()                                                        \
+  do {                                                                          \
+    QVERIFY2(prompt::Unexpected().isEmpty(),                                    \
+             qPrintable("unexpected prompts: " + prompt::Unexpected().join(" | "))); \
+    QCOMPARE(prompt::Pending(), 0);                                             \
+  } while (0)

@@ -1,0 +1,92 @@
+// Runs one registered test class (its name is the first argument) or, without one, all of them.
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QTest>
+#include <cstdio>
+
+#include "Settings.h"
+#include "UiTest.h"
+
+namespace uitest {
+
+std::map<QString, TFactory>& Registry() {
+  static std::map<QString, TFactory> registry;
+  return registry;
+}
+
+TTestEnvironment::TTestEnvironment() {
+  const QString root = dir_.path();
+  for (const char* sub : {"bin", "config", "data", "cache", "runtime", "home"})
+    QDir(root).mkpath(sub);
+  qputenv("XDG_CONFIG_HOME", QFile::encodeName(root + "/config"));
+  qputenv("XDG_DATA_HOME", QFile::encodeName(root + "/data"));
+  qputenv("XDG_CACHE_HOME", QFile::encodeName(root + "/cache"));
+  qputenv("XDG_RUNTIME_DIR", QFile::encodeName(root + "/runtime"));
+  settings::UseFolder(root + "/config");
+  settings::SimulateFailure(false);
+  // The program's files as the build lays them beside the programs.
+  const QString built = QStringLiteral(TORVANE_BIN_DIR);
+  QFile::copy(built + "/torvane.js", root + "/bin/torvane.js");
+  for (const char* folder : {"help", "samples", "templates"}) {
+    QDir source(built + "/" + folder);
+    QDir(root + "/bin").mkpath(folder);
+    for (const QString& name : source.entryList(QDir::Files))
+      QFile::copy(source.filePath(name), root + "/bin/" + folder + "/" + name);
+  }
+  SetLauncher(&launcher);
+  prompt::StartTesting();
+}
+
+TTestEnvironment::~TTestEnvironment() {
+  prompt::StopTesting();
+  SetLauncher(nullptr);
+  settings::SimulateFailure(false);
+}
+
+QString TTestEnvironment::ProgramFolder() const { return dir_.path() + "/bin/"; }
+QString TTestEnvironment::Path(const QString& relative) const {
+  return dir_.path() + "/" + relative;
+}
+
+QString ReadText(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return QString::fromUtf8(file.readAll());
+}
+
+QString MakeJpeg(const QString& path, int width, int height) {
+  QImage image(width, height, QImage::Format_RGB32);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      image.setPixel(x, y, qRgb(x * 255 / width, y * 255 / height, 128));
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  image.save(path, "JPEG", 90);
+  return path;
+}
+
+}  // namespace uitest
+
+int main(int argc, char* argv[]) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  QStringList wanted;
+  QStringList qtestArgs{QString::fromLocal8Bit(argv[0])};
+  for (int i = 1; i < argc; ++i) {
+    const QString arg = QString::fromLocal8Bit(argv[i]);
+    if (uitest::Registry().count(arg))
+      wanted << arg;
+    else
+      qtestArgs << arg;
+  }
+  int failures = 0;
+  for (auto& [name, factory] : uitest::Registry()) {
+    if (!wanted.isEmpty() && !wanted.contains(name)) continue;
+    QObject* test = factory();
+    failures += QTest::qExec(test, qtestArgs);
+    delete test;
+  }
+  return failures == 0 ? 0 : 1;
+}
