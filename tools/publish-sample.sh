@@ -6,8 +6,9 @@
 #   tools/publish-sample.sh [TORVANE-CLI]      (default: build/bin/torvane-cli)
 #
 # The sample names its pictures without a folder, so the publisher runs inside resources/samples,
-# where those names resolve. The folder is written anew; tower.html, the page the tower picture
-# links to, is added by hand below so that every link of the sample leads somewhere.
+# where those names resolve. The folder is written anew; two pages are added below: tower.html,
+# the page the tower picture links to (so that every link of the sample leads somewhere), and
+# in-a-page.html, the slider placed inside a page of text as Build HTML's code explains.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 cli=${1:-$root/build/bin/torvane-cli}
@@ -35,3 +36,26 @@ printf '%s\r\n' \
   '</body>' \
   '</html>' > sample/tower.html
 echo "sample/tower.html"
+printf '%s\r\n' \
+  '<html>' \
+  '<head>' \
+  '<meta charset="utf-8">' \
+  '<title>A slider inside a page</title>' \
+  '</head>' \
+  '<body style="font-family: sans-serif; margin: 2em; max-width: 40em;">' \
+  '<h1>A slider inside a page</h1>' \
+  '<p>This page was written by hand. From the code that <b>Script &gt; Build HTML</b> shows,' \
+  'it took the three lines between BEGIN and END, and the &lt;div&gt; line where the slider' \
+  'appears. The page lies in the same folder as the saved files, because the code names them' \
+  'without a folder.</p>' \
+  '<!-- BEGIN -->' \
+  '<link href="./torvane.css" type=text/css rel=stylesheet>' \
+  '<script language="javascript" src="./torvane.js"></script>' \
+  '<script language="javascript" src="./torvanecfg.js"></script>' \
+  '<!-- END -->' \
+  "$(grep -a '^<div id=' sample/sample.html | tr -d '\r')" \
+  '<p>Text goes on below the slider as usual. Rest the mouse pointer on the slider to stop it.</p>' \
+  '<p><a href="sample.html">The page that Save wrote</a> | <a href="../index.html">All samples</a></p>' \
+  '</body>' \
+  '</html>' > sample/in-a-page.html
+echo "sample/in-a-page.html"
