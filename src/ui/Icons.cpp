@@ -2,6 +2,16 @@
 
 #include <array>
 
+// The drawings are compiled into the window library, which is static: its resources must be
+// registered by hand before the first use.
+static void RegisterIconResources() {
+  static const bool registered = [] {
+    Q_INIT_RESOURCE(icons);
+    return true;
+  }();
+  (void)registered;
+}
+
 namespace icons {
 namespace {
 struct TIconName {
@@ -10,6 +20,7 @@ struct TIconName {
 };
 
 QIcon Load(const TIconName& name) {
+  RegisterIconResources();
   const QIcon own(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name.own)));
   if (!*name.theme) return own;
   return QIcon::fromTheme(QLatin1String(name.theme), own);
@@ -39,6 +50,9 @@ QIcon Tree(int index) {
 }
 
 QIcon HelpBook() { return Load({"", "help"}); }
-QIcon Program() { return QIcon(QStringLiteral(":/icons/torvane.svg")); }
+QIcon Program() {
+  RegisterIconResources();
+  return QIcon(QStringLiteral(":/icons/torvane.svg"));
+}
 
 }  // namespace icons

@@ -1,0 +1,33 @@
+#include "PublishReport.h"
+
+#include <QStyle>
+
+#include "DialogFrame.h"
+#include "Errors.h"
+#include "FileUtil.h"
+#include "ui_PublishReport.h"
+
+TfrmPublishReport::TfrmPublishReport(QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::TfrmPublishReport>()) {
+  ui_->setupUi(this);
+  // A fixed dialog frame without title-bar buttons.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  ui_->BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+  frame::FixSize(this);
+  frame::CentreOnScreen(this);
+  connect(ui_->BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+TfrmPublishReport::~TfrmPublishReport() = default;
+
+void TfrmPublishReport::LoadReport(const QString& path) {
+  std::vector<std::string> lines;
+  try {
+    lines = fileutil::ReadTextLines(path.toStdString());
+  } catch (const std::exception&) {
+    throw TvFileError("Cannot open file " + path.toStdString());
+  }
+  QStringList text;
+  for (const std::string& line : lines) text << QString::fromStdString(line);
+  ui_->memoPublishReport->setPlainText(text.join('\n'));
+}

@@ -1,0 +1,25 @@
+// The publish report window: shows the report that Publish wrote into the preview folder.
+// Created for one Publish and released after it closes.
+#pragma once
+
+#include <QDialog>
+#include <memory>
+
+namespace Ui {
+class TfrmPublishReport;
+}
+
+class TfrmPublishReport : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TfrmPublishReport(QWidget* parent = nullptr);
+  ~TfrmPublishReport() override;
+
+  // Replaces the text by the report at `path` (UTF-8 or Windows-1252 text, CR LF or LF lines).
+  // Throws TvFileError "Cannot open file <path>" when the file cannot be read.
+  void LoadReport(const QString& path);
+
+ private:
+  std::unique_ptr<Ui::TfrmPublishReport> ui_;
+};

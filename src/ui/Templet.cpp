@@ -1,0 +1,128 @@
+#include "Templet.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QSet>
+#include <QStyle>
+#include <algorithm>
+
+#include "DialogFrame.h"
+#include "Prompts.h"
+#include "Settings.h"
+#include "ui_Templet.h"
+
+namespace {
+const QString kShowTemplets = QStringLiteral("ShowTempletsDialog");
+constexpr int kPathRole = Qt::UserRole;
+
+struct TEntry {
+  QString name;
+  QString path;
+};
+}  // namespace
+
+TfrmTemplet::TfrmTemplet(const QStringList& templateFolders, QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::TfrmTemplet>()) {
+  ui_->setupUi(this);
+  // A fixed dialog without caption-bar buttons.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  ui_->BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+  ui_->BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+  frame::FixSize(this);
+  frame::CentreOnScreen(this);
+  connect(ui_->BitBtn1, &QPushButton::clicked, this, &TfrmTemplet::BitBtn1Click);
+  connect(ui_->BitBtn2, &QPushButton::clicked, this, &TfrmTemplet::BitBtn2Click);
+  connect(ui_->TempletList, &QListWidget::itemDoubleClicked, this,
+          &TfrmTemplet::TempletListDblClick);
+  connect(ui_->chckbxDontShow, &QCheckBox::clicked, this, &TfrmTemplet::chckbxDontShowClick);
+  FormCreate(templateFolders);
+}
+
+TfrmTemplet::~TfrmTemplet() = default;
+
+void TfrmTemplet::FormCreate(const QStringList& templateFolders) {
+  QList<TEntry> entries;
+  QSet<QString> names;
+  for (int i = 0; i < templateFolders.size(); ++i) {
+    const QString& folder = templateFolders[i];
+    QDir dir(folder);
+    if (!dir.exists()) {
+      if (i > 0) continue;  // only the program's own folder is made
+      // One level, as the folder beside the program: its parent is the program's folder.
+      if (!QDir().mkdir(folder)) {
+        ShowError(parentWidget(), QStringLiteral("Cannot create ") + QDir::toNativeSeparators(folder));
+        continue;
+      }
+    }
+    // Name filters match regardless of letter case, so "Blue.TVN" is listed too.
+    for (const QFileInfo& file : dir.entryInfoList({QStringLiteral("*.tvn")}, QDir::Files)) {
+      if (names.contains(file.fileName())) continue;
+      names.insert(file.fileName());
+      entries << TEntry{file.fileName(), file.absoluteFilePath()};
+    }
+  }
+  std::sort(entries.begin(), entries.end(), [](const TEntry& a, const TEntry& b) {
+    const int folded = a.name.compare(b.name, Qt::CaseInsensitive);
+    return folded != 0 ? folded < 0 : a.name < b.name;
+  });
+  for (const TEntry& entry : entries) {
+    auto* item = new QListWidgetItem(entry.name, ui_->TempletList);
+    item->setData(kPathRole, entry.path);
+    item->setToolTip(QDir::toNativeSeparators(entry.path));
+  }
+}
+
+QString TfrmTemplet::SelectedPath() const {
+  const QList<QListWidgetItem*> selected = ui_->TempletList->selectedItems();
+  return selected.isEmpty() ? QString() : selected.first()->data(kPathRole).toString();
+}
+
+void TfrmTemplet::BitBtn1Click() {
+  const QString path = SelectedPath();
+  if (!path.isEmpty()) emit OpenProjectRequested(path);
+  accept();
+}
+
+void TfrmTemplet::BitBtn2Click() {
+  emit NewProjectRequested();
+  reject();
+}
+
+void TfrmTemplet::TempletListDblClick() {
+  const QString path = SelectedPath();
+  if (!path.isEmpty()) emit OpenProjectRequested(path);
+  accept();
+}
+
+void TfrmTemplet::chckbxDontShowClick() {
+  const bool show = !ui_->chckbxDontShow->isChecked();
+  try {
+    settings::WriteFlag(settings::kSettingsKey, kShowTemplets, show);
+  } catch (const std::exception& error) {
+    if (show) ShowError(this, QString::fromUtf8(error.what()));
+  }
+}
+
+void TfrmTemplet::FormShow() {
+  // Missing counts as "show" (box cleared); a store that cannot be read as "do not show".
+  const bool show = settings::ReadFlag(settings::kSettingsKey, kShowTemplets,
+                                       /*whenMissing=*/true, /*whenFailed=*/false);
+  ui_->chckbxDontShow->setChecked(!show);
+  // Ticking the box here counts as the user's click: the value is written back.
+  if (!show) chckbxDontShowClick();
+}
+
+void TfrmTemplet::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (!event->spontaneous()) FormShow();
+}
+
+void TfrmTemplet::keyPressEvent(QKeyEvent* event) {
+  // Esc is the Cancel button: it starts a new project.
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    ui_->BitBtn2->click();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}

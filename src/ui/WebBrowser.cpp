@@ -1,0 +1,165 @@
+#include "WebBrowser.h"
+
+#include <QButtonGroup>
+#include <QStyle>
+
+#include "DialogFrame.h"
+#include "Launcher.h"
+#include "Prompts.h"
+#include "Settings.h"
+#include "ui_WebBrowser.h"
+
+namespace {
+const QString kUseDefault = QStringLiteral("UseDefaultBrowser");
+const QString kUseKnown = QStringLiteral("UseKnownBrowser");
+const QString kUseSpecified = QStringLiteral("UseSpecifiedBrowser");
+const QString kSelectedNumber = QStringLiteral("SelectedBrowserNumber");
+const QString kExePath = QStringLiteral("SpecifiedBrowserExePath");
+
+// Programs here have no extension, so the browse dialog also offers every file.
+#ifdef Q_OS_WIN
+const QString kProgramFilter = QStringLiteral("Execute Files (*.exe, *.com)|*.exe; *.com");
+#else
+const QString kProgramFilter =
+    QStringLiteral("All programs (*)|*|Execute Files (*.exe, *.com)|*.exe; *.com");
+#endif
+}  // namespace
+
+TformWebBrowser::TformWebBrowser(QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::TformWebBrowser>()) {
+  ui_->setupUi(this);
+  // A fixed dialog without caption-bar buttons; Esc is Cancel (QDialog's own rule).
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  ui_->bitbtnOk->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+  ui_->bitbtnCancel->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+  choice_ = new QButtonGroup(this);
+  choice_->addButton(ui_->RadioButtonBrowserDefault);
+  choice_->addButton(ui_->RadioButtonBrowserKnownInSystem);
+  choice_->addButton(ui_->RadioButtonBrowserUserSpecify);
+  frame::FixSize(this);
+  frame::CentreOnScreen(this);
+
+  connect(ui_->bitbtnOk, &QPushButton::clicked, this, &TformWebBrowser::bitbtnOkClick);
+  connect(ui_->bitbtnCancel, &QPushButton::clicked, this, &QDialog::reject);
+  connect(ui_->spdbtnOpenExeFile, &QToolButton::clicked, this,
+          &TformWebBrowser::spdbtnOpenExeFileClick);
+  // Only the user's choice counts, not the entry selected while loading.
+  connect(ui_->ComboBoxBrowserList, &QComboBox::activated, this,
+          &TformWebBrowser::ComboBoxBrowserListChange);
+  connect(ui_->RadioButtonBrowserKnownInSystem, &QRadioButton::clicked, this,
+          &TformWebBrowser::RadioButtonBrowserKnownInSystemClick);
+  FormCreate();
+}
+
+TformWebBrowser::~TformWebBrowser() = default;
+
+void TformWebBrowser::FormCreate() {
+  browserList_ = browsers::DetectBrowsers();
+  ui_->ComboBoxBrowserList->clear();
+  for (const auto& browser : browserList_) ui_->ComboBoxBrowserList->addItem(browser.name);
+  ui_->ComboBoxBrowserList->setCurrentIndex(-1);
+  LoadChoice();
+}
+
+// Sets or clears one radio button; clearing the checked one leaves none checked.
+void TformWebBrowser::SetRadio(QRadioButton* button, bool on) {
+  if (on) {
+    button->setChecked(true);
+    return;
+  }
+  choice_->setExclusive(false);
+  button->setChecked(false);
+  choice_->setExclusive(true);
+}
+
+void TformWebBrowser::LoadChoice() {
+  if (!settings::KeyExists(settings::kBrowsersKey)) return;
+  // The first value that is missing or not of its type ends the loading; what was set so far
+  // stays, the rest keep the form's state. A store that cannot be read ends it too.
+  try {
+    const auto flag = [](const QString& name) -> std::optional<bool> {
+      const auto value = settings::Read(settings::kBrowsersKey, name);
+      return value ? settings::ToFlag(*value) : std::nullopt;
+    };
+    const auto useDefault = flag(kUseDefault);
+    if (!useDefault) return;
+    SetRadio(ui_->RadioButtonBrowserDefault, *useDefault);
+    const auto useKnown = flag(kUseKnown);
+    if (!useKnown) return;
+    SetRadio(ui_->RadioButtonBrowserKnownInSystem, *useKnown);
+    // Setting it follows the rule of a click: with an empty list the default browser is used.
+    if (*useKnown) RadioButtonBrowserKnownInSystemClick();
+    const auto useSpecified = flag(kUseSpecified);
+    if (!useSpecified) return;
+    SetRadio(ui_->RadioButtonBrowserUserSpecify, *useSpecified);
+
+    const auto numberValue = settings::Read(settings::kBrowsersKey, kSelectedNumber);
+    const auto number = numberValue ? settings::ToInt(*numberValue) : std::nullopt;
+    if (!number) return;
+    // A number beyond a list that has since shrunk selects the first entry.
+    const int count = ui_->ComboBoxBrowserList->count();
+    if (*number < count)
+      ui_->ComboBoxBrowserList->setCurrentIndex(*number < 0 ? -1 : *number);
+    else if (count > 0)
+      ui_->ComboBoxBrowserList->setCurrentIndex(0);
+
+    const auto path = settings::Read(settings::kBrowsersKey, kExePath);
+    if (!path) return;
+    ui_->editSpecifiedBrowserFileName->setText(path->toString());
+  } catch (const std::exception&) {
+    // An unreadable store leaves the defaults.
+  }
+}
+
+void TformWebBrowser::StoreChoice() {
+  try {
+    settings::WriteFlag(settings::kBrowsersKey, kUseDefault,
+                        ui_->RadioButtonBrowserDefault->isChecked());
+    settings::WriteFlag(settings::kBrowsersKey, kUseKnown,
+                        ui_->RadioButtonBrowserKnownInSystem->isChecked());
+    settings::WriteFlag(settings::kBrowsersKey, kUseSpecified,
+                        ui_->RadioButtonBrowserUserSpecify->isChecked());
+    settings::WriteValue(settings::kBrowsersKey, kSelectedNumber,
+                         ui_->ComboBoxBrowserList->currentIndex());
+    settings::WriteValue(settings::kBrowsersKey, kExePath,
+                         ui_->editSpecifiedBrowserFileName->text());
+  } catch (const std::exception&) {
+    // The choice then holds for this dialog only.
+  }
+}
+
+void TformWebBrowser::bitbtnOkClick() {
+  StoreChoice();
+  accept();
+}
+
+void TformWebBrowser::spdbtnOpenExeFileClick() {
+  const auto path =
+      prompt::OpenFile(this, kProgramFilter, ui_->editSpecifiedBrowserFileName->text());
+  if (path) ui_->editSpecifiedBrowserFileName->setText(*path);
+}
+
+void TformWebBrowser::ComboBoxBrowserListChange() {
+  ui_->RadioButtonBrowserKnownInSystem->setChecked(true);
+}
+
+void TformWebBrowser::RadioButtonBrowserKnownInSystemClick() {
+  if (ui_->ComboBoxBrowserList->count() == 0) ui_->RadioButtonBrowserDefault->setChecked(true);
+}
+
+void TformWebBrowser::OpenPage(const QString& folder, const QString& fileName) {
+  const QString page = folder + fileName;
+  if (ui_->RadioButtonBrowserDefault->isChecked()) {
+    Launcher().OpenDocument(page);
+  } else if (ui_->RadioButtonBrowserUserSpecify->isChecked()) {
+    Launcher().StartProgram(ui_->editSpecifiedBrowserFileName->text(), page);
+  } else if (ui_->RadioButtonBrowserKnownInSystem->isChecked()) {
+    const int index = ui_->ComboBoxBrowserList->currentIndex();
+    // A known browser with none picked (a stored -1) opens the default browser rather than
+    // nothing.
+    if (index >= 0 && index < browserList_.size())
+      Launcher().StartProgram(browserList_[index].path, page);
+    else
+      Launcher().OpenDocument(page);
+  }
+}

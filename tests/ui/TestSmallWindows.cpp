@@ -1,0 +1,219 @@
+// The small windows: the link tip and its setting, the help window, the code window's copy, the
+// report window's loading, and the about box's links.
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFile>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBrowser>
+
+#include "About.h"
+#include "Errors.h"
+#include "HTMLBuild.h"
+#include "HelpWindow.h"
+#include "MessageBox_LinkTip.h"
+#include "PublishReport.h"
+#include "Settings.h"
+#include "UiTest.h"
+
+namespace {
+void WriteBytes(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write(bytes);
+}
+
+QColor TextColour(QWidget& dialog, const char* name) {
+  return dialog.findChild<QLabel*>(name)->palette().color(QPalette::WindowText);
+}
+
+void MoveOver(QWidget* widget, QPoint at) {
+  QMouseEvent move(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                   Qt::NoModifier);
+  QApplication::sendEvent(widget, &move);
+}
+}  // namespace
+
+class TestSmallWindows : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void linkTipSetting() {
+    uitest::TTestEnvironment env;
+    const auto stored = [] {
+      return settings::Read(settings::kSettingsKey, "ShowLinkTipDialog");
+    };
+    QVERIFY(TfrmMsgBox_LinkTip::ShouldShow());  // missing: shown
+    {
+      TfrmMsgBox_LinkTip tip;
+      QCOMPARE(tip.windowTitle(), QString("Important Tip"));
+      auto* box = tip.findChild<QCheckBox*>("chckbxDontShow");
+      QVERIFY(!box->isChecked());
+      box->click();
+      QCOMPARE(stored()->toInt(), 0);
+      QVERIFY(!TfrmMsgBox_LinkTip::ShouldShow());
+    }
+    {
+      // The box starts cleared every time; tick and untick leaves the tip on.
+      TfrmMsgBox_LinkTip tip;
+      auto* box = tip.findChild<QCheckBox*>("chckbxDontShow");
+      QVERIFY(!box->isChecked());
+      box->click();
+      box->click();
+      QCOMPARE(stored()->toInt(), 1);
+      QVERIFY(TfrmMsgBox_LinkTip::ShouldShow());
+      prompt::QueueWindow([](QDialog& shown) {
+        shown.findChild<QPushButton*>("btnOK")->click();
+        return shown.result();
+      });
+      QCOMPARE(prompt::Exec(tip), int(QDialog::Accepted));
+    }
+    {
+      // A broken store: the tip is not shown; failing to store "do not show" is quiet,
+      // failing to store "show" is reported.
+      settings::SimulateFailure(true);
+      QVERIFY(!TfrmMsgBox_LinkTip::ShouldShow());
+      TfrmMsgBox_LinkTip tip;
+      auto* box = tip.findChild<QCheckBox*>("chckbxDontShow");
+      const int before = prompt::Shown().size();
+      box->click();
+      QCOMPARE(prompt::Shown().size(), before);
+      prompt::QueueButton(TButton::Ok);
+      box->click();
+      QCOMPARE(prompt::Shown().size(), before + 1);
+      QCOMPARE(prompt::Shown().last().kind, TMessageKind::Error);
+      QVERIFY(prompt::Shown().last().text.contains("ShowLinkTipDialog"));
+      settings::SimulateFailure(false);
+    }
+    // A value that is no flag counts as missing.
+    settings::WriteValue(settings::kSettingsKey, "ShowLinkTipDialog", "maybe");
+    QVERIFY(TfrmMsgBox_LinkTip::ShouldShow());
+    VERIFY_PROMPTS();
+  }
+
+  void helpWindowIsOneWindowThatKeepsItsPlace() {
+    uitest::TTestEnvironment env;
+    const QString help = env.Path("help pages/");
+    QDir().mkpath(help);
+    WriteBytes(help + "a.htm",
+               "<html><body><h1>First</h1><a href=\"b.htm#size\">next</a> "
+               "<a href=\"https://www.torvane.example/\">web</a></body></html>");
+    WriteBytes(help + "b.htm", "<html><body><h1>Second</h1><a name=\"size\">Size</a></body></html>");
+    QWidget main;
+    TfrmHelp window(&main);
+    QCOMPARE(window.windowTitle(), QString("Help"));
+    QVERIFY(!window.isVisible());
+    auto* browser = window.findChild<QTextBrowser*>("WebBrowser1");
+
+    window.ShowHelpPage(QUrl::fromLocalFile(help + "a.htm"));
+    QVERIFY(window.isVisible());
+    QVERIFY(!window.isModal());
+    QVERIFY(browser->toPlainText().contains("First"));
+    window.move(window.pos() + QPoint(40, 30));
+    const QPoint place = window.pos();
+
+    // A second topic while open: same window, same place, new page.
+    window.ShowHelpPage(QUrl::fromLocalFile(help + "b.htm"));
+    QCOMPARE(window.pos(), place);
+    QVERIFY(browser->toPlainText().contains("Second"));
+
+    // Closed, then the next topic brings it back where it was.
+    window.close();
+    QVERIFY(!window.isVisible());
+    window.ShowHelpPage(QUrl::fromLocalFile(help + "a.htm"));
+    QVERIFY(window.isVisible());
+    QCOMPARE(window.pos(), place);
+    QCOMPARE(main.findChildren<TfrmHelp*>().size(), 1);
+
+    // Links: between help pages inside, web addresses to the desktop.
+    window.WebBrowser1AnchorClicked(QUrl("b.htm#size"));
+    QCOMPARE(browser->source().fileName(), QString("b.htm"));
+    QVERIFY(browser->toPlainText().contains("Second"));
+    window.WebBrowser1AnchorClicked(QUrl("https://www.torvane.example/"));
+    QCOMPARE(env.launcher.documents, QStringList({"https://www.torvane.example/"}));
+    QVERIFY(browser->toPlainText().contains("Second"));
+    VERIFY_PROMPTS();
+  }
+
+  void codeWindowCopiesItsWholeText() {
+    uitest::TTestEnvironment env;
+    TformHTML window;
+    QCOMPARE(window.windowTitle(), QString("HTML"));
+    QVERIFY(window.Lines().isEmpty());
+    const QStringList page{"<html>", "  <body>", "\t<div id=\"Slider_div\"></div>", "", "</html>"};
+    window.SetLines(page);
+    QCOMPARE(window.Lines(), page);
+    QApplication::clipboard()->setText("something else");
+    window.findChild<QPushButton*>("Button2")->click();
+    QCOMPARE(QApplication::clipboard()->text(), page.join('\n'));
+    auto* memo = window.findChild<QPlainTextEdit*>("memoHTMLBuild");
+    QVERIFY(memo->isReadOnly());
+    QCOMPARE(memo->lineWrapMode(), QPlainTextEdit::NoWrap);
+    VERIFY_PROMPTS();
+  }
+
+  void reportWindowLoadsOrNamesTheFile() {
+    uitest::TTestEnvironment env;
+    TfrmPublishReport window;
+    QCOMPARE(window.windowTitle(), QString("Applet Publish Report"));
+    const QString path = env.Path("preview/PublishReport.txt");
+    QDir().mkpath(env.Path("preview"));
+    WriteBytes(path, QString("Files:\r\n  torvane.js\r\nGröße 2\r\n").toUtf8());
+    window.LoadReport(path);
+    QCOMPARE(window.findChild<QPlainTextEdit*>("memoPublishReport")->toPlainText(),
+             QString("Files:\n  torvane.js\nGröße 2"));
+
+    const QString missing = env.Path("preview/none.txt");
+    try {
+      window.LoadReport(missing);
+      QFAIL("a missing report loaded");
+    } catch (const TvFileError& error) {
+      QCOMPARE(QString::fromUtf8(error.what()), "Cannot open file " + missing);
+    }
+    // The text of the last good load stays.
+    QVERIFY(window.findChild<QPlainTextEdit*>("memoPublishReport")->toPlainText().contains("Größe"));
+    VERIFY_PROMPTS();
+  }
+
+  void aboutBoxLinks() {
+    uitest::TTestEnvironment env;
+    TformAbout about;
+    about.show();
+    QCOMPARE(about.windowTitle(), QString("Torvane"));
+    QCOMPARE(about.findChild<QLabel*>("lblProductName")->text(), QString("Torvane"));
+    QVERIFY(about.findChild<QLabel*>("lblProductName")->font().bold());
+    QCOMPARE(about.findChild<QLabel*>("lblProductVersion")->text(), QString("Version 1.1"));
+    QVERIFY(!about.windowIcon().isNull());
+    auto* home = about.findChild<QLabel*>("Label8");
+    auto* support = about.findChild<QLabel*>("Label10");
+    QCOMPARE(home->text(), QString("https://www.torvane.example/"));
+    QCOMPARE(support->text(), QString("https://www.torvane.example/support/"));
+    QCOMPARE(TextColour(about, "Label8"), QColor(Qt::blue));
+
+    QTest::mouseClick(home, Qt::LeftButton);
+    QTest::mouseClick(support, Qt::LeftButton);
+    QCOMPARE(env.launcher.documents, QStringList({"https://www.torvane.example/",
+                                                  "https://www.torvane.example/support/"}));
+
+    // Red under the pointer; over another label it stays; over the background both are blue.
+    MoveOver(home, {2, 2});
+    MoveOver(support, {2, 2});
+    QCOMPARE(TextColour(about, "Label8"), QColor(Qt::red));
+    QCOMPARE(TextColour(about, "Label10"), QColor(Qt::red));
+    auto* comments = about.findChild<QLabel*>("Comments");
+    MoveOver(&about, comments->geometry().center());
+    QCOMPARE(TextColour(about, "Label8"), QColor(Qt::red));
+    MoveOver(&about, {1, about.height() - 1});
+    QVERIFY(!about.childAt(1, about.height() - 1));
+    QCOMPARE(TextColour(about, "Label8"), QColor(Qt::blue));
+    QCOMPARE(TextColour(about, "Label10"), QColor(Qt::blue));
+    VERIFY_PROMPTS();
+  }
+};
+
+TORVANE_UI_TEST(TestSmallWindows);
+#include "TestSmallWindows.moc"
