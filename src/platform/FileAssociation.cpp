@@ -1,0 +1,107 @@
+#include "FileAssociation.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFile>
+#include <QProcess>
+#include <QSaveFile>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace platform {
+namespace {
+
+// Writes `content` to `path` unless it holds exactly that already; true when written.
+bool WriteIfDifferent(const QString& path, const QByteArray& content) {
+  QFile current(path);
+  if (current.open(QIODevice::ReadOnly) && current.readAll() == content) return false;
+  current.close();
+  if (!QDir().mkpath(QFileInfo(path).absolutePath())) return false;
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return false;
+  file.write(content);
+  return file.commit();
+}
+
+QString QuotedForExec(const QString& path) {
+  // Desktop entry Exec rules: quote arguments holding reserved characters, escaping ", `, $, \.
+  static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
+  bool needs = false;
+  for (QChar c : path) needs = needs || reserved.contains(c);
+  if (!needs) return path;
+  QString escaped;
+  for (QChar c : path) {
+    if (c == '"' || c == '`' || c == '$' || c == '\\') escaped += '\\';
+    escaped += c;
+  }
+  return '"' + escaped + '"';
+}
+
+}  // namespace
+
+QString DesktopEntry(const QString& programPath) {
+  return QStringLiteral(
+             "[Desktop Entry]\n"
+             "Type=Application\n"
+             "Name=Torvane\n"
+             "GenericName=Image Slider Designer\n"
+             "Comment=Design auto-scrolling image sliders for web pages\n"
+             "Exec=%1 %f\n"
+             "Icon=torvane\n"
+             "Terminal=false\n"
+             "MimeType=%2;\n"
+             "Categories=Graphics;WebDevelopment;\n")
+      .arg(QuotedForExec(programPath), kProjectMimeType);
+}
+
+QString MimePackage() {
+  return QStringLiteral(
+             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+             "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+             "  <mime-type type=\"%1\">\n"
+             "    <comment>Torvane slider project</comment>\n"
+             "    <sub-class-of type=\"text/plain\"/>\n"
+             "    <glob pattern=\"*.tvn\"/>\n"
+             "    <magic priority=\"50\">\n"
+             "      <match type=\"string\" offset=\"0:1024\" value=\"&lt;Product_Name&gt;\"/>\n"
+             "    </magic>\n"
+             "  </mime-type>\n"
+             "</mime-info>\n")
+      .arg(kProjectMimeType);
+}
+
+bool WriteFileAssociation(const QString& programPath, const TToolRunner& runTool) {
+  const QString program = QDir::toNativeSeparators(programPath);
+#ifdef Q_OS_WIN
+  QSettings classes(QStringLiteral("HKEY_CURRENT_USER\\Software\\Classes"), QSettings::NativeFormat);
+  if (!classes.isWritable()) return false;
+  classes.setValue(".tvn/.", "Torvane.Document");
+  classes.setValue("Torvane.Document/.", "Torvane.Document");
+  classes.setValue("Torvane.Document/DefaultIcon/.", program + ",0");
+  classes.setValue("Torvane.Document/shell/open/command/.", '"' + program + "\" \"%1\"");
+  classes.sync();
+  Q_UNUSED(runTool);
+  return classes.status() == QSettings::NoError;
+#else
+  const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  if (data.isEmpty()) return false;
+  const bool mime = WriteIfDifferent(data + "/mime/packages/torvane.xml", MimePackage().toUtf8());
+  const bool entry =
+      WriteIfDifferent(data + "/applications/torvane.desktop", DesktopEntry(program).toUtf8());
+  QFile icon(QStringLiteral(":/icons/torvane.svg"));
+  if (icon.open(QIODevice::ReadOnly))
+    WriteIfDifferent(data + "/icons/hicolor/scalable/apps/torvane.svg", icon.readAll());
+  const TToolRunner run = runTool ? runTool : [](const QString& tool, const QStringList& args) {
+    QProcess::startDetached(tool, args);
+  };
+  auto refresh = [&](const char* tool, const QString& folder) {
+    const QString found = QStandardPaths::findExecutable(QLatin1String(tool));
+    if (!found.isEmpty()) run(found, {folder});
+  };
+  if (mime) refresh("update-mime-database", data + "/mime");
+  if (entry) refresh("update-desktop-database", data + "/applications");
+  return mime || entry;
+#endif
+}
+
+}  // namespace platform

@@ -1,0 +1,27 @@
+// Makes project files (".tvn") open in this program. Written at every start; every failure is
+// ignored, since the program needs nothing from it beyond being started with a document's path.
+//
+// Windows: the extension, the document type with its icon and the open command, for the current
+// user (Software\Classes). Elsewhere: a desktop entry and a shared-mime-info package in the
+// user's data folder ($XDG_DATA_HOME), rewritten only when their content differs, after which the
+// desktop's caches are refreshed with `runTool` (update-mime-database, update-desktop-database).
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace platform {
+
+using TToolRunner = std::function<void(const QString& program, const QStringList& arguments)>;
+
+inline const QString kProjectMimeType = QStringLiteral("application/x-torvane-project");
+
+// Returns true when a file was (re)written.
+bool WriteFileAssociation(const QString& programPath, const TToolRunner& runTool = {});
+
+// The desktop entry and the type definition as written (for tests and for installing).
+QString DesktopEntry(const QString& programPath);
+QString MimePackage();
+
+}  // namespace platform
