@@ -1,13 +1,24 @@
-// The window program. Until the main window lands it opens a bare window captioned "Torvane".
+// The window program: the main window, then the project named on the command line, if any.
 #include <QApplication>
-#include <QMainWindow>
+#include <QScreen>
+#include <QStyle>
+
+#include "MainForm.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  QMainWindow window;
-  window.setObjectName("TMainForm");
-  window.setWindowTitle("Torvane");
-  window.resize(640, 480);
+  // The application's own title; the display name stays unset, since X11 and Wayland would add
+  // it to every window caption, which must read exactly "Torvane".
+  QApplication::setApplicationName(QStringLiteral("Vessaro"));
+  QApplication::setOrganizationName(QStringLiteral("QEL"));
+  QGuiApplication::setDesktopFileName(QStringLiteral("torvane"));
+
+  TMainForm window(QCoreApplication::applicationDirPath());
+  window.resize(781, 524);
+  if (const QScreen* screen = window.screen())
+    window.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window.size(),
+                                           screen->availableGeometry()));
   window.show();
+  window.OpenCommandLine(QApplication::arguments().mid(1));
   return app.exec();
 }

@@ -30,11 +30,15 @@ TTestEnvironment::TTestEnvironment() {
   // The program's files as the build lays them beside the programs.
   const QString built = QStringLiteral(TORVANE_BIN_DIR);
   QFile::copy(built + "/torvane.js", root + "/bin/torvane.js");
+  QFile::setPermissions(root + "/bin/torvane.js", QFile::ReadOwner | QFile::WriteOwner);
   for (const char* folder : {"help", "samples", "templates"}) {
     QDir source(built + "/" + folder);
     QDir(root + "/bin").mkpath(folder);
-    for (const QString& name : source.entryList(QDir::Files))
-      QFile::copy(source.filePath(name), root + "/bin/" + folder + "/" + name);
+    for (const QString& name : source.entryList(QDir::Files)) {
+      const QString copy = root + "/bin/" + folder + "/" + name;
+      QFile::copy(source.filePath(name), copy);
+      QFile::setPermissions(copy, QFile::permissions(copy) | QFile::WriteOwner);
+    }
   }
   SetLauncher(&launcher);
   prompt::StartTesting();

@@ -1,0 +1,24 @@
+// A small raised panel whose background is a colour value; clicking it (or Space/Enter while it
+// has the focus) asks for a new colour.
+#pragma once
+
+#include <QColor>
+#include <QFrame>
+
+class TColorPanel : public QFrame {
+  Q_OBJECT
+ public:
+  explicit TColorPanel(QWidget* parent = nullptr);
+  QColor Color() const { return color_; }
+  void SetColor(const QColor& color);
+
+ signals:
+  void clicked();
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  QColor color_{Qt::white};
+};

@@ -1,0 +1,245 @@
+// The File menu: New, Open, Save, Save As, Save As Template, the recent files and the open
+// routine shared by the command line, the recent list and the template chooser.
+//
+// Unsaved work is never dropped without the user's word: when the save that a "Save changes to
+// files?" prompt asks for is cancelled or fails, the command stops with the design untouched.
+// A file that is refused or cannot be read never takes over: the design, its file name and the
+// recent list stay as they were.
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+
+#include "Errors.h"
+#include "FileUtil.h"
+#include "MainForm.h"
+#include "Prompts.h"
+#include "ScriptText.h"
+#include "ui_MainForm.h"
+
+namespace {
+const QString kProjectFilter = QStringLiteral("Torvane Files (*.tvn)|*.tvn");
+constexpr int kRecentFileLimit = 4;
+
+std::string U8(const QString& text) { return text.toStdString(); }
+
+// Up to four entries of recentfile.dat, created empty when missing.
+std::vector<std::string> ReadRecentSlots(const std::string& path) {
+  if (!fileutil::IsFile(path)) fileutil::WriteTextLines(path, {});
+  std::vector<std::string> lines = fileutil::ReadTextLines(path);
+  lines.resize(kRecentFileLimit);
+  return lines;
+}
+}  // namespace
+
+QString TMainForm::RecentFilePath() const { return programFolder_ + "recentfile.dat"; }
+QString TMainForm::TemplatesFolder() const { return programFolder_ + "templates"; }
+
+bool TMainForm::SaveChangesPrompt() {
+  if (!ProjectModified) return true;
+  const TButton answer = prompt::Message(this, TMessageKind::Warning,
+                                         QStringLiteral("Save changes to files?"),
+                                         {TButton::Yes, TButton::No, TButton::Cancel});
+  if (answer == TButton::Cancel) return false;
+  if (answer == TButton::No) return true;
+  StorePanels();
+  QString path = ProjectFileName;
+  if (path.isEmpty()) {
+    const auto chosen = AskSavePath();
+    if (!chosen) return false;
+    path = *chosen;
+  }
+  return SaveTo(path);
+}
+
+std::optional<QString> TMainForm::AskSavePath() {
+  const QString proposal = !lastSaveFile_.isEmpty() ? lastSaveFile_ : saveInitialFolder_;
+  const auto chosen = prompt::SaveFile(this, kProjectFilter, proposal);
+  if (!chosen || chosen->trimmed().isEmpty()) return std::nullopt;
+  lastSaveFile_ = *chosen;
+  // The project file is named after the chosen name without its extension, plus ".tvn".
+  const QFileInfo info(*chosen);
+  const QString written =
+      info.absolutePath() + '/' +
+      QString::fromStdString(scripttext::PublishBaseName(info.fileName().toStdString())) + ".tvn";
+  if (QFileInfo::exists(written) &&
+      prompt::Message(this, TMessageKind::Warning,
+                      QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                          .arg(QDir::toNativeSeparators(written)),
+                      {TButton::Yes, TButton::No}) != TButton::Yes)
+    return std::nullopt;
+  return *chosen;
+}
+
+bool TMainForm::SaveTo(const QString& path) {
+  const QFileInfo info(path);
+  const bool saved = RunCommand(this, [&] {
+    model_->PublishProject(U8(QDir::toNativeSeparators(info.absolutePath() + '/')),
+                           U8(info.fileName()), *treeAdapter_);
+  });
+  if (!saved) return false;
+  ClearModified();
+  ProjectFileName = path;
+  return true;
+}
+
+void TMainForm::Save1Click() {
+  if (!RunCommand(this, [this] { StorePanels(); })) return;
+  if (!ProjectFileName.isEmpty()) {
+    SaveTo(ProjectFileName);
+    return;
+  }
+  if (const auto chosen = AskSavePath()) SaveTo(*chosen);
+}
+
+void TMainForm::Save2Click() {
+  if (!RunCommand(this, [this] { StorePanels(); })) return;
+  if (const auto chosen = AskSavePath()) SaveTo(*chosen);
+}
+
+void TMainForm::SaveAsTemplate1Click() {
+  QDir().mkdir(TemplatesFolder());  // one level; a failure shows in the dialog
+  saveInitialFolder_ = TemplatesFolder();
+  // The save dialog starts in the templates folder from now on.
+  lastSaveFile_ = lastSaveFile_.isEmpty()
+                      ? TemplatesFolder() + '/'
+                      : TemplatesFolder() + '/' + QFileInfo(lastSaveFile_).fileName();
+  Save2Click();
+}
+
+void TMainForm::New1Click() {
+  RunCommand(this, [this] {
+    if (!SaveChangesPrompt()) return;
+    model_->ClearPreview();
+    EditedItemNode = nullptr;
+    DescendantCount = 0;
+    ProjectFileName.clear();
+    RootReset(false);
+    model_->LoadDefaults();
+    ShowSliderParameters();
+    ClearModified();
+  });
+}
+
+void TMainForm::Open1Click() {
+  RunCommand(this, [this] {
+    if (!SaveChangesPrompt()) return;
+    const auto chosen = prompt::OpenFile(this, kProjectFilter, lastOpenFile_);
+    if (!chosen) return;  // the design and its preview stay
+    lastOpenFile_ = *chosen;
+    LoadDesign(*chosen);
+  });
+}
+
+bool TMainForm::OpenProjectFile(const QString& path) {
+  if (path.isEmpty()) return false;
+  if (!SaveChangesPrompt()) return false;
+  return LoadDesign(path);
+}
+
+bool TMainForm::LoadDesign(const QString& path) {
+  // What stays when the file is refused or cannot be read.
+  StorePanels();
+  const TAppletData keptSlider = model_->AppletData;
+  const TItemArray keptItems = model_->Items;
+  auto restore = [&] {
+    model_->AppletData = keptSlider;
+    model_->Items = keptItems;
+    RootReset(true);
+    model_->RebuildItemNodes(*treeAdapter_);
+    TreeRebuilding = false;
+    treeAdapter_->Root()->setExpanded(true);
+    ShowSliderParameters();
+    UpdatePropertyTabs();
+  };
+
+  EditedItemNode = nullptr;
+  DescendantCount = 0;
+  RootReset(false);
+  TreeRebuilding = true;
+  TLoadResult result;
+  try {
+    result = model_->LoadProject(U8(path), *treeAdapter_);
+  } catch (...) {
+    restore();
+    throw;
+  }
+  if (result == TLoadResult::Rejected) {
+    restore();
+    return false;
+  }
+  QString recentError;
+  try {
+    AddRecentFile(path);
+  } catch (const std::exception& error) {
+    recentError = QString::fromUtf8(error.what());
+  }
+  TreeRebuilding = false;
+  treeAdapter_->Root()->setExpanded(true);
+  ProjectFileName = path;
+  // The previous design's preview goes now that the new one has really arrived.
+  model_->ClearPreview();
+  model_->CopyResourceFiles(U8(QDir::toNativeSeparators(QFileInfo(path).absolutePath() + '/')));
+  ui->trvwDesignPanel->setCurrentItem(treeAdapter_->Root());
+  UpdatePropertyTabs();
+  QString showError;
+  try {
+    ShowSliderParameters();
+  } catch (const std::exception& error) {
+    showError = QString::fromUtf8(error.what());
+  }
+  ClearModified();
+  if (!recentError.isEmpty()) ShowError(this, recentError);
+  if (!showError.isEmpty()) ShowError(this, showError);
+  return true;
+}
+
+// --- recent files ---
+void TMainForm::LoadRecentFiles() {
+  const std::vector<std::string> entries = ReadRecentSlots(U8(RecentFilePath()));
+  QMenu* menu = ui->mnitRecentFiles;
+  const QList<QAction*> old = menu->actions();
+  for (auto it = old.rbegin(); it != old.rend(); ++it) {
+    menu->removeAction(*it);
+    delete *it;
+  }
+  for (const std::string& slot : entries) {
+    if (slot.empty()) continue;
+    const QString line = QString::fromStdString(slot);
+    // The stored prefix ("&1 ") is the accelerator; the path is kept apart from the caption, so
+    // an "&" in it is shown and opened as it is.
+    auto* entry = menu->addAction(line.left(3) + QString(line.mid(3)).replace('&', "&&"));
+    entry->setData(line.mid(3));
+    connect(entry, &QAction::triggered, this, &TMainForm::RecentFileClick);
+  }
+}
+
+QStringList TMainForm::RecentEntries() const {
+  QStringList paths;
+  for (QAction* entry : ui->mnitRecentFiles->actions()) paths << entry->data().toString();
+  return paths;
+}
+
+void TMainForm::AddRecentFile(const QString& path) {
+  if (path.isEmpty()) return;
+  const std::string file = U8(RecentFilePath());
+  std::vector<std::string> entries = ReadRecentSlots(file);
+  for (std::string& slot : entries)
+    if (!slot.empty()) slot = slot.size() > 3 ? slot.substr(3) : std::string();
+  const std::string wanted = U8(path);
+  for (const std::string& slot : entries)
+    if (!slot.empty() && slot == wanted) return;  // a listed file keeps its place
+  for (int n = kRecentFileLimit - 1; n > 0; --n) entries[size_t(n)] = entries[size_t(n) - 1];
+  entries[0] = wanted;
+  std::vector<std::string> lines;
+  for (int n = 0; n < kRecentFileLimit; ++n)
+    if (!entries[size_t(n)].empty()) lines.push_back("&" + std::to_string(n + 1) + " " + entries[size_t(n)]);
+  fileutil::WriteTextLines(file, lines);
+  LoadRecentFiles();
+}
+
+void TMainForm::RecentFileClick() {
+  auto* entry = qobject_cast<QAction*>(sender());
+  if (!entry) return;
+  const QString path = entry->data().toString();
+  RunCommand(this, [&] { OpenProjectFile(path); });
+}
