@@ -80,10 +80,14 @@ int main(int argc, char* argv[]) {
   QStringList qtestArgs{QString::fromLocal8Bit(argv[0])};
   for (int i = 1; i < argc; ++i) {
     const QString arg = QString::fromLocal8Bit(argv[i]);
-    if (uitest::Registry().count(arg))
+    if (uitest::Registry().count(arg)) {
       wanted << arg;
-    else
+    } else if (arg.startsWith("Test")) {
+      std::fprintf(stderr, "No test class named %s\n", qPrintable(arg));
+      return 1;
+    } else {
       qtestArgs << arg;
+    }
   }
   int failures = 0;
   for (auto& [name, factory] : uitest::Registry()) {

@@ -1,0 +1,261 @@
+// Build HTML, Preview and Publish from the window, the choosers that open windows of their own,
+// the help buttons and menus, and the template chooser driving the open and new commands.
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QTextBrowser>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "HTMLBuild.h"
+#include "HelpWindow.h"
+#include "MainForm.h"
+#include "Settings.h"
+#include "UiTest.h"
+
+using namespace uitest;
+
+namespace {
+QAction* Act(QWidget& form, const char* name) {
+  QAction* found = form.findChild<QAction*>(QString::fromLatin1(name));
+  if (!found) qFatal("no action %s", name);
+  return found;
+}
+QStringList Files(const QString& folder) {
+  return QDir(folder).entryList(QDir::Files, QDir::Name);
+}
+// Three items with real pictures, a link and a tooltip on the second.
+void MakeDesign(TMainForm& form, TTestEnvironment& env) {
+  for (int i = 0; i < 3; ++i) {
+    form.AppendPictureItems({MakeJpeg(env.Path(QString("pics/p%1.jpg").arg(i)), 160, 90)});
+  }
+  auto* tree = form.findChild<QTreeWidget*>("trvwDesignPanel");
+  tree->setCurrentItem(tree->topLevelItem(0)->child(1));
+  form.findChild<QComboBox*>("cmbx_ILink")->setEditText("https://example.org/two");
+  form.findChild<QLineEdit*>("edt_IToolTip")->setText("Second picture");
+}
+int Accept(QDialog&) { return QDialog::Accepted; }
+}  // namespace
+
+class TestScriptCommands : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void cleanup() { VERIFY_PROMPTS(); }
+
+  void buildHtmlNeedsAnItemAndThenShowsThePage() {
+    TTestEnvironment env;
+    TMainForm form(env.ProgramFolder());
+    // Root only: the message, then the (empty) code window all the same.
+    prompt::QueueButton(TButton::Ok);
+    prompt::QueueWindow(Accept);
+    Act(form, "tlbtnBuildHTML")->trigger();
+    QCOMPARE(prompt::Shown()[0].text, QString("No item to build. Please add item to left pane and try again."));
+    QCOMPARE(prompt::Shown()[0].kind, TMessageKind::Error);
+    QCOMPARE(prompt::Shown()[1].what, QString("TformHTML"));
+    QVERIFY(form.CodeWindow()->Lines().isEmpty());
+
+    MakeDesign(form, env);
+    prompt::QueueWindow([](QDialog& window) {
+      auto& code = static_cast<TformHTML&>(window);
+      code.findChild<QPushButton*>("Button2")->click();
+      return int(QDialog::Accepted);
+    });
+    Act(form, "BuildHTML1")->trigger();
+    const QString page = form.CodeWindow()->Lines().join("\n");
+    QVERIFY(page.contains("torvane.js"));
+    QVERIFY(page.contains("Slider1_div"));
+    QCOMPARE(QApplication::clipboard()->text().remove('\r'), form.CodeWindow()->Text().remove('\r'));
+    // The link and tooltip of the selected item were stored before building.
+    QCOMPARE(form.Model().Items[1].IToolTip, std::string("Second picture"));
+    // Scratch files never land in the working or the program's folder.
+    QVERIFY(!QFile::exists(QDir::current().filePath("~tmp0001.txt")));
+    QVERIFY(!QFile::exists(env.ProgramFolder() + "~tmp0001.txt"));
+  }
+
+  void previewFillsThePreviewFolderAndLeavesTheProgramFolderClean() {
+    TTestEnvironment env;
+    TMainForm form(env.ProgramFolder());
+    const QStringList programFiles = Files(env.ProgramFolder());
+    MakeDesign(form, env);
+    Act(form, "tlbtnPreview")->trigger();
+    const QString preview = env.ProgramFolder() + "preview/";
+    QCOMPARE(Files(preview), (QStringList{"slider0.jpg", "slider1.jpg", "slider2.jpg", "torvane.css",
+                                          "torvane.js", "torvanecfg.js", "~preview.html"}));
+    QCOMPARE(Files(env.ProgramFolder()), programFiles);
+    QCOMPARE(ReadText(preview + "~preview.html").count("\r\n"),
+             form.CodeWindow()->Lines().size());
+    // The default browser gets the page (no browser was chosen yet).
+    QCOMPARE(env.launcher.documents, QStringList{QDir::toNativeSeparators(preview) + "~preview.html"});
+
+    // A program of the user's own gets the page as its one argument.
+    settings::WriteFlag(settings::kBrowsersKey, "UseDefaultBrowser", false);
+    settings::WriteFlag(settings::kBrowsersKey, "UseKnownBrowser", false);
+    settings::WriteFlag(settings::kBrowsersKey, "UseSpecifiedBrowser", true);
+    settings::WriteValue(settings::kBrowsersKey, "SelectedBrowserNumber", -1);
+    settings::WriteValue(settings::kBrowsersKey, "SpecifiedBrowserExePath", "/opt/my browser/run");
+    Act(form, "Preview1")->trigger();
+    QCOMPARE(env.launcher.programs.last(),
+             "/opt/my browser/run|" + QDir::toNativeSeparators(preview) + "~preview.html");
+
+    // New takes the preview away with the design.
+    prompt::QueueButton(TButton::No);
+    Act(form, "New1")->trigger();
+    QVERIFY(!QDir(preview).exists());
+  }
+
+  void publishShowsTheReportOfWhatTheModelHolds() {
+    TTestEnvironment env;
+    TMainForm form(env.ProgramFolder());
+    QString report;
+    prompt::QueueWindow([&](QDialog& window) {
+      report = window.findChild<QPlainTextEdit*>("memoPublishReport")->toPlainText();
+      return int(QDialog::Accepted);
+    });
+    Act(form, "Publish1")->trigger();
+    QVERIFY(report.contains("[Script file(s)]:"));
+    QVERIFY(report.contains("torvanecfg.js"));
+    QVERIFY(!report.contains("slider0.jpg"));
+    QVERIFY(QFile::exists(env.ProgramFolder() + "preview/PublishReport.txt"));
+    QVERIFY(!QFile::exists(QDir::current().filePath("PublishReport.txt")));
+  }
+
+  void theLinkChooserHonoursTheTipSetting() {
+    TTestEnvironment env;
+    TMainForm form(env.ProgramFolder());
+    Act(form, "Insert2")->trigger();
+    auto* tree = form.findChild<QTreeWidget*>("trvwDesignPanel");
+    tree->setCurrentItem(tree->topLevelItem(0)->child(0));
+    auto* link = form.findChild<QComboBox*>("cmbx_ILink");
+
+    // First use: the tip, whose box is ticked, then the file dialog (cancelled: nothing changes).
+    prompt::QueueWindow([](QDialog& tip) {
+      tip.findChild<QCheckBox*>("chckbxDontShow")->click();
+      return int(QDialog::Accepted);
+    });
+    prompt::QueueFile(std::nullopt);
+    link->setEditText("kept");
+    form.ClearModified();
+    form.findChild<QToolButton*>("spdbtnItURL")->click();
+    QCOMPARE(prompt::Shown()[0].what, QString("TfrmMsgBox_LinkTip"));
+    QCOMPARE(prompt::Shown()[1].text, QString("HTML files(*.htm;*.html)|*.htm;*.html|Any file (*.*)|*.*"));
+    QCOMPARE(link->currentText(), QString("kept"));
+    QVERIFY(!form.ProjectModified);
+
+    // From now on no tip; a chosen page becomes a file address and marks the design.
+    prompt::QueueFile(QString("/home/ana/My Pages/a.html"));
+    form.findChild<QToolButton*>("spdbtnItURL")->click();
+    QCOMPARE(prompt::Shown().size(), 3);
+    QCOMPARE(link->currentText(), QString("file:///home/ana/My Pages/a.html"));
+    QVERIFY(form.ProjectModified);
+  }
+
+  void helpButtonsShowTheirPageInOneHelpWindow() {
+    TTestEnvironment env;
+    TMainForm form(env.ProgramFolder());
+    form.show();
+    auto* browser = form.HelpWindow()->findChild<QTextBrowser*>("WebBrowser1");
+    form.findChild<QToolButton*>("SpeedButton11")->click();
+    QVERIFY(form.HelpWindow()->isVisible());
+    QVERIFY(browser->source().toString().endsWith("help/customizing_js_script_script_scrolling.htm"));
+    QVERIFY(!browser->toPlainText().isEmpty());
+    const QPoint place = form.HelpWindow()->pos();
+    form.HelpWindow()->close();
+    form.findChild<QToolButton*>("SpeedButton19")->click();
+    QVERIFY(form.HelpWindow()->isVisible());
+    QCOMPARE(form.HelpWindow()->pos(), place);
+    QVERIFY(browser->source().toString().endsWith("help/customizing_js_item_general_tooltip.htm"));
+    QCOMPARE(form.findChildren<TfrmHelp*>().size(), 1);
+    // A button whose tag names no page opens the getting-started page.
+    QToolButton stray(&form);
+    stray.setProperty("Tag", 42);
+    connect(&stray, &QToolButton::clicked, &form, &TMainForm::SpeedButton1Click);
+    stray.click();
+    QVERIFY(browser->source().toString().endsWith("help/getting_started.htm"));
+    // Every page the buttons name is installed beside the program.
+    for (const char* name : {"SpeedButton1", "SpeedButton12", "SpeedButton11", "SpeedButton10",
+                             "SpeedButton5", "SpeedButton6", "SpeedButton28", "SpeedButton13",
+                             "SpeedButton24", "SpeedButton19"}) {
+      form.findChild<QToolButton*>(name)->click();
+      QVERIFY2(QFile::exists(browser->source().toLocalFile()), name);
+    }
+
+    // The Help menu goes to the desktop, never to the help window.
+    Act(form, "Topic1")->trigger();
+    Act(form, "ViewSample1")->trigger();
+    Act(form, "Homepage1")->trigger();
+    Act(form, "ContactUs1")->trigger();
+    QCOMPARE(env.launcher.documents,
+             (QStringList{QDir::toNativeSeparators(env.ProgramFolder() + "help/index.html"),
+                          QDir::toNativeSeparators(env.ProgramFolder() + "samples/index.html"),
+                          "https://www.torvane.example/", "https://www.torvane.example/support/"}));
+    prompt::QueueWindow(Accept);
+    Act(form, "About1")->trigger();
+    QCOMPARE(prompt::Shown().last().what, QString("TformAbout"));
+  }
+
+  void theHintLineFollowsTheMouse() {
+    TTestEnvironment env;
+    TMainForm form(env.ProgramFolder());
+    form.show();
+    auto* hint = form.findChild<QLabel*>("stctxtHint");
+    auto* tree = form.findChild<QTreeWidget*>("trvwDesignPanel");
+    QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(tree->viewport(), &move);
+    QCOMPARE(hint->text(), QString("Add, remove or move items by right-clicking the mouse."));
+    QCoreApplication::sendEvent(form.findChild<QWidget*>("tlbtnSave"), &move);
+    QCOMPARE(hint->text(), QString("Save the current project to a file"));
+    QCoreApplication::sendEvent(form.findChild<QSpinBox*>("spnedt_pGap"), &move);
+    QCOMPARE(hint->text(), QString());
+    form.TreeRebuilding = true;
+    QCoreApplication::sendEvent(tree->viewport(), &move);
+    QCOMPARE(hint->text(), QString());
+    form.TreeRebuilding = false;
+  }
+
+  void theTemplateChooserOpensOrStartsAnew() {
+    TTestEnvironment env;
+    TMainForm form(env.ProgramFolder());
+    const QStringList shipped = Files(env.ProgramFolder() + "templates");
+    QVERIFY(shipped.size() >= 3);
+    // OK on the first template opens it.
+    prompt::QueueWindow([](QDialog& chooser) {
+      chooser.show();
+      auto* list = chooser.findChild<QListWidget*>("TempletList");
+      list->setCurrentRow(0);
+      chooser.findChild<QPushButton*>("BitBtn1")->click();
+      return int(QDialog::Accepted);
+    });
+    Act(form, "Templet1")->trigger();
+    QCOMPARE(form.ProjectFileName, env.ProgramFolder() + "templates/" + shipped.first());
+    QCOMPARE(form.RecentEntries().first(), form.ProjectFileName);
+    // Cancel starts a new project (with its prompt when there are changes).
+    Act(form, "Insert2")->trigger();
+    prompt::QueueWindow([](QDialog& chooser) {
+      chooser.show();
+      chooser.findChild<QPushButton*>("BitBtn2")->click();
+      return int(QDialog::Rejected);
+    });
+    prompt::QueueButton(TButton::No);
+    Act(form, "Templet1")->trigger();
+    QVERIFY(form.ProjectFileName.isEmpty());
+    QVERIFY(form.Model().Items.empty());
+  }
+};
+
+TORVANE_UI_TEST(TestScriptCommands);
+#include "TestScriptCommands.moc"
