@@ -10,6 +10,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QTabBar>
 #include <QToolButton>
 
 #include "FileAssociation.h"
@@ -37,6 +38,8 @@ TMainForm::TMainForm(const QString& programFolder, QWidget* parent)
   SetUpTree();
   SetUpPanels();
   SetUpHints();
+  // Tab goes from the tree straight to the fields of the page shown (Ctrl+Tab switches pages).
+  if (auto* bar = ui->pgcntrl1->findChild<QTabBar*>()) bar->setFocusPolicy(Qt::NoFocus);
   ui->Splitter1->setStretchFactor(1, 1);
   ui->Splitter1->setSizes({337, 441});
   FormCreate();
