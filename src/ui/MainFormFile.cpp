@@ -31,8 +31,10 @@ std::vector<std::string> ReadRecentSlots(const std::string& path) {
 }
 }  // namespace
 
-QString TMainForm::RecentFilePath() const { return programFolder_ + "recentfile.dat"; }
-QString TMainForm::TemplatesFolder() const { return programFolder_ + "templates"; }
+QString TMainForm::RecentFilePath() const { return QString::fromStdString(state_.RecentFile()); }
+QString TMainForm::TemplatesFolder() const {
+  return QString::fromStdString(state_.templateFolders.front());
+}
 
 bool TMainForm::SaveChangesPrompt() {
   if (!ProjectModified) return true;
