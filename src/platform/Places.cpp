@@ -1,5 +1,7 @@
 #include "Places.h"
 
+#include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -10,6 +12,7 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -68,6 +71,40 @@ std::string MakePrivateFolder(const std::string& base, const std::string& prefix
   return fileutil::WithSeparator(pattern);
 #endif
 }
+
+#ifndef _WIN32
+// "instance-HOST-PID-": private folders carry the machine and the process that made them, so
+// the folders of programs that ended without their clean-up (killed, crashed) can be found.
+std::string InstancePrefix(long pid) {
+  char host[256] = {};
+  if (::gethostname(host, sizeof host - 1) != 0) host[0] = '\0';
+  std::string name;
+  for (const char* c = host; *c; ++c)
+    name += (std::isalnum(static_cast<unsigned char>(*c)) || *c == '.') ? *c : '_';
+  return "instance-" + name + "-" + std::to_string(pid) + "-";
+}
+
+// Removes the private folders in `base` left by programs of this machine that no longer run.
+void RemoveLeftFolders(const std::string& base) {
+  std::error_code error;
+  const std::string ours = InstancePrefix(0);
+  const std::string hostPart = ours.substr(0, ours.size() - 2);  // "instance-HOST-"
+  for (const auto& entry : fs::directory_iterator(fileutil::FsPath(base), error)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind(hostPart, 0) != 0) continue;
+    const std::string rest = name.substr(hostPart.size());
+    const size_t dash = rest.find('-');
+    if (dash == 0 || dash == std::string::npos ||
+        rest.find_first_not_of("0123456789") != dash)
+      continue;
+    const long pid = std::strtol(rest.substr(0, dash).c_str(), nullptr, 10);
+    if (pid <= 0 || (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)) {
+      std::error_code ignored;
+      fs::remove_all(entry.path(), ignored);
+    }
+  }
+}
+#endif
 
 }  // namespace
 
@@ -165,7 +202,12 @@ TInstanceFolder::TInstanceFolder(const std::string& programFolder, bool shareabl
     return;
   }
 #endif
+#ifdef _WIN32
   const std::string prefix = "instance-";
+#else
+  const std::string prefix = InstancePrefix(static_cast<long>(::getpid()));
+  RemoveLeftFolders(UserInstanceBase());
+#endif
   path_ = MakePrivateFolder(UserInstanceBase(), prefix);
   if (path_.empty()) {
     path_ = MakePrivateFolder(fileutil::Utf8(fs::temp_directory_path()), "torvane-" + prefix);

@@ -57,6 +57,8 @@ TStatePlaces StatePlaces(const std::string& filesFolder);
 // program folder is writable and ours) it is the program folder itself as long as no other
 // running program holds it; otherwise a new private folder under UserInstanceBase() (or, when
 // that cannot be made, the system's temporary folder), removed with all it holds on destruction.
+// Private folders are named after the machine and the process; making one first removes those
+// left by programs of this machine that ended without removing theirs (killed or crashed).
 class TInstanceFolder {
  public:
   TInstanceFolder(const std::string& programFolder, bool shareable);

@@ -64,22 +64,49 @@ for f in sample.html torvanecfg.js torvane.css sample.tvn sample_PublishReport.t
   [ -f "$tmp/out/$f" ] || fail "not published: $f"
 done
 
+# Starts the window program on a project and ends it once the project is in the recent list;
+# prints how many private work folders were there meanwhile.
+run_window() {
+  QT_QPA_PLATFORM=offscreen "${as_user[@]}" "$1" "$2" >"$tmp/window.log" 2>&1 &
+  local window=$!
+  for _ in $(seq 1 300); do
+    grep -qs "^&1 $2" "$home/data/torvane/recentfile.dat" && break
+    kill -0 "$window" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$window" 2>/dev/null || { cat "$tmp/window.log" >&2; fail "the window program ended early"; }
+  find "$home/runtime/torvane" -mindepth 1 -maxdepth 1 -name 'instance-*' | wc -l
+  kill "$window"
+  wait "$window" 2>/dev/null || true
+}
+
 # The window program opens a project from its command line: the recent list is the user's, and
 # the installed desktop entry makes a user's copy needless.
-QT_QPA_PLATFORM=offscreen "${as_user[@]}" "$prefix/bin/torvane" "$tmp/out/sample.tvn" >"$tmp/window.log" 2>&1 &
-window=$!
-for _ in $(seq 1 300); do
-  [ -s "$home/data/torvane/recentfile.dat" ] && break
-  kill -0 "$window" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$window" 2>/dev/null || { cat "$tmp/window.log" >&2; fail "the window program ended early"; }
-instances=$(find "$home/runtime/torvane" -mindepth 1 -maxdepth 1 -name 'instance-*' | wc -l)
-kill "$window"
-wait "$window" 2>/dev/null || true
+instances=$(run_window "$prefix/bin/torvane" "$tmp/out/sample.tvn")
 grep -q "^&1 $tmp/out/sample.tvn" "$home/data/torvane/recentfile.dat" || fail "recent list"
 [ "$instances" -eq 1 ] || fail "expected one private work folder, found $instances"
 [ ! -e "$home/data/applications/torvane.desktop" ] || fail "user association written"
 
 [ "$before" = "$(snapshot)" ] || { diff <(echo "$before") <(snapshot) >&2; fail "the installed tree changed"; }
+
+# A portable copy (programs and files side by side) in a folder the user cannot write is left
+# alone the same way. Only checked as an unprivileged user: root may write anywhere, and a
+# folder it can write keeps everything beside the program.
+if [ ${#as_user[@]} -gt 0 ]; then
+  portable=$tmp/portable
+  mkdir "$portable"
+  cp -r "$build/bin/torvane" "$build/bin/torvane-cli" "$build/bin/torvane.js" "$build/bin/help" \
+    "$build/bin/samples" "$build/bin/templates" "$portable/"
+  chmod -R a-w "$portable"
+  portable_before=$(cd "$portable" && find . -printf '%p %s %T@ %m\n' | LC_ALL=C sort)
+  mkdir "$tmp/out2"
+  chown nobody:nogroup "$tmp/out2"
+  (cd "$tmp/project" && "${as_user[@]}" "$portable/torvane-cli" publish sample.tvn --to "$tmp/out2" >/dev/null) ||
+    fail "the portable torvane-cli"
+  cmp "$tmp/out2/torvane.js" "$portable/torvane.js" || fail "portable: published runtime differs"
+  instances=$(run_window "$portable/torvane" "$tmp/out2/sample.tvn")
+  [ "$instances" -eq 1 ] || fail "portable: expected one private work folder, found $instances"
+  [ "$portable_before" = "$(cd "$portable" && find . -printf '%p %s %T@ %m\n' | LC_ALL=C sort)" ] ||
+    fail "the read-only portable copy changed"
+fi
 echo "installed tree: ok${as_user:+ (run as nobody)}"

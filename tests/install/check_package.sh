@@ -15,6 +15,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Section)" = graphics ] || fail "section"
 [ -n "$(field Maintainer)" ] || fail "maintainer"
 field Description | grep -q 'image sliders' || fail "description"
+[ "$(field Description | awk 'length > 80' | wc -l)" -eq 0 ] || fail "description lines over 80"
 depends=$(field Depends)
 for dep in libc6 libqt6widgets6 libqt6gui6 libjpeg62-turbo liblcms2-2 qt6-qpa-plugins libqt6svg6; do
   grep -q "\b$dep\b" <<<"$depends" || fail "Depends lacks $dep: $depends"
@@ -35,4 +36,12 @@ cp -r "$tmp/root/usr/share/torvane/samples/." "$tmp/project/"
 (cd "$tmp/project" && HOME=$tmp XDG_RUNTIME_DIR='' "$tmp/root/usr/bin/torvane-cli" publish sample.tvn \
   --to "$tmp/out" >/dev/null)
 cmp "$tmp/out/torvane.js" "$tmp/root/usr/share/torvane/torvane.js" || fail "runtime script"
+# Once the desktop's caches are refreshed (the package's triggers do that when installed), the
+# entry is the default for project files.
+if command -v xdg-mime >/dev/null; then
+  update-desktop-database "$tmp/root/usr/share/applications"
+  default=$(HOME=$tmp/home XDG_DATA_HOME=$tmp/home/data XDG_CONFIG_HOME=$tmp/home/config \
+    XDG_DATA_DIRS=$tmp/root/usr/share xdg-mime query default application/x-torvane-project)
+  [ "$default" = torvane.desktop ] || fail "default for project files: '$default'"
+fi
 echo "package: ok ($(basename "$deb"), Depends: $depends)"

@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include <unistd.h>
+
 #include "FileUtil.h"
 #include "Places.h"
 #include "TestUtil.h"
@@ -126,6 +128,27 @@ TEST(Places, PrivateWorkFoldersGoToTheRuntimeFolderOrElseTheCache) {
   EXPECT_FALSE(fs::exists(firstPath));
   EXPECT_TRUE(fs::is_directory(root.Path() / "runtime/torvane"));
   EXPECT_TRUE(fs::is_empty(root.Path() / "runtime/torvane"));
+
+  // Folders left by programs that no longer run (on this machine) go when the next one starts;
+  // those of running programs, of other machines and of anything else stay.
+  const std::string name = fs::path(firstPath).parent_path().filename().string();
+  const std::string pid = std::to_string(getpid());
+  const size_t at = name.find("-" + pid + "-");
+  ASSERT_NE(at, std::string::npos) << name;
+  const std::string host = name.substr(0, at + 1);  // "instance-HOST-"
+  const fs::path base = root.Path() / "runtime/torvane";
+  for (const std::string& left : {host + "2147483646-abc123", host + "1-abc123",
+                                  std::string("instance-elsewhere-2147483646-abc123"),
+                                  std::string("notes")}) {
+    Touch(base / left / "preview/slider0.jpg");
+  }
+  {
+    places::TInstanceFolder next(root / "bin", /*shareable=*/false);
+    EXPECT_FALSE(fs::exists(base / (host + "2147483646-abc123")));
+    EXPECT_TRUE(fs::exists(base / (host + "1-abc123/preview/slider0.jpg")));
+    EXPECT_TRUE(fs::exists(base / "instance-elsewhere-2147483646-abc123"));
+    EXPECT_TRUE(fs::exists(base / "notes"));
+  }
 }
 
 TEST(Places, OnlyOneRunningProgramKeepsTheWritableProgramFolder) {
