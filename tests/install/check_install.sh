@@ -22,8 +22,8 @@ for f in bin/torvane bin/torvane-cli share/torvane/torvane.js share/torvane/help
   [ -f "$prefix/$f" ] || fail "not installed: $f"
 done
 [ ! -e "$prefix/bin/torvane.js" ] || fail "program files installed beside the programs"
-file "$prefix/share/icons/hicolor/48x48/apps/torvane.png" | grep -q 'PNG image data, 48 x 48' ||
-  fail "the PNG icon is not 48 x 48"
+icon=$(file "$prefix/share/icons/hicolor/48x48/apps/torvane.png")
+grep -q 'PNG image data, 48 x 48' <<<"$icon" || fail "the PNG icon is not 48 x 48: $icon"
 
 desktop-file-validate "$prefix/share/applications/torvane.desktop"
 grep -qx 'Exec=torvane %f' "$prefix/share/applications/torvane.desktop" || fail "Exec line"

@@ -14,8 +14,9 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = torvane ] || fail "package name"
 [ "$(field Section)" = graphics ] || fail "section"
 [ -n "$(field Maintainer)" ] || fail "maintainer"
-field Description | grep -q 'image sliders' || fail "description"
-[ "$(field Description | awk 'length > 80' | wc -l)" -eq 0 ] || fail "description lines over 80"
+description=$(field Description)
+grep -q 'image sliders' <<<"$description" || fail "description"
+[ "$(awk 'length > 80' <<<"$description" | wc -l)" -eq 0 ] || fail "description lines over 80"
 depends=$(field Depends)
 for dep in libc6 libqt6widgets6 libqt6gui6 libjpeg62-turbo liblcms2-2 qt6-qpa-plugins libqt6svg6; do
   grep -q "\b$dep\b" <<<"$depends" || fail "Depends lacks $dep: $depends"
