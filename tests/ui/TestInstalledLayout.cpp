@@ -254,6 +254,10 @@ class TestInstalledLayout : public QObject {
         QVERIFY(!shown[i].isEmpty());
       }
       QVERIFY(shown[0] != shown[1]);
+      // Both opened their project at the same moment: the shared recent list holds both.
+      const QString recent = ReadText(files == installed ? env.Path("data/torvane/recentfile.dat")
+                                                         : files + "recentfile.dat");
+      QVERIFY2(recent.contains(projects[0]) && recent.contains(projects[1]), qPrintable(recent));
       // The first ends: its preview goes, the second's stays untouched until it ends too.
       for (int i = 0; i < 2; ++i) {
         QFile(ready[i] + ".quit").open(QIODevice::WriteOnly);
