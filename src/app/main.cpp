@@ -4,6 +4,7 @@
 #include <QStyle>
 
 #include "MainForm.h"
+#include "Places.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
@@ -13,7 +14,9 @@ int main(int argc, char* argv[]) {
   QApplication::setOrganizationName(QStringLiteral("QEL"));
   QGuiApplication::setDesktopFileName(QStringLiteral("torvane"));
 
-  TMainForm window(QCoreApplication::applicationDirPath());
+  // The program's files: beside it (build folder, portable copy) or in ../share/torvane/.
+  TMainForm window(QString::fromStdString(
+      places::FilesFolder(QCoreApplication::applicationDirPath().toStdString())));
   window.resize(781, 524);
   if (const QScreen* screen = window.screen())
     window.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window.size(),

@@ -36,7 +36,10 @@ void TqelAppletAgent::ClearPreview() {
 
 void TqelAppletAgent::CopyScriptFilesToPreview(const std::string& folder) {
   const std::string from = fileutil::WithSeparator(folder);
-  for (const std::string& name : ScriptFiles) AddToPreview(from + name);
+  // The runtime script is one of the program's files; the other two were generated into Folder.
+  AddToPreview(fileutil::WithSeparator(ProgramFolder()) + ScriptFiles[0]);
+  AddToPreview(from + ScriptFiles[1]);
+  AddToPreview(from + ScriptFiles[2]);
   fileutil::RemoveFileQuiet(from + ScriptFiles[1]);
   fileutil::RemoveFileQuiet(from + ScriptFiles[2]);
 }

@@ -39,6 +39,27 @@ QString QuotedForExec(const QString& path) {
 
 }  // namespace
 
+bool SystemAssociationInstalled() {
+#ifdef Q_OS_WIN
+  return false;
+#else
+  const QString user = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  bool entry = false;
+  bool type = false;
+  const QStringList folders = QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation);
+  for (const QString& folder : folders) {
+    if (QDir::cleanPath(folder) == QDir::cleanPath(user)) continue;
+    QFile desktop(folder + QStringLiteral("/applications/torvane.desktop"));
+    if (desktop.open(QIODevice::ReadOnly)) {
+      for (const QByteArray& line : desktop.readAll().split('\n'))
+        if (line.startsWith("MimeType=") && line.contains(kProjectMimeType.toUtf8())) entry = true;
+    }
+    type = type || QFile::exists(folder + QStringLiteral("/mime/packages/torvane.xml"));
+  }
+  return entry && type;
+#endif
+}
+
 QString DesktopEntry(const QString& programPath) {
   return QStringLiteral(
              "[Desktop Entry]\n"
@@ -83,6 +104,8 @@ bool WriteFileAssociation(const QString& programPath, const TToolRunner& runTool
   Q_UNUSED(runTool);
   return classes.status() == QSettings::NoError;
 #else
+  // An installed entry already opens project files; one of the user's would only shadow it.
+  if (SystemAssociationInstalled()) return false;
   const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
   if (data.isEmpty()) return false;
   const bool mime = WriteIfDifferent(data + "/mime/packages/torvane.xml", MimePackage().toUtf8());

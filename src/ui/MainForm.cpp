@@ -49,7 +49,12 @@ TMainForm::TMainForm(const QString& programFolder, QWidget* parent)
 TMainForm::~TMainForm() = default;
 
 void TMainForm::FormCreate() {
+  state_ = places::StatePlaces(programFolder_.toStdString());
+  if (state_.perUser) QDir().mkpath(QString::fromStdString(state_.stateFolder));
+  // Our own work folder: a second program running at the same time never touches its files.
+  instance_ = std::make_unique<places::TInstanceFolder>(programFolder_.toStdString(), !state_.perUser);
   model_ = std::make_unique<TqelAppletAgent>(programFolder_.toStdString(), this, this);
+  model_->SetWorkFolder(instance_->Path());
   EditedItemNode = nullptr;
   DescendantCount = 0;
   TreeRebuilding = false;

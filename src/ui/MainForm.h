@@ -14,6 +14,7 @@
 
 #include "AppletAgent.h"
 #include "Host.h"
+#include "Places.h"
 #include "TreeAdapter.h"
 
 namespace Ui {
@@ -31,8 +32,9 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   Q_OBJECT
 
  public:
-  // programFolder: where the program's files (runtime script, help, samples, templates, the
-  // recent list) are and where the preview folder is made.
+  // programFolder: where the program's files (runtime script, help, samples, templates) are.
+  // When it is writable and not an installed tree, the recent list, the user's templates and
+  // the preview folder are kept there too; otherwise in the user's folders (see Places.h).
   explicit TMainForm(const QString& programFolder, QWidget* parent = nullptr);
   ~TMainForm() override;
 
@@ -84,7 +86,9 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   void AddRecentFile(const QString& path);
   QString RecentFilePath() const;
   QString TemplatesFolder() const;
-  QStringList TemplateFolders() const;  // where the template chooser looks, the program's first
+  QStringList TemplateFolders() const;  // where the template chooser looks, TemplatesFolder() first
+  // Where this running program keeps its state (recent list, templates) and its work folder.
+  const places::TStatePlaces& StatePlaces() const { return state_; }
   QStringList RecentEntries() const;  // the paths listed in the Recent Files menu, newest first
 
   // --- Script menu (MainFormScript.cpp) ---
@@ -144,6 +148,8 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   friend class TMainFormTest;
   std::unique_ptr<Ui::TMainForm> ui;
   QString programFolder_;
+  places::TStatePlaces state_;
+  std::unique_ptr<places::TInstanceFolder> instance_;  // outlives the model that works in it
   std::unique_ptr<TqelAppletAgent> model_;
   std::unique_ptr<TTreeAdapter> treeAdapter_;
   QMenu* popupMenu_ = nullptr;
@@ -158,6 +164,7 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
 
   void FormCreate();
   void CreateLongLivedWindows();  // the code window and the help window
+  QString ScratchTemplate() const;  // for QTemporaryDir: scratch files of one command
   bool FormCloseQuery();
   void SetUpActions();
   void SetUpHints();

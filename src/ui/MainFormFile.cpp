@@ -6,7 +6,9 @@
 // A file that is refused or cannot be read never takes over: the design, its file name and the
 // recent list stay as they were.
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QMenu>
 
 #include "Errors.h"
@@ -24,15 +26,23 @@ std::string U8(const QString& text) { return text.toStdString(); }
 
 // Up to four entries of recentfile.dat, created empty when missing.
 std::vector<std::string> ReadRecentSlots(const std::string& path) {
-  if (!fileutil::IsFile(path)) fileutil::WriteTextLines(path, {});
+  if (!fileutil::IsFile(path)) {
+    // Made only where none is, never over the list another window has just written; when it
+    // cannot be made, the replacing write reports why.
+    QFile created(QString::fromStdString(path));
+    if (!created.open(QIODevice::WriteOnly | QIODevice::NewOnly) && !fileutil::IsFile(path))
+      fileutil::WriteTextLines(path, {});
+  }
   std::vector<std::string> lines = fileutil::ReadTextLines(path);
   lines.resize(kRecentFileLimit);
   return lines;
 }
 }  // namespace
 
-QString TMainForm::RecentFilePath() const { return programFolder_ + "recentfile.dat"; }
-QString TMainForm::TemplatesFolder() const { return programFolder_ + "templates"; }
+QString TMainForm::RecentFilePath() const { return QString::fromStdString(state_.RecentFile()); }
+QString TMainForm::TemplatesFolder() const {
+  return QString::fromStdString(state_.templateFolders.front());
+}
 
 bool TMainForm::SaveChangesPrompt() {
   if (!ProjectModified) return true;
@@ -221,6 +231,10 @@ QStringList TMainForm::RecentEntries() const {
 
 void TMainForm::AddRecentFile(const QString& path) {
   if (path.isEmpty()) return;
+  // Another window may be updating the shared list right now: one at a time, so that neither
+  // drops the entry the other has just added. Without the lock (it cannot be made) we go on.
+  QLockFile lock(RecentFilePath() + ".lock");
+  lock.tryLock(2000);
   const std::string file = U8(RecentFilePath());
   std::vector<std::string> entries = ReadRecentSlots(file);
   for (std::string& slot : entries)
@@ -234,6 +248,7 @@ void TMainForm::AddRecentFile(const QString& path) {
   for (int n = 0; n < kRecentFileLimit; ++n)
     if (!entries[size_t(n)].empty()) lines.push_back("&" + std::to_string(n + 1) + " " + entries[size_t(n)]);
   fileutil::WriteTextLines(file, lines);
+  lock.unlock();
   LoadRecentFiles();
 }
 

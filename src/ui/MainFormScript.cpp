@@ -1,6 +1,7 @@
 // The Script menu (Build HTML, Preview, Publish), the Option menu, the Help menu and the windows
 // they open. Scratch files (the built page, the preview page, the report) are written into a
-// private temporary folder, never into the working or the program's folder, so they can neither
+// private temporary folder (inside this running program's own work folder when it has a private
+// one), never into the working or the program's folder, so they can neither
 // replace a user's file of the same name nor fail in a folder we may not write.
 #include <QDir>
 #include <QFile>
@@ -46,7 +47,7 @@ void TMainForm::BuildHTMLCode() {
     return;
   }
   StorePanels();
-  QTemporaryDir scratch;
+  QTemporaryDir scratch(ScratchTemplate());
   const std::string page = ScratchFolder(scratch).toStdString() + "~tmp0001.txt";
   model_->MakeHTMLCodes(page, *treeAdapter_);
   QStringList lines;
@@ -65,7 +66,7 @@ void TMainForm::Preview1Click() {
   RunCommand(this, [this] {
     BuildHTMLCode();
     model_->CopyScriptFilesToPreview(model_->WorkFolder());
-    QTemporaryDir scratch;
+    QTemporaryDir scratch(ScratchTemplate());
     const std::string page = ScratchFolder(scratch).toStdString() + "~preview.html";
     std::vector<std::string> lines;
     for (const QString& line : codeWindow_->Lines()) lines.push_back(line.toStdString());
@@ -79,7 +80,7 @@ void TMainForm::Preview1Click() {
 void TMainForm::Publish1Click() {
   RunCommand(this, [this] {
     StorePanels();
-    QTemporaryDir scratch;
+    QTemporaryDir scratch(ScratchTemplate());
     const QString folder = ScratchFolder(scratch);
     model_->MakePublishReport(folder.toStdString(), "PublishReport.txt");
     model_->AddToPreview(folder.toStdString() + "PublishReport.txt");
@@ -106,7 +107,19 @@ void TMainForm::Templet1Click() {
   });
 }
 
-QStringList TMainForm::TemplateFolders() const { return {TemplatesFolder()}; }
+QStringList TMainForm::TemplateFolders() const {
+  QStringList folders;
+  for (const std::string& folder : state_.templateFolders) folders << QString::fromStdString(folder);
+  return folders;
+}
+
+QString TMainForm::ScratchTemplate() const {
+  // Inside this program's private work folder when it has one, else the temporary folder.
+  const QString base = instance_ && instance_->IsPrivate()
+                           ? QString::fromStdString(instance_->Path())
+                           : QDir::tempPath() + '/';
+  return base + QStringLiteral("scratch-XXXXXX");
+}
 
 void TMainForm::ShowLinkTipIfWanted() {
   if (!TfrmMsgBox_LinkTip::ShouldShow()) return;

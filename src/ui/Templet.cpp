@@ -48,8 +48,8 @@ void TfrmTemplet::FormCreate(const QStringList& templateFolders) {
     const QString& folder = templateFolders[i];
     QDir dir(folder);
     if (!dir.exists()) {
-      if (i > 0) continue;  // only the program's own folder is made
-      // One level, as the folder beside the program: its parent is the program's folder.
+      if (i > 0) continue;  // only the first folder is made
+      // One level: its parent (the program's folder, or the user's data folder) exists.
       if (!QDir().mkdir(folder)) {
         ShowError(parentWidget(), QStringLiteral("Cannot create ") + QDir::toNativeSeparators(folder));
         continue;

@@ -15,7 +15,8 @@ class TfrmTemplet : public QDialog {
   Q_OBJECT
 
  public:
-  // templateFolders: the program's "templates" folder first (created when missing; a failure is
+  // templateFolders: the folder templates are saved to first (the program's "templates" folder,
+  // or the user's when the program is installed; created when missing; a failure is
   // shown in the error box and the list stays empty), then any further folders, listed when they
   // exist. A name found in an earlier folder hides the same name in a later one.
   explicit TfrmTemplet(const QStringList& templateFolders, QWidget* parent = nullptr);

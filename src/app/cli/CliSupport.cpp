@@ -17,6 +17,7 @@
 #include "Errors.h"
 #include "FileUtil.h"
 #include "MemoryTree.h"
+#include "Places.h"
 #include "ScriptText.h"
 
 namespace fs = std::filesystem;
@@ -83,27 +84,7 @@ void WarnAboutMissingPictures(const TqelAppletAgent& model, const TMemoryTree& t
 
 }  // namespace
 
-std::string ExecutableFolder() {
-#ifdef _WIN32
-  std::wstring buffer(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length =
-        GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length == 0) throw TvError("Cannot find the folder of the running program");
-    if (length < buffer.size()) {
-      buffer.resize(length);
-      break;
-    }
-    buffer.resize(buffer.size() * 2);
-  }
-  const fs::path exe(buffer);
-#else
-  std::error_code error;
-  const fs::path exe = fs::read_symlink("/proc/self/exe", error);
-  if (error) throw TvError("Cannot find the folder of the running program (/proc/self/exe)");
-#endif
-  return fileutil::WithSeparator(fileutil::Utf8(exe.parent_path()));
-}
+std::string ExecutableFolder() { return places::ExecutableFolder(); }
 
 TPrivateFolder::TPrivateFolder() {
   const fs::path base = fs::temp_directory_path();
@@ -154,7 +135,8 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
     }
 
     TPrivateFolder work;
-    TqelAppletAgent model(ExecutableFolder(), nullptr, &messages);
+    // The runtime script comes from the program's files: beside it, or ../share/torvane/.
+    TqelAppletAgent model(places::FilesFolder(ExecutableFolder()), nullptr, &messages);
     model.SetWorkFolder(work.Path());
     model.LoadDefaults();
     TMemoryTree tree;

@@ -7,7 +7,8 @@
 
 namespace cli {
 
-// The folder of the running executable, with a trailing separator.
+// The folder of the running executable, with a trailing separator (see Places.h for where the
+// program's files are found from it).
 std::string ExecutableFolder();
 
 // A new, empty folder of our own under the system's temporary folder; removed with everything in

@@ -1,0 +1,229 @@
+#include "Places.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+#include "Errors.h"
+#include "FileUtil.h"
+
+namespace fs = std::filesystem;
+
+namespace places {
+namespace {
+
+const char* const kRuntimeScript = "torvane.js";
+
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? std::string(value) : std::string();
+}
+
+// An XDG base folder: the variable when it holds an absolute path, else $HOME + fallback.
+std::string XdgFolder(const char* variable, const char* fallback) {
+  const std::string set = Env(variable);
+  if (!set.empty() && fs::path(set).is_absolute()) return fileutil::WithSeparator(set);
+  std::string home = Env("HOME");
+#ifdef _WIN32
+  if (home.empty()) home = Env("LOCALAPPDATA");
+#endif
+  if (home.empty()) home = fileutil::Utf8(fs::temp_directory_path());
+  return fileutil::WithSeparator(fileutil::Utf8(fileutil::FsPath(home) / fallback));
+}
+
+bool IsFolder(const std::string& path) {
+  std::error_code error;
+  return fs::is_directory(fileutil::FsPath(path), error);
+}
+
+// A new, empty folder named prefix + random characters inside `base` (created when missing,
+// readable by the user only); empty when it cannot be made.
+std::string MakePrivateFolder(const std::string& base, const std::string& prefix) {
+  std::error_code error;
+  const fs::path parent = fileutil::FsPath(base);
+  fs::create_directories(parent, error);
+  if (!fs::is_directory(parent, error)) return {};
+#ifdef _WIN32
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const fs::path candidate = parent / (prefix + std::to_string(random()));
+    if (fs::create_directory(candidate, error)) return fileutil::WithSeparator(fileutil::Utf8(candidate));
+  }
+  return {};
+#else
+  ::chmod(parent.c_str(), 0700);  // only the base we just made or our own: never widened
+  std::string pattern = (parent / (prefix + "XXXXXX")).string();
+  if (::mkdtemp(pattern.data()) == nullptr) return {};
+  return fileutil::WithSeparator(pattern);
+#endif
+}
+
+#ifndef _WIN32
+// "instance-HOST-PID-": private folders carry the machine and the process that made them, so
+// the folders of programs that ended without their clean-up (killed, crashed) can be found.
+std::string InstancePrefix(long pid) {
+  char host[256] = {};
+  if (::gethostname(host, sizeof host - 1) != 0) host[0] = '\0';
+  std::string name;
+  for (const char* c = host; *c; ++c)
+    name += (std::isalnum(static_cast<unsigned char>(*c)) || *c == '.') ? *c : '_';
+  return "instance-" + name + "-" + std::to_string(pid) + "-";
+}
+
+// Removes the private folders in `base` left by programs of this machine that no longer run.
+void RemoveLeftFolders(const std::string& base) {
+  std::error_code error;
+  const std::string ours = InstancePrefix(0);
+  const std::string hostPart = ours.substr(0, ours.size() - 2);  // "instance-HOST-"
+  for (const auto& entry : fs::directory_iterator(fileutil::FsPath(base), error)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind(hostPart, 0) != 0) continue;
+    const std::string rest = name.substr(hostPart.size());
+    const size_t dash = rest.find('-');
+    if (dash == 0 || dash == std::string::npos ||
+        rest.find_first_not_of("0123456789") != dash)
+      continue;
+    const long pid = std::strtol(rest.substr(0, dash).c_str(), nullptr, 10);
+    if (pid <= 0 || (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)) {
+      std::error_code ignored;
+      fs::remove_all(entry.path(), ignored);
+    }
+  }
+}
+#endif
+
+}  // namespace
+
+std::string ExecutableFolder() {
+#ifdef _WIN32
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length =
+        GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) throw TvError("Cannot find the folder of the running program");
+    if (length < buffer.size()) {
+      buffer.resize(length);
+      break;
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+  const fs::path exe(buffer);
+#else
+  std::error_code error;
+  const fs::path exe = fs::read_symlink("/proc/self/exe", error);
+  if (error) throw TvError("Cannot find the folder of the running program (/proc/self/exe)");
+#endif
+  return fileutil::WithSeparator(fileutil::Utf8(exe.parent_path()));
+}
+
+std::string FilesFolder(const std::string& executableFolder) {
+  const std::string beside = fileutil::WithSeparator(executableFolder);
+  if (fileutil::IsFile(beside + kRuntimeScript)) return beside;
+  fs::path exe = fileutil::FsPath(beside).lexically_normal();
+  if (!exe.has_filename()) exe = exe.parent_path();  // drop the trailing separator
+  const fs::path installed = exe.parent_path() / "share" / "torvane";
+  if (IsFolder(fileutil::Utf8(installed))) return fileutil::WithSeparator(fileutil::Utf8(installed));
+  return beside;
+}
+
+bool IsInstalledTree(const std::string& filesFolder) {
+  fs::path folder = fileutil::FsPath(filesFolder).lexically_normal();
+  if (!folder.has_filename()) folder = folder.parent_path();
+  return folder.filename() == "torvane" && folder.parent_path().filename() == "share";
+}
+
+bool IsWritableFolder(const std::string& folder) {
+  if (!IsFolder(folder)) return false;
+#ifdef _WIN32
+  return _waccess(fileutil::FsPath(folder).c_str(), 2) == 0;
+#else
+  return ::access(fileutil::FsPath(folder).c_str(), W_OK | X_OK) == 0;
+#endif
+}
+
+std::string UserDataFolder() {
+  return XdgFolder("XDG_DATA_HOME", ".local/share") + "torvane" +
+         static_cast<char>(fs::path::preferred_separator);
+}
+
+std::string UserInstanceBase() {
+  const std::string runtime = Env("XDG_RUNTIME_DIR");
+  if (!runtime.empty() && fs::path(runtime).is_absolute() && IsWritableFolder(runtime))
+    return fileutil::WithSeparator(runtime) + "torvane" +
+           static_cast<char>(fs::path::preferred_separator);
+  return XdgFolder("XDG_CACHE_HOME", ".cache") + "torvane" +
+         static_cast<char>(fs::path::preferred_separator);
+}
+
+TStatePlaces StatePlaces(const std::string& filesFolder) {
+  const std::string files = fileutil::WithSeparator(filesFolder);
+  TStatePlaces places;
+  places.perUser = IsInstalledTree(files) || !IsWritableFolder(files);
+  if (!places.perUser) {
+    places.stateFolder = files;
+    places.templateFolders = {files + "templates"};
+  } else {
+    places.stateFolder = UserDataFolder();
+    places.templateFolders = {places.stateFolder + "templates", files + "templates"};
+  }
+  return places;
+}
+
+TInstanceFolder::TInstanceFolder(const std::string& programFolder, bool shareable) {
+#ifndef _WIN32
+  if (shareable) {
+    // An advisory lock on the folder itself: nothing is written for it, and it ends with the
+    // process however that ends.
+    const int handle = ::open(fileutil::FsPath(programFolder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (handle >= 0 && ::flock(handle, LOCK_EX | LOCK_NB) == 0) {
+      lock_ = handle;
+      path_ = fileutil::WithSeparator(programFolder);
+      return;
+    }
+    if (handle >= 0) ::close(handle);
+  }
+#else
+  if (shareable) {
+    path_ = fileutil::WithSeparator(programFolder);
+    return;
+  }
+#endif
+#ifdef _WIN32
+  const std::string prefix = "instance-";
+#else
+  const std::string prefix = InstancePrefix(static_cast<long>(::getpid()));
+  RemoveLeftFolders(UserInstanceBase());
+#endif
+  path_ = MakePrivateFolder(UserInstanceBase(), prefix);
+  if (path_.empty()) {
+    path_ = MakePrivateFolder(fileutil::Utf8(fs::temp_directory_path()), "torvane-" + prefix);
+  }
+  if (path_.empty()) throw TvError("Cannot create a work folder in " + UserInstanceBase());
+  private_ = true;
+}
+
+TInstanceFolder::~TInstanceFolder() {
+#ifndef _WIN32
+  if (lock_ >= 0) ::close(lock_);
+#endif
+  if (private_) {
+    std::error_code ignored;
+    fs::remove_all(fileutil::FsPath(path_), ignored);
+  }
+}
+
+}  // namespace places

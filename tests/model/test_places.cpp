@@ -1,0 +1,175 @@
+// Where the programs find their files and keep their state: the build layout beside the
+// executable, the installed tree under ../share/torvane/, the per-user folders and the work
+// folder of each running program.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+
+#include <unistd.h>
+
+#include "FileUtil.h"
+#include "Places.h"
+#include "TestUtil.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Sets an environment variable for one test and puts the old value back.
+class TEnvVar {
+ public:
+  TEnvVar(const char* name, const std::optional<std::string>& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    if (value)
+      setenv(name, value->c_str(), 1);
+    else
+      unsetenv(name);
+  }
+  ~TEnvVar() {
+    if (old_)
+      setenv(name_, old_->c_str(), 1);
+    else
+      unsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+void Touch(const fs::path& path) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path) << "x";
+}
+
+}  // namespace
+
+TEST(Places, FilesAreFoundBesideTheProgramOrInTheInstalledTree) {
+  TTempDir root;
+  // Build layout: the runtime script beside the program wins even when a share folder exists.
+  Touch(root.Path() / "build/bin/torvane.js");
+  fs::create_directories(root.Path() / "build/share/torvane");
+  EXPECT_EQ(places::FilesFolder(root / "build/bin"), root / "build/bin/");
+  EXPECT_EQ(places::FilesFolder(root / "build/bin/"), root / "build/bin/");
+
+  // Installed: bin/ holds only the programs.
+  fs::create_directories(root.Path() / "usr/bin");
+  Touch(root.Path() / "usr/share/torvane/torvane.js");
+  EXPECT_EQ(places::FilesFolder(root / "usr/bin/"), root / "usr/share/torvane/");
+  EXPECT_TRUE(places::IsInstalledTree(root / "usr/share/torvane/"));
+  EXPECT_TRUE(places::IsInstalledTree(root / "usr/share/torvane"));
+  EXPECT_FALSE(places::IsInstalledTree(root / "build/bin/"));
+  EXPECT_FALSE(places::IsInstalledTree(root / "share/torvane-1.1/"));
+
+  // Neither: the executable's folder (the runtime script is then reported missing there).
+  fs::create_directories(root.Path() / "lonely/bin");
+  EXPECT_EQ(places::FilesFolder(root / "lonely/bin/"), root / "lonely/bin/");
+}
+
+TEST(Places, StateStaysBesideAWritableProgramAndGoesToTheUserOtherwise) {
+  TTempDir root;
+  TEnvVar data("XDG_DATA_HOME", root / "data");
+  Touch(root.Path() / "bin/torvane.js");
+  const places::TStatePlaces beside = places::StatePlaces(root / "bin");
+  EXPECT_FALSE(beside.perUser);
+  EXPECT_EQ(beside.RecentFile(), root / "bin/recentfile.dat");
+  EXPECT_EQ(beside.templateFolders, (std::vector<std::string>{root / "bin/templates"}));
+
+  // An installed tree is never written, even by a user (root) who could.
+  Touch(root.Path() / "usr/share/torvane/torvane.js");
+  const places::TStatePlaces installed = places::StatePlaces(root / "usr/share/torvane/");
+  EXPECT_TRUE(installed.perUser);
+  EXPECT_EQ(installed.RecentFile(), root / "data/torvane/recentfile.dat");
+  EXPECT_EQ(installed.templateFolders,
+            (std::vector<std::string>{root / "data/torvane/templates",
+                                      root / "usr/share/torvane/templates"}));
+
+  // A folder that does not exist cannot be written either.
+  EXPECT_FALSE(places::IsWritableFolder(root / "nowhere"));
+  EXPECT_TRUE(places::StatePlaces(root / "nowhere").perUser);
+
+  // Without XDG_DATA_HOME (or with a relative one, which the base folder rules ignore): ~/.local.
+  TEnvVar home("HOME", root / "home");
+  TEnvVar relative("XDG_DATA_HOME", std::string("relative/data"));
+  EXPECT_EQ(places::UserDataFolder(), root / "home/.local/share/torvane/");
+}
+
+TEST(Places, PrivateWorkFoldersGoToTheRuntimeFolderOrElseTheCache) {
+  TTempDir root;
+  fs::create_directories(root.Path() / "runtime");
+  TEnvVar runtime("XDG_RUNTIME_DIR", root / "runtime");
+  TEnvVar cache("XDG_CACHE_HOME", root / "cache");
+  EXPECT_EQ(places::UserInstanceBase(), root / "runtime/torvane/");
+  {
+    TEnvVar missing("XDG_RUNTIME_DIR", root / "no-such-folder");
+    EXPECT_EQ(places::UserInstanceBase(), root / "cache/torvane/");
+  }
+  {
+    TEnvVar unset("XDG_RUNTIME_DIR", std::nullopt);
+    EXPECT_EQ(places::UserInstanceBase(), root / "cache/torvane/");
+  }
+
+  std::string firstPath;
+  {
+    places::TInstanceFolder first(root / "bin", /*shareable=*/false);
+    places::TInstanceFolder second(root / "bin", /*shareable=*/false);
+    EXPECT_TRUE(first.IsPrivate());
+    EXPECT_NE(first.Path(), second.Path());
+    EXPECT_EQ(fileutil::FolderOf(first.Path().substr(0, first.Path().size() - 1)),
+              root / "runtime/torvane/");
+    Touch(fs::path(first.Path()) / "preview/slider0.jpg");
+    firstPath = first.Path();
+  }
+  // Removed with everything in it; the shared base folder stays.
+  EXPECT_FALSE(fs::exists(firstPath));
+  EXPECT_TRUE(fs::is_directory(root.Path() / "runtime/torvane"));
+  EXPECT_TRUE(fs::is_empty(root.Path() / "runtime/torvane"));
+
+  // Folders left by programs that no longer run (on this machine) go when the next one starts;
+  // those of running programs, of other machines and of anything else stay.
+  const std::string name = fs::path(firstPath).parent_path().filename().string();
+  const std::string pid = std::to_string(getpid());
+  const size_t at = name.find("-" + pid + "-");
+  ASSERT_NE(at, std::string::npos) << name;
+  const std::string host = name.substr(0, at + 1);  // "instance-HOST-"
+  const fs::path base = root.Path() / "runtime/torvane";
+  for (const std::string& left : {host + "2147483646-abc123", host + "1-abc123",
+                                  std::string("instance-elsewhere-2147483646-abc123"),
+                                  std::string("notes")}) {
+    Touch(base / left / "preview/slider0.jpg");
+  }
+  {
+    places::TInstanceFolder next(root / "bin", /*shareable=*/false);
+    EXPECT_FALSE(fs::exists(base / (host + "2147483646-abc123")));
+    EXPECT_TRUE(fs::exists(base / (host + "1-abc123/preview/slider0.jpg")));
+    EXPECT_TRUE(fs::exists(base / "instance-elsewhere-2147483646-abc123"));
+    EXPECT_TRUE(fs::exists(base / "notes"));
+  }
+}
+
+TEST(Places, OnlyOneRunningProgramKeepsTheWritableProgramFolder) {
+  TTempDir root;
+  fs::create_directories(root.Path() / "runtime");
+  fs::create_directories(root.Path() / "bin");
+  TEnvVar runtime("XDG_RUNTIME_DIR", root / "runtime");
+  {
+    places::TInstanceFolder first(root / "bin", /*shareable=*/true);
+    EXPECT_FALSE(first.IsPrivate());
+    EXPECT_EQ(first.Path(), root / "bin/");
+    {
+      // A second one meanwhile gets a folder of its own, and its end leaves the first's alone.
+      places::TInstanceFolder second(root / "bin", /*shareable=*/true);
+      EXPECT_TRUE(second.IsPrivate());
+      EXPECT_NE(second.Path(), first.Path());
+    }
+    EXPECT_TRUE(fs::is_directory(root.Path() / "bin"));
+  }
+  // The program folder is never removed, and is free again.
+  EXPECT_TRUE(fs::is_directory(root.Path() / "bin"));
+  places::TInstanceFolder again(root / "bin", /*shareable=*/true);
+  EXPECT_FALSE(again.IsPrivate());
+}

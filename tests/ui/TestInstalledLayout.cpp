@@ -1,0 +1,300 @@
+// Where the window program keeps its state: beside itself in a writable program folder (the
+// build folder), in the user's folders when installed, never inside the installed tree; and two
+// programs running at once, each previewing its own project without disturbing the other.
+#include <QAction>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QTest>
+
+#include "FileAssociation.h"
+#include "FileUtil.h"
+#include "MainForm.h"
+#include "Settings.h"
+#include "UiTest.h"
+
+using namespace uitest;
+
+namespace {
+QAction* Act(QWidget& form, const char* name) {
+  QAction* found = form.findChild<QAction*>(QString::fromLatin1(name));
+  if (!found) qFatal("no action %s", name);
+  return found;
+}
+
+// A project of one picture item whose picture (height `height`) lies beside it.
+QString WriteProject(const QString& path, const std::string& name, int height) {
+  const QString folder = QFileInfo(path).absolutePath();
+  MakeJpeg(folder + "/picture.jpg", 2 * height, height);
+  TqelAppletAgent model(QDir::tempPath().toStdString());
+  model.LoadDefaults();
+  model.AppletData.pSliderName = name;
+  model.AppletData.pHeight = std::to_string(height);
+  TItemData item = TqelAppletAgent::DefaultItemData();
+  item.OriginalImagePath = (folder + "/picture.jpg").toStdString();
+  model.InsertItem(0, item);
+  model.SaveProject(path.toStdString());
+  return path;
+}
+
+// Every file and folder below `root` with its size and modification time, one a line.
+QStringList Snapshot(const QString& root) {
+  QStringList lines;
+  QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                  QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    const QFileInfo info(it.next());
+    lines << QStringLiteral("%1 %2 %3")
+                 .arg(info.filePath())
+                 .arg(info.isDir() ? -1 : info.size())
+                 .arg(info.lastModified().toMSecsSinceEpoch());
+  }
+  lines.sort();
+  return lines;
+}
+
+QByteArray Bytes(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// An installed tree made from the test's program folder: <root>/usr/bin (the programs would be
+// there) and <root>/usr/share/torvane/ with the program's files. Returns the files folder.
+QString MakeInstalledTree(const TTestEnvironment& env) {
+  const QString share = env.Path("usr/share/torvane/");
+  QDir().mkpath(env.Path("usr/bin"));
+  QDirIterator it(env.ProgramFolder(), QDir::Files, QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    const QString file = it.next();
+    const QString copy = share + file.mid(env.ProgramFolder().size());
+    QDir().mkpath(QFileInfo(copy).absolutePath());
+    QFile::copy(file, copy);
+  }
+  for (const char* file : {"torvane.desktop", "torvane-mime.xml"}) {
+    const QString target = QString::fromLatin1(file) == "torvane.desktop"
+                               ? env.Path("usr/share/applications/torvane.desktop")
+                               : env.Path("usr/share/mime/packages/torvane.xml");
+    QDir().mkpath(QFileInfo(target).absolutePath());
+    QFile::copy(QStringLiteral(TORVANE_SOURCE_DIR "/resources/desktop/") + file, target);
+  }
+  return share;
+}
+
+QString Env(const char* name) { return QString::fromLocal8Bit(qgetenv(name)); }
+}  // namespace
+
+class TestInstalledLayout : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void cleanup() { VERIFY_PROMPTS(); }
+
+  void aWritableProgramFolderKeepsEverythingBesideIt() {
+    TTestEnvironment env;
+    const QString bin = env.ProgramFolder();
+    const QString project = WriteProject(env.Path("work/a.tvn"), "Beside", 40);
+    TMainForm form(bin);
+    QVERIFY(!form.StatePlaces().perUser);
+    QCOMPARE(form.TemplateFolders(), QStringList{bin + "templates"});
+    QCOMPARE(QString::fromStdString(form.Model().WorkFolder()), bin);
+    QVERIFY(form.OpenProjectFile(project));
+    QCOMPARE(ReadText(bin + "recentfile.dat"), "&1 " + project + "\r\n");
+    Act(form, "Preview1")->trigger();
+    QCOMPARE(env.launcher.documents, QStringList{QDir::toNativeSeparators(bin + "preview/~preview.html")});
+    QVERIFY(QFile::exists(bin + "preview/slider0.jpg"));
+    QCOMPARE(Bytes(bin + "preview/torvane.js"), Bytes(bin + "torvane.js"));
+    QVERIFY(!QFile::exists(bin + "torvanecfg.js"));  // moved into the preview
+
+    // A second window started meanwhile shares the recent list but not the preview folder.
+    QString work;
+    {
+      TMainForm second(bin);
+      work = QString::fromStdString(second.Model().WorkFolder());
+      QVERIFY2(work.startsWith(env.Path("runtime/torvane/instance-")), qPrintable(work));
+      QCOMPARE(second.RecentEntries(), QStringList{project});
+      QVERIFY(second.close());
+    }
+    QVERIFY(!QFileInfo::exists(work));  // a private work folder goes with its window
+    QVERIFY(QFile::exists(bin + "preview/slider0.jpg"));
+    QVERIFY(form.close());
+    QVERIFY(!QFileInfo::exists(bin + "preview"));
+    QVERIFY(QFileInfo::exists(bin + "torvane.js"));
+  }
+
+  void anInstalledTreeIsNeverWritten() {
+    TTestEnvironment env;
+    const QString share = MakeInstalledTree(env);
+    const QString data = env.Path("data/torvane/");
+    const QString project = WriteProject(env.Path("work/a.tvn"), "Installed", 40);
+    const QStringList before = Snapshot(env.Path("usr"));
+    // The installed entry provides the file association: the user's copy is not written.
+    qputenv("XDG_DATA_DIRS", QFile::encodeName(env.Path("usr/share")));
+    QString work;
+    {
+      TMainForm form(share);
+      QVERIFY(form.StatePlaces().perUser);
+      QVERIFY(!QFileInfo::exists(env.Path("data/applications/torvane.desktop")));
+      QCOMPARE(form.TemplateFolders(), (QStringList{data + "templates", share + "templates"}));
+      work = QString::fromStdString(form.Model().WorkFolder());
+      QVERIFY2(work.startsWith(env.Path("runtime/torvane/instance-")), qPrintable(work));
+
+      QVERIFY(form.OpenProjectFile(project));
+      QCOMPARE(ReadText(data + "recentfile.dat"), "&1 " + project + "\r\n");
+      Act(form, "Preview1")->trigger();
+      const QString preview = work + "preview/";
+      QCOMPARE(env.launcher.documents, QStringList{QDir::toNativeSeparators(preview + "~preview.html")});
+      QVERIFY(QFile::exists(preview + "slider0.jpg"));
+      QVERIFY(ReadText(preview + "torvanecfg.js").contains("Installed"));
+      QCOMPARE(Bytes(preview + "torvane.js"), Bytes(share + "torvane.js"));
+      // The report is written as a scratch file in the work folder, then read from the preview.
+      QString report;
+      prompt::QueueWindow([&](QDialog& window) {
+        report = window.findChild<QPlainTextEdit*>()->toPlainText();
+        return int(QDialog::Accepted);
+      });
+      Act(form, "Publish1")->trigger();
+      QVERIFY2(report.contains("  slider0.jpg"), qPrintable(report));
+      QVERIFY(QFile::exists(preview + "PublishReport.txt"));
+
+      // Templates: the user's are saved to the data folder; the chooser lists both folders.
+      prompt::QueueFile(data + "templates/Mine.tvn");
+      Act(form, "SaveAsTemplate1")->trigger();
+      QVERIFY(QFile::exists(data + "templates/Mine.tvn"));
+      QCOMPARE(Bytes(data + "templates/torvane.js"), Bytes(share + "torvane.js"));
+      QStringList listed;
+      prompt::QueueWindow([&](QDialog& chooser) {
+        for (QListWidgetItem* item : chooser.findChild<QListWidget*>("TempletList")->findItems("*", Qt::MatchWildcard))
+          listed << item->text();
+        return int(QDialog::Rejected);
+      });
+      Act(form, "Templet1")->trigger();
+      QVERIFY2(listed.contains("Mine.tvn") && listed.contains("Photo strip.tvn"),
+               qPrintable(listed.join(", ")));
+      QVERIFY(form.close());
+    }
+    QVERIFY(!QFileInfo::exists(work));  // the private work folder goes with the window
+    QCOMPARE(Snapshot(env.Path("usr")), before);
+    qunsetenv("XDG_DATA_DIRS");
+  }
+
+  void theUsersAssociationIsWrittenOnlyWithoutAnInstalledOne() {
+    TTestEnvironment env;
+    MakeInstalledTree(env);
+    QStringList ran;
+    auto record = [&](const QString& tool, const QStringList&) { ran << QFileInfo(tool).fileName(); };
+    qputenv("XDG_DATA_DIRS", QFile::encodeName(env.Path("elsewhere")));
+    QVERIFY(!platform::SystemAssociationInstalled());
+    QVERIFY(platform::WriteFileAssociation("/opt/torvane/bin/torvane", record));
+    QVERIFY(QFile::exists(env.Path("data/applications/torvane.desktop")));
+    QFile::remove(env.Path("data/applications/torvane.desktop"));
+    QFile::remove(env.Path("data/mime/packages/torvane.xml"));
+    qputenv("XDG_DATA_DIRS", QFile::encodeName(env.Path("elsewhere") + ":" + env.Path("usr/share")));
+    QVERIFY(platform::SystemAssociationInstalled());
+    QVERIFY(!platform::WriteFileAssociation("/opt/torvane/bin/torvane", record));
+    QVERIFY(!QFile::exists(env.Path("data/applications/torvane.desktop")));
+    QVERIFY(!QFile::exists(env.Path("data/mime/packages/torvane.xml")));
+    qunsetenv("XDG_DATA_DIRS");
+
+    // The installed type definition is the one written for the user; the entries differ only
+    // in how the program is started.
+    QCOMPARE(QString::fromUtf8(Bytes(env.Path("usr/share/mime/packages/torvane.xml"))),
+             platform::MimePackage());
+    const QString installed = QString::fromUtf8(Bytes(env.Path("usr/share/applications/torvane.desktop")));
+    for (const QString& line : platform::DesktopEntry("/opt/torvane/bin/torvane").split('\n')) {
+      if (line.startsWith("Exec="))
+        QVERIFY(installed.contains("\nExec=torvane %f\n"));
+      else if (!line.isEmpty())
+        QVERIFY2(installed.contains(line + '\n'), qPrintable(line));
+    }
+  }
+
+  // Two programs at once (separate processes), each previewing its own project, in both layouts.
+  void twoRunningProgramsKeepTheirOwnPreviews() {
+    TTestEnvironment env;
+    const QString installed = MakeInstalledTree(env);
+    QFile::setPermissions(env.Path("runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString projects[2] = {WriteProject(env.Path("one/one.tvn"), "NumberOne", 40),
+                                 WriteProject(env.Path("two/two.tvn"), "NumberTwo", 60)};
+    for (const QString& files : {env.ProgramFolder(), installed}) {
+      QProcess programs[2];
+      QString ready[2];
+      for (int i = 0; i < 2; ++i) {
+        ready[i] = env.Path(QStringLiteral("ready%1").arg(i));
+        QFile::remove(ready[i]);
+        QFile::remove(ready[i] + ".quit");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("TORVANE_TEST_FILES", files);
+        environment.insert("TORVANE_TEST_PROJECT", projects[i]);
+        environment.insert("TORVANE_TEST_READY", ready[i]);
+        programs[i].setProcessEnvironment(environment);
+        programs[i].setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        programs[i].start(QCoreApplication::applicationFilePath(),
+                          {"TestInstalledLayout", "previewOneProject"});
+      }
+      QString previews[2];
+      for (int i = 0; i < 2; ++i) {
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(ready[i]), 60000);
+        previews[i] = ReadText(ready[i]).trimmed();
+      }
+      QVERIFY(previews[0] != previews[1]);
+      if (files == installed) {
+        QVERIFY(!previews[0].startsWith(files) && !previews[1].startsWith(files));
+      } else {  // one of them keeps the folder beside the program
+        QVERIFY((previews[0] == files + "preview/") != (previews[1] == files + "preview/"));
+      }
+      QByteArray shown[2];
+      for (int i = 0; i < 2; ++i) {
+        QVERIFY(ReadText(previews[i] + "torvanecfg.js").contains(i == 0 ? "NumberOne" : "NumberTwo"));
+        shown[i] = Bytes(previews[i] + "slider0.jpg");
+        QVERIFY(!shown[i].isEmpty());
+      }
+      QVERIFY(shown[0] != shown[1]);
+      // Both opened their project at the same moment: the shared recent list holds both.
+      const QString recent = ReadText(files == installed ? env.Path("data/torvane/recentfile.dat")
+                                                         : files + "recentfile.dat");
+      QVERIFY2(recent.contains(projects[0]) && recent.contains(projects[1]), qPrintable(recent));
+      // The first ends: its preview goes, the second's stays untouched until it ends too.
+      for (int i = 0; i < 2; ++i) {
+        QFile(ready[i] + ".quit").open(QIODevice::WriteOnly);
+        QVERIFY(programs[i].waitForFinished(60000));
+        QCOMPARE(programs[i].exitCode(), 0);
+        QVERIFY(!QFileInfo::exists(previews[i] + "slider0.jpg"));
+        if (i == 0) {
+          QCOMPARE(Bytes(previews[1] + "slider0.jpg"), shown[1]);
+          QVERIFY(QFile::exists(previews[1] + "~preview.html"));
+        }
+      }
+    }
+  }
+
+  // One of the two programs above; does nothing when run on its own.
+  void previewOneProject() {
+    const QString files = Env("TORVANE_TEST_FILES");
+    if (files.isEmpty()) QSKIP("started by twoRunningProgramsKeepTheirOwnPreviews");
+    TCapturingLauncher launcher;
+    SetLauncher(&launcher);
+    settings::UseFolder(Env("XDG_CONFIG_HOME"));
+    prompt::StartTesting();
+    {
+      TMainForm form(files);
+      QVERIFY(form.OpenProjectFile(Env("TORVANE_TEST_PROJECT")));
+      Act(form, "Preview1")->trigger();
+      QCOMPARE(launcher.documents.size(), 1);
+      const QString ready = Env("TORVANE_TEST_READY");
+      fileutil::WriteTextLines((ready + ".tmp").toStdString(), {form.Model().PreviewFolder()});
+      QVERIFY(QFile::rename(ready + ".tmp", ready));
+      QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(ready + ".quit"), 120000);
+      QVERIFY(form.close());
+    }
+    prompt::StopTesting();
+    SetLauncher(nullptr);
+  }
+};
+
+TORVANE_UI_TEST(TestInstalledLayout);
+#include "TestInstalledLayout.moc"
