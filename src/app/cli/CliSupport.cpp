@@ -131,7 +131,7 @@ TPrivateFolder::~TPrivateFolder() {
 }
 
 int PublishCommand(const std::string& projectPath, const std::string& toFolder, std::ostream& out,
-                   std::ostream& err) {
+                   std::ostream& err, bool usePictureCache) {
   TStreamMessages messages(err);
   try {
     std::error_code error;
@@ -156,6 +156,7 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
     TPrivateFolder work;
     TqelAppletAgent model(ExecutableFolder(), nullptr, &messages);
     model.SetWorkFolder(work.Path());
+    model.PictureCacheEnabled = usePictureCache;
     model.LoadDefaults();
     TMemoryTree tree;
     switch (model.LoadProject(project, tree)) {

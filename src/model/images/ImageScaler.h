@@ -12,6 +12,10 @@
 #include <utility>
 #include <vector>
 
+// Raise this whenever a change to the pipeline (decoding, resampling, colour handling, encoding)
+// changes the bytes it produces: cached pictures of other revisions are then not used.
+constexpr int kPicturePipelineRevision = 1;
+
 // The largest scaled picture we make; larger results are refused before memory is spent.
 constexpr long long kMaxScaledPixels = 50LL * 1000 * 1000;
 
@@ -31,9 +35,12 @@ struct TScaledImage {
 // a JPEG we can decode.
 TScaledImage ScaleJpegFile(const std::string& sourcePath, int targetHeight);
 
+class TPictureCache;
+
 struct TScaleJob {
   std::string sourcePath;
   int targetHeight = 0;
+  TPictureCache* cache = nullptr;  // where scaled pictures are looked up and kept; none when null
 };
 
 // Runs ScaleJpegFile for every job on `workers` threads (0: one per core), one picture per worker.
