@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Times saving a project again: publishing the photo set with an empty picture cache (cold), again
-# unchanged, and again after touching one photo, and prints the medians and their ratios. See
-# bench/README.md.
+# unchanged, and again after touching one photo, and prints the medians and their ratios; also
+# times a publish with --no-cache. Every publish must give the same files. See bench/README.md.
 #   usage: bench/resave.sh PHOTO_FOLDER [HEIGHT=480] [RUNS=5]
 #   COMPARE_CLI=path/to/torvane-cli also times another build's publish (no cache) for the cold case.
 set -euo pipefail
@@ -52,6 +52,7 @@ for ((run = 1; run <= RUNS; run++)); do
     timed "$WORK/t_compare" "$COMPARE_CLI" publish "$WORK/bench.tvn" --to "$WORK/out/compare"
   fi
   timed "$WORK/t_cold" "$CLI" publish "$WORK/bench.tvn" --to "$WORK/out/cold"
+  timed "$WORK/t_nocache" "$CLI" publish "$WORK/bench.tvn" --to "$WORK/out/nocache" --no-cache
   timed "$WORK/t_warm" "$CLI" publish "$WORK/bench.tvn" --to "$WORK/out/warm"
   touch "$TOUCHED"
   timed "$WORK/t_touched" "$CLI" publish "$WORK/bench.tvn" --to "$WORK/out/touched"
@@ -60,16 +61,19 @@ for ((run = 1; run <= RUNS; run++)); do
   fi
   same "$WORK/out/cold" "$WORK/out/warm"
   same "$WORK/out/cold" "$WORK/out/touched"
+  same "$WORK/out/cold" "$WORK/out/nocache"
   [ -z "$COMPARE_CLI" ] || same "$WORK/out/cold" "$WORK/out/compare"
 done
 T_COLD=$(median "$WORK/t_cold")
 T_WARM=$(median "$WORK/t_warm")
 T_TOUCHED=$(median "$WORK/t_touched")
+T_NOCACHE=$(median "$WORK/t_nocache")
 echo "cold cache:        median $T_COLD ms (runs: $(paste -sd' ' "$WORK/t_cold"))"
 echo "unchanged again:   median $T_WARM ms (runs: $(paste -sd' ' "$WORK/t_warm"))"
 echo "one photo touched: median $T_TOUCHED ms (runs: $(paste -sd' ' "$WORK/t_touched"))"
-awk -v c="$T_COLD" -v w="$T_WARM" -v t="$T_TOUCHED" \
-  'BEGIN {printf "ratios to cold: unchanged %.3f, one touched %.3f\n", w / c, t / c}'
+echo "--no-cache:        median $T_NOCACHE ms (runs: $(paste -sd' ' "$WORK/t_nocache"))"
+awk -v c="$T_COLD" -v w="$T_WARM" -v t="$T_TOUCHED" -v n="$T_NOCACHE" \
+  'BEGIN {printf "ratios to cold: unchanged %.3f, one touched %.3f; cold / no cache %.3f\n", w / c, t / c, c / n}'
 if [ -n "$COMPARE_CLI" ]; then
   T_COMPARE=$(median "$WORK/t_compare")
   echo "$COMPARE_CLI: median $T_COMPARE ms (runs: $(paste -sd' ' "$WORK/t_compare"))"
