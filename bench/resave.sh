@@ -30,15 +30,18 @@ mapfile -t LIST < <(find "$WORK/photos" -maxdepth 1 -type f | sort)
 TOUCHED=${LIST[$((${#LIST[@]} / 2))]}
 "$ROOT/bench/write-project.sh" "$WORK/bench.tvn" "$HEIGHT" "${LIST[@]}"
 
-# Runs a command; appends its wall time in ms to file $1.
+# Runs a command; appends its wall time in ms to file $1 and its processor time (user + system)
+# in ms to $1.cpu, which depends less on what else runs on the machine.
 timed() {
   local times=$1
   shift
   local t0 t1
   t0=$(date +%s%N)
-  "$@" >/dev/null 2>"$WORK/err" || { cat "$WORK/err" >&2; exit 1; }
+  /usr/bin/time -f '%U %S' -o "$WORK/cpu" "$@" >/dev/null 2>"$WORK/err" ||
+    { cat "$WORK/err" >&2; exit 1; }
   t1=$(date +%s%N)
   echo $(((t1 - t0) / 1000000)) >>"$times"
+  awk '{printf "%d\n", ($1 + $2) * 1000}' "$WORK/cpu" >>"$times.cpu"
 }
 median() { sort -n "$1" | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
 same() { diff -r "$1" "$2" >/dev/null || { echo "published files differ: $1 $2" >&2; exit 1; }; }
@@ -68,15 +71,18 @@ T_COLD=$(median "$WORK/t_cold")
 T_WARM=$(median "$WORK/t_warm")
 T_TOUCHED=$(median "$WORK/t_touched")
 T_NOCACHE=$(median "$WORK/t_nocache")
-echo "cold cache:        median $T_COLD ms (runs: $(paste -sd' ' "$WORK/t_cold"))"
-echo "unchanged again:   median $T_WARM ms (runs: $(paste -sd' ' "$WORK/t_warm"))"
-echo "one photo touched: median $T_TOUCHED ms (runs: $(paste -sd' ' "$WORK/t_touched"))"
-echo "--no-cache:        median $T_NOCACHE ms (runs: $(paste -sd' ' "$WORK/t_nocache"))"
+cpu() { echo "processor median $(median "$1.cpu") ms"; }
+echo "cold cache:        median $T_COLD ms (runs: $(paste -sd' ' "$WORK/t_cold")), $(cpu "$WORK/t_cold")"
+echo "unchanged again:   median $T_WARM ms (runs: $(paste -sd' ' "$WORK/t_warm")), $(cpu "$WORK/t_warm")"
+echo "one photo touched: median $T_TOUCHED ms (runs: $(paste -sd' ' "$WORK/t_touched")), $(cpu "$WORK/t_touched")"
+echo "--no-cache:        median $T_NOCACHE ms (runs: $(paste -sd' ' "$WORK/t_nocache")), $(cpu "$WORK/t_nocache")"
 awk -v c="$T_COLD" -v w="$T_WARM" -v t="$T_TOUCHED" -v n="$T_NOCACHE" \
   'BEGIN {printf "ratios to cold: unchanged %.3f, one touched %.3f; cold / no cache %.3f\n", w / c, t / c, c / n}'
 if [ -n "$COMPARE_CLI" ]; then
   T_COMPARE=$(median "$WORK/t_compare")
-  echo "$COMPARE_CLI: median $T_COMPARE ms (runs: $(paste -sd' ' "$WORK/t_compare"))"
-  awk -v c="$T_COLD" -v b="$T_COMPARE" 'BEGIN {printf "cold / compared build: %.3f\n", c / b}'
+  echo "$COMPARE_CLI: median $T_COMPARE ms (runs: $(paste -sd' ' "$WORK/t_compare")), $(cpu "$WORK/t_compare")"
+  awk -v c="$T_COLD" -v b="$T_COMPARE" -v cc="$(median "$WORK/t_cold.cpu")" \
+    -v bc="$(median "$WORK/t_compare.cpu")" \
+    'BEGIN {printf "cold / compared build: %.3f (processor time %.3f)\n", c / b, cc / bc}'
 fi
 echo "published files identical in every case"

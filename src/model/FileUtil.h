@@ -26,8 +26,7 @@ bool IsFile(const std::string& path);
 // before the replacement (much faster on some disks): other programs still see the old file or
 // the whole new one, but after a power failure the file may be empty or gone. Only for files that
 // are made again when needed (the preview folder, cached pictures).
-void WriteFileReplacing(const std::string& path, const std::string& bytes,
-                        bool flushToDisk = true);
+void WriteFileReplacing(const std::string& path, const std::string& bytes, bool flushToDisk = true);
 // Lines joined with CR LF after every line, as UTF-8.
 void WriteTextLines(const std::string& path, const std::vector<std::string>& lines);
 

@@ -43,10 +43,10 @@ struct TScaleJob {
   TPictureCache* cache = nullptr;  // where scaled pictures are looked up and kept; none when null
 };
 
-// Runs ScaleJpegFile for every job on `workers` threads (0: one per core), one picture per worker.
-// Returns the results in job order, byte-identical whatever the number of workers. onFinished is
-// called on the calling thread once per finished picture (for a progress bar). When a picture
-// fails, no new ones are started, every worker is joined, and the error of the first failing job
-// in job order is thrown.
+// Runs ScaleJpegFile (through the job's cache, when it has one) for every job on `workers` threads
+// (0: one per core), one picture per worker. Returns the results in job order, byte-identical
+// whatever the number of workers. onFinished is called on the calling thread once per finished
+// picture (for a progress bar). When a picture fails, no new ones are started, every worker is
+// joined, and the error of the first failing job in job order is thrown.
 std::vector<TScaledImage> ScaleJpegFiles(const std::vector<TScaleJob>& jobs, unsigned workers = 0,
                                          const std::function<void(size_t finished)>& onFinished = {});

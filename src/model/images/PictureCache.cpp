@@ -156,9 +156,8 @@ Verdict DecodeEntry(const std::string& entry, const std::string& key, TScaledIma
     return Verdict::Bad;
   }
   const unsigned char* jpeg = Bytes(entry) + kHeaderSize + keyLength;
-  if (width < 1 || height < 1 ||
-      static_cast<long long>(width) * height > kMaxScaledPixels || jpegLength < 4 ||
-      jpeg[0] != 0xFF || jpeg[1] != 0xD8 || jpeg[jpegLength - 2] != 0xFF ||
+  if (width < 1 || height < 1 || static_cast<long long>(width) * height > kMaxScaledPixels ||
+      jpegLength < 4 || jpeg[0] != 0xFF || jpeg[1] != 0xD8 || jpeg[jpegLength - 2] != 0xFF ||
       jpeg[jpegLength - 1] != 0xD9) {
     return Verdict::Bad;
   }
@@ -176,7 +175,8 @@ long long NowNs() {
 }
 
 bool EndsWith(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 std::string FromEnvironment(const char* name) {
@@ -215,8 +215,9 @@ std::optional<TSourceStamp> SourceStampOf(const std::string& path) {
     return (static_cast<long long>(ticks) - kUnixEpoch) * 100;
   };
   stamp.size = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-  stamp.modifiedNs = ns((static_cast<unsigned long long>(info.ftLastWriteTime.dwHighDateTime) << 32) |
-                        info.ftLastWriteTime.dwLowDateTime);
+  stamp.modifiedNs =
+      ns((static_cast<unsigned long long>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+         info.ftLastWriteTime.dwLowDateTime);
   stamp.changedNs = ns(static_cast<unsigned long long>(basic.ChangeTime.QuadPart));
   stamp.device = info.dwVolumeSerialNumber;
   stamp.fileId = (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
@@ -276,9 +277,9 @@ std::string TPictureCache::EntryPath(const std::string& canonicalPath, int targe
 std::string TPictureCache::KeyText(const TSourceStamp& stamp, int targetHeight) const {
   return std::to_string(stamp.canonicalPath.size()) + ":" + stamp.canonicalPath + "\nsize " +
          std::to_string(stamp.size) + "\nmodified " + std::to_string(stamp.modifiedNs) +
-         "\nchanged " + std::to_string(stamp.changedNs) + "\nfile " +
-         std::to_string(stamp.device) + ":" + std::to_string(stamp.fileId) + "\nheight " +
-         std::to_string(targetHeight) + "\n" + version_;
+         "\nchanged " + std::to_string(stamp.changedNs) + "\nfile " + std::to_string(stamp.device) +
+         ":" + std::to_string(stamp.fileId) + "\nheight " + std::to_string(targetHeight) + "\n" +
+         version_;
 }
 
 std::optional<TScaledImage> TPictureCache::Find(const TSourceStamp& stamp, int targetHeight) {
@@ -389,7 +390,8 @@ TScaledImage ScaleJpegFileCached(const std::string& sourcePath, int targetHeight
   if (!cache) return ScaleJpegFile(sourcePath, targetHeight);
   const std::optional<TSourceStamp> before = SourceStampOf(sourcePath);
   if (before) {
-    if (std::optional<TScaledImage> hit = cache->Find(*before, targetHeight)) return std::move(*hit);
+    if (std::optional<TScaledImage> hit = cache->Find(*before, targetHeight))
+      return std::move(*hit);
   }
   TScaledImage picture = ScaleJpegFile(sourcePath, targetHeight);
   const long long now = NowNs();

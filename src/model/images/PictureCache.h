@@ -25,8 +25,8 @@ constexpr unsigned long long kDefaultPictureCacheLimit = 256ULL * 1024 * 1024;
 struct TSourceStamp {
   std::string canonicalPath;  // UTF-8, links resolved
   unsigned long long size = 0;
-  long long modifiedNs = 0;  // modification time, nanoseconds since the epoch
-  long long changedNs = 0;   // status change time (POSIX ctime; NTFS change time)
+  long long modifiedNs = 0;       // modification time, nanoseconds since the epoch
+  long long changedNs = 0;        // status change time (POSIX ctime; NTFS change time)
   unsigned long long device = 0;  // device, or volume serial number
   unsigned long long fileId = 0;  // inode, or NTFS file index
 
@@ -43,7 +43,8 @@ std::string PicturePipelineVersion();
 class TPictureCache {
  public:
   // `folder`: where the entries live; it is made when the first entry is stored.
-  explicit TPictureCache(std::string folder, unsigned long long limitBytes = kDefaultPictureCacheLimit,
+  explicit TPictureCache(std::string folder,
+                         unsigned long long limitBytes = kDefaultPictureCacheLimit,
                          std::string pipelineVersion = PicturePipelineVersion());
 
   // The user's cache folder for pictures: $XDG_CACHE_HOME/torvane/pictures/ (an absolute

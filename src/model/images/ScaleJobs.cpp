@@ -30,8 +30,8 @@ void Work(Shared& s, const std::vector<TScaleJob>& jobs, std::vector<TScaledImag
     }
     std::exception_ptr error;
     try {
-      results[index] = ScaleJpegFileCached(jobs[index].sourcePath, jobs[index].targetHeight,
-                                           jobs[index].cache);
+      results[index] =
+          ScaleJpegFileCached(jobs[index].sourcePath, jobs[index].targetHeight, jobs[index].cache);
     } catch (...) {
       error = std::current_exception();
     }
