@@ -239,9 +239,13 @@ std::optional<TSourceStamp> SourceStampOf(const std::string& path) {
 }
 
 std::string PicturePipelineVersion() {
-  return "pipeline " + std::to_string(kPicturePipelineRevision) + "; libjpeg-turbo " +
-         std::to_string(LIBJPEG_TURBO_VERSION_NUMBER) + "; lcms " + std::to_string(LCMS_VERSION) +
-         "; baseline q90 4:4:4 JFIF";
+#ifdef LIBJPEG_TURBO_VERSION_NUMBER
+  const std::string jpeg = "libjpeg-turbo " + std::to_string(LIBJPEG_TURBO_VERSION_NUMBER);
+#else
+  const std::string jpeg = "libjpeg " + std::to_string(JPEG_LIB_VERSION);
+#endif
+  return "pipeline " + std::to_string(kPicturePipelineRevision) + "; " + jpeg + "; lcms " +
+         std::to_string(LCMS_VERSION) + "; baseline q90 4:4:4 JFIF";
 }
 
 TPictureCache::TPictureCache(std::string folder, unsigned long long limitBytes,
