@@ -369,6 +369,9 @@ TEST(PictureCache, NoCacheNeitherReadsNorWritesTheCacheFolder) {
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(EntriesIn(p.entries).size(), 3u);
   EXPECT_EQ(PublishedFiles(p.dir / "cached"), PublishedFiles(p.dir / "plain"));
+  for (const std::string& made : {p.cacheHome, p.cacheHome + "/torvane", p.entries}) {
+    EXPECT_EQ(fs::status(made).permissions() & fs::perms::all, fs::perms::owner_all) << made;
+  }
 
   // An entry planted for the first picture: --no-cache does not see it and leaves it alone.
   TPictureCache cache(p.entries);

@@ -190,6 +190,20 @@ std::string FromEnvironment(const char* name) {
 #endif
 }
 
+// Makes the folder and its missing parents readable by the user alone, as cache folders are.
+bool MakePrivateFolder(const fs::path& folder) {
+  std::error_code error;
+  if (fs::is_directory(folder, error)) return true;
+  if (folder.has_parent_path() && folder.parent_path() != folder &&
+      !MakePrivateFolder(folder.parent_path())) {
+    return false;
+  }
+  if (fs::create_directory(folder, error)) {
+    fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace, error);
+  }
+  return fs::is_directory(folder, error);
+}
+
 }  // namespace
 
 std::optional<TSourceStamp> SourceStampOf(const std::string& path) {
@@ -325,9 +339,7 @@ void TPictureCache::Store(const TSourceStamp& stamp, int targetHeight,
     {
       std::lock_guard<std::mutex> lock(folderMutex_);
       if (!folderMade_) {
-        std::error_code error;
-        fs::create_directories(fileutil::FsPath(folder_), error);
-        if (!fs::is_directory(fileutil::FsPath(folder_), error)) return;
+        if (!MakePrivateFolder(fileutil::FsPath(folder_).parent_path())) return;
         folderMade_ = true;
       }
     }

@@ -42,7 +42,8 @@ std::string PicturePipelineVersion();
 
 class TPictureCache {
  public:
-  // `folder`: where the entries live; it is made when the first entry is stored.
+  // `folder`: where the entries live; it is made, with its missing parents, readable by the user
+  // alone when the first entry is stored.
   explicit TPictureCache(std::string folder,
                          unsigned long long limitBytes = kDefaultPictureCacheLimit,
                          std::string pipelineVersion = PicturePipelineVersion());
