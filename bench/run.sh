@@ -23,25 +23,13 @@ trap 'rm -rf "$WORK"' EXIT
 mapfile -t LIST < <(find "$PHOTOS" -maxdepth 1 -type f \( -iname '*.jpg' -o -iname '*.jpeg' \) | sort)
 [ ${#LIST[@]} -gt 0 ] || { echo "no JPEG photos in $PHOTOS" >&2; exit 1; }
 
-# The project: one item line per photo, CR LF line ends, the slider height as the 5th value.
-{
-  printf '%s\r\n' '<Warning_Info>' 'Note: This file was created and maintained by Torvane 1.1.' \
-    'Do not modify it or script project may not be opened again!' '</Warning_Info>' \
-    '<Product_Name>' 'Torvane' '</Product_Name>' '<Product_Version>' '1.1' '</Product_Version>' \
-    '<Applet_Parameters>'
-  printf 'Slider1#$@Slider1cfg#$@Slider1_div#$@370#$@%s#$@1#$@39#$@0#$@0#$@FFFFFF#$@Slider1cfg#$@4#$@2#$@DBEAF5#$@4#$@0#$@FFFF00#$@#$@#$@1#$@\r\n' "$HEIGHT"
-  printf '%s\r\n' '</Applet_Parameters>' '<Item_Parameters>'
-  for photo in "${LIST[@]}"; do
-    printf '#$@%s#$@#$@_self#$@#$@160#$@120#$@0#$@#$@\r\n' "$photo"
-  done
-  printf '%s\r\n' '</Item_Parameters>'
-} >"$WORK/bench.tvn"
+"$ROOT/bench/write-project.sh" "$WORK/bench.tvn" "$HEIGHT" "${LIST[@]}"
 
 OURS_OUT="$WORK/ours"
 VIPS_OUT="$WORK/vips"
 mkdir -p "$OURS_OUT" "$VIPS_OUT"
 if [ -x "$CLI" ]; then
-  OURS=("$CLI" publish "$WORK/bench.tvn" --to "$OURS_OUT")
+  OURS=("$CLI" publish "$WORK/bench.tvn" --to "$OURS_OUT" --no-cache)  # scaling, not the cache
   ours_picture() { echo "$OURS_OUT/slider$1.jpg"; }
   OURS_NAME="torvane-cli publish"
 else

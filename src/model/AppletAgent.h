@@ -97,6 +97,15 @@ class TqelAppletAgent {
   // How many pictures are scaled at once (0: one per core). The files do not depend on it.
   unsigned ImageWorkers = 0;
 
+  // Scaled pictures are kept between runs in a cache folder shared with other runs, so that only
+  // new or changed pictures are scaled again; the files do not depend on it. Off: nothing is
+  // looked up or written there. The folder is the user's cache folder for pictures
+  // (TPictureCache::DefaultFolder()) unless PictureCacheFolder names another; it is trimmed to
+  // PictureCacheLimit bytes at the end of a run that added to it.
+  bool PictureCacheEnabled = true;
+  std::string PictureCacheFolder;
+  unsigned long long PictureCacheLimit = 256ULL * 1024 * 1024;
+
   // --- record and list operations (never raise) ---
   TAppletData GetAppletData() const { return AppletData; }
   void SetAppletData(const TAppletData& data) { AppletData = data; }

@@ -77,7 +77,8 @@ bool FlushToDisk(std::FILE* file) {
 }
 
 std::string TemporaryNameBeside(const std::string& path) {
-  static std::mt19937 random{std::random_device{}()};
+  // One generator per thread: pictures are written from worker threads too.
+  thread_local std::mt19937 random{std::random_device{}()};
   char suffix[16];
   std::snprintf(suffix, sizeof suffix, ".%06x.tmp", static_cast<unsigned>(random() & 0xFFFFFF));
   return FolderOf(path) + "~" + NameOf(path) + suffix;
@@ -105,7 +106,7 @@ bool IsFile(const std::string& path) {
   return !path.empty() && fs::is_regular_file(FsPath(path), error);
 }
 
-void WriteFileReplacing(const std::string& path, const std::string& bytes) {
+void WriteFileReplacing(const std::string& path, const std::string& bytes, bool flushToDisk) {
   std::error_code error;
   if (fs::is_directory(FsPath(path), error)) {
     throw TvFileError("Cannot create file " + path + " (a folder of that name exists)");
@@ -124,7 +125,7 @@ void WriteFileReplacing(const std::string& path, const std::string& bytes) {
   }
   bool ok = std::fwrite(bytes.data(), 1, limit, file) == limit && limit == bytes.size();
   int writeError = ok ? 0 : (injected ? ENOSPC : errno);
-  if (ok && !FlushToDisk(file)) {
+  if (ok && flushToDisk && !FlushToDisk(file)) {
     ok = false;
     writeError = errno;
   }

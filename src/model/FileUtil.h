@@ -22,8 +22,11 @@ bool IsFile(const std::string& path);
 
 // Writes the file anew through a temporary file in the same folder that replaces the target only
 // once it is completely written and flushed: a failure leaves an existing file untouched and
-// throws TvFileError naming the file.
-void WriteFileReplacing(const std::string& path, const std::string& bytes);
+// throws TvFileError naming the file. Without `flushToDisk` the data is not forced to the disk
+// before the replacement (much faster on some disks): other programs still see the old file or
+// the whole new one, but after a power failure the file may be empty or gone. Only for files that
+// are made again when needed (the preview folder, cached pictures).
+void WriteFileReplacing(const std::string& path, const std::string& bytes, bool flushToDisk = true);
 // Lines joined with CR LF after every line, as UTF-8.
 void WriteTextLines(const std::string& path, const std::vector<std::string>& lines);
 

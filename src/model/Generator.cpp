@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "ScriptText.h"
 #include "WYSIWYG_Utility.h"
 #include "images/ImageScaler.h"
+#include "images/PictureCache.h"
 
 namespace {
 
@@ -89,6 +91,10 @@ void TqelAppletAgent::MakeHTMLCodes(const std::string& pagePath, IDesignTree& tr
 
   // Pictures: one scaling job per distinct source file; items sharing a source share its result.
   const int count = std::min<int>(tree.NodeCount() - 1, static_cast<int>(Items.size()));
+  std::optional<TPictureCache> cache;
+  const std::string cacheFolder =
+      PictureCacheFolder.empty() ? TPictureCache::DefaultFolder() : PictureCacheFolder;
+  if (PictureCacheEnabled && !cacheFolder.empty()) cache.emplace(cacheFolder, PictureCacheLimit);
   std::vector<TScaleJob> jobs;
   std::map<std::string, size_t> jobOfSource;
   std::vector<long> jobOfItem(static_cast<size_t>(count), -1);
@@ -100,13 +106,14 @@ void TqelAppletAgent::MakeHTMLCodes(const std::string& pagePath, IDesignTree& tr
     }
     tree.SetCaption(k, kCaptionFound);
     auto [it, added] = jobOfSource.emplace(source, jobs.size());
-    if (added) jobs.push_back({source, checked.heightValue});
+    if (added) jobs.push_back({source, checked.heightValue, cache ? &*cache : nullptr});
     jobOfItem[static_cast<size_t>(k - 1)] = static_cast<long>(it->second);
   }
   if (!jobs.empty()) {
     Progress().SetMaximum(static_cast<int>(jobs.size()));
     const std::vector<TScaledImage> scaled =
         ScaleJpegFiles(jobs, ImageWorkers, [this](size_t) { Progress().Step(1); });
+    if (cache) cache->Trim();
     std::error_code ignored;  // a folder that cannot be made shows in the write below
     std::filesystem::create_directory(fileutil::FsPath(PreviewFolder()), ignored);
     for (int k = 1; k <= count; ++k) {
@@ -116,7 +123,7 @@ void TqelAppletAgent::MakeHTMLCodes(const std::string& pagePath, IDesignTree& tr
       TItemData& item = Items[static_cast<size_t>(k - 1)];
       const std::string name = "slider" + std::to_string(k - 1) + ".jpg";
       fileutil::WriteFileReplacing(PreviewFolder() + name,
-                                   std::string(picture.jpeg.begin(), picture.jpeg.end()));
+                                   std::string(picture.jpeg.begin(), picture.jpeg.end()), false);
       PreviewFiles.push_back(name);
       item.IWidth = std::to_string(picture.width);
       item.IHeight = std::to_string(picture.height);

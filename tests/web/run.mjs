@@ -57,7 +57,8 @@ function publishSample() {
   const site = path.join(work, 'sample');
   let out;
   try {
-    out = execFileSync(cli, ['publish', project, '--to', site], { encoding: 'utf8', stdio: 'pipe' });
+    // --no-cache: a test run neither reads nor fills the user's cache of scaled pictures.
+    out = execFileSync(cli, ['publish', project, '--to', site, '--no-cache'], { encoding: 'utf8', stdio: 'pipe' });
   } catch (error) {
     throw new Error(`torvane-cli publish failed (exit ${error.status}): ${error.stderr || error.stdout}`);
   }

@@ -112,7 +112,7 @@ TPrivateFolder::~TPrivateFolder() {
 }
 
 int PublishCommand(const std::string& projectPath, const std::string& toFolder, std::ostream& out,
-                   std::ostream& err) {
+                   std::ostream& err, bool usePictureCache) {
   TStreamMessages messages(err);
   try {
     std::error_code error;
@@ -138,6 +138,7 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
     // The runtime script comes from the program's files: beside it, or ../share/torvane/.
     TqelAppletAgent model(places::FilesFolder(ExecutableFolder()), nullptr, &messages);
     model.SetWorkFolder(work.Path());
+    model.PictureCacheEnabled = usePictureCache;
     model.LoadDefaults();
     TMemoryTree tree;
     switch (model.LoadProject(project, tree)) {

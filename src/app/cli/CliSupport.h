@@ -28,8 +28,9 @@ class TPrivateFolder {
 // Opens the project as the Open command does, publishes it into `toFolder` (the project's folder
 // when empty), prints one line per file written to `out` and every message to `err`. Returns the
 // process exit code: 0 when published, 1 on any failure (nothing published for a file that is not
-// a complete project).
+// a complete project). Without `usePictureCache` no scaled picture is taken from or put into the
+// user's picture cache.
 int PublishCommand(const std::string& projectPath, const std::string& toFolder, std::ostream& out,
-                   std::ostream& err);
+                   std::ostream& err, bool usePictureCache = true);
 
 }  // namespace cli

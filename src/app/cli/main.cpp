@@ -1,6 +1,6 @@
 // torvane-cli: publishes a project file without the window program.
 //
-//   torvane-cli publish PROJECT.tvn [--to FOLDER]
+//   torvane-cli publish PROJECT.tvn [--to FOLDER] [--no-cache]
 #include <iostream>
 #include <string>
 #include <vector>
@@ -37,7 +37,7 @@ std::vector<std::string> Arguments(int argc, char** argv) {
 }
 
 const char* const kUsage =
-    "Usage: torvane-cli publish PROJECT.tvn [--to FOLDER]\n"
+    "Usage: torvane-cli publish PROJECT.tvn [--to FOLDER] [--no-cache]\n"
     "       torvane-cli --help\n"
     "\n"
     "Publishes a Torvane project as the Save command of the window program does: the page\n"
@@ -50,6 +50,11 @@ const char* const kUsage =
     "per file written. Picture paths in the project file that are not absolute are taken\n"
     "from the current folder; a picture that is not found is reported as a warning and its\n"
     "item is published without a new picture.\n"
+    "\n"
+    "Scaled pictures are kept in the user's cache folder ($XDG_CACHE_HOME/torvane/pictures, else\n"
+    "~/.cache/torvane/pictures; on Windows torvane\\pictures in the local application data\n"
+    "folder) and taken from there while their source file is unchanged; the published files are\n"
+    "the same either way. --no-cache neither reads nor writes that folder.\n"
     "\n"
     "Exit status: 0 when everything was published; 1 when the file is missing, is not a project\n"
     "file, ends early, names a picture that cannot be read, or anything else fails. The message\n"
@@ -74,8 +79,11 @@ int main(int argc, char** argv) {
   if (args[0] != "publish") return UsageError("unknown command '" + args[0] + "'");
   std::string project;
   std::string to;
+  bool useCache = true;
   for (size_t i = 1; i < args.size(); ++i) {
-    if (args[i] == "--to") {
+    if (args[i] == "--no-cache") {
+      useCache = false;
+    } else if (args[i] == "--to") {
       if (i + 1 >= args.size()) return UsageError("--to needs a folder");
       to = args[++i];
       if (to.empty()) return UsageError("--to needs a folder");
@@ -92,5 +100,5 @@ int main(int argc, char** argv) {
     }
   }
   if (project.empty()) return UsageError("no project file given");
-  return cli::PublishCommand(project, to, std::cout, std::cerr);
+  return cli::PublishCommand(project, to, std::cout, std::cerr, useCache);
 }

@@ -12,6 +12,10 @@
 #include <utility>
 #include <vector>
 
+// Raise this whenever a change to the pipeline (decoding, resampling, colour handling, encoding)
+// changes the bytes it produces: cached pictures of other revisions are then not used.
+constexpr int kPicturePipelineRevision = 1;
+
 // The largest scaled picture we make; larger results are refused before memory is spent.
 constexpr long long kMaxScaledPixels = 50LL * 1000 * 1000;
 
@@ -31,15 +35,18 @@ struct TScaledImage {
 // a JPEG we can decode.
 TScaledImage ScaleJpegFile(const std::string& sourcePath, int targetHeight);
 
+class TPictureCache;
+
 struct TScaleJob {
   std::string sourcePath;
   int targetHeight = 0;
+  TPictureCache* cache = nullptr;  // where scaled pictures are looked up and kept; none when null
 };
 
-// Runs ScaleJpegFile for every job on `workers` threads (0: one per core), one picture per worker.
-// Returns the results in job order, byte-identical whatever the number of workers. onFinished is
-// called on the calling thread once per finished picture (for a progress bar). When a picture
-// fails, no new ones are started, every worker is joined, and the error of the first failing job
-// in job order is thrown.
+// Runs ScaleJpegFile (through the job's cache, when it has one) for every job on `workers` threads
+// (0: one per core), one picture per worker. Returns the results in job order, byte-identical
+// whatever the number of workers. onFinished is called on the calling thread once per finished
+// picture (for a progress bar). When a picture fails, no new ones are started, every worker is
+// joined, and the error of the first failing job in job order is thrown.
 std::vector<TScaledImage> ScaleJpegFiles(const std::vector<TScaleJob>& jobs, unsigned workers = 0,
                                          const std::function<void(size_t finished)>& onFinished = {});

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "images/ImageScaler.h"
+#include "images/PictureCache.h"
 
 namespace {
 
@@ -29,7 +30,8 @@ void Work(Shared& s, const std::vector<TScaleJob>& jobs, std::vector<TScaledImag
     }
     std::exception_ptr error;
     try {
-      results[index] = ScaleJpegFile(jobs[index].sourcePath, jobs[index].targetHeight);
+      results[index] =
+          ScaleJpegFileCached(jobs[index].sourcePath, jobs[index].targetHeight, jobs[index].cache);
     } catch (...) {
       error = std::current_exception();
     }
