@@ -1,5 +1,7 @@
 #include "FileAssociation.h"
 
+#include "Launcher.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QFile>
@@ -114,8 +116,9 @@ bool WriteFileAssociation(const QString& programPath, const TToolRunner& runTool
   QFile icon(QStringLiteral(":/icons/torvane.svg"));
   if (icon.open(QIODevice::ReadOnly))
     WriteIfDifferent(data + "/icons/hicolor/scalable/apps/torvane.svg", icon.readAll());
+  // Through the launcher, which tests replace: no test starts a real program.
   const TToolRunner run = runTool ? runTool : [](const QString& tool, const QStringList& args) {
-    QProcess::startDetached(tool, args);
+    Launcher().StartProgram(tool, args.value(0));
   };
   auto refresh = [&](const char* tool, const QString& folder) {
     const QString found = QStandardPaths::findExecutable(QLatin1String(tool));

@@ -134,6 +134,7 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   void Preview1Click();
   void Publish1Click();
   void WebBrowser1Click();
+  void PictureCache1Click();  // Option > keep scaled pictures between saves (a setting)
   void Topic1Click();
   void ViewSample1Click();
   void Homepage1Click();

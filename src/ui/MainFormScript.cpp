@@ -17,6 +17,7 @@
 #include "MainForm.h"
 #include "MessageBox_LinkTip.h"
 #include "Prompts.h"
+#include "Settings.h"
 #include "PublishReport.h"
 #include "Templet.h"
 #include "WebBrowser.h"
@@ -95,6 +96,12 @@ void TMainForm::WebBrowser1Click() {
     TformWebBrowser browser(this);
     prompt::Exec(browser);
   });
+}
+
+void TMainForm::PictureCache1Click() {
+  const bool keep = ui->PictureCache1->isChecked();
+  model_->PictureCacheEnabled = keep;
+  RunCommand(this, [&] { settings::WriteFlag(settings::kSettingsKey, QStringLiteral("UsePictureCache"), keep); });
 }
 
 void TMainForm::Templet1Click() {

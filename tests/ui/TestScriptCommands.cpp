@@ -117,6 +117,30 @@ class TestScriptCommands : public QObject {
     QVERIFY(!QDir(preview).exists());
   }
 
+  void scaledPicturesAreKeptUnlessTurnedOff() {
+    TTestEnvironment env;
+    const QString cache = env.Path("cache/torvane");
+    auto entries = [&] {
+      return QDir(cache).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name).size() +
+             QDir(cache + "/pictures").entryList(QDir::Files).size();
+    };
+    {
+      TMainForm form(env.ProgramFolder());
+      QVERIFY(form.findChild<QAction*>("PictureCache1")->isChecked());
+      Act(form, "PictureCache1")->trigger();  // off, and remembered
+      QVERIFY(!form.Model().PictureCacheEnabled);
+      MakeDesign(form, env);
+      Act(form, "Preview1")->trigger();
+      QCOMPARE(entries(), 0);
+    }
+    TMainForm form(env.ProgramFolder());
+    QVERIFY(!form.findChild<QAction*>("PictureCache1")->isChecked());
+    Act(form, "PictureCache1")->trigger();
+    MakeDesign(form, env);
+    Act(form, "Preview1")->trigger();
+    QVERIFY(entries() > 0);
+  }
+
   void publishShowsTheReportOfWhatTheModelHolds() {
     TTestEnvironment env;
     TMainForm form(env.ProgramFolder());
