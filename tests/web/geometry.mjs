@@ -1,6 +1,7 @@
 // What a slider shows, read from the page, and the check that its box is always covered.
 
-/* Offset, cycle, the box's inner rectangle and every rendered picture (border included). */
+/* Offset, cycle, the box's inner rectangle and every rendered picture (border included), read at
+   one animation time (ms of the document timeline). */
 export function state(page, id) {
   return page.$eval('#' + id, (element) => {
     const box = element.querySelector('.slidercontainer');
@@ -14,7 +15,8 @@ export function state(page, id) {
       const b = img.getBoundingClientRect();
       return { left: b.left, right: b.right, width: b.width, real: !img.closest('[aria-hidden="true"]') };
     }).filter((b) => b.width > 0);
-    return { offset: Number(element.dataset.offset), cycle: Number(element.dataset.cycle), inner, images };
+    return { offset: Number(element.dataset.offset), cycle: Number(element.dataset.cycle), inner, images,
+      time: document.timeline.currentTime };
   });
 }
 
