@@ -10,6 +10,7 @@ import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
+import { createRequire } from 'node:module';
 import { chromium } from 'playwright-core';
 import { slider, writeFixture } from './fixtures/pages.mjs';
 import { coverageFault, state } from './geometry.mjs';
@@ -23,6 +24,7 @@ const arg = (name, fallback) => {
 const bin = arg('--bin', path.join(root, 'build/bin'));
 const artifacts = arg('--artifacts', path.join(here, 'artifacts'));
 const runtime = fs.existsSync(path.join(bin, 'torvane.js')) ? path.join(bin, 'torvane.js') : path.join(root, 'runtime/torvane.js');
+const axeScript = createRequire(import.meta.url).resolve('axe-core/axe.min.js');
 const samples = fs.existsSync(path.join(bin, 'samples/sample.tvn')) ? path.join(bin, 'samples') : path.join(root, 'resources/samples');
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'torvane-web-'));
 fs.mkdirSync(artifacts, { recursive: true });
@@ -108,12 +110,13 @@ async function check(name, body) {
  * with the list of console errors and warnings and page errors. Time is real: the browser moves
  * the strips itself, and motion is measured against the document timeline.
  */
-async function open(url, { reducedMotion = 'no-preference', viewport = { width: 900, height: 700 }, hasTouch = false } = {}) {
+async function open(url, { reducedMotion = 'no-preference', viewport = { width: 900, height: 700 }, hasTouch = false, before } = {}) {
   const context = await browser.newContext({ viewport, reducedMotion, hasTouch });
   const page = await context.newPage();
   const problems = [];
   page.on('console', (m) => { if (m.type() === 'error' || m.type() === 'warning') problems.push(`${m.type()}: ${m.text()}`); });
   page.on('pageerror', (e) => problems.push(`page error: ${e.message}`));
+  if (before) before(page);
   await page.goto(base + url);
   await page.waitForFunction(() => [...document.images].every((img) => img.getAttribute('src') && img.complete), null, { polling: 50 });
   await settle(page);
@@ -132,6 +135,24 @@ const devtools = new WeakMap();
 async function timeRate(page, rate) {
   if (!devtools.has(page)) devtools.set(page, await page.context().newCDPSession(page));
   await devtools.get(page).send('Animation.setPlaybackRate', { playbackRate: rate });
+}
+
+/* Milliseconds the page's main thread was busy during ms of real time. */
+async function mainThreadMs(page, ms) {
+  await timeRate(page, 1);
+  const cdp = devtools.get(page);
+  await cdp.send('Performance.enable');
+  const busy = async () => (await cdp.send('Performance.getMetrics')).metrics.find((m) => m.name === 'TaskDuration').value;
+  const before = await busy();
+  await runFor(page, ms);
+  return (await busy() - before) * 1000;
+}
+
+/* axe-core's violations in the element with this id. */
+async function axeViolations(page, id) {
+  await page.addScriptTag({ path: axeScript });
+  const result = await page.evaluate((selector) => window.axe.run(selector), '#' + id);
+  return result.violations.map((v) => `${v.id}: ${v.help} (${v.nodes.map((n) => n.target.join(' ')).join(', ')})`);
 }
 
 const offset = (page, id) => page.$eval('#' + id, (el) => Number(el.dataset.offset));
@@ -160,14 +181,32 @@ async function expectStill(page, id, ms, why) {
 }
 
 async function sampleTests(url) {
-  const { page, problems, close } = await open(url);
+  const requests = [];
+  const { page, problems, close } = await open(url, {
+    before: (p) => {
+      p.on('request', (r) => requests.push({ what: 'start', file: path.basename(new URL(r.url()).pathname) }));
+      p.on('requestfinished', (r) => requests.push({ what: 'end', file: path.basename(new URL(r.url()).pathname) }));
+    },
+  });
+  await check('sample: pictures in the first box width load first, every picture once, decoded off the main thread', async () => {
+    const pictures = requests.filter((r) => r.file.endsWith('.jpg'));
+    const starts = pictures.filter((r) => r.what === 'start').map((r) => r.file);
+    assert.deepEqual([...starts].sort(), SAMPLE.map((_, i) => `slider${i}.jpg`), 'pictures requested');
+    const firstWidth = ['slider0.jpg', 'slider1.jpg', 'slider2.jpg']; // x < 480
+    const lastFirstEnd = Math.max(...firstWidth.map((f) => pictures.findIndex((r) => r.what === 'end' && r.file === f)));
+    for (const later of ['slider3.jpg', 'slider4.jpg']) {
+      assert.ok(pictures.findIndex((r) => r.what === 'start' && r.file === later) > lastFirstEnd,
+        `${later} requested before the pictures in view had loaded: ${pictures.map((r) => r.what + ' ' + r.file).join(', ')}`);
+    }
+    assert.deepEqual(await page.$$eval('#Slider1_div img', (imgs) => [...new Set(imgs.map((i) => i.decoding))]), ['async']);
+  });
   await check('sample: pictures, links, targets, tooltips and box as configured', async () => {
     const s = await state(page, 'Slider1_div');
     assert.equal(s.cycle, SAMPLE_CYCLE, 'data-cycle');
     const real = await page.$$eval('#Slider1_div img', (imgs) => imgs.filter((i) => !i.closest('[aria-hidden="true"]')).map((i) => {
       const a = i.closest('a');
       return { src: i.getAttribute('src'), alt: i.alt, title: i.title, w: i.clientWidth, h: i.clientHeight,
-        natural: i.naturalHeight, href: a && a.href, target: a && a.getAttribute('target'), css: getComputedStyle(i).border };
+        natural: i.naturalHeight, href: a && a.href, target: a && a.getAttribute('target'), rel: a && a.rel, css: getComputedStyle(i).border };
     }));
     assert.equal(real.length, SAMPLE.length, 'real pictures');
     SAMPLE.forEach((it, i) => {
@@ -177,6 +216,7 @@ async function sampleTests(url) {
       assert.deepEqual([r.w, r.h, r.natural], [it.width, 120, 120], `size of picture ${i}`);
       assert.equal(r.href, it.link ? new URL(it.link, page.url()).href : null, `link of picture ${i}`);
       assert.equal(r.target, it.link ? it.target || null : null, `target of picture ${i}`);
+      assert.equal(r.rel, it.link ? (['_blank', 'gallery'].includes(it.target) ? 'noopener' : '') : null, `rel of picture ${i}`);
       assert.equal(r.css, '2px solid rgb(255, 255, 255)', `border of picture ${i}`);
     });
     const box = await page.$eval('#Slider1_div .slidercontainer', (b) => {
@@ -254,8 +294,101 @@ async function sampleTests(url) {
     await button.blur();
     await expectMotion(page, 'Slider1_div', SAMPLE_SPEED, 1000, SAMPLE_CYCLE);
   });
+  await check('sample: rests out of view, in a hidden parent and in a hidden tab; goes on where it stopped', async () => {
+    await page.evaluate(() => {
+      const room = document.createElement('div');
+      room.style.height = '3000px';
+      document.body.append(room);
+      window.scrollTo(0, 2000);
+    });
+    await expectStill(page, 'Slider1_div', 600, 'out of view');
+    const idle = await mainThreadMs(page, 1000);
+    assert.ok(idle < 30, `main thread busy ${idle.toFixed(1)} ms in a second while the slider is out of view`);
+    const resting = async (hide, show, why) => {
+      await page.evaluate(hide);
+      await expectStill(page, 'Slider1_div', 600, why);
+      const where = await state(page, 'Slider1_div');
+      await page.evaluate(show);
+      await settle(page);
+      const back = await state(page, 'Slider1_div');
+      near(moved(where.offset, back.offset, SAMPLE_CYCLE), 0, SAMPLE_SPEED * (back.time - where.time) + 0.05, `offset after ${why}`);
+      await expectMotion(page, 'Slider1_div', SAMPLE_SPEED, 500, SAMPLE_CYCLE);
+    };
+    await resting(() => {}, () => window.scrollTo(0, 0), 'out of view');
+    await resting(() => {
+      const slider = document.getElementById('Slider1_div');
+      const holder = document.createElement('section');
+      slider.before(holder);
+      holder.append(slider);
+      holder.style.display = 'none';
+    }, () => { document.getElementById('Slider1_div').parentElement.style.display = ''; }, 'in a hidden parent');
+    await resting(() => {
+      Object.defineProperty(document, 'hidden', { configurable: true, get: () => true });
+      document.dispatchEvent(new Event('visibilitychange'));
+    }, () => {
+      delete document.hidden;
+      document.dispatchEvent(new Event('visibilitychange'));
+    }, 'in a hidden tab');
+  });
+  await check('sample: a container taken out of the page and put back moves again', async () => {
+    await page.evaluate(() => { window.detached = document.getElementById('Slider1_div'); window.detached.remove(); });
+    await runFor(page, 300);
+    await page.evaluate(() => document.body.prepend(window.detached));
+    await expectMotion(page, 'Slider1_div', SAMPLE_SPEED, 500, SAMPLE_CYCLE);
+    assert.equal(coverageFault(await state(page, 'Slider1_div'), SAMPLE_GAP, SAMPLE_TRAILER), null);
+  });
+  await check('sample: axe-core finds no violation, moving or stopped', async () => {
+    assert.deepEqual(await axeViolations(page, 'Slider1_div'), []);
+    await page.locator('#Slider1_div button').click();
+    await page.mouse.move(0, 600);
+    assert.deepEqual(await axeViolations(page, 'Slider1_div'), []);
+  });
   await check('sample: no console or page errors', async () => assert.deepEqual(problems, []));
   await close();
+
+  const phone = await open(url, { viewport: { width: 320, height: 640 }, hasTouch: true });
+  await check('sample: at 320 px the box fits the page, keeps its height and stays covered', async () => {
+    const { page: p } = phone;
+    const sizes = await p.evaluate(() => [document.documentElement.scrollWidth, document.documentElement.clientWidth,
+      document.querySelector('#Slider1_div .slidercontainer').offsetHeight]);
+    assert.deepEqual(sizes, [320, 320, 130], 'page width, viewport width, box height');
+    await expectMotion(p, 'Slider1_div', SAMPLE_SPEED, 500, SAMPLE_CYCLE);
+    assert.equal(coverageFault(await state(p, 'Slider1_div'), SAMPLE_GAP, SAMPLE_TRAILER), null);
+  });
+  await check('sample: a tap stops the strip without following a link; a tap off the links starts it', async () => {
+    const { page: p } = phone;
+    await p.evaluate(() => {
+      window.clicks = [];
+      document.addEventListener('click', (event) => { window.clicks.push(event.defaultPrevented); event.preventDefault(); });
+    });
+    /* Taps the middle of the visible part of the first copy of picture `item` that is in view. */
+    const tapOn = async (item) => {
+      const view = await state(p, 'Slider1_div');
+      const boxes = await p.$$eval(`#Slider1_div [data-item="${item}"]`, (all) => all.map((e) => {
+        const r = e.getBoundingClientRect();
+        return { left: r.left, right: r.right, y: (r.top + r.bottom) / 2 };
+      }));
+      const seen = boxes.map((b) => ({ ...b, left: Math.max(b.left, view.inner.left), right: Math.min(b.right, view.inner.right) }))
+        .filter((b) => b.right - b.left > 30);
+      assert.ok(seen.length, `picture ${item} not in view`);
+      await p.touchscreen.tap((seen[0].left + seen[0].right) / 2, seen[0].y);
+      await settle(p);
+    };
+    const pressed = () => p.locator('#Slider1_div button').getAttribute('aria-pressed');
+    await tapOn(0); // a link
+    assert.equal(await pressed(), 'true', 'a tap on a moving link stops the strip');
+    await expectStill(p, 'Slider1_div', 500, 'after a tap');
+    await tapOn(0);
+    assert.equal(await pressed(), 'true', 'a tap on a link of a stopped strip keeps it stopped');
+    assert.deepEqual(await p.evaluate(() => window.clicks), [true, false], 'first tap swallowed, second follows the link');
+    await p.$eval('#Slider1_div', (d) => d.querySelector('.torvane-view').scrollLeft = 300); // forest into view
+    await settle(p);
+    await tapOn(2); // no link
+    assert.equal(await pressed(), 'false', 'a tap off the links starts the strip');
+    await expectMotion(p, 'Slider1_div', SAMPLE_SPEED, 500, SAMPLE_CYCLE);
+    assert.deepEqual(phone.problems, []);
+  });
+  await phone.close();
 
   const reduced = await open(url, { reducedMotion: 'reduce' });
   await check('sample: reduced motion stands still, scrolls by hand, follows the setting live', async () => {
@@ -353,6 +486,69 @@ async function fixtureTests() {
     assert.equal(await page.$eval('#Still_div .slidercontainer', (b) => getComputedStyle(b).backgroundColor), 'rgba(0, 0, 0, 0)');
   });
   await edge.close();
+
+  const tiny = [{ file: 'forest.jpg', link: '', target: '', tip: 'tiny', width: 10, height: 120 }];
+  writeFixture(path.join(work, 'wide'), [slider('Wide', { width: 800, items: tiny })], options);
+  const wide = await open('wide/index.html', { viewport: { width: 320, height: 600 } });
+  await check('a box that grows with the window gets the copies it needs, with no blank', async () => {
+    const { page } = wide;
+    assert.equal(await page.evaluate(() => document.documentElement.scrollWidth), 320, 'page width at 320 px');
+    assert.equal(coverageFault(await state(page, 'Wide_div'), 0, 0), null, 'narrow');
+    for (const width of [900, 500, 1000]) {
+      await page.setViewportSize({ width, height: 600 });
+      await settle(page);
+      for (let t = 0; t < 3; t++) {
+        const s = await state(page, 'Wide_div');
+        near(s.inner.right - s.inner.left, Math.min(800, width - 16) - 2, 0.01, `box at ${width} px`);
+        assert.equal(coverageFault(s, 0, 0), null, `at ${width} px, step ${t}`);
+        await runFor(page, 70);
+      }
+    }
+    assert.deepEqual(wide.problems, []);
+  });
+  await wide.close();
+
+  writeFixture(path.join(work, 'strict'), [slider('Strict', { step: 3, delay: 30 })],
+    { ...options, csp: "default-src 'self'; script-src 'self' 'unsafe-eval'; style-src 'self'; img-src 'self'" });
+  const strict = await open('strict/index.html');
+  await check('a page whose policy refuses inline styles still shows and moves the slider', async () => {
+    const { page } = strict;
+    const refused = await page.evaluate(() => {
+      const style = document.head.appendChild(document.createElement('style'));
+      style.textContent = 'body{margin:37px}';
+      return getComputedStyle(document.body).marginTop !== '37px';
+    });
+    assert.ok(refused, 'the page does not enforce its style policy');
+    const box = await page.$eval('#Strict_div .slidercontainer', (b) => {
+      const c = getComputedStyle(b);
+      return [b.offsetWidth, b.offsetHeight, c.position, c.overflow];
+    });
+    assert.deepEqual(box, [300, 126, 'relative', 'hidden']);
+    await expectMotion(page, 'Strict_div', 3 / 30, 600, 532);
+    assert.equal(coverageFault(await state(page, 'Strict_div'), 0, 0), null);
+    assert.deepEqual(strict.problems.filter((m) => !m.includes('body{margin:37px}') && !/inline style/.test(m)), []);
+  });
+  await strict.close();
+
+  writeFixture(path.join(work, 'absurd'), [
+    slider('Huge', { step: 1e300, delay: 1e-10 }), slider('Slow', { step: 1, delay: 1e9 }),
+    slider('Nan', { step: 2, delay: 'NaN' }), slider('Back', { step: -1e300, delay: 1 })], options);
+  const absurd = await open('absurd/index.html', { viewport: { width: 900, height: 1200 } });
+  await check('absurd speeds fall back to sane ones; a speed that rounds to nothing stands still', async () => {
+    const { page } = absurd;
+    await expectMotion(page, 'Huge_div', 10, 300, 532);
+    await expectMotion(page, 'Back_div', -10, 300, 532);
+    await expectMotion(page, 'Nan_div', 2 / 10, 300, 532);
+    await expectStill(page, 'Slow_div', 300, 'at 1 px in 1e9 ms');
+    const slow = await page.$eval('#Slow_div', (d) => [d.dataset.offset, d.querySelector('button').hidden,
+      d.querySelector('.torvane-track').getAnimations().length]);
+    assert.deepEqual(slow, ['0', true, 0], 'offset, button hidden, animations');
+    assert.deepEqual(absurd.problems, [
+      'warning: Torvane slider "Huge_div": step 1e+300 every 1e-10 ms is too fast; moving 10 px per ms',
+      'warning: Torvane slider "Slow_div": step 1 every 1000000000 ms is too slow to see; standing still',
+      'warning: Torvane slider "Back_div": step -1e+300 every 1 ms is too fast; moving 10 px per ms']);
+  });
+  await absurd.close();
 }
 
 const server = await serve(work);
