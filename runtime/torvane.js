@@ -37,7 +37,8 @@
  * Behaviour
  *   - The browser moves the strip: one linear, endlessly repeated animation (Web Animations) that
  *     shifts it by exactly one cycle, lasting cycle / speed ms. No script runs per frame, speed is
- *     exact at any refresh rate, and every pause keeps the position.
+ *     exact at any refresh rate, and every pause keeps the position. A browser without Web
+ *     Animations shows the strip standing still.
  *   - Enough copies of the pictures are laid side by side that the box is always covered; the
  *     number follows the box's real width whenever it changes (ResizeObserver). Widths come from
  *     the configuration, so nothing moves while pictures load.
