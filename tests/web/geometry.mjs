@@ -1,21 +1,27 @@
 // What a slider shows, read from the page, and the check that its box is always covered.
 
-/* Offset, cycle, the box's inner rectangle and every rendered picture (border included). */
+/* Offset, cycle, the box's inner rectangle and every rendered picture (border included), read at
+   one animation time (ms of the document timeline) and page clock time. Runs inside the page, in
+   any browser engine; state(page, id) runs it through playwright. */
+export function readState(id) {
+  const element = document.getElementById(id);
+  const box = element.querySelector('.slidercontainer');
+  const r = box.getBoundingClientRect();
+  const c = getComputedStyle(box);
+  const inner = {
+    left: r.left + parseFloat(c.borderLeftWidth), right: r.right - parseFloat(c.borderRightWidth),
+    top: r.top + parseFloat(c.borderTopWidth), bottom: r.bottom - parseFloat(c.borderBottomWidth),
+  };
+  const images = [...element.querySelectorAll('img')].map((img) => {
+    const b = img.getBoundingClientRect();
+    return { left: b.left, right: b.right, width: b.width, real: !img.closest('[aria-hidden="true"]') };
+  }).filter((b) => b.width > 0);
+  return { offset: Number(element.dataset.offset), cycle: Number(element.dataset.cycle), inner, images,
+    time: document.timeline.currentTime, now: performance.now() };
+}
+
 export function state(page, id) {
-  return page.$eval('#' + id, (element) => {
-    const box = element.querySelector('.slidercontainer');
-    const r = box.getBoundingClientRect();
-    const c = getComputedStyle(box);
-    const inner = {
-      left: r.left + parseFloat(c.borderLeftWidth), right: r.right - parseFloat(c.borderRightWidth),
-      top: r.top + parseFloat(c.borderTopWidth), bottom: r.bottom - parseFloat(c.borderBottomWidth),
-    };
-    const images = [...element.querySelectorAll('img')].map((img) => {
-      const b = img.getBoundingClientRect();
-      return { left: b.left, right: b.right, width: b.width, real: !img.closest('[aria-hidden="true"]') };
-    }).filter((b) => b.width > 0);
-    return { offset: Number(element.dataset.offset), cycle: Number(element.dataset.cycle), inner, images };
-  });
+  return page.evaluate(readState, id);
 }
 
 /*

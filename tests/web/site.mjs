@@ -1,0 +1,69 @@
+// The published sample project and a small web server, shared by the browser test and the
+// benchmark. The sample project is copied to a temporary folder and its picture paths (2nd value
+// of each item line) are made absolute, since the project file has no relative paths;
+// torvane-cli then publishes it.
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import fs from 'node:fs';
+import http from 'node:http';
+import path from 'node:path';
+
+// The sample project: slider 480 x 120, step 1 every 20 ms, gap 6, trailer 24, 2 px white solid
+// image border, 3 px container border.
+export const SAMPLE = [
+  { width: 160, link: 'https://www.example.com/harbour.html', target: '_blank', tip: 'Harbour at dusk' },
+  { width: 240, link: 'https://www.example.com/dunes.html', target: '_self', tip: "Don't miss the dunes" },
+  { width: 120, link: '', target: '', tip: 'Forest (no link)' },
+  { width: 80, link: 'tower.html', target: '', tip: 'Caf\u00e9 by the tower \u2013 \u00fcber "old" town' },
+  { width: 240, link: 'https://www.example.com/meadow.html?a=1&b=2', target: 'gallery', tip: 'Meadow & poppies' },
+];
+export const SAMPLE_SPEED = 1 / 20;
+export const SAMPLE_GAP = 6;
+export const SAMPLE_TRAILER = 24;
+export const SAMPLE_CYCLE = SAMPLE.reduce((sum, it) => sum + it.width + 4 + SAMPLE_GAP, 0) + SAMPLE_TRAILER;
+
+export function publishSample(bin, samples, work) {
+  const cli = path.join(bin, 'torvane-cli');
+  assert.ok(fs.existsSync(cli), `the publisher ${cli} does not exist; build torvane-cli first`);
+  const copy = path.join(work, 'sample-project');
+  fs.cpSync(samples, copy, { recursive: true });
+  const project = path.join(copy, 'sample.tvn');
+  const lines = fs.readFileSync(project, 'utf8').split('\r\n').map((line) => {
+    const values = line.split('#$@');
+    if (!/^slider\d+\.jpg$/.test(values[0]) || values.length < 3) return line;
+    values[1] = path.join(copy, values[1]);
+    return values.join('#$@');
+  });
+  fs.writeFileSync(project, lines.join('\r\n'));
+  const site = path.join(work, 'sample');
+  let out;
+  try {
+    // --no-cache: a test run neither reads nor fills the user's cache of scaled pictures.
+    out = execFileSync(cli, ['publish', project, '--to', site, '--no-cache'], { encoding: 'utf8', stdio: 'pipe' });
+  } catch (error) {
+    throw new Error(`torvane-cli publish failed (exit ${error.status}): ${error.stderr || error.stdout}`);
+  }
+  const expected = ['sample.html', 'torvane.js', 'torvanecfg.js', 'torvane.css', ...SAMPLE.map((_, i) => `slider${i}.jpg`)];
+  for (const file of expected) {
+    assert.ok(fs.existsSync(path.join(site, file)), `published folder lacks ${file}; publisher said:\n${out}`);
+  }
+  return 'sample/sample.html';
+}
+
+export function serve(dir) {
+  const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.jpg': 'image/jpeg' };
+  const server = http.createServer((request, response) => {
+    const file = path.join(dir, decodeURIComponent(new URL(request.url, 'http://x').pathname));
+    if (request.url === '/favicon.ico') {
+      response.writeHead(204).end();
+      return;
+    }
+    if (!file.startsWith(dir) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
+      response.writeHead(404).end();
+      return;
+    }
+    response.writeHead(200, { 'content-type': types[path.extname(file)] || 'application/octet-stream' });
+    fs.createReadStream(file).pipe(response);
+  });
+  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
