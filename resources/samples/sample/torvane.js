@@ -8,14 +8,16 @@
  *              imageBorder, boxBorder)
  *   divId       id of the element to draw into. It usually does not exist yet when BXae runs, so
  *               the slider watches the document (MutationObserver) and draws as soon as it appears.
- *   width       outer width of the box in px.
+ *   width       outer width of the box in px. The box never grows wider than the space it is in
+ *               (max-width 100 %, on the element and the box), so a narrow screen does not scroll
+ *               sideways; the height stays as designed.
  *   height      outer height of the box in px; it already includes 2 x imageBorder and
  *               2 x boxBorder (the box is sized border-box).
- *   step, delay the strip moves `step` px every `delay` ms. Position is computed from elapsed time
- *               on every animation frame, so speed is the same at any refresh rate and motion is
- *               smooth (sub-pixel CSS transforms). Positive step: pictures move to the left;
- *               negative: to the right; 0: the strip stands still. A delay <= 0 or not a number
- *               counts as 10 ms.
+ *   step, delay the strip moves `step` px every `delay` ms. Positive step: pictures move to the
+ *               left; negative: to the right; 0: the strip stands still. A delay <= 0 or not a
+ *               number counts as 10 ms; a speed above 10 px per ms (a huge step or a tiny delay) is
+ *               held at 10 px per ms, and one below 1 px in 1000 s counts as standing still. Both
+ *               are reported on the console.
  *   gap         px of space after every picture, the last one included, so spacing stays even
  *               across the loop seam.
  *   trailer     extra px after the last picture's gap before the first picture comes round again.
@@ -24,6 +26,7 @@
  *   items       [[file, link, target, tooltip, width, height], ...]. width and height are the inner
  *               picture size; class "sliderimages" draws the image border around it. An empty link
  *               gives a plain picture (no <a>); an empty target opens the link in the same frame.
+ *               A link opening in another window or a named frame gets rel="noopener".
  *               Without a usable height a picture takes the box's inner picture height. Without a
  *               usable width it stays out of the strip until it has loaded, then joins at its
  *               natural proportions (one re-layout); if it cannot load it stays out. A missing or
@@ -32,17 +35,30 @@
  *               "slidercontainer"; torvane.css gives their style and colour.
  *
  * Behaviour
+ *   - The browser moves the strip: one linear, endlessly repeated animation (Web Animations) that
+ *     shifts it by exactly one cycle, lasting cycle / speed ms. No script runs per frame, speed is
+ *     exact at any refresh rate, and every pause keeps the position. A browser without Web
+ *     Animations shows the strip standing still.
  *   - Enough copies of the pictures are laid side by side that the box is always covered; the
- *     offset wraps modulo one cycle, so the seam never jumps. Widths come from the configuration,
- *     so nothing moves while pictures load.
- *   - The strip pauses while the pointer is over the box and while one of its links has keyboard
- *     focus (a focused link that is out of view is brought into view). A pause button, first in
- *     the Tab order and shown on hover or focus, stops the motion until pressed again.
+ *     number follows the box's real width whenever it changes (ResizeObserver). Widths come from
+ *     the configuration, so nothing moves while pictures load.
+ *   - The pictures within the first box width load first, the others as soon as those are done.
+ *   - The strip rests while it is out of view, inside a hidden parent or in a hidden tab
+ *     (IntersectionObserver, visibilitychange), while the pointer is over the box and while one
+ *     of its links has keyboard focus (a focused link that is out of view is brought into view).
+ *     It goes on where it stopped. A removed element that is put back moves again.
+ *   - A pause button, first in the Tab order, stops the motion until pressed again; it shows on
+ *     hover or focus and stays shown while the strip is stopped. On a touch screen a tap on the
+ *     moving strip stops it (the tap does not follow a link); while stopped, a tap on a link
+ *     follows it and a tap elsewhere starts the strip again.
  *   - Copies made for the loop are aria-hidden and their links have tabindex=-1.
  *   - Under prefers-reduced-motion the strip does not move by itself; it becomes a plain row that
  *     can be scrolled by hand (wheel, touch, keyboard). The setting is followed live.
  *   - The element with the given id carries data-offset (px the strip has moved to the left,
- *     within [0, data-cycle)) and data-cycle (px of one cycle).
+ *     within [0, data-cycle)) and data-cycle (px of one cycle). data-offset is brought up to date
+ *     whenever the element's `dataset` is read and whenever the strip stops.
+ *   - The runtime's own styles are a constructed style sheet (CSSOM), so a page whose
+ *     Content-Security-Policy forbids inline styles still shows the slider.
  *   - Every slider on a page runs on its own; calling BXae again for the same element replaces
  *     the slider drawn there.
  */
@@ -50,11 +66,14 @@
   'use strict';
 
   const DEFAULT_DELAY_MS = 10;
-  const MAX_FRAME_MS = 250; // longer gaps between frames (hidden tab) do not jump the strip
+  const MAX_SPEED = 10; // px per ms
+  const MIN_SPEED = 1e-6; // px per ms: slower than this counts as standing still
+  const MAX_SIZE = 100000; // px: larger picture sizes are held at this
   const MAX_COPIES = 4000;
+  const TAP_SLOP = 10; // px a touch may travel and still count as a tap
   const STYLE_ID = 'torvane-runtime-style';
   const STYLE_TEXT = [
-    '.torvane-box{position:relative;overflow:hidden;box-sizing:border-box;padding:0;margin:0}',
+    '.torvane-box{position:relative;overflow:hidden;box-sizing:border-box;padding:0;margin:0;max-width:100%}',
     '.torvane-view{position:absolute;inset:0;overflow:hidden;scrollbar-width:none}',
     '.torvane-view::-webkit-scrollbar{display:none}',
     '.torvane-track{position:absolute;left:0;top:0;height:100%;will-change:transform}',
@@ -65,16 +84,18 @@
     '.torvane-toggle{position:absolute;z-index:1;top:4px;right:4px;width:24px;height:24px;',
     'margin:0;padding:4px;border:0;border-radius:4px;background:rgba(0,0,0,.6);color:#fff;',
     'line-height:0;cursor:pointer;opacity:0;transition:opacity .15s}',
-    '.torvane-toggle svg{width:16px;height:16px;fill:currentColor}',
-    '.torvane-box:hover .torvane-toggle,.torvane-toggle:focus-visible{opacity:1}',
+    '.torvane-toggle svg{width:16px;height:16px;fill:currentColor;pointer-events:none}',
+    '.torvane-toggle .torvane-play,.torvane-stopped .torvane-toggle .torvane-pause{display:none}',
+    '.torvane-stopped .torvane-toggle .torvane-play{display:inline}',
+    '.torvane-box:hover .torvane-toggle,.torvane-toggle:focus-visible,.torvane-stopped .torvane-toggle{opacity:1}',
     '.torvane-toggle:focus-visible{outline:2px solid #fff;outline-offset:-1px}',
     '.torvane-manual .torvane-toggle{display:none}',
   ].join('');
-  const PAUSE_ICON = '<svg viewBox="0 0 16 16" aria-hidden="true"><rect x="3" y="2" width="3.5" '
-    + 'height="12"/><rect x="9.5" y="2" width="3.5" height="12"/></svg>';
-  const PLAY_ICON = '<svg viewBox="0 0 16 16" aria-hidden="true"><path d="M4 2l10 6-10 6z"/></svg>';
+  const SVG_NS = 'http://www.w3.org/2000/svg';
 
   const sliders = new WeakMap(); // element -> slider drawn in it
+  const datasetOf = Object.getOwnPropertyDescriptor(HTMLElement.prototype, 'dataset').get;
+  let styleInstalled = false;
 
   function warn(id, message) {
     console.warn('Torvane slider "' + id + '": ' + message);
@@ -90,8 +111,27 @@
     return n > 0 ? n : fallback;
   }
 
+  function size(value) {
+    return Math.min(positiveOr(value, 0), MAX_SIZE);
+  }
+
   function wrap(value, cycle) {
     return cycle > 0 ? ((value % cycle) + cycle) % cycle : 0;
+  }
+
+  /* px per ms from step and delay, with absurd values brought back to sane ones. */
+  function speedOf(id, step, delay) {
+    const ms = positiveOr(delay, DEFAULT_DELAY_MS);
+    const px = finiteOr(step, 0);
+    let speed = px / ms;
+    if (!(Math.abs(speed) <= MAX_SPEED)) { // also catches an overflow to Infinity
+      warn(id, 'step ' + step + ' every ' + delay + ' ms is too fast; moving ' + MAX_SPEED + ' px per ms');
+      speed = Math.sign(px) * MAX_SPEED;
+    } else if (speed !== 0 && Math.abs(speed) < MIN_SPEED) {
+      warn(id, 'step ' + step + ' every ' + delay + ' ms is too slow to see; standing still');
+      speed = 0;
+    }
+    return speed;
   }
 
   function cssColour(id, value) {
@@ -116,14 +156,27 @@
       const text = (value) => (value === undefined || value === null ? '' : String(value));
       items.push({
         src: text(entry[0]), link: text(entry[1]), target: text(entry[2]), tip: text(entry[3]),
-        width: positiveOr(entry[4], 0), height: positiveOr(entry[5], 0), x: 0,
+        width: size(entry[4]), height: size(entry[5]), x: 0,
       });
     });
     return items;
   }
 
-  function injectStyle() {
-    if (document.getElementById(STYLE_ID)) return;
+  /* The runtime's styles: a constructed sheet where the browser has them (no inline style for a
+     Content-Security-Policy to refuse), else a <style> element. */
+  function installStyle() {
+    if (styleInstalled || document.getElementById(STYLE_ID)) return;
+    styleInstalled = true;
+    try {
+      if (Array.isArray(document.adoptedStyleSheets) || 'adoptedStyleSheets' in document) {
+        const sheet = new CSSStyleSheet();
+        sheet.replaceSync(STYLE_TEXT);
+        document.adoptedStyleSheets = Array.from(document.adoptedStyleSheets).concat(sheet);
+        return;
+      }
+    } catch (error) {
+      // an older browser: fall through to a style element
+    }
     const style = document.createElement('style');
     style.id = STYLE_ID;
     style.textContent = STYLE_TEXT;
@@ -161,28 +214,49 @@
     return element;
   }
 
+  function makeIcon(className, shapes) {
+    const svg = document.createElementNS(SVG_NS, 'svg');
+    svg.setAttribute('viewBox', '0 0 16 16');
+    svg.setAttribute('aria-hidden', 'true');
+    svg.setAttribute('class', className);
+    shapes.forEach(([tag, attributes]) => {
+      const shape = document.createElementNS(SVG_NS, tag);
+      Object.keys(attributes).forEach((name) => shape.setAttribute(name, attributes[name]));
+      svg.appendChild(shape);
+    });
+    return svg;
+  }
+
+  /* A target other than the same, parent or top frame opens another browsing context. */
+  function opensElsewhere(target) {
+    return target !== '' && !/^_(self|parent|top)$/i.test(target);
+  }
+
   class Slider {
     constructor(divId, width, height, step, delay, gap, trailer, background, items,
       imageBorder, boxBorder) {
       this.id = String(divId);
-      this.width = positiveOr(width, 0);
-      this.height = positiveOr(height, 0);
-      this.speed = finiteOr(step, 0) / positiveOr(delay, DEFAULT_DELAY_MS); // px per ms, + = left
-      this.gap = Math.max(0, finiteOr(gap, 0));
-      this.trailer = Math.max(0, finiteOr(trailer, 0));
+      this.width = size(width);
+      this.height = size(height);
+      this.speed = speedOf(this.id, step, delay); // px per ms, + = left
+      this.gap = Math.min(Math.max(0, finiteOr(gap, 0)), MAX_SIZE);
+      this.trailer = Math.min(Math.max(0, finiteOr(trailer, 0)), MAX_SIZE);
       this.background = cssColour(this.id, background);
       this.items = readItems(this.id, items);
-      this.imageBorder = Math.max(0, finiteOr(imageBorder, 0));
-      this.boxBorder = Math.max(0, finiteOr(boxBorder, 0));
-      this.offset = 0;
+      this.imageBorder = Math.min(Math.max(0, finiteOr(imageBorder, 0)), MAX_SIZE);
+      this.boxBorder = Math.min(Math.max(0, finiteOr(boxBorder, 0)), MAX_SIZE);
+      this.offset = 0; // where the strip stands while there is no running animation
       this.cycle = 0;
+      this.animation = null;
       this.hovered = false;
       this.focused = false;
       this.stopped = false;
-      this.frame = 0;
-      this.lastTime = 0;
-      this.tick = this.tick.bind(this);
+      this.unseen = typeof IntersectionObserver === 'function'; // until the first report
+      this.released = false; // pictures beyond the first box width may load
+      this.touch = null;
+      this.swallowClick = false;
       this.followMotionSetting = this.followMotionSetting.bind(this);
+      this.onVisibility = () => this.update();
       this.motionQuery = window.matchMedia ? window.matchMedia('(prefers-reduced-motion: reduce)') : null;
       whenElement(this.id, (element) => this.mount(element));
     }
@@ -191,8 +265,11 @@
       const previous = sliders.get(element);
       if (previous) previous.destroy();
       sliders.set(element, this);
-      injectStyle();
+      installStyle();
       this.element = element;
+      this.data = datasetOf.call(element);
+      this.exposeOffset();
+      element.style.maxWidth = '100%';
       this.box = makeElement('div', 'slidercontainer torvane-box');
       if (this.width) this.box.style.width = this.width + 'px';
       if (this.height) this.box.style.height = this.height + 'px';
@@ -210,26 +287,61 @@
       this.followMotionSetting();
     }
 
+    /* Reading element.dataset first brings data-offset up to date. */
+    exposeOffset() {
+      const slider = this;
+      const data = this.data;
+      Object.defineProperty(this.element, 'dataset', {
+        configurable: true,
+        get() {
+          if (sliders.get(this) === slider) slider.writeOffset();
+          return data;
+        },
+      });
+    }
+
     makeButton() {
       const button = makeElement('button', 'torvane-toggle');
       button.type = 'button';
       button.setAttribute('aria-label', 'Pause the slider');
       button.setAttribute('aria-pressed', 'false');
       button.title = 'Pause';
-      button.innerHTML = PAUSE_ICON;
-      button.addEventListener('click', () => {
-        this.stopped = !this.stopped;
-        button.setAttribute('aria-pressed', String(this.stopped));
-        button.title = this.stopped ? 'Play' : 'Pause';
-        button.innerHTML = this.stopped ? PLAY_ICON : PAUSE_ICON;
-        this.update();
-      });
+      // Both icons stay in the button; replacing them under the pointer loses its leave event.
+      button.append(
+        makeIcon('torvane-pause', [['rect', { x: 3, y: 2, width: 3.5, height: 12 }],
+          ['rect', { x: 9.5, y: 2, width: 3.5, height: 12 }]]),
+        makeIcon('torvane-play', [['path', { d: 'M4 2l10 6-10 6z' }]]));
+      button.addEventListener('click', () => this.setStopped(!this.stopped));
       return button;
     }
 
+    setStopped(stopped) {
+      this.stopped = stopped;
+      this.button.setAttribute('aria-pressed', String(stopped));
+      this.button.title = stopped ? 'Play' : 'Pause';
+      this.box.classList.toggle('torvane-stopped', stopped);
+      this.update();
+    }
+
     listen() {
-      this.box.addEventListener('pointerenter', () => { this.hovered = true; this.update(); });
-      this.box.addEventListener('pointerleave', () => { this.hovered = false; this.update(); });
+      const mouse = (event) => event.pointerType !== 'touch';
+      this.box.addEventListener('pointerenter', (event) => {
+        if (mouse(event)) { this.hovered = true; this.update(); }
+      });
+      this.box.addEventListener('pointerleave', (event) => {
+        if (mouse(event)) { this.hovered = false; this.update(); }
+      });
+      this.view.addEventListener('pointerdown', (event) => {
+        this.swallowClick = false;
+        this.touch = event.pointerType === 'touch' && event.isPrimary ? { x: event.clientX, y: event.clientY } : null;
+      });
+      this.view.addEventListener('pointercancel', () => { this.touch = null; });
+      this.view.addEventListener('pointerup', (event) => this.onTap(event));
+      this.view.addEventListener('click', (event) => {
+        if (!this.swallowClick) return;
+        this.swallowClick = false;
+        event.preventDefault();
+      }, true);
       this.view.addEventListener('focusin', (event) => this.onFocus(event.target));
       this.view.addEventListener('focusout', (event) => {
         if (this.view.contains(event.relatedTarget)) return;
@@ -237,43 +349,94 @@
         this.update();
       });
       this.view.addEventListener('scroll', () => this.onScroll());
+      document.addEventListener('visibilitychange', this.onVisibility);
+      if (typeof IntersectionObserver === 'function') {
+        this.seen = new IntersectionObserver((entries) => {
+          this.unseen = !entries[entries.length - 1].isIntersecting;
+          this.update();
+        });
+        this.seen.observe(this.box);
+      }
+      if (typeof ResizeObserver === 'function') {
+        this.resized = new ResizeObserver(() => this.fillBox());
+        this.resized.observe(this.box);
+      }
+    }
+
+    /* A touch tap stops a moving strip (without following a link); on a stopped strip a tap on
+       a link follows it and a tap elsewhere starts the strip again. */
+    onTap(event) {
+      const start = this.touch;
+      this.touch = null;
+      if (!start || event.pointerType !== 'touch' || this.manual() || !this.animates()) return;
+      if (Math.abs(event.clientX - start.x) > TAP_SLOP || Math.abs(event.clientY - start.y) > TAP_SLOP) return;
+      const onLink = event.target.closest && event.target.closest('a');
+      if (!this.stopped) {
+        this.swallowClick = Boolean(onLink);
+        this.setStopped(true);
+      } else if (!onLink) {
+        this.setStopped(false);
+      }
     }
 
     /* Lays the pictures of one cycle, then as many copies as cover the box at any offset. */
     layout() {
+      const offset = this.currentOffset();
       const pictureHeight = Math.max(0, (this.height || this.box.clientHeight)
         - 2 * this.boxBorder - 2 * this.imageBorder);
-      const innerHeight = pictureHeight + 2 * this.imageBorder;
-      const set = makeElement('div', 'torvane-set');
-      set.style.left = '0px';
+      this.innerHeight = pictureHeight + 2 * this.imageBorder;
+      this.pictureHeight = pictureHeight;
       let x = 0;
-      this.items.forEach((item, index) => {
+      this.items.forEach((item) => {
         if (!item.width) return;
-        const height = item.height || pictureHeight;
         item.x = x;
-        const element = this.makeItem(item, height, (innerHeight - height - 2 * this.imageBorder) / 2);
-        element.dataset.item = String(index);
-        set.appendChild(element);
         x += item.width + 2 * this.imageBorder + this.gap;
       });
       this.cycle = x > 0 ? x + this.trailer : 0;
-      set.style.width = this.cycle + 'px';
-      const span = Math.max(this.width, this.box.clientWidth);
-      const copies = this.cycle > 0 ? Math.min(Math.ceil(span / this.cycle) + 1, MAX_COPIES) : 1;
-      const sets = [set];
-      for (let k = 1; k < copies; k++) {
-        const copy = set.cloneNode(true);
-        copy.style.left = k * this.cycle + 'px';
-        copy.setAttribute('aria-hidden', 'true');
-        copy.querySelectorAll('a').forEach((link) => link.setAttribute('tabindex', '-1'));
-        sets.push(copy);
-      }
-      this.track.replaceChildren(...sets);
+      this.firstSpan = this.span();
+      this.track.replaceChildren();
       this.track.style.width = this.cycle + 'px';
-      this.element.dataset.cycle = String(this.cycle);
-      this.button.hidden = this.cycle === 0 || this.speed === 0;
-      this.offset = wrap(this.offset, this.cycle);
-      this.render();
+      this.fillBox();
+      this.data.cycle = String(this.cycle);
+      this.button.hidden = !this.animates();
+      this.startAnimation(offset);
+      this.loadInOrder();
+    }
+
+    /* Width the copies must cover: the box's real width, or the designed one while it has none. */
+    span() {
+      return this.box.clientWidth || this.width;
+    }
+
+    /* Adds or removes copies so that the strip covers the box's present width. */
+    fillBox() {
+      if (!this.track) return;
+      const wanted = this.cycle > 0 ? Math.min(Math.ceil(this.span() / this.cycle) + 1, MAX_COPIES) : 1;
+      const sets = this.track.children;
+      while (sets.length > wanted) this.track.lastElementChild.remove();
+      const manual = this.manual();
+      while (sets.length < wanted) {
+        const set = this.makeSet(sets.length);
+        set.hidden = manual && sets.length > 0;
+        this.track.appendChild(set);
+      }
+    }
+
+    /* Set k of the strip: the real pictures (k = 0) or a copy for the loop. */
+    makeSet(k) {
+      const set = makeElement('div', 'torvane-set');
+      set.style.left = k * this.cycle + 'px';
+      set.style.width = this.cycle + 'px';
+      if (k > 0) set.setAttribute('aria-hidden', 'true');
+      this.items.forEach((item, index) => {
+        if (!item.width) return;
+        const height = item.height || this.pictureHeight;
+        const element = this.makeItem(item, height, (this.innerHeight - height - 2 * this.imageBorder) / 2);
+        element.dataset.item = String(index);
+        if (k > 0 && item.link) element.tabIndex = -1;
+        set.appendChild(element);
+      });
+      return set;
     }
 
     makeItem(item, height, top) {
@@ -281,13 +444,16 @@
       if (item.link) {
         wrapper.href = item.link;
         if (item.target) wrapper.target = item.target;
+        if (opensElsewhere(item.target)) wrapper.rel = 'noopener';
         if (!item.tip) wrapper.setAttribute('aria-label', item.link);
       }
       if (item.tip) wrapper.title = item.tip;
       wrapper.style.left = item.x + 'px';
       wrapper.style.top = top + 'px';
       const image = makeElement('img', 'sliderimages');
-      image.src = item.src;
+      image.decoding = 'async';
+      if (this.released || item.x < this.firstSpan) image.src = item.src;
+      else image.dataset.src = item.src;
       image.alt = item.tip;
       if (item.tip) image.title = item.tip;
       image.width = item.width;
@@ -299,13 +465,31 @@
       return wrapper;
     }
 
+    /* The pictures in the first box width load first; the others once those are done. */
+    loadInOrder() {
+      if (this.released) return;
+      const first = Array.from(this.track.querySelectorAll('img[src]'));
+      const waits = first.map((image) => (image.complete ? Promise.resolve() : new Promise((done) => {
+        image.addEventListener('load', done, { once: true });
+        image.addEventListener('error', done, { once: true });
+      })));
+      Promise.all(waits).then(() => {
+        if (sliders.get(this.element) !== this || this.released) return;
+        this.released = true;
+        this.track.querySelectorAll('img[data-src]').forEach((image) => {
+          image.src = image.dataset.src;
+          image.removeAttribute('data-src');
+        });
+      });
+    }
+
     /* An item without a width joins the strip once its picture has loaded. */
     measure(item) {
       const probe = new Image();
       probe.onload = () => {
         const height = item.height || Math.max(1, (this.height || this.box.clientHeight)
           - 2 * this.boxBorder - 2 * this.imageBorder);
-        item.width = probe.naturalHeight ? Math.round(probe.naturalWidth * height / probe.naturalHeight) : 0;
+        item.width = probe.naturalHeight ? Math.min(Math.round(probe.naturalWidth * height / probe.naturalHeight), MAX_SIZE) : 0;
         if (item.width && sliders.get(this.element) === this) {
           this.layout();
           this.followMotionSetting();
@@ -319,36 +503,88 @@
       return Boolean(this.motionQuery && this.motionQuery.matches);
     }
 
+    /* Whether this slider moves at all when nothing holds it. */
+    animates() {
+      return this.cycle > 0 && this.speed !== 0;
+    }
+
+    /* One animation, repeated for ever, shifts the track by one cycle; from offset on. */
+    startAnimation(offset) {
+      if (this.animation) this.animation.cancel();
+      this.animation = null;
+      this.offset = wrap(offset, this.cycle);
+      this.track.style.transform = 'none';
+      if (!this.animates() || this.manual() || typeof this.track.animate !== 'function') {
+        this.writeOffset();
+        return;
+      }
+      this.animation = this.track.animate(
+        [{ transform: 'translateX(0px)' }, { transform: 'translateX(' + (-this.cycle) + 'px)' }],
+        {
+          duration: this.cycle / Math.abs(this.speed), iterations: Infinity, easing: 'linear',
+          direction: this.speed > 0 ? 'normal' : 'reverse',
+        });
+      this.animation.pause();
+      this.seek(this.offset);
+      this.update();
+    }
+
+    /* Moves the strip to offset (px to the left) without changing whether it runs. */
+    seek(offset) {
+      this.offset = wrap(offset, this.cycle);
+      if (this.animation) {
+        const duration = this.cycle / Math.abs(this.speed);
+        this.animation.currentTime = wrap(this.offset / this.speed, duration);
+      }
+      this.writeOffset();
+    }
+
+    currentOffset() {
+      if (this.view && this.manual() && this.box.classList.contains('torvane-manual')) return this.view.scrollLeft;
+      const time = this.animation ? this.animation.currentTime : null;
+      if (time === null || time === undefined) return this.offset;
+      return wrap(this.speed * Number(time), this.cycle);
+    }
+
+    writeOffset() {
+      this.data.offset = String(Math.round(this.currentOffset() * 100) / 100);
+    }
+
     /* Reduced motion: a plain row scrolled by hand; otherwise the looping strip. */
     followMotionSetting() {
       const manual = this.manual();
       Array.from(this.track.children).forEach((set, k) => { set.hidden = manual && k > 0; });
       if (manual !== this.box.classList.contains('torvane-manual')) {
-        this.box.classList.toggle('torvane-manual', manual);
-        this.view.style.overflowX = manual ? 'auto' : 'hidden';
         if (manual) {
-          const offset = this.offset;
+          const offset = this.currentOffset();
+          if (this.animation) this.animation.cancel();
+          this.animation = null;
+          this.box.classList.add('torvane-manual');
+          this.view.style.overflowX = 'auto';
           this.track.style.transform = 'none';
           this.view.scrollLeft = offset;
           this.offset = this.view.scrollLeft;
         } else {
-          this.offset = wrap(this.view.scrollLeft, this.cycle);
+          const offset = wrap(this.view.scrollLeft, this.cycle);
+          this.box.classList.remove('torvane-manual');
+          this.view.style.overflowX = 'hidden';
           this.view.scrollLeft = 0;
+          this.startAnimation(offset);
         }
       }
-      this.render();
       this.update();
     }
 
     onScroll() {
       if (this.manual()) {
         this.offset = this.view.scrollLeft;
+        this.writeOffset();
       } else if (this.view.scrollLeft !== 0) {
         // The browser scrolled the clipped view (e.g. to show a focused link): fold it into the offset.
-        this.offset = wrap(this.offset + this.view.scrollLeft, this.cycle);
+        const scrolled = this.view.scrollLeft;
         this.view.scrollLeft = 0;
+        this.seek(this.currentOffset() + scrolled);
       }
-      this.render();
     }
 
     onFocus(target) {
@@ -362,50 +598,41 @@
       this.view.scrollLeft = 0; // the browser may already have scrolled the clipped view to the link
       const item = this.items[Number(link.dataset.item)];
       if (!item) return;
+      const offset = this.currentOffset();
       const outer = item.width + 2 * this.imageBorder;
       const visible = this.view.clientWidth;
-      const left = item.x - this.offset;
-      if (left < 0 || outer > visible) this.offset = item.x;
-      else if (left + outer > visible) this.offset = item.x + outer - visible;
-      this.render();
-    }
-
-    render() {
-      if (!this.manual()) this.track.style.transform = 'translate3d(' + (-this.offset) + 'px,0,0)';
-      this.element.dataset.offset = String(Math.round(this.offset * 100) / 100);
+      const left = item.x - offset;
+      if (left < 0 || outer > visible) this.seek(item.x);
+      else if (left + outer > visible) this.seek(item.x + outer - visible);
     }
 
     moving() {
-      return this.cycle > 0 && this.speed !== 0 && !this.stopped && !this.hovered && !this.focused
-        && !this.manual() && this.element.isConnected;
+      return this.animates() && !this.stopped && !this.hovered && !this.focused && !this.manual()
+        && !this.unseen && !document.hidden && this.element.isConnected;
     }
 
+    /* Runs or holds the animation; a held one keeps its place. */
     update() {
+      const animation = this.animation;
+      if (!animation) return;
       const moving = this.moving();
-      if (moving && !this.frame) {
-        this.lastTime = performance.now();
-        this.frame = requestAnimationFrame(this.tick);
-      } else if (!moving && this.frame) {
-        cancelAnimationFrame(this.frame);
-        this.frame = 0;
+      if (moving && animation.playState !== 'running') {
+        animation.play();
+      } else if (!moving && animation.playState === 'running') {
+        animation.pause();
+        this.writeOffset();
       }
     }
 
-    tick(time) {
-      this.frame = 0;
-      if (!this.moving()) return;
-      const elapsed = Math.min(Math.max(time - this.lastTime, 0), MAX_FRAME_MS);
-      this.lastTime = Math.max(this.lastTime, time);
-      this.offset = wrap(this.offset + this.speed * elapsed, this.cycle);
-      this.render();
-      this.frame = requestAnimationFrame(this.tick);
-    }
-
     destroy() {
-      if (this.frame) cancelAnimationFrame(this.frame);
-      this.frame = 0;
+      if (this.animation) this.animation.cancel();
+      this.animation = null;
       this.cycle = 0;
+      if (this.seen) this.seen.disconnect();
+      if (this.resized) this.resized.disconnect();
+      document.removeEventListener('visibilitychange', this.onVisibility);
       if (this.motionQuery) this.motionQuery.removeEventListener('change', this.followMotionSetting);
+      if (this.element) delete this.element.dataset;
     }
   }
 
