@@ -172,6 +172,10 @@ void TMainForm::ShowItemParameters(int index) {
   ui->cmbx_ILink->setEditText(Q(Trim(item.ILink)));
   ui->cmbx_ITarget->setEditText(Q(Trim(item.ITarget)));
   ui->edt_IToolTip->setText(Q(Trim(item.IToolTip)));
+  // Show where long paths and addresses begin, not where they end.
+  for (QLineEdit* edit : {ui->edtOriginalImagePath, ui->cmbx_ILink->lineEdit(),
+                          ui->cmbx_ITarget->lineEdit(), ui->edt_IToolTip})
+    edit->setCursorPosition(0);
 }
 
 void TMainForm::StoreItemParameters(int index) {
