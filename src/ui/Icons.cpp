@@ -46,7 +46,10 @@ QIcon Tool(int index) {
 }
 
 QIcon Tree(int index) {
-  return index == 0 ? Load({"image-x-generic", "item"}) : Load({"", "slider"});
+  // Asked for once per tree node: made once, then shared (QIcon is implicitly shared).
+  static const QIcon item = Load({"image-x-generic", "item"});
+  static const QIcon slider = Load({"", "slider"});
+  return index == 0 ? item : slider;
 }
 
 QIcon HelpBook() { return Load({"", "help"}); }

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -217,6 +218,23 @@ class TestMainWindow : public QObject {
     Act(form, "Delete2")->trigger();
     QCOMPARE(Pictures(form), (std::vector<std::string>{"p3.jpg", "p4.jpg"}));
     QCOMPARE(form.Tree().NodeCount(), 3);
+  }
+
+  void aLargeDesignOpensInTimeProportionalToItsSize() {
+    TTestEnvironment env;
+    std::vector<std::string> levels;
+    for (int i = 0; i < 50000; ++i) levels.push_back(i % 4 == 3 ? "1" : "0");
+    const QString file = WriteProject(env.Path("large.tvn"), levels);
+    TMainForm form(env.ProgramFolder());
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(form.OpenProjectFile(file));
+    // About a tenth of a second here; one icon made per node instead took over a second.
+    QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed()) + " ms"));
+    QCOMPARE(form.Tree().NodeCount(), 50001);
+    QCOMPARE(TreeOf(form)->topLevelItem(0)->childCount(), 37500);
+    QCOMPARE(form.Tree().Depth(4), 2);
+    QCOMPARE(form.Tree().Caption(50000), std::string("Image"));
   }
 
   void theModifiedStateFollowsEveryEdit() {
