@@ -16,11 +16,6 @@
 using namespace uitest;
 
 namespace {
-QAction* Act(QWidget& form, const char* name) {
-  QAction* found = form.findChild<QAction*>(QString::fromLatin1(name));
-  if (!found) qFatal("no action %s", name);
-  return found;
-}
 QString WriteProject(const QString& path, int items, const std::string& name = "Slider1") {
   TqelAppletAgent model(QDir::tempPath().toStdString());
   model.LoadDefaults();

@@ -21,12 +21,6 @@
 using namespace uitest;
 
 namespace {
-QAction* Act(QWidget& form, const char* name) {
-  QAction* found = form.findChild<QAction*>(QString::fromLatin1(name));
-  if (!found) qFatal("no action %s", name);
-  return found;
-}
-
 // A project of one picture item whose picture (height `height`) lies beside it.
 QString WriteProject(const QString& path, const std::string& name, int height) {
   const QString folder = QFileInfo(path).absolutePath();

@@ -26,13 +26,6 @@
 using namespace uitest;
 
 namespace {
-template <typename T>
-T* Find(QWidget& form, const char* name) {
-  T* found = form.findChild<T*>(QString::fromLatin1(name));
-  if (!found) qFatal("no child named %s", name);
-  return found;
-}
-QAction* Act(QWidget& form, const char* name) { return Find<QAction>(form, name); }
 QTreeWidget* TreeOf(QWidget& form) { return Find<QTreeWidget>(form, "trvwDesignPanel"); }
 QTreeWidgetItem* Node(QWidget& form, int row) {
   return TreeOf(form)->topLevelItem(0)->child(row);

@@ -29,11 +29,6 @@
 using namespace uitest;
 
 namespace {
-QAction* Act(QWidget& form, const char* name) {
-  QAction* found = form.findChild<QAction*>(QString::fromLatin1(name));
-  if (!found) qFatal("no action %s", name);
-  return found;
-}
 QStringList Files(const QString& folder) {
   return QDir(folder).entryList(QDir::Files, QDir::Name);
 }

@@ -4,6 +4,7 @@
 // files and no real program or dialog is ever started.
 #pragma once
 
+#include <QAction>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -49,6 +50,15 @@ class TTestEnvironment {
  private:
   QTemporaryDir dir_;
 };
+
+// The child of `form` with this object name; a missing one stops the test run with its name.
+template <typename T>
+T* Find(QObject& form, const char* name) {
+  T* found = form.findChild<T*>(QString::fromLatin1(name));
+  if (!found) qFatal("no child named %s", name);
+  return found;
+}
+inline QAction* Act(QObject& form, const char* name) { return Find<QAction>(form, name); }
 
 // Reads a whole file as UTF-8 text (empty when missing).
 QString ReadText(const QString& path);
