@@ -1,0 +1,30 @@
+// Fuzz target: the picture path (header checks, limits, decoding, orientation, colour profile,
+// scaling, encoding) on a JPEG held in memory. A picture may only be refused with our error; a
+// result must have the slider height and be a JPEG. Run with -rss_limit_mb and -malloc_limit_mb so
+// that a picture that gets past the limits and spends memory anyway is a finding.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "Errors.h"
+#include "images/ImageScaler.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size < 1) return 0;
+  // The first byte picks the slider height, the rest is the file.
+  const int height = 1 + data[0] % 160;
+  const std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
+  try {
+    const TScaledImage result = ScaleJpegData(bytes, "fuzz.jpg", height);
+    if (result.height != height || result.width < 1 || result.jpeg.size() < 4 ||
+        result.jpeg[0] != 0xFF || result.jpeg[1] != 0xD8) {
+      std::fprintf(stderr, "fuzz_picture: bad result %d x %d, %zu bytes\n", result.width,
+                   result.height, result.jpeg.size());
+      std::abort();
+    }
+  } catch (const TvError&) {
+  }
+  return 0;
+}
