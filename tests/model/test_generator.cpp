@@ -187,6 +187,18 @@ TEST(Generator, LinkRootsAreReplacedBothWaysWithoutRegardToCase) {
   EXPECT_EQ(f.model.Items[2].ILink, "http://www.Example.com/x http://www.Example.com/y");
   EXPECT_EQ(f.Cfg()[6], "CISlider1(['','http://www.Example.com/a/B.html','_self','',160,120]);");
 
+  // Letter case is ignored beyond A-Z too; the rest of the link stays as written.
+  f.model.AppletData.pInternalUse_RootDir_Remote = "http://X/\xC3\xA9\xC5\x92/";
+  f.model.AppletData.pInternalUse_RootDir_Local = "C:\\\xC3\x89t\xC3\xA9\\";
+  f.model.Items[1].ILink = "http://x/\xC3\x89\xC5\x93/\xC3\xA9.html";
+  f.model.AppletData.pInternalUse_RootDir_Local_Checked = "1";
+  f.Run();
+  EXPECT_EQ(f.model.Items[1].ILink, "C:\\\xC3\x89t\xC3\xA9\\\xC3\xA9.html");
+  f.model.AppletData.pInternalUse_RootDir_Local_Checked = "0";
+  f.model.Items[1].ILink = "c:\\\xC3\xA9T\xC3\x89\\a.html";
+  f.Run();
+  EXPECT_EQ(f.model.Items[1].ILink, "http://X/\xC3\xA9\xC5\x92/a.html");
+
   // A root that is blank once trimmed switches the replacement off.
   f.model.AppletData.pInternalUse_RootDir_Local = " \t";
   f.model.AppletData.pInternalUse_RootDir_Local_Checked = "1";

@@ -94,13 +94,16 @@ std::pair<int, int> ScaledSize(int width, int height, int targetHeight) {
     throw TvError("A picture of " + std::to_string(width) + " x " + std::to_string(height) +
                   " pixels cannot be scaled");
   }
-  // In double precision: a 32-bit factor makes about one width in 2,000 come out a pixel wide.
-  const double factor = static_cast<double>(height) / static_cast<double>(targetHeight);
-  const double w = std::nearbyint(static_cast<double>(width) / factor);
-  const double h = std::nearbyint(static_cast<double>(height) / factor);
+  // width / (height / targetHeight) is width * targetHeight / height: computed exactly in
+  // integers and rounded half to even. (A 32-bit float factor missed exact halves, so that about
+  // one width in 2,000 came out a pixel off.) The height comes out at targetHeight.
+  const long long numerator = static_cast<long long>(width) * targetHeight;
+  long long quotient = numerator / height;
+  const long long twiceRest = 2 * (numerator % height);
+  if (twiceRest > height || (twiceRest == height && (quotient & 1) != 0)) ++quotient;
   // Very wide or tall pictures keep at least one pixel in each direction.
-  const double outW = std::max(1.0, w);
-  const double outH = std::max(1.0, h);
+  const double outW = static_cast<double>(std::max(1LL, quotient));
+  const double outH = static_cast<double>(targetHeight);
   if (outW * outH > static_cast<double>(kMaxScaledPixels)) {
     throw TvError("A picture of " + std::to_string(width) + " x " + std::to_string(height) +
                   " pixels scaled to a height of " + std::to_string(targetHeight) +

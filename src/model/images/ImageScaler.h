@@ -27,8 +27,8 @@ constexpr long long kPicturesMemoryLimit = 2 * kPictureMemoryLimit;
 // More scans than this in a multi-scan file are refused (each scan can walk the whole picture).
 constexpr int kMaxScans = 1000;
 
-// The size a picture of width x height gets at targetHeight: the scale factor height/targetHeight
-// is held in double precision, and width/factor and height/factor are rounded half to even.
+// The size a picture of width x height gets at targetHeight: width / (height / targetHeight),
+// computed exactly and rounded half to even, by targetHeight.
 // Throws TvError when targetHeight < 1 or the result exceeds kMaxScaledPixels.
 std::pair<int, int> ScaledSize(int width, int height, int targetHeight);
 
