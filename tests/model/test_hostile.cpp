@@ -24,6 +24,7 @@
 #include "TestUtil.h"
 #include "images/ImageScaler.h"
 #include "test_generator_util.h"
+#include "test_images_util.h"
 
 namespace fs = std::filesystem;
 
@@ -522,6 +523,65 @@ TEST(HostileFiles, AnInterruptedPublishLeavesNoWorkFolderAndNoPartialFile) {
     EXPECT_TRUE(fs::is_empty(dir.Path() / "tmp")) << signal;
     if (fs::exists(out)) {
       EXPECT_FALSE(HasTemporaryFiles(out)) << signal;
+    }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// --- a real full disk -------------------------------------------------------------------------
+
+TEST(HostileDisk, AFullDiskStopsThePublishAndKeepsTheOldFiles) {
+  // A 160 KB file system of our own (a tmpfs in a private mount namespace, where the machine
+  // allows one): a first publish fits, a second one at a larger height does not.
+  TTempDir dir;
+  for (const auto& [folder, height] : {std::pair<std::string, int>{"low", 40}, {"high", 300}}) {
+    fs::create_directory(dir.Path() / folder);
+    TqelAppletAgent model(dir.Folder());
+    StorePanelDefaults(model);
+    model.AppletData.pHeight = std::to_string(height);
+    for (int i = 0; i < 3; ++i) {
+      const std::string picture = dir / ("noise" + std::to_string(i) + ".jpg");
+      if (!fileutil::IsFile(picture)) {
+        const std::vector<unsigned char> bytes =
+            imagetest::EncodePicture(imagetest::Noise(600, 400, i));
+        WriteAll(picture, std::string(bytes.begin(), bytes.end()));
+      }
+      TItemData item = TestItem("");
+      item.OriginalImagePath = picture;
+      item.ILevel = "0";
+      model.Items.push_back(item);
+    }
+    model.SaveProject(dir / (folder + "/show.tvn"));
+  }
+  const std::string disk = dir / "disk";
+  fs::create_directory(disk);
+  const std::string cli = ShellQuote(kCli);
+  const std::string script =
+      "mount -t tmpfs -o size=160k tmpfs " + ShellQuote(disk) + " || exit 77; cd " +
+      ShellQuote(dir.Path().string()) + " && " + cli + " publish low/show.tvn --to disk; echo $? >s1;" +
+      " mkdir first && cp -a disk/. first/ && " + cli +
+      " publish high/show.tvn --to disk 2>e2; echo $? >s2; mkdir second && cp -a disk/. second/";
+  const TRunResult run =
+      RunCommand("unshare -rm sh -c " + ShellQuote(script), dir.Path().string());
+  if (run.exitCode == 77 || !fileutil::IsFile(dir / "s2")) {
+    GTEST_SKIP() << "no private tmpfs here: " << run.err;
+  }
+  EXPECT_EQ(ReadAll(dir / "s1"), "0\n");
+  EXPECT_EQ(ReadAll(dir / "s2"), "1\n");
+  const std::string error = ReadAll(dir / "e2");
+  EXPECT_NE(error.find("Disk full: disk/slider"), std::string::npos) << error;
+  const std::set<std::string> first = FilesIn(dir.Path() / "first");
+  EXPECT_EQ(first.size(), 9u);
+  EXPECT_EQ(FilesIn(dir.Path() / "second"), first);
+  for (const std::string& name : first) {
+    const std::string now = ReadAll(dir / ("second/" + name));
+    if (name.find(".jpg") != std::string::npos) {
+      EXPECT_TRUE(DecodesWhole(dir / ("second/" + name))) << name;
+    } else {
+      EXPECT_EQ(now.substr(now.size() - 1), "\n") << name;
     }
   }
 }
