@@ -37,10 +37,13 @@ for target in "${targets[@]}"; do
   cp -n "$ROOT/fuzz/corpus/$target/"* "$work/corpus/" 2>/dev/null || true
   log="$work/fuzz.log"
   echo "== $target: ${SECONDS_PER_TARGET}s, $JOBS job(s), options ${OPTIONS[$target]}"
+  parallel=""
+  [ "$JOBS" -gt 1 ] && parallel="-jobs=$JOBS -workers=$JOBS"
+  rm -f "$work"/fuzz-*.log
   # shellcheck disable=SC2086
   (cd "$work" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     "$BUILD/bin/fuzz_$target" ${OPTIONS[$target]} -max_total_time="$SECONDS_PER_TARGET" \
-    -print_final_stats=1 -artifact_prefix="$work/findings/" -jobs="$JOBS" -workers="$JOBS" \
+    -print_final_stats=1 -artifact_prefix="$work/findings/" $parallel \
     corpus >"$log" 2>&1) || true
   logs=("$log")
   [ "$JOBS" -gt 1 ] && logs=("$work"/fuzz-*.log)

@@ -33,11 +33,15 @@ namespace {
 const std::string kCli = std::string(TORVANE_BIN_DIR) + "/torvane-cli";
 const std::string kBomb = std::string(TORVANE_FUZZ_CORPUS) + "/picture/bomb-65500.jpg";
 
-// The 206-byte progressive, arithmetic-coded grey bomb, declaring width x height instead.
-std::string Bomb(int width, int height) {
-  std::string bytes = ReadAll(kBomb);
-  const size_t sof = bytes.find("\xFF\xCA");
-  EXPECT_NE(sof, std::string::npos);
+// A seed picture of the fuzz corpus whose frame header is made to declare width x height. The
+// bombs (progressive, arithmetic-coded, grey or 4:4:4 colour) decode at any size.
+std::string Patched(const std::string& seed, int width, int height) {
+  std::string bytes = ReadAll(std::string(TORVANE_FUZZ_CORPUS) + "/picture/" + seed);
+  size_t sof = std::string::npos;
+  for (const char* marker : {"\xFF\xC0", "\xFF\xC2", "\xFF\xC9", "\xFF\xCA"}) {
+    sof = std::min(sof, bytes.find(marker));
+  }
+  EXPECT_NE(sof, std::string::npos) << seed;
   bytes[sof + 5] = static_cast<char>(height >> 8);
   bytes[sof + 6] = static_cast<char>(height & 0xFF);
   bytes[sof + 7] = static_cast<char>(width >> 8);
@@ -114,9 +118,14 @@ TEST(HostileMemory, PicturesTooLargeToDecodeAreRefusedBeforeDecoding) {
   };
   const std::vector<TCase> cases = {
       {"bomb.jpg", ReadAll(kBomb), "declares 65500 x 65500 pixels, more than the 250 megapixels"},
-      {"bomb32k.jpg", Bomb(32000, 32000), "declares 32000 x 32000 pixels"},
-      // Under the pixel cap, but its coefficients alone would take 480 MB.
-      {"bomb16k.jpg", Bomb(16000, 15000), "16000 x 15000 pixels in several scans"},
+      {"bomb32k.jpg", Patched("bomb-65500.jpg", 32000, 32000), "declares 32000 x 32000 pixels"},
+      // Arithmetic-coded data can end long before the picture: such files are capped lower.
+      {"bomb16k.jpg", Patched("bomb-65500.jpg", 16000, 15000),
+       "16000 x 15000 pixels in arithmetic coding, more than the 50 megapixels"},
+      {"arithmetic.jpg", Patched("arithmetic.jpg", 15000, 15000), "in arithmetic coding"},
+      // Under the pixel cap, but its coefficients alone would take 1.1 GB.
+      {"progressive.jpg", Patched("progressive.jpg", 14000, 14000),
+       "14000 x 14000 pixels in several scans, which would need about"},
   };
   for (const TCase& c : cases) {
     WriteAll(dir / c.name, c.bytes);
@@ -130,7 +139,7 @@ TEST(HostileMemory, PicturesTooLargeToDecodeAreRefusedBeforeDecoding) {
         << c.name;
   }
   // A multi-scan picture within the limits is scaled.
-  WriteAll(dir / "fine.jpg", Bomb(3000, 2000));
+  WriteAll(dir / "fine.jpg", Patched("bomb-65500.jpg", 3000, 2000));
   const TScaledImage fine = ScaleJpegFile(dir / "fine.jpg", 40);
   EXPECT_EQ(fine.width, 60);
   EXPECT_EQ(fine.height, 40);
@@ -146,14 +155,14 @@ TEST(HostileMemory, PicturesTooLargeToDecodeAreRefusedBeforeDecoding) {
 }
 
 TEST(HostileMemory, APublishStaysBelowOneGigabyteWithBothWorkersBusy) {
-  // Four distinct multi-scan pictures that each need about 300 MB to decode: two at a time fit
-  // the shared budget, so the run succeeds, and its peak stays far below 1 GB.
+  // Four distinct multi-scan colour pictures that each need about 300 MB to decode: two at a
+  // time fit the shared budget, so the run succeeds, and its peak stays below 1 GB.
   TTempDir dir;
   TqelAppletAgent model(dir.Folder());
   StorePanelDefaults(model);
   for (int i = 0; i < 4; ++i) {
     const std::string name = dir / ("big" + std::to_string(i) + ".jpg");
-    WriteAll(name, Bomb(12000, 12000));
+    WriteAll(name, Patched("bomb-colour.jpg", 7000, 7000));
     TItemData item = TestItem("");
     item.OriginalImagePath = name;
     item.ILevel = "0";
@@ -502,7 +511,7 @@ TEST(HostileFiles, AnInterruptedPublishLeavesNoWorkFolderAndNoPartialFile) {
   StorePanelDefaults(model);
   for (int i = 0; i < 6; ++i) {
     const std::string name = dir / ("big" + std::to_string(i) + ".jpg");
-    WriteAll(name, Bomb(9000, 9000));  // slow enough to be caught in the middle
+    WriteAll(name, Patched("bomb-colour.jpg", 7000, 7000));  // slow enough to be caught midway
     TItemData item = TestItem("");
     item.OriginalImagePath = name;
     item.ILevel = "0";

@@ -123,6 +123,13 @@ TScaledImage ScalePicture(JpegReader& reader, const std::string& sourcePath, int
                   ", more than the " + std::to_string(kMaxSourcePixels / 1000000) +
                   " megapixels a picture may have");
   }
+  if (info.arithmetic &&
+      static_cast<long long>(info.width) * info.height > kMaxArithmeticSourcePixels) {
+    throw TvError("Cannot read picture " + sourcePath + ": it declares " + declared +
+                  " in arithmetic coding, more than the " +
+                  std::to_string(kMaxArithmeticSourcePixels / 1000000) +
+                  " megapixels such a picture may have");
+  }
   const bool swap = info.orientation >= 5;
   const int uprightW = swap ? info.height : info.width;
   const int uprightH = swap ? info.width : info.height;

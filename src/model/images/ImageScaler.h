@@ -17,6 +17,10 @@ constexpr long long kMaxScaledPixels = 50LL * 1000 * 1000;
 // The largest source picture we decode (as its header declares it); larger ones are refused
 // before any pixel is decoded.
 constexpr long long kMaxSourcePixels = 250LL * 1000 * 1000;
+// The same for arithmetic-coded files, whose data may end long before the picture it declares
+// (the decoder makes up the rest, at the cost of decoding it): a few hundred bytes could
+// otherwise keep a worker busy for many seconds.
+constexpr long long kMaxArithmeticSourcePixels = 50LL * 1000 * 1000;
 // The memory one picture may take while it is decoded, scaled and encoded. A picture that would
 // need more (a multi-scan file keeps every coefficient of the whole picture) is refused before
 // decoding, with an error naming the file and its declared size; libjpeg is held to the same

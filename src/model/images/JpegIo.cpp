@@ -231,6 +231,7 @@ void JpegReader::Open(const unsigned char* data, unsigned long size, std::FILE* 
       break;
     }
   }
+  info_.arithmetic = c.arith_code != 0;
   info_.multiScan = jpeg_has_multiple_scans(const_cast<jpeg_decompress_struct*>(&c)) != 0;
   if (info_.multiScan) {
     // What the coefficient controller allocates: every component's blocks, padded to whole

@@ -29,6 +29,9 @@ struct JpegSourceInfo {
   // whole picture in memory, coefficientBytes of them, before it can hand out the first row.
   bool multiScan = false;
   long long coefficientBytes = 0;
+  // Arithmetic coding lets a file end long before its picture: the decoder then makes up the rest
+  // from nothing, so a few hundred bytes can declare (and cost the time of) a huge picture.
+  bool arithmetic = false;
 };
 
 // Limits on what the decoder may spend on one picture.
