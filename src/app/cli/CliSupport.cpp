@@ -77,12 +77,20 @@ std::vector<std::string> PublishedFiles(const TqelAppletAgent& model, const std:
 // headless run should say so: the published slider lacks that picture.
 void WarnAboutMissingPictures(const TqelAppletAgent& model, const TMemoryTree& tree,
                               std::ostream& err) {
+  // One line per item up to a limit, then a count: a long design should not flood the terminal.
+  constexpr int kMaxLines = 20;
   const int count = std::min<int>(tree.NodeCount() - 1, static_cast<int>(model.Items.size()));
+  int missing = 0;
   for (int k = 1; k <= count; ++k) {
     if (tree.Caption(k) == "Item") continue;
+    if (++missing > kMaxLines) continue;
     err << "torvane-cli: warning: the picture of item " << k << " ("
         << model.Items[static_cast<size_t>(k - 1)].OriginalImagePath
         << ") was not found; it was published without a new picture\n";
+  }
+  if (missing > kMaxLines) {
+    err << "torvane-cli: warning: the pictures of " << missing - kMaxLines
+        << " more items were not found either\n";
   }
 }
 
