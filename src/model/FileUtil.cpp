@@ -152,19 +152,23 @@ class TReplacingWrite {
 #endif
     for (int attempt = 0; fd_ < 0; ++attempt) {
       temporary_ = TemporaryNameBeside(target_);
+      int openError = 0;
       {
+        // Made and registered in one step: AbandonTemporaryFiles sees every file that exists.
         std::lock_guard<std::mutex> lock(TemporaryMutex());
-        TemporaryFiles().insert(temporary_);
-      }
 #ifdef _WIN32
-      fd_ = _wopen(FsPath(temporary_).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
-                   _S_IREAD | _S_IWRITE);
+        fd_ = _wopen(FsPath(temporary_).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
+                     _S_IREAD | _S_IWRITE);
 #else
-      fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
 #endif
+        if (fd_ >= 0) {
+          TemporaryFiles().insert(temporary_);
+        } else {
+          openError = errno;
+        }
+      }
       if (fd_ < 0) {
-        const int openError = errno;
-        Forget();
         if (openError == EEXIST && attempt < 100) continue;
         throw TvFileError(OpenErrorText(shown_, openError, true));
       }
