@@ -129,8 +129,6 @@ void TqelAppletAgent::MakeHTMLCodes(const std::string& pagePath, IDesignTree& tr
   ScriptFiles[1] = "torvanecfg.js";
   ScriptFiles[2] = "torvane.css";
 
-  PrepareItems(AppletData, Items, tree);
-
   // Pictures: one scaling job per distinct source file (the same file reached by different path
   // spellings or links counts once); items sharing a source share its result.
   const int count = std::min<int>(tree.NodeCount() - 1, static_cast<int>(Items.size()));
@@ -159,6 +157,9 @@ void TqelAppletAgent::MakeHTMLCodes(const std::string& pagePath, IDesignTree& tr
     scripttext::CanonicalItemSize(Items[i].IWidth, what + "width");
     scripttext::CanonicalItemSize(Items[i].IHeight, what + "height");
   }
+
+  PrepareItems(AppletData, Items, tree);
+
   if (!jobs.empty()) {
     // Each picture is written into the preview folder as soon as it is scaled, so memory holds
     // only the pictures being worked on. The items learn their new names and sizes in list order
