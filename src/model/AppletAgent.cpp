@@ -144,25 +144,18 @@ void TqelAppletAgent::RebuildItemNodes(IDesignTree& tree) const {
   // is not a number or is negative counts as 0, and no level may exceed its predecessor's by more
   // than one (the first item's predecessor counts as level -1). Every item thus gets exactly one
   // node, and item i lands at absolute index i + 1.
-  std::vector<int> levels;
-  levels.reserve(Items.size());
+  // lastAt[d]: the position of the latest item at level d, so that an item's parent (the latest
+  // item one level up) is found in constant time.
+  std::vector<size_t> lastAt;
+  int previous = -1;
   for (size_t i = 0; i < Items.size(); ++i) {
     int level = 0;
     if (!TryStrToInt(Items[i].ILevel, level) || level < 0) level = 0;
-    const int previous = i == 0 ? -1 : levels.back();
     level = std::min(level, previous + 1);
-    levels.push_back(level);
-
-    int parent = 0;  // the root
-    if (level > 0) {
-      if (level == previous + 1) {
-        parent = static_cast<int>(i);  // the node of item i - 1
-      } else {
-        size_t k = i - 1;
-        while (levels[k] >= level) --k;  // exists: levels climb one step at a time
-        parent = static_cast<int>(k) + 1;
-      }
-    }
+    previous = level;
+    const int parent = level == 0 ? 0 : static_cast<int>(lastAt[static_cast<size_t>(level) - 1]) + 1;
+    lastAt.resize(static_cast<size_t>(level));
+    lastAt.push_back(i);
     tree.AppendChild(parent, "Image");
   }
 }

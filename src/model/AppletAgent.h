@@ -16,6 +16,10 @@
 
 #include "Host.h"
 
+namespace fileutil {
+class TTextLineReader;
+}
+
 using TStringArray = std::vector<std::string>;
 
 // The slider parameters. The field order is the order of the values in the project file.
@@ -128,6 +132,17 @@ class TqelAppletAgent {
   // --- project file ---
   void SaveProject(const std::string& fileName);
   TLoadResult LoadProject(const std::string& fileName, IDesignTree& tree);
+  // The same from the file's bytes held in memory; fileName only names it in messages.
+  TLoadResult LoadProjectText(const std::string& text, const std::string& fileName,
+                              IDesignTree& tree);
+  // The text SaveProject writes (UTF-8, CR LF). Throws TvError for a value a project file cannot
+  // hold.
+  std::string ProjectText();
+
+  // A project file may hold at most this many items and bytes; a larger one is refused with an
+  // error naming it, and the model is left as it was.
+  static constexpr size_t kMaxItems = 1000000;
+  static constexpr long long kMaxProjectFileBytes = 128LL << 20;
 
   // --- generator ---
   void MakeHTMLCodes(const std::string& pagePath, IDesignTree& tree);
@@ -149,5 +164,8 @@ class TqelAppletAgent {
   TNullMessages nullMessages_;
 
   IProgress& Progress() { return progress_ ? *progress_ : nullProgress_; }
+  void CheckStorableValues() const;
+  TLoadResult LoadProjectFrom(fileutil::TTextLineReader& lines, const std::string& fileName,
+                              IDesignTree& tree);
   IMessages& Messages() { return messages_ ? *messages_ : nullMessages_; }
 };

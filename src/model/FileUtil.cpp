@@ -7,9 +7,19 @@
 #include <random>
 #include <system_error>
 
+#include <algorithm>
+#include <mutex>
+#include <set>
+#include <vector>
+
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 #else
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -20,6 +30,7 @@ namespace fs = std::filesystem;
 namespace fileutil {
 
 long long failNextWriteAfterBytes = -1;
+int failWriteNumber = 0;
 
 fs::path FsPath(const std::string& utf8) {
   return fs::path(std::u8string(utf8.begin(), utf8.end()));
@@ -67,15 +78,6 @@ std::FILE* OpenFile(const std::string& path, const char* mode) {
 #endif
 }
 
-bool FlushToDisk(std::FILE* file) {
-  if (std::fflush(file) != 0) return false;
-#ifdef _WIN32
-  return _commit(_fileno(file)) == 0;
-#else
-  return fsync(fileno(file)) == 0;
-#endif
-}
-
 std::string TemporaryNameBeside(const std::string& path) {
   // One generator per thread: pictures are written from worker threads too.
   thread_local std::mt19937 random{std::random_device{}()};
@@ -106,45 +108,240 @@ bool IsFile(const std::string& path) {
   return !path.empty() && fs::is_regular_file(FsPath(path), error);
 }
 
-void WriteFileReplacing(const std::string& path, const std::string& bytes, bool flushToDisk) {
-  std::error_code error;
-  if (fs::is_directory(FsPath(path), error)) {
-    throw TvFileError("Cannot create file " + path + " (a folder of that name exists)");
+namespace {
+
+// Temporary files of replacing writes that are open right now, for AbandonTemporaryFiles.
+std::mutex& TemporaryMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+std::set<std::string>& TemporaryFiles() {
+  static std::set<std::string> files;
+  return files;
+}
+
+std::string WriteErrorText(const std::string& path, int error) {
+#ifdef EDQUOT
+  if (error == EDQUOT) error = ENOSPC;
+#endif
+  if (error == ENOSPC) return "Disk full: " + path + " was not written";
+  return "Cannot write file " + path + " (" + ErrnoText(error) + ")";
+}
+
+// One replacing write: a temporary file beside the target, renamed over it by Commit once it is
+// complete, checked and flushed; removed again when the write does not get that far.
+class TReplacingWrite {
+ public:
+  explicit TReplacingWrite(const std::string& path) : shown_(path), target_(WriteTarget(path)) {
+    std::error_code error;
+    if (fs::is_directory(FsPath(target_), error)) {
+      throw TvFileError("Cannot create file " + shown_ + " (a folder of that name exists)");
+    }
+    // The failure hook of the tests: fires on this write when it is the one they picked.
+    if (failNextWriteAfterBytes >= 0) {
+      if (failWriteNumber > 1) {
+        --failWriteNumber;
+      } else {
+        failWriteNumber = 0;
+        budget_ = failNextWriteAfterBytes;
+        failNextWriteAfterBytes = -1;
+      }
+    }
+#ifndef _WIN32
+    struct stat existing;
+    const bool replacing = ::stat(target_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+#endif
+    for (int attempt = 0; fd_ < 0; ++attempt) {
+      temporary_ = TemporaryNameBeside(target_);
+      int openError = 0;
+      {
+        // Made and registered in one step: AbandonTemporaryFiles sees every file that exists.
+        std::lock_guard<std::mutex> lock(TemporaryMutex());
+#ifdef _WIN32
+        fd_ = _wopen(FsPath(temporary_).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
+                     _S_IREAD | _S_IWRITE);
+#else
+        fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+#endif
+        if (fd_ >= 0) {
+          TemporaryFiles().insert(temporary_);
+        } else {
+          openError = errno;
+        }
+      }
+      if (fd_ < 0) {
+        if (openError == EEXIST && attempt < 100) continue;
+        throw TvFileError(OpenErrorText(shown_, openError, true));
+      }
+    }
+#ifndef _WIN32
+    if (replacing) {
+      // The new file takes the old one's permission bits and, where we may, its owner and group.
+      if (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()) {
+        if (::fchown(fd_, existing.st_uid, existing.st_gid) != 0) {
+          [[maybe_unused]] const int ignored = ::fchown(fd_, static_cast<uid_t>(-1), existing.st_gid);
+        }
+      }
+      ::fchmod(fd_, existing.st_mode & 07777);
+    }
+#endif
   }
-  const std::string temporary = TemporaryNameBeside(path);
-  std::FILE* file = OpenFile(temporary, "wb");
-  if (!file) {
-    const int openError = errno;
-    throw TvFileError(OpenErrorText(path, openError, true));
-  }
-  size_t limit = bytes.size();
-  const bool injected = failNextWriteAfterBytes >= 0;
-  if (injected) {
-    limit = std::min(limit, static_cast<size_t>(failNextWriteAfterBytes));
-    failNextWriteAfterBytes = -1;
-  }
-  bool ok = std::fwrite(bytes.data(), 1, limit, file) == limit && limit == bytes.size();
-  int writeError = ok ? 0 : (injected ? ENOSPC : errno);
-  if (ok && flushToDisk && !FlushToDisk(file)) {
-    ok = false;
-    writeError = errno;
-  }
-  if (std::fclose(file) != 0 && ok) {
-    ok = false;
-    writeError = errno;
-  }
-  if (ok) {
-    fs::rename(FsPath(temporary), FsPath(path), error);
-    if (error) {
-      ok = false;
-      writeError = error.value();
+
+  ~TReplacingWrite() {
+    if (fd_ >= 0) Close();
+    if (!committed_) {
+      std::error_code ignored;
+      fs::remove(FsPath(temporary_), ignored);
+      Forget();
     }
   }
-  if (!ok) {
-    RemoveFileQuiet(temporary);
-    if (writeError == ENOSPC) throw TvFileError("Disk full: " + path + " was not written");
-    throw TvFileError("Cannot write file " + path + " (" + ErrnoText(writeError) + ")");
+  TReplacingWrite(const TReplacingWrite&) = delete;
+  TReplacingWrite& operator=(const TReplacingWrite&) = delete;
+
+  // Appends bytes; throws on the first failure.
+  void Write(const char* data, size_t size) {
+    while (size > 0) {
+      size_t chunk = std::min<size_t>(size, 1 << 20);
+      if (budget_ >= 0 && static_cast<long long>(chunk) > budget_) {
+        chunk = static_cast<size_t>(budget_);
+        if (chunk == 0) Fail(ENOSPC);
+      }
+#ifdef _WIN32
+      const long long done = _write(fd_, data, static_cast<unsigned>(chunk));
+#else
+      const long long done = ::write(fd_, data, chunk);
+#endif
+      if (done < 0) {
+        if (errno == EINTR) continue;
+        Fail(errno);
+      }
+      if (done == 0) Fail(ENOSPC);
+      if (budget_ >= 0) budget_ -= done;
+      written_ += done;
+      data += done;
+      size -= static_cast<size_t>(done);
+    }
   }
+
+  // Checks the size on disk, flushes (unless told not to), and renames the file into place.
+  void Commit(bool flushToDisk = true) {
+#ifdef _WIN32
+    struct _stat64 info;
+    if (_fstat64(fd_, &info) != 0) Fail(errno);
+    if (flushToDisk && _commit(fd_) != 0) Fail(errno);
+#else
+    struct stat info;
+    if (::fstat(fd_, &info) != 0) Fail(errno);
+    if (flushToDisk && ::fsync(fd_) != 0) Fail(errno);
+#endif
+    if (static_cast<long long>(info.st_size) != written_) {
+      throw TvFileError("Cannot write file " + shown_ + " (it holds " +
+                        std::to_string(static_cast<long long>(info.st_size)) + " of " +
+                        std::to_string(written_) + " bytes)");
+    }
+    if (Close() != 0) Fail(errno);
+    std::lock_guard<std::mutex> lock(TemporaryMutex());
+    if (TemporaryFiles().count(temporary_) == 0) Fail(EINTR);  // abandoned meanwhile
+    std::error_code error;
+    fs::rename(FsPath(temporary_), FsPath(target_), error);
+    if (error) Fail(error.value());
+    TemporaryFiles().erase(temporary_);
+    committed_ = true;
+  }
+
+ private:
+  [[noreturn]] void Fail(int error) { throw TvFileError(WriteErrorText(shown_, error)); }
+  int Close() {
+#ifdef _WIN32
+    const int result = _close(fd_);
+#else
+    const int result = ::close(fd_);
+#endif
+    fd_ = -1;
+    return result;
+  }
+  void Forget() {
+    std::lock_guard<std::mutex> lock(TemporaryMutex());
+    TemporaryFiles().erase(temporary_);
+  }
+
+  std::string shown_;   // the path as the caller named it, for messages
+  std::string target_;  // the file that is replaced
+  std::string temporary_;
+  int fd_ = -1;
+  long long budget_ = -1;  // bytes the failure hook lets through; -1: no limit
+  long long written_ = 0;
+  bool committed_ = false;
+};
+
+}  // namespace
+
+std::string WriteTarget(const std::string& path) {
+  fs::path current = FsPath(path);
+  std::error_code error;
+  for (int hops = 0; hops < 40 && fs::is_symlink(current, error); ++hops) {
+    const fs::path next = fs::read_symlink(current, error);
+    if (error) break;
+    current = next.is_absolute() ? next : current.parent_path() / next;
+  }
+  return Utf8(current);
+}
+
+void WriteFileReplacing(const std::string& path, const std::string& bytes, bool flushToDisk) {
+  TReplacingWrite write(path);
+  write.Write(bytes.data(), bytes.size());
+  write.Commit(flushToDisk);
+}
+
+bool CopyFileReplacing(const std::string& from, const std::string& to) {
+  std::error_code error;
+  if (!fs::is_regular_file(FsPath(from), error)) return false;
+  if (fs::equivalent(FsPath(from), FsPath(to), error)) return true;
+  std::FILE* source = OpenFile(from, "rb");
+  if (!source) return false;
+  struct Closer {
+    std::FILE* file;
+    ~Closer() { std::fclose(file); }
+  } closer{source};
+  TReplacingWrite write(to);
+  std::vector<char> buffer(1 << 16);
+  size_t count;
+  while ((count = std::fread(buffer.data(), 1, buffer.size(), source)) > 0) {
+    write.Write(buffer.data(), count);
+  }
+  if (std::ferror(source)) {
+    throw TvFileError("Cannot read file " + from + " (copying it to " + to + ")");
+  }
+  write.Commit();
+  return true;
+}
+
+void AbandonTemporaryFiles() {
+  // Taken for good: no temporary file is made or renamed into place after this.
+  TemporaryMutex().lock();
+  for (const std::string& temporary : TemporaryFiles()) {
+    std::error_code ignored;
+    fs::remove(FsPath(temporary), ignored);
+  }
+  TemporaryFiles().clear();
+}
+
+TFolderLock::TFolderLock(const std::string& folder) {
+#ifndef _WIN32
+  fd_ = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd_ >= 0) {
+    while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+    }
+  }
+#else
+  (void)folder;
+#endif
+}
+
+TFolderLock::~TFolderLock() {
+#ifndef _WIN32
+  if (fd_ >= 0) ::close(fd_);  // releases the lock
+#endif
 }
 
 void WriteTextLines(const std::string& path, const std::vector<std::string>& lines) {
@@ -176,21 +373,93 @@ std::string ReadFileBytes(const std::string& path) {
   return bytes;
 }
 
+std::string DecodeLine(const std::string& bytes) {
+  return IsValidUtf8(bytes) ? bytes : Windows1252ToUtf8(bytes);
+}
+
 std::vector<std::string> ReadTextLines(const std::string& path) {
-  std::string text = ReadFileBytes(path);
-  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
-  if (!IsValidUtf8(text)) text = Windows1252ToUtf8(text);
+  TTextLineReader reader(path);
   std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    size_t lineEnd = end;
-    if (lineEnd > start && text[lineEnd - 1] == '\r') --lineEnd;
-    lines.push_back(text.substr(start, lineEnd - start));
-    start = end + 1;
-  }
+  for (std::string line; reader.Next(line);) lines.push_back(std::move(line));
   return lines;
+}
+
+TTextLineReader::TTextLineReader(const std::string& path, long long maxFileBytes) : name_(path) {
+  std::error_code error;
+  if (fs::is_directory(FsPath(path), error)) {
+    throw TvFileError("Cannot open file " + path + " (it is a folder)");
+  }
+  std::FILE* file = OpenFile(path, "rb");
+  if (!file) {
+    const int openError = errno;
+    throw TvFileError(OpenErrorText(path, openError, false));
+  }
+  file_ = file;
+  if (maxFileBytes >= 0) {
+    const auto size = fs::file_size(FsPath(path), error);
+    if (!error && static_cast<long long>(size) > maxFileBytes) {
+      std::fclose(file);
+      file_ = nullptr;
+      throw TvFileError("The file " + path + " is too large (" + std::to_string(size) +
+                        " bytes; at most " + std::to_string(maxFileBytes) + " are read)");
+    }
+  }
+}
+
+TTextLineReader::TTextLineReader(const char* text, size_t size, const std::string& name)
+    : name_(name), text_(text), textSize_(size) {}
+
+TTextLineReader::~TTextLineReader() {
+  if (file_) std::fclose(static_cast<std::FILE*>(file_));
+}
+
+bool TTextLineReader::Fill() {
+  if (start_ > 0) {
+    buffer_.erase(0, start_);
+    start_ = 0;
+  }
+  if (atEnd_) return false;
+  if (!file_) {
+    buffer_.append(text_, textSize_);
+    atEnd_ = true;
+    return textSize_ > 0;
+  }
+  char chunk[1 << 16];
+  const size_t count = std::fread(chunk, 1, sizeof chunk, static_cast<std::FILE*>(file_));
+  if (count == 0) {
+    if (std::ferror(static_cast<std::FILE*>(file_))) {
+      throw TvFileError("Cannot read file " + name_);
+    }
+    atEnd_ = true;
+    return false;
+  }
+  buffer_.append(chunk, count);
+  return true;
+}
+
+bool TTextLineReader::Next(std::string& line) {
+  size_t end = buffer_.find('\n', start_);
+  while (end == std::string::npos) {
+    const size_t scanned = buffer_.size() - start_;  // unread bytes known to hold no line end
+    const bool more = Fill();                         // leaves start_ at 0
+    if (!more) {
+      if (start_ >= buffer_.size()) return false;
+      end = buffer_.size();
+      break;
+    }
+    end = buffer_.find('\n', scanned);
+  }
+  size_t lineEnd = end;
+  if (lineEnd > start_ && buffer_[lineEnd - 1] == '\r') --lineEnd;
+  size_t from = start_;
+  if (first_) {
+    first_ = false;
+    if (lineEnd - from >= 3 && buffer_.compare(from, 3, "\xEF\xBB\xBF") == 0) from += 3;
+  }
+  line = DecodeLine(buffer_.substr(from, lineEnd - from));
+  start_ = end < buffer_.size() ? end + 1 : buffer_.size();
+  ++lineNumber_;
+  return true;
 }
 
 char32_t NextCodePoint(const std::string& text, size_t& i) {
@@ -272,11 +541,11 @@ std::string Windows1252ToUtf8(const std::string& bytes) {
 }
 
 bool CopyFileQuiet(const std::string& from, const std::string& to) {
-  std::error_code error;
-  if (!fs::is_regular_file(FsPath(from), error)) return false;
-  if (fs::equivalent(FsPath(from), FsPath(to), error)) return true;
-  fs::copy_file(FsPath(from), FsPath(to), fs::copy_options::overwrite_existing, error);
-  return !error;
+  try {
+    return CopyFileReplacing(from, to);
+  } catch (const TvError&) {
+    return false;
+  }
 }
 
 bool RemoveFileQuiet(const std::string& path) {

@@ -20,21 +20,64 @@ std::string WithSeparator(const std::string& folder);
 
 bool IsFile(const std::string& path);
 
-// Writes the file anew through a temporary file in the same folder that replaces the target only
-// once it is completely written and flushed: a failure leaves an existing file untouched and
-// throws TvFileError naming the file. Without `flushToDisk` the data is not forced to the disk
-// before the replacement (much faster on some disks): other programs still see the old file or
-// the whole new one, but after a power failure the file may be empty or gone. Only for files that
-// are made again when needed (the preview folder, cached pictures).
+// Writes the file anew through a temporary file in the target's folder that replaces the target
+// only once it is completely written, checked and flushed: a failure leaves an existing file
+// untouched, removes the temporary file and throws TvFileError naming the file. A path that is a
+// symbolic link updates the file the link points to (the link stays a link), and a replaced file
+// keeps its permission bits (and, where allowed, its owner and group). Without `flushToDisk` the
+// data is not forced to the disk before the replacement (much faster on some disks): other
+// programs still see the old file or the whole new one, but after a power failure the file may be
+// empty or gone. Only for files that are made again when needed (the preview folder, cached
+// pictures).
 void WriteFileReplacing(const std::string& path, const std::string& bytes, bool flushToDisk = true);
+// Copies `from` to `to` the same way, reading the source in pieces. Returns false, writing
+// nothing, when `from` is not a file; throws TvFileError naming the file when the source cannot be
+// read or the target cannot be written completely.
+bool CopyFileReplacing(const std::string& from, const std::string& to);
+// The file a write to `path` replaces: the final target of a chain of symbolic links, else path.
+std::string WriteTarget(const std::string& path);
 // Lines joined with CR LF after every line, as UTF-8.
 void WriteTextLines(const std::string& path, const std::vector<std::string>& lines);
 
 // The whole file; throws TvFileError ("File not found: ...", "File access denied: ...").
 std::string ReadFileBytes(const std::string& path);
-// The file's lines as UTF-8, split at CR LF or LF. A file that is not valid UTF-8 is read as
-// Windows-1252. A UTF-8 byte-order mark is dropped. A final line end does not add an empty line.
+// The file's lines as UTF-8, split at CR LF or LF. Each line is decoded on its own: a line that
+// is valid UTF-8 is taken as it is, any other line is read as Windows-1252. A UTF-8 byte-order
+// mark at the start is dropped. A final line end does not add an empty line.
 std::vector<std::string> ReadTextLines(const std::string& path);
+
+// The same, one line at a time, from a file (read in pieces, never whole) or from text held in
+// memory. Lines have no length limit of their own; a file larger than maxFileBytes is refused
+// when it is opened (TvFileError naming it).
+class TTextLineReader {
+ public:
+  static constexpr long long kNoLimit = -1;
+  explicit TTextLineReader(const std::string& path, long long maxFileBytes = kNoLimit);
+  // `text` must outlive the reader; `name` names it in errors.
+  TTextLineReader(const char* text, size_t size, const std::string& name);
+  ~TTextLineReader();
+  TTextLineReader(const TTextLineReader&) = delete;
+  TTextLineReader& operator=(const TTextLineReader&) = delete;
+
+  // The next line, decoded; false at the end. A read error throws TvFileError.
+  bool Next(std::string& line);
+  long long LineNumber() const { return lineNumber_; }  // of the line Next returned last
+
+ private:
+  bool Fill();  // more bytes into buffer_; false at the end
+  std::string name_;
+  void* file_ = nullptr;  // std::FILE*
+  const char* text_ = nullptr;
+  size_t textSize_ = 0;
+  std::string buffer_;
+  size_t start_ = 0;  // first unread byte in buffer_
+  bool atEnd_ = false;
+  bool first_ = true;
+  long long lineNumber_ = 0;
+};
+
+// A line as UTF-8: kept when valid, else read as Windows-1252.
+std::string DecodeLine(const std::string& bytes);
 
 // Decodes the code point at text[i] and advances i past it. An invalid or cut-short sequence
 // (overlong forms and surrogates included) gives kNoCodePoint and consumes one byte.
@@ -46,11 +89,33 @@ bool IsValidUtf8(const std::string& bytes);
 std::string Windows1252ToUtf8(const std::string& bytes);
 
 // Copies that never fail loudly: false when the source is missing or the target cannot be written.
+// They replace the target as CopyFileReplacing does, so a failed copy never leaves a cut-short
+// file.
 bool CopyFileQuiet(const std::string& from, const std::string& to);
+
+// Holds an advisory lock on a folder for as long as it lives, so that writers of one folder
+// (several publishes into it) take turns. A folder that cannot be opened is not locked.
+class TFolderLock {
+ public:
+  explicit TFolderLock(const std::string& folder);
+  ~TFolderLock();
+  TFolderLock(const TFolderLock&) = delete;
+  TFolderLock& operator=(const TFolderLock&) = delete;
+
+ private:
+  int fd_ = -1;
+};
+
+// For a process that is being stopped (Ctrl+C): removes every temporary file a replacing write of
+// this process has open and keeps any further one from being made or renamed into place. The
+// caller ends the process right after.
+void AbandonTemporaryFiles();
 bool RemoveFileQuiet(const std::string& path);
 
-// For tests: when non-negative, the next replacing write fails after this many bytes, as a full
-// disk would; it is reset to -1 when it fires.
+// For tests: when non-negative, the next replacing write or copy fails after this many bytes, as a
+// full disk would; it is reset to -1 when it fires. failWriteNumber, when positive, picks a later
+// write instead: the hook fires on that replacing write (1 = the next one) and counts down.
 extern long long failNextWriteAfterBytes;
+extern int failWriteNumber;
 
 }  // namespace fileutil

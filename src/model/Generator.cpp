@@ -31,11 +31,49 @@ const char* const kHomePage = "https://www.torvane.example/";
 const char* const kCaptionFound = "Item";
 const char* const kCaptionMissing = "Warning: Original image not found.";
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+// The simple lower-case form of a letter, for comparing text without regard to letter case:
+// ASCII, Latin-1, Latin Extended-A, Greek and Cyrillic capitals; everything else is itself.
+char32_t FoldCase(char32_t c) {
+  if (c >= 'A' && c <= 'Z') return c + 32;
+  if (c < 0xC0) return c;
+  if ((c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 32;
+  if (c >= 0x100 && c <= 0x137) return (c & 1) ? c : c + 1;
+  if (c >= 0x139 && c <= 0x148) return (c & 1) ? c + 1 : c;
+  if (c >= 0x14A && c <= 0x177) return (c & 1) ? c : c + 1;
+  if (c == 0x178) return 0xFF;
+  if (c >= 0x179 && c <= 0x17E) return (c & 1) ? c + 1 : c;
+  if (c == 0x386) return 0x3AC;
+  if (c >= 0x388 && c <= 0x38A) return c + 37;
+  if (c == 0x38C) return 0x3CC;
+  if (c == 0x38E || c == 0x38F) return c + 63;
+  if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 32;
+  if (c >= 0x400 && c <= 0x40F) return c + 80;
+  if (c >= 0x410 && c <= 0x42F) return c + 32;
+  if (c >= 0x460 && c <= 0x481) return (c & 1) ? c : c + 1;
+  if (c >= 0x48A && c <= 0x4BF) return (c & 1) ? c : c + 1;
+  return c;
+}
 
-std::string LowerAscii(std::string text) {
-  for (char& c : text) c = Lower(c);
-  return text;
+// The text as case-folded code points, each with the byte offset where it starts; bytes that are
+// not valid UTF-8 stand for themselves (as values no code point takes). A last entry marks the
+// end.
+struct TFolded {
+  std::vector<char32_t> codes;
+  std::vector<size_t> offsets;
+};
+
+TFolded Fold(const std::string& text) {
+  TFolded folded;
+  for (size_t i = 0; i < text.size();) {
+    const size_t at = i;
+    const char32_t code = fileutil::NextCodePoint(text, i);
+    folded.codes.push_back(code == fileutil::kNoCodePoint
+                               ? 0x110000 + static_cast<unsigned char>(text[at])
+                               : FoldCase(code));
+    folded.offsets.push_back(at);
+  }
+  folded.offsets.push_back(text.size());
+  return folded;
 }
 
 // Every occurrence of `from` in `text`, found left to right without overlap and without regard
@@ -43,17 +81,23 @@ std::string LowerAscii(std::string text) {
 std::string ReplaceAllNoCase(const std::string& text, const std::string& from,
                              const std::string& to) {
   if (from.empty()) return text;
-  const std::string lowerText = LowerAscii(text);
-  const std::string lowerFrom = LowerAscii(from);
+  const TFolded t = Fold(text);
+  const TFolded f = Fold(from);
+  const size_t n = f.codes.size();
   std::string result;
-  size_t start = 0;
-  for (size_t at = lowerText.find(lowerFrom); at != std::string::npos;
-       at = lowerText.find(lowerFrom, start)) {
-    result += text.substr(start, at - start);
-    result += to;
-    start = at + from.size();
+  size_t copied = 0;  // byte offset in text up to which the result is complete
+  size_t i = 0;       // code point index in text
+  while (i + n <= t.codes.size()) {
+    if (std::equal(f.codes.begin(), f.codes.end(), t.codes.begin() + static_cast<long>(i))) {
+      result.append(text, copied, t.offsets[i] - copied);
+      result += to;
+      i += n;
+      copied = t.offsets[i];
+    } else {
+      ++i;
+    }
   }
-  return result + text.substr(start);
+  return result + text.substr(copied);
 }
 
 // Levels from the tree and the link path replacement of the Path tab.
@@ -87,9 +131,8 @@ void TqelAppletAgent::MakeHTMLCodes(const std::string& pagePath, IDesignTree& tr
   ScriptFiles[1] = "torvanecfg.js";
   ScriptFiles[2] = "torvane.css";
 
-  PrepareItems(AppletData, Items, tree);
-
-  // Pictures: one scaling job per distinct source file; items sharing a source share its result.
+  // Pictures: one scaling job per distinct source file (the same file reached by different path
+  // spellings or links counts once); items sharing a source share its result.
   const int count = std::min<int>(tree.NodeCount() - 1, static_cast<int>(Items.size()));
   std::optional<TPictureCache> cache;
   const std::string cacheFolder =
@@ -105,29 +148,73 @@ void TqelAppletAgent::MakeHTMLCodes(const std::string& pagePath, IDesignTree& tr
       continue;
     }
     tree.SetCaption(k, kCaptionFound);
-    auto [it, added] = jobOfSource.emplace(source, jobs.size());
+    std::error_code error;
+    std::string key = fileutil::Utf8(std::filesystem::canonical(fileutil::FsPath(source), error));
+    if (error) key = source;
+    auto [it, added] = jobOfSource.emplace(key, jobs.size());
     if (added) jobs.push_back({source, checked.heightValue, cache ? &*cache : nullptr});
     jobOfItem[static_cast<size_t>(k - 1)] = static_cast<long>(it->second);
   }
+  // An item whose picture is not made again keeps its width and height: they must be numbers
+  // (or empty) before anything is written. Items with a picture get new ones below.
+  for (size_t i = 0; i < Items.size(); ++i) {
+    if (i < jobOfItem.size() && jobOfItem[i] >= 0) continue;
+    const std::string what = "Item " + std::to_string(i + 1) + "'s ";
+    scripttext::CanonicalItemSize(Items[i].IWidth, what + "width");
+    scripttext::CanonicalItemSize(Items[i].IHeight, what + "height");
+  }
+
+  PrepareItems(AppletData, Items, tree);
+
   if (!jobs.empty()) {
+    // Each picture is written into the preview folder as soon as it is scaled, so memory holds
+    // only the pictures being worked on. The items learn their new names and sizes in list order
+    // once every picture is done; after a failure the pictures already written are still listed
+    // in PreviewFiles, so that ClearPreview removes them.
+    std::vector<std::pair<int, int>> sizeOfJob(jobs.size());
+    std::vector<std::vector<int>> itemsOfJob(jobs.size());
+    for (int k = 1; k <= count; ++k) {
+      const long job = jobOfItem[static_cast<size_t>(k - 1)];
+      if (job >= 0) itemsOfJob[static_cast<size_t>(job)].push_back(k);
+    }
+    std::vector<bool> written(static_cast<size_t>(count), false);
+    const auto recordWritten = [&] {
+      for (int k = 1; k <= count; ++k) {
+        if (written[static_cast<size_t>(k - 1)]) {
+          PreviewFiles.push_back("slider" + std::to_string(k - 1) + ".jpg");
+        }
+      }
+    };
     Progress().SetMaximum(static_cast<int>(jobs.size()));
-    const std::vector<TScaledImage> scaled =
-        ScaleJpegFiles(jobs, ImageWorkers, [this](size_t) { Progress().Step(1); });
-    if (cache) cache->Trim();
     std::error_code ignored;  // a folder that cannot be made shows in the write below
     std::filesystem::create_directory(fileutil::FsPath(PreviewFolder()), ignored);
+    try {
+      ScaleJpegFilesEach(jobs, ImageWorkers, [&](size_t job, TScaledImage&& picture) {
+        sizeOfJob[job] = {picture.width, picture.height};
+        const std::string bytes(picture.jpeg.begin(), picture.jpeg.end());
+        picture.jpeg.clear();
+        picture.jpeg.shrink_to_fit();
+        for (const int k : itemsOfJob[job]) {
+          // Not forced to the disk: the preview folder is made again whenever it is needed.
+          fileutil::WriteFileReplacing(PreviewFolder() + "slider" + std::to_string(k - 1) + ".jpg",
+                                       bytes, false);
+          written[static_cast<size_t>(k - 1)] = true;
+        }
+        Progress().Step(1);
+      });
+    } catch (...) {
+      recordWritten();
+      throw;
+    }
+    recordWritten();
+    if (cache) cache->Trim();
     for (int k = 1; k <= count; ++k) {
       const long job = jobOfItem[static_cast<size_t>(k - 1)];
       if (job < 0) continue;
-      const TScaledImage& picture = scaled[static_cast<size_t>(job)];
       TItemData& item = Items[static_cast<size_t>(k - 1)];
-      const std::string name = "slider" + std::to_string(k - 1) + ".jpg";
-      fileutil::WriteFileReplacing(PreviewFolder() + name,
-                                   std::string(picture.jpeg.begin(), picture.jpeg.end()), false);
-      PreviewFiles.push_back(name);
-      item.IWidth = std::to_string(picture.width);
-      item.IHeight = std::to_string(picture.height);
-      item.IImageFile = name;
+      item.IWidth = std::to_string(sizeOfJob[static_cast<size_t>(job)].first);
+      item.IHeight = std::to_string(sizeOfJob[static_cast<size_t>(job)].second);
+      item.IImageFile = "slider" + std::to_string(k - 1) + ".jpg";
     }
   }
 

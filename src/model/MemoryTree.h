@@ -16,6 +16,8 @@ class TMemoryTree : public IDesignTree {
   int Depth(int index) const override;
   std::string Caption(int index) const override;
   void SetCaption(int index, const std::string& caption) override;
+  // Constant time when the parent is the last node or one of its ancestors (building a tree in
+  // depth-first order); otherwise linear in the number of nodes.
   int AppendChild(int parentIndex, const std::string& caption) override;
 
   // Removes every node but the root.
@@ -33,5 +35,9 @@ class TMemoryTree : public IDesignTree {
   };
   // Kept in depth-first order, so a node's absolute index is its position here.
   std::vector<Node> nodes_;
+  // The path from the root to the last node (absolute indices by depth): a child of any of these
+  // is appended at the end in constant time.
+  std::vector<int> lastPath_;
   void CheckIndex(int index) const;
+  void RebuildLastPath();
 };

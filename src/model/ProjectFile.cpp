@@ -39,12 +39,8 @@ void CheckStorable(const std::string& value, const std::string& what, const std:
 // Reading the file line by line, with the end of the file as the only way out.
 class TLineReader {
  public:
-  explicit TLineReader(std::vector<std::string> lines) : lines_(std::move(lines)) {}
-  bool Read(std::string& line) {
-    if (next_ >= lines_.size()) return false;
-    line = lines_[next_++];
-    return true;
-  }
+  explicit TLineReader(fileutil::TTextLineReader& lines) : lines_(lines) {}
+  bool Read(std::string& line) { return lines_.Next(line); }
   // Reads lines until one equals tag; the current line already counts.
   bool SkipTo(std::string& line, const std::string& tag) {
     while (line != tag) {
@@ -54,13 +50,12 @@ class TLineReader {
   }
 
  private:
-  std::vector<std::string> lines_;
-  size_t next_ = 0;
+  fileutil::TTextLineReader& lines_;
 };
 
 }  // namespace
 
-void TqelAppletAgent::SaveProject(const std::string& fileName) {
+void TqelAppletAgent::CheckStorableValues() const {
   const TStringArray slider = AppletDataToStrings(AppletData);
   for (size_t f = 0; f < slider.size(); ++f) {
     CheckStorable(slider[f], std::string("slider's ") + kAppletFieldNames[f], Separator);
@@ -72,47 +67,73 @@ void TqelAppletAgent::SaveProject(const std::string& fileName) {
                     Separator);
     }
   }
+}
 
+std::string TqelAppletAgent::ProjectText() {
+  CheckStorableValues();
   IProgress& progress = Progress();
-  progress.SetMaximum(9 * static_cast<int>(Items.size()) + 15);
-  TProgressScope scope(progress, "Saving Data ... ...");
-
-  std::vector<std::string> lines = {"<Warning_Info>",
-                                    "Note: This file was created and maintained by Torvane 1.1.",
-                                    "Do not modify it or script project may not be opened again!",
-                                    "</Warning_Info>",
-                                    "<Product_Name>",
-                                    kProductLine,
-                                    "</Product_Name>",
-                                    "<Product_Version>",
-                                    "1.1",
-                                    "</Product_Version>"};
+  std::string text;
+  const auto add = [&text](const std::string& line) {
+    text += line;
+    text += "\r\n";
+  };
+  for (const char* line : {"<Warning_Info>",
+                           "Note: This file was created and maintained by Torvane 1.1.",
+                           "Do not modify it or script project may not be opened again!",
+                           "</Warning_Info>", "<Product_Name>", kProductLine, "</Product_Name>",
+                           "<Product_Version>", "1.1", "</Product_Version>"}) {
+    add(line);
+  }
   progress.Step(10);
   std::string line;
-  for (const std::string& value : slider) line += value + Separator;
-  lines.insert(lines.end(), {"<Applet_Parameters>", line, "</Applet_Parameters>"});
+  for (const std::string& value : AppletDataToStrings(AppletData)) line += value + Separator;
+  add("<Applet_Parameters>");
+  add(line);
+  add("</Applet_Parameters>");
   progress.Step(5);
-  lines.push_back("<Item_Parameters>");
+  add("<Item_Parameters>");
   for (const TItemData& item : Items) {
     line.clear();
     for (const std::string& value : ItemDataToStrings(item)) {
       line += value + Separator;
       progress.Step(1);
     }
-    lines.push_back(line);
+    add(line);
   }
-  lines.push_back("</Item_Parameters>");
-  fileutil::WriteTextLines(fileName, lines);
+  add("</Item_Parameters>");
+  return text;
+}
+
+void TqelAppletAgent::SaveProject(const std::string& fileName) {
+  CheckStorableValues();
+  IProgress& progress = Progress();
+  progress.SetMaximum(9 * static_cast<int>(Items.size()) + 15);
+  TProgressScope scope(progress, "Saving Data ... ...");
+  fileutil::WriteFileReplacing(fileName, ProjectText());
 }
 
 TLoadResult TqelAppletAgent::LoadProject(const std::string& fileName, IDesignTree& tree) {
-  // The whole file is read before anything changes, so a file that cannot be read leaves the
-  // model as it was.
-  TLineReader reader(fileutil::ReadTextLines(fileName));
+  fileutil::TTextLineReader lines(fileName, kMaxProjectFileBytes);
+  return LoadProjectFrom(lines, fileName, tree);
+}
+
+TLoadResult TqelAppletAgent::LoadProjectText(const std::string& text, const std::string& fileName,
+                                             IDesignTree& tree) {
+  fileutil::TTextLineReader lines(text.data(), text.size(), fileName);
+  return LoadProjectFrom(lines, fileName, tree);
+}
+
+TLoadResult TqelAppletAgent::LoadProjectFrom(fileutil::TTextLineReader& lines,
+                                             const std::string& fileName, IDesignTree& tree) {
+  // The file is read to its end (or to the end of the item block) before the model changes, so a
+  // file that cannot be read, or holds too many items, leaves the model as it was.
+  TLineReader reader(lines);
   std::string line;
   bool complete = false;
   bool sliderRead = false;
   bool itemsReached = false;
+  TAppletData slider;
+  TItemArray items;
 
   // A file without the product tag anywhere is no project file at all: it is refused like a
   // foreign one rather than reported as one that ended early.
@@ -128,41 +149,51 @@ TLoadResult TqelAppletAgent::LoadProject(const std::string& fileName, IDesignTre
         reader.Read(line) && reader.SkipTo(line, "<Applet_Parameters>") && reader.Read(line)) {
       TStringArray values;
       for (int f = 1; f <= kAppletFieldCount; ++f) values.push_back(GetField(line, f, Separator));
-      AppletData = StringsToAppletData(values);
+      slider = StringsToAppletData(values);
       sliderRead = true;
       if (reader.SkipTo(line, "<Item_Parameters>")) {
         itemsReached = true;
         TProgressScope scope(Progress(), "Loading Data ... ...");
-        Items.clear();
+        TStringArray fields(kItemFieldCount);
         while (reader.Read(line)) {
           if (line == "</Item_Parameters>") {
             complete = true;
             break;
           }
-          TStringArray fields;
-          for (int f = 1; f <= kItemFieldCount; ++f) fields.push_back(GetField(line, f, Separator));
-          Items.push_back(StringsToItemData(fields));
+          if (items.size() >= kMaxItems) {
+            RebuildItemNodes(tree);
+            throw TvError("The project file " + fileName + " holds more than " +
+                          std::to_string(kMaxItems) + " images (line " +
+                          std::to_string(lines.LineNumber()) + "); at most " +
+                          std::to_string(kMaxItems) + " can be opened");
+          }
+          for (int f = 1; f <= kItemFieldCount; ++f) {
+            fields[static_cast<size_t>(f - 1)] = GetField(line, f, Separator);
+          }
+          items.push_back(StringsToItemData(fields));
         }
-        RebuildItemNodes(tree);
       }
     }
   }
-  if (complete) return TLoadResult::Loaded;
   if (!tagged) {
     RebuildItemNodes(tree);
     Messages().Show(TMessageKind::Error, kRejected);
     return TLoadResult::Rejected;
   }
+  if (sliderRead) AppletData = std::move(slider);
+  // The previous design's items do not belong to new parameters: they go once the slider line is
+  // read, and the items read so far take their place.
+  if (sliderRead) Items = std::move(items);
+  RebuildItemNodes(tree);
+  if (complete) return TLoadResult::Loaded;
 
   // The file ended inside its blocks. Whatever was read stays, every item of the model has its
   // node, and the user learns that the design may be incomplete.
   std::string what;
   if (!sliderRead) {
     what = "before its slider parameters; nothing was read.";
-    RebuildItemNodes(tree);
   } else if (!itemsReached) {
     what = "before its image list; only the slider parameters were read.";
-    Items.clear();  // the previous design's items do not belong to the new parameters
   } else {
     what = "inside its image list; " + std::to_string(Items.size()) + " image(s) were read.";
   }

@@ -1,5 +1,6 @@
 // Publishing beside the project file: the page, the three script files, the project file, the
 // publish report and the scaled pictures, side by side and ready for upload.
+#include <set>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,13 @@ namespace {
 
 const std::string kRule(77, '=');
 
+std::string LowerAscii(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
 }  // namespace
 
 bool TqelAppletAgent::PublishProject(const std::string& folder, const std::string& fileName,
@@ -22,13 +30,31 @@ bool TqelAppletAgent::PublishProject(const std::string& folder, const std::strin
     throw TvError("The project file name '" + fileName +
                   "' leaves no name for the published files");
   }
+  // A project file named like one of the files the publish writes would be overwritten by it.
+  std::set<std::string> outputs = {LowerAscii(base + ".html"), LowerAscii(base + "_PublishReport.txt"),
+                                   LowerAscii(ScriptFiles[0]), "torvanecfg.js", "torvane.css"};
+  for (size_t i = 0; i < Items.size(); ++i) {
+    outputs.insert(LowerAscii("slider" + std::to_string(i) + ".jpg"));
+    if (scripttext::IsPlainFileName(Items[i].IImageFile)) {
+      outputs.insert(LowerAscii(Items[i].IImageFile));
+    }
+  }
+  if (outputs.count(LowerAscii(fileName)) != 0) {
+    throw TvError("The project file name '" + fileName +
+                  "' is also the name of a file that publishing writes; choose another name");
+  }
+
+  // Publishes into one folder take turns.
+  const fileutil::TFolderLock lock(to);
   MakeHTMLCodes(to + base + ".html", tree);
 
+  // Copies replace their targets only once complete; a target that cannot be written stops the
+  // publish with an error naming it. A missing source is left out.
   const std::string work = fileutil::WithSeparator(WorkFolder());
-  fileutil::CopyFileQuiet(fileutil::WithSeparator(ProgramFolder()) + ScriptFiles[0],
-                          to + ScriptFiles[0]);
-  fileutil::CopyFileQuiet(work + ScriptFiles[1], to + ScriptFiles[1]);
-  fileutil::CopyFileQuiet(work + ScriptFiles[2], to + ScriptFiles[2]);
+  fileutil::CopyFileReplacing(fileutil::WithSeparator(ProgramFolder()) + ScriptFiles[0],
+                              to + ScriptFiles[0]);
+  fileutil::CopyFileReplacing(work + ScriptFiles[1], to + ScriptFiles[1]);
+  fileutil::CopyFileReplacing(work + ScriptFiles[2], to + ScriptFiles[2]);
 
   SaveProject(to + base + ".tvn");
   MakePublishReport(to, base + "_PublishReport.txt");
@@ -36,9 +62,10 @@ bool TqelAppletAgent::PublishProject(const std::string& folder, const std::strin
   Progress().SetMaximum(100);
   TProgressScope status(Progress(), "Copying Publishable Files ... ...");
   const std::string preview = PreviewFolder();
+  std::set<std::string> copied;
   for (const TItemData& item : Items) {
-    if (scripttext::IsPlainFileName(item.IImageFile)) {
-      fileutil::CopyFileQuiet(preview + item.IImageFile, to + item.IImageFile);
+    if (scripttext::IsPlainFileName(item.IImageFile) && copied.insert(item.IImageFile).second) {
+      fileutil::CopyFileReplacing(preview + item.IImageFile, to + item.IImageFile);
     }
   }
   Progress().Step(50);
@@ -64,15 +91,12 @@ void TqelAppletAgent::MakePublishReport(const std::string& folder, const std::st
   }
   lines.push_back("");
   lines.push_back("[Image File(s)]: They should be copied along with script files!");
-  std::vector<std::string> listed;
+  std::set<std::string> listed;
   for (const TItemData& item : Items) {
     const std::string& name = item.IImageFile;
-    if (!scripttext::IsPlainFileName(name)) continue;
-    bool seen = false;
-    for (const std::string& earlier : listed) seen = seen || earlier == name;
-    if (seen) continue;
-    listed.push_back(name);
-    lines.push_back("  " + name);
+    if (scripttext::IsPlainFileName(name) && listed.insert(name).second) {
+      lines.push_back("  " + name);
+    }
   }
   Progress().Step(50);
   Progress().Step(50);

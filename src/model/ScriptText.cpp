@@ -183,13 +183,19 @@ std::string PublishBaseName(const std::string& fileName) {
 }
 
 std::string CanonicalWholeNumber(const std::string& text, const std::string& what) {
-  if (!IsWholeNumber(text)) {
+  // Leading blanks and a "+" are accepted as the integer conversions accept them, and dropped.
+  size_t at = 0;
+  while (at < text.size() && text[at] == ' ') ++at;
+  std::string number = text.substr(at);
+  const bool plus = !number.empty() && number[0] == '+';
+  if (plus) number.erase(0, 1);
+  if (!IsWholeNumber(number) || (plus && number[0] == '-')) {
     throw TvError(what + " '" + text + "' is not a whole number");
   }
-  const bool negative = text[0] == '-';
+  const bool negative = number[0] == '-';
   size_t first = negative ? 1 : 0;
-  while (first + 1 < text.size() && text[first] == '0') ++first;
-  const std::string digits = text.substr(first);
+  while (first + 1 < number.size() && number[first] == '0') ++first;
+  const std::string digits = number.substr(first);
   if (digits.size() > 10 ||
       (digits.size() == 10 && digits > (negative ? "2147483648" : "2147483647"))) {
     throw TvError(what + " '" + text + "' is out of range");
@@ -200,13 +206,10 @@ std::string CanonicalWholeNumber(const std::string& text, const std::string& wha
 
 std::string CanonicalItemSize(const std::string& text, const std::string& what) {
   if (text.empty()) return text;
-  if (!IsWholeNumber(text)) {
-    throw TvError(what + " '" + text + "' is not a whole number (or empty)");
-  }
   return CanonicalWholeNumber(text, what);
 }
 
-TCheckedDesign CheckDesign(const TAppletData& data, const TItemArray& items) {
+TCheckedDesign CheckDesign(const TAppletData& data, const TItemArray&) {
   const auto identifier = [](const std::string& text, const std::string& what) {
     if (!IsScriptIdentifier(text)) {
       throw TvError(what + " '" + text +
@@ -247,12 +250,6 @@ TCheckedDesign CheckDesign(const TAppletData& data, const TItemArray& items) {
       number(data.pContainerBorderWidth, "The slider's container border width");
   checked.containerBorderStyle =
       number(data.pContainerBorderStyle, "The slider's container border style");
-
-  for (size_t i = 0; i < items.size(); ++i) {
-    const std::string what = "Item " + std::to_string(i + 1) + "'s ";
-    CanonicalItemSize(items[i].IWidth, what + "width");
-    CanonicalItemSize(items[i].IHeight, what + "height");
-  }
   return checked;
 }
 

@@ -45,14 +45,16 @@ struct TCheckedDesign {
   int containerBorderWidth = 0, containerBorderStyle = 0;
 };
 
-// Checks every value the generator writes without escaping and throws TvError naming the field
-// and the value ("The slider's step 'alert(1)' is not a whole number") on the first bad one.
-// Numbers are written back in canonical form (no leading zeros), so "010" cannot turn into an
-// octal literal in the script.
+// Checks every slider value the generator writes without escaping and throws TvError naming the
+// field and the value ("The slider's step 'alert(1)' is not a whole number") on the first bad
+// one. Numbers are written back in canonical form (no leading blanks, "+" or zeros), so "010"
+// cannot turn into an octal literal in the script. The items' widths and heights are checked by
+// the generator, and only for items whose picture it does not make again.
 TCheckedDesign CheckDesign(const TAppletData& data, const TItemArray& items);
 
-// Canonical decimal text of a whole number (leading zeros dropped, "-0" gives "0"); the text
-// must satisfy IsWholeNumber and fit 32 bits, else TvError with `what` and the value.
+// Canonical decimal text of a whole number (leading blanks, a "+" and leading zeros dropped, "-0"
+// gives "0"); what is left must satisfy IsWholeNumber and fit 32 bits, else TvError with `what`
+// and the value.
 std::string CanonicalWholeNumber(const std::string& text, const std::string& what);
 // The same for an item's width or height, which may also be empty (then "" is returned).
 std::string CanonicalItemSize(const std::string& text, const std::string& what);

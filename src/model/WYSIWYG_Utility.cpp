@@ -58,17 +58,23 @@ std::string CssBorderStyle(const std::string& text) {
   static const std::array<const char*, 10> kWords = {
       "none", "dotted", "dashed", "solid", "double", "groove", "ridge", "inset", "window-inset",
       "outset"};
-  const int index = StrToInt(text);
+  // A decimal integer only: "$3" or "0x3" is no border style.
+  int index = 0;
+  if (!TryStrToDecimalInt(text, index)) throw TvConvertError(text);
   return index >= 0 && index <= 9 ? kWords[static_cast<size_t>(index)] : "solid";
 }
 
-bool TryStrToInt(const std::string& text, int& value) {
+namespace {
+
+bool ParseInt(const std::string& text, int& value, bool allowHex) {
   size_t i = 0;
   while (i < text.size() && text[i] == ' ') ++i;
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
   int base = 10;
-  if (i < text.size() && text[i] == '$') {
+  if (!allowHex) {
+    // decimal digits only
+  } else if (i < text.size() && text[i] == '$') {
     base = 16;
     ++i;
   } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
@@ -85,13 +91,21 @@ bool TryStrToInt(const std::string& text, int& value) {
     const long long limit = base == 16 ? 0xFFFFFFFFLL : (negative ? 2147483648LL : 2147483647LL);
     if (result > limit) return false;
   }
-  if (base == 16 && result > std::numeric_limits<int>::max()) {
-    value = static_cast<int>(static_cast<unsigned>(result));
-  } else {
-    value = static_cast<int>(negative ? -result : result);
-  }
-  if (base == 16 && negative) value = -value;
+  // Hexadecimal text above the int range stands for the 32-bit pattern (a colour with the top bit
+  // set); the sign is applied once, to that value.
+  const long long magnitude =
+      base == 16 && result > std::numeric_limits<int>::max() ? result - 0x100000000LL : result;
+  const long long signedValue = negative ? -magnitude : magnitude;
+  value = static_cast<int>(static_cast<unsigned>(static_cast<long long>(signedValue) & 0xFFFFFFFFLL));
   return true;
+}
+
+}  // namespace
+
+bool TryStrToInt(const std::string& text, int& value) { return ParseInt(text, value, true); }
+
+bool TryStrToDecimalInt(const std::string& text, int& value) {
+  return ParseInt(text, value, false);
 }
 
 int StrToInt(const std::string& text) {

@@ -24,13 +24,17 @@ std::string GetField(const std::string& line, int n, const std::string& sep);
 
 std::string CssColor(const std::string& text);        // "#" + text
 std::string CssPixels(const std::string& text);       // text + "px"
-std::string CssBorderStyle(const std::string& text);  // index 0..9 to its word, else "solid"
+// Decimal index 0..9 to its word, any other decimal integer to "solid"; text that is not a decimal
+// integer (hexadecimal included) throws TvConvertError.
+std::string CssBorderStyle(const std::string& text);
 
 // Whole-number parsing as the rest of the program uses it: optional leading blanks, an optional
 // sign, then decimal digits, or "$" / "0x" followed by hexadecimal digits; the value must fit 32
 // bits. Anything else throws TvConvertError("'text' is not a valid integer value").
 int StrToInt(const std::string& text);
 bool TryStrToInt(const std::string& text, int& value);
+// The same without the hexadecimal forms.
+bool TryStrToDecimalInt(const std::string& text, int& value);
 
 // Leading and trailing blanks and control characters removed.
 std::string Trim(const std::string& text);

@@ -53,6 +53,10 @@ TEST(Conversions, CssPieces) {
   EXPECT_EQ(CssBorderStyle("-1"), "solid");
   EXPECT_THROW(CssBorderStyle(""), TvConvertError);
   EXPECT_THROW(CssBorderStyle("2px"), TvConvertError);
+  // Decimal only: hexadecimal forms are no border style.
+  EXPECT_THROW(CssBorderStyle("$3"), TvConvertError);
+  EXPECT_THROW(CssBorderStyle("0x3"), TvConvertError);
+  EXPECT_EQ(CssBorderStyle(" +4"), "double");
   EXPECT_EQ(CssPixels("0"), "0px");
   EXPECT_EQ(CssColor("FFFF00"), "#FFFF00");
 }
@@ -63,6 +67,10 @@ TEST(Conversions, IntegerParsingAcceptsWholeNumbersOnly) {
   EXPECT_EQ(StrToInt("+7"), 7);
   EXPECT_EQ(StrToInt(" 5"), 5);
   EXPECT_EQ(StrToInt("$FF"), 255);
+  // A negative hexadecimal number is negated once.
+  EXPECT_EQ(StrToInt("-0x10"), -16);
+  EXPECT_EQ(StrToInt("-$1"), -1);
+  EXPECT_EQ(StrToInt("$FFFFFFFF"), -1);
   EXPECT_EQ(StrToInt("2147483647"), 2147483647);
   EXPECT_EQ(StrToInt("-2147483648"), -2147483647 - 1);
   for (const char* bad : {"", " ", "-", "5 ", "1.5", "12a", "2147483648", "alert(1)", "$"}) {

@@ -187,6 +187,18 @@ TEST(Generator, LinkRootsAreReplacedBothWaysWithoutRegardToCase) {
   EXPECT_EQ(f.model.Items[2].ILink, "http://www.Example.com/x http://www.Example.com/y");
   EXPECT_EQ(f.Cfg()[6], "CISlider1(['','http://www.Example.com/a/B.html','_self','',160,120]);");
 
+  // Letter case is ignored beyond A-Z too; the rest of the link stays as written.
+  f.model.AppletData.pInternalUse_RootDir_Remote = "http://X/\xC3\xA9\xC5\x92/";
+  f.model.AppletData.pInternalUse_RootDir_Local = "C:\\\xC3\x89t\xC3\xA9\\";
+  f.model.Items[1].ILink = "http://x/\xC3\x89\xC5\x93/\xC3\xA9.html";
+  f.model.AppletData.pInternalUse_RootDir_Local_Checked = "1";
+  f.Run();
+  EXPECT_EQ(f.model.Items[1].ILink, "C:\\\xC3\x89t\xC3\xA9\\\xC3\xA9.html");
+  f.model.AppletData.pInternalUse_RootDir_Local_Checked = "0";
+  f.model.Items[1].ILink = "c:\\\xC3\xA9T\xC3\x89\\a.html";
+  f.Run();
+  EXPECT_EQ(f.model.Items[1].ILink, "http://X/\xC3\xA9\xC5\x92/a.html");
+
   // A root that is blank once trimmed switches the replacement off.
   f.model.AppletData.pInternalUse_RootDir_Local = " \t";
   f.model.AppletData.pInternalUse_RootDir_Local_Checked = "1";
@@ -203,8 +215,8 @@ TEST(Generator, HostileOrBrokenValuesAreRefusedBeforeAnythingIsWritten) {
       {[](auto& m) { m.AppletData.pStep = "alert(1)"; },
        "The slider's step 'alert(1)' is not a whole number"},
       {[](auto& m) { m.AppletData.pWidth = "1e3"; }, "The slider's width '1e3'"},
-      {[](auto& m) { m.AppletData.pDelay = " 39"; }, "The slider's delay ' 39'"},
-      {[](auto& m) { m.AppletData.pGap = "+1"; }, "The slider's gap '+1'"},
+      {[](auto& m) { m.AppletData.pDelay = "39 "; }, "The slider's delay '39 '"},
+      {[](auto& m) { m.AppletData.pGap = "+-1"; }, "The slider's gap '+-1'"},
       {[](auto& m) { m.AppletData.pTrailerSpace = ""; }, "The slider's trailer space ''"},
       {[](auto& m) { m.AppletData.pHeight = "0"; }, "The slider's height '0' must be at least 1"},
       {[](auto& m) { m.AppletData.pHeight = "-5"; }, "The slider's height '-5'"},
@@ -220,8 +232,9 @@ TEST(Generator, HostileOrBrokenValuesAreRefusedBeforeAnythingIsWritten) {
       {[](auto& m) { m.AppletData.pContainerBorderColor = "GGGGGG"; }, "container border colour"},
       {[](auto& m) { m.AppletData.pImageBorderStyle = "2;"; }, "image border style '2;'"},
       {[](auto& m) { m.AppletData.pContainerBorderWidth = "4px"; }, "container border width '4px'"},
-      {[](auto& m) { m.Items[0].IWidth = "160);alert(1"; }, "Item 1's width '160);alert(1'"},
-      {[](auto& m) { m.Items[0].IHeight = "x"; }, "Item 1's height 'x'"},
+      // The second item has no picture: its stale size is written as it stands.
+      {[](auto& m) { m.Items[1].IWidth = "160);alert(1"; }, "Item 2's width '160);alert(1'"},
+      {[](auto& m) { m.Items[1].IHeight = "x"; }, "Item 2's height 'x'"},
   };
   for (const TCase& c : cases) {
     TGeneratorFixture f;
@@ -229,6 +242,7 @@ TEST(Generator, HostileOrBrokenValuesAreRefusedBeforeAnythingIsWritten) {
     TItemData item = TestItem("");
     item.OriginalImagePath = f.dir / "a.jpg";
     f.AddItem(item);
+    f.AddItem(TestItem(""));
     c.spoil(f.model);
     try {
       f.Run();
@@ -246,10 +260,19 @@ TEST(Generator, NumbersAreWrittenInCanonicalForm) {
   TGeneratorFixture f;
   f.model.AppletData.pStep = "010";  // would be an octal 8 in a script
   f.model.AppletData.pDelay = "-0";
-  f.model.AppletData.pWidth = "00370";
+  f.model.AppletData.pWidth = " 370";  // as the integer conversions read it
+  f.model.AppletData.pGap = "+2";
+  f.model.AppletData.pHeight = "+120";
   f.AddItem(TestItem("slider0.jpg"));
+  // A stale size that the picture replaces is not looked at.
+  WriteTestJpeg(f.dir / "a.jpg", 20, 10);
+  TItemData item = TestItem("");
+  item.OriginalImagePath = f.dir / "a.jpg";
+  item.IWidth = "stale";
+  f.AddItem(item);
   f.Run();
-  EXPECT_EQ(f.Cfg()[12], "new BXae('Slider1_div',370,128,10,0,0,0,'FFFFFF',Slider1cfg,4,0);};");
+  EXPECT_EQ(f.Cfg()[13], "new BXae('Slider1_div',370,128,10,0,2,0,'FFFFFF',Slider1cfg,4,0);};");
+  EXPECT_EQ(f.model.Items[1].IWidth, "240");
   EXPECT_EQ(CrLfLines(f.Page())[19],
             "<div id=\"Slider1_div\" style=\"width:370px;height:128px;\"></div>");
 }
@@ -273,7 +296,13 @@ TEST(Generator, ABadPictureNamesTheFileAndLeavesTheTextFilesUnwritten) {
   EXPECT_EQ(ReadAll(f.Page()), "old page\r\n");
   EXPECT_FALSE(fileutil::IsFile(f.dir / "torvanecfg.js"));
   EXPECT_FALSE(fileutil::IsFile(f.dir / "torvane.css"));
-  EXPECT_TRUE(f.model.PreviewFiles.empty());
+  // The good picture may have been written before the broken one failed: then it is recorded,
+  // so that clearing the preview removes it.
+  for (const std::string& name : f.model.PreviewFiles) {
+    EXPECT_EQ(name, "slider0.jpg");
+    EXPECT_TRUE(fileutil::IsFile(f.model.PreviewFolder() + name));
+  }
+  EXPECT_EQ(f.model.Items[0].IImageFile, "");  // the items learn nothing from a failed run
   EXPECT_FALSE(f.progress.busy);
   EXPECT_EQ(f.progress.status, "");
   EXPECT_EQ(f.progress.position, 0);

@@ -37,6 +37,10 @@ TEST(ImageScaler, ScaledSizeRoundsHalfToEvenAndRefusesBadHeights) {
   EXPECT_EQ(ScaledSize(2560, 3837, 480), std::make_pair(320, 480));
   EXPECT_EQ(ScaledSize(10000, 5000, 5000), std::make_pair(10000, 5000));  // exactly the limit
   EXPECT_EQ(ScaledSize(1, 1000, 120), std::make_pair(1, 120));  // never narrower than a pixel
+  // Computed exactly: these are exact halves that a 32-bit factor rounded the wrong way.
+  EXPECT_EQ(ScaledSize(104, 128, 120), std::make_pair(98, 120));   // 97.5
+  EXPECT_EQ(ScaledSize(136, 128, 120), std::make_pair(128, 120));  // 127.5
+  EXPECT_EQ(ScaledSize(119, 112, 120), std::make_pair(128, 120));  // 127.5
   for (int bad : {0, -5}) {
     try {
       ScaledSize(1000, 750, bad);

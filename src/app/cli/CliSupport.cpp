@@ -3,14 +3,21 @@
 #include <algorithm>
 #include <exception>
 #include <filesystem>
+#include <mutex>
 #include <random>
+#include <set>
 #include <system_error>
 #include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <csignal>
 #include <cstdlib>
+#include <thread>
+
+#include <pthread.h>
+#include <unistd.h>
 #endif
 
 #include "AppletAgent.h"
@@ -55,17 +62,15 @@ std::vector<std::string> PublishedFiles(const TqelAppletAgent& model, const std:
   files.push_back(to + model.ScriptFiles[2]);
   files.push_back(to + base + ".tvn");
   files.push_back(to + base + "_PublishReport.txt");
-  std::vector<std::string> images;
+  std::set<std::string> images;
   for (const TItemData& item : model.Items) {
     const std::string& name = item.IImageFile;
-    if (!scripttext::IsPlainFileName(name) || !fileutil::IsFile(model.PreviewFolder() + name)) {
-      continue;
+    if (scripttext::IsPlainFileName(name) && images.count(name) == 0 &&
+        fileutil::IsFile(model.PreviewFolder() + name)) {
+      images.insert(name);
+      files.push_back(to + name);
     }
-    bool seen = false;
-    for (const std::string& earlier : images) seen = seen || earlier == name;
-    if (!seen) images.push_back(name);
   }
-  for (const std::string& name : images) files.push_back(to + name);
   return files;
 }
 
@@ -73,16 +78,69 @@ std::vector<std::string> PublishedFiles(const TqelAppletAgent& model, const std:
 // headless run should say so: the published slider lacks that picture.
 void WarnAboutMissingPictures(const TqelAppletAgent& model, const TMemoryTree& tree,
                               std::ostream& err) {
+  // One line per item up to a limit, then a count: a long design should not flood the terminal.
+  constexpr int kMaxLines = 20;
   const int count = std::min<int>(tree.NodeCount() - 1, static_cast<int>(model.Items.size()));
+  int missing = 0;
   for (int k = 1; k <= count; ++k) {
     if (tree.Caption(k) == "Item") continue;
+    if (++missing > kMaxLines) continue;
     err << "torvane-cli: warning: the picture of item " << k << " ("
         << model.Items[static_cast<size_t>(k - 1)].OriginalImagePath
         << ") was not found; it was published without a new picture\n";
   }
+  if (missing > kMaxLines) {
+    err << "torvane-cli: warning: the pictures of " << missing - kMaxLines
+        << " more items were not found either\n";
+  }
 }
 
 }  // namespace
+
+namespace {
+
+// The work folders that exist right now, for the signal watcher.
+std::mutex& WorkFoldersMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+std::set<std::string>& WorkFolders() {
+  static std::set<std::string> folders;
+  return folders;
+}
+
+}  // namespace
+
+void StopCleanlyOnSignals() {
+#ifndef _WIN32
+  // The signals are blocked in every thread (threads inherit the mask) and taken by one watcher
+  // thread, which may then do ordinary work: no handler runs inside an interrupted allocation.
+  sigset_t signals;
+  sigemptyset(&signals);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&signals, signal);
+  if (pthread_sigmask(SIG_BLOCK, &signals, nullptr) != 0) return;
+  std::thread([signals] {
+    int signal = 0;
+    while (sigwait(&signals, &signal) != 0) {
+    }
+    fileutil::AbandonTemporaryFiles();
+    {
+      std::lock_guard<std::mutex> lock(WorkFoldersMutex());
+      for (const std::string& folder : WorkFolders()) {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+          std::error_code ignored;
+          fs::remove_all(fileutil::FsPath(folder), ignored);
+          if (!fs::exists(fileutil::FsPath(folder), ignored)) break;
+        }
+      }
+    }
+    const char text[] = "torvane-cli: interrupted; the files written so far are whole, nothing "
+                        "else was written\n";
+    [[maybe_unused]] const auto ignored = ::write(2, text, sizeof text - 1);
+    _exit(128 + signal);
+  }).detach();
+#endif
+}
 
 std::string ExecutableFolder() { return places::ExecutableFolder(); }
 
@@ -104,11 +162,15 @@ TPrivateFolder::TPrivateFolder() {
   if (path_.empty()) {
     throw TvError("Cannot create a work folder in " + fileutil::Utf8(base));
   }
+  std::lock_guard<std::mutex> lock(WorkFoldersMutex());
+  WorkFolders().insert(path_);
 }
 
 TPrivateFolder::~TPrivateFolder() {
+  std::lock_guard<std::mutex> lock(WorkFoldersMutex());
   std::error_code ignored;
   fs::remove_all(fileutil::FsPath(path_), ignored);
+  WorkFolders().erase(path_);
 }
 
 int PublishCommand(const std::string& projectPath, const std::string& toFolder, std::ostream& out,

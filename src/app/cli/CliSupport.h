@@ -11,6 +11,12 @@ namespace cli {
 // program's files are found from it).
 std::string ExecutableFolder();
 
+// Makes Ctrl+C, SIGTERM and SIGHUP end the program cleanly: the private work folder and every
+// temporary file of an unfinished write are removed, files already in place stay whole, and the
+// process exits with 128 + the signal number. Call it first thing in main, before any thread
+// starts.
+void StopCleanlyOnSignals();
+
 // A new, empty folder of our own under the system's temporary folder; removed with everything in
 // it when the object goes.
 class TPrivateFolder {

@@ -58,7 +58,11 @@ const char* const kUsage =
     "\n"
     "Exit status: 0 when everything was published; 1 when the file is missing, is not a project\n"
     "file, ends early, names a picture that cannot be read, or anything else fails. The message\n"
-    "on stderr names the file. A project file that could not be read whole is never rewritten.\n";
+    "on stderr names the file. A project file that could not be read whole is never rewritten.\n"
+    "Every file is written beside its target under a temporary name and renamed into place only\n"
+    "when complete, so a failed or interrupted run leaves earlier files whole. Ctrl+C or SIGTERM\n"
+    "ends the run cleanly (exit status 128 + the signal number). A project file named like one of\n"
+    "the published files (PROJECT.html, torvane.js, slider0.jpg, ...) is refused.\n";
 
 int UsageError(const std::string& text) {
   std::cerr << "torvane-cli: " << text << "\n\n" << kUsage;
@@ -68,6 +72,7 @@ int UsageError(const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  cli::StopCleanlyOnSignals();
   const std::vector<std::string> args = Arguments(argc, argv);
   for (const std::string& arg : args) {
     if (arg == "--help" || arg == "-h" || arg == "help") {

@@ -18,9 +18,25 @@ constexpr int kPicturePipelineRevision = 1;
 
 // The largest scaled picture we make; larger results are refused before memory is spent.
 constexpr long long kMaxScaledPixels = 50LL * 1000 * 1000;
+// The largest source picture we decode (as its header declares it); larger ones are refused
+// before any pixel is decoded.
+constexpr long long kMaxSourcePixels = 250LL * 1000 * 1000;
+// The same for arithmetic-coded files, whose data may end long before the picture it declares
+// (the decoder makes up the rest, at the cost of decoding it): a few hundred bytes could
+// otherwise keep a worker busy for many seconds.
+constexpr long long kMaxArithmeticSourcePixels = 50LL * 1000 * 1000;
+// The memory one picture may take while it is decoded, scaled and encoded. A picture that would
+// need more (a multi-scan file keeps every coefficient of the whole picture) is refused before
+// decoding, with an error naming the file and its declared size; libjpeg is held to the same
+// limit. Pictures scaled at the same time together stay below kPicturesMemoryLimit: a picture
+// waits for memory that others hold rather than spend more.
+constexpr long long kPictureMemoryLimit = 384LL << 20;
+constexpr long long kPicturesMemoryLimit = 2 * kPictureMemoryLimit;
+// More scans than this in a multi-scan file are refused (each scan can walk the whole picture).
+constexpr int kMaxScans = 1000;
 
-// The size a picture of width x height gets at targetHeight: the scale factor height/targetHeight
-// is held as a 32-bit float, and width/factor and height/factor are rounded half to even.
+// The size a picture of width x height gets at targetHeight: width / (height / targetHeight),
+// computed exactly and rounded half to even, by targetHeight.
 // Throws TvError when targetHeight < 1 or the result exceeds kMaxScaledPixels.
 std::pair<int, int> ScaledSize(int width, int height, int targetHeight);
 
@@ -31,9 +47,12 @@ struct TScaledImage {
 };
 
 // Reads the JPEG at sourcePath (UTF-8), applies its EXIF orientation and colour profile, scales it
-// to targetHeight and encodes it. Throws TvError naming the file when it cannot be read or is not
-// a JPEG we can decode.
+// to targetHeight and encodes it. Throws TvError naming the file when it cannot be read, is not
+// a JPEG we can decode, or is too large for the limits above. The file is read in pieces as the
+// decoder needs them, never whole.
 TScaledImage ScaleJpegFile(const std::string& sourcePath, int targetHeight);
+// The same for a file's bytes held in memory; `name` names it in errors.
+TScaledImage ScaleJpegData(const std::string& bytes, const std::string& name, int targetHeight);
 
 class TPictureCache;
 
@@ -50,3 +69,10 @@ struct TScaleJob {
 // joined, and the error of the first failing job in job order is thrown.
 std::vector<TScaledImage> ScaleJpegFiles(const std::vector<TScaleJob>& jobs, unsigned workers = 0,
                                          const std::function<void(size_t finished)>& onFinished = {});
+
+// The same, but each result is handed to onResult (on the calling thread, in the order the
+// pictures finish) and not kept: memory holds only the pictures being worked on. When a picture
+// or onResult fails, no new pictures are started, every worker is joined and the error is thrown
+// (of a picture: the first failing job in job order).
+void ScaleJpegFilesEach(const std::vector<TScaleJob>& jobs, unsigned workers,
+                        const std::function<void(size_t job, TScaledImage&& result)>& onResult);

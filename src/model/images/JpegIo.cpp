@@ -34,6 +34,8 @@ struct ErrorMgr {
   char message[JMSG_LENGTH_MAX];
   int code;          // libjpeg's message code of the failure
   bool corruptData;  // the failure is a warning about damaged or missing picture data
+  bool tooManyScans; // stopped by the scan limit
+  int maxScans;      // 0: no limit
 };
 
 [[noreturn]] void OnError(j_common_ptr c) {
@@ -72,6 +74,19 @@ void InitErrors(ErrorMgr* e) {
   e->message[0] = '\0';
   e->code = 0;
   e->corruptData = false;
+  e->tooManyScans = false;
+  e->maxScans = 0;
+}
+
+// Called by libjpeg while it reads the scans of a multi-scan file: a file of thousands of tiny
+// scans would otherwise make it walk the whole picture once per scan.
+void OnProgress(j_common_ptr c) {
+  auto* e = reinterpret_cast<ErrorMgr*>(c->err);
+  if (c->is_decompressor && e->maxScans > 0 &&
+      reinterpret_cast<j_decompress_ptr>(c)->input_scan_number > e->maxScans) {
+    e->tooManyScans = true;
+    std::longjmp(e->jump, 1);
+  }
 }
 
 }  // namespace
@@ -83,6 +98,7 @@ struct JpegReader::State {
   }
   jpeg_decompress_struct cinfo;
   ErrorMgr err;
+  jpeg_progress_mgr progress;
   bool created = false;
   // Filled by the guarded calls.
   unsigned char* icc = nullptr;
@@ -96,11 +112,19 @@ using State = JpegReader::State;
 
 // Each of these runs one step of libjpeg under setjmp. Their locals are plain values; anything
 // that must outlive a jump lives in *s. They return false when libjpeg failed.
-bool GuardedOpen(State* s, const unsigned char* data, unsigned long size) {
+bool GuardedOpen(State* s, const unsigned char* data, unsigned long size, std::FILE* file,
+                 long maxMemory) {
   if (setjmp(s->err.jump)) return false;
   jpeg_create_decompress(&s->cinfo);
   s->created = true;
-  jpeg_mem_src(&s->cinfo, data, size);
+  s->cinfo.mem->max_memory_to_use = maxMemory;
+  s->progress.progress_monitor = OnProgress;
+  s->cinfo.progress = &s->progress;
+  if (file) {
+    jpeg_stdio_src(&s->cinfo, file);
+  } else {
+    jpeg_mem_src(&s->cinfo, data, size);
+  }
   jpeg_save_markers(&s->cinfo, JPEG_APP0 + 1, 0xFFFF);
   jpeg_save_markers(&s->cinfo, JPEG_APP0 + 2, 0xFFFF);
   jpeg_read_header(&s->cinfo, TRUE);
@@ -167,13 +191,28 @@ J_COLOR_SPACE SpaceOf(PixelKind kind) {
 
 }  // namespace
 
-JpegReader::JpegReader(const std::string& path, const std::string& bytes)
+JpegReader::JpegReader(const std::string& path, const std::string& bytes,
+                       const JpegLimits& limits)
     : state_(std::make_unique<State>()), path_(path) {
-  InitErrors(&state_->err);
-  state_->cinfo.err = &state_->err.pub;
   if (bytes.empty()) throw TvError("Cannot read picture " + path_ + ": the file is empty");
-  const bool ok = GuardedOpen(state_.get(), reinterpret_cast<const unsigned char*>(bytes.data()),
-                              static_cast<unsigned long>(bytes.size()));
+  Open(reinterpret_cast<const unsigned char*>(bytes.data()),
+       static_cast<unsigned long>(bytes.size()), nullptr, limits);
+}
+
+JpegReader::JpegReader(const std::string& path, std::FILE* file, const JpegLimits& limits)
+    : state_(std::make_unique<State>()), path_(path) {
+  const int first = std::fgetc(file);
+  if (first == EOF) throw TvError("Cannot read picture " + path_ + ": the file is empty");
+  std::ungetc(first, file);
+  Open(nullptr, 0, file, limits);
+}
+
+void JpegReader::Open(const unsigned char* data, unsigned long size, std::FILE* file,
+                      const JpegLimits& limits) {
+  InitErrors(&state_->err);
+  state_->err.maxScans = limits.maxScans;
+  state_->cinfo.err = &state_->err.pub;
+  const bool ok = GuardedOpen(state_.get(), data, size, file, static_cast<long>(limits.maxMemory));
   if (state_->icc) {
     info_.iccProfile.assign(state_->icc, state_->icc + state_->iccSize);
     std::free(state_->icc);
@@ -192,6 +231,20 @@ JpegReader::JpegReader(const std::string& path, const std::string& bytes)
       break;
     }
   }
+  info_.arithmetic = c.arith_code != 0;
+  info_.multiScan = jpeg_has_multiple_scans(const_cast<jpeg_decompress_struct*>(&c)) != 0;
+  if (info_.multiScan) {
+    // What the coefficient controller allocates: every component's blocks, padded to whole
+    // iMCUs, at 64 coefficients of 2 bytes each.
+    for (int ci = 0; ci < c.num_components; ++ci) {
+      const jpeg_component_info& comp = c.comp_info[ci];
+      const long long w = (static_cast<long long>(comp.width_in_blocks) + comp.h_samp_factor) /
+                          comp.h_samp_factor * comp.h_samp_factor;
+      const long long h = (static_cast<long long>(comp.height_in_blocks) + comp.v_samp_factor) /
+                          comp.v_samp_factor * comp.v_samp_factor;
+      info_.coefficientBytes += w * h * 128;
+    }
+  }
   if (info_.color == SourceColor::Other) {
     throw TvError("Cannot read picture " + path_ + ": unsupported kind of JPEG (" +
                   std::to_string(c.num_components) + " colour components)");
@@ -203,8 +256,13 @@ JpegReader::~JpegReader() = default;
 void JpegReader::Fail() const {
   const ErrorMgr& e = state_->err;
   std::string what;
-  if (e.code == JERR_NO_SOI) {
+  if (e.tooManyScans) {
+    what = "it has more than " + std::to_string(e.maxScans) + " scans";
+  } else if (e.code == JERR_NO_SOI) {
     what = "not a JPEG file";
+  } else if (e.code == JERR_NO_BACKING_STORE || e.code == JERR_OUT_OF_MEMORY) {
+    what = "decoding it would need more memory than a picture may use (" +
+           std::string(e.message) + ")";
   } else if (e.corruptData) {
     what = "the picture data is corrupt or truncated (" + std::string(e.message) + ")";
   } else {

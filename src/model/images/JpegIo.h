@@ -3,6 +3,7 @@
 // is thrown as a TvError only after that function has returned.
 #pragma once
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +25,19 @@ struct JpegSourceInfo {
   bool adobeMarker = false;               // an Adobe APP14 marker: CMYK samples are stored inverted
   int orientation = 1;                    // EXIF orientation 1..8 (1 when absent or invalid)
   std::vector<unsigned char> iccProfile;  // the embedded ICC profile, empty when there is none
+  // A progressive or otherwise multi-scan file: the decoder keeps every DCT coefficient of the
+  // whole picture in memory, coefficientBytes of them, before it can hand out the first row.
+  bool multiScan = false;
+  long long coefficientBytes = 0;
+  // Arithmetic coding lets a file end long before its picture: the decoder then makes up the rest
+  // from nothing, so a few hundred bytes can declare (and cost the time of) a huge picture.
+  bool arithmetic = false;
+};
+
+// Limits on what the decoder may spend on one picture.
+struct JpegLimits {
+  long long maxMemory = 0;  // bytes for libjpeg's whole-picture buffers (0: no limit)
+  int maxScans = 0;         // scans of a multi-scan file (0: no limit)
 };
 
 // A JPEG file being decoded, one band of rows at a time. Errors throw TvError with the text
@@ -31,7 +45,10 @@ struct JpegSourceInfo {
 class JpegReader {
  public:
   // Parses the headers of `bytes` (the whole file). Throws for data that is not a JPEG we read.
-  JpegReader(const std::string& path, const std::string& bytes);
+  JpegReader(const std::string& path, const std::string& bytes, const JpegLimits& limits = {});
+  // The same, reading the open file in pieces as the decoder needs them (never whole). The file
+  // must stay open while the reader lives.
+  JpegReader(const std::string& path, std::FILE* file, const JpegLimits& limits = {});
   ~JpegReader();
   JpegReader(const JpegReader&) = delete;
   JpegReader& operator=(const JpegReader&) = delete;
@@ -50,6 +67,8 @@ class JpegReader {
 
  private:
   [[noreturn]] void Fail() const;
+  void Open(const unsigned char* data, unsigned long size, std::FILE* file,
+            const JpegLimits& limits);
 
   std::unique_ptr<State> state_;
   std::string path_;

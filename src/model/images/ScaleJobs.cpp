@@ -1,9 +1,12 @@
-// Scaling many pictures at once: one picture per worker thread, results in job order.
+// Scaling many pictures at once: one picture per worker thread; each result is handed over on the
+// calling thread as soon as it is done.
 #include <algorithm>
 #include <condition_variable>
+#include <deque>
 #include <exception>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "images/ImageScaler.h"
 #include "images/PictureCache.h"
@@ -13,14 +16,13 @@ namespace {
 struct Shared {
   std::mutex mutex;
   std::condition_variable changed;
-  size_t next = 0;      // the next job to hand out
-  size_t finished = 0;  // pictures done (successfully)
-  size_t running = 0;   // workers still looping
-  bool stop = false;    // a job failed, or the caller gave up: hand out nothing more
+  size_t next = 0;     // the next job to hand out
+  size_t running = 0;  // workers still looping
+  bool stop = false;   // a job failed, or the caller gave up: hand out nothing more
+  std::deque<std::pair<size_t, TScaledImage>> done;  // finished, not yet handed over
 };
 
-void Work(Shared& s, const std::vector<TScaleJob>& jobs, std::vector<TScaledImage>& results,
-          std::vector<std::exception_ptr>& errors) {
+void Work(Shared& s, const std::vector<TScaleJob>& jobs, std::vector<std::exception_ptr>& errors) {
   for (;;) {
     size_t index;
     {
@@ -29,9 +31,10 @@ void Work(Shared& s, const std::vector<TScaleJob>& jobs, std::vector<TScaledImag
       index = s.next++;
     }
     std::exception_ptr error;
+    TScaledImage result;
     try {
-      results[index] =
-          ScaleJpegFileCached(jobs[index].sourcePath, jobs[index].targetHeight, jobs[index].cache);
+      result = ScaleJpegFileCached(jobs[index].sourcePath, jobs[index].targetHeight,
+                                   jobs[index].cache);
     } catch (...) {
       error = std::current_exception();
     }
@@ -39,8 +42,8 @@ void Work(Shared& s, const std::vector<TScaleJob>& jobs, std::vector<TScaledImag
     if (error) {
       errors[index] = error;
       s.stop = true;
-    } else {
-      ++s.finished;
+    } else if (!s.stop) {
+      s.done.emplace_back(index, std::move(result));
     }
     s.changed.notify_all();
   }
@@ -49,7 +52,7 @@ void Work(Shared& s, const std::vector<TScaleJob>& jobs, std::vector<TScaledImag
   s.changed.notify_all();
 }
 
-// Joins every worker when the call ends, also when it ends by an exception.
+// Stops handing out work and joins every worker when the call ends, also by an exception.
 class Crew {
  public:
   explicit Crew(Shared& s) : s_(s) {}
@@ -69,10 +72,9 @@ class Crew {
 
 }  // namespace
 
-std::vector<TScaledImage> ScaleJpegFiles(const std::vector<TScaleJob>& jobs, unsigned workers,
-                                         const std::function<void(size_t finished)>& onFinished) {
-  std::vector<TScaledImage> results(jobs.size());
-  if (jobs.empty()) return results;
+void ScaleJpegFilesEach(const std::vector<TScaleJob>& jobs, unsigned workers,
+                        const std::function<void(size_t job, TScaledImage&& result)>& onResult) {
+  if (jobs.empty()) return;
   std::vector<std::exception_ptr> errors(jobs.size());
   if (workers == 0) workers = std::max(1u, std::thread::hardware_concurrency());
   if (workers > jobs.size()) workers = static_cast<unsigned>(jobs.size());
@@ -83,32 +85,40 @@ std::vector<TScaledImage> ScaleJpegFiles(const std::vector<TScaleJob>& jobs, uns
     s.running = workers;
     for (unsigned i = 0; i < workers; ++i) {
       try {
-        crew.Threads().emplace_back(Work, std::ref(s), std::cref(jobs), std::ref(results),
-                                    std::ref(errors));
+        crew.Threads().emplace_back(Work, std::ref(s), std::cref(jobs), std::ref(errors));
       } catch (...) {
         std::lock_guard<std::mutex> lock(s.mutex);
         s.running -= workers - i;  // these never started
         throw;
       }
     }
-    // Report progress here, on the calling thread, as pictures finish.
-    size_t reported = 0;
     std::unique_lock<std::mutex> lock(s.mutex);
     for (;;) {
-      s.changed.wait(lock, [&] { return s.finished > reported || s.running == 0; });
-      const size_t finished = s.finished;
-      const bool done = s.running == 0;
-      if (onFinished && finished > reported) {
-        lock.unlock();
-        while (reported < finished) onFinished(++reported);
-        lock.lock();
+      s.changed.wait(lock, [&] { return !s.done.empty() || s.running == 0; });
+      if (s.done.empty()) break;  // every worker has ended
+      if (s.stop) {
+        s.done.clear();  // a picture failed: the others are not wanted any more
+        continue;
       }
-      reported = finished;
-      if (done && s.finished == reported) break;
+      std::pair<size_t, TScaledImage> finished = std::move(s.done.front());
+      s.done.pop_front();
+      lock.unlock();
+      onResult(finished.first, std::move(finished.second));  // the Crew stops the rest if it throws
+      lock.lock();
     }
   }
   for (const std::exception_ptr& e : errors) {
     if (e) std::rethrow_exception(e);
   }
+}
+
+std::vector<TScaledImage> ScaleJpegFiles(const std::vector<TScaleJob>& jobs, unsigned workers,
+                                         const std::function<void(size_t finished)>& onFinished) {
+  std::vector<TScaledImage> results(jobs.size());
+  size_t finished = 0;
+  ScaleJpegFilesEach(jobs, workers, [&](size_t job, TScaledImage&& result) {
+    results[job] = std::move(result);
+    if (onFinished) onFinished(++finished);
+  });
   return results;
 }
