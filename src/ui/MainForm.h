@@ -173,7 +173,8 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   void SetUpTree();
   void spnedtApWidthMouseMove(QWidget* control);
   void trvwDesignPanelContextMenu(const QPoint& position);
-  void MoveBlock(QTreeWidgetItem* node, bool up);
+  void MoveBlock(QTreeWidgetItem* node);
+  void CarryBefore(QTreeWidgetItem* block, QTreeWidgetItem* before);
   void CheckSliderName();
   // The save-changes prompt of New, Open and the open commands; false: the command stops.
   bool SaveChangesPrompt();

@@ -182,8 +182,8 @@ void TMainForm::Delete1Click() {
   UpdateItemCommands();
 }
 
-void TMainForm::MoveBlock(QTreeWidgetItem* node, bool before) {
-  // Moves `node` with its subtree to just before (or after) its neighbouring sibling.
+void TMainForm::MoveBlock(QTreeWidgetItem* node) {
+  // Moves `node` with its subtree to just before its previous sibling.
   QTreeWidgetItem* parent = node->parent();
   QList<QTreeWidgetItem*> expanded;
   CollectExpanded(node, expanded);
@@ -192,48 +192,43 @@ void TMainForm::MoveBlock(QTreeWidgetItem* node, bool before) {
     const QSignalBlocker quiet(ui->trvwDesignPanel);
     const int i = parent->indexOfChild(node);
     parent->takeChild(i);
-    parent->insertChild(before ? i - 1 : i + 1, node);
+    parent->insertChild(i - 1, node);
     for (QTreeWidgetItem* e : expanded) e->setExpanded(true);
     treeAdapter_->Invalidate();
     ui->trvwDesignPanel->setCurrentItem(current);
   }
 }
 
+// Carries `block` (a node with its subtree) to just before its previous sibling `before`, in the
+// model first (each of the block's items moves past every item of the other block, one exchange
+// at a time) and then in the tree.
+void TMainForm::CarryBefore(QTreeWidgetItem* block, QTreeWidgetItem* before) {
+  const int first = treeAdapter_->AbsoluteIndex(block) - 1;
+  DescendantCount = 0;
+  CountDescendants(before);
+  const int passed = DescendantCount + 1;
+  DescendantCount = 0;
+  CountDescendants(block);
+  const int carried = DescendantCount + 1;
+  for (int k = 0; k < carried; ++k)
+    for (int j = 0; j < passed; ++j) model_->ExchangeWithPrevious(first + k - j);
+  MoveBlock(block);
+}
+
 void TMainForm::MoveUp1Click() {
   MarkModified();
   QTreeWidgetItem* selected = ui->trvwDesignPanel->currentItem();
-  QTreeWidgetItem* previous = PreviousSibling(selected);
-  if (selected && previous && selected != treeAdapter_->Root()) {
-    const int a = treeAdapter_->AbsoluteIndex(selected) - 1;
-    DescendantCount = 0;
-    CountDescendants(previous);
-    const int p = DescendantCount + 1;
-    DescendantCount = 0;
-    CountDescendants(selected);
-    const int s = DescendantCount + 1;
-    for (int k = 0; k < s; ++k)
-      for (int j = 0; j < p; ++j) model_->ExchangeWithPrevious(a + k - j);
-    MoveBlock(selected, true);
-  }
+  if (QTreeWidgetItem* previous = PreviousSibling(selected); previous && selected != treeAdapter_->Root())
+    CarryBefore(selected, previous);
   UpdateItemCommands();
 }
 
+// Mirrors Move Up: the next sibling is carried up past the selected node.
 void TMainForm::MoveDown1Click() {
   MarkModified();
   QTreeWidgetItem* selected = ui->trvwDesignPanel->currentItem();
-  QTreeWidgetItem* next = NextSibling(selected);
-  if (selected && next && selected != treeAdapter_->Root()) {
-    const int b = treeAdapter_->AbsoluteIndex(next) - 1;
-    DescendantCount = 0;
-    CountDescendants(next);
-    const int n = DescendantCount + 1;
-    DescendantCount = 0;
-    CountDescendants(selected);
-    const int s = DescendantCount + 1;
-    for (int k = 0; k < n; ++k)
-      for (int j = 0; j < s; ++j) model_->ExchangeWithPrevious(b + k - j);
-    MoveBlock(next, true);
-  }
+  if (QTreeWidgetItem* next = NextSibling(selected); next && selected != treeAdapter_->Root())
+    CarryBefore(next, selected);
   UpdateItemCommands();
 }
 
