@@ -26,6 +26,8 @@ TTestEnvironment::TTestEnvironment() {
   qputenv("XDG_DATA_HOME", QFile::encodeName(root + "/data"));
   qputenv("XDG_CACHE_HOME", QFile::encodeName(root + "/cache"));
   qputenv("XDG_RUNTIME_DIR", QFile::encodeName(root + "/runtime"));
+  // The runtime folder is the user's alone, or Qt complains about it.
+  QFile::setPermissions(root + "/runtime", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   settings::UseFolder(root + "/config");
   settings::SimulateFailure(false);
   // The program's files as the build lays them beside the programs.
