@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFile>
-#include <QProcess>
 #include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>

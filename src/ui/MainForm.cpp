@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QHash>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>

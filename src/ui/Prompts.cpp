@@ -3,12 +3,10 @@
 #include <QColorDialog>
 #include <deque>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QImageReader>
 #include <QLabel>
 #include <QLayout>
 #include <QMessageBox>
-#include <QPushButton>
 #include <variant>
 
 namespace prompt {
