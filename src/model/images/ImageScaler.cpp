@@ -8,6 +8,7 @@
 #include <mutex>
 #include <cstring>
 #include <filesystem>
+#include <tuple>
 #include <utility>
 
 #include "Errors.h"
@@ -74,11 +75,12 @@ JpegLimits DecoderLimits() {
 
 // Decoding at 1/8, 1/4, 1/2 or full size: libjpeg-turbo has fast (SIMD) inverse DCTs for exactly
 // these; 3/8 and 5/8..7/8 use generic code that costs more than the next of these sizes, so they
-// are never worth choosing. The smallest of them that leaves at least twice the target height.
-int DecodeScaleNum(int uprightHeight, int targetHeight) {
+// are never worth choosing. The smallest of them that leaves at least `margin` times the target
+// height.
+int DecodeScaleNum(int uprightHeight, int targetHeight, int margin) {
   for (int m = 1; m < 8; m *= 2) {
     const long long scaled = (static_cast<long long>(uprightHeight) * m + 7) / 8;
-    if (scaled >= 2LL * targetHeight) return m;
+    if (scaled >= static_cast<long long>(margin) * targetHeight) return m;
   }
   return 8;
 }
@@ -114,8 +116,8 @@ std::pair<int, int> ScaledSize(int width, int height, int targetHeight) {
 
 namespace {
 
-TScaledImage ScalePicture(JpegReader& reader, const std::string& sourcePath, int targetHeight) {
-  const JpegSourceInfo& info = reader.Info();
+// Refuses, before anything is decoded, a picture whose declared size exceeds the limits.
+void CheckDeclaredSize(const JpegSourceInfo& info, const std::string& sourcePath) {
   const std::string declared =
       std::to_string(info.width) + " x " + std::to_string(info.height) + " pixels";
   if (static_cast<long long>(info.width) * info.height > kMaxSourcePixels) {
@@ -130,13 +132,22 @@ TScaledImage ScalePicture(JpegReader& reader, const std::string& sourcePath, int
                   std::to_string(kMaxArithmeticSourcePixels / 1000000) +
                   " megapixels such a picture may have");
   }
+}
+
+// The upright picture in sRGB: RGB samples, or YCbCr where that spares two conversions.
+struct TUprightPixels {
+  std::vector<unsigned char> pixels;
+  PixelKind kind = PixelKind::Rgb;
+};
+
+// Decodes the picture of `reader` at scaleNum/8, scales it to the upright size outW x outH, turns
+// it upright and converts its colours to sRGB. With `rgbOnly` the result is always RGB.
+TUprightPixels DecodeUpright(JpegReader& reader, const std::string& sourcePath, int outW, int outH,
+                             int scaleNum, bool rgbOnly) {
+  const JpegSourceInfo& info = reader.Info();
   const bool swap = info.orientation >= 5;
-  const int uprightW = swap ? info.height : info.width;
-  const int uprightH = swap ? info.width : info.height;
-  const auto [outW, outH] = ScaledSize(uprightW, uprightH, targetHeight);
   const int storedOutW = swap ? outH : outW;
   const int storedOutH = swap ? outW : outH;
-  const int scaleNum = DecodeScaleNum(uprightH, targetHeight);
 
   // What the picture will cost, counted before anything is decoded: the decoder's whole-picture
   // coefficients (multi-scan files only) and its rows, the resampler's ring of input rows, and
@@ -149,7 +160,8 @@ TScaledImage ScalePicture(JpegReader& reader, const std::string& sourcePath, int
   const long long need = info.coefficientBytes + estW * 4 * (ringRows + 2 * 16) +
                          outPixels * 14 + (4LL << 20);
   if (need > kPictureMemoryLimit || info.coefficientBytes > kPictureMemoryLimit) {
-    throw TvError("Cannot read picture " + sourcePath + ": it declares " + declared +
+    throw TvError("Cannot read picture " + sourcePath + ": it declares " +
+                  std::to_string(info.width) + " x " + std::to_string(info.height) + " pixels" +
                   (info.multiScan ? " in several scans" : "") + ", which would need about " +
                   Megabytes(need) + " MB to scale, more than the " +
                   Megabytes(kPictureMemoryLimit) + " MB a picture may use");
@@ -172,9 +184,13 @@ TScaledImage ScalePicture(JpegReader& reader, const std::string& sourcePath, int
   }
   const bool inverted = kind == PixelKind::Cmyk && info.adobeMarker;
   IccToSrgb profile(info.iccProfile, kind, inverted);
-  // Without a profile a YCbCr source stays in YCbCr from decoder to encoder: the filter is linear,
-  // and both colour conversions are saved.
-  if (!profile.Valid() && info.color == SourceColor::YCbCr) kind = PixelKind::YCbCr;
+  if (!profile.Valid()) {
+    // Without a profile a YCbCr source stays in YCbCr from decoder to encoder: the filter is
+    // linear, and both colour conversions are saved. A grey one the decoder expands when RGB is
+    // wanted.
+    if (!rgbOnly && info.color == SourceColor::YCbCr) kind = PixelKind::YCbCr;
+    if (rgbOnly && kind == PixelKind::Gray) kind = PixelKind::Rgb;
+  }
 
   reader.Start(scaleNum, kind);
   const int channels = ChannelsOf(kind);
@@ -193,32 +209,67 @@ TScaledImage ScalePicture(JpegReader& reader, const std::string& sourcePath, int
     resampler.RowsWritten(got);
   }
 
-  std::vector<unsigned char> pixels =
+  TUprightPixels result;
+  result.pixels =
       Orient(std::move(resampler.Result()), storedOutW, storedOutH, channels, info.orientation);
   const size_t count = static_cast<size_t>(outW) * outH;
-  PixelKind encodeKind = PixelKind::Rgb;
   if (profile.Valid()) {
     std::vector<unsigned char> rgb(count * 3);
-    profile.Apply(pixels.data(), rgb.data(), count);
-    pixels.swap(rgb);
+    profile.Apply(result.pixels.data(), rgb.data(), count);
+    result.pixels.swap(rgb);
   } else if (kind == PixelKind::Cmyk) {
-    pixels = CmykToRgb(pixels, inverted);
+    result.pixels = CmykToRgb(result.pixels, inverted);
   } else if (kind == PixelKind::Gray) {
-    pixels = GrayToYCbCr(pixels);
-    encodeKind = PixelKind::YCbCr;
+    result.pixels = GrayToYCbCr(result.pixels);
+    result.kind = PixelKind::YCbCr;
   } else {
-    encodeKind = kind;
+    result.kind = kind;
   }
-  TScaledImage result;
-  result.width = outW;
-  result.height = outH;
-  result.jpeg = EncodeJpeg(pixels.data(), outW, outH, encodeKind, kQuality, sourcePath);
   return result;
 }
 
-}  // namespace
+std::pair<int, int> UprightSize(const JpegSourceInfo& info) {
+  return info.orientation >= 5 ? std::pair{info.height, info.width}
+                               : std::pair{info.width, info.height};
+}
 
-TScaledImage ScaleJpegFile(const std::string& sourcePath, int targetHeight) {
+TScaledImage ScalePicture(JpegReader& reader, const std::string& sourcePath, int targetHeight) {
+  CheckDeclaredSize(reader.Info(), sourcePath);
+  const auto [uprightW, uprightH] = UprightSize(reader.Info());
+  const auto [outW, outH] = ScaledSize(uprightW, uprightH, targetHeight);
+  const TUprightPixels upright = DecodeUpright(
+      reader, sourcePath, outW, outH, DecodeScaleNum(uprightH, targetHeight, 2), false);
+  TScaledImage result;
+  result.width = outW;
+  result.height = outH;
+  result.jpeg = EncodeJpeg(upright.pixels.data(), outW, outH, upright.kind, kQuality, sourcePath);
+  return result;
+}
+
+TThumbnail ThumbnailOf(JpegReader& reader, const std::string& sourcePath, int box) {
+  CheckDeclaredSize(reader.Info(), sourcePath);
+  if (box < 1) throw TvError("A thumbnail must be at least 1 pixel in size");
+  TThumbnail result;
+  std::tie(result.sourceWidth, result.sourceHeight) = UprightSize(reader.Info());
+  const int w = result.sourceWidth, h = result.sourceHeight;
+  if (std::max(w, h) <= box) {
+    result.width = w;
+    result.height = h;
+  } else if (w >= h) {
+    std::tie(result.height, result.width) = ScaledSize(h, w, box);
+  } else {
+    std::tie(result.width, result.height) = ScaledSize(w, h, box);
+  }
+  // The DCT scale that leaves at least the thumbnail's size in both directions: 1/8 for photos.
+  const int scaleNum = std::max(DecodeScaleNum(h, result.height, 1),
+                                DecodeScaleNum(w, result.width, 1));
+  result.rgb = DecodeUpright(reader, sourcePath, result.width, result.height, scaleNum, true).pixels;
+  return result;
+}
+
+// Opens the JPEG file at sourcePath for reading in pieces and hands its reader to `use`.
+template <typename Use>
+auto WithJpegFile(const std::string& sourcePath, Use&& use) {
   const std::filesystem::path fsPath = fileutil::FsPath(sourcePath);
   std::error_code ec;
   if (!std::filesystem::exists(fsPath, ec)) {
@@ -226,6 +277,10 @@ TScaledImage ScaleJpegFile(const std::string& sourcePath, int targetHeight) {
   }
   if (std::filesystem::is_directory(fsPath, ec)) {
     throw TvError("Cannot read picture " + sourcePath + ": it is a folder, not a file");
+  }
+  // Opening a pipe or a device could wait for ever.
+  if (!std::filesystem::is_regular_file(fsPath, ec)) {
+    throw TvError("Cannot read picture " + sourcePath + ": it is not a regular file");
   }
 #ifdef _WIN32
   std::FILE* file = _wfopen(fsPath.c_str(), L"rb");
@@ -240,7 +295,37 @@ TScaledImage ScaleJpegFile(const std::string& sourcePath, int targetHeight) {
     ~Closer() { std::fclose(file); }
   } closer{file};
   JpegReader reader(sourcePath, file, DecoderLimits());
-  return ScalePicture(reader, sourcePath, targetHeight);
+  return use(reader);
+}
+
+}  // namespace
+
+TScaledImage ScaleJpegFile(const std::string& sourcePath, int targetHeight) {
+  return WithJpegFile(sourcePath, [&](JpegReader& reader) {
+    return ScalePicture(reader, sourcePath, targetHeight);
+  });
+}
+
+TThumbnail MakeThumbnail(const std::string& sourcePath, int box) {
+  return WithJpegFile(sourcePath,
+                      [&](JpegReader& reader) { return ThumbnailOf(reader, sourcePath, box); });
+}
+
+std::string PictureProblem(const std::string& sourcePath) {
+  try {
+    WithJpegFile(sourcePath, [&](JpegReader& reader) {
+      CheckDeclaredSize(reader.Info(), sourcePath);
+      return 0;
+    });
+  } catch (const std::exception& error) {
+    return error.what();
+  }
+  return {};
+}
+
+TThumbnail MakeThumbnailOfData(const std::string& bytes, const std::string& name, int box) {
+  JpegReader reader(name, bytes, DecoderLimits());
+  return ThumbnailOf(reader, name, box);
 }
 
 TScaledImage ScaleJpegData(const std::string& bytes, const std::string& name, int targetHeight) {

@@ -54,6 +54,26 @@ TScaledImage ScaleJpegFile(const std::string& sourcePath, int targetHeight);
 // The same for a file's bytes held in memory; `name` names it in errors.
 TScaledImage ScaleJpegData(const std::string& bytes, const std::string& name, int targetHeight);
 
+// A small picture for showing a source: its upright picture fitted into a square of `box` pixels
+// (never enlarged), colour-managed like the slider pictures, as 8-bit RGB samples.
+struct TThumbnail {
+  int width = 0;
+  int height = 0;
+  int sourceWidth = 0;  // of the upright source
+  int sourceHeight = 0;
+  std::vector<unsigned char> rgb;  // width * height * 3
+};
+
+// Reads the JPEG at sourcePath at the smallest DCT scale that still gives the thumbnail's size
+// (1/8 for photos) and makes its thumbnail. Throws TvError naming the file, as ScaleJpegFile.
+TThumbnail MakeThumbnail(const std::string& sourcePath, int box);
+// The same for a file's bytes held in memory; `name` names it in errors.
+TThumbnail MakeThumbnailOfData(const std::string& bytes, const std::string& name, int box);
+
+// Why the picture at sourcePath cannot be used ("Cannot read picture PATH: file not found"), from
+// its file and headers alone (nothing is decoded); empty when it looks readable. Never throws.
+std::string PictureProblem(const std::string& sourcePath);
+
 class TPictureCache;
 
 struct TScaleJob {
