@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryFile>
-
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -140,12 +139,12 @@ bool TThumbnailCache::Write(const QString& folder, const QString& path, QImage i
   }
   const QString target = folder + EntryName(path);
   try {
-    const std::vector<unsigned char> png = images::EncodePng(
-        pixels.data(), image.width(), image.height(), channels,
-        {{kUriKey, UriOf(path).toStdString()},
-         {kMTimeKey, std::to_string(mtime)},
-         {"Software", "Torvane 1.1"}},
-        target.toStdString());
+    const std::vector<unsigned char> png =
+        images::EncodePng(pixels.data(), image.width(), image.height(), channels,
+                          {{kUriKey, UriOf(path).toStdString()},
+                           {kMTimeKey, std::to_string(mtime)},
+                           {"Software", "Torvane 1.1"}},
+                          target.toStdString());
     // A temporary file is made readable by the user alone; it replaces the entry in one step.
     QTemporaryFile temporary(folder + ".torvane-XXXXXX.png");
     if (!temporary.open()) return false;

@@ -1,7 +1,6 @@
 #include "ThumbnailProvider.h"
 
 #include <QThread>
-
 #include <algorithm>
 #include <cstring>
 
@@ -53,7 +52,7 @@ TMade Make(const TThumbnailCache& cache, const QString& path, int box, qint64 mt
     made.image = made.image.scaled(box, box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
   }
   made.image.convertTo(made.image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
-                                                     : QImage::Format_RGB32);
+                                                    : QImage::Format_RGB32);
   return made;
 }
 
@@ -82,7 +81,8 @@ QImage TThumbnailProvider::Thumbnail(const QString& path, int box) {
   pool_.start([this, cache = cache_, path, box, mtime] {
     const TMade made = Make(cache, path, box, mtime);
     QMetaObject::invokeMethod(
-        this, [this, path, box, mtime, made] { Deliver(path, box, mtime, made.image, made.reason); },
+        this,
+        [this, path, box, mtime, made] { Deliver(path, box, mtime, made.image, made.reason); },
         Qt::QueuedConnection);
   });
   return {};

@@ -22,8 +22,7 @@ class TThumbnailProvider : public QObject {
   // Enough for 20,000 tree icons of 48 px.
   static constexpr qint64 kDefaultMemoryLimit = 120LL << 20;
 
-  explicit TThumbnailProvider(TThumbnailCache cache = TThumbnailCache(),
-                              QObject* parent = nullptr);
+  explicit TThumbnailProvider(TThumbnailCache cache = TThumbnailCache(), QObject* parent = nullptr);
   ~TThumbnailProvider() override;
 
   // The thumbnail of the picture at `path` as it is now, fitted into box x box (never enlarged),
