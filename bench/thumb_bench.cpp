@@ -1,0 +1,147 @@
+// Benchmark of the tree's thumbnails: COUNT photos (hard links to the photos of a folder, so each
+// has a path of its own) asked for at once, as a drop of that many photos does, first with an
+// empty thumbnail cache (cold), then again by a new provider with the cache filled (warm). Prints
+// the time until every thumbnail is there and the longest time the event loop did not answer (a
+// 1 ms timer's longest gap). With --memory N it then asks for N small pictures' thumbnails and
+// prints what the provider holds in memory and how much the process grew.
+//   usage: thumb_bench PHOTO_FOLDER [--count 150] [--box 40] [--memory 20000]
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+#include <unistd.h>
+
+#include "ThumbnailProvider.h"
+#include "images/ImageScaler.h"
+
+namespace {
+
+struct TRun {
+  qint64 ms = 0;
+  qint64 longestGapMs = 0;
+  int failed = 0;
+  qint64 askMs = 0;  // asking for all of them, before any arrived
+};
+
+// Asks for every thumbnail at once and runs the event loop until all are there.
+TRun AskForAll(TThumbnailProvider& provider, const QStringList& paths, int box) {
+  TRun run;
+  int left = static_cast<int>(paths.size());
+  QEventLoop loop;
+  auto done = [&] {
+    if (--left == 0) loop.quit();
+  };
+  auto c1 = QObject::connect(&provider, &TThumbnailProvider::thumbnailReady, done);
+  auto c2 = QObject::connect(&provider, &TThumbnailProvider::thumbnailFailed, [&] {
+    ++run.failed;
+    done();
+  });
+  QElapsedTimer clock, sinceTick;
+  QTimer ticker;
+  ticker.setTimerType(Qt::PreciseTimer);
+  ticker.setInterval(1);
+  QObject::connect(&ticker, &QTimer::timeout, [&] {
+    run.longestGapMs = std::max(run.longestGapMs, sinceTick.restart());
+  });
+  clock.start();
+  sinceTick.start();
+  ticker.start();
+  for (const QString& path : paths) {
+    if (!provider.Thumbnail(path, box).isNull()) done();
+  }
+  run.askMs = clock.elapsed();
+  if (left > 0) loop.exec();
+  run.ms = clock.elapsed();
+  run.longestGapMs = std::max(run.longestGapMs, sinceTick.elapsed());
+  QObject::disconnect(c1);
+  QObject::disconnect(c2);
+  return run;
+}
+
+QStringList Links(const QStringList& sources, int count, const QString& folder) {
+  QDir().mkpath(folder);
+  QStringList paths;
+  for (int i = 0; i < count; ++i) {
+    const QString source = sources[i % sources.size()];
+    const QString path = folder + QString("/%1-%2").arg(i, 5, 10, QChar('0')).arg(
+                                      QFileInfo(source).fileName());
+    if (::link(QFile::encodeName(source).constData(), QFile::encodeName(path).constData()) != 0)
+      QFile::copy(source, path);
+    paths << path;
+  }
+  return paths;
+}
+
+long RssKb() {
+  QFile status("/proc/self/status");
+  if (!status.open(QIODevice::ReadOnly)) return 0;
+  for (const QByteArray& line : status.readAll().split('\n')) {
+    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ')[0].toLong();
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QGuiApplication app(argc, argv);
+  const QStringList args = app.arguments();
+  if (args.size() < 2) {
+    std::fprintf(stderr, "usage: thumb_bench PHOTO_FOLDER [--count N] [--box PX] [--memory N]\n");
+    return 2;
+  }
+  auto option = [&](const char* name, int fallback) {
+    const qsizetype at = args.indexOf(name);
+    return at > 0 && at + 1 < args.size() ? args[at + 1].toInt() : fallback;
+  };
+  const int count = option("--count", 150);
+  const int box = option("--box", 40);
+  const int memoryItems = option("--memory", 0);
+  QStringList photos;
+  for (const QFileInfo& info : QDir(args[1]).entryInfoList({"*.jpg", "*.jpeg", "*.JPG"}))
+    photos << info.absoluteFilePath();
+  if (photos.isEmpty()) {
+    std::fprintf(stderr, "no JPEG photos in %s\n", qPrintable(args[1]));
+    return 1;
+  }
+  QTemporaryDir scratch;
+  qputenv("XDG_CACHE_HOME", QFile::encodeName(scratch.path() + "/cache"));
+  const QStringList paths = Links(photos, count, scratch.path() + "/photos");
+
+  std::printf("%d photos (%lld distinct), box %d px, %d workers\n", count,
+              static_cast<long long>(photos.size()), box, QThread::idealThreadCount());
+  {
+    TThumbnailProvider cold;
+    const TRun run = AskForAll(cold, paths, box);
+    std::printf("cold: %lld ms, longest event-loop gap %lld ms, %d failed\n", run.ms,
+                run.longestGapMs, run.failed);
+  }
+  {
+    TThumbnailProvider warm;
+    const TRun run = AskForAll(warm, paths, box);
+    std::printf("warm: %lld ms, longest event-loop gap %lld ms, %d failed\n", run.ms,
+                run.longestGapMs, run.failed);
+  }
+  if (memoryItems > 0) {
+    // Small pictures, so that the run takes seconds: what is held does not depend on their size.
+    const TThumbnail small = MakeThumbnail(photos[0].toStdString(), 320);
+    QImage picture(small.rgb.data(), small.width, small.height, small.width * 3,
+                   QImage::Format_RGB888);
+    const QString smallPath = scratch.path() + "/small.jpg";
+    picture.save(smallPath, "JPEG", 90);
+    const QStringList many = Links({smallPath}, memoryItems, scratch.path() + "/many");
+    const long before = RssKb();
+    TThumbnailProvider provider;
+    const TRun run = AskForAll(provider, many, box);
+    std::printf("%d items: %lld ms, held %d thumbnails in %.1f MB (limit %.0f MB), process grew "
+                "%.1f MB, longest gap %lld ms (asking for all took %lld ms)\n",
+                memoryItems, run.ms, provider.Held(), provider.MemoryUsed() / 1048576.0,
+                TThumbnailProvider::kDefaultMemoryLimit / 1048576.0, (RssKb() - before) / 1024.0,
+                run.longestGapMs, run.askMs);
+  }
+  return 0;
+}
