@@ -5,6 +5,9 @@
 // 1 ms timer's longest gap). With --memory N it then asks for N small pictures' thumbnails and
 // prints what the provider holds in memory and how much the process grew.
 //   usage: thumb_bench PHOTO_FOLDER [--count 150] [--box 40] [--memory 20000]
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -13,15 +16,23 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
-#include <unistd.h>
 
 #include "ThumbnailProvider.h"
-#include "images/ImageScaler.h"
+#include "images/Thumbnail.h"
 
 namespace {
 
+// CPU time of the whole process so far (every thread), in milliseconds.
+qint64 CpuMs() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000LL +
+         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000;
+}
+
 struct TRun {
   qint64 ms = 0;
+  qint64 cpuMs = 0;
   qint64 longestGapMs = 0;
   int failed = 0;
   qint64 askMs = 0;  // asking for all of them, before any arrived
@@ -44,9 +55,9 @@ TRun AskForAll(TThumbnailProvider& provider, const QStringList& paths, int box) 
   QTimer ticker;
   ticker.setTimerType(Qt::PreciseTimer);
   ticker.setInterval(1);
-  QObject::connect(&ticker, &QTimer::timeout, [&] {
-    run.longestGapMs = std::max(run.longestGapMs, sinceTick.restart());
-  });
+  QObject::connect(&ticker, &QTimer::timeout,
+                   [&] { run.longestGapMs = std::max(run.longestGapMs, sinceTick.restart()); });
+  const qint64 cpuBefore = CpuMs();
   clock.start();
   sinceTick.start();
   ticker.start();
@@ -56,6 +67,7 @@ TRun AskForAll(TThumbnailProvider& provider, const QStringList& paths, int box) 
   run.askMs = clock.elapsed();
   if (left > 0) loop.exec();
   run.ms = clock.elapsed();
+  run.cpuMs = CpuMs() - cpuBefore;
   run.longestGapMs = std::max(run.longestGapMs, sinceTick.elapsed());
   QObject::disconnect(c1);
   QObject::disconnect(c2);
@@ -67,8 +79,8 @@ QStringList Links(const QStringList& sources, int count, const QString& folder) 
   QStringList paths;
   for (int i = 0; i < count; ++i) {
     const QString source = sources[i % sources.size()];
-    const QString path = folder + QString("/%1-%2").arg(i, 5, 10, QChar('0')).arg(
-                                      QFileInfo(source).fileName());
+    const QString path =
+        folder + QString("/%1-%2").arg(i, 5, 10, QChar('0')).arg(QFileInfo(source).fileName());
     if (::link(QFile::encodeName(source).constData(), QFile::encodeName(path).constData()) != 0)
       QFile::copy(source, path);
     paths << path;
@@ -112,19 +124,21 @@ int main(int argc, char* argv[]) {
   qputenv("XDG_CACHE_HOME", QFile::encodeName(scratch.path() + "/cache"));
   const QStringList paths = Links(photos, count, scratch.path() + "/photos");
 
-  std::printf("%d photos (%lld distinct), box %d px, %d workers\n", count,
-              static_cast<long long>(photos.size()), box, QThread::idealThreadCount());
+  double load[1] = {0};
+  getloadavg(load, 1);
+  std::printf("%d photos (%lld distinct), box %d px, %d workers, load average %.1f\n", count,
+              static_cast<long long>(photos.size()), box, QThread::idealThreadCount(), load[0]);
   {
     TThumbnailProvider cold;
     const TRun run = AskForAll(cold, paths, box);
-    std::printf("cold: %lld ms, longest event-loop gap %lld ms, %d failed\n", run.ms,
-                run.longestGapMs, run.failed);
+    std::printf("cold: %lld ms (%lld ms CPU), longest event-loop gap %lld ms, %d failed\n", run.ms,
+                run.cpuMs, run.longestGapMs, run.failed);
   }
   {
     TThumbnailProvider warm;
     const TRun run = AskForAll(warm, paths, box);
-    std::printf("warm: %lld ms, longest event-loop gap %lld ms, %d failed\n", run.ms,
-                run.longestGapMs, run.failed);
+    std::printf("warm: %lld ms (%lld ms CPU), longest event-loop gap %lld ms, %d failed\n", run.ms,
+                run.cpuMs, run.longestGapMs, run.failed);
   }
   if (memoryItems > 0) {
     // Small pictures, so that the run takes seconds: what is held does not depend on their size.
@@ -137,11 +151,12 @@ int main(int argc, char* argv[]) {
     const long before = RssKb();
     TThumbnailProvider provider;
     const TRun run = AskForAll(provider, many, box);
-    std::printf("%d items: %lld ms, held %d thumbnails in %.1f MB (limit %.0f MB), process grew "
-                "%.1f MB, longest gap %lld ms (asking for all took %lld ms)\n",
-                memoryItems, run.ms, provider.Held(), provider.MemoryUsed() / 1048576.0,
-                TThumbnailProvider::kDefaultMemoryLimit / 1048576.0, (RssKb() - before) / 1024.0,
-                run.longestGapMs, run.askMs);
+    std::printf(
+        "%d items: %lld ms, held %d thumbnails in %.1f MB (limit %.0f MB), process grew "
+        "%.1f MB, longest gap %lld ms (asking for all took %lld ms)\n",
+        memoryItems, run.ms, provider.Held(), provider.MemoryUsed() / 1048576.0,
+        TThumbnailProvider::kDefaultMemoryLimit / 1048576.0, (RssKb() - before) / 1024.0,
+        run.longestGapMs, run.askMs);
   }
   return 0;
 }

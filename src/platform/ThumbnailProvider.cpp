@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "images/ImageScaler.h"
+#include "images/Thumbnail.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "Errors.h"
-#include "images/ImageScaler.h"
+#include "images/Thumbnail.h"
 #include "test_images_util.h"
 
 using namespace imagetest;

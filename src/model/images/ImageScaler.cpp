@@ -1,13 +1,13 @@
 #include "images/ImageScaler.h"
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <condition_variable>
 #include <cstdio>
-#include <mutex>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <tuple>
 #include <utility>
 
@@ -75,12 +75,11 @@ JpegLimits DecoderLimits() {
 
 // Decoding at 1/8, 1/4, 1/2 or full size: libjpeg-turbo has fast (SIMD) inverse DCTs for exactly
 // these; 3/8 and 5/8..7/8 use generic code that costs more than the next of these sizes, so they
-// are never worth choosing. The smallest of them that leaves at least `margin` times the target
-// height.
-int DecodeScaleNum(int uprightHeight, int targetHeight, int margin) {
+// are never worth choosing. The smallest of them that leaves at least twice the target height.
+int DecodeScaleNum(int uprightHeight, int targetHeight) {
   for (int m = 1; m < 8; m *= 2) {
     const long long scaled = (static_cast<long long>(uprightHeight) * m + 7) / 8;
-    if (scaled >= static_cast<long long>(margin) * targetHeight) return m;
+    if (scaled >= 2LL * targetHeight) return m;
   }
   return 8;
 }
@@ -157,8 +156,8 @@ TUprightPixels DecodeUpright(JpegReader& reader, const std::string& sourcePath, 
   const long long ratio = estH / std::max(1, storedOutH) + 1;
   const long long ringRows = std::min(estH, 6 * ratio + 2 * Resampler::kBandRows + 8);
   const long long outPixels = static_cast<long long>(outW) * outH;
-  const long long need = info.coefficientBytes + estW * 4 * (ringRows + 2 * 16) +
-                         outPixels * 14 + (4LL << 20);
+  const long long need =
+      info.coefficientBytes + estW * 4 * (ringRows + 2 * 16) + outPixels * 14 + (4LL << 20);
   if (need > kPictureMemoryLimit || info.coefficientBytes > kPictureMemoryLimit) {
     throw TvError("Cannot read picture " + sourcePath + ": it declares " +
                   std::to_string(info.width) + " x " + std::to_string(info.height) + " pixels" +
@@ -237,33 +236,12 @@ TScaledImage ScalePicture(JpegReader& reader, const std::string& sourcePath, int
   CheckDeclaredSize(reader.Info(), sourcePath);
   const auto [uprightW, uprightH] = UprightSize(reader.Info());
   const auto [outW, outH] = ScaledSize(uprightW, uprightH, targetHeight);
-  const TUprightPixels upright = DecodeUpright(
-      reader, sourcePath, outW, outH, DecodeScaleNum(uprightH, targetHeight, 2), false);
+  const TUprightPixels upright =
+      DecodeUpright(reader, sourcePath, outW, outH, DecodeScaleNum(uprightH, targetHeight), false);
   TScaledImage result;
   result.width = outW;
   result.height = outH;
   result.jpeg = EncodeJpeg(upright.pixels.data(), outW, outH, upright.kind, kQuality, sourcePath);
-  return result;
-}
-
-TThumbnail ThumbnailOf(JpegReader& reader, const std::string& sourcePath, int box) {
-  CheckDeclaredSize(reader.Info(), sourcePath);
-  if (box < 1) throw TvError("A thumbnail must be at least 1 pixel in size");
-  TThumbnail result;
-  std::tie(result.sourceWidth, result.sourceHeight) = UprightSize(reader.Info());
-  const int w = result.sourceWidth, h = result.sourceHeight;
-  if (std::max(w, h) <= box) {
-    result.width = w;
-    result.height = h;
-  } else if (w >= h) {
-    std::tie(result.height, result.width) = ScaledSize(h, w, box);
-  } else {
-    std::tie(result.width, result.height) = ScaledSize(w, h, box);
-  }
-  // The DCT scale that leaves at least the thumbnail's size in both directions: 1/8 for photos.
-  const int scaleNum = std::max(DecodeScaleNum(h, result.height, 1),
-                                DecodeScaleNum(w, result.width, 1));
-  result.rgb = DecodeUpright(reader, sourcePath, result.width, result.height, scaleNum, true).pixels;
   return result;
 }
 
@@ -306,26 +284,24 @@ TScaledImage ScaleJpegFile(const std::string& sourcePath, int targetHeight) {
   });
 }
 
-TThumbnail MakeThumbnail(const std::string& sourcePath, int box) {
-  return WithJpegFile(sourcePath,
-                      [&](JpegReader& reader) { return ThumbnailOf(reader, sourcePath, box); });
+std::pair<int, int> UprightPictureSize(const std::string& sourcePath) {
+  return WithJpegFile(sourcePath, [&](JpegReader& reader) {
+    CheckDeclaredSize(reader.Info(), sourcePath);
+    return UprightSize(reader.Info());
+  });
 }
 
-std::string PictureProblem(const std::string& sourcePath) {
-  try {
-    WithJpegFile(sourcePath, [&](JpegReader& reader) {
-      CheckDeclaredSize(reader.Info(), sourcePath);
-      return 0;
-    });
-  } catch (const std::exception& error) {
-    return error.what();
-  }
-  return {};
-}
-
-TThumbnail MakeThumbnailOfData(const std::string& bytes, const std::string& name, int box) {
-  JpegReader reader(name, bytes, DecoderLimits());
-  return ThumbnailOf(reader, name, box);
+TDecodedPicture DecodePictureFile(const std::string& sourcePath, int targetHeight) {
+  return WithJpegFile(sourcePath, [&](JpegReader& reader) {
+    CheckDeclaredSize(reader.Info(), sourcePath);
+    const auto [uprightW, uprightH] = UprightSize(reader.Info());
+    TDecodedPicture result;
+    std::tie(result.width, result.height) = ScaledSize(uprightW, uprightH, targetHeight);
+    result.rgb = DecodeUpright(reader, sourcePath, result.width, result.height,
+                               DecodeScaleNum(uprightH, targetHeight), true)
+                     .pixels;
+    return result;
+  });
 }
 
 TScaledImage ScaleJpegData(const std::string& bytes, const std::string& name, int targetHeight) {

@@ -41,7 +41,7 @@ constexpr int kMaxScans = 1000;
 std::pair<int, int> ScaledSize(int width, int height, int targetHeight);
 
 struct TScaledImage {
-  int width = 0;   // of the upright picture
+  int width = 0;  // of the upright picture
   int height = 0;
   std::vector<unsigned char> jpeg;  // the encoded file
 };
@@ -54,25 +54,19 @@ TScaledImage ScaleJpegFile(const std::string& sourcePath, int targetHeight);
 // The same for a file's bytes held in memory; `name` names it in errors.
 TScaledImage ScaleJpegData(const std::string& bytes, const std::string& name, int targetHeight);
 
-// A small picture for showing a source: its upright picture fitted into a square of `box` pixels
-// (never enlarged), colour-managed like the slider pictures, as 8-bit RGB samples.
-struct TThumbnail {
+// The upright width and height of the picture at sourcePath, from its header alone. Throws
+// TvError naming the file when it cannot be read or declares more than the limits above.
+std::pair<int, int> UprightPictureSize(const std::string& sourcePath);
+
+// A picture decoded and scaled for display: upright, sRGB, width * height * 3 bytes of RGB.
+struct TDecodedPicture {
   int width = 0;
   int height = 0;
-  int sourceWidth = 0;  // of the upright source
-  int sourceHeight = 0;
-  std::vector<unsigned char> rgb;  // width * height * 3
+  std::vector<unsigned char> rgb;
 };
-
-// Reads the JPEG at sourcePath at the smallest DCT scale that still gives the thumbnail's size
-// (1/8 for photos) and makes its thumbnail. Throws TvError naming the file, as ScaleJpegFile.
-TThumbnail MakeThumbnail(const std::string& sourcePath, int box);
-// The same for a file's bytes held in memory; `name` names it in errors.
-TThumbnail MakeThumbnailOfData(const std::string& bytes, const std::string& name, int box);
-
-// Why the picture at sourcePath cannot be used ("Cannot read picture PATH: file not found"), from
-// its file and headers alone (nothing is decoded); empty when it looks readable. Never throws.
-std::string PictureProblem(const std::string& sourcePath);
+// Decodes the picture at sourcePath scaled to targetHeight as for the slider. The one entry point
+// for showing a picture; errors as for ScaleJpegFile.
+TDecodedPicture DecodePictureFile(const std::string& sourcePath, int targetHeight);
 
 class TPictureCache;
 
@@ -87,8 +81,9 @@ struct TScaleJob {
 // whatever the number of workers. onFinished is called on the calling thread once per finished
 // picture (for a progress bar). When a picture fails, no new ones are started, every worker is
 // joined, and the error of the first failing job in job order is thrown.
-std::vector<TScaledImage> ScaleJpegFiles(const std::vector<TScaleJob>& jobs, unsigned workers = 0,
-                                         const std::function<void(size_t finished)>& onFinished = {});
+std::vector<TScaledImage> ScaleJpegFiles(
+    const std::vector<TScaleJob>& jobs, unsigned workers = 0,
+    const std::function<void(size_t finished)>& onFinished = {});
 
 // The same, but each result is handed to onResult (on the calling thread, in the order the
 // pictures finish) and not kept: memory holds only the pictures being worked on. When a picture
