@@ -27,6 +27,7 @@ class QTreeWidgetItem;
 class TColorPanel;
 class TformHTML;
 class TfrmHelp;
+class TTreePictures;
 
 class TMainForm : public QMainWindow, public IProgress, public IMessages {
   Q_OBJECT
@@ -153,6 +154,7 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   std::unique_ptr<places::TInstanceFolder> instance_;  // outlives the model that works in it
   std::unique_ptr<TqelAppletAgent> model_;
   std::unique_ptr<TTreeAdapter> treeAdapter_;
+  std::unique_ptr<TTreePictures> pictures_;  // thumbnails in the tree, the picture pane
   QMenu* popupMenu_ = nullptr;
   TformHTML* codeWindow_ = nullptr;
   TfrmHelp* helpWindow_ = nullptr;
@@ -171,6 +173,7 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   void SetUpHints();
   void SetUpPanels();
   void SetUpTree();
+  void SetUpPictures();
   void spnedtApWidthMouseMove(QWidget* control);
   void trvwDesignPanelContextMenu(const QPoint& position);
   void MoveBlock(QTreeWidgetItem* node);

@@ -12,6 +12,7 @@
 #include "Icons.h"
 #include "MainForm.h"
 #include "Prompts.h"
+#include "TreePictures.h"
 #include "ui_MainForm.h"
 
 namespace {
@@ -46,6 +47,29 @@ void TMainForm::SetUpTree() {
   connect(tree, &QTreeWidget::currentItemChanged, this, &TMainForm::trvwDesignPanelChange);
   connect(tree, &QWidget::customContextMenuRequested, this,
           &TMainForm::trvwDesignPanelContextMenu);
+}
+
+void TMainForm::SetUpPictures() {
+  TTreePictures::TParts parts;
+  parts.window = this;
+  parts.tree = ui->trvwDesignPanel;
+  parts.pane = ui->pnlPicture;
+  parts.smallThumbnails = ui->SmallThumbnails1;
+  parts.largeThumbnails = ui->LargeThumbnails1;
+  // The edited item's path is in its text box until the item is stored.
+  parts.pathOf = [this](const QModelIndex& index) {
+    const QTreeWidgetItem* node = ui->trvwDesignPanel->itemFromIndex(index);
+    if (!node || node == treeAdapter_->Root()) return QString();
+    if (node == EditedItemNode) return ui->edtOriginalImagePath->text().trimmed();
+    const int item = treeAdapter_->AbsoluteIndex(node) - 1;
+    if (item < 0 || item >= static_cast<int>(model_->Items.size())) return QString();
+    return QString::fromStdString(model_->Items[static_cast<size_t>(item)].OriginalImagePath)
+        .trimmed();
+  };
+  parts.sliderHeight = [this] { return ui->spedt_pHeight->value(); };
+  pictures_ = std::make_unique<TTreePictures>(std::move(parts));
+  connect(ui->edtOriginalImagePath, &QLineEdit::textChanged, pictures_.get(),
+          &TTreePictures::ShowSelection);
 }
 
 int TMainForm::SelectedIndex() const {
