@@ -1,15 +1,24 @@
 // Thumbnails in the desktop's shared cache: the entries we write follow the rules file managers
 // check, theirs are reused, stale ones are not, and unreadable pictures get a fail entry.
+#include <sys/stat.h>
+
 #include <QCryptographicHash>
-#include <QSignalSpy>
-#include <QtEndian>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QSpinBox>
 #include <QTest>
+#include <QTreeWidget>
 #include <QUrl>
-#include <sys/stat.h>
+#include <QtEndian>
 
+#include "MainForm.h"
+#include "PictureDelegate.h"
+#include "Prompts.h"
 #include "ThumbnailProvider.h"
 #include "UiTest.h"
 
@@ -44,8 +53,7 @@ qint64 StatMTime(const QString& path) {
 
 // What the cache's rules name the entry of a picture: the MD5 sum of its file URI.
 QString RuleName(const QString& picture) {
-  return QCryptographicHash::hash(QUrl::fromLocalFile(picture).toEncoded(),
-                                  QCryptographicHash::Md5)
+  return QCryptographicHash::hash(QUrl::fromLocalFile(picture).toEncoded(), QCryptographicHash::Md5)
              .toHex() +
          ".png";
 }
@@ -69,6 +77,24 @@ void WriteForeignEntry(const QString& entry, const QString& picture, qint64 mtim
   image.setText("Software", "Another File Manager");
   QDir().mkpath(QFileInfo(entry).path());
   QVERIFY(image.save(entry, "PNG"));
+}
+
+void WriteText(const QString& path, const QByteArray& text) {
+  QFile file(path);
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write(text);
+}
+
+// Drops files on the window's tree as a file manager does.
+void DropFiles(QTreeWidget* tree, const QStringList& paths) {
+  QMimeData data;
+  QList<QUrl> urls;
+  for (const QString& path : paths) urls << QUrl::fromLocalFile(path);
+  data.setUrls(urls);
+  QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(tree->viewport(), &enter);
+  QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(tree->viewport(), &drop);
 }
 
 bool IsMagenta(const QImage& image) {
@@ -185,6 +211,60 @@ class TestThumbnails : public QObject {
     QVERIFY(!provider.Thumbnail(pictures[5], 48).isNull());
     QVERIFY(provider.Thumbnail(pictures[0], 48).isNull());
     QCOMPARE(provider.InFlight(), 1);
+  }
+
+  void picturesAreFlaggedInTheWindowAtOnce() {
+    uitest::TTestEnvironment env;
+    TMainForm form(env.ProgramFolder());
+    form.show();
+    auto* tree = uitest::Find<QTreeWidget>(form, "trvwDesignPanel");
+    auto* delegate = qobject_cast<TPictureDelegate*>(tree->itemDelegate());
+    QVERIFY(delegate);
+    const QString good = uitest::MakeJpeg(env.Path("drop/good.jpg"), 400, 300);
+    const QString broken = env.Path("drop/broken.jpg");
+    WriteText(broken, "not a picture");
+    DropFiles(tree, {good, broken});
+    const QModelIndex first = tree->model()->index(0, 0, tree->model()->index(0, 0));
+    const QModelIndex second = first.siblingAtRow(1);
+    // Flagged before any thumbnail is made: nothing has run the event loop yet.
+    QVERIFY(!delegate->Flagged(first));
+    QVERIFY(delegate->Flagged(second));
+    QVERIFY2(delegate->ToolTip(second).contains(broken), qPrintable(delegate->ToolTip(second)));
+    QCOMPARE(delegate->ToolTip(first), good);
+    QCOMPARE(delegate->Text(first), "Item   good.jpg  400 × 300");
+    QCOMPARE(first.data().toString(), "Item");  // the caption itself stays
+    QTRY_VERIFY(!delegate->Icon(first).isNull());
+    QCOMPARE(delegate->Icon(first).availableSizes().value(0), QSize(40, 30));
+
+    // The picture pane follows the selection; a typed path is checked as it is typed.
+    uitest::Find<QSpinBox>(form, "spedt_pHeight")->setValue(120);
+    tree->setCurrentIndex(first);
+    auto* pixels = uitest::Find<QLabel>(form, "lblPixelSize");
+    QCOMPARE(pixels->text(), "400 × 300 pixels");
+    QCOMPARE(uitest::Find<QLabel>(form, "lblPublishedSize")->text(),
+             "Published at 160 × 120 pixels");
+    QTRY_VERIFY(uitest::Find<QLabel>(form, "lblPicture")->pixmap().width() == 240);
+    const QString later = env.Path("later.jpg");
+    uitest::Find<QLineEdit>(form, "edtOriginalImagePath")->setText(later);
+    QVERIFY(delegate->Flagged(first));
+    QVERIFY2(delegate->ToolTip(first).contains("file not found"),
+             qPrintable(delegate->ToolTip(first)));
+    QVERIFY(uitest::Find<QLabel>(form, "lblPicture")->text().contains("file not found"));
+    // The file appears while the window is in the background: checked again on activation.
+    uitest::MakeJpeg(later, 60, 60);
+    QVERIFY(delegate->Flagged(first));
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(&form, &activate);
+    QVERIFY(!delegate->Flagged(first));
+
+    // Large thumbnails, remembered for the next window.
+    uitest::Act(form, "LargeThumbnails1")->trigger();
+    QCOMPARE(delegate->IconSize(), TPictureDelegate::kLargeIcon);
+    QCOMPARE(tree->iconSize(), QSize(80, 80));
+    TMainForm next(env.ProgramFolder());
+    QVERIFY(uitest::Act(next, "LargeThumbnails1")->isChecked());
+    QVERIFY(!uitest::Act(next, "SmallThumbnails1")->isChecked());
+    VERIFY_PROMPTS();
   }
 };
 
