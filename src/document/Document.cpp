@@ -90,6 +90,11 @@ int TDocument::positionOf(quint64 id) const {
   return found == map.end() ? -1 : found->second;
 }
 
+int TDocument::findId(quint64 id) const {
+  const auto found = std::find(ids_.begin(), ids_.end(), id);
+  return found == ids_.end() ? -1 : int(found - ids_.begin());
+}
+
 int TDocument::parentOf(int index) const { return index < 0 ? -1 : structure().parent.at(size_t(index)); }
 int TDocument::rowOf(int index) const { return index < 0 ? 0 : structure().row.at(size_t(index)); }
 int TDocument::childCount(int parent) const {
@@ -282,7 +287,7 @@ void TDocument::moveUp(const std::vector<int>& indexes) {
   push(new TMoveCommand(*this, tr("Move Up"), [this, blocks](const TMoveCommand::TMover& move) {
     std::vector<int> stuck;  // selected blocks that could not move: those below stay behind them
     for (quint64 id : blocks) {
-      const int at = positionOf(id);
+      const int at = findId(id);
       const int previous = previousSibling(at);
       if (previous < 0 || std::count(stuck.begin(), stuck.end(), previous)) {
         stuck.push_back(at);
@@ -300,7 +305,7 @@ void TDocument::moveDown(const std::vector<int>& indexes) {
   push(new TMoveCommand(*this, tr("Move Down"), [this, blocks](const TMoveCommand::TMover& move) {
     std::vector<quint64> stuck;
     for (quint64 id : blocks) {
-      const int at = positionOf(id);
+      const int at = findId(id);
       const int next = nextSibling(at);
       if (next < 0 || std::count(stuck.begin(), stuck.end(), ids_[size_t(next)])) {
         stuck.push_back(id);
@@ -327,10 +332,10 @@ bool TDocument::moveItems(const std::vector<int>& indexes, int parent, int row) 
   const int count = undoStack_->index();
   push(new TMoveCommand(*this, tr("Move Item"), [=, this](const TMoveCommand::TMover& move) {
     for (quint64 id : blocks) {
-      const int at = positionOf(id);
+      const int at = findId(id);
       const int size = blockEnd(at) - at;
-      const int newParent = positionOf(parentId);
-      const int target = anchorId ? positionOf(anchorId) : blockEnd(newParent);
+      const int newParent = findId(parentId);
+      const int target = anchorId ? findId(anchorId) : blockEnd(newParent);
       const int to = target <= at ? target : target - size;
       const int delta = level(newParent) + 1 - levels_[size_t(at)];
       if (to != at || delta != 0) move(at, size, to, delta);

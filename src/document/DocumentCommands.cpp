@@ -75,7 +75,7 @@ TMoveCommand::TMoveCommand(TDocument& document, const QString& text, TPlan plan)
 
 void TMoveCommand::apply() {
   if (planned_) {
-    for (TMove& m : moves_) moveBlock(m.first, m.count, m.to, m.delta, m.delta ? &m.levelTexts : nullptr);
+    for (const TMove& m : moves_) moveBlock(m.first, m.count, m.to, m.delta);
     return;
   }
   // First run: follow the plan, remember each move, and carry the selection along.

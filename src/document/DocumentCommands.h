@@ -33,7 +33,7 @@ class TDocumentCommand : public QUndoCommand {
   void writeSlider(const TAppletData& data) { document_.writeSlider(data); }
   quint64 typingSession() const { return document_.typingSession_; }
   quint64 idOf(int item) const { return item >= 0 ? document_.ids_.at(size_t(item)) : 0; }
-  int positionOf(quint64 id) const { return document_.positionOf(id); }
+  int positionOf(quint64 id) const { return document_.findId(id); }
 };
 
 // New items at one place (Insert, dropped pictures).
