@@ -14,6 +14,8 @@
 #include "Errors.h"
 #include "FileUtil.h"
 #include "MainForm.h"
+#include "MemoryTree.h"
+#include "Places.h"
 #include "Prompts.h"
 #include "RecentFiles.h"
 #include "ScriptText.h"
@@ -39,7 +41,7 @@ bool TMainForm::SaveChangesPrompt() {
   if (answer == TButton::Cancel) return false;
   if (answer == TButton::No) return true;
   StorePanels();
-  QString path = ProjectFileName;
+  QString path = SaveTarget();
   if (path.isEmpty()) {
     const auto chosen = AskSavePath();
     if (!chosen) return false;
@@ -49,22 +51,36 @@ bool TMainForm::SaveChangesPrompt() {
 }
 
 std::optional<QString> TMainForm::AskSavePath() {
-  const QString proposal = !lastSaveFile_.isEmpty() ? lastSaveFile_ : saveInitialFolder_;
-  const auto chosen = prompt::SaveFile(this, kProjectFilter, proposal);
-  if (!chosen || chosen->trimmed().isEmpty()) return std::nullopt;
-  lastSaveFile_ = *chosen;
-  // The project file is named after the chosen name without its extension, plus ".tvn".
-  const QFileInfo info(*chosen);
-  const QString written =
-      info.absolutePath() + '/' +
-      QString::fromStdString(scripttext::PublishBaseName(info.fileName().toStdString())) + ".tvn";
-  if (QFileInfo::exists(written) &&
-      prompt::Message(this, TMessageKind::Warning,
-                      QStringLiteral("%1 already exists.\nDo you want to replace it?")
-                          .arg(QDir::toNativeSeparators(written)),
-                      {TButton::Yes, TButton::No}) != TButton::Yes)
-    return std::nullopt;
-  return *chosen;
+  for (;;) {
+    const QString proposal = !lastSaveFile_.isEmpty() ? lastSaveFile_ : saveInitialFolder_;
+    const auto chosen = prompt::SaveFile(this, kProjectFilter, proposal);
+    if (!chosen || chosen->trimmed().isEmpty()) return std::nullopt;
+    lastSaveFile_ = *chosen;
+    // The project file is named after the chosen name without its extension, plus ".tvn".
+    const QFileInfo info(*chosen);
+    const QString base = QString::fromStdString(scripttext::PublishBaseName(U8(info.fileName())));
+    const QString written = info.absolutePath() + '/' + base + ".tvn";
+    if (QFileInfo::exists(written) &&
+        prompt::Message(this, TMessageKind::Warning,
+                        QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                            .arg(QDir::toNativeSeparators(written)),
+                        {TButton::Yes, TButton::No}) != TButton::Yes)
+      return std::nullopt;
+    // The published names are the same for every project: never replace another project's page
+    // files without the user's word.
+    const QString other = QString::fromStdString(
+        model_->OtherPublishedProject(U8(info.absolutePath()), U8(info.fileName())));
+    if (other.isEmpty() ||
+        prompt::Message(this, TMessageKind::Warning,
+                        QStringLiteral("The folder %1 holds the published files of the project "
+                                       "\"%2\" (torvanecfg.js, torvane.css, slider0.jpg, ...). "
+                                       "Saving \"%3\" there replaces them, and the page of \"%2\" "
+                                       "then shows this slider.\n\nReplace them? Choose No to "
+                                       "save into another folder.")
+                            .arg(QDir::toNativeSeparators(info.absolutePath()), other, base),
+                        {TButton::Yes, TButton::No}) == TButton::Yes)
+      return *chosen;
+  }
 }
 
 bool TMainForm::SaveTo(const QString& path) {
@@ -81,8 +97,8 @@ bool TMainForm::SaveTo(const QString& path) {
 
 void TMainForm::Save1Click() {
   if (!RunCommand(this, [this] { StorePanels(); })) return;
-  if (!ProjectFileName.isEmpty()) {
-    SaveTo(ProjectFileName);
+  if (const QString path = SaveTarget(); !path.isEmpty()) {
+    SaveTo(path);
     return;
   }
   if (const auto chosen = AskSavePath()) SaveTo(*chosen);
@@ -113,6 +129,7 @@ void TMainForm::New1Click() {
     RootReset(false);
     model_->LoadDefaults();
     ShowSliderParameters();
+    UpdateItemCommands();
     ClearModified();
   });
 }
@@ -134,60 +151,41 @@ bool TMainForm::OpenProjectFile(const QString& path) {
 }
 
 bool TMainForm::LoadDesign(const QString& path) {
-  // What stays when the file is refused or cannot be read.
-  StorePanels();
-  const TAppletData keptSlider = model_->AppletData;
-  const TItemArray keptItems = model_->Items;
-  auto restore = [&] {
-    model_->AppletData = keptSlider;
-    model_->Items = keptItems;
-    RootReset(true);
-    model_->RebuildItemNodes(*treeAdapter_);
-    TreeRebuilding = false;
-    treeAdapter_->Root()->setExpanded(true);
-    ShowSliderParameters();
-    UpdatePropertyTabs();
-  };
-
+  // The file is read into the model alone, with a stand-in tree; the window follows only once the
+  // whole file has arrived and every value was found fit. A refused or failed open therefore
+  // leaves the design, tree, panels, file name, modified state and recent list as they were.
+  TMemoryTree standIn;
+  if (model_->OpenProject(U8(path), standIn) != TLoadResult::Loaded) return false;
+  // A template starts an untitled design: Save asks for a name, and the templates stay as they
+  // are (Save As Template writes there on purpose).
+  const bool isTemplate = places::IsInsideAnyFolder(U8(path), state_.templateFolders);
   EditedItemNode = nullptr;
   DescendantCount = 0;
-  RootReset(false);
-  TreeRebuilding = true;
-  TLoadResult result;
-  try {
-    result = model_->LoadProject(U8(path), *treeAdapter_);
-  } catch (...) {
-    restore();
-    throw;
-  }
-  if (result == TLoadResult::Rejected) {
-    restore();
-    return false;
-  }
+  RootReset(true);
+  model_->RebuildItemNodes(*treeAdapter_);
+  TreeRebuilding = false;
+  treeAdapter_->Root()->setExpanded(true);
+  ProjectFileName = isTemplate ? QString() : path;
   QString recentError;
   try {
-    AddRecentFile(path);
+    if (!isTemplate) AddRecentFile(path);
   } catch (const std::exception& error) {
     recentError = QString::fromUtf8(error.what());
   }
-  TreeRebuilding = false;
-  treeAdapter_->Root()->setExpanded(true);
-  ProjectFileName = path;
   // The previous design's preview goes now that the new one has really arrived.
   model_->ClearPreview();
   model_->CopyResourceFiles(U8(QDir::toNativeSeparators(QFileInfo(path).absolutePath() + '/')));
   ui->trvwDesignPanel->setCurrentItem(treeAdapter_->Root());
-  UpdatePropertyTabs();
-  QString showError;
-  try {
-    ShowSliderParameters();
-  } catch (const std::exception& error) {
-    showError = QString::fromUtf8(error.what());
-  }
+  UpdateItemCommands();
+  ShowSliderParameters();
   ClearModified();
   if (!recentError.isEmpty()) ShowError(this, recentError);
-  if (!showError.isEmpty()) ShowError(this, showError);
   return true;
+}
+
+QString TMainForm::SaveTarget() const {
+  if (places::IsInsideAnyFolder(U8(ProjectFileName), state_.templateFolders)) return QString();
+  return ProjectFileName;
 }
 
 // --- recent files ---
