@@ -12,7 +12,7 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QUrl>
 #include <QtEndian>
 
@@ -86,7 +86,7 @@ void WriteText(const QString& path, const QByteArray& text) {
 }
 
 // Drops files on the window's tree as a file manager does.
-void DropFiles(QTreeWidget* tree, const QStringList& paths) {
+void DropFiles(QAbstractItemView* tree, const QStringList& paths) {
   QMimeData data;
   QList<QUrl> urls;
   for (const QString& path : paths) urls << QUrl::fromLocalFile(path);
@@ -217,7 +217,7 @@ class TestThumbnails : public QObject {
     uitest::TTestEnvironment env;
     TMainForm form(env.ProgramFolder());
     form.show();
-    auto* tree = uitest::Find<QTreeWidget>(form, "trvwDesignPanel");
+    auto* tree = uitest::Find<QTreeView>(form, "trvwDesignPanel");
     auto* delegate = qobject_cast<TPictureDelegate*>(tree->itemDelegate());
     QVERIFY(delegate);
     const QString good = uitest::MakeJpeg(env.Path("drop/good.jpg"), 400, 300);
