@@ -28,6 +28,8 @@ inline const TFlag kUsePictureCache{kSettingsKey, "UsePictureCache", true, true}
 // user turned them off; not shown when the store cannot be read.
 inline const TFlag kShowLinkTip{kSettingsKey, "ShowLinkTipDialog", true, false};
 inline const TFlag kShowTemplets{kSettingsKey, "ShowTempletsDialog", true, false};
+// The design tree's thumbnails are large (View menu); small when missing or unreadable.
+inline const TFlag kLargeThumbnails{kSettingsKey, "LargeThumbnails", false, false};
 
 bool Read(const TFlag& flag);
 // Throws TvError naming the setting when the store cannot be written.

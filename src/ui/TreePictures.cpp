@@ -9,10 +9,6 @@
 #include "PicturePane.h"
 #include "Settings.h"
 
-namespace {
-const QString kLargeThumbnails = QStringLiteral("LargeThumbnails");
-}
-
 TTreePictures::TTreePictures(TParts parts, QObject* parent)
     : QObject(parent),
       parts_(std::move(parts)),
@@ -29,13 +25,13 @@ TTreePictures::TTreePictures(TParts parts, QObject* parent)
   connect(parts_.largeThumbnails, &QAction::toggled, this, [this](bool large) {
     SetLargeThumbnails(large);
     try {
-      settings::WriteFlag(settings::kSettingsKey, kLargeThumbnails, large);
+      settings::Write(settings::kLargeThumbnails, large);
     } catch (const TvError&) {
       // The choice holds for this run; a settings store that cannot be written is no reason to
       // interrupt the user.
     }
   });
-  const bool large = settings::ReadFlag(settings::kSettingsKey, kLargeThumbnails, false, false);
+  const bool large = settings::Read(settings::kLargeThumbnails);
   (large ? parts_.largeThumbnails : parts_.smallThumbnails)->setChecked(true);
   SetLargeThumbnails(large);
   if (QItemSelectionModel* selection = parts_.tree->selectionModel()) {
