@@ -16,6 +16,8 @@ TPictureFacts::TPictureFacts(QObject* parent) : QObject(parent) {
 const TPictureState& TPictureFacts::State(const QString& path) {
   auto found = states_.find(path);
   if (found != states_.end()) return *found;
+  // Typing a path checks every prefix on the way: keep the table from growing without end.
+  if (states_.size() > 4096) states_.clear();
   TPictureState state;
   if (path.trimmed().isEmpty()) {
     state.problem = QStringLiteral("No picture chosen");

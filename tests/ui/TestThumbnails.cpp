@@ -245,7 +245,9 @@ class TestThumbnails : public QObject {
              "Published at 160 × 120 pixels");
     QTRY_VERIFY(uitest::Find<QLabel>(form, "lblPicture")->pixmap().width() == 240);
     const QString later = env.Path("later.jpg");
-    uitest::Find<QLineEdit>(form, "edtOriginalImagePath")->setText(later);
+    auto* pathBox = uitest::Find<QLineEdit>(form, "edtOriginalImagePath");
+    pathBox->selectAll();
+    QTest::keyClicks(pathBox, later);
     QVERIFY(delegate->Flagged(first));
     QVERIFY2(delegate->ToolTip(first).contains("file not found"),
              qPrintable(delegate->ToolTip(first)));
