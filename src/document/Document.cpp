@@ -365,6 +365,10 @@ void TDocument::setSlider(const TAppletData& data, const QString& text, bool typ
 
 void TDocument::endTyping() { ++typingSession_; }
 
+void TDocument::adoptSlider(const TAppletData& data) {
+  if (data != slider()) writeSlider(data);
+}
+
 // --- the changes the commands make ---
 void TDocument::insertBlock(int first, TBlock block) {
   const int count = int(block.items.size());
@@ -461,9 +465,11 @@ std::vector<std::string> TDocument::moveBlock(int first, int count, int to, int 
   return oldTexts;
 }
 
-void TDocument::writeField(int index, TItemField field, const std::string& value) {
-  FieldOf(agent_->Items.at(size_t(index)), field) = value;
-  emit itemChanged(index, field);
+void TDocument::writeFields(const std::vector<int>& indexes, TItemField field,
+                            const std::vector<std::string>& values) {
+  for (size_t k = 0; k < indexes.size(); ++k)
+    FieldOf(agent_->Items.at(size_t(indexes[k])), field) = values[values.size() == 1 ? 0 : k];
+  for (int i : indexes) emit itemChanged(i, field);
 }
 
 void TDocument::writeSlider(const TAppletData& data) {

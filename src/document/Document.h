@@ -121,6 +121,10 @@ class TDocument : public QObject, public IDesignTree {
   // Replaces the slider parameters; merges like setItemField when the same fields are typed in.
   void setSlider(const TAppletData& data, const QString& text, bool typing = false);
   void endTyping();
+  // Takes the slider parameters in the form the property panels hold them (the names derived from
+  // the slider name, numbers and colours written out) without an undoable step, keeping the
+  // modified state: right after New or open, so that what is saved is what the panels show.
+  void adoptSlider(const TAppletData& data);
 
   // Items taken out or put back by a step, with their levels and captions.
   struct TBlock {
@@ -184,7 +188,10 @@ class TDocument : public QObject, public IDesignTree {
   // levels. Returns the level texts the items had.
   std::vector<std::string> moveBlock(int first, int count, int to, int delta,
                                      const std::vector<std::string>* levelTexts = nullptr);
-  void writeField(int index, TItemField field, const std::string& value);
+  // Sets the field of each item listed to its value (one value: the same for all); the change
+  // signals follow once every item holds its new value.
+  void writeFields(const std::vector<int>& indexes, TItemField field,
+                   const std::vector<std::string>& values);
   void writeSlider(const TAppletData& data);
   quint64 typingSession_ = 0;
   void resetDesign(const TAppletData& slider, TItemArray items, std::vector<int> levels,

@@ -32,14 +32,13 @@ QString TMainForm::TemplatesFolder() const {
 }
 
 bool TMainForm::SaveChangesPrompt() {
-  if (!ProjectModified) return true;
+  if (!document_->isModified()) return true;
   const TButton answer = prompt::Message(this, TMessageKind::Warning,
                                          QStringLiteral("Save changes to files?"),
                                          {TButton::Yes, TButton::No, TButton::Cancel});
   if (answer == TButton::Cancel) return false;
   if (answer == TButton::No) return true;
-  StorePanels();
-  QString path = ProjectFileName;
+  QString path = document_->fileName();
   if (path.isEmpty()) {
     const auto chosen = AskSavePath();
     if (!chosen) return false;
@@ -68,56 +67,40 @@ std::optional<QString> TMainForm::AskSavePath() {
 }
 
 bool TMainForm::SaveTo(const QString& path) {
-  const QFileInfo info(path);
-  const bool saved = RunCommand(this, [&] {
-    model_->PublishProject(U8(QDir::toNativeSeparators(info.absolutePath() + '/')),
-                           U8(info.fileName()), *treeAdapter_);
-  });
-  if (!saved) return false;
-  ClearModified();
-  ProjectFileName = path;
-  return true;
+  return RunCommand(this, [&] { document_->save(path); });
 }
 
-void TMainForm::Save1Click() {
-  if (!RunCommand(this, [this] { StorePanels(); })) return;
-  if (!ProjectFileName.isEmpty()) {
-    SaveTo(ProjectFileName);
+void TMainForm::save() {
+  if (!document_->fileName().isEmpty()) {
+    SaveTo(document_->fileName());
     return;
   }
   if (const auto chosen = AskSavePath()) SaveTo(*chosen);
 }
 
-void TMainForm::Save2Click() {
-  if (!RunCommand(this, [this] { StorePanels(); })) return;
+void TMainForm::saveAs() {
   if (const auto chosen = AskSavePath()) SaveTo(*chosen);
 }
 
-void TMainForm::SaveAsTemplate1Click() {
+void TMainForm::saveAsTemplate() {
   QDir().mkdir(TemplatesFolder());  // one level; a failure shows in the dialog
   saveInitialFolder_ = TemplatesFolder();
   // The save dialog starts in the templates folder from now on.
   lastSaveFile_ = lastSaveFile_.isEmpty()
                       ? TemplatesFolder() + '/'
                       : TemplatesFolder() + '/' + QFileInfo(lastSaveFile_).fileName();
-  Save2Click();
+  saveAs();
 }
 
-void TMainForm::New1Click() {
+void TMainForm::newProject() {
   RunCommand(this, [this] {
     if (!SaveChangesPrompt()) return;
-    model_->ClearPreview();
-    EditedItemNode = nullptr;
-    DescendantCount = 0;
-    ProjectFileName.clear();
-    RootReset(false);
-    model_->LoadDefaults();
-    ShowSliderParameters();
-    ClearModified();
+    document_->agent().ClearPreview();
+    document_->newDesign();
   });
 }
 
-void TMainForm::Open1Click() {
+void TMainForm::openProject() {
   RunCommand(this, [this] {
     if (!SaveChangesPrompt()) return;
     const auto chosen = prompt::OpenFile(this, kProjectFilter, lastOpenFile_);
@@ -133,60 +116,21 @@ bool TMainForm::OpenProjectFile(const QString& path) {
   return LoadDesign(path);
 }
 
+// A file that is refused or cannot be read leaves the design, its file name, its undo steps and
+// the recent list as they were.
 bool TMainForm::LoadDesign(const QString& path) {
-  // What stays when the file is refused or cannot be read.
-  StorePanels();
-  const TAppletData keptSlider = model_->AppletData;
-  const TItemArray keptItems = model_->Items;
-  auto restore = [&] {
-    model_->AppletData = keptSlider;
-    model_->Items = keptItems;
-    RootReset(true);
-    model_->RebuildItemNodes(*treeAdapter_);
-    TreeRebuilding = false;
-    treeAdapter_->Root()->setExpanded(true);
-    ShowSliderParameters();
-    UpdatePropertyTabs();
-  };
-
-  EditedItemNode = nullptr;
-  DescendantCount = 0;
-  RootReset(false);
-  TreeRebuilding = true;
-  TLoadResult result;
-  try {
-    result = model_->LoadProject(U8(path), *treeAdapter_);
-  } catch (...) {
-    restore();
-    throw;
-  }
-  if (result == TLoadResult::Rejected) {
-    restore();
-    return false;
-  }
+  if (document_->open(path) == TLoadResult::Rejected) return false;
   QString recentError;
   try {
     AddRecentFile(path);
   } catch (const std::exception& error) {
     recentError = QString::fromUtf8(error.what());
   }
-  TreeRebuilding = false;
-  treeAdapter_->Root()->setExpanded(true);
-  ProjectFileName = path;
+  TqelAppletAgent& model = document_->agent();
   // The previous design's preview goes now that the new one has really arrived.
-  model_->ClearPreview();
-  model_->CopyResourceFiles(U8(QDir::toNativeSeparators(QFileInfo(path).absolutePath() + '/')));
-  ui->trvwDesignPanel->setCurrentItem(treeAdapter_->Root());
-  UpdatePropertyTabs();
-  QString showError;
-  try {
-    ShowSliderParameters();
-  } catch (const std::exception& error) {
-    showError = QString::fromUtf8(error.what());
-  }
-  ClearModified();
+  model.ClearPreview();
+  model.CopyResourceFiles(U8(QDir::toNativeSeparators(QFileInfo(path).absolutePath() + '/')));
   if (!recentError.isEmpty()) ShowError(this, recentError);
-  if (!showError.isEmpty()) ShowError(this, showError);
   return true;
 }
 
@@ -203,7 +147,7 @@ void TMainForm::LoadRecentFiles() {
     // The path is kept apart from the caption, so an "&" in it is shown and opened as it is.
     auto* entry = menu->addAction(slot.accelerator + QString(slot.path).replace('&', "&&"));
     entry->setData(slot.path);
-    connect(entry, &QAction::triggered, this, &TMainForm::RecentFileClick);
+    connect(entry, &QAction::triggered, this, &TMainForm::openRecentFile);
   }
 }
 
@@ -218,7 +162,7 @@ void TMainForm::AddRecentFile(const QString& path) {
   LoadRecentFiles();
 }
 
-void TMainForm::RecentFileClick() {
+void TMainForm::openRecentFile() {
   auto* entry = qobject_cast<QAction*>(sender());
   if (!entry) return;
   const QString path = entry->data().toString();

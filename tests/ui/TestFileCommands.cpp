@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
-#include <QTreeWidget>
+#include <QUndoStack>
 
 #include "FileUtil.h"
 #include "MainForm.h"
@@ -16,27 +16,16 @@
 using namespace uitest;
 
 namespace {
+// A project of `items` top-level items under the slider name given.
 QString WriteProject(const QString& path, int items, const std::string& name = "Slider1") {
-  TqelAppletAgent model(QDir::tempPath().toStdString());
-  model.LoadDefaults();
-  model.AppletData.pSliderName = name;
-  for (int i = 0; i < items; ++i) {
-    TItemData item = TqelAppletAgent::DefaultItemData();
-    item.OriginalImagePath = "pic" + std::to_string(i) + ".jpg";
-    model.InsertItem(i, item);
-  }
-  QDir().mkpath(QFileInfo(path).absolutePath());
-  model.SaveProject(path.toStdString());
-  return path;
+  return uitest::WriteProject(path, std::vector<std::string>(size_t(items), "0"),
+                              [&](TqelAppletAgent& model) { model.AppletData.pSliderName = name; });
 }
 QStringList RecentLines(const QString& programFolder) {
   QStringList lines;
   for (const std::string& line : fileutil::ReadTextLines((programFolder + "recentfile.dat").toStdString()))
     lines << QString::fromStdString(line);
   return lines;
-}
-bool SaveEnabled(QWidget& form) {
-  return Act(form, "Save1")->isEnabled() && Act(form, "tlbtnSave")->isEnabled();
 }
 }  // namespace
 
@@ -54,17 +43,17 @@ class TestFileCommands : public QObject {
     // Open: the file's design, its name, listed; nothing modified.
     prompt::QueueFile(first);
     Act(form, "Open1")->trigger();
-    QCOMPARE(form.ProjectFileName, first);
-    QCOMPARE(form.Model().Items.size(), size_t(2));
+    QCOMPARE(form.Document().fileName(), first);
+    QCOMPARE(form.Document().items().size(), size_t(2));
     QCOMPARE(form.findChild<QLineEdit*>("edt_pSliderName")->text(), QString("First"));
-    QVERIFY(!form.ProjectModified && !SaveEnabled(form));
+    QVERIFY(!form.Document().isModified() && !SaveEnabled(form));
     QCOMPARE(RecentLines(env.ProgramFolder()), QStringList{"&1 " + first});
 
     // Save on a named project writes without a dialog and leaves the recent list alone.
     form.findChild<QLineEdit*>("edt_pSliderName")->setText("Changed");
     QVERIFY(SaveEnabled(form));
     Act(form, "tlbtnSave")->trigger();
-    QVERIFY(!form.ProjectModified && !SaveEnabled(form));
+    QVERIFY(!form.Document().isModified() && !SaveEnabled(form));
     QVERIFY(ReadText(first).contains("Changed#$@"));
     QVERIFY(QFile::exists(env.Path("a/first.html")));
 
@@ -73,7 +62,7 @@ class TestFileCommands : public QObject {
     QDir().mkpath(env.Path("b"));
     Act(form, "Save2")->trigger();
     QVERIFY(QFile::exists(env.Path("b/second.tvn")));
-    QCOMPARE(form.ProjectFileName, env.Path("b/second"));
+    QCOMPARE(form.Document().fileName(), env.Path("b/second"));
     QCOMPARE(RecentLines(env.ProgramFolder()).size(), 1);
 
     // Save As onto an existing project asks first; No writes nothing.
@@ -84,16 +73,16 @@ class TestFileCommands : public QObject {
     Act(form, "Save2")->trigger();
     QVERIFY(prompt::Shown().last().text.contains("already exists"));
     QCOMPARE(ReadText(first), before);
-    QCOMPARE(form.ProjectFileName, env.Path("b/second"));
+    QCOMPARE(form.Document().fileName(), env.Path("b/second"));
 
     // New: the defaults, no file, after the save-changes prompt.
     prompt::QueueButton(TButton::No);
     Act(form, "New1")->trigger();
     QCOMPARE(prompt::Shown().last().text, QString("Save changes to files?"));
-    QVERIFY(form.ProjectFileName.isEmpty());
-    QVERIFY(form.Model().Items.empty());
+    QVERIFY(form.Document().fileName().isEmpty());
+    QVERIFY(form.Document().items().empty());
     QCOMPARE(form.findChild<QLineEdit*>("edt_pSliderName")->text(), QString("Slider1"));
-    QVERIFY(!form.ProjectModified && !SaveEnabled(form));
+    QVERIFY(!form.Document().isModified() && !SaveEnabled(form));
   }
 
   void unsavedWorkIsNeverDroppedSilently() {
@@ -110,18 +99,18 @@ class TestFileCommands : public QObject {
       if (command == 0) Act(form, "New1")->trigger();
       if (command == 1) Act(form, "tlbtnOpen")->trigger();
       if (command == 2) QVERIFY(!form.OpenProjectFile(other));
-      QCOMPARE(form.Model().Items.size(), size_t(2));
-      QVERIFY(form.ProjectModified);
+      QCOMPARE(form.Document().items().size(), size_t(2));
+      QVERIFY(form.Document().isModified());
     }
     // Cancel ends the command too; Save with its dialog cancelled stores the panels only.
     prompt::QueueButton(TButton::Cancel);
     Act(form, "New1")->trigger();
-    QCOMPARE(form.Model().Items.size(), size_t(2));
+    QCOMPARE(form.Document().items().size(), size_t(2));
     form.findChild<QLineEdit*>("edt_pSliderName")->setText("Kept");
     prompt::QueueFile(std::nullopt);
     Act(form, "Save1")->trigger();
-    QCOMPARE(form.Model().AppletData.pSliderName, std::string("Kept"));
-    QVERIFY(form.ProjectModified && SaveEnabled(form));
+    QCOMPARE(form.Document().slider().pSliderName, std::string("Kept"));
+    QVERIFY(form.Document().isModified() && SaveEnabled(form));
 
     // A save that fails (the folder is gone) also keeps the design, and says why.
     prompt::QueueButton(TButton::Yes);
@@ -129,8 +118,8 @@ class TestFileCommands : public QObject {
     prompt::QueueButton(TButton::Ok);
     Act(form, "New1")->trigger();
     QCOMPARE(prompt::Shown().last().kind, TMessageKind::Error);
-    QCOMPARE(form.Model().Items.size(), size_t(2));
-    QVERIFY(form.ProjectFileName.isEmpty());
+    QCOMPARE(form.Document().items().size(), size_t(2));
+    QVERIFY(form.Document().fileName().isEmpty());
   }
 
   void aRefusedOrFailedOpenNeverTakesOver() {
@@ -143,13 +132,13 @@ class TestFileCommands : public QObject {
     TMainForm form(env.ProgramFolder());
     QVERIFY(form.OpenProjectFile(good));
     form.findChild<QLineEdit*>("edt_pSliderName")->setText("Edited");
-    form.ClearModified();
+    form.Document().undoStack()->setClean();
 
     prompt::QueueButton(TButton::Ok);  // the reader's own refusal
     QVERIFY(!form.OpenProjectFile(foreign.fileName()));
-    QCOMPARE(form.ProjectFileName, good);
-    QCOMPARE(form.Model().Items.size(), size_t(3));
-    QCOMPARE(form.Tree().NodeCount(), 4);
+    QCOMPARE(form.Document().fileName(), good);
+    QCOMPARE(form.Document().items().size(), size_t(3));
+    QCOMPARE(form.Document().NodeCount(), 4);
     QCOMPARE(form.findChild<QLineEdit*>("edt_pSliderName")->text(), QString("Edited"));
     QCOMPARE(RecentLines(env.ProgramFolder()), QStringList{"&1 " + good});
 
@@ -160,10 +149,9 @@ class TestFileCommands : public QObject {
       failed = QString(error.what()).contains("missing.tvn");
     }
     QVERIFY(failed);
-    QCOMPARE(form.ProjectFileName, good);
-    QCOMPARE(form.Model().Items.size(), size_t(3));
-    QCOMPARE(form.Tree().NodeCount(), 4);
-    QVERIFY(!form.TreeRebuilding);
+    QCOMPARE(form.Document().fileName(), good);
+    QCOMPARE(form.Document().items().size(), size_t(3));
+    QCOMPARE(form.Document().NodeCount(), 4);
   }
 
   void theRecentListKeepsFourSlots() {
@@ -196,7 +184,7 @@ class TestFileCommands : public QObject {
     QVERIFY(menu->actions().first()->text().contains("Tom && Jerry"));
     QVERIFY(form.OpenProjectFile(files[4]));  // leave it, then come back through the menu
     menu->actions().first()->trigger();
-    QCOMPARE(form.ProjectFileName, amp);
+    QCOMPARE(form.Document().fileName(), amp);
   }
 
   void saveAsTemplateStartsTheDialogInTheTemplatesFolder() {
@@ -206,7 +194,7 @@ class TestFileCommands : public QObject {
     prompt::QueueFile(env.ProgramFolder() + "templates/mine.tvn");
     Act(form, "SaveAsTemplate1")->trigger();
     QVERIFY(QFile::exists(env.ProgramFolder() + "templates/mine.tvn"));
-    QCOMPARE(form.ProjectFileName, env.ProgramFolder() + "templates/mine.tvn");
+    QCOMPARE(form.Document().fileName(), env.ProgramFolder() + "templates/mine.tvn");
   }
 };
 
