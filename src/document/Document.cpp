@@ -192,19 +192,10 @@ void TDocument::newDesign() {
   setFileName({});
 }
 
-TLoadResult TDocument::open(const QString& path) {
+TLoadResult TDocument::open(const QString& path, bool untitled) {
   TMemoryTree tree;
-  const TAppletData keptSlider = agent_->AppletData;
-  TItemArray keptItems = agent_->Items;
-  TLoadResult result;
-  try {
-    result = agent_->LoadProject(path.toStdString(), tree);
-  } catch (...) {
-    agent_->AppletData = keptSlider;
-    agent_->Items = std::move(keptItems);
-    throw;
-  }
-  if (result == TLoadResult::Rejected) return result;
+  const TLoadResult result = agent_->OpenProject(path.toStdString(), tree);
+  if (result != TLoadResult::Loaded) return result;
   std::vector<int> levels(size_t(tree.NodeCount() - 1));
   std::vector<std::string> captions(levels.size());
   for (size_t i = 0; i < levels.size(); ++i) {
@@ -213,7 +204,7 @@ TLoadResult TDocument::open(const QString& path) {
   }
   TItemArray loaded = std::move(agent_->Items);
   resetDesign(agent_->AppletData, std::move(loaded), std::move(levels), std::move(captions));
-  setFileName(path);
+  setFileName(untitled ? QString() : path);
   return result;
 }
 

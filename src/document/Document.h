@@ -91,9 +91,10 @@ class TDocument : public QObject, public IDesignTree {
   QUndoStack* undoStack() const { return undoStack_.get(); }
   // The default design, no file name, a fresh undo stack.
   void newDesign();
-  // Reads a project file. Loaded or EndedEarly: the design, the file name and a fresh undo stack
-  // take over. Rejected or an exception: nothing changes.
-  TLoadResult open(const QString& path);
+  // Reads a whole project file and checks every value before anything changes. Loaded: the
+  // design, the file name (none when `untitled`, as for a template) and a fresh undo stack take
+  // over. Rejected, or an exception naming the file, line and field: nothing changes.
+  TLoadResult open(const QString& path, bool untitled = false);
   // Publishes beside `path` (the project file, the page, scripts and pictures); the file name
   // becomes `path` and the current step the saved one. Throws TvError; then nothing changes here.
   void save(const QString& path);

@@ -258,7 +258,7 @@ bool TMainForm::CloseQuery() {
     model.ClearPreview();
     return true;
   }
-  QString path = document_->fileName();
+  QString path = SaveTarget();
   if (path.isEmpty()) {
     const auto chosen = AskSavePath();
     if (!chosen) return false;

@@ -161,7 +161,10 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   bool SaveChangesPrompt();  // false: the command stops
   bool SaveTo(const QString& path);
   bool LoadDesign(const QString& path);
+  // Asks for the file a Save writes; nullopt when the user cancelled.
   std::optional<QString> AskSavePath();
+  // The file Save writes without asking: the project's own file, never a template.
+  QString SaveTarget() const;
   // the Script menu (MainFormScript.cpp)
   void BuildHTMLCode();
 };

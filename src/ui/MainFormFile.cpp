@@ -14,6 +14,7 @@
 #include "Errors.h"
 #include "FileUtil.h"
 #include "MainForm.h"
+#include "Places.h"
 #include "Prompts.h"
 #include "RecentFiles.h"
 #include "ScriptText.h"
@@ -38,7 +39,7 @@ bool TMainForm::SaveChangesPrompt() {
                                          {TButton::Yes, TButton::No, TButton::Cancel});
   if (answer == TButton::Cancel) return false;
   if (answer == TButton::No) return true;
-  QString path = document_->fileName();
+  QString path = SaveTarget();
   if (path.isEmpty()) {
     const auto chosen = AskSavePath();
     if (!chosen) return false;
@@ -48,22 +49,36 @@ bool TMainForm::SaveChangesPrompt() {
 }
 
 std::optional<QString> TMainForm::AskSavePath() {
-  const QString proposal = !lastSaveFile_.isEmpty() ? lastSaveFile_ : saveInitialFolder_;
-  const auto chosen = prompt::SaveFile(this, kProjectFilter, proposal);
-  if (!chosen || chosen->trimmed().isEmpty()) return std::nullopt;
-  lastSaveFile_ = *chosen;
-  // The project file is named after the chosen name without its extension, plus ".tvn".
-  const QFileInfo info(*chosen);
-  const QString written =
-      info.absolutePath() + '/' +
-      QString::fromStdString(scripttext::PublishBaseName(info.fileName().toStdString())) + ".tvn";
-  if (QFileInfo::exists(written) &&
-      prompt::Message(this, TMessageKind::Warning,
-                      QStringLiteral("%1 already exists.\nDo you want to replace it?")
-                          .arg(QDir::toNativeSeparators(written)),
-                      {TButton::Yes, TButton::No}) != TButton::Yes)
-    return std::nullopt;
-  return *chosen;
+  for (;;) {
+    const QString proposal = !lastSaveFile_.isEmpty() ? lastSaveFile_ : saveInitialFolder_;
+    const auto chosen = prompt::SaveFile(this, kProjectFilter, proposal);
+    if (!chosen || chosen->trimmed().isEmpty()) return std::nullopt;
+    lastSaveFile_ = *chosen;
+    // The project file is named after the chosen name without its extension, plus ".tvn".
+    const QFileInfo info(*chosen);
+    const QString base = QString::fromStdString(scripttext::PublishBaseName(U8(info.fileName())));
+    const QString written = info.absolutePath() + '/' + base + ".tvn";
+    if (QFileInfo::exists(written) &&
+        prompt::Message(this, TMessageKind::Warning,
+                        QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                            .arg(QDir::toNativeSeparators(written)),
+                        {TButton::Yes, TButton::No}) != TButton::Yes)
+      return std::nullopt;
+    // The published names are the same for every project: never replace another project's page
+    // files without the user's word.
+    const QString other = QString::fromStdString(document_->agent().OtherPublishedProject(
+        U8(info.absolutePath()), U8(info.fileName())));
+    if (other.isEmpty() ||
+        prompt::Message(this, TMessageKind::Warning,
+                        QStringLiteral("The folder %1 holds the published files of the project "
+                                       "\"%2\" (torvanecfg.js, torvane.css, slider0.jpg, ...). "
+                                       "Saving \"%3\" there replaces them, and the page of \"%2\" "
+                                       "then shows this slider.\n\nReplace them? Choose No to "
+                                       "save into another folder.")
+                            .arg(QDir::toNativeSeparators(info.absolutePath()), other, base),
+                        {TButton::Yes, TButton::No}) == TButton::Yes)
+      return *chosen;
+  }
 }
 
 bool TMainForm::SaveTo(const QString& path) {
@@ -71,8 +86,8 @@ bool TMainForm::SaveTo(const QString& path) {
 }
 
 void TMainForm::save() {
-  if (!document_->fileName().isEmpty()) {
-    SaveTo(document_->fileName());
+  if (const QString path = SaveTarget(); !path.isEmpty()) {
+    SaveTo(path);
     return;
   }
   if (const auto chosen = AskSavePath()) SaveTo(*chosen);
@@ -116,13 +131,17 @@ bool TMainForm::OpenProjectFile(const QString& path) {
   return LoadDesign(path);
 }
 
-// A file that is refused or cannot be read leaves the design, its file name, its undo steps and
-// the recent list as they were.
+// The whole file is read and every value checked before the design changes: a file that is
+// refused or cannot be read leaves the design, its file name, its undo steps and the recent list
+// as they were.
 bool TMainForm::LoadDesign(const QString& path) {
-  if (document_->open(path) == TLoadResult::Rejected) return false;
+  // A template starts an untitled design: Save asks for a name, and the templates stay as they
+  // are (Save As Template writes there on purpose).
+  const bool isTemplate = places::IsInsideAnyFolder(U8(path), state_.templateFolders);
+  if (document_->open(path, isTemplate) != TLoadResult::Loaded) return false;
   QString recentError;
   try {
-    AddRecentFile(path);
+    if (!isTemplate) AddRecentFile(path);
   } catch (const std::exception& error) {
     recentError = QString::fromUtf8(error.what());
   }
@@ -132,6 +151,11 @@ bool TMainForm::LoadDesign(const QString& path) {
   model.CopyResourceFiles(U8(QDir::toNativeSeparators(QFileInfo(path).absolutePath() + '/')));
   if (!recentError.isEmpty()) ShowError(this, recentError);
   return true;
+}
+
+QString TMainForm::SaveTarget() const {
+  const QString file = document_->fileName();
+  return places::IsInsideAnyFolder(U8(file), state_.templateFolders) ? QString() : file;
 }
 
 // --- recent files ---

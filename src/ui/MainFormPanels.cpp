@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
+#include <limits>
 
 #include "ColorPanel.h"
 #include "Icons.h"
@@ -84,6 +85,9 @@ void TMainForm::SetUpPanels() {
   itemField(ui->edt_IToolTip, TItemField::ToolTip, "Edit Tooltip");
   itemField(ui->cmbx_ILink->lineEdit(), TItemField::Link, "Edit Link");
   itemField(ui->cmbx_ITarget->lineEdit(), TItemField::Target, "Edit Target");
+  // Every value a project file holds comes back whole (the boxes' own limit is 32,767).
+  for (QComboBox* list : {ui->cmbx_ILink, ui->cmbx_ITarget})
+    list->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
   // Leaving a text box closes its step: typing there again is a step of its own.
   for (QLineEdit* edit : ui->pgcntrl1->findChildren<QLineEdit*>())
     connect(edit, &QLineEdit::editingFinished, document_.get(), &TDocument::endTyping);
