@@ -37,20 +37,27 @@ struct TViewState {
   bool operator==(const TViewState&) const = default;
 };
 
-// A copy of the design that a background job can publish while the user goes on editing. It is
-// also a design tree, with the levels and captions of the moment it was taken.
-class TDesignSnapshot : public IDesignTree {
+// Items' levels and captions as a design tree: node 0 is the slider, node k item k - 1. A file
+// reader's nodes (appended in depth-first order) land here.
+class TLevelTree : public IDesignTree {
  public:
-  TAppletData slider;
-  TItemArray items;
   std::vector<int> levels;
-  std::vector<std::string> captions;  // per item
+  std::vector<std::string> captions;
 
-  int NodeCount() const override { return int(items.size()) + 1; }
+  int NodeCount() const override { return int(levels.size()) + 1; }
   int Depth(int index) const override;
   std::string Caption(int index) const override;
   void SetCaption(int index, const std::string& caption) override;
+  // Appends the node after all the others (where a reader puts it).
   int AppendChild(int parentIndex, const std::string& caption) override;
+};
+
+// A copy of the design that a background job can publish while the user goes on editing, with
+// the levels and captions of the moment it was taken.
+class TDesignSnapshot : public TLevelTree {
+ public:
+  TAppletData slider;
+  TItemArray items;
 };
 
 class TDocument : public QObject, public IDesignTree {
@@ -139,7 +146,7 @@ class TDocument : public QObject, public IDesignTree {
   int Depth(int index) const override;
   std::string Caption(int index) const override;
   void SetCaption(int index, const std::string& caption) override;
-  // Adds an item (not an undoable step) after the parent's block.
+  // Adds a default item after the parent's block, as an undoable step.
   int AppendChild(int parentIndex, const std::string& caption) override;
 
  signals:
@@ -177,6 +184,7 @@ class TDocument : public QObject, public IDesignTree {
   void structureChanged();
   void setFileName(const QString& path);
   void push(class QUndoCommand* command);
+  int insertChild(int parent, const TItemData& data, const std::string& caption);
 
   // The changes the commands make, each keeping the tree model and the signals in step.
   // Puts items in at `first`; the block's first item is one of its roots (the items of the
