@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -258,6 +259,15 @@ class TestThumbnails : public QObject {
     QEvent activate(QEvent::WindowActivate);
     QCoreApplication::sendEvent(&form, &activate);
     QVERIFY(!delegate->Flagged(first));
+
+    // Several selected: their thumbnails side by side.
+    tree->selectionModel()->select(QItemSelection(first, second),
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    auto* sideBySide = uitest::Find<QListWidget>(form, "lstPictures");
+    QCOMPARE(sideBySide->count(), 2);
+    QVERIFY(sideBySide->isVisibleTo(&form));
+    QCOMPARE(pixels->text(), "2 pictures");
+    QVERIFY(sideBySide->item(1)->toolTip().contains(broken));
 
     // Large thumbnails, remembered for the next window.
     uitest::Act(form, "LargeThumbnails1")->trigger();
