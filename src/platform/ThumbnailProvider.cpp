@@ -9,6 +9,8 @@
 namespace {
 
 QString KeyOf(const QString& path, int box) { return QString::number(box) + '|' + path; }
+// One job makes the thumbnail of a size class for every box of that class asked for meanwhile.
+QString JobOf(const QString& path, int box) { return KeyOf(path, TThumbnailCache::SizeFor(box)); }
 
 // What an image costs held in memory: its pixels and the bookkeeping around them.
 qint64 CostOf(const QImage& image) { return image.sizeInBytes() + 256; }
@@ -27,7 +29,8 @@ struct TMade {
   QString reason;
 };
 
-// On a worker thread: the desktop's cached thumbnail, else one decoded (and cached) now.
+// On a worker thread: the desktop's cached thumbnail of the size class of `box`, else one decoded
+// (and cached) now.
 TMade Make(const TThumbnailCache& cache, const QString& path, int box, qint64 mtime) {
   TMade made;
   made.image = cache.Find(path, box);
@@ -48,12 +51,17 @@ TMade Make(const TThumbnailCache& cache, const QString& path, int box, qint64 mt
       return made;
     }
   }
-  if (made.image.width() > box || made.image.height() > box) {
-    made.image = made.image.scaled(box, box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-  }
-  made.image.convertTo(made.image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
-                                                    : QImage::Format_RGB32);
   return made;
+}
+
+// The thumbnail at the size it is shown, ready to be drawn.
+QImage Fitted(const QImage& image, int box) {
+  QImage fitted = image.width() > box || image.height() > box
+                      ? image.scaled(box, box, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                      : image;
+  fitted.convertTo(fitted.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                            : QImage::Format_RGB32);
+  return fitted;
 }
 
 }  // namespace
@@ -76,8 +84,12 @@ QImage TThumbnailProvider::Thumbnail(const QString& path, int box) {
   if (const THeld* held = memory_.object(key); held && held->mtime == mtime) return held->image;
   const auto failed = failures_.constFind(path);
   if (failed != failures_.cend() && failed->mtime == mtime) return {};
-  if (pending_.contains(key)) return {};
-  pending_.insert(key);
+  const QString job = JobOf(path, box);
+  if (auto waiting = pending_.find(job); waiting != pending_.end()) {
+    if (!waiting->contains(box)) waiting->append(box);
+    return {};
+  }
+  pending_.insert(job, {box});
   pool_.start([this, cache = cache_, path, box, mtime] {
     const TMade made = Make(cache, path, box, mtime);
     QMetaObject::invokeMethod(
@@ -96,13 +108,16 @@ QString TThumbnailProvider::Problem(const QString& path) const {
 
 void TThumbnailProvider::Deliver(const QString& path, int box, qint64 mtime, const QImage& image,
                                  const QString& reason) {
-  pending_.remove(KeyOf(path, box));
+  const QList<int> boxes = pending_.take(JobOf(path, box));
   if (image.isNull()) {
     failures_.insert(path, {reason, mtime});
     emit thumbnailFailed(path, reason);
     return;
   }
   failures_.remove(path);
-  memory_.insert(KeyOf(path, box), new THeld{image, mtime}, CostOf(image));
-  emit thumbnailReady(path, box);
+  for (const int shown : boxes) {
+    const QImage fitted = Fitted(image, shown);
+    memory_.insert(KeyOf(path, shown), new THeld{fitted, mtime}, CostOf(fitted));
+    emit thumbnailReady(path, shown);
+  }
 }

@@ -8,8 +8,8 @@
 #include <QCache>
 #include <QHash>
 #include <QImage>
+#include <QList>
 #include <QObject>
-#include <QSet>
 #include <QString>
 #include <QThreadPool>
 
@@ -61,6 +61,6 @@ class TThumbnailProvider : public QObject {
   TThumbnailCache cache_;
   QCache<QString, THeld> memory_;
   QHash<QString, TFailure> failures_;
-  QSet<QString> pending_;
+  QHash<QString, QList<int>> pending_;  // per job: the boxes asked for
   QThreadPool pool_;
 };

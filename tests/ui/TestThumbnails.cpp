@@ -212,6 +212,12 @@ class TestThumbnails : public QObject {
     QVERIFY(!provider.Thumbnail(pictures[5], 48).isNull());
     QVERIFY(provider.Thumbnail(pictures[0], 48).isNull());
     QCOMPARE(provider.InFlight(), 1);
+    // Another size of the same class joins that job instead of decoding again.
+    provider.SetMemoryLimit(TThumbnailProvider::kDefaultMemoryLimit);
+    QVERIFY(provider.Thumbnail(pictures[0], 96).isNull());
+    QCOMPARE(provider.InFlight(), 1);
+    QCOMPARE(Await(provider, pictures[0], 96).width(), 96);
+    QCOMPARE(provider.Thumbnail(pictures[0], 48).width(), 48);
   }
 
   void picturesAreFlaggedInTheWindowAtOnce() {
