@@ -34,15 +34,15 @@ void TPicturePane::ShowPictures(const QStringList& paths, int sliderHeight) {
 void TPicturePane::Refresh() {
   if (!facts_) return;
   ui->lblPicture->clear();
-  ui->lstPictures->clear();
   for (QLabel* label : {ui->lblPixelSize, ui->lblFileSize, ui->lblPublishedSize}) label->clear();
   const bool several = paths_.size() > 1;
   ui->lblPicture->setVisible(!several);
   ui->lstPictures->setVisible(several);
   if (several) {
     ShowSeveral();
-  } else if (paths_.size() == 1 && !paths_[0].trimmed().isEmpty()) {
-    ShowOne(paths_[0]);
+  } else {
+    ui->lstPictures->clear();
+    if (paths_.size() == 1 && !paths_[0].trimmed().isEmpty()) ShowOne(paths_[0]);
   }
 }
 
@@ -72,15 +72,28 @@ void TPicturePane::ShowOne(const QString& path) {
 }
 
 void TPicturePane::ShowSeveral() {
-  for (const QString& path : paths_) {
-    auto* entry = new QListWidgetItem(QFileInfo(path).fileName(), ui->lstPictures);
+  // While thumbnails arrive the same pictures are shown again: only their icons change.
+  QListWidget* list = ui->lstPictures;
+  bool same = list->count() == paths_.size();
+  for (int i = 0; same && i < list->count(); ++i)
+    same = list->item(i)->data(Qt::UserRole) == paths_[i];
+  if (!same) {
+    list->clear();
+    for (const QString& path : paths_) {
+      auto* entry = new QListWidgetItem(QFileInfo(path).fileName(), list);
+      entry->setData(Qt::UserRole, path);
+    }
+  }
+  for (int i = 0; i < list->count(); ++i) {
+    QListWidgetItem* entry = list->item(i);
+    const QString path = paths_[i];
     const QString problem = facts_->Problem(path);
     entry->setToolTip(problem.isEmpty() ? path : problem);
-    const QImage thumbnail = problem.isEmpty() ? facts_->Thumbnail(path, kSideBySideBox) : QImage();
-    if (!thumbnail.isNull()) {
-      entry->setIcon(QPixmap::fromImage(thumbnail));
-    } else if (!problem.isEmpty()) {
+    if (!problem.isEmpty()) {
       entry->setIcon(facts_->WarningIcon());
+    } else if (const QImage thumbnail = facts_->Thumbnail(path, kSideBySideBox);
+               !thumbnail.isNull() && (!same || entry->icon().isNull())) {
+      entry->setIcon(QPixmap::fromImage(thumbnail));
     }
   }
   ui->lblPixelSize->setText(QStringLiteral("%1 pictures").arg(paths_.size()));
