@@ -69,6 +69,9 @@ void TMainForm::FormCreate() {
   model_->PictureCacheEnabled =
       settings::ReadFlag(settings::kSettingsKey, QStringLiteral("UsePictureCache"), true, true);
   ui->PictureCache1->setChecked(model_->PictureCacheEnabled);
+  // Pages get the minified runtime script unless the settings ask for its readable source.
+  model_->ReadableRuntime =
+      settings::ReadFlag(settings::kSettingsKey, QStringLiteral("ReadableRuntime"), false, false);
   ClearModified();
   ShownTabsIndex = -2009;
   UpdatePropertyTabs();

@@ -2,11 +2,12 @@
 // for a moving strip, in Debian's chromium and firefox-esr (not part of ./test).
 //   node tests/web/peers.mjs [--bin build/bin] [--runs 3] [--seconds 4] [--cycle 2100]
 //        [--engines chromium,firefox] [--pages torvane,standards,css,swiper,embla,splide]
-//        [--runtime some/torvane.js]
+//        [--runtime some/torvane.js] [--serve]
 // Every page shows the same 12 pictures (made here with ImageMagick) in a 640 x 160 box moving at
 // 60 px/s; --cycle scales the pictures so that one cycle is about that many px. "torvane" is the
 // page torvane-cli publishes (its markup as saved), "standards" the same code in a page with a
-// doctype; --runtime puts another torvane.js in both (e.g. an older one, to compare).
+// doctype; --runtime puts another torvane.js in both (e.g. an older one, to compare); --serve
+// only serves the pages (NAME.html) until interrupted, to look at them in a browser of your own.
 // Costs are per second of the page moving with nothing else going on: the main thread (chromium:
 // DevTools TaskDuration; firefox: CPU time of the content process's main thread) and the CPU time
 // of all the browser's processes (/proc schedstat), medians of --runs runs.
@@ -143,24 +144,26 @@ function cpuBelow(pid) {
     if (!inside(p)) continue;
     let list = [];
     try { list = fs.readdirSync(`/proc/${p}/task`); } catch { continue; }
+    let page = false;
+    try { page = /--type=renderer|-contentproc\b.*\btab\b/.test(fs.readFileSync(`/proc/${p}/cmdline`, 'utf8').replace(/\0/g, ' ')); } catch { /* gone */ }
     for (const t of list) {
-      try { tasks.set(`${p}/${t}`, Number(fs.readFileSync(`/proc/${p}/task/${t}/schedstat`, 'utf8').split(' ')[0])); } catch { /* gone */ }
+      const key = `${p}/${t}${page && t === String(p) ? '/page' : ''}`;
+      try { tasks.set(key, Number(fs.readFileSync(`/proc/${p}/task/${t}/schedstat`, 'utf8').split(' ')[0])); } catch { /* gone */ }
     }
   }
   return tasks;
 }
 
 /* CPU ns between two readings of cpuBelow, of tasks that lived through both: all, and the busiest
-   main thread of a child process (firefox's content process). */
-function cpuBetween(before, after, pid) {
+   main thread of a page process (chromium's renderer, firefox's content process). */
+function cpuBetween(before, after) {
   let all = 0;
   let main = 0;
   for (const [task, ns] of after) {
     if (!before.has(task)) continue;
     const delta = ns - before.get(task);
     all += delta;
-    const [p, t] = task.split('/');
-    if (p === t && Number(p) !== pid) main = Math.max(main, delta);
+    if (task.endsWith('/page')) main = Math.max(main, delta);
   }
   return { all, main };
 }
@@ -234,8 +237,9 @@ async function measure(browser, engine, url, { throttle = 1, prepare } = {}) {
   const c1 = cpuBelow(pid);
   const b1 = await busy();
   const perSecond = (ns) => (ns / 1e6) / (Number(process.hrtime.bigint() - t0) / 1e9);
-  const cpu = cpuBetween(c0, c1, pid);
-  const result = { main: perSecond(cdp ? b1 - b0 : cpu.main), all: perSecond(cpu.all), hidden: await tab.evaluate(() => document.hidden) };
+  const cpu = cpuBetween(c0, c1);
+  const result = { main: perSecond(cdp ? b1 - b0 : cpu.main), mainCpu: perSecond(cpu.main), all: perSecond(cpu.all),
+    hidden: await tab.evaluate(() => document.hidden) };
   if (!prepare && throttle === 1) {
     // Speed and seam, sampled every 100 ms over 2 s (after the cost, which these reads would add to).
     const samplesTaken = [];
@@ -268,13 +272,17 @@ try {
   const site = path.join(work, 'sample');
   fs.symlinkSync(modules, path.join(work, 'node_modules'));
   writePages(site);
+  if (process.argv.includes('--serve')) {
+    console.log(`serving ${pages.map((name) => base + name + '.html').join(' ')}; Ctrl+C ends`);
+    await new Promise((done) => process.once('SIGINT', done));
+  }
   const rows = []; // [label, {page: [values per run]}]
   const record = (label, name, value) => {
     let row = rows.find((r) => r[0] === label);
     if (!row) rows.push(row = [label, {}]);
     (row[1][name] = row[1][name] || []).push(value);
   };
-  for (let run = 1; run <= runs; run++) {
+  for (let run = 1; run <= runs && !process.argv.includes('--serve'); run++) {
     for (const engine of engines) {
       const browser = await launch(engine);
       try {
@@ -283,12 +291,14 @@ try {
           const url = base + name + '.html';
           const moving = await measure(browser, engine, url);
           record(`${E}, main thread ms/s`, name, moving.main);
+          if (engine === 'chromium') record(`${E}, main thread CPU ms/s`, name, moving.mainCpu);
           record(`${E}, all processes ms/s`, name, moving.all);
           record(`${E}, speed error %`, name, moving.speedError);
           record(`${E}, widest blank in the box px (${GAP + TRAILER} expected)`, name, moving.hole);
           if (engine === 'chromium') {
             const slow = await measure(browser, engine, url, { throttle: 4 });
             record(`${E} at 4x throttling, main thread ms/s`, name, slow.main);
+            record(`${E} at 4x throttling, main thread CPU ms/s`, name, slow.mainCpu);
             record(`${E} at 4x throttling, all processes ms/s`, name, slow.all);
           }
           if (name === 'torvane' || name === 'css') {
