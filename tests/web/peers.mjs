@@ -9,8 +9,12 @@
 // doctype; --runtime puts another torvane.js in both (e.g. an older one, to compare); --serve
 // only serves the pages (NAME.html) until interrupted, to look at them in a browser of your own.
 // Costs are per second of the page moving with nothing else going on: the main thread (chromium:
-// DevTools TaskDuration; firefox: CPU time of the content process's main thread) and the CPU time
-// of all the browser's processes (/proc schedstat), medians of --runs runs.
+// DevTools TaskDuration, the time its tasks took, and the CPU time of the renderer's main thread;
+// firefox: CPU time of the content process's main thread) and the CPU time of all the browser's
+// processes (/proc schedstat), medians of --runs runs. At 4x throttling chromium's throttler keeps
+// the main thread on the CPU itself, so there only TaskDuration tells the page's cost. The CSS
+// strip moves each copy of the cycle as its own element, as CSS marquees do. Speed error and the
+// widest blank in the box (expected: gap + trailer) are read from the pictures' positions.
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
@@ -265,6 +269,23 @@ const median = (values) => {
   return sorted.length ? sorted[Math.floor((sorted.length - 1) / 2)] : null;
 };
 
+function printTable(rows, site) {
+  const titles = { torvane: 'Torvane, published page', standards: 'Torvane code in a standards page', css: 'CSS keyframes strip',
+    swiper: 'Swiper marquee', embla: 'Embla auto-scroll', splide: 'Splide auto-scroll' };
+  console.log(`${WIDTHS.length} pictures, cycle ${CYCLE} px, ${SPEED * 1000} px/s, box ${BOX.width} x ${BOX.height}; `
+    + `medians of ${runs} run(s) of ${seconds} s; load average ${os.loadavg().map((v) => v.toFixed(2)).join(' ')}`);
+  console.log(`| | ${pages.map((p) => titles[p]).join(' | ')} |`);
+  console.log(`|---|${pages.map(() => '---').join('|')}|`);
+  for (const [label, values] of rows) {
+    const cells = pages.map((p) => {
+      const m = median(values[p] || []);
+      return m === null ? '-' : m.toFixed(label.includes('%') ? 2 : 1);
+    });
+    console.log(`| ${label} | ${cells.join(' | ')} |`);
+  }
+  console.log(`| JS bytes (gzipped) | ${pages.map((p) => scriptBytes(p, site)).join(' | ')} |`);
+}
+
 const server = await serve(work);
 const base = `http://127.0.0.1:${server.address().port}/sample/`;
 try {
@@ -272,7 +293,8 @@ try {
   const site = path.join(work, 'sample');
   fs.symlinkSync(modules, path.join(work, 'node_modules'));
   writePages(site);
-  if (process.argv.includes('--serve')) {
+  const serveOnly = process.argv.includes('--serve');
+  if (serveOnly) {
     console.log(`serving ${pages.map((name) => base + name + '.html').join(' ')}; Ctrl+C ends`);
     await new Promise((done) => process.once('SIGINT', done));
   }
@@ -282,7 +304,7 @@ try {
     if (!row) rows.push(row = [label, {}]);
     (row[1][name] = row[1][name] || []).push(value);
   };
-  for (let run = 1; run <= runs && !process.argv.includes('--serve'); run++) {
+  for (let run = 1; run <= runs && !serveOnly; run++) {
     for (const engine of engines) {
       const browser = await launch(engine);
       try {
@@ -316,20 +338,7 @@ try {
       }
     }
   }
-  const titles = { torvane: 'Torvane, published page', standards: 'Torvane code in a standards page', css: 'CSS keyframes strip',
-    swiper: 'Swiper marquee', embla: 'Embla auto-scroll', splide: 'Splide auto-scroll' };
-  console.log(`${WIDTHS.length} pictures, cycle ${CYCLE} px, ${SPEED * 1000} px/s, box ${BOX.width} x ${BOX.height}; `
-    + `medians of ${runs} run(s) of ${seconds} s; load average ${os.loadavg().map((v) => v.toFixed(2)).join(' ')}`);
-  console.log(`| | ${pages.map((p) => titles[p]).join(' | ')} |`);
-  console.log(`|---|${pages.map(() => '---').join('|')}|`);
-  for (const [label, values] of rows) {
-    const cells = pages.map((p) => {
-      const m = median(values[p] || []);
-      return m === null ? '-' : m.toFixed(label.includes('%') ? 2 : 1);
-    });
-    console.log(`| ${label} | ${cells.join(' | ')} |`);
-  }
-  console.log(`| JS bytes (gzipped) | ${pages.map((p) => scriptBytes(p, site)).join(' | ')} |`);
+  if (!serveOnly) printTable(rows, site);
 } finally {
   server.close();
   fs.rmSync(work, { recursive: true, force: true });
