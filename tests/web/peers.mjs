@@ -22,21 +22,15 @@ import path from 'node:path';
 import zlib from 'node:zlib';
 import { fileURLToPath } from 'node:url';
 import puppeteer from 'puppeteer-core';
-import { publishSample, serve } from './site.mjs';
+import { builtFolders, option, publishSample, serve } from './site.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
-const root = path.resolve(here, '../..');
-const option = (name, fallback) => {
-  const i = process.argv.indexOf(name);
-  return i > 0 && process.argv[i + 1] ? process.argv[i + 1] : fallback;
-};
-const bin = path.resolve(option('--bin', path.join(root, 'build/bin')));
+const { bin, samples } = builtFolders();
 const runs = Number(option('--runs', '3'));
 const seconds = Number(option('--seconds', '4'));
 const engines = option('--engines', 'chromium,firefox').split(',');
 const pages = option('--pages', 'torvane,standards,css,swiper,embla,splide').split(',');
 const runtime = option('--runtime', '');
-const samples = fs.existsSync(path.join(bin, 'samples/sample.tvn')) ? path.join(bin, 'samples') : path.join(root, 'resources/samples');
 const modules = path.join(here, 'node_modules');
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'torvane-peers-'));
 const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
