@@ -110,6 +110,16 @@ class TqelAppletAgent {
   std::string PictureCacheFolder;
   unsigned long long PictureCacheLimit = 256ULL * 1024 * 1024;
 
+  // Also make each picture at twice the slider height ("slider0@2x.jpg"; never enlarged beyond
+  // its source), for screens of high pixel density. Off: the files are exactly as without it.
+  bool DoubleDensityPictures = false;
+  // The pictures at twice the height that the last generation put into the preview folder; the
+  // configuration script names them, publishing copies and lists them beside their items'
+  // pictures. ClearPreview forgets them.
+  TStringArray DoubleDensityFiles;
+  // "slider0@2x.jpg" for "slider0.jpg" when DoubleDensityFiles holds it, else empty.
+  std::string DoubleDensityFileOf(const std::string& imageFile) const;
+
   // --- record and list operations (never raise) ---
   TAppletData GetAppletData() const { return AppletData; }
   void SetAppletData(const TAppletData& data) { AppletData = data; }
