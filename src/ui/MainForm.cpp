@@ -65,10 +65,7 @@ void TMainForm::FormCreate() {
   setWindowTitle(QStringLiteral("Torvane"));
   platform::WriteFileAssociation(QCoreApplication::applicationFilePath());
   RunCommand(this, [this] { LoadRecentFiles(); });
-  // Scaled pictures are kept between saves unless the user turned that off.
-  model_->PictureCacheEnabled =
-      settings::ReadFlag(settings::kSettingsKey, QStringLiteral("UsePictureCache"), true, true);
-  ui->PictureCache1->setChecked(model_->PictureCacheEnabled);
+  BindSettingSwitches();
   ClearModified();
   ShownTabsIndex = -2009;
   UpdatePropertyTabs();
@@ -113,7 +110,6 @@ void TMainForm::SetUpActions() {
   bind({ui->BuildHTML1, ui->tlbtnBuildHTML}, &TMainForm::BuildHTML1Click);
   bind({ui->Publish1}, &TMainForm::Publish1Click);
   bind({ui->WebBrowser1}, &TMainForm::WebBrowser1Click);
-  bind({ui->PictureCache1}, &TMainForm::PictureCache1Click);
   bind({ui->Topic1, ui->tlbtnHelp}, &TMainForm::Topic1Click);
   bind({ui->ViewSample1}, &TMainForm::ViewSample1Click);
   bind({ui->Homepage1}, &TMainForm::Homepage1Click);

@@ -61,7 +61,7 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   void CountDescendants(QTreeWidgetItem* node);
   void RootReset(bool keepRebuilding);
   int SelectedIndex() const;  // absolute index of the selected node, -1 for none
-  // Appends one item per JPEG file (as Insert and choosing its picture would); returns the
+  // Appends one item per picture file (as Insert and choosing its picture would); returns the
   // names of the files that were not taken.
   QStringList AppendPictureItems(const QStringList& paths);
 
@@ -134,7 +134,7 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   void Preview1Click();
   void Publish1Click();
   void WebBrowser1Click();
-  void PictureCache1Click();  // Option > keep scaled pictures between saves (a setting)
+  void BindSettingSwitches();  // Option > keep scaled pictures, pictures for high-density screens
   void Topic1Click();
   void ViewSample1Click();
   void Homepage1Click();

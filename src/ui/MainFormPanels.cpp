@@ -14,6 +14,7 @@
 #include "MainForm.h"
 #include "Prompts.h"
 #include "WYSIWYG_Utility.h"
+#include "images/PictureDecoder.h"
 #include "ui_MainForm.h"
 
 namespace {
@@ -24,6 +25,14 @@ TColor ToTColor(const QColor& c) {
 std::string Text(const QLineEdit* edit) { return Trim(edit->text().toStdString()); }
 std::string Text(const QComboBox* list) { return Trim(list->currentText().toStdString()); }
 QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// "All Image Files(*.jpg;*.jpeg;*.png;...)|*.jpg;*.jpeg;*.png;..." for every format we read.
+QString PictureFilter() {
+  QStringList patterns;
+  for (const std::string& extension : images::PictureExtensions()) patterns << "*." + Q(extension);
+  const QString list = patterns.join(';');
+  return "All Image Files(" + list + ")|" + list;
+}
 
 // A name the generated script can use: letters, digits, "_" and "$", not starting with a digit.
 const QRegularExpression kScriptName(QStringLiteral("^[A-Za-z_$][A-Za-z0-9_$]*$"));
@@ -239,7 +248,7 @@ void TMainForm::spdbtnItemImageNormalClick() {
   RunCommand(this, [this] {
     const QString current = ui->edtOriginalImagePath->text().trimmed();
     const auto chosen = prompt::OpenPicture(
-        this, QStringLiteral("All Image Files(*.jpg;*.jpeg)|*.jpg;*.jpeg"),
+        this, PictureFilter(),
         current.isEmpty() ? QString() : QFileInfo(current).absolutePath());
     // Cancelling keeps the picture the item has.
     if (chosen && sender() == ui->spdbtnOriginalImagePath)

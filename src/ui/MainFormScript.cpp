@@ -98,10 +98,27 @@ void TMainForm::WebBrowser1Click() {
   });
 }
 
-void TMainForm::PictureCache1Click() {
-  const bool keep = ui->PictureCache1->isChecked();
-  model_->PictureCacheEnabled = keep;
-  RunCommand(this, [&] { settings::WriteFlag(settings::kSettingsKey, QStringLiteral("UsePictureCache"), keep); });
+// The Option menu's switches kept as settings: read at start-up, written whenever toggled.
+// Scaled pictures are kept between saves unless the user turned that off; pictures at twice the
+// height are made only when the user asked for them.
+void TMainForm::BindSettingSwitches() {
+  const struct {
+    QAction* action;
+    const char* name;
+    bool whenMissing;
+    bool TqelAppletAgent::*flag;
+  } switches[] = {
+      {ui->PictureCache1, "UsePictureCache", true, &TqelAppletAgent::PictureCacheEnabled},
+      {ui->HiDpiPictures1, "HiDpiPictures", false, &TqelAppletAgent::DoubleDensityPictures}};
+  for (const auto& s : switches) {
+    const QString name = QString::fromLatin1(s.name);
+    (*model_).*s.flag = settings::ReadFlag(settings::kSettingsKey, name, s.whenMissing, s.whenMissing);
+    s.action->setChecked((*model_).*s.flag);
+    connect(s.action, &QAction::triggered, this, [this, flag = s.flag, name](bool on) {
+      (*model_).*flag = on;
+      RunCommand(this, [&] { settings::WriteFlag(settings::kSettingsKey, name, on); });
+    });
+  }
 }
 
 void TMainForm::Templet1Click() {

@@ -1,6 +1,8 @@
 // The design tree: the root stands for the slider, the node at absolute index n for item n - 1.
 // Insert, Delete, Move Up and Move Down keep the model's item list in the tree's order; moves
 // carry whole subtrees, so nesting read from a file stays intact.
+#include <algorithm>
+
 #include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -12,6 +14,7 @@
 #include "Icons.h"
 #include "MainForm.h"
 #include "Prompts.h"
+#include "images/PictureDecoder.h"
 #include "ui_MainForm.h"
 
 namespace {
@@ -239,8 +242,10 @@ QStringList TMainForm::AppendPictureItems(const QStringList& paths) {
   for (const QString& path : paths) {
     const QFileInfo info(path);
     const QString suffix = info.suffix().toLower();
-    const bool jpeg = (suffix == "jpg" || suffix == "jpeg") && info.isFile();
-    if (!jpeg || path.contains(QString::fromStdString(model_->Separator))) {
+    const auto& known = images::PictureExtensions();
+    const bool picture =
+        info.isFile() && std::find(known.begin(), known.end(), suffix.toStdString()) != known.end();
+    if (!picture || path.contains(QString::fromStdString(model_->Separator))) {
       refused << info.fileName();
       continue;
     }
@@ -268,8 +273,9 @@ void TMainForm::TreeDropEvent(QDropEvent* event) {
     const QStringList refused = AppendPictureItems(paths);
     if (!refused.isEmpty())
       prompt::Message(this, TMessageKind::Warning,
-                      QStringLiteral("Only JPEG pictures can be added to the slider. These files "
-                                     "were not added:\n") +
+                      QStringLiteral("Only pictures (%1 files) can be added to the slider. "
+                                     "These files were not added:\n")
+                              .arg(QString::fromLatin1(images::ReadableFormats())) +
                           refused.join('\n'),
                       {TButton::Ok});
   });

@@ -33,6 +33,12 @@ PictureFormat SniffFormat(const unsigned char* head, size_t size) {
 
 const char* ReadableFormats() { return "JPEG, PNG, WebP, HEIC, AVIF or TIFF"; }
 
+const std::vector<std::string>& PictureExtensions() {
+  static const std::vector<std::string> extensions = {
+      "jpg", "jpeg", "jpe", "png", "webp", "heic", "heif", "hif", "avif", "tif", "tiff"};
+  return extensions;
+}
+
 void PictureFailure(const std::string& path, const std::string& what) {
   throw TvError("Cannot read picture " + path + ": " + what);
 }

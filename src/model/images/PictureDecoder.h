@@ -18,6 +18,8 @@ enum class PictureFormat { Jpeg, Png, WebP, Heif, Tiff, Unknown };
 PictureFormat SniffFormat(const unsigned char* head, size_t size);
 // The formats we read, for messages: "JPEG, PNG, WebP, HEIC, AVIF or TIFF".
 const char* ReadableFormats();
+// The file name extensions of those formats, lower case, without the dot.
+const std::vector<std::string>& PictureExtensions();
 
 // The bytes of a picture file: held in memory, or read from an open file as they are needed.
 class TPictureInput {
