@@ -23,8 +23,9 @@
  *   trailer     extra px after the last picture's gap before the first picture comes round again.
  *               One cycle is therefore sum(picture width + 2 x imageBorder + gap) + trailer.
  *   background  six hex digits without '#'; anything else leaves the box transparent (warning).
- *   items       [[file, link, target, tooltip, width, height], ...]. width and height are the inner
- *               picture size; class "sliderimages" draws the image border around it. An empty link
+ *   items       [[file, link, target, tooltip, width, height, file2x], ...]. width and height are the inner
+ *               picture size; file2x (optional) is the picture at twice the size, shown instead on
+ *               screens of 1.5 or more device pixels per CSS pixel; class "sliderimages" draws the image border around it. An empty link
  *               gives a plain picture (no <a>); an empty target opens the link in the same frame.
  *               A link opening in another window or a named frame gets rel="noopener".
  *               Without a usable height a picture takes the box's inner picture height. Without a

@@ -29,6 +29,9 @@ class HeifDecoder : public TWholePictureDecoder {
     }
     context_.reset(heif_context_alloc());
     if (!context_) PictureFailure(path_, "out of memory");
+    // The declared size is checked by the scaler, which names it; libheif's own bound stays far
+    // above that check.
+    heif_context_set_maximum_image_size_limit(context_.get(), 1 << 17);
     Check(heif_context_read_from_memory_without_copy(context_.get(), bytes, data_.size(), nullptr));
     heif_image_handle* handle = nullptr;
     Check(heif_context_get_primary_image_handle(context_.get(), &handle));

@@ -85,8 +85,8 @@ struct TScaleJob {
   std::string sourcePath;
   int targetHeight = 0;
   TPictureCache* cache = nullptr;  // where scaled pictures are looked up and kept; none when null
-  TScaleOptions options;
-  std::string owner;  // who uses the picture ("Item 2"): an error about it starts with this
+  TScaleOptions options = {};
+  std::string owner = {};  // who uses the picture ("Item 2"): an error about it starts with this
 };
 
 // Runs ScaleJpegFile (through the job's cache, when it has one) for every job on `workers` threads

@@ -123,6 +123,7 @@ std::unique_ptr<TPictureDecoder> OpenDecoder(PictureFormat format, TPictureInput
     case PictureFormat::Tiff:
       return OpenTiff(input);
     default:
+      if (input.Size() == 0) PictureFailure(input.Path(), "the file is empty");
       PictureFailure(input.Path(), std::string("not a picture file in a format we read (") +
                                        ReadableFormats() + ")");
   }

@@ -24,7 +24,8 @@ const std::vector<std::string>& PictureExtensions();
 // The bytes of a picture file: held in memory, or read from an open file as they are needed.
 class TPictureInput {
  public:
-  TPictureInput(const std::string& path, const std::string& bytes) : path_(path), bytes_(&bytes) {}
+  TPictureInput(const std::string& path, const std::string& bytes)
+      : path_(path), bytes_(&bytes), size_(bytes.size()) {}
   TPictureInput(const std::string& path, std::FILE* file);
 
   const std::string& Path() const { return path_; }
