@@ -279,7 +279,7 @@ bool TMainForm::FormCloseQuery() {
     return true;
   }
   if (!RunCommand(this, [this] { StorePanels(); })) return false;
-  QString path = ProjectFileName;
+  QString path = SaveTarget();
   if (path.isEmpty()) {
     const auto chosen = AskSavePath();
     if (!chosen) return false;

@@ -99,24 +99,20 @@ void TMainForm::WebBrowser1Click() {
 }
 
 // The Option menu's switches kept as settings: read at start-up, written whenever toggled.
-// Scaled pictures are kept between saves unless the user turned that off; pictures at twice the
-// height are made only when the user asked for them.
 void TMainForm::BindSettingSwitches() {
   const struct {
     QAction* action;
-    const char* name;
-    bool whenMissing;
+    const settings::TFlag& setting;
     bool TqelAppletAgent::*flag;
   } switches[] = {
-      {ui->PictureCache1, "UsePictureCache", true, &TqelAppletAgent::PictureCacheEnabled},
-      {ui->HiDpiPictures1, "HiDpiPictures", false, &TqelAppletAgent::DoubleDensityPictures}};
+      {ui->PictureCache1, settings::kUsePictureCache, &TqelAppletAgent::PictureCacheEnabled},
+      {ui->HiDpiPictures1, settings::kHiDpiPictures, &TqelAppletAgent::DoubleDensityPictures}};
   for (const auto& s : switches) {
-    const QString name = QString::fromLatin1(s.name);
-    (*model_).*s.flag = settings::ReadFlag(settings::kSettingsKey, name, s.whenMissing, s.whenMissing);
+    (*model_).*s.flag = settings::Read(s.setting);
     s.action->setChecked((*model_).*s.flag);
-    connect(s.action, &QAction::triggered, this, [this, flag = s.flag, name](bool on) {
+    connect(s.action, &QAction::triggered, this, [this, flag = s.flag, &setting = s.setting](bool on) {
       (*model_).*flag = on;
-      RunCommand(this, [&] { settings::WriteFlag(settings::kSettingsKey, name, on); });
+      RunCommand(this, [&] { settings::Write(setting, on); });
     });
   }
 }
