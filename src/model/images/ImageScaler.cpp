@@ -275,7 +275,9 @@ void CompositeRow(const unsigned char* rgba, int width, const IccToSrgb& profile
 TScaledPixels ScaleDecoded(TPictureDecoder& decoder, const std::string& sourcePath,
                            int targetHeight, const TScaleOptions& options) {
   const TPictureHeader& info = decoder.Header();
-  CheckDeclaredSize(sourcePath, info.width, info.height);
+  const int declaredW = info.width;
+  const int declaredH = info.height;
+  CheckDeclaredSize(sourcePath, declaredW, declaredH);
   const bool swap = info.orientation >= 5;
   const int uprightW = swap ? info.height : info.width;
   const int uprightH = swap ? info.width : info.height;
@@ -283,11 +285,13 @@ TScaledPixels ScaleDecoded(TPictureDecoder& decoder, const std::string& sourcePa
   const auto [outW, outH] = ScaledSize(uprightW, uprightH, targetHeight);
   const int storedOutW = swap ? outH : outW;
   const int storedOutH = swap ? outW : outH;
+  // Like the DCT scales of JPEG: at least twice the size the slider needs is left to the filter.
+  decoder.ReduceTo(2 * storedOutW, 2 * storedOutH);
   const bool alpha = info.channels == 4;
   const long long band = alpha ? 7LL * info.width * Resampler::kBandRows : 0;
   const long long need = ScaleMemory(info.width, info.height, storedOutH,
                                      static_cast<long long>(outW) * outH, info.wholeBytes + band);
-  CheckMemory(sourcePath, info.width, info.height, "", need, info.wholeBytes);
+  CheckMemory(sourcePath, declaredW, declaredH, "", need, info.wholeBytes);
   TReservation reservation(need);
 
   const PixelKind kind = info.channels == 1 ? PixelKind::Gray : PixelKind::Rgb;

@@ -65,6 +65,10 @@ class TPictureDecoder {
   // Decodes the next rows, up to maxRows, each width * channels bytes; returns how many, 0 at the
   // end. Damaged data throws TvError naming the file.
   virtual int ReadRows(unsigned char* const* rows, int maxRows) = 0;
+  // Called once before the first ReadRows: a decoder that can decode at a smaller size (as JPEG
+  // does by its DCT scales) may do so, to no less than minWidth x minHeight; Header() then gives
+  // that size. The others ignore it.
+  virtual void ReduceTo(int /*minWidth*/, int /*minHeight*/) {}
 
  protected:
   TPictureHeader header_;

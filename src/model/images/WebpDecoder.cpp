@@ -1,9 +1,12 @@
 // WebP sources through libwebp: still pictures (lossy or lossless, with or without alpha) and the
-// first frame of animated ones. The colour profile and EXIF orientation come from the container's
+// first frame of animated ones. Still pictures are decoded at a reduced size when the slider
+// needs much less (libwebp averages the pixels it drops), as JPEG pictures are by DCT scaling. The colour profile and EXIF orientation come from the container's
 // ICCP and EXIF chunks.
 #include <webp/decode.h>
 #include <webp/demux.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "images/PictureDecoder.h"
@@ -40,10 +43,17 @@ class WebpDecoder : public TWholePictureDecoder {
       }
       WebPDemuxDelete(demux);
     }
-    // The decoded picture, and for an animation the decoder's canvas and previous frame.
-    const long long pixels = static_cast<long long>(header_.width) * header_.height;
-    header_.wholeBytes = pixels * header_.channels * (animated_ ? 3 : 1) +
-                         static_cast<long long>(data_.size());
+    CountMemory();
+  }
+
+  void ReduceTo(int minWidth, int minHeight) override {
+    const double k = std::min(static_cast<double>(header_.width) / std::max(1, minWidth),
+                              static_cast<double>(header_.height) / std::max(1, minHeight));
+    if (animated_ || k < 2) return;
+    header_.width = std::max(1, static_cast<int>(std::ceil(header_.width / k)));
+    header_.height = std::max(1, static_cast<int>(std::ceil(header_.height / k)));
+    scaled_ = true;
+    CountMemory();
   }
 
  protected:
@@ -56,14 +66,29 @@ class WebpDecoder : public TWholePictureDecoder {
       DecodeFirstFrame(bytes, pixels);
       return;
     }
-    const uint8_t* done =
-        header_.channels == 4
-            ? WebPDecodeRGBAInto(bytes, data_.size(), pixels.data(), size, static_cast<int>(stride))
-            : WebPDecodeRGBInto(bytes, data_.size(), pixels.data(), size, static_cast<int>(stride));
-    if (!done) PictureFailure(path_, "the picture data is corrupt or truncated");
+    WebPDecoderConfig config;
+    if (!WebPInitDecoderConfig(&config)) PictureFailure(path_, "the WebP decoder cannot start");
+    config.options.use_scaling = scaled_ ? 1 : 0;
+    config.options.scaled_width = header_.width;
+    config.options.scaled_height = header_.height;
+    config.output.colorspace = header_.channels == 4 ? MODE_RGBA : MODE_RGB;
+    config.output.is_external_memory = 1;
+    config.output.u.RGBA.rgba = pixels.data();
+    config.output.u.RGBA.stride = static_cast<int>(stride);
+    config.output.u.RGBA.size = size;
+    const VP8StatusCode status = WebPDecode(bytes, data_.size(), &config);
+    WebPFreeDecBuffer(&config.output);
+    if (status != VP8_STATUS_OK) PictureFailure(path_, "the picture data is corrupt or truncated");
   }
 
  private:
+  // The decoded picture, and for an animation the decoder's canvas and previous frame.
+  void CountMemory() {
+    const long long pixels = static_cast<long long>(header_.width) * header_.height;
+    header_.wholeBytes = pixels * header_.channels * (animated_ ? 3 : 1) +
+                         static_cast<long long>(data_.size());
+  }
+
   void DecodeFirstFrame(const uint8_t* bytes, std::vector<unsigned char>& pixels) {
     WebPAnimDecoderOptions options;
     WebPAnimDecoderOptionsInit(&options);
@@ -82,6 +107,7 @@ class WebpDecoder : public TWholePictureDecoder {
   std::string path_;
   const std::string& data_;
   bool animated_ = false;
+  bool scaled_ = false;
 };
 
 }  // namespace
