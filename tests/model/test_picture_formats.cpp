@@ -71,6 +71,14 @@ TEST(PictureFormats, TaggedCardsGiveTheColoursOfTheJpegRoute) {
   }
 }
 
+TEST(PictureFormats, ColoursGivenByNumbersAreConvertedToSrgb) {
+  // Display P3 (60, 160, 60): linear 0.0452, 0.3516, 0.0452; through the P3-to-sRGB matrix
+  // (1.2249 -0.2247 0 / -0.0420 1.0419 0 / -0.0197 -0.0786 1.0979) -0.024, 0.364, 0.021; with
+  // the sRGB curve and clipped: 0, 163, 40.
+  const TDecodedPicture d = DecodePictureFile(kPictures + "green-p3.avif", 16);
+  EXPECT_TRUE(Near(At(d, 16, 8), {0, 163, 40}, 4));
+}
+
 TEST(PictureFormats, OrientationTurnsThePictureUpright) {
   // Stored: red, green over blue, yellow; orientation 6 turns it a quarter clockwise.
   for (const char* file : {"orient6.png", "orient6.webp", "orient6.tif"}) {

@@ -1,12 +1,13 @@
 // HEIC and AVIF sources through libheif: the primary picture, with the file's own rotation,
-// mirroring and cropping applied by libheif (so no EXIF orientation on top), its ICC profile when
-// it has one (a colour description by numbers only is taken as sRGB), and samples of more than
+// mirroring and cropping applied by libheif (so no EXIF orientation on top), its ICC profile or
+// the primaries its colour description by numbers gives, and samples of more than
 // 8 bits rounded to 8.
 #include <libheif/heif.h>
 
 #include <algorithm>
 #include <memory>
 
+#include "images/ColorConvert.h"
 #include "images/PictureDecoder.h"
 
 namespace images {
@@ -48,6 +49,8 @@ class HeifDecoder : public TWholePictureDecoder {
           heif_image_handle_get_raw_color_profile(handle_.get(), profile.data()).code == heif_error_Ok) {
         header_.iccProfile = std::move(profile);
       }
+    } else if (type == heif_color_profile_type_nclx) {
+      header_.iccProfile = ProfileOfNumbers();
     }
     // libheif's planes (up to three of 16-bit samples), its interleaved picture and our copy.
     const long long pixels = static_cast<long long>(header_.width) * header_.height;
@@ -100,6 +103,29 @@ class HeifDecoder : public TWholePictureDecoder {
   }
 
  private:
+  // Colours described by numbers: primaries other than sRGB's (Display P3, BT.2020, ...) with the
+  // sRGB or BT.709 tone curve become a profile; HDR curves and sRGB primaries are taken as sRGB.
+  std::vector<unsigned char> ProfileOfNumbers() const {
+    heif_color_profile_nclx* nclx = nullptr;
+    if (heif_image_handle_get_nclx_color_profile(handle_.get(), &nclx).code != heif_error_Ok || !nclx) {
+      return {};
+    }
+    std::vector<unsigned char> profile;
+    const int transfer = nclx->transfer_characteristics;
+    const bool sdrCurve = transfer == 1 || transfer == 2 || transfer == 6 || transfer == 13 ||
+                          transfer == 14 || transfer == 15;
+    if (nclx->color_primaries != heif_color_primaries_ITU_R_BT_709_5 &&
+        nclx->color_primaries != heif_color_primaries_unspecified && sdrCurve) {
+      const double xy[8] = {nclx->color_primary_red_x,   nclx->color_primary_red_y,
+                            nclx->color_primary_green_x, nclx->color_primary_green_y,
+                            nclx->color_primary_blue_x,  nclx->color_primary_blue_y,
+                            nclx->color_primary_white_x, nclx->color_primary_white_y};
+      profile = RgbProfileFromPrimaries(xy);
+    }
+    heif_nclx_color_profile_free(nclx);
+    return profile;
+  }
+
   void Check(const heif_error& error) {
     if (error.code != heif_error_Ok) {
       PictureFailure(path_, std::string("damaged or unsupported HEIF data (") + error.message + ")");

@@ -29,7 +29,7 @@ with open(f'{t}/alpha.pam', 'wb') as f:
 ppm('grey16.pgm', 64, 32, lambda x, y: (51500 if x < 32 else 13050,), 65535, 1)
 PY
 for ext in jpg png webp tif; do
-  convert "$T/card.ppm" -profile "$ADOBE" -quality 95 -define png:color-type=2 "card-adobe.$ext"
+  convert "$T/card.ppm" -profile "$ADOBE" -quality 95 -define png:color-type=2 -define png:exclude-chunks=date,time "card-adobe.$ext"
 done
 convert "$T/card.ppm" -orient RightTop orient6.tif
 for ext in png webp tif; do
@@ -42,6 +42,16 @@ convert "$T/grey16.pgm" -depth 16 grey16.tif
 heif-enc -q 95 card-adobe.png -o card-adobe.heic >/dev/null
 heif-enc -q 95 card-adobe.png -o card-adobe.avif >/dev/null
 heif-enc -q 95 alpha.png -o alpha.heic >/dev/null
+# Colours by numbers: the AVIF's colour box set to Display P3 primaries and the sRGB curve.
+convert -size 64x32 "xc:rgb(60,160,60)" -define png:color-type=2 "$T/green.png"
+heif-enc -q 95 "$T/green.png" -o "$T/green.avif" >/dev/null
+python3 - "$T" <<'PY'
+import struct, sys
+b = bytearray(open(sys.argv[1] + '/green.avif', 'rb').read())
+at = b.find(b'colrnclx') + 8
+b[at:at + 4] = struct.pack('>HH', 12, 13)
+open('green-p3.avif', 'wb').write(b)
+PY
 # EXIF orientation 6 in a PNG (an eXIf chunk) and a WebP (an EXIF chunk in an extended file).
 convert "$T/card.ppm" "$T/card.png"
 convert "$T/card.ppm" -define webp:lossless=true "$T/card.webp"
