@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <mutex>
 #include <cstring>
@@ -251,6 +252,49 @@ TScaledPixels ScaleJpeg(JpegReader& reader, const std::string& sourcePath, int t
   return out;
 }
 
+// Averages blocks of `block` x `block` pixels (fewer at the right and bottom edges) as rows
+// arrive, and hands each finished row of averages to the resampler. A block of 1 passes rows on.
+class TBoxShrink {
+ public:
+  TBoxShrink(int width, int height, int channels, int block)
+      : width_(width), height_(height), channels_(channels), block_(block),
+        sums_(static_cast<size_t>(Width()) * channels, 0) {}
+  int Width() const { return (width_ + block_ - 1) / block_; }
+  int Height() const { return (height_ + block_ - 1) / block_; }
+
+  void Push(const unsigned char* row, Resampler& resampler) {
+    if (block_ == 1) {
+      resampler.PushRows(&row, 1);
+      return;
+    }
+    for (int bx = 0, x = 0; x < width_; ++bx) {
+      uint32_t* sum = sums_.data() + static_cast<size_t>(bx) * channels_;
+      const int end = std::min(width_, x + block_);
+      for (; x < end; ++x) {
+        for (int c = 0; c < channels_; ++c) sum[c] += row[static_cast<size_t>(x) * channels_ + c];
+      }
+    }
+    ++rowsIn_;
+    if (rowsIn_ % block_ != 0 && rowsIn_ != height_) return;
+    const int blockRows = rowsIn_ % block_ == 0 ? block_ : rowsIn_ % block_;
+    unsigned char* out = resampler.InputRow(0);
+    for (int bx = 0; bx < Width(); ++bx) {
+      const uint32_t area = static_cast<uint32_t>(blockRows * (std::min(width_, (bx + 1) * block_) - bx * block_));
+      for (int c = 0; c < channels_; ++c) {
+        uint32_t& sum = sums_[static_cast<size_t>(bx) * channels_ + c];
+        out[static_cast<size_t>(bx) * channels_ + c] = static_cast<unsigned char>((sum + area / 2) / area);
+        sum = 0;
+      }
+    }
+    resampler.RowsWritten(1);
+  }
+
+ private:
+  int width_, height_, channels_, block_;
+  std::vector<uint32_t> sums_;
+  int rowsIn_ = 0;
+};
+
 // One decoded row of RGBA brought to sRGB and laid onto the background: `rgb` is scratch room
 // for width pixels.
 void CompositeRow(const unsigned char* rgba, int width, const IccToSrgb& profile,
@@ -288,9 +332,10 @@ TScaledPixels ScaleDecoded(TPictureDecoder& decoder, const std::string& sourcePa
   // Like the DCT scales of JPEG: at least twice the size the slider needs is left to the filter.
   decoder.ReduceTo(2 * storedOutW, 2 * storedOutH);
   const bool alpha = info.channels == 4;
-  const long long band = alpha ? 7LL * info.width * Resampler::kBandRows : 0;
+  const long long rowBytes = static_cast<long long>(info.width) * info.channels;
   const long long need = ScaleMemory(info.width, info.height, storedOutH,
-                                     static_cast<long long>(outW) * outH, info.wholeBytes + band);
+                                     static_cast<long long>(outW) * outH,
+                                     info.wholeBytes + rowBytes * (Resampler::kBandRows + 8));
   CheckMemory(sourcePath, declaredW, declaredH, "", need, info.wholeBytes);
   TReservation reservation(need);
 
@@ -302,25 +347,40 @@ TScaledPixels ScaleDecoded(TPictureDecoder& decoder, const std::string& sourcePa
   const unsigned char background[3] = {static_cast<unsigned char>(options.background >> 16),
                                        static_cast<unsigned char>(options.background >> 8),
                                        static_cast<unsigned char>(options.background)};
-  std::vector<unsigned char> bandRows(static_cast<size_t>(band > 0 ? 4LL * info.width * Resampler::kBandRows : 0));
-  std::vector<unsigned char> scratch(alpha ? static_cast<size_t>(info.width) * 3 : 0);
-  Resampler resampler(info.width, info.height, info.width, info.height, storedOutW, storedOutH,
-                      channels);
+  // Blocks are averaged down to no less than three times the size the slider needs (as JPEG
+  // pictures are reduced by their DCT scales); the filter does the rest.
+  const int block =
+      std::max(1, std::min(info.width / (3 * storedOutW), info.height / (3 * storedOutH)));
+  TBoxShrink shrink(info.width, info.height, channels, block);
+  Resampler resampler(shrink.Width(), shrink.Height(), info.width / static_cast<double>(block),
+                      info.height / static_cast<double>(block), storedOutW, storedOutH, channels);
+  // Rows go straight from the decoder into the resampler unless they are composited or averaged.
+  const bool direct = !alpha && block == 1;
+  std::vector<unsigned char> bandRows(direct ? 0 : static_cast<size_t>(rowBytes) * Resampler::kBandRows);
+  std::vector<unsigned char> scratch(alpha ? static_cast<size_t>(info.width) * 6 : 0);
   unsigned char* rows[Resampler::kBandRows];
-  while (resampler.RowsIn() < info.height) {
+  for (int done = 0; done < info.height;) {
     for (int k = 0; k < Resampler::kBandRows; ++k) {
-      rows[k] = alpha ? bandRows.data() + static_cast<size_t>(k) * 4 * info.width
-                      : resampler.InputRow(k);
+      rows[k] = direct ? resampler.InputRow(k) : bandRows.data() + static_cast<size_t>(k) * rowBytes;
     }
     const int got = decoder.ReadRows(rows, Resampler::kBandRows);
     if (got <= 0) {
       throw TvError("Cannot read picture " + sourcePath + ": the picture data ends early");
     }
-    for (int k = 0; alpha && k < got; ++k) {
-      CompositeRow(rows[k], info.width, profile, info.premultiplied, background, scratch.data(),
-                   resampler.InputRow(k));
+    done += got;
+    if (direct) {
+      resampler.RowsWritten(got);
+      continue;
     }
-    resampler.RowsWritten(got);
+    for (int k = 0; k < got; ++k) {
+      const unsigned char* row = rows[k];
+      if (alpha) {
+        unsigned char* rgb = scratch.data() + static_cast<size_t>(info.width) * 3;
+        CompositeRow(row, info.width, profile, info.premultiplied, background, scratch.data(), rgb);
+        row = rgb;
+      }
+      shrink.Push(row, resampler);
+    }
   }
 
   TScaledPixels out;
