@@ -178,6 +178,18 @@ void FinishColours(TScaledPixels& out, int storedW, int storedH, int channels, i
   }
 }
 
+// The size of the scaled picture, upright and as stored (before the orientation is applied; for
+// orientations 5..8 width and height trade places), and the source's upright height.
+struct TSizes {
+  int outW, outH, storedOutW, storedOutH, uprightH;
+};
+
+TSizes SizesOf(int width, int height, int orientation, int targetHeight) {
+  const bool swap = orientation >= 5;
+  const auto [outW, outH] = ScaledSize(swap ? height : width, swap ? width : height, targetHeight);
+  return {outW, outH, swap ? outH : outW, swap ? outW : outH, swap ? width : height};
+}
+
 TScaledPixels ScaleJpeg(JpegReader& reader, const std::string& sourcePath, int targetHeight,
                         const TScaleOptions& options) {
   const JpegSourceInfo& info = reader.Info();
@@ -189,13 +201,9 @@ TScaledPixels ScaleJpeg(JpegReader& reader, const std::string& sourcePath, int t
                   std::to_string(kMaxArithmeticSourcePixels / 1000000) +
                   " megapixels such a picture may have");
   }
-  const bool swap = info.orientation >= 5;
-  const int uprightW = swap ? info.height : info.width;
-  const int uprightH = swap ? info.width : info.height;
-  if (options.neverEnlarge && uprightH < targetHeight) return {};
-  const auto [outW, outH] = ScaledSize(uprightW, uprightH, targetHeight);
-  const int storedOutW = swap ? outH : outW;
-  const int storedOutH = swap ? outW : outH;
+  const TSizes sizes = SizesOf(info.width, info.height, info.orientation, targetHeight);
+  if (options.neverEnlarge && sizes.uprightH < targetHeight) return {};
+  const auto [outW, outH, storedOutW, storedOutH, uprightH] = sizes;
   const int scaleNum = DecodeScaleNum(uprightH, targetHeight);
 
   // The decoder's whole-picture coefficients (multi-scan files only) and its rows.
@@ -322,13 +330,9 @@ TScaledPixels ScaleDecoded(TPictureDecoder& decoder, const std::string& sourcePa
   const int declaredW = info.width;
   const int declaredH = info.height;
   CheckDeclaredSize(sourcePath, declaredW, declaredH);
-  const bool swap = info.orientation >= 5;
-  const int uprightW = swap ? info.height : info.width;
-  const int uprightH = swap ? info.width : info.height;
-  if (options.neverEnlarge && uprightH < targetHeight) return {};
-  const auto [outW, outH] = ScaledSize(uprightW, uprightH, targetHeight);
-  const int storedOutW = swap ? outH : outW;
-  const int storedOutH = swap ? outW : outH;
+  const TSizes sizes = SizesOf(info.width, info.height, info.orientation, targetHeight);
+  if (options.neverEnlarge && sizes.uprightH < targetHeight) return {};
+  const auto [outW, outH, storedOutW, storedOutH, uprightH] = sizes;
   // Like the DCT scales of JPEG: at least twice the size the slider needs is left to the filter.
   decoder.ReduceTo(2 * storedOutW, 2 * storedOutH);
   const bool alpha = info.channels == 4;
