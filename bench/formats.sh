@@ -37,13 +37,15 @@ convert_photo() {
   echo "$out"
 }
 
-# Runs a command once; prints its wall time in ms and its peak memory in KB.
+# Runs a command once; prints its wall time in ms, its processor time (user and system, all
+# threads) in ms and its peak memory in KB. On a busy machine the processor time compares better.
 timed() {
   local t0 t1
   t0=$(date +%s%N)
-  /usr/bin/time -f %M -o "$WORK/mem" "$@" >/dev/null 2>"$WORK/err" || { cat "$WORK/err" >&2; exit 1; }
+  /usr/bin/time -f "%U %S %M" -o "$WORK/mem" "$@" >/dev/null 2>"$WORK/err" ||
+    { cat "$WORK/err" >&2; exit 1; }
   t1=$(date +%s%N)
-  echo "$(((t1 - t0) / 1000000)) $(cat "$WORK/mem")"
+  echo "$(((t1 - t0) / 1000000)) $(awk '{printf "%d %d", ($1 + $2) * 1000, $3}' "$WORK/mem")"
 }
 
 echo "${#LIST[@]} photos from $PHOTOS at $HEIGHT px, $(nproc) cores, one run each"
@@ -52,8 +54,8 @@ for format in $FORMATS; do
   for photo in "${LIST[@]}"; do SOURCES+=("$(convert_photo "$photo" "$format")"); done
   "$ROOT/bench/write-project.sh" "$WORK/$format.tvn" "$HEIGHT" "${SOURCES[@]}"
   rm -rf "$WORK/ours" "$WORK/vips" && mkdir -p "$WORK/ours" "$WORK/vips"
-  read -r T_OURS M_OURS < <(timed "$CLI" publish "$WORK/$format.tvn" --to "$WORK/ours" --no-cache)
-  read -r T_VIPS M_VIPS < <(timed vipsthumbnail --size "x$HEIGHT" -o "$WORK/vips/%s.jpg[Q=90]" \
+  read -r T_OURS C_OURS M_OURS < <(timed "$CLI" publish "$WORK/$format.tvn" --to "$WORK/ours" --no-cache)
+  read -r T_VIPS C_VIPS M_VIPS < <(timed vipsthumbnail --size "x$HEIGHT" -o "$WORK/vips/%s.jpg[Q=90]" \
     "${SOURCES[@]}")
   QUALITY=skipped
   if [ -z "${NO_SSIM:-}" ]; then
@@ -61,7 +63,8 @@ for format in $FORMATS; do
     for i in "${!SOURCES[@]}"; do PAIRS+=("${SOURCES[$i]}" "$WORK/ours/slider$i.jpg"); done
     QUALITY=$(/usr/bin/python3 "$BENCH_TOOLS/ssim.py" "${PAIRS[@]}" | tail -1)
   fi
-  awk -v f="$format" -v a="$T_OURS" -v b="$T_VIPS" -v ma="$M_OURS" -v mb="$M_VIPS" -v q="$QUALITY" \
-    'BEGIN {printf "%-5s ours %6d ms %5d MB | vipsthumbnail %6d ms %5d MB | ratio %.3f | %s\n",
-            f, a, ma / 1024, b, mb / 1024, a / b, q}'
+  awk -v f="$format" -v a="$T_OURS" -v b="$T_VIPS" -v ca="$C_OURS" -v cb="$C_VIPS" \
+    -v ma="$M_OURS" -v mb="$M_VIPS" -v q="$QUALITY" \
+    'BEGIN {printf "%-5s ours %6d ms (cpu %6d) %4d MB | vipsthumbnail %6d ms (cpu %6d) %4d MB | " \
+            "ratio %.3f (cpu %.3f) | %s\n", f, a, ca, ma / 1024, b, cb, mb / 1024, a / b, ca / cb, q}'
 done

@@ -69,6 +69,7 @@ class WebpDecoder : public TWholePictureDecoder {
     WebPDecoderConfig config;
     if (!WebPInitDecoderConfig(&config)) PictureFailure(path_, "the WebP decoder cannot start");
     config.options.use_scaling = scaled_ ? 1 : 0;
+    config.options.use_threads = 1;  // the loop filter runs beside the decoding
     config.options.scaled_width = header_.width;
     config.options.scaled_height = header_.height;
     config.output.colorspace = header_.channels == 4 ? MODE_RGBA : MODE_RGB;
