@@ -146,6 +146,10 @@ class TiffDecoder : public TWholePictureDecoder {
  private:
   // One stored row to 8-bit grey, RGB or RGBA; grey with alpha becomes RGBA.
   void ConvertRow(unsigned char* out) const {
+    if (bits_ == 8 && samples_ == header_.channels) {  // stored as handed out
+      std::memcpy(out, scanline_.data(), static_cast<size_t>(header_.width) * samples_);
+      return;
+    }
     const int colours = header_.channels == 4 ? (alphaSample_ == 1 ? 1 : 3) : header_.channels;
     const auto* wide = reinterpret_cast<const uint16_t*>(scanline_.data());
     auto sample = [&](size_t i) -> unsigned char {
