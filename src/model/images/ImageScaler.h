@@ -42,7 +42,7 @@ constexpr int kMaxScans = 1000;
 std::pair<int, int> ScaledSize(int width, int height, int targetHeight);
 
 struct TScaledImage {
-  int width = 0;  // of the upright picture
+  int width = 0;   // of the upright picture
   int height = 0;
   std::vector<unsigned char> jpeg;  // the encoded file; empty when TScaleOptions refused to enlarge
   bool usedBackground = false;      // the source had alpha: the result depends on the background
@@ -94,9 +94,8 @@ struct TScaleJob {
 // whatever the number of workers. onFinished is called on the calling thread once per finished
 // picture (for a progress bar). When a picture fails, no new ones are started, every worker is
 // joined, and the error of the first failing job in job order is thrown.
-std::vector<TScaledImage> ScaleJpegFiles(
-    const std::vector<TScaleJob>& jobs, unsigned workers = 0,
-    const std::function<void(size_t finished)>& onFinished = {});
+std::vector<TScaledImage> ScaleJpegFiles(const std::vector<TScaleJob>& jobs, unsigned workers = 0,
+                                         const std::function<void(size_t finished)>& onFinished = {});
 
 // The same, but each result is handed to onResult (on the calling thread, in the order the
 // pictures finish) and not kept: memory holds only the pictures being worked on. When a picture
