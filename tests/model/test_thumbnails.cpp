@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "Errors.h"
+#include "images/PngWrite.h"
 #include "images/Thumbnail.h"
 #include "test_images_util.h"
 
@@ -120,6 +121,15 @@ TEST(Thumbnail, QuickCheckSaysWhyAPictureCannotBeUsed) {
       EXPECT_NE(problem.find(c.why), std::string::npos) << problem;
     }
   }
+  // Every format the scaler reads gets a thumbnail, a PNG as well.
+  const std::vector<unsigned char> grey(300 * 200 * 3, 90);
+  const std::string png =
+      dir.Write("grey.png", images::EncodePng(grey.data(), 300, 200, 3, {}, "grey.png"));
+  EXPECT_EQ(PictureProblem(png), "");
+  const TThumbnail fromPng = MakeThumbnail(png, 128);
+  EXPECT_EQ(fromPng.width, 128);
+  EXPECT_EQ(fromPng.height, 85);
+  EXPECT_TRUE(Near(PixelAt(fromPng, 64, 40), {90, 90, 90}, 2));
   // The same reasons stop a thumbnail, and nothing blocks on the pipe.
   EXPECT_THROW(MakeThumbnail(pipe, 128), TvError);
   EXPECT_THROW(MakeThumbnail(halfFile, 128), TvError);
