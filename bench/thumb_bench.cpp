@@ -46,6 +46,34 @@ struct TRun {
   qint64 askMs = 0;  // asking for all of them, before any arrived
 };
 
+// Measures a run from its construction: wall and CPU time, and the longest gap between the ticks
+// of a 1 ms timer (the time the event loop did not answer).
+class TMeter {
+ public:
+  explicit TMeter(TRun& run) : run_(run), cpuBefore_(CpuMs()) {
+    ticker_.setTimerType(Qt::PreciseTimer);
+    ticker_.setInterval(1);
+    QObject::connect(&ticker_, &QTimer::timeout, [this] {
+      run_.longestGapMs = std::max(run_.longestGapMs, sinceTick_.restart());
+    });
+    clock.start();
+    sinceTick_.start();
+    ticker_.start();
+  }
+  void Finish() {
+    run_.ms = clock.elapsed();
+    run_.cpuMs = CpuMs() - cpuBefore_;
+    run_.longestGapMs = std::max(run_.longestGapMs, sinceTick_.elapsed());
+  }
+  QElapsedTimer clock;
+
+ private:
+  TRun& run_;
+  qint64 cpuBefore_;
+  QElapsedTimer sinceTick_;
+  QTimer ticker_;
+};
+
 // Asks for every thumbnail at once and runs the event loop until all are there.
 TRun AskForAll(TThumbnailProvider& provider, const QStringList& paths, int box) {
   TRun run;
@@ -59,24 +87,13 @@ TRun AskForAll(TThumbnailProvider& provider, const QStringList& paths, int box) 
     ++run.failed;
     done();
   });
-  QElapsedTimer clock, sinceTick;
-  QTimer ticker;
-  ticker.setTimerType(Qt::PreciseTimer);
-  ticker.setInterval(1);
-  QObject::connect(&ticker, &QTimer::timeout,
-                   [&] { run.longestGapMs = std::max(run.longestGapMs, sinceTick.restart()); });
-  const qint64 cpuBefore = CpuMs();
-  clock.start();
-  sinceTick.start();
-  ticker.start();
+  TMeter meter(run);
   for (const QString& path : paths) {
     if (!provider.Thumbnail(path, box).isNull()) done();
   }
-  run.askMs = clock.elapsed();
+  run.askMs = meter.clock.elapsed();
   if (left > 0) loop.exec();
-  run.ms = clock.elapsed();
-  run.cpuMs = CpuMs() - cpuBefore;
-  run.longestGapMs = std::max(run.longestGapMs, sinceTick.elapsed());
+  meter.Finish();
   QObject::disconnect(c1);
   QObject::disconnect(c2);
   return run;
@@ -109,17 +126,8 @@ long RssKb() {
 TRun ShowInWindow(const QString& binDir, const QStringList& paths) {
   TMainForm form(binDir);
   form.show();
-  QElapsedTimer clock, sinceTick;
   TRun run;
-  QTimer ticker;
-  ticker.setTimerType(Qt::PreciseTimer);
-  ticker.setInterval(1);
-  QObject::connect(&ticker, &QTimer::timeout,
-                   [&] { run.longestGapMs = std::max(run.longestGapMs, sinceTick.restart()); });
-  const qint64 cpuBefore = CpuMs();
-  clock.start();
-  sinceTick.start();
-  ticker.start();
+  TMeter meter(run);
   form.Document().addPictures(paths);
   form.findChild<QTreeView*>("trvwDesignPanel")->selectAll();
   auto* pane = form.findChild<QListWidget*>("lstPictures");
@@ -129,10 +137,9 @@ TRun ShowInWindow(const QString& binDir, const QStringList& paths) {
       if (pane->item(i)->icon().isNull()) return false;
     return true;
   };
-  while (!allShown() && clock.elapsed() < 60000)
+  while (!allShown() && meter.clock.elapsed() < 60000)
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-  run.ms = clock.elapsed();
-  run.cpuMs = CpuMs() - cpuBefore;
+  meter.Finish();
   run.failed = allShown() ? 0 : 1;
   return run;
 }
