@@ -44,6 +44,7 @@ TMainForm::TMainForm(const QString& programFolder, QWidget* parent)
   ui->Splitter1->setSizes({337, 441});
   FormCreate();
   CreateLongLivedWindows();
+  CreateLivePreview();
 }
 
 TMainForm::~TMainForm() = default;
@@ -202,12 +203,14 @@ void TMainForm::MarkModified() {
   ProjectModified = true;
   ui->tlbtnSave->setEnabled(true);
   ui->Save1->setEnabled(true);
+  DesignChanged();
 }
 
 void TMainForm::ClearModified() {
   ProjectModified = false;
   ui->tlbtnSave->setEnabled(false);
   ui->Save1->setEnabled(false);
+  DesignChanged();
 }
 
 void TMainForm::spnedtApWidthChange() { MarkModified(); }

@@ -5,6 +5,7 @@
 //   MainFormPanels.cpp  the property tabs: show/store, colour, link and picture choosers, help
 //   MainFormFile.cpp    the File menu, recent files and templates
 //   MainFormScript.cpp  Build HTML, Preview, Publish; the Option and Help menus
+//   MainFormLive.cpp    the live preview pane and what it is shown
 #pragma once
 
 #include <QMainWindow>
@@ -26,6 +27,9 @@ class QUrl;
 class QTreeWidgetItem;
 class TColorPanel;
 class TformHTML;
+class TLivePreviewPane;
+struct TDesignSnapshot;
+struct TLivePageOptions;
 class TfrmHelp;
 
 class TMainForm : public QMainWindow, public IProgress, public IMessages {
@@ -71,6 +75,9 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   void ShowItemParameters(int index);
   void StoreItemParameters(int index);
   void StorePanels();  // slider, then the edited item if any
+  // The panels' values without storing them.
+  TAppletData SliderPanelData() const;
+  TItemData ItemPanelData(TItemData item) const;
   void CheckSeparatorText(QWidget* control);
   static QString PathToFileUrl(const QString& path);
   void ChooseColor(TColorPanel* panel);
@@ -90,6 +97,11 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   // Where this running program keeps its state (recent list, templates) and its work folder.
   const places::TStatePlaces& StatePlaces() const { return state_; }
   QStringList RecentEntries() const;  // the paths listed in the Recent Files menu, newest first
+
+  // --- live preview (MainFormLive.cpp) ---
+  TLivePreviewPane* LivePreview() const { return livePreview_; }
+  // A copy of the design as the panels show it now, levels from the tree; nothing is stored.
+  TDesignSnapshot DesignSnapshot() const;
 
   // --- Script menu (MainFormScript.cpp) ---
   void BuildHTMLCode();
@@ -135,6 +147,7 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   void Publish1Click();
   void WebBrowser1Click();
   void PictureCache1Click();  // Option > keep scaled pictures between saves (a setting)
+  void LivePreview1Click();   // View > Live Preview (a setting)
   void Topic1Click();
   void ViewSample1Click();
   void Homepage1Click();
@@ -162,8 +175,12 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   int busyDepth_ = 0;
   bool sliderNameValid_ = true;
   QString lastSliderName_;
+  TLivePreviewPane* livePreview_ = nullptr;
 
   void FormCreate();
+  void CreateLivePreview();
+  TLivePageOptions LivePageOptions() const;
+  void DesignChanged();  // tells the live preview
   void CreateLongLivedWindows();  // the code window and the help window
   QString ScratchTemplate() const;  // for QTemporaryDir: scratch files of one command
   bool FormCloseQuery();

@@ -139,7 +139,9 @@ void TMainForm::ShowSliderParameters() {
   remote->setAutoExclusive(true);
 }
 
-void TMainForm::StoreSliderParameters() {
+void TMainForm::StoreSliderParameters() { model_->SetAppletData(SliderPanelData()); }
+
+TAppletData TMainForm::SliderPanelData() const {
   TAppletData d;
   const std::string name = Text(ui->edt_pSliderName);
   d.pSliderName = name;
@@ -163,7 +165,7 @@ void TMainForm::StoreSliderParameters() {
   d.pInternalUse_RootDir_Remote = Text(ui->edtpInternalUse_RootDir_Remote);
   d.pInternalUse_RootDir_Local_Checked =
       ui->rdbtnpInternalUse_RootDir_Local_Checked->isChecked() ? "1" : "0";
-  model_->SetAppletData(d);
+  return d;
 }
 
 void TMainForm::ShowItemParameters(int index) {
@@ -180,12 +182,15 @@ void TMainForm::ShowItemParameters(int index) {
 
 void TMainForm::StoreItemParameters(int index) {
   if (index < 0 || index >= int(model_->Items.size())) return;
-  TItemData item = model_->GetItemData(index);
+  model_->SetItemData(ItemPanelData(model_->GetItemData(index)), index);
+}
+
+TItemData TMainForm::ItemPanelData(TItemData item) const {
   item.OriginalImagePath = Text(ui->edtOriginalImagePath);
   item.ILink = Text(ui->cmbx_ILink);
   item.ITarget = Text(ui->cmbx_ITarget);
   item.IToolTip = Text(ui->edt_IToolTip);
-  model_->SetItemData(item, index);
+  return item;
 }
 
 void TMainForm::StorePanels() {

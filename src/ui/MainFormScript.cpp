@@ -14,6 +14,7 @@
 #include "HTMLBuild.h"
 #include "HelpWindow.h"
 #include "Launcher.h"
+#include "LivePreview.h"
 #include "MainForm.h"
 #include "MessageBox_LinkTip.h"
 #include "Prompts.h"
@@ -101,6 +102,7 @@ void TMainForm::WebBrowser1Click() {
 void TMainForm::PictureCache1Click() {
   const bool keep = ui->PictureCache1->isChecked();
   model_->PictureCacheEnabled = keep;
+  if (livePreview_) livePreview_->SetOptions(LivePageOptions());
   RunCommand(this, [&] { settings::WriteFlag(settings::kSettingsKey, QStringLiteral("UsePictureCache"), keep); });
 }
 

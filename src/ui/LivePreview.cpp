@@ -1,0 +1,280 @@
+#include "LivePreview.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QMainWindow>
+#include <QScrollBar>
+#include <QStackedLayout>
+#include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+#include <QWindow>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+#include "LivePreviewEngine.h"
+#include "ui_LivePreview.h"
+
+namespace {
+
+// The widest and tallest page the pane lays out; a wider slider scrolls inside it anyway.
+constexpr int kMaxPageSide = 8192;
+// The pane grows with the slider's height up to this; a taller page scrolls.
+constexpr int kMaxPaneHeight = 420;
+// The page's own margin around the slider box (the browser's default body margin).
+constexpr int kPageMargin = 8;
+// After loading, the page gets this long to draw its first frame before it is put on screen.
+constexpr int kFirstFrameMs = 60;
+
+// Presses the runtime's own pause button of every slider on the page whose state differs.
+QString PauseScript(bool paused) {
+  return QStringLiteral(
+             "document.querySelectorAll('.torvane-toggle').forEach(function (b) {"
+             "  if ((b.getAttribute('aria-pressed') === 'true') !== %1) b.click(); });")
+      .arg(paused ? "true" : "false");
+}
+
+// A page that keeps what the page's scripts report as errors.
+class TLiveWebPage : public QWebEnginePage {
+ public:
+  TLiveWebPage(QWebEngineProfile* profile, QStringList& errors, QObject* parent)
+      : QWebEnginePage(profile, parent), errors_(errors) {}
+
+ protected:
+  void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message,
+                                int line, const QString& source) override {
+    if (level == ErrorMessageLevel)
+      errors_ << QStringLiteral("%1:%2: %3").arg(QFileInfo(source).fileName()).arg(line).arg(message);
+  }
+  // Links of the slider are not followed inside the pane.
+  bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool mainFrame) override {
+    return type == NavigationTypeTyped || type == NavigationTypeReload || !mainFrame ||
+           (url.isLocalFile() && url.fileName() == QStringLiteral("index.html"));
+  }
+
+ private:
+  QStringList& errors_;
+};
+
+}  // namespace
+
+void TLivePreviewPane::PrepareWebEngine() {
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+#ifndef _WIN32
+  // The engine's sandbox refuses to start for the superuser; only then it is left off.
+  if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+#endif
+}
+
+QString TLivePreviewPane::WebEngineProblem() {
+  const QString platform = QGuiApplication::platformName();
+  if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
+    return QStringLiteral("The live preview needs a display; Script > Preview shows the slider in a "
+                          "browser.");
+  QString process = qEnvironmentVariable("QTWEBENGINEPROCESS_PATH");
+  if (process.isEmpty())
+    process = QLibraryInfo::path(QLibraryInfo::LibraryExecutablesPath) +
+              QStringLiteral("/QtWebEngineProcess");
+  if (!QFileInfo(process).isExecutable())
+    return QStringLiteral("The live preview cannot start: %1 is missing. Install the package "
+                          "libqt6webenginecore6-bin and start Torvane again.")
+        .arg(process);
+  return {};
+}
+
+TLivePreviewPane::TLivePreviewPane(const QString& folderTemplate, const TLivePageOptions& options,
+                                   QWidget* parent)
+    : QDockWidget(parent), ui(std::make_unique<Ui::TLivePreviewPane>()) {
+  ui->setupUi(this);
+  engine_ = new TLivePreviewEngine(folderTemplate, options, this);
+  connect(engine_, &TLivePreviewEngine::Built, this, &TLivePreviewPane::PageBuilt);
+  connect(engine_, &TLivePreviewEngine::Failed, this, [this](const QString& message) {
+    if (!broken_) SetStatus(QStringLiteral("Not updated: ") + message);
+  });
+  connect(ui->tlbtnLivePause, &QToolButton::toggled, this, &TLivePreviewPane::SetPaused);
+  // The new page is laid beneath the shown one while it loads, so both take part in drawing.
+  if (auto* stack = qobject_cast<QStackedLayout*>(ui->stckLivePages->layout()))
+    stack->setStackingMode(QStackedLayout::StackAll);
+  if (const QString problem = WebEngineProblem(); !problem.isEmpty()) Stop(problem);
+}
+
+TLivePreviewPane::~TLivePreviewPane() {
+  // The pages go before the engine's folder that holds their files.
+  for (QWebEngineView*& view : views_) delete std::exchange(view, nullptr);
+}
+
+void TLivePreviewPane::SetSource(std::function<TDesignSnapshot()> source) {
+  engine_->SetSource(std::move(source));
+}
+
+// A hidden pane makes no pages; it catches up when it is shown again.
+void TLivePreviewPane::DesignChanged() {
+  if (broken_) return;
+  if (isVisible())
+    engine_->Changed();
+  else
+    changedWhileHidden_ = true;
+}
+
+void TLivePreviewPane::SetOptions(const TLivePageOptions& options) { engine_->SetOptions(options); }
+
+void TLivePreviewPane::CreateViews() {
+  if (views_[0]) return;
+  for (int k = 0; k < 2; ++k) {
+    auto* view = new QWebEngineView(ui->stckLivePages);
+    view->setObjectName(QStringLiteral("webLivePage%1").arg(k + 1));
+    auto* page = new TLiveWebPage(QWebEngineProfile::defaultProfile(), consoleErrors_, view);
+    page->setBackgroundColor(palette().color(QPalette::Base));
+    page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    view->setPage(page);
+    view->setContextMenuPolicy(Qt::NoContextMenu);
+    connect(view, &QWebEngineView::loadFinished, this, [this, k](bool ok) { PageLoaded(k, ok); });
+    connect(page, &QWebEnginePage::renderProcessTerminated, this,
+            [this](QWebEnginePage::RenderProcessTerminationStatus status, int code) {
+              if (status == QWebEnginePage::NormalTerminationStatus) return;
+              Stop(QStringLiteral("The live preview stopped: its web engine ended (code %1). Turn "
+                                  "View > Live Preview off and on to try again; Script > Preview "
+                                  "still works.")
+                       .arg(code));
+            });
+    ui->stckLivePages->addWidget(view);
+    views_[static_cast<size_t>(k)] = view;
+  }
+}
+
+void TLivePreviewPane::PageBuilt(int generation, const QUrl& page, int width, int height,
+                                 qint64 elapsedMs) {
+  if (broken_) return;
+  CreateViews();
+  // Loads into the view not on screen; a page still loading there gives way to the newer one.
+  const int target = front_ == 0 ? 1 : 0;
+  loading_ = target;
+  loadingGeneration_ = generation;
+  loadingUrl_ = page;
+  loadingElapsed_ = elapsedMs;
+  loadingSize_ = QSize(std::clamp(width + 2 * kPageMargin, 1, kMaxPageSide),
+                       std::clamp(height + 2 * kPageMargin, 1, kMaxPageSide));
+  QWebEngineView* view = views_[static_cast<size_t>(target)];
+  view->setVisible(active_);
+  view->load(page);
+}
+
+void TLivePreviewPane::PageLoaded(int view, bool ok) {
+  QWebEngineView* web = views_[static_cast<size_t>(view)];
+  if (view != loading_ || web->url() != loadingUrl_) return;  // given way to a newer page
+  if (!ok) {
+    SetStatus(QStringLiteral("Not updated: the page did not load."));
+    return;
+  }
+  ApplyPause(web);
+  const int generation = loadingGeneration_;
+  QTimer::singleShot(kFirstFrameMs, this, [this, view, generation] {
+    if (loading_ == view && loadingGeneration_ == generation) Swap(view);
+  });
+}
+
+void TLivePreviewPane::Swap(int view) {
+  QWebEngineView* web = views_[static_cast<size_t>(view)];
+  ui->stckLivePages->resize(loadingSize_);
+  // A page of a new height asks for a pane as tall (with room for a scroll bar); the user may
+  // make it smaller, then the page scrolls.
+  if (loadingSize_.height() != shownHeight_) {
+    shownHeight_ = loadingSize_.height();
+    QScrollArea* area = ui->scrlLivePreview;
+    const int wanted = shownHeight_ + 2 * area->frameWidth() +
+                       area->horizontalScrollBar()->sizeHint().height() +
+                       (height() - area->height());
+    if (auto* frame = qobject_cast<QMainWindow*>(parentWidget()); frame && !isFloating())
+      frame->resizeDocks({this}, {std::min(kMaxPaneHeight, wanted)}, Qt::Vertical);
+  }
+  web->setVisible(active_);
+  ui->stckLivePages->setCurrentWidget(web);
+  web->raise();
+  if (front_ >= 0 && front_ != view) views_[static_cast<size_t>(front_)]->hide();
+  front_ = view;
+  loading_ = -1;
+  if (!ui->stctxtLivePreview->text().isEmpty()) SetStatus({});
+  engine_->Shown(loadingGeneration_);
+  emit PageShown(loadingGeneration_, loadingElapsed_);
+}
+
+bool TLivePreviewPane::Paused() const { return ui->tlbtnLivePause->isChecked(); }
+
+void TLivePreviewPane::SetPaused(bool paused) {
+  if (ui->tlbtnLivePause->isChecked() != paused) ui->tlbtnLivePause->setChecked(paused);
+  ui->tlbtnLivePause->setText(paused ? QStringLiteral("Play") : QStringLiteral("Pause"));
+  if (QWebEngineView* view = ShownView()) ApplyPause(view);
+}
+
+void TLivePreviewPane::ApplyPause(QWebEngineView* view) {
+  view->page()->runJavaScript(PauseScript(Paused()));
+}
+
+QWebEngineView* TLivePreviewPane::ShownView() const {
+  return front_ >= 0 ? views_[static_cast<size_t>(front_)] : nullptr;
+}
+
+QString TLivePreviewPane::StatusText() const { return ui->stctxtLivePreview->text(); }
+
+void TLivePreviewPane::SetStatus(const QString& text) {
+  ui->stctxtLivePreview->setText(text);
+  ui->stctxtLivePreview->setToolTip(text);
+}
+
+void TLivePreviewPane::Stop(const QString& text) {
+  broken_ = true;
+  ui->tlbtnLivePause->setEnabled(false);
+  SetStatus(text);
+  for (QWebEngineView* view : views_)
+    if (view) view->hide();
+}
+
+void TLivePreviewPane::showEvent(QShowEvent* event) {
+  QDockWidget::showEvent(event);
+  if (QWidget* top = window(); top && top != this) top->installEventFilter(this);
+  UpdateActivity();
+  if (std::exchange(changedWhileHidden_, false)) DesignChanged();
+}
+
+void TLivePreviewPane::closeEvent(QCloseEvent* event) {
+  QDockWidget::closeEvent(event);
+  emit Closed();
+}
+
+void TLivePreviewPane::hideEvent(QHideEvent* event) {
+  QDockWidget::hideEvent(event);
+  UpdateActivity();
+}
+
+bool TLivePreviewPane::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::WindowStateChange || event->type() == QEvent::Show ||
+      event->type() == QEvent::Hide)
+    QTimer::singleShot(0, this, &TLivePreviewPane::UpdateActivity);
+  return QDockWidget::eventFilter(watched, event);
+}
+
+// Hidden pages rest: the runtime holds the strip while its document is hidden, and a frozen page
+// runs no script at all. Pages come back to life before they are shown again.
+void TLivePreviewPane::UpdateActivity() {
+  const QWidget* top = window();
+  active_ = isVisible() && !(top && top->isMinimized()) && !broken_;
+  for (int k = 0; k < 2; ++k) {
+    QWebEngineView* view = views_[static_cast<size_t>(k)];
+    if (!view) continue;
+    const bool wanted = active_ && (k == front_ || k == loading_);
+    QWebEnginePage* page = view->page();
+    if (wanted) {
+      page->setLifecycleState(QWebEnginePage::LifecycleState::Active);
+      page->setVisible(true);
+    } else {
+      page->setVisible(false);
+      if (k == front_) page->setLifecycleState(QWebEnginePage::LifecycleState::Frozen);
+    }
+  }
+}
