@@ -7,6 +7,7 @@
 #include <QScrollBar>
 #include <QStackedLayout>
 #include <QTimer>
+#include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
@@ -30,6 +31,9 @@ constexpr int kMaxPaneHeight = 420;
 constexpr int kPageMargin = 8;
 // After loading, the page gets this long to draw its first frame before it is put on screen.
 constexpr int kFirstFrameMs = 60;
+
+// How long a hidden page's runtime has to hold its strip before the page is frozen.
+constexpr int kFreezeDelayMs = 500;
 
 // Presses the runtime's own pause button of every slider on the page whose state differs.
 QString PauseScript(bool paused) {
@@ -97,6 +101,12 @@ TLivePreviewPane::TLivePreviewPane(const QString& folderTemplate, const TLivePag
   connect(engine_, &TLivePreviewEngine::Failed, this, [this](const QString& message) {
     if (!broken_) SetStatus(QStringLiteral("Not updated: ") + message);
   });
+  freeze_.setSingleShot(true);
+  freeze_.setInterval(kFreezeDelayMs);
+  connect(&freeze_, &QTimer::timeout, this, [this] {
+    if (QWebEngineView* view = ShownView(); view && !active_ && !view->page()->isVisible())
+      view->page()->setLifecycleState(QWebEnginePage::LifecycleState::Frozen);
+  });
   connect(ui->tlbtnLivePause, &QToolButton::toggled, this, &TLivePreviewPane::SetPaused);
   // The new page is laid beneath the shown one while it loads, so both take part in drawing.
   if (auto* stack = qobject_cast<QStackedLayout*>(ui->stckLivePages->layout()))
@@ -134,7 +144,12 @@ void TLivePreviewPane::CreateViews() {
     page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
     view->setPage(page);
     view->setContextMenuPolicy(Qt::NoContextMenu);
-    connect(view, &QWebEngineView::loadFinished, this, [this, k](bool ok) { PageLoaded(k, ok); });
+    // Only the end of the load of the page last asked for counts, not of one it replaced.
+    connect(page, &QWebEnginePage::loadingChanged, this, [this, k](const QWebEngineLoadingInfo& load) {
+      if (load.status() == QWebEngineLoadingInfo::LoadSucceededStatus ||
+          load.status() == QWebEngineLoadingInfo::LoadFailedStatus)
+        PageLoaded(k, load.url(), load.status() == QWebEngineLoadingInfo::LoadSucceededStatus);
+    });
     connect(page, &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status, int code) {
               if (status == QWebEnginePage::NormalTerminationStatus) return;
@@ -145,6 +160,8 @@ void TLivePreviewPane::CreateViews() {
             });
     ui->stckLivePages->addWidget(view);
     views_[static_cast<size_t>(k)] = view;
+    // Each view's page process starts now, not when the first page is due in it.
+    view->load(QUrl(QStringLiteral("about:blank")));
   }
 }
 
@@ -160,14 +177,17 @@ void TLivePreviewPane::PageBuilt(int generation, const QUrl& page, int width, in
   loadingElapsed_ = elapsedMs;
   loadingSize_ = QSize(std::clamp(width + 2 * kPageMargin, 1, kMaxPageSide),
                        std::clamp(height + 2 * kPageMargin, 1, kMaxPageSide));
-  QWebEngineView* view = views_[static_cast<size_t>(target)];
-  view->setVisible(active_);
-  view->load(page);
+  // Laid out at its size before it loads, beside the shown page (which may grow with it).
+  const QSize room = loadingSize_.expandedTo(front_ >= 0 ? ui->stckLivePages->size() : QSize());
+  ui->stckLivePages->resize(room);
+  for (QWebEngineView* each : views_) each->resize(room);
+  UpdateActivity();
+  views_[static_cast<size_t>(target)]->load(page);
 }
 
-void TLivePreviewPane::PageLoaded(int view, bool ok) {
+void TLivePreviewPane::PageLoaded(int view, const QUrl& url, bool ok) {
   QWebEngineView* web = views_[static_cast<size_t>(view)];
-  if (view != loading_ || web->url() != loadingUrl_) return;  // given way to a newer page
+  if (view != loading_ || url != loadingUrl_) return;  // given way to a newer page
   if (!ok) {
     SetStatus(QStringLiteral("Not updated: the page did not load."));
     return;
@@ -193,12 +213,11 @@ void TLivePreviewPane::Swap(int view) {
     if (auto* frame = qobject_cast<QMainWindow*>(parentWidget()); frame && !isFloating())
       frame->resizeDocks({this}, {std::min(kMaxPaneHeight, wanted)}, Qt::Vertical);
   }
-  web->setVisible(active_);
   ui->stckLivePages->setCurrentWidget(web);
   web->raise();
-  if (front_ >= 0 && front_ != view) views_[static_cast<size_t>(front_)]->hide();
   front_ = view;
   loading_ = -1;
+  UpdateActivity();
   if (!ui->stctxtLivePreview->text().isEmpty()) SetStatus({});
   engine_->Shown(loadingGeneration_);
   emit PageShown(loadingGeneration_, loadingElapsed_);
@@ -238,6 +257,7 @@ void TLivePreviewPane::Stop(const QString& text) {
 void TLivePreviewPane::showEvent(QShowEvent* event) {
   QDockWidget::showEvent(event);
   if (QWidget* top = window(); top && top != this) top->installEventFilter(this);
+  if (!broken_) CreateViews();
   UpdateActivity();
   if (std::exchange(changedWhileHidden_, false)) DesignChanged();
 }
@@ -260,21 +280,24 @@ bool TLivePreviewPane::eventFilter(QObject* watched, QEvent* event) {
 }
 
 // Hidden pages rest: the runtime holds the strip while its document is hidden, and a frozen page
-// runs no script at all. Pages come back to life before they are shown again.
+// runs no script at all. The page on screen is frozen only once its runtime has seen it hidden.
+// Pages come back to life before they are shown again.
 void TLivePreviewPane::UpdateActivity() {
   const QWidget* top = window();
   active_ = isVisible() && !(top && top->isMinimized()) && !broken_;
   for (int k = 0; k < 2; ++k) {
     QWebEngineView* view = views_[static_cast<size_t>(k)];
     if (!view) continue;
-    const bool wanted = active_ && (k == front_ || k == loading_);
+    const bool inUse = k == front_ || k == loading_;
+    view->setVisible(inUse && !broken_);
     QWebEnginePage* page = view->page();
-    if (wanted) {
+    if (active_ && inUse) {
       page->setLifecycleState(QWebEnginePage::LifecycleState::Active);
       page->setVisible(true);
+      freeze_.stop();
     } else {
       page->setVisible(false);
-      if (k == front_) page->setLifecycleState(QWebEnginePage::LifecycleState::Frozen);
-    }
-  }
+      page->setLifecycleState(QWebEnginePage::LifecycleState::Active);
+      if (k == front_ && !active_) freeze_.start();
+    }  }
 }

@@ -10,6 +10,7 @@
 
 #include <QDockWidget>
 #include <QStringList>
+#include <QTimer>
 #include <QUrl>
 #include <array>
 #include <functional>
@@ -78,12 +79,13 @@ class TLivePreviewPane : public QDockWidget {
   int shownHeight_ = -1;
   bool active_ = false;
   bool broken_ = false;
+  QTimer freeze_;
   bool changedWhileHidden_ = false;
   QStringList consoleErrors_;
 
   void CreateViews();
   void PageBuilt(int generation, const QUrl& page, int width, int height, qint64 elapsedMs);
-  void PageLoaded(int view, bool ok);
+  void PageLoaded(int view, const QUrl& url, bool ok);
   void Swap(int view);
   void ApplyPause(QWebEngineView* view);
   void UpdateActivity();
