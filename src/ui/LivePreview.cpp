@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QMainWindow>
+#include <QQuickWindow>
 #include <QScrollBar>
 #include <QStackedLayout>
 #include <QTimer>
@@ -69,6 +70,14 @@ class TLiveWebPage : public QWebEnginePage {
 
 void TLivePreviewPane::PrepareWebEngine() {
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  // The pane is small: drawing it in software costs a fraction of composing the whole window
+  // through OpenGL on every frame, and needs no graphics driver at all (a machine without a GPU
+  // or a remote display works the same). A user's own choice of the engine's flags or of the
+  // scene graph stays.
+  if (!qEnvironmentVariableIsSet("QT_QUICK_BACKEND"))
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+  QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+  if (!flags.contains("-gpu")) qputenv("QTWEBENGINE_CHROMIUM_FLAGS", (flags + " --disable-gpu").trimmed());
 #ifndef _WIN32
   // The engine's sandbox refuses to start for the superuser; only then it is left off.
   if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
@@ -142,6 +151,7 @@ void TLivePreviewPane::CreateViews() {
     auto* page = new TLiveWebPage(QWebEngineProfile::defaultProfile(), consoleErrors_, view);
     page->setBackgroundColor(palette().color(QPalette::Base));
     page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    page->settings()->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
     view->setPage(page);
     view->setContextMenuPolicy(Qt::NoContextMenu);
     // Only the end of the load of the page last asked for counts, not of one it replaced.
@@ -160,6 +170,7 @@ void TLivePreviewPane::CreateViews() {
             });
     ui->stckLivePages->addWidget(view);
     views_[static_cast<size_t>(k)] = view;
+    view->show();
     // Each view's page process starts now, not when the first page is due in it.
     view->load(QUrl(QStringLiteral("about:blank")));
   }
@@ -289,7 +300,6 @@ void TLivePreviewPane::UpdateActivity() {
     QWebEngineView* view = views_[static_cast<size_t>(k)];
     if (!view) continue;
     const bool inUse = k == front_ || k == loading_;
-    view->setVisible(inUse && !broken_);
     QWebEnginePage* page = view->page();
     if (active_ && inUse) {
       page->setLifecycleState(QWebEnginePage::LifecycleState::Active);
@@ -299,5 +309,6 @@ void TLivePreviewPane::UpdateActivity() {
       page->setVisible(false);
       page->setLifecycleState(QWebEnginePage::LifecycleState::Active);
       if (k == front_ && !active_) freeze_.start();
-    }  }
+    }
+  }
 }

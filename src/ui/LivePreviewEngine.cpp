@@ -50,7 +50,6 @@ void TLivePreviewEngine::Start() {
     } catch (const std::exception& e) {
       error = QString::fromStdString(e.what());
     }
-    qInfo("built %d at %lld", generation, since.elapsed());
     QMetaObject::invokeMethod(this, [this, generation, page, error, since] {
       running_ = false;
       if (page) {
