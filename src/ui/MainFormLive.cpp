@@ -9,10 +9,6 @@
 #include "Settings.h"
 #include "ui_MainForm.h"
 
-namespace {
-const QString kShowLivePreview = QStringLiteral("ShowLivePreview");
-}
-
 void TMainForm::CreateLivePreview() {
   const QString base = instance_ && instance_->IsPrivate()
                            ? QString::fromStdString(instance_->Path())
@@ -26,8 +22,7 @@ void TMainForm::CreateLivePreview() {
     LivePreview1Click();
   });
   connect(ui->LivePreview1, &QAction::triggered, this, &TMainForm::LivePreview1Click);
-  const bool shown =
-      settings::ReadFlag(settings::kSettingsKey, kShowLivePreview, true, true);
+  const bool shown = settings::Read(settings::kShowLivePreview);
   ui->LivePreview1->setChecked(shown);
   livePreview_->setVisible(shown);
   livePreview_->DesignChanged();
@@ -36,7 +31,7 @@ void TMainForm::CreateLivePreview() {
 void TMainForm::LivePreview1Click() {
   const bool shown = ui->LivePreview1->isChecked();
   livePreview_->setVisible(shown);
-  RunCommand(this, [&] { settings::WriteFlag(settings::kSettingsKey, kShowLivePreview, shown); });
+  RunCommand(this, [&] { settings::Write(settings::kShowLivePreview, shown); });
 }
 
 TLivePageOptions TMainForm::LivePageOptions() const {

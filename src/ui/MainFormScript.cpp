@@ -103,7 +103,7 @@ void TMainForm::PictureCache1Click() {
   const bool keep = ui->PictureCache1->isChecked();
   model_->PictureCacheEnabled = keep;
   if (livePreview_) livePreview_->SetOptions(LivePageOptions());
-  RunCommand(this, [&] { settings::WriteFlag(settings::kSettingsKey, QStringLiteral("UsePictureCache"), keep); });
+  RunCommand(this, [&] { settings::Write(settings::kUsePictureCache, keep); });
 }
 
 void TMainForm::Templet1Click() {
