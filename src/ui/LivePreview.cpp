@@ -31,7 +31,7 @@ constexpr int kMaxPaneHeight = 420;
 // The page's own margin around the slider box (the browser's default body margin).
 constexpr int kPageMargin = 8;
 // After loading, the page gets this long to draw its first frame before it is put on screen.
-constexpr int kFirstFrameMs = 60;
+constexpr int kFirstFrameMs = 20;
 
 // How long a hidden page's runtime has to hold its strip before the page is frozen.
 constexpr int kFreezeDelayMs = 500;

@@ -4,13 +4,18 @@
 #include <QThread>
 #include <exception>
 
+#ifdef __linux__
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 #include "Errors.h"
 
 TLivePreviewEngine::TLivePreviewEngine(const QString& folderTemplate,
                                        const TLivePageOptions& options, QObject* parent)
     : QObject(parent), folder_(folderTemplate), options_(options) {
   debounce_.setSingleShot(true);
-  debounce_.setInterval(150);
+  debounce_.setInterval(100);
   connect(&debounce_, &QTimer::timeout, this, &TLivePreviewEngine::Start);
   worker_.setMaxThreadCount(1);
 }
@@ -32,7 +37,6 @@ void TLivePreviewEngine::Start() {
     emit Failed(QStringLiteral("Cannot create the live preview's folder: ") + folder_.errorString());
     return;
   }
-  RemoveOldFolders();
   running_ = true;
   const int generation = ++generation_;
   const QString folder = QDir(folder_.path()).filePath(QString::number(generation));
@@ -40,9 +44,17 @@ void TLivePreviewEngine::Start() {
   pending_ = false;
   TLivePageOptions options = options_;
   QElapsedTimer since = sinceChange_;
-  worker_.start([this, generation, folder, design = std::move(design), options, since] {
-    // The window's thread keeps a core of its own while pictures are scaled.
+  const QString root = folder_.path();
+  const int shown = shown_;
+  worker_.start([this, generation, folder, design = std::move(design), options, since, root, shown] {
+    RemoveOldFolders(root, shown);
+    // The window's thread comes first while pictures are scaled (the scaling threads started
+    // from here inherit the lower priority).
+#ifdef __linux__
+    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
+#else
     QThread::currentThread()->setPriority(QThread::LowPriority);
+#endif
     std::optional<TLivePage> page;
     QString error;
     try {
@@ -63,17 +75,15 @@ void TLivePreviewEngine::Start() {
   });
 }
 
-void TLivePreviewEngine::Shown(int generation) {
-  shown_ = std::max(shown_, generation);
-  if (!running_) RemoveOldFolders();
-}
+void TLivePreviewEngine::Shown(int generation) { shown_ = std::max(shown_, generation); }
 
-// Everything older than the page on screen; never the folder a page is being made in.
-void TLivePreviewEngine::RemoveOldFolders() {
-  const QDir root(folder_.path());
+// Everything older than the page on screen; never the folder a page is being made in. Runs on the
+// worker, before the next page is made.
+void TLivePreviewEngine::RemoveOldFolders(const QString& folder, int shown) {
+  const QDir root(folder);
   for (const QString& name : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
     bool number = false;
     const int generation = name.toInt(&number);
-    if (number && generation < shown_) QDir(root.filePath(name)).removeRecursively();
+    if (number && generation < shown) QDir(root.filePath(name)).removeRecursively();
   }
 }

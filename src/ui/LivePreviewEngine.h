@@ -6,7 +6,7 @@
 // (never the Preview command's folder, never a user's folder), through the picture cache, so only
 // pictures whose size changed are scaled again. Changes that arrive while a page is being made
 // are gathered: only the newest design is made next. Folders of pages no longer shown are
-// removed; the whole private folder goes with the engine.
+// removed before the next page is made; the whole private folder goes with the engine.
 #pragma once
 
 #include <QElapsedTimer>
@@ -61,5 +61,5 @@ class TLivePreviewEngine : public QObject {
   int shown_ = 0;
 
   void Start();
-  void RemoveOldFolders();
+  static void RemoveOldFolders(const QString& folder, int shown);
 };
