@@ -6,6 +6,8 @@
 // minimised.
 //
 // Usage: live_preview_bench PROGRAM_FOLDER PHOTO_FOLDER [RUNS=9]
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -16,7 +18,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
-#include <unistd.h>
 #include <vector>
 
 #include "ColorPanel.h"
@@ -39,9 +40,7 @@ class TGapMeter : public QObject {
   TGapMeter() {
     timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(5);
-    connect(&timer_, &QTimer::timeout, this, [this] {
-      gaps_.push_back(clock_.restart());
-    });
+    connect(&timer_, &QTimer::timeout, this, [this] { gaps_.push_back(clock_.restart()); });
   }
   void Start() {
     gaps_.clear();
@@ -65,12 +64,12 @@ class TGapMeter : public QObject {
 bool NextPage(TLivePreviewPane& pane, int timeoutMs, qint64* builtMs = nullptr) {
   QEventLoop loop;
   bool shown = false;
-  const auto connection = QObject::connect(&pane, &TLivePreviewPane::PageShown, &loop,
-                                           [&](int, qint64 built) {
-    shown = true;
-    if (builtMs) *builtMs = built;
-    loop.quit();
-  });
+  const auto connection =
+      QObject::connect(&pane, &TLivePreviewPane::PageShown, &loop, [&](int, qint64 built) {
+        shown = true;
+        if (builtMs) *builtMs = built;
+        loop.quit();
+      });
   QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
   loop.exec();
   QObject::disconnect(connection);
@@ -107,7 +106,8 @@ long long TreeTicks(pid_t pid) {
 double CpuPercent(int ms) {
   const long long before = TreeTicks(::getpid());
   Wait(ms);
-  return 100.0 * double(TreeTicks(::getpid()) - before) / double(sysconf(_SC_CLK_TCK)) / (ms / 1000.0);
+  return 100.0 * double(TreeTicks(::getpid()) - before) / double(sysconf(_SC_CLK_TCK)) /
+         (ms / 1000.0);
 }
 
 }  // namespace
@@ -186,20 +186,22 @@ int main(int argc, char* argv[]) {
         Wait(400);
       }
       if (paneShown)
-        std::printf("edit -> updated pane, %-20s median %6.0f ms  (min %.0f, max %.0f, %d runs); "
-                    "page made after %.0f ms\n",
-                    edit.what, Median(times), *std::min_element(times.begin(), times.end()),
-                    *std::max_element(times.begin(), times.end()), runs, Median(built));
+        std::printf(
+            "edit -> updated pane, %-20s median %6.0f ms  (min %.0f, max %.0f, %d runs); "
+            "page made after %.0f ms\n",
+            edit.what, Median(times), *std::min_element(times.begin(), times.end()),
+            *std::max_element(times.begin(), times.end()), runs, Median(built));
     }
     const std::vector<qint64> gap = gaps.Stop();
     if (!gap.empty())
-      std::printf("event loop gaps during the edits, pane %s: longest %lld ms, 99th percentile "
-                  "%lld ms, %lld over 50 ms of %lld\n",
-                  paneShown ? "shown " : "hidden", static_cast<long long>(gap.back()),
-                  static_cast<long long>(gap[gap.size() * 99 / 100]),
-                  static_cast<long long>(std::count_if(gap.begin(), gap.end(),
-                                                       [](qint64 g) { return g > 50; })),
-                  static_cast<long long>(gap.size()));
+      std::printf(
+          "event loop gaps during the edits, pane %s: longest %lld ms, 99th percentile "
+          "%lld ms, %lld over 50 ms of %lld\n",
+          paneShown ? "shown " : "hidden", static_cast<long long>(gap.back()),
+          static_cast<long long>(gap[gap.size() * 99 / 100]),
+          static_cast<long long>(
+              std::count_if(gap.begin(), gap.end(), [](qint64 g) { return g > 50; })),
+          static_cast<long long>(gap.size()));
   }
   pane.setVisible(true);
   NextPage(pane, 120000);  // it catches up with the edits made while hidden

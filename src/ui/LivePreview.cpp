@@ -54,7 +54,8 @@ class TLiveWebPage : public QWebEnginePage {
   void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message,
                                 int line, const QString& source) override {
     if (level == ErrorMessageLevel)
-      errors_ << QStringLiteral("%1:%2: %3").arg(QFileInfo(source).fileName()).arg(line).arg(message);
+      errors_
+          << QStringLiteral("%1:%2: %3").arg(QFileInfo(source).fileName()).arg(line).arg(message);
   }
   // Links of the slider are not followed inside the pane.
   bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool mainFrame) override {
@@ -77,7 +78,8 @@ void TLivePreviewPane::PrepareWebEngine() {
   if (!qEnvironmentVariableIsSet("QT_QUICK_BACKEND"))
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
   QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-  if (!flags.contains("-gpu")) qputenv("QTWEBENGINE_CHROMIUM_FLAGS", (flags + " --disable-gpu").trimmed());
+  if (!flags.contains("-gpu"))
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", (flags + " --disable-gpu").trimmed());
 #ifndef _WIN32
   // The engine's sandbox refuses to start for the superuser; only then it is left off.
   if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
@@ -88,15 +90,17 @@ void TLivePreviewPane::PrepareWebEngine() {
 QString TLivePreviewPane::WebEngineProblem() {
   const QString platform = QGuiApplication::platformName();
   if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
-    return QStringLiteral("The live preview needs a display; Script > Preview shows the slider in a "
-                          "browser.");
+    return QStringLiteral(
+        "The live preview needs a display; Script > Preview shows the slider in a "
+        "browser.");
   QString process = qEnvironmentVariable("QTWEBENGINEPROCESS_PATH");
   if (process.isEmpty())
     process = QLibraryInfo::path(QLibraryInfo::LibraryExecutablesPath) +
               QStringLiteral("/QtWebEngineProcess");
   if (!QFileInfo(process).isExecutable())
-    return QStringLiteral("The live preview cannot start: %1 is missing. Install the package "
-                          "libqt6webenginecore6-bin and start Torvane again.")
+    return QStringLiteral(
+               "The live preview cannot start: %1 is missing. Install the package "
+               "libqt6webenginecore6-bin and start Torvane again.")
         .arg(process);
   return {};
 }
@@ -155,11 +159,12 @@ void TLivePreviewPane::CreateViews() {
     view->setPage(page);
     view->setContextMenuPolicy(Qt::NoContextMenu);
     // Only the end of the load of the page last asked for counts, not of one it replaced.
-    connect(page, &QWebEnginePage::loadingChanged, this, [this, k](const QWebEngineLoadingInfo& load) {
-      if (load.status() == QWebEngineLoadingInfo::LoadSucceededStatus ||
-          load.status() == QWebEngineLoadingInfo::LoadFailedStatus)
-        PageLoaded(k, load.url(), load.status() == QWebEngineLoadingInfo::LoadSucceededStatus);
-    });
+    connect(
+        page, &QWebEnginePage::loadingChanged, this, [this, k](const QWebEngineLoadingInfo& load) {
+          if (load.status() == QWebEngineLoadingInfo::LoadSucceededStatus ||
+              load.status() == QWebEngineLoadingInfo::LoadFailedStatus)
+            PageLoaded(k, load.url(), load.status() == QWebEngineLoadingInfo::LoadSucceededStatus);
+        });
     connect(page, &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status, int code) {
               if (status == QWebEnginePage::NormalTerminationStatus) return;

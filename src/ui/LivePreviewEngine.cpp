@@ -32,9 +32,11 @@ void TLivePreviewEngine::Changed() {
 }
 
 void TLivePreviewEngine::Start() {
-  if (running_ || !pending_ || !source_) return;  // a page being made starts the next one when it is done
+  if (running_ || !pending_ || !source_)
+    return;  // a page being made starts the next one when it is done
   if (!folder_.isValid()) {
-    emit Failed(QStringLiteral("Cannot create the live preview's folder: ") + folder_.errorString());
+    emit Failed(QStringLiteral("Cannot create the live preview's folder: ") +
+                folder_.errorString());
     return;
   }
   running_ = true;
@@ -46,33 +48,34 @@ void TLivePreviewEngine::Start() {
   QElapsedTimer since = sinceChange_;
   const QString root = folder_.path();
   const int shown = shown_;
-  worker_.start([this, generation, folder, design = std::move(design), options, since, root, shown] {
-    RemoveOldFolders(root, shown);
+  worker_.start(
+      [this, generation, folder, design = std::move(design), options, since, root, shown] {
+        RemoveOldFolders(root, shown);
     // The window's thread comes first while pictures are scaled (the scaling threads started
     // from here inherit the lower priority).
 #ifdef __linux__
-    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
+        ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
 #else
-    QThread::currentThread()->setPriority(QThread::LowPriority);
+        QThread::currentThread()->setPriority(QThread::LowPriority);
 #endif
-    std::optional<TLivePage> page;
-    QString error;
-    try {
-      page = MakeLivePage(design, QDir::toNativeSeparators(folder).toStdString(), options);
-    } catch (const std::exception& e) {
-      error = QString::fromStdString(e.what());
-    }
-    QMetaObject::invokeMethod(this, [this, generation, page, error, since] {
-      running_ = false;
-      if (page) {
-        emit Built(generation, QUrl::fromLocalFile(QString::fromStdString(page->pagePath)),
-                   page->width, page->height, since.elapsed());
-      } else {
-        emit Failed(error);
-      }
-      if (pending_ && !debounce_.isActive()) Start();
-    });
-  });
+        std::optional<TLivePage> page;
+        QString error;
+        try {
+          page = MakeLivePage(design, QDir::toNativeSeparators(folder).toStdString(), options);
+        } catch (const std::exception& e) {
+          error = QString::fromStdString(e.what());
+        }
+        QMetaObject::invokeMethod(this, [this, generation, page, error, since] {
+          running_ = false;
+          if (page) {
+            emit Built(generation, QUrl::fromLocalFile(QString::fromStdString(page->pagePath)),
+                       page->width, page->height, since.elapsed());
+          } else {
+            emit Failed(error);
+          }
+          if (pending_ && !debounce_.isActive()) Start();
+        });
+      });
 }
 
 void TLivePreviewEngine::Shown(int generation) { shown_ = std::max(shown_, generation); }

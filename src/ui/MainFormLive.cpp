@@ -13,7 +13,8 @@ void TMainForm::CreateLivePreview() {
   const QString base = instance_ && instance_->IsPrivate()
                            ? QString::fromStdString(instance_->Path())
                            : QDir::tempPath() + '/';
-  livePreview_ = new TLivePreviewPane(base + QStringLiteral("live-XXXXXX"), LivePageOptions(), this);
+  livePreview_ =
+      new TLivePreviewPane(base + QStringLiteral("live-XXXXXX"), LivePageOptions(), this);
   livePreview_->SetOptions(LivePageOptions());  // now that its folder is known
   livePreview_->SetSource([this] { return DesignSnapshot(); });
   addDockWidget(Qt::BottomDockWidgetArea, livePreview_);
@@ -43,7 +44,8 @@ TLivePageOptions TMainForm::LivePageOptions() const {
   if (model_->PictureCacheEnabled)
     options.cacheFolder = model_->PictureCacheFolder;
   else if (livePreview_)
-    options.cacheFolder = QDir(livePreview_->Engine().Folder()).filePath("pictures").toStdString() + '/';
+    options.cacheFolder =
+        QDir(livePreview_->Engine().Folder()).filePath("pictures").toStdString() + '/';
   else
     options.pictureCache = false;
   options.madePictures = model_->PreviewFolder();

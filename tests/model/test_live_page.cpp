@@ -25,7 +25,8 @@ struct TLiveFixture {
     options.pictureCache = false;
     options.madePictures = made.Folder();
   }
-  TItemData& Add(const std::string& original, const std::string& imageFile, const std::string& level) {
+  TItemData& Add(const std::string& original, const std::string& imageFile,
+                 const std::string& level) {
     design.items.push_back(TestItem(imageFile));
     design.items.back().OriginalImagePath = original;
     design.items.back().ILevel = level;
@@ -69,8 +70,8 @@ TEST(LivePage, RefusesWhatTheGeneratorRefusesAndAMissingRuntime) {
   } cases[] = {
       {"height 0", [](TLiveFixture& f) { f.design.applet.pHeight = "0"; }, "height '0'"},
       {"colour", [](TLiveFixture& f) { f.design.applet.pBgColor = "red"; }, "'red'"},
-      {"no runtime",
-       [](TLiveFixture& f) { std::filesystem::remove(f.program / "torvane.js"); }, "torvane.js"},
+      {"no runtime", [](TLiveFixture& f) { std::filesystem::remove(f.program / "torvane.js"); },
+       "torvane.js"},
   };
   for (const auto& c : cases) {
     TLiveFixture f;
@@ -79,7 +80,8 @@ TEST(LivePage, RefusesWhatTheGeneratorRefusesAndAMissingRuntime) {
       MakeLivePage(f.design, f.out / "gen", f.options);
       ADD_FAILURE() << c.what << ": no error";
     } catch (const TvError& e) {
-      EXPECT_NE(std::string(e.what()).find(c.named), std::string::npos) << c.what << ": " << e.what();
+      EXPECT_NE(std::string(e.what()).find(c.named), std::string::npos)
+          << c.what << ": " << e.what();
     }
   }
 }

@@ -3,10 +3,10 @@
 // and rests while paused, hidden or minimised. Runs under xvfb-run, not offscreen.
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QTimer>
 #include <QImage>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QWebEnginePage>
 #include <QWebEngineView>
