@@ -22,6 +22,7 @@
 
 #include "ColorPanel.h"
 #include "LivePreview.h"
+#include "LiveWebPage.h"
 #include "MainForm.h"
 #include "Prompts.h"
 #include "Settings.h"
@@ -117,7 +118,7 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "usage: %s PROGRAM_FOLDER PHOTO_FOLDER [RUNS=9]\n", argv[0]);
     return 2;
   }
-  TLivePreviewPane::PrepareWebEngine();
+  webengine::Prepare();
   QApplication app(argc, argv);
   const int runs = argc > 3 ? std::max(1, atoi(argv[3])) : 9;
   QTemporaryDir scratch;

@@ -4,11 +4,12 @@
 #include <QStyle>
 
 #include "LivePreview.h"
+#include "LiveWebPage.h"
 #include "MainForm.h"
 #include "Places.h"
 
 int main(int argc, char* argv[]) {
-  TLivePreviewPane::PrepareWebEngine();
+  webengine::Prepare();
   QApplication app(argc, argv);
   // The application's own title; the display name stays unset, since X11 and Wayland would add
   // it to every window caption, which must read exactly "Torvane".

@@ -1,10 +1,6 @@
 #include "LivePreview.h"
 
-#include <QApplication>
-#include <QFileInfo>
-#include <QLibraryInfo>
 #include <QMainWindow>
-#include <QQuickWindow>
 #include <QScrollBar>
 #include <QStackedLayout>
 #include <QTimer>
@@ -13,13 +9,9 @@
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
-#include <QWindow>
-
-#ifndef _WIN32
-#include <unistd.h>
-#endif
 
 #include "LivePreviewEngine.h"
+#include "LiveWebPage.h"
 #include "ui_LivePreview.h"
 
 namespace {
@@ -44,66 +36,7 @@ QString PauseScript(bool paused) {
       .arg(paused ? "true" : "false");
 }
 
-// A page that keeps what the page's scripts report as errors.
-class TLiveWebPage : public QWebEnginePage {
- public:
-  TLiveWebPage(QWebEngineProfile* profile, QStringList& errors, QObject* parent)
-      : QWebEnginePage(profile, parent), errors_(errors) {}
-
- protected:
-  void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message,
-                                int line, const QString& source) override {
-    if (level == ErrorMessageLevel)
-      errors_
-          << QStringLiteral("%1:%2: %3").arg(QFileInfo(source).fileName()).arg(line).arg(message);
-  }
-  // Links of the slider are not followed inside the pane.
-  bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool mainFrame) override {
-    return type == NavigationTypeTyped || type == NavigationTypeReload || !mainFrame ||
-           (url.isLocalFile() && url.fileName() == QStringLiteral("index.html"));
-  }
-
- private:
-  QStringList& errors_;
-};
-
 }  // namespace
-
-void TLivePreviewPane::PrepareWebEngine() {
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-  // The pane is small: drawing it in software costs a fraction of composing the whole window
-  // through OpenGL on every frame, and needs no graphics driver at all (a machine without a GPU
-  // or a remote display works the same). A user's own choice of the engine's flags or of the
-  // scene graph stays.
-  if (!qEnvironmentVariableIsSet("QT_QUICK_BACKEND"))
-    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-  QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-  if (!flags.contains("-gpu"))
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", (flags + " --disable-gpu").trimmed());
-#ifndef _WIN32
-  // The engine's sandbox refuses to start for the superuser; only then it is left off.
-  if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
-    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-#endif
-}
-
-QString TLivePreviewPane::WebEngineProblem() {
-  const QString platform = QGuiApplication::platformName();
-  if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
-    return QStringLiteral(
-        "The live preview needs a display; Script > Preview shows the slider in a "
-        "browser.");
-  QString process = qEnvironmentVariable("QTWEBENGINEPROCESS_PATH");
-  if (process.isEmpty())
-    process = QLibraryInfo::path(QLibraryInfo::LibraryExecutablesPath) +
-              QStringLiteral("/QtWebEngineProcess");
-  if (!QFileInfo(process).isExecutable())
-    return QStringLiteral(
-               "The live preview cannot start: %1 is missing. Install the package "
-               "libqt6webenginecore6-bin and start Torvane again.")
-        .arg(process);
-  return {};
-}
 
 TLivePreviewPane::TLivePreviewPane(const QString& folderTemplate, const TLivePageOptions& options,
                                    QWidget* parent)
@@ -124,7 +57,7 @@ TLivePreviewPane::TLivePreviewPane(const QString& folderTemplate, const TLivePag
   // The new page is laid beneath the shown one while it loads, so both take part in drawing.
   if (auto* stack = qobject_cast<QStackedLayout*>(ui->stckLivePages->layout()))
     stack->setStackingMode(QStackedLayout::StackAll);
-  if (const QString problem = WebEngineProblem(); !problem.isEmpty()) Stop(problem);
+  if (const QString problem = webengine::Problem(); !problem.isEmpty()) Stop(problem);
 }
 
 TLivePreviewPane::~TLivePreviewPane() {

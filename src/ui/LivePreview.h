@@ -33,12 +33,6 @@ class TLivePreviewPane : public QDockWidget {
                    QWidget* parent = nullptr);
   ~TLivePreviewPane() override;
 
-  // Call in main() before the application object exists: the web engine's process-wide set-up
-  // (shared graphics contexts; no sandbox when running as root, which the sandbox refuses).
-  static void PrepareWebEngine();
-  // Empty when the web engine can run in this session, else the one line the pane shows.
-  static QString WebEngineProblem();
-
   // Where copies of the design come from (called on the window's thread, once edits settle).
   void SetSource(std::function<TDesignSnapshot()> source);
   // The design changed: the page follows shortly (generated off the window's thread).

@@ -8,7 +8,7 @@
 #include <QTest>
 #include <cstdio>
 
-#include "LivePreview.h"
+#include "LiveWebPage.h"
 #include "Settings.h"
 #include "UiTest.h"
 
@@ -84,7 +84,7 @@ QString MakeJpeg(const QString& path, int width, int height) {
 int main(int argc, char* argv[]) {
   // Offscreen unless a test run chose a display (the live preview's test runs under xvfb-run).
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  TLivePreviewPane::PrepareWebEngine();
+  webengine::Prepare();
   QApplication app(argc, argv);
   QStringList wanted;
   QStringList qtestArgs{QString::fromLocal8Bit(argv[0])};
