@@ -9,14 +9,14 @@
 #include "MemoryTree.h"
 #include "ScriptText.h"
 
-TLivePage MakeLivePage(const TDesignSnapshot& design, const std::string& folder,
+TLivePage MakeLivePage(const TLiveDesign& design, const std::string& folder,
                        const TLivePageOptions& options) {
   TqelAppletAgent agent(options.programFolder);
   agent.SetWorkFolder(folder);
   agent.PictureCacheEnabled = options.pictureCache;
   agent.PictureCacheFolder = options.cacheFolder;
   agent.ImageWorkers = options.imageWorkers;
-  agent.AppletData = design.applet;
+  agent.AppletData = design.slider;
   agent.Items = design.items;
   TMemoryTree tree;
   agent.RebuildItemNodes(tree);

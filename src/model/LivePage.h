@@ -9,8 +9,8 @@
 
 // A design frozen at one moment. Each item's ILevel holds the depth of its node below the root
 // (0: directly under the slider), so that the tree can be built again without the window.
-struct TDesignSnapshot {
-  TAppletData applet;
+struct TLiveDesign {
+  TAppletData slider;
   TItemArray items;
 };
 
@@ -34,5 +34,5 @@ struct TLivePage {
 // the page is folder/preview/index.html. Throws TvError (naming the value or file) for a design
 // the generator refuses; a picture that is not found is no error, its item keeps the name and
 // size it holds, and the picture of that name is taken from options.madePictures when it is there.
-TLivePage MakeLivePage(const TDesignSnapshot& design, const std::string& folder,
+TLivePage MakeLivePage(const TLiveDesign& design, const std::string& folder,
                        const TLivePageOptions& options);

@@ -65,7 +65,7 @@ TLivePreviewPane::~TLivePreviewPane() {
   for (QWebEngineView*& view : views_) delete std::exchange(view, nullptr);
 }
 
-void TLivePreviewPane::SetSource(std::function<TDesignSnapshot()> source) {
+void TLivePreviewPane::SetSource(std::function<TLiveDesign()> source) {
   engine_->SetSource(std::move(source));
 }
 

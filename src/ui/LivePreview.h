@@ -34,7 +34,7 @@ class TLivePreviewPane : public QDockWidget {
   ~TLivePreviewPane() override;
 
   // Where copies of the design come from (called on the window's thread, once edits settle).
-  void SetSource(std::function<TDesignSnapshot()> source);
+  void SetSource(std::function<TLiveDesign()> source);
   // The design changed: the page follows shortly (generated off the window's thread).
   void DesignChanged();
   void SetOptions(const TLivePageOptions& options);

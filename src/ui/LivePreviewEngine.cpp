@@ -42,7 +42,7 @@ void TLivePreviewEngine::Start() {
   running_ = true;
   const int generation = ++generation_;
   const QString folder = QDir(folder_.path()).filePath(QString::number(generation));
-  TDesignSnapshot design = source_();
+  TLiveDesign design = source_();
   pending_ = false;
   TLivePageOptions options = options_;
   QElapsedTimer since = sinceChange_;

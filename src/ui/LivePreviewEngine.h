@@ -37,7 +37,7 @@ class TLivePreviewEngine : public QObject {
   bool Busy() const { return running_; }
 
   // Where copies of the design come from; called on the engine's thread.
-  void SetSource(std::function<TDesignSnapshot()> source) { source_ = std::move(source); }
+  void SetSource(std::function<TLiveDesign()> source) { source_ = std::move(source); }
   // The design changed: a new page is made after the delay (again if one is being made now).
   void Changed();
   // The page of this generation is on screen: the folders of older ones can go.
@@ -53,7 +53,7 @@ class TLivePreviewEngine : public QObject {
   TLivePageOptions options_;
   QTimer debounce_;
   QThreadPool worker_;
-  std::function<TDesignSnapshot()> source_;
+  std::function<TLiveDesign()> source_;
   bool pending_ = false;
   QElapsedTimer sinceChange_;
   bool running_ = false;

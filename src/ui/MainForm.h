@@ -28,7 +28,7 @@ class QTreeWidgetItem;
 class TColorPanel;
 class TformHTML;
 class TLivePreviewPane;
-struct TDesignSnapshot;
+struct TLiveDesign;
 struct TLivePageOptions;
 class TfrmHelp;
 
@@ -101,7 +101,7 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   // --- live preview (MainFormLive.cpp) ---
   TLivePreviewPane* LivePreview() const { return livePreview_; }
   // A copy of the design as the panels show it now, levels from the tree; nothing is stored.
-  TDesignSnapshot DesignSnapshot() const;
+  TLiveDesign LiveDesign() const;
 
   // --- Script menu (MainFormScript.cpp) ---
   void BuildHTMLCode();

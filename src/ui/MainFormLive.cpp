@@ -16,7 +16,7 @@ void TMainForm::CreateLivePreview() {
   livePreview_ =
       new TLivePreviewPane(base + QStringLiteral("live-XXXXXX"), LivePageOptions(), this);
   livePreview_->SetOptions(LivePageOptions());  // now that its folder is known
-  livePreview_->SetSource([this] { return DesignSnapshot(); });
+  livePreview_->SetSource([this] { return LiveDesign(); });
   addDockWidget(Qt::BottomDockWidgetArea, livePreview_);
   connect(livePreview_, &TLivePreviewPane::Closed, this, [this] {
     ui->LivePreview1->setChecked(false);
@@ -54,8 +54,8 @@ TLivePageOptions TMainForm::LivePageOptions() const {
   return options;
 }
 
-TDesignSnapshot TMainForm::DesignSnapshot() const {
-  TDesignSnapshot design{SliderPanelData(), model_->Items};
+TLiveDesign TMainForm::LiveDesign() const {
+  TLiveDesign design{SliderPanelData(), model_->Items};
   if (EditedItemNode) {
     const int index = treeAdapter_->AbsoluteIndex(EditedItemNode) - 1;
     if (index >= 0 && index < int(design.items.size()))

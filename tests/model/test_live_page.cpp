@@ -13,14 +13,14 @@ namespace {
 
 struct TLiveFixture {
   TTempDir program, made, out;
-  TDesignSnapshot design;
+  TLiveDesign design;
   TLivePageOptions options;
 
   TLiveFixture() {
     WriteAll(program / "torvane.js", "window.Bmaf = true;\n");
     TqelAppletAgent defaults(program.Folder());
     StorePanelDefaults(defaults);
-    design.applet = defaults.AppletData;
+    design.slider = defaults.AppletData;
     options.programFolder = program.Folder();
     options.pictureCache = false;
     options.madePictures = made.Folder();
@@ -43,9 +43,9 @@ TEST(LivePage, GeneratesThePublishedSetWithTheBoxSize) {
   f.Add(f.out / "found.jpg", "", "0");
   f.Add(f.out / "gone.jpg", "slider7.jpg", "1");  // nested under the first
   f.Add(f.out / "gone.jpg", "never-made.jpg", "0");
-  f.design.applet.pHeight = "90";
-  f.design.applet.pImageBorderStyle = "3";  // 4 px, counted twice
-  f.design.applet.pContainerBorderStyle = "0";
+  f.design.slider.pHeight = "90";
+  f.design.slider.pImageBorderStyle = "3";  // 4 px, counted twice
+  f.design.slider.pContainerBorderStyle = "0";
 
   const TLivePage page = MakeLivePage(f.design, f.out / "gen", f.options);
   const std::filesystem::path folder = std::filesystem::path(page.pagePath).parent_path();
@@ -68,8 +68,8 @@ TEST(LivePage, RefusesWhatTheGeneratorRefusesAndAMissingRuntime) {
     void (*spoil)(TLiveFixture&);
     const char* named;
   } cases[] = {
-      {"height 0", [](TLiveFixture& f) { f.design.applet.pHeight = "0"; }, "height '0'"},
-      {"colour", [](TLiveFixture& f) { f.design.applet.pBgColor = "red"; }, "'red'"},
+      {"height 0", [](TLiveFixture& f) { f.design.slider.pHeight = "0"; }, "height '0'"},
+      {"colour", [](TLiveFixture& f) { f.design.slider.pBgColor = "red"; }, "'red'"},
       {"no runtime", [](TLiveFixture& f) { std::filesystem::remove(f.program / "torvane.js"); },
        "torvane.js"},
   };
