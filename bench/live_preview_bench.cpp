@@ -135,7 +135,7 @@ int main(int argc, char* argv[]) {
   form.show();
   QElapsedTimer first;
   first.start();
-  form.AppendPictureItems(photos);
+  form.Document().addPictures(photos);
   if (!NextPage(pane, 600000)) {
     std::fprintf(stderr, "no page: %s\n", qPrintable(pane.StatusText()));
     return 1;

@@ -1,7 +1,8 @@
-// The live preview pane below the property tabs: what it is shown and when it is told.
+// The live preview pane below the property tabs: it follows every change of the document.
 #include <QDir>
 #include <QThread>
 
+#include "Document.h"
 #include "LivePreview.h"
 #include "LivePreviewEngine.h"
 #include "MainForm.h"
@@ -20,16 +21,25 @@ void TMainForm::CreateLivePreview() {
   addDockWidget(Qt::BottomDockWidgetArea, livePreview_);
   connect(livePreview_, &TLivePreviewPane::Closed, this, [this] {
     ui->LivePreview1->setChecked(false);
-    LivePreview1Click();
+    toggleLivePreview();
   });
-  connect(ui->LivePreview1, &QAction::triggered, this, &TMainForm::LivePreview1Click);
+  connect(ui->LivePreview1, &QAction::triggered, this, &TMainForm::toggleLivePreview);
+  TDocument* document = document_.get();
+  TLivePreviewPane* pane = livePreview_;
+  const auto changed = [pane] { pane->DesignChanged(); };
+  connect(document, &TDocument::itemsInserted, pane, changed);
+  connect(document, &TDocument::itemsRemoved, pane, changed);
+  connect(document, &TDocument::itemsMoved, pane, changed);
+  connect(document, &TDocument::itemChanged, pane, changed);
+  connect(document, &TDocument::sliderChanged, pane, changed);
+  connect(document, &TDocument::designReset, pane, changed);
   const bool shown = settings::Read(settings::kShowLivePreview);
   ui->LivePreview1->setChecked(shown);
   livePreview_->setVisible(shown);
   livePreview_->DesignChanged();
 }
 
-void TMainForm::LivePreview1Click() {
+void TMainForm::toggleLivePreview() {
   const bool shown = ui->LivePreview1->isChecked();
   livePreview_->setVisible(shown);
   RunCommand(this, [&] { settings::Write(settings::kShowLivePreview, shown); });
@@ -41,32 +51,24 @@ TLivePageOptions TMainForm::LivePageOptions() const {
   // Scaled pictures come from the user's picture cache; when the user keeps none, from one of
   // the pane's own that goes with it.
   options.pictureCache = true;
-  if (model_->PictureCacheEnabled)
-    options.cacheFolder = model_->PictureCacheFolder;
+  const TqelAppletAgent& agent = document_->agent();
+  if (agent.PictureCacheEnabled)
+    options.cacheFolder = agent.PictureCacheFolder;
   else if (livePreview_)
     options.cacheFolder =
         QDir(livePreview_->Engine().Folder()).filePath("pictures").toStdString() + '/';
   else
     options.pictureCache = false;
-  options.madePictures = model_->PreviewFolder();
+  options.madePictures = agent.PreviewFolder();
   // One core stays with the window.
   options.imageWorkers = static_cast<unsigned>(std::max(1, QThread::idealThreadCount() - 1));
   return options;
 }
 
 TLiveDesign TMainForm::LiveDesign() const {
-  TLiveDesign design{SliderPanelData(), model_->Items};
-  if (EditedItemNode) {
-    const int index = treeAdapter_->AbsoluteIndex(EditedItemNode) - 1;
-    if (index >= 0 && index < int(design.items.size()))
-      design.items[size_t(index)] = ItemPanelData(design.items[size_t(index)]);
-  }
-  const int nodes = std::min(treeAdapter_->NodeCount() - 1, int(design.items.size()));
-  for (int k = 1; k <= nodes; ++k)
-    design.items[size_t(k - 1)].ILevel = std::to_string(treeAdapter_->Depth(k) - 1);
+  const TDocument& document = *document_;
+  TLiveDesign design{document.slider(), document.items()};
+  for (int i = 0; i < document.itemCount(); ++i)
+    design.items[size_t(i)].ILevel = std::to_string(document.level(i));
   return design;
-}
-
-void TMainForm::DesignChanged() {
-  if (livePreview_) livePreview_->DesignChanged();
 }

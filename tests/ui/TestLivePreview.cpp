@@ -7,7 +7,6 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
@@ -58,7 +57,7 @@ class TestLivePreview : public QObject {
     auto& pane = *form.LivePreview();
     QSignalSpy shown(&pane, &TLivePreviewPane::PageShown);
     for (int i = 0; i < 4; ++i)
-      form.AppendPictureItems({MakeJpeg(env.Path(QString("pics/p%1.jpg").arg(i)), 200, 120)});
+      form.Document().addPictures({MakeJpeg(env.Path(QString("pics/p%1.jpg").arg(i)), 200, 120)});
     form.show();
     QVERIFY2(NextPage(shown), qPrintable(pane.StatusText()));
     QVERIFY2(pane.StatusText().isEmpty(), qPrintable(pane.StatusText()));
@@ -90,7 +89,7 @@ class TestLivePreview : public QObject {
     TMainForm form(env.ProgramFolder());
     auto& pane = *form.LivePreview();
     QSignalSpy shown(&pane, &TLivePreviewPane::PageShown);
-    form.AppendPictureItems({MakeJpeg(env.Path("pics/a.jpg"), 300, 120)});
+    form.Document().addPictures({MakeJpeg(env.Path("pics/a.jpg"), 300, 120)});
     form.show();
     QVERIFY2(NextPage(shown), qPrintable(pane.StatusText()));
 
@@ -131,14 +130,13 @@ class TestLivePreview : public QObject {
     auto& pane = *form.LivePreview();
     QSignalSpy shown(&pane, &TLivePreviewPane::PageShown);
     const QString gone = MakeJpeg(env.Path("pics/gone.jpg"), 200, 120);
-    form.AppendPictureItems({MakeJpeg(env.Path("pics/kept.jpg"), 200, 120), gone});
+    form.Document().addPictures({MakeJpeg(env.Path("pics/kept.jpg"), 200, 120), gone});
     QFile::remove(gone);
     form.show();
     QVERIFY2(NextPage(shown), qPrintable(pane.StatusText()));
     QVERIFY2(pane.ConsoleErrors().isEmpty(), qPrintable(pane.ConsoleErrors().join('\n')));
     QCOMPARE(Run(pane, "document.querySelectorAll('.torvane-box img').length > 0").toBool(), true);
-    auto* tree = Find<QTreeWidget>(form, "trvwDesignPanel");
-    QCOMPARE(tree->topLevelItem(0)->childCount(), 2);
+    QCOMPARE(form.Document().itemCount(), 2);  // the preview leaves the design as it is
   }
 };
 
