@@ -91,13 +91,8 @@ void TLivePreviewPane::CreateViews() {
     page->settings()->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
     view->setPage(page);
     view->setContextMenuPolicy(Qt::NoContextMenu);
-    // Only the end of the load of the page last asked for counts, not of one it replaced.
-    connect(
-        page, &QWebEnginePage::loadingChanged, this, [this, k](const QWebEngineLoadingInfo& load) {
-          if (load.status() == QWebEngineLoadingInfo::LoadSucceededStatus ||
-              load.status() == QWebEngineLoadingInfo::LoadFailedStatus)
-            PageLoaded(k, load.url(), load.status() == QWebEngineLoadingInfo::LoadSucceededStatus);
-        });
+    connect(page, &QWebEnginePage::loadingChanged, this,
+            [this, k](const QWebEngineLoadingInfo& load) { LoadingChanged(k, load); });
     connect(page, &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status, int code) {
               if (status == QWebEnginePage::NormalTerminationStatus) return;
@@ -107,11 +102,27 @@ void TLivePreviewPane::CreateViews() {
                        .arg(code));
             });
     ui->stckLivePages->addWidget(view);
-    views_[static_cast<size_t>(k)] = view;
+    views_[size_t(k)] = view;
     view->show();
-    // Each view's page process starts now, not when the first page is due in it.
-    view->load(QUrl(QStringLiteral("about:blank")));
   }
+  // The second view's page process starts now, not when the first change is due in it. No other
+  // load may be asked for while this one runs: the engine could drop that one.
+  warming_[1] = true;
+  views_[1]->load(QUrl(QStringLiteral("about:blank")));
+}
+
+void TLivePreviewPane::LoadingChanged(int view, const QWebEngineLoadingInfo& load) {
+  const auto status = load.status();
+  if (status == QWebEngineLoadingInfo::LoadStartedStatus) return;
+  if (warming_[size_t(view)]) {
+    // Its process is up: a page that came meanwhile loads now.
+    warming_[size_t(view)] = false;
+    if (loading_ == view) views_[size_t(view)]->load(loadingUrl_);
+    return;
+  }
+  // Only the end of the load of the page last asked for counts, not of one it replaced.
+  if (status != QWebEngineLoadingInfo::LoadStoppedStatus)
+    PageLoaded(view, load.url(), status == QWebEngineLoadingInfo::LoadSucceededStatus);
 }
 
 void TLivePreviewPane::PageBuilt(int generation, const QUrl& page, int width, int height,
@@ -131,7 +142,7 @@ void TLivePreviewPane::PageBuilt(int generation, const QUrl& page, int width, in
   ui->stckLivePages->resize(room);
   for (QWebEngineView* each : views_) each->resize(room);
   UpdateActivity();
-  views_[static_cast<size_t>(target)]->load(page);
+  if (!warming_[size_t(target)]) views_[size_t(target)]->load(page);
 }
 
 void TLivePreviewPane::PageLoaded(int view, const QUrl& url, bool ok) {

@@ -21,6 +21,7 @@
 namespace Ui {
 class TLivePreviewPane;
 }
+class QWebEngineLoadingInfo;
 class QWebEngineView;
 class TLivePreviewEngine;
 
@@ -64,7 +65,8 @@ class TLivePreviewPane : public QDockWidget {
   std::unique_ptr<Ui::TLivePreviewPane> ui;
   TLivePreviewEngine* engine_ = nullptr;
   std::array<QWebEngineView*, 2> views_{};
-  int front_ = -1;  // index of the view on screen
+  std::array<bool, 2> warming_{};  // loading its first, empty page
+  int front_ = -1;                 // index of the view on screen
   int loading_ = -1;
   int loadingGeneration_ = 0;
   QUrl loadingUrl_;
@@ -79,6 +81,7 @@ class TLivePreviewPane : public QDockWidget {
 
   void CreateViews();
   void PageBuilt(int generation, const QUrl& page, int width, int height, qint64 elapsedMs);
+  void LoadingChanged(int view, const QWebEngineLoadingInfo& load);
   void PageLoaded(int view, const QUrl& url, bool ok);
   void Swap(int view);
   void ApplyPause(QWebEngineView* view);
