@@ -14,6 +14,7 @@
 #include "Icons.h"
 #include "Prompts.h"
 #include "Settings.h"
+#include "TreePictures.h"
 #include "ui_MainForm.h"
 
 namespace {
@@ -40,6 +41,7 @@ TMainForm::TMainForm(const QString& programFolder, QWidget* parent)
   BindSettingSwitches();
   SetUpActions();
   SetUpTree();
+  SetUpPictures();
   SetUpPanels();
   SetUpHints();
   // Tab goes from the tree straight to the fields of the page shown (Ctrl+Tab switches pages).

@@ -27,6 +27,7 @@ class QUrl;
 class TColorPanel;
 class TformHTML;
 class TfrmHelp;
+class TTreePictures;
 class TLivePreviewPane;
 struct TLiveDesign;
 struct TLivePageOptions;
@@ -116,6 +117,7 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   places::TStatePlaces state_;
   std::unique_ptr<places::TInstanceFolder> instance_;  // outlives the document that works in it
   std::unique_ptr<TDocument> document_;
+  std::unique_ptr<TTreePictures> pictures_;  // thumbnails in the tree, the picture pane
   class QMenu* popupMenu_ = nullptr;
   TformHTML* codeWindow_ = nullptr;
   TfrmHelp* helpWindow_ = nullptr;
@@ -142,6 +144,7 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   void ShowHint(QWidget* control);
   // the tree (MainFormTree.cpp)
   void SetUpTree();
+  void SetUpPictures();
   void SelectionChanged();
   void UpdateItemCommands();
   void UpdatePropertyTabs();

@@ -421,6 +421,10 @@ class TOpenPicture {
     if (std::filesystem::is_directory(fsPath, ec)) {
       throw TvError("Cannot read picture " + sourcePath + ": it is a folder, not a file");
     }
+    // Opening a pipe or a device could wait for ever.
+    if (!std::filesystem::is_regular_file(fsPath, ec)) {
+      throw TvError("Cannot read picture " + sourcePath + ": it is not a regular file");
+    }
 #ifdef _WIN32
     file_ = _wfopen(fsPath.c_str(), L"rb");
 #else
