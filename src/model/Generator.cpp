@@ -152,7 +152,7 @@ void TqelAppletAgent::MakeHTMLCodes(const std::string& pagePath, IDesignTree& tr
     std::string key = fileutil::Utf8(std::filesystem::canonical(fileutil::FsPath(source), error));
     if (error) key = source;
     auto [it, added] = jobOfSource.emplace(key, jobs.size());
-    if (added) jobs.push_back({source, checked.heightValue, cache ? &*cache : nullptr});
+    if (added) jobs.push_back({source, checked.heightValue, cache ? &*cache : nullptr, CancelToken});
     jobOfItem[static_cast<size_t>(k - 1)] = static_cast<long>(it->second);
   }
   // An item whose picture is not made again keeps its width and height: they must be numbers
@@ -190,6 +190,7 @@ void TqelAppletAgent::MakeHTMLCodes(const std::string& pagePath, IDesignTree& tr
     std::filesystem::create_directory(fileutil::FsPath(PreviewFolder()), ignored);
     try {
       ScaleJpegFilesEach(jobs, ImageWorkers, [&](size_t job, TScaledImage&& picture) {
+        ThrowIfCancelled(CancelToken);
         sizeOfJob[job] = {picture.width, picture.height};
         const std::string bytes(picture.jpeg.begin(), picture.jpeg.end());
         picture.jpeg.clear();
@@ -292,6 +293,8 @@ void TqelAppletAgent::MakeHTMLCodes(const std::string& pagePath, IDesignTree& tr
       "</body>",
       "</html>"};
 
+  // From here on the files the user sees are replaced: a run is no longer stopped halfway.
+  if (CancelToken) CancelToken->Commit();
   const std::string workFolder = fileutil::WithSeparator(WorkFolder());
   fileutil::WriteTextLines(workFolder + ScriptFiles[2], css);
   fileutil::WriteTextLines(workFolder + ScriptFiles[1], cfg);

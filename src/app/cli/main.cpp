@@ -1,6 +1,6 @@
 // torvane-cli: publishes a project file without the window program.
 //
-//   torvane-cli publish PROJECT.tvn [--to FOLDER] [--no-cache]
+//   torvane-cli publish PROJECT.tvn [--to FOLDER] [--no-cache] [--quiet]
 #include <iostream>
 #include <string>
 #include <vector>
@@ -15,6 +15,7 @@
 #endif
 
 #include "CliSupport.h"
+#include "TerminalProgress.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ std::vector<std::string> Arguments(int argc, char** argv) {
 }
 
 const char* const kUsage =
-    "Usage: torvane-cli publish PROJECT.tvn [--to FOLDER] [--no-cache]\n"
+    "Usage: torvane-cli publish PROJECT.tvn [--to FOLDER] [--no-cache] [--quiet]\n"
     "       torvane-cli --help\n"
     "\n"
     "Publishes a Torvane project as the Save command of the window program does: the page\n"
@@ -55,6 +56,10 @@ const char* const kUsage =
     "~/.cache/torvane/pictures; on Windows torvane\\pictures in the local application data\n"
     "folder) and taken from there while their source file is unchanged; the published files are\n"
     "the same either way. --no-cache neither reads nor writes that folder.\n"
+    "\n"
+    "When stderr is a terminal a progress line shows the stage and, while pictures are scaled,\n"
+    "how many are done, the time so far and the rate; it is erased at the end. --quiet leaves\n"
+    "it out.\n"
     "\n"
     "Exit status: 0 when everything was published; 1 when the file is missing, is not a project\n"
     "file, ends early, names a picture that cannot be read, or anything else fails. The message\n"
@@ -85,9 +90,12 @@ int main(int argc, char** argv) {
   std::string project;
   std::string to;
   bool useCache = true;
+  bool quiet = false;
   for (size_t i = 1; i < args.size(); ++i) {
     if (args[i] == "--no-cache") {
       useCache = false;
+    } else if (args[i] == "--quiet" || args[i] == "-q") {
+      quiet = true;
     } else if (args[i] == "--to") {
       if (i + 1 >= args.size()) return UsageError("--to needs a folder");
       to = args[++i];
@@ -105,5 +113,6 @@ int main(int argc, char** argv) {
     }
   }
   if (project.empty()) return UsageError("no project file given");
-  return cli::PublishCommand(project, to, std::cout, std::cerr, useCache);
+  return cli::PublishCommand(project, to, std::cout, std::cerr, useCache,
+                             !quiet && cli::StderrIsTerminal());
 }

@@ -114,7 +114,8 @@ std::pair<int, int> ScaledSize(int width, int height, int targetHeight) {
 
 namespace {
 
-TScaledImage ScalePicture(JpegReader& reader, const std::string& sourcePath, int targetHeight) {
+TScaledImage ScalePicture(JpegReader& reader, const std::string& sourcePath, int targetHeight,
+                          const TCancelToken* cancel) {
   const JpegSourceInfo& info = reader.Info();
   const std::string declared =
       std::to_string(info.width) + " x " + std::to_string(info.height) + " pixels";
@@ -185,6 +186,7 @@ TScaledImage ScalePicture(JpegReader& reader, const std::string& sourcePath, int
   // The decoder writes straight into the resampler's ring of input rows.
   unsigned char* rows[Resampler::kBandRows];
   while (resampler.RowsIn() < decH) {
+    ThrowIfCancelled(cancel);
     for (int k = 0; k < Resampler::kBandRows; ++k) rows[k] = resampler.InputRow(k);
     const int got = reader.ReadRows(rows, Resampler::kBandRows);
     if (got <= 0) {
@@ -218,7 +220,9 @@ TScaledImage ScalePicture(JpegReader& reader, const std::string& sourcePath, int
 
 }  // namespace
 
-TScaledImage ScaleJpegFile(const std::string& sourcePath, int targetHeight) {
+TScaledImage ScaleJpegFile(const std::string& sourcePath, int targetHeight,
+                           const TCancelToken* cancel) {
+  ThrowIfCancelled(cancel);
   const std::filesystem::path fsPath = fileutil::FsPath(sourcePath);
   std::error_code ec;
   if (!std::filesystem::exists(fsPath, ec)) {
@@ -240,10 +244,11 @@ TScaledImage ScaleJpegFile(const std::string& sourcePath, int targetHeight) {
     ~Closer() { std::fclose(file); }
   } closer{file};
   JpegReader reader(sourcePath, file, DecoderLimits());
-  return ScalePicture(reader, sourcePath, targetHeight);
+  return ScalePicture(reader, sourcePath, targetHeight, cancel);
 }
 
-TScaledImage ScaleJpegData(const std::string& bytes, const std::string& name, int targetHeight) {
+TScaledImage ScaleJpegData(const std::string& bytes, const std::string& name, int targetHeight,
+                           const TCancelToken* cancel) {
   JpegReader reader(name, bytes, DecoderLimits());
-  return ScalePicture(reader, name, targetHeight);
+  return ScalePicture(reader, name, targetHeight, cancel);
 }

@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "Cancel.h"
+
 // Raise this whenever a change to the pipeline (decoding, resampling, colour handling, encoding)
 // changes the bytes it produces: cached pictures of other revisions are then not used.
 constexpr int kPicturePipelineRevision = 1;
@@ -49,10 +51,13 @@ struct TScaledImage {
 // Reads the JPEG at sourcePath (UTF-8), applies its EXIF orientation and colour profile, scales it
 // to targetHeight and encodes it. Throws TvError naming the file when it cannot be read, is not
 // a JPEG we can decode, or is too large for the limits above. The file is read in pieces as the
-// decoder needs them, never whole.
-TScaledImage ScaleJpegFile(const std::string& sourcePath, int targetHeight);
+// decoder needs them, never whole. With a cancel token the work stops with TvCancelled within a
+// band of rows of being asked to.
+TScaledImage ScaleJpegFile(const std::string& sourcePath, int targetHeight,
+                           const TCancelToken* cancel = nullptr);
 // The same for a file's bytes held in memory; `name` names it in errors.
-TScaledImage ScaleJpegData(const std::string& bytes, const std::string& name, int targetHeight);
+TScaledImage ScaleJpegData(const std::string& bytes, const std::string& name, int targetHeight,
+                           const TCancelToken* cancel = nullptr);
 
 class TPictureCache;
 
@@ -60,6 +65,7 @@ struct TScaleJob {
   std::string sourcePath;
   int targetHeight = 0;
   TPictureCache* cache = nullptr;  // where scaled pictures are looked up and kept; none when null
+  const TCancelToken* cancel = nullptr;  // asked to stop: the jobs end with TvCancelled
 };
 
 // Runs ScaleJpegFile (through the job's cache, when it has one) for every job on `workers` threads

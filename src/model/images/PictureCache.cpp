@@ -402,14 +402,14 @@ TPictureCache::TCounts TPictureCache::Counts() const {
 }
 
 TScaledImage ScaleJpegFileCached(const std::string& sourcePath, int targetHeight,
-                                 TPictureCache* cache) {
-  if (!cache) return ScaleJpegFile(sourcePath, targetHeight);
+                                 TPictureCache* cache, const TCancelToken* cancel) {
+  if (!cache) return ScaleJpegFile(sourcePath, targetHeight, cancel);
   const std::optional<TSourceStamp> before = SourceStampOf(sourcePath);
   if (before) {
     if (std::optional<TScaledImage> hit = cache->Find(*before, targetHeight))
       return std::move(*hit);
   }
-  TScaledImage picture = ScaleJpegFile(sourcePath, targetHeight);
+  TScaledImage picture = ScaleJpegFile(sourcePath, targetHeight, cancel);
   const long long now = NowNs();
   if (before && before->modifiedNs <= now - kSettleNs && SourceStampOf(sourcePath) == before) {
     cache->Store(*before, targetHeight, picture);

@@ -95,4 +95,4 @@ class TPictureCache {
 // changed while it was read or was changed so recently that a further change could keep its time
 // stamp. The result is byte for byte what ScaleJpegFile gives.
 TScaledImage ScaleJpegFileCached(const std::string& sourcePath, int targetHeight,
-                                 TPictureCache* cache);
+                                 TPictureCache* cache, const TCancelToken* cancel = nullptr);

@@ -34,7 +34,7 @@ void Work(Shared& s, const std::vector<TScaleJob>& jobs, std::vector<std::except
     TScaledImage result;
     try {
       result = ScaleJpegFileCached(jobs[index].sourcePath, jobs[index].targetHeight,
-                                   jobs[index].cache);
+                                   jobs[index].cache, jobs[index].cancel);
     } catch (...) {
       error = std::current_exception();
     }

@@ -1,0 +1,74 @@
+#include "JobRunner.h"
+
+#include <QEventLoop>
+#include <QThread>
+#include <exception>
+#include <utility>
+
+TJobRunner::TJobRunner(IProgress* progress, QObject* parent)
+    : QObject(parent), progress_(progress) {
+  timer_.setInterval(1000 / kUpdatesPerSecond);
+  connect(&timer_, &QTimer::timeout, this, &TJobRunner::ApplyProgress);
+}
+
+TJobRunner::~TJobRunner() {
+  if (!thread_) return;
+  cancel_.Request();
+  thread_->wait();
+  delete thread_;
+}
+
+bool TJobRunner::Start(Work work, Ending ending) {
+  if (thread_) return false;
+  cancel_.Reset();
+  relay_.Clear();
+  ending_ = std::move(ending);
+  // The worker writes the outcome before it ends; the owner reads it only after `finished`.
+  thread_ = QThread::create([this, work = std::move(work)] {
+    try {
+      work(cancel_, relay_);
+      outcome_ = TJobOutcome::Done;
+      error_.clear();
+    } catch (const TvCancelled&) {
+      outcome_ = TJobOutcome::Cancelled;
+      error_.clear();
+    } catch (const std::exception& failure) {
+      outcome_ = TJobOutcome::Failed;
+      error_ = QString::fromUtf8(failure.what());
+    } catch (...) {
+      outcome_ = TJobOutcome::Failed;
+      error_ = QStringLiteral("An unknown error stopped the work");
+    }
+  });
+  connect(thread_, &QThread::finished, this, &TJobRunner::Finish, Qt::QueuedConnection);
+  timer_.start();
+  thread_->start();
+  emit started();
+  return true;
+}
+
+bool TJobRunner::Cancel() { return thread_ && cancel_.Request(); }
+
+void TJobRunner::ApplyProgress() {
+  TNullProgress nowhere;
+  if (relay_.Drain(progress_ ? *progress_ : nowhere)) emit progressed();
+}
+
+void TJobRunner::Finish() {
+  if (!thread_) return;
+  timer_.stop();
+  thread_->wait();
+  delete thread_;
+  thread_ = nullptr;
+  ApplyProgress();
+  const Ending ending = std::exchange(ending_, {});
+  if (ending) ending(outcome_, error_);
+  emit ended(outcome_, error_);
+}
+
+void TJobRunner::WaitForEnd() {
+  if (!thread_) return;
+  QEventLoop loop;
+  connect(this, &TJobRunner::ended, &loop, &QEventLoop::quit);
+  loop.exec();
+}
