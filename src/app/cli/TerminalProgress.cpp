@@ -42,12 +42,13 @@ TTerminalProgress::~TTerminalProgress() { Erase(); }
 void TTerminalProgress::SetMaximum(int maximum) {
   maximum_ = maximum;
   position_ = 0;
-  Draw(true);
+  Draw(false);
 }
 
 void TTerminalProgress::Step(int by) {
+  const int before = position_;
   position_ = std::min(maximum_, position_ + by);
-  Draw(position_ == maximum_);
+  Draw(position_ == maximum_ && position_ != before);  // the last picture is always shown
 }
 
 void TTerminalProgress::SetPosition(int position) {
@@ -59,7 +60,10 @@ void TTerminalProgress::SetStatus(const std::string& text) {
   if (text.empty()) return;  // the end of a stage: its line stays until the next one
   stage_ = Stage(text);
   pictures_ = text == kPictureStage;
-  maximum_ = position_ = 0;
+  if (pictures_) {  // the generator sets its maximum after its text
+    maximum_ = position_ = 0;
+    stageStart_ = Clock::now();
+  }
   Draw(true);
 }
 
@@ -69,7 +73,9 @@ std::string TTerminalProgress::Line(Clock::duration elapsed) const {
   if (pictures_ && maximum_ > 0) {
     line += ": " + std::to_string(position_) + "/" + std::to_string(maximum_) + " pictures, " +
             Fixed(seconds) + " s";
-    if (seconds > 0 && position_ > 0) line += ", " + Fixed(position_ / seconds) + " pictures/s";
+    const double scaling =
+        std::chrono::duration<double>(elapsed - (stageStart_ - start_)).count();
+    if (scaling > 0 && position_ > 0) line += ", " + Fixed(position_ / scaling) + " pictures/s";
   } else {
     line += ", " + Fixed(seconds) + " s";
   }

@@ -25,17 +25,17 @@ class TTerminalProgress : public IProgress {
   void SetStatus(const std::string& text) override;
   void SetBusy(bool) override {}
 
-  // The line as it would be drawn `elapsed` after the start (exposed for its tests).
-  std::string Line(Clock::duration elapsed) const;
   // Erases the line, if one is shown.
   void Erase();
 
  private:
   void Draw(bool force);
+  std::string Line(Clock::duration elapsed) const;  // as drawn `elapsed` after the start
 
   std::ostream& out_;
   int width_;
   Clock::time_point start_ = Clock::now();
+  Clock::time_point stageStart_ = start_;  // when the pictures began
   Clock::time_point lastDraw_{};
   std::string stage_;
   bool pictures_ = false;  // the stage scales pictures: position/maximum count them
