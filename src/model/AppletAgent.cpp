@@ -160,11 +160,11 @@ void TqelAppletAgent::RebuildItemNodes(IDesignTree& tree) const {
   }
 }
 
-TqelAppletAgent TqelAppletAgent::Snapshot(IProgress* progress, TCancelToken* cancel) const {
+TqelAppletAgent TqelAppletAgent::Snapshot() const {
   TqelAppletAgent copy(*this);
-  copy.progress_ = progress;
+  copy.progress_ = nullptr;
   copy.messages_ = nullptr;
-  copy.CancelToken = cancel;
+  copy.CancelToken = nullptr;
   return copy;
 }
 

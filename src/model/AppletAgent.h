@@ -116,9 +116,10 @@ class TqelAppletAgent {
   // be written the run is committed and goes to its end. None: the run cannot be stopped.
   TCancelToken* CancelToken = nullptr;
 
-  // A copy of the design for work on another thread: the same data, folders and settings,
-  // reporting to `progress`, showing no messages, stopped through `cancel` (each may be null).
-  TqelAppletAgent Snapshot(IProgress* progress, TCancelToken* cancel) const;
+  // A copy of the design for work on another thread: the same data, folders and settings, but
+  // reporting no progress, showing no messages and without a cancel token until given them.
+  TqelAppletAgent Snapshot() const;
+  void ReportTo(IProgress* progress) { progress_ = progress; }
   // Takes over what a run on a snapshot left: the preview files it made (so that ClearPreview
   // finds them) and, when the run finished, the data it brought up to date (item levels, links,
   // picture names and sizes) and the script file names.

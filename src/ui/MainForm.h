@@ -5,10 +5,12 @@
 //   MainFormPanels.cpp  the property tabs: show/store, colour, link and picture choosers, help
 //   MainFormFile.cpp    the File menu, recent files and templates
 //   MainFormScript.cpp  Build HTML, Preview, Publish; the Option and Help menus
+//   MainFormWork.cpp    long work on a worker thread, with Cancel
 #pragma once
 
 #include <QMainWindow>
 #include <QPointer>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -27,6 +29,7 @@ class QTreeWidgetItem;
 class TColorPanel;
 class TformHTML;
 class TfrmHelp;
+class TJobRunner;
 
 class TMainForm : public QMainWindow, public IProgress, public IMessages {
   Q_OBJECT
@@ -92,7 +95,17 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   QStringList RecentEntries() const;  // the paths listed in the Recent Files menu, newest first
 
   // --- Script menu (MainFormScript.cpp) ---
-  void BuildHTMLCode();
+  // Generates the page into the code window; false when the user cancelled.
+  bool BuildHTMLCode();
+
+  // --- long work (MainFormWork.cpp) ---
+  using DesignWork = std::function<void(TqelAppletAgent& model, IDesignTree& tree)>;
+  // Runs `work` on a worker thread over a copy of the design and its tree, the window answering
+  // meanwhile; takes over what the work brought up to date. True when it finished, false when
+  // the user cancelled it (the hint line then says "Cancelled"); a failure is thrown again here
+  // as a TvError with its text. Refused (false) while other work runs.
+  bool RunInBackground(const DesignWork& work);
+  bool Working() const;
 
   // IProgress: the progress bar, the hint line and the busy cursor.
   void SetMaximum(int maximum) override;
@@ -140,6 +153,8 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   void Homepage1Click();
   void ContactUs1Click();
   void About1Click();
+  // Cancel beside the progress bar, and Esc: stops the running work.
+  void CancelWork();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -160,6 +175,8 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   QString lastSaveFile_;
   QString saveInitialFolder_;
   int busyDepth_ = 0;
+  TJobRunner* runner_ = nullptr;
+  bool closeAfterWork_ = false;  // the window was asked to close while work ran
   bool sliderNameValid_ = true;
   QString lastSliderName_;
 
@@ -171,6 +188,8 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   void SetUpHints();
   void SetUpPanels();
   void SetUpTree();
+  void SetUpWork();
+  QList<QAction*> DesignCommands() const;  // what is off while work runs
   void spnedtApWidthMouseMove(QWidget* control);
   void trvwDesignPanelContextMenu(const QPoint& position);
   void MoveBlock(QTreeWidgetItem* node);

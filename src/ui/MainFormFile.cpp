@@ -82,11 +82,15 @@ std::optional<QString> TMainForm::AskSavePath() {
 
 bool TMainForm::SaveTo(const QString& path) {
   const QFileInfo info(path);
+  const std::string folder = U8(QDir::toNativeSeparators(info.absolutePath() + '/'));
+  const std::string name = U8(info.fileName());
+  bool finished = false;
   const bool saved = RunCommand(this, [&] {
-    model_->PublishProject(U8(QDir::toNativeSeparators(info.absolutePath() + '/')),
-                           U8(info.fileName()), *treeAdapter_);
+    finished = RunInBackground([folder, name](TqelAppletAgent& model, IDesignTree& tree) {
+      model.PublishProject(folder, name, tree);
+    });
   });
-  if (!saved) return false;
+  if (!saved || !finished) return false;  // the design stays modified
   ClearModified();
   ProjectFileName = path;
   return true;

@@ -40,32 +40,35 @@ void TMainForm::CreateLongLivedWindows() {
   helpWindow_ = new TfrmHelp(this);
 }
 
-void TMainForm::BuildHTMLCode() {
+bool TMainForm::BuildHTMLCode() {
   if (treeAdapter_->NodeCount() < 2) {
     prompt::Message(this, TMessageKind::Error,
                     QStringLiteral("No item to build. Please add item to left pane and try again."),
                     {TButton::Ok});
-    return;
+    return true;
   }
   StorePanels();
   QTemporaryDir scratch(ScratchTemplate());
   const std::string page = ScratchFolder(scratch).toStdString() + "~tmp0001.txt";
-  model_->MakeHTMLCodes(page, *treeAdapter_);
+  if (!RunInBackground([page](TqelAppletAgent& model, IDesignTree& tree) {
+        model.MakeHTMLCodes(page, tree);
+      }))
+    return false;
   QStringList lines;
   for (const std::string& line : fileutil::ReadTextLines(page)) lines << QString::fromStdString(line);
   codeWindow_->SetLines(lines);
+  return true;
 }
 
 void TMainForm::BuildHTML1Click() {
   RunCommand(this, [this] {
-    BuildHTMLCode();
-    prompt::Exec(*codeWindow_);
+    if (BuildHTMLCode()) prompt::Exec(*codeWindow_);
   });
 }
 
 void TMainForm::Preview1Click() {
   RunCommand(this, [this] {
-    BuildHTMLCode();
+    if (!BuildHTMLCode()) return;
     model_->CopyScriptFilesToPreview(model_->WorkFolder());
     QTemporaryDir scratch(ScratchTemplate());
     const std::string page = ScratchFolder(scratch).toStdString() + "~preview.html";
@@ -82,9 +85,12 @@ void TMainForm::Publish1Click() {
   RunCommand(this, [this] {
     StorePanels();
     QTemporaryDir scratch(ScratchTemplate());
-    const QString folder = ScratchFolder(scratch);
-    model_->MakePublishReport(folder.toStdString(), "PublishReport.txt");
-    model_->AddToPreview(folder.toStdString() + "PublishReport.txt");
+    const std::string folder = ScratchFolder(scratch).toStdString();
+    if (!RunInBackground([folder](TqelAppletAgent& model, IDesignTree&) {
+          model.MakePublishReport(folder, "PublishReport.txt");
+          model.AddToPreview(folder + "PublishReport.txt");
+        }))
+      return;
     TfrmPublishReport report(this);
     report.LoadReport(QString::fromStdString(model_->PreviewFolder()) + "PublishReport.txt");
     prompt::Exec(report);
