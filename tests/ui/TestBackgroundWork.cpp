@@ -1,0 +1,212 @@
+// Saving on a worker thread: the window keeps answering, the design cannot change meanwhile,
+// Cancel leaves the published set as it was, and however the work ends the progress bar, the
+// hint line and the cursor come back.
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "MainForm.h"
+#include "UiTest.h"
+
+using namespace uitest;
+
+namespace {
+
+// A design of `count` pictures large enough that each takes a while to scale.
+QString WritePictureProject(const TTestEnvironment& env, int count) {
+  TqelAppletAgent model(QDir::tempPath().toStdString());
+  model.LoadDefaults();
+  model.AppletData.pHeight = "700";
+  QDir().mkpath(env.Path("pictures"));
+  for (int i = 0; i < count; ++i) {
+    TItemData item = TqelAppletAgent::DefaultItemData();
+    item.OriginalImagePath =
+        MakeJpeg(env.Path(QString("pictures/p%1.jpg").arg(i)), 1900 + i, 1400).toStdString();
+    model.InsertItem(i, item);
+  }
+  const QString path = env.Path("site/show.tvn");
+  QDir().mkpath(env.Path("site"));
+  model.SaveProject(path.toStdString());
+  return path;
+}
+
+// Every file under the folder with a digest of its bytes.
+QMap<QString, QByteArray> Snapshot(const QString& folder) {
+  QMap<QString, QByteArray> files;
+  for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+       it.hasNext();) {
+    const QString path = it.next();
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    files[QDir(folder).relativeFilePath(path)] =
+        QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+  }
+  return files;
+}
+
+// Watches the window every few milliseconds while a command runs inside the test's call.
+struct TWatch {
+  QTimer timer;
+  QElapsedTimer clock;
+  qint64 last = -1;
+  qint64 longestGap = 0;
+  int ticks = 0;
+  std::function<void()> onTick;
+  TWatch() {
+    timer.setInterval(5);
+    QObject::connect(&timer, &QTimer::timeout, [this] {
+      const qint64 now = clock.elapsed();
+      if (last >= 0) longestGap = std::max(longestGap, now - last);
+      last = now;
+      ++ticks;
+      if (onTick) onTick();
+    });
+    clock.start();
+    timer.start();
+  }
+};
+
+struct TWindow {
+  TTestEnvironment env;
+  QString project;
+  TMainForm form{env.ProgramFolder()};
+  explicit TWindow(int pictures) : project(WritePictureProject(env, pictures)) {
+    prompt::QueueFile(project);
+    Act(form, "Open1")->trigger();
+    form.Model().PictureCacheEnabled = false;  // every save scales every picture again
+    form.Model().ImageWorkers = 1;
+  }
+  QString Hint() { return Find<QLabel>(form, "stctxtHint")->text(); }
+  int Bar() { return Find<QProgressBar>(form, "prgrsbrMainFormBottom")->value(); }
+  void Change() { Find<QSpinBox>(form, "spedt_pHeight")->setValue(500); }
+  void CheckIdle() {
+    QCOMPARE(Bar(), 0);
+    QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+    QVERIFY(!form.Working());
+    QVERIFY(!Act(form, "CancelWork1")->isEnabled());
+    QVERIFY(Act(form, "Insert1")->isEnabled());
+    QVERIFY(Find<QTreeWidget>(form, "trvwDesignPanel")->isEnabled());
+  }
+};
+
+}  // namespace
+
+class TestBackgroundWork : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void cleanup() { VERIFY_PROMPTS(); }
+
+  void theWindowAnswersDuringASaveAndTheDesignCannotChange() {
+    TWindow w(8);
+    w.Change();
+    const QStringList stages = {"Making HTML Codes ... ...", "Saving Data ... ...",
+                                "Making Publish Report ... ...",
+                                "Copying Publishable Files ... ..."};
+    QStringList seen;  // the stage texts in the order the hint line showed them
+    bool lockedWhileWorking = true;
+    int busyTicks = 0;
+    TWatch watch;
+    watch.onTick = [&] {
+      if (!w.form.Working()) return;
+      ++busyTicks;
+      for (const char* command : {"Insert1", "Delete2", "tlbtnSave", "Open1", "Save2", "Preview1",
+                                  "BuildHTML1", "Publish1", "New1", "Exit1"})
+        lockedWhileWorking = lockedWhileWorking && !Act(w.form, command)->isEnabled();
+      lockedWhileWorking = lockedWhileWorking &&
+                           !Find<QTreeWidget>(w.form, "trvwDesignPanel")->isEnabled() &&
+                           !Find<QSpinBox>(w.form, "spedt_pHeight")->isEnabled() &&
+                           Find<QToolButton>(w.form, "tlbtnCancelWork")->isEnabled();
+      if (!w.Hint().isEmpty() && (seen.isEmpty() || seen.last() != w.Hint())) seen << w.Hint();
+    };
+    Act(w.form, "tlbtnSave")->trigger();
+    watch.timer.stop();
+    QVERIFY2(busyTicks >= 5, qPrintable(QString::number(busyTicks)));
+    QVERIFY(lockedWhileWorking);
+    // A loaded machine may stall a little; a save on the window's thread stalled for all of it.
+    QVERIFY2(watch.longestGap < 500, qPrintable(QString::number(watch.longestGap)));
+    QVERIFY(!seen.isEmpty() && seen.first() == stages.first());
+    int at = 0;
+    for (const QString& text : seen) {
+      while (at < stages.size() && stages[at] != text) ++at;
+      QVERIFY2(at < stages.size(), qPrintable("out of order: " + seen.join(" | ")));
+    }
+    w.CheckIdle();
+    QCOMPARE(w.Hint(), QString());
+    QVERIFY(!w.form.ProjectModified);
+    QVERIFY(QFileInfo::exists(w.env.Path("site/slider7.jpg")));
+  }
+
+  void cancelAtSeveralPointsLeavesThePublishedSetWhole() {
+    TWindow w(10);
+    w.form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));  // for Esc
+    prompt::QueueFile(w.project);
+    prompt::QueueButton(TButton::Yes);  // replace the existing project
+    Act(w.form, "Save2")->trigger();
+    const auto published = Snapshot(w.env.Path("site"));
+    QVERIFY(published.contains("slider9.jpg"));
+
+    struct TPoint {
+      const char* name;
+      int pictures;  // cancel once the bar shows this many pictures scaled
+      bool byEsc;
+    };
+    for (const TPoint& point : {TPoint{"at once", 0, false}, TPoint{"after two pictures", 2, true},
+                                TPoint{"after seven pictures", 7, false}}) {
+      w.Change();
+      bool asked = false;
+      TWatch watch;
+      watch.onTick = [&] {
+        if (asked || !w.form.Working() || w.Hint() != "Making HTML Codes ... ..." ||
+            w.Bar() < point.pictures)
+          return;
+        asked = true;
+        if (point.byEsc) {
+          QTest::keyClick(&w.form, Qt::Key_Escape);
+        } else {
+          Find<QToolButton>(w.form, "tlbtnCancelWork")->click();
+        }
+      };
+      Act(w.form, "tlbtnSave")->trigger();
+      QVERIFY2(asked, point.name);
+      QCOMPARE(w.Hint(), QString("Cancelled"));
+      QVERIFY2(Snapshot(w.env.Path("site")) == published, point.name);
+      QVERIFY(w.form.ProjectModified);
+      QVERIFY(Act(w.form, "tlbtnSave")->isEnabled());
+      w.CheckIdle();
+    }
+    // A save after the cancels goes through.
+    Act(w.form, "tlbtnSave")->trigger();
+    QVERIFY(!w.form.ProjectModified);
+    const auto saved = Snapshot(w.env.Path("site"));
+    QCOMPARE(saved.keys(), published.keys());
+    QVERIFY(saved["slider9.jpg"] != published["slider9.jpg"]);
+  }
+
+  void aFailingSaveRestoresTheBarTheTextAndTheCursor() {
+    TWindow w(3);
+    QFile::resize(w.env.Path("pictures/p2.jpg"), 300);  // cut short: cannot be decoded
+    w.Change();
+    prompt::QueueButton(TButton::Ok);
+    Act(w.form, "tlbtnSave")->trigger();
+    QCOMPARE(prompt::Shown().last().kind, TMessageKind::Error);
+    QVERIFY(prompt::Shown().last().text.contains("p2.jpg"));
+    w.CheckIdle();
+    QCOMPARE(w.Hint(), QString());
+    QVERIFY(w.form.ProjectModified);
+  }
+};
+
+TORVANE_UI_TEST(TestBackgroundWork);
+#include "TestBackgroundWork.moc"
