@@ -2,8 +2,32 @@
 
 #include <QEventLoop>
 #include <QThread>
+#include <algorithm>
 #include <exception>
 #include <utility>
+
+#ifdef __linux__
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+#endif
+
+namespace {
+
+// The work gives way to the owner's thread, so that the window answers at once even when the
+// work keeps every core busy. Threads the work starts (picture workers) inherit this.
+void YieldToOwner() {
+#ifdef __linux__
+  const pid_t thread = static_cast<pid_t>(syscall(SYS_gettid));
+  errno = 0;
+  const int nice = getpriority(PRIO_PROCESS, static_cast<id_t>(thread));
+  if (errno == 0) setpriority(PRIO_PROCESS, static_cast<id_t>(thread), std::min(19, nice + 5));
+#endif
+}
+
+}  // namespace
 
 TJobRunner::TJobRunner(IProgress* progress, QObject* parent)
     : QObject(parent), progress_(progress) {
@@ -25,6 +49,7 @@ bool TJobRunner::Start(Work work, Ending ending) {
   ending_ = std::move(ending);
   // The worker writes the outcome before it ends; the owner reads it only after `finished`.
   thread_ = QThread::create([this, work = std::move(work)] {
+    YieldToOwner();
     try {
       work(cancel_, relay_);
       outcome_ = TJobOutcome::Done;
@@ -42,7 +67,7 @@ bool TJobRunner::Start(Work work, Ending ending) {
   });
   connect(thread_, &QThread::finished, this, &TJobRunner::Finish, Qt::QueuedConnection);
   timer_.start();
-  thread_->start();
+  thread_->start(QThread::LowPriority);
   emit started();
   return true;
 }

@@ -14,6 +14,7 @@
 #include "ProgressRelay.h"
 #include "TestUtil.h"
 #include "images/ImageScaler.h"
+#include "images/JpegIo.h"
 #include "test_generator_util.h"
 #include "test_images_util.h"
 
@@ -131,7 +132,30 @@ TEST(Cancel, AStoppedSaveLeavesThePublishedSetAsItWasAndASecondSaveWorks) {
   }
 }
 
-TEST(Cancel, StopsInsideALargePictureSoon) {
+TEST(Cancel, StopsInsideAPictureWhenAsked) {
+  // The decoder itself stops: a progressive file already while its scans are read, before its
+  // first row; a baseline one at its next row.
+  for (const bool progressive : {false, true}) {
+    SCOPED_TRACE(progressive ? "progressive" : "baseline");
+    imagetest::Extras extras;
+    extras.progressive = progressive;
+    const std::vector<unsigned char> jpeg = imagetest::EncodePicture(imagetest::Noise(64, 48, 1), extras);
+    TCancelToken token;
+    images::JpegLimits limits;
+    limits.cancel = &token;
+    images::JpegReader reader("p.jpg", std::string(jpeg.begin(), jpeg.end()), limits);
+    token.Request();
+    if (progressive) {
+      EXPECT_THROW(reader.Start(8, images::PixelKind::Rgb), TvCancelled);
+      continue;
+    }
+    reader.Start(8, images::PixelKind::Rgb);
+    std::vector<unsigned char> row(64 * 3);
+    unsigned char* rows[] = {row.data()};
+    EXPECT_THROW(reader.ReadRows(rows, 1), TvCancelled);
+  }
+
+  // A large picture scaled on another thread ends soon after the request.
   const imagetest::Picture big =
       imagetest::Quadrants(6000, 4000, {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {9, 9, 9}});
   const std::vector<unsigned char> jpeg = imagetest::EncodePicture(big);

@@ -65,10 +65,11 @@ class TReservation {
 
 std::string Megabytes(long long bytes) { return std::to_string((bytes + (1 << 20) - 1) >> 20); }
 
-JpegLimits DecoderLimits() {
+JpegLimits DecoderLimits(const TCancelToken* cancel) {
   JpegLimits limits;
   limits.maxMemory = kPictureMemoryLimit;
   limits.maxScans = kMaxScans;
+  limits.cancel = cancel;
   return limits;
 }
 
@@ -243,12 +244,12 @@ TScaledImage ScaleJpegFile(const std::string& sourcePath, int targetHeight,
     std::FILE* file;
     ~Closer() { std::fclose(file); }
   } closer{file};
-  JpegReader reader(sourcePath, file, DecoderLimits());
+  JpegReader reader(sourcePath, file, DecoderLimits(cancel));
   return ScalePicture(reader, sourcePath, targetHeight, cancel);
 }
 
 TScaledImage ScaleJpegData(const std::string& bytes, const std::string& name, int targetHeight,
                            const TCancelToken* cancel) {
-  JpegReader reader(name, bytes, DecoderLimits());
+  JpegReader reader(name, bytes, DecoderLimits(cancel));
   return ScalePicture(reader, name, targetHeight, cancel);
 }
