@@ -51,6 +51,7 @@ bool TMainForm::RunInBackground(const DesignWork& work) {
   const QPointer<QWidget> focused = QApplication::focusWidget();
   ui->Splitter1->setEnabled(false);  // the tree and the property pages
   ui->CancelWork1->setEnabled(true);
+  repaint();  // where a dialog closed just now, the window shows again before the work starts
 
   TJobOutcome outcome = TJobOutcome::Done;
   QString error;
