@@ -52,6 +52,11 @@ struct TStatePlaces {
 };
 TStatePlaces StatePlaces(const std::string& filesFolder);
 
+// True when `path` names a file inside one of `folders` (at any depth; links and "." / ".."
+// resolved). A project opened from a template folder is a template: it starts an untitled design,
+// so that Save never writes into the templates.
+bool IsInsideAnyFolder(const std::string& path, const std::vector<std::string>& folders);
+
 // The work folder of one running program: the configuration script and the style sheet are
 // generated into it and its sub-folder "preview" is the preview folder. With `shareable` (the
 // program folder is writable and ours) it is the program folder itself as long as no other
