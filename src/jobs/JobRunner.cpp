@@ -31,7 +31,7 @@ void YieldToOwner() {
 
 TJobRunner::TJobRunner(IProgress* progress, QObject* parent)
     : QObject(parent), progress_(progress) {
-  timer_.setInterval(1000 / kUpdatesPerSecond);
+  timer_.setInterval((1000 + kUpdatesPerSecond - 1) / kUpdatesPerSecond);
   connect(&timer_, &QTimer::timeout, this, &TJobRunner::ApplyProgress);
 }
 
@@ -45,6 +45,7 @@ TJobRunner::~TJobRunner() {
 bool TJobRunner::Start(Work work, Ending ending) {
   if (thread_) return false;
   cancel_.Reset();
+  committedShown_ = false;
   relay_.Clear();
   ending_ = std::move(ending);
   // The worker writes the outcome before it ends; the owner reads it only after `finished`.
@@ -77,6 +78,10 @@ bool TJobRunner::Cancel() { return thread_ && cancel_.Request(); }
 void TJobRunner::ApplyProgress() {
   TNullProgress nowhere;
   if (relay_.Drain(progress_ ? *progress_ : nowhere)) emit progressed();
+  if (!committedShown_ && cancel_.Committed()) {
+    committedShown_ = true;
+    emit committed();
+  }
 }
 
 void TJobRunner::Finish() {

@@ -50,6 +50,8 @@ class TJobRunner : public QObject {
  signals:
   void started();
   void progressed();  // after messages of the work were applied
+  // The work has passed its point of no return: Cancel would be refused from now on.
+  void committed();
   void ended(TJobOutcome outcome, const QString& error);
 
  private:
@@ -64,4 +66,5 @@ class TJobRunner : public QObject {
   Ending ending_;
   TJobOutcome outcome_ = TJobOutcome::Done;
   QString error_;
+  bool committedShown_ = false;
 };

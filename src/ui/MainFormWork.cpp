@@ -18,6 +18,8 @@ void TMainForm::SetUpWork() {
   ui->tlbtnCancelWork->setDefaultAction(ui->CancelWork1);
   addAction(ui->CancelWork1);  // Esc works also while the status strip is hidden
   connect(ui->CancelWork1, &QAction::triggered, this, &TMainForm::CancelWork);
+  // Past its point of no return the work goes to its end: Cancel says so by going grey.
+  connect(runner_, &TJobRunner::committed, this, [this] { ui->CancelWork1->setEnabled(false); });
 }
 
 bool TMainForm::Working() const { return runner_ && runner_->Busy(); }

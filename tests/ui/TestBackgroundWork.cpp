@@ -14,16 +14,20 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <numeric>
 
+#include "JobRunner.h"
 #include "MainForm.h"
 #include "UiTest.h"
+#include "../model/test_generator_util.h"  // TRecordingProgress
 
 using namespace uitest;
 
 namespace {
 
-// A design of `count` pictures large enough that each takes a while to scale.
-QString WritePictureProject(const TTestEnvironment& env, int count) {
+// A design of `count` pictures large enough that each takes a while to scale, then `bare` items
+// without a picture.
+QString WritePictureProject(const TTestEnvironment& env, int count, int bare) {
   TqelAppletAgent model(QDir::tempPath().toStdString());
   model.LoadDefaults();
   model.AppletData.pHeight = "700";
@@ -34,6 +38,7 @@ QString WritePictureProject(const TTestEnvironment& env, int count) {
         MakeJpeg(env.Path(QString("pictures/p%1.jpg").arg(i)), 1900 + i, 1400).toStdString();
     model.InsertItem(i, item);
   }
+  for (int i = 0; i < bare; ++i) model.InsertItem(count + i, TqelAppletAgent::DefaultItemData());
   const QString path = env.Path("site/show.tvn");
   QDir().mkpath(env.Path("site"));
   model.SaveProject(path.toStdString());
@@ -80,7 +85,9 @@ struct TWindow {
   TTestEnvironment env;
   QString project;
   TMainForm form{env.ProgramFolder()};
-  explicit TWindow(int pictures) : project(WritePictureProject(env, pictures)) {
+  explicit TWindow(int pictures, int bare = 0)
+      : project(WritePictureProject(env, pictures, bare)) {
+    form.show();  // painted, as a user sees it
     prompt::QueueFile(project);
     Act(form, "Open1")->trigger();
     form.Model().PictureCacheEnabled = false;  // every save scales every picture again
@@ -108,13 +115,13 @@ class TestBackgroundWork : public QObject {
   void cleanup() { VERIFY_PROMPTS(); }
 
   void theWindowAnswersDuringASaveAndTheDesignCannotChange() {
-    TWindow w(8);
+    TWindow w(8, 2000);
     w.Change();
     const QStringList stages = {"Making HTML Codes ... ...", "Saving Data ... ...",
                                 "Making Publish Report ... ...",
                                 "Copying Publishable Files ... ..."};
     QStringList seen;  // the stage texts in the order the hint line showed them
-    bool lockedWhileWorking = true;
+    bool lockedWhileWorking = true, cancelOffered = false, cancelAfterCommit = false;
     int busyTicks = 0;
     TWatch watch;
     watch.onTick = [&] {
@@ -125,14 +132,18 @@ class TestBackgroundWork : public QObject {
         lockedWhileWorking = lockedWhileWorking && !Act(w.form, command)->isEnabled();
       lockedWhileWorking = lockedWhileWorking &&
                            !Find<QTreeWidget>(w.form, "trvwDesignPanel")->isEnabled() &&
-                           !Find<QSpinBox>(w.form, "spedt_pHeight")->isEnabled() &&
-                           Find<QToolButton>(w.form, "tlbtnCancelWork")->isEnabled();
+                           !Find<QSpinBox>(w.form, "spedt_pHeight")->isEnabled();
+      // Cancel is offered while pictures are scaled, and not once the files are being replaced.
+      const bool cancel = Find<QToolButton>(w.form, "tlbtnCancelWork")->isEnabled();
+      if (w.Hint() == stages.first()) cancelOffered |= cancel;
+      if (stages.indexOf(w.Hint()) > 0) cancelAfterCommit |= cancel;
       if (!w.Hint().isEmpty() && (seen.isEmpty() || seen.last() != w.Hint())) seen << w.Hint();
     };
     Act(w.form, "tlbtnSave")->trigger();
     watch.timer.stop();
     QVERIFY2(busyTicks >= 5, qPrintable(QString::number(busyTicks)));
     QVERIFY(lockedWhileWorking);
+    QVERIFY(cancelOffered && !cancelAfterCommit);
     // A loaded machine may stall a little; a save on the window's thread stalled for all of it.
     QVERIFY2(watch.longestGap < 500, qPrintable(QString::number(watch.longestGap)));
     QVERIFY(!seen.isEmpty() && seen.first() == stages.first());
@@ -147,9 +158,31 @@ class TestBackgroundWork : public QObject {
     QVERIFY(QFileInfo::exists(w.env.Path("site/slider7.jpg")));
   }
 
+  void theRunnerAppliesProgressInOrderAtMost30TimesASecond() {
+    TRecordingProgress bar;  // what the window's bar would show
+    TJobRunner runner(&bar);
+    int updates = 0;
+    connect(&runner, &TJobRunner::progressed, [&] { ++updates; });
+    QElapsedTimer clock;
+    clock.start();
+    runner.Start([](TCancelToken&, IProgress& progress) {
+      TProgressScope scope(progress, "Working");
+      for (int i = 0; i < 400; ++i) {
+        progress.Step(1);
+        QThread::usleep(1000);
+      }
+    });
+    QVERIFY(!runner.Start([](TCancelToken&, IProgress&) {}));  // one piece of work at a time
+    runner.WaitForEnd();
+    QVERIFY2(updates <= 30 * clock.elapsed() / 1000 + 2,
+             qPrintable(QString("%1 in %2 ms").arg(updates).arg(clock.elapsed())));
+    QCOMPARE(std::accumulate(bar.steps.begin(), bar.steps.end(), 0), 400);
+    QCOMPARE(bar.statuses, std::vector<std::string>{"Working"});
+    QVERIFY(!bar.busy && bar.status.empty() && bar.position == 0);
+  }
+
   void cancelAtSeveralPointsLeavesThePublishedSetWhole() {
     TWindow w(10);
-    w.form.show();
     QVERIFY(QTest::qWaitForWindowActive(&w.form));  // for Esc
     prompt::QueueFile(w.project);
     prompt::QueueButton(TButton::Yes);  // replace the existing project
@@ -163,7 +196,7 @@ class TestBackgroundWork : public QObject {
       bool byEsc;
     };
     for (const TPoint& point : {TPoint{"at once", 0, false}, TPoint{"after two pictures", 2, true},
-                                TPoint{"after seven pictures", 7, false}}) {
+                                TPoint{"halfway", 5, false}}) {
       w.Change();
       bool asked = false;
       TWatch watch;
