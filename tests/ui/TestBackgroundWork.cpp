@@ -65,7 +65,6 @@ struct TWatch {
   QElapsedTimer clock;
   qint64 last = -1;
   qint64 longestGap = 0;
-  int ticks = 0;
   std::function<void()> onTick;
   TWatch() {
     timer.setInterval(5);
@@ -73,7 +72,6 @@ struct TWatch {
       const qint64 now = clock.elapsed();
       if (last >= 0) longestGap = std::max(longestGap, now - last);
       last = now;
-      ++ticks;
       if (onTick) onTick();
     });
     clock.start();
