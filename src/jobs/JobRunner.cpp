@@ -101,4 +101,10 @@ void TJobRunner::WaitForEnd() {
   QEventLoop loop;
   connect(this, &TJobRunner::ended, &loop, &QEventLoop::quit);
   loop.exec();
+  if (thread_) {
+    // The loop was ended from outside: the program is quitting, and no event loop runs any more.
+    // The work stops (or, past its point of no return, ends) before this returns.
+    cancel_.Request();
+    Finish();
+  }
 }

@@ -44,7 +44,8 @@ class TJobRunner : public QObject {
   // work has passed its point of no return and runs to its end.
   bool Cancel();
   // Runs a local event loop until the work has ended and its ending was reported (at once when
-  // nothing runs). The window keeps painting and answering meanwhile.
+  // nothing runs). The window keeps painting and answering meanwhile. When the program quits
+  // meanwhile, the work is asked to stop and waited for.
   void WaitForEnd();
 
  signals:

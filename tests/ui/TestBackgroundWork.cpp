@@ -237,6 +237,21 @@ class TestBackgroundWork : public QObject {
     QCOMPARE(w.Hint(), QString());
     QVERIFY(w.form.ProjectModified);
   }
+
+  // Last: once the program quits, no event loop runs again in this process.
+  void quittingDuringASaveStopsItAndKeepsThePublishedSet() {
+    TWindow w(6);
+    const auto published = Snapshot(w.env.Path("site"));
+    w.Change();
+    TWatch watch;
+    watch.onTick = [&] {
+      if (w.Bar() >= 1 && w.Hint() == "Making HTML Codes ... ...") QCoreApplication::exit(0);
+    };
+    Act(w.form, "tlbtnSave")->trigger();
+    QCOMPARE(w.Hint(), QString("Cancelled"));
+    QVERIFY(Snapshot(w.env.Path("site")) == published);
+    w.CheckIdle();
+  }
 };
 
 TORVANE_UI_TEST(TestBackgroundWork);
