@@ -95,8 +95,11 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   QStringList RecentEntries() const;  // the paths listed in the Recent Files menu, newest first
 
   // --- Script menu (MainFormScript.cpp) ---
-  // Generates the page into the code window; false when the user cancelled.
-  bool BuildHTMLCode();
+  using PageWork = std::function<void(TqelAppletAgent& model, const std::vector<std::string>& page)>;
+  // Generates the page into the code window on a worker, then runs `then` there with the page's
+  // lines (without items: after the message, with the code window's lines). False when the
+  // user cancelled.
+  bool BuildHTMLCode(const PageWork& then = {});
 
   // --- long work (MainFormWork.cpp) ---
   using DesignWork = std::function<void(TqelAppletAgent& model, IDesignTree& tree)>;

@@ -40,23 +40,34 @@ void TMainForm::CreateLongLivedWindows() {
   helpWindow_ = new TfrmHelp(this);
 }
 
-bool TMainForm::BuildHTMLCode() {
-  if (treeAdapter_->NodeCount() < 2) {
+bool TMainForm::BuildHTMLCode(const PageWork& then) {
+  const bool build = treeAdapter_->NodeCount() >= 2;
+  if (!build) {
     prompt::Message(this, TMessageKind::Error,
                     QStringLiteral("No item to build. Please add item to left pane and try again."),
                     {TButton::Ok});
-    return true;
+    if (!then) return true;
+  } else {
+    StorePanels();
   }
-  StorePanels();
+  // Without items the work goes on with the page of the previous build.
+  auto lines = std::make_shared<std::vector<std::string>>();
+  for (const QString& line : codeWindow_->Lines()) lines->push_back(line.toStdString());
   QTemporaryDir scratch(ScratchTemplate());
   const std::string page = ScratchFolder(scratch).toStdString() + "~tmp0001.txt";
-  if (!RunInBackground([page](TqelAppletAgent& model, IDesignTree& tree) {
-        model.MakeHTMLCodes(page, tree);
+  if (!RunInBackground([build, page, lines, then](TqelAppletAgent& model, IDesignTree& tree) {
+        if (build) {
+          model.MakeHTMLCodes(page, tree);
+          *lines = fileutil::ReadTextLines(page);
+        }
+        if (then) then(model, *lines);
       }))
     return false;
-  QStringList lines;
-  for (const std::string& line : fileutil::ReadTextLines(page)) lines << QString::fromStdString(line);
-  codeWindow_->SetLines(lines);
+  if (build) {
+    QStringList text;
+    for (const std::string& line : *lines) text << QString::fromStdString(line);
+    codeWindow_->SetLines(text);
+  }
   return true;
 }
 
@@ -68,14 +79,15 @@ void TMainForm::BuildHTML1Click() {
 
 void TMainForm::Preview1Click() {
   RunCommand(this, [this] {
-    if (!BuildHTMLCode()) return;
-    model_->CopyScriptFilesToPreview(model_->WorkFolder());
     QTemporaryDir scratch(ScratchTemplate());
     const std::string page = ScratchFolder(scratch).toStdString() + "~preview.html";
-    std::vector<std::string> lines;
-    for (const QString& line : codeWindow_->Lines()) lines.push_back(line.toStdString());
-    fileutil::WriteTextLines(page, lines);
-    model_->AddToPreview(page);
+    // The preview folder is filled on the worker too: the script files, then the page.
+    if (!BuildHTMLCode([page](TqelAppletAgent& model, const std::vector<std::string>& lines) {
+          model.CopyScriptFilesToPreview(model.WorkFolder());
+          fileutil::WriteTextLines(page, lines);
+          model.AddToPreview(page);
+        }))
+      return;
     TformWebBrowser browser(this);
     browser.OpenPage(QString::fromStdString(model_->PreviewFolder()), QStringLiteral("~preview.html"));
   });

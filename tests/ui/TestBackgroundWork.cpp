@@ -142,8 +142,9 @@ class TestBackgroundWork : public QObject {
     QVERIFY2(busyTicks >= 5, qPrintable(QString::number(busyTicks)));
     QVERIFY(lockedWhileWorking);
     QVERIFY(cancelOffered && !cancelAfterCommit);
-    // A loaded machine may stall a little; a save on the window's thread stalled for all of it.
-    QVERIFY2(watch.longestGap < 500, qPrintable(QString::number(watch.longestGap)));
+    // A loaded machine may stall a little (the benchmark measures it); a save on the window's
+    // thread stalled for all of it.
+    QVERIFY2(watch.longestGap < 1000, qPrintable(QString::number(watch.longestGap)));
     QVERIFY(!seen.isEmpty() && seen.first() == stages.first());
     int at = 0;
     for (const QString& text : seen) {
@@ -211,7 +212,7 @@ class TestBackgroundWork : public QObject {
       };
       Act(w.form, "tlbtnSave")->trigger();
       QVERIFY2(asked, point.name);
-      QCOMPARE(w.Hint(), QString("Cancelled"));
+      QVERIFY2(w.Hint() == "Cancelled", point.name);
       QVERIFY2(Snapshot(w.env.Path("site")) == published, point.name);
       QVERIFY(w.form.ProjectModified);
       QVERIFY(Act(w.form, "tlbtnSave")->isEnabled());
