@@ -1,7 +1,6 @@
 // Saving on a worker thread: the window keeps answering, the design cannot change meanwhile,
 // Cancel leaves the published set as it was, and however the work ends the progress bar, the
 // hint line and the cursor come back.
-#include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -45,16 +44,14 @@ QString WritePictureProject(const TTestEnvironment& env, int count, int bare) {
   return path;
 }
 
-// Every file under the folder with a digest of its bytes.
+// Every file under the folder with its bytes.
 QMap<QString, QByteArray> Snapshot(const QString& folder) {
   QMap<QString, QByteArray> files;
   for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
        it.hasNext();) {
-    const QString path = it.next();
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    files[QDir(folder).relativeFilePath(path)] =
-        QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+    QFile file(it.next());
+    files[QDir(folder).relativeFilePath(file.fileName())] =
+        file.open(QIODevice::ReadOnly) ? file.readAll() : "(unreadable)";
   }
   return files;
 }
@@ -63,8 +60,7 @@ QMap<QString, QByteArray> Snapshot(const QString& folder) {
 struct TWatch {
   QTimer timer;
   QElapsedTimer clock;
-  qint64 last = -1;
-  qint64 longestGap = 0;
+  qint64 last = -1, longestGap = 0;
   std::function<void()> onTick;
   TWatch() {
     timer.setInterval(5);
