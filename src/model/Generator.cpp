@@ -152,7 +152,8 @@ void TqelAppletAgent::MakeHTMLCodes(const std::string& pagePath, IDesignTree& tr
     std::string key = fileutil::Utf8(std::filesystem::canonical(fileutil::FsPath(source), error));
     if (error) key = source;
     auto [it, added] = jobOfSource.emplace(key, jobs.size());
-    if (added) jobs.push_back({source, checked.heightValue, cache ? &*cache : nullptr, CancelToken});
+    if (added)
+      jobs.push_back({source, checked.heightValue, cache ? &*cache : nullptr, CancelToken});
     jobOfItem[static_cast<size_t>(k - 1)] = static_cast<long>(it->second);
   }
   // An item whose picture is not made again keeps its width and height: they must be numbers

@@ -95,7 +95,8 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   QStringList RecentEntries() const;  // the paths listed in the Recent Files menu, newest first
 
   // --- Script menu (MainFormScript.cpp) ---
-  using PageWork = std::function<void(TqelAppletAgent& model, const std::vector<std::string>& page)>;
+  using PageWork =
+      std::function<void(TqelAppletAgent& model, const std::vector<std::string>& page)>;
   // Generates the page into the code window on a worker, then runs `then` there with the page's
   // lines (without items: after the message, with the code window's lines). False when the
   // user cancelled.

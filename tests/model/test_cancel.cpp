@@ -135,7 +135,8 @@ TEST(Cancel, StopsInsideAPictureWhenAsked) {
     SCOPED_TRACE(progressive ? "progressive" : "baseline");
     imagetest::Extras extras;
     extras.progressive = progressive;
-    const std::vector<unsigned char> jpeg = imagetest::EncodePicture(imagetest::Noise(64, 48, 1), extras);
+    const std::vector<unsigned char> jpeg =
+        imagetest::EncodePicture(imagetest::Noise(64, 48, 1), extras);
     TCancelToken token;
     images::JpegLimits limits;
     limits.cancel = &token;
