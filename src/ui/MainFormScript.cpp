@@ -24,9 +24,6 @@
 #include "ui_MainForm.h"
 
 namespace {
-
-
-
 // A private folder for one command's scratch files, removed when the command ends.
 QString ScratchFolder(QTemporaryDir& dir) {
   if (!dir.isValid())
@@ -41,14 +38,12 @@ void TMainForm::CreateLongLivedWindows() {
 }
 
 bool TMainForm::BuildHTMLCode(const PageWork& then) {
-  const bool build = treeAdapter_->NodeCount() >= 2;
+  const bool build = document_->itemCount() > 0;
   if (!build) {
     prompt::Message(this, TMessageKind::Error,
                     QStringLiteral("No item to build. Please add item to left pane and try again."),
                     {TButton::Ok});
     if (!then) return true;
-  } else {
-    StorePanels();
   }
   // Without items the work goes on with the page of the previous build.
   auto lines = std::make_shared<std::vector<std::string>>();
@@ -71,13 +66,13 @@ bool TMainForm::BuildHTMLCode(const PageWork& then) {
   return true;
 }
 
-void TMainForm::BuildHTML1Click() {
+void TMainForm::buildHtml() {
   RunCommand(this, [this] {
     if (BuildHTMLCode()) prompt::Exec(*codeWindow_);
   });
 }
 
-void TMainForm::Preview1Click() {
+void TMainForm::preview() {
   RunCommand(this, [this] {
     QTemporaryDir scratch(ScratchTemplate());
     const std::string page = ScratchFolder(scratch).toStdString() + "~preview.html";
@@ -89,13 +84,13 @@ void TMainForm::Preview1Click() {
         }))
       return;
     TformWebBrowser browser(this);
-    browser.OpenPage(QString::fromStdString(model_->PreviewFolder()), QStringLiteral("~preview.html"));
+    browser.OpenPage(QString::fromStdString(document_->agent().PreviewFolder()),
+                     QStringLiteral("~preview.html"));
   });
 }
 
-void TMainForm::Publish1Click() {
+void TMainForm::showPublishReport() {
   RunCommand(this, [this] {
-    StorePanels();
     QTemporaryDir scratch(ScratchTemplate());
     const std::string folder = ScratchFolder(scratch).toStdString();
     if (!RunInBackground([folder](TqelAppletAgent& model, IDesignTree&) {
@@ -104,30 +99,31 @@ void TMainForm::Publish1Click() {
         }))
       return;
     TfrmPublishReport report(this);
-    report.LoadReport(QString::fromStdString(model_->PreviewFolder()) + "PublishReport.txt");
+    report.LoadReport(QString::fromStdString(document_->agent().PreviewFolder()) +
+                      "PublishReport.txt");
     prompt::Exec(report);
   });
 }
 
-void TMainForm::WebBrowser1Click() {
+void TMainForm::chooseWebBrowser() {
   RunCommand(this, [this] {
     TformWebBrowser browser(this);
     prompt::Exec(browser);
   });
 }
 
-void TMainForm::PictureCache1Click() {
+void TMainForm::togglePictureCache() {
   const bool keep = ui->PictureCache1->isChecked();
-  model_->PictureCacheEnabled = keep;
+  document_->agent().PictureCacheEnabled = keep;
   RunCommand(this, [&] { settings::Write(settings::kUsePictureCache, keep); });
 }
 
-void TMainForm::Templet1Click() {
+void TMainForm::chooseTemplate() {
   RunCommand(this, [this] {
     TfrmTemplet chooser(TemplateFolders(), this);
     connect(&chooser, &TfrmTemplet::OpenProjectRequested, this,
             [this](const QString& path) { RunCommand(this, [&] { OpenProjectFile(path); }); });
-    connect(&chooser, &TfrmTemplet::NewProjectRequested, this, &TMainForm::New1Click);
+    connect(&chooser, &TfrmTemplet::NewProjectRequested, this, &TMainForm::newProject);
     prompt::Exec(chooser);
   });
 }
@@ -154,18 +150,18 @@ void TMainForm::ShowLinkTipIfWanted() {
 
 void TMainForm::ShowHelpPage(const QUrl& address) { helpWindow_->ShowHelpPage(address); }
 
-void TMainForm::Topic1Click() {
+void TMainForm::showHelpTopics() {
   Launcher().OpenDocument(QDir::toNativeSeparators(programFolder_ + "help/index.html"));
 }
 
-void TMainForm::ViewSample1Click() {
+void TMainForm::viewSample() {
   Launcher().OpenDocument(QDir::toNativeSeparators(programFolder_ + "samples/index.html"));
 }
 
-void TMainForm::Homepage1Click() { Launcher().OpenDocument(TformAbout::kHomePage); }
-void TMainForm::ContactUs1Click() { Launcher().OpenDocument(TformAbout::kSupportPage); }
+void TMainForm::openHomepage() { Launcher().OpenDocument(TformAbout::kHomePage); }
+void TMainForm::contactUs() { Launcher().OpenDocument(TformAbout::kSupportPage); }
 
-void TMainForm::About1Click() {
+void TMainForm::showAbout() {
   TformAbout about(this);
   prompt::Exec(about);
 }

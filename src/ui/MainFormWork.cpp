@@ -9,6 +9,7 @@
 
 #include "Errors.h"
 #include "JobRunner.h"
+#include "Document.h"
 #include "MainForm.h"
 #include "MemoryTree.h"
 #include "ui_MainForm.h"
@@ -17,20 +18,20 @@ void TMainForm::SetUpWork() {
   runner_ = new TJobRunner(this, this);
   ui->tlbtnCancelWork->setDefaultAction(ui->CancelWork1);
   addAction(ui->CancelWork1);  // Esc works also while the status strip is hidden
-  connect(ui->CancelWork1, &QAction::triggered, this, &TMainForm::CancelWork);
+  connect(ui->CancelWork1, &QAction::triggered, this, &TMainForm::cancelWork);
   // Past its point of no return the work goes to its end: Cancel says so by going grey.
   connect(runner_, &TJobRunner::committed, this, [this] { ui->CancelWork1->setEnabled(false); });
 }
 
 bool TMainForm::Working() const { return runner_ && runner_->Busy(); }
 
-void TMainForm::CancelWork() {
+void TMainForm::cancelWork() {
   if (runner_) runner_->Cancel();
 }
 
 QList<QAction*> TMainForm::DesignCommands() const {
   QList<QAction*> commands;
-  for (QMenu* menu : {ui->File1, ui->Item1, ui->Applet1, ui->Option1, popupMenu_})
+  for (QMenu* menu : {ui->File1, ui->Edit1, ui->Item1, ui->Applet1, ui->Option1, popupMenu_})
     commands += menu->actions();
   commands += ui->tlbr1->actions();
   commands.removeAll(ui->tlbtnHelp);
@@ -40,8 +41,8 @@ QList<QAction*> TMainForm::DesignCommands() const {
 bool TMainForm::RunInBackground(const DesignWork& work) {
   if (Working()) return false;
   // The work gets its own copy of the design and of the tree; neither can change meanwhile.
-  auto model = std::make_shared<TqelAppletAgent>(model_->Snapshot());
-  auto tree = std::make_shared<TMemoryTree>(TMemoryTree::CopyOf(*treeAdapter_));
+  auto model = std::make_shared<TqelAppletAgent>(document_->agent().Snapshot());
+  auto tree = std::make_shared<TMemoryTree>(TMemoryTree::CopyOf(*document_));
 
   QList<QAction*> disabled;
   for (QAction* command : DesignCommands()) {
@@ -75,10 +76,10 @@ bool TMainForm::RunInBackground(const DesignWork& work) {
   if (focused) focused->setFocus();
   // What the run found out (missing pictures, new picture names and sizes) comes back; the
   // preview files it made are listed also when it did not finish, so they are cleaned up.
-  TMemoryTree::CopyCaptions(*tree, *treeAdapter_);
+  TMemoryTree::CopyCaptions(*tree, *document_);
   model->ReportTo(nullptr);
   model->CancelToken = nullptr;
-  model_->AdoptRun(*model, outcome == TJobOutcome::Done);
+  document_->agent().AdoptRun(*model, outcome == TJobOutcome::Done);
   // However the work ended, the bar, the text and the cursor are as they were before it.
   SetPosition(0);
   while (busyDepth_ > 0) SetBusy(false);

@@ -12,9 +12,10 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <numeric>
 
+#include "Document.h"
 #include "JobRunner.h"
 #include "MainForm.h"
 #include "UiTest.h"
@@ -84,8 +85,8 @@ struct TWindow {
     form.show();  // painted, as a user sees it
     prompt::QueueFile(project);
     Act(form, "Open1")->trigger();
-    form.Model().PictureCacheEnabled = false;  // every save scales every picture again
-    form.Model().ImageWorkers = 1;
+    form.Document().agent().PictureCacheEnabled = false;  // every save scales every picture again
+    form.Document().agent().ImageWorkers = 1;
   }
   QString Hint() { return Find<QLabel>(form, "stctxtHint")->text(); }
   int Bar() { return Find<QProgressBar>(form, "prgrsbrMainFormBottom")->value(); }
@@ -96,7 +97,7 @@ struct TWindow {
     QVERIFY(!form.Working());
     QVERIFY(!Act(form, "CancelWork1")->isEnabled());
     QVERIFY(Act(form, "Insert1")->isEnabled());
-    QVERIFY(Find<QTreeWidget>(form, "trvwDesignPanel")->isEnabled());
+    QVERIFY(Find<QTreeView>(form, "trvwDesignPanel")->isEnabled());
   }
 };
 
@@ -121,11 +122,11 @@ class TestBackgroundWork : public QObject {
     watch.onTick = [&] {
       if (!w.form.Working()) return;
       ++busyTicks;
-      for (const char* command : {"Insert1", "Delete2", "tlbtnSave", "Open1", "Save2", "Preview1",
-                                  "BuildHTML1", "Publish1", "New1", "Exit1"})
+      for (const char* command : {"Insert1", "Delete2", "tlbtnSave", "Open1", "Save2", "Undo1",
+                                  "Preview1", "BuildHTML1", "Publish1", "New1", "Exit1"})
         lockedWhileWorking = lockedWhileWorking && !Act(w.form, command)->isEnabled();
       lockedWhileWorking = lockedWhileWorking &&
-                           !Find<QTreeWidget>(w.form, "trvwDesignPanel")->isEnabled() &&
+                           !Find<QTreeView>(w.form, "trvwDesignPanel")->isEnabled() &&
                            !Find<QSpinBox>(w.form, "spedt_pHeight")->isEnabled();
       // Cancel is offered while pictures are scaled, and not once the files are being replaced.
       const bool cancel = Find<QToolButton>(w.form, "tlbtnCancelWork")->isEnabled();
@@ -149,7 +150,7 @@ class TestBackgroundWork : public QObject {
     }
     w.CheckIdle();
     QCOMPARE(w.Hint(), QString());
-    QVERIFY(!w.form.ProjectModified);
+    QVERIFY(!w.form.Document().isModified());
     QVERIFY(QFileInfo::exists(w.env.Path("site/slider7.jpg")));
   }
 
@@ -210,13 +211,13 @@ class TestBackgroundWork : public QObject {
       QVERIFY2(asked, point.name);
       QVERIFY2(w.Hint() == "Cancelled", point.name);
       QVERIFY2(Snapshot(w.env.Path("site")) == published, point.name);
-      QVERIFY(w.form.ProjectModified);
+      QVERIFY(w.form.Document().isModified());
       QVERIFY(Act(w.form, "tlbtnSave")->isEnabled());
       w.CheckIdle();
     }
     // A save after the cancels goes through.
     Act(w.form, "tlbtnSave")->trigger();
-    QVERIFY(!w.form.ProjectModified);
+    QVERIFY(!w.form.Document().isModified());
     const auto saved = Snapshot(w.env.Path("site"));
     QCOMPARE(saved.keys(), published.keys());
     QVERIFY(saved["slider9.jpg"] != published["slider9.jpg"]);
@@ -232,7 +233,7 @@ class TestBackgroundWork : public QObject {
     QVERIFY(prompt::Shown().last().text.contains("p2.jpg"));
     w.CheckIdle();
     QCOMPARE(w.Hint(), QString());
-    QVERIFY(w.form.ProjectModified);
+    QVERIFY(w.form.Document().isModified());
   }
 
   // Last: once the program quits, no event loop runs again in this process.
