@@ -465,6 +465,7 @@ void TDocument::writeFields(const std::vector<int>& indexes, TItemField field,
   for (size_t k = 0; k < indexes.size(); ++k)
     FieldOf(agent_->Items.at(size_t(indexes[k])), field) = values[values.size() == 1 ? 0 : k];
   for (int i : indexes) emit itemChanged(i, field);
+  emit itemsChanged(indexes, field);
 }
 
 void TDocument::writeSlider(const TAppletData& data) {

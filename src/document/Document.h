@@ -157,6 +157,8 @@ class TDocument : public QObject, public IDesignTree {
   void itemsRemoved(int first, int count);
   void itemsMoved(int first, int count, int to);  // `to`: the block's new first position
   void itemChanged(int index, TItemField field);
+  // Once after the itemChanged signals of one change (a field set on several items at once).
+  void itemsChanged(const std::vector<int>& indexes, TItemField field);
   void sliderChanged();
   void designReset();  // New and open: everything may differ
   void fileNameChanged(const QString& fileName);

@@ -166,7 +166,7 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   void SelectItems(const std::vector<int>& items, int current);
   void ShowTreeMenu(const QPoint& position);
   void ShowDesign();  // after New and open: the slider selected, everything shown afresh
-  void FollowItemChange(int index, TItemField field);
+  void FollowItemChange(const std::vector<int>& indexes);
   void ReportRefusedPictures(const QStringList& refused);
   // the panels (MainFormPanels.cpp)
   void SetUpPanels();

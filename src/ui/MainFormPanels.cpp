@@ -213,9 +213,10 @@ void TMainForm::ShowItemParameters() {
   ShowText(ui->edt_IToolTip, shared(TItemField::ToolTip));
 }
 
-void TMainForm::FollowItemChange(int index, TItemField) {
+void TMainForm::FollowItemChange(const std::vector<int>& indexes) {
   const std::vector<int> items = SelectedItems();
-  if (std::binary_search(items.begin(), items.end(), index)) ShowItemParameters();
+  for (int i : indexes)
+    if (std::binary_search(items.begin(), items.end(), i)) return ShowItemParameters();
 }
 
 // True when the control held the value separator: the user is told, and the text is cleared.

@@ -47,7 +47,7 @@ void TMainForm::SetUpTree() {
     UpdateItemCommands();
   });
   connect(d, &TDocument::itemsRemoved, this, &TMainForm::UpdateItemCommands);
-  connect(d, &TDocument::itemChanged, this, &TMainForm::FollowItemChange);
+  connect(d, &TDocument::itemsChanged, this, &TMainForm::FollowItemChange);
   connect(d, &TDocument::sliderChanged, this, &TMainForm::ShowSliderParameters);
 }
 

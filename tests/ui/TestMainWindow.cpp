@@ -236,12 +236,13 @@ class TestMainWindow : public QObject {
     auto* tip = Find<QLineEdit>(form, "edt_IToolTip");
     QCOMPARE(link->currentText(), QString("same.html"));
     QCOMPARE(tip->text(), QString());
-    tip->setFocus();
-    QTest::keyClicks(tip, "both");
-    QCOMPARE(form.Document().item(1).IToolTip, std::string("both"));
-    QCOMPARE(form.Document().item(3).IToolTip, std::string("both"));
-    QCOMPARE(form.Document().undoStack()->count(), 1);  // four keys, one step
-    QCOMPARE(UndoText(form), QString("&Undo Edit Tooltip"));
+    link->lineEdit()->setFocus();
+    link->lineEdit()->selectAll();
+    QTest::keyClicks(link->lineEdit(), "both.html");
+    QCOMPARE(form.Document().item(1).ILink, std::string("both.html"));
+    QCOMPARE(form.Document().item(3).ILink, std::string("both.html"));
+    QCOMPARE(form.Document().undoStack()->count(), 1);  // nine keys, one step
+    QCOMPARE(UndoText(form), QString("&Undo Edit Link"));
 
     Act(form, "MoveUp1")->trigger();
     QCOMPARE(Pictures(form), Names({1, 0, 3, 2, 4}));
@@ -257,7 +258,7 @@ class TestMainWindow : public QObject {
     QCOMPARE(form.SelectedItems(), (std::vector<int>{0, 2}));
     Act(form, "Undo1")->trigger();
     Act(form, "Undo1")->trigger();
-    QCOMPARE(form.Document().item(3).IToolTip, std::string(""));
+    QCOMPARE(form.Document().item(3).ILink, std::string("same.html"));
     QVERIFY(!form.Document().isModified());
   }
 
