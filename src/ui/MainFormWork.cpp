@@ -7,9 +7,9 @@
 #include <QMenu>
 #include <QPointer>
 
+#include "Document.h"
 #include "Errors.h"
 #include "JobRunner.h"
-#include "Document.h"
 #include "MainForm.h"
 #include "MemoryTree.h"
 #include "ui_MainForm.h"

@@ -178,13 +178,13 @@ class TestBackgroundWork : public QObject {
   }
 
   void cancelAtSeveralPointsLeavesThePublishedSetWhole() {
-    TWindow w(10);
+    TWindow w(14);
     QVERIFY(QTest::qWaitForWindowActive(&w.form));  // for Esc
     prompt::QueueFile(w.project);
     prompt::QueueButton(TButton::Yes);  // replace the existing project
     Act(w.form, "Save2")->trigger();
     const auto published = Snapshot(w.env.Path("site"));
-    QVERIFY(published.contains("slider9.jpg"));
+    QVERIFY(published.contains("slider13.jpg"));
 
     struct TPoint {
       const char* name;
@@ -192,7 +192,7 @@ class TestBackgroundWork : public QObject {
       bool byEsc;
     };
     for (const TPoint& point : {TPoint{"at once", 0, false}, TPoint{"after two pictures", 2, true},
-                                TPoint{"halfway", 5, false}}) {
+                                TPoint{"after six pictures", 6, false}}) {
       w.Change();
       bool asked = false;
       TWatch watch;
@@ -220,7 +220,7 @@ class TestBackgroundWork : public QObject {
     QVERIFY(!w.form.Document().isModified());
     const auto saved = Snapshot(w.env.Path("site"));
     QCOMPARE(saved.keys(), published.keys());
-    QVERIFY(saved["slider9.jpg"] != published["slider9.jpg"]);
+    QVERIFY(saved["slider13.jpg"] != published["slider13.jpg"]);
   }
 
   void aFailingSaveRestoresTheBarTheTextAndTheCursor() {
@@ -238,12 +238,12 @@ class TestBackgroundWork : public QObject {
 
   // Last: once the program quits, no event loop runs again in this process.
   void quittingDuringASaveStopsItAndKeepsThePublishedSet() {
-    TWindow w(6);
+    TWindow w(8);
     const auto published = Snapshot(w.env.Path("site"));
     w.Change();
     TWatch watch;
     watch.onTick = [&] {
-      if (w.Bar() >= 1 && w.Hint() == "Making HTML Codes ... ...") QCoreApplication::exit(0);
+      if (w.form.Working() && Act(w.form, "CancelWork1")->isEnabled()) QCoreApplication::exit(0);
     };
     Act(w.form, "tlbtnSave")->trigger();
     QCOMPARE(w.Hint(), QString("Cancelled"));
