@@ -111,6 +111,13 @@ class TqelAppletAgent {
   std::string PictureCacheFolder;
   unsigned long long PictureCacheLimit = 256ULL * 1024 * 1024;
 
+  // Pages get the minified runtime script of the program's folder (ScriptFiles[0]); with
+  // ReadableRuntime its readable source (kReadableRuntime) is published under the same name,
+  // or the minified one where the program's folder lacks the source.
+  static constexpr const char* kReadableRuntime = "torvane.readable.js";
+  bool ReadableRuntime = false;
+  std::string RuntimeScriptSource() const;
+
   // Lets another thread stop MakeHTMLCodes and PublishProject while they scale pictures: they end
   // with TvCancelled, every file beside the project as it was. Once the generated files start to
   // be written the run is committed and goes to its end. None: the run cannot be stopped.
@@ -172,7 +179,8 @@ class TqelAppletAgent {
   void MakeHTMLCodes(const std::string& pagePath, IDesignTree& tree);
 
   // --- preview folder and publishing ---
-  void AddToPreview(const std::string& path);
+  // Copies the file at path into the preview folder as name (its own name when empty).
+  void AddToPreview(const std::string& path, std::string name = {});
   void ClearPreview();
   void CopyScriptFilesToPreview(const std::string& folder);
   void CopyResourceFiles(const std::string& folder);

@@ -181,7 +181,8 @@ TPrivateFolder::~TPrivateFolder() {
 }
 
 int PublishCommand(const std::string& projectPath, const std::string& toFolder, std::ostream& out,
-                   std::ostream& err, bool usePictureCache, bool showProgress) {
+                   std::ostream& err, bool usePictureCache, bool readableRuntime,
+                   bool showProgress) {
   std::optional<TTerminalProgress> bar;
   if (showProgress) bar.emplace(err, StderrColumns());
   TStreamMessages messages(err, bar ? &*bar : nullptr);
@@ -211,6 +212,7 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
                           &messages);
     model.SetWorkFolder(work.Path());
     model.PictureCacheEnabled = usePictureCache;
+    model.ReadableRuntime = readableRuntime;
     model.LoadDefaults();
     TMemoryTree tree;
     switch (model.LoadProject(project, tree)) {

@@ -1,6 +1,6 @@
 // torvane-cli: publishes a project file without the window program.
 //
-//   torvane-cli publish PROJECT.tvn [--to FOLDER] [--no-cache] [--quiet]
+//   torvane-cli publish PROJECT.tvn [--to FOLDER] [--no-cache] [--readable-runtime] [--quiet]
 #include <iostream>
 #include <string>
 #include <vector>
@@ -38,7 +38,8 @@ std::vector<std::string> Arguments(int argc, char** argv) {
 }
 
 const char* const kUsage =
-    "Usage: torvane-cli publish PROJECT.tvn [--to FOLDER] [--no-cache] [--quiet]\n"
+    "Usage: torvane-cli publish PROJECT.tvn [--to FOLDER] [--no-cache] [--readable-runtime]\n"
+    "                               [--quiet]\n"
     "       torvane-cli --help\n"
     "\n"
     "Publishes a Torvane project as the Save command of the window program does: the page\n"
@@ -56,6 +57,9 @@ const char* const kUsage =
     "~/.cache/torvane/pictures; on Windows torvane\\pictures in the local application data\n"
     "folder) and taken from there while their source file is unchanged; the published files are\n"
     "the same either way. --no-cache neither reads nor writes that folder.\n"
+    "\n"
+    "torvane.js is the runtime minified; --readable-runtime publishes its readable source instead\n"
+    "(the same program, with comments).\n"
     "\n"
     "When stderr is a terminal a progress line shows the stage and, while pictures are scaled,\n"
     "how many are done, the time so far and the rate; it is erased at the end. --quiet leaves\n"
@@ -90,10 +94,13 @@ int main(int argc, char** argv) {
   std::string project;
   std::string to;
   bool useCache = true;
+  bool readable = false;
   bool quiet = false;
   for (size_t i = 1; i < args.size(); ++i) {
     if (args[i] == "--no-cache") {
       useCache = false;
+    } else if (args[i] == "--readable-runtime") {
+      readable = true;
     } else if (args[i] == "--quiet" || args[i] == "-q") {
       quiet = true;
     } else if (args[i] == "--to") {
@@ -113,6 +120,6 @@ int main(int argc, char** argv) {
     }
   }
   if (project.empty()) return UsageError("no project file given");
-  return cli::PublishCommand(project, to, std::cout, std::cerr, useCache,
+  return cli::PublishCommand(project, to, std::cout, std::cerr, useCache, readable,
                              !quiet && cli::StderrIsTerminal());
 }
