@@ -3,10 +3,13 @@
 #include <QScreen>
 #include <QStyle>
 
+#include "LivePreview.h"
+#include "LiveWebPage.h"
 #include "MainForm.h"
 #include "Places.h"
 
 int main(int argc, char* argv[]) {
+  webengine::Prepare();
   QApplication app(argc, argv);
   // The application's own title; the display name stays unset, since X11 and Wayland would add
   // it to every window caption, which must read exactly "Torvane".
@@ -17,7 +20,8 @@ int main(int argc, char* argv[]) {
   // The program's files: beside it (build folder, portable copy) or in ../share/torvane/.
   TMainForm window(QString::fromStdString(
       places::FilesFolder(QCoreApplication::applicationDirPath().toStdString())));
-  window.resize(781, 524);
+  // Room below the property tabs for the live preview when it is shown.
+  window.resize(781, window.LivePreview()->isHidden() ? 524 : 724);
   if (const QScreen* screen = window.screen())
     window.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window.size(),
                                            screen->availableGeometry()));

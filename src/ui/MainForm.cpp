@@ -52,6 +52,7 @@ TMainForm::TMainForm(const QString& programFolder, QWidget* parent)
   RunCommand(this, [this] { LoadRecentFiles(); });
   ShowDesign();
   CreateLongLivedWindows();
+  CreateLivePreview();
 }
 
 TMainForm::~TMainForm() {
