@@ -4,6 +4,7 @@
 #include <exception>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <set>
 #include <system_error>
@@ -26,6 +27,7 @@
 #include "MemoryTree.h"
 #include "Places.h"
 #include "ScriptText.h"
+#include "TerminalProgress.h"
 
 namespace fs = std::filesystem;
 
@@ -36,8 +38,9 @@ namespace {
 // Messages of the model (the boxes of the window program) go to stderr.
 class TStreamMessages : public IMessages {
  public:
-  explicit TStreamMessages(std::ostream& err) : err_(err) {}
+  TStreamMessages(std::ostream& err, TTerminalProgress* bar) : err_(err), bar_(bar) {}
   void Show(TMessageKind kind, const std::string& text) override {
+    if (bar_) bar_->Erase();
     const char* label = kind == TMessageKind::Error     ? "error"
                         : kind == TMessageKind::Warning ? "warning"
                                                         : "note";
@@ -46,6 +49,7 @@ class TStreamMessages : public IMessages {
 
  private:
   std::ostream& err_;
+  TTerminalProgress* bar_;
 };
 
 // The files a successful publish has written, in the order they were written.
@@ -136,6 +140,9 @@ void StopCleanlyOnSignals() {
         }
       }
     }
+    if (StderrIsTerminal()) {  // the progress bar's line goes first
+      [[maybe_unused]] const auto erased = ::write(2, "\r\x1b[K", 4);
+    }
     const char text[] = "torvane-cli: interrupted; the files written so far are whole, nothing "
                         "else was written\n";
     [[maybe_unused]] const auto ignored = ::write(2, text, sizeof text - 1);
@@ -177,8 +184,10 @@ TPrivateFolder::~TPrivateFolder() {
 
 int PublishCommand(const std::string& projectPath, const std::string& toFolder, std::ostream& out,
                    std::ostream& err, bool usePictureCache, bool readableRuntime,
-                   bool doubleDensity) {
-  TStreamMessages messages(err);
+                   bool doubleDensity, bool showProgress) {
+  std::optional<TTerminalProgress> bar;
+  if (showProgress) bar.emplace(err, StderrColumns());
+  TStreamMessages messages(err, bar ? &*bar : nullptr);
   try {
     std::error_code error;
     const std::string absolute = fileutil::Utf8(fs::absolute(fileutil::FsPath(projectPath), error));
@@ -201,7 +210,8 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
 
     TPrivateFolder work;
     // The runtime script comes from the program's files: beside it, or ../share/torvane/.
-    TqelAppletAgent model(places::FilesFolder(ExecutableFolder()), nullptr, &messages);
+    TqelAppletAgent model(places::FilesFolder(ExecutableFolder()), bar ? &*bar : nullptr,
+                          &messages);
     model.SetWorkFolder(work.Path());
     model.PictureCacheEnabled = usePictureCache;
     model.ReadableRuntime = readableRuntime;
@@ -225,6 +235,7 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
       model.CopyResourceFiles(fileutil::FolderOf(project));
       const std::string name = fileutil::NameOf(project);
       model.PublishProject(to, name, tree);
+      if (bar) bar->Erase();
       for (const std::string& file :
            PublishedFiles(model, to, scripttext::PublishBaseName(name), err)) {
         out << file << "\n";
@@ -232,11 +243,13 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
       WarnAboutMissingPictures(model, tree, err);
       result = 0;
     } catch (const std::exception& failure) {
+      if (bar) bar->Erase();
       err << "torvane-cli: publishing " << projectPath << " failed: " << failure.what() << "\n";
     }
     model.ClearPreview();
     return result;
   } catch (const std::exception& failure) {
+    if (bar) bar->Erase();
     err << "torvane-cli: cannot publish " << projectPath << ": " << failure.what() << "\n";
     return 1;
   }

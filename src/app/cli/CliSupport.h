@@ -37,9 +37,9 @@ class TPrivateFolder {
 // a complete project). Without `usePictureCache` no scaled picture is taken from or put into the
 // user's picture cache. With `readableRuntime` the page gets the runtime script's readable source
 // instead of the minified one; with `doubleDensity` each picture is also published at twice the
-// height.
+// height. With `showProgress` a progress bar is drawn on `err` (a terminal).
 int PublishCommand(const std::string& projectPath, const std::string& toFolder, std::ostream& out,
                    std::ostream& err, bool usePictureCache = true, bool readableRuntime = false,
-                   bool doubleDensity = false);
+                   bool doubleDensity = false, bool showProgress = false);
 
 }  // namespace cli

@@ -36,6 +36,8 @@ struct ErrorMgr {
   bool corruptData;  // the failure is a warning about damaged or missing picture data
   bool tooManyScans; // stopped by the scan limit
   int maxScans;      // 0: no limit
+  const TCancelToken* cancel;
+  bool cancelled;    // stopped because the token asked for it
 };
 
 [[noreturn]] void OnError(j_common_ptr c) {
@@ -76,12 +78,18 @@ void InitErrors(ErrorMgr* e) {
   e->corruptData = false;
   e->tooManyScans = false;
   e->maxScans = 0;
+  e->cancel = nullptr;
+  e->cancelled = false;
 }
 
 // Called by libjpeg while it reads the scans of a multi-scan file: a file of thousands of tiny
 // scans would otherwise make it walk the whole picture once per scan.
 void OnProgress(j_common_ptr c) {
   auto* e = reinterpret_cast<ErrorMgr*>(c->err);
+  if (e->cancel && e->cancel->Requested()) {
+    e->cancelled = true;
+    std::longjmp(e->jump, 1);
+  }
   if (c->is_decompressor && e->maxScans > 0 &&
       reinterpret_cast<j_decompress_ptr>(c)->input_scan_number > e->maxScans) {
     e->tooManyScans = true;
@@ -211,6 +219,7 @@ void JpegReader::Open(const unsigned char* data, unsigned long size, std::FILE* 
                       const JpegLimits& limits) {
   InitErrors(&state_->err);
   state_->err.maxScans = limits.maxScans;
+  state_->err.cancel = limits.cancel;
   state_->cinfo.err = &state_->err.pub;
   const bool ok = GuardedOpen(state_.get(), data, size, file, static_cast<long>(limits.maxMemory));
   if (state_->icc) {
@@ -255,6 +264,7 @@ JpegReader::~JpegReader() = default;
 
 void JpegReader::Fail() const {
   const ErrorMgr& e = state_->err;
+  if (e.cancelled) throw TvCancelled();
   std::string what;
   if (e.tooManyScans) {
     what = "it has more than " + std::to_string(e.maxScans) + " scans";

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "Cancel.h"
+
 namespace images {
 
 // How the pixels of a source are stored in the file.
@@ -38,6 +40,9 @@ struct JpegSourceInfo {
 struct JpegLimits {
   long long maxMemory = 0;  // bytes for libjpeg's whole-picture buffers (0: no limit)
   int maxScans = 0;         // scans of a multi-scan file (0: no limit)
+  // Asked to stop: decoding ends with TvCancelled, also while libjpeg reads all the scans of a
+  // multi-scan file before its first row.
+  const TCancelToken* cancel = nullptr;
 };
 
 // A JPEG file being decoded, one band of rows at a time. Errors throw TvError with the text
