@@ -28,9 +28,6 @@ const char* const kProductPage = "https://www.torvane.example/";
 const char* const kSupportPage = "https://www.torvane.example/support/";
 const char* const kHomePage = "https://www.torvane.example/";
 
-const char* const kCaptionFound = "Item";
-const char* const kCaptionMissing = "Warning: Original image not found.";
-
 // The simple lower-case form of a letter, for comparing text without regard to letter case:
 // ASCII, Latin-1, Latin Extended-A, Greek and Cyrillic capitals; everything else is itself.
 char32_t FoldCase(char32_t c) {
@@ -125,7 +122,9 @@ std::string Quoted(const std::string& value) { return "'" + scripttext::JsString
 
 }  // namespace
 
-void TqelAppletAgent::MakeHTMLCodes(const std::string& pagePath, IDesignTree& tree) {
+std::vector<TPictureStatus> TqelAppletAgent::MakeHTMLCodes(const std::string& pagePath,
+                                                           IDesignTree& tree) {
+  pictureStatus_.clear();
   const scripttext::TCheckedDesign checked = scripttext::CheckDesign(AppletData, Items);
   TProgressScope status(Progress(), "Making HTML Codes ... ...");
   ScriptFiles[1] = "torvanecfg.js";
@@ -141,13 +140,11 @@ void TqelAppletAgent::MakeHTMLCodes(const std::string& pagePath, IDesignTree& tr
   std::vector<TScaleJob> jobs;
   std::map<std::string, size_t> jobOfSource;
   std::vector<long> jobOfItem(static_cast<size_t>(count), -1);
+  pictureStatus_.assign(static_cast<size_t>(count), TPictureStatus::Missing);
   for (int k = 1; k <= count; ++k) {
     const std::string source = Trim(Items[static_cast<size_t>(k - 1)].OriginalImagePath);
-    if (!fileutil::IsFile(source)) {
-      tree.SetCaption(k, kCaptionMissing);
-      continue;
-    }
-    tree.SetCaption(k, kCaptionFound);
+    if (!fileutil::IsFile(source)) continue;
+    pictureStatus_[static_cast<size_t>(k - 1)] = TPictureStatus::Found;
     std::error_code error;
     std::string key = fileutil::Utf8(std::filesystem::canonical(fileutil::FsPath(source), error));
     if (error) key = source;
@@ -296,4 +293,5 @@ void TqelAppletAgent::MakeHTMLCodes(const std::string& pagePath, IDesignTree& tr
   fileutil::WriteTextLines(workFolder + ScriptFiles[2], css);
   fileutil::WriteTextLines(workFolder + ScriptFiles[1], cfg);
   fileutil::WriteTextLines(pagePath, page);
+  return pictureStatus_;
 }

@@ -61,6 +61,8 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   void CountDescendants(QTreeWidgetItem* node);
   void RootReset(bool keepRebuilding);
   int SelectedIndex() const;  // absolute index of the selected node, -1 for none
+  // Captions the item nodes after the picture status of the last generation.
+  void ShowPictureStatus();
   // Appends one item per JPEG file (as Insert and choosing its picture would); returns the
   // names of the files that were not taken.
   QStringList AppendPictureItems(const QStringList& paths);

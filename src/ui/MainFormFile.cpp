@@ -102,6 +102,7 @@ bool TMainForm::SaveTo(const QString& path) {
     model_->PublishProject(U8(QDir::toNativeSeparators(info.absolutePath() + '/')),
                            U8(info.fileName()), *treeAdapter_);
   });
+  ShowPictureStatus();
   if (!saved) return false;
   ClearModified();
   ProjectFileName = path;

@@ -50,7 +50,13 @@ void TMainForm::BuildHTMLCode() {
   StorePanels();
   QTemporaryDir scratch(ScratchTemplate());
   const std::string page = ScratchFolder(scratch).toStdString() + "~tmp0001.txt";
-  model_->MakeHTMLCodes(page, *treeAdapter_);
+  try {
+    model_->MakeHTMLCodes(page, *treeAdapter_);
+  } catch (...) {
+    ShowPictureStatus();
+    throw;
+  }
+  ShowPictureStatus();
   QStringList lines;
   for (const std::string& line : fileutil::ReadTextLines(page)) lines << QString::fromStdString(line);
   codeWindow_->SetLines(lines);

@@ -129,6 +129,14 @@ void TMainForm::UpdatePropertyTabs() {
   ShownTabsIndex = i;
 }
 
+void TMainForm::ShowPictureStatus() {
+  const std::vector<TPictureStatus>& status = model_->PictureStatus();
+  for (int k = 1; k <= int(status.size()) && k < treeAdapter_->NodeCount(); ++k)
+    treeAdapter_->SetCaption(k, status[size_t(k - 1)] == TPictureStatus::Found
+                                    ? "Item"
+                                    : "Warning: Original image not found.");
+}
+
 void TMainForm::CountDescendants(QTreeWidgetItem* node) {
   if (node->childCount() == 0) return;
   DescendantCount += node->childCount();

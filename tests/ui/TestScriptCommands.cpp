@@ -64,6 +64,7 @@ class TestScriptCommands : public QObject {
     QVERIFY(form.CodeWindow()->Lines().isEmpty());
 
     MakeDesign(form, env);
+    QFile::remove(env.Path("pics/p2.jpg"));
     prompt::QueueWindow([](QDialog& window) {
       auto& code = static_cast<TformHTML&>(window);
       code.findChild<QPushButton*>("Button2")->click();
@@ -76,6 +77,10 @@ class TestScriptCommands : public QObject {
     QCOMPARE(QApplication::clipboard()->text().remove('\r'), form.CodeWindow()->Text().remove('\r'));
     // The link and tooltip of the selected item were stored before building.
     QCOMPARE(form.Model().Items[1].IToolTip, std::string("Second picture"));
+    // The tree says whose picture the build did not find.
+    QTreeWidgetItem* root = form.findChild<QTreeWidget*>("trvwDesignPanel")->topLevelItem(0);
+    QCOMPARE(root->child(1)->text(0), QString("Item"));
+    QCOMPARE(root->child(2)->text(0), QString("Warning: Original image not found."));
     // Scratch files never land in the working or the program's folder.
     QVERIFY(!QFile::exists(QDir::current().filePath("~tmp0001.txt")));
     QVERIFY(!QFile::exists(env.ProgramFolder() + "~tmp0001.txt"));
