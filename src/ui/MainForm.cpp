@@ -5,6 +5,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QSpinBox>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -40,6 +43,7 @@ TMainForm::TMainForm(const QString& programFolder, QWidget* parent)
   SetUpHints();
   // Tab goes from the tree straight to the fields of the page shown (Ctrl+Tab switches pages).
   if (auto* bar = ui->pgcntrl1->findChild<QTabBar*>()) bar->setFocusPolicy(Qt::NoFocus);
+  ui->pgcntrl1->installEventFilter(this);
   ui->Splitter1->setStretchFactor(1, 1);
   ui->Splitter1->setSizes({337, 441});
   FormCreate();
@@ -146,11 +150,15 @@ void TMainForm::SetUpHints() {
                            ui->spdbtnOriginalImagePath,
                            ui->pnlTreeView,
                            ui->trvwDesignPanel};
+  int widest = 0;
   for (QAction* action : ui->tlbr1->actions())
     if (!action->isSeparator()) controls << ui->tlbr1->widgetForAction(action);
   for (QWidget* control : controls) {
+    widest = std::max(widest, ui->stctxtHint->fontMetrics().horizontalAdvance(control->toolTip()));
+    // Only the controls listed follow (with the parts they are drawn with): the controls inside
+    // the tab sheet or the group box leave the line as it was.
     QList<QWidget*> parts{control};
-    parts << control->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    if (auto* spin = qobject_cast<QAbstractSpinBox*>(control)) parts << spin->findChild<QLineEdit*>();
     if (auto* tree = qobject_cast<QAbstractScrollArea*>(control)) parts << tree->viewport();
     for (QWidget* part : parts) {
       part->setMouseTracking(true);
@@ -158,12 +166,43 @@ void TMainForm::SetUpHints() {
       part->installEventFilter(this);
     }
   }
+  // The line is as wide as the longest hint it shows, and never narrower than designed.
+  const QMargins margins = ui->stctxtHint->contentsMargins();
+  const int width = std::max(ui->stctxtHint->minimumWidth(),
+                             widest + margins.left() + margins.right() + 2 * ui->stctxtHint->margin() + 8);
+  ui->stctxtHint->setFixedWidth(width);
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == ui->pgcntrl1 && event->type() == QEvent::KeyPress) {
+    // Ctrl+Tab and Ctrl+Shift+Tab switch only among the pages the selection shows.
+    auto* key = static_cast<QKeyEvent*>(event);
+    if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+        (key->modifiers() & Qt::ControlModifier)) {
+      QTabWidget* tabs = ui->pgcntrl1;
+      const int step = key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier) ? -1 : 1;
+      for (int k = 1, n = tabs->count(); k < n; ++k) {
+        const int page = ((tabs->currentIndex() + step * k) % n + n) % n;
+        if (tabs->isTabVisible(page) && tabs->isTabEnabled(page)) {
+          tabs->setCurrentIndex(page);
+          break;
+        }
+      }
+      return true;
+    }
+  }
   if (event->type() == QEvent::MouseMove) {
     if (auto* control = qobject_cast<QWidget*>(watched->property(kHintProperty).value<QObject*>()))
       spnedtApWidthMouseMove(control);
+  }
+  if (watched == ui->trvwDesignPanel && event->type() == QEvent::KeyPress) {
+    // Shift+F10 opens the pop-up menu for the current node, as the menu key does.
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
+      QTreeWidgetItem* node = ui->trvwDesignPanel->currentItem();
+      trvwDesignPanelContextMenu(node ? ui->trvwDesignPanel->visualItemRect(node).center() : QPoint());
+      return true;
+    }
   }
   if (watched == ui->trvwDesignPanel->viewport()) {
     if (event->type() == QEvent::MouseButtonPress) {
@@ -210,7 +249,10 @@ void TMainForm::ClearModified() {
   ui->Save1->setEnabled(false);
 }
 
-void TMainForm::spnedtApWidthChange() { MarkModified(); }
+// Values shown by the program itself are no change of the user's.
+void TMainForm::spnedtApWidthChange() {
+  if (!showingPanels_) MarkModified();
+}
 
 // --- progress protocol ---
 void TMainForm::SetMaximum(int maximum) { ui->prgrsbrMainFormBottom->setMaximum(maximum); }

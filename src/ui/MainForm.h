@@ -163,6 +163,7 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   QString saveInitialFolder_;
   int busyDepth_ = 0;
   bool sliderNameValid_ = true;
+  bool showingPanels_ = false;  // the panels are being filled from the model
   QString lastSliderName_;
 
   void FormCreate();

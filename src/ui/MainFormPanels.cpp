@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
+#include <QScopedValueRollback>
 #include <QUrl>
 #include <limits>
 
@@ -72,10 +73,10 @@ void TMainForm::SetUpPanels() {
     changed(ui->edtOriginalImagePath);
   });
   for (QComboBox* list : {ui->cmbx_pContainerBorderStyle, ui->cmbx_pImageBorderStyle})
-    connect(list, &QComboBox::currentIndexChanged, this, &TMainForm::MarkModified);
+    connect(list, &QComboBox::currentIndexChanged, this, &TMainForm::spnedtApWidthChange);
   for (QRadioButton* radio :
        {ui->rdbtnpInternalUse_RootDir_Local_Checked, ui->rdbtnpInternalUse_RootDir_Local_Checked2})
-    connect(radio, &QRadioButton::toggled, this, &TMainForm::MarkModified);
+    connect(radio, &QRadioButton::toggled, this, &TMainForm::spnedtApWidthChange);
 
   for (TColorPanel* panel : {ui->pnl_pBgColor, ui->pnl_pContainerBorderColor, ui->pnl_pImageBorderColor})
     connect(panel, &TColorPanel::clicked, this, &TMainForm::pnlApBgClrClick);
@@ -111,6 +112,7 @@ void TMainForm::CheckSliderName() {
 }
 
 void TMainForm::ShowSliderParameters() {
+  const QScopedValueRollback<bool> showing(showingPanels_, true);
   const TAppletData d = model_->GetAppletData();
   ui->edt_pSliderName->setText(Q(d.pSliderName));
   ui->spnedt_pWidth->setValue(StrToInt(d.pWidth));
@@ -171,6 +173,7 @@ void TMainForm::StoreSliderParameters() {
 }
 
 void TMainForm::ShowItemParameters(int index) {
+  const QScopedValueRollback<bool> showing(showingPanels_, true);
   const TItemData item = model_->GetItemData(index);
   ui->edtOriginalImagePath->setText(Q(Trim(item.OriginalImagePath)));
   ui->cmbx_ILink->setEditText(Q(Trim(item.ILink)));
@@ -219,12 +222,14 @@ QString TMainForm::PathToFileUrl(const QString& path) {
 }
 
 void TMainForm::ChooseColor(TColorPanel* panel) {
-  if (const auto color = prompt::Color(this, panel->Color())) panel->SetColor(*color);
+  const auto color = prompt::Color(this, panel->Color());
+  if (!color || *color == panel->Color()) return;  // nothing changed, nothing to save
+  panel->SetColor(*color);
+  MarkModified();
 }
 
 void TMainForm::pnlApBgClrClick() {
   if (auto* panel = qobject_cast<TColorPanel*>(sender())) ChooseColor(panel);
-  MarkModified();
 }
 
 void TMainForm::spdbtnItURLClick() {

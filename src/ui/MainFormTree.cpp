@@ -44,6 +44,13 @@ void TMainForm::SetUpTree() {
   tree->setPalette(palette);
   tree->viewport()->setAcceptDrops(true);
   connect(tree, &QTreeWidget::currentItemChanged, this, &TMainForm::trvwDesignPanelChange);
+  // The commands act on the current node, so it stays highlighted: a click into empty space or a
+  // Ctrl+click on it selects it again.
+  connect(tree, &QTreeWidget::itemSelectionChanged, this, [tree] {
+    if (tree->currentItem() && !tree->currentItem()->isSelected())
+      tree->currentItem()->setSelected(true);
+  });
+  tree->installEventFilter(this);  // Shift+F10 (see eventFilter)
   connect(tree, &QWidget::customContextMenuRequested, this,
           &TMainForm::trvwDesignPanelContextMenu);
 }
@@ -78,7 +85,6 @@ void TMainForm::trvwDesignPanelChange() {
     ShowItemParameters(treeAdapter_->AbsoluteIndex(selected) - 1);
   }
   UpdateItemCommands();
-  MarkModified();
 }
 
 void TMainForm::trvwDesignPanelMouseDown() {
@@ -156,7 +162,6 @@ void TMainForm::Insert1Click() {
 }
 
 void TMainForm::Delete1Click() {
-  MarkModified();
   QTreeWidgetItem* selected = ui->trvwDesignPanel->currentItem();
   if (!selected) return;
   if (selected == treeAdapter_->Root()) {
@@ -168,6 +173,7 @@ void TMainForm::Delete1Click() {
                       QStringLiteral("Are you sure to delete this item and all its children?"),
                       {TButton::Yes, TButton::No}) != TButton::Yes)
     return;
+  MarkModified();
   const int first = treeAdapter_->AbsoluteIndex(selected) - 1;
   DescendantCount = 0;
   CountDescendants(selected);
@@ -221,19 +227,18 @@ void TMainForm::CarryBefore(QTreeWidgetItem* block, QTreeWidgetItem* before) {
   for (int k = 0; k < carried; ++k)
     for (int j = 0; j < passed; ++j) model_->ExchangeWithPrevious(first + k - j);
   MoveBlock(block);
+  MarkModified();
 }
 
 void TMainForm::MoveUp1Click() {
-  MarkModified();
   QTreeWidgetItem* selected = ui->trvwDesignPanel->currentItem();
   if (QTreeWidgetItem* previous = PreviousSibling(selected); previous && selected != treeAdapter_->Root())
-    CarryBefore(selected, previous);
+    CarryBefore(selected, previous);  // a move that cannot be made changes nothing
   UpdateItemCommands();
 }
 
 // Mirrors Move Up: the next sibling is carried up past the selected node.
 void TMainForm::MoveDown1Click() {
-  MarkModified();
   QTreeWidgetItem* selected = ui->trvwDesignPanel->currentItem();
   if (QTreeWidgetItem* next = NextSibling(selected); next && selected != treeAdapter_->Root())
     CarryBefore(next, selected);

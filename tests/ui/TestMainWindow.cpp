@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QRadioButton>
@@ -101,7 +102,7 @@ class TestMainWindow : public QObject {
     QCOMPARE(Find<QLineEdit>(form, "edt_pSliderName")->text(), QString("Slider1"));
     QVERIFY(QFile::exists(env.ProgramFolder() + "recentfile.dat"));
 
-    // Delete on the root only says no, the moves do nothing; all of them mark the design.
+    // Delete on the root only says no, the moves do nothing; none of them marks the design.
     prompt::QueueButton(TButton::Ok);
     Act(form, "Delete2")->trigger();
     QCOMPARE(prompt::Shown().last().text, QString("Root item cannot be deleted."));
@@ -109,7 +110,7 @@ class TestMainWindow : public QObject {
     Act(form, "MoveUp2")->trigger();
     Act(form, "MoveDown2")->trigger();
     QCOMPARE(TreeOf(form)->topLevelItem(0)->childCount(), 0);
-    QVERIFY(form.ProjectModified && SaveEnabled(form));
+    QVERIFY(!form.ProjectModified && !SaveEnabled(form));
 
     // The first click into the tree brings the commands in line with the root.
     ClickTree(form, TreeOf(form)->topLevelItem(0));
@@ -133,12 +134,12 @@ class TestMainWindow : public QObject {
     }
     QCOMPARE(TreeOf(form)->currentItem(), TreeOf(form)->topLevelItem(0));
 
-    // Selecting an item shows it in its own tab and marks the design.
+    // Selecting an item shows it in its own tab; showing changes nothing.
     form.ClearModified();
     Select(form, Node(form, 1));
     QCOMPARE(TabsShown(form), QStringList({"tbshtItemGeneral"}));
     QCOMPARE(Commands(form), QString("0111"));
-    QVERIFY(form.ProjectModified);
+    QVERIFY(!form.ProjectModified);
     auto* link = Find<QComboBox>(form, "cmbx_ILink");
     auto* picture = Find<QLineEdit>(form, "edtOriginalImagePath");
     link->setEditText(" http://one.example/ ");
@@ -164,12 +165,12 @@ class TestMainWindow : public QObject {
     QCOMPARE(Pictures(form), (std::vector<std::string>{"b.jpg", "a.jpg", "c.jpg"}));
     QCOMPARE(Commands(form), QString("0101"));
 
-    // Delete asks; No keeps everything but marks the design.
+    // Delete asks; No keeps everything and the design unmarked.
     form.ClearModified();
     prompt::QueueButton(TButton::No);
     Act(form, "tlbtnDelete")->trigger();
     QCOMPARE(form.Model().Items.size(), size_t(3));
-    QVERIFY(form.ProjectModified);
+    QVERIFY(!form.ProjectModified);
     prompt::QueueButton(TButton::Yes);
     Act(form, "Delete1")->trigger();
     QCOMPARE(prompt::Shown().last().text,
@@ -179,6 +180,51 @@ class TestMainWindow : public QObject {
     // The neighbour now selected shows its own item.
     QCOMPARE(picture->text(), QString::fromStdString(
                                   form.Model().Items[size_t(form.SelectedIndex() - 1)].OriginalImagePath));
+  }
+
+  // Ctrl+Tab, clicks that would clear the selection, the standard shortcuts, Shift+F10, and the
+  // commands after an open.
+  void theKeyboardAndTheMouseReachOnlyWhatIsShown() {
+    TTestEnvironment env;
+    TMainForm form(env.ProgramFolder());
+    form.show();
+    auto* tabs = Find<QTabWidget>(form, "pgcntrl1");
+    const auto ctrlTab = [&](Qt::KeyboardModifiers extra = {}) {
+      QTest::keyClick(tabs->currentWidget(), Qt::Key_Tab, Qt::ControlModifier | extra);
+      return CurrentTab(form);
+    };
+    QCOMPARE(ctrlTab(), QString("tbshtPath"));
+    QCOMPARE(ctrlTab(), QString("tbshtScript"));
+    QCOMPARE(ctrlTab(Qt::ShiftModifier), QString("tbshtPath"));
+    Act(form, "Insert2")->trigger();
+    Act(form, "Insert2")->trigger();
+    ClickTree(form, Node(form, 1));
+    QCOMPARE(ctrlTab(), QString("tbshtItemGeneral"));
+
+    // The current node stays highlighted whatever is clicked.
+    QTreeWidget* tree = TreeOf(form);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      tree->visualItemRect(Node(form, 1)).center());
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(5, tree->viewport()->height() - 5));
+    QCOMPARE(tree->currentItem(), Node(form, 1));
+    QVERIFY(Node(form, 1)->isSelected());
+
+    const QMap<QString, QString> keys{{"Delete2", "Del"}, {"Insert2", "Ins"}, {"Topic1", "F1"},
+                                      {"Save2", "Ctrl+Shift+S"}, {"Exit1", "Ctrl+Q"},
+                                      {"Save1", "Ctrl+S"}};
+    for (auto it = keys.begin(); it != keys.end(); ++it)
+      QCOMPARE(Act(form, qPrintable(it.key()))->shortcut(), QKeySequence(it.value()));
+    auto* menu = form.findChild<QMenu*>("PopupMenu1");
+    QTest::keyClick(tree, Qt::Key_F10, Qt::ShiftModifier);
+    QVERIFY(menu->isVisible());
+    menu->hide();
+    QVERIFY(Find<TColorPanel>(form, "pnl_pBgColor")->focusPolicy() & Qt::TabFocus);
+
+    // An open while an item is selected leaves the root's commands.
+    const QString file = WriteProject(env.Path("two.tvn"), {"0", "0"});
+    form.ClearModified();
+    QVERIFY(form.OpenProjectFile(file));
+    QCOMPARE(Commands(form), QString("1000"));
   }
 
   void nestedItemsFromAFileMoveAndDeleteAsWholeSubtrees() {
@@ -235,25 +281,36 @@ class TestMainWindow : public QObject {
     TMainForm form(env.ProgramFolder());
     struct TEdit {
       const char* what;
+      bool marks;  // a real change marks; showing, a refused command or no change does not
       std::function<void()> edit;
     };
-    const QList<TEdit> marking{
-        {"spin box", [&] { Find<QSpinBox>(form, "spnedt_pGap")->setValue(7); }},
-        {"name", [&] { Find<QLineEdit>(form, "edt_pSliderName")->setText("Other"); }},
-        {"root folder", [&] { Find<QLineEdit>(form, "edtpInternalUse_RootDir_Remote")->setText("x"); }},
-        {"border style", [&] { Find<QComboBox>(form, "cmbx_pImageBorderStyle")->setCurrentIndex(5); }},
-        {"radio", [&] { Find<QRadioButton>(form, "rdbtnpInternalUse_RootDir_Local_Checked2")->setChecked(true); }},
-        {"colour cancelled", [&] {
-           prompt::QueueColor(std::nullopt);
-           emit Find<TColorPanel>(form, "pnl_pBgColor")->clicked();
-         }},
-        {"insert", [&] { Act(form, "Insert2")->trigger(); }},
-        {"picture path", [&] { Find<QLineEdit>(form, "edtOriginalImagePath")->setText("z.jpg"); }},
+    const auto colour = [&](std::optional<QColor> answer) {
+      prompt::QueueColor(answer);
+      emit Find<TColorPanel>(form, "pnl_pBgColor")->clicked();
     };
-    for (const TEdit& e : marking) {
+    const QList<TEdit> edits{
+        {"spin box", true, [&] { Find<QSpinBox>(form, "spnedt_pGap")->setValue(7); }},
+        {"name", true, [&] { Find<QLineEdit>(form, "edt_pSliderName")->setText("Other"); }},
+        {"root folder", true, [&] { Find<QLineEdit>(form, "edtpInternalUse_RootDir_Remote")->setText("x"); }},
+        {"border style", true, [&] { Find<QComboBox>(form, "cmbx_pImageBorderStyle")->setCurrentIndex(5); }},
+        {"radio", true, [&] { Find<QRadioButton>(form, "rdbtnpInternalUse_RootDir_Local_Checked2")->setChecked(true); }},
+        {"colour cancelled", false, [&] { colour(std::nullopt); }},
+        {"same colour", false, [&] { colour(Find<TColorPanel>(form, "pnl_pBgColor")->Color()); }},
+        {"other colour", true, [&] { colour(QColor(1, 2, 3)); }},
+        {"insert", true, [&] { Act(form, "Insert2")->trigger(); }},
+        {"select item", false, [&] { Select(form, Node(form, 0)); }},
+        {"picture path", true, [&] { Find<QLineEdit>(form, "edtOriginalImagePath")->setText("z.jpg"); }},
+        {"move refused", false, [&] { Act(form, "MoveUp2")->trigger(); }},
+        {"select root", false, [&] { Select(form, TreeOf(form)->topLevelItem(0)); }},
+        {"root delete refused", false, [&] {
+           prompt::QueueButton(TButton::Ok);
+           Act(form, "Delete2")->trigger();
+         }},
+    };
+    for (const TEdit& e : edits) {
       form.ClearModified();
       e.edit();
-      QVERIFY2(form.ProjectModified && SaveEnabled(form), e.what);
+      QVERIFY2(form.ProjectModified == e.marks && SaveEnabled(form) == e.marks, e.what);
     }
     // A confirmed colour reaches the model at the next store.
     prompt::QueueColor(QColor(0x12, 0x34, 0x56));

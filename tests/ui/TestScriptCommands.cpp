@@ -241,6 +241,10 @@ class TestScriptCommands : public QObject {
                      Qt::NoModifier);
     QCoreApplication::sendEvent(tree->viewport(), &move);
     QCOMPARE(hint->text(), QString("Add, remove or move items by right-clicking the mouse."));
+    QVERIFY(hint->contentsRect().width() >= hint->fontMetrics().horizontalAdvance(hint->text()));
+    // A control inside a listed one, but not listed itself, leaves the line as it was.
+    QCoreApplication::sendEvent(form.findChild<QWidget*>("cmbx_ILink"), &move);
+    QCOMPARE(hint->text(), QString("Add, remove or move items by right-clicking the mouse."));
     QCoreApplication::sendEvent(form.findChild<QWidget*>("tlbtnSave"), &move);
     QCOMPARE(hint->text(), QString("Save the current project to a file"));
     QCoreApplication::sendEvent(form.findChild<QSpinBox*>("spnedt_pGap"), &move);
