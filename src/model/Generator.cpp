@@ -235,7 +235,8 @@ std::vector<TPictureStatus> TqelAppletAgent::MakeHTMLCodes(const std::string& pa
                 CssBorderStyle(std::to_string(checked.imageBorderStyle)) + ";");
   css.push_back("}");
 
-  const std::string& name = AppletData.pSliderName;
+  // Names enter the script as pure ASCII (non-ASCII letters escaped), as all the rest does.
+  const std::string name = scripttext::JsIdentifier(AppletData.pSliderName);
   std::vector<std::string> cfg = HeaderLines();
   for (size_t i = 0; i < Items.size(); ++i) {
     const TItemData& item = Items[i];
@@ -254,7 +255,7 @@ std::vector<TPictureStatus> TqelAppletAgent::MakeHTMLCodes(const std::string& pa
   // bare name would stop the script with a ReferenceError, so it is looked up on window instead
   // and the runtime draws an empty box.
   const std::string cfgArgument =
-      Items.empty() ? "window." + AppletData.pCfgName : AppletData.pCfgName;
+      (Items.empty() ? "window." : "") + scripttext::JsIdentifier(AppletData.pCfgName);
   cfg.push_back("new BXae(" + Quoted(AppletData.pDivId) + "," + checked.width + "," + outerHeight +
                 "," + checked.step + "," + checked.delay + "," + checked.gap + "," +
                 checked.trailerSpace + "," + Quoted(AppletData.pBgColor) + "," + cfgArgument +

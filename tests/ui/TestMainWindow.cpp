@@ -350,10 +350,33 @@ class TestMainWindow : public QObject {
       QCOMPARE(form.Model().AppletData.pImageBorderStyle, std::string(stored == "x" ? "-1" : "3"));
     }
 
-    // A name only the script can use is typed; one from a hand-edited file shows why it fails.
-    name->clear();
-    QTest::keyClicks(name, "My-Slider1");
-    QCOMPARE(name->text(), QString("MySlider1"));
+    // A name only the script can use is typed, in any script's letters; what is refused is named
+    // under the box. Emptied and left, the box gets the last whole name back.
+    auto* why = Find<QLabel>(form, "lbl_pSliderNameTip");
+    const struct {
+      QString typed, result, says;
+    } names[] = {{"My-Slider1", "MySlider1", "\"-\" can't be part"},
+                 {QString::fromUtf8("Galería"), QString::fromUtf8("Galería"), ""},
+                 {QString::fromUtf8("Σλάιντερ_2$"), QString::fromUtf8("Σλάιντερ_2$"), ""},
+                 {"1st", "st", "can't begin with \"1\""}};
+    for (const auto& n : names) {
+      name->clear();
+      for (const QChar c : n.typed) name->insert(c);  // typed one character at a time
+      QCOMPARE(name->text(), n.result);
+      QCOMPARE(why->isVisibleTo(&form), !n.says.isEmpty());
+      QVERIFY2(why->text().contains(n.says), qPrintable(why->text()));
+      emit name->editingFinished();
+      QVERIFY(!why->isVisibleTo(&form));
+    }
+    name->selectAll();
+    name->insert("My Summer-Slider");  // a paste is refused whole
+    QCOMPARE(name->text(), QString("st"));
+    QVERIFY(why->text().startsWith("a blank, \"-\" can't be part of the name."));
+    name->setText("Slider");
+    emit name->editingFinished();
+    for (int i = 0; i < 6; ++i) QTest::keyClick(name, Qt::Key_Backspace);
+    emit name->editingFinished();
+    QCOMPARE(name->text(), QString("Slider"));
     TAppletData data = form.Model().AppletData;
     data.pSliderName = "Slider-1";
     form.Model().SetAppletData(data);
