@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QValidator>
+#include <QRegularExpression>
 #include <QScopedValueRollback>
 #include <QUrl>
 #include <limits>
@@ -246,6 +247,17 @@ void TMainForm::CheckSeparatorText(QWidget* control) {
   auto* edit = qobject_cast<QLineEdit*>(control);
   auto* list = qobject_cast<QComboBox*>(control);
   const QString text = edit ? edit->text() : list && list->isEditable() ? list->currentText() : QString();
+  if (text.contains('\r') || text.contains('\n')) {
+    // Pasted lines become one: a project file keeps every value on one line.
+    const QString line = Q(JoinLines(text.toStdString()));
+    if (edit) edit->setText(line);
+    if (list) list->setEditText(line);
+    prompt::Message(this, TMessageKind::Information,
+                    QStringLiteral("This text is kept on one line, so its line breaks were replaced by "
+                                   "blanks."),
+                    {TButton::Ok});
+    return;
+  }
   if (!text.contains(separator)) return;
   prompt::Message(this, TMessageKind::Warning,
                   QStringLiteral("The text can't include \"%1\", it is used by system!").arg(separator),
@@ -255,11 +267,12 @@ void TMainForm::CheckSeparatorText(QWidget* control) {
 }
 
 QString TMainForm::PathToFileUrl(const QString& path) {
-  // A path from the root of this system's file tree is already an address's path.
-  if (path.startsWith('/')) return QStringLiteral("file://") + path;
-  QString url = path;
-  url.replace('\\', '/').replace(':', '|');
-  return QStringLiteral("file:///") + url;
+  // Percent-encoded, so that "#", "?" and "%" in folder names stay part of the path. A Windows
+  // path ("C:\\...") is one on every system.
+  static const QRegularExpression drive(QStringLiteral("^[A-Za-z]:\\\\"));
+  const QString local = drive.match(path).hasMatch() ? QString(path).replace('\\', '/')
+                                                     : QDir::fromNativeSeparators(path);
+  return QUrl::fromLocalFile(local).toString(QUrl::FullyEncoded);
 }
 
 void TMainForm::ChooseColor(TColorPanel* panel) {
@@ -302,10 +315,5 @@ void TMainForm::SpeedButton1Click() {
   QString page = QStringLiteral("getting_started.htm");
   for (const THelpPage& p : kHelpPages)
     if (p.tag == tag) page = QString::fromLatin1(p.page);
-  const QString path = programFolder_ + "help/" + page;
-#ifdef Q_OS_WIN
-  ShowHelpPage(QUrl::fromLocalFile(path));
-#else
-  ShowHelpPage(QUrl(PathToFileUrl(path)));
-#endif
+  ShowHelpPage(QUrl::fromLocalFile(programFolder_ + "help/" + page));
 }

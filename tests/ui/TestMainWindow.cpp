@@ -404,6 +404,14 @@ class TestMainWindow : public QObject {
     tip->setText("a#$@b");
     QCOMPARE(prompt::Shown().last().text, QString("The text can't include \"#$@\", it is used by system!"));
     QCOMPARE(tip->text(), QString());
+    // Nor does a line break: pasted lines become one, and the user is told.
+    for (QLineEdit* edit : {tip, Find<QComboBox>(form, "cmbx_ILink")->lineEdit(),
+                            Find<QLineEdit>(form, "edtpInternalUse_RootDir_Local")}) {
+      prompt::QueueButton(TButton::Ok);
+      edit->insert("one\r\ntwo\nthree");
+      QCOMPARE(edit->text(), QString("one two three"));
+      QVERIFY(prompt::Shown().last().text.contains("line breaks"));
+    }
   }
 
   void choosersKeepWhatIsNotChosen() {
@@ -421,8 +429,9 @@ class TestMainWindow : public QObject {
     Find<QToolButton>(form, "spdbtnOriginalImagePath")->click();
     QCOMPARE(picture->text(), QString("/pics/new one.jpg"));
 
-    QCOMPARE(TMainForm::PathToFileUrl("C:\\My Pages\\index.html"), QString("file:///C|/My Pages/index.html"));
-    QCOMPARE(TMainForm::PathToFileUrl("/home/ana/My Pages/a.html"), QString("file:///home/ana/My Pages/a.html"));
+    QCOMPARE(TMainForm::PathToFileUrl("C:\\My Pages\\index.html"), QString("file:///C:/My%20Pages/index.html"));
+    QCOMPARE(TMainForm::PathToFileUrl("/home/ana/C#/100%20off?/a.html"),
+             QString("file:///home/ana/C%23/100%2520off%3F/a.html"));
   }
 
   void closingAsksOnlyWhenModified() {

@@ -183,7 +183,7 @@ class TestScriptCommands : public QObject {
     prompt::QueueFile(QString("/home/ana/My Pages/a.html"));
     form.findChild<QToolButton*>("spdbtnItURL")->click();
     QCOMPARE(prompt::Shown().size(), 3);
-    QCOMPARE(link->currentText(), QString("file:///home/ana/My Pages/a.html"));
+    QCOMPARE(link->currentText(), QString("file:///home/ana/My%20Pages/a.html"));
     QVERIFY(form.ProjectModified);
   }
 
