@@ -106,10 +106,20 @@ class TestScriptCommands : public QObject {
     settings::WriteFlag(settings::kBrowsersKey, "UseKnownBrowser", false);
     settings::WriteFlag(settings::kBrowsersKey, "UseSpecifiedBrowser", true);
     settings::WriteValue(settings::kBrowsersKey, "SelectedBrowserNumber", -1);
-    settings::WriteValue(settings::kBrowsersKey, "SpecifiedBrowserExePath", "/opt/my browser/run");
+    const QString program = env.Path("my browser/run");
+    settings::WriteValue(settings::kBrowsersKey, "SpecifiedBrowserExePath", program);
+    // Gone or not a program: the user learns what failed and where to change it.
+    for (const QString& problem : {QString("does not exist"), QString("is not a program")}) {
+      prompt::QueueButton(TButton::Ok);
+      Act(form, "Preview1")->trigger();
+      QVERIFY(prompt::Shown().last().text.contains(problem));
+      QVERIFY(prompt::Shown().last().text.contains("Option > Web Browser"));
+      QDir().mkpath(env.Path("my browser"));
+      QFile(program).open(QIODevice::WriteOnly);
+    }
+    QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     Act(form, "Preview1")->trigger();
-    QCOMPARE(env.launcher.programs.last(),
-             "/opt/my browser/run|" + QDir::toNativeSeparators(preview) + "~preview.html");
+    QCOMPARE(env.launcher.programs.last(), program + "|" + QDir::toNativeSeparators(preview) + "~preview.html");
 
     // New takes the preview away with the design.
     prompt::QueueButton(TButton::No);
