@@ -70,8 +70,7 @@ void TMainForm::FormCreate() {
   platform::WriteFileAssociation(QCoreApplication::applicationFilePath());
   RunCommand(this, [this] { LoadRecentFiles(); });
   // Scaled pictures are kept between saves unless the user turned that off.
-  model_->PictureCacheEnabled =
-      settings::ReadFlag(settings::kSettingsKey, QStringLiteral("UsePictureCache"), true, true);
+  model_->PictureCacheEnabled = settings::Read(settings::kUsePictureCache);
   ui->PictureCache1->setChecked(model_->PictureCacheEnabled);
   ClearModified();
   ShownTabsIndex = -2009;

@@ -17,28 +17,15 @@
 #include "MemoryTree.h"
 #include "Places.h"
 #include "Prompts.h"
+#include "RecentFiles.h"
 #include "ScriptText.h"
 #include "ui_MainForm.h"
 
 namespace {
 const QString kProjectFilter = QStringLiteral("Torvane Files (*.tvn)|*.tvn");
-constexpr int kRecentFileLimit = 4;
 
 std::string U8(const QString& text) { return text.toStdString(); }
 
-// Up to four entries of recentfile.dat, created empty when missing.
-std::vector<std::string> ReadRecentSlots(const std::string& path) {
-  if (!fileutil::IsFile(path)) {
-    // Made only where none is, never over the list another window has just written; when it
-    // cannot be made, the replacing write reports why.
-    QFile created(QString::fromStdString(path));
-    if (!created.open(QIODevice::WriteOnly | QIODevice::NewOnly) && !fileutil::IsFile(path))
-      fileutil::WriteTextLines(path, {});
-  }
-  std::vector<std::string> lines = fileutil::ReadTextLines(path);
-  lines.resize(kRecentFileLimit);
-  return lines;
-}
 }  // namespace
 
 QString TMainForm::RecentFilePath() const { return QString::fromStdString(state_.RecentFile()); }
@@ -204,20 +191,17 @@ QString TMainForm::SaveTarget() const {
 
 // --- recent files ---
 void TMainForm::LoadRecentFiles() {
-  const std::vector<std::string> entries = ReadRecentSlots(U8(RecentFilePath()));
+  const auto entries = TRecentFiles(RecentFilePath()).entries();
   QMenu* menu = ui->mnitRecentFiles;
   const QList<QAction*> old = menu->actions();
   for (auto it = old.rbegin(); it != old.rend(); ++it) {
     menu->removeAction(*it);
     delete *it;
   }
-  for (const std::string& slot : entries) {
-    if (slot.empty()) continue;
-    const QString line = QString::fromStdString(slot);
-    // The stored prefix ("&1 ") is the accelerator; the path is kept apart from the caption, so
-    // an "&" in it is shown and opened as it is.
-    auto* entry = menu->addAction(line.left(3) + QString(line.mid(3)).replace('&', "&&"));
-    entry->setData(line.mid(3));
+  for (const TRecentFiles::TEntry& slot : entries) {
+    // The path is kept apart from the caption, so an "&" in it is shown and opened as it is.
+    auto* entry = menu->addAction(slot.accelerator + QString(slot.path).replace('&', "&&"));
+    entry->setData(slot.path);
     connect(entry, &QAction::triggered, this, &TMainForm::RecentFileClick);
   }
 }
@@ -229,25 +213,7 @@ QStringList TMainForm::RecentEntries() const {
 }
 
 void TMainForm::AddRecentFile(const QString& path) {
-  if (path.isEmpty()) return;
-  // Another window may be updating the shared list right now: one at a time, so that neither
-  // drops the entry the other has just added. Without the lock (it cannot be made) we go on.
-  QLockFile lock(RecentFilePath() + ".lock");
-  lock.tryLock(2000);
-  const std::string file = U8(RecentFilePath());
-  std::vector<std::string> entries = ReadRecentSlots(file);
-  for (std::string& slot : entries)
-    if (!slot.empty()) slot = slot.size() > 3 ? slot.substr(3) : std::string();
-  const std::string wanted = U8(path);
-  for (const std::string& slot : entries)
-    if (!slot.empty() && slot == wanted) return;  // a listed file keeps its place
-  for (int n = kRecentFileLimit - 1; n > 0; --n) entries[size_t(n)] = entries[size_t(n) - 1];
-  entries[0] = wanted;
-  std::vector<std::string> lines;
-  for (int n = 0; n < kRecentFileLimit; ++n)
-    if (!entries[size_t(n)].empty()) lines.push_back("&" + std::to_string(n + 1) + " " + entries[size_t(n)]);
-  fileutil::WriteTextLines(file, lines);
-  lock.unlock();
+  TRecentFiles(RecentFilePath()).add(path);
   LoadRecentFiles();
 }
 
