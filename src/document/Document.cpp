@@ -198,7 +198,8 @@ TLoadResult TDocument::open(const QString& path) {
   TItemArray keptItems = agent_->Items;
   TLoadResult result;
   try {
-    result = agent_->LoadProject(path.toStdString(), tree);
+    // All or nothing: a file cut short or holding a value its field cannot take is refused.
+    result = agent_->OpenProject(path.toStdString(), tree);
   } catch (...) {
     agent_->AppletData = keptSlider;
     agent_->Items = std::move(keptItems);
