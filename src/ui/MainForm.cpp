@@ -15,6 +15,7 @@
 #include <QTabBar>
 #include <QToolButton>
 
+#include "DialogFrame.h"
 #include "FileAssociation.h"
 #include "Icons.h"
 #include "Prompts.h"
@@ -334,6 +335,8 @@ bool TMainForm::FormCloseQuery() {
   model_->ClearPreview();
   return true;
 }
+
+void TMainForm::PlaceOnScreen() { frame::OpenOnScreen(this, QSize(781, 524), ui->pgcntrl1); }
 
 void TMainForm::OpenCommandLine(const QStringList& arguments) {
   QString joined;

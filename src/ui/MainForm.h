@@ -54,6 +54,8 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   void MarkModified();
   void ClearModified();
   void OpenCommandLine(const QStringList& arguments);  // start-up's joined, swallowed open
+  // Gives the window its designed size, centred, never larger than its screen's free area.
+  void PlaceOnScreen();
 
   // --- tree (MainFormTree.cpp) ---
   void UpdateItemCommands();

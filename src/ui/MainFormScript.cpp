@@ -150,10 +150,10 @@ void TMainForm::ViewSample1Click() {
   Launcher().OpenDocument(QDir::toNativeSeparators(programFolder_ + "samples/index.html"));
 }
 
-void TMainForm::Homepage1Click() { Launcher().OpenDocument(TformAbout::kHomePage); }
-void TMainForm::ContactUs1Click() { Launcher().OpenDocument(TformAbout::kSupportPage); }
+void TMainForm::Homepage1Click() { Launcher().OpenDocument(TformAbout::HomePage(programFolder_)); }
+void TMainForm::ContactUs1Click() { Launcher().OpenDocument(TformAbout::SupportPage(programFolder_)); }
 
 void TMainForm::About1Click() {
-  TformAbout about(this);
+  TformAbout about(programFolder_, this);
   prompt::Exec(about);
 }

@@ -21,6 +21,7 @@
 #include <QTreeWidget>
 
 #include "ColorPanel.h"
+#include "DialogFrame.h"
 #include "MainForm.h"
 #include "UiTest.h"
 
@@ -115,6 +116,19 @@ class TestMainWindow : public QObject {
     // The first click into the tree brings the commands in line with the root.
     ClickTree(form, TreeOf(form)->topLevelItem(0));
     QCOMPARE(Commands(form), QString("1000"));
+
+    // The window opens at its designed size, centred, and never larger than the screen's free
+    // area (a 1600 x 1000 screen at scale 2 offers 800 x 500 minus the task bar).
+    const QMargins frameRoom(8, 40, 8, 8);
+    const struct {
+      QRect area;
+      QRect placed;
+    } screens[] = {{QRect(0, 0, 1920, 1040), QRect(569, 274, 781, 524)},
+                   {QRect(0, 0, 800, 480), QRect(9, 40, 781, 432)},
+                   {QRect(100, 50, 600, 400), QRect(108, 90, 584, 352)}};
+    for (const auto& s : screens) QCOMPARE(frame::FitOnScreen(QSize(781, 524), s.area, frameRoom), s.placed);
+    form.PlaceOnScreen();
+    QVERIFY(form.screen()->availableGeometry().contains(form.geometry()));
 
     // The desktop file association went to the test's data folder.
     QVERIFY(QFile::exists(env.Path("data/applications/torvane.desktop")));

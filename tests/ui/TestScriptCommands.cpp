@@ -235,7 +235,8 @@ class TestScriptCommands : public QObject {
     QCOMPARE(env.launcher.documents,
              (QStringList{QDir::toNativeSeparators(env.ProgramFolder() + "help/index.html"),
                           QDir::toNativeSeparators(env.ProgramFolder() + "samples/index.html"),
-                          "https://www.torvane.example/", "https://www.torvane.example/support/"}));
+                          QDir::toNativeSeparators(env.ProgramFolder() + "help/index.html"),
+                          QDir::toNativeSeparators(env.ProgramFolder() + "help/support.htm")}));
     prompt::QueueWindow(Accept);
     Act(form, "About1")->trigger();
     QCOMPARE(prompt::Shown().last().what, QString("TformAbout"));
