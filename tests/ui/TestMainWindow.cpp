@@ -1,6 +1,7 @@
 // The main window driven by object name: start-up, the design tree and its commands, the
 // property tabs, the modified state, closing, the command line, progress and dropped pictures.
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -232,7 +233,15 @@ class TestMainWindow : public QObject {
     QTest::keyClick(tree, Qt::Key_F10, Qt::ShiftModifier);
     QVERIFY(menu->isVisible());
     menu->hide();
-    QVERIFY(Find<TColorPanel>(form, "pnl_pBgColor")->focusPolicy() & Qt::TabFocus);
+    // A colour box with the keyboard focus shows it.
+    Select(form, tree->topLevelItem(0));
+    auto* colour = Find<TColorPanel>(form, "pnl_pBgColor");
+    QVERIFY(colour->focusPolicy() & Qt::TabFocus);
+    const QImage unfocused = colour->grab().toImage();
+    QApplication::setActiveWindow(&form);
+    colour->setFocus();
+    QVERIFY(colour->hasFocus());
+    QVERIFY(colour->grab().toImage() != unfocused);
 
     // An open while an item is selected leaves the root's commands.
     const QString file = WriteProject(env.Path("two.tvn"), {"0", "0"});
