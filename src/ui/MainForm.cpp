@@ -5,15 +5,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QKeyEvent>
-#include <QLineEdit>
-#include <QSpinBox>
 #include <QMenu>
-#include <QMimeData>
-#include <QMouseEvent>
-#include <QScreen>
 #include <QTabBar>
-#include <QToolButton>
 
 #include "DialogFrame.h"
 #include "FileAssociation.h"
@@ -27,8 +20,6 @@ QString WithSlash(const QString& folder) {
   QString f = QDir::fromNativeSeparators(folder);
   return f.endsWith('/') ? f : f + '/';
 }
-// The controls whose hint the hint line follows (see SetUpHints).
-const char* const kHintProperty = "hintControl";
 }  // namespace
 
 TMainForm::TMainForm(const QString& programFolder, QWidget* parent)
@@ -127,114 +118,6 @@ void TMainForm::SetUpActions() {
   popupMenu_ = new QMenu(this);
   popupMenu_->setObjectName("PopupMenu1");
   popupMenu_->addActions({ui->Insert1, ui->Delete1, ui->MoveUp1, ui->MoveDown1});
-}
-
-// The hint line follows the mouse over these controls; only the tree and the toolbar buttons
-// have hint texts, so over the others the line is emptied.
-void TMainForm::SetUpHints() {
-  QList<QWidget*> controls{ui->tbshtScript,
-                           ui->pnl_pBgColor,
-                           ui->pnl_pContainerBorderColor,
-                           ui->pnl_pImageBorderColor,
-                           ui->spnedt_pWidth,
-                           ui->spedt_pHeight,
-                           ui->spnedt_pStep,
-                           ui->spnedt_pDelay,
-                           ui->spnedt_pGap,
-                           ui->spnedt_pTrailerSpace,
-                           ui->spnedt_pContainerBorderWidth,
-                           ui->spnedt_pImageBorderWidth,
-                           ui->GroupBox7,
-                           ui->spdbtnItURL,
-                           ui->edt_IToolTip,
-                           ui->spdbtnOriginalImagePath,
-                           ui->pnlTreeView,
-                           ui->trvwDesignPanel};
-  int widest = 0;
-  for (QAction* action : ui->tlbr1->actions())
-    if (!action->isSeparator()) controls << ui->tlbr1->widgetForAction(action);
-  for (QWidget* control : controls) {
-    widest = std::max(widest, ui->stctxtHint->fontMetrics().horizontalAdvance(control->toolTip()));
-    // Only the controls listed follow (with the parts they are drawn with): the controls inside
-    // the tab sheet or the group box leave the line as it was.
-    QList<QWidget*> parts{control};
-    if (auto* spin = qobject_cast<QAbstractSpinBox*>(control)) parts << spin->findChild<QLineEdit*>();
-    if (auto* tree = qobject_cast<QAbstractScrollArea*>(control)) parts << tree->viewport();
-    for (QWidget* part : parts) {
-      part->setMouseTracking(true);
-      part->setProperty(kHintProperty, QVariant::fromValue(static_cast<QObject*>(control)));
-      part->installEventFilter(this);
-    }
-  }
-  // The line is as wide as the longest hint it shows, and never narrower than designed.
-  const QMargins margins = ui->stctxtHint->contentsMargins();
-  const int width = std::max(ui->stctxtHint->minimumWidth(),
-                             widest + margins.left() + margins.right() + 2 * ui->stctxtHint->margin() + 8);
-  ui->stctxtHint->setFixedWidth(width);
-}
-
-bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == ui->pgcntrl1 && event->type() == QEvent::KeyPress) {
-    // Ctrl+Tab and Ctrl+Shift+Tab switch only among the pages the selection shows.
-    auto* key = static_cast<QKeyEvent*>(event);
-    if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
-        (key->modifiers() & Qt::ControlModifier)) {
-      QTabWidget* tabs = ui->pgcntrl1;
-      const int step = key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier) ? -1 : 1;
-      for (int k = 1, n = tabs->count(); k < n; ++k) {
-        const int page = ((tabs->currentIndex() + step * k) % n + n) % n;
-        if (tabs->isTabVisible(page) && tabs->isTabEnabled(page)) {
-          tabs->setCurrentIndex(page);
-          break;
-        }
-      }
-      return true;
-    }
-  }
-  if (event->type() == QEvent::MouseMove) {
-    if (auto* control = qobject_cast<QWidget*>(watched->property(kHintProperty).value<QObject*>()))
-      spnedtApWidthMouseMove(control);
-  }
-  if (watched == ui->trvwDesignPanel && event->type() == QEvent::KeyPress) {
-    // Shift+F10 opens the pop-up menu for the current node, as the menu key does.
-    auto* key = static_cast<QKeyEvent*>(event);
-    if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
-      QTreeWidgetItem* node = ui->trvwDesignPanel->currentItem();
-      trvwDesignPanelContextMenu(node ? ui->trvwDesignPanel->visualItemRect(node).center() : QPoint());
-      return true;
-    }
-  }
-  if (watched == ui->trvwDesignPanel->viewport()) {
-    if (event->type() == QEvent::MouseButtonPress) {
-      // The selection moves first, then the commands follow it (as the mouse-down handler does).
-      const bool handled = QMainWindow::eventFilter(watched, event);
-      auto* mouse = static_cast<QMouseEvent*>(event);
-      if (QTreeWidgetItem* node = ui->trvwDesignPanel->itemAt(mouse->position().toPoint()))
-        ui->trvwDesignPanel->setCurrentItem(node);
-      trvwDesignPanelMouseDown();
-      return handled;
-    }
-    if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
-      auto* drag = static_cast<QDropEvent*>(event);
-      if (drag->mimeData()->hasUrls()) {
-        drag->acceptProposedAction();
-        return true;
-      }
-    }
-    if (event->type() == QEvent::Drop) {
-      TreeDropEvent(static_cast<QDropEvent*>(event));
-      return true;
-    }
-  }
-  return QMainWindow::eventFilter(watched, event);
-}
-
-void TMainForm::spnedtApWidthMouseMove(QWidget* control) {
-  if (TreeRebuilding) return;
-  QString hint;
-  if (control == ui->trvwDesignPanel || control->parentWidget() == ui->tlbr1)
-    hint = control->toolTip();
-  ui->stctxtHint->setText(hint);
 }
 
 void TMainForm::MarkModified() {

@@ -5,6 +5,7 @@
 //   MainFormPanels.cpp  the property tabs: show/store, colour, link and picture choosers, help
 //   MainFormFile.cpp    the File menu, recent files and templates
 //   MainFormScript.cpp  Build HTML, Preview, Publish; the Option and Help menus
+//   MainFormInput.cpp   the hint line, keys and mouse beyond the controls, the slider name's rule
 #pragma once
 
 #include <QMainWindow>
@@ -181,6 +182,7 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   void MoveBlock(QTreeWidgetItem* node);
   void CarryBefore(QTreeWidgetItem* block, QTreeWidgetItem* before);
   void CheckSliderName();
+  void SetUpSliderName();
   // The save-changes prompt of New, Open and the open commands; false: the command stops.
   bool SaveChangesPrompt();
   // Save's work after the panels were stored; false when the user cancelled or it failed.

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QValidator>
 #include <QRegularExpression>
 #include <QScopedValueRollback>
 #include <QUrl>
@@ -27,47 +26,6 @@ TColor ToTColor(const QColor& c) {
 std::string Text(const QLineEdit* edit) { return Trim(edit->text().toStdString()); }
 std::string Text(const QComboBox* list) { return Trim(list->currentText().toStdString()); }
 QString Q(const std::string& text) { return QString::fromStdString(text); }
-
-bool IsScriptName(const QString& name) { return scripttext::IsScriptIdentifier(name.toStdString()); }
-
-const char* const kNameRule =
-    "The name must begin with a letter, \"_\" or \"$\" and hold only letters, digits, \"_\" and "
-    "\"$\", because the page's script uses it.";
-
-// Why a name cannot be typed: the characters no script name holds, or a first one that cannot
-// begin it. Empty when the name is fine.
-QString NameRefusal(const QString& name) {
-  const QList<uint> codes = name.toUcs4();
-  QStringList offending;
-  for (const uint code : codes) {
-    if (scripttext::IsScriptNamePart(code)) continue;
-    const QString shown = code == ' ' ? QStringLiteral("a blank")
-                                      : '"' + QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1) + '"';
-    if (!offending.contains(shown)) offending << shown;
-  }
-  if (!offending.isEmpty())
-    return QStringLiteral("%1 can't be part of the name. ").arg(offending.join(", ")) + kNameRule;
-  if (!codes.isEmpty() && !scripttext::IsScriptNameStart(codes.first()))
-    return QStringLiteral("The name can't begin with \"%1\". ").arg(name.left(1)) + kNameRule;
-  return QString();
-}
-
-// Lets through only what leaves a usable name (or an empty box, refilled when left), and says why
-// anything else was refused.
-class TScriptNameValidator : public QValidator {
- public:
-  TScriptNameValidator(QObject* parent, std::function<void(const QString&)> refused)
-      : QValidator(parent), refused_(std::move(refused)) {}
-  State validate(QString& text, int&) const override {
-    const QString name = text.trimmed();
-    if (name.isEmpty() || IsScriptName(name)) return Acceptable;
-    refused_(NameRefusal(name));
-    return Invalid;
-  }
-
- private:
-  std::function<void(const QString&)> refused_;
-};
 
 struct THelpPage {
   int tag;
@@ -126,36 +84,14 @@ void TMainForm::SetUpPanels() {
     connect(help, &QToolButton::clicked, this, &TMainForm::SpeedButton1Click);
   }
 
-  // The slider name becomes a name in the page's script: only what the script can use is typed,
-  // and the tip under the box says why anything else was not taken.
-  ui->edt_pSliderName->setValidator(new TScriptNameValidator(ui->edt_pSliderName, [this](const QString& why) {
-    ui->lbl_pSliderNameTip->setText(why);
-    ui->lbl_pSliderNameTip->setVisible(!why.isEmpty());
-  }));
-  connect(ui->edt_pSliderName, &QLineEdit::textChanged, this, &TMainForm::CheckSliderName);
-  connect(ui->edt_pSliderName, &QLineEdit::editingFinished, this, [this] {
-    // An emptied name would leave the page without a script name: the last whole name comes back.
-    // The tip stays until the box is left, so a refusal in the middle of typing is seen.
-    const QString name = ui->edt_pSliderName->text().trimmed();
-    if (name.isEmpty() && !lastSliderName_.isEmpty()) ui->edt_pSliderName->setText(lastSliderName_);
-    else if (IsScriptName(name)) lastSliderName_ = name;
-    ui->lbl_pSliderNameTip->hide();
-  });
-}
-
-void TMainForm::CheckSliderName() {
-  const QString name = ui->edt_pSliderName->text().trimmed();
-  sliderNameValid_ = IsScriptName(name);
-  ui->edt_pSliderName->setStyleSheet(sliderNameValid_ || name.isEmpty() ? QString()
-                                                                        : QStringLiteral("color: red;"));
-  ui->edt_pSliderName->setToolTip(sliderNameValid_ ? QString() : QString::fromUtf8(kNameRule));
+  SetUpSliderName();
 }
 
 void TMainForm::ShowSliderParameters() {
   const QScopedValueRollback<bool> showing(showingPanels_, true);
   const TAppletData d = model_->GetAppletData();
   ui->edt_pSliderName->setText(Q(d.pSliderName));
-  if (IsScriptName(Q(d.pSliderName))) lastSliderName_ = Q(d.pSliderName);
+  if (scripttext::IsScriptIdentifier(d.pSliderName)) lastSliderName_ = Q(d.pSliderName);
   ui->lbl_pSliderNameTip->hide();
   ui->spnedt_pWidth->setValue(StrToInt(d.pWidth));
   ui->spedt_pHeight->setValue(StrToInt(d.pHeight));
