@@ -32,7 +32,7 @@ torvane_build() {
   cmake --build "$TORVANE_BUILD" -j"$(nproc)"
 }
 
-TORVANE_BUILD_PACKAGES=(cmake g++ ninja-build pkg-config qt6-base-dev libjpeg-dev liblcms2-dev
+TORVANE_BUILD_PACKAGES=(cmake g++ ninja-build pkg-config qt6-base-dev libjpeg-dev liblcms2-dev libicu-dev
   libgl-dev libqt6svg6 librsvg2-bin dpkg-dev file)
 TORVANE_TEST_PACKAGES=(googletest libgtest-dev chromium firefox-esr webkit2gtk-driver xvfb xauth
   xdotool desktop-file-utils appstream shared-mime-info)

@@ -82,7 +82,9 @@ std::optional<QString> TMainForm::AskSavePath() {
 }
 
 bool TMainForm::SaveTo(const QString& path) {
-  return RunCommand(this, [&] { document_->save(path); });
+  const bool saved = RunCommand(this, [&] { document_->save(path); });
+  ShowPictureStatus();
+  return saved;
 }
 
 void TMainForm::save() {

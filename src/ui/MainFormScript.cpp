@@ -46,7 +46,13 @@ void TMainForm::BuildHTMLCode() {
   }
   QTemporaryDir scratch(ScratchTemplate());
   const std::string page = ScratchFolder(scratch).toStdString() + "~tmp0001.txt";
-  document_->agent().MakeHTMLCodes(page, *document_);
+  try {
+    document_->agent().MakeHTMLCodes(page, *document_);
+  } catch (...) {
+    ShowPictureStatus();
+    throw;
+  }
+  ShowPictureStatus();
   QStringList lines;
   for (const std::string& line : fileutil::ReadTextLines(page)) lines << QString::fromStdString(line);
   codeWindow_->SetLines(lines);
@@ -141,10 +147,10 @@ void TMainForm::viewSample() {
   Launcher().OpenDocument(QDir::toNativeSeparators(programFolder_ + "samples/index.html"));
 }
 
-void TMainForm::openHomepage() { Launcher().OpenDocument(TformAbout::kHomePage); }
-void TMainForm::contactUs() { Launcher().OpenDocument(TformAbout::kSupportPage); }
+void TMainForm::openHomepage() { Launcher().OpenDocument(TformAbout::HomePage(programFolder_)); }
+void TMainForm::contactUs() { Launcher().OpenDocument(TformAbout::SupportPage(programFolder_)); }
 
 void TMainForm::showAbout() {
-  TformAbout about(this);
+  TformAbout about(programFolder_, this);
   prompt::Exec(about);
 }

@@ -503,6 +503,15 @@ try {
   let url = null;
   await check('the sample project publishes with torvane-cli', () => { url = publishSample(bin, samples, work); });
   if (url) await sampleTests(url);
+  await check('a slider named in non-ASCII letters publishes and runs', async () => {
+    const { page, problems, close } = await open(publishSample(bin, samples, work, 'Galer\u00eda'));
+    try {
+      await expectMotion(page, 'Galer\u00eda_div', SAMPLE_SPEED, 300, SAMPLE_CYCLE);
+      assert.deepEqual(problems, []);
+    } finally {
+      await close();
+    }
+  });
   await fixtureTests();
 } finally {
   await browser.close();

@@ -22,20 +22,27 @@ export const SAMPLE_GAP = 6;
 export const SAMPLE_TRAILER = 24;
 export const SAMPLE_CYCLE = SAMPLE.reduce((sum, it) => sum + it.width + 4 + SAMPLE_GAP, 0) + SAMPLE_TRAILER;
 
-export function publishSample(bin, samples, work) {
+// `name`: the slider's name instead of the sample's own (its script names follow it); the site
+// is then published into a folder of its own.
+export function publishSample(bin, samples, work, name = '') {
   const cli = path.join(bin, 'torvane-cli');
   assert.ok(fs.existsSync(cli), `the publisher ${cli} does not exist; build torvane-cli first`);
-  const copy = path.join(work, 'sample-project');
+  const folder = name ? 'sample-' + Buffer.from(name).toString('hex') : 'sample';
+  const copy = path.join(work, folder + '-project');
   fs.cpSync(samples, copy, { recursive: true });
   const project = path.join(copy, 'sample.tvn');
   const lines = fs.readFileSync(project, 'utf8').split('\r\n').map((line) => {
     const values = line.split('#$@');
+    if (name && values.length === 21) {
+      [values[0], values[1], values[2], values[10]] = [name, name + 'cfg', name + '_div', name + 'cfg'];
+      return values.join('#$@');
+    }
     if (!/^slider\d+\.jpg$/.test(values[0]) || values.length < 3) return line;
     values[1] = path.join(copy, values[1]);
     return values.join('#$@');
   });
   fs.writeFileSync(project, lines.join('\r\n'));
-  const site = path.join(work, 'sample');
+  const site = path.join(work, folder);
   let out;
   try {
     // --no-cache: a test run neither reads nor fills the user's cache of scaled pictures.
@@ -47,7 +54,7 @@ export function publishSample(bin, samples, work) {
   for (const file of expected) {
     assert.ok(fs.existsSync(path.join(site, file)), `published folder lacks ${file}; publisher said:\n${out}`);
   }
-  return 'sample/sample.html';
+  return folder + '/sample.html';
 }
 
 export function serve(dir) {
