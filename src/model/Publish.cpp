@@ -52,8 +52,7 @@ bool TqelAppletAgent::PublishProject(const std::string& folder, const std::strin
   // Copies replace their targets only once complete; a target that cannot be written stops the
   // publish with an error naming it. A missing source is left out.
   const std::string work = fileutil::WithSeparator(WorkFolder());
-  fileutil::CopyFileReplacing(fileutil::WithSeparator(ProgramFolder()) + ScriptFiles[0],
-                              to + ScriptFiles[0]);
+  fileutil::CopyFileReplacing(RuntimeScriptSource(), to + ScriptFiles[0]);
   fileutil::CopyFileReplacing(work + ScriptFiles[1], to + ScriptFiles[1]);
   fileutil::CopyFileReplacing(work + ScriptFiles[2], to + ScriptFiles[2]);
 
