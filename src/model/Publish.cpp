@@ -1,5 +1,6 @@
 // Publishing beside the project file: the page, the three script files, the project file, the
 // publish report and the scaled pictures, side by side and ready for upload.
+#include <algorithm>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -36,6 +37,7 @@ bool TqelAppletAgent::PublishProject(const std::string& folder, const std::strin
                                    LowerAscii(ScriptFiles[0]), "torvanecfg.js", "torvane.css"};
   for (size_t i = 0; i < Items.size(); ++i) {
     outputs.insert(LowerAscii("slider" + std::to_string(i) + ".jpg"));
+    if (DoubleDensityPictures) outputs.insert(LowerAscii("slider" + std::to_string(i) + "@2x.jpg"));
     if (scripttext::IsPlainFileName(Items[i].IImageFile)) {
       outputs.insert(LowerAscii(Items[i].IImageFile));
     }
@@ -64,13 +66,28 @@ bool TqelAppletAgent::PublishProject(const std::string& folder, const std::strin
   const std::string preview = PreviewFolder();
   std::set<std::string> copied;
   for (const TItemData& item : Items) {
-    if (scripttext::IsPlainFileName(item.IImageFile) && copied.insert(item.IImageFile).second) {
-      fileutil::CopyFileReplacing(preview + item.IImageFile, to + item.IImageFile);
+    for (const std::string& name : {item.IImageFile, DoubleDensityFileOf(item.IImageFile)}) {
+      if (scripttext::IsPlainFileName(name) && copied.insert(name).second) {
+        fileutil::CopyFileReplacing(preview + name, to + name);
+      }
     }
   }
   Progress().Step(50);
   Progress().Step(50);
   return true;
+}
+
+std::string TqelAppletAgent::DoubleDensityFileOf(const std::string& imageFile) const {
+  const std::string suffix = ".jpg";
+  if (imageFile.size() <= suffix.size() ||
+      imageFile.compare(imageFile.size() - suffix.size(), suffix.size(), suffix) != 0) {
+    return {};
+  }
+  const std::string name = imageFile.substr(0, imageFile.size() - suffix.size()) + "@2x" + suffix;
+  return std::find(DoubleDensityFiles.begin(), DoubleDensityFiles.end(), name) !=
+                 DoubleDensityFiles.end()
+             ? name
+             : std::string();
 }
 
 void TqelAppletAgent::MakePublishReport(const std::string& folder, const std::string& fileName) {
@@ -93,9 +110,10 @@ void TqelAppletAgent::MakePublishReport(const std::string& folder, const std::st
   lines.push_back("[Image File(s)]: They should be copied along with script files!");
   std::set<std::string> listed;
   for (const TItemData& item : Items) {
-    const std::string& name = item.IImageFile;
-    if (scripttext::IsPlainFileName(name) && listed.insert(name).second) {
-      lines.push_back("  " + name);
+    for (const std::string& name : {item.IImageFile, DoubleDensityFileOf(item.IImageFile)}) {
+      if (scripttext::IsPlainFileName(name) && listed.insert(name).second) {
+        lines.push_back("  " + name);
+      }
     }
   }
   Progress().Step(50);

@@ -38,12 +38,16 @@ export function builtFolders() {
   return { bin, samples };
 }
 
+// With hidpi, published into sample-hidpi/ with --hidpi: the pictures at least 240 pixels high
+// (harbour, forest, tower) also get a picture at twice the height.
+export const SAMPLE_HIDPI = [true, false, true, true, false];
+
 // `name`: the slider's name instead of the sample's own (its script names follow it); the site
 // is then published into a folder of its own.
-export function publishSample(bin, samples, work, name = '') {
+export function publishSample(bin, samples, work, { hidpi = false, name = '' } = {}) {
   const cli = path.join(bin, 'torvane-cli');
   assert.ok(fs.existsSync(cli), `the publisher ${cli} does not exist; build torvane-cli first`);
-  const folder = name ? 'sample-' + Buffer.from(name).toString('hex') : 'sample';
+  const folder = hidpi ? 'sample-hidpi' : name ? 'sample-' + Buffer.from(name).toString('hex') : 'sample';
   const copy = path.join(work, folder + '-project');
   fs.cpSync(samples, copy, { recursive: true });
   const project = path.join(copy, 'sample.tvn');
@@ -62,7 +66,8 @@ export function publishSample(bin, samples, work, name = '') {
   let out;
   try {
     // --no-cache: a test run neither reads nor fills the user's cache of scaled pictures.
-    out = execFileSync(cli, ['publish', project, '--to', site, '--no-cache'], { encoding: 'utf8', stdio: 'pipe' });
+    out = execFileSync(cli, ['publish', project, '--to', site, '--no-cache', ...(hidpi ? ['--hidpi'] : [])],
+      { encoding: 'utf8', stdio: 'pipe' });
   } catch (error) {
     throw new Error(`torvane-cli publish failed (exit ${error.status}): ${error.stderr || error.stdout}`);
   }
@@ -70,7 +75,9 @@ export function publishSample(bin, samples, work, name = '') {
   for (const file of expected) {
     assert.ok(fs.existsSync(path.join(site, file)), `published folder lacks ${file}; publisher said:\n${out}`);
   }
-  return folder + '/sample.html';
+  SAMPLE.forEach((_, i) => assert.equal(fs.existsSync(path.join(site, `slider${i}@2x.jpg`)), hidpi && SAMPLE_HIDPI[i],
+    `slider${i}@2x.jpg`));
+  return `${folder}/sample.html`;
 }
 
 export function serve(dir) {
