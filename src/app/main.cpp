@@ -1,10 +1,13 @@
 // The window program: the main window, then the project named on the command line, if any.
 #include <QApplication>
 
+#include "LivePreview.h"
+#include "LiveWebPage.h"
 #include "MainForm.h"
 #include "Places.h"
 
 int main(int argc, char* argv[]) {
+  webengine::Prepare();
   QApplication app(argc, argv);
   // The application's own title; the display name stays unset, since X11 and Wayland would add
   // it to every window caption, which must read exactly "Torvane".

@@ -51,6 +51,7 @@ TMainForm::TMainForm(const QString& programFolder, QWidget* parent)
   RunCommand(this, [this] { LoadRecentFiles(); });
   ShowDesign();
   CreateLongLivedWindows();
+  CreateLivePreview();
 }
 
 TMainForm::~TMainForm() {
@@ -216,7 +217,10 @@ bool TMainForm::CloseQuery() {
   return true;
 }
 
-void TMainForm::PlaceOnScreen() { frame::OpenOnScreen(this, QSize(781, 524), ui->pgcntrl1); }
+void TMainForm::PlaceOnScreen() {
+  // Room below the property tabs for the live preview when it is shown.
+  frame::OpenOnScreen(this, QSize(781, LivePreview()->isHidden() ? 524 : 724), ui->pgcntrl1);
+}
 
 void TMainForm::OpenCommandLine(const QStringList& arguments) {
   QString joined;
