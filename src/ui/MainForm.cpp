@@ -13,6 +13,7 @@
 #include "DialogFrame.h"
 #include "FileAssociation.h"
 #include "Icons.h"
+#include "LivePreview.h"
 #include "Prompts.h"
 #include "Settings.h"
 #include "ui_MainForm.h"
