@@ -16,7 +16,7 @@ JOBS=${3:-1}
 BUILD=${TORVANE_FUZZ_BUILD:-$ROOT/build-fuzz}
 
 source "$ROOT/tools/setup.sh"
-torvane_install_missing clang libclang-rt-14-dev cmake ninja-build pkg-config libjpeg-dev liblcms2-dev
+torvane_install_missing clang libclang-rt-14-dev cmake ninja-build pkg-config libjpeg-dev liblcms2-dev libicu-dev
 
 CC=clang CXX=clang++ cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTORVANE_GUI=OFF -DTORVANE_FUZZ=ON >/dev/null

@@ -1,7 +1,5 @@
 // The window program: the main window, then the project named on the command line, if any.
 #include <QApplication>
-#include <QScreen>
-#include <QStyle>
 
 #include "LivePreview.h"
 #include "LiveWebPage.h"
@@ -20,11 +18,7 @@ int main(int argc, char* argv[]) {
   // The program's files: beside it (build folder, portable copy) or in ../share/torvane/.
   TMainForm window(QString::fromStdString(
       places::FilesFolder(QCoreApplication::applicationDirPath().toStdString())));
-  // Room below the property tabs for the live preview when it is shown.
-  window.resize(781, window.LivePreview()->isHidden() ? 524 : 724);
-  if (const QScreen* screen = window.screen())
-    window.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window.size(),
-                                           screen->availableGeometry()));
+  window.PlaceOnScreen();
   window.show();
   window.OpenCommandLine(QApplication::arguments().mid(1));
   return app.exec();

@@ -170,6 +170,7 @@ TqelAppletAgent TqelAppletAgent::Snapshot() const {
 
 void TqelAppletAgent::AdoptRun(const TqelAppletAgent& snapshot, bool finished) {
   PreviewFiles = snapshot.PreviewFiles;
+  pictureStatus_ = snapshot.pictureStatus_;  // known as soon as a build looked for the pictures
   if (!finished) return;
   AppletData = snapshot.AppletData;
   Items = snapshot.Items;

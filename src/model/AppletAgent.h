@@ -69,6 +69,10 @@ using TItemArray = std::vector<TItemData>;
 constexpr int kAppletFieldCount = 20;
 constexpr int kItemFieldCount = 9;
 
+// Whether the last generation found an item's source picture. A missing picture is no error: the
+// item keeps its old picture name and size, and the programs tell the user.
+enum class TPictureStatus { Found, Missing };
+
 // How a load ended.
 enum class TLoadResult {
   Loaded,     // read up to the end of the item block
@@ -137,7 +141,7 @@ class TqelAppletAgent {
   TqelAppletAgent Snapshot() const;
   void ReportTo(IProgress* progress) { progress_ = progress; }
   // Takes over what a run on a snapshot left: the preview files it made (so that ClearPreview
-  // finds them) and, when the run finished, the data it brought up to date (item levels, links,
+  // finds them), the pictures' status its build found and, when the run finished, the data it brought up to date (item levels, links,
   // picture names and sizes) and the script file names.
   void AdoptRun(const TqelAppletAgent& snapshot, bool finished);
 
@@ -185,7 +189,11 @@ class TqelAppletAgent {
   static constexpr long long kMaxProjectFileBytes = 128LL << 20;
 
   // --- generator ---
-  void MakeHTMLCodes(const std::string& pagePath, IDesignTree& tree);
+  // Returns each item's picture status in item order (also kept in PictureStatus()).
+  std::vector<TPictureStatus> MakeHTMLCodes(const std::string& pagePath, IDesignTree& tree);
+  // The picture status of every item the last generation (MakeHTMLCodes, PublishProject) looked
+  // at, in item order; set before any picture is made, so it is there after a failed run too.
+  const std::vector<TPictureStatus>& PictureStatus() const { return pictureStatus_; }
 
   // --- preview folder and publishing ---
   // Copies the file at path into the preview folder as name (its own name when empty).
@@ -205,6 +213,7 @@ class TqelAppletAgent {
  private:
   std::string programFolder_;
   std::string workFolder_;
+  std::vector<TPictureStatus> pictureStatus_;
   IProgress* progress_;
   IMessages* messages_;
   TNullProgress nullProgress_;

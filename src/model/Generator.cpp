@@ -28,9 +28,6 @@ const char* const kProductPage = "https://www.torvane.example/";
 const char* const kSupportPage = "https://www.torvane.example/support/";
 const char* const kHomePage = "https://www.torvane.example/";
 
-const char* const kCaptionFound = "Item";
-const char* const kCaptionMissing = "Warning: Original image not found.";
-
 // The simple lower-case form of a letter, for comparing text without regard to letter case:
 // ASCII, Latin-1, Latin Extended-A, Greek and Cyrillic capitals; everything else is itself.
 char32_t FoldCase(char32_t c) {
@@ -130,7 +127,9 @@ std::string PictureName(int position, bool doubleDensity) {
 
 }  // namespace
 
-void TqelAppletAgent::MakeHTMLCodes(const std::string& pagePath, IDesignTree& tree) {
+std::vector<TPictureStatus> TqelAppletAgent::MakeHTMLCodes(const std::string& pagePath,
+                                                           IDesignTree& tree) {
+  pictureStatus_.clear();
   const scripttext::TCheckedDesign checked = scripttext::CheckDesign(AppletData, Items);
   TProgressScope status(Progress(), "Making HTML Codes ... ...");
   ScriptFiles[1] = "torvanecfg.js";
@@ -155,13 +154,11 @@ void TqelAppletAgent::MakeHTMLCodes(const std::string& pagePath, IDesignTree& tr
   std::vector<bool> isDouble;  // per job: the picture at twice the height
   std::map<std::string, size_t> jobOfSource;
   std::vector<long> jobOfItem(static_cast<size_t>(count), -1);
+  pictureStatus_.assign(static_cast<size_t>(count), TPictureStatus::Missing);
   for (int k = 1; k <= count; ++k) {
     const std::string source = Trim(Items[static_cast<size_t>(k - 1)].OriginalImagePath);
-    if (!fileutil::IsFile(source)) {
-      tree.SetCaption(k, kCaptionMissing);
-      continue;
-    }
-    tree.SetCaption(k, kCaptionFound);
+    if (!fileutil::IsFile(source)) continue;
+    pictureStatus_[static_cast<size_t>(k - 1)] = TPictureStatus::Found;
     std::error_code error;
     std::string key = fileutil::Utf8(std::filesystem::canonical(fileutil::FsPath(source), error));
     if (error) key = source;
@@ -269,7 +266,8 @@ void TqelAppletAgent::MakeHTMLCodes(const std::string& pagePath, IDesignTree& tr
                 CssBorderStyle(std::to_string(checked.imageBorderStyle)) + ";");
   css.push_back("}");
 
-  const std::string& name = AppletData.pSliderName;
+  // Names enter the script as pure ASCII (non-ASCII letters escaped), as all the rest does.
+  const std::string name = scripttext::JsIdentifier(AppletData.pSliderName);
   std::vector<std::string> cfg = HeaderLines();
   for (size_t i = 0; i < Items.size(); ++i) {
     const TItemData& item = Items[i];
@@ -290,7 +288,7 @@ void TqelAppletAgent::MakeHTMLCodes(const std::string& pagePath, IDesignTree& tr
   // bare name would stop the script with a ReferenceError, so it is looked up on window instead
   // and the runtime draws an empty box.
   const std::string cfgArgument =
-      Items.empty() ? "window." + AppletData.pCfgName : AppletData.pCfgName;
+      (Items.empty() ? "window." : "") + scripttext::JsIdentifier(AppletData.pCfgName);
   cfg.push_back("new BXae(" + Quoted(AppletData.pDivId) + "," + checked.width + "," + outerHeight +
                 "," + checked.step + "," + checked.delay + "," + checked.gap + "," +
                 checked.trailerSpace + "," + Quoted(AppletData.pBgColor) + "," + cfgArgument +
@@ -331,4 +329,5 @@ void TqelAppletAgent::MakeHTMLCodes(const std::string& pagePath, IDesignTree& tr
   fileutil::WriteTextLines(workFolder + ScriptFiles[2], css);
   fileutil::WriteTextLines(workFolder + ScriptFiles[1], cfg);
   fileutil::WriteTextLines(pagePath, page);
+  return pictureStatus_;
 }

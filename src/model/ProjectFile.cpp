@@ -194,14 +194,15 @@ std::string EndedEarlyText(const TReadProject& read, size_t itemsKept) {
 
 // The values the property panels show must be values they can show, or the panels would hold
 // other values than the design and the next save would write those.
-enum class TValueKind { Number, BorderStyle, Colour, Flag, ItemSize, Level };
+// An item's level needs no check: the tree places any level (an odd one below the root) and the
+// generator writes the tree's own levels back before every save.
+enum class TValueKind { Number, BorderStyle, Colour, Flag, ItemSize };
 
 bool FitsKind(const std::string& value, TValueKind kind) {
   if (kind == TValueKind::Colour) return scripttext::IsHexColor(value);
   if (kind == TValueKind::Flag) return value == "1" || value == "0";
-  // An item's size may be empty (no picture made yet), and so may its level (placed below the
-  // root, as every item of a design built in the window is).
-  if ((kind == TValueKind::ItemSize || kind == TValueKind::Level) && value.empty()) return true;
+  // An item's size may be empty: no picture was made for it yet.
+  if (kind == TValueKind::ItemSize && value.empty()) return true;
   int number = 0;
   try {
     number = std::stoi(scripttext::CanonicalWholeNumber(value, ""));
@@ -213,8 +214,6 @@ bool FitsKind(const std::string& value, TValueKind kind) {
       return number >= TqelAppletAgent::kMinPanelNumber && number <= TqelAppletAgent::kMaxPanelNumber;
     case TValueKind::BorderStyle:
       return number >= 0 && number <= 9;
-    case TValueKind::Level:
-      return number >= 0;
     default:
       return true;
   }
@@ -233,8 +232,6 @@ std::string KindText(TValueKind kind) {
       return "1 or 0";
     case TValueKind::ItemSize:
       return "a whole number or empty";
-    case TValueKind::Level:
-      return "a whole number from 0 up or empty";
   }
   return {};
 }
@@ -249,8 +246,7 @@ constexpr TFieldRule kSliderRules[] = {
     {9, TValueKind::Colour},       {11, TValueKind::Number},      {12, TValueKind::BorderStyle},
     {13, TValueKind::Colour},      {14, TValueKind::Number},      {15, TValueKind::BorderStyle},
     {16, TValueKind::Colour},      {19, TValueKind::Flag}};
-constexpr TFieldRule kItemRules[] = {
-    {5, TValueKind::ItemSize}, {6, TValueKind::ItemSize}, {7, TValueKind::Level}};
+constexpr TFieldRule kItemRules[] = {{5, TValueKind::ItemSize}, {6, TValueKind::ItemSize}};
 
 // Throws TvError naming the file, the line and the field of the first value that is not what its
 // field needs.

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string_view>
 
+#include <unicode/uchar.h>
+
 #include "Errors.h"
 #include "FileUtil.h"
 
@@ -25,7 +27,6 @@ std::string Hex4(unsigned value) {
   return buffer;
 }
 
-bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -138,12 +139,44 @@ bool IsWholeNumber(const std::string& text) {
   return true;
 }
 
+bool IsScriptNameStart(char32_t code) {
+  return code == '$' || code == '_' ||
+         (code <= 0x10FFFF && u_hasBinaryProperty(static_cast<UChar32>(code), UCHAR_ID_START));
+}
+
+bool IsScriptNamePart(char32_t code) {
+  return code == '$' || code == 0x200C || code == 0x200D ||
+         (code <= 0x10FFFF && u_hasBinaryProperty(static_cast<UChar32>(code), UCHAR_ID_CONTINUE));
+}
+
 bool IsScriptIdentifier(const std::string& text) {
-  if (text.empty() || IsDigit(text[0])) return false;
-  for (const char c : text) {
-    if (!IsAsciiLetter(c) && !IsDigit(c) && c != '_' && c != '$') return false;
+  size_t i = 0;
+  bool first = true;
+  while (i < text.size()) {
+    const char32_t code = fileutil::NextCodePoint(text, i);
+    if (code == fileutil::kNoCodePoint) return false;
+    if (!(first ? IsScriptNameStart(code) : IsScriptNamePart(code))) return false;
+    first = false;
   }
-  return true;
+  return !first;
+}
+
+std::string JsIdentifier(const std::string& utf8) {
+  std::string out;
+  size_t i = 0;
+  while (i < utf8.size()) {
+    const char32_t code = NextCodePoint(utf8, i);
+    if (code < 0x80) {
+      out += static_cast<char>(code);
+    } else if (code <= 0xFFFF) {
+      out += Hex4(static_cast<unsigned>(code));
+    } else {
+      char buffer[16];
+      std::snprintf(buffer, sizeof buffer, "\\u{%X}", static_cast<unsigned>(code));
+      out += buffer;
+    }
+  }
+  return out;
 }
 
 bool IsHexColor(const std::string& text) {
@@ -213,8 +246,8 @@ TCheckedDesign CheckDesign(const TAppletData& data, const TItemArray&) {
   const auto identifier = [](const std::string& text, const std::string& what) {
     if (!IsScriptIdentifier(text)) {
       throw TvError(what + " '" + text +
-                    "' is not a script name (ASCII letters, digits, '_' and '$', not starting with "
-                    "a digit)");
+                    "' is not a script name (letters, digits, '_' and '$', not starting with a "
+                    "digit)");
     }
   };
   identifier(data.pSliderName, "The slider's name");

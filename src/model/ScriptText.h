@@ -24,8 +24,15 @@ std::string HtmlAttribute(const std::string& utf8);
 
 // "-"? digits, nothing else (no blanks, no "+", no hexadecimal).
 bool IsWholeNumber(const std::string& text);
-// ASCII letters, digits, "_" and "$", not starting with a digit, not empty.
+// A name the page's script can use (UTF-8): a first character that may begin a script name
+// (a Unicode letter of ID_Start, "$" or "_") and then characters that may continue one (ID_Continue,
+// "$", zero-width joiner and non-joiner). Not empty; text that is not valid UTF-8 is no name.
 bool IsScriptIdentifier(const std::string& text);
+bool IsScriptNameStart(char32_t code);
+bool IsScriptNamePart(char32_t code);
+// A script name as pure ASCII that the script reads as the same name: every non-ASCII character
+// as \uXXXX (\u{XXXXX} beyond U+FFFF). Also right inside a single-quoted string.
+std::string JsIdentifier(const std::string& utf8);
 // Exactly six hexadecimal digits.
 bool IsHexColor(const std::string& text);
 // A bare file name that can only ever name a file inside the folder it is joined to: not empty,

@@ -121,3 +121,13 @@ std::string Trim(const std::string& text) {
   while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ') --last;
   return text.substr(first, last - first);
 }
+
+std::string JoinLines(const std::string& text) {
+  std::string line;
+  line.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    line += text[i] == '\r' || text[i] == '\n' ? ' ' : text[i];
+  }
+  return line;
+}

@@ -36,5 +36,9 @@ bool TryStrToInt(const std::string& text, int& value);
 // The same without the hexadecimal forms.
 bool TryStrToDecimalInt(const std::string& text, int& value);
 
+// The text on one line, as a project file keeps every value: each line break (CR LF, CR or LF)
+// becomes one blank.
+std::string JoinLines(const std::string& text);
+
 // Leading and trailing blanks and control characters removed.
 std::string Trim(const std::string& text);

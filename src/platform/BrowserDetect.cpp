@@ -1,5 +1,7 @@
 #include "BrowserDetect.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
@@ -48,12 +50,20 @@ std::optional<QString>& SearchPathOverride() {
   return folders;
 }
 
-bool ProgramExists(const QString& path) {
-  if (path.isEmpty()) return false;
-  if (FileTest()) return FileTest()(path);
+}  // namespace
+
+QString ProgramProblem(const QString& path) {
+  if (path.trimmed().isEmpty()) return QStringLiteral("is not set");
+  if (FileTest()) return FileTest()(path) ? QString() : QStringLiteral("does not exist");
   const QFileInfo info(path);
-  return info.isFile() && info.isExecutable();
+  if (!info.exists()) return QStringLiteral("does not exist");
+  if (!info.isFile() || !info.isExecutable()) return QStringLiteral("is not a program that can be started");
+  return QString();
 }
+
+namespace {
+
+bool ProgramExists(const QString& path) { return ProgramProblem(path).isEmpty(); }
 
 // The value as a string, or empty when missing or when the registry fails.
 QString ReadOrEmpty(TRegistryRoot root, const QString& key, const QString& name) {
@@ -115,12 +125,14 @@ struct TModernBrowser {
   const char* name;
   const char* appPath;    // its program's name under "App Paths" on Windows ("" if none)
   QStringList commands;   // its command names on the PATH, most usual first
+  const char* sameAs = "";  // not listed when the browser of this name already is
 };
 
 const QList<TModernBrowser>& ModernBrowsers() {
   static const QList<TModernBrowser> list{
       {"Firefox", "firefox.exe", {"firefox"}},
-      {"Firefox ESR", "", {"firefox-esr"}},
+      // Debian's "firefox" is a script that starts Firefox ESR: the same browser, listed once.
+      {"Firefox ESR", "", {"firefox-esr"}, "Firefox"},
       {"Chromium", "chromium.exe", {"chromium", "chromium-browser"}},
       {"Google Chrome", "chrome.exe", {"google-chrome", "google-chrome-stable"}},
       {"Microsoft Edge", "msedge.exe", {"microsoft-edge", "microsoft-edge-stable"}},
@@ -187,7 +199,10 @@ void DetectModern(QList<TWebBrowserNamePath>& list) {
     if (path.isEmpty()) path = FromSearchPath(browser.commands);
     if (path.isEmpty()) continue;
     const QString identity = Identity(path);
-    if (known.contains(identity)) continue;
+    const bool listed = std::any_of(list.begin(), list.end(), [&](const TWebBrowserNamePath& entry) {
+      return entry.name == QLatin1String(browser.sameAs);
+    });
+    if (known.contains(identity) || listed) continue;
     known << identity;
     list << TWebBrowserNamePath{QLatin1String(browser.name), path};
   }

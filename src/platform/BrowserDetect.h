@@ -41,6 +41,10 @@ void SetFileExists(std::function<bool(const QString&)> exists);
 // Tests: search these folders (separated as in PATH) instead of the PATH variable (nullopt: PATH).
 void SetSearchPath(const std::optional<QString>& folders);
 
+// Why the program at `path` cannot be started as a browser ("does not exist", "is not a program
+// that can be started", "is not set"); empty when it can.
+QString ProgramProblem(const QString& path);
+
 // Every browser found, in detection order. Registry errors are swallowed step by step.
 QList<TWebBrowserNamePath> DetectBrowsers();
 

@@ -227,6 +227,13 @@ TInstanceFolder::~TInstanceFolder() {
   }
 }
 
+std::string HomePage(const std::string& filesFolder) {
+  return fileutil::WithSeparator(filesFolder) + "help/index.html";
+}
+std::string SupportPage(const std::string& filesFolder) {
+  return fileutil::WithSeparator(filesFolder) + "help/support.htm";
+}
+
 bool IsInsideAnyFolder(const std::string& path, const std::vector<std::string>& folders) {
   std::error_code error;
   const fs::path file = fs::weakly_canonical(fileutil::FsPath(path), error);

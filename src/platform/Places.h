@@ -54,6 +54,11 @@ struct TStatePlaces {
 };
 TStatePlaces StatePlaces(const std::string& filesFolder);
 
+// The program's own pages that stand for its home page and its support page (the Help menu's
+// Homepage and Contact Us, the about box's links): installed with the help, so they always open.
+std::string HomePage(const std::string& filesFolder);
+std::string SupportPage(const std::string& filesFolder);
+
 // True when `path` names a file inside one of `folders` (at any depth; links and "." / ".."
 // resolved). A project opened from a template folder is a template: it starts an untitled design,
 // so that Save never writes into the templates.

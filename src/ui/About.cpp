@@ -1,25 +1,33 @@
 #include "About.h"
 
+#include <QDir>
 #include <QMouseEvent>
 
 #include "DialogFrame.h"
 #include "Icons.h"
 #include "Launcher.h"
+#include "Places.h"
 #include "ui_About.h"
 
-const QString TformAbout::kHomePage = QStringLiteral("https://www.torvane.example/");
-const QString TformAbout::kSupportPage = QStringLiteral("https://www.torvane.example/support/");
+QString TformAbout::HomePage(const QString& programFolder) {
+  return QDir::toNativeSeparators(QString::fromStdString(places::HomePage(programFolder.toStdString())));
+}
+QString TformAbout::SupportPage(const QString& programFolder) {
+  return QDir::toNativeSeparators(QString::fromStdString(places::SupportPage(programFolder.toStdString())));
+}
 
-TformAbout::TformAbout(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::TformAbout>()) {
+TformAbout::TformAbout(const QString& programFolder, QWidget* parent)
+    : QDialog(parent),
+      ui_(std::make_unique<Ui::TformAbout>()),
+      homePage_(HomePage(programFolder)),
+      supportPage_(SupportPage(programFolder)) {
   ui_->setupUi(this);
   // A fixed box with only the close button.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint);
   setWindowTitle(QStringLiteral("Torvane"));
   setWindowIcon(icons::Program());
-  QPalette white = palette();
-  white.setColor(QPalette::Window, Qt::white);
-  setPalette(white);
+  // Every colour comes from the palette, so the box reads under a dark theme too.
   setAutoFillBackground(true);
   // The pointer over the box's own background turns the links blue again.
   setMouseTracking(true);
@@ -27,10 +35,13 @@ TformAbout::TformAbout(QWidget* parent) : QDialog(parent), ui_(std::make_unique<
   ui_->Image1->setPixmap(icons::Program().pixmap(32, 32));
   ui_->lblProductName->setText(QStringLiteral("Torvane"));
   ui_->lblProductVersion->setText(QStringLiteral("Version 1.1"));
-  ui_->Label8->setText(kHomePage);
-  ui_->Label10->setText(kSupportPage);
+  // The program's own help pages: installed with it, they open wherever it runs.
+  ui_->Label8->setText(QStringLiteral("Torvane Help"));
+  ui_->Label10->setText(QStringLiteral("Help and support"));
+  ui_->Label8->setToolTip(homePage_);
+  ui_->Label10->setToolTip(supportPage_);
   for (QLabel* link : {ui_->Label8, ui_->Label10}) {
-    SetLinkColour(link, Qt::blue);
+    SetLinkColour(link, QPalette::Link);
     link->installEventFilter(this);
   }
   frame::FixSize(this);
@@ -40,20 +51,19 @@ TformAbout::TformAbout(QWidget* parent) : QDialog(parent), ui_(std::make_unique<
 
 TformAbout::~TformAbout() = default;
 
-void TformAbout::SetLinkColour(QLabel* label, const QColor& colour) {
-  QPalette palette = label->palette();
-  palette.setColor(QPalette::WindowText, colour);
-  label->setPalette(palette);
+// A link in the palette's link colour; under the pointer in its visited-link colour.
+void TformAbout::SetLinkColour(QLabel* label, QPalette::ColorRole role) {
+  label->setForegroundRole(role);
 }
 
-void TformAbout::Label8Click() { Launcher().OpenDocument(kHomePage); }
-void TformAbout::Label10Click() { Launcher().OpenDocument(kSupportPage); }
-void TformAbout::Label8MouseMove() { SetLinkColour(ui_->Label8, Qt::red); }
-void TformAbout::Label10MouseMove() { SetLinkColour(ui_->Label10, Qt::red); }
+void TformAbout::Label8Click() { Launcher().OpenDocument(homePage_); }
+void TformAbout::Label10Click() { Launcher().OpenDocument(supportPage_); }
+void TformAbout::Label8MouseMove() { SetLinkColour(ui_->Label8, QPalette::LinkVisited); }
+void TformAbout::Label10MouseMove() { SetLinkColour(ui_->Label10, QPalette::LinkVisited); }
 
 void TformAbout::FormMouseMove() {
-  SetLinkColour(ui_->Label8, Qt::blue);
-  SetLinkColour(ui_->Label10, Qt::blue);
+  SetLinkColour(ui_->Label8, QPalette::Link);
+  SetLinkColour(ui_->Label10, QPalette::Link);
 }
 
 bool TformAbout::eventFilter(QObject* watched, QEvent* event) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPalette>
 #include <memory>
 
 class QLabel;
@@ -15,11 +16,13 @@ class TformAbout : public QDialog {
   Q_OBJECT
 
  public:
-  explicit TformAbout(QWidget* parent = nullptr);
+  // programFolder: where the program's files are; the links open its help pages.
+  explicit TformAbout(const QString& programFolder, QWidget* parent = nullptr);
   ~TformAbout() override;
 
-  static const QString kHomePage;
-  static const QString kSupportPage;
+  // The pages that stand for the home and support pages (the one place that names them).
+  static QString HomePage(const QString& programFolder);
+  static QString SupportPage(const QString& programFolder);
 
  public slots:
   void Label8Click();   // the web site
@@ -33,6 +36,8 @@ class TformAbout : public QDialog {
   void mouseMoveEvent(QMouseEvent* event) override;
 
  private:
-  static void SetLinkColour(QLabel* label, const QColor& colour);
+  static void SetLinkColour(QLabel* label, QPalette::ColorRole role);
   std::unique_ptr<Ui::TformAbout> ui_;
+  QString homePage_;
+  QString supportPage_;
 };

@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 
 TColorPanel::TColorPanel(QWidget* parent) : QFrame(parent) {
   setAutoFillBackground(true);
@@ -14,6 +15,16 @@ void TColorPanel::SetColor(const QColor& color) {
   palette.setColor(QPalette::Window, color);
   setPalette(palette);
   setToolTip(color.name().toUpper());
+}
+
+void TColorPanel::paintEvent(QPaintEvent* event) {
+  QFrame::paintEvent(event);
+  if (!hasFocus()) return;
+  // The keyboard focus shows as a dotted frame inside the colour, dark on light colours and light
+  // on dark ones, so it shows on every colour the panel can hold.
+  QPainter painter(this);
+  painter.setPen(QPen(color_.lightness() > 128 ? Qt::black : Qt::white, 1, Qt::DotLine));
+  painter.drawRect(contentsRect().adjusted(2, 2, -3, -3));
 }
 
 void TColorPanel::mouseReleaseEvent(QMouseEvent* event) {

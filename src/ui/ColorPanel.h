@@ -16,6 +16,7 @@ class TColorPanel : public QFrame {
   void clicked();
 
  protected:
+  void paintEvent(QPaintEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 

@@ -1,6 +1,7 @@
 #include "DialogFrame.h"
 
 #include <QGuiApplication>
+#include <QLayout>
 #include <QScreen>
 #include <QWidget>
 #include <algorithm>
@@ -28,6 +29,30 @@ void MoveOnScreen(QWidget* window, int left, int top) {
   const int x = std::clamp(left, area.left(), std::max(area.left(), area.right() - window->width()));
   const int y = std::clamp(top, area.top(), std::max(area.top(), area.bottom() - window->height()));
   window->move(x, y);
+}
+
+QRect FitOnScreen(QSize wanted, const QRect& available, const QMargins& frame) {
+  const QRect inner = available.marginsRemoved(frame);
+  const QSize size = wanted.boundedTo(inner.size()).expandedTo(QSize(1, 1));
+  QRect placed(QPoint(), size);
+  placed.moveCenter(inner.center());
+  return placed;
+}
+
+void OpenOnScreen(QWidget* window, QSize wanted, QWidget* shrinkable) {
+  const QRect area = Available(window);
+  // The frame is only known once the window is shown; before that a generous guess keeps the
+  // title bar on the screen.
+  const QMargins frame(8, 40, 8, 8);
+  const QSize room = area.marginsRemoved(frame).size();
+  const QSize least = window->minimumSizeHint();
+  if (least.width() > room.width() || least.height() > room.height()) {
+    // The screen is smaller than the layout: the window fits the screen and its contents make do.
+    if (shrinkable) shrinkable->setMinimumSize(0, 0);
+    if (window->layout()) window->layout()->setSizeConstraint(QLayout::SetNoConstraint);
+    window->setMinimumSize(window->minimumSize().boundedTo(room));
+  }
+  window->setGeometry(FitOnScreen(wanted, area, frame));
 }
 
 }  // namespace frame

@@ -2,7 +2,9 @@
 
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStyle>
 #include <QTextBrowser>
+#include <QToolButton>
 
 #include "DialogFrame.h"
 #include "Launcher.h"
@@ -20,11 +22,20 @@ QUrl Normalised(const QUrl& address) {
   return url;
 }
 
-bool IsHelpPage(const QUrl& url) {
+// A page of the help folder (the folder of the page shown) is shown here; anything else, such as
+// the samples, which run a script this viewer does not, goes to the browser.
+bool IsHelpPage(const QUrl& url, const QUrl& shown) {
   if (!url.isLocalFile() && !url.isRelative() && url.scheme() != QLatin1String("qrc")) return false;
   const QString suffix = QFileInfo(url.path()).suffix().toLower();
-  return suffix == QLatin1String("htm") || suffix == QLatin1String("html") || suffix.isEmpty();
+  if (suffix != QLatin1String("htm") && suffix != QLatin1String("html") && !suffix.isEmpty())
+    return false;
+  return !url.isLocalFile() || !shown.isLocalFile() ||
+         QFileInfo(url.toLocalFile()).absolutePath() == QFileInfo(shown.toLocalFile()).absolutePath();
 }
+
+// Where the window first appears (and its place when the screen allows).
+constexpr int kLeft = 265;
+constexpr int kTop = 180;
 }  // namespace
 
 TfrmHelp::TfrmHelp(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::TfrmHelp>()) {
@@ -33,12 +44,19 @@ TfrmHelp::TfrmHelp(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::
   setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint);
   setModal(false);
-  const QRect designed = geometry();
   frame::FixSize(this);
-  frame::MoveOnScreen(this, designed.left(), designed.top());
+  frame::MoveOnScreen(this, kLeft, kTop);
   place_ = pos();
   connect(ui_->WebBrowser1, &QTextBrowser::anchorClicked, this,
           &TfrmHelp::WebBrowser1AnchorClicked);
+  ui_->tlbtnHelpBack->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
+  ui_->tlbtnHelpForward->setIcon(style()->standardIcon(QStyle::SP_ArrowForward));
+  connect(ui_->tlbtnHelpBack, &QToolButton::clicked, ui_->WebBrowser1, &QTextBrowser::backward);
+  connect(ui_->tlbtnHelpForward, &QToolButton::clicked, ui_->WebBrowser1, &QTextBrowser::forward);
+  connect(ui_->WebBrowser1, &QTextBrowser::backwardAvailable, ui_->tlbtnHelpBack,
+          &QToolButton::setEnabled);
+  connect(ui_->WebBrowser1, &QTextBrowser::forwardAvailable, ui_->tlbtnHelpForward,
+          &QToolButton::setEnabled);
 }
 
 TfrmHelp::~TfrmHelp() = default;
@@ -54,7 +72,7 @@ void TfrmHelp::ShowHelpPage(const QUrl& address) {
 
 void TfrmHelp::WebBrowser1AnchorClicked(const QUrl& link) {
   const QUrl target = ui_->WebBrowser1->source().resolved(link);
-  if (IsHelpPage(target)) {
+  if (IsHelpPage(target, ui_->WebBrowser1->source())) {
     ui_->WebBrowser1->setSource(target);
     return;
   }

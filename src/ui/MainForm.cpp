@@ -10,8 +10,10 @@
 #include <QToolButton>
 #include <QUndoStack>
 
+#include "DialogFrame.h"
 #include "FileAssociation.h"
 #include "Icons.h"
+#include "LivePreview.h"
 #include "Prompts.h"
 #include "Settings.h"
 #include "TreePictures.h"
@@ -22,8 +24,6 @@ QString WithSlash(const QString& folder) {
   QString f = QDir::fromNativeSeparators(folder);
   return f.endsWith('/') ? f : f + '/';
 }
-// The controls whose hint the hint line follows (see SetUpHints).
-const char* const kHintProperty = "hintControl";
 }  // namespace
 
 TMainForm::TMainForm(const QString& programFolder, QWidget* parent)
@@ -47,6 +47,7 @@ TMainForm::TMainForm(const QString& programFolder, QWidget* parent)
   SetUpWork();
   // Tab goes from the tree straight to the fields of the page shown (Ctrl+Tab switches pages).
   if (auto* bar = ui->pgcntrl1->findChild<QTabBar*>()) bar->setFocusPolicy(Qt::NoFocus);
+  ui->pgcntrl1->installEventFilter(this);
   ui->Splitter1->setStretchFactor(1, 1);
   ui->Splitter1->setSizes({337, 441});
   setWindowTitle(QStringLiteral("Torvane"));
@@ -138,57 +139,6 @@ void TMainForm::SetUpActions() {
   popupMenu_->addActions({ui->Insert1, ui->Delete1, ui->MoveUp1, ui->MoveDown1});
 }
 
-// The hint line follows the mouse over these controls; only the tree and the toolbar buttons
-// have hint texts, so over the others the line is emptied.
-void TMainForm::SetUpHints() {
-  QList<QWidget*> controls{ui->tbshtScript,
-                           ui->pnl_pBgColor,
-                           ui->pnl_pContainerBorderColor,
-                           ui->pnl_pImageBorderColor,
-                           ui->spnedt_pWidth,
-                           ui->spedt_pHeight,
-                           ui->spnedt_pStep,
-                           ui->spnedt_pDelay,
-                           ui->spnedt_pGap,
-                           ui->spnedt_pTrailerSpace,
-                           ui->spnedt_pContainerBorderWidth,
-                           ui->spnedt_pImageBorderWidth,
-                           ui->GroupBox7,
-                           ui->spdbtnItURL,
-                           ui->edt_IToolTip,
-                           ui->spdbtnOriginalImagePath,
-                           ui->pnlTreeView,
-                           ui->trvwDesignPanel};
-  for (QAction* action : ui->tlbr1->actions())
-    if (!action->isSeparator()) controls << ui->tlbr1->widgetForAction(action);
-  for (QWidget* control : controls) {
-    QList<QWidget*> parts{control};
-    parts << control->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-    if (auto* tree = qobject_cast<QAbstractScrollArea*>(control)) parts << tree->viewport();
-    for (QWidget* part : parts) {
-      part->setMouseTracking(true);
-      part->setProperty(kHintProperty, QVariant::fromValue(static_cast<QObject*>(control)));
-      part->installEventFilter(this);
-    }
-  }
-}
-
-bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::MouseMove) {
-    if (auto* control = qobject_cast<QWidget*>(watched->property(kHintProperty).value<QObject*>()))
-      ShowHint(control);
-  }
-  return QMainWindow::eventFilter(watched, event);
-}
-
-void TMainForm::ShowHint(QWidget* control) {
-  if (Working()) return;  // the line belongs to the running work
-  QString hint;
-  if (control == ui->trvwDesignPanel || control->parentWidget() == ui->tlbr1)
-    hint = control->toolTip();
-  ui->stctxtHint->setText(hint);
-}
-
 // --- progress protocol ---
 void TMainForm::SetMaximum(int maximum) { ui->prgrsbrMainFormBottom->setMaximum(maximum); }
 
@@ -272,6 +222,11 @@ bool TMainForm::CloseQuery() {
   if (!SaveTo(path)) return false;
   model.ClearPreview();
   return true;
+}
+
+void TMainForm::PlaceOnScreen() {
+  // Room below the property tabs for the live preview when it is shown.
+  frame::OpenOnScreen(this, QSize(781, LivePreview()->isHidden() ? 524 : 724), ui->pgcntrl1);
 }
 
 void TMainForm::OpenCommandLine(const QStringList& arguments) {

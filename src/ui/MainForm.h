@@ -10,6 +10,7 @@
 //   MainFormScript.cpp  Build HTML, Preview, Publish; the Option and Help menus
 //   MainFormLive.cpp    the live preview pane below the property tabs
 //   MainFormWork.cpp    long work on a worker thread, with Cancel
+//   MainFormInput.cpp   the hint line, keys beyond the controls, the slider name's rule
 #pragma once
 
 #include <QMainWindow>
@@ -62,6 +63,10 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   // The open commands: false when nothing was opened (the design stays as it was).
   bool OpenProjectFile(const QString& path);
   void OpenCommandLine(const QStringList& arguments);  // start-up's joined, swallowed open
+  // A file's path as a percent-encoded file address (a Windows path too, on every system).
+  static QString PathToFileUrl(const QString& path);
+  // Gives the window its designed size, centred, never larger than its screen's free area.
+  void PlaceOnScreen();
 
   // --- Script menu (MainFormScript.cpp) ---
   using PageWork =
@@ -182,6 +187,8 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   void ShowDesign();  // after New and open: the slider selected, everything shown afresh
   void FollowItemChange(const std::vector<int>& indexes);
   void ReportRefusedPictures(const QStringList& refused);
+  // Captions the item nodes after the picture status of the last generation.
+  void ShowPictureStatus();
   // the panels (MainFormPanels.cpp)
   void SetUpPanels();
   void ShowSliderParameters();
@@ -191,9 +198,9 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   void StoreItemField(TItemField field, const QString& text, const QString& step, bool typing);
   bool CheckSeparatorText(QWidget* control);
   void CheckSliderName();
+  void SetUpSliderName();
   void ShowLinkTipIfWanted();
   void ShowHelpPage(const QUrl& address);
-  static QString PathToFileUrl(const QString& path);
   // the File menu (MainFormFile.cpp)
   void LoadRecentFiles();
   void AddRecentFile(const QString& path);

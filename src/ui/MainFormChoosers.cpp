@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QUrl>
 
 #include "ColorPanel.h"
@@ -41,11 +42,12 @@ constexpr THelpPage kHelpPages[] = {
 }  // namespace
 
 QString TMainForm::PathToFileUrl(const QString& path) {
-  // A path from the root of this system's file tree is already an address's path.
-  if (path.startsWith('/')) return QStringLiteral("file://") + path;
-  QString url = path;
-  url.replace('\\', '/').replace(':', '|');
-  return QStringLiteral("file:///") + url;
+  // Percent-encoded, so that "#", "?" and "%" in folder names stay part of the path. A Windows
+  // path ("C:\\...") is one on every system.
+  static const QRegularExpression drive(QStringLiteral("^[A-Za-z]:\\\\"));
+  const QString local = drive.match(path).hasMatch() ? QString(path).replace('\\', '/')
+                                                     : QDir::fromNativeSeparators(path);
+  return QUrl::fromLocalFile(local).toString(QUrl::FullyEncoded);
 }
 
 void TMainForm::chooseColour(TColorPanel* panel) {
@@ -89,10 +91,5 @@ void TMainForm::showFieldHelp() {
   QString page = QStringLiteral("getting_started.htm");
   for (const THelpPage& p : kHelpPages)
     if (p.tag == tag) page = QString::fromLatin1(p.page);
-  const QString path = programFolder_ + "help/" + page;
-#ifdef Q_OS_WIN
-  ShowHelpPage(QUrl::fromLocalFile(path));
-#else
-  ShowHelpPage(QUrl(PathToFileUrl(path)));
-#endif
+  ShowHelpPage(QUrl::fromLocalFile(programFolder_ + "help/" + page));
 }

@@ -93,6 +93,7 @@ bool TMainForm::SaveTo(const QString& path) {
     });
     if (finished) document_->markSaved(path, revision);
   });
+  ShowPictureStatus();
   return saved && finished;  // cancelled or failed: the design stays modified
 }
 

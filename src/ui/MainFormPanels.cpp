@@ -4,14 +4,13 @@
 // makes one undoable step until the field is left.
 #include <QComboBox>
 #include <QLineEdit>
-#include <QRegularExpression>
-#include <QRegularExpressionValidator>
 #include <limits>
 
 #include "ColorPanel.h"
 #include "Icons.h"
 #include "MainForm.h"
 #include "Prompts.h"
+#include "ScriptText.h"
 #include "WYSIWYG_Utility.h"
 #include "ui_MainForm.h"
 
@@ -30,12 +29,6 @@ void ShowText(QLineEdit* edit, const std::string& value) {
   edit->setText(Q(value));
   edit->setCursorPosition(0);  // where long paths and addresses begin, not where they end
 }
-
-// A name the generated script can use: letters, digits, "_" and "$", not starting with a digit.
-const QRegularExpression kScriptName(QStringLiteral("^[A-Za-z_$][A-Za-z0-9_$]*$"));
-const char* const kNameRule =
-    "The name must begin with a letter, \"_\" or \"$\" and hold only letters, digits, \"_\" and "
-    "\"$\", because the page's script uses it.";
 
 // Holds the panels' change handlers back while the panels are filled.
 class TQuiet {
@@ -101,30 +94,18 @@ void TMainForm::SetUpPanels() {
     connect(help, &QToolButton::clicked, this, &TMainForm::showFieldHelp);
   }
 
-  // The slider name becomes a name in the page's script: only what the script can use is typed.
-  ui->edt_pSliderName->setValidator(new QRegularExpressionValidator(
-      QRegularExpression(QStringLiteral("^\\s*([A-Za-z_$][A-Za-z0-9_$]*)?\\s*$")),
-      ui->edt_pSliderName));
-  connect(ui->edt_pSliderName, &QLineEdit::textChanged, this, &TMainForm::CheckSliderName);
-  connect(ui->edt_pSliderName, &QLineEdit::editingFinished, this, [this] {
-    // An emptied name would leave the page without a script name: the last one comes back.
-    if (ui->edt_pSliderName->text().trimmed().isEmpty() && !lastSliderName_.isEmpty())
-      ui->edt_pSliderName->setText(lastSliderName_);
-  });
-}
-
-void TMainForm::CheckSliderName() {
-  const QString name = ui->edt_pSliderName->text().trimmed();
-  sliderNameValid_ = kScriptName.match(name).hasMatch();
-  if (sliderNameValid_) lastSliderName_ = name;
-  ui->edt_pSliderName->setStyleSheet(sliderNameValid_ || name.isEmpty() ? QString()
-                                                                        : QStringLiteral("color: red;"));
-  ui->edt_pSliderName->setToolTip(sliderNameValid_ ? QString() : QString::fromUtf8(kNameRule));
+  SetUpSliderName();
 }
 
 void TMainForm::ShowSliderParameters() {
   const TQuiet quiet(panelsQuiet_);
   const TAppletData& d = document_->slider();
+  // A name from elsewhere (a file, Undo) takes the tip about a refused character away and is
+  // the one an emptied box gets back; the name being typed changes neither.
+  if (Text(ui->edt_pSliderName) != d.pSliderName) {
+    ui->lbl_pSliderNameTip->hide();
+    if (scripttext::IsScriptIdentifier(d.pSliderName)) lastSliderName_ = Q(d.pSliderName);
+  }
   ShowText(ui->edt_pSliderName, d.pSliderName);
   ui->spnedt_pWidth->setValue(StrToInt(d.pWidth));
   ui->spedt_pHeight->setValue(StrToInt(d.pHeight));
@@ -224,7 +205,18 @@ bool TMainForm::CheckSeparatorText(QWidget* control) {
   if (panelsQuiet_ > 0) return false;
   const QString separator = QString::fromStdString(document_->agent().Separator);
   auto* edit = qobject_cast<QLineEdit*>(control);
-  if (!edit || !edit->text().contains(separator)) return false;
+  if (!edit) return false;
+  if (edit->text().contains('\r') || edit->text().contains('\n')) {
+    // Pasted lines become one: a project file keeps every value on one line. Setting the joined
+    // line stores it.
+    edit->setText(Q(JoinLines(edit->text().toStdString())));
+    prompt::Message(this, TMessageKind::Information,
+                    QStringLiteral("This text is kept on one line, so its line breaks were replaced by "
+                                   "blanks."),
+                    {TButton::Ok});
+    return true;
+  }
+  if (!edit->text().contains(separator)) return false;
   prompt::Message(this, TMessageKind::Warning,
                   QStringLiteral("The text can't include \"%1\", it is used by system!").arg(separator),
                   {TButton::Yes});

@@ -51,14 +51,21 @@ bool TMainForm::BuildHTMLCode(const PageWork& then) {
   for (const QString& line : codeWindow_->Lines()) lines->push_back(line.toStdString());
   QTemporaryDir scratch(ScratchTemplate());
   const std::string page = ScratchFolder(scratch).toStdString() + "~tmp0001.txt";
-  if (!RunInBackground([build, page, lines, then](TqelAppletAgent& model, IDesignTree& tree) {
-        if (build) {
-          model.MakeHTMLCodes(page, tree);
-          *lines = fileutil::ReadTextLines(page);
-        }
-        if (then) then(model, *lines);
-      }))
-    return false;
+  bool finished = false;
+  try {
+    finished = RunInBackground([build, page, lines, then](TqelAppletAgent& model, IDesignTree& tree) {
+      if (build) {
+        model.MakeHTMLCodes(page, tree);
+        *lines = fileutil::ReadTextLines(page);
+      }
+      if (then) then(model, *lines);
+    });
+  } catch (...) {
+    ShowPictureStatus();  // a failed build still tells which pictures it did not find
+    throw;
+  }
+  ShowPictureStatus();
+  if (!finished) return false;
   if (build) {
     QStringList text;
     for (const std::string& line : *lines) text << QString::fromStdString(line);
@@ -175,10 +182,10 @@ void TMainForm::viewSample() {
   Launcher().OpenDocument(QDir::toNativeSeparators(programFolder_ + "samples/index.html"));
 }
 
-void TMainForm::openHomepage() { Launcher().OpenDocument(TformAbout::kHomePage); }
-void TMainForm::contactUs() { Launcher().OpenDocument(TformAbout::kSupportPage); }
+void TMainForm::openHomepage() { Launcher().OpenDocument(TformAbout::HomePage(programFolder_)); }
+void TMainForm::contactUs() { Launcher().OpenDocument(TformAbout::SupportPage(programFolder_)); }
 
 void TMainForm::showAbout() {
-  TformAbout about(this);
+  TformAbout about(programFolder_, this);
   prompt::Exec(about);
 }

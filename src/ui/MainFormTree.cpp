@@ -31,6 +31,7 @@ void TMainForm::SetUpTree() {
   connect(tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
           &TMainForm::SelectionChanged);
   connect(tree, &QWidget::customContextMenuRequested, this, &TMainForm::ShowTreeMenu);
+  tree->installEventFilter(this);  // Shift+F10 (see eventFilter)
   connect(model, &TItemTreeModel::picturesDropped, this, &TMainForm::ReportRefusedPictures);
 
   TDocument* d = document_.get();
@@ -180,6 +181,14 @@ void TMainForm::ShowDesign() {
   // What is saved is what the panels show (the names derived from the slider name, ...).
   document_->adoptSlider(SliderFromPanels());
   UpdatePropertyTabs();
+}
+
+void TMainForm::ShowPictureStatus() {
+  const std::vector<TPictureStatus>& status = document_->agent().PictureStatus();
+  for (int k = 1; k <= int(status.size()) && k <= document_->itemCount(); ++k)
+    document_->SetCaption(k, status[size_t(k - 1)] == TPictureStatus::Found
+                                 ? "Item"
+                                 : "Warning: Original image not found.");
 }
 
 // --- the item commands ---

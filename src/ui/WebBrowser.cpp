@@ -1,9 +1,12 @@
 #include "WebBrowser.h"
 
 #include <QButtonGroup>
+#include <QDir>
 #include <QStyle>
 
+#include "BrowserDetect.h"
 #include "DialogFrame.h"
+#include "Errors.h"
 #include "Launcher.h"
 #include "Prompts.h"
 #include "Settings.h"
@@ -149,16 +152,25 @@ void TformWebBrowser::RadioButtonBrowserKnownInSystemClick() {
 
 void TformWebBrowser::OpenPage(const QString& folder, const QString& fileName) {
   const QString page = folder + fileName;
+  // A browser that is gone or cannot be run says so, rather than leaving the preview unseen.
+  const auto start = [&page](const QString& program) {
+    if (const QString problem = browsers::ProgramProblem(program); !problem.isEmpty())
+      throw TvError(QStringLiteral("The web browser \"%1\" %2, so the preview could not be shown. "
+                                   "Choose another browser with Option > Web Browser.")
+                        .arg(QDir::toNativeSeparators(program), problem)
+                        .toStdString());
+    Launcher().StartProgram(program, page);
+  };
   if (ui_->RadioButtonBrowserDefault->isChecked()) {
     Launcher().OpenDocument(page);
   } else if (ui_->RadioButtonBrowserUserSpecify->isChecked()) {
-    Launcher().StartProgram(ui_->editSpecifiedBrowserFileName->text(), page);
+    start(ui_->editSpecifiedBrowserFileName->text());
   } else if (ui_->RadioButtonBrowserKnownInSystem->isChecked()) {
     const int index = ui_->ComboBoxBrowserList->currentIndex();
     // A known browser with none picked (a stored -1) opens the default browser rather than
     // nothing.
     if (index >= 0 && index < browserList_.size())
-      Launcher().StartProgram(browserList_[index].path, page);
+      start(browserList_[index].path);
     else
       Launcher().OpenDocument(page);
   }

@@ -74,7 +74,7 @@ TEST(Generator, DefaultDesignWritesTheKnownLines) {
   // The item's picture was never found: it keeps its name and size and the node says so.
   EXPECT_EQ(f.model.Items[0].IImageFile, "slider0.jpg");
   EXPECT_EQ(f.model.Items[0].ILevel, "0");
-  EXPECT_EQ(f.tree.Caption(1), "Warning: Original image not found.");
+  EXPECT_EQ(f.model.PictureStatus(), std::vector<TPictureStatus>{TPictureStatus::Missing});
   // The run leaves the design's own numbers alone and puts the status back.
   EXPECT_EQ(f.model.AppletData.pHeight, "120");
   EXPECT_EQ(f.progress.statuses.front(), "Making HTML Codes ... ...");
@@ -128,8 +128,8 @@ TEST(Generator, ItemsWithoutPicturesAreWrittenAsTheyStandAndLevelsComeFromTheTre
   const std::vector<std::string> cfg = f.Cfg();
   EXPECT_EQ(cfg[6], "CISlider1(['','','_self','',,]);");
   EXPECT_EQ(cfg[7], "CISlider1(['slider1.jpg','page.html','_self','',160,120]);");
-  EXPECT_EQ(f.tree.Caption(1), "Warning: Original image not found.");
-  EXPECT_EQ(f.tree.Caption(2), "Item");
+  EXPECT_EQ(f.model.PictureStatus(),
+            (std::vector<TPictureStatus>{TPictureStatus::Missing, TPictureStatus::Found}));
   EXPECT_EQ(f.model.Items[1].ILevel, "1");
   EXPECT_EQ(f.model.PreviewFiles, (TStringArray{"slider1.jpg"}));
   const TJpegInfo info = ReadJpegInfo(f.model.PreviewFolder() + "slider1.jpg");

@@ -310,8 +310,8 @@ TEST(ProjectFile, OpenRefusesValuesThePanelsCannotShowAndChangesNothing) {
       {ProjectText(slider(9, "FFF"), {}), "slider's background colour 'FFF', which is not a colour"},
       {ProjectText(slider(12, "10"), {}), "slider's image border style '10'"},
       {ProjectText(slider(19, ""), {}), "slider's path option '', which is not 1 or 0"},
-      {ProjectText(kDefaultSliderLine, {item, "#$@#$@#$@#$@#$@#$@#$@-1#$@"}),
-       "line 16 holds image 2's level '-1'"}};
+      {ProjectText(kDefaultSliderLine, {item, "#$@#$@#$@#$@#$@x#$@#$@#$@"}),
+       "line 16 holds image 2's width 'x'"}};
   for (const auto& c : cases) {
     WriteAll(dir / "bad.tvn", c.text);
     TMemoryTree tree;
@@ -324,8 +324,8 @@ TEST(ProjectFile, OpenRefusesValuesThePanelsCannotShowAndChangesNothing) {
     }
     EXPECT_EQ(agent.AppletData, before);
   }
-  // Empty sizes and levels are what a design without pictures holds.
-  WriteAll(dir / "good.tvn", ProjectText(kDefaultSliderLine, {item, "#$@#$@#$@#$@#$@#$@#$@#$@"}));
+  // Empty sizes are what a design without pictures holds; the tree places any level.
+  WriteAll(dir / "good.tvn", ProjectText(kDefaultSliderLine, {item, "#$@#$@#$@#$@#$@#$@#$@x#$@"}));
   TMemoryTree tree;
   EXPECT_EQ(agent.OpenProject(dir / "good.tvn", tree), TLoadResult::Loaded);
   EXPECT_EQ(tree.NodeCount(), 3);

@@ -186,6 +186,12 @@ class TestBrowserChoice : public QObject {
       QCOMPARE(Names(found), QStringList({"Firefox", "Chromium", "Falkon"}));
       QCOMPARE(found[1].path, first.filePath("chromium"));
       QCOMPARE(found[2].path, second.filePath("falkon"));
+      // Debian's "firefox" is a script of its own that starts Firefox ESR: one browser, once.
+      QFile::remove(first.filePath("firefox"));
+      program(first.filePath("firefox"), true);
+      browsers::SetSearchPath(first.path());
+      QCOMPARE(Names(browsers::DetectBrowsers()), QStringList({"Firefox", "Chromium"}));
+      browsers::SetSearchPath(std::nullopt);
     }
     {
       // Under App Paths (the user's key before the machine's), quotes removed, after the
@@ -333,6 +339,7 @@ class TestBrowserChoice : public QObject {
     QVERIFY(env.launcher.programs.isEmpty());
 
     // The page, blanks and all, is the program's one argument.
+    machine.files << "/opt/My Browser/browse";
     StoreChoice(0, 0, 1, -1, "/opt/My Browser/browse");
     open();
     QCOMPARE(env.launcher.programs, QStringList({"/opt/My Browser/browse|" + page}));

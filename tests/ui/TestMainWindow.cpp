@@ -1,6 +1,7 @@
 // The main window driven by object name: start-up, the design tree and its commands, the
 // property tabs, the modified state, closing, the command line, progress and dropped pictures.
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -9,6 +10,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QRadioButton>
@@ -20,6 +22,7 @@
 #include <QUndoStack>
 
 #include "ColorPanel.h"
+#include "DialogFrame.h"
 #include "MainForm.h"
 #include "UiTest.h"
 
@@ -113,6 +116,19 @@ class TestMainWindow : public QObject {
     QCOMPARE(ChildCount(form, -1), 0);
     QVERIFY(!form.Document().isModified() && !SaveEnabled(form));
 
+    // The window opens at its designed size, centred, and never larger than the screen's free
+    // area (a 1600 x 1000 screen at scale 2 offers 800 x 500 minus the task bar).
+    const QMargins frameRoom(8, 40, 8, 8);
+    const struct {
+      QRect area;
+      QRect placed;
+    } screens[] = {{QRect(0, 0, 1920, 1040), QRect(569, 274, 781, 524)},
+                   {QRect(0, 0, 800, 480), QRect(9, 40, 781, 432)},
+                   {QRect(100, 50, 600, 400), QRect(108, 90, 584, 352)}};
+    for (const auto& s : screens) QCOMPARE(frame::FitOnScreen(QSize(781, 524), s.area, frameRoom), s.placed);
+    form.PlaceOnScreen();
+    QVERIFY(form.screen()->availableGeometry().contains(form.geometry()));
+
     // The desktop file association went to the test's data folder.
     QVERIFY(QFile::exists(env.Path("data/applications/torvane.desktop")));
     QVERIFY(QFile::exists(env.Path("data/mime/packages/torvane.xml")));
@@ -173,6 +189,59 @@ class TestMainWindow : public QObject {
     QCOMPARE(Pictures(form), (std::vector<std::string>{"b.jpg", "c.jpg"}));
     QCOMPARE(form.SelectedItems(), std::vector<int>{1});
     QCOMPARE(picture->text(), QString("c.jpg"));
+  }
+
+  // Ctrl+Tab, clicks that would clear the selection, the standard shortcuts, Shift+F10, and the
+  // commands after an open.
+  void theKeyboardAndTheMouseReachOnlyWhatIsShown() {
+    TTestEnvironment env;
+    TMainForm form(env.ProgramFolder());
+    form.show();
+    auto* tabs = Find<QTabWidget>(form, "pgcntrl1");
+    const auto ctrlTab = [&](Qt::KeyboardModifiers extra = {}) {
+      QTest::keyClick(tabs->currentWidget(), Qt::Key_Tab, Qt::ControlModifier | extra);
+      return CurrentTab(form);
+    };
+    QCOMPARE(ctrlTab(), QString("tbshtPath"));
+    QCOMPARE(ctrlTab(), QString("tbshtScript"));
+    QCOMPARE(ctrlTab(Qt::ShiftModifier), QString("tbshtPath"));
+    Act(form, "Insert2")->trigger();
+    Act(form, "Insert2")->trigger();
+    ClickTree(form, 0);
+    QCOMPARE(ctrlTab(), QString("tbshtItemGeneral"));
+
+    // The current node stays highlighted whatever is clicked.
+    QTreeView* tree = TreeOf(form);
+    ClickTree(form, 0, Qt::ControlModifier);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(5, tree->viewport()->height() - 5));
+    QCOMPARE(form.CurrentItem(), 0);
+    QCOMPARE(form.SelectedItems(), std::vector<int>{0});
+
+    const QMap<QString, QString> keys{{"Delete2", "Del"}, {"Insert2", "Ins"}, {"Topic1", "F1"},
+                                      {"Save2", "Ctrl+Shift+S"}, {"Exit1", "Ctrl+Q"},
+                                      {"Save1", "Ctrl+S"}};
+    for (auto it = keys.begin(); it != keys.end(); ++it)
+      QCOMPARE(Act(form, qPrintable(it.key()))->shortcut(), QKeySequence(it.value()));
+    auto* menu = form.findChild<QMenu*>("PopupMenu1");
+    QTest::keyClick(tree, Qt::Key_F10, Qt::ShiftModifier);
+    QVERIFY(menu->isVisible());
+    menu->hide();
+    // A colour box with the keyboard focus shows it.
+    Select(form, {-1});
+    auto* colour = Find<TColorPanel>(form, "pnl_pBgColor");
+    QVERIFY(colour->focusPolicy() & Qt::TabFocus);
+    const QImage unfocused = colour->grab().toImage();
+    QApplication::setActiveWindow(&form);
+    colour->setFocus();
+    QVERIFY(colour->hasFocus());
+    QVERIFY(colour->grab().toImage() != unfocused);
+
+    // An open while an item is selected leaves the root's commands.
+    Select(form, {1});
+    const QString file = WriteProject(env.Path("two.tvn"), {"0", "0"});
+    form.Document().undoStack()->setClean();
+    QVERIFY(form.OpenProjectFile(file));
+    QCOMPARE(Commands(form), QString("1000"));
   }
 
   void nestedItemsMoveAndDeleteAsWholeBlocksAlsoWhenDragged() {
@@ -351,10 +420,20 @@ class TestMainWindow : public QObject {
            prompt::QueueColor(std::nullopt);
            emit Find<TColorPanel>(form, "pnl_pBgColor")->clicked();
          }, false},
+        {"same colour", [&] {
+           prompt::QueueColor(Find<TColorPanel>(form, "pnl_pBgColor")->Color());
+           emit Find<TColorPanel>(form, "pnl_pBgColor")->clicked();
+         }, false},
         {"insert", [&] { Act(form, "Insert2")->trigger(); }, true},
         {"selecting an item", [&] { ClickTree(form, 0); }, false},
         {"picture path", [&] { Find<QLineEdit>(form, "edtOriginalImagePath")->setText("z.jpg"); }, true},
         {"the same picture path", [&] { Find<QLineEdit>(form, "edtOriginalImagePath")->setText("z.jpg "); }, false},
+        {"move refused", [&] { Act(form, "MoveUp2")->trigger(); }, false},
+        {"selecting the root", [&] { ClickTree(form, -1); }, false},
+        {"root delete refused", [&] {
+           prompt::QueueButton(TButton::Ok);
+           Act(form, "Delete2")->trigger();
+         }, false},
     };
     for (const TEdit& e : edits) {
       form.Document().undoStack()->setClean();
@@ -385,12 +464,37 @@ class TestMainWindow : public QObject {
       QCOMPARE(Find<QComboBox>(form, "cmbx_pImageBorderStyle")->currentIndex(), stored == "x" ? -1 : 3);
     }
 
-    // A name only the script can use is typed; one from a hand-edited file shows why it fails.
+    // A name only the script can use is typed, in any script's letters; what is refused is named
+    // under the box. Emptied and left, the box gets the last whole name back. One from a
+    // hand-edited file shows why it fails.
     auto* name = Find<QLineEdit>(form, "edt_pSliderName");
-    name->clear();
-    QTest::keyClicks(name, "My-Slider1");
-    QCOMPARE(name->text(), QString("MySlider1"));
-    QCOMPARE(form.Document().slider().pSliderName, std::string("MySlider1"));
+    auto* why = Find<QLabel>(form, "lbl_pSliderNameTip");
+    const struct {
+      QString typed, result, says;
+    } names[] = {{"My-Slider1", "MySlider1", "\"-\" can't be part"},
+                 {QString::fromUtf8("Galería"), QString::fromUtf8("Galería"), ""},
+                 {QString::fromUtf8("Σλάιντερ_2$"), QString::fromUtf8("Σλάιντερ_2$"), ""},
+                 {"1st", "st", "can't begin with \"1\""}};
+    for (const auto& n : names) {
+      name->clear();
+      for (const QChar c : n.typed) name->insert(c);  // typed one character at a time
+      QCOMPARE(name->text(), n.result);
+      QCOMPARE(form.Document().slider().pSliderName, n.result.toStdString());
+      QCOMPARE(why->isVisibleTo(&form), !n.says.isEmpty());
+      QVERIFY2(why->text().contains(n.says), qPrintable(why->text()));
+      emit name->editingFinished();
+      QVERIFY(!why->isVisibleTo(&form));
+    }
+    name->selectAll();
+    name->insert("My Summer-Slider");  // a paste is refused whole
+    QCOMPARE(name->text(), QString("st"));
+    QVERIFY(why->text().startsWith("a blank, \"-\" can't be part of the name."));
+    name->setText("Slider");
+    emit name->editingFinished();
+    for (int i = 0; i < 6; ++i) QTest::keyClick(name, Qt::Key_Backspace);
+    emit name->editingFinished();
+    QCOMPARE(name->text(), QString("Slider"));
+    QCOMPARE(form.Document().slider().pSliderName, std::string("Slider"));
     TAppletData data = form.Document().slider();
     data.pSliderName = "Slider-1";
     form.Document().setSlider(data, "test");
@@ -416,6 +520,15 @@ class TestMainWindow : public QObject {
     QCOMPARE(prompt::Shown().last().text, QString("The text can't include \"#$@\", it is used by system!"));
     QCOMPARE(tip->text(), QString());
     QCOMPARE(form.Document().item(0).IToolTip, std::string());
+    // Nor does a line break: pasted lines become one, and the user is told.
+    for (QLineEdit* edit : {tip, Find<QComboBox>(form, "cmbx_ILink")->lineEdit(),
+                            Find<QLineEdit>(form, "edtpInternalUse_RootDir_Local")}) {
+      prompt::QueueButton(TButton::Ok);
+      edit->insert("one\r\ntwo\nthree");
+      QCOMPARE(edit->text(), QString("one two three"));
+      QVERIFY(prompt::Shown().last().text.contains("line breaks"));
+    }
+    QCOMPARE(form.Document().item(0).IToolTip, std::string("one two three"));
   }
 
   void choosersKeepWhatIsNotChosen() {
@@ -436,6 +549,10 @@ class TestMainWindow : public QObject {
     Find<QToolButton>(form, "spdbtnOriginalImagePath")->click();
     QCOMPARE(picture->text(), QString("/pics/new one.jpg"));
     QCOMPARE(UndoText(form), QString("&Undo Choose Picture"));
+
+    QCOMPARE(TMainForm::PathToFileUrl("C:\\My Pages\\index.html"), QString("file:///C:/My%20Pages/index.html"));
+    QCOMPARE(TMainForm::PathToFileUrl("/home/ana/C#/100%20off?/a.html"),
+             QString("file:///home/ana/C%23/100%2520off%3F/a.html"));
   }
 
   void closingAsksOnlyWhenModified() {

@@ -63,6 +63,7 @@ class TestScriptCommands : public QObject {
     QVERIFY(form.CodeWindow()->Lines().isEmpty());
 
     MakeDesign(form, env);
+    QFile::remove(env.Path("pics/p2.jpg"));
     prompt::QueueWindow([](QDialog& window) {
       auto& code = static_cast<TformHTML&>(window);
       code.findChild<QPushButton*>("Button2")->click();
@@ -75,6 +76,9 @@ class TestScriptCommands : public QObject {
     QCOMPARE(QApplication::clipboard()->text().remove('\r'), form.CodeWindow()->Text().remove('\r'));
     // The link and tooltip of the selected item were stored before building.
     QCOMPARE(form.Document().items()[1].IToolTip, std::string("Second picture"));
+    // The tree says whose picture the build did not find.
+    QCOMPARE(RowOf(form, 1).data().toString(), QString("Item"));
+    QCOMPARE(RowOf(form, 2).data().toString(), QString("Warning: Original image not found."));
     // Scratch files never land in the working or the program's folder.
     QVERIFY(!QFile::exists(QDir::current().filePath("~tmp0001.txt")));
     QVERIFY(!QFile::exists(env.ProgramFolder() + "~tmp0001.txt"));
@@ -100,10 +104,20 @@ class TestScriptCommands : public QObject {
     settings::WriteFlag(settings::kBrowsersKey, "UseKnownBrowser", false);
     settings::WriteFlag(settings::kBrowsersKey, "UseSpecifiedBrowser", true);
     settings::WriteValue(settings::kBrowsersKey, "SelectedBrowserNumber", -1);
-    settings::WriteValue(settings::kBrowsersKey, "SpecifiedBrowserExePath", "/opt/my browser/run");
+    const QString program = env.Path("my browser/run");
+    settings::WriteValue(settings::kBrowsersKey, "SpecifiedBrowserExePath", program);
+    // Gone or not a program: the user learns what failed and where to change it.
+    for (const QString& problem : {QString("does not exist"), QString("is not a program")}) {
+      prompt::QueueButton(TButton::Ok);
+      Act(form, "Preview1")->trigger();
+      QVERIFY(prompt::Shown().last().text.contains(problem));
+      QVERIFY(prompt::Shown().last().text.contains("Option > Web Browser"));
+      QDir().mkpath(env.Path("my browser"));
+      QFile(program).open(QIODevice::WriteOnly);
+    }
+    QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     Act(form, "Preview1")->trigger();
-    QCOMPARE(env.launcher.programs.last(),
-             "/opt/my browser/run|" + QDir::toNativeSeparators(preview) + "~preview.html");
+    QCOMPARE(env.launcher.programs.last(), program + "|" + QDir::toNativeSeparators(preview) + "~preview.html");
 
     // New takes the preview away with the design.
     prompt::QueueButton(TButton::No);
@@ -186,7 +200,7 @@ class TestScriptCommands : public QObject {
     prompt::QueueFile(QString("/home/ana/My Pages/a.html"));
     form.findChild<QToolButton*>("spdbtnItURL")->click();
     QCOMPARE(prompt::Shown().size(), 3);
-    QCOMPARE(link->currentText(), QString("file:///home/ana/My Pages/a.html"));
+    QCOMPARE(link->currentText(), QString("file:///home/ana/My%20Pages/a.html"));
     QVERIFY(form.Document().isModified());
   }
 
@@ -228,7 +242,8 @@ class TestScriptCommands : public QObject {
     QCOMPARE(env.launcher.documents,
              (QStringList{QDir::toNativeSeparators(env.ProgramFolder() + "help/index.html"),
                           QDir::toNativeSeparators(env.ProgramFolder() + "samples/index.html"),
-                          "https://www.torvane.example/", "https://www.torvane.example/support/"}));
+                          QDir::toNativeSeparators(env.ProgramFolder() + "help/index.html"),
+                          QDir::toNativeSeparators(env.ProgramFolder() + "help/support.htm")}));
     prompt::QueueWindow(Accept);
     Act(form, "About1")->trigger();
     QCOMPARE(prompt::Shown().last().what, QString("TformAbout"));
@@ -243,6 +258,10 @@ class TestScriptCommands : public QObject {
     QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton,
                      Qt::NoModifier);
     QCoreApplication::sendEvent(tree->viewport(), &move);
+    QCOMPARE(hint->text(), QString("Add, remove or move items by right-clicking the mouse."));
+    QVERIFY(hint->contentsRect().width() >= hint->fontMetrics().horizontalAdvance(hint->text()));
+    // A control inside a listed one, but not listed itself, leaves the line as it was.
+    QCoreApplication::sendEvent(form.findChild<QWidget*>("cmbx_ILink"), &move);
     QCOMPARE(hint->text(), QString("Add, remove or move items by right-clicking the mouse."));
     QCoreApplication::sendEvent(form.findChild<QWidget*>("tlbtnSave"), &move);
     QCOMPARE(hint->text(), QString("Save the current project to a file"));

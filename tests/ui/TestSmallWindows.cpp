@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QTextBrowser>
 
+#include <QToolButton>
+
 #include "About.h"
 #include "Errors.h"
 #include "HTMLBuild.h"
@@ -27,8 +29,9 @@ void WriteBytes(const QString& path, const QByteArray& bytes) {
   file.write(bytes);
 }
 
-QColor TextColour(QWidget& dialog, const char* name) {
-  return dialog.findChild<QLabel*>(name)->palette().color(QPalette::WindowText);
+// The palette role a label's text is drawn in.
+QPalette::ColorRole TextRole(QWidget& dialog, const char* name) {
+  return dialog.findChild<QLabel*>(name)->foregroundRole();
 }
 
 void MoveOver(QWidget* widget, QPoint at) {
@@ -112,6 +115,7 @@ class TestSmallWindows : public QObject {
     window.ShowHelpPage(QUrl::fromLocalFile(help + "a.htm"));
     QVERIFY(window.isVisible());
     QVERIFY(!window.isModal());
+    QCOMPARE(window.pos(), QPoint(265, 180));
     QVERIFY(browser->toPlainText().contains("First"));
     window.move(window.pos() + QPoint(40, 30));
     const QPoint place = window.pos();
@@ -135,6 +139,16 @@ class TestSmallWindows : public QObject {
     QVERIFY(browser->toPlainText().contains("Second"));
     window.WebBrowser1AnchorClicked(QUrl("https://www.torvane.example/"));
     QCOMPARE(env.launcher.documents, QStringList({"https://www.torvane.example/"}));
+    QVERIFY(browser->toPlainText().contains("Second"));
+    // Pages outside the help folder (the samples run a script) open in the browser.
+    window.WebBrowser1AnchorClicked(QUrl("../samples/index.html"));
+    QCOMPARE(env.launcher.documents.last(), env.Path("samples/index.html"));
+    // Back and Forward walk the pages shown.
+    auto* back = window.findChild<QToolButton*>("tlbtnHelpBack");
+    QVERIFY(back->isEnabled());
+    back->click();
+    QVERIFY(browser->toPlainText().contains("First"));
+    window.findChild<QToolButton*>("tlbtnHelpForward")->click();
     QVERIFY(browser->toPlainText().contains("Second"));
     VERIFY_PROMPTS();
   }
@@ -181,7 +195,7 @@ class TestSmallWindows : public QObject {
 
   void aboutBoxLinks() {
     uitest::TTestEnvironment env;
-    TformAbout about;
+    TformAbout about(env.ProgramFolder());
     about.show();
     QCOMPARE(about.windowTitle(), QString("Torvane"));
     QCOMPARE(about.findChild<QLabel*>("lblProductName")->text(), QString("Torvane"));
@@ -190,27 +204,39 @@ class TestSmallWindows : public QObject {
     QVERIFY(!about.windowIcon().isNull());
     auto* home = about.findChild<QLabel*>("Label8");
     auto* support = about.findChild<QLabel*>("Label10");
-    QCOMPARE(home->text(), QString("https://www.torvane.example/"));
-    QCOMPARE(support->text(), QString("https://www.torvane.example/support/"));
-    QCOMPARE(TextColour(about, "Label8"), QColor(Qt::blue));
+    QCOMPARE(about.width(), 313);
+    // The links open the help installed with the program, which is always there.
+    QCOMPARE(TextRole(about, "Label8"), QPalette::Link);
 
     QTest::mouseClick(home, Qt::LeftButton);
     QTest::mouseClick(support, Qt::LeftButton);
-    QCOMPARE(env.launcher.documents, QStringList({"https://www.torvane.example/",
-                                                  "https://www.torvane.example/support/"}));
+    QCOMPARE(env.launcher.documents, QStringList({env.ProgramFolder() + "help/index.html",
+                                                  env.ProgramFolder() + "help/support.htm"}));
+    for (const QString& page : env.launcher.documents) QVERIFY2(QFile::exists(page), qPrintable(page));
+    // Under a dark palette the box is dark with light text: no colour of its own.
+    const QPalette before = QApplication::palette();
+    QPalette dark = before;
+    dark.setColor(QPalette::Window, Qt::black);
+    dark.setColor(QPalette::WindowText, Qt::white);
+    QApplication::setPalette(dark);
+    {
+      TformAbout darkBox(env.ProgramFolder());
+      QCOMPARE(darkBox.palette().color(QPalette::Window), QColor(Qt::black));
+    }
+    QApplication::setPalette(before);
 
     // Red under the pointer; over another label it stays; over the background both are blue.
     MoveOver(home, {2, 2});
     MoveOver(support, {2, 2});
-    QCOMPARE(TextColour(about, "Label8"), QColor(Qt::red));
-    QCOMPARE(TextColour(about, "Label10"), QColor(Qt::red));
+    QCOMPARE(TextRole(about, "Label8"), QPalette::LinkVisited);
+    QCOMPARE(TextRole(about, "Label10"), QPalette::LinkVisited);
     auto* comments = about.findChild<QLabel*>("Comments");
     MoveOver(&about, comments->geometry().center());
-    QCOMPARE(TextColour(about, "Label8"), QColor(Qt::red));
+    QCOMPARE(TextRole(about, "Label8"), QPalette::LinkVisited);
     MoveOver(&about, {1, about.height() - 1});
     QVERIFY(!about.childAt(1, about.height() - 1));
-    QCOMPARE(TextColour(about, "Label8"), QColor(Qt::blue));
-    QCOMPARE(TextColour(about, "Label10"), QColor(Qt::blue));
+    QCOMPARE(TextRole(about, "Label8"), QPalette::Link);
+    QCOMPARE(TextRole(about, "Label10"), QPalette::Link);
     VERIFY_PROMPTS();
   }
 };

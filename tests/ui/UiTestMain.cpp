@@ -19,7 +19,8 @@ std::map<QString, TFactory>& Registry() {
   return registry;
 }
 
-TTestEnvironment::TTestEnvironment() {
+// Every window test runs in folders whose names hold what addresses must encode.
+TTestEnvironment::TTestEnvironment() : dir_(QDir::tempPath() + "/ui C#? 100%20off-XXXXXX") {
   const QString root = dir_.path();
   for (const char* sub : {"bin", "config", "data", "cache", "runtime", "home"})
     QDir(root).mkpath(sub);

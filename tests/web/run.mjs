@@ -535,6 +535,15 @@ try {
   let url = null;
   await check('the sample project publishes with torvane-cli', () => { url = publishSample(bin, samples, work); });
   if (url) await sampleTests(url);
+  await check('a slider named in non-ASCII letters publishes and runs', async () => {
+    const { page, problems, close } = await open(publishSample(bin, samples, work, { name: 'Galer\u00eda' }));
+    try {
+      await expectMotion(page, 'Galer\u00eda_div', SAMPLE_SPEED, 300, SAMPLE_CYCLE);
+      assert.deepEqual(problems, []);
+    } finally {
+      await close();
+    }
+  });
   await check('pictures at twice the height are what screens of device scale factor 2 load, 1 the others', async () => {
     const hidpi = publishSample(bin, samples, work, { hidpi: true });
     for (const scale of [1, 1.25, 2]) {

@@ -42,20 +42,27 @@ export function builtFolders() {
 // (harbour, forest, tower) also get a picture at twice the height.
 export const SAMPLE_HIDPI = [true, false, true, true, false];
 
-export function publishSample(bin, samples, work, { hidpi = false } = {}) {
+// `name`: the slider's name instead of the sample's own (its script names follow it); the site
+// is then published into a folder of its own.
+export function publishSample(bin, samples, work, { hidpi = false, name = '' } = {}) {
   const cli = path.join(bin, 'torvane-cli');
   assert.ok(fs.existsSync(cli), `the publisher ${cli} does not exist; build torvane-cli first`);
-  const copy = path.join(work, 'sample-project');
+  const folder = hidpi ? 'sample-hidpi' : name ? 'sample-' + Buffer.from(name).toString('hex') : 'sample';
+  const copy = path.join(work, folder + '-project');
   fs.cpSync(samples, copy, { recursive: true });
   const project = path.join(copy, 'sample.tvn');
   const lines = fs.readFileSync(project, 'utf8').split('\r\n').map((line) => {
     const values = line.split('#$@');
+    if (name && values.length === 21) {
+      [values[0], values[1], values[2], values[10]] = [name, name + 'cfg', name + '_div', name + 'cfg'];
+      return values.join('#$@');
+    }
     if (!/^slider\d+\.jpg$/.test(values[0]) || values.length < 3) return line;
     values[1] = path.join(copy, values[1]);
     return values.join('#$@');
   });
   fs.writeFileSync(project, lines.join('\r\n'));
-  const site = path.join(work, hidpi ? 'sample-hidpi' : 'sample');
+  const site = path.join(work, folder);
   let out;
   try {
     // --no-cache: a test run neither reads nor fills the user's cache of scaled pictures.
@@ -70,7 +77,7 @@ export function publishSample(bin, samples, work, { hidpi = false } = {}) {
   }
   SAMPLE.forEach((_, i) => assert.equal(fs.existsSync(path.join(site, `slider${i}@2x.jpg`)), hidpi && SAMPLE_HIDPI[i],
     `slider${i}@2x.jpg`));
-  return `${path.basename(site)}/sample.html`;
+  return `${folder}/sample.html`;
 }
 
 export function serve(dir) {

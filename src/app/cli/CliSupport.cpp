@@ -82,14 +82,13 @@ std::vector<std::string> PublishedFiles(const TqelAppletAgent& model, const std:
 
 // A picture that is not found is no error (the item keeps its old name and size), but a
 // headless run should say so: the published slider lacks that picture.
-void WarnAboutMissingPictures(const TqelAppletAgent& model, const TMemoryTree& tree,
-                              std::ostream& err) {
+void WarnAboutMissingPictures(const TqelAppletAgent& model, std::ostream& err) {
   // One line per item up to a limit, then a count: a long design should not flood the terminal.
   constexpr int kMaxLines = 20;
-  const int count = std::min<int>(tree.NodeCount() - 1, static_cast<int>(model.Items.size()));
+  const std::vector<TPictureStatus>& status = model.PictureStatus();
   int missing = 0;
-  for (int k = 1; k <= count; ++k) {
-    if (tree.Caption(k) == "Item") continue;
+  for (int k = 1; k <= static_cast<int>(status.size()); ++k) {
+    if (status[static_cast<size_t>(k - 1)] == TPictureStatus::Found) continue;
     if (++missing > kMaxLines) continue;
     err << "torvane-cli: warning: the picture of item " << k << " ("
         << model.Items[static_cast<size_t>(k - 1)].OriginalImagePath
@@ -240,7 +239,7 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
            PublishedFiles(model, to, scripttext::PublishBaseName(name), err)) {
         out << file << "\n";
       }
-      WarnAboutMissingPictures(model, tree, err);
+      WarnAboutMissingPictures(model, err);
       result = 0;
     } catch (const std::exception& failure) {
       if (bar) bar->Erase();
