@@ -133,10 +133,7 @@ std::string WriteErrorText(const std::string& path, int error) {
 class TReplacingWrite {
  public:
   explicit TReplacingWrite(const std::string& path) : shown_(path), target_(WriteTarget(path)) {
-    std::error_code error;
-    if (fs::is_directory(FsPath(target_), error)) {
-      throw TvFileError("Cannot create file " + shown_ + " (a folder of that name exists)");
-    }
+    CheckWritableTarget(path);
     // The failure hook of the tests: fires on this write when it is the one they picked.
     if (failNextWriteAfterBytes >= 0) {
       if (failWriteNumber > 1) {
@@ -285,6 +282,13 @@ std::string WriteTarget(const std::string& path) {
     current = next.is_absolute() ? next : current.parent_path() / next;
   }
   return Utf8(current);
+}
+
+void CheckWritableTarget(const std::string& path) {
+  std::error_code error;
+  if (fs::is_directory(FsPath(WriteTarget(path)), error)) {
+    throw TvFileError("Cannot create file " + path + " (a folder of that name exists)");
+  }
 }
 
 void WriteFileReplacing(const std::string& path, const std::string& bytes, bool flushToDisk) {

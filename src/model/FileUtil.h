@@ -36,6 +36,9 @@ void WriteFileReplacing(const std::string& path, const std::string& bytes, bool 
 bool CopyFileReplacing(const std::string& from, const std::string& to);
 // The file a write to `path` replaces: the final target of a chain of symbolic links, else path.
 std::string WriteTarget(const std::string& path);
+// Throws the TvFileError a replacing write to `path` would throw because a folder stands where
+// the file should go, so that a run can refuse before it writes its first file.
+void CheckWritableTarget(const std::string& path);
 // Lines joined with CR LF after every line, as UTF-8.
 void WriteTextLines(const std::string& path, const std::vector<std::string>& lines);
 

@@ -126,6 +126,10 @@ std::string Quoted(const std::string& value) { return "'" + scripttext::JsString
 }  // namespace
 
 void TqelAppletAgent::MakeHTMLCodes(const std::string& pagePath, IDesignTree& tree) {
+  fileutil::WriteTextLines(pagePath, GenerateFiles(tree));
+}
+
+std::vector<std::string> TqelAppletAgent::GenerateFiles(IDesignTree& tree) {
   const scripttext::TCheckedDesign checked = scripttext::CheckDesign(AppletData, Items);
   TProgressScope status(Progress(), "Making HTML Codes ... ...");
   ScriptFiles[1] = "torvanecfg.js";
@@ -295,5 +299,5 @@ void TqelAppletAgent::MakeHTMLCodes(const std::string& pagePath, IDesignTree& tr
   const std::string workFolder = fileutil::WithSeparator(WorkFolder());
   fileutil::WriteTextLines(workFolder + ScriptFiles[2], css);
   fileutil::WriteTextLines(workFolder + ScriptFiles[1], cfg);
-  fileutil::WriteTextLines(pagePath, page);
+  return page;
 }

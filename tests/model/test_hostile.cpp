@@ -285,7 +285,7 @@ TEST(HostileDisk, AWriteThatFailsAnywhereStopsThePublishAndLeavesEveryFileWhole)
   // A republish at a larger height, with the disk filling up at the n-th file written (the
   // pictures into the preview folder, the three text files, the copies, the project, the report).
   site.model.AppletData.pHeight = "200";
-  int failures = 0;
+  int failures = 0, listed = 0;
   for (int n = 1; n < 40; ++n) {
     fileutil::failWriteNumber = n;
     fileutil::failNextWriteAfterBytes = 10;
@@ -297,6 +297,8 @@ TEST(HostileDisk, AWriteThatFailsAnywhereStopsThePublishAndLeavesEveryFileWhole)
     ++failures;
     EXPECT_NE(error.find("Disk full: "), std::string::npos) << error;
     EXPECT_NE(error.find(" was not written"), std::string::npos) << error;
+    // Once the folder's files are being written, the message says which are and which are not.
+    if (error.find("Not written: ") != std::string::npos) ++listed;
     // Every file is the old one or the new one, whole; nothing temporary is left.
     for (const std::string& name : FilesIn(site.out.Path())) {
       EXPECT_TRUE(first.count(name)) << name;
@@ -311,7 +313,49 @@ TEST(HostileDisk, AWriteThatFailsAnywhereStopsThePublishAndLeavesEveryFileWhole)
     EXPECT_FALSE(HasTemporaryFiles(site.work.Path())) << n;
   }
   EXPECT_GE(failures, 10);  // two pictures, css, cfg, page, three copies, project, report, ...
+  EXPECT_GE(listed, 8);
   EXPECT_EQ(ReadJpegInfo(site.out / "slider0.jpg").height, 200);
+}
+
+TEST(HostileDisk, ARefusedPublishLeavesThePublishedFolderAsItWas) {
+  struct TCase {
+    std::string what;
+    std::function<void(TSite&)> spoil;
+    std::string message;
+  };
+  const std::vector<TCase> cases = {
+      {"line break", [](TSite& s) { s.model.Items[1].IToolTip = "a\nb"; }, "a line break"},
+      {"lone CR", [](TSite& s) { s.model.Items[0].ILink = "x\ry"; }, "a line break"},
+      {"separator", [](TSite& s) { s.model.Items[0].ITarget = "_#$@"; }, "cannot hold"},
+      {"folder", [](TSite& s) { fs::create_directory(s.out.Path() / "slider1.jpg"); },
+       "a folder of that name exists"},
+      {"foreign name",
+       [](TSite& s) {
+         s.model.Items[1].OriginalImagePath = "";
+         s.model.Items[1].IImageFile = "secret-notes.txt";
+       },
+       "Item 2's picture name 'secret-notes.txt'"},
+  };
+  for (const TCase& c : cases) {
+    TSite site;
+    site.AddPicture("one.jpg", 64, 48);
+    site.AddPicture("two.jpg", 30, 60);
+    site.Publish();
+    if (c.what == "folder") fs::remove(site.out.Path() / "slider1.jpg");
+    std::map<std::string, std::string> before;
+    for (const std::string& name : FilesIn(site.out.Path())) {
+      before[name] = ReadAll(site.out / name);
+    }
+    site.model.AppletData.pHeight = "90";  // every file would change
+    c.spoil(site);
+    const std::string error = ErrorOf([&] { site.Publish(); });
+    EXPECT_NE(error.find(c.message), std::string::npos) << c.what << ": " << error;
+    std::map<std::string, std::string> after;
+    for (const std::string& name : FilesIn(site.out.Path())) {
+      if (!fs::is_directory(site.out.Path() / name)) after[name] = ReadAll(site.out / name);
+    }
+    EXPECT_EQ(after, before) << c.what;
+  }
 }
 
 TEST(HostileDisk, AFolderWhereAFileShouldGoIsAnError) {
@@ -353,11 +397,11 @@ TEST(HostileDisk, AFolderWhereAFileShouldGoIsAnError) {
 TEST(HostileDisk, ProjectNamesThatCollideWithTheOutputAreRefused) {
   for (const std::string name :
        {"show.html", "torvane.js", "TORVANECFG.JS", "torvane.css", "slider0.jpg", "slider1.jpg",
-        "pic.jpg"}) {
+        "slider9.jpg"}) {
     TSite site;
     site.AddPicture("a.jpg", 40, 30);
     site.AddPicture("b.jpg", 40, 30);
-    site.model.Items[1].IImageFile = "pic.jpg";
+    site.model.Items[1].IImageFile = "slider9.jpg";
     site.model.Items[1].OriginalImagePath = "";
     const std::string error = ErrorOf([&] { site.Publish(name); });
     EXPECT_NE(error.find("'" + name + "' is also the name of a file that publishing writes"),

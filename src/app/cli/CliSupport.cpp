@@ -65,7 +65,7 @@ std::vector<std::string> PublishedFiles(const TqelAppletAgent& model, const std:
   std::set<std::string> images;
   for (const TItemData& item : model.Items) {
     const std::string& name = item.IImageFile;
-    if (scripttext::IsPlainFileName(name) && images.count(name) == 0 &&
+    if (scripttext::IsPublishedPictureName(name) && images.count(name) == 0 &&
         fileutil::IsFile(model.PreviewFolder() + name)) {
       images.insert(name);
       files.push_back(to + name);
