@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <mutex>
 #include <set>
+#include <thread>
 #include <vector>
 
 #ifdef _WIN32
@@ -330,13 +331,49 @@ void AbandonTemporaryFiles() {
   TemporaryFiles().clear();
 }
 
+namespace {
+
+// The folder locks this process holds, with the thread holding each.
+struct THeldLock {
+  unsigned long long device, inode;
+  std::thread::id owner;
+  int depth;
+};
+std::mutex& HeldLocksMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+std::vector<THeldLock>& HeldLocks() {
+  static std::vector<THeldLock> locks;
+  return locks;
+}
+
+}  // namespace
+
 TFolderLock::TFolderLock(const std::string& folder) {
 #ifndef _WIN32
   fd_ = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd_ >= 0) {
-    while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+  struct stat info;
+  if (fd_ < 0) return;
+  if (::fstat(fd_, &info) == 0) {
+    device_ = static_cast<unsigned long long>(info.st_dev);
+    inode_ = static_cast<unsigned long long>(info.st_ino);
+    std::lock_guard<std::mutex> lock(HeldLocksMutex());
+    for (THeldLock& held : HeldLocks()) {
+      if (held.device == device_ && held.inode == inode_ &&
+          held.owner == std::this_thread::get_id()) {
+        ++held.depth;
+        nested_ = true;
+        ::close(fd_);
+        fd_ = -1;
+        return;
+      }
     }
   }
+  while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+  }
+  std::lock_guard<std::mutex> lock(HeldLocksMutex());
+  HeldLocks().push_back({device_, inode_, std::this_thread::get_id(), 1});
 #else
   (void)folder;
 #endif
@@ -344,6 +381,18 @@ TFolderLock::TFolderLock(const std::string& folder) {
 
 TFolderLock::~TFolderLock() {
 #ifndef _WIN32
+  if (fd_ < 0 && !nested_) return;
+  {
+    std::lock_guard<std::mutex> lock(HeldLocksMutex());
+    std::vector<THeldLock>& locks = HeldLocks();
+    for (size_t i = 0; i < locks.size(); ++i) {
+      if (locks[i].device == device_ && locks[i].inode == inode_ &&
+          locks[i].owner == std::this_thread::get_id()) {
+        if (--locks[i].depth == 0) locks.erase(locks.begin() + static_cast<long>(i));
+        break;
+      }
+    }
+  }
   if (fd_ >= 0) ::close(fd_);  // releases the lock
 #endif
 }

@@ -97,7 +97,9 @@ std::string Windows1252ToUtf8(const std::string& bytes);
 bool CopyFileQuiet(const std::string& from, const std::string& to);
 
 // Holds an advisory lock on a folder for as long as it lives, so that writers of one folder
-// (several publishes into it) take turns. A folder that cannot be opened is not locked.
+// (several publishes into it) take turns. A folder that cannot be opened is not locked. A thread
+// that already holds the lock of a folder (under any spelling) may lock it again: the inner lock
+// then changes nothing.
 class TFolderLock {
  public:
   explicit TFolderLock(const std::string& folder);
@@ -107,6 +109,8 @@ class TFolderLock {
 
  private:
   int fd_ = -1;
+  unsigned long long device_ = 0, inode_ = 0;
+  bool nested_ = false;
 };
 
 // For a process that is being stopped (Ctrl+C): removes every temporary file a replacing write of

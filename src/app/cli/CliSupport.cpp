@@ -1,9 +1,11 @@
 #include "CliSupport.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <set>
 #include <system_error>
@@ -144,6 +146,46 @@ void StopCleanlyOnSignals() {
 
 std::string ExecutableFolder() { return places::ExecutableFolder(); }
 
+std::string Printable(const std::string& text) {
+  std::string out;
+  char escape[16];
+  for (size_t i = 0; i < text.size();) {
+    const size_t at = i;
+    const char32_t code = fileutil::NextCodePoint(text, i);
+    if (code == fileutil::kNoCodePoint) {
+      std::snprintf(escape, sizeof escape, "\\x%02X", static_cast<unsigned char>(text[at]));
+      out += escape;
+    } else if (code == '\n' || code == '\t' || (code >= 0x20 && code < 0x7F) ||
+               (code > 0x9F && !(code >= 0x202A && code <= 0x202E) &&
+                !(code >= 0x2066 && code <= 0x2069))) {
+      out.append(text, at, i - at);
+    } else {
+      std::snprintf(escape, sizeof escape, code < 0x80 ? "\\x%02X" : "\\u%04X",
+                    static_cast<unsigned>(code));
+      out += escape;
+    }
+  }
+  return out;
+}
+
+TPrintableStream::TPrintableStream(std::ostream& target) : std::ostream(&buffer_), buffer_(target) {}
+
+TPrintableStream::~TPrintableStream() { buffer_.pubsync(); }
+
+int TPrintableStream::TBuffer::overflow(int c) {
+  if (c == traits_type::eof()) return traits_type::not_eof(c);
+  line_ += static_cast<char>(c);
+  if (c == '\n') sync();
+  return c;
+}
+
+int TPrintableStream::TBuffer::sync() {
+  target_ << Printable(line_);
+  target_.flush();
+  line_.clear();
+  return target_ ? 0 : -1;
+}
+
 TPrivateFolder::TPrivateFolder() {
   const fs::path base = fs::temp_directory_path();
 #ifdef _WIN32
@@ -196,6 +238,10 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
       }
     }
 
+    // The project is read under the lock of its folder, so that a save of the window program
+    // cannot land between reading it and publishing it there. Publishing into another folder
+    // takes that folder's lock instead, after the read: never two at once.
+    std::optional<fileutil::TFolderLock> readLock(std::in_place, fileutil::FolderOf(project));
     TPrivateFolder work;
     // The runtime script comes from the program's files: beside it, or ../share/torvane/.
     TqelAppletAgent model(places::FilesFolder(ExecutableFolder()), nullptr, &messages);
@@ -214,6 +260,10 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
         err << "torvane-cli: " << projectPath
             << " ended early (the file is incomplete); nothing was published\n";
         return 1;
+    }
+    if (!fs::equivalent(fileutil::FsPath(fileutil::WithSeparator(fileutil::FolderOf(project))),
+                        fileutil::FsPath(to), error)) {
+      readLock.reset();
     }
     int result = 1;
     try {

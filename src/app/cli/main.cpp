@@ -65,7 +65,8 @@ const char* const kUsage =
     "the published files (PROJECT.html, torvane.js, slider0.jpg, ...) is refused.\n";
 
 int UsageError(const std::string& text) {
-  std::cerr << "torvane-cli: " << text << "\n\n" << kUsage;
+  cli::TPrintableStream err(std::cerr);
+  err << "torvane-cli: " << text << "\n\n" << kUsage;
   return 1;
 }
 
@@ -105,5 +106,7 @@ int main(int argc, char** argv) {
     }
   }
   if (project.empty()) return UsageError("no project file given");
-  return cli::PublishCommand(project, to, std::cout, std::cerr, useCache);
+  // Project text reaches the terminal with its control characters escaped.
+  cli::TPrintableStream out(std::cout), err(std::cerr);
+  return cli::PublishCommand(project, to, out, err, useCache);
 }
