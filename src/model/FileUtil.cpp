@@ -1,6 +1,8 @@
 #include "FileUtil.h"
 
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -16,6 +18,7 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#include <process.h>
 #include <sys/stat.h>
 #else
 #include <fcntl.h>
@@ -82,8 +85,16 @@ std::FILE* OpenFile(const std::string& path, const char* mode) {
 std::string TemporaryNameBeside(const std::string& path) {
   // One generator per thread: pictures are written from worker threads too.
   thread_local std::mt19937 random{std::random_device{}()};
-  char suffix[16];
-  std::snprintf(suffix, sizeof suffix, ".%06x.tmp", static_cast<unsigned>(random() & 0xFFFFFF));
+  // ".PID-RANDOM.tmp": the process that made it is known, so a file left by one that was killed
+  // can be told from one being written (RemoveStaleTemporaryFiles).
+  char suffix[40];
+#ifdef _WIN32
+  const long pid = static_cast<long>(_getpid());
+#else
+  const long pid = static_cast<long>(::getpid());
+#endif
+  std::snprintf(suffix, sizeof suffix, ".%ld-%06x.tmp", pid,
+                static_cast<unsigned>(random() & 0xFFFFFF));
   return FolderOf(path) + "~" + NameOf(path) + suffix;
 }
 
@@ -599,6 +610,44 @@ bool CopyFileQuiet(const std::string& from, const std::string& to) {
   } catch (const TvError&) {
     return false;
   }
+}
+
+int RemoveStaleTemporaryFiles(const std::string& folder) {
+  int removed = 0;
+#ifndef _WIN32
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(FsPath(folder.empty() ? "." : folder), error)) {
+    const std::string name = Utf8(entry.path().filename());
+    const std::string tail = ".tmp";
+    if (name.size() < 12 || name[0] != '~' ||
+        name.compare(name.size() - tail.size(), tail.size(), tail) != 0) {
+      continue;
+    }
+    // "~NAME.PID-XXXXXX.tmp"
+    const std::string stem = name.substr(0, name.size() - tail.size());
+    const size_t dot = stem.rfind('.');
+    const size_t dash = stem.rfind('-');
+    if (dot == std::string::npos || dash == std::string::npos || dash < dot + 2 ||
+        stem.size() - dash != 7 ||
+        stem.find_first_not_of("0123456789", dot + 1) != dash ||
+        stem.find_first_not_of("0123456789abcdef", dash + 1) != std::string::npos) {
+      continue;
+    }
+    struct stat info;
+    if (::lstat(entry.path().c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        info.st_uid != ::geteuid()) {
+      continue;
+    }
+    const long pid = std::strtol(stem.c_str() + dot + 1, nullptr, 10);
+    if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH &&
+        ::unlink(entry.path().c_str()) == 0) {
+      ++removed;
+    }
+  }
+#else
+  (void)folder;
+#endif
+  return removed;
 }
 
 bool RemoveFileQuiet(const std::string& path) {

@@ -118,6 +118,9 @@ class TFolderLock {
 // caller ends the process right after.
 void AbandonTemporaryFiles();
 bool RemoveFileQuiet(const std::string& path);
+// Removes the temporary files of replacing writes in `folder` that belong to this user and were
+// left by processes that no longer run (killed while writing). Returns how many went.
+int RemoveStaleTemporaryFiles(const std::string& folder);
 
 // For tests: when non-negative, the next replacing write or copy fails after this many bytes, as a
 // full disk would; it is reset to -1 when it fires. failWriteNumber, when positive, picks a later

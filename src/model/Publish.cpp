@@ -47,6 +47,8 @@ bool TqelAppletAgent::PublishProject(const std::string& folder, const std::strin
 
   // Publishes into one folder take turns.
   const fileutil::TFolderLock lock(to);
+  // Temporary files of publishes that were killed halfway go now.
+  fileutil::RemoveStaleTemporaryFiles(to);
 
   // Everything that can refuse the publish runs before the first file of the folder is written:
   // the design and its items (in the generator), the values a project file can hold, the names

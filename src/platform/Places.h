@@ -52,6 +52,12 @@ struct TStatePlaces {
 };
 TStatePlaces StatePlaces(const std::string& filesFolder);
 
+// A new, empty folder of this process inside `base` (made, private, when missing), named
+// TAG-HOST-PID-XXXXXX and readable by the user alone. Folders of the same tag left there by this
+// user's processes of this machine that no longer run (killed or crashed) are removed first. The
+// mode of a `base` that was already there is never changed. Empty when none can be made.
+std::string MakeProcessFolder(const std::string& base, const std::string& tag);
+
 // The work folder of one running program: the configuration script and the style sheet are
 // generated into it and its sub-folder "preview" is the preview folder. With `shareable` (the
 // program folder is writable and ours) it is the program folder itself as long as no other

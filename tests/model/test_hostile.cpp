@@ -15,6 +15,7 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "AppletAgent.h"
@@ -356,6 +357,26 @@ TEST(HostileDisk, ARefusedPublishLeavesThePublishedFolderAsItWas) {
     }
     EXPECT_EQ(after, before) << c.what;
   }
+}
+
+TEST(HostileDisk, APublishRemovesTheTemporaryFilesOfKilledRunsOnly) {
+  TSite site;
+  site.AddPicture("one.jpg", 64, 48);
+  const pid_t dead = fork();
+  if (dead == 0) _exit(0);
+  waitpid(dead, nullptr, 0);
+  const std::string gone = "~slider0.jpg." + std::to_string(dead) + "-0a1b2c.tmp";
+  const std::vector<std::string> kept = {
+      "~show.html." + std::to_string(getpid()) + "-0a1b2c.tmp",  // a run that is still writing
+      "~notes.txt.0a1b2c.tmp", "~x." + std::to_string(dead) + "-zz.tmp", "notes.tmp"};
+  for (const std::string& name : kept) WriteAll(site.out / name, "x");
+  WriteAll(site.out / gone, "half a picture");
+  fs::create_symlink(site.out / "notes.tmp",
+                     site.out / ("~link." + std::to_string(dead) + "-0a1b2c.tmp"));
+  site.Publish();
+  EXPECT_FALSE(fs::exists(site.out / gone));
+  for (const std::string& name : kept) EXPECT_TRUE(fs::exists(site.out / name)) << name;
+  EXPECT_TRUE(fs::is_symlink(site.out / ("~link." + std::to_string(dead) + "-0a1b2c.tmp")));
 }
 
 TEST(HostileDisk, AFolderWhereAFileShouldGoIsAnError) {

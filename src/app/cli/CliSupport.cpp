@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <mutex>
 #include <optional>
-#include <random>
 #include <set>
 #include <system_error>
 #include <vector>
@@ -188,19 +187,8 @@ int TPrintableStream::TBuffer::sync() {
 
 TPrivateFolder::TPrivateFolder() {
   const fs::path base = fs::temp_directory_path();
-#ifdef _WIN32
-  std::random_device random;
-  for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-    const fs::path candidate = base / ("torvane-cli-" + std::to_string(random()));
-    std::error_code error;
-    if (fs::create_directory(candidate, error)) {
-      path_ = fileutil::WithSeparator(fileutil::Utf8(candidate));
-    }
-  }
-#else
-  std::string pattern = (base / "torvane-cli-XXXXXX").string();
-  if (mkdtemp(pattern.data()) != nullptr) path_ = fileutil::WithSeparator(pattern);
-#endif
+  // Work folders of runs that were killed are removed as a new one is made.
+  path_ = places::MakeProcessFolder(fileutil::Utf8(base), "torvane-cli");
   if (path_.empty()) {
     throw TvError("Cannot create a work folder in " + fileutil::Utf8(base));
   }
