@@ -144,8 +144,11 @@ std::string WriteErrorText(const std::string& path, int error) {
 // complete, checked and flushed; removed again when the write does not get that far.
 class TReplacingWrite {
  public:
-  explicit TReplacingWrite(const std::string& path) : shown_(path), target_(WriteTarget(path)) {
-    CheckWritableTarget(path);
+  // followLinks: a path that is a symbolic link updates the file the link points to; otherwise
+  // the link itself is replaced by the new file.
+  explicit TReplacingWrite(const std::string& path, bool followLinks = true)
+      : shown_(path), target_(followLinks ? WriteTarget(path) : path) {
+    if (followLinks) CheckWritableTarget(path);  // else the rename below fails on a folder
     // The failure hook of the tests: fires on this write when it is the one they picked.
     if (failNextWriteAfterBytes >= 0) {
       if (failWriteNumber > 1) {
@@ -158,7 +161,7 @@ class TReplacingWrite {
     }
 #ifndef _WIN32
     struct stat existing;
-    const bool replacing = ::stat(target_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+    const bool replacing = ::lstat(target_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
 #endif
     for (int attempt = 0; fd_ < 0; ++attempt) {
       temporary_ = TemporaryNameBeside(target_);
@@ -170,7 +173,8 @@ class TReplacingWrite {
         fd_ = _wopen(FsPath(temporary_).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
                      _S_IREAD | _S_IWRITE);
 #else
-        fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                     0666);
 #endif
         if (fd_ >= 0) {
           TemporaryFiles().insert(temporary_);
@@ -307,6 +311,12 @@ void WriteFileReplacing(const std::string& path, const std::string& bytes, bool 
   TReplacingWrite write(path);
   write.Write(bytes.data(), bytes.size());
   write.Commit(flushToDisk);
+}
+
+void WriteFileReplacingName(const std::string& path, const std::string& bytes) {
+  TReplacingWrite write(path, /*followLinks=*/false);
+  write.Write(bytes.data(), bytes.size());
+  write.Commit(false);
 }
 
 bool CopyFileReplacing(const std::string& from, const std::string& to) {
