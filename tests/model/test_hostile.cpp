@@ -12,6 +12,7 @@
 #include <map>
 #include <set>
 #include <thread>
+#include <ctime>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -153,6 +154,66 @@ TEST(HostileMemory, PicturesTooLargeToDecodeAreRefusedBeforeDecoding) {
   const std::string error = ErrorOf([&] { ScaleJpegFile(huge, 120); });
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
   EXPECT_NE(error.find(huge + ": not a JPEG file"), std::string::npos) << error;
+}
+
+// The bomb seed (grey, progressive, arithmetic-coded) declaring width x height, with one DC scan
+// and then `scans` more: DC scans again, or AC scans over coefficients 1..63 fed with `data`.
+std::string ManyScans(int scans, int width, int height, bool ac, const std::string& data) {
+  const std::string seed = Patched("bomb-65500.jpg", width, height);
+  const std::string dc = std::string("\xFF\xDA\x00\x08\x01\x01\x00\x00\x00\x00", 10);
+  const std::string more = ac ? std::string("\xFF\xDA\x00\x08\x01\x01\x00\x01\x3F\x00", 10) : dc;
+  std::string bytes = seed.substr(0, seed.find("\xFF\xDA")) + dc + data;
+  for (int i = 0; i < scans; ++i) bytes += more + data;
+  return bytes + "\xFF\xD9";
+}
+
+// The sanitizers make decoding several times slower; time limits allow for that.
+#ifdef TORVANE_SANITIZED
+constexpr int kSlowdown = 4;
+#else
+constexpr int kSlowdown = 1;
+#endif
+
+// Processor time of the calling thread: what a picture costs, whatever else the machine runs.
+double ThreadSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + now.tv_nsec / 1e9;
+}
+
+TEST(HostileTime, EveryPictureIsAcceptedOrRefusedWithinFiveSeconds) {
+  TTempDir dir;
+  const std::string noise("\xA5\xE3\x5A\x13\xA5\xE3\x5A\x13", 8);
+  struct TCase {
+    std::string name;
+    std::string bytes;
+    unsigned long long size;  // grown sparse to this size when larger than the bytes
+    std::string message;      // empty: accepted
+  };
+  const std::vector<TCase> cases = {
+      {"dc1000.jpg", ManyScans(1000, 7000, 7000, false, "\x4B\xC6"), 0,
+       "scans would take more decoding work than a picture may"},
+      {"ac1001.jpg", ManyScans(1001, 7000, 7000, true, noise), 0,
+       "scans would take more decoding work than a picture may"},
+      {"small150.jpg", ManyScans(150, 64, 64, false, "\x4B\xC6"), 0, "more than 100 scans"},
+      {"zeros.jpg", "\xFF\xD8", 4ULL << 30, "no picture header in its first 32 MB"},
+      {"progressive10.jpg", ManyScans(9, 7000, 7000, false, "\x4B\xC6"), 0, ""},
+  };
+  for (const TCase& c : cases) {
+    WriteAll(dir / c.name, c.bytes);
+    if (c.size > c.bytes.size()) fs::resize_file(dir / c.name, c.size);
+    const double start = ThreadSeconds();
+    const std::string error = ErrorOf([&] { ScaleJpegFile(dir / c.name, 60); });
+    const double seconds = ThreadSeconds() - start;
+    EXPECT_LT(seconds, 5.0 * kSlowdown) << c.name;
+    std::printf("%s: %.2f s of processor time\n", c.name.c_str(), seconds);
+    if (c.message.empty()) {
+      EXPECT_EQ(error, "") << c.name;
+    } else {
+      EXPECT_NE(error.find(dir / c.name + ": "), std::string::npos) << error;
+      EXPECT_NE(error.find(c.message), std::string::npos) << c.name << ": " << error;
+    }
+  }
 }
 
 TEST(HostileMemory, APublishStaysBelowOneGigabyteWithBothWorkersBusy) {

@@ -15,6 +15,7 @@
 #include "images/ColorConvert.h"
 #include "images/JpegIo.h"
 #include "images/Resampler.h"
+#include "images/WorkBudget.h"
 
 using namespace images;
 
@@ -69,6 +70,9 @@ JpegLimits DecoderLimits() {
   JpegLimits limits;
   limits.maxMemory = kPictureMemoryLimit;
   limits.maxScans = kMaxScans;
+  limits.maxWork = kMaxDecodeBlocks;
+  limits.maxHeaderBytes = kMaxHeaderBytes;
+  limits.maxBytesPerSample = kMaxBytesPerSample;
   return limits;
 }
 
