@@ -35,7 +35,7 @@ torvane_build() {
 TORVANE_BUILD_PACKAGES=(cmake g++ ninja-build pkg-config qt6-base-dev libjpeg-dev liblcms2-dev
   libgl-dev libqt6svg6 librsvg2-bin dpkg-dev file)
 TORVANE_TEST_PACKAGES=(googletest libgtest-dev chromium firefox-esr webkit2gtk-driver xvfb xauth
-  xdotool desktop-file-utils appstream shared-mime-info)
+  xdotool desktop-file-utils appstream shared-mime-info clang-format git)
 # Node.js may come from elsewhere than Debian (with its own npm): only install it when missing.
 command -v node >/dev/null || TORVANE_TEST_PACKAGES+=(nodejs)
 command -v npm >/dev/null || TORVANE_TEST_PACKAGES+=(npm)
