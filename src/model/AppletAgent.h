@@ -132,6 +132,15 @@ class TqelAppletAgent {
   // --- project file ---
   void SaveProject(const std::string& fileName);
   TLoadResult LoadProject(const std::string& fileName, IDesignTree& tree);
+  // Opens a project as the window does: all or nothing. The file is read to the end of its image
+  // list and every value the property panels show is checked before the model changes. A file
+  // that is not a project file is refused as LoadProject refuses it (Rejected); a file that ends
+  // early or holds a value its field cannot take throws TvError naming the file, the line and the
+  // field. On every way out but Loaded the model is as it was and the tree holds its items.
+  TLoadResult OpenProject(const std::string& fileName, IDesignTree& tree);
+  // The range of the numbers the slider panel edits.
+  static constexpr int kMinPanelNumber = -9999;
+  static constexpr int kMaxPanelNumber = 9999;
   // The same from the file's bytes held in memory; fileName only names it in messages.
   TLoadResult LoadProjectText(const std::string& text, const std::string& fileName,
                               IDesignTree& tree);
@@ -154,6 +163,12 @@ class TqelAppletAgent {
   void CopyResourceFiles(const std::string& folder);
   bool PublishProject(const std::string& folder, const std::string& fileName, IDesignTree& tree);
   void MakePublishReport(const std::string& folder, const std::string& fileName);
+  // The published files (torvanecfg.js, torvane.css, slider0.jpg, ...) have the same names for
+  // every project, so a folder holds the published set of one project only. Returns the base name
+  // of another project whose published set is in `folder` (found by its publish report, or by its
+  // project file with its page beside it), or "" when the set there is none or belongs to the
+  // project `fileName`. Saving there would replace that project's files.
+  std::string OtherPublishedProject(const std::string& folder, const std::string& fileName) const;
 
  private:
   std::string programFolder_;

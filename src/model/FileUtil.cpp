@@ -427,11 +427,20 @@ void WriteTextLines(const std::string& path, const std::vector<std::string>& lin
   WriteFileReplacing(path, text);
 }
 
-std::string ReadFileBytes(const std::string& path) {
+namespace {
+// Only regular files are read: a folder, a pipe or a device (which may never end, or block the
+// open itself) is refused before it is opened. A missing file is left to the open's own error.
+void CheckReadable(const std::string& path) {
   std::error_code error;
-  if (fs::is_directory(FsPath(path), error)) {
-    throw TvFileError("Cannot open file " + path + " (it is a folder)");
-  }
+  const fs::file_status status = fs::status(FsPath(path), error);
+  if (error || !fs::exists(status) || fs::is_regular_file(status)) return;
+  throw TvFileError("Cannot open file " + path +
+                    (fs::is_directory(status) ? " (it is a folder)" : " (it is not a regular file)"));
+}
+}  // namespace
+
+std::string ReadFileBytes(const std::string& path) {
+  CheckReadable(path);
   std::FILE* file = OpenFile(path, "rb");
   if (!file) {
     const int openError = errno;
@@ -458,11 +467,10 @@ std::vector<std::string> ReadTextLines(const std::string& path) {
   return lines;
 }
 
-TTextLineReader::TTextLineReader(const std::string& path, long long maxFileBytes) : name_(path) {
+TTextLineReader::TTextLineReader(const std::string& path, long long maxFileBytes)
+    : name_(path), maxBytes_(maxFileBytes) {
   std::error_code error;
-  if (fs::is_directory(FsPath(path), error)) {
-    throw TvFileError("Cannot open file " + path + " (it is a folder)");
-  }
+  CheckReadable(path);
   std::FILE* file = OpenFile(path, "rb");
   if (!file) {
     const int openError = errno;
@@ -508,6 +516,12 @@ bool TTextLineReader::Fill() {
     return false;
   }
   buffer_.append(chunk, count);
+  // A file that grows while it is read is held to the same limit as its size.
+  bytesRead_ += static_cast<long long>(count);
+  if (maxBytes_ >= 0 && bytesRead_ > maxBytes_) {
+    throw TvFileError("The file " + name_ + " is too large (more than " +
+                      std::to_string(maxBytes_) + " bytes are read)");
+  }
   return true;
 }
 

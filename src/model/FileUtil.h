@@ -54,7 +54,8 @@ std::vector<std::string> ReadTextLines(const std::string& path);
 
 // The same, one line at a time, from a file (read in pieces, never whole) or from text held in
 // memory. Lines have no length limit of their own; a file larger than maxFileBytes is refused
-// when it is opened (TvFileError naming it).
+// when it is opened or once more is read (TvFileError naming it). Only regular files are read: a
+// folder, pipe or device is refused before it is opened.
 class TTextLineReader {
  public:
   static constexpr long long kNoLimit = -1;
@@ -80,6 +81,8 @@ class TTextLineReader {
   bool atEnd_ = false;
   bool first_ = true;
   long long lineNumber_ = 0;
+  long long maxBytes_ = kNoLimit;
+  long long bytesRead_ = 0;
 };
 
 // A line as UTF-8: kept when valid, else read as Windows-1252.

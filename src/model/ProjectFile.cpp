@@ -6,6 +6,7 @@
 #include "AppletAgent.h"
 #include "Errors.h"
 #include "FileUtil.h"
+#include "ScriptText.h"
 #include "WYSIWYG_Utility.h"
 
 namespace {
@@ -125,82 +126,211 @@ TLoadResult TqelAppletAgent::LoadProjectText(const std::string& text, const std:
   return LoadProjectFrom(lines, fileName, tree);
 }
 
-TLoadResult TqelAppletAgent::LoadProjectFrom(fileutil::TTextLineReader& lines,
-                                             const std::string& fileName, IDesignTree& tree) {
-  // The file is read to its end (or to the end of the item block) before the model changes, so a
-  // file that cannot be read, or holds too many items, leaves the model as it was.
-  TLineReader reader(lines);
-  std::string line;
-  bool complete = false;
+namespace {
+
+// What a read of a project file found, before anything of the model changes.
+struct TReadProject {
+  bool tagged = false;    // the product tag was found
+  bool foreign = false;   // the line after it names another product
   bool sliderRead = false;
   bool itemsReached = false;
+  bool complete = false;  // the item block was closed
   TAppletData slider;
   TItemArray items;
+  long long sliderLine = 0;     // line number of the slider line
+  long long firstItemLine = 0;  // line number of the first item line
+};
 
+// Reads the file to its end (or to the end of the item block). Throws TvError for a file with too
+// many items; the caller's model is untouched either way.
+TReadProject ReadProject(fileutil::TTextLineReader& lines, const std::string& fileName,
+                         const std::string& separator, IProgress& progress) {
+  TLineReader reader(lines);
+  TReadProject read;
+  std::string line;
   // A file without the product tag anywhere is no project file at all: it is refused like a
   // foreign one rather than reported as one that ended early.
-  const bool tagged = reader.Read(line) && reader.SkipTo(line, "<Product_Name>");
-  if (tagged && reader.Read(line)) {
-    if (line != kProductLine) {
-      // The model stays as it was; its items get their nodes back so that tree and model agree.
-      RebuildItemNodes(tree);
-      Messages().Show(TMessageKind::Error, kRejected);
-      return TLoadResult::Rejected;
-    }
-    if (reader.Read(line) && reader.SkipTo(line, "<Product_Version>") && reader.Read(line) &&
-        reader.Read(line) && reader.SkipTo(line, "<Applet_Parameters>") && reader.Read(line)) {
-      TStringArray values;
-      for (int f = 1; f <= kAppletFieldCount; ++f) values.push_back(GetField(line, f, Separator));
-      slider = StringsToAppletData(values);
-      sliderRead = true;
-      if (reader.SkipTo(line, "<Item_Parameters>")) {
-        itemsReached = true;
-        TProgressScope scope(Progress(), "Loading Data ... ...");
-        TStringArray fields(kItemFieldCount);
-        while (reader.Read(line)) {
-          if (line == "</Item_Parameters>") {
-            complete = true;
-            break;
-          }
-          if (items.size() >= kMaxItems) {
-            RebuildItemNodes(tree);
-            throw TvError("The project file " + fileName + " holds more than " +
-                          std::to_string(kMaxItems) + " images (line " +
-                          std::to_string(lines.LineNumber()) + "); at most " +
-                          std::to_string(kMaxItems) + " can be opened");
-          }
-          for (int f = 1; f <= kItemFieldCount; ++f) {
-            fields[static_cast<size_t>(f - 1)] = GetField(line, f, Separator);
-          }
-          items.push_back(StringsToItemData(fields));
-        }
-      }
-    }
+  read.tagged = reader.Read(line) && reader.SkipTo(line, "<Product_Name>");
+  if (!read.tagged || !reader.Read(line)) return read;
+  if (line != kProductLine) {
+    read.foreign = true;
+    return read;
   }
-  if (!tagged) {
+  if (!(reader.Read(line) && reader.SkipTo(line, "<Product_Version>") && reader.Read(line) &&
+        reader.Read(line) && reader.SkipTo(line, "<Applet_Parameters>") && reader.Read(line)))
+    return read;
+  read.sliderLine = lines.LineNumber();
+  TStringArray values;
+  for (int f = 1; f <= kAppletFieldCount; ++f) values.push_back(GetField(line, f, separator));
+  read.slider = TqelAppletAgent::StringsToAppletData(values);
+  read.sliderRead = true;
+  if (!reader.SkipTo(line, "<Item_Parameters>")) return read;
+  read.itemsReached = true;
+  read.firstItemLine = lines.LineNumber() + 1;
+  TProgressScope scope(progress, "Loading Data ... ...");
+  TStringArray fields(kItemFieldCount);
+  while (reader.Read(line)) {
+    if (line == "</Item_Parameters>") {
+      read.complete = true;
+      break;
+    }
+    if (read.items.size() >= TqelAppletAgent::kMaxItems) {
+      throw TvError("The project file " + fileName + " holds more than " +
+                    std::to_string(TqelAppletAgent::kMaxItems) + " images (line " +
+                    std::to_string(lines.LineNumber()) + "); at most " +
+                    std::to_string(TqelAppletAgent::kMaxItems) + " can be opened");
+    }
+    for (int f = 1; f <= kItemFieldCount; ++f) {
+      fields[static_cast<size_t>(f - 1)] = GetField(line, f, separator);
+    }
+    read.items.push_back(TqelAppletAgent::StringsToItemData(fields));
+  }
+  return read;
+}
+
+std::string EndedEarlyText(const TReadProject& read, size_t itemsKept) {
+  if (!read.sliderRead) return "before its slider parameters";
+  if (!read.itemsReached) return "before its image list";
+  return "inside its image list, after " + std::to_string(itemsKept) + " image(s)";
+}
+
+// The values the property panels show must be values they can show, or the panels would hold
+// other values than the design and the next save would write those.
+enum class TValueKind { Number, BorderStyle, Colour, Flag, ItemSize, Level };
+
+bool FitsKind(const std::string& value, TValueKind kind) {
+  if (kind == TValueKind::Colour) return scripttext::IsHexColor(value);
+  if (kind == TValueKind::Flag) return value == "1" || value == "0";
+  // An item's size may be empty (no picture made yet), and so may its level (placed below the
+  // root, as every item of a design built in the window is).
+  if ((kind == TValueKind::ItemSize || kind == TValueKind::Level) && value.empty()) return true;
+  int number = 0;
+  try {
+    number = std::stoi(scripttext::CanonicalWholeNumber(value, ""));
+  } catch (const std::exception&) {
+    return false;
+  }
+  switch (kind) {
+    case TValueKind::Number:
+      return number >= TqelAppletAgent::kMinPanelNumber && number <= TqelAppletAgent::kMaxPanelNumber;
+    case TValueKind::BorderStyle:
+      return number >= 0 && number <= 9;
+    case TValueKind::Level:
+      return number >= 0;
+    default:
+      return true;
+  }
+}
+
+std::string KindText(TValueKind kind) {
+  switch (kind) {
+    case TValueKind::Number:
+      return "a whole number from " + std::to_string(TqelAppletAgent::kMinPanelNumber) + " to " +
+             std::to_string(TqelAppletAgent::kMaxPanelNumber);
+    case TValueKind::BorderStyle:
+      return "a border style from 0 to 9";
+    case TValueKind::Colour:
+      return "a colour of six hexadecimal digits (RRGGBB)";
+    case TValueKind::Flag:
+      return "1 or 0";
+    case TValueKind::ItemSize:
+      return "a whole number or empty";
+    case TValueKind::Level:
+      return "a whole number from 0 up or empty";
+  }
+  return {};
+}
+
+struct TFieldRule {
+  int field;  // 0-based position on its line
+  TValueKind kind;
+};
+constexpr TFieldRule kSliderRules[] = {
+    {3, TValueKind::Number},       {4, TValueKind::Number},       {5, TValueKind::Number},
+    {6, TValueKind::Number},       {7, TValueKind::Number},       {8, TValueKind::Number},
+    {9, TValueKind::Colour},       {11, TValueKind::Number},      {12, TValueKind::BorderStyle},
+    {13, TValueKind::Colour},      {14, TValueKind::Number},      {15, TValueKind::BorderStyle},
+    {16, TValueKind::Colour},      {19, TValueKind::Flag}};
+constexpr TFieldRule kItemRules[] = {
+    {5, TValueKind::ItemSize}, {6, TValueKind::ItemSize}, {7, TValueKind::Level}};
+
+// Throws TvError naming the file, the line and the field of the first value that is not what its
+// field needs.
+void CheckReadValues(const TReadProject& read, const std::string& fileName) {
+  const auto check = [&](const TStringArray& values, const auto& rules, const char* const* names,
+                         const std::string& owner, long long line) {
+    for (const TFieldRule& rule : rules) {
+      const std::string& value = values[static_cast<size_t>(rule.field)];
+      if (FitsKind(value, rule.kind)) continue;
+      throw TvError("The project file " + fileName + " was not opened: line " +
+                    std::to_string(line) + " holds " + owner + names[rule.field] + " '" + value +
+                    "', which is not " + KindText(rule.kind) + ".");
+    }
+  };
+  check(TqelAppletAgent::AppletDataToStrings(read.slider), kSliderRules, kAppletFieldNames,
+        "the slider's ", read.sliderLine);
+  for (size_t i = 0; i < read.items.size(); ++i) {
+    check(TqelAppletAgent::ItemDataToStrings(read.items[i]), kItemRules, kItemFieldNames,
+          "image " + std::to_string(i + 1) + "'s ", read.firstItemLine + static_cast<long long>(i));
+  }
+}
+
+}  // namespace
+
+TLoadResult TqelAppletAgent::LoadProjectFrom(fileutil::TTextLineReader& lines,
+                                             const std::string& fileName, IDesignTree& tree) {
+  TReadProject read;
+  try {
+    read = ReadProject(lines, fileName, Separator, Progress());
+  } catch (...) {
+    RebuildItemNodes(tree);
+    throw;
+  }
+  if (!read.tagged || read.foreign) {
+    // The model stays as it was; its items get their nodes back so that tree and model agree.
     RebuildItemNodes(tree);
     Messages().Show(TMessageKind::Error, kRejected);
     return TLoadResult::Rejected;
   }
-  if (sliderRead) AppletData = std::move(slider);
   // The previous design's items do not belong to new parameters: they go once the slider line is
   // read, and the items read so far take their place.
-  if (sliderRead) Items = std::move(items);
+  if (read.sliderRead) {
+    AppletData = std::move(read.slider);
+    Items = std::move(read.items);
+  }
   RebuildItemNodes(tree);
-  if (complete) return TLoadResult::Loaded;
+  if (read.complete) return TLoadResult::Loaded;
 
   // The file ended inside its blocks. Whatever was read stays, every item of the model has its
   // node, and the user learns that the design may be incomplete.
-  std::string what;
-  if (!sliderRead) {
-    what = "before its slider parameters; nothing was read.";
-  } else if (!itemsReached) {
-    what = "before its image list; only the slider parameters were read.";
-  } else {
-    what = "inside its image list; " + std::to_string(Items.size()) + " image(s) were read.";
-  }
-  Messages().Show(TMessageKind::Warning,
-                  "The project file " + fileName + " ended early, " + what +
-                      " The design may be incomplete.");
+  Messages().Show(TMessageKind::Warning, "The project file " + fileName + " ended early, " +
+                                             EndedEarlyText(read, Items.size()) +
+                                             ". The design may be incomplete.");
   return TLoadResult::EndedEarly;
+}
+
+TLoadResult TqelAppletAgent::OpenProject(const std::string& fileName, IDesignTree& tree) {
+  TReadProject read;
+  try {
+    fileutil::TTextLineReader lines(fileName, kMaxProjectFileBytes);
+    read = ReadProject(lines, fileName, Separator, Progress());
+    if (read.tagged && !read.foreign && !read.complete) {
+      throw TvError("The project file " + fileName + " ends early, " +
+                    EndedEarlyText(read, read.items.size()) +
+                    ", and was not opened: it may have been cut short.");
+    }
+    if (read.complete) CheckReadValues(read, fileName);
+  } catch (...) {
+    RebuildItemNodes(tree);
+    throw;
+  }
+  if (!read.complete) {
+    RebuildItemNodes(tree);
+    Messages().Show(TMessageKind::Error, kRejected);
+    return TLoadResult::Rejected;
+  }
+  AppletData = std::move(read.slider);
+  Items = std::move(read.items);
+  RebuildItemNodes(tree);
+  return TLoadResult::Loaded;
 }

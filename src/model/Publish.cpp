@@ -1,5 +1,6 @@
 // Publishing beside the project file: the page, the three script files, the project file, the
 // publish report and the scaled pictures, side by side and ready for upload.
+#include <filesystem>
 #include <functional>
 #include <set>
 #include <string>
@@ -152,4 +153,42 @@ void TqelAppletAgent::MakePublishReport(const std::string& folder, const std::st
   Progress().SetMaximum(101);
   TProgressScope status(Progress(), "Making Publish Report ... ...");
   fileutil::WriteTextLines(fileutil::WithSeparator(folder) + fileName, PublishReportLines());
+}
+
+std::string TqelAppletAgent::OtherPublishedProject(const std::string& folder,
+                                                   const std::string& fileName) const {
+  namespace fs = std::filesystem;
+  const std::string to = fileutil::WithSeparator(folder);
+  bool shared = false;
+  for (const std::string& name : ScriptFiles) shared = shared || fileutil::IsFile(to + name);
+  if (!shared) return {};
+  // The set belongs to the project that published there last: the newest publish report (or
+  // project file with its page beside it) names it.
+  const std::string reportTail = "_publishreport.txt";
+  std::error_code error;
+  std::string owner;
+  fs::file_time_type newest = fs::file_time_type::min();
+  for (fs::directory_iterator it(fileutil::FsPath(to), error), end; !error && it != end;
+       it.increment(error)) {
+    const std::string name = fileutil::Utf8(it->path().filename());
+    const std::string lower = LowerAscii(name);
+    std::string base;
+    if (lower.size() > reportTail.size() &&
+        lower.compare(lower.size() - reportTail.size(), reportTail.size(), reportTail) == 0) {
+      base = name.substr(0, name.size() - reportTail.size());
+    } else if (lower.size() > 4 && lower.compare(lower.size() - 4, 4, ".tvn") == 0 &&
+               fileutil::IsFile(to + name.substr(0, name.size() - 4) + ".html")) {
+      base = name.substr(0, name.size() - 4);
+    }
+    std::error_code timeError;
+    const fs::file_time_type time = it->last_write_time(timeError);
+    // Equal times: the first name in order, so the answer does not depend on the listing.
+    if (base.empty() || timeError || time < newest ||
+        (time == newest && LowerAscii(base) > LowerAscii(owner)))
+      continue;
+    newest = time;
+    owner = base;
+  }
+  const std::string ours = scripttext::PublishBaseName(fileName);
+  return LowerAscii(owner) == LowerAscii(ours) ? std::string() : owner;
 }

@@ -239,4 +239,18 @@ TInstanceFolder::~TInstanceFolder() {
   }
 }
 
+bool IsInsideAnyFolder(const std::string& path, const std::vector<std::string>& folders) {
+  std::error_code error;
+  const fs::path file = fs::weakly_canonical(fileutil::FsPath(path), error);
+  if (error) return false;
+  for (const std::string& folder : folders) {
+    if (folder.empty()) continue;
+    const fs::path base = fs::weakly_canonical(fileutil::FsPath(folder), error);
+    if (error) continue;
+    const fs::path relative = file.lexically_relative(base);
+    if (!relative.empty() && *relative.begin() != ".." && relative != ".") return true;
+  }
+  return false;
+}
+
 }  // namespace places

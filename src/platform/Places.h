@@ -57,6 +57,10 @@ TStatePlaces StatePlaces(const std::string& filesFolder);
 // user's processes of this machine that no longer run (killed or crashed) are removed first. The
 // mode of a `base` that was already there is never changed. Empty when none can be made.
 std::string MakeProcessFolder(const std::string& base, const std::string& tag);
+// True when `path` names a file inside one of `folders` (at any depth; links and "." / ".."
+// resolved). A project opened from a template folder is a template: it starts an untitled design,
+// so that Save never writes into the templates.
+bool IsInsideAnyFolder(const std::string& path, const std::vector<std::string>& folders);
 
 // The work folder of one running program: the configuration script and the style sheet are
 // generated into it and its sub-folder "preview" is the preview folder. With `shareable` (the

@@ -87,4 +87,12 @@ void WriteFlag(const QString& key, const QString& name, bool value) {
   WriteValue(key, name, value ? 1 : 0);
 }
 
+bool Read(const TFlag& flag) {
+  return ReadFlag(flag.key, QString::fromLatin1(flag.name), flag.whenMissing, flag.whenFailed);
+}
+
+void Write(const TFlag& flag, bool value) {
+  WriteFlag(flag.key, QString::fromLatin1(flag.name), value);
+}
+
 }  // namespace settings

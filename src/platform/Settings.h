@@ -15,6 +15,24 @@ namespace settings {
 inline const QString kSettingsKey = QStringLiteral("1.1/Settings");
 inline const QString kBrowsersKey = QStringLiteral("1.1/Web Browsers");
 
+// The program's own flags, each with its key and what it counts as when missing or unreadable.
+struct TFlag {
+  const QString& key;
+  const char* name;
+  bool whenMissing;
+  bool whenFailed;
+};
+// Scaled pictures are kept between saves (Option menu).
+inline const TFlag kUsePictureCache{kSettingsKey, "UsePictureCache", true, true};
+// The tip before choosing a link file, and the template chooser at start-up: shown unless the
+// user turned them off; not shown when the store cannot be read.
+inline const TFlag kShowLinkTip{kSettingsKey, "ShowLinkTipDialog", true, false};
+inline const TFlag kShowTemplets{kSettingsKey, "ShowTempletsDialog", true, false};
+
+bool Read(const TFlag& flag);
+// Throws TvError naming the setting when the store cannot be written.
+void Write(const TFlag& flag, bool value);
+
 // The settings store: the user's own, or the one in the folder given to UseFolder().
 std::unique_ptr<QSettings> Open();
 // Tests: keep settings in an INI file inside this folder from now on (empty: the user's again).

@@ -66,8 +66,7 @@ void TMainForm::FormCreate() {
   platform::WriteFileAssociation(QCoreApplication::applicationFilePath());
   RunCommand(this, [this] { LoadRecentFiles(); });
   // Scaled pictures are kept between saves unless the user turned that off.
-  model_->PictureCacheEnabled =
-      settings::ReadFlag(settings::kSettingsKey, QStringLiteral("UsePictureCache"), true, true);
+  model_->PictureCacheEnabled = settings::Read(settings::kUsePictureCache);
   ui->PictureCache1->setChecked(model_->PictureCacheEnabled);
   ClearModified();
   ShownTabsIndex = -2009;
@@ -283,7 +282,7 @@ bool TMainForm::FormCloseQuery() {
     return true;
   }
   if (!RunCommand(this, [this] { StorePanels(); })) return false;
-  QString path = ProjectFileName;
+  QString path = SaveTarget();
   if (path.isEmpty()) {
     const auto chosen = AskSavePath();
     if (!chosen) return false;

@@ -182,6 +182,9 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   bool SaveTo(const QString& path);
   // Reads a project file into the window (the open command's work after its prompt).
   bool LoadDesign(const QString& path);
+  // Asks for the file a Save writes; nullopt when the user cancelled.
   std::optional<QString> AskSavePath();
+  // The file Save writes without asking: the project's own file, never a template.
+  QString SaveTarget() const;
   void TreeDropEvent(QDropEvent* event);
 };

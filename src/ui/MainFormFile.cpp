@@ -14,29 +14,18 @@
 #include "Errors.h"
 #include "FileUtil.h"
 #include "MainForm.h"
+#include "MemoryTree.h"
+#include "Places.h"
 #include "Prompts.h"
+#include "RecentFiles.h"
 #include "ScriptText.h"
 #include "ui_MainForm.h"
 
 namespace {
 const QString kProjectFilter = QStringLiteral("Torvane Files (*.tvn)|*.tvn");
-constexpr int kRecentFileLimit = 4;
 
 std::string U8(const QString& text) { return text.toStdString(); }
 
-// Up to four entries of recentfile.dat, created empty when missing.
-std::vector<std::string> ReadRecentSlots(const std::string& path) {
-  if (!fileutil::IsFile(path)) {
-    // Made only where none is, never over the list another window has just written; when it
-    // cannot be made, the replacing write reports why.
-    QFile created(QString::fromStdString(path));
-    if (!created.open(QIODevice::WriteOnly | QIODevice::NewOnly) && !fileutil::IsFile(path))
-      fileutil::WriteTextLines(path, {});
-  }
-  std::vector<std::string> lines = fileutil::ReadTextLines(path);
-  lines.resize(kRecentFileLimit);
-  return lines;
-}
 }  // namespace
 
 QString TMainForm::RecentFilePath() const { return QString::fromStdString(state_.RecentFile()); }
@@ -52,7 +41,7 @@ bool TMainForm::SaveChangesPrompt() {
   if (answer == TButton::Cancel) return false;
   if (answer == TButton::No) return true;
   StorePanels();
-  QString path = ProjectFileName;
+  QString path = SaveTarget();
   if (path.isEmpty()) {
     const auto chosen = AskSavePath();
     if (!chosen) return false;
@@ -62,22 +51,36 @@ bool TMainForm::SaveChangesPrompt() {
 }
 
 std::optional<QString> TMainForm::AskSavePath() {
-  const QString proposal = !lastSaveFile_.isEmpty() ? lastSaveFile_ : saveInitialFolder_;
-  const auto chosen = prompt::SaveFile(this, kProjectFilter, proposal);
-  if (!chosen || chosen->trimmed().isEmpty()) return std::nullopt;
-  lastSaveFile_ = *chosen;
-  // The project file is named after the chosen name without its extension, plus ".tvn".
-  const QFileInfo info(*chosen);
-  const QString written =
-      info.absolutePath() + '/' +
-      QString::fromStdString(scripttext::PublishBaseName(info.fileName().toStdString())) + ".tvn";
-  if (QFileInfo::exists(written) &&
-      prompt::Message(this, TMessageKind::Warning,
-                      QStringLiteral("%1 already exists.\nDo you want to replace it?")
-                          .arg(QDir::toNativeSeparators(written)),
-                      {TButton::Yes, TButton::No}) != TButton::Yes)
-    return std::nullopt;
-  return *chosen;
+  for (;;) {
+    const QString proposal = !lastSaveFile_.isEmpty() ? lastSaveFile_ : saveInitialFolder_;
+    const auto chosen = prompt::SaveFile(this, kProjectFilter, proposal);
+    if (!chosen || chosen->trimmed().isEmpty()) return std::nullopt;
+    lastSaveFile_ = *chosen;
+    // The project file is named after the chosen name without its extension, plus ".tvn".
+    const QFileInfo info(*chosen);
+    const QString base = QString::fromStdString(scripttext::PublishBaseName(U8(info.fileName())));
+    const QString written = info.absolutePath() + '/' + base + ".tvn";
+    if (QFileInfo::exists(written) &&
+        prompt::Message(this, TMessageKind::Warning,
+                        QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                            .arg(QDir::toNativeSeparators(written)),
+                        {TButton::Yes, TButton::No}) != TButton::Yes)
+      return std::nullopt;
+    // The published names are the same for every project: never replace another project's page
+    // files without the user's word.
+    const QString other = QString::fromStdString(
+        model_->OtherPublishedProject(U8(info.absolutePath()), U8(info.fileName())));
+    if (other.isEmpty() ||
+        prompt::Message(this, TMessageKind::Warning,
+                        QStringLiteral("The folder %1 holds the published files of the project "
+                                       "\"%2\" (torvanecfg.js, torvane.css, slider0.jpg, ...). "
+                                       "Saving \"%3\" there replaces them, and the page of \"%2\" "
+                                       "then shows this slider.\n\nReplace them? Choose No to "
+                                       "save into another folder.")
+                            .arg(QDir::toNativeSeparators(info.absolutePath()), other, base),
+                        {TButton::Yes, TButton::No}) == TButton::Yes)
+      return *chosen;
+  }
 }
 
 bool TMainForm::SaveTo(const QString& path) {
@@ -94,8 +97,8 @@ bool TMainForm::SaveTo(const QString& path) {
 
 void TMainForm::Save1Click() {
   if (!RunCommand(this, [this] { StorePanels(); })) return;
-  if (!ProjectFileName.isEmpty()) {
-    SaveTo(ProjectFileName);
+  if (const QString path = SaveTarget(); !path.isEmpty()) {
+    SaveTo(path);
     return;
   }
   if (const auto chosen = AskSavePath()) SaveTo(*chosen);
@@ -126,6 +129,7 @@ void TMainForm::New1Click() {
     RootReset(false);
     model_->LoadDefaults();
     ShowSliderParameters();
+    UpdateItemCommands();
     ClearModified();
   });
 }
@@ -147,78 +151,56 @@ bool TMainForm::OpenProjectFile(const QString& path) {
 }
 
 bool TMainForm::LoadDesign(const QString& path) {
-  // What stays when the file is refused or cannot be read.
-  StorePanels();
-  const TAppletData keptSlider = model_->AppletData;
-  const TItemArray keptItems = model_->Items;
-  auto restore = [&] {
-    model_->AppletData = keptSlider;
-    model_->Items = keptItems;
-    RootReset(true);
-    model_->RebuildItemNodes(*treeAdapter_);
-    TreeRebuilding = false;
-    treeAdapter_->Root()->setExpanded(true);
-    ShowSliderParameters();
-    UpdatePropertyTabs();
-  };
-
+  // The file is read into the model alone, with a stand-in tree; the window follows only once the
+  // whole file has arrived and every value was found fit. A refused or failed open therefore
+  // leaves the design, tree, panels, file name, modified state and recent list as they were.
+  TMemoryTree standIn;
+  if (model_->OpenProject(U8(path), standIn) != TLoadResult::Loaded) return false;
+  // A template starts an untitled design: Save asks for a name, and the templates stay as they
+  // are (Save As Template writes there on purpose).
+  const bool isTemplate = places::IsInsideAnyFolder(U8(path), state_.templateFolders);
   EditedItemNode = nullptr;
   DescendantCount = 0;
-  RootReset(false);
-  TreeRebuilding = true;
-  TLoadResult result;
-  try {
-    result = model_->LoadProject(U8(path), *treeAdapter_);
-  } catch (...) {
-    restore();
-    throw;
-  }
-  if (result == TLoadResult::Rejected) {
-    restore();
-    return false;
-  }
+  RootReset(true);
+  model_->RebuildItemNodes(*treeAdapter_);
+  TreeRebuilding = false;
+  treeAdapter_->Root()->setExpanded(true);
+  ProjectFileName = isTemplate ? QString() : path;
   QString recentError;
   try {
-    AddRecentFile(path);
+    if (!isTemplate) AddRecentFile(path);
   } catch (const std::exception& error) {
     recentError = QString::fromUtf8(error.what());
   }
-  TreeRebuilding = false;
-  treeAdapter_->Root()->setExpanded(true);
-  ProjectFileName = path;
   // The previous design's preview goes now that the new one has really arrived.
   model_->ClearPreview();
   model_->CopyResourceFiles(U8(QDir::toNativeSeparators(QFileInfo(path).absolutePath() + '/')));
   ui->trvwDesignPanel->setCurrentItem(treeAdapter_->Root());
-  UpdatePropertyTabs();
-  QString showError;
-  try {
-    ShowSliderParameters();
-  } catch (const std::exception& error) {
-    showError = QString::fromUtf8(error.what());
-  }
+  UpdateItemCommands();
+  ShowSliderParameters();
   ClearModified();
   if (!recentError.isEmpty()) ShowError(this, recentError);
-  if (!showError.isEmpty()) ShowError(this, showError);
   return true;
+}
+
+QString TMainForm::SaveTarget() const {
+  if (places::IsInsideAnyFolder(U8(ProjectFileName), state_.templateFolders)) return QString();
+  return ProjectFileName;
 }
 
 // --- recent files ---
 void TMainForm::LoadRecentFiles() {
-  const std::vector<std::string> entries = ReadRecentSlots(U8(RecentFilePath()));
+  const auto entries = TRecentFiles(RecentFilePath()).entries();
   QMenu* menu = ui->mnitRecentFiles;
   const QList<QAction*> old = menu->actions();
   for (auto it = old.rbegin(); it != old.rend(); ++it) {
     menu->removeAction(*it);
     delete *it;
   }
-  for (const std::string& slot : entries) {
-    if (slot.empty()) continue;
-    const QString line = QString::fromStdString(slot);
-    // The stored prefix ("&1 ") is the accelerator; the path is kept apart from the caption, so
-    // an "&" in it is shown and opened as it is.
-    auto* entry = menu->addAction(line.left(3) + QString(line.mid(3)).replace('&', "&&"));
-    entry->setData(line.mid(3));
+  for (const TRecentFiles::TEntry& slot : entries) {
+    // The path is kept apart from the caption, so an "&" in it is shown and opened as it is.
+    auto* entry = menu->addAction(slot.accelerator + QString(slot.path).replace('&', "&&"));
+    entry->setData(slot.path);
     connect(entry, &QAction::triggered, this, &TMainForm::RecentFileClick);
   }
 }
@@ -230,25 +212,7 @@ QStringList TMainForm::RecentEntries() const {
 }
 
 void TMainForm::AddRecentFile(const QString& path) {
-  if (path.isEmpty()) return;
-  // Another window may be updating the shared list right now: one at a time, so that neither
-  // drops the entry the other has just added. Without the lock (it cannot be made) we go on.
-  QLockFile lock(RecentFilePath() + ".lock");
-  lock.tryLock(2000);
-  const std::string file = U8(RecentFilePath());
-  std::vector<std::string> entries = ReadRecentSlots(file);
-  for (std::string& slot : entries)
-    if (!slot.empty()) slot = slot.size() > 3 ? slot.substr(3) : std::string();
-  const std::string wanted = U8(path);
-  for (const std::string& slot : entries)
-    if (!slot.empty() && slot == wanted) return;  // a listed file keeps its place
-  for (int n = kRecentFileLimit - 1; n > 0; --n) entries[size_t(n)] = entries[size_t(n) - 1];
-  entries[0] = wanted;
-  std::vector<std::string> lines;
-  for (int n = 0; n < kRecentFileLimit; ++n)
-    if (!entries[size_t(n)].empty()) lines.push_back("&" + std::to_string(n + 1) + " " + entries[size_t(n)]);
-  fileutil::WriteTextLines(file, lines);
-  lock.unlock();
+  TRecentFiles(RecentFilePath()).add(path);
   LoadRecentFiles();
 }
 

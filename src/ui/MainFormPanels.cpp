@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
 #include <QUrl>
+#include <limits>
 
 #include "ColorPanel.h"
 #include "Icons.h"
@@ -61,8 +62,11 @@ void TMainForm::SetUpPanels() {
   for (QLineEdit* edit : {ui->edt_pSliderName, ui->edt_IToolTip, ui->edtpInternalUse_RootDir_Local,
                           ui->edtpInternalUse_RootDir_Remote})
     connect(edit, &QLineEdit::textChanged, this, [edit, changed] { changed(edit); });
-  for (QComboBox* list : {ui->cmbx_ILink, ui->cmbx_ITarget})
+  for (QComboBox* list : {ui->cmbx_ILink, ui->cmbx_ITarget}) {
     connect(list, &QComboBox::editTextChanged, this, [list, changed] { changed(list); });
+    // Every value a project file holds comes back whole (the boxes' own limit is 32,767).
+    list->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
+  }
   // Changes the design too, so they mark it modified (and Exit asks before they are lost).
   connect(ui->edtOriginalImagePath, &QLineEdit::textChanged, this, [this, changed] {
     changed(ui->edtOriginalImagePath);

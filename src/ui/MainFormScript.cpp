@@ -101,7 +101,7 @@ void TMainForm::WebBrowser1Click() {
 void TMainForm::PictureCache1Click() {
   const bool keep = ui->PictureCache1->isChecked();
   model_->PictureCacheEnabled = keep;
-  RunCommand(this, [&] { settings::WriteFlag(settings::kSettingsKey, QStringLiteral("UsePictureCache"), keep); });
+  RunCommand(this, [&] { settings::Write(settings::kUsePictureCache, keep); });
 }
 
 void TMainForm::Templet1Click() {

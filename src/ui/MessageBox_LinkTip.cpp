@@ -5,10 +5,6 @@
 #include "Settings.h"
 #include "ui_MessageBox_LinkTip.h"
 
-namespace {
-const QString kShowLinkTip = QStringLiteral("ShowLinkTipDialog");
-}
-
 TfrmMsgBox_LinkTip::TfrmMsgBox_LinkTip(QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::TfrmMsgBox_LinkTip>()) {
   ui_->setupUi(this);
@@ -24,8 +20,7 @@ TfrmMsgBox_LinkTip::TfrmMsgBox_LinkTip(QWidget* parent)
 TfrmMsgBox_LinkTip::~TfrmMsgBox_LinkTip() = default;
 
 bool TfrmMsgBox_LinkTip::ShouldShow() {
-  return settings::ReadFlag(settings::kSettingsKey, kShowLinkTip, /*whenMissing=*/true,
-                            /*whenFailed=*/false);
+  return settings::Read(settings::kShowLinkTip);
 }
 
 void TfrmMsgBox_LinkTip::btnOKClick() { accept(); }
@@ -33,7 +28,7 @@ void TfrmMsgBox_LinkTip::btnOKClick() { accept(); }
 void TfrmMsgBox_LinkTip::chckbxDontShowClick() {
   const bool show = !ui_->chckbxDontShow->isChecked();
   try {
-    settings::WriteFlag(settings::kSettingsKey, kShowLinkTip, show);
+    settings::Write(settings::kShowLinkTip, show);
   } catch (const std::exception& error) {
     if (show) ShowError(this, QString::fromUtf8(error.what()));
   }

@@ -13,7 +13,6 @@
 #include "ui_Templet.h"
 
 namespace {
-const QString kShowTemplets = QStringLiteral("ShowTempletsDialog");
 constexpr int kPathRole = Qt::UserRole;
 
 struct TEntry {
@@ -98,7 +97,7 @@ void TfrmTemplet::TempletListDblClick() {
 void TfrmTemplet::chckbxDontShowClick() {
   const bool show = !ui_->chckbxDontShow->isChecked();
   try {
-    settings::WriteFlag(settings::kSettingsKey, kShowTemplets, show);
+    settings::Write(settings::kShowTemplets, show);
   } catch (const std::exception& error) {
     if (show) ShowError(this, QString::fromUtf8(error.what()));
   }
@@ -106,8 +105,7 @@ void TfrmTemplet::chckbxDontShowClick() {
 
 void TfrmTemplet::FormShow() {
   // Missing counts as "show" (box cleared); a store that cannot be read as "do not show".
-  const bool show = settings::ReadFlag(settings::kSettingsKey, kShowTemplets,
-                                       /*whenMissing=*/true, /*whenFailed=*/false);
+  const bool show = settings::Read(settings::kShowTemplets);
   ui_->chckbxDontShow->setChecked(!show);
   // Ticking the box here counts as the user's click: the value is written back.
   if (!show) chckbxDontShowClick();

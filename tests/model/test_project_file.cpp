@@ -290,3 +290,43 @@ TEST(ProjectFile, FileThatEndsEarlyWarnsAndKeepsModelAndTreeInStep) {
   }
   EXPECT_EQ(messages.texts.back(), "This file wasn't saved by Torvane 1.1, open failed!");
 }
+
+TEST(ProjectFile, OpenRefusesValuesThePanelsCannotShowAndChangesNothing) {
+  TTempDir dir;
+  TqelAppletAgent agent(dir.Folder());
+  agent.LoadDefaults();
+  const TAppletData before = agent.AppletData;
+  const std::string item = "#$@a.jpg#$@#$@_self#$@#$@160#$@120#$@#$@#$@";
+  const auto slider = [](int field, const std::string& value) {
+    std::string line = kDefaultSliderLine;
+    size_t at = 0;
+    for (int f = 0; f < field; ++f) at = line.find("#$@", at) + 3;
+    return line.replace(at, line.find("#$@", at) - at, value);
+  };
+  const struct {
+    std::string text, says;
+  } cases[] = {
+      {ProjectText(slider(3, "10000"), {}), "line 12 holds the slider's width '10000'"},
+      {ProjectText(slider(9, "FFF"), {}), "slider's background colour 'FFF', which is not a colour"},
+      {ProjectText(slider(12, "10"), {}), "slider's image border style '10'"},
+      {ProjectText(slider(19, ""), {}), "slider's path option '', which is not 1 or 0"},
+      {ProjectText(kDefaultSliderLine, {item, "#$@#$@#$@#$@#$@#$@#$@-1#$@"}),
+       "line 16 holds image 2's level '-1'"}};
+  for (const auto& c : cases) {
+    WriteAll(dir / "bad.tvn", c.text);
+    TMemoryTree tree;
+    try {
+      agent.OpenProject(dir / "bad.tvn", tree);
+      ADD_FAILURE() << c.says;
+    } catch (const TvError& error) {
+      EXPECT_NE(std::string(error.what()).find(c.says), std::string::npos) << error.what();
+      EXPECT_NE(std::string(error.what()).find(dir / "bad.tvn"), std::string::npos);
+    }
+    EXPECT_EQ(agent.AppletData, before);
+  }
+  // Empty sizes and levels are what a design without pictures holds.
+  WriteAll(dir / "good.tvn", ProjectText(kDefaultSliderLine, {item, "#$@#$@#$@#$@#$@#$@#$@#$@"}));
+  TMemoryTree tree;
+  EXPECT_EQ(agent.OpenProject(dir / "good.tvn", tree), TLoadResult::Loaded);
+  EXPECT_EQ(tree.NodeCount(), 3);
+}

@@ -6,8 +6,14 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
+#include <QSpinBox>
+#include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
+
+#include <sys/stat.h>
+
+#include <algorithm>
 
 #include "FileUtil.h"
 #include "MainForm.h"
@@ -16,13 +22,15 @@
 using namespace uitest;
 
 namespace {
-QString WriteProject(const QString& path, int items, const std::string& name = "Slider1") {
+QString WriteProject(const QString& path, int items, const std::string& name = "Slider1",
+                     const std::string& tooltip = "") {
   TqelAppletAgent model(QDir::tempPath().toStdString());
   model.LoadDefaults();
   model.AppletData.pSliderName = name;
   for (int i = 0; i < items; ++i) {
     TItemData item = TqelAppletAgent::DefaultItemData();
     item.OriginalImagePath = "pic" + std::to_string(i) + ".jpg";
+    item.IToolTip = tooltip;
     model.InsertItem(i, item);
   }
   QDir().mkpath(QFileInfo(path).absolutePath());
@@ -37,6 +45,24 @@ QStringList RecentLines(const QString& programFolder) {
 }
 bool SaveEnabled(QWidget& form) {
   return Act(form, "Save1")->isEnabled() && Act(form, "tlbtnSave")->isEnabled();
+}
+// Everything an open may change: file name, recent list, modified state, panels, model, tree.
+struct TWindowState {
+  QString file;
+  QStringList recent, panels;
+  bool modified = false;
+  TAppletData slider;
+  TItemArray items;
+  int nodes = 0;
+  bool operator==(const TWindowState&) const = default;
+};
+TWindowState StateOf(TMainForm& form) {
+  TWindowState state{form.ProjectFileName, form.RecentEntries(), {}, form.ProjectModified,
+                     form.Model().AppletData, form.Model().Items, form.Tree().NodeCount()};
+  for (auto* edit : form.findChildren<QLineEdit*>()) state.panels << edit->text();
+  for (auto* spin : form.findChildren<QSpinBox*>()) state.panels << spin->text();
+  state.panels << QString::number(form.findChild<QTabWidget*>("pgcntrl1")->currentIndex());
+  return state;
 }
 }  // namespace
 
@@ -136,34 +162,106 @@ class TestFileCommands : public QObject {
   void aRefusedOrFailedOpenNeverTakesOver() {
     TTestEnvironment env;
     const QString good = WriteProject(env.Path("good.tvn"), 3, "Good");
-    QFile foreign(env.Path("foreign.tvn"));
-    QVERIFY(foreign.open(QIODevice::WriteOnly));
-    foreign.write("just some text\r\n");
-    foreign.close();
+    const QByteArray text = ReadText(good).toUtf8();
+    const auto write = [&](const char* name, const QByteArray& bytes) {
+      QFile file(env.Path(name));
+      file.open(QIODevice::WriteOnly);
+      file.write(bytes);
+      return file.fileName();
+    };
+    const auto firstLines = [&](int count) {
+      return text.left(int(std::distance(text.begin(), std::find_if(text.begin(), text.end(), [&, n = 0](char c) mutable {
+                            return c == '\n' && ++n == count;
+                          }))) + 1);
+    };
+    const QString fifo = env.Path("fifo.tvn");
+    QVERIFY(mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    struct TCase {
+      QString path;
+      QString says;  // part of the error shown; empty: the reader's own refusal
+    };
+    const QList<TCase> cases = {
+        {write("foreign.tvn", "just some text\r\n"), QString()},
+        {write("ten.tvn", firstLines(10)), "ends early, before its slider parameters"},
+        {write("tag.tvn", text.left(text.indexOf("<Applet_Parameters>") + 21)), "ends early"},
+        {write("noitems.tvn", text.left(text.indexOf("<Item_Parameters>"))), "before its image list"},
+        {write("cut.tvn", text.left(text.indexOf("pic2.jpg"))), "inside its image list"},
+        {write("width.tvn", QByteArray(text).replace("#$@370#$@", "#$@48O#$@")), "line 12 holds the slider's width '48O'"},
+        {write("empty.tvn", QByteArray(text).replace("#$@370#$@", "#$@#$@")), "slider's width ''"},
+        {write("size.tvn", QByteArray(text).replace("#$@160#$@", "#$@1x#$@")), "line 15 holds image 1's width '1x'"},
+        {fifo, "not a regular file"},
+        {"/dev/zero", "not a regular file"},
+        {env.Path("missing.tvn"), "missing.tvn"}};
+
     TMainForm form(env.ProgramFolder());
     QVERIFY(form.OpenProjectFile(good));
-    form.findChild<QLineEdit*>("edt_pSliderName")->setText("Edited");
-    form.ClearModified();
-
-    prompt::QueueButton(TButton::Ok);  // the reader's own refusal
-    QVERIFY(!form.OpenProjectFile(foreign.fileName()));
-    QCOMPARE(form.ProjectFileName, good);
-    QCOMPARE(form.Model().Items.size(), size_t(3));
-    QCOMPARE(form.Tree().NodeCount(), 4);
-    QCOMPARE(form.findChild<QLineEdit*>("edt_pSliderName")->text(), QString("Edited"));
-    QCOMPARE(RecentLines(env.ProgramFolder()), QStringList{"&1 " + good});
-
-    bool failed = false;
-    try {
-      form.OpenProjectFile(env.Path("missing.tvn"));
-    } catch (const std::exception& error) {
-      failed = QString(error.what()).contains("missing.tvn");
+    auto* tree = form.findChild<QTreeWidget*>("trvwDesignPanel");
+    tree->setCurrentItem(tree->topLevelItem(0)->child(1));
+    form.findChild<QLineEdit*>("edt_IToolTip")->setText("typed, not stored");
+    form.findChild<QSpinBox*>("spnedt_pWidth")->setValue(222);
+    const TWindowState before = StateOf(form);
+    QVERIFY(before.modified);
+    for (const TCase& c : cases) {
+      prompt::QueueButton(TButton::No);  // the unsaved changes may go
+      prompt::QueueFile(c.path);
+      prompt::QueueButton(TButton::Ok);  // the refusal
+      Act(form, "Open1")->trigger();
+      const prompt::TShown shown = prompt::Shown().last();
+      QCOMPARE(shown.kind, TMessageKind::Error);
+      QVERIFY2(c.says.isEmpty() ? shown.text.contains("open failed")
+                                : shown.text.contains(c.says) && shown.text.contains(c.path),
+               qPrintable(c.path + ": " + shown.text));
+      QVERIFY2(StateOf(form) == before, qPrintable(c.path));
     }
-    QVERIFY(failed);
-    QCOMPARE(form.ProjectFileName, good);
-    QCOMPARE(form.Model().Items.size(), size_t(3));
-    QCOMPARE(form.Tree().NodeCount(), 4);
-    QVERIFY(!form.TreeRebuilding);
+  }
+
+  // The published names are shared by every project in a folder: saving a second project over
+  // another's published set asks first; a fresh folder does not.
+  void anotherProjectsPageIsNeverReplacedSilently() {
+    TTestEnvironment env;
+    QDir().mkpath(env.Path("site"));
+    QDir().mkpath(env.Path("fresh"));
+    TMainForm form(env.ProgramFolder());
+    prompt::QueueFile(env.Path("site/alpha.tvn"));
+    Act(form, "Save2")->trigger();  // a fresh folder: no question
+    Act(form, "Insert2")->trigger();
+    const QString alphaConfig = ReadText(env.Path("site/torvanecfg.js"));
+    // No: the dialog comes again for another folder.
+    prompt::QueueFile(env.Path("site/beta.tvn"));
+    prompt::QueueButton(TButton::No);
+    prompt::QueueFile(env.Path("fresh/beta.tvn"));
+    Act(form, "Save2")->trigger();
+    QVERIFY(prompt::Shown()[2].text.contains("\"alpha\""));
+    QCOMPARE(ReadText(env.Path("site/torvanecfg.js")), alphaConfig);
+    QVERIFY(!QFile::exists(env.Path("site/beta.tvn")));
+    QCOMPARE(form.ProjectFileName, env.Path("fresh/beta.tvn"));
+    // Yes: replaced; from then on the set is beta's and its own saves ask nothing.
+    prompt::QueueFile(env.Path("site/beta.tvn"));
+    prompt::QueueButton(TButton::Yes);
+    Act(form, "Save2")->trigger();
+    QVERIFY(ReadText(env.Path("site/torvanecfg.js")) != alphaConfig);
+    prompt::QueueFile(env.Path("site/beta.tvn"));
+    prompt::QueueButton(TButton::Yes);  // "already exists"
+    Act(form, "Save2")->trigger();
+    QCOMPARE(prompt::Shown().size(), 8);
+  }
+
+  // Values as long as a file can hold come back whole after an open and a save.
+  void longValuesSurviveOpenAndSave() {
+    TTestEnvironment env;
+    const std::string name = "N" + std::string(999, 'a');
+    const std::string tooltip(100000, 't');
+    const QString path = WriteProject(env.Path("long.tvn"), 1, name, tooltip);
+    TMainForm form(env.ProgramFolder());
+    QVERIFY(form.OpenProjectFile(path));
+    auto* tree = form.findChild<QTreeWidget*>("trvwDesignPanel");
+    tree->setCurrentItem(tree->topLevelItem(0)->child(0));
+    tree->setCurrentItem(tree->topLevelItem(0));
+    form.findChild<QSpinBox*>("spnedt_pGap")->setValue(3);
+    Act(form, "Save1")->trigger();
+    const QString saved = ReadText(path);
+    QVERIFY(saved.contains(QString::fromStdString(name + "#$@")));
+    QVERIFY(saved.contains(QString::fromStdString("#$@" + tooltip + "#$@")));
   }
 
   void theRecentListKeepsFourSlots() {
@@ -207,6 +305,11 @@ class TestFileCommands : public QObject {
     Act(form, "SaveAsTemplate1")->trigger();
     QVERIFY(QFile::exists(env.ProgramFolder() + "templates/mine.tvn"));
     QCOMPARE(form.ProjectFileName, env.ProgramFolder() + "templates/mine.tvn");
+    // The template is written on purpose only: a later Save asks for the design's own file.
+    Act(form, "Insert2")->trigger();
+    prompt::QueueFile(std::nullopt);
+    Act(form, "Save1")->trigger();
+    QCOMPARE(prompt::Shown().last().what, QString("save"));
   }
 };
 

@@ -259,9 +259,20 @@ class TestScriptCommands : public QObject {
       chooser.findChild<QPushButton*>("BitBtn1")->click();
       return int(QDialog::Accepted);
     });
+    const QString templates = env.ProgramFolder() + "templates/";
+    QMap<QString, QString> before;
+    for (const QString& name : shipped) before[name] = ReadText(templates + name);
     Act(form, "Templet1")->trigger();
-    QCOMPARE(form.ProjectFileName, env.ProgramFolder() + "templates/" + shipped.first());
-    QCOMPARE(form.RecentEntries().first(), form.ProjectFileName);
+    // An untitled design from the template: not listed, and Save asks for a name; the templates
+    // folder stays exactly as it was.
+    QCOMPARE(form.Model().AppletData.pSliderName, std::string("LogoBanner"));
+    QVERIFY(form.ProjectFileName.isEmpty() && form.RecentEntries().isEmpty());
+    form.findChild<QLineEdit*>("edt_pSliderName")->setText("FromTemplate");
+    prompt::QueueFile(env.Path("mine.tvn"));
+    Act(form, "Save1")->trigger();
+    QCOMPARE(form.ProjectFileName, env.Path("mine.tvn"));
+    QCOMPARE(Files(templates), shipped);
+    for (const QString& name : shipped) QCOMPARE(ReadText(templates + name), before[name]);
     // Cancel starts a new project (with its prompt when there are changes).
     Act(form, "Insert2")->trigger();
     prompt::QueueWindow([](QDialog& chooser) {

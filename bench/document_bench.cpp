@@ -1,0 +1,82 @@
+// Times the document's edits on a large design and measures what the undo stack holds.
+// Not a test: `cmake --build BUILD --target document_bench && BUILD/bin/document_bench`.
+#include <malloc.h>
+
+#include <QUndoStack>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+
+#include "Document.h"
+#include "MemoryTree.h"
+
+namespace {
+double Seconds(const std::function<void()>& work) {
+  const auto start = std::chrono::steady_clock::now();
+  work();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+size_t HeapInUse() { return mallinfo2().uordblks; }
+
+// A project of `count` items: the first half one nested block (item 0 and its descendants at
+// levels 1 and 2), the rest top-level items.
+std::string WriteDesign(const std::string& folder, int count) {
+  TqelAppletAgent model(folder);
+  model.LoadDefaults();
+  model.Items.reserve(size_t(count));
+  for (int i = 0; i < count; ++i) {
+    TItemData item = TqelAppletAgent::DefaultItemData();
+    item.OriginalImagePath = folder + "/photo" + std::to_string(i) + ".jpg";
+    item.ILink = "https://example.org/page" + std::to_string(i) + ".html";
+    item.ILevel = i == 0 || i >= count / 2 ? "0" : (i % 2 ? "1" : "2");
+    model.Items.push_back(item);
+  }
+  const std::string path = folder + "/design" + std::to_string(count) + ".tvn";
+  model.SaveProject(path);
+  return path;
+}
+}  // namespace
+
+int main() {
+  const std::string folder = (std::filesystem::temp_directory_path() / "torvane-document-bench").string();
+  std::filesystem::create_directories(folder);
+
+  const std::string big = WriteDesign(folder, 200000);
+  TqelAppletAgent plain(folder);
+  TMemoryTree tree;
+  std::printf("open 200,000 items, model and tree alone: %.3f s\n",
+              Seconds([&] { plain.LoadProject(big, tree); }));
+  TDocument large(folder);
+  std::printf("open 200,000 items, document:           %.3f s\n",
+              Seconds([&] { large.open(QString::fromStdString(big)); }));
+
+  TDocument d(folder);
+  d.open(QString::fromStdString(WriteDesign(folder, 20000)));
+  QUndoStack& stack = *d.undoStack();
+  std::printf("20,000 items:\n");
+  std::printf("  insert:                         %.4f s\n", Seconds([&] { d.insertItem(-1); }));
+  std::printf("  delete the 10,000-item block:   %.4f s\n", Seconds([&] { d.deleteItems({0}); }));
+  std::printf("  its undo:                       %.4f s\n", Seconds([&] { stack.undo(); }));
+  std::printf("  drag the block to the end:      %.4f s\n",
+              Seconds([&] { d.moveItems({0}, -1, d.childCount(-1)); }));
+  std::printf("  drag it into another item:      %.4f s\n",
+              Seconds([&] { d.moveItems({d.itemCount() - 10000}, 5, 0); }));
+  std::printf("  undo both moves:                %.4f s\n", Seconds([&] { stack.undo(); stack.undo(); }));
+  std::printf("  move up 100 selected items:     %.4f s\n", Seconds([&] {
+                std::vector<int> some;
+                for (int i = 0; i < 100; ++i) some.push_back(10000 + 7 * i);
+                d.moveUp(some);
+              }));
+  std::printf("  snapshot:                       %.4f s\n", Seconds([&] { (void)d.snapshot(); }));
+
+  stack.clear();
+  const size_t before = HeapInUse();
+  for (int i = 0; i < 1000; ++i)
+    d.setItemField({i}, TItemField::ToolTip, "A tooltip for picture " + std::to_string(i), "Edit Tooltip");
+  std::printf("undo stack of 1,000 field edits: %.2f MB (%d steps)\n",
+              double(HeapInUse() - before) / (1024.0 * 1024.0), stack.count());
+  std::filesystem::remove_all(folder);
+  return 0;
+}

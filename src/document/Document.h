@@ -1,0 +1,192 @@
+// One open design and everything that edits it: the project model, its file name, the undo stack
+// and the modified state. Every edit is an undoable command (see DocumentCommands.h); the window
+// only wires its controls to the calls below and follows the signals. No widgets here, so the
+// design can be edited, saved and tested without a window.
+//
+// Items are addressed by their position in the item list (0-based, depth-first, a parent before
+// its children); -1 stands for the slider itself, the root of the tree. Every item has a nesting
+// level: 0 for a child of the slider, one more than its parent's otherwise. An item and its
+// descendants (its "block") always move and delete together.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "AppletAgent.h"
+#include "Host.h"
+
+class QUndoStack;
+class TItemTreeModel;
+
+// The item fields, in file order.
+enum class TItemField { ImageFile, OriginalImagePath, Link, Target, ToolTip, Width, Height, Level, Spare };
+std::string& FieldOf(TItemData& item, TItemField field);
+const std::string& FieldOf(const TItemData& item, TItemField field);
+
+// What the window shows around an edit: the selected items (-1: the slider), the current one and
+// the property page. Undo brings back the state before a step, Redo the state after it.
+struct TViewState {
+  std::vector<int> selected;
+  int current = -1;
+  int page = -1;  // the window's own page number; -1: the page that suits the selection
+  bool operator==(const TViewState&) const = default;
+};
+
+// A copy of the design that a background job can publish while the user goes on editing. It is
+// also a design tree, with the levels and captions of the moment it was taken.
+class TDesignSnapshot : public IDesignTree {
+ public:
+  TAppletData slider;
+  TItemArray items;
+  std::vector<int> levels;
+  std::vector<std::string> captions;  // per item
+
+  int NodeCount() const override { return int(items.size()) + 1; }
+  int Depth(int index) const override;
+  std::string Caption(int index) const override;
+  void SetCaption(int index, const std::string& caption) override;
+  int AppendChild(int parentIndex, const std::string& caption) override;
+};
+
+class TDocument : public QObject, public IDesignTree {
+  Q_OBJECT
+
+ public:
+  // programFolder, progress and messages as for TqelAppletAgent. Starts with the default design.
+  explicit TDocument(const std::string& programFolder, IProgress* progress = nullptr,
+                     IMessages* messages = nullptr, QObject* parent = nullptr);
+  ~TDocument() override;
+
+  // --- the design (read-only; edits go through the commands below) ---
+  // The project model, for its settings and for generating, previewing and publishing.
+  TqelAppletAgent& agent() { return *agent_; }
+  const TqelAppletAgent& agent() const { return *agent_; }
+  const TAppletData& slider() const { return agent_->AppletData; }
+  const TItemArray& items() const { return agent_->Items; }
+  int itemCount() const { return int(agent_->Items.size()); }
+  const TItemData& item(int index) const { return agent_->Items.at(size_t(index)); }
+  int level(int index) const { return index < 0 ? -1 : levels_.at(size_t(index)); }
+  const std::string& caption(int index) const;  // -1: the slider's
+  int parentOf(int index) const;                // -1: a child of the slider
+  int blockEnd(int index) const;                // one past the item's last descendant
+  int childCount(int parent) const;
+  int childAt(int parent, int row) const;
+  int rowOf(int index) const;  // among its parent's children
+  int previousSibling(int index) const;  // -1 when none
+  int nextSibling(int index) const;      // -1 when none
+  // The selected items without those inside another selected item's block, in list order.
+  std::vector<int> topBlocks(std::vector<int> indexes) const;
+  TDesignSnapshot snapshot() const;
+  // The tree model a view shows (one root row for the slider, the items below it).
+  TItemTreeModel* itemModel() const { return itemModel_.get(); }
+
+  // --- file and modified state ---
+  QString fileName() const { return fileName_; }
+  bool isModified() const;
+  QUndoStack* undoStack() const { return undoStack_.get(); }
+  // The default design, no file name, a fresh undo stack.
+  void newDesign();
+  // Reads a project file. Loaded or EndedEarly: the design, the file name and a fresh undo stack
+  // take over. Rejected or an exception: nothing changes.
+  TLoadResult open(const QString& path);
+  // Publishes beside `path` (the project file, the page, scripts and pictures); the file name
+  // becomes `path` and the current step the saved one. Throws TvError; then nothing changes here.
+  void save(const QString& path);
+
+  // --- edits: each call is one undoable step; a call that changes nothing pushes nothing ---
+  // Where the window's selection and page come from when a step is recorded.
+  void setViewStateSource(std::function<TViewState()> source) { viewSource_ = std::move(source); }
+  TViewState viewState() const { return viewSource_ ? viewSource_() : TViewState{}; }
+  // A new item as the last child of `parent` (-1: the slider); returns its position.
+  int insertItem(int parent, const TItemData& data = TqelAppletAgent::DefaultItemData());
+  // One new top-level item per JPEG file, at the end, all in one step; returns the names of the
+  // files that were not taken.
+  QStringList addPictures(const QStringList& paths);
+  void deleteItems(const std::vector<int>& indexes);  // each with its block
+  void moveUp(const std::vector<int>& indexes);       // each block past its previous sibling
+  void moveDown(const std::vector<int>& indexes);
+  // Drag and drop: the blocks of `indexes` go, in order, to be children of `parent` before its
+  // child `row` (its child count: at the end), their levels following. False when refused (a
+  // block dropped into itself) or nothing moves.
+  bool moveItems(const std::vector<int>& indexes, int parent, int row);
+  // Sets one field on every item listed. `typing`: consecutive typing into the same field of the
+  // same items merges into one step until endTyping() (or any other step) closes it.
+  void setItemField(const std::vector<int>& indexes, TItemField field, const std::string& value,
+                    const QString& text, bool typing = false);
+  // Replaces the slider parameters; merges like setItemField when the same fields are typed in.
+  void setSlider(const TAppletData& data, const QString& text, bool typing = false);
+  void endTyping();
+
+  // Items taken out or put back by a step, with their levels and captions.
+  struct TBlock {
+    TItemArray items;
+    std::vector<int> levels;
+    std::vector<std::string> captions;
+  };
+
+  // --- IDesignTree: node 0 is the slider, node k item k - 1 ---
+  int NodeCount() const override { return itemCount() + 1; }
+  int Depth(int index) const override;
+  std::string Caption(int index) const override;
+  void SetCaption(int index, const std::string& caption) override;
+  // Adds an item (not an undoable step) after the parent's block.
+  int AppendChild(int parentIndex, const std::string& caption) override;
+
+ signals:
+  void itemsInserted(int first, int count);
+  void itemsRemoved(int first, int count);
+  void itemsMoved(int first, int count, int to);  // `to`: the block's new first position
+  void itemChanged(int index, TItemField field);
+  void sliderChanged();
+  void designReset();  // New and open: everything may differ
+  void fileNameChanged(const QString& fileName);
+  void modifiedChanged(bool modified);
+  // Undo and Redo ask the window to show this selection and page.
+  void viewStateRequested(const TViewState& state);
+
+ private:
+  friend class TItemTreeModel;
+  friend class TDocumentCommand;
+  std::unique_ptr<TqelAppletAgent> agent_;
+  std::vector<int> levels_;
+  std::vector<std::string> captions_;
+  std::vector<quint64> ids_;  // stable per item while it lives, for the tree model
+  quint64 nextId_ = 2;        // 1: the slider; 0: none
+  std::unique_ptr<QUndoStack> undoStack_;
+  std::unique_ptr<TItemTreeModel> itemModel_;
+  QString fileName_;
+  std::function<TViewState()> viewSource_;
+
+  // The parent of every item and the children of every node, made again after a change.
+  struct TStructure;
+  mutable std::unique_ptr<TStructure> structure_;
+  const TStructure& structure() const;
+  int positionOf(quint64 id) const;  // -1: the slider (id 0 or 1) or gone
+  // The same by a plain search: cheaper while items move many times in a row.
+  int findId(quint64 id) const;
+  void structureChanged();
+  void setFileName(const QString& path);
+  void push(class QUndoCommand* command);
+
+  // The changes the commands make, each keeping the tree model and the signals in step.
+  // Puts items in at `first`; the block's first item is one of its roots (the items of the
+  // lowest level, all children of one parent).
+  void insertBlock(int first, TBlock block);
+  // Takes out the items from `first` on: one or more whole sibling blocks.
+  TBlock removeBlock(int first, int count);
+  // Moves the whole block at `first` to start at `to` (counted without the block) with its levels
+  // shifted by `delta`; its items' level texts become `levelTexts` (when given) or their new
+  // levels. Returns the level texts the items had.
+  std::vector<std::string> moveBlock(int first, int count, int to, int delta,
+                                     const std::vector<std::string>* levelTexts = nullptr);
+  void writeField(int index, TItemField field, const std::string& value);
+  void writeSlider(const TAppletData& data);
+  quint64 typingSession_ = 0;
+  void resetDesign(const TAppletData& slider, TItemArray items, std::vector<int> levels,
+                   std::vector<std::string> captions);
+};

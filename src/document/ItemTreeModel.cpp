@@ -1,0 +1,144 @@
+#include "ItemTreeModel.h"
+
+#include <QDataStream>
+#include <QIODevice>
+#include <QMimeData>
+#include <QUrl>
+
+#include "Document.h"
+
+namespace {
+const QString kItemsMime = QStringLiteral("application/x-torvane-items");
+constexpr quintptr kNoParent = 0;  // the slider's row has no parent
+constexpr quintptr kSliderId = 1;
+}  // namespace
+
+TItemTreeModel::TItemTreeModel(TDocument& document) : document_(document) {}
+
+void TItemTreeModel::setIcons(const QIcon& slider, const QIcon& item) {
+  sliderIcon_ = slider;
+  itemIcon_ = item;
+  emit layoutChanged();
+}
+
+// An index's internal id is its parent's id; the node itself is that parent's child `row`.
+int TItemTreeModel::itemAt(const QModelIndex& index) const {
+  if (!index.isValid() || index.model() != this) return -2;
+  if (index.internalId() == kNoParent) return -1;
+  const int parent = index.internalId() == kSliderId ? -1 : document_.positionOf(index.internalId());
+  if (parent < 0 && index.internalId() != kSliderId) return -2;
+  const int item = document_.childAt(parent, index.row());
+  return item >= 0 ? item : -2;
+}
+
+QModelIndex TItemTreeModel::indexOf(int item) const {
+  if (item < -1 || item >= document_.itemCount()) return {};
+  if (item == -1) return createIndex(0, 0, kNoParent);
+  const int parent = document_.parentOf(item);
+  const quintptr parentId = parent < 0 ? kSliderId : quintptr(document_.ids_[size_t(parent)]);
+  return createIndex(document_.rowOf(item), 0, parentId);
+}
+
+QModelIndex TItemTreeModel::index(int row, int column, const QModelIndex& parent) const {
+  if (column != 0 || row < 0) return {};
+  if (!parent.isValid()) return row == 0 ? createIndex(0, 0, kNoParent) : QModelIndex();
+  const int node = itemAt(parent);
+  if (node < -1 || row >= document_.childCount(node)) return {};
+  return createIndex(row, 0, node < 0 ? kSliderId : quintptr(document_.ids_[size_t(node)]));
+}
+
+QModelIndex TItemTreeModel::parent(const QModelIndex& child) const {
+  if (!child.isValid() || child.internalId() == kNoParent) return {};
+  if (child.internalId() == kSliderId) return indexOf(-1);
+  return indexOf(document_.positionOf(child.internalId()));
+}
+
+int TItemTreeModel::rowCount(const QModelIndex& parent) const {
+  if (!parent.isValid()) return 1;
+  const int node = itemAt(parent);
+  return node < -1 ? 0 : document_.childCount(node);
+}
+
+int TItemTreeModel::columnCount(const QModelIndex&) const { return 1; }
+
+QVariant TItemTreeModel::data(const QModelIndex& index, int role) const {
+  const int item = itemAt(index);
+  if (item < -1) return {};
+  if (role == Qt::DisplayRole) return QString::fromStdString(document_.caption(item));
+  if (role == Qt::DecorationRole) return item < 0 ? sliderIcon_ : itemIcon_;
+  return {};
+}
+
+Qt::ItemFlags TItemTreeModel::flags(const QModelIndex& index) const {
+  const int item = itemAt(index);
+  if (item < -1) return Qt::ItemIsDropEnabled;
+  Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDropEnabled;
+  if (item >= 0) flags |= Qt::ItemIsDragEnabled;
+  return flags;
+}
+
+Qt::DropActions TItemTreeModel::supportedDragActions() const { return Qt::MoveAction; }
+Qt::DropActions TItemTreeModel::supportedDropActions() const {
+  return Qt::MoveAction | Qt::CopyAction | Qt::LinkAction;
+}
+
+QStringList TItemTreeModel::mimeTypes() const {
+  return {kItemsMime, QStringLiteral("text/uri-list")};
+}
+
+// Dragged items travel as their positions, tagged with this model's address so that a drag from
+// another window is not taken for one of ours.
+QMimeData* TItemTreeModel::mimeData(const QModelIndexList& indexes) const {
+  QByteArray bytes;
+  QDataStream out(&bytes, QIODevice::WriteOnly);
+  out << quint64(quintptr(this));
+  for (const QModelIndex& index : indexes)
+    if (const int item = itemAt(index); item >= 0) out << qint32(item);
+  auto* data = new QMimeData;
+  data->setData(kItemsMime, bytes);
+  return data;
+}
+
+std::vector<int> TItemTreeModel::draggedItems(const QMimeData* data) const {
+  std::vector<int> items;
+  if (!data || !data->hasFormat(kItemsMime)) return items;
+  QDataStream in(data->data(kItemsMime));
+  quint64 from = 0;
+  in >> from;
+  if (from != quint64(quintptr(this))) return items;
+  while (!in.atEnd()) {
+    qint32 item = -1;
+    in >> item;
+    if (in.status() != QDataStream::Ok) break;
+    if (item >= 0 && item < document_.itemCount()) items.push_back(item);
+  }
+  return items;
+}
+
+bool TItemTreeModel::canDropMimeData(const QMimeData* data, Qt::DropAction, int, int,
+                                     const QModelIndex& parent) const {
+  if (data && data->hasUrls()) return true;
+  const int node = itemAt(parent);
+  if (node < -1) return false;
+  for (int top : document_.topBlocks(draggedItems(data)))
+    if (node >= top && node < document_.blockEnd(top)) return false;
+  return !draggedItems(data).empty();
+}
+
+bool TItemTreeModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int,
+                                  const QModelIndex& parent) {
+  if (action == Qt::IgnoreAction || !data) return false;
+  if (data->hasUrls()) {
+    QStringList paths;
+    for (const QUrl& url : data->urls())
+      if (url.isLocalFile()) paths << url.toLocalFile();
+    emit picturesDropped(document_.addPictures(paths));
+    return false;  // nothing for the view to remove at the source
+  }
+  int node = itemAt(parent);
+  if (node < -1) node = -1;  // below the last row: the end of the slider's items
+  // Dropped on an item (no row): it becomes the item's last child.
+  if (row < 0) row = document_.childCount(node);
+  document_.moveItems(draggedItems(data), node, row);
+  return false;  // the document has moved them: the view must not remove anything
+}

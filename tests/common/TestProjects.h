@@ -1,0 +1,30 @@
+// Project files for tests, written through the model: one item per level given (pictures
+// "p<n>.jpg" unless named), under the default slider parameters as changed by `edit`.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "AppletAgent.h"
+
+namespace testprojects {
+
+inline std::string WriteProject(const std::string& path, const std::vector<std::string>& levels,
+                                const std::function<void(TqelAppletAgent&)>& edit = {}) {
+  TqelAppletAgent model(std::filesystem::temp_directory_path().string());
+  model.LoadDefaults();
+  for (size_t i = 0; i < levels.size(); ++i) {
+    TItemData item = TqelAppletAgent::DefaultItemData();
+    item.OriginalImagePath = "p" + std::to_string(i) + ".jpg";
+    item.ILevel = levels[i];
+    model.InsertItem(int(i), item);
+  }
+  if (edit) edit(model);
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  model.SaveProject(path);
+  return path;
+}
+
+}  // namespace testprojects
