@@ -363,8 +363,9 @@ TPictureCache::FolderState TPictureCache::CheckFolder() {
     return folderState_;
   }
 #ifdef _WIN32
-  folderState_ = fs::is_directory(fileutil::FsPath(folder_)) ? FolderState::Private
-                                                              : FolderState::Missing;
+  std::error_code error;
+  folderState_ = fs::is_directory(fileutil::FsPath(folder_), error) ? FolderState::Private
+                                                                     : FolderState::Missing;
 #else
   // The folder itself (no trailing separator), and what a link there leads to.
   const std::string folder = folder_.size() > 1 ? folder_.substr(0, folder_.size() - 1) : folder_;
