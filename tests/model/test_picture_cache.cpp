@@ -446,7 +446,9 @@ TEST(PictureCache, TrustsNoFolderOthersMayWriteNorLinksNorOversizedEntries) {
     const std::string folder = dir / (std::string("planted ") + c.what);
     TPictureCache(folder).Store(stamp, 25, forged);
     fs::permissions(folder, c.perms);
-    if (c.otherOwner) ASSERT_EQ(chown(folder.c_str(), 65534, 65534), 0);
+    if (c.otherOwner) {
+      ASSERT_EQ(chown(folder.c_str(), 65534, 65534), 0);
+    }
     const std::string entry = ReadAll(TPictureCache(folder).EntryPath(stamp.canonicalPath, 25));
     testing::internal::CaptureStderr();
     TPictureCache cache(folder);
