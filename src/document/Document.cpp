@@ -10,7 +10,6 @@
 #include "DocumentCommands.h"
 #include "Errors.h"
 #include "ItemTreeModel.h"
-#include "MemoryTree.h"
 
 namespace {
 constexpr std::string TItemData::*kFieldMembers[kItemFieldCount] = {
@@ -20,6 +19,7 @@ constexpr std::string TItemData::*kFieldMembers[kItemFieldCount] = {
 };
 const std::string kNewItemCaption = "Item";
 const std::string kSliderCaption = "Torvane";
+
 }  // namespace
 
 std::string& FieldOf(TItemData& item, TItemField field) { return item.*kFieldMembers[int(field)]; }
@@ -27,16 +27,18 @@ const std::string& FieldOf(const TItemData& item, TItemField field) {
   return item.*kFieldMembers[int(field)];
 }
 
-// --- the snapshot ---
-int TDesignSnapshot::Depth(int index) const { return index == 0 ? 0 : levels.at(size_t(index) - 1) + 1; }
-std::string TDesignSnapshot::Caption(int index) const {
+// --- levels as a tree ---
+int TLevelTree::Depth(int index) const { return index == 0 ? 0 : levels.at(size_t(index) - 1) + 1; }
+std::string TLevelTree::Caption(int index) const {
   return index == 0 ? kSliderCaption : captions.at(size_t(index) - 1);
 }
-void TDesignSnapshot::SetCaption(int index, const std::string& caption) {
+void TLevelTree::SetCaption(int index, const std::string& caption) {
   if (index > 0) captions.at(size_t(index) - 1) = caption;
 }
-int TDesignSnapshot::AppendChild(int, const std::string&) {
-  throw TvError("A snapshot of a design cannot take new items");
+int TLevelTree::AppendChild(int parentIndex, const std::string& caption) {
+  levels.push_back(Depth(parentIndex));
+  captions.push_back(caption);
+  return int(levels.size());
 }
 
 // --- structure: parents and children, made again after every change of the item list ---
@@ -192,28 +194,13 @@ void TDocument::newDesign() {
   setFileName({});
 }
 
-TLoadResult TDocument::open(const QString& path) {
-  TMemoryTree tree;
-  const TAppletData keptSlider = agent_->AppletData;
-  TItemArray keptItems = agent_->Items;
-  TLoadResult result;
-  try {
-    result = agent_->LoadProject(path.toStdString(), tree);
-  } catch (...) {
-    agent_->AppletData = keptSlider;
-    agent_->Items = std::move(keptItems);
-    throw;
-  }
-  if (result == TLoadResult::Rejected) return result;
-  std::vector<int> levels(size_t(tree.NodeCount() - 1));
-  std::vector<std::string> captions(levels.size());
-  for (size_t i = 0; i < levels.size(); ++i) {
-    levels[i] = tree.Depth(int(i) + 1) - 1;
-    captions[i] = tree.Caption(int(i) + 1);
-  }
+TLoadResult TDocument::open(const QString& path, bool untitled) {
+  TLevelTree tree;
+  const TLoadResult result = agent_->OpenProject(path.toStdString(), tree);
+  if (result != TLoadResult::Loaded) return result;
   TItemArray loaded = std::move(agent_->Items);
-  resetDesign(agent_->AppletData, std::move(loaded), std::move(levels), std::move(captions));
-  setFileName(path);
+  resetDesign(agent_->AppletData, std::move(loaded), std::move(tree.levels), std::move(tree.captions));
+  setFileName(untitled ? QString() : path);
   return result;
 }
 
@@ -229,12 +216,16 @@ void TDocument::push(QUndoCommand* command) { undoStack_->push(command); }
 
 // --- edits ---
 int TDocument::insertItem(int parent, const TItemData& data) {
+  return insertChild(parent, data, kNewItemCaption);
+}
+
+int TDocument::insertChild(int parent, const TItemData& data, const std::string& caption) {
   if (parent < -1 || parent >= itemCount()) return -1;
   TBlock block;
   block.items = {data};
   block.levels = {level(parent) + 1};
   block.items[0].ILevel = std::to_string(block.levels[0]);
-  block.captions = {kNewItemCaption};
+  block.captions = {caption};
   const int at = blockEnd(parent);
   push(new TInsertCommand(*this, tr("Insert Item"), at, std::move(block)));
   return at;
@@ -365,6 +356,10 @@ void TDocument::setSlider(const TAppletData& data, const QString& text, bool typ
 
 void TDocument::endTyping() { ++typingSession_; }
 
+void TDocument::adoptSlider(const TAppletData& data) {
+  if (data != slider()) writeSlider(data);
+}
+
 // --- the changes the commands make ---
 void TDocument::insertBlock(int first, TBlock block) {
   const int count = int(block.items.size());
@@ -461,9 +456,12 @@ std::vector<std::string> TDocument::moveBlock(int first, int count, int to, int 
   return oldTexts;
 }
 
-void TDocument::writeField(int index, TItemField field, const std::string& value) {
-  FieldOf(agent_->Items.at(size_t(index)), field) = value;
-  emit itemChanged(index, field);
+void TDocument::writeFields(const std::vector<int>& indexes, TItemField field,
+                            const std::vector<std::string>& values) {
+  for (size_t k = 0; k < indexes.size(); ++k)
+    FieldOf(agent_->Items.at(size_t(indexes[k])), field) = values[values.size() == 1 ? 0 : k];
+  for (int i : indexes) emit itemChanged(i, field);
+  emit itemsChanged(indexes, field);
 }
 
 void TDocument::writeSlider(const TAppletData& data) {
@@ -484,13 +482,7 @@ void TDocument::SetCaption(int index, const std::string& text) {
 }
 
 int TDocument::AppendChild(int parentIndex, const std::string& text) {
-  const int parent = parentIndex - 1;
-  const int at = blockEnd(parent);
-  TBlock block;
-  block.items = {TqelAppletAgent::DefaultItemData()};
-  block.levels = {level(parent) + 1};
-  block.items[0].ILevel = std::to_string(block.levels[0]);
-  block.captions = {text};
-  insertBlock(at, std::move(block));
+  const int at = insertChild(parentIndex - 1, TqelAppletAgent::DefaultItemData(), text);
+  if (at < 0) throw TvError("Tree node " + std::to_string(parentIndex) + " does not exist");
   return at + 1;
 }

@@ -37,20 +37,27 @@ struct TViewState {
   bool operator==(const TViewState&) const = default;
 };
 
-// A copy of the design that a background job can publish while the user goes on editing. It is
-// also a design tree, with the levels and captions of the moment it was taken.
-class TDesignSnapshot : public IDesignTree {
+// Items' levels and captions as a design tree: node 0 is the slider, node k item k - 1. A file
+// reader's nodes (appended in depth-first order) land here.
+class TLevelTree : public IDesignTree {
  public:
-  TAppletData slider;
-  TItemArray items;
   std::vector<int> levels;
-  std::vector<std::string> captions;  // per item
+  std::vector<std::string> captions;
 
-  int NodeCount() const override { return int(items.size()) + 1; }
+  int NodeCount() const override { return int(levels.size()) + 1; }
   int Depth(int index) const override;
   std::string Caption(int index) const override;
   void SetCaption(int index, const std::string& caption) override;
+  // Appends the node after all the others (where a reader puts it).
   int AppendChild(int parentIndex, const std::string& caption) override;
+};
+
+// A copy of the design that a background job can publish while the user goes on editing, with
+// the levels and captions of the moment it was taken.
+class TDesignSnapshot : public TLevelTree {
+ public:
+  TAppletData slider;
+  TItemArray items;
 };
 
 class TDocument : public QObject, public IDesignTree {
@@ -91,9 +98,10 @@ class TDocument : public QObject, public IDesignTree {
   QUndoStack* undoStack() const { return undoStack_.get(); }
   // The default design, no file name, a fresh undo stack.
   void newDesign();
-  // Reads a project file. Loaded or EndedEarly: the design, the file name and a fresh undo stack
-  // take over. Rejected or an exception: nothing changes.
-  TLoadResult open(const QString& path);
+  // Reads a whole project file and checks every value before anything changes. Loaded: the
+  // design, the file name (none when `untitled`, as for a template) and a fresh undo stack take
+  // over. Rejected, or an exception naming the file, line and field: nothing changes.
+  TLoadResult open(const QString& path, bool untitled = false);
   // Publishes beside `path` (the project file, the page, scripts and pictures); the file name
   // becomes `path` and the current step the saved one. Throws TvError; then nothing changes here.
   void save(const QString& path);
@@ -121,6 +129,10 @@ class TDocument : public QObject, public IDesignTree {
   // Replaces the slider parameters; merges like setItemField when the same fields are typed in.
   void setSlider(const TAppletData& data, const QString& text, bool typing = false);
   void endTyping();
+  // Takes the slider parameters in the form the property panels hold them (the names derived from
+  // the slider name, numbers and colours written out) without an undoable step, keeping the
+  // modified state: right after New or open, so that what is saved is what the panels show.
+  void adoptSlider(const TAppletData& data);
 
   // Items taken out or put back by a step, with their levels and captions.
   struct TBlock {
@@ -134,7 +146,7 @@ class TDocument : public QObject, public IDesignTree {
   int Depth(int index) const override;
   std::string Caption(int index) const override;
   void SetCaption(int index, const std::string& caption) override;
-  // Adds an item (not an undoable step) after the parent's block.
+  // Adds a default item after the parent's block, as an undoable step.
   int AppendChild(int parentIndex, const std::string& caption) override;
 
  signals:
@@ -142,6 +154,8 @@ class TDocument : public QObject, public IDesignTree {
   void itemsRemoved(int first, int count);
   void itemsMoved(int first, int count, int to);  // `to`: the block's new first position
   void itemChanged(int index, TItemField field);
+  // Once after the itemChanged signals of one change (a field set on several items at once).
+  void itemsChanged(const std::vector<int>& indexes, TItemField field);
   void sliderChanged();
   void designReset();  // New and open: everything may differ
   void fileNameChanged(const QString& fileName);
@@ -172,6 +186,7 @@ class TDocument : public QObject, public IDesignTree {
   void structureChanged();
   void setFileName(const QString& path);
   void push(class QUndoCommand* command);
+  int insertChild(int parent, const TItemData& data, const std::string& caption);
 
   // The changes the commands make, each keeping the tree model and the signals in step.
   // Puts items in at `first`; the block's first item is one of its roots (the items of the
@@ -184,7 +199,10 @@ class TDocument : public QObject, public IDesignTree {
   // levels. Returns the level texts the items had.
   std::vector<std::string> moveBlock(int first, int count, int to, int delta,
                                      const std::vector<std::string>* levelTexts = nullptr);
-  void writeField(int index, TItemField field, const std::string& value);
+  // Sets the field of each item listed to its value (one value: the same for all); the change
+  // signals follow once every item holds its new value.
+  void writeFields(const std::vector<int>& indexes, TItemField field,
+                   const std::vector<std::string>& values);
   void writeSlider(const TAppletData& data);
   quint64 typingSession_ = 0;
   void resetDesign(const TAppletData& slider, TItemArray items, std::vector<int> levels,

@@ -114,13 +114,8 @@ TItemEditCommand::TItemEditCommand(TDocument& document, const QString& text,
       typing_(typing),
       session_(typingSession()) {}
 
-void TItemEditCommand::apply() {
-  for (int i : indexes_) writeField(i, field_, value_);
-}
-
-void TItemEditCommand::revert() {
-  for (size_t k = 0; k < indexes_.size(); ++k) writeField(indexes_[k], field_, oldValues_[k]);
-}
+void TItemEditCommand::apply() { writeFields(indexes_, field_, {value_}); }
+void TItemEditCommand::revert() { writeFields(indexes_, field_, oldValues_); }
 
 bool TItemEditCommand::mergeWith(const QUndoCommand* other) {
   const auto* next = dynamic_cast<const TItemEditCommand*>(other);

@@ -27,8 +27,9 @@ class TDocumentCommand : public QUndoCommand {
                                      const std::vector<std::string>* texts = nullptr) {
     return document_.moveBlock(first, count, to, delta, texts);
   }
-  void writeField(int index, TItemField field, const std::string& value) {
-    document_.writeField(index, field, value);
+  void writeFields(const std::vector<int>& indexes, TItemField field,
+                   const std::vector<std::string>& values) {
+    document_.writeFields(indexes, field, values);
   }
   void writeSlider(const TAppletData& data) { document_.writeSlider(data); }
   quint64 typingSession() const { return document_.typingSession_; }

@@ -18,7 +18,7 @@ TItemTreeModel::TItemTreeModel(TDocument& document) : document_(document) {}
 void TItemTreeModel::setIcons(const QIcon& slider, const QIcon& item) {
   sliderIcon_ = slider;
   itemIcon_ = item;
-  emit layoutChanged();
+  if (rowCount() > 0) emit dataChanged(index(0, 0), index(0, 0), {Qt::DecorationRole});
 }
 
 // An index's internal id is its parent's id; the node itself is that parent's child `row`.

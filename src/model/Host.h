@@ -1,5 +1,6 @@
 // What the model needs from the window around it: the progress bar with its status text and busy
-// cursor, the design tree, and a message box. The main window implements these; headless callers
+// cursor, the design tree, and a message box. The main window implements the progress and the
+// messages, its open design (TDocument) the design tree; headless callers
 // (the command-line publisher, the tests) use the plain implementations below and in MemoryTree.h.
 #pragma once
 

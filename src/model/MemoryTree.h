@@ -1,5 +1,5 @@
-// A design tree held in memory: used by the command-line publisher and the tests; the main window
-// adapts its tree widget to the same interface.
+// A design tree held in memory: used by the command-line publisher and the tests; the window's
+// open design (TDocument) is a design tree of its own.
 #pragma once
 
 #include <string>

@@ -28,7 +28,7 @@ QIcon Load(const TIconName& name) {
 }  // namespace
 
 QIcon Tool(int index) {
-  static const std::array<TIconName, 13> names{{{"document-new", "new"},
+  static const std::array<TIconName, 15> names{{{"document-new", "new"},
                                                 {"document-open", "open"},
                                                 {"document-save", "save"},
                                                 {"edit-cut", "cut"},
@@ -40,7 +40,9 @@ QIcon Tool(int index) {
                                                 {"go-down", "down"},
                                                 {"", "build"},
                                                 {"", "preview"},
-                                                {"help-contents", "help"}}};
+                                                {"help-contents", "help"},
+                                                {"edit-undo", "undo"},
+                                                {"edit-redo", "redo"}}};
   if (index < 0 || index >= int(names.size())) return {};
   return Load(names[size_t(index)]);
 }

@@ -5,8 +5,9 @@
 #include <QIcon>
 
 namespace icons {
-// The toolbar's 13 icons, by their number: 0 new, 1 open, 2 save, 3 cut, 4 copy, 5 paste,
-// 6 insert, 7 delete, 8 move up, 9 move down, 10 build HTML, 11 preview, 12 help.
+// The toolbar's icons, by their number: 0 new, 1 open, 2 save, 3 cut, 4 copy, 5 paste,
+// 6 insert, 7 delete, 8 move up, 9 move down, 10 build HTML, 11 preview, 12 help, 13 undo,
+// 14 redo.
 QIcon Tool(int index);
 // The tree's two icons: 0 an item, 1 the slider (root).
 QIcon Tree(int index);

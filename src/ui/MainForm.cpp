@@ -6,11 +6,9 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
-#include <QMimeData>
-#include <QMouseEvent>
-#include <QScreen>
 #include <QTabBar>
 #include <QToolButton>
+#include <QUndoStack>
 
 #include "FileAssociation.h"
 #include "Icons.h"
@@ -32,8 +30,16 @@ TMainForm::TMainForm(const QString& programFolder, QWidget* parent)
       ui(std::make_unique<Ui::TMainForm>()),
       programFolder_(WithSlash(programFolder)) {
   ui->setupUi(this);
-  treeAdapter_ = std::make_unique<TTreeAdapter>(*ui->trvwDesignPanel);
   setWindowIcon(icons::Program());
+  state_ = places::StatePlaces(programFolder_.toStdString());
+  if (state_.perUser) QDir().mkpath(QString::fromStdString(state_.stateFolder));
+  // Our own work folder: a second program running at the same time never touches its files.
+  instance_ = std::make_unique<places::TInstanceFolder>(programFolder_.toStdString(), !state_.perUser);
+  document_ = std::make_unique<TDocument>(programFolder_.toStdString(), this, this);
+  document_->agent().SetWorkFolder(instance_->Path());
+  // Scaled pictures are kept between saves unless the user turned that off.
+  document_->agent().PictureCacheEnabled = settings::Read(settings::kUsePictureCache);
+  ui->PictureCache1->setChecked(document_->agent().PictureCacheEnabled);
   SetUpActions();
   SetUpTree();
   SetUpPanels();
@@ -42,35 +48,16 @@ TMainForm::TMainForm(const QString& programFolder, QWidget* parent)
   if (auto* bar = ui->pgcntrl1->findChild<QTabBar*>()) bar->setFocusPolicy(Qt::NoFocus);
   ui->Splitter1->setStretchFactor(1, 1);
   ui->Splitter1->setSizes({337, 441});
-  FormCreate();
-  CreateLongLivedWindows();
-}
-
-TMainForm::~TMainForm() = default;
-
-void TMainForm::FormCreate() {
-  state_ = places::StatePlaces(programFolder_.toStdString());
-  if (state_.perUser) QDir().mkpath(QString::fromStdString(state_.stateFolder));
-  // Our own work folder: a second program running at the same time never touches its files.
-  instance_ = std::make_unique<places::TInstanceFolder>(programFolder_.toStdString(), !state_.perUser);
-  model_ = std::make_unique<TqelAppletAgent>(programFolder_.toStdString(), this, this);
-  model_->SetWorkFolder(instance_->Path());
-  EditedItemNode = nullptr;
-  DescendantCount = 0;
-  TreeRebuilding = false;
-  ProjectFileName.clear();
-  RootReset(false);
-  model_->LoadDefaults();
-  ShowSliderParameters();
   setWindowTitle(QStringLiteral("Torvane"));
   platform::WriteFileAssociation(QCoreApplication::applicationFilePath());
   RunCommand(this, [this] { LoadRecentFiles(); });
-  // Scaled pictures are kept between saves unless the user turned that off.
-  model_->PictureCacheEnabled = settings::Read(settings::kUsePictureCache);
-  ui->PictureCache1->setChecked(model_->PictureCacheEnabled);
-  ClearModified();
-  ShownTabsIndex = -2009;
-  UpdatePropertyTabs();
+  ShowDesign();
+  CreateLongLivedWindows();
+}
+
+TMainForm::~TMainForm() {
+  // The tree view lets go of the document's model before the document goes.
+  ui->trvwDesignPanel->setModel(nullptr);
 }
 
 void TMainForm::SetUpActions() {
@@ -80,12 +67,14 @@ void TMainForm::SetUpActions() {
   };
   for (const TIconOf& a : {TIconOf{ui->New1, 0}, {ui->tlbtnNew, 0}, {ui->Open1, 1},
                            {ui->tlbtnOpen, 1}, {ui->Save1, 2}, {ui->tlbtnSave, 2},
-                           {ui->Insert1, 6}, {ui->Insert2, 6}, {ui->tlbtnInsert, 6},
-                           {ui->Delete1, 7}, {ui->Delete2, 7}, {ui->tlbtnDelete, 7},
-                           {ui->MoveUp1, 8}, {ui->MoveUp2, 8}, {ui->tlbtnMoveUp, 8},
-                           {ui->MoveDown1, 9}, {ui->MoveDown2, 9}, {ui->tlbtnMoveDown, 9},
-                           {ui->BuildHTML1, 10}, {ui->tlbtnBuildHTML, 10}, {ui->Preview1, 11},
-                           {ui->tlbtnPreview, 11}, {ui->Topic1, 12}, {ui->tlbtnHelp, 12}})
+                           {ui->Undo1, 13}, {ui->tlbtnUndo, 13}, {ui->Redo1, 14},
+                           {ui->tlbtnRedo, 14}, {ui->Insert1, 6}, {ui->Insert2, 6},
+                           {ui->tlbtnInsert, 6}, {ui->Delete1, 7}, {ui->Delete2, 7},
+                           {ui->tlbtnDelete, 7}, {ui->MoveUp1, 8}, {ui->MoveUp2, 8},
+                           {ui->tlbtnMoveUp, 8}, {ui->MoveDown1, 9}, {ui->MoveDown2, 9},
+                           {ui->tlbtnMoveDown, 9}, {ui->BuildHTML1, 10}, {ui->tlbtnBuildHTML, 10},
+                           {ui->Preview1, 11}, {ui->tlbtnPreview, 11}, {ui->Topic1, 12},
+                           {ui->tlbtnHelp, 12}})
     a.action->setIcon(icons::Tool(a.icon));
   // The toolbar's buttons carry their action's name, so they are found as widgets too.
   for (QAction* action : ui->tlbr1->actions())
@@ -95,29 +84,53 @@ void TMainForm::SetUpActions() {
   auto bind = [this](std::initializer_list<QAction*> actions, void (TMainForm::*slot)()) {
     for (QAction* action : actions) connect(action, &QAction::triggered, this, slot);
   };
-  bind({ui->New1, ui->tlbtnNew}, &TMainForm::New1Click);
-  bind({ui->Open1, ui->tlbtnOpen}, &TMainForm::Open1Click);
-  bind({ui->Save1, ui->tlbtnSave}, &TMainForm::Save1Click);
-  bind({ui->Save2}, &TMainForm::Save2Click);
-  bind({ui->Templet1}, &TMainForm::Templet1Click);
-  bind({ui->SaveAsTemplate1}, &TMainForm::SaveAsTemplate1Click);
-  bind({ui->Exit1}, &TMainForm::Exit1Click);
-  bind({ui->ToolBar1}, &TMainForm::ToolBar1Click);
-  bind({ui->StatusBar2}, &TMainForm::StatusBar2Click);
-  bind({ui->Insert1, ui->Insert2, ui->tlbtnInsert}, &TMainForm::Insert1Click);
-  bind({ui->Delete1, ui->Delete2, ui->tlbtnDelete}, &TMainForm::Delete1Click);
-  bind({ui->MoveUp1, ui->MoveUp2, ui->tlbtnMoveUp}, &TMainForm::MoveUp1Click);
-  bind({ui->MoveDown1, ui->MoveDown2, ui->tlbtnMoveDown}, &TMainForm::MoveDown1Click);
-  bind({ui->Preview1, ui->tlbtnPreview}, &TMainForm::Preview1Click);
-  bind({ui->BuildHTML1, ui->tlbtnBuildHTML}, &TMainForm::BuildHTML1Click);
-  bind({ui->Publish1}, &TMainForm::Publish1Click);
-  bind({ui->WebBrowser1}, &TMainForm::WebBrowser1Click);
-  bind({ui->PictureCache1}, &TMainForm::PictureCache1Click);
-  bind({ui->Topic1, ui->tlbtnHelp}, &TMainForm::Topic1Click);
-  bind({ui->ViewSample1}, &TMainForm::ViewSample1Click);
-  bind({ui->Homepage1}, &TMainForm::Homepage1Click);
-  bind({ui->ContactUs1}, &TMainForm::ContactUs1Click);
-  bind({ui->About1}, &TMainForm::About1Click);
+  bind({ui->New1, ui->tlbtnNew}, &TMainForm::newProject);
+  bind({ui->Open1, ui->tlbtnOpen}, &TMainForm::openProject);
+  bind({ui->Save1, ui->tlbtnSave}, &TMainForm::save);
+  bind({ui->Save2}, &TMainForm::saveAs);
+  bind({ui->Templet1}, &TMainForm::chooseTemplate);
+  bind({ui->SaveAsTemplate1}, &TMainForm::saveAsTemplate);
+  bind({ui->Exit1}, &TMainForm::exitProgram);
+  bind({ui->ToolBar1}, &TMainForm::toggleToolBar);
+  bind({ui->StatusBar2}, &TMainForm::toggleStatusBar);
+  bind({ui->Insert1, ui->Insert2, ui->tlbtnInsert}, &TMainForm::insertItem);
+  bind({ui->Delete1, ui->Delete2, ui->tlbtnDelete}, &TMainForm::deleteItems);
+  bind({ui->MoveUp1, ui->MoveUp2, ui->tlbtnMoveUp}, &TMainForm::moveItemsUp);
+  bind({ui->MoveDown1, ui->MoveDown2, ui->tlbtnMoveDown}, &TMainForm::moveItemsDown);
+  bind({ui->Preview1, ui->tlbtnPreview}, &TMainForm::preview);
+  bind({ui->BuildHTML1, ui->tlbtnBuildHTML}, &TMainForm::buildHtml);
+  bind({ui->Publish1}, &TMainForm::showPublishReport);
+  bind({ui->WebBrowser1}, &TMainForm::chooseWebBrowser);
+  bind({ui->PictureCache1}, &TMainForm::togglePictureCache);
+  bind({ui->Topic1, ui->tlbtnHelp}, &TMainForm::showHelpTopics);
+  bind({ui->ViewSample1}, &TMainForm::viewSample);
+  bind({ui->Homepage1}, &TMainForm::openHomepage);
+  bind({ui->ContactUs1}, &TMainForm::contactUs);
+  bind({ui->About1}, &TMainForm::showAbout);
+
+  // Undo and Redo name the step they act on, and Save follows the modified state: undoing back
+  // to the saved step leaves nothing to save.
+  QUndoStack* stack = document_->undoStack();
+  ui->Redo1->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+  bind({ui->Undo1, ui->tlbtnUndo}, &TMainForm::undo);
+  bind({ui->Redo1, ui->tlbtnRedo}, &TMainForm::redo);
+  auto name = [this, stack] {
+    const QString undo = stack->undoText(), redo = stack->redoText();
+    ui->Undo1->setText(undo.isEmpty() ? tr("&Undo") : tr("&Undo %1").arg(undo));
+    ui->Redo1->setText(redo.isEmpty() ? tr("&Redo") : tr("&Redo %1").arg(redo));
+    ui->tlbtnUndo->setToolTip(undo.isEmpty() ? tr("Undo the last change") : tr("Undo %1").arg(undo));
+    ui->tlbtnRedo->setToolTip(redo.isEmpty() ? tr("Redo the change undone last") : tr("Redo %1").arg(redo));
+    for (QAction* a : {ui->Undo1, ui->tlbtnUndo}) a->setEnabled(stack->canUndo());
+    for (QAction* a : {ui->Redo1, ui->tlbtnRedo}) a->setEnabled(stack->canRedo());
+  };
+  connect(stack, &QUndoStack::indexChanged, this, name);
+  connect(stack, &QUndoStack::cleanChanged, this, name);
+  name();
+  auto saveState = [this](bool modified) {
+    for (QAction* a : {ui->Save1, ui->tlbtnSave}) a->setEnabled(modified);
+  };
+  connect(document_.get(), &TDocument::modifiedChanged, this, saveState);
+  saveState(false);
 
   popupMenu_ = new QMenu(this);
   popupMenu_->setObjectName("PopupMenu1");
@@ -162,54 +175,17 @@ void TMainForm::SetUpHints() {
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseMove) {
     if (auto* control = qobject_cast<QWidget*>(watched->property(kHintProperty).value<QObject*>()))
-      spnedtApWidthMouseMove(control);
-  }
-  if (watched == ui->trvwDesignPanel->viewport()) {
-    if (event->type() == QEvent::MouseButtonPress) {
-      // The selection moves first, then the commands follow it (as the mouse-down handler does).
-      const bool handled = QMainWindow::eventFilter(watched, event);
-      auto* mouse = static_cast<QMouseEvent*>(event);
-      if (QTreeWidgetItem* node = ui->trvwDesignPanel->itemAt(mouse->position().toPoint()))
-        ui->trvwDesignPanel->setCurrentItem(node);
-      trvwDesignPanelMouseDown();
-      return handled;
-    }
-    if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
-      auto* drag = static_cast<QDropEvent*>(event);
-      if (drag->mimeData()->hasUrls()) {
-        drag->acceptProposedAction();
-        return true;
-      }
-    }
-    if (event->type() == QEvent::Drop) {
-      TreeDropEvent(static_cast<QDropEvent*>(event));
-      return true;
-    }
+      ShowHint(control);
   }
   return QMainWindow::eventFilter(watched, event);
 }
 
-void TMainForm::spnedtApWidthMouseMove(QWidget* control) {
-  if (TreeRebuilding) return;
+void TMainForm::ShowHint(QWidget* control) {
   QString hint;
   if (control == ui->trvwDesignPanel || control->parentWidget() == ui->tlbr1)
     hint = control->toolTip();
   ui->stctxtHint->setText(hint);
 }
-
-void TMainForm::MarkModified() {
-  ProjectModified = true;
-  ui->tlbtnSave->setEnabled(true);
-  ui->Save1->setEnabled(true);
-}
-
-void TMainForm::ClearModified() {
-  ProjectModified = false;
-  ui->tlbtnSave->setEnabled(false);
-  ui->Save1->setEnabled(false);
-}
-
-void TMainForm::spnedtApWidthChange() { MarkModified(); }
 
 // --- progress protocol ---
 void TMainForm::SetMaximum(int maximum) { ui->prgrsbrMainFormBottom->setMaximum(maximum); }
@@ -245,12 +221,12 @@ void TMainForm::Show(TMessageKind kind, const std::string& text) {
 }
 
 // --- view toggles ---
-void TMainForm::ToolBar1Click() {
+void TMainForm::toggleToolBar() {
   // The action has already toggled its check mark; the toolbar follows it.
   ui->tlbr1->setVisible(ui->ToolBar1->isChecked());
 }
 
-void TMainForm::StatusBar2Click() {
+void TMainForm::toggleStatusBar() {
   const bool shown = ui->StatusBar2->isChecked();
   ui->StatusBar1->setVisible(shown);
   ui->stctxtHint->setVisible(shown);
@@ -258,19 +234,20 @@ void TMainForm::StatusBar2Click() {
 }
 
 // --- closing ---
-void TMainForm::Exit1Click() { close(); }
+void TMainForm::exitProgram() { close(); }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-  if (FormCloseQuery()) {
+  if (CloseQuery()) {
     event->accept();
   } else {
     event->ignore();
   }
 }
 
-bool TMainForm::FormCloseQuery() {
-  if (!ProjectModified) {
-    model_->ClearPreview();
+bool TMainForm::CloseQuery() {
+  TqelAppletAgent& model = document_->agent();
+  if (!document_->isModified()) {
+    model.ClearPreview();
     return true;
   }
   const TButton answer =
@@ -278,10 +255,9 @@ bool TMainForm::FormCloseQuery() {
                       {TButton::Yes, TButton::No, TButton::Cancel});
   if (answer == TButton::Cancel) return false;  // the design stays, and so does its preview
   if (answer == TButton::No) {
-    model_->ClearPreview();
+    model.ClearPreview();
     return true;
   }
-  if (!RunCommand(this, [this] { StorePanels(); })) return false;
   QString path = SaveTarget();
   if (path.isEmpty()) {
     const auto chosen = AskSavePath();
@@ -289,7 +265,7 @@ bool TMainForm::FormCloseQuery() {
     path = *chosen;
   }
   if (!SaveTo(path)) return false;
-  model_->ClearPreview();
+  model.ClearPreview();
   return true;
 }
 
@@ -300,11 +276,10 @@ void TMainForm::OpenCommandLine(const QStringList& arguments) {
   if (joined.isEmpty()) return;
   // Made absolute once, so the recent list and later saves name the same file.
   joined = QFileInfo(joined).absoluteFilePath();
-  ProjectModified = false;
   try {
-    OpenProjectFile(joined);
+    // Nothing was edited yet, so nothing is asked.
+    LoadDesign(joined);
   } catch (...) {
     // Swallowed: the reader has shown its own messages, and the default design stays.
   }
-  TreeRebuilding = false;
 }

@@ -1,29 +1,28 @@
 // The main window: the design tree on the left, the property tabs on the right, menus, toolbar,
-// hint line and progress bar. One class split by concern:
-//   MainForm.cpp        start-up, modified state, progress, hint line, view toggles, closing
-//   MainFormTree.cpp    the design tree and its Insert/Delete/Move commands, dropped pictures
-//   MainFormPanels.cpp  the property tabs: show/store, colour, link and picture choosers, help
+// hint line and progress bar. It holds no design of its own: the open design, its file name, its
+// undo stack and its modified state are the document's (TDocument); the window wires its
+// controls to the document's edits and follows its signals. One class split by concern:
+//   MainForm.cpp        start-up, the actions, hint line, progress, view toggles, closing
+//   MainFormTree.cpp    the design tree: selection, Insert/Delete/Move, drag and drop, Undo/Redo
+//   MainFormPanels.cpp  the property tabs: showing the design, storing each edit
+//   MainFormChoosers.cpp colour, link and picture choosers, the field help buttons
 //   MainFormFile.cpp    the File menu, recent files and templates
 //   MainFormScript.cpp  Build HTML, Preview, Publish; the Option and Help menus
 #pragma once
 
 #include <QMainWindow>
-#include <QPointer>
 #include <memory>
 #include <optional>
 
-#include "AppletAgent.h"
+#include "Document.h"
 #include "Host.h"
 #include "Places.h"
-#include "TreeAdapter.h"
 
 namespace Ui {
 class TMainForm;
 }
-class QDropEvent;
-class QMenu;
+class QItemSelection;
 class QUrl;
-class QTreeWidgetItem;
 class TColorPanel;
 class TformHTML;
 class TfrmHelp;
@@ -38,61 +37,21 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   explicit TMainForm(const QString& programFolder, QWidget* parent = nullptr);
   ~TMainForm() override;
 
-  // --- state shared by the window's parts ---
-  TqelAppletAgent& Model() { return *model_; }
-  bool ProjectModified = false;
-  QString ProjectFileName;
-  QTreeWidgetItem* EditedItemNode = nullptr;
-  bool TreeRebuilding = false;
-  int DescendantCount = 0;
-  int ShownTabsIndex = -2009;
+  TDocument& Document() const { return *document_; }
   QString ProgramFolder() const { return programFolder_; }  // with a trailing '/'
-  TTreeAdapter& Tree() { return *treeAdapter_; }
   TformHTML* CodeWindow() const { return codeWindow_; }
   TfrmHelp* HelpWindow() const { return helpWindow_; }
-
-  void MarkModified();
-  void ClearModified();
-  void OpenCommandLine(const QStringList& arguments);  // start-up's joined, swallowed open
-
-  // --- tree (MainFormTree.cpp) ---
-  void UpdateItemCommands();
-  void UpdatePropertyTabs();
-  void CountDescendants(QTreeWidgetItem* node);
-  void RootReset(bool keepRebuilding);
-  int SelectedIndex() const;  // absolute index of the selected node, -1 for none
-  // Appends one item per JPEG file (as Insert and choosing its picture would); returns the
-  // names of the files that were not taken.
-  QStringList AppendPictureItems(const QStringList& paths);
-
-  // --- panels (MainFormPanels.cpp) ---
-  void ShowSliderParameters();
-  void StoreSliderParameters();
-  void ShowItemParameters(int index);
-  void StoreItemParameters(int index);
-  void StorePanels();  // slider, then the edited item if any
-  void CheckSeparatorText(QWidget* control);
-  static QString PathToFileUrl(const QString& path);
-  void ChooseColor(TColorPanel* panel);
-  bool SliderNameValid() const { return sliderNameValid_; }
-  // The link tip before the URL chooser, unless the user turned it off.
-  void ShowLinkTipIfWanted();
-  // Shows a page in the help window (modeless).
-  void ShowHelpPage(const QUrl& address);
-
-  // --- File menu (MainFormFile.cpp) ---
-  bool OpenProjectFile(const QString& path);  // false when nothing was opened
-  void LoadRecentFiles();
-  void AddRecentFile(const QString& path);
-  QString RecentFilePath() const;
-  QString TemplatesFolder() const;
-  QStringList TemplateFolders() const;  // where the template chooser looks, TemplatesFolder() first
   // Where this running program keeps its state (recent list, templates) and its work folder.
   const places::TStatePlaces& StatePlaces() const { return state_; }
-  QStringList RecentEntries() const;  // the paths listed in the Recent Files menu, newest first
+  QStringList TemplateFolders() const;  // where the template chooser looks, the user's first
+  QStringList RecentEntries() const;    // the paths listed in the Recent Files menu, newest first
+  // The items selected in the tree, in list order (-1: the slider).
+  std::vector<int> SelectedItems() const;
+  int CurrentItem() const;  // the tree's current node (-1: the slider)
 
-  // --- Script menu (MainFormScript.cpp) ---
-  void BuildHTMLCode();
+  // The open commands: false when nothing was opened (the design stays as it was).
+  bool OpenProjectFile(const QString& path);
+  void OpenCommandLine(const QStringList& arguments);  // start-up's joined, swallowed open
 
   // IProgress: the progress bar, the hint line and the busy cursor.
   void SetMaximum(int maximum) override;
@@ -104,87 +63,108 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   void Show(TMessageKind kind, const std::string& text) override;
 
  public slots:
-  // start-up and frame
-  void Exit1Click();
-  void ToolBar1Click();
-  void StatusBar2Click();
-  void spnedtApWidthChange();
-  // tree
-  void trvwDesignPanelChange();
-  void trvwDesignPanelMouseDown();
-  void Insert1Click();
-  void Delete1Click();
-  void MoveUp1Click();
-  void MoveDown1Click();
-  // panels
-  void pnlApBgClrClick();
-  void spdbtnItURLClick();
-  void spdbtnItemImageNormalClick();
-  void SpeedButton1Click();
   // File menu
-  void New1Click();
-  void Open1Click();
-  void Save1Click();
-  void Save2Click();
-  void Templet1Click();
-  void SaveAsTemplate1Click();
-  void RecentFileClick();
+  void newProject();
+  void openProject();
+  void save();
+  void saveAs();
+  void chooseTemplate();
+  void saveAsTemplate();
+  void openRecentFile();
+  void exitProgram();
+  // Edit menu
+  void undo();
+  void redo();
+  // View menu
+  void toggleToolBar();
+  void toggleStatusBar();
+  // Item menu and the tree
+  void insertItem();
+  void deleteItems();
+  void moveItemsUp();
+  void moveItemsDown();
+  // property tabs
+  void chooseColour(TColorPanel* panel);
+  void chooseLinkFile();
+  void choosePicture();
+  void showFieldHelp();
   // Script, Option and Help menus
-  void BuildHTML1Click();
-  void Preview1Click();
-  void Publish1Click();
-  void WebBrowser1Click();
-  void PictureCache1Click();  // Option > keep scaled pictures between saves (a setting)
-  void Topic1Click();
-  void ViewSample1Click();
-  void Homepage1Click();
-  void ContactUs1Click();
-  void About1Click();
+  void buildHtml();
+  void preview();
+  void showPublishReport();
+  void chooseWebBrowser();
+  void togglePictureCache();  // keep scaled pictures between saves (a setting)
+  void showHelpTopics();
+  void viewSample();
+  void openHomepage();
+  void contactUs();
+  void showAbout();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  friend class TMainFormTest;
   std::unique_ptr<Ui::TMainForm> ui;
   QString programFolder_;
   places::TStatePlaces state_;
-  std::unique_ptr<places::TInstanceFolder> instance_;  // outlives the model that works in it
-  std::unique_ptr<TqelAppletAgent> model_;
-  std::unique_ptr<TTreeAdapter> treeAdapter_;
-  QMenu* popupMenu_ = nullptr;
+  std::unique_ptr<places::TInstanceFolder> instance_;  // outlives the document that works in it
+  std::unique_ptr<TDocument> document_;
+  class QMenu* popupMenu_ = nullptr;
   TformHTML* codeWindow_ = nullptr;
   TfrmHelp* helpWindow_ = nullptr;
   QString lastOpenFile_;
   QString lastSaveFile_;
   QString saveInitialFolder_;
   int busyDepth_ = 0;
+  int shownItem_ = -2;   // the selection the panels show (-1 the slider, -2 none yet)
+  int panelsQuiet_ = 0;  // > 0 while the panels are being filled: their changes are no edits
   bool sliderNameValid_ = true;
   QString lastSliderName_;
 
-  void FormCreate();
-  void CreateLongLivedWindows();  // the code window and the help window
-  QString ScratchTemplate() const;  // for QTemporaryDir: scratch files of one command
-  bool FormCloseQuery();
+  // start-up and frame (MainForm.cpp)
   void SetUpActions();
   void SetUpHints();
-  void SetUpPanels();
+  void CreateLongLivedWindows();  // the code window and the help window
+  QString ScratchTemplate() const;  // for QTemporaryDir: scratch files of one command
+  bool CloseQuery();
+  void ShowHint(QWidget* control);
+  // the tree (MainFormTree.cpp)
   void SetUpTree();
-  void spnedtApWidthMouseMove(QWidget* control);
-  void trvwDesignPanelContextMenu(const QPoint& position);
-  void MoveBlock(QTreeWidgetItem* node);
-  void CarryBefore(QTreeWidgetItem* block, QTreeWidgetItem* before);
+  void SelectionChanged();
+  void UpdateItemCommands();
+  void UpdatePropertyTabs();
+  TViewState ViewState() const;
+  void ApplyViewState(const TViewState& state);
+  void SelectItems(const std::vector<int>& items, int current);
+  void ShowTreeMenu(const QPoint& position);
+  void ShowDesign();  // after New and open: the slider selected, everything shown afresh
+  void FollowItemChange(const std::vector<int>& indexes);
+  void ReportRefusedPictures(const QStringList& refused);
+  // the panels (MainFormPanels.cpp)
+  void SetUpPanels();
+  void ShowSliderParameters();
+  void ShowItemParameters();
+  TAppletData SliderFromPanels() const;
+  void StoreSlider(const QString& step, bool typing);
+  void StoreItemField(TItemField field, const QString& text, const QString& step, bool typing);
+  bool CheckSeparatorText(QWidget* control);
   void CheckSliderName();
-  // The save-changes prompt of New, Open and the open commands; false: the command stops.
-  bool SaveChangesPrompt();
-  // Save's work after the panels were stored; false when the user cancelled or it failed.
+  void ShowLinkTipIfWanted();
+  void ShowHelpPage(const QUrl& address);
+  static QString PathToFileUrl(const QString& path);
+  // the File menu (MainFormFile.cpp)
+  void LoadRecentFiles();
+  void AddRecentFile(const QString& path);
+  QString RecentFilePath() const;
+  QString TemplatesFolder() const;
+  bool SaveChangesPrompt();  // false: the command stops
   bool SaveTo(const QString& path);
-  // Reads a project file into the window (the open command's work after its prompt).
   bool LoadDesign(const QString& path);
   // Asks for the file a Save writes; nullopt when the user cancelled.
   std::optional<QString> AskSavePath();
   // The file Save writes without asking: the project's own file, never a template.
   QString SaveTarget() const;
-  void TreeDropEvent(QDropEvent* event);
+  // the Script menu (MainFormScript.cpp)
+  void BuildHTMLCode();
 };

@@ -14,7 +14,6 @@
 #include "Errors.h"
 #include "FileUtil.h"
 #include "MainForm.h"
-#include "MemoryTree.h"
 #include "Places.h"
 #include "Prompts.h"
 #include "RecentFiles.h"
@@ -34,13 +33,12 @@ QString TMainForm::TemplatesFolder() const {
 }
 
 bool TMainForm::SaveChangesPrompt() {
-  if (!ProjectModified) return true;
+  if (!document_->isModified()) return true;
   const TButton answer = prompt::Message(this, TMessageKind::Warning,
                                          QStringLiteral("Save changes to files?"),
                                          {TButton::Yes, TButton::No, TButton::Cancel});
   if (answer == TButton::Cancel) return false;
   if (answer == TButton::No) return true;
-  StorePanels();
   QString path = SaveTarget();
   if (path.isEmpty()) {
     const auto chosen = AskSavePath();
@@ -68,8 +66,8 @@ std::optional<QString> TMainForm::AskSavePath() {
       return std::nullopt;
     // The published names are the same for every project: never replace another project's page
     // files without the user's word.
-    const QString other = QString::fromStdString(
-        model_->OtherPublishedProject(U8(info.absolutePath()), U8(info.fileName())));
+    const QString other = QString::fromStdString(document_->agent().OtherPublishedProject(
+        U8(info.absolutePath()), U8(info.fileName())));
     if (other.isEmpty() ||
         prompt::Message(this, TMessageKind::Warning,
                         QStringLiteral("The folder %1 holds the published files of the project "
@@ -84,19 +82,10 @@ std::optional<QString> TMainForm::AskSavePath() {
 }
 
 bool TMainForm::SaveTo(const QString& path) {
-  const QFileInfo info(path);
-  const bool saved = RunCommand(this, [&] {
-    model_->PublishProject(U8(QDir::toNativeSeparators(info.absolutePath() + '/')),
-                           U8(info.fileName()), *treeAdapter_);
-  });
-  if (!saved) return false;
-  ClearModified();
-  ProjectFileName = path;
-  return true;
+  return RunCommand(this, [&] { document_->save(path); });
 }
 
-void TMainForm::Save1Click() {
-  if (!RunCommand(this, [this] { StorePanels(); })) return;
+void TMainForm::save() {
   if (const QString path = SaveTarget(); !path.isEmpty()) {
     SaveTo(path);
     return;
@@ -104,37 +93,29 @@ void TMainForm::Save1Click() {
   if (const auto chosen = AskSavePath()) SaveTo(*chosen);
 }
 
-void TMainForm::Save2Click() {
-  if (!RunCommand(this, [this] { StorePanels(); })) return;
+void TMainForm::saveAs() {
   if (const auto chosen = AskSavePath()) SaveTo(*chosen);
 }
 
-void TMainForm::SaveAsTemplate1Click() {
+void TMainForm::saveAsTemplate() {
   QDir().mkdir(TemplatesFolder());  // one level; a failure shows in the dialog
   saveInitialFolder_ = TemplatesFolder();
   // The save dialog starts in the templates folder from now on.
   lastSaveFile_ = lastSaveFile_.isEmpty()
                       ? TemplatesFolder() + '/'
                       : TemplatesFolder() + '/' + QFileInfo(lastSaveFile_).fileName();
-  Save2Click();
+  saveAs();
 }
 
-void TMainForm::New1Click() {
+void TMainForm::newProject() {
   RunCommand(this, [this] {
     if (!SaveChangesPrompt()) return;
-    model_->ClearPreview();
-    EditedItemNode = nullptr;
-    DescendantCount = 0;
-    ProjectFileName.clear();
-    RootReset(false);
-    model_->LoadDefaults();
-    ShowSliderParameters();
-    UpdateItemCommands();
-    ClearModified();
+    document_->agent().ClearPreview();
+    document_->newDesign();
   });
 }
 
-void TMainForm::Open1Click() {
+void TMainForm::openProject() {
   RunCommand(this, [this] {
     if (!SaveChangesPrompt()) return;
     const auto chosen = prompt::OpenFile(this, kProjectFilter, lastOpenFile_);
@@ -150,42 +131,31 @@ bool TMainForm::OpenProjectFile(const QString& path) {
   return LoadDesign(path);
 }
 
+// The whole file is read and every value checked before the design changes: a file that is
+// refused or cannot be read leaves the design, its file name, its undo steps and the recent list
+// as they were.
 bool TMainForm::LoadDesign(const QString& path) {
-  // The file is read into the model alone, with a stand-in tree; the window follows only once the
-  // whole file has arrived and every value was found fit. A refused or failed open therefore
-  // leaves the design, tree, panels, file name, modified state and recent list as they were.
-  TMemoryTree standIn;
-  if (model_->OpenProject(U8(path), standIn) != TLoadResult::Loaded) return false;
   // A template starts an untitled design: Save asks for a name, and the templates stay as they
   // are (Save As Template writes there on purpose).
   const bool isTemplate = places::IsInsideAnyFolder(U8(path), state_.templateFolders);
-  EditedItemNode = nullptr;
-  DescendantCount = 0;
-  RootReset(true);
-  model_->RebuildItemNodes(*treeAdapter_);
-  TreeRebuilding = false;
-  treeAdapter_->Root()->setExpanded(true);
-  ProjectFileName = isTemplate ? QString() : path;
+  if (document_->open(path, isTemplate) != TLoadResult::Loaded) return false;
   QString recentError;
   try {
     if (!isTemplate) AddRecentFile(path);
   } catch (const std::exception& error) {
     recentError = QString::fromUtf8(error.what());
   }
+  TqelAppletAgent& model = document_->agent();
   // The previous design's preview goes now that the new one has really arrived.
-  model_->ClearPreview();
-  model_->CopyResourceFiles(U8(QDir::toNativeSeparators(QFileInfo(path).absolutePath() + '/')));
-  ui->trvwDesignPanel->setCurrentItem(treeAdapter_->Root());
-  UpdateItemCommands();
-  ShowSliderParameters();
-  ClearModified();
+  model.ClearPreview();
+  model.CopyResourceFiles(U8(QDir::toNativeSeparators(QFileInfo(path).absolutePath() + '/')));
   if (!recentError.isEmpty()) ShowError(this, recentError);
   return true;
 }
 
 QString TMainForm::SaveTarget() const {
-  if (places::IsInsideAnyFolder(U8(ProjectFileName), state_.templateFolders)) return QString();
-  return ProjectFileName;
+  const QString file = document_->fileName();
+  return places::IsInsideAnyFolder(U8(file), state_.templateFolders) ? QString() : file;
 }
 
 // --- recent files ---
@@ -201,7 +171,7 @@ void TMainForm::LoadRecentFiles() {
     // The path is kept apart from the caption, so an "&" in it is shown and opened as it is.
     auto* entry = menu->addAction(slot.accelerator + QString(slot.path).replace('&', "&&"));
     entry->setData(slot.path);
-    connect(entry, &QAction::triggered, this, &TMainForm::RecentFileClick);
+    connect(entry, &QAction::triggered, this, &TMainForm::openRecentFile);
   }
 }
 
@@ -216,7 +186,7 @@ void TMainForm::AddRecentFile(const QString& path) {
   LoadRecentFiles();
 }
 
-void TMainForm::RecentFileClick() {
+void TMainForm::openRecentFile() {
   auto* entry = qobject_cast<QAction*>(sender());
   if (!entry) return;
   const QString path = entry->data().toString();

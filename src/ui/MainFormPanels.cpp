@@ -1,13 +1,11 @@
-// The property tabs. Values travel in batches: the model into the controls when a design is
-// loaded or an item selected, the controls back into the model when the selection leaves an item
-// and before every save, build, preview and publish.
+// The property tabs. They show the document: the slider on the Script and Path pages, the
+// selected items on the Item General page (several selected: the values they share, the others
+// blank). Every change in a control is an edit of the document at once; typing into one field
+// makes one undoable step until the field is left.
 #include <QComboBox>
-#include <QDir>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
-#include <QUrl>
 #include <limits>
 
 #include "ColorPanel.h"
@@ -23,8 +21,15 @@ TColor ToTColor(const QColor& c) {
   return TColor(c.red()) | (TColor(c.green()) << 8) | (TColor(c.blue()) << 16);
 }
 std::string Text(const QLineEdit* edit) { return Trim(edit->text().toStdString()); }
-std::string Text(const QComboBox* list) { return Trim(list->currentText().toStdString()); }
 QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// A value shown in a text box: replaced only when it differs from what the box holds, so that
+// the cursor of someone typing stays where it is.
+void ShowText(QLineEdit* edit, const std::string& value) {
+  if (Trim(edit->text().toStdString()) == value) return;
+  edit->setText(Q(value));
+  edit->setCursorPosition(0);  // where long paths and addresses begin, not where they end
+}
 
 // A name the generated script can use: letters, digits, "_" and "$", not starting with a digit.
 const QRegularExpression kScriptName(QStringLiteral("^[A-Za-z_$][A-Za-z0-9_$]*$"));
@@ -32,61 +37,68 @@ const char* const kNameRule =
     "The name must begin with a letter, \"_\" or \"$\" and hold only letters, digits, \"_\" and "
     "\"$\", because the page's script uses it.";
 
-struct THelpPage {
-  int tag;
-  const char* page;
-};
-constexpr THelpPage kHelpPages[] = {
-    {1, "customizing_js_script_script_general.htm"},
-    {2, "customizing_js_script_script_size.htm"},
-    {3, "customizing_js_script_script_scrolling.htm"},
-    {4, "customizing_js_script_script_distance.htm"},
-    {5, "customizing_js_script_script_slider_border.htm"},
-    {6, "customizing_js_script_script_image_border.htm"},
-    {7, "customizing_js_script_path_path.htm"},
-    {8, "customizing_js_item_general_original_image_path.htm"},
-    {9, "customizing_js_item_general_link.htm"},
-    {10, "customizing_js_item_general_tooltip.htm"},
+// Holds the panels' change handlers back while the panels are filled.
+class TQuiet {
+ public:
+  explicit TQuiet(int& depth) : depth_(++depth) {}
+  ~TQuiet() { --depth_; }
+
+ private:
+  int& depth_;
 };
 }  // namespace
 
 void TMainForm::SetUpPanels() {
-  auto changed = [this](QWidget* control) {
-    spnedtApWidthChange();
-    if (control) CheckSeparatorText(control);
+  auto typed = [this](QLineEdit* edit, const char* step) {
+    connect(edit, &QLineEdit::textChanged, this, [this, edit, step] {
+      if (!CheckSeparatorText(edit)) StoreSlider(tr(step), true);
+    });
   };
-  for (QSpinBox* spin : {ui->spnedt_pWidth, ui->spedt_pHeight, ui->spnedt_pStep, ui->spnedt_pDelay,
-                         ui->spnedt_pGap, ui->spnedt_pTrailerSpace,
-                         ui->spnedt_pContainerBorderWidth, ui->spnedt_pImageBorderWidth})
-    connect(spin, &QSpinBox::valueChanged, this, &TMainForm::spnedtApWidthChange);
-  for (QLineEdit* edit : {ui->edt_pSliderName, ui->edt_IToolTip, ui->edtpInternalUse_RootDir_Local,
-                          ui->edtpInternalUse_RootDir_Remote})
-    connect(edit, &QLineEdit::textChanged, this, [edit, changed] { changed(edit); });
-  for (QComboBox* list : {ui->cmbx_ILink, ui->cmbx_ITarget}) {
-    connect(list, &QComboBox::editTextChanged, this, [list, changed] { changed(list); });
-    // Every value a project file holds comes back whole (the boxes' own limit is 32,767).
-    list->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
-  }
-  // Changes the design too, so they mark it modified (and Exit asks before they are lost).
-  connect(ui->edtOriginalImagePath, &QLineEdit::textChanged, this, [this, changed] {
-    changed(ui->edtOriginalImagePath);
-  });
+  typed(ui->edt_pSliderName, "Edit Slider Name");
+  typed(ui->edtpInternalUse_RootDir_Local, "Edit Local Folder");
+  typed(ui->edtpInternalUse_RootDir_Remote, "Edit Remote Folder");
+  const std::pair<QSpinBox*, const char*> spins[] = {
+      {ui->spnedt_pWidth, "Change Width"},
+      {ui->spedt_pHeight, "Change Height"},
+      {ui->spnedt_pStep, "Change Step"},
+      {ui->spnedt_pDelay, "Change Delay"},
+      {ui->spnedt_pGap, "Change Gap"},
+      {ui->spnedt_pTrailerSpace, "Change Trailer Space"},
+      {ui->spnedt_pContainerBorderWidth, "Change Slider Border Width"},
+      {ui->spnedt_pImageBorderWidth, "Change Image Border Width"}};
+  for (const auto& [spin, step] : spins)
+    connect(spin, &QSpinBox::valueChanged, this, [this, step = step] { StoreSlider(tr(step), true); });
   for (QComboBox* list : {ui->cmbx_pContainerBorderStyle, ui->cmbx_pImageBorderStyle})
-    connect(list, &QComboBox::currentIndexChanged, this, &TMainForm::MarkModified);
-  for (QRadioButton* radio :
-       {ui->rdbtnpInternalUse_RootDir_Local_Checked, ui->rdbtnpInternalUse_RootDir_Local_Checked2})
-    connect(radio, &QRadioButton::toggled, this, &TMainForm::MarkModified);
-
+    connect(list, &QComboBox::currentIndexChanged, this,
+            [this] { StoreSlider(tr("Change Border Style"), false); });
+  connect(ui->rdbtnpInternalUse_RootDir_Local_Checked, &QRadioButton::toggled, this,
+          [this] { StoreSlider(tr("Choose Link Replacement"), false); });
   for (TColorPanel* panel : {ui->pnl_pBgColor, ui->pnl_pContainerBorderColor, ui->pnl_pImageBorderColor})
-    connect(panel, &TColorPanel::clicked, this, &TMainForm::pnlApBgClrClick);
-  connect(ui->spdbtnItURL, &QToolButton::clicked, this, &TMainForm::spdbtnItURLClick);
-  connect(ui->spdbtnOriginalImagePath, &QToolButton::clicked, this,
-          &TMainForm::spdbtnItemImageNormalClick);
+    connect(panel, &TColorPanel::clicked, this, [this, panel] { chooseColour(panel); });
+
+  auto itemField = [this](QLineEdit* edit, TItemField field, const char* step) {
+    connect(edit, &QLineEdit::textChanged, this, [this, edit, field, step](const QString& text) {
+      if (!CheckSeparatorText(edit)) StoreItemField(field, text, tr(step), true);
+    });
+  };
+  itemField(ui->edtOriginalImagePath, TItemField::OriginalImagePath, "Edit Picture Path");
+  itemField(ui->edt_IToolTip, TItemField::ToolTip, "Edit Tooltip");
+  itemField(ui->cmbx_ILink->lineEdit(), TItemField::Link, "Edit Link");
+  itemField(ui->cmbx_ITarget->lineEdit(), TItemField::Target, "Edit Target");
+  // Every value a project file holds comes back whole (the boxes' own limit is 32,767).
+  for (QComboBox* list : {ui->cmbx_ILink, ui->cmbx_ITarget})
+    list->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
+  // Leaving a text box closes its step: typing there again is a step of its own.
+  for (QLineEdit* edit : ui->pgcntrl1->findChildren<QLineEdit*>())
+    connect(edit, &QLineEdit::editingFinished, document_.get(), &TDocument::endTyping);
+
+  connect(ui->spdbtnItURL, &QToolButton::clicked, this, &TMainForm::chooseLinkFile);
+  connect(ui->spdbtnOriginalImagePath, &QToolButton::clicked, this, &TMainForm::choosePicture);
   for (QToolButton* help :
        {ui->SpeedButton1, ui->SpeedButton12, ui->SpeedButton11, ui->SpeedButton10, ui->SpeedButton5,
         ui->SpeedButton6, ui->SpeedButton28, ui->SpeedButton13, ui->SpeedButton24, ui->SpeedButton19}) {
     help->setIcon(icons::HelpBook());
-    connect(help, &QToolButton::clicked, this, &TMainForm::SpeedButton1Click);
+    connect(help, &QToolButton::clicked, this, &TMainForm::showFieldHelp);
   }
 
   // The slider name becomes a name in the page's script: only what the script can use is typed.
@@ -111,8 +123,9 @@ void TMainForm::CheckSliderName() {
 }
 
 void TMainForm::ShowSliderParameters() {
-  const TAppletData d = model_->GetAppletData();
-  ui->edt_pSliderName->setText(Q(d.pSliderName));
+  const TQuiet quiet(panelsQuiet_);
+  const TAppletData& d = document_->slider();
+  ShowText(ui->edt_pSliderName, d.pSliderName);
   ui->spnedt_pWidth->setValue(StrToInt(d.pWidth));
   ui->spedt_pHeight->setValue(StrToInt(d.pHeight));
   ui->spnedt_pStep->setValue(StrToInt(d.pStep));
@@ -130,8 +143,8 @@ void TMainForm::ShowSliderParameters() {
   ui->spnedt_pContainerBorderWidth->setValue(StrToInt(d.pContainerBorderWidth));
   style(ui->cmbx_pContainerBorderStyle, d.pContainerBorderStyle);
   ui->pnl_pContainerBorderColor->SetColor(ToQColor(HexToColor(d.pContainerBorderColor)));
-  ui->edtpInternalUse_RootDir_Local->setText(Q(d.pInternalUse_RootDir_Local));
-  ui->edtpInternalUse_RootDir_Remote->setText(Q(d.pInternalUse_RootDir_Remote));
+  ShowText(ui->edtpInternalUse_RootDir_Local, d.pInternalUse_RootDir_Local);
+  ShowText(ui->edtpInternalUse_RootDir_Remote, d.pInternalUse_RootDir_Remote);
   QRadioButton* local = ui->rdbtnpInternalUse_RootDir_Local_Checked;
   QRadioButton* remote = ui->rdbtnpInternalUse_RootDir_Local_Checked2;
   // Any other value than "1" or "0" leaves both off, which takes the exclusive rule away a moment.
@@ -143,7 +156,7 @@ void TMainForm::ShowSliderParameters() {
   remote->setAutoExclusive(true);
 }
 
-void TMainForm::StoreSliderParameters() {
+TAppletData TMainForm::SliderFromPanels() const {
   TAppletData d;
   const std::string name = Text(ui->edt_pSliderName);
   d.pSliderName = name;
@@ -167,99 +180,54 @@ void TMainForm::StoreSliderParameters() {
   d.pInternalUse_RootDir_Remote = Text(ui->edtpInternalUse_RootDir_Remote);
   d.pInternalUse_RootDir_Local_Checked =
       ui->rdbtnpInternalUse_RootDir_Local_Checked->isChecked() ? "1" : "0";
-  model_->SetAppletData(d);
+  return d;
 }
 
-void TMainForm::ShowItemParameters(int index) {
-  const TItemData item = model_->GetItemData(index);
-  ui->edtOriginalImagePath->setText(Q(Trim(item.OriginalImagePath)));
-  ui->cmbx_ILink->setEditText(Q(Trim(item.ILink)));
-  ui->cmbx_ITarget->setEditText(Q(Trim(item.ITarget)));
-  ui->edt_IToolTip->setText(Q(Trim(item.IToolTip)));
-  // Show where long paths and addresses begin, not where they end.
-  for (QLineEdit* edit : {ui->edtOriginalImagePath, ui->cmbx_ILink->lineEdit(),
-                          ui->cmbx_ITarget->lineEdit(), ui->edt_IToolTip})
-    edit->setCursorPosition(0);
+void TMainForm::StoreSlider(const QString& step, bool typing) {
+  if (panelsQuiet_ == 0) RunCommand(this, [&] { document_->setSlider(SliderFromPanels(), step, typing); });
 }
 
-void TMainForm::StoreItemParameters(int index) {
-  if (index < 0 || index >= int(model_->Items.size())) return;
-  TItemData item = model_->GetItemData(index);
-  item.OriginalImagePath = Text(ui->edtOriginalImagePath);
-  item.ILink = Text(ui->cmbx_ILink);
-  item.ITarget = Text(ui->cmbx_ITarget);
-  item.IToolTip = Text(ui->edt_IToolTip);
-  model_->SetItemData(item, index);
+void TMainForm::StoreItemField(TItemField field, const QString& text, const QString& step, bool typing) {
+  if (panelsQuiet_ > 0) return;
+  std::vector<int> items = SelectedItems();
+  items.erase(std::remove(items.begin(), items.end(), -1), items.end());
+  const std::string value = Trim(text.toStdString());
+  RunCommand(this, [&] { document_->setItemField(items, field, value, step, typing); });
 }
 
-void TMainForm::StorePanels() {
-  StoreSliderParameters();
-  if (EditedItemNode) StoreItemParameters(treeAdapter_->AbsoluteIndex(EditedItemNode) - 1);
+void TMainForm::ShowItemParameters() {
+  std::vector<int> items = SelectedItems();
+  items.erase(std::remove(items.begin(), items.end(), -1), items.end());
+  if (items.empty()) return;
+  const TQuiet quiet(panelsQuiet_);
+  // The value all selected items share, or blank.
+  auto shared = [&](TItemField field) {
+    const std::string first = Trim(FieldOf(document_->item(items.front()), field));
+    for (int i : items)
+      if (Trim(FieldOf(document_->item(i), field)) != first) return std::string();
+    return first;
+  };
+  ShowText(ui->edtOriginalImagePath, shared(TItemField::OriginalImagePath));
+  ShowText(ui->cmbx_ILink->lineEdit(), shared(TItemField::Link));
+  ShowText(ui->cmbx_ITarget->lineEdit(), shared(TItemField::Target));
+  ShowText(ui->edt_IToolTip, shared(TItemField::ToolTip));
 }
 
-void TMainForm::CheckSeparatorText(QWidget* control) {
-  const QString separator = QString::fromStdString(model_->Separator);
+void TMainForm::FollowItemChange(const std::vector<int>& indexes) {
+  const std::vector<int> items = SelectedItems();
+  for (int i : indexes)
+    if (std::binary_search(items.begin(), items.end(), i)) return ShowItemParameters();
+}
+
+// True when the control held the value separator: the user is told, and the text is cleared.
+bool TMainForm::CheckSeparatorText(QWidget* control) {
+  if (panelsQuiet_ > 0) return false;
+  const QString separator = QString::fromStdString(document_->agent().Separator);
   auto* edit = qobject_cast<QLineEdit*>(control);
-  auto* list = qobject_cast<QComboBox*>(control);
-  const QString text = edit ? edit->text() : list && list->isEditable() ? list->currentText() : QString();
-  if (!text.contains(separator)) return;
+  if (!edit || !edit->text().contains(separator)) return false;
   prompt::Message(this, TMessageKind::Warning,
                   QStringLiteral("The text can't include \"%1\", it is used by system!").arg(separator),
                   {TButton::Yes});
-  if (edit) edit->clear();
-  if (list) list->setEditText(QString());
-}
-
-QString TMainForm::PathToFileUrl(const QString& path) {
-  // A path from the root of this system's file tree is already an address's path.
-  if (path.startsWith('/')) return QStringLiteral("file://") + path;
-  QString url = path;
-  url.replace('\\', '/').replace(':', '|');
-  return QStringLiteral("file:///") + url;
-}
-
-void TMainForm::ChooseColor(TColorPanel* panel) {
-  if (const auto color = prompt::Color(this, panel->Color())) panel->SetColor(*color);
-}
-
-void TMainForm::pnlApBgClrClick() {
-  if (auto* panel = qobject_cast<TColorPanel*>(sender())) ChooseColor(panel);
-  MarkModified();
-}
-
-void TMainForm::spdbtnItURLClick() {
-  RunCommand(this, [this] {
-    ShowLinkTipIfWanted();
-    const auto chosen = prompt::OpenFile(
-        this, QStringLiteral("HTML files(*.htm;*.html)|*.htm;*.html|Any file (*.*)|*.*"), lastOpenFile_);
-    if (!chosen) return;
-    lastOpenFile_ = *chosen;
-    ui->cmbx_ILink->setEditText(PathToFileUrl(QDir::toNativeSeparators(*chosen)));
-    MarkModified();
-  });
-}
-
-void TMainForm::spdbtnItemImageNormalClick() {
-  RunCommand(this, [this] {
-    const QString current = ui->edtOriginalImagePath->text().trimmed();
-    const auto chosen = prompt::OpenPicture(
-        this, QStringLiteral("All Image Files(*.jpg;*.jpeg)|*.jpg;*.jpeg"),
-        current.isEmpty() ? QString() : QFileInfo(current).absolutePath());
-    // Cancelling keeps the picture the item has.
-    if (chosen && sender() == ui->spdbtnOriginalImagePath)
-      ui->edtOriginalImagePath->setText(QDir::toNativeSeparators(*chosen));
-  });
-}
-
-void TMainForm::SpeedButton1Click() {
-  const int tag = sender() ? sender()->property("Tag").toInt() : 0;
-  QString page = QStringLiteral("getting_started.htm");
-  for (const THelpPage& p : kHelpPages)
-    if (p.tag == tag) page = QString::fromLatin1(p.page);
-  const QString path = programFolder_ + "help/" + page;
-#ifdef Q_OS_WIN
-  ShowHelpPage(QUrl::fromLocalFile(path));
-#else
-  ShowHelpPage(QUrl(PathToFileUrl(path)));
-#endif
+  edit->clear();
+  return true;
 }

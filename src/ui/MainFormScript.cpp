@@ -24,9 +24,6 @@
 #include "ui_MainForm.h"
 
 namespace {
-
-
-
 // A private folder for one command's scratch files, removed when the command ends.
 QString ScratchFolder(QTemporaryDir& dir) {
   if (!dir.isValid())
@@ -41,75 +38,75 @@ void TMainForm::CreateLongLivedWindows() {
 }
 
 void TMainForm::BuildHTMLCode() {
-  if (treeAdapter_->NodeCount() < 2) {
+  if (document_->itemCount() == 0) {
     prompt::Message(this, TMessageKind::Error,
                     QStringLiteral("No item to build. Please add item to left pane and try again."),
                     {TButton::Ok});
     return;
   }
-  StorePanels();
   QTemporaryDir scratch(ScratchTemplate());
   const std::string page = ScratchFolder(scratch).toStdString() + "~tmp0001.txt";
-  model_->MakeHTMLCodes(page, *treeAdapter_);
+  document_->agent().MakeHTMLCodes(page, *document_);
   QStringList lines;
   for (const std::string& line : fileutil::ReadTextLines(page)) lines << QString::fromStdString(line);
   codeWindow_->SetLines(lines);
 }
 
-void TMainForm::BuildHTML1Click() {
+void TMainForm::buildHtml() {
   RunCommand(this, [this] {
     BuildHTMLCode();
     prompt::Exec(*codeWindow_);
   });
 }
 
-void TMainForm::Preview1Click() {
+void TMainForm::preview() {
   RunCommand(this, [this] {
     BuildHTMLCode();
-    model_->CopyScriptFilesToPreview(model_->WorkFolder());
+    TqelAppletAgent& model = document_->agent();
+    model.CopyScriptFilesToPreview(model.WorkFolder());
     QTemporaryDir scratch(ScratchTemplate());
     const std::string page = ScratchFolder(scratch).toStdString() + "~preview.html";
     std::vector<std::string> lines;
     for (const QString& line : codeWindow_->Lines()) lines.push_back(line.toStdString());
     fileutil::WriteTextLines(page, lines);
-    model_->AddToPreview(page);
+    model.AddToPreview(page);
     TformWebBrowser browser(this);
-    browser.OpenPage(QString::fromStdString(model_->PreviewFolder()), QStringLiteral("~preview.html"));
+    browser.OpenPage(QString::fromStdString(model.PreviewFolder()), QStringLiteral("~preview.html"));
   });
 }
 
-void TMainForm::Publish1Click() {
+void TMainForm::showPublishReport() {
   RunCommand(this, [this] {
-    StorePanels();
     QTemporaryDir scratch(ScratchTemplate());
     const QString folder = ScratchFolder(scratch);
-    model_->MakePublishReport(folder.toStdString(), "PublishReport.txt");
-    model_->AddToPreview(folder.toStdString() + "PublishReport.txt");
+    TqelAppletAgent& model = document_->agent();
+    model.MakePublishReport(folder.toStdString(), "PublishReport.txt");
+    model.AddToPreview(folder.toStdString() + "PublishReport.txt");
     TfrmPublishReport report(this);
-    report.LoadReport(QString::fromStdString(model_->PreviewFolder()) + "PublishReport.txt");
+    report.LoadReport(QString::fromStdString(model.PreviewFolder()) + "PublishReport.txt");
     prompt::Exec(report);
   });
 }
 
-void TMainForm::WebBrowser1Click() {
+void TMainForm::chooseWebBrowser() {
   RunCommand(this, [this] {
     TformWebBrowser browser(this);
     prompt::Exec(browser);
   });
 }
 
-void TMainForm::PictureCache1Click() {
+void TMainForm::togglePictureCache() {
   const bool keep = ui->PictureCache1->isChecked();
-  model_->PictureCacheEnabled = keep;
+  document_->agent().PictureCacheEnabled = keep;
   RunCommand(this, [&] { settings::Write(settings::kUsePictureCache, keep); });
 }
 
-void TMainForm::Templet1Click() {
+void TMainForm::chooseTemplate() {
   RunCommand(this, [this] {
     TfrmTemplet chooser(TemplateFolders(), this);
     connect(&chooser, &TfrmTemplet::OpenProjectRequested, this,
             [this](const QString& path) { RunCommand(this, [&] { OpenProjectFile(path); }); });
-    connect(&chooser, &TfrmTemplet::NewProjectRequested, this, &TMainForm::New1Click);
+    connect(&chooser, &TfrmTemplet::NewProjectRequested, this, &TMainForm::newProject);
     prompt::Exec(chooser);
   });
 }
@@ -136,18 +133,18 @@ void TMainForm::ShowLinkTipIfWanted() {
 
 void TMainForm::ShowHelpPage(const QUrl& address) { helpWindow_->ShowHelpPage(address); }
 
-void TMainForm::Topic1Click() {
+void TMainForm::showHelpTopics() {
   Launcher().OpenDocument(QDir::toNativeSeparators(programFolder_ + "help/index.html"));
 }
 
-void TMainForm::ViewSample1Click() {
+void TMainForm::viewSample() {
   Launcher().OpenDocument(QDir::toNativeSeparators(programFolder_ + "samples/index.html"));
 }
 
-void TMainForm::Homepage1Click() { Launcher().OpenDocument(TformAbout::kHomePage); }
-void TMainForm::ContactUs1Click() { Launcher().OpenDocument(TformAbout::kSupportPage); }
+void TMainForm::openHomepage() { Launcher().OpenDocument(TformAbout::kHomePage); }
+void TMainForm::contactUs() { Launcher().OpenDocument(TformAbout::kSupportPage); }
 
-void TMainForm::About1Click() {
+void TMainForm::showAbout() {
   TformAbout about(this);
   prompt::Exec(about);
 }

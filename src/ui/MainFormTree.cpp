@@ -1,40 +1,22 @@
-// The design tree: the root stands for the slider, the node at absolute index n for item n - 1.
-// Insert, Delete, Move Up and Move Down keep the model's item list in the tree's order; moves
-// carry whole subtrees, so nesting read from a file stays intact.
-#include <QDir>
-#include <QDropEvent>
-#include <QFileInfo>
+// The design tree: a view of the document's item model. The root row stands for the slider, the
+// rows below it for the items. Several items can be selected; Delete, Move Up and Move Down act
+// on all of them (each with its block) as one step, and items are dragged to another place.
+// Undo and Redo bring back the selection and the page that went with the step.
 #include <QMenu>
-#include <QMimeData>
-#include <QSignalBlocker>
-#include <QUrl>
+#include <QTreeView>
+#include <QUndoStack>
 
 #include "Icons.h"
+#include "ItemTreeModel.h"
 #include "MainForm.h"
 #include "Prompts.h"
 #include "ui_MainForm.h"
 
-namespace {
-QTreeWidgetItem* PreviousSibling(QTreeWidgetItem* node) {
-  QTreeWidgetItem* parent = node ? node->parent() : nullptr;
-  if (!parent) return nullptr;
-  const int i = parent->indexOfChild(node);
-  return i > 0 ? parent->child(i - 1) : nullptr;
-}
-QTreeWidgetItem* NextSibling(QTreeWidgetItem* node) {
-  QTreeWidgetItem* parent = node ? node->parent() : nullptr;
-  if (!parent) return nullptr;
-  const int i = parent->indexOfChild(node);
-  return i + 1 < parent->childCount() ? parent->child(i + 1) : nullptr;
-}
-void CollectExpanded(QTreeWidgetItem* node, QList<QTreeWidgetItem*>& expanded) {
-  if (node->isExpanded()) expanded << node;
-  for (int i = 0; i < node->childCount(); ++i) CollectExpanded(node->child(i), expanded);
-}
-}  // namespace
-
 void TMainForm::SetUpTree() {
-  QTreeWidget* tree = ui->trvwDesignPanel;
+  QTreeView* tree = ui->trvwDesignPanel;
+  TItemTreeModel* model = document_->itemModel();
+  model->setIcons(icons::Tree(1), icons::Tree(0));
+  tree->setModel(model);
   // The selection stays highlighted when the tree loses the focus.
   QPalette palette = tree->palette();
   palette.setColor(QPalette::Inactive, QPalette::Highlight,
@@ -42,80 +24,86 @@ void TMainForm::SetUpTree() {
   palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
                    palette.color(QPalette::Active, QPalette::HighlightedText));
   tree->setPalette(palette);
-  tree->viewport()->setAcceptDrops(true);
-  connect(tree, &QTreeWidget::currentItemChanged, this, &TMainForm::trvwDesignPanelChange);
-  connect(tree, &QWidget::customContextMenuRequested, this,
-          &TMainForm::trvwDesignPanelContextMenu);
+  connect(tree->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          &TMainForm::SelectionChanged);
+  connect(tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          &TMainForm::SelectionChanged);
+  connect(tree, &QWidget::customContextMenuRequested, this, &TMainForm::ShowTreeMenu);
+  connect(model, &TItemTreeModel::picturesDropped, this, &TMainForm::ReportRefusedPictures);
+
+  TDocument* d = document_.get();
+  document_->setViewStateSource([this] { return ViewState(); });
+  connect(d, &TDocument::viewStateRequested, this, &TMainForm::ApplyViewState);
+  connect(d, &TDocument::designReset, this, [this] {
+    ShowDesign();
+    UpdateItemCommands();
+  });
+  connect(d, &TDocument::itemsInserted, this, [this, tree, d](int first) {
+    tree->expand(d->itemModel()->indexOf(d->parentOf(first)));
+    UpdateItemCommands();
+  });
+  connect(d, &TDocument::itemsMoved, this, [this, tree, d](int, int, int to) {
+    tree->expand(d->itemModel()->indexOf(d->parentOf(to)));
+    UpdateItemCommands();
+  });
+  connect(d, &TDocument::itemsRemoved, this, &TMainForm::UpdateItemCommands);
+  connect(d, &TDocument::itemsChanged, this, &TMainForm::FollowItemChange);
+  connect(d, &TDocument::sliderChanged, this, &TMainForm::ShowSliderParameters);
 }
 
-int TMainForm::SelectedIndex() const {
-  return treeAdapter_->AbsoluteIndex(ui->trvwDesignPanel->currentItem());
+std::vector<int> TMainForm::SelectedItems() const {
+  std::vector<int> items;
+  for (const QModelIndex& row : ui->trvwDesignPanel->selectionModel()->selectedRows())
+    if (const int item = document_->itemModel()->itemAt(row); item >= -1) items.push_back(item);
+  std::sort(items.begin(), items.end());
+  return items;
 }
 
-void TMainForm::RootReset(bool keepRebuilding) {
-  TreeRebuilding = true;
-  {
-    const QSignalBlocker quiet(ui->trvwDesignPanel);
-    ui->trvwDesignPanel->clear();
+int TMainForm::CurrentItem() const {
+  const int item = document_->itemModel()->itemAt(ui->trvwDesignPanel->currentIndex());
+  return item < -1 ? -1 : item;
+}
+
+void TMainForm::SelectionChanged() {
+  QItemSelectionModel* selection = ui->trvwDesignPanel->selectionModel();
+  // Clicking beside the rows (or Ctrl+clicking the only selected one) would leave the commands
+  // acting on a node that shows no highlight: the current node stays selected.
+  const QModelIndex current = ui->trvwDesignPanel->currentIndex();
+  if (!selection->hasSelection() && current.isValid()) {
+    selection->select(current, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    return;  // runs again for the new selection
   }
-  treeAdapter_->Invalidate();
-  TreeRebuilding = keepRebuilding;
-  auto* root = new QTreeWidgetItem(QStringList{QStringLiteral("Torvane")});
-  root->setIcon(0, icons::Tree(1));
-  ui->trvwDesignPanel->addTopLevelItem(root);
-  treeAdapter_->Invalidate();
-  ui->trvwDesignPanel->setCurrentItem(root);
-}
-
-void TMainForm::trvwDesignPanelChange() {
-  if (TreeRebuilding) return;
+  document_->endTyping();
   UpdatePropertyTabs();
-  if (EditedItemNode) StoreItemParameters(treeAdapter_->AbsoluteIndex(EditedItemNode) - 1);
-  QTreeWidgetItem* selected = ui->trvwDesignPanel->currentItem();
-  if (!selected || selected == treeAdapter_->Root()) return;
-  if (EditedItemNode != selected) {
-    EditedItemNode = selected;
-    ShowItemParameters(treeAdapter_->AbsoluteIndex(selected) - 1);
-  }
+  if (CurrentItem() >= 0) ShowItemParameters();
   UpdateItemCommands();
-  MarkModified();
-}
-
-void TMainForm::trvwDesignPanelMouseDown() {
-  if (TreeRebuilding || !ui->trvwDesignPanel->currentItem()) return;
-  UpdateItemCommands();
-}
-
-void TMainForm::trvwDesignPanelContextMenu(const QPoint& position) {
-  if (QTreeWidgetItem* node = ui->trvwDesignPanel->itemAt(position)) {
-    ui->trvwDesignPanel->setCurrentItem(node);
-    trvwDesignPanelMouseDown();
-  }
-  popupMenu_->popup(ui->trvwDesignPanel->viewport()->mapToGlobal(position));
 }
 
 void TMainForm::UpdateItemCommands() {
-  QTreeWidgetItem* selected = ui->trvwDesignPanel->currentItem();
-  if (!selected) return;
-  const bool root = selected == treeAdapter_->Root();
-  const bool up = !root && PreviousSibling(selected);
-  const bool down = !root && NextSibling(selected);
-  for (QAction* a : {ui->Insert1, ui->Insert2, ui->tlbtnInsert}) a->setEnabled(root);
-  for (QAction* a : {ui->Delete1, ui->Delete2, ui->tlbtnDelete}) a->setEnabled(!root);
+  const int current = CurrentItem();
+  const std::vector<int> blocks = document_->topBlocks(SelectedItems());
+  bool up = false, down = false;
+  for (int block : blocks) {
+    up = up || document_->previousSibling(block) >= 0;
+    down = down || document_->nextSibling(block) >= 0;
+  }
+  for (QAction* a : {ui->Insert1, ui->Insert2, ui->tlbtnInsert}) a->setEnabled(current < 0);
+  for (QAction* a : {ui->Delete1, ui->Delete2, ui->tlbtnDelete}) a->setEnabled(!blocks.empty());
   for (QAction* a : {ui->MoveUp1, ui->MoveUp2, ui->tlbtnMoveUp}) a->setEnabled(up);
   for (QAction* a : {ui->MoveDown1, ui->MoveDown2, ui->tlbtnMoveDown}) a->setEnabled(down);
   UpdatePropertyTabs();
 }
 
+// The slider shows the Script and Path pages, an item the Item General page; moving from one
+// item to another leaves the pages alone.
 void TMainForm::UpdatePropertyTabs() {
-  const int i = SelectedIndex();
-  if (i < 0) return;
-  if (ShownTabsIndex != -2009 && (i == ShownTabsIndex || (i > 0 && ShownTabsIndex > 0))) return;
+  const int i = CurrentItem();
+  if (shownItem_ != -2 && (i == shownItem_ || (i >= 0 && shownItem_ >= 0))) return;
   QTabWidget* tabs = ui->pgcntrl1;
   const int script = tabs->indexOf(ui->tbshtScript);
   const int item = tabs->indexOf(ui->tbshtItemGeneral);
   const int path = tabs->indexOf(ui->tbshtPath);
-  if (i == 0) {
+  if (i < 0) {
     tabs->setTabVisible(script, true);
     tabs->setTabVisible(path, true);
     tabs->setCurrentIndex(script);
@@ -126,151 +114,88 @@ void TMainForm::UpdatePropertyTabs() {
     tabs->setTabVisible(script, false);
     tabs->setTabVisible(path, false);
   }
-  ShownTabsIndex = i;
+  shownItem_ = i;
 }
 
-void TMainForm::CountDescendants(QTreeWidgetItem* node) {
-  if (node->childCount() == 0) return;
-  DescendantCount += node->childCount();
-  for (int i = 0; i < node->childCount(); ++i) CountDescendants(node->child(i));
+TViewState TMainForm::ViewState() const {
+  return {SelectedItems(), CurrentItem(), ui->pgcntrl1->currentIndex()};
 }
 
-void TMainForm::Insert1Click() {
-  MarkModified();
-  QTreeWidgetItem* selected = ui->trvwDesignPanel->currentItem();
-  if (!selected) selected = treeAdapter_->Root();
-  TItemData record = TqelAppletAgent::DefaultItemData();
-  const int index = treeAdapter_->AppendChild(treeAdapter_->AbsoluteIndex(selected), "Item");
-  selected->setExpanded(true);
-  record.ILevel = std::to_string(treeAdapter_->Depth(index) - 1);
-  model_->InsertItem(index - 1, record);
+void TMainForm::ApplyViewState(const TViewState& state) {
+  SelectItems(state.selected, state.current);
+  if (state.page >= 0 && ui->pgcntrl1->isTabVisible(state.page))
+    ui->pgcntrl1->setCurrentIndex(state.page);
+}
+
+void TMainForm::SelectItems(const std::vector<int>& items, int current) {
+  const TItemTreeModel* model = document_->itemModel();
+  QItemSelection selection;
+  for (int item : items)
+    if (const QModelIndex index = model->indexOf(item); index.isValid()) selection.select(index, index);
+  QItemSelectionModel* selected = ui->trvwDesignPanel->selectionModel();
+  const QModelIndex currentIndex = model->indexOf(current);
+  if (selection.isEmpty()) selection.select(currentIndex, currentIndex);
+  if (selected->selection() == selection && selected->currentIndex() == currentIndex) return;
+  selected->setCurrentIndex(currentIndex, QItemSelectionModel::NoUpdate);
+  selected->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  ui->trvwDesignPanel->scrollTo(currentIndex);
+}
+
+void TMainForm::ShowTreeMenu(const QPoint& position) {
+  // A right click on a node outside the selection selects that node alone.
+  const QModelIndex at = ui->trvwDesignPanel->indexAt(position);
+  if (at.isValid() && !ui->trvwDesignPanel->selectionModel()->isSelected(at))
+    SelectItems({document_->itemModel()->itemAt(at)}, document_->itemModel()->itemAt(at));
   UpdateItemCommands();
+  popupMenu_->popup(ui->trvwDesignPanel->viewport()->mapToGlobal(position));
 }
 
-void TMainForm::Delete1Click() {
-  MarkModified();
-  QTreeWidgetItem* selected = ui->trvwDesignPanel->currentItem();
-  if (!selected) return;
-  if (selected == treeAdapter_->Root()) {
+void TMainForm::ShowDesign() {
+  ui->trvwDesignPanel->expand(document_->itemModel()->indexOf(-1));
+  SelectItems({-1}, -1);
+  ShowSliderParameters();
+  // What is saved is what the panels show (the names derived from the slider name, ...).
+  document_->adoptSlider(SliderFromPanels());
+  UpdatePropertyTabs();
+}
+
+// --- the item commands ---
+void TMainForm::insertItem() { document_->insertItem(CurrentItem()); }
+
+void TMainForm::deleteItems() {
+  std::vector<int> items = SelectedItems();
+  items.erase(std::remove(items.begin(), items.end(), -1), items.end());
+  if (items.empty()) {
     prompt::Message(this, TMessageKind::Error, QStringLiteral("Root item cannot be deleted."),
                     {TButton::Ok});
     return;
   }
-  if (prompt::Message(this, TMessageKind::Warning,
-                      QStringLiteral("Are you sure to delete this item and all its children?"),
-                      {TButton::Yes, TButton::No}) != TButton::Yes)
-    return;
-  const int first = treeAdapter_->AbsoluteIndex(selected) - 1;
-  DescendantCount = 0;
-  CountDescendants(selected);
-  const int count = DescendantCount + 1;
-  for (int k = 0; k < count; ++k) model_->DeleteItem(first);
-  EditedItemNode = nullptr;
-
-  // The control would pick a neighbour while the node goes; pick it ourselves, quietly, and run
-  // the selection change once on the finished tree.
-  QTreeWidgetItem* neighbour = NextSibling(selected);
-  if (!neighbour) neighbour = PreviousSibling(selected);
-  if (!neighbour) neighbour = selected->parent();
-  {
-    const QSignalBlocker quiet(ui->trvwDesignPanel);
-    delete selected;
-    treeAdapter_->Invalidate();
-    ui->trvwDesignPanel->setCurrentItem(neighbour);
-  }
-  trvwDesignPanelChange();
-  UpdateItemCommands();
+  const QString question =
+      items.size() == 1 ? QStringLiteral("Are you sure to delete this item and all its children?")
+                        : QStringLiteral("Are you sure to delete these %1 items and all their "
+                                         "children?").arg(items.size());
+  if (prompt::Message(this, TMessageKind::Warning, question, {TButton::Yes, TButton::No}) ==
+      TButton::Yes)
+    document_->deleteItems(items);
 }
 
-void TMainForm::MoveBlock(QTreeWidgetItem* node) {
-  // Moves `node` with its subtree to just before its previous sibling.
-  QTreeWidgetItem* parent = node->parent();
-  QList<QTreeWidgetItem*> expanded;
-  CollectExpanded(node, expanded);
-  QTreeWidgetItem* current = ui->trvwDesignPanel->currentItem();
-  {
-    const QSignalBlocker quiet(ui->trvwDesignPanel);
-    const int i = parent->indexOfChild(node);
-    parent->takeChild(i);
-    parent->insertChild(i - 1, node);
-    for (QTreeWidgetItem* e : expanded) e->setExpanded(true);
-    treeAdapter_->Invalidate();
-    ui->trvwDesignPanel->setCurrentItem(current);
-  }
+void TMainForm::moveItemsUp() { document_->moveUp(SelectedItems()); }
+void TMainForm::moveItemsDown() { document_->moveDown(SelectedItems()); }
+
+void TMainForm::undo() {
+  document_->endTyping();
+  document_->undoStack()->undo();
 }
 
-// Carries `block` (a node with its subtree) to just before its previous sibling `before`, in the
-// model first (each of the block's items moves past every item of the other block, one exchange
-// at a time) and then in the tree.
-void TMainForm::CarryBefore(QTreeWidgetItem* block, QTreeWidgetItem* before) {
-  const int first = treeAdapter_->AbsoluteIndex(block) - 1;
-  DescendantCount = 0;
-  CountDescendants(before);
-  const int passed = DescendantCount + 1;
-  DescendantCount = 0;
-  CountDescendants(block);
-  const int carried = DescendantCount + 1;
-  for (int k = 0; k < carried; ++k)
-    for (int j = 0; j < passed; ++j) model_->ExchangeWithPrevious(first + k - j);
-  MoveBlock(block);
+void TMainForm::redo() {
+  document_->endTyping();
+  document_->undoStack()->redo();
 }
 
-void TMainForm::MoveUp1Click() {
-  MarkModified();
-  QTreeWidgetItem* selected = ui->trvwDesignPanel->currentItem();
-  if (QTreeWidgetItem* previous = PreviousSibling(selected); previous && selected != treeAdapter_->Root())
-    CarryBefore(selected, previous);
-  UpdateItemCommands();
-}
-
-// Mirrors Move Up: the next sibling is carried up past the selected node.
-void TMainForm::MoveDown1Click() {
-  MarkModified();
-  QTreeWidgetItem* selected = ui->trvwDesignPanel->currentItem();
-  if (QTreeWidgetItem* next = NextSibling(selected); next && selected != treeAdapter_->Root())
-    CarryBefore(next, selected);
-  UpdateItemCommands();
-}
-
-QStringList TMainForm::AppendPictureItems(const QStringList& paths) {
-  QStringList refused;
-  QTreeWidgetItem* root = treeAdapter_->Root();
-  bool added = false;
-  for (const QString& path : paths) {
-    const QFileInfo info(path);
-    const QString suffix = info.suffix().toLower();
-    const bool jpeg = (suffix == "jpg" || suffix == "jpeg") && info.isFile();
-    if (!jpeg || path.contains(QString::fromStdString(model_->Separator))) {
-      refused << info.fileName();
-      continue;
-    }
-    TItemData record = TqelAppletAgent::DefaultItemData();
-    record.OriginalImagePath = QDir::toNativeSeparators(info.absoluteFilePath()).toStdString();
-    const int index = treeAdapter_->AppendChild(0, "Item");
-    record.ILevel = "0";
-    model_->InsertItem(index - 1, record);
-    added = true;
-  }
-  if (added) {
-    root->setExpanded(true);
-    MarkModified();
-    UpdateItemCommands();
-  }
-  return refused;
-}
-
-void TMainForm::TreeDropEvent(QDropEvent* event) {
-  QStringList paths;
-  for (const QUrl& url : event->mimeData()->urls())
-    if (url.isLocalFile()) paths << url.toLocalFile();
-  event->acceptProposedAction();
-  RunCommand(this, [&] {
-    const QStringList refused = AppendPictureItems(paths);
-    if (!refused.isEmpty())
-      prompt::Message(this, TMessageKind::Warning,
-                      QStringLiteral("Only JPEG pictures can be added to the slider. These files "
-                                     "were not added:\n") +
-                          refused.join('\n'),
-                      {TButton::Ok});
-  });
+void TMainForm::ReportRefusedPictures(const QStringList& refused) {
+  if (refused.isEmpty()) return;
+  prompt::Message(this, TMessageKind::Warning,
+                  QStringLiteral("Only JPEG pictures can be added to the slider. These files were "
+                                 "not added:\n") + refused.join('\n'),
+                  {TButton::Ok});
 }

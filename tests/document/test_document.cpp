@@ -11,8 +11,8 @@
 
 namespace {
 
-// A nested design with a level out of order ("5") and one that is no number ("x").
-const std::vector<std::string> kLevels = {"0", "1", "2", "1", "0", "5", "0", "1", "1", "x", "0", "1"};
+// A nested design with a level out of order ("5") and an empty one.
+const std::vector<std::string> kLevels = {"0", "1", "2", "1", "0", "5", "0", "1", "1", "", "0", "1"};
 
 struct TFixture {
   TTempDir dir;

@@ -9,7 +9,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
-#include <QTreeWidget>
+#include <QUndoStack>
 
 #include <sys/stat.h>
 
@@ -22,29 +22,22 @@
 using namespace uitest;
 
 namespace {
+// A project of `items` items ("pic<n>.jpg") under the slider name given.
 QString WriteProject(const QString& path, int items, const std::string& name = "Slider1",
                      const std::string& tooltip = "") {
-  TqelAppletAgent model(QDir::tempPath().toStdString());
-  model.LoadDefaults();
-  model.AppletData.pSliderName = name;
-  for (int i = 0; i < items; ++i) {
-    TItemData item = TqelAppletAgent::DefaultItemData();
-    item.OriginalImagePath = "pic" + std::to_string(i) + ".jpg";
-    item.IToolTip = tooltip;
-    model.InsertItem(i, item);
-  }
-  QDir().mkpath(QFileInfo(path).absolutePath());
-  model.SaveProject(path.toStdString());
-  return path;
+  return uitest::WriteProject(path, std::vector<std::string>(size_t(items)), [&](TqelAppletAgent& m) {
+    m.AppletData.pSliderName = name;
+    for (size_t i = 0; i < m.Items.size(); ++i) {
+      m.Items[i].OriginalImagePath = "pic" + std::to_string(i) + ".jpg";
+      m.Items[i].IToolTip = tooltip;
+    }
+  });
 }
 QStringList RecentLines(const QString& programFolder) {
   QStringList lines;
   for (const std::string& line : fileutil::ReadTextLines((programFolder + "recentfile.dat").toStdString()))
     lines << QString::fromStdString(line);
   return lines;
-}
-bool SaveEnabled(QWidget& form) {
-  return Act(form, "Save1")->isEnabled() && Act(form, "tlbtnSave")->isEnabled();
 }
 // Everything an open may change: file name, recent list, modified state, panels, model, tree.
 struct TWindowState {
@@ -57,8 +50,8 @@ struct TWindowState {
   bool operator==(const TWindowState&) const = default;
 };
 TWindowState StateOf(TMainForm& form) {
-  TWindowState state{form.ProjectFileName, form.RecentEntries(), {}, form.ProjectModified,
-                     form.Model().AppletData, form.Model().Items, form.Tree().NodeCount()};
+  TWindowState state{form.Document().fileName(), form.RecentEntries(), {}, form.Document().isModified(),
+                     form.Document().slider(), form.Document().items(), form.Document().NodeCount()};
   for (auto* edit : form.findChildren<QLineEdit*>()) state.panels << edit->text();
   for (auto* spin : form.findChildren<QSpinBox*>()) state.panels << spin->text();
   state.panels << QString::number(form.findChild<QTabWidget*>("pgcntrl1")->currentIndex());
@@ -80,17 +73,17 @@ class TestFileCommands : public QObject {
     // Open: the file's design, its name, listed; nothing modified.
     prompt::QueueFile(first);
     Act(form, "Open1")->trigger();
-    QCOMPARE(form.ProjectFileName, first);
-    QCOMPARE(form.Model().Items.size(), size_t(2));
+    QCOMPARE(form.Document().fileName(), first);
+    QCOMPARE(form.Document().items().size(), size_t(2));
     QCOMPARE(form.findChild<QLineEdit*>("edt_pSliderName")->text(), QString("First"));
-    QVERIFY(!form.ProjectModified && !SaveEnabled(form));
+    QVERIFY(!form.Document().isModified() && !SaveEnabled(form));
     QCOMPARE(RecentLines(env.ProgramFolder()), QStringList{"&1 " + first});
 
     // Save on a named project writes without a dialog and leaves the recent list alone.
     form.findChild<QLineEdit*>("edt_pSliderName")->setText("Changed");
     QVERIFY(SaveEnabled(form));
     Act(form, "tlbtnSave")->trigger();
-    QVERIFY(!form.ProjectModified && !SaveEnabled(form));
+    QVERIFY(!form.Document().isModified() && !SaveEnabled(form));
     QVERIFY(ReadText(first).contains("Changed#$@"));
     QVERIFY(QFile::exists(env.Path("a/first.html")));
 
@@ -99,7 +92,7 @@ class TestFileCommands : public QObject {
     QDir().mkpath(env.Path("b"));
     Act(form, "Save2")->trigger();
     QVERIFY(QFile::exists(env.Path("b/second.tvn")));
-    QCOMPARE(form.ProjectFileName, env.Path("b/second"));
+    QCOMPARE(form.Document().fileName(), env.Path("b/second"));
     QCOMPARE(RecentLines(env.ProgramFolder()).size(), 1);
 
     // Save As onto an existing project asks first; No writes nothing.
@@ -110,16 +103,16 @@ class TestFileCommands : public QObject {
     Act(form, "Save2")->trigger();
     QVERIFY(prompt::Shown().last().text.contains("already exists"));
     QCOMPARE(ReadText(first), before);
-    QCOMPARE(form.ProjectFileName, env.Path("b/second"));
+    QCOMPARE(form.Document().fileName(), env.Path("b/second"));
 
     // New: the defaults, no file, after the save-changes prompt.
     prompt::QueueButton(TButton::No);
     Act(form, "New1")->trigger();
     QCOMPARE(prompt::Shown().last().text, QString("Save changes to files?"));
-    QVERIFY(form.ProjectFileName.isEmpty());
-    QVERIFY(form.Model().Items.empty());
+    QVERIFY(form.Document().fileName().isEmpty());
+    QVERIFY(form.Document().items().empty());
     QCOMPARE(form.findChild<QLineEdit*>("edt_pSliderName")->text(), QString("Slider1"));
-    QVERIFY(!form.ProjectModified && !SaveEnabled(form));
+    QVERIFY(!form.Document().isModified() && !SaveEnabled(form));
   }
 
   void unsavedWorkIsNeverDroppedSilently() {
@@ -136,18 +129,18 @@ class TestFileCommands : public QObject {
       if (command == 0) Act(form, "New1")->trigger();
       if (command == 1) Act(form, "tlbtnOpen")->trigger();
       if (command == 2) QVERIFY(!form.OpenProjectFile(other));
-      QCOMPARE(form.Model().Items.size(), size_t(2));
-      QVERIFY(form.ProjectModified);
+      QCOMPARE(form.Document().items().size(), size_t(2));
+      QVERIFY(form.Document().isModified());
     }
     // Cancel ends the command too; Save with its dialog cancelled stores the panels only.
     prompt::QueueButton(TButton::Cancel);
     Act(form, "New1")->trigger();
-    QCOMPARE(form.Model().Items.size(), size_t(2));
+    QCOMPARE(form.Document().items().size(), size_t(2));
     form.findChild<QLineEdit*>("edt_pSliderName")->setText("Kept");
     prompt::QueueFile(std::nullopt);
     Act(form, "Save1")->trigger();
-    QCOMPARE(form.Model().AppletData.pSliderName, std::string("Kept"));
-    QVERIFY(form.ProjectModified && SaveEnabled(form));
+    QCOMPARE(form.Document().slider().pSliderName, std::string("Kept"));
+    QVERIFY(form.Document().isModified() && SaveEnabled(form));
 
     // A save that fails (the folder is gone) also keeps the design, and says why.
     prompt::QueueButton(TButton::Yes);
@@ -155,8 +148,8 @@ class TestFileCommands : public QObject {
     prompt::QueueButton(TButton::Ok);
     Act(form, "New1")->trigger();
     QCOMPARE(prompt::Shown().last().kind, TMessageKind::Error);
-    QCOMPARE(form.Model().Items.size(), size_t(2));
-    QVERIFY(form.ProjectFileName.isEmpty());
+    QCOMPARE(form.Document().items().size(), size_t(2));
+    QVERIFY(form.Document().fileName().isEmpty());
   }
 
   void aRefusedOrFailedOpenNeverTakesOver() {
@@ -195,8 +188,7 @@ class TestFileCommands : public QObject {
 
     TMainForm form(env.ProgramFolder());
     QVERIFY(form.OpenProjectFile(good));
-    auto* tree = form.findChild<QTreeWidget*>("trvwDesignPanel");
-    tree->setCurrentItem(tree->topLevelItem(0)->child(1));
+    Select(form, {1});
     form.findChild<QLineEdit*>("edt_IToolTip")->setText("typed, not stored");
     form.findChild<QSpinBox*>("spnedt_pWidth")->setValue(222);
     const TWindowState before = StateOf(form);
@@ -234,7 +226,7 @@ class TestFileCommands : public QObject {
     QVERIFY(prompt::Shown()[2].text.contains("\"alpha\""));
     QCOMPARE(ReadText(env.Path("site/torvanecfg.js")), alphaConfig);
     QVERIFY(!QFile::exists(env.Path("site/beta.tvn")));
-    QCOMPARE(form.ProjectFileName, env.Path("fresh/beta.tvn"));
+    QCOMPARE(form.Document().fileName(), env.Path("fresh/beta.tvn"));
     // Yes: replaced; from then on the set is beta's and its own saves ask nothing.
     prompt::QueueFile(env.Path("site/beta.tvn"));
     prompt::QueueButton(TButton::Yes);
@@ -254,9 +246,8 @@ class TestFileCommands : public QObject {
     const QString path = WriteProject(env.Path("long.tvn"), 1, name, tooltip);
     TMainForm form(env.ProgramFolder());
     QVERIFY(form.OpenProjectFile(path));
-    auto* tree = form.findChild<QTreeWidget*>("trvwDesignPanel");
-    tree->setCurrentItem(tree->topLevelItem(0)->child(0));
-    tree->setCurrentItem(tree->topLevelItem(0));
+    Select(form, {0});
+    Select(form, {-1});
     form.findChild<QSpinBox*>("spnedt_pGap")->setValue(3);
     Act(form, "Save1")->trigger();
     const QString saved = ReadText(path);
@@ -294,7 +285,7 @@ class TestFileCommands : public QObject {
     QVERIFY(menu->actions().first()->text().contains("Tom && Jerry"));
     QVERIFY(form.OpenProjectFile(files[4]));  // leave it, then come back through the menu
     menu->actions().first()->trigger();
-    QCOMPARE(form.ProjectFileName, amp);
+    QCOMPARE(form.Document().fileName(), amp);
   }
 
   void saveAsTemplateStartsTheDialogInTheTemplatesFolder() {
@@ -304,7 +295,7 @@ class TestFileCommands : public QObject {
     prompt::QueueFile(env.ProgramFolder() + "templates/mine.tvn");
     Act(form, "SaveAsTemplate1")->trigger();
     QVERIFY(QFile::exists(env.ProgramFolder() + "templates/mine.tvn"));
-    QCOMPARE(form.ProjectFileName, env.ProgramFolder() + "templates/mine.tvn");
+    QCOMPARE(form.Document().fileName(), env.ProgramFolder() + "templates/mine.tvn");
     // The template is written on purpose only: a later Save asks for the design's own file.
     Act(form, "Insert2")->trigger();
     prompt::QueueFile(std::nullopt);

@@ -26,17 +26,13 @@ using namespace uitest;
 namespace {
 // A project of one picture item whose picture (height `height`) lies beside it.
 QString WriteProject(const QString& path, const std::string& name, int height) {
-  const QString folder = QFileInfo(path).absolutePath();
-  MakeJpeg(folder + "/picture.jpg", 2 * height, height);
-  TqelAppletAgent model(QDir::tempPath().toStdString());
-  model.LoadDefaults();
-  model.AppletData.pSliderName = name;
-  model.AppletData.pHeight = std::to_string(height);
-  TItemData item = TqelAppletAgent::DefaultItemData();
-  item.OriginalImagePath = (folder + "/picture.jpg").toStdString();
-  model.InsertItem(0, item);
-  model.SaveProject(path.toStdString());
-  return path;
+  const QString picture = QFileInfo(path).absolutePath() + "/picture.jpg";
+  MakeJpeg(picture, 2 * height, height);
+  return uitest::WriteProject(path, {""}, [&](TqelAppletAgent& model) {
+    model.AppletData.pSliderName = name;
+    model.AppletData.pHeight = std::to_string(height);
+    model.Items[0].OriginalImagePath = picture.toStdString();
+  });
 }
 
 // Every file and folder below `root` with its size and modification time, one a line.
@@ -98,7 +94,7 @@ class TestInstalledLayout : public QObject {
     TMainForm form(bin);
     QVERIFY(!form.StatePlaces().perUser);
     QCOMPARE(form.TemplateFolders(), QStringList{bin + "templates"});
-    QCOMPARE(QString::fromStdString(form.Model().WorkFolder()), bin);
+    QCOMPARE(QString::fromStdString(form.Document().agent().WorkFolder()), bin);
     QVERIFY(form.OpenProjectFile(project));
     QCOMPARE(ReadText(bin + "recentfile.dat"), "&1 " + project + "\r\n");
     Act(form, "Preview1")->trigger();
@@ -111,7 +107,7 @@ class TestInstalledLayout : public QObject {
     QString work;
     {
       TMainForm second(bin);
-      work = QString::fromStdString(second.Model().WorkFolder());
+      work = QString::fromStdString(second.Document().agent().WorkFolder());
       QVERIFY2(work.startsWith(env.Path("runtime/torvane/instance-")), qPrintable(work));
       QCOMPARE(second.RecentEntries(), QStringList{project});
       QVERIFY(second.close());
@@ -137,7 +133,7 @@ class TestInstalledLayout : public QObject {
       QVERIFY(form.StatePlaces().perUser);
       QVERIFY(!QFileInfo::exists(env.Path("data/applications/torvane.desktop")));
       QCOMPARE(form.TemplateFolders(), (QStringList{data + "templates", share + "templates"}));
-      work = QString::fromStdString(form.Model().WorkFolder());
+      work = QString::fromStdString(form.Document().agent().WorkFolder());
       QVERIFY2(work.startsWith(env.Path("runtime/torvane/instance-")), qPrintable(work));
 
       QVERIFY(form.OpenProjectFile(project));
@@ -314,7 +310,7 @@ class TestInstalledLayout : public QObject {
       Act(form, "Preview1")->trigger();
       QCOMPARE(launcher.documents.size(), 1);
       const QString ready = Env("TORVANE_TEST_READY");
-      fileutil::WriteTextLines((ready + ".tmp").toStdString(), {form.Model().PreviewFolder()});
+      fileutil::WriteTextLines((ready + ".tmp").toStdString(), {form.Document().agent().PreviewFolder()});
       QVERIFY(QFile::rename(ready + ".tmp", ready));
       QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(ready + ".quit"), 120000);
       QVERIFY(form.close());

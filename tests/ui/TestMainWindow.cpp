@@ -17,7 +17,7 @@
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QUndoStack>
 
 #include "ColorPanel.h"
 #include "MainForm.h"
@@ -26,11 +26,6 @@
 using namespace uitest;
 
 namespace {
-QTreeWidget* TreeOf(QWidget& form) { return Find<QTreeWidget>(form, "trvwDesignPanel"); }
-QTreeWidgetItem* Node(QWidget& form, int row) {
-  return TreeOf(form)->topLevelItem(0)->child(row);
-}
-void Select(QWidget& form, QTreeWidgetItem* node) { TreeOf(form)->setCurrentItem(node); }
 QStringList TabsShown(QWidget& form) {
   auto* tabs = Find<QTabWidget>(form, "pgcntrl1");
   QStringList shown;
@@ -53,32 +48,38 @@ QString Commands(QWidget& form) {
   }
   return state;
 }
-bool SaveEnabled(QWidget& form) {
-  return Act(form, "Save1")->isEnabled() && Act(form, "tlbtnSave")->isEnabled();
+int ChildCount(TMainForm& form, int item) {
+  return form.Document().itemModel()->rowCount(RowOf(form, item));
 }
-// Writes a project file with the given item levels (pictures "p<n>.jpg") through the model.
-QString WriteProject(const QString& path, const std::vector<std::string>& levels) {
-  TqelAppletAgent model(QDir::tempPath().toStdString());
-  model.LoadDefaults();
-  for (size_t i = 0; i < levels.size(); ++i) {
-    TItemData item = TqelAppletAgent::DefaultItemData();
-    item.OriginalImagePath = "p" + std::to_string(i) + ".jpg";
-    item.ILevel = levels[i];
-    model.InsertItem(int(i), item);
-  }
-  QDir().mkpath(QFileInfo(path).absolutePath());
-  model.SaveProject(path.toStdString());
-  return path;
+void ClickTree(TMainForm& form, int item, Qt::KeyboardModifiers keys = {}) {
+  QTreeView* tree = TreeOf(form);
+  tree->scrollTo(RowOf(form, item));
+  QTest::mouseClick(tree->viewport(), Qt::LeftButton, keys, tree->visualRect(RowOf(form, item)).center());
 }
-std::vector<std::string> Pictures(TMainForm& form) {
+// Drags items onto the row of `target` as the mouse would drop them: into it (middle of the
+// row) or before it (its upper edge).
+void DragOnto(TMainForm& form, std::vector<int> items, int target, bool before) {
+  QTreeView* tree = TreeOf(form);
+  tree->scrollTo(RowOf(form, target));
+  QModelIndexList rows;
+  for (int item : items) rows << RowOf(form, item);
+  std::unique_ptr<QMimeData> data(form.Document().itemModel()->mimeData(rows));
+  const QRect rect = tree->visualRect(RowOf(form, target));
+  const QPoint at = before ? QPoint(rect.center().x(), rect.top() + 1) : rect.center();
+  QDragEnterEvent enter(at, Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(tree->viewport(), &enter);
+  QDragMoveEvent move(at, Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(tree->viewport(), &move);
+  QDropEvent drop(QPointF(at), Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(tree->viewport(), &drop);
+}
+std::vector<std::string> Names(std::initializer_list<int> numbers) {
   std::vector<std::string> names;
-  for (const TItemData& item : form.Model().Items) names.push_back(item.OriginalImagePath);
+  for (int n : numbers) names.push_back("p" + std::to_string(n) + ".jpg");
   return names;
 }
-void ClickTree(TMainForm& form, QTreeWidgetItem* node) {
-  QTreeWidget* tree = TreeOf(form);
-  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(node).center());
-}
+QString UndoText(QWidget& form) { return Act(form, "Undo1")->isEnabled() ? Act(form, "Undo1")->text() : "-"; }
+QString RedoText(QWidget& form) { return Act(form, "Redo1")->isEnabled() ? Act(form, "Redo1")->text() : "-"; }
 }  // namespace
 
 class TestMainWindow : public QObject {
@@ -92,28 +93,25 @@ class TestMainWindow : public QObject {
     TMainForm form(env.ProgramFolder());
     form.show();
     QCOMPARE(form.windowTitle(), QString("Torvane"));
-    QCOMPARE(TreeOf(form)->topLevelItemCount(), 1);
-    QCOMPARE(TreeOf(form)->currentItem()->text(0), QString("Torvane"));
+    QCOMPARE(TreeOf(form)->model()->rowCount(), 1);
+    QCOMPARE(TreeOf(form)->currentIndex().data().toString(), QString("Torvane"));
     QCOMPARE(TabsShown(form), QStringList({"tbshtScript", "tbshtPath"}));
     QCOMPARE(CurrentTab(form), QString("tbshtScript"));
-    QCOMPARE(Commands(form), QString("1111"));
+    QCOMPARE(Commands(form), QString("1000"));
     QVERIFY(!SaveEnabled(form));
     QCOMPARE(Find<QLineEdit>(form, "edt_pSliderName")->text(), QString("Slider1"));
     QVERIFY(QFile::exists(env.ProgramFolder() + "recentfile.dat"));
 
-    // Delete on the root only says no, the moves do nothing; all of them mark the design.
+    // Delete on the root (reached however) only says no, the moves do nothing; none of them is a
+    // change.
     prompt::QueueButton(TButton::Ok);
-    Act(form, "Delete2")->trigger();
+    form.deleteItems();
     QCOMPARE(prompt::Shown().last().text, QString("Root item cannot be deleted."));
     QCOMPARE(prompt::Shown().last().kind, TMessageKind::Error);
-    Act(form, "MoveUp2")->trigger();
-    Act(form, "MoveDown2")->trigger();
-    QCOMPARE(TreeOf(form)->topLevelItem(0)->childCount(), 0);
-    QVERIFY(form.ProjectModified && SaveEnabled(form));
-
-    // The first click into the tree brings the commands in line with the root.
-    ClickTree(form, TreeOf(form)->topLevelItem(0));
-    QCOMPARE(Commands(form), QString("1000"));
+    form.moveItemsUp();
+    form.moveItemsDown();
+    QCOMPARE(ChildCount(form, -1), 0);
+    QVERIFY(!form.Document().isModified() && !SaveEnabled(form));
 
     // The desktop file association went to the test's data folder.
     QVERIFY(QFile::exists(env.Path("data/applications/torvane.desktop")));
@@ -123,94 +121,193 @@ class TestMainWindow : public QObject {
   void treeAndItemListStayInStep() {
     TTestEnvironment env;
     TMainForm form(env.ProgramFolder());
+    form.show();
     for (int i = 0; i < 3; ++i) Act(form, "tlbtnInsert")->trigger();
-    QCOMPARE(TreeOf(form)->topLevelItem(0)->childCount(), 3);
-    QCOMPARE(form.Model().Items.size(), size_t(3));
+    QCOMPARE(ChildCount(form, -1), 3);
     for (int i = 0; i < 3; ++i) {
-      QCOMPARE(Node(form, i)->text(0), QString("Item"));
-      QCOMPARE(form.Model().Items[size_t(i)].ILevel, std::string("0"));
-      QCOMPARE(form.Model().Items[size_t(i)].ITarget, std::string("_self"));
+      QCOMPARE(RowOf(form, i).data().toString(), QString("Item"));
+      QCOMPARE(form.Document().item(i).ILevel, std::string("0"));
+      QCOMPARE(form.Document().item(i).ITarget, std::string("_self"));
     }
-    QCOMPARE(TreeOf(form)->currentItem(), TreeOf(form)->topLevelItem(0));
+    QCOMPARE(form.CurrentItem(), -1);
 
-    // Selecting an item shows it in its own tab and marks the design.
-    form.ClearModified();
-    Select(form, Node(form, 1));
+    // Selecting an item shows it in its own tab; every edit reaches the model at once.
+    form.Document().undoStack()->setClean();
+    ClickTree(form, 1);
     QCOMPARE(TabsShown(form), QStringList({"tbshtItemGeneral"}));
     QCOMPARE(Commands(form), QString("0111"));
-    QVERIFY(form.ProjectModified);
+    QVERIFY(!form.Document().isModified());
     auto* link = Find<QComboBox>(form, "cmbx_ILink");
     auto* picture = Find<QLineEdit>(form, "edtOriginalImagePath");
     link->setEditText(" http://one.example/ ");
     picture->setText("b.jpg");
-    Select(form, Node(form, 2));  // item 1 is written back before item 2 is shown
-    QCOMPARE(form.Model().Items[1].ILink, std::string("http://one.example/"));
+    QCOMPARE(form.Document().item(1).ILink, std::string("http://one.example/"));
+    ClickTree(form, 2);
     QCOMPARE(link->currentText(), QString(""));
     picture->setText("c.jpg");
-    Select(form, TreeOf(form)->topLevelItem(0));  // and item 2 when the root is selected
-    QCOMPARE(form.Model().Items[2].OriginalImagePath, std::string("c.jpg"));
+    QCOMPARE(Pictures(form), (std::vector<std::string>{"", "b.jpg", "c.jpg"}));
+    ClickTree(form, -1);
     QCOMPARE(TabsShown(form), QStringList({"tbshtScript", "tbshtPath"}));
 
-    // Move Down on the first item: the model follows the node, which stays selected.
-    Select(form, Node(form, 0));
+    // Move Down on the first item: the node moves with its item and stays selected.
+    ClickTree(form, 0);
     picture->setText("a.jpg");
     Act(form, "MoveDown1")->trigger();
-    QCOMPARE(Pictures(form), (std::vector<std::string>{"b.jpg", "", "c.jpg"}));
-    QCOMPARE(TreeOf(form)->currentItem(), Node(form, 1));
+    QCOMPARE(Pictures(form), (std::vector<std::string>{"b.jpg", "a.jpg", "c.jpg"}));
+    QCOMPARE(form.SelectedItems(), std::vector<int>{1});
     QCOMPARE(Commands(form), QString("0111"));
-    Select(form, Node(form, 0));  // the edited item is written where it now stands
-    QCOMPARE(Pictures(form), (std::vector<std::string>{"b.jpg", "a.jpg", "c.jpg"}));
-    Act(form, "MoveUp2")->trigger();  // on the first sibling: nothing moves
-    QCOMPARE(Pictures(form), (std::vector<std::string>{"b.jpg", "a.jpg", "c.jpg"}));
+    ClickTree(form, 0);
     QCOMPARE(Commands(form), QString("0101"));
 
-    // Delete asks; No keeps everything but marks the design.
-    form.ClearModified();
+    // Delete asks; No keeps everything. Yes selects the neighbour, which shows its item.
+    form.Document().undoStack()->setClean();
     prompt::QueueButton(TButton::No);
     Act(form, "tlbtnDelete")->trigger();
-    QCOMPARE(form.Model().Items.size(), size_t(3));
-    QVERIFY(form.ProjectModified);
+    QCOMPARE(form.Document().itemCount(), 3);
+    QVERIFY(!form.Document().isModified());
+    ClickTree(form, 1);
     prompt::QueueButton(TButton::Yes);
     Act(form, "Delete1")->trigger();
     QCOMPARE(prompt::Shown().last().text,
              QString("Are you sure to delete this item and all its children?"));
-    QCOMPARE(Pictures(form), (std::vector<std::string>{"a.jpg", "c.jpg"}));
-    QCOMPARE(TreeOf(form)->topLevelItem(0)->childCount(), 2);
-    // The neighbour now selected shows its own item.
-    QCOMPARE(picture->text(), QString::fromStdString(
-                                  form.Model().Items[size_t(form.SelectedIndex() - 1)].OriginalImagePath));
+    QCOMPARE(Pictures(form), (std::vector<std::string>{"b.jpg", "c.jpg"}));
+    QCOMPARE(form.SelectedItems(), std::vector<int>{1});
+    QCOMPARE(picture->text(), QString("c.jpg"));
   }
 
-  void nestedItemsFromAFileMoveAndDeleteAsWholeSubtrees() {
+  void nestedItemsMoveAndDeleteAsWholeBlocksAlsoWhenDragged() {
     TTestEnvironment env;
     // p0 { p1 p2 } p3 { p4 }
     const QString file = WriteProject(env.Path("nested.tvn"), {"0", "1", "1", "0", "1"});
     TMainForm form(env.ProgramFolder());
+    form.show();
     QVERIFY(form.OpenProjectFile(file));
-    QTreeWidgetItem* root = TreeOf(form)->topLevelItem(0);
-    QCOMPARE(root->childCount(), 2);
-    QCOMPARE(root->child(0)->childCount(), 2);
-    QCOMPARE(root->child(0)->text(0), QString("Image"));
+    QCOMPARE(ChildCount(form, -1), 2);
+    QCOMPARE(ChildCount(form, 0), 2);
+    QCOMPARE(RowOf(form, 0).data().toString(), QString("Image"));
 
-    Select(form, root->child(1));
+    Select(form, {3});
     Act(form, "MoveUp2")->trigger();
-    QCOMPARE(Pictures(form), (std::vector<std::string>{"p3.jpg", "p4.jpg", "p0.jpg", "p1.jpg", "p2.jpg"}));
-    QCOMPARE(root->child(0)->child(0)->childCount(), 0);
-    QCOMPARE(root->child(1)->childCount(), 2);
+    QCOMPARE(Pictures(form), Names({3, 4, 0, 1, 2}));
+    QCOMPARE(ChildCount(form, 0), 1);
+    QCOMPARE(ChildCount(form, 2), 2);
     Act(form, "MoveDown2")->trigger();
-    QCOMPARE(Pictures(form), (std::vector<std::string>{"p0.jpg", "p1.jpg", "p2.jpg", "p3.jpg", "p4.jpg"}));
-
-    // Moving a child within its parent.
-    Select(form, root->child(0)->child(1));
+    QCOMPARE(Pictures(form), Names({0, 1, 2, 3, 4}));
+    Select(form, {2});  // a child within its parent
     Act(form, "MoveUp2")->trigger();
-    QCOMPARE(Pictures(form), (std::vector<std::string>{"p0.jpg", "p2.jpg", "p1.jpg", "p3.jpg", "p4.jpg"}));
+    QCOMPARE(Pictures(form), Names({0, 2, 1, 3, 4}));
+
+    // Dragged into another item, the block goes whole and one level deeper; Undo brings it back.
+    DragOnto(form, {0}, 4, false);
+    QCOMPARE(Pictures(form), Names({3, 4, 0, 2, 1}));
+    QCOMPARE(form.Document().level(2), 2);
+    QCOMPARE(form.Document().level(4), 3);
+    QCOMPARE(Act(form, "Undo1")->text(), QString("&Undo Move Item"));
+    DragOnto(form, {2}, 4, false);  // into its own block: refused
+    QCOMPARE(Pictures(form), Names({3, 4, 0, 2, 1}));
+    Act(form, "Undo1")->trigger();
+    QCOMPARE(Pictures(form), Names({0, 2, 1, 3, 4}));
+    QCOMPARE(form.Document().level(1), 1);
+    DragOnto(form, {3}, 0, true);  // before the first item
+    QCOMPARE(Pictures(form), Names({3, 4, 0, 2, 1}));
 
     // A node with two children takes three items with it.
-    Select(form, root->child(0));
+    Select(form, {2});
     prompt::QueueButton(TButton::Yes);
     Act(form, "Delete2")->trigger();
-    QCOMPARE(Pictures(form), (std::vector<std::string>{"p3.jpg", "p4.jpg"}));
-    QCOMPARE(form.Tree().NodeCount(), 3);
+    QCOMPARE(Pictures(form), Names({3, 4}));
+    QCOMPARE(form.Document().NodeCount(), 3);
+  }
+
+  void severalSelectedItemsAreEditedInOneStep() {
+    TTestEnvironment env;
+    const QString file = WriteProject(env.Path("five.tvn"), {"0", "0", "0", "0", "0"}, [](TqelAppletAgent& m) {
+      m.Items[1].ILink = m.Items[3].ILink = "same.html";
+      m.Items[1].IToolTip = "one";
+    });
+    TMainForm form(env.ProgramFolder());
+    form.show();
+    QVERIFY(form.OpenProjectFile(file));
+    ClickTree(form, 1);
+    ClickTree(form, 3, Qt::ControlModifier);
+    QCOMPARE(form.SelectedItems(), (std::vector<int>{1, 3}));
+    // The values they share are shown, the others left blank; a field typed sets it on all.
+    auto* link = Find<QComboBox>(form, "cmbx_ILink");
+    auto* tip = Find<QLineEdit>(form, "edt_IToolTip");
+    QCOMPARE(link->currentText(), QString("same.html"));
+    QCOMPARE(tip->text(), QString());
+    link->lineEdit()->setFocus();
+    link->lineEdit()->selectAll();
+    QTest::keyClicks(link->lineEdit(), "both.html");
+    QCOMPARE(form.Document().item(1).ILink, std::string("both.html"));
+    QCOMPARE(form.Document().item(3).ILink, std::string("both.html"));
+    QCOMPARE(form.Document().undoStack()->count(), 1);  // nine keys, one step
+    QCOMPARE(UndoText(form), QString("&Undo Edit Link"));
+
+    Act(form, "MoveUp1")->trigger();
+    QCOMPARE(Pictures(form), Names({1, 0, 3, 2, 4}));
+    QCOMPARE(form.SelectedItems(), (std::vector<int>{0, 2}));
+    prompt::QueueButton(TButton::Yes);
+    Act(form, "Delete2")->trigger();
+    QVERIFY(prompt::Shown().last().text.contains("these 2 items"));
+    QCOMPARE(Pictures(form), Names({0, 2, 4}));
+    QCOMPARE(form.Document().undoStack()->count(), 3);
+    // Undo brings back the items and their selection.
+    Act(form, "Undo1")->trigger();
+    QCOMPARE(Pictures(form), Names({1, 0, 3, 2, 4}));
+    QCOMPARE(form.SelectedItems(), (std::vector<int>{0, 2}));
+    Act(form, "Undo1")->trigger();
+    Act(form, "Undo1")->trigger();
+    QCOMPARE(form.Document().item(3).ILink, std::string("same.html"));
+    QVERIFY(!form.Document().isModified());
+  }
+
+  void undoAndRedoNameTheStepAndRestoreWhatWasShown() {
+    TTestEnvironment env;
+    const QString file = WriteProject(env.Path("site/three.tvn"), {"0", "0", "0"});
+    TMainForm form(env.ProgramFolder());
+    form.show();
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));  // for the shortcuts
+    QCOMPARE(UndoText(form) + RedoText(form), QString("--"));
+    QVERIFY(Act(form, "Redo1")->shortcuts().contains(QKeySequence("Ctrl+Y")));
+    QCOMPARE(Act(form, "Redo1")->shortcut(), QKeySequence("Ctrl+Shift+Z"));
+    QCOMPARE(Act(form, "Undo1")->shortcut(), QKeySequence("Ctrl+Z"));
+    QVERIFY(form.OpenProjectFile(file));
+
+    // An edit on the Path page, then an item deleted: Undo shows each step where it was made.
+    auto* tabs = Find<QTabWidget>(form, "pgcntrl1");
+    tabs->setCurrentWidget(Find<QWidget>(form, "tbshtPath"));
+    Find<QRadioButton>(form, "rdbtnpInternalUse_RootDir_Local_Checked2")->click();
+    QCOMPARE(UndoText(form), QString("&Undo Choose Link Replacement"));
+    ClickTree(form, 2);
+    prompt::QueueButton(TButton::Yes);
+    Act(form, "Delete1")->trigger();
+    QCOMPARE(UndoText(form), QString("&Undo Delete Item"));
+    QCOMPARE(Act(form, "tlbtnUndo")->toolTip(), QString("Undo Delete Item"));
+    QCOMPARE(RedoText(form), QString("-"));
+    QVERIFY(SaveEnabled(form));
+    QTest::keySequence(&form, QKeySequence("Ctrl+Z"));
+    QCOMPARE(form.SelectedItems(), std::vector<int>{2});
+    QCOMPARE(CurrentTab(form), QString("tbshtItemGeneral"));
+    QCOMPARE(RedoText(form), QString("&Redo Delete Item"));
+    Act(form, "Undo1")->trigger();
+    QCOMPARE(form.SelectedItems(), std::vector<int>{-1});
+    QCOMPARE(CurrentTab(form), QString("tbshtPath"));
+    QVERIFY(Find<QRadioButton>(form, "rdbtnpInternalUse_RootDir_Local_Checked")->isChecked());
+    // Back at the saved step: nothing to save. Redo both (Ctrl+Y) and save: the new saved step.
+    QVERIFY(!form.Document().isModified() && !SaveEnabled(form));
+    QTest::keySequence(&form, QKeySequence("Ctrl+Y"));
+    QTest::keySequence(&form, QKeySequence("Ctrl+Shift+Z"));
+    QCOMPARE(form.Document().itemCount(), 2);
+    Act(form, "Save1")->trigger();
+    QVERIFY(!SaveEnabled(form));
+    Act(form, "Undo1")->trigger();
+    QVERIFY(SaveEnabled(form));
+    // New starts a fresh stack.
+    prompt::QueueButton(TButton::No);
+    Act(form, "New1")->trigger();
+    QCOMPARE(UndoText(form) + RedoText(form), QString("--"));
   }
 
   void aLargeDesignOpensInTimeProportionalToItsSize() {
@@ -219,89 +316,84 @@ class TestMainWindow : public QObject {
     for (int i = 0; i < 50000; ++i) levels.push_back(i % 4 == 3 ? "1" : "0");
     const QString file = WriteProject(env.Path("large.tvn"), levels);
     TMainForm form(env.ProgramFolder());
+    form.show();
     QElapsedTimer clock;
     clock.start();
     QVERIFY(form.OpenProjectFile(file));
-    // About a tenth of a second here; one icon made per node instead took over a second.
+    QCoreApplication::processEvents();  // the tree lays itself out
     QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed()) + " ms"));
-    QCOMPARE(form.Tree().NodeCount(), 50001);
-    QCOMPARE(TreeOf(form)->topLevelItem(0)->childCount(), 37500);
-    QCOMPARE(form.Tree().Depth(4), 2);
-    QCOMPARE(form.Tree().Caption(50000), std::string("Image"));
+    QCOMPARE(form.Document().NodeCount(), 50001);
+    QCOMPARE(ChildCount(form, -1), 37500);
+    QCOMPARE(form.Document().Depth(4), 2);
+    QCOMPARE(form.Document().Caption(50000), std::string("Image"));
   }
 
-  void theModifiedStateFollowsEveryEdit() {
+  void theModifiedStateFollowsEveryChange() {
     TTestEnvironment env;
     TMainForm form(env.ProgramFolder());
+    form.show();
     struct TEdit {
       const char* what;
       std::function<void()> edit;
+      bool changes;
     };
-    const QList<TEdit> marking{
-        {"spin box", [&] { Find<QSpinBox>(form, "spnedt_pGap")->setValue(7); }},
-        {"name", [&] { Find<QLineEdit>(form, "edt_pSliderName")->setText("Other"); }},
-        {"root folder", [&] { Find<QLineEdit>(form, "edtpInternalUse_RootDir_Remote")->setText("x"); }},
-        {"border style", [&] { Find<QComboBox>(form, "cmbx_pImageBorderStyle")->setCurrentIndex(5); }},
-        {"radio", [&] { Find<QRadioButton>(form, "rdbtnpInternalUse_RootDir_Local_Checked2")->setChecked(true); }},
+    const QList<TEdit> edits{
+        {"spin box", [&] { Find<QSpinBox>(form, "spnedt_pGap")->setValue(7); }, true},
+        {"name", [&] { Find<QLineEdit>(form, "edt_pSliderName")->setText("Other"); }, true},
+        {"root folder", [&] { Find<QLineEdit>(form, "edtpInternalUse_RootDir_Remote")->setText("x"); }, true},
+        {"border style", [&] { Find<QComboBox>(form, "cmbx_pImageBorderStyle")->setCurrentIndex(5); }, true},
+        {"radio", [&] { Find<QRadioButton>(form, "rdbtnpInternalUse_RootDir_Local_Checked2")->setChecked(true); }, true},
+        {"colour", [&] {
+           prompt::QueueColor(QColor(0x12, 0x34, 0x56));
+           emit Find<TColorPanel>(form, "pnl_pContainerBorderColor")->clicked();
+         }, true},
         {"colour cancelled", [&] {
            prompt::QueueColor(std::nullopt);
            emit Find<TColorPanel>(form, "pnl_pBgColor")->clicked();
-         }},
-        {"insert", [&] { Act(form, "Insert2")->trigger(); }},
-        {"picture path", [&] { Find<QLineEdit>(form, "edtOriginalImagePath")->setText("z.jpg"); }},
+         }, false},
+        {"insert", [&] { Act(form, "Insert2")->trigger(); }, true},
+        {"selecting an item", [&] { ClickTree(form, 0); }, false},
+        {"picture path", [&] { Find<QLineEdit>(form, "edtOriginalImagePath")->setText("z.jpg"); }, true},
+        {"the same picture path", [&] { Find<QLineEdit>(form, "edtOriginalImagePath")->setText("z.jpg "); }, false},
     };
-    for (const TEdit& e : marking) {
-      form.ClearModified();
+    for (const TEdit& e : edits) {
+      form.Document().undoStack()->setClean();
       e.edit();
-      QVERIFY2(form.ProjectModified && SaveEnabled(form), e.what);
+      QVERIFY2(form.Document().isModified() == e.changes && SaveEnabled(form) == e.changes, e.what);
     }
-    // A confirmed colour reaches the model at the next store.
-    prompt::QueueColor(QColor(0x12, 0x34, 0x56));
-    emit Find<TColorPanel>(form, "pnl_pContainerBorderColor")->clicked();
-    form.StoreSliderParameters();
-    QCOMPARE(form.Model().AppletData.pContainerBorderColor, std::string("123456"));
-    QCOMPARE(form.Model().AppletData.pImageBorderStyle, std::string("5"));
-    QCOMPARE(form.Model().AppletData.pInternalUse_RootDir_Local_Checked, std::string("0"));
+    const TAppletData& d = form.Document().slider();
+    QCOMPARE(d.pContainerBorderColor, std::string("123456"));
+    QCOMPARE(d.pImageBorderStyle, std::string("5"));
+    QCOMPARE(d.pInternalUse_RootDir_Local_Checked, std::string("0"));
+    QCOMPARE(d.pSliderName + d.pCfgName + d.pDivId + d.pSpareCfgName,
+             std::string("OtherOthercfgOther_divOthercfg"));
   }
 
-  void panelsShowAndStoreTheDesign() {
+  void panelsShowTheDesignAndStoreItsValues() {
     TTestEnvironment env;
     TMainForm form(env.ProgramFolder());
-    auto* name = Find<QLineEdit>(form, "edt_pSliderName");
-    name->setText(" Gallery ");
-    form.StoreSliderParameters();
-    const TAppletData& d = form.Model().AppletData;
-    QCOMPARE(d.pSliderName, std::string("Gallery"));
-    QCOMPARE(d.pCfgName, std::string("Gallerycfg"));
-    QCOMPARE(d.pSpareCfgName, std::string("Gallerycfg"));
-    QCOMPARE(d.pDivId, std::string("Gallery_div"));
-
     auto* local = Find<QRadioButton>(form, "rdbtnpInternalUse_RootDir_Local_Checked");
     auto* remote = Find<QRadioButton>(form, "rdbtnpInternalUse_RootDir_Local_Checked2");
-    for (const auto& [stored, localOn, remoteOn, back] :
-         std::vector<std::tuple<std::string, bool, bool, std::string>>{
-             {"1", true, false, "1"}, {"0", false, true, "0"}, {"x", false, false, "0"}}) {
-      TAppletData data = form.Model().AppletData;
+    for (const auto& [stored, localOn, remoteOn] : std::vector<std::tuple<std::string, bool, bool>>{
+             {"1", true, false}, {"0", false, true}, {"x", false, false}}) {
+      TAppletData data = form.Document().slider();
       data.pInternalUse_RootDir_Local_Checked = stored;
       data.pImageBorderStyle = stored == "x" ? "12" : "3";
-      form.Model().SetAppletData(data);
-      form.ShowSliderParameters();
+      form.Document().setSlider(data, "test");
       QCOMPARE(local->isChecked(), localOn);
       QCOMPARE(remote->isChecked(), remoteOn);
-      form.StoreSliderParameters();
-      QCOMPARE(form.Model().AppletData.pInternalUse_RootDir_Local_Checked, back);
-      QCOMPARE(form.Model().AppletData.pImageBorderStyle, std::string(stored == "x" ? "-1" : "3"));
+      QCOMPARE(Find<QComboBox>(form, "cmbx_pImageBorderStyle")->currentIndex(), stored == "x" ? -1 : 3);
     }
 
     // A name only the script can use is typed; one from a hand-edited file shows why it fails.
+    auto* name = Find<QLineEdit>(form, "edt_pSliderName");
     name->clear();
     QTest::keyClicks(name, "My-Slider1");
     QCOMPARE(name->text(), QString("MySlider1"));
-    TAppletData data = form.Model().AppletData;
+    QCOMPARE(form.Document().slider().pSliderName, std::string("MySlider1"));
+    TAppletData data = form.Document().slider();
     data.pSliderName = "Slider-1";
-    form.Model().SetAppletData(data);
-    form.ShowSliderParameters();
-    QVERIFY(!form.SliderNameValid());
+    form.Document().setSlider(data, "test");
     QVERIFY(name->styleSheet().contains("red"));
     QVERIFY(name->toolTip().contains("letter"));
 
@@ -313,24 +405,24 @@ class TestMainWindow : public QObject {
     QTest::keyClick(width, Qt::Key_Tab);
     width->clearFocus();
     QCOMPARE(width->value(), 250);
-    form.StoreSliderParameters();
-    QCOMPARE(form.Model().AppletData.pWidth, std::string("250"));
+    QCOMPARE(form.Document().slider().pWidth, std::string("250"));
 
     // The value separator never stays in a text.
     Act(form, "Insert2")->trigger();
-    Select(form, Node(form, 0));
+    Select(form, {0});
     prompt::QueueButton(TButton::Yes);
     auto* tip = Find<QLineEdit>(form, "edt_IToolTip");
     tip->setText("a#$@b");
     QCOMPARE(prompt::Shown().last().text, QString("The text can't include \"#$@\", it is used by system!"));
     QCOMPARE(tip->text(), QString());
+    QCOMPARE(form.Document().item(0).IToolTip, std::string());
   }
 
   void choosersKeepWhatIsNotChosen() {
     TTestEnvironment env;
     TMainForm form(env.ProgramFolder());
     Act(form, "Insert2")->trigger();
-    Select(form, Node(form, 0));
+    Select(form, {0});
     auto* picture = Find<QLineEdit>(form, "edtOriginalImagePath");
     picture->setText("/pics/kept.jpg");
     prompt::QueueFile(std::nullopt);
@@ -340,9 +432,7 @@ class TestMainWindow : public QObject {
     prompt::QueueFile(QString("/pics/new one.jpg"));
     Find<QToolButton>(form, "spdbtnOriginalImagePath")->click();
     QCOMPARE(picture->text(), QString("/pics/new one.jpg"));
-
-    QCOMPARE(TMainForm::PathToFileUrl("C:\\My Pages\\index.html"), QString("file:///C|/My Pages/index.html"));
-    QCOMPARE(TMainForm::PathToFileUrl("/home/ana/My Pages/a.html"), QString("file:///home/ana/My Pages/a.html"));
+    QCOMPARE(UndoText(form), QString("&Undo Choose Picture"));
   }
 
   void closingAsksOnlyWhenModified() {
@@ -388,10 +478,10 @@ class TestMainWindow : public QObject {
     {
       TMainForm form(env.ProgramFolder());
       form.OpenCommandLine({env.Path("My"), "Designs/a", "b.tvn"});
-      QCOMPARE(form.ProjectFileName, file);
-      QCOMPARE(form.Model().Items.size(), size_t(2));
+      QCOMPARE(form.Document().fileName(), file);
+      QCOMPARE(form.Document().itemCount(), 2);
       QCOMPARE(form.RecentEntries(), QStringList{file});
-      QVERIFY(!form.ProjectModified);
+      QVERIFY(!form.Document().isModified());
     }
     {
       // A relative path is made absolute once.
@@ -400,19 +490,18 @@ class TestMainWindow : public QObject {
       TMainForm form(env.ProgramFolder());
       form.OpenCommandLine({"a", "b.tvn"});
       QDir::setCurrent(before);
-      QCOMPARE(form.ProjectFileName, file);
+      QCOMPARE(form.Document().fileName(), file);
     }
     {
       // Blanks only open nothing; a missing file shows no box of its own and the tree works.
       TMainForm form(env.ProgramFolder());
       form.OpenCommandLine({" ", ""});
-      QVERIFY(form.ProjectFileName.isEmpty());
+      QVERIFY(form.Document().fileName().isEmpty());
       form.OpenCommandLine({env.Path("missing.tvn")});
-      QVERIFY(form.ProjectFileName.isEmpty());
-      QVERIFY(!form.TreeRebuilding);
+      QVERIFY(form.Document().fileName().isEmpty());
       QVERIFY(!SaveEnabled(form));
       Act(form, "Insert2")->trigger();
-      Select(form, Node(form, 0));
+      Select(form, {0});
       QCOMPARE(TabsShown(form), QStringList({"tbshtItemGeneral"}));
     }
   }
@@ -426,15 +515,15 @@ class TestMainWindow : public QObject {
     QVERIFY(bad.open(QIODevice::WriteOnly));
     bad.write("not a picture");
     bad.close();
-    QVERIFY(form.AppendPictureItems({bad.fileName()}).isEmpty());
-    form.StorePanels();
+    QVERIFY(form.Document().addPictures({bad.fileName()}).isEmpty());
     bool failed = false;
     try {
-      form.Model().PublishProject(env.Path("").toStdString(), "x.tvn", form.Tree());
+      form.Document().save(env.Path("x.tvn"));
     } catch (const std::exception&) {
       failed = true;
     }
     QVERIFY(failed);
+    QVERIFY(form.Document().isModified());
     QCOMPARE(bar->value(), 0);
     QCOMPARE(hint->text(), QString());
     QVERIFY(QGuiApplication::overrideCursor() == nullptr);
@@ -450,7 +539,7 @@ class TestMainWindow : public QObject {
     QVERIFY(!Find<QToolBar>(form, "tlbr1")->isVisibleTo(&form));
   }
 
-  void droppedPicturesBecomeItems() {
+  void droppedPicturesBecomeItemsInOneStep() {
     TTestEnvironment env;
     TMainForm form(env.ProgramFolder());
     form.show();
@@ -470,9 +559,12 @@ class TestMainWindow : public QObject {
     prompt::QueueButton(TButton::Ok);
     QCoreApplication::sendEvent(viewport, &drop);
     QCOMPARE(Pictures(form), (std::vector<std::string>{a.toStdString(), b.toStdString()}));
-    QCOMPARE(form.Tree().NodeCount(), 3);
+    QCOMPARE(form.Document().NodeCount(), 3);
     QVERIFY(prompt::Shown().last().text.contains("notes.txt"));
-    QVERIFY(form.ProjectModified);
+    QVERIFY(form.Document().isModified());
+    QCOMPARE(UndoText(form), QString("&Undo Add Pictures"));
+    Act(form, "Undo1")->trigger();
+    QCOMPARE(form.Document().itemCount(), 0);
   }
 };
 

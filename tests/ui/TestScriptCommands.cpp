@@ -18,7 +18,7 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QUndoStack>
 
 #include "HTMLBuild.h"
 #include "HelpWindow.h"
@@ -35,10 +35,9 @@ QStringList Files(const QString& folder) {
 // Three items with real pictures, a link and a tooltip on the second.
 void MakeDesign(TMainForm& form, TTestEnvironment& env) {
   for (int i = 0; i < 3; ++i) {
-    form.AppendPictureItems({MakeJpeg(env.Path(QString("pics/p%1.jpg").arg(i)), 160, 90)});
+    form.Document().addPictures({MakeJpeg(env.Path(QString("pics/p%1.jpg").arg(i)), 160, 90)});
   }
-  auto* tree = form.findChild<QTreeWidget*>("trvwDesignPanel");
-  tree->setCurrentItem(tree->topLevelItem(0)->child(1));
+  Select(form, {1});
   form.findChild<QComboBox*>("cmbx_ILink")->setEditText("https://example.org/two");
   form.findChild<QLineEdit*>("edt_IToolTip")->setText("Second picture");
 }
@@ -75,7 +74,7 @@ class TestScriptCommands : public QObject {
     QVERIFY(page.contains("Slider1_div"));
     QCOMPARE(QApplication::clipboard()->text().remove('\r'), form.CodeWindow()->Text().remove('\r'));
     // The link and tooltip of the selected item were stored before building.
-    QCOMPARE(form.Model().Items[1].IToolTip, std::string("Second picture"));
+    QCOMPARE(form.Document().items()[1].IToolTip, std::string("Second picture"));
     // Scratch files never land in the working or the program's folder.
     QVERIFY(!QFile::exists(QDir::current().filePath("~tmp0001.txt")));
     QVERIFY(!QFile::exists(env.ProgramFolder() + "~tmp0001.txt"));
@@ -123,7 +122,7 @@ class TestScriptCommands : public QObject {
       TMainForm form(env.ProgramFolder());
       QVERIFY(form.findChild<QAction*>("PictureCache1")->isChecked());
       Act(form, "PictureCache1")->trigger();  // off, and remembered
-      QVERIFY(!form.Model().PictureCacheEnabled);
+      QVERIFY(!form.Document().agent().PictureCacheEnabled);
       MakeDesign(form, env);
       Act(form, "Preview1")->trigger();
       QCOMPARE(entries(), 0);
@@ -156,8 +155,7 @@ class TestScriptCommands : public QObject {
     TTestEnvironment env;
     TMainForm form(env.ProgramFolder());
     Act(form, "Insert2")->trigger();
-    auto* tree = form.findChild<QTreeWidget*>("trvwDesignPanel");
-    tree->setCurrentItem(tree->topLevelItem(0)->child(0));
+    Select(form, {0});
     auto* link = form.findChild<QComboBox*>("cmbx_ILink");
 
     // First use: the tip, whose box is ticked, then the file dialog (cancelled: nothing changes).
@@ -167,19 +165,19 @@ class TestScriptCommands : public QObject {
     });
     prompt::QueueFile(std::nullopt);
     link->setEditText("kept");
-    form.ClearModified();
+    form.Document().undoStack()->setClean();
     form.findChild<QToolButton*>("spdbtnItURL")->click();
     QCOMPARE(prompt::Shown()[0].what, QString("TfrmMsgBox_LinkTip"));
     QCOMPARE(prompt::Shown()[1].text, QString("HTML files(*.htm;*.html)|*.htm;*.html|Any file (*.*)|*.*"));
     QCOMPARE(link->currentText(), QString("kept"));
-    QVERIFY(!form.ProjectModified);
+    QVERIFY(!form.Document().isModified());
 
     // From now on no tip; a chosen page becomes a file address and marks the design.
     prompt::QueueFile(QString("/home/ana/My Pages/a.html"));
     form.findChild<QToolButton*>("spdbtnItURL")->click();
     QCOMPARE(prompt::Shown().size(), 3);
     QCOMPARE(link->currentText(), QString("file:///home/ana/My Pages/a.html"));
-    QVERIFY(form.ProjectModified);
+    QVERIFY(form.Document().isModified());
   }
 
   void helpButtonsShowTheirPageInOneHelpWindow() {
@@ -201,7 +199,7 @@ class TestScriptCommands : public QObject {
     // A button whose tag names no page opens the getting-started page.
     QToolButton stray(&form);
     stray.setProperty("Tag", 42);
-    connect(&stray, &QToolButton::clicked, &form, &TMainForm::SpeedButton1Click);
+    connect(&stray, &QToolButton::clicked, &form, &TMainForm::showFieldHelp);
     stray.click();
     QVERIFY(browser->source().toString().endsWith("help/getting_started.htm"));
     // Every page the buttons name is installed beside the program.
@@ -231,7 +229,7 @@ class TestScriptCommands : public QObject {
     TMainForm form(env.ProgramFolder());
     form.show();
     auto* hint = form.findChild<QLabel*>("stctxtHint");
-    auto* tree = form.findChild<QTreeWidget*>("trvwDesignPanel");
+    QTreeView* tree = TreeOf(form);
     QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton,
                      Qt::NoModifier);
     QCoreApplication::sendEvent(tree->viewport(), &move);
@@ -240,10 +238,6 @@ class TestScriptCommands : public QObject {
     QCOMPARE(hint->text(), QString("Save the current project to a file"));
     QCoreApplication::sendEvent(form.findChild<QSpinBox*>("spnedt_pGap"), &move);
     QCOMPARE(hint->text(), QString());
-    form.TreeRebuilding = true;
-    QCoreApplication::sendEvent(tree->viewport(), &move);
-    QCOMPARE(hint->text(), QString());
-    form.TreeRebuilding = false;
   }
 
   void theTemplateChooserOpensOrStartsAnew() {
@@ -265,12 +259,12 @@ class TestScriptCommands : public QObject {
     Act(form, "Templet1")->trigger();
     // An untitled design from the template: not listed, and Save asks for a name; the templates
     // folder stays exactly as it was.
-    QCOMPARE(form.Model().AppletData.pSliderName, std::string("LogoBanner"));
-    QVERIFY(form.ProjectFileName.isEmpty() && form.RecentEntries().isEmpty());
+    QCOMPARE(form.Document().slider().pSliderName, std::string("LogoBanner"));
+    QVERIFY(form.Document().fileName().isEmpty() && form.RecentEntries().isEmpty());
     form.findChild<QLineEdit*>("edt_pSliderName")->setText("FromTemplate");
     prompt::QueueFile(env.Path("mine.tvn"));
     Act(form, "Save1")->trigger();
-    QCOMPARE(form.ProjectFileName, env.Path("mine.tvn"));
+    QCOMPARE(form.Document().fileName(), env.Path("mine.tvn"));
     QCOMPARE(Files(templates), shipped);
     for (const QString& name : shipped) QCOMPARE(ReadText(templates + name), before[name]);
     // Cancel starts a new project (with its prompt when there are changes).
@@ -282,8 +276,8 @@ class TestScriptCommands : public QObject {
     });
     prompt::QueueButton(TButton::No);
     Act(form, "Templet1")->trigger();
-    QVERIFY(form.ProjectFileName.isEmpty());
-    QVERIFY(form.Model().Items.empty());
+    QVERIFY(form.Document().fileName().isEmpty());
+    QVERIFY(form.Document().items().empty());
   }
 };
 

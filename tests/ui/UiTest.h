@@ -9,11 +9,15 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTreeView>
 #include <functional>
 #include <map>
 
+#include "ItemTreeModel.h"
 #include "Launcher.h"
+#include "MainForm.h"
 #include "Prompts.h"
+#include "TestProjects.h"
 
 namespace uitest {
 
@@ -59,6 +63,35 @@ T* Find(QObject& form, const char* name) {
   return found;
 }
 inline QAction* Act(QObject& form, const char* name) { return Find<QAction>(form, name); }
+
+// A project file with one item per level given (pictures "p<n>.jpg"), see TestProjects.h.
+inline QString WriteProject(const QString& path, const std::vector<std::string>& levels,
+                            const std::function<void(TqelAppletAgent&)>& edit = {}) {
+  return QString::fromStdString(testprojects::WriteProject(path.toStdString(), levels, edit));
+}
+
+// The design tree of the window and the row of an item in it (-1: the slider's row).
+inline QTreeView* TreeOf(QObject& form) { return Find<QTreeView>(form, "trvwDesignPanel"); }
+inline QModelIndex RowOf(TMainForm& form, int item) {
+  return form.Document().itemModel()->indexOf(item);
+}
+// Selects these items as Ctrl+clicks would, the first one current (-1: the slider).
+inline void Select(TMainForm& form, std::initializer_list<int> items) {
+  QItemSelectionModel* selection = TreeOf(form)->selectionModel();
+  selection->setCurrentIndex(RowOf(form, *items.begin()), QItemSelectionModel::ClearAndSelect |
+                                                              QItemSelectionModel::Rows);
+  for (int item : items)
+    selection->select(RowOf(form, item), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+// The picture paths of the items in list order.
+inline std::vector<std::string> Pictures(TMainForm& form) {
+  std::vector<std::string> names;
+  for (const TItemData& item : form.Document().items()) names.push_back(item.OriginalImagePath);
+  return names;
+}
+inline bool SaveEnabled(QObject& form) {
+  return Act(form, "Save1")->isEnabled() && Act(form, "tlbtnSave")->isEnabled();
+}
 
 // Reads a whole file as UTF-8 text (empty when missing).
 QString ReadText(const QString& path);

@@ -1,0 +1,88 @@
+// The choosers of the property tabs: colours, the link file, the picture, and the help buttons.
+// A choice is one undoable step; cancelling changes nothing.
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QUrl>
+
+#include "ColorPanel.h"
+#include "MainForm.h"
+#include "Prompts.h"
+#include "ui_MainForm.h"
+
+namespace {
+struct THelpPage {
+  int tag;
+  const char* page;
+};
+constexpr THelpPage kHelpPages[] = {
+    {1, "customizing_js_script_script_general.htm"},
+    {2, "customizing_js_script_script_size.htm"},
+    {3, "customizing_js_script_script_scrolling.htm"},
+    {4, "customizing_js_script_script_distance.htm"},
+    {5, "customizing_js_script_script_slider_border.htm"},
+    {6, "customizing_js_script_script_image_border.htm"},
+    {7, "customizing_js_script_path_path.htm"},
+    {8, "customizing_js_item_general_original_image_path.htm"},
+    {9, "customizing_js_item_general_link.htm"},
+    {10, "customizing_js_item_general_tooltip.htm"},
+};
+}  // namespace
+
+QString TMainForm::PathToFileUrl(const QString& path) {
+  // A path from the root of this system's file tree is already an address's path.
+  if (path.startsWith('/')) return QStringLiteral("file://") + path;
+  QString url = path;
+  url.replace('\\', '/').replace(':', '|');
+  return QStringLiteral("file:///") + url;
+}
+
+void TMainForm::chooseColour(TColorPanel* panel) {
+  const auto color = prompt::Color(this, panel->Color());
+  if (!color || *color == panel->Color()) return;
+  panel->SetColor(*color);
+  const QString step = panel == ui->pnl_pBgColor               ? tr("Change Background Colour")
+                       : panel == ui->pnl_pImageBorderColor    ? tr("Change Image Border Colour")
+                                                               : tr("Change Slider Border Colour");
+  StoreSlider(step, false);
+}
+
+void TMainForm::chooseLinkFile() {
+  RunCommand(this, [this] {
+    ShowLinkTipIfWanted();
+    const auto chosen = prompt::OpenFile(
+        this, QStringLiteral("HTML files(*.htm;*.html)|*.htm;*.html|Any file (*.*)|*.*"), lastOpenFile_);
+    if (!chosen) return;
+    lastOpenFile_ = *chosen;
+    document_->endTyping();
+    StoreItemField(TItemField::Link, PathToFileUrl(QDir::toNativeSeparators(*chosen)), tr("Choose Link"), false);
+  });
+}
+
+void TMainForm::choosePicture() {
+  RunCommand(this, [this] {
+    const QString current = ui->edtOriginalImagePath->text().trimmed();
+    const auto chosen = prompt::OpenPicture(
+        this, QStringLiteral("All Image Files(*.jpg;*.jpeg)|*.jpg;*.jpeg"),
+        current.isEmpty() ? QString() : QFileInfo(current).absolutePath());
+    // Cancelling keeps the picture the item has.
+    if (!chosen) return;
+    document_->endTyping();
+    StoreItemField(TItemField::OriginalImagePath, QDir::toNativeSeparators(*chosen),
+                   tr("Choose Picture"), false);
+  });
+}
+
+void TMainForm::showFieldHelp() {
+  const int tag = sender() ? sender()->property("Tag").toInt() : 0;
+  QString page = QStringLiteral("getting_started.htm");
+  for (const THelpPage& p : kHelpPages)
+    if (p.tag == tag) page = QString::fromLatin1(p.page);
+  const QString path = programFolder_ + "help/" + page;
+#ifdef Q_OS_WIN
+  ShowHelpPage(QUrl::fromLocalFile(path));
+#else
+  ShowHelpPage(QUrl(PathToFileUrl(path)));
+#endif
+}
