@@ -33,7 +33,7 @@ void EndOnStopSignals(TMainForm& window) {
   QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
     unsigned char number = 0;
     if (::read(stopPipe[0], &number, 1) != 1) return;
-    window.Model().ClearPreview();
+    window.Document().agent().ClearPreview();
     QCoreApplication::exit(128 + number);
   });
   struct sigaction action = {};
