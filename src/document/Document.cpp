@@ -143,6 +143,7 @@ TDesignSnapshot TDocument::snapshot() const {
   copy.items = items();
   copy.levels = levels_;
   copy.captions = captions_;
+  copy.revision = revision_;
   return copy;
 }
 
@@ -182,6 +183,7 @@ void TDocument::resetDesign(const TAppletData& slider, TItemArray items, std::ve
   std::iota(ids_.begin(), ids_.end(), nextId_);
   nextId_ += ids_.size();
   structureChanged();
+  ++revision_;
   itemModel_->endResetModel();
   undoStack_->clear();  // clean again: modifiedChanged(false) when it was not
   emit designReset();
@@ -209,6 +211,11 @@ void TDocument::save(const QString& path) {
   agent_->PublishProject(QDir::toNativeSeparators(info.absolutePath() + '/').toStdString(),
                          info.fileName().toStdString(), *this);
   undoStack_->setClean();
+  setFileName(path);
+}
+
+void TDocument::markSaved(const QString& path, quint64 snapshotRevision) {
+  if (snapshotRevision == revision_) undoStack_->setClean();
   setFileName(path);
 }
 
@@ -382,6 +389,7 @@ void TDocument::insertBlock(int first, TBlock block) {
   nextId_ += ids.size();
   ids_.insert(ids_.begin() + first, ids.begin(), ids.end());
   structureChanged();
+  ++revision_;
   itemModel_->endInsertRows();
   emit itemsInserted(first, count);
 }
@@ -404,6 +412,7 @@ TDocument::TBlock TDocument::removeBlock(int first, int count) {
   take(captions_, taken.captions);
   ids_.erase(ids_.begin() + first, ids_.begin() + first + count);
   structureChanged();
+  ++revision_;
   itemModel_->endRemoveRows();
   emit itemsRemoved(first, count);
   return taken;
@@ -448,6 +457,7 @@ std::vector<std::string> TDocument::moveBlock(int first, int count, int to, int 
     }
   }
   structureChanged();
+  ++revision_;
   if (announced)
     itemModel_->endMoveRows();
   else
@@ -460,12 +470,14 @@ void TDocument::writeFields(const std::vector<int>& indexes, TItemField field,
                             const std::vector<std::string>& values) {
   for (size_t k = 0; k < indexes.size(); ++k)
     FieldOf(agent_->Items.at(size_t(indexes[k])), field) = values[values.size() == 1 ? 0 : k];
+  ++revision_;
   for (int i : indexes) emit itemChanged(i, field);
   emit itemsChanged(indexes, field);
 }
 
 void TDocument::writeSlider(const TAppletData& data) {
   agent_->AppletData = data;
+  ++revision_;
   emit sliderChanged();
 }
 

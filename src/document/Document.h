@@ -58,6 +58,7 @@ class TDesignSnapshot : public TLevelTree {
  public:
   TAppletData slider;
   TItemArray items;
+  quint64 revision = 0;  // the document's revision when it was taken
 };
 
 class TDocument : public QObject, public IDesignTree {
@@ -105,6 +106,11 @@ class TDocument : public QObject, public IDesignTree {
   // Publishes beside `path` (the project file, the page, scripts and pictures); the file name
   // becomes `path` and the current step the saved one. Throws TvError; then nothing changes here.
   void save(const QString& path);
+  // A save made elsewhere (in the background, from a snapshot) has finished: the file name
+  // becomes `path`, and the current step the saved one if the design is still the snapshot's.
+  void markSaved(const QString& path, quint64 snapshotRevision);
+  // Counts every change of the design, undone and redone ones too.
+  quint64 revision() const { return revision_; }
 
   // --- edits: each call is one undoable step; a call that changes nothing pushes nothing ---
   // Where the window's selection and page come from when a step is recorded.
@@ -205,6 +211,7 @@ class TDocument : public QObject, public IDesignTree {
                    const std::vector<std::string>& values);
   void writeSlider(const TAppletData& data);
   quint64 typingSession_ = 0;
+  quint64 revision_ = 0;
   void resetDesign(const TAppletData& slider, TItemArray items, std::vector<int> levels,
                    std::vector<std::string> captions);
 };

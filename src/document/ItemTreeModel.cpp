@@ -4,6 +4,7 @@
 #include <QIODevice>
 #include <QMimeData>
 #include <QUrl>
+#include <algorithm>
 
 #include "Document.h"
 
@@ -118,11 +119,11 @@ std::vector<int> TItemTreeModel::draggedItems(const QMimeData* data) const {
 bool TItemTreeModel::canDropMimeData(const QMimeData* data, Qt::DropAction, int, int,
                                      const QModelIndex& parent) const {
   if (data && data->hasUrls()) return true;
-  const int node = itemAt(parent);
-  if (node < -1) return false;
-  for (int top : document_.topBlocks(draggedItems(data)))
-    if (node >= top && node < document_.blockEnd(top)) return false;
-  return !draggedItems(data).empty();
+  const int node = std::max(itemAt(parent), -1);  // below the last row: the slider's end
+  const std::vector<int> dragged = draggedItems(data);
+  for (int top : document_.topBlocks(dragged))
+    if (node >= top && node < document_.blockEnd(top)) return false;  // into itself
+  return !dragged.empty();
 }
 
 bool TItemTreeModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int,
@@ -135,8 +136,7 @@ bool TItemTreeModel::dropMimeData(const QMimeData* data, Qt::DropAction action, 
     emit picturesDropped(document_.addPictures(paths));
     return false;  // nothing for the view to remove at the source
   }
-  int node = itemAt(parent);
-  if (node < -1) node = -1;  // below the last row: the end of the slider's items
+  const int node = std::max(itemAt(parent), -1);  // below the last row: the slider's end
   // Dropped on an item (no row): it becomes the item's last child.
   if (row < 0) row = document_.childCount(node);
   document_.moveItems(draggedItems(data), node, row);
