@@ -35,10 +35,13 @@
  *               "slidercontainer"; torvane.css gives their style and colour.
  *
  * Behaviour
- *   - The browser moves the strip: one linear, endlessly repeated animation (Web Animations) that
- *     shifts it by exactly one cycle, lasting cycle / speed ms. No script runs per frame, speed is
+ *   - The browser moves the strip: linear, endlessly repeated animations (Web Animations) that
+ *     shift it by exactly one cycle, lasting cycle / speed ms. No script runs per frame, speed is
  *     exact at any refresh rate, and every pause keeps the position. A browser without Web
  *     Animations shows the strip standing still.
+ *   - The strip is cut into pieces at most PIECE_WIDTH px wide, each moved by its own animation,
+ *     all at one time: browsers move an element off the main thread only while it is small
+ *     enough (Firefox: 4096 device px), so a long cycle would otherwise be redrawn every frame.
  *   - Enough copies of the pictures are laid side by side that the box is always covered; the
  *     number follows the box's real width whenever it changes (ResizeObserver). Widths come from
  *     the configuration, so nothing moves while pictures load.
@@ -70,14 +73,16 @@
   const MIN_SPEED = 1e-6; // px per ms: slower than this counts as standing still
   const MAX_SIZE = 100000; // px: larger picture sizes are held at this
   const MAX_COPIES = 4000;
+  const PIECE_WIDTH = 2048; // px: widest element one animation moves (4096 device px at a 2x screen)
   const TAP_SLOP = 10; // px a touch may travel and still count as a tap
   const STYLE_ID = 'torvane-runtime-style';
   const STYLE_TEXT = [
     '.torvane-box{position:relative;overflow:hidden;box-sizing:border-box;padding:0;margin:0;max-width:100%}',
     '.torvane-view{position:absolute;inset:0;overflow:hidden;scrollbar-width:none}',
     '.torvane-view::-webkit-scrollbar{display:none}',
-    '.torvane-track{position:absolute;left:0;top:0;height:100%;will-change:transform}',
+    '.torvane-track{position:absolute;left:0;top:0;height:100%}',
     '.torvane-set{position:absolute;top:0;height:100%}',
+    '.torvane-piece{position:absolute;top:0;height:100%;will-change:transform}',
     '.torvane-item{position:absolute;display:block;margin:0;padding:0;border:0;line-height:0}',
     '.torvane-item:focus-visible{outline:2px solid #1a73e8;outline-offset:-2px}',
     '.torvane-item>img{display:block;box-sizing:content-box;max-width:none;max-height:none;margin:0}',
@@ -247,7 +252,7 @@
       this.boxBorder = Math.min(Math.max(0, finiteOr(boxBorder, 0)), MAX_SIZE);
       this.offset = 0; // where the strip stands while there is no running animation
       this.cycle = 0;
-      this.animation = null;
+      this.animations = []; // one a piece, all at the same time
       this.hovered = false;
       this.focused = false;
       this.stopped = false;
@@ -394,6 +399,7 @@
       });
       this.cycle = x > 0 ? x + this.trailer : 0;
       this.firstSpan = this.span();
+      this.stopAnimations();
       this.track.replaceChildren();
       this.track.style.width = this.cycle + 'px';
       this.fillBox();
@@ -413,6 +419,7 @@
       if (!this.track) return;
       const wanted = this.cycle > 0 ? Math.min(Math.ceil(this.span() / this.cycle) + 1, MAX_COPIES) : 1;
       const sets = this.track.children;
+      if (sets.length === wanted) return;
       while (sets.length > wanted) this.track.lastElementChild.remove();
       const manual = this.manual();
       while (sets.length < wanted) {
@@ -420,26 +427,37 @@
         set.hidden = manual && sets.length > 0;
         this.track.appendChild(set);
       }
+      // New pieces move with the others from where the strip stands.
+      if (this.animations.length) this.startAnimation(this.currentOffset());
     }
 
-    /* Set k of the strip: the real pictures (k = 0) or a copy for the loop. */
+    /* Set k of the strip: the real pictures (k = 0) or a copy for the loop, in pieces of at most
+       PIECE_WIDTH px (a wider picture is a piece of its own). */
     makeSet(k) {
       const set = makeElement('div', 'torvane-set');
       set.style.left = k * this.cycle + 'px';
       set.style.width = this.cycle + 'px';
       if (k > 0) set.setAttribute('aria-hidden', 'true');
+      let piece = null;
       this.items.forEach((item, index) => {
         if (!item.width) return;
+        const outer = item.width + 2 * this.imageBorder;
+        if (!piece || item.x + outer - piece.start > PIECE_WIDTH) {
+          piece = { start: item.x, element: makeElement('div', 'torvane-piece') };
+          piece.element.style.left = item.x + 'px';
+          set.appendChild(piece.element);
+        }
+        piece.element.style.width = item.x + outer - piece.start + 'px';
         const height = item.height || this.pictureHeight;
-        const element = this.makeItem(item, height, (this.innerHeight - height - 2 * this.imageBorder) / 2);
+        const element = this.makeItem(item, height, (this.innerHeight - height - 2 * this.imageBorder) / 2, piece.start);
         element.dataset.item = String(index);
         if (k > 0 && item.link) element.tabIndex = -1;
-        set.appendChild(element);
+        piece.element.appendChild(element);
       });
       return set;
     }
 
-    makeItem(item, height, top) {
+    makeItem(item, height, top, pieceStart) {
       const wrapper = makeElement(item.link ? 'a' : 'span', 'torvane-item');
       if (item.link) {
         wrapper.href = item.link;
@@ -448,7 +466,7 @@
         if (!item.tip) wrapper.setAttribute('aria-label', item.link);
       }
       if (item.tip) wrapper.title = item.tip;
-      wrapper.style.left = item.x + 'px';
+      wrapper.style.left = item.x - pieceStart + 'px';
       wrapper.style.top = top + 'px';
       const image = makeElement('img', 'sliderimages');
       image.decoding = 'async';
@@ -508,23 +526,30 @@
       return this.cycle > 0 && this.speed !== 0;
     }
 
-    /* One animation, repeated for ever, shifts the track by one cycle; from offset on. */
+    stopAnimations() {
+      this.animations.forEach((animation) => animation.cancel());
+      this.animations = [];
+    }
+
+    /* Every piece gets the same animation, repeated for ever, that shifts it by one cycle; all
+       start held at offset. */
     startAnimation(offset) {
-      if (this.animation) this.animation.cancel();
-      this.animation = null;
+      this.stopAnimations();
       this.offset = wrap(offset, this.cycle);
-      this.track.style.transform = 'none';
       if (!this.animates() || this.manual() || typeof this.track.animate !== 'function') {
         this.writeOffset();
         return;
       }
-      this.animation = this.track.animate(
-        [{ transform: 'translateX(0px)' }, { transform: 'translateX(' + (-this.cycle) + 'px)' }],
-        {
-          duration: this.cycle / Math.abs(this.speed), iterations: Infinity, easing: 'linear',
-          direction: this.speed > 0 ? 'normal' : 'reverse',
-        });
-      this.animation.pause();
+      const keyframes = [{ transform: 'translateX(0px)' }, { transform: 'translateX(' + (-this.cycle) + 'px)' }];
+      const timing = {
+        duration: this.cycle / Math.abs(this.speed), iterations: Infinity, easing: 'linear',
+        direction: this.speed > 0 ? 'normal' : 'reverse',
+      };
+      this.animations = Array.from(this.track.querySelectorAll('.torvane-piece'), (piece) => {
+        const animation = piece.animate(keyframes, timing);
+        animation.pause();
+        return animation;
+      });
       this.seek(this.offset);
       this.update();
     }
@@ -532,16 +557,16 @@
     /* Moves the strip to offset (px to the left) without changing whether it runs. */
     seek(offset) {
       this.offset = wrap(offset, this.cycle);
-      if (this.animation) {
-        const duration = this.cycle / Math.abs(this.speed);
-        this.animation.currentTime = wrap(this.offset / this.speed, duration);
+      if (this.animations.length) {
+        const time = wrap(this.offset / this.speed, this.cycle / Math.abs(this.speed));
+        this.animations.forEach((animation) => { animation.currentTime = time; });
       }
       this.writeOffset();
     }
 
     currentOffset() {
       if (this.view && this.manual() && this.box.classList.contains('torvane-manual')) return this.view.scrollLeft;
-      const time = this.animation ? this.animation.currentTime : null;
+      const time = this.animations.length ? this.animations[0].currentTime : null;
       if (time === null || time === undefined) return this.offset;
       return wrap(this.speed * Number(time), this.cycle);
     }
@@ -557,11 +582,9 @@
       if (manual !== this.box.classList.contains('torvane-manual')) {
         if (manual) {
           const offset = this.currentOffset();
-          if (this.animation) this.animation.cancel();
-          this.animation = null;
+          this.stopAnimations();
           this.box.classList.add('torvane-manual');
           this.view.style.overflowX = 'auto';
-          this.track.style.transform = 'none';
           this.view.scrollLeft = offset;
           this.offset = this.view.scrollLeft;
         } else {
@@ -611,22 +634,28 @@
         && !this.unseen && !document.hidden && this.element.isConnected;
     }
 
-    /* Runs or holds the animation; a held one keeps its place. */
+    /* Runs or holds the animations; held ones keep their place. Started in one go, they start in
+       the same frame; should one start later it is brought back in step with the first. */
     update() {
-      const animation = this.animation;
-      if (!animation) return;
+      const animations = this.animations;
+      if (!animations.length) return;
       const moving = this.moving();
-      if (moving && animation.playState !== 'running') {
-        animation.play();
-      } else if (!moving && animation.playState === 'running') {
-        animation.pause();
+      if (moving && animations[0].playState !== 'running') {
+        animations.forEach((animation) => animation.play());
+        Promise.all(animations.map((animation) => animation.ready)).then(() => {
+          const time = animations[0].currentTime;
+          animations.forEach((animation) => {
+            if (animation.currentTime !== time) animation.currentTime = time;
+          });
+        }, () => null);
+      } else if (!moving && animations[0].playState === 'running') {
+        animations.forEach((animation) => animation.pause());
         this.writeOffset();
       }
     }
 
     destroy() {
-      if (this.animation) this.animation.cancel();
-      this.animation = null;
+      this.stopAnimations();
       this.cycle = 0;
       if (this.seen) this.seen.disconnect();
       if (this.resized) this.resized.disconnect();

@@ -33,7 +33,7 @@ torvane_build() {
 }
 
 TORVANE_BUILD_PACKAGES=(cmake g++ ninja-build pkg-config qt6-base-dev libjpeg-dev liblcms2-dev
-  libgl-dev libqt6svg6 librsvg2-bin dpkg-dev file)
+  libgl-dev libqt6svg6 librsvg2-bin dpkg-dev file terser)
 TORVANE_TEST_PACKAGES=(googletest libgtest-dev chromium firefox-esr webkit2gtk-driver xvfb xauth
   xdotool desktop-file-utils appstream shared-mime-info clang-format git)
 # Node.js may come from elsewhere than Debian (with its own npm): only install it when missing.

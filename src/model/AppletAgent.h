@@ -110,6 +110,13 @@ class TqelAppletAgent {
   std::string PictureCacheFolder;
   unsigned long long PictureCacheLimit = 256ULL * 1024 * 1024;
 
+  // Pages get the minified runtime script of the program's folder (ScriptFiles[0]); with
+  // ReadableRuntime its readable source (kReadableRuntime) is published under the same name,
+  // or the minified one where the program's folder lacks the source.
+  static constexpr const char* kReadableRuntime = "torvane.readable.js";
+  bool ReadableRuntime = false;
+  std::string RuntimeScriptSource() const;
+
   // --- record and list operations (never raise) ---
   TAppletData GetAppletData() const { return AppletData; }
   void SetAppletData(const TAppletData& data) { AppletData = data; }
@@ -157,7 +164,8 @@ class TqelAppletAgent {
   void MakeHTMLCodes(const std::string& pagePath, IDesignTree& tree);
 
   // --- preview folder and publishing ---
-  void AddToPreview(const std::string& path);
+  // Copies the file at path into the preview folder as name (its own name when empty).
+  void AddToPreview(const std::string& path, std::string name = {});
   void ClearPreview();
   void CopyScriptFilesToPreview(const std::string& folder);
   void CopyResourceFiles(const std::string& folder);

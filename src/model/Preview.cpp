@@ -11,8 +11,8 @@
 
 namespace fs = std::filesystem;
 
-void TqelAppletAgent::AddToPreview(const std::string& path) {
-  const std::string name = fileutil::NameOf(path);
+void TqelAppletAgent::AddToPreview(const std::string& path, std::string name) {
+  if (name.empty()) name = fileutil::NameOf(path);
   if (scripttext::IsPlainFileName(name)) {
     std::error_code ignored;
     fs::create_directory(fileutil::FsPath(PreviewFolder()), ignored);
@@ -20,6 +20,12 @@ void TqelAppletAgent::AddToPreview(const std::string& path) {
   }
   // Listed also when the copy failed: ClearPreview skips names it does not find.
   PreviewFiles.push_back(name);
+}
+
+std::string TqelAppletAgent::RuntimeScriptSource() const {
+  const std::string folder = fileutil::WithSeparator(ProgramFolder());
+  if (ReadableRuntime && fileutil::IsFile(folder + kReadableRuntime)) return folder + kReadableRuntime;
+  return folder + ScriptFiles[0];
 }
 
 void TqelAppletAgent::ClearPreview() {
@@ -37,7 +43,7 @@ void TqelAppletAgent::ClearPreview() {
 void TqelAppletAgent::CopyScriptFilesToPreview(const std::string& folder) {
   const std::string from = fileutil::WithSeparator(folder);
   // The runtime script is one of the program's files; the other two were generated into Folder.
-  AddToPreview(fileutil::WithSeparator(ProgramFolder()) + ScriptFiles[0]);
+  AddToPreview(RuntimeScriptSource(), ScriptFiles[0]);
   AddToPreview(from + ScriptFiles[1]);
   AddToPreview(from + ScriptFiles[2]);
   fileutil::RemoveFileQuiet(from + ScriptFiles[1]);

@@ -85,7 +85,7 @@ bool TqelAppletAgent::PublishProject(const std::string& folder, const std::strin
     }
   };
   plan.push_back({to + base + ".html", [&] { fileutil::WriteTextLines(to + base + ".html", page); }});
-  copy(fileutil::WithSeparator(ProgramFolder()) + ScriptFiles[0], ScriptFiles[0]);
+  copy(RuntimeScriptSource(), ScriptFiles[0]);
   copy(work + ScriptFiles[1], ScriptFiles[1]);
   copy(work + ScriptFiles[2], ScriptFiles[2]);
   plan.push_back({to + base + ".tvn", [&] { SaveProjectText(to + base + ".tvn", projectText); }});

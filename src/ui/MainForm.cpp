@@ -40,6 +40,8 @@ TMainForm::TMainForm(const QString& programFolder, QWidget* parent)
   // Scaled pictures are kept between saves unless the user turned that off.
   document_->agent().PictureCacheEnabled = settings::Read(settings::kUsePictureCache);
   ui->PictureCache1->setChecked(document_->agent().PictureCacheEnabled);
+  // Pages get the minified runtime script unless the settings ask for its readable source.
+  document_->agent().ReadableRuntime = settings::Read(settings::kReadableRuntime);
   SetUpActions();
   SetUpTree();
   SetUpPanels();

@@ -79,6 +79,14 @@ TEST(Cli, PublishesBesideTheProjectOrIntoAnotherFolder) {
   EXPECT_EQ(ReadAll(f.project), before);
   EXPECT_TRUE(f.TmpIsEmpty());
 
+  // Pages get the runtime minified unless its readable source is asked for.
+  run = f.Run("publish " + ShellQuote(f.project) + " --readable-runtime --to " +
+              ShellQuote(f.dir / "out/readable"));
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const std::string readable = ReadAll(f.dir / "out/readable/torvane.js");
+  EXPECT_EQ(readable, ReadAll(std::string(TORVANE_BIN_DIR) + "/torvane.readable.js"));
+  EXPECT_LT(ReadAll(to + "torvane.js").size() * 2, readable.size());
+
   // A picture that is gone is no failure, but the run says which one.
   std::string gap = before;
   const std::string two = f.dir / "two.jpg";

@@ -145,6 +145,16 @@ TEST(Publish, PreviewFolderRecordsWhatItHoldsAndClearsIt) {
             (std::set<std::string>{"torvane.js", "torvanecfg.js", "torvane.css"}));
   EXPECT_FALSE(fileutil::IsFile(f.work / "torvanecfg.js"));
   EXPECT_TRUE(fileutil::IsFile(f.work / "torvane.js"));
+  EXPECT_EQ(ReadAll(preview / "torvane.js"), "var Bmaf = true;\n");
+
+  // On request the runtime's readable source goes in under the runtime's name, where there is one.
+  f.model.ReadableRuntime = true;
+  for (const bool present : {false, true}) {
+    if (present) WriteAll(f.program / TqelAppletAgent::kReadableRuntime, "readable");
+    f.model.CopyScriptFilesToPreview(f.work.Folder());
+    EXPECT_EQ(ReadAll(preview / "torvane.js"), present ? "readable" : "var Bmaf = true;\n");
+    EXPECT_FALSE(fs::exists(preview / TqelAppletAgent::kReadableRuntime));
+  }
 
   // A file the run did not record keeps the folder.
   WriteAll((preview / "stranger.txt").string(), "x");

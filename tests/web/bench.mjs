@@ -10,19 +10,11 @@
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import { fileURLToPath } from 'node:url';
 import { chromium } from 'playwright-core';
-import { SAMPLE, SAMPLE_CYCLE, SAMPLE_GAP, SAMPLE_SPEED, SAMPLE_TRAILER, publishSample, serve } from './site.mjs';
+import { SAMPLE, SAMPLE_CYCLE, SAMPLE_GAP, SAMPLE_SPEED, SAMPLE_TRAILER, builtFolders, option, publishSample, serve } from './site.mjs';
 
-const here = path.dirname(fileURLToPath(import.meta.url));
-const root = path.resolve(here, '../..');
-const option = (name, fallback) => {
-  const i = process.argv.indexOf(name);
-  return i > 0 && process.argv[i + 1] ? process.argv[i + 1] : fallback;
-};
-const bin = path.resolve(option('--bin', path.join(root, 'build/bin')));
+const { bin, samples } = builtFolders();
 const seconds = Number(option('--seconds', '5'));
-const samples = fs.existsSync(path.join(bin, 'samples/sample.tvn')) ? path.join(bin, 'samples') : path.join(root, 'resources/samples');
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'torvane-bench-'));
 
 /* The sample's strip as a CSS keyframes animation: 480 x 130 box, 3 px border, 2 px picture borders. */

@@ -12,7 +12,7 @@ import os from 'node:os';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 import puppeteer from 'puppeteer-core';
-import { coverageFault, readState } from './geometry.mjs';
+import { coverageFault, readState, setStripTime } from './geometry.mjs';
 import { SAMPLE_CYCLE, SAMPLE_GAP, SAMPLE_SPEED, SAMPLE_TRAILER, publishSample, serve } from './site.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
@@ -217,17 +217,13 @@ async function coreCases(name, url) {
       await browser.move(box.inner.left + 30, (box.inner.top + box.inner.bottom) / 2);
       await browser.evaluate(settled);
       for (const at of [0, 0.2, 0.4, 0.6, 0.8, 0.999]) {
-        await browser.evaluate(([id, t]) => {
-          document.getElementById(id).querySelector('.torvane-track').getAnimations()[0].currentTime = t;
-        }, [ID, 3 * cycleMs + at * cycleMs]);
+        await browser.evaluate(setStripTime, [ID, 3 * cycleMs + at * cycleMs]);
         const s = await browser.evaluate(readState, ID);
         near(s.offset, at * SAMPLE_CYCLE, 0.05, `offset at ${at} of a cycle`);
         assert.equal(coverageFault(s, SAMPLE_GAP, SAMPLE_TRAILER), null, `at ${at} of a cycle`);
       }
       await browser.move(5, 650);
-      await browser.evaluate(([id, t]) => {
-        document.getElementById(id).querySelector('.torvane-track').getAnimations()[0].currentTime = t;
-      }, [ID, 4 * cycleMs - 300]);
+      await browser.evaluate(setStripTime, [ID, 4 * cycleMs - 300]);
       const after = await expectMotion(browser, 700);
       assert.ok(after.offset < SAMPLE_CYCLE / 2, `the strip did not wrap: offset ${after.offset}`);
       assert.equal(coverageFault(after, SAMPLE_GAP, SAMPLE_TRAILER), null, 'after the seam');

@@ -20,6 +20,13 @@ export function readState(id) {
     time: document.timeline.currentTime, now: performance.now() };
 }
 
+/* Puts every moving piece of the strip at animation time t (ms); runs inside the page. */
+export function setStripTime([id, t]) {
+  document.getElementById(id).querySelectorAll('.torvane-piece').forEach((piece) => {
+    piece.getAnimations().forEach((animation) => { animation.currentTime = t; });
+  });
+}
+
 export function state(page, id) {
   return page.evaluate(readState, id);
 }

@@ -7,6 +7,7 @@ import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import http from 'node:http';
 import path from 'node:path';
+import { fileURLToPath } from 'node:url';
 
 // The sample project: slider 480 x 120, step 1 every 20 ms, gap 6, trailer 24, 2 px white solid
 // image border, 3 px container border.
@@ -21,6 +22,21 @@ export const SAMPLE_SPEED = 1 / 20;
 export const SAMPLE_GAP = 6;
 export const SAMPLE_TRAILER = 24;
 export const SAMPLE_CYCLE = SAMPLE.reduce((sum, it) => sum + it.width + 4 + SAMPLE_GAP, 0) + SAMPLE_TRAILER;
+
+/* The value after `name` on the command line, or fallback. */
+export function option(name, fallback) {
+  const i = process.argv.indexOf(name);
+  return i > 0 && process.argv[i + 1] ? process.argv[i + 1] : fallback;
+}
+
+/* The built programs (--bin, else build/bin) and the sample project: the one beside them, else
+   the sources'. */
+export function builtFolders() {
+  const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
+  const bin = path.resolve(option('--bin', path.join(root, 'build/bin')));
+  const samples = fs.existsSync(path.join(bin, 'samples/sample.tvn')) ? path.join(bin, 'samples') : path.join(root, 'resources/samples');
+  return { bin, samples };
+}
 
 export function publishSample(bin, samples, work) {
   const cli = path.join(bin, 'torvane-cli');

@@ -204,7 +204,7 @@ TPrivateFolder::~TPrivateFolder() {
 }
 
 int PublishCommand(const std::string& projectPath, const std::string& toFolder, std::ostream& out,
-                   std::ostream& err, bool usePictureCache) {
+                   std::ostream& err, bool usePictureCache, bool readableRuntime) {
   TStreamMessages messages(err);
   try {
     std::error_code error;
@@ -235,6 +235,7 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
     TqelAppletAgent model(places::FilesFolder(ExecutableFolder()), nullptr, &messages);
     model.SetWorkFolder(work.Path());
     model.PictureCacheEnabled = usePictureCache;
+    model.ReadableRuntime = readableRuntime;
     model.LoadDefaults();
     TMemoryTree tree;
     switch (model.LoadProject(project, tree)) {

@@ -62,8 +62,9 @@ class TPrintableStream : public std::ostream {
 // when empty), prints one line per file written to `out` and every message to `err`. Returns the
 // process exit code: 0 when published, 1 on any failure (nothing published for a file that is not
 // a complete project). Without `usePictureCache` no scaled picture is taken from or put into the
-// user's picture cache.
+// user's picture cache. With `readableRuntime` the page gets the runtime script's readable source
+// instead of the minified one.
 int PublishCommand(const std::string& projectPath, const std::string& toFolder, std::ostream& out,
-                   std::ostream& err, bool usePictureCache = true);
+                   std::ostream& err, bool usePictureCache = true, bool readableRuntime = false);
 
 }  // namespace cli

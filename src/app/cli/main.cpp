@@ -1,6 +1,6 @@
 // torvane-cli: publishes a project file without the window program.
 //
-//   torvane-cli publish PROJECT.tvn [--to FOLDER] [--no-cache]
+//   torvane-cli publish PROJECT.tvn [--to FOLDER] [--no-cache] [--readable-runtime]
 #include <iostream>
 #include <string>
 #include <vector>
@@ -37,7 +37,7 @@ std::vector<std::string> Arguments(int argc, char** argv) {
 }
 
 const char* const kUsage =
-    "Usage: torvane-cli publish PROJECT.tvn [--to FOLDER] [--no-cache]\n"
+    "Usage: torvane-cli publish PROJECT.tvn [--to FOLDER] [--no-cache] [--readable-runtime]\n"
     "       torvane-cli --help\n"
     "\n"
     "Publishes a Torvane project as the Save command of the window program does: the page\n"
@@ -55,6 +55,9 @@ const char* const kUsage =
     "~/.cache/torvane/pictures; on Windows torvane\\pictures in the local application data\n"
     "folder) and taken from there while their source file is unchanged; the published files are\n"
     "the same either way. --no-cache neither reads nor writes that folder.\n"
+    "\n"
+    "torvane.js is the runtime minified; --readable-runtime publishes its readable source instead\n"
+    "(the same program, with comments).\n"
     "\n"
     "Exit status: 0 when everything was published; 1 when the file is missing, is not a project\n"
     "file, ends early, names a picture that cannot be read, or anything else fails. The message\n"
@@ -86,9 +89,12 @@ int main(int argc, char** argv) {
   std::string project;
   std::string to;
   bool useCache = true;
+  bool readable = false;
   for (size_t i = 1; i < args.size(); ++i) {
     if (args[i] == "--no-cache") {
       useCache = false;
+    } else if (args[i] == "--readable-runtime") {
+      readable = true;
     } else if (args[i] == "--to") {
       if (i + 1 >= args.size()) return UsageError("--to needs a folder");
       to = args[++i];
@@ -108,5 +114,5 @@ int main(int argc, char** argv) {
   if (project.empty()) return UsageError("no project file given");
   // Project text reaches the terminal with its control characters escaped.
   cli::TPrintableStream out(std::cout), err(std::cerr);
-  return cli::PublishCommand(project, to, out, err, useCache);
+  return cli::PublishCommand(project, to, out, err, useCache, readable);
 }
