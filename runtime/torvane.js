@@ -23,8 +23,9 @@
  *   trailer     extra px after the last picture's gap before the first picture comes round again.
  *               One cycle is therefore sum(picture width + 2 x imageBorder + gap) + trailer.
  *   background  six hex digits without '#'; anything else leaves the box transparent (warning).
- *   items       [[file, link, target, tooltip, width, height], ...]. width and height are the inner
- *               picture size; class "sliderimages" draws the image border around it. An empty link
+ *   items       [[file, link, target, tooltip, width, height, file2x], ...]. width and height are the inner
+ *               picture size; file2x (optional) is the picture at twice the size, shown instead on
+ *               screens of 1.5 or more device pixels per CSS pixel; class "sliderimages" draws the image border around it. An empty link
  *               gives a plain picture (no <a>); an empty target opens the link in the same frame.
  *               A link opening in another window or a named frame gets rel="noopener".
  *               Without a usable height a picture takes the box's inner picture height. Without a
@@ -161,7 +162,7 @@
       const text = (value) => (value === undefined || value === null ? '' : String(value));
       items.push({
         src: text(entry[0]), link: text(entry[1]), target: text(entry[2]), tip: text(entry[3]),
-        width: size(entry[4]), height: size(entry[5]), x: 0,
+        width: size(entry[4]), height: size(entry[5]), x: 0, dense: text(entry[6]),
       });
     });
     return items;
@@ -470,8 +471,12 @@
       wrapper.style.top = top + 'px';
       const image = makeElement('img', 'sliderimages');
       image.decoding = 'async';
-      if (this.released || item.x < this.firstSpan) image.src = item.src;
-      else image.dataset.src = item.src;
+      /* A seventh entry names the picture at twice the height, for screens of 1.5 or more device
+         pixels per CSS pixel. Chosen here rather than by srcset, whose choice differs between
+         browsers, so that every browser draws the line at 1.5 and the loading order stays. */
+      const src = item.dense && window.devicePixelRatio >= 1.5 ? item.dense : item.src;
+      if (this.released || item.x < this.firstSpan) image.src = src;
+      else image.dataset.src = src;
       image.alt = item.tip;
       if (item.tip) image.title = item.tip;
       image.width = item.width;

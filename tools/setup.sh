@@ -32,8 +32,10 @@ torvane_build() {
   cmake --build "$TORVANE_BUILD" -j"$(nproc)"
 }
 
+# Pictures are read with libjpeg, libpng, libwebp, libheif (HEIC, AVIF) and libtiff.
 TORVANE_BUILD_PACKAGES=(cmake g++ ninja-build pkg-config qt6-base-dev libjpeg-dev liblcms2-dev
-  libgl-dev libqt6svg6 librsvg2-bin dpkg-dev file terser)
+  libpng-dev libwebp-dev libheif-dev libtiff-dev libgl-dev libqt6svg6 librsvg2-bin dpkg-dev file
+  terser)
 TORVANE_TEST_PACKAGES=(googletest libgtest-dev chromium firefox-esr webkit2gtk-driver xvfb xauth
   xdotool desktop-file-utils appstream shared-mime-info clang-format git)
 # Node.js may come from elsewhere than Debian (with its own npm): only install it when missing.

@@ -10,6 +10,7 @@
 #include "DocumentCommands.h"
 #include "Errors.h"
 #include "ItemTreeModel.h"
+#include "images/PictureDecoder.h"
 
 namespace {
 constexpr std::string TItemData::*kFieldMembers[kItemFieldCount] = {
@@ -243,9 +244,10 @@ QStringList TDocument::addPictures(const QStringList& paths) {
   TBlock block;
   for (const QString& path : paths) {
     const QFileInfo info(path);
-    const QString suffix = info.suffix().toLower();
-    const bool jpeg = (suffix == "jpg" || suffix == "jpeg") && info.isFile();
-    if (!jpeg || path.contains(QString::fromStdString(agent_->Separator))) {
+    const auto& known = images::PictureExtensions();
+    const bool picture = info.isFile() && std::find(known.begin(), known.end(),
+                                                    info.suffix().toLower().toStdString()) != known.end();
+    if (!picture || path.contains(QString::fromStdString(agent_->Separator))) {
       refused << info.fileName();
       continue;
     }

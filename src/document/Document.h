@@ -118,7 +118,7 @@ class TDocument : public QObject, public IDesignTree {
   TViewState viewState() const { return viewSource_ ? viewSource_() : TViewState{}; }
   // A new item as the last child of `parent` (-1: the slider); returns its position.
   int insertItem(int parent, const TItemData& data = TqelAppletAgent::DefaultItemData());
-  // One new top-level item per JPEG file, at the end, all in one step; returns the names of the
+  // One new top-level item per picture file (any format we read), at the end, all in one step; returns the names of the
   // files that were not taken.
   QStringList addPictures(const QStringList& paths);
   void deleteItems(const std::vector<int>& indexes);  // each with its block

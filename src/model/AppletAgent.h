@@ -116,6 +116,15 @@ class TqelAppletAgent {
   static constexpr const char* kReadableRuntime = "torvane.readable.js";
   bool ReadableRuntime = false;
   std::string RuntimeScriptSource() const;
+  // Also make each picture at twice the slider height ("slider0@2x.jpg"; never enlarged beyond
+  // its source), for screens of high pixel density. Off: the files are exactly as without it.
+  bool DoubleDensityPictures = false;
+  // The pictures at twice the height that the last generation put into the preview folder; the
+  // configuration script names them, publishing copies and lists them beside their items'
+  // pictures. ClearPreview forgets them.
+  TStringArray DoubleDensityFiles;
+  // "slider0@2x.jpg" for "slider0.jpg" when DoubleDensityFiles holds it, else empty.
+  std::string DoubleDensityFileOf(const std::string& imageFile) const;
 
   // --- record and list operations (never raise) ---
   TAppletData GetAppletData() const { return AppletData; }

@@ -123,6 +123,11 @@ std::vector<std::string> HeaderLines() {
 
 std::string Quoted(const std::string& value) { return "'" + scripttext::JsString(value) + "'"; }
 
+// "slider0.jpg", or "slider0@2x.jpg" for the picture at twice the height.
+std::string PictureName(int position, bool doubleDensity) {
+  return "slider" + std::to_string(position) + (doubleDensity ? "@2x" : "") + ".jpg";
+}
+
 }  // namespace
 
 void TqelAppletAgent::MakeHTMLCodes(const std::string& pagePath, IDesignTree& tree) {
@@ -136,13 +141,21 @@ std::vector<std::string> TqelAppletAgent::GenerateFiles(IDesignTree& tree) {
   ScriptFiles[2] = "torvane.css";
 
   // Pictures: one scaling job per distinct source file (the same file reached by different path
-  // spellings or links counts once); items sharing a source share its result.
+  // spellings or links counts once); items sharing a source share its result. For screens of
+  // high pixel density a second job makes the picture at twice the height, never enlarged.
   const int count = std::min<int>(tree.NodeCount() - 1, static_cast<int>(Items.size()));
   std::optional<TPictureCache> cache;
   const std::string cacheFolder =
       PictureCacheFolder.empty() ? TPictureCache::DefaultFolder() : PictureCacheFolder;
   if (PictureCacheEnabled && !cacheFolder.empty()) cache.emplace(cacheFolder, PictureCacheLimit);
+  TScaleOptions options;
+  if (scripttext::IsHexColor(AppletData.pBgColor)) {
+    options.background = static_cast<unsigned>(std::stoul(AppletData.pBgColor, nullptr, 16));
+  }
+  TScaleOptions doubleOptions = options;
+  doubleOptions.neverEnlarge = true;
   std::vector<TScaleJob> jobs;
+  std::vector<bool> isDouble;  // per job: the picture at twice the height
   std::map<std::string, size_t> jobOfSource;
   std::vector<long> jobOfItem(static_cast<size_t>(count), -1);
   for (int k = 1; k <= count; ++k) {
@@ -156,7 +169,16 @@ std::vector<std::string> TqelAppletAgent::GenerateFiles(IDesignTree& tree) {
     std::string key = fileutil::Utf8(std::filesystem::canonical(fileutil::FsPath(source), error));
     if (error) key = source;
     auto [it, added] = jobOfSource.emplace(key, jobs.size());
-    if (added) jobs.push_back({source, checked.heightValue, cache ? &*cache : nullptr});
+    if (added) {
+      const std::string owner = "Item " + std::to_string(k);
+      jobs.push_back({source, checked.heightValue, cache ? &*cache : nullptr, options, owner});
+      isDouble.push_back(false);
+      if (DoubleDensityPictures) {
+        jobs.push_back(
+            {source, 2 * checked.heightValue, cache ? &*cache : nullptr, doubleOptions, owner});
+        isDouble.push_back(true);
+      }
+    }
     jobOfItem[static_cast<size_t>(k - 1)] = static_cast<long>(it->second);
   }
   // An item whose picture is not made again keeps its width and height: they must be numbers
@@ -169,6 +191,8 @@ std::vector<std::string> TqelAppletAgent::GenerateFiles(IDesignTree& tree) {
   }
 
   PrepareItems(AppletData, Items, tree);
+  DoubleDensityFiles.clear();
+  std::vector<std::string> doubleOfItem(Items.size());
 
   if (!jobs.empty()) {
     // Each picture is written into the preview folder as soon as it is scaled, so memory holds
@@ -179,13 +203,19 @@ std::vector<std::string> TqelAppletAgent::GenerateFiles(IDesignTree& tree) {
     std::vector<std::vector<int>> itemsOfJob(jobs.size());
     for (int k = 1; k <= count; ++k) {
       const long job = jobOfItem[static_cast<size_t>(k - 1)];
-      if (job >= 0) itemsOfJob[static_cast<size_t>(job)].push_back(k);
+      if (job < 0) continue;
+      itemsOfJob[static_cast<size_t>(job)].push_back(k);
+      if (DoubleDensityPictures) itemsOfJob[static_cast<size_t>(job) + 1].push_back(k);
     }
     std::vector<bool> written(static_cast<size_t>(count), false);
+    std::vector<bool> writtenDouble(static_cast<size_t>(count), false);
     const auto recordWritten = [&] {
       for (int k = 1; k <= count; ++k) {
-        if (written[static_cast<size_t>(k - 1)]) {
-          PreviewFiles.push_back("slider" + std::to_string(k - 1) + ".jpg");
+        if (written[static_cast<size_t>(k - 1)]) PreviewFiles.push_back(PictureName(k - 1, false));
+        if (writtenDouble[static_cast<size_t>(k - 1)]) {
+          PreviewFiles.push_back(PictureName(k - 1, true));
+          doubleOfItem[static_cast<size_t>(k - 1)] = PictureName(k - 1, true);
+          DoubleDensityFiles.push_back(PictureName(k - 1, true));
         }
       }
     };
@@ -194,17 +224,18 @@ std::vector<std::string> TqelAppletAgent::GenerateFiles(IDesignTree& tree) {
     std::filesystem::create_directory(fileutil::FsPath(PreviewFolder()), ignored);
     try {
       ScaleJpegFilesEach(jobs, ImageWorkers, [&](size_t job, TScaledImage&& picture) {
+        Progress().Step(1);
+        if (picture.jpeg.empty()) return;  // a source too small for a picture at twice the size
         sizeOfJob[job] = {picture.width, picture.height};
         const std::string bytes(picture.jpeg.begin(), picture.jpeg.end());
         picture.jpeg.clear();
         picture.jpeg.shrink_to_fit();
         for (const int k : itemsOfJob[job]) {
           // Not forced to the disk: the preview folder is made again whenever it is needed.
-          fileutil::WriteFileReplacing(PreviewFolder() + "slider" + std::to_string(k - 1) + ".jpg",
-                                       bytes, false);
-          written[static_cast<size_t>(k - 1)] = true;
+          fileutil::WriteFileReplacing(PreviewFolder() + PictureName(k - 1, isDouble[job]), bytes,
+                                       false);
+          (isDouble[job] ? writtenDouble : written)[static_cast<size_t>(k - 1)] = true;
         }
-        Progress().Step(1);
       });
     } catch (...) {
       recordWritten();
@@ -250,7 +281,9 @@ std::vector<std::string> TqelAppletAgent::GenerateFiles(IDesignTree& tree) {
     cfg.push_back("CI" + name + "([" + Quoted(item.IImageFile) + "," + Quoted(item.ILink) + "," +
                   Quoted(item.ITarget) + "," + Quoted(item.IToolTip) + "," +
                   scripttext::CanonicalItemSize(item.IWidth, what + "width") + "," +
-                  scripttext::CanonicalItemSize(item.IHeight, what + "height") + "]);");
+                  scripttext::CanonicalItemSize(item.IHeight, what + "height") +
+                  (doubleOfItem[i].empty() ? "" : "," + Quoted(doubleOfItem[i])) +
+                  "]);");
   }
   cfg.push_back("function CI" + name + "(ipa){");
   cfg.push_back("if(!(window." + name + "cfg)){eval('window." + name + "cfg=new Array();');};");

@@ -36,6 +36,7 @@ void TqelAppletAgent::ClearPreview() {
     }
   }
   PreviewFiles.clear();
+  DoubleDensityFiles.clear();
   std::error_code ignored;  // removes the folder only when nothing else is left in it
   fs::remove(fileutil::FsPath(folder), ignored);
 }

@@ -1,5 +1,6 @@
 // Publishing beside the project file: the page, the three script files, the project file, the
 // publish report and the scaled pictures, side by side and ready for upload.
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <set>
@@ -37,6 +38,7 @@ bool TqelAppletAgent::PublishProject(const std::string& folder, const std::strin
                                    LowerAscii(ScriptFiles[0]), "torvanecfg.js", "torvane.css"};
   for (size_t i = 0; i < Items.size(); ++i) {
     outputs.insert(LowerAscii("slider" + std::to_string(i) + ".jpg"));
+    if (DoubleDensityPictures) outputs.insert(LowerAscii("slider" + std::to_string(i) + "@2x.jpg"));
     if (scripttext::IsPublishedPictureName(Items[i].IImageFile)) {
       outputs.insert(LowerAscii(Items[i].IImageFile));
     }
@@ -93,9 +95,9 @@ bool TqelAppletAgent::PublishProject(const std::string& folder, const std::strin
                   [&] { fileutil::WriteTextLines(to + base + "_PublishReport.txt", report); }});
   std::set<std::string> pictures;
   for (const TItemData& item : Items) {
-    if (scripttext::IsPublishedPictureName(item.IImageFile) &&
-        pictures.insert(item.IImageFile).second) {
-      copy(preview + item.IImageFile, item.IImageFile);
+    if (!scripttext::IsPublishedPictureName(item.IImageFile)) continue;
+    for (const std::string& name : {item.IImageFile, DoubleDensityFileOf(item.IImageFile)}) {
+      if (!name.empty() && pictures.insert(name).second) copy(preview + name, name);
     }
   }
   for (const TOutput& output : plan) fileutil::CheckWritableTarget(output.target);
@@ -120,6 +122,19 @@ bool TqelAppletAgent::PublishProject(const std::string& folder, const std::strin
   return true;
 }
 
+std::string TqelAppletAgent::DoubleDensityFileOf(const std::string& imageFile) const {
+  const std::string suffix = ".jpg";
+  if (imageFile.size() <= suffix.size() ||
+      imageFile.compare(imageFile.size() - suffix.size(), suffix.size(), suffix) != 0) {
+    return {};
+  }
+  const std::string name = imageFile.substr(0, imageFile.size() - suffix.size()) + "@2x" + suffix;
+  return std::find(DoubleDensityFiles.begin(), DoubleDensityFiles.end(), name) !=
+                 DoubleDensityFiles.end()
+             ? name
+             : std::string();
+}
+
 std::vector<std::string> TqelAppletAgent::PublishReportLines() {
   std::vector<std::string> lines = {
       kRule,
@@ -138,9 +153,9 @@ std::vector<std::string> TqelAppletAgent::PublishReportLines() {
   lines.push_back("[Image File(s)]: They should be copied along with script files!");
   std::set<std::string> listed;
   for (const TItemData& item : Items) {
-    const std::string& name = item.IImageFile;
-    if (scripttext::IsPublishedPictureName(name) && listed.insert(name).second) {
-      lines.push_back("  " + name);
+    if (!scripttext::IsPublishedPictureName(item.IImageFile)) continue;
+    for (const std::string& name : {item.IImageFile, DoubleDensityFileOf(item.IImageFile)}) {
+      if (!name.empty() && listed.insert(name).second) lines.push_back("  " + name);
     }
   }
   Progress().Step(50);

@@ -26,6 +26,8 @@ struct TFlag {
 inline const TFlag kUsePictureCache{kSettingsKey, "UsePictureCache", true, true};
 // Pages get the runtime script's readable source instead of the minified one (no menu item).
 inline const TFlag kReadableRuntime{kSettingsKey, "ReadableRuntime", false, false};
+// Pictures are also published at twice the height for high-density screens (Option menu).
+inline const TFlag kHiDpiPictures{kSettingsKey, "HiDpiPictures", false, false};
 // The tip before choosing a link file, and the template chooser at start-up: shown unless the
 // user turned them off; not shown when the store cannot be read.
 inline const TFlag kShowLinkTip{kSettingsKey, "ShowLinkTipDialog", true, false};

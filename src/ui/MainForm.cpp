@@ -37,11 +37,7 @@ TMainForm::TMainForm(const QString& programFolder, QWidget* parent)
   instance_ = std::make_unique<places::TInstanceFolder>(programFolder_.toStdString(), !state_.perUser);
   document_ = std::make_unique<TDocument>(programFolder_.toStdString(), this, this);
   document_->agent().SetWorkFolder(instance_->Path());
-  // Scaled pictures are kept between saves unless the user turned that off.
-  document_->agent().PictureCacheEnabled = settings::Read(settings::kUsePictureCache);
-  ui->PictureCache1->setChecked(document_->agent().PictureCacheEnabled);
-  // Pages get the minified runtime script unless the settings ask for its readable source.
-  document_->agent().ReadableRuntime = settings::Read(settings::kReadableRuntime);
+  BindSettingSwitches();
   SetUpActions();
   SetUpTree();
   SetUpPanels();
@@ -103,7 +99,6 @@ void TMainForm::SetUpActions() {
   bind({ui->BuildHTML1, ui->tlbtnBuildHTML}, &TMainForm::buildHtml);
   bind({ui->Publish1}, &TMainForm::showPublishReport);
   bind({ui->WebBrowser1}, &TMainForm::chooseWebBrowser);
-  bind({ui->PictureCache1}, &TMainForm::togglePictureCache);
   bind({ui->Topic1, ui->tlbtnHelp}, &TMainForm::showHelpTopics);
   bind({ui->ViewSample1}, &TMainForm::viewSample);
   bind({ui->Homepage1}, &TMainForm::openHomepage);

@@ -93,7 +93,7 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   void preview();
   void showPublishReport();
   void chooseWebBrowser();
-  void togglePictureCache();  // keep scaled pictures between saves (a setting)
+  void BindSettingSwitches();  // Option > keep scaled pictures, pictures for high-density screens
   void showHelpTopics();
   void viewSample();
   void openHomepage();

@@ -9,9 +9,19 @@
 #include "ColorPanel.h"
 #include "MainForm.h"
 #include "Prompts.h"
+#include "images/PictureDecoder.h"
 #include "ui_MainForm.h"
 
 namespace {
+
+// "All Image Files(*.jpg;*.jpeg;*.png;...)|*.jpg;*.jpeg;*.png;..." for every format we read.
+QString PictureFilter() {
+  QStringList patterns;
+  for (const std::string& extension : images::PictureExtensions())
+    patterns << "*." + QString::fromStdString(extension);
+  const QString list = patterns.join(';');
+  return "All Image Files(" + list + ")|" + list;
+}
 struct THelpPage {
   int tag;
   const char* page;
@@ -64,7 +74,7 @@ void TMainForm::choosePicture() {
   RunCommand(this, [this] {
     const QString current = ui->edtOriginalImagePath->text().trimmed();
     const auto chosen = prompt::OpenPicture(
-        this, QStringLiteral("All Image Files(*.jpg;*.jpeg)|*.jpg;*.jpeg"),
+        this, PictureFilter(),
         current.isEmpty() ? QString() : QFileInfo(current).absolutePath());
     // Cancelling keeps the picture the item has.
     if (!chosen) return;

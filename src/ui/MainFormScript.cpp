@@ -95,10 +95,25 @@ void TMainForm::chooseWebBrowser() {
   });
 }
 
-void TMainForm::togglePictureCache() {
-  const bool keep = ui->PictureCache1->isChecked();
-  document_->agent().PictureCacheEnabled = keep;
-  RunCommand(this, [&] { settings::Write(settings::kUsePictureCache, keep); });
+// The Option menu's switches kept as settings: read at start-up, written whenever toggled.
+void TMainForm::BindSettingSwitches() {
+  const struct {
+    QAction* action;
+    const settings::TFlag& setting;
+    bool TqelAppletAgent::*flag;
+  } switches[] = {
+      {ui->PictureCache1, settings::kUsePictureCache, &TqelAppletAgent::PictureCacheEnabled},
+      {ui->HiDpiPictures1, settings::kHiDpiPictures, &TqelAppletAgent::DoubleDensityPictures}};
+  for (const auto& s : switches) {
+    document_->agent().*s.flag = settings::Read(s.setting);
+    s.action->setChecked(document_->agent().*s.flag);
+    connect(s.action, &QAction::triggered, this, [this, flag = s.flag, &setting = s.setting](bool on) {
+      document_->agent().*flag = on;
+      RunCommand(this, [&] { settings::Write(setting, on); });
+    });
+  }
+  // Pages get the minified runtime script unless the settings ask for its readable source.
+  document_->agent().ReadableRuntime = settings::Read(settings::kReadableRuntime);
 }
 
 void TMainForm::chooseTemplate() {

@@ -10,6 +10,7 @@
 #include "ItemTreeModel.h"
 #include "MainForm.h"
 #include "Prompts.h"
+#include "images/PictureDecoder.h"
 #include "ui_MainForm.h"
 
 void TMainForm::SetUpTree() {
@@ -195,7 +196,9 @@ void TMainForm::redo() {
 void TMainForm::ReportRefusedPictures(const QStringList& refused) {
   if (refused.isEmpty()) return;
   prompt::Message(this, TMessageKind::Warning,
-                  QStringLiteral("Only JPEG pictures can be added to the slider. These files were "
-                                 "not added:\n") + refused.join('\n'),
+                  QStringLiteral("Only pictures (%1 files) can be added to the slider. These "
+                                 "files were not added:\n")
+                          .arg(QString::fromLatin1(images::ReadableFormats())) +
+                      refused.join('\n'),
                   {TButton::Ok});
 }

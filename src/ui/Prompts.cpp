@@ -3,11 +3,13 @@
 #include <QColorDialog>
 #include <deque>
 #include <QFileDialog>
-#include <QImageReader>
+#include <QImage>
 #include <QLabel>
 #include <QLayout>
 #include <QMessageBox>
 #include <variant>
+
+#include "images/ImageScaler.h"
 
 namespace prompt {
 namespace {
@@ -93,17 +95,20 @@ class TPictureDialog : public QFileDialog {
 
  private:
   QLabel* preview_;
+  // Decoded as the slider's pictures are, so every format the slider takes shows, upright and
+  // in its true colours; anything else (a folder, a broken file) shows nothing.
   void ShowPreview(const QString& path) {
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    const QSize size = reader.size();
-    if (size.isValid()) reader.setScaledSize(size.scaled(200, 200, Qt::KeepAspectRatio));
-    const QImage image = reader.read();
-    if (image.isNull()) {
-      preview_->clear();
-      return;
+    preview_->clear();
+    try {
+      const std::string file = path.toStdString();
+      const auto [width, height] = UprightPictureSize(file);
+      const QSize box = QSize(width, height).scaled(200, 200, Qt::KeepAspectRatio);
+      const TDecodedPicture picture = DecodePictureFile(file, std::max(1, box.height()));
+      const QImage image(picture.rgb.data(), picture.width, picture.height, picture.width * 3,
+                         QImage::Format_RGB888);
+      preview_->setPixmap(QPixmap::fromImage(image.copy()));
+    } catch (const std::exception&) {
     }
-    preview_->setPixmap(QPixmap::fromImage(image));
   }
 };
 

@@ -428,7 +428,10 @@ class TestMainWindow : public QObject {
     prompt::QueueFile(std::nullopt);
     Find<QToolButton>(form, "spdbtnOriginalImagePath")->click();
     QCOMPARE(picture->text(), QString("/pics/kept.jpg"));
-    QCOMPARE(prompt::Shown().last().text, QString("All Image Files(*.jpg;*.jpeg)|*.jpg;*.jpeg"));
+    const QString filter = prompt::Shown().last().text;
+    QVERIFY(filter.startsWith("All Image Files(*.jpg;*.jpeg;"));
+    for (const char* pattern : {"*.png", "*.webp", "*.heic", "*.avif", "*.tif"})
+      QVERIFY2(filter.section('|', 1).split(';').contains(pattern), pattern);
     prompt::QueueFile(QString("/pics/new one.jpg"));
     Find<QToolButton>(form, "spdbtnOriginalImagePath")->click();
     QCOMPARE(picture->text(), QString("/pics/new one.jpg"));
@@ -545,11 +548,17 @@ class TestMainWindow : public QObject {
     form.show();
     const QString a = MakeJpeg(env.Path("drop/a.jpg"), 40, 30);
     const QString b = MakeJpeg(env.Path("drop/B.JPEG"), 40, 30);
-    QFile text(env.Path("drop/notes.txt"));
-    QVERIFY(text.open(QIODevice::WriteOnly));
-    text.close();
+    QList<QUrl> urls = {QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)};
+    std::vector<std::string> expected = {a.toStdString(), b.toStdString()};
+    // Other formats are taken by their names (their contents are read when pictures are made).
+    for (const char* name : {"notes.txt", "c.png", "d.WEBP", "e.heic", "f.avif", "g.tiff"}) {
+      QFile file(env.Path(QString("drop/") + name));
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      urls << QUrl::fromLocalFile(file.fileName());
+      if (QString(name) != "notes.txt") expected.push_back(file.fileName().toStdString());
+    }
     QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(a), QUrl::fromLocalFile(text.fileName()), QUrl::fromLocalFile(b)});
+    data.setUrls(urls);
     QWidget* viewport = TreeOf(form)->viewport();
     // As a file manager's drag arrives: entering, then the drop.
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -558,8 +567,8 @@ class TestMainWindow : public QObject {
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     prompt::QueueButton(TButton::Ok);
     QCoreApplication::sendEvent(viewport, &drop);
-    QCOMPARE(Pictures(form), (std::vector<std::string>{a.toStdString(), b.toStdString()}));
-    QCOMPARE(form.Document().NodeCount(), 3);
+    QCOMPARE(Pictures(form), expected);
+    QCOMPARE(form.Document().NodeCount(), 8);
     QVERIFY(prompt::Shown().last().text.contains("notes.txt"));
     QVERIFY(form.Document().isModified());
     QCOMPARE(UndoText(form), QString("&Undo Add Pictures"));

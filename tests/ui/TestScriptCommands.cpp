@@ -135,6 +135,16 @@ class TestScriptCommands : public QObject {
     QVERIFY(entries() > 0);
   }
 
+  void highDensityPicturesAreOffUntilTurnedOnAndRemembered() {
+    TTestEnvironment env;
+    for (const bool expected : {false, true}) {
+      TMainForm form(env.ProgramFolder());
+      QCOMPARE(form.findChild<QAction*>("HiDpiPictures1")->isChecked(), expected);
+      QCOMPARE(form.Document().agent().DoubleDensityPictures, expected);
+      if (!expected) Act(form, "HiDpiPictures1")->trigger();
+    }
+  }
+
   void publishShowsTheReportOfWhatTheModelHolds() {
     TTestEnvironment env;
     TMainForm form(env.ProgramFolder());

@@ -11,7 +11,7 @@ import { createRequire } from 'node:module';
 import { chromium } from 'playwright-core';
 import { slider, writeFixture } from './fixtures/pages.mjs';
 import { coverageFault, setStripTime, state } from './geometry.mjs';
-import { SAMPLE, SAMPLE_CYCLE, SAMPLE_GAP, SAMPLE_SPEED, SAMPLE_TRAILER, publishSample, serve } from './site.mjs';
+import { SAMPLE, SAMPLE_CYCLE, SAMPLE_GAP, SAMPLE_HIDPI, SAMPLE_SPEED, SAMPLE_TRAILER, publishSample, serve } from './site.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const root = path.resolve(here, '../..');
@@ -49,8 +49,8 @@ async function check(name, body) {
  * with the list of console errors and warnings and page errors. Time is real: the browser moves
  * the strips itself, and motion is measured against the document timeline.
  */
-async function open(url, { reducedMotion = 'no-preference', viewport = { width: 900, height: 700 }, hasTouch = false, before } = {}) {
-  const context = await browser.newContext({ viewport, reducedMotion, hasTouch });
+async function open(url, { reducedMotion = 'no-preference', viewport = { width: 900, height: 700 }, hasTouch = false, before, scale = 1 } = {}) {
+  const context = await browser.newContext({ viewport, reducedMotion, hasTouch, deviceScaleFactor: scale });
   const page = await context.newPage();
   const problems = [];
   page.on('console', (m) => { if (m.type() === 'error' || m.type() === 'warning') problems.push(`${m.type()}: ${m.text()}`); });
@@ -535,6 +535,21 @@ try {
   let url = null;
   await check('the sample project publishes with torvane-cli', () => { url = publishSample(bin, samples, work); });
   if (url) await sampleTests(url);
+  await check('pictures at twice the height are what screens of device scale factor 2 load, 1 the others', async () => {
+    const hidpi = publishSample(bin, samples, work, { hidpi: true });
+    for (const scale of [1, 1.25, 2]) {
+      const { page, problems, close } = await open(hidpi, { scale });
+      const shown = await page.$$eval('#Slider1_div img', (images) => images.map((img) => [Number(img.closest('[data-item]').dataset.item),
+        img.currentSrc.split('/').pop(), img.naturalHeight]));
+      await close();
+      assert.deepEqual(problems, []);
+      assert.ok(shown.length >= SAMPLE.length, `${shown.length} pictures`);
+      for (const [item, file, height] of shown) {
+        const dense = scale >= 1.5 && SAMPLE_HIDPI[item];
+        assert.deepEqual([file, height], [dense ? `slider${item}@2x.jpg` : `slider${item}.jpg`, dense ? 240 : 120], `scale ${scale}`);
+      }
+    }
+  });
   await fixtureTests();
 } finally {
   await browser.close();

@@ -38,7 +38,11 @@ export function builtFolders() {
   return { bin, samples };
 }
 
-export function publishSample(bin, samples, work) {
+// With hidpi, published into sample-hidpi/ with --hidpi: the pictures at least 240 pixels high
+// (harbour, forest, tower) also get a picture at twice the height.
+export const SAMPLE_HIDPI = [true, false, true, true, false];
+
+export function publishSample(bin, samples, work, { hidpi = false } = {}) {
   const cli = path.join(bin, 'torvane-cli');
   assert.ok(fs.existsSync(cli), `the publisher ${cli} does not exist; build torvane-cli first`);
   const copy = path.join(work, 'sample-project');
@@ -51,11 +55,12 @@ export function publishSample(bin, samples, work) {
     return values.join('#$@');
   });
   fs.writeFileSync(project, lines.join('\r\n'));
-  const site = path.join(work, 'sample');
+  const site = path.join(work, hidpi ? 'sample-hidpi' : 'sample');
   let out;
   try {
     // --no-cache: a test run neither reads nor fills the user's cache of scaled pictures.
-    out = execFileSync(cli, ['publish', project, '--to', site, '--no-cache'], { encoding: 'utf8', stdio: 'pipe' });
+    out = execFileSync(cli, ['publish', project, '--to', site, '--no-cache', ...(hidpi ? ['--hidpi'] : [])],
+      { encoding: 'utf8', stdio: 'pipe' });
   } catch (error) {
     throw new Error(`torvane-cli publish failed (exit ${error.status}): ${error.stderr || error.stdout}`);
   }
@@ -63,7 +68,9 @@ export function publishSample(bin, samples, work) {
   for (const file of expected) {
     assert.ok(fs.existsSync(path.join(site, file)), `published folder lacks ${file}; publisher said:\n${out}`);
   }
-  return 'sample/sample.html';
+  SAMPLE.forEach((_, i) => assert.equal(fs.existsSync(path.join(site, `slider${i}@2x.jpg`)), hidpi && SAMPLE_HIDPI[i],
+    `slider${i}@2x.jpg`));
+  return `${path.basename(site)}/sample.html`;
 }
 
 export function serve(dir) {

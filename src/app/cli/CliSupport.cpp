@@ -65,11 +65,14 @@ std::vector<std::string> PublishedFiles(const TqelAppletAgent& model, const std:
   files.push_back(to + base + "_PublishReport.txt");
   std::set<std::string> images;
   for (const TItemData& item : model.Items) {
-    const std::string& name = item.IImageFile;
-    if (scripttext::IsPublishedPictureName(name) && images.count(name) == 0 &&
-        fileutil::IsFile(model.PreviewFolder() + name)) {
-      images.insert(name);
-      files.push_back(to + name);
+    if (!scripttext::IsPublishedPictureName(item.IImageFile)) continue;
+    for (const std::string& name :
+         {item.IImageFile, model.DoubleDensityFileOf(item.IImageFile)}) {
+      if (!name.empty() && images.count(name) == 0 &&
+          fileutil::IsFile(model.PreviewFolder() + name)) {
+        images.insert(name);
+        files.push_back(to + name);
+      }
     }
   }
   return files;
@@ -204,7 +207,8 @@ TPrivateFolder::~TPrivateFolder() {
 }
 
 int PublishCommand(const std::string& projectPath, const std::string& toFolder, std::ostream& out,
-                   std::ostream& err, bool usePictureCache, bool readableRuntime) {
+                   std::ostream& err, bool usePictureCache, bool readableRuntime,
+                   bool doubleDensity) {
   TStreamMessages messages(err);
   try {
     std::error_code error;
@@ -236,6 +240,7 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
     model.SetWorkFolder(work.Path());
     model.PictureCacheEnabled = usePictureCache;
     model.ReadableRuntime = readableRuntime;
+    model.DoubleDensityPictures = doubleDensity;
     model.LoadDefaults();
     TMemoryTree tree;
     switch (model.LoadProject(project, tree)) {

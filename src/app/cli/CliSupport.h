@@ -63,8 +63,10 @@ class TPrintableStream : public std::ostream {
 // process exit code: 0 when published, 1 on any failure (nothing published for a file that is not
 // a complete project). Without `usePictureCache` no scaled picture is taken from or put into the
 // user's picture cache. With `readableRuntime` the page gets the runtime script's readable source
-// instead of the minified one.
+// instead of the minified one; with `doubleDensity` each picture is also published at twice the
+// height.
 int PublishCommand(const std::string& projectPath, const std::string& toFolder, std::ostream& out,
-                   std::ostream& err, bool usePictureCache = true, bool readableRuntime = false);
+                   std::ostream& err, bool usePictureCache = true, bool readableRuntime = false,
+                   bool doubleDensity = false);
 
 }  // namespace cli

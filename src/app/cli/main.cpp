@@ -1,6 +1,6 @@
 // torvane-cli: publishes a project file without the window program.
 //
-//   torvane-cli publish PROJECT.tvn [--to FOLDER] [--no-cache] [--readable-runtime]
+//   torvane-cli publish PROJECT.tvn [--to FOLDER] [--no-cache] [--readable-runtime] [--hidpi]
 #include <iostream>
 #include <string>
 #include <vector>
@@ -38,12 +38,18 @@ std::vector<std::string> Arguments(int argc, char** argv) {
 
 const char* const kUsage =
     "Usage: torvane-cli publish PROJECT.tvn [--to FOLDER] [--no-cache] [--readable-runtime]\n"
+    "                                            [--hidpi]\n"
     "       torvane-cli --help\n"
     "\n"
     "Publishes a Torvane project as the Save command of the window program does: the page\n"
     "(PROJECT.html), the runtime script torvane.js, the configuration script torvanecfg.js, the\n"
     "style sheet torvane.css, the project file, PROJECT_PublishReport.txt and the pictures scaled\n"
-    "to the slider height (slider0.jpg, slider1.jpg, ...).\n"
+    "to the slider height (slider0.jpg, slider1.jpg, ...). Pictures may be JPEG, PNG, WebP,\n"
+    "HEIC, AVIF or TIFF files; transparent parts take the slider's background colour.\n"
+    "\n"
+    "--hidpi also writes each picture at twice the slider height (slider0@2x.jpg, ...; a\n"
+    "source less tall than that gets none) for screens of high pixel density, where the\n"
+    "page shows them instead.\n"
     "\n"
     "The files go into the project's own folder, or into FOLDER with --to (created when missing;\n"
     "the project file is then written there and the original is left alone). One line is printed\n"
@@ -90,11 +96,14 @@ int main(int argc, char** argv) {
   std::string to;
   bool useCache = true;
   bool readable = false;
+  bool hidpi = false;
   for (size_t i = 1; i < args.size(); ++i) {
     if (args[i] == "--no-cache") {
       useCache = false;
     } else if (args[i] == "--readable-runtime") {
       readable = true;
+    } else if (args[i] == "--hidpi") {
+      hidpi = true;
     } else if (args[i] == "--to") {
       if (i + 1 >= args.size()) return UsageError("--to needs a folder");
       to = args[++i];
@@ -114,5 +123,5 @@ int main(int argc, char** argv) {
   if (project.empty()) return UsageError("no project file given");
   // Project text reaches the terminal with its control characters escaped.
   cli::TPrintableStream out(std::cout), err(std::cerr);
-  return cli::PublishCommand(project, to, out, err, useCache, readable);
+  return cli::PublishCommand(project, to, out, err, useCache, readable, hidpi);
 }

@@ -50,6 +50,27 @@ void IccToSrgb::Apply(const unsigned char* in, unsigned char* rgb, size_t count)
                  static_cast<cmsUInt32Number>(count));
 }
 
+std::vector<unsigned char> RgbProfileFromPrimaries(const double (&xy)[8]) {
+  std::vector<unsigned char> bytes;
+  cmsContext ctx = cmsCreateContext(nullptr, nullptr);
+  if (!ctx) return bytes;
+  const cmsCIExyY white = {xy[6], xy[7], 1.0};
+  const cmsCIExyYTRIPLE primaries = {{xy[0], xy[1], 1.0}, {xy[2], xy[3], 1.0}, {xy[4], xy[5], 1.0}};
+  const cmsFloat64Number srgbCurve[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
+  cmsToneCurve* curve = cmsBuildParametricToneCurve(ctx, 4, srgbCurve);
+  cmsToneCurve* curves[3] = {curve, curve, curve};
+  cmsHPROFILE profile = curve ? cmsCreateRGBProfileTHR(ctx, &white, &primaries, curves) : nullptr;
+  cmsUInt32Number size = 0;
+  if (profile && cmsSaveProfileToMem(profile, nullptr, &size) && size > 0) {
+    bytes.resize(size);
+    if (!cmsSaveProfileToMem(profile, bytes.data(), &size)) bytes.clear();
+  }
+  if (profile) cmsCloseProfile(profile);
+  if (curve) cmsFreeToneCurve(curve);
+  cmsDeleteContext(ctx);
+  return bytes;
+}
+
 std::vector<unsigned char> CmykToRgb(const std::vector<unsigned char>& cmyk, bool inverted) {
   const size_t count = cmyk.size() / 4;
   std::vector<unsigned char> rgb(count * 3);

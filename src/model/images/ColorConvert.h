@@ -28,6 +28,11 @@ class IccToSrgb {
   void* transform_ = nullptr;
 };
 
+// An RGB profile from primaries and white point given as CIE xy chromaticities (red, green, blue,
+// white), with the sRGB tone curve: how HEIF and AVIF files describe their colours by numbers.
+// Empty when lcms cannot make it.
+std::vector<unsigned char> RgbProfileFromPrimaries(const double (&xy)[8]);
+
 // CMYK (inverted as Adobe writes it when `inverted`) to RGB without a profile.
 std::vector<unsigned char> CmykToRgb(const std::vector<unsigned char>& cmyk, bool inverted);
 // Grey to YCbCr with neutral chroma.

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <mutex>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include "FileUtil.h"
 #include "images/ColorConvert.h"
 #include "images/JpegIo.h"
+#include "images/PictureDecoder.h"
 #include "images/Resampler.h"
 #include "images/WorkBudget.h"
 
@@ -118,46 +120,103 @@ std::pair<int, int> ScaledSize(int width, int height, int targetHeight) {
 
 namespace {
 
-TScaledImage ScalePicture(JpegReader& reader, const std::string& sourcePath, int targetHeight) {
-  const JpegSourceInfo& info = reader.Info();
-  const std::string declared =
-      std::to_string(info.width) + " x " + std::to_string(info.height) + " pixels";
-  if (static_cast<long long>(info.width) * info.height > kMaxSourcePixels) {
-    throw TvError("Cannot read picture " + sourcePath + ": it declares " + declared +
+// A scaled picture before it is encoded: outW x outH samples of `kind`.
+struct TScaledPixels {
+  int width = 0;
+  int height = 0;
+  std::vector<unsigned char> pixels;
+  PixelKind kind = PixelKind::Rgb;
+  bool usedBackground = false;
+};
+
+std::string Declared(int width, int height) {
+  return std::to_string(width) + " x " + std::to_string(height) + " pixels";
+}
+
+void CheckDeclaredSize(const std::string& sourcePath, int width, int height) {
+  if (static_cast<long long>(width) * height > kMaxSourcePixels) {
+    throw TvError("Cannot read picture " + sourcePath + ": it declares " + Declared(width, height) +
                   ", more than the " + std::to_string(kMaxSourcePixels / 1000000) +
                   " megapixels a picture may have");
   }
+}
+
+// What a picture will cost, counted before anything is decoded: what the decoder holds for the
+// whole picture (`held`) and its rows (decW x decH after any decoder scaling), the resampler's
+// ring of input rows, and the result in its stages (scaled, turned, colour-converted, encoded).
+long long ScaleMemory(long long decW, long long decH, int storedOutH, long long outPixels,
+                      long long held) {
+  const long long ratio = decH / std::max(1, storedOutH) + 1;
+  const long long ringRows = std::min(decH, 6 * ratio + 2 * Resampler::kBandRows + 8);
+  return held + decW * 4 * (ringRows + 2 * 16) + outPixels * 14 + (4LL << 20);
+}
+
+void CheckMemory(const std::string& sourcePath, int width, int height, const char* how,
+                 long long need, long long held) {
+  if (need > kPictureMemoryLimit || held > kPictureMemoryLimit) {
+    throw TvError("Cannot read picture " + sourcePath + ": it declares " + Declared(width, height) +
+                  how + ", which would need about " + Megabytes(need) +
+                  " MB to scale, more than the " + Megabytes(kPictureMemoryLimit) +
+                  " MB a picture may use");
+  }
+}
+
+// The scaled pixels of the stored picture turned upright and brought to sRGB (grey stays grey,
+// as YCbCr). `profile` is the source's, not yet applied.
+void FinishColours(TScaledPixels& out, int storedW, int storedH, int channels, int orientation,
+                   const IccToSrgb& profile, PixelKind kind, bool inverted) {
+  out.pixels = Orient(std::move(out.pixels), storedW, storedH, channels, orientation);
+  const size_t count = static_cast<size_t>(out.width) * out.height;
+  out.kind = PixelKind::Rgb;
+  if (profile.Valid()) {
+    std::vector<unsigned char> rgb(count * 3);
+    profile.Apply(out.pixels.data(), rgb.data(), count);
+    out.pixels.swap(rgb);
+  } else if (kind == PixelKind::Cmyk) {
+    out.pixels = CmykToRgb(out.pixels, inverted);
+  } else if (kind == PixelKind::Gray) {
+    out.pixels = GrayToYCbCr(out.pixels);
+    out.kind = PixelKind::YCbCr;
+  } else {
+    out.kind = kind;
+  }
+}
+
+// The size of the scaled picture, upright and as stored (before the orientation is applied; for
+// orientations 5..8 width and height trade places), and the source's upright height.
+struct TSizes {
+  int outW, outH, storedOutW, storedOutH, uprightH;
+};
+
+TSizes SizesOf(int width, int height, int orientation, int targetHeight) {
+  const bool swap = orientation >= 5;
+  const auto [outW, outH] = ScaledSize(swap ? height : width, swap ? width : height, targetHeight);
+  return {outW, outH, swap ? outH : outW, swap ? outW : outH, swap ? width : height};
+}
+
+TScaledPixels ScaleJpeg(JpegReader& reader, const std::string& sourcePath, int targetHeight,
+                        const TScaleOptions& options) {
+  const JpegSourceInfo& info = reader.Info();
+  CheckDeclaredSize(sourcePath, info.width, info.height);
   if (info.arithmetic &&
       static_cast<long long>(info.width) * info.height > kMaxArithmeticSourcePixels) {
-    throw TvError("Cannot read picture " + sourcePath + ": it declares " + declared +
-                  " in arithmetic coding, more than the " +
+    throw TvError("Cannot read picture " + sourcePath + ": it declares " +
+                  Declared(info.width, info.height) + " in arithmetic coding, more than the " +
                   std::to_string(kMaxArithmeticSourcePixels / 1000000) +
                   " megapixels such a picture may have");
   }
-  const bool swap = info.orientation >= 5;
-  const int uprightW = swap ? info.height : info.width;
-  const int uprightH = swap ? info.width : info.height;
-  const auto [outW, outH] = ScaledSize(uprightW, uprightH, targetHeight);
-  const int storedOutW = swap ? outH : outW;
-  const int storedOutH = swap ? outW : outH;
+  const TSizes sizes = SizesOf(info.width, info.height, info.orientation, targetHeight);
+  if (options.neverEnlarge && sizes.uprightH < targetHeight) return {};
+  const auto [outW, outH, storedOutW, storedOutH, uprightH] = sizes;
   const int scaleNum = DecodeScaleNum(uprightH, targetHeight);
 
-  // What the picture will cost, counted before anything is decoded: the decoder's whole-picture
-  // coefficients (multi-scan files only) and its rows, the resampler's ring of input rows, and
-  // the result in its stages (scaled, turned, colour-converted, encoded).
+  // The decoder's whole-picture coefficients (multi-scan files only) and its rows.
   const long long estW = (static_cast<long long>(info.width) * scaleNum + 7) / 8;
   const long long estH = (static_cast<long long>(info.height) * scaleNum + 7) / 8;
-  const long long ratio = estH / std::max(1, storedOutH) + 1;
-  const long long ringRows = std::min(estH, 6 * ratio + 2 * Resampler::kBandRows + 8);
-  const long long outPixels = static_cast<long long>(outW) * outH;
-  const long long need = info.coefficientBytes + estW * 4 * (ringRows + 2 * 16) +
-                         outPixels * 14 + (4LL << 20);
-  if (need > kPictureMemoryLimit || info.coefficientBytes > kPictureMemoryLimit) {
-    throw TvError("Cannot read picture " + sourcePath + ": it declares " + declared +
-                  (info.multiScan ? " in several scans" : "") + ", which would need about " +
-                  Megabytes(need) + " MB to scale, more than the " +
-                  Megabytes(kPictureMemoryLimit) + " MB a picture may use");
-  }
+  const long long need = ScaleMemory(estW, estH, storedOutH, static_cast<long long>(outW) * outH,
+                                     info.coefficientBytes);
+  CheckMemory(sourcePath, info.width, info.height, info.multiScan ? " in several scans" : "",
+              need, info.coefficientBytes);
   TReservation reservation(need);
 
   // What the decoder hands out, and whether the embedded profile is used.
@@ -197,57 +256,267 @@ TScaledImage ScalePicture(JpegReader& reader, const std::string& sourcePath, int
     resampler.RowsWritten(got);
   }
 
-  std::vector<unsigned char> pixels =
-      Orient(std::move(resampler.Result()), storedOutW, storedOutH, channels, info.orientation);
-  const size_t count = static_cast<size_t>(outW) * outH;
-  PixelKind encodeKind = PixelKind::Rgb;
-  if (profile.Valid()) {
-    std::vector<unsigned char> rgb(count * 3);
-    profile.Apply(pixels.data(), rgb.data(), count);
-    pixels.swap(rgb);
-  } else if (kind == PixelKind::Cmyk) {
-    pixels = CmykToRgb(pixels, inverted);
-  } else if (kind == PixelKind::Gray) {
-    pixels = GrayToYCbCr(pixels);
-    encodeKind = PixelKind::YCbCr;
-  } else {
-    encodeKind = kind;
+  TScaledPixels out;
+  out.width = outW;
+  out.height = outH;
+  out.pixels = std::move(resampler.Result());
+  FinishColours(out, storedOutW, storedOutH, channels, info.orientation, profile, kind, inverted);
+  return out;
+}
+
+// Averages blocks of `block` x `block` pixels (fewer at the right and bottom edges) as rows
+// arrive, and hands each finished row of averages to the resampler. A block of 1 passes rows on.
+class TBoxShrink {
+ public:
+  TBoxShrink(int width, int height, int channels, int block)
+      : width_(width), height_(height), channels_(channels), block_(block),
+        sums_(static_cast<size_t>(Width()) * channels, 0) {}
+  int Width() const { return (width_ + block_ - 1) / block_; }
+  int Height() const { return (height_ + block_ - 1) / block_; }
+
+  void Push(const unsigned char* row, Resampler& resampler) {
+    if (block_ == 1) {
+      resampler.PushRows(&row, 1);
+      return;
+    }
+    for (int bx = 0, x = 0; x < width_; ++bx) {
+      uint32_t* sum = sums_.data() + static_cast<size_t>(bx) * channels_;
+      const int end = std::min(width_, x + block_);
+      for (; x < end; ++x) {
+        for (int c = 0; c < channels_; ++c) sum[c] += row[static_cast<size_t>(x) * channels_ + c];
+      }
+    }
+    ++rowsIn_;
+    if (rowsIn_ % block_ != 0 && rowsIn_ != height_) return;
+    const int blockRows = rowsIn_ % block_ == 0 ? block_ : rowsIn_ % block_;
+    unsigned char* out = resampler.InputRow(0);
+    for (int bx = 0; bx < Width(); ++bx) {
+      const uint32_t area = static_cast<uint32_t>(blockRows * (std::min(width_, (bx + 1) * block_) - bx * block_));
+      for (int c = 0; c < channels_; ++c) {
+        uint32_t& sum = sums_[static_cast<size_t>(bx) * channels_ + c];
+        out[static_cast<size_t>(bx) * channels_ + c] = static_cast<unsigned char>((sum + area / 2) / area);
+        sum = 0;
+      }
+    }
+    resampler.RowsWritten(1);
   }
+
+ private:
+  int width_, height_, channels_, block_;
+  std::vector<uint32_t> sums_;
+  int rowsIn_ = 0;
+};
+
+// One decoded row of RGBA brought to sRGB and laid onto the background: `rgb` is scratch room
+// for width pixels.
+void CompositeRow(const unsigned char* rgba, int width, const IccToSrgb& profile,
+                  bool premultiplied, const unsigned char (&background)[3], unsigned char* rgb,
+                  unsigned char* out) {
+  for (int x = 0; x < width; ++x) std::memcpy(rgb + 3 * x, rgba + 4 * x, 3);
+  if (profile.Valid()) {
+    profile.Apply(rgb, out, static_cast<size_t>(width));
+  } else {
+    std::memcpy(out, rgb, static_cast<size_t>(width) * 3);
+  }
+  for (int x = 0; x < width; ++x) {
+    const unsigned a = rgba[4 * x + 3];
+    for (int c = 0; c < 3; ++c) {
+      const unsigned v = out[3 * x + c];
+      const unsigned mixed = (premultiplied ? v * 255 : v * a) + background[c] * (255 - a);
+      out[3 * x + c] = static_cast<unsigned char>(std::min(255u, (mixed + 127) / 255));
+    }
+  }
+}
+
+TScaledPixels ScaleDecoded(TPictureDecoder& decoder, const std::string& sourcePath,
+                           int targetHeight, const TScaleOptions& options) {
+  const TPictureHeader& info = decoder.Header();
+  const int declaredW = info.width;
+  const int declaredH = info.height;
+  CheckDeclaredSize(sourcePath, declaredW, declaredH);
+  const TSizes sizes = SizesOf(info.width, info.height, info.orientation, targetHeight);
+  if (options.neverEnlarge && sizes.uprightH < targetHeight) return {};
+  const auto [outW, outH, storedOutW, storedOutH, uprightH] = sizes;
+  // Like the DCT scales of JPEG: at least twice the size the slider needs is left to the filter.
+  decoder.ReduceTo(2 * storedOutW, 2 * storedOutH);
+  const bool alpha = info.channels == 4;
+  const long long rowBytes = static_cast<long long>(info.width) * info.channels;
+  const long long need = ScaleMemory(info.width, info.height, storedOutH,
+                                     static_cast<long long>(outW) * outH,
+                                     info.wholeBytes + rowBytes * (Resampler::kBandRows + 8));
+  CheckMemory(sourcePath, declaredW, declaredH, "", need, info.wholeBytes);
+  TReservation reservation(need);
+
+  const PixelKind kind = info.channels == 1 ? PixelKind::Gray : PixelKind::Rgb;
+  const IccToSrgb profile(info.iccProfile, kind, false);
+  // Pictures with alpha are brought to sRGB and composited row by row, before scaling, so that
+  // the colours of transparent pixels never bleed into their neighbours.
+  const int channels = alpha ? 3 : info.channels;
+  const unsigned char background[3] = {static_cast<unsigned char>(options.background >> 16),
+                                       static_cast<unsigned char>(options.background >> 8),
+                                       static_cast<unsigned char>(options.background)};
+  // Blocks are averaged down to no less than three times the size the slider needs (as JPEG
+  // pictures are reduced by their DCT scales); the filter does the rest.
+  const int block =
+      std::max(1, std::min(info.width / (3 * storedOutW), info.height / (3 * storedOutH)));
+  TBoxShrink shrink(info.width, info.height, channels, block);
+  Resampler resampler(shrink.Width(), shrink.Height(), info.width / static_cast<double>(block),
+                      info.height / static_cast<double>(block), storedOutW, storedOutH, channels);
+  // Rows go straight from the decoder into the resampler unless they are composited or averaged.
+  const bool direct = !alpha && block == 1;
+  std::vector<unsigned char> bandRows(direct ? 0 : static_cast<size_t>(rowBytes) * Resampler::kBandRows);
+  std::vector<unsigned char> scratch(alpha ? static_cast<size_t>(info.width) * 6 : 0);
+  unsigned char* rows[Resampler::kBandRows];
+  for (int done = 0; done < info.height;) {
+    for (int k = 0; k < Resampler::kBandRows; ++k) {
+      rows[k] = direct ? resampler.InputRow(k) : bandRows.data() + static_cast<size_t>(k) * rowBytes;
+    }
+    const int got = decoder.ReadRows(rows, Resampler::kBandRows);
+    if (got <= 0) {
+      throw TvError("Cannot read picture " + sourcePath + ": the picture data ends early");
+    }
+    done += got;
+    if (direct) {
+      resampler.RowsWritten(got);
+      continue;
+    }
+    for (int k = 0; k < got; ++k) {
+      const unsigned char* row = rows[k];
+      if (alpha) {
+        unsigned char* rgb = scratch.data() + static_cast<size_t>(info.width) * 3;
+        CompositeRow(row, info.width, profile, info.premultiplied, background, scratch.data(), rgb);
+        row = rgb;
+      }
+      shrink.Push(row, resampler);
+    }
+  }
+
+  TScaledPixels out;
+  out.width = outW;
+  out.height = outH;
+  out.pixels = std::move(resampler.Result());
+  out.usedBackground = alpha;
+  const IccToSrgb none({}, kind, false);
+  FinishColours(out, storedOutW, storedOutH, channels, info.orientation, alpha ? none : profile,
+                alpha ? PixelKind::Rgb : kind, false);
+  return out;
+}
+
+TScaledImage Encode(TScaledPixels&& scaled, const std::string& sourcePath) {
   TScaledImage result;
-  result.width = outW;
-  result.height = outH;
-  result.jpeg = EncodeJpeg(pixels.data(), outW, outH, encodeKind, kQuality, sourcePath);
+  result.usedBackground = scaled.usedBackground;
+  if (scaled.pixels.empty()) return result;  // not enlarged
+  result.width = scaled.width;
+  result.height = scaled.height;
+  result.jpeg = EncodeJpeg(scaled.pixels.data(), scaled.width, scaled.height, scaled.kind,
+                           kQuality, sourcePath);
   return result;
+}
+
+// An open picture file, its format told by its first bytes.
+class TOpenPicture {
+ public:
+  explicit TOpenPicture(const std::string& sourcePath) : path_(sourcePath) {
+    const std::filesystem::path fsPath = fileutil::FsPath(sourcePath);
+    std::error_code ec;
+    if (!std::filesystem::exists(fsPath, ec)) {
+      throw TvError("Cannot read picture " + sourcePath + ": file not found");
+    }
+    if (std::filesystem::is_directory(fsPath, ec)) {
+      throw TvError("Cannot read picture " + sourcePath + ": it is a folder, not a file");
+    }
+#ifdef _WIN32
+    file_ = _wfopen(fsPath.c_str(), L"rb");
+#else
+    file_ = std::fopen(sourcePath.c_str(), "rb");
+#endif
+    if (!file_) {
+      throw TvError("Cannot read picture " + sourcePath + ": " + std::strerror(errno));
+    }
+    unsigned char head[16];
+    const size_t got = std::fread(head, 1, sizeof head, file_);
+    std::rewind(file_);
+    format_ = SniffFormat(head, got);
+  }
+  ~TOpenPicture() { std::fclose(file_); }
+  TOpenPicture(const TOpenPicture&) = delete;
+  TOpenPicture& operator=(const TOpenPicture&) = delete;
+
+  PictureFormat Format() const { return format_; }
+  std::FILE* File() const { return file_; }
+
+ private:
+  std::string path_;
+  std::FILE* file_ = nullptr;
+  PictureFormat format_ = PictureFormat::Unknown;
+};
+
+TScaledPixels ScaleFile(const std::string& sourcePath, int targetHeight,
+                        const TScaleOptions& options) {
+  TOpenPicture picture(sourcePath);
+  if (picture.Format() == PictureFormat::Jpeg) {
+    JpegReader reader(sourcePath, picture.File(), DecoderLimits());
+    return ScaleJpeg(reader, sourcePath, targetHeight, options);
+  }
+  TPictureInput input(sourcePath, picture.File());
+  const std::unique_ptr<TPictureDecoder> decoder = OpenDecoder(picture.Format(), input);
+  return ScaleDecoded(*decoder, sourcePath, targetHeight, options);
 }
 
 }  // namespace
 
-TScaledImage ScaleJpegFile(const std::string& sourcePath, int targetHeight) {
-  const std::filesystem::path fsPath = fileutil::FsPath(sourcePath);
-  std::error_code ec;
-  if (!std::filesystem::exists(fsPath, ec)) {
-    throw TvError("Cannot read picture " + sourcePath + ": file not found");
-  }
-  if (std::filesystem::is_directory(fsPath, ec)) {
-    throw TvError("Cannot read picture " + sourcePath + ": it is a folder, not a file");
-  }
-#ifdef _WIN32
-  std::FILE* file = _wfopen(fsPath.c_str(), L"rb");
-#else
-  std::FILE* file = std::fopen(sourcePath.c_str(), "rb");
-#endif
-  if (!file) {
-    throw TvError("Cannot read picture " + sourcePath + ": " + std::strerror(errno));
-  }
-  struct Closer {
-    std::FILE* file;
-    ~Closer() { std::fclose(file); }
-  } closer{file};
-  JpegReader reader(sourcePath, file, DecoderLimits());
-  return ScalePicture(reader, sourcePath, targetHeight);
+TScaledImage ScaleJpegFile(const std::string& sourcePath, int targetHeight,
+                           const TScaleOptions& options) {
+  return Encode(ScaleFile(sourcePath, targetHeight, options), sourcePath);
 }
 
-TScaledImage ScaleJpegData(const std::string& bytes, const std::string& name, int targetHeight) {
-  JpegReader reader(name, bytes, DecoderLimits());
-  return ScalePicture(reader, name, targetHeight);
+TScaledImage ScaleJpegData(const std::string& bytes, const std::string& name, int targetHeight,
+                           const TScaleOptions& options) {
+  const PictureFormat format =
+      SniffFormat(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+  if (format == PictureFormat::Jpeg) {
+    JpegReader reader(name, bytes, DecoderLimits());
+    return Encode(ScaleJpeg(reader, name, targetHeight, options), name);
+  }
+  TPictureInput input(name, bytes);
+  const std::unique_ptr<TPictureDecoder> decoder = OpenDecoder(format, input);
+  return Encode(ScaleDecoded(*decoder, name, targetHeight, options), name);
+}
+
+std::pair<int, int> UprightPictureSize(const std::string& sourcePath) {
+  TOpenPicture picture(sourcePath);
+  int width = 0, height = 0, orientation = 1;
+  if (picture.Format() == PictureFormat::Jpeg) {
+    const JpegReader reader(sourcePath, picture.File(), DecoderLimits());
+    width = reader.Info().width;
+    height = reader.Info().height;
+    orientation = reader.Info().orientation;
+  } else {
+    TPictureInput input(sourcePath, picture.File());
+    const std::unique_ptr<TPictureDecoder> decoder = OpenDecoder(picture.Format(), input);
+    width = decoder->Header().width;
+    height = decoder->Header().height;
+    orientation = decoder->Header().orientation;
+  }
+  return orientation >= 5 ? std::make_pair(height, width) : std::make_pair(width, height);
+}
+
+TDecodedPicture DecodePictureFile(const std::string& sourcePath, int targetHeight,
+                                  const TScaleOptions& options) {
+  TScaledPixels scaled = ScaleFile(sourcePath, targetHeight, options);
+  TDecodedPicture result;
+  result.width = scaled.width;
+  result.height = scaled.height;
+  if (scaled.kind == PixelKind::YCbCr) {
+    for (size_t i = 0; i + 2 < scaled.pixels.size(); i += 3) {
+      const double y = scaled.pixels[i], cb = scaled.pixels[i + 1] - 128.0,
+                   cr = scaled.pixels[i + 2] - 128.0;
+      const double rgb[3] = {y + 1.402 * cr, y - 0.344136 * cb - 0.714136 * cr, y + 1.772 * cb};
+      for (int c = 0; c < 3; ++c) {
+        scaled.pixels[i + c] = static_cast<unsigned char>(std::clamp(std::lround(rgb[c]), 0L, 255L));
+      }
+    }
+  }
+  result.rgb = std::move(scaled.pixels);
+  return result;
 }

@@ -1,6 +1,7 @@
-// Pictures for the slider: a JPEG source scaled to the slider height and encoded as a baseline
-// colour JPEG at quality 90 (4:4:4, plain JFIF: no EXIF or ICC data is carried over). Decoding
-// uses the smallest DCT scale that still leaves at least twice the target height, among 1/8, 1/4,
+// Pictures for the slider: a source picture (JPEG, PNG, WebP, HEIC, AVIF or TIFF) scaled to the
+// slider height and encoded as a baseline colour JPEG at quality 90 (4:4:4, plain JFIF: no EXIF or
+// ICC data is carried over). Transparent pixels are composited onto a background colour, and
+// samples of more than 8 bits are rounded to 8. JPEG decoding uses the smallest DCT scale that still leaves at least twice the target height, among 1/8, 1/4,
 // 1/2 and 1/1 (libjpeg-turbo's fast scales: 3/8 and 5/8..7/8 cost more than the next of these),
 // then a separable Lanczos-3 filter gives the exact size. The EXIF orientation is applied and an
 // embedded ICC profile converts the colours to sRGB; grey and CMYK sources become colour JPEGs.
@@ -45,16 +46,40 @@ std::pair<int, int> ScaledSize(int width, int height, int targetHeight);
 struct TScaledImage {
   int width = 0;   // of the upright picture
   int height = 0;
-  std::vector<unsigned char> jpeg;  // the encoded file
+  std::vector<unsigned char> jpeg;  // the encoded file; empty when TScaleOptions refused to enlarge
+  bool usedBackground = false;      // the source had alpha: the result depends on the background
 };
 
-// Reads the JPEG at sourcePath (UTF-8), applies its EXIF orientation and colour profile, scales it
-// to targetHeight and encodes it. Throws TvError naming the file when it cannot be read, is not
-// a JPEG we can decode, or is too large for the limits above. The file is read in pieces as the
-// decoder needs them, never whole.
-TScaledImage ScaleJpegFile(const std::string& sourcePath, int targetHeight);
+struct TScaleOptions {
+  unsigned background = 0xFFFFFF;  // 0xRRGGBB: what transparent pixels are composited onto
+  // A source less tall (upright) than the target height is not enlarged: the result is empty.
+  bool neverEnlarge = false;
+};
+
+// The upright width and height of the picture at sourcePath, from its header alone. Throws
+// TvError naming the file when it cannot be read.
+std::pair<int, int> UprightPictureSize(const std::string& sourcePath);
+
+// A picture decoded and scaled for display: upright, sRGB, width * height * 3 bytes of RGB.
+struct TDecodedPicture {
+  int width = 0;
+  int height = 0;
+  std::vector<unsigned char> rgb;
+};
+// Decodes any picture we read (JPEG, PNG, WebP, HEIC, AVIF or TIFF) at sourcePath, scaled to
+// targetHeight as for the slider. The one entry point for showing a picture; errors as below.
+TDecodedPicture DecodePictureFile(const std::string& sourcePath, int targetHeight,
+                                  const TScaleOptions& options = {});
+
+// Reads the picture at sourcePath (UTF-8), applies its orientation and colour profile, scales it
+// to targetHeight and encodes it as JPEG. Throws TvError naming the file when it cannot be read,
+// is not a picture we can decode, or is too large for the limits above. JPEG, PNG and most TIFF
+// files are read in pieces as the decoder needs them; WebP and HEIF files are read whole.
+TScaledImage ScaleJpegFile(const std::string& sourcePath, int targetHeight,
+                           const TScaleOptions& options = {});
 // The same for a file's bytes held in memory; `name` names it in errors.
-TScaledImage ScaleJpegData(const std::string& bytes, const std::string& name, int targetHeight);
+TScaledImage ScaleJpegData(const std::string& bytes, const std::string& name, int targetHeight,
+                           const TScaleOptions& options = {});
 
 class TPictureCache;
 
@@ -62,6 +87,8 @@ struct TScaleJob {
   std::string sourcePath;
   int targetHeight = 0;
   TPictureCache* cache = nullptr;  // where scaled pictures are looked up and kept; none when null
+  TScaleOptions options = {};
+  std::string owner = {};  // who uses the picture ("Item 2"): an error about it starts with this
 };
 
 // Runs ScaleJpegFile (through the job's cache, when it has one) for every job on `workers` threads

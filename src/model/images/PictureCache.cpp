@@ -485,16 +485,17 @@ TPictureCache::TCounts TPictureCache::Counts() const {
 }
 
 TScaledImage ScaleJpegFileCached(const std::string& sourcePath, int targetHeight,
-                                 TPictureCache* cache) {
-  if (!cache) return ScaleJpegFile(sourcePath, targetHeight);
+                                 TPictureCache* cache, const TScaleOptions& options) {
+  if (!cache) return ScaleJpegFile(sourcePath, targetHeight, options);
+  if (options.neverEnlarge && UprightPictureSize(sourcePath).second < targetHeight) return {};
   const std::optional<TSourceStamp> before = SourceStampOf(sourcePath);
   if (before) {
     if (std::optional<TScaledImage> hit = cache->Find(*before, targetHeight))
       return std::move(*hit);
   }
-  TScaledImage picture = ScaleJpegFile(sourcePath, targetHeight);
+  TScaledImage picture = ScaleJpegFile(sourcePath, targetHeight, options);
   const long long now = NowNs();
-  if (before && before->modifiedNs <= now - kSettleNs && SourceStampOf(sourcePath) == before) {
+  if (before && !picture.usedBackground && !picture.jpeg.empty() && before->modifiedNs <= now - kSettleNs && SourceStampOf(sourcePath) == before) {
     cache->Store(*before, targetHeight, picture);
   }
   return picture;

@@ -100,6 +100,8 @@ class TPictureCache {
 // ScaleJpegFile through the cache (none when `cache` is null): a verified entry for the file as it
 // is now is returned as it stands; otherwise the picture is scaled and stored, unless the file
 // changed while it was read or was changed so recently that a further change could keep its time
-// stamp. The result is byte for byte what ScaleJpegFile gives.
+// stamp. The result is byte for byte what ScaleJpegFile gives. Pictures whose look depends on the
+// background colour (sources with alpha) are not kept. With options.neverEnlarge a source less
+// tall than the target is found out from its header, before the cache is asked.
 TScaledImage ScaleJpegFileCached(const std::string& sourcePath, int targetHeight,
-                                 TPictureCache* cache);
+                                 TPictureCache* cache, const TScaleOptions& options = {});

@@ -8,6 +8,7 @@
 #include <thread>
 #include <utility>
 
+#include "Errors.h"
 #include "images/ImageScaler.h"
 #include "images/PictureCache.h"
 
@@ -34,7 +35,11 @@ void Work(Shared& s, const std::vector<TScaleJob>& jobs, std::vector<std::except
     TScaledImage result;
     try {
       result = ScaleJpegFileCached(jobs[index].sourcePath, jobs[index].targetHeight,
-                                   jobs[index].cache);
+                                   jobs[index].cache, jobs[index].options);
+    } catch (const TvError& e) {
+      error = jobs[index].owner.empty()
+                  ? std::current_exception()
+                  : std::make_exception_ptr(TvError(jobs[index].owner + ": " + e.what()));
     } catch (...) {
       error = std::current_exception();
     }

@@ -1,0 +1,132 @@
+#include "images/PictureDecoder.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "Errors.h"
+#include "images/JpegIo.h"
+
+namespace images {
+
+PictureFormat SniffFormat(const unsigned char* head, size_t size) {
+  auto starts = [&](const char* magic, size_t at = 0) {
+    const size_t n = std::strlen(magic);
+    return size >= at + n && std::memcmp(head + at, magic, n) == 0;
+  };
+  if (size >= 2 && head[0] == 0xFF && head[1] == 0xD8) return PictureFormat::Jpeg;
+  if (starts("\x89PNG\r\n\x1a\n")) return PictureFormat::Png;
+  if (starts("RIFF") && starts("WEBP", 8)) return PictureFormat::WebP;
+  if (size >= 4 && (std::memcmp(head, "II*\0", 4) == 0 || std::memcmp(head, "MM\0*", 4) == 0 ||
+                    std::memcmp(head, "II+\0", 4) == 0 || std::memcmp(head, "MM\0+", 4) == 0)) {
+    return PictureFormat::Tiff;
+  }
+  // An ISO media file: a 'ftyp' box whose brand names a still picture or sequence of HEIF/AVIF.
+  if (starts("ftyp", 4) && size >= 12) {
+    static const char* const kBrands[] = {"heic", "heix", "heim", "heis", "hevc", "hevx",
+                                          "mif1", "msf1", "avif", "avis", "mif2"};
+    for (const char* brand : kBrands) {
+      if (starts(brand, 8)) return PictureFormat::Heif;
+    }
+  }
+  return PictureFormat::Unknown;
+}
+
+const char* ReadableFormats() { return "JPEG, PNG, WebP, HEIC, AVIF or TIFF"; }
+
+const std::vector<std::string>& PictureExtensions() {
+  static const std::vector<std::string> extensions = {
+      "jpg", "jpeg", "jpe", "png", "webp", "heic", "heif", "hif", "avif", "tif", "tiff"};
+  return extensions;
+}
+
+void PictureFailure(const std::string& path, const std::string& what) {
+  throw TvError("Cannot read picture " + path + ": " + what);
+}
+
+int ExifBlockOrientation(const unsigned char* data, size_t size) {
+  if (size >= 6 && std::memcmp(data, "Exif\0\0", 6) == 0) {
+    data += 6;
+    size -= 6;
+  }
+  return ExifOrientation(data, size);
+}
+
+TPictureInput::TPictureInput(const std::string& path, std::FILE* file) : path_(path), file_(file) {
+  if (std::fseek(file_, 0, SEEK_END) == 0) {
+    const long end = std::ftell(file_);
+    if (end > 0) size_ = static_cast<unsigned long long>(end);
+  }
+  std::fseek(file_, 0, SEEK_SET);
+}
+
+size_t TPictureInput::Read(void* to, size_t count) {
+  size_t got = 0;
+  if (bytes_) {
+    if (position_ < bytes_->size()) {
+      got = std::min<size_t>(count, bytes_->size() - position_);
+      std::memcpy(to, bytes_->data() + position_, got);
+    }
+  } else {
+    got = std::fread(to, 1, count, file_);
+  }
+  position_ += got;
+  return got;
+}
+
+bool TPictureInput::Seek(unsigned long long offset) {
+  if (bytes_) {
+    if (offset > bytes_->size()) return false;
+  } else if (offset > size_ || std::fseek(file_, static_cast<long>(offset), SEEK_SET) != 0) {
+    return false;
+  }
+  position_ = offset;
+  return true;
+}
+
+const std::string& TPictureInput::All() {
+  if (bytes_) return *bytes_;
+  if (read_.size() != size_) {
+    read_.resize(size_);
+    Seek(0);
+    if (Read(read_.data(), read_.size()) != read_.size()) {
+      PictureFailure(path_, "the file could not be read to its end");
+    }
+  }
+  return read_;
+}
+
+int TWholePictureDecoder::ReadRows(unsigned char* const* rows, int maxRows) {
+  if (!decoded_) {
+    DecodeAll(pixels_);
+    decoded_ = true;
+  }
+  const size_t stride = static_cast<size_t>(header_.width) * header_.channels;
+  int n = 0;
+  for (; n < maxRows && next_ < header_.height; ++n, ++next_) {
+    std::memcpy(rows[n], pixels_.data() + stride * static_cast<size_t>(next_), stride);
+  }
+  if (next_ >= header_.height) {
+    pixels_.clear();
+    pixels_.shrink_to_fit();
+  }
+  return n;
+}
+
+std::unique_ptr<TPictureDecoder> OpenDecoder(PictureFormat format, TPictureInput& input) {
+  switch (format) {
+    case PictureFormat::Png:
+      return OpenPng(input);
+    case PictureFormat::WebP:
+      return OpenWebp(input);
+    case PictureFormat::Heif:
+      return OpenHeif(input);
+    case PictureFormat::Tiff:
+      return OpenTiff(input);
+    default:
+      if (input.Size() == 0) PictureFailure(input.Path(), "the file is empty");
+      PictureFailure(input.Path(), std::string("not a picture file in a format we read (") +
+                                       ReadableFormats() + ")");
+  }
+}
+
+}  // namespace images

@@ -1,0 +1,112 @@
+// Reading source pictures of every format besides JPEG (which JpegIo reads in DCT-scaled bands):
+// PNG (libpng), WebP (libwebp), HEIC and AVIF (libheif) and TIFF (libtiff). Each decoder reads
+// the header when it is made, so that its declared size can be checked before any pixel is
+// decoded, and then hands out 8-bit rows: grey, RGB, or RGB with alpha. Samples of more than 8
+// bits are rounded to the nearest 8-bit value.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace images {
+
+enum class PictureFormat { Jpeg, Png, WebP, Heif, Tiff, Unknown };
+
+// The format of a file from its first bytes (at least 12 of them are looked at when present).
+PictureFormat SniffFormat(const unsigned char* head, size_t size);
+// The formats we read, for messages: "JPEG, PNG, WebP, HEIC, AVIF or TIFF".
+const char* ReadableFormats();
+// The file name extensions of those formats, lower case, without the dot.
+const std::vector<std::string>& PictureExtensions();
+
+// The bytes of a picture file: held in memory, or read from an open file as they are needed.
+class TPictureInput {
+ public:
+  TPictureInput(const std::string& path, const std::string& bytes)
+      : path_(path), bytes_(&bytes), size_(bytes.size()) {}
+  TPictureInput(const std::string& path, std::FILE* file);
+
+  const std::string& Path() const { return path_; }
+  unsigned long long Size() const { return size_; }
+  // Reads up to `count` bytes at the current position; returns how many it read.
+  size_t Read(void* to, size_t count);
+  bool Seek(unsigned long long offset);
+  unsigned long long Tell() const { return position_; }
+  // The whole file (from memory without a copy when it is held there).
+  const std::string& All();
+
+ private:
+  std::string path_;
+  const std::string* bytes_ = nullptr;
+  std::FILE* file_ = nullptr;
+  std::string read_;  // the whole file, once All() read it
+  unsigned long long size_ = 0;
+  unsigned long long position_ = 0;
+};
+
+struct TPictureHeader {
+  int width = 0;  // as stored, before the orientation is applied
+  int height = 0;
+  int orientation = 1;                    // EXIF orientation 1..8
+  std::vector<unsigned char> iccProfile;  // empty when there is none
+  int channels = 3;                       // of the rows handed out: 1 grey, 3 RGB, 4 RGB + alpha
+  bool premultiplied = false;             // colour samples already multiplied by alpha
+  // Memory the decoder holds for the whole picture at once (0 when it hands out rows as it
+  // decodes them), counted against the limit before decoding.
+  long long wholeBytes = 0;
+};
+
+class TPictureDecoder {
+ public:
+  virtual ~TPictureDecoder() = default;
+  const TPictureHeader& Header() const { return header_; }
+  // Decodes the next rows, up to maxRows, each width * channels bytes; returns how many, 0 at the
+  // end. Damaged data throws TvError naming the file.
+  virtual int ReadRows(unsigned char* const* rows, int maxRows) = 0;
+  // Called once before the first ReadRows: a decoder that can decode at a smaller size (as JPEG
+  // does by its DCT scales) may do so, to no less than minWidth x minHeight; Header() then gives
+  // that size. The others ignore it.
+  virtual void ReduceTo(int /*minWidth*/, int /*minHeight*/) {}
+
+ protected:
+  TPictureHeader header_;
+};
+
+// A decoder that decodes the whole picture on the first ReadRows and then copies rows out.
+class TWholePictureDecoder : public TPictureDecoder {
+ public:
+  int ReadRows(unsigned char* const* rows, int maxRows) override;
+
+ protected:
+  // Fills `pixels` with height rows of width * channels bytes.
+  virtual void DecodeAll(std::vector<unsigned char>& pixels) = 0;
+
+ private:
+  std::vector<unsigned char> pixels_;
+  bool decoded_ = false;
+  int next_ = 0;
+};
+
+// Reads the header of a file of `format` (not Jpeg or Unknown). Throws TvError naming the file
+// when it is damaged, or when this build cannot decode it (HEIC or AVIF without the decoder).
+std::unique_ptr<TPictureDecoder> OpenDecoder(PictureFormat format, TPictureInput& input);
+
+std::unique_ptr<TPictureDecoder> OpenPng(TPictureInput& input);
+std::unique_ptr<TPictureDecoder> OpenWebp(TPictureInput& input);
+std::unique_ptr<TPictureDecoder> OpenHeif(TPictureInput& input);
+std::unique_ptr<TPictureDecoder> OpenTiff(TPictureInput& input);
+
+// "Cannot read picture PATH: WHAT" as a TvError.
+[[noreturn]] void PictureFailure(const std::string& path, const std::string& what);
+
+// A 16-bit sample rounded to the nearest 8-bit one.
+inline unsigned char Round16To8(unsigned value) {
+  return static_cast<unsigned char>((value * 255u + 32767u) / 65535u);
+}
+
+// The orientation of EXIF data that may or may not begin with "Exif\0\0".
+int ExifBlockOrientation(const unsigned char* data, size_t size);
+
+}  // namespace images

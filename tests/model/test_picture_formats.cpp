@@ -1,0 +1,222 @@
+// Source pictures besides JPEG: colours through their profiles, orientation, alpha, 16-bit
+// samples and size bombs, for each format; and the pictures at twice the height.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+
+#include "AppletAgent.h"
+#include "Errors.h"
+#include "MemoryTree.h"
+#include "TestUtil.h"
+#include "images/ImageScaler.h"
+#include "test_generator_util.h"
+
+namespace {
+
+const std::string kPictures = std::string(TORVANE_TEST_DATA) + "/pictures/";
+using Rgb = std::vector<int>;
+
+Rgb At(const TDecodedPicture& p, int x, int y) {
+  const size_t i = (static_cast<size_t>(y) * p.width + x) * 3;
+  return {p.rgb[i], p.rgb[i + 1], p.rgb[i + 2]};
+}
+
+::testing::AssertionResult Near(const Rgb& got, const Rgb& want, int tolerance) {
+  for (int c = 0; c < 3; ++c) {
+    if (std::abs(got[c] - want[c]) > tolerance) {
+      return ::testing::AssertionFailure() << "got " << got[0] << "," << got[1] << "," << got[2]
+                                           << " want " << want[0] << "," << want[1] << ","
+                                           << want[2];
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+std::string ErrorOf(const std::function<void()>& work) {
+  try {
+    work();
+  } catch (const TvError& e) {
+    return e.what();
+  }
+  return "(no error)";
+}
+
+TEST(PictureFormats, TaggedCardsGiveTheColoursOfTheJpegRoute) {
+  // The JPEG card, tagged with the same Adobe RGB profile, takes the route whose colour handling
+  // the JPEG tests establish. Its green is visibly not the stored (60, 160, 60).
+  const TDecodedPicture reference = DecodePictureFile(kPictures + "card-adobe.jpg", 16);
+  ASSERT_EQ(reference.width, 32);
+  EXPECT_FALSE(Near(At(reference, 24, 4), {60, 160, 60}, 12));
+  const struct {
+    const char* file;
+    int tolerance;  // the lossy formats differ from the lossy JPEG by a little more
+  } cases[] = {{"card-adobe.png", 4},   {"card-adobe.tif", 4},   {"card-adobe.webp", 10},
+               {"card-adobe.heic", 12}, {"card-adobe.avif", 12}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const TDecodedPicture d = DecodePictureFile(kPictures + c.file, 16);
+    ASSERT_EQ(d.width, 32);
+    ASSERT_EQ(d.height, 16);
+    for (const auto& [x, y] : {std::pair{8, 4}, {24, 4}, {8, 12}, {24, 12}}) {
+      EXPECT_TRUE(Near(At(d, x, y), At(reference, x, y), c.tolerance)) << x << "," << y;
+    }
+    const TScaledImage scaled = ScaleJpegFile(kPictures + c.file, 16);
+    EXPECT_EQ(scaled.width, 32);
+    EXPECT_EQ(ReadJpegInfo(kPictures + c.file).isJpeg, false);
+    ASSERT_GT(scaled.jpeg.size(), 2u);
+    EXPECT_EQ(scaled.jpeg[0], 0xFF);
+  }
+}
+
+TEST(PictureFormats, ColoursGivenByNumbersAreConvertedToSrgb) {
+  // Display P3 (60, 160, 60): linear 0.0452, 0.3516, 0.0452; through the P3-to-sRGB matrix
+  // (1.2249 -0.2247 0 / -0.0420 1.0419 0 / -0.0197 -0.0786 1.0979) -0.024, 0.364, 0.021; with
+  // the sRGB curve and clipped: 0, 163, 40.
+  const TDecodedPicture d = DecodePictureFile(kPictures + "green-p3.avif", 16);
+  EXPECT_TRUE(Near(At(d, 16, 8), {0, 163, 40}, 4));
+}
+
+TEST(PictureFormats, OrientationTurnsThePictureUpright) {
+  // Stored: red, green over blue, yellow; orientation 6 turns it a quarter clockwise.
+  for (const char* file : {"orient6.png", "orient6.webp", "orient6.tif"}) {
+    SCOPED_TRACE(file);
+    EXPECT_EQ(UprightPictureSize(kPictures + file), std::make_pair(32, 64));
+    const TDecodedPicture d = DecodePictureFile(kPictures + file, 64);
+    ASSERT_EQ(d.width, 32);
+    EXPECT_TRUE(Near(At(d, 8, 8), {60, 60, 170}, 4));
+    EXPECT_TRUE(Near(At(d, 24, 8), {180, 60, 60}, 4));
+    EXPECT_TRUE(Near(At(d, 8, 56), {200, 190, 60}, 4));
+    EXPECT_TRUE(Near(At(d, 24, 56), {60, 160, 60}, 4));
+  }
+}
+
+TEST(PictureFormats, AlphaIsLaidOntoTheBackground) {
+  // Stripes: opaque red, blue at half alpha, transparent green.
+  TScaleOptions options;
+  options.background = 0x208040;
+  const Rgb background = {0x20, 0x80, 0x40};
+  const Rgb half = {(0x20 * 127 + 127) / 255, (0x80 * 127 + 127) / 255, (255 * 128 + 0x40 * 127 + 127) / 255};
+  const struct {
+    const char* file;
+    int tolerance;
+    bool grey;
+  } cases[] = {{"alpha.png", 1, false},  {"alpha.tif", 1, false},  {"alpha.webp", 4, false},
+               {"alpha.heic", 14, false}, {"alpha-grey.png", 1, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const TDecodedPicture d = DecodePictureFile(kPictures + c.file, 16, options);
+    ASSERT_EQ(d.width, 48);
+    EXPECT_TRUE(Near(At(d, 40, 8), background, c.tolerance));
+    const Rgb opaque = At(d, 6, 8);
+    if (c.grey) {
+      EXPECT_TRUE(Near(opaque, {opaque[0], opaque[0], opaque[0]}, 1));
+    } else {
+      EXPECT_TRUE(Near(opaque, {200, 30, 30}, c.tolerance));
+      EXPECT_TRUE(Near(At(d, 24, 8), half, c.tolerance + 2));
+    }
+    EXPECT_TRUE(ScaleJpegFile(kPictures + c.file, 16, options).usedBackground);
+  }
+}
+
+TEST(PictureFormats, SixteenBitSamplesAreRounded) {
+  // 51500 and 13050 round to 200 and 51; cut to their high byte they would be 201 and 50.
+  // At 4 pixels high, blocks of 2 x 2 pixels are averaged before the filter.
+  for (const char* file : {"grey16.png", "grey16.tif"}) {
+    for (const int height : {32, 4}) {
+      SCOPED_TRACE(std::string(file) + " at " + std::to_string(height));
+      const TDecodedPicture d = DecodePictureFile(kPictures + file, height);
+      EXPECT_EQ(At(d, 0, d.height / 2), (Rgb{200, 200, 200}));
+      EXPECT_EQ(At(d, d.width - 1, d.height / 2), (Rgb{51, 51, 51}));
+    }
+  }
+}
+
+TEST(PictureFormats, SizeBombsAreRefusedAtOnceNamingTheFile) {
+  const std::string corpus = std::string(TORVANE_FUZZ_CORPUS) + "/picture/";
+  for (const char* file : {"bomb-65500.png", "bomb-65500.webp", "bomb-16383.webp",
+                           "bomb-65500.heic", "bomb-65500.avif", "bomb-65500.tif"}) {
+    SCOPED_TRACE(file);
+    const auto start = std::chrono::steady_clock::now();
+    const std::string error = ErrorOf([&] { ScaleJpegFile(corpus + file, 120); });
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+    const bool largestWebp = std::string(file).find("16383") != std::string::npos;
+    const std::string size = largestWebp ? "16383 x 16383" : "65500 x 65500";
+    EXPECT_NE(error.find("Cannot read picture " + corpus + file + ": it declares " + size),
+              std::string::npos)
+        << error;
+    EXPECT_NE(error.find("megapixels a picture may have"), std::string::npos) << error;
+  }
+}
+
+// A design whose items take the pictures given, published into a fresh folder.
+struct TDoubleDensityRun {
+  TTempDir program, work, out, sources;
+  TqelAppletAgent model{program.Folder()};
+  TMemoryTree tree;
+
+  explicit TDoubleDensityRun(const std::vector<std::pair<int, int>>& sizes) {
+    WriteAll(program / "torvane.js", "var Bmaf = true;\n");
+    model.SetWorkFolder(work.Folder());
+    model.PictureCacheEnabled = false;
+    StorePanelDefaults(model);  // 120 pixels high
+    for (size_t i = 0; i < sizes.size(); ++i) {
+      const std::string path = sources / ("p" + std::to_string(i) + ".jpg");
+      WriteTestJpeg(path, sizes[i].first, sizes[i].second, static_cast<int>(i));
+      TItemData item = TestItem("");
+      item.OriginalImagePath = path;
+      model.Items.push_back(item);
+      tree.AppendChild(0, "Item");
+    }
+  }
+};
+
+TEST(DoubleDensityPictures, MadeAtTwiceTheHeightOnlyFromLargeEnoughSources) {
+  TDoubleDensityRun run({{400, 300}, {200, 200}, {300, 240}});
+  run.model.DoubleDensityPictures = true;
+  ASSERT_TRUE(run.model.PublishProject(run.out.Folder(), "show.tvn", run.tree));
+  const struct {
+    const char* name;
+    int width, height;  // 0: not made
+  } expected[] = {{"slider0.jpg", 160, 120}, {"slider0@2x.jpg", 320, 240},
+                  {"slider1.jpg", 120, 120}, {"slider1@2x.jpg", 0, 0},
+                  {"slider2.jpg", 150, 120}, {"slider2@2x.jpg", 300, 240}};
+  const std::string report = ReadAll(run.out / "show_PublishReport.txt");
+  for (const auto& e : expected) {
+    SCOPED_TRACE(e.name);
+    const TJpegInfo info = ReadJpegInfo(run.out / e.name);
+    EXPECT_EQ(info.isJpeg, e.width > 0);
+    EXPECT_EQ(info.width, e.width);
+    EXPECT_EQ(info.height, e.height);
+    EXPECT_EQ(report.find(std::string("  ") + e.name + "\r\n") != std::string::npos, e.width > 0);
+  }
+  const std::vector<std::string> cfg = CrLfLines(run.out / "torvanecfg.js");
+  EXPECT_NE(std::find(cfg.begin(), cfg.end(),
+                      "CISlider1(['slider0.jpg','page.html','_self','',160,120,'slider0@2x.jpg']);"),
+            cfg.end());
+  EXPECT_NE(std::find(cfg.begin(), cfg.end(), "CISlider1(['slider1.jpg','page.html','_self','',120,120]);"),
+            cfg.end());
+
+  // Turned off again: the files and the script are those of a run that never had it.
+  TDoubleDensityRun plain({{400, 300}, {200, 200}, {300, 240}});
+  run.model.DoubleDensityPictures = false;
+  ASSERT_TRUE(run.model.PublishProject(run.out.Folder(), "show.tvn", run.tree));
+  ASSERT_TRUE(plain.model.PublishProject(plain.out.Folder(), "show.tvn", plain.tree));
+  for (const char* file : {"torvanecfg.js", "show_PublishReport.txt", "slider0.jpg"}) {
+    EXPECT_EQ(ReadAll(run.out / file), ReadAll(plain.out / file)) << file;
+  }
+}
+
+TEST(DoubleDensityPictures, AnUnreadablePictureNamesItsItemAndFile) {
+  TDoubleDensityRun run({{400, 300}, {200, 200}});
+  const std::string bad = run.sources / "logo.png";
+  WriteAll(bad, "not a picture");
+  run.model.Items[1].OriginalImagePath = bad;
+  EXPECT_EQ(ErrorOf([&] { run.model.PublishProject(run.out.Folder(), "show.tvn", run.tree); }),
+            "Item 2: Cannot read picture " + bad +
+                ": not a picture file in a format we read (JPEG, PNG, WebP, HEIC, AVIF or TIFF)");
+}
+
+}  // namespace
