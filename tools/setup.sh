@@ -34,8 +34,8 @@ torvane_build() {
 
 # Pictures are read with libjpeg, libpng, libwebp, libheif (HEIC, AVIF) and libtiff.
 TORVANE_BUILD_PACKAGES=(cmake g++ ninja-build pkg-config qt6-base-dev libjpeg-dev liblcms2-dev
-  libpng-dev libwebp-dev libheif-dev libtiff-dev libgl-dev libqt6svg6 librsvg2-bin dpkg-dev file
-  terser)
+  libpng-dev libwebp-dev libheif-dev libtiff-dev libgl-dev libqt6svg6 qt6-webengine-dev librsvg2-bin
+  dpkg-dev file terser)
 TORVANE_TEST_PACKAGES=(googletest libgtest-dev chromium firefox-esr webkit2gtk-driver xvfb xauth
   xdotool desktop-file-utils appstream shared-mime-info clang-format git)
 # Node.js may come from elsewhere than Debian (with its own npm): only install it when missing.

@@ -11,6 +11,8 @@
 #include <unistd.h>
 #endif
 
+#include "LivePreview.h"
+#include "LiveWebPage.h"
 #include "MainForm.h"
 #include "Places.h"
 
@@ -47,6 +49,7 @@ void EndOnStopSignals(TMainForm& window) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  webengine::Prepare();
   QApplication app(argc, argv);
   // The application's own title; the display name stays unset, since X11 and Wayland would add
   // it to every window caption, which must read exactly "Torvane".
@@ -60,7 +63,8 @@ int main(int argc, char* argv[]) {
 #ifndef _WIN32
   EndOnStopSignals(window);
 #endif
-  window.resize(781, 524);
+  // Room below the property tabs for the live preview when it is shown.
+  window.resize(781, window.LivePreview()->isHidden() ? 524 : 724);
   if (const QScreen* screen = window.screen())
     window.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window.size(),
                                            screen->availableGeometry()));

@@ -254,12 +254,10 @@ std::vector<std::string> TqelAppletAgent::GenerateFiles(IDesignTree& tree) {
   }
 
   // Derived values: a border of style "none" takes no room.
-  const int imageBorder = checked.imageBorderStyle == 0 ? 0 : checked.imageBorderWidth;
-  const int containerBorder = checked.containerBorderStyle == 0 ? 0 : checked.containerBorderWidth;
-  const std::string outerHeight = std::to_string(static_cast<long long>(checked.heightValue) +
-                                                 2LL * imageBorder + 2LL * containerBorder);
-  const std::string imageBorderText = std::to_string(imageBorder);
-  const std::string containerBorderText = std::to_string(containerBorder);
+  const std::string outerHeight = std::to_string(scripttext::OuterHeight(checked));
+  const std::string imageBorderText = std::to_string(scripttext::EffectiveImageBorder(checked));
+  const std::string containerBorderText =
+      std::to_string(scripttext::EffectiveContainerBorder(checked));
 
   std::vector<std::string> css = HeaderLines();
   css.push_back(".slidercontainer{");

@@ -264,4 +264,17 @@ TCheckedDesign CheckDesign(const TAppletData& data, const TItemArray&) {
   return checked;
 }
 
+int EffectiveImageBorder(const TCheckedDesign& checked) {
+  return checked.imageBorderStyle == 0 ? 0 : checked.imageBorderWidth;
+}
+
+int EffectiveContainerBorder(const TCheckedDesign& checked) {
+  return checked.containerBorderStyle == 0 ? 0 : checked.containerBorderWidth;
+}
+
+long long OuterHeight(const TCheckedDesign& checked) {
+  return static_cast<long long>(checked.heightValue) + 2LL * EffectiveImageBorder(checked) +
+         2LL * EffectiveContainerBorder(checked);
+}
+
 }  // namespace scripttext

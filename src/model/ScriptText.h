@@ -56,6 +56,12 @@ struct TCheckedDesign {
 // the generator, and only for items whose picture it does not make again.
 TCheckedDesign CheckDesign(const TAppletData& data, const TItemArray& items);
 
+// The border widths that take room (a border of style "none" takes none), and the slider box's
+// outer height: the picture height plus both borders twice.
+int EffectiveImageBorder(const TCheckedDesign& checked);
+int EffectiveContainerBorder(const TCheckedDesign& checked);
+long long OuterHeight(const TCheckedDesign& checked);
+
 // Canonical decimal text of a whole number (leading blanks, a "+" and leading zeros dropped, "-0"
 // gives "0"); what is left must satisfy IsWholeNumber and fit 32 bits, else TvError with `what`
 // and the value.

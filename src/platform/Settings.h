@@ -32,6 +32,8 @@ inline const TFlag kHiDpiPictures{kSettingsKey, "HiDpiPictures", false, false};
 // user turned them off; not shown when the store cannot be read.
 inline const TFlag kShowLinkTip{kSettingsKey, "ShowLinkTipDialog", true, false};
 inline const TFlag kShowTemplets{kSettingsKey, "ShowTempletsDialog", true, false};
+// The live preview pane below the property tabs (View menu).
+inline const TFlag kShowLivePreview{kSettingsKey, "ShowLivePreview", true, true};
 
 bool Read(const TFlag& flag);
 // Throws TvError naming the setting when the store cannot be written.

@@ -51,6 +51,7 @@ TMainForm::TMainForm(const QString& programFolder, QWidget* parent)
   RunCommand(this, [this] { LoadRecentFiles(); });
   ShowDesign();
   CreateLongLivedWindows();
+  CreateLivePreview();
 }
 
 TMainForm::~TMainForm() {

@@ -8,6 +8,7 @@
 //   MainFormChoosers.cpp colour, link and picture choosers, the field help buttons
 //   MainFormFile.cpp    the File menu, recent files and templates
 //   MainFormScript.cpp  Build HTML, Preview, Publish; the Option and Help menus
+//   MainFormLive.cpp    the live preview pane below the property tabs
 #pragma once
 
 #include <QMainWindow>
@@ -26,6 +27,9 @@ class QUrl;
 class TColorPanel;
 class TformHTML;
 class TfrmHelp;
+class TLivePreviewPane;
+struct TLiveDesign;
+struct TLivePageOptions;
 
 class TMainForm : public QMainWindow, public IProgress, public IMessages {
   Q_OBJECT
@@ -41,6 +45,7 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   QString ProgramFolder() const { return programFolder_; }  // with a trailing '/'
   TformHTML* CodeWindow() const { return codeWindow_; }
   TfrmHelp* HelpWindow() const { return helpWindow_; }
+  TLivePreviewPane* LivePreview() const { return livePreview_; }
   // Where this running program keeps its state (recent list, templates) and its work folder.
   const places::TStatePlaces& StatePlaces() const { return state_; }
   QStringList TemplateFolders() const;  // where the template chooser looks, the user's first
@@ -78,6 +83,7 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   // View menu
   void toggleToolBar();
   void toggleStatusBar();
+  void toggleLivePreview();  // a setting
   // Item menu and the tree
   void insertItem();
   void deleteItems();
@@ -121,11 +127,16 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   int panelsQuiet_ = 0;  // > 0 while the panels are being filled: their changes are no edits
   bool sliderNameValid_ = true;
   QString lastSliderName_;
+  TLivePreviewPane* livePreview_ = nullptr;
 
   // start-up and frame (MainForm.cpp)
   void SetUpActions();
   void SetUpHints();
   void CreateLongLivedWindows();  // the code window and the help window
+  // the live preview (MainFormLive.cpp)
+  void CreateLivePreview();
+  TLivePageOptions LivePageOptions() const;
+  TLiveDesign LiveDesign() const;  // a copy of the design for the pane's worker
   QString ScratchTemplate() const;  // for QTemporaryDir: scratch files of one command
   bool CloseQuery();
   void ShowHint(QWidget* control);

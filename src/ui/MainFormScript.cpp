@@ -14,6 +14,7 @@
 #include "HTMLBuild.h"
 #include "HelpWindow.h"
 #include "Launcher.h"
+#include "LivePreview.h"
 #include "MainForm.h"
 #include "MessageBox_LinkTip.h"
 #include "Prompts.h"
@@ -109,6 +110,7 @@ void TMainForm::BindSettingSwitches() {
     s.action->setChecked(document_->agent().*s.flag);
     connect(s.action, &QAction::triggered, this, [this, flag = s.flag, &setting = s.setting](bool on) {
       document_->agent().*flag = on;
+      if (livePreview_) livePreview_->SetOptions(LivePageOptions());
       RunCommand(this, [&] { settings::Write(setting, on); });
     });
   }

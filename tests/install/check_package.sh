@@ -19,7 +19,7 @@ grep -q 'image sliders' <<<"$description" || fail "description"
 [ "$(awk 'length > 80' <<<"$description" | wc -l)" -eq 0 ] || fail "description lines over 80"
 depends=$(field Depends)
 for dep in libc6 libqt6widgets6 libqt6gui6 libjpeg62-turbo liblcms2-2 libpng16-16 libwebp7 libwebpdemux2 \
-           libheif1 libtiff6 qt6-qpa-plugins libqt6svg6; do
+           libheif1 libtiff6 qt6-qpa-plugins libqt6svg6 libqt6webenginewidgets6 libqt6webenginecore6-bin; do
   grep -q "\b$dep\b" <<<"$depends" || fail "Depends lacks $dep: $depends"
 done
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')

@@ -8,6 +8,7 @@
 #include <QTest>
 #include <cstdio>
 
+#include "LiveWebPage.h"
 #include "Settings.h"
 #include "UiTest.h"
 
@@ -81,7 +82,9 @@ QString MakeJpeg(const QString& path, int width, int height) {
 }  // namespace uitest
 
 int main(int argc, char* argv[]) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Offscreen unless a test run chose a display (the live preview's test runs under xvfb-run).
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  webengine::Prepare();
   QApplication app(argc, argv);
   QStringList wanted;
   QStringList qtestArgs{QString::fromLocal8Bit(argv[0])};

@@ -1,0 +1,263 @@
+#include "LivePreview.h"
+
+#include <QMainWindow>
+#include <QScrollBar>
+#include <QStackedLayout>
+#include <QTimer>
+#include <QWebEngineLoadingInfo>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+#include "LivePreviewEngine.h"
+#include "LiveWebPage.h"
+#include "ui_LivePreview.h"
+
+namespace {
+
+// The widest and tallest page the pane lays out; a wider slider scrolls inside it anyway.
+constexpr int kMaxPageSide = 8192;
+// The pane grows with the slider's height up to this; a taller page scrolls.
+constexpr int kMaxPaneHeight = 420;
+// The page's own margin around the slider box (the browser's default body margin).
+constexpr int kPageMargin = 8;
+// After loading, the page gets this long to draw its first frame before it is put on screen.
+constexpr int kFirstFrameMs = 20;
+
+// How long a hidden page's runtime has to hold its strip before the page is frozen.
+constexpr int kFreezeDelayMs = 500;
+
+// Presses the runtime's own pause button of every slider on the page whose state differs.
+QString PauseScript(bool paused) {
+  return QStringLiteral(
+             "document.querySelectorAll('.torvane-toggle').forEach(function (b) {"
+             "  if ((b.getAttribute('aria-pressed') === 'true') !== %1) b.click(); });")
+      .arg(paused ? "true" : "false");
+}
+
+}  // namespace
+
+TLivePreviewPane::TLivePreviewPane(const QString& folderTemplate, const TLivePageOptions& options,
+                                   QWidget* parent)
+    : QDockWidget(parent), ui(std::make_unique<Ui::TLivePreviewPane>()) {
+  ui->setupUi(this);
+  engine_ = new TLivePreviewEngine(folderTemplate, options, this);
+  connect(engine_, &TLivePreviewEngine::Built, this, &TLivePreviewPane::PageBuilt);
+  connect(engine_, &TLivePreviewEngine::Failed, this, [this](const QString& message) {
+    if (!broken_) SetStatus(QStringLiteral("Not updated: ") + message);
+  });
+  freeze_.setSingleShot(true);
+  freeze_.setInterval(kFreezeDelayMs);
+  connect(&freeze_, &QTimer::timeout, this, [this] {
+    if (QWebEngineView* view = ShownView(); view && !active_ && !view->page()->isVisible())
+      view->page()->setLifecycleState(QWebEnginePage::LifecycleState::Frozen);
+  });
+  connect(ui->tlbtnLivePause, &QToolButton::toggled, this, &TLivePreviewPane::SetPaused);
+  // The new page is laid beneath the shown one while it loads, so both take part in drawing.
+  if (auto* stack = qobject_cast<QStackedLayout*>(ui->stckLivePages->layout()))
+    stack->setStackingMode(QStackedLayout::StackAll);
+  if (const QString problem = webengine::Problem(); !problem.isEmpty()) Stop(problem);
+}
+
+TLivePreviewPane::~TLivePreviewPane() {
+  // The pages go before the engine's folder that holds their files.
+  for (QWebEngineView*& view : views_) delete std::exchange(view, nullptr);
+}
+
+void TLivePreviewPane::SetSource(std::function<TLiveDesign()> source) {
+  engine_->SetSource(std::move(source));
+}
+
+// A hidden pane makes no pages; it catches up when it is shown again.
+void TLivePreviewPane::DesignChanged() {
+  if (broken_) return;
+  if (isVisible())
+    engine_->Changed();
+  else
+    changedWhileHidden_ = true;
+}
+
+void TLivePreviewPane::SetOptions(const TLivePageOptions& options) { engine_->SetOptions(options); }
+
+void TLivePreviewPane::CreateViews() {
+  if (views_[0]) return;
+  for (int k = 0; k < 2; ++k) {
+    auto* view = new QWebEngineView(ui->stckLivePages);
+    view->setObjectName(QStringLiteral("webLivePage%1").arg(k + 1));
+    auto* page = new TLiveWebPage(QWebEngineProfile::defaultProfile(), consoleErrors_, view);
+    page->setBackgroundColor(palette().color(QPalette::Base));
+    page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    page->settings()->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
+    view->setPage(page);
+    view->setContextMenuPolicy(Qt::NoContextMenu);
+    connect(page, &QWebEnginePage::loadingChanged, this,
+            [this, k](const QWebEngineLoadingInfo& load) { LoadingChanged(k, load); });
+    connect(page, &QWebEnginePage::renderProcessTerminated, this,
+            [this](QWebEnginePage::RenderProcessTerminationStatus status, int code) {
+              if (status == QWebEnginePage::NormalTerminationStatus) return;
+              Stop(QStringLiteral("The live preview stopped: its web engine ended (code %1). Turn "
+                                  "View > Live Preview off and on to try again; Script > Preview "
+                                  "still works.")
+                       .arg(code));
+            });
+    ui->stckLivePages->addWidget(view);
+    views_[size_t(k)] = view;
+    view->show();
+  }
+  // The second view's page process starts now, not when the first change is due in it. No other
+  // load may be asked for while this one runs: the engine could drop that one.
+  warming_[1] = true;
+  views_[1]->load(QUrl(QStringLiteral("about:blank")));
+}
+
+void TLivePreviewPane::LoadingChanged(int view, const QWebEngineLoadingInfo& load) {
+  const auto status = load.status();
+  if (status == QWebEngineLoadingInfo::LoadStartedStatus) return;
+  if (warming_[size_t(view)]) {
+    // Its process is up: a page that came meanwhile loads now.
+    warming_[size_t(view)] = false;
+    if (loading_ == view) views_[size_t(view)]->load(loadingUrl_);
+    return;
+  }
+  // Only the end of the load of the page last asked for counts, not of one it replaced.
+  if (status != QWebEngineLoadingInfo::LoadStoppedStatus)
+    PageLoaded(view, load.url(), status == QWebEngineLoadingInfo::LoadSucceededStatus);
+}
+
+void TLivePreviewPane::PageBuilt(int generation, const QUrl& page, int width, int height,
+                                 qint64 elapsedMs) {
+  if (broken_) return;
+  CreateViews();
+  // Loads into the view not on screen; a page still loading there gives way to the newer one.
+  const int target = front_ == 0 ? 1 : 0;
+  loading_ = target;
+  loadingGeneration_ = generation;
+  loadingUrl_ = page;
+  loadingElapsed_ = elapsedMs;
+  loadingSize_ = QSize(std::clamp(width + 2 * kPageMargin, 1, kMaxPageSide),
+                       std::clamp(height + 2 * kPageMargin, 1, kMaxPageSide));
+  // Laid out at its size before it loads, beside the shown page (which may grow with it).
+  const QSize room = loadingSize_.expandedTo(front_ >= 0 ? ui->stckLivePages->size() : QSize());
+  ui->stckLivePages->resize(room);
+  for (QWebEngineView* each : views_) each->resize(room);
+  UpdateActivity();
+  if (!warming_[size_t(target)]) views_[size_t(target)]->load(page);
+}
+
+void TLivePreviewPane::PageLoaded(int view, const QUrl& url, bool ok) {
+  QWebEngineView* web = views_[static_cast<size_t>(view)];
+  if (view != loading_ || url != loadingUrl_) return;  // given way to a newer page
+  if (!ok) {
+    SetStatus(QStringLiteral("Not updated: the page did not load."));
+    return;
+  }
+  ApplyPause(web);
+  const int generation = loadingGeneration_;
+  QTimer::singleShot(kFirstFrameMs, this, [this, view, generation] {
+    if (loading_ == view && loadingGeneration_ == generation) Swap(view);
+  });
+}
+
+void TLivePreviewPane::Swap(int view) {
+  QWebEngineView* web = views_[static_cast<size_t>(view)];
+  ui->stckLivePages->resize(loadingSize_);
+  // A page of a new height asks for a pane as tall (with room for a scroll bar); the user may
+  // make it smaller, then the page scrolls.
+  if (loadingSize_.height() != shownHeight_) {
+    shownHeight_ = loadingSize_.height();
+    QScrollArea* area = ui->scrlLivePreview;
+    const int wanted = shownHeight_ + 2 * area->frameWidth() +
+                       area->horizontalScrollBar()->sizeHint().height() +
+                       (height() - area->height());
+    if (auto* frame = qobject_cast<QMainWindow*>(parentWidget()); frame && !isFloating())
+      frame->resizeDocks({this}, {std::min(kMaxPaneHeight, wanted)}, Qt::Vertical);
+  }
+  ui->stckLivePages->setCurrentWidget(web);
+  web->raise();
+  front_ = view;
+  loading_ = -1;
+  UpdateActivity();
+  if (!ui->stctxtLivePreview->text().isEmpty()) SetStatus({});
+  engine_->Shown(loadingGeneration_);
+  emit PageShown(loadingGeneration_, loadingElapsed_);
+}
+
+bool TLivePreviewPane::Paused() const { return ui->tlbtnLivePause->isChecked(); }
+
+void TLivePreviewPane::SetPaused(bool paused) {
+  if (ui->tlbtnLivePause->isChecked() != paused) ui->tlbtnLivePause->setChecked(paused);
+  ui->tlbtnLivePause->setText(paused ? QStringLiteral("Play") : QStringLiteral("Pause"));
+  if (QWebEngineView* view = ShownView()) ApplyPause(view);
+}
+
+void TLivePreviewPane::ApplyPause(QWebEngineView* view) {
+  view->page()->runJavaScript(PauseScript(Paused()));
+}
+
+QWebEngineView* TLivePreviewPane::ShownView() const {
+  return front_ >= 0 ? views_[static_cast<size_t>(front_)] : nullptr;
+}
+
+QString TLivePreviewPane::StatusText() const { return ui->stctxtLivePreview->text(); }
+
+void TLivePreviewPane::SetStatus(const QString& text) {
+  ui->stctxtLivePreview->setText(text);
+  ui->stctxtLivePreview->setToolTip(text);
+}
+
+void TLivePreviewPane::Stop(const QString& text) {
+  broken_ = true;
+  ui->tlbtnLivePause->setEnabled(false);
+  SetStatus(text);
+  for (QWebEngineView* view : views_)
+    if (view) view->hide();
+}
+
+void TLivePreviewPane::showEvent(QShowEvent* event) {
+  QDockWidget::showEvent(event);
+  if (QWidget* top = window(); top && top != this) top->installEventFilter(this);
+  if (!broken_) CreateViews();
+  UpdateActivity();
+  if (std::exchange(changedWhileHidden_, false)) DesignChanged();
+}
+
+void TLivePreviewPane::closeEvent(QCloseEvent* event) {
+  QDockWidget::closeEvent(event);
+  emit Closed();
+}
+
+void TLivePreviewPane::hideEvent(QHideEvent* event) {
+  QDockWidget::hideEvent(event);
+  UpdateActivity();
+}
+
+bool TLivePreviewPane::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::WindowStateChange || event->type() == QEvent::Show ||
+      event->type() == QEvent::Hide)
+    QTimer::singleShot(0, this, &TLivePreviewPane::UpdateActivity);
+  return QDockWidget::eventFilter(watched, event);
+}
+
+// Hidden pages rest: the runtime holds the strip while its document is hidden, and a frozen page
+// runs no script at all. The page on screen is frozen only once its runtime has seen it hidden.
+// Pages come back to life before they are shown again.
+void TLivePreviewPane::UpdateActivity() {
+  const QWidget* top = window();
+  active_ = isVisible() && !(top && top->isMinimized()) && !broken_;
+  for (int k = 0; k < 2; ++k) {
+    QWebEngineView* view = views_[static_cast<size_t>(k)];
+    if (!view) continue;
+    const bool inUse = k == front_ || k == loading_;
+    QWebEnginePage* page = view->page();
+    if (active_ && inUse) {
+      page->setLifecycleState(QWebEnginePage::LifecycleState::Active);
+      page->setVisible(true);
+      freeze_.stop();
+    } else {
+      page->setVisible(false);
+      page->setLifecycleState(QWebEnginePage::LifecycleState::Active);
+      if (k == front_ && !active_) freeze_.start();
+    }
+  }
+}

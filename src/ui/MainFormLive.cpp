@@ -1,0 +1,74 @@
+// The live preview pane below the property tabs: it follows every change of the document.
+#include <QDir>
+#include <QThread>
+
+#include "Document.h"
+#include "LivePreview.h"
+#include "LivePreviewEngine.h"
+#include "MainForm.h"
+#include "Prompts.h"
+#include "Settings.h"
+#include "ui_MainForm.h"
+
+void TMainForm::CreateLivePreview() {
+  const QString base = instance_ && instance_->IsPrivate()
+                           ? QString::fromStdString(instance_->Path())
+                           : QDir::tempPath() + '/';
+  livePreview_ =
+      new TLivePreviewPane(base + QStringLiteral("live-XXXXXX"), LivePageOptions(), this);
+  livePreview_->SetOptions(LivePageOptions());  // now that its folder is known
+  livePreview_->SetSource([this] { return LiveDesign(); });
+  addDockWidget(Qt::BottomDockWidgetArea, livePreview_);
+  connect(livePreview_, &TLivePreviewPane::Closed, this, [this] {
+    ui->LivePreview1->setChecked(false);
+    toggleLivePreview();
+  });
+  connect(ui->LivePreview1, &QAction::triggered, this, &TMainForm::toggleLivePreview);
+  TDocument* document = document_.get();
+  TLivePreviewPane* pane = livePreview_;
+  const auto changed = [pane] { pane->DesignChanged(); };
+  connect(document, &TDocument::itemsInserted, pane, changed);
+  connect(document, &TDocument::itemsRemoved, pane, changed);
+  connect(document, &TDocument::itemsMoved, pane, changed);
+  connect(document, &TDocument::itemChanged, pane, changed);
+  connect(document, &TDocument::sliderChanged, pane, changed);
+  connect(document, &TDocument::designReset, pane, changed);
+  const bool shown = settings::Read(settings::kShowLivePreview);
+  ui->LivePreview1->setChecked(shown);
+  livePreview_->setVisible(shown);
+  livePreview_->DesignChanged();
+}
+
+void TMainForm::toggleLivePreview() {
+  const bool shown = ui->LivePreview1->isChecked();
+  livePreview_->setVisible(shown);
+  RunCommand(this, [&] { settings::Write(settings::kShowLivePreview, shown); });
+}
+
+TLivePageOptions TMainForm::LivePageOptions() const {
+  TLivePageOptions options;
+  options.programFolder = programFolder_.toStdString();
+  // Scaled pictures come from the user's picture cache; when the user keeps none, from one of
+  // the pane's own that goes with it.
+  options.pictureCache = true;
+  const TqelAppletAgent& agent = document_->agent();
+  if (agent.PictureCacheEnabled)
+    options.cacheFolder = agent.PictureCacheFolder;
+  else if (livePreview_)
+    options.cacheFolder =
+        QDir(livePreview_->Engine().Folder()).filePath("pictures").toStdString() + '/';
+  else
+    options.pictureCache = false;
+  options.madePictures = agent.PreviewFolder();
+  // One core stays with the window.
+  options.imageWorkers = static_cast<unsigned>(std::max(1, QThread::idealThreadCount() - 1));
+  return options;
+}
+
+TLiveDesign TMainForm::LiveDesign() const {
+  const TDocument& document = *document_;
+  TLiveDesign design{document.slider(), document.items()};
+  for (int i = 0; i < document.itemCount(); ++i)
+    design.items[size_t(i)].ILevel = std::to_string(document.level(i));
+  return design;
+}

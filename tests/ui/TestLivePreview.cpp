@@ -1,0 +1,144 @@
+// The live preview pane in a real window on a (virtual) display: the page loads without script
+// errors and moves, follows an edit within a second, previews a design with a missing picture,
+// and rests while paused, hidden or minimised. Runs under xvfb-run, not offscreen.
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QImage>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+#include "ColorPanel.h"
+#include "LivePreview.h"
+#include "MainForm.h"
+#include "UiTest.h"
+
+using namespace uitest;
+
+namespace {
+// The web engine does its work in the window's event loop: waits here run that loop (the test
+// library's own waits sleep between rounds and starve the engine).
+void Wait(int ms) {
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+// The value of a script run in the shown page (invalid when it gave none within 5 s).
+QVariant Run(TLivePreviewPane& pane, const QString& script) {
+  QVariant result;
+  QEventLoop loop;
+  QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+  pane.ShownView()->page()->runJavaScript(script, [&](const QVariant& value) {
+    result = value;
+    loop.quit();
+  });
+  loop.exec();
+  return result;
+}
+double Offset(TLivePreviewPane& pane) {
+  return Run(pane, "document.getElementById('Slider1_div').dataset.offset").toDouble();
+}
+QImage Grab(TLivePreviewPane& pane) { return pane.ShownView()->grab().toImage(); }
+// Waits for the next page to take its place (the first one starts the web engine: slow).
+bool NextPage(QSignalSpy& shown, int timeoutMs = 30000) { return shown.wait(timeoutMs); }
+}  // namespace
+
+class TestLivePreview : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void cleanup() { VERIFY_PROMPTS(); }
+
+  void pageMovesAndFollowsEdits() {
+    TTestEnvironment env;
+    TMainForm form(env.ProgramFolder());
+    auto& pane = *form.LivePreview();
+    QSignalSpy shown(&pane, &TLivePreviewPane::PageShown);
+    for (int i = 0; i < 4; ++i)
+      form.Document().addPictures({MakeJpeg(env.Path(QString("pics/p%1.jpg").arg(i)), 200, 120)});
+    form.show();
+    QVERIFY2(NextPage(shown), qPrintable(pane.StatusText()));
+    QVERIFY2(pane.StatusText().isEmpty(), qPrintable(pane.StatusText()));
+    QVERIFY2(pane.ConsoleErrors().isEmpty(), qPrintable(pane.ConsoleErrors().join('\n')));
+
+    // The strip moves.
+    const QImage first = Grab(pane);
+    Wait(300);
+    QVERIFY(Grab(pane) != first);
+
+    // A new background colour shows within a second (the pictures leave the box's corner free
+    // of the gradient only at its far right: look at the trailer space).
+    const QColor red(255, 0, 0);
+    Wait(300);
+    QElapsedTimer edit;
+    prompt::QueueColor(red);
+    edit.start();
+    QTest::mouseClick(Find<TColorPanel>(form, "pnl_pBgColor"), Qt::LeftButton);
+    QVERIFY2(NextPage(shown, 5000), qPrintable(pane.StatusText()));
+    QVERIFY2(edit.elapsed() < 1000, qPrintable(QString("%1 ms").arg(edit.elapsed())));
+    QCOMPARE(Run(pane, "getComputedStyle(document.querySelector('.torvane-box')).backgroundColor")
+                 .toString(),
+             QStringLiteral("rgb(255, 0, 0)"));
+    QVERIFY(pane.ConsoleErrors().isEmpty());
+  }
+
+  void restsWhenPausedHiddenOrMinimised() {
+    TTestEnvironment env;
+    TMainForm form(env.ProgramFolder());
+    auto& pane = *form.LivePreview();
+    QSignalSpy shown(&pane, &TLivePreviewPane::PageShown);
+    form.Document().addPictures({MakeJpeg(env.Path("pics/a.jpg"), 300, 120)});
+    form.show();
+    QVERIFY2(NextPage(shown), qPrintable(pane.StatusText()));
+
+    struct TCase {
+      const char* what;
+      std::function<void()> rest, wake;
+    };
+    const TCase cases[] = {
+        {"paused", [&] { pane.SetPaused(true); }, [&] { pane.SetPaused(false); }},
+        {"pane hidden", [&] { Act(form, "LivePreview1")->trigger(); },
+         [&] { Act(form, "LivePreview1")->trigger(); }},
+        {"window minimised", [&] { form.setWindowState(Qt::WindowMinimized); },
+         [&] { form.setWindowState(Qt::WindowNoState); }},
+    };
+    // The default speed moves the strip 25 px a second.
+    for (const TCase& c : cases) {
+      double held = Offset(pane);
+      c.rest();
+      Wait(300);
+      if (pane.Active()) held = Offset(pane);  // a frozen page answers only when awake
+      Wait(1000);
+      if (!pane.Active()) {
+        QCOMPARE(pane.ShownView()->page()->isVisible(), false);
+        QCOMPARE(pane.ShownView()->page()->lifecycleState(),
+                 QWebEnginePage::LifecycleState::Frozen);
+      }
+      c.wake();
+      // A frozen page answers once it is awake again; the strip stood still meanwhile.
+      QVERIFY2(std::abs(Offset(pane) - held) < 8, c.what);
+      Wait(500);
+      QVERIFY2(std::abs(Offset(pane) - held) >= 8, c.what);
+    }
+  }
+
+  void missingPicturePreviews() {
+    TTestEnvironment env;
+    TMainForm form(env.ProgramFolder());
+    auto& pane = *form.LivePreview();
+    QSignalSpy shown(&pane, &TLivePreviewPane::PageShown);
+    const QString gone = MakeJpeg(env.Path("pics/gone.jpg"), 200, 120);
+    form.Document().addPictures({MakeJpeg(env.Path("pics/kept.jpg"), 200, 120), gone});
+    QFile::remove(gone);
+    form.show();
+    QVERIFY2(NextPage(shown), qPrintable(pane.StatusText()));
+    QVERIFY2(pane.ConsoleErrors().isEmpty(), qPrintable(pane.ConsoleErrors().join('\n')));
+    QCOMPARE(Run(pane, "document.querySelectorAll('.torvane-box img').length > 0").toBool(), true);
+    QCOMPARE(form.Document().itemCount(), 2);  // the preview leaves the design as it is
+  }
+};
+
+TORVANE_UI_TEST(TestLivePreview);
+#include "TestLivePreview.moc"
