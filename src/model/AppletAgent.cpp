@@ -159,3 +159,19 @@ void TqelAppletAgent::RebuildItemNodes(IDesignTree& tree) const {
     tree.AppendChild(parent, "Image");
   }
 }
+
+TqelAppletAgent TqelAppletAgent::Snapshot() const {
+  TqelAppletAgent copy(*this);
+  copy.progress_ = nullptr;
+  copy.messages_ = nullptr;
+  copy.CancelToken = nullptr;
+  return copy;
+}
+
+void TqelAppletAgent::AdoptRun(const TqelAppletAgent& snapshot, bool finished) {
+  PreviewFiles = snapshot.PreviewFiles;
+  if (!finished) return;
+  AppletData = snapshot.AppletData;
+  Items = snapshot.Items;
+  ScriptFiles = snapshot.ScriptFiles;
+}

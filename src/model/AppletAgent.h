@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "Cancel.h"
 #include "Host.h"
 
 namespace fileutil {
@@ -125,6 +126,20 @@ class TqelAppletAgent {
   TStringArray DoubleDensityFiles;
   // "slider0@2x.jpg" for "slider0.jpg" when DoubleDensityFiles holds it, else empty.
   std::string DoubleDensityFileOf(const std::string& imageFile) const;
+
+  // Lets another thread stop MakeHTMLCodes and PublishProject while they scale pictures: they end
+  // with TvCancelled, every file beside the project as it was. Once the generated files start to
+  // be written the run is committed and goes to its end. None: the run cannot be stopped.
+  TCancelToken* CancelToken = nullptr;
+
+  // A copy of the design for work on another thread: the same data, folders and settings, but
+  // reporting no progress, showing no messages and without a cancel token until given them.
+  TqelAppletAgent Snapshot() const;
+  void ReportTo(IProgress* progress) { progress_ = progress; }
+  // Takes over what a run on a snapshot left: the preview files it made (so that ClearPreview
+  // finds them) and, when the run finished, the data it brought up to date (item levels, links,
+  // picture names and sizes) and the script file names.
+  void AdoptRun(const TqelAppletAgent& snapshot, bool finished);
 
   // --- record and list operations (never raise) ---
   TAppletData GetAppletData() const { return AppletData; }

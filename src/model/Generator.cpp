@@ -152,6 +152,7 @@ std::vector<std::string> TqelAppletAgent::GenerateFiles(IDesignTree& tree) {
   if (scripttext::IsHexColor(AppletData.pBgColor)) {
     options.background = static_cast<unsigned>(std::stoul(AppletData.pBgColor, nullptr, 16));
   }
+  options.cancel = CancelToken;
   TScaleOptions doubleOptions = options;
   doubleOptions.neverEnlarge = true;
   std::vector<TScaleJob> jobs;
@@ -224,6 +225,7 @@ std::vector<std::string> TqelAppletAgent::GenerateFiles(IDesignTree& tree) {
     std::filesystem::create_directory(fileutil::FsPath(PreviewFolder()), ignored);
     try {
       ScaleJpegFilesEach(jobs, ImageWorkers, [&](size_t job, TScaledImage&& picture) {
+        ThrowIfCancelled(CancelToken);
         Progress().Step(1);
         if (picture.jpeg.empty()) return;  // a source too small for a picture at twice the size
         sizeOfJob[job] = {picture.width, picture.height};
@@ -327,6 +329,8 @@ std::vector<std::string> TqelAppletAgent::GenerateFiles(IDesignTree& tree) {
       "</body>",
       "</html>"};
 
+  // From here on the files the user sees are replaced: a run is no longer stopped halfway.
+  if (CancelToken) CancelToken->Commit();
   const std::string workFolder = fileutil::WithSeparator(WorkFolder());
   fileutil::WriteTextLines(workFolder + ScriptFiles[2], css);
   fileutil::WriteTextLines(workFolder + ScriptFiles[1], cfg);

@@ -20,6 +20,12 @@ class TMemoryTree : public IDesignTree {
   // depth-first order); otherwise linear in the number of nodes.
   int AppendChild(int parentIndex, const std::string& caption) override;
 
+  // A copy of any design tree: its shape and captions, for work away from the window's tree.
+  static TMemoryTree CopyOf(const IDesignTree& tree);
+  // Sets every caption of `to` that differs from the node of `from` at the same index; both trees
+  // have the same shape.
+  static void CopyCaptions(const IDesignTree& from, IDesignTree& to);
+
   // Removes every node but the root.
   void Clear();
   // Absolute index of the parent (-1 for the root).

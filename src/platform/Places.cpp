@@ -147,6 +147,8 @@ bool IsWritableFolder(const std::string& folder) {
 #endif
 }
 
+std::string UserCacheFolder() { return XdgFolder("XDG_CACHE_HOME", ".cache"); }
+
 std::string UserDataFolder() {
   return XdgFolder("XDG_DATA_HOME", ".local/share") + "torvane" +
          static_cast<char>(fs::path::preferred_separator);
@@ -157,8 +159,7 @@ std::string UserInstanceBase() {
   if (!runtime.empty() && fs::path(runtime).is_absolute() && IsWritableFolder(runtime))
     return fileutil::WithSeparator(runtime) + "torvane" +
            static_cast<char>(fs::path::preferred_separator);
-  return XdgFolder("XDG_CACHE_HOME", ".cache") + "torvane" +
-         static_cast<char>(fs::path::preferred_separator);
+  return UserCacheFolder() + "torvane" + static_cast<char>(fs::path::preferred_separator);
 }
 
 TStatePlaces StatePlaces(const std::string& filesFolder) {

@@ -35,6 +35,8 @@ bool IsInstalledTree(const std::string& filesFolder);
 // True when the current user may create files in `folder` (a read-only mount counts as not).
 bool IsWritableFolder(const std::string& folder);
 
+// $XDG_CACHE_HOME/ (an absolute one only; default ~/.cache/), shared by every program. Not created.
+std::string UserCacheFolder();
 // $XDG_DATA_HOME/torvane/ (default ~/.local/share/torvane/). Not created.
 std::string UserDataFolder();
 // Where private folders of running programs are made: $XDG_RUNTIME_DIR/torvane/ when that folder

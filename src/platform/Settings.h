@@ -32,6 +32,8 @@ inline const TFlag kHiDpiPictures{kSettingsKey, "HiDpiPictures", false, false};
 // user turned them off; not shown when the store cannot be read.
 inline const TFlag kShowLinkTip{kSettingsKey, "ShowLinkTipDialog", true, false};
 inline const TFlag kShowTemplets{kSettingsKey, "ShowTempletsDialog", true, false};
+// The design tree's thumbnails are large (View menu); small when missing or unreadable.
+inline const TFlag kLargeThumbnails{kSettingsKey, "LargeThumbnails", false, false};
 // The live preview pane below the property tabs (View menu).
 inline const TFlag kShowLivePreview{kSettingsKey, "ShowLivePreview", true, true};
 

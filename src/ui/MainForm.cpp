@@ -14,6 +14,7 @@
 #include "Icons.h"
 #include "Prompts.h"
 #include "Settings.h"
+#include "TreePictures.h"
 #include "ui_MainForm.h"
 
 namespace {
@@ -40,8 +41,10 @@ TMainForm::TMainForm(const QString& programFolder, QWidget* parent)
   BindSettingSwitches();
   SetUpActions();
   SetUpTree();
+  SetUpPictures();
   SetUpPanels();
   SetUpHints();
+  SetUpWork();
   // Tab goes from the tree straight to the fields of the page shown (Ctrl+Tab switches pages).
   if (auto* bar = ui->pgcntrl1->findChild<QTabBar*>()) bar->setFocusPolicy(Qt::NoFocus);
   ui->Splitter1->setStretchFactor(1, 1);
@@ -179,6 +182,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TMainForm::ShowHint(QWidget* control) {
+  if (Working()) return;  // the line belongs to the running work
   QString hint;
   if (control == ui->trvwDesignPanel || control->parentWidget() == ui->tlbr1)
     hint = control->toolTip();
@@ -188,20 +192,17 @@ void TMainForm::ShowHint(QWidget* control) {
 // --- progress protocol ---
 void TMainForm::SetMaximum(int maximum) { ui->prgrsbrMainFormBottom->setMaximum(maximum); }
 
+// The bar and the line are painted with the window: long work runs on a worker and reaches
+// them a few times a second, so painting at every step would only cost time.
 void TMainForm::Step(int by) {
   QProgressBar* bar = ui->prgrsbrMainFormBottom;
   bar->setValue(std::min(bar->maximum(), bar->value() + by));
-  bar->repaint();
 }
 
-void TMainForm::SetPosition(int position) {
-  ui->prgrsbrMainFormBottom->setValue(position);
-  ui->prgrsbrMainFormBottom->repaint();
-}
+void TMainForm::SetPosition(int position) { ui->prgrsbrMainFormBottom->setValue(position); }
 
 void TMainForm::SetStatus(const std::string& text) {
   ui->stctxtHint->setText(QString::fromStdString(text));
-  ui->stctxtHint->repaint();
 }
 
 void TMainForm::SetBusy(bool busy) {
@@ -235,6 +236,12 @@ void TMainForm::toggleStatusBar() {
 void TMainForm::exitProgram() { close(); }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+  if (Working()) {  // the work stops first; the window closes (asking as usual) once it has
+    closeAfterWork_ = true;
+    cancelWork();
+    event->ignore();
+    return;
+  }
   if (CloseQuery()) {
     event->accept();
   } else {

@@ -9,9 +9,12 @@
 //   MainFormFile.cpp    the File menu, recent files and templates
 //   MainFormScript.cpp  Build HTML, Preview, Publish; the Option and Help menus
 //   MainFormLive.cpp    the live preview pane below the property tabs
+//   MainFormWork.cpp    long work on a worker thread, with Cancel
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -27,9 +30,11 @@ class QUrl;
 class TColorPanel;
 class TformHTML;
 class TfrmHelp;
+class TTreePictures;
 class TLivePreviewPane;
 struct TLiveDesign;
 struct TLivePageOptions;
+class TJobRunner;
 
 class TMainForm : public QMainWindow, public IProgress, public IMessages {
   Q_OBJECT
@@ -57,6 +62,23 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   // The open commands: false when nothing was opened (the design stays as it was).
   bool OpenProjectFile(const QString& path);
   void OpenCommandLine(const QStringList& arguments);  // start-up's joined, swallowed open
+
+  // --- Script menu (MainFormScript.cpp) ---
+  using PageWork =
+      std::function<void(TqelAppletAgent& model, const std::vector<std::string>& page)>;
+  // Generates the page into the code window on a worker, then runs `then` there with the page's
+  // lines (without items: after the message, with the code window's lines). False when the
+  // user cancelled.
+  bool BuildHTMLCode(const PageWork& then = {});
+
+  // --- long work (MainFormWork.cpp) ---
+  using DesignWork = std::function<void(TqelAppletAgent& model, IDesignTree& tree)>;
+  // Runs `work` on a worker thread over a copy of the design and its tree, the window answering
+  // meanwhile; takes over what the work brought up to date. True when it finished, false when
+  // the user cancelled it (the hint line then says "Cancelled"); a failure is thrown again here
+  // as a TvError with its text. Refused (false) while other work runs.
+  bool RunInBackground(const DesignWork& work);
+  bool Working() const;
 
   // IProgress: the progress bar, the hint line and the busy cursor.
   void SetMaximum(int maximum) override;
@@ -105,6 +127,8 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   void openHomepage();
   void contactUs();
   void showAbout();
+  // Cancel beside the progress bar, and Esc: stops the running work.
+  void cancelWork();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -116,6 +140,7 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   places::TStatePlaces state_;
   std::unique_ptr<places::TInstanceFolder> instance_;  // outlives the document that works in it
   std::unique_ptr<TDocument> document_;
+  std::unique_ptr<TTreePictures> pictures_;  // thumbnails in the tree, the picture pane
   class QMenu* popupMenu_ = nullptr;
   TformHTML* codeWindow_ = nullptr;
   TfrmHelp* helpWindow_ = nullptr;
@@ -123,6 +148,8 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   QString lastSaveFile_;
   QString saveInitialFolder_;
   int busyDepth_ = 0;
+  TJobRunner* runner_ = nullptr;
+  bool closeAfterWork_ = false;  // the window was asked to close while work ran
   int shownItem_ = -2;   // the selection the panels show (-1 the slider, -2 none yet)
   int panelsQuiet_ = 0;  // > 0 while the panels are being filled: their changes are no edits
   bool sliderNameValid_ = true;
@@ -142,6 +169,9 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   void ShowHint(QWidget* control);
   // the tree (MainFormTree.cpp)
   void SetUpTree();
+  void SetUpPictures();
+  void SetUpWork();
+  QList<QAction*> DesignCommands() const;  // what is off while work runs
   void SelectionChanged();
   void UpdateItemCommands();
   void UpdatePropertyTabs();
@@ -176,6 +206,4 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   std::optional<QString> AskSavePath();
   // The file Save writes without asking: the project's own file, never a template.
   QString SaveTarget() const;
-  // the Script menu (MainFormScript.cpp)
-  void BuildHTMLCode();
 };

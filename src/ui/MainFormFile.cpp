@@ -82,7 +82,18 @@ std::optional<QString> TMainForm::AskSavePath() {
 }
 
 bool TMainForm::SaveTo(const QString& path) {
-  return RunCommand(this, [&] { document_->save(path); });
+  const QFileInfo info(path);
+  const std::string folder = U8(QDir::toNativeSeparators(info.absolutePath() + '/'));
+  const std::string name = U8(info.fileName());
+  const quint64 revision = document_->revision();  // the design the copy was taken of
+  bool finished = false;
+  const bool saved = RunCommand(this, [&] {
+    finished = RunInBackground([folder, name](TqelAppletAgent& model, IDesignTree& tree) {
+      model.PublishProject(folder, name, tree);
+    });
+    if (finished) document_->markSaved(path, revision);
+  });
+  return saved && finished;  // cancelled or failed: the design stays modified
 }
 
 void TMainForm::save() {

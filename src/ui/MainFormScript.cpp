@@ -38,53 +38,70 @@ void TMainForm::CreateLongLivedWindows() {
   helpWindow_ = new TfrmHelp(this);
 }
 
-void TMainForm::BuildHTMLCode() {
-  if (document_->itemCount() == 0) {
+bool TMainForm::BuildHTMLCode(const PageWork& then) {
+  const bool build = document_->itemCount() > 0;
+  if (!build) {
     prompt::Message(this, TMessageKind::Error,
                     QStringLiteral("No item to build. Please add item to left pane and try again."),
                     {TButton::Ok});
-    return;
+    if (!then) return true;
   }
+  // Without items the work goes on with the page of the previous build.
+  auto lines = std::make_shared<std::vector<std::string>>();
+  for (const QString& line : codeWindow_->Lines()) lines->push_back(line.toStdString());
   QTemporaryDir scratch(ScratchTemplate());
   const std::string page = ScratchFolder(scratch).toStdString() + "~tmp0001.txt";
-  document_->agent().MakeHTMLCodes(page, *document_);
-  QStringList lines;
-  for (const std::string& line : fileutil::ReadTextLines(page)) lines << QString::fromStdString(line);
-  codeWindow_->SetLines(lines);
+  if (!RunInBackground([build, page, lines, then](TqelAppletAgent& model, IDesignTree& tree) {
+        if (build) {
+          model.MakeHTMLCodes(page, tree);
+          *lines = fileutil::ReadTextLines(page);
+        }
+        if (then) then(model, *lines);
+      }))
+    return false;
+  if (build) {
+    QStringList text;
+    for (const std::string& line : *lines) text << QString::fromStdString(line);
+    codeWindow_->SetLines(text);
+  }
+  return true;
 }
 
 void TMainForm::buildHtml() {
   RunCommand(this, [this] {
-    BuildHTMLCode();
-    prompt::Exec(*codeWindow_);
+    if (BuildHTMLCode()) prompt::Exec(*codeWindow_);
   });
 }
 
 void TMainForm::preview() {
   RunCommand(this, [this] {
-    BuildHTMLCode();
-    TqelAppletAgent& model = document_->agent();
-    model.CopyScriptFilesToPreview(model.WorkFolder());
     QTemporaryDir scratch(ScratchTemplate());
     const std::string page = ScratchFolder(scratch).toStdString() + "~preview.html";
-    std::vector<std::string> lines;
-    for (const QString& line : codeWindow_->Lines()) lines.push_back(line.toStdString());
-    fileutil::WriteTextLines(page, lines);
-    model.AddToPreview(page);
+    // The preview folder is filled on the worker too: the script files, then the page.
+    if (!BuildHTMLCode([page](TqelAppletAgent& model, const std::vector<std::string>& lines) {
+          model.CopyScriptFilesToPreview(model.WorkFolder());
+          fileutil::WriteTextLines(page, lines);
+          model.AddToPreview(page);
+        }))
+      return;
     TformWebBrowser browser(this);
-    browser.OpenPage(QString::fromStdString(model.PreviewFolder()), QStringLiteral("~preview.html"));
+    browser.OpenPage(QString::fromStdString(document_->agent().PreviewFolder()),
+                     QStringLiteral("~preview.html"));
   });
 }
 
 void TMainForm::showPublishReport() {
   RunCommand(this, [this] {
     QTemporaryDir scratch(ScratchTemplate());
-    const QString folder = ScratchFolder(scratch);
-    TqelAppletAgent& model = document_->agent();
-    model.MakePublishReport(folder.toStdString(), "PublishReport.txt");
-    model.AddToPreview(folder.toStdString() + "PublishReport.txt");
+    const std::string folder = ScratchFolder(scratch).toStdString();
+    if (!RunInBackground([folder](TqelAppletAgent& model, IDesignTree&) {
+          model.MakePublishReport(folder, "PublishReport.txt");
+          model.AddToPreview(folder + "PublishReport.txt");
+        }))
+      return;
     TfrmPublishReport report(this);
-    report.LoadReport(QString::fromStdString(model.PreviewFolder()) + "PublishReport.txt");
+    report.LoadReport(QString::fromStdString(document_->agent().PreviewFolder()) +
+                      "PublishReport.txt");
     prompt::Exec(report);
   });
 }

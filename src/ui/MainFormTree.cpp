@@ -10,6 +10,7 @@
 #include "ItemTreeModel.h"
 #include "MainForm.h"
 #include "Prompts.h"
+#include "TreePictures.h"
 #include "images/PictureDecoder.h"
 #include "ui_MainForm.h"
 
@@ -50,6 +51,27 @@ void TMainForm::SetUpTree() {
   connect(d, &TDocument::itemsRemoved, this, &TMainForm::UpdateItemCommands);
   connect(d, &TDocument::itemsChanged, this, &TMainForm::FollowItemChange);
   connect(d, &TDocument::sliderChanged, this, &TMainForm::ShowSliderParameters);
+}
+
+void TMainForm::SetUpPictures() {
+  TTreePictures::TParts parts;
+  parts.window = this;
+  parts.tree = ui->trvwDesignPanel;
+  parts.pane = ui->pnlPicture;
+  parts.smallThumbnails = ui->SmallThumbnails1;
+  parts.largeThumbnails = ui->LargeThumbnails1;
+  parts.pathOf = [this](const QModelIndex& index) {
+    const int item = document_->itemModel()->itemAt(index);
+    if (item < 0) return QString();
+    return QString::fromStdString(document_->item(item).OriginalImagePath).trimmed();
+  };
+  parts.sliderHeight = [this] { return ui->spedt_pHeight->value(); };
+  pictures_ = std::make_unique<TTreePictures>(std::move(parts));
+  // A path typed, chosen or brought back by Undo is shown (and checked) at once.
+  connect(document_.get(), &TDocument::itemsChanged, pictures_.get(),
+          [this](const std::vector<int>&, TItemField field) {
+            if (field == TItemField::OriginalImagePath) pictures_->ShowSelection();
+          });
 }
 
 std::vector<int> TMainForm::SelectedItems() const {

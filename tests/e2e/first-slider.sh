@@ -57,8 +57,8 @@ start() {
 }
 keys() { xdotool key --delay 60 "$@"; sleep 0.3; }
 type_text() { xdotool type --delay 8 "$1"; sleep 0.2; }
-click_tree_row() {  # row 0 is the slider, 1.. its items
-  local y=$((59 + 18 * $1))
+click_tree_row() {  # row 0 is the slider, 1.. its items, 44 px apart (small thumbnails)
+  local y=$((72 + 44 * $1))
   xdotool mousemove --window "$win" 80 "$y" click 1
   sleep 0.4
 }

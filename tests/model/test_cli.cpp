@@ -180,6 +180,27 @@ TEST(Cli, ReadsTheProjectOnlyOnceItHoldsTheFolderLock) {
   EXPECT_EQ(ReadJpegInfo(f.dir / "slider0.jpg").height, 24);
 }
 
+TEST(Cli, DrawsAProgressLineOnlyOnATerminalAndNotWhenQuiet) {
+  TCliFixture f;
+  const std::string publish = "publish --no-cache " + ShellQuote(f.project);
+  // `script` gives the program a terminal; what it shows there comes out on script's stdout.
+  const auto onTerminal = [&](const std::string& arguments) {
+    return RunCommand("TMPDIR=" + ShellQuote(f.dir / "tmp") + " script -qec " +
+                          ShellQuote(ShellQuote(kCli) + " " + arguments) + " /dev/null </dev/null",
+                      f.dir.Path().string())
+        .out;
+  };
+  const std::string shown = onTerminal(publish);
+  EXPECT_NE(shown.find("\rMaking HTML Codes: 2/2 pictures, "), std::string::npos) << shown;
+  EXPECT_NE(shown.find("pictures/s"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("\r\x1b[K" + f.dir.Folder() + "show.html"), std::string::npos)
+      << "the line is erased before the list of files: " << shown;
+  for (const std::string& quiet : {onTerminal(publish + " --quiet"), f.Run(publish).err}) {
+    EXPECT_EQ(quiet.find("\x1b[K"), std::string::npos) << quiet;
+    EXPECT_EQ(quiet.find("pictures"), std::string::npos) << quiet;
+  }
+}
+
 TEST(Cli, ExplainsItsUsage) {
   TCliFixture f;
   TRunResult run = f.Run("--help");

@@ -100,6 +100,7 @@ std::vector<unsigned char> EncodePicture(const Picture& picture, const Extras& e
                                                       : JCS_CMYK;
   jpeg_set_defaults(&c);
   jpeg_set_quality(&c, 95, TRUE);
+  if (extras.progressive) jpeg_simple_progression(&c);
   if (picture.layout == Layout::Cmyk) {
     jpeg_set_colorspace(&c, JCS_CMYK);
     c.write_Adobe_marker = extras.adobeCmyk;

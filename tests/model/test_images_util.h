@@ -21,6 +21,7 @@ struct Extras {
   bool bigEndianExif = false;
   std::vector<unsigned char> icc;  // written with jpeg_write_icc_profile when not empty
   bool adobeCmyk = true;  // CMYK: Adobe marker and inverted samples, as Photoshop writes them
+  bool progressive = false;
 };
 
 // A picture of one colour per quadrant (top-left, top-right, bottom-left, bottom-right).

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <mutex>
 #include <optional>
+#include <random>
 #include <set>
 #include <system_error>
 #include <vector>
@@ -27,6 +28,7 @@
 #include "MemoryTree.h"
 #include "Places.h"
 #include "ScriptText.h"
+#include "TerminalProgress.h"
 
 namespace fs = std::filesystem;
 
@@ -37,8 +39,9 @@ namespace {
 // Messages of the model (the boxes of the window program) go to stderr.
 class TStreamMessages : public IMessages {
  public:
-  explicit TStreamMessages(std::ostream& err) : err_(err) {}
+  TStreamMessages(std::ostream& err, TTerminalProgress* bar) : err_(err), bar_(bar) {}
   void Show(TMessageKind kind, const std::string& text) override {
+    if (bar_) bar_->Erase();
     const char* label = kind == TMessageKind::Error     ? "error"
                         : kind == TMessageKind::Warning ? "warning"
                                                         : "note";
@@ -47,6 +50,7 @@ class TStreamMessages : public IMessages {
 
  private:
   std::ostream& err_;
+  TTerminalProgress* bar_;
 };
 
 // The files a successful publish has written, in the order they were written.
@@ -138,6 +142,9 @@ void StopCleanlyOnSignals() {
         }
       }
     }
+    if (StderrIsTerminal()) {  // the progress bar's line goes first
+      [[maybe_unused]] const auto erased = ::write(2, "\r\x1b[K", 4);
+    }
     const char text[] = "torvane-cli: interrupted; the files written so far are whole, nothing "
                         "else was written\n";
     [[maybe_unused]] const auto ignored = ::write(2, text, sizeof text - 1);
@@ -170,7 +177,15 @@ std::string Printable(const std::string& text) {
   return out;
 }
 
-TPrintableStream::TPrintableStream(std::ostream& target) : std::ostream(&buffer_), buffer_(target) {}
+TPrintableStream::TPrintableStream(std::ostream& target)
+    : std::ostream(&buffer_), buffer_(target), target_(target) {}
+
+std::ostream& TPrintableStream::Raw(std::ostream& stream) {
+  auto* printable = dynamic_cast<TPrintableStream*>(&stream);
+  if (!printable) return stream;
+  printable->flush();
+  return printable->target_;
+}
 
 TPrintableStream::~TPrintableStream() { buffer_.pubsync(); }
 
@@ -208,8 +223,10 @@ TPrivateFolder::~TPrivateFolder() {
 
 int PublishCommand(const std::string& projectPath, const std::string& toFolder, std::ostream& out,
                    std::ostream& err, bool usePictureCache, bool readableRuntime,
-                   bool doubleDensity) {
-  TStreamMessages messages(err);
+                   bool doubleDensity, bool showProgress) {
+  std::optional<TTerminalProgress> bar;
+  if (showProgress) bar.emplace(TPrintableStream::Raw(err), StderrColumns());
+  TStreamMessages messages(err, bar ? &*bar : nullptr);
   try {
     std::error_code error;
     const std::string absolute = fileutil::Utf8(fs::absolute(fileutil::FsPath(projectPath), error));
@@ -236,7 +253,8 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
     std::optional<fileutil::TFolderLock> readLock(std::in_place, fileutil::FolderOf(project));
     TPrivateFolder work;
     // The runtime script comes from the program's files: beside it, or ../share/torvane/.
-    TqelAppletAgent model(places::FilesFolder(ExecutableFolder()), nullptr, &messages);
+    TqelAppletAgent model(places::FilesFolder(ExecutableFolder()), bar ? &*bar : nullptr,
+                          &messages);
     model.SetWorkFolder(work.Path());
     model.PictureCacheEnabled = usePictureCache;
     model.ReadableRuntime = readableRuntime;
@@ -264,6 +282,7 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
       model.CopyResourceFiles(fileutil::FolderOf(project));
       const std::string name = fileutil::NameOf(project);
       model.PublishProject(to, name, tree);
+      if (bar) bar->Erase();
       for (const std::string& file :
            PublishedFiles(model, to, scripttext::PublishBaseName(name), err)) {
         out << file << "\n";
@@ -271,11 +290,13 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
       WarnAboutMissingPictures(model, tree, err);
       result = 0;
     } catch (const std::exception& failure) {
+      if (bar) bar->Erase();
       err << "torvane-cli: publishing " << projectPath << " failed: " << failure.what() << "\n";
     }
     model.ClearPreview();
     return result;
   } catch (const std::exception& failure) {
+    if (bar) bar->Erase();
     err << "torvane-cli: cannot publish " << projectPath << ": " << failure.what() << "\n";
     return 1;
   }

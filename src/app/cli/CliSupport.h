@@ -43,6 +43,9 @@ class TPrintableStream : public std::ostream {
  public:
   explicit TPrintableStream(std::ostream& target);
   ~TPrintableStream() override;
+  // The stream a TPrintableStream writes to, else the stream itself: for output of our own that
+  // must reach the terminal as it is (the progress bar's redrawing).
+  static std::ostream& Raw(std::ostream& stream);
 
  private:
   class TBuffer : public std::streambuf {
@@ -56,6 +59,7 @@ class TPrintableStream : public std::ostream {
     std::string line_;
   };
   TBuffer buffer_;
+  std::ostream& target_;
 };
 
 // Opens the project as the Open command does, publishes it into `toFolder` (the project's folder
@@ -64,9 +68,9 @@ class TPrintableStream : public std::ostream {
 // a complete project). Without `usePictureCache` no scaled picture is taken from or put into the
 // user's picture cache. With `readableRuntime` the page gets the runtime script's readable source
 // instead of the minified one; with `doubleDensity` each picture is also published at twice the
-// height.
+// height. With `showProgress` a progress bar is drawn on `err` (a terminal).
 int PublishCommand(const std::string& projectPath, const std::string& toFolder, std::ostream& out,
                    std::ostream& err, bool usePictureCache = true, bool readableRuntime = false,
-                   bool doubleDensity = false);
+                   bool doubleDensity = false, bool showProgress = false);
 
 }  // namespace cli

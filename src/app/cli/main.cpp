@@ -1,6 +1,7 @@
 // torvane-cli: publishes a project file without the window program.
 //
 //   torvane-cli publish PROJECT.tvn [--to FOLDER] [--no-cache] [--readable-runtime] [--hidpi]
+//                                   [--quiet]
 #include <iostream>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #endif
 
 #include "CliSupport.h"
+#include "TerminalProgress.h"
 
 namespace {
 
@@ -38,7 +40,7 @@ std::vector<std::string> Arguments(int argc, char** argv) {
 
 const char* const kUsage =
     "Usage: torvane-cli publish PROJECT.tvn [--to FOLDER] [--no-cache] [--readable-runtime]\n"
-    "                                            [--hidpi]\n"
+    "                                            [--hidpi] [--quiet]\n"
     "       torvane-cli --help\n"
     "\n"
     "Publishes a Torvane project as the Save command of the window program does: the page\n"
@@ -64,6 +66,10 @@ const char* const kUsage =
     "\n"
     "torvane.js is the runtime minified; --readable-runtime publishes its readable source instead\n"
     "(the same program, with comments).\n"
+    "\n"
+    "When stderr is a terminal a progress line shows the stage and, while pictures are scaled,\n"
+    "how many are done, the time so far and the rate; it is erased at the end. --quiet leaves\n"
+    "it out.\n"
     "\n"
     "Exit status: 0 when everything was published; 1 when the file is missing, is not a project\n"
     "file, ends early, names a picture that cannot be read, or anything else fails. The message\n"
@@ -96,6 +102,7 @@ int main(int argc, char** argv) {
   std::string to;
   bool useCache = true;
   bool readable = false;
+  bool quiet = false;
   bool hidpi = false;
   for (size_t i = 1; i < args.size(); ++i) {
     if (args[i] == "--no-cache") {
@@ -104,6 +111,8 @@ int main(int argc, char** argv) {
       readable = true;
     } else if (args[i] == "--hidpi") {
       hidpi = true;
+    } else if (args[i] == "--quiet" || args[i] == "-q") {
+      quiet = true;
     } else if (args[i] == "--to") {
       if (i + 1 >= args.size()) return UsageError("--to needs a folder");
       to = args[++i];
@@ -121,7 +130,9 @@ int main(int argc, char** argv) {
     }
   }
   if (project.empty()) return UsageError("no project file given");
-  // Project text reaches the terminal with its control characters escaped.
+  // Project text reaches the terminal with its control characters escaped (the progress bar
+  // writes to the terminal itself).
   cli::TPrintableStream out(std::cout), err(std::cerr);
-  return cli::PublishCommand(project, to, out, err, useCache, readable, hidpi);
+  return cli::PublishCommand(project, to, out, err, useCache, readable, hidpi,
+                             !quiet && cli::StderrIsTerminal());
 }

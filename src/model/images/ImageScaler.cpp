@@ -68,13 +68,14 @@ class TReservation {
 
 std::string Megabytes(long long bytes) { return std::to_string((bytes + (1 << 20) - 1) >> 20); }
 
-JpegLimits DecoderLimits() {
+JpegLimits DecoderLimits(const TCancelToken* cancel = nullptr) {
   JpegLimits limits;
   limits.maxMemory = kPictureMemoryLimit;
   limits.maxScans = kMaxScans;
   limits.maxWork = kMaxDecodeBlocks;
   limits.maxHeaderBytes = kMaxHeaderBytes;
   limits.maxBytesPerSample = kMaxBytesPerSample;
+  limits.cancel = cancel;
   return limits;
 }
 
@@ -248,6 +249,7 @@ TScaledPixels ScaleJpeg(JpegReader& reader, const std::string& sourcePath, int t
   // The decoder writes straight into the resampler's ring of input rows.
   unsigned char* rows[Resampler::kBandRows];
   while (resampler.RowsIn() < decH) {
+    ThrowIfCancelled(options.cancel);
     for (int k = 0; k < Resampler::kBandRows; ++k) rows[k] = resampler.InputRow(k);
     const int got = reader.ReadRows(rows, Resampler::kBandRows);
     if (got <= 0) {
@@ -368,6 +370,7 @@ TScaledPixels ScaleDecoded(TPictureDecoder& decoder, const std::string& sourcePa
   std::vector<unsigned char> scratch(alpha ? static_cast<size_t>(info.width) * 6 : 0);
   unsigned char* rows[Resampler::kBandRows];
   for (int done = 0; done < info.height;) {
+    ThrowIfCancelled(options.cancel);
     for (int k = 0; k < Resampler::kBandRows; ++k) {
       rows[k] = direct ? resampler.InputRow(k) : bandRows.data() + static_cast<size_t>(k) * rowBytes;
     }
@@ -425,6 +428,10 @@ class TOpenPicture {
     if (std::filesystem::is_directory(fsPath, ec)) {
       throw TvError("Cannot read picture " + sourcePath + ": it is a folder, not a file");
     }
+    // Opening a pipe or a device could wait for ever.
+    if (!std::filesystem::is_regular_file(fsPath, ec)) {
+      throw TvError("Cannot read picture " + sourcePath + ": it is not a regular file");
+    }
 #ifdef _WIN32
     file_ = _wfopen(fsPath.c_str(), L"rb");
 #else
@@ -453,9 +460,10 @@ class TOpenPicture {
 
 TScaledPixels ScaleFile(const std::string& sourcePath, int targetHeight,
                         const TScaleOptions& options) {
+  ThrowIfCancelled(options.cancel);
   TOpenPicture picture(sourcePath);
   if (picture.Format() == PictureFormat::Jpeg) {
-    JpegReader reader(sourcePath, picture.File(), DecoderLimits());
+    JpegReader reader(sourcePath, picture.File(), DecoderLimits(options.cancel));
     return ScaleJpeg(reader, sourcePath, targetHeight, options);
   }
   TPictureInput input(sourcePath, picture.File());
@@ -475,7 +483,7 @@ TScaledImage ScaleJpegData(const std::string& bytes, const std::string& name, in
   const PictureFormat format =
       SniffFormat(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
   if (format == PictureFormat::Jpeg) {
-    JpegReader reader(name, bytes, DecoderLimits());
+    JpegReader reader(name, bytes, DecoderLimits(options.cancel));
     return Encode(ScaleJpeg(reader, name, targetHeight, options), name);
   }
   TPictureInput input(name, bytes);

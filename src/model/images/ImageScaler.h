@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "Cancel.h"
+
 // Raise this whenever a change to the pipeline (decoding, resampling, colour handling, encoding)
 // changes the bytes it produces: cached pictures of other revisions are then not used.
 constexpr int kPicturePipelineRevision = 1;
@@ -54,6 +56,9 @@ struct TScaleOptions {
   unsigned background = 0xFFFFFF;  // 0xRRGGBB: what transparent pixels are composited onto
   // A source less tall (upright) than the target height is not enlarged: the result is empty.
   bool neverEnlarge = false;
+  // Asked to stop: the work ends with TvCancelled within a band of rows (a JPEG also while its
+  // scans are read).
+  const TCancelToken* cancel = nullptr;
 };
 
 // The upright width and height of the picture at sourcePath, from its header alone. Throws

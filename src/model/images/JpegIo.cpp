@@ -46,6 +46,8 @@ struct ErrorMgr {
   TWorkBudget budget;
   int budgetScan;    // the last scan whose blocks were counted
   bool tooLong;      // stopped by the byte limit of the source
+  const TCancelToken* cancel;
+  bool cancelled;    // stopped because the token asked for it
 };
 
 [[noreturn]] void OnError(j_common_ptr c) {
@@ -90,6 +92,8 @@ void InitErrors(ErrorMgr* e) {
   e->budget = TWorkBudget(std::numeric_limits<long long>::max());
   e->budgetScan = 0;
   e->tooLong = false;
+  e->cancel = nullptr;
+  e->cancelled = false;
 }
 
 // Called by libjpeg while it reads the scans of a multi-scan file: a file of thousands of tiny
@@ -98,6 +102,10 @@ void InitErrors(ErrorMgr* e) {
 // limit, the blocks of its components against the work budget.
 void OnProgress(j_common_ptr c) {
   auto* e = reinterpret_cast<ErrorMgr*>(c->err);
+  if (e->cancel && e->cancel->Requested()) {
+    e->cancelled = true;
+    std::longjmp(e->jump, 1);
+  }
   if (!c->is_decompressor) return;
   const auto* d = reinterpret_cast<j_decompress_ptr>(c);
   if (e->maxScans > 0 && d->input_scan_number > e->maxScans) {
@@ -315,6 +323,7 @@ void JpegReader::Open(const unsigned char* data, unsigned long size, std::FILE* 
   InitErrors(&state_->err);
   state_->err.maxScans = limits.maxScans;
   if (limits.maxWork > 0) state_->err.budget = TWorkBudget(limits.maxWork);
+  state_->err.cancel = limits.cancel;
   state_->cinfo.err = &state_->err.pub;
   if (file) state_->buffer.resize(kChunk);
   state_->source.limit = limits.maxHeaderBytes;
@@ -370,6 +379,7 @@ JpegReader::~JpegReader() = default;
 
 void JpegReader::Fail() const {
   const ErrorMgr& e = state_->err;
+  if (e.cancelled) throw TvCancelled();
   std::string what;
   if (e.tooManyScans) {
     what = "it has more than " + std::to_string(e.maxScans) + " scans";

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "Cancel.h"
+
 namespace images {
 
 // How the pixels of a source are stored in the file.
@@ -43,6 +45,9 @@ struct JpegLimits {
   // 0: no limit).
   long long maxHeaderBytes = 0;
   long long maxBytesPerSample = 0;
+  // Asked to stop: decoding ends with TvCancelled, also while libjpeg reads all the scans of a
+  // multi-scan file before its first row.
+  const TCancelToken* cancel = nullptr;
 };
 
 // A JPEG file being decoded, one band of rows at a time. Errors throw TvError with the text

@@ -1,0 +1,216 @@
+// How the window behaves while it saves: the longest stall of its event loop during a cold Save
+// of many photos, the save's time against publishing the same design straight on one thread,
+// how soon Cancel brings it back to idle, and a save of many items with the status strip shown
+// against hidden. Runs the real window offscreen; prompts are answered from a queue.
+//
+//   save_bench PHOTO_FOLDER [ITEMS=150] [RUNS=3]
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <vector>
+
+#include <unistd.h>
+
+#include "Document.h"
+#include "MainForm.h"
+#include "MemoryTree.h"
+#include "Prompts.h"
+#include "Settings.h"
+
+namespace {
+
+// The CPU time of the whole process (every thread) so far, in seconds.
+double CpuSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + now.tv_nsec / 1e9;
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values.empty() ? 0 : values[values.size() / 2];
+}
+
+// Ticks every 5 ms on the window's thread and keeps the longest time between two ticks.
+struct TLoopProbe {
+  QTimer timer;
+  QElapsedTimer clock;
+  qint64 last = -1, longest = 0;
+  std::function<void(qint64)> onTick;
+  TLoopProbe() {
+    timer.setInterval(5);
+    timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer, &QTimer::timeout, [this] {
+      const qint64 now = clock.elapsed();
+      if (last >= 0) longest = std::max(longest, now - last);
+      last = now;
+      if (onTick) onTick(now);
+    });
+    clock.start();
+    timer.start();
+  }
+};
+
+// A project of `items` items over the photos, each under a name of its own (hard links, so
+// that every item is a picture of its own to scale), at the slider height `height`.
+QString WriteProject(const QString& folder, const QStringList& photos, int items, int height) {
+  TqelAppletAgent model(folder.toStdString());
+  model.LoadDefaults();
+  model.AppletData.pHeight = std::to_string(height);
+  QDir().mkpath(folder + "/pictures");
+  for (int i = 0; i < items; ++i) {
+    TItemData item = TqelAppletAgent::DefaultItemData();
+    if (!photos.isEmpty()) {
+      const QString link = folder + QString("/pictures/%1.jpg").arg(i);
+      const QString& photo = photos[i % photos.size()];
+      if (::link(photo.toLocal8Bit().constData(), link.toLocal8Bit().constData()) != 0)
+        QFile::copy(photo, link);
+      item.OriginalImagePath = link.toStdString();
+    }
+    model.InsertItem(i, item);
+  }
+  QDir().mkpath(folder + "/site");
+  const QString path = folder + "/site/show.tvn";
+  model.SaveProject(path.toStdString());
+  return path;
+}
+
+struct TWindow {
+  QString project;
+  QString program;
+  std::unique_ptr<TMainForm> form;
+  TWindow(const QString& programFolder, const QString& projectPath)
+      : project(projectPath), program(programFolder) {
+    form = std::make_unique<TMainForm>(program);
+    form->show();
+    prompt::QueueFile(project);
+    form->findChild<QAction*>("Open1")->trigger();
+    form->Document().agent().PictureCacheEnabled = false;  // cold: every picture is scaled
+  }
+  // Saves (marking the design modified first); returns the seconds it took.
+  double Save() {
+    TAppletData slider = form->Document().slider();  // an edit, so that Save has work
+    slider.pBgColor = slider.pBgColor == "FFFFFF" ? "FFFFFE" : "FFFFFF";
+    form->Document().setSlider(slider, "Background colour");
+    QElapsedTimer clock;
+    clock.start();
+    form->findChild<QAction*>("tlbtnSave")->trigger();
+    return clock.nsecsElapsed() / 1e9;
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: save_bench PHOTO_FOLDER [ITEMS=150] [RUNS=3]\n");
+    return 2;
+  }
+  const QString photosFolder = QString::fromLocal8Bit(argv[1]);
+  const int items = argc > 2 ? std::atoi(argv[2]) : 150;
+  const int runs = argc > 3 ? std::atoi(argv[3]) : 3;
+  QStringList photos;
+  for (const QString& name : QDir(photosFolder).entryList({"*.jpg"}, QDir::Files, QDir::Name))
+    photos << QDir(photosFolder).absoluteFilePath(name);
+  if (photos.isEmpty()) {
+    std::fprintf(stderr, "no photos in %s\n", argv[1]);
+    return 2;
+  }
+
+  QTemporaryDir root;
+  settings::UseFolder(root.path() + "/config");
+  prompt::StartTesting();
+  const QString program = root.path() + "/bin/";
+  QDir().mkpath(program);
+  QFile::copy(QCoreApplication::applicationDirPath() + "/torvane.js", program + "torvane.js");
+  const QString photoProject = WriteProject(root.path() + "/photos", photos, items, 480);
+
+  // 1. The cold save: event loop stalls and time, against publishing straight on this thread.
+  std::vector<double> windowTimes, directTimes, windowCpu, directCpu, gaps;
+  const auto inWindow = [&] {
+    TWindow w(program, photoProject);
+    TLoopProbe probe;
+    const double cpu = CpuSeconds();
+    windowTimes.push_back(w.Save());
+    windowCpu.push_back(CpuSeconds() - cpu);
+    gaps.push_back(static_cast<double>(probe.longest));
+  };
+  for (int run = 0; run < runs; ++run) {
+    if (run % 2 == 0) inWindow();  // which goes first alternates
+    {
+      TWindow w(program, photoProject);
+      TMemoryTree tree = TMemoryTree::CopyOf(w.form->Document());
+      TqelAppletAgent model = w.form->Document().agent().Snapshot();
+      const QFileInfo info(photoProject);
+      QElapsedTimer clock;
+      clock.start();
+      const double cpu = CpuSeconds();
+      model.PublishProject((info.absolutePath() + '/').toStdString(),
+                           info.fileName().toStdString(), tree);
+      directTimes.push_back(clock.nsecsElapsed() / 1e9);
+      directCpu.push_back(CpuSeconds() - cpu);
+      model.ClearPreview();
+    }
+    if (run % 2 == 1) inWindow();
+  }
+  std::printf("cold save of %d photos: %.2f s in the window, %.2f s straight (ratio %.3f); "
+              "CPU %.2f s and %.2f s (ratio %.3f); longest event-loop gap %.0f ms "
+              "(worst of %d runs)\n",
+              items, Median(windowTimes), Median(directTimes),
+              Median(windowTimes) / Median(directTimes), Median(windowCpu), Median(directCpu),
+              Median(windowCpu) / Median(directCpu), *std::max_element(gaps.begin(), gaps.end()),
+              runs);
+
+  // 2. Cancel to idle, at several points of the save.
+  std::vector<double> cancels;
+  for (const int after : {300, 1000, 2500}) {
+    TWindow w(program, photoProject);
+    qint64 asked = -1, idle = -1;
+    TLoopProbe probe;
+    probe.onTick = [&](qint64 now) {
+      QAction* cancel = w.form->findChild<QAction*>("CancelWork1");
+      if (asked < 0 && now >= after && w.form->Working() && cancel->isEnabled()) {
+        asked = now;
+        w.form->findChild<QToolButton*>("tlbtnCancelWork")->click();
+      }
+    };
+    QObject::connect(w.form->findChild<QAction*>("CancelWork1"), &QAction::changed, [&] {
+      if (asked >= 0 && idle < 0 && !w.form->Working()) idle = probe.clock.elapsed();
+    });
+    w.Save();
+    if (idle < 0) idle = probe.clock.elapsed();
+    const bool cancelled = w.form->findChild<QLabel*>("stctxtHint")->text() == "Cancelled";
+    if (asked >= 0 && cancelled) cancels.push_back(static_cast<double>(idle - asked));
+  }
+  std::printf("cancel to idle: ");
+  for (double ms : cancels) std::printf("%.0f ms ", ms);
+  std::printf("(asked 0.3, 1 and 2.5 s into the save)\n");
+
+  // 3. Many items without pictures, status strip shown and hidden.
+  const QString manyProject = WriteProject(root.path() + "/many", {}, 2000, 120);
+  std::vector<double> shown, hidden;
+  for (int run = 0; run < std::max(runs, 9); ++run) {  // short saves: more runs for a median
+    for (const bool strip : {true, false}) {
+      TWindow w(program, manyProject);
+      QAction* toggle = w.form->findChild<QAction*>("StatusBar2");
+      if (toggle->isChecked() != strip) toggle->trigger();
+      (strip ? shown : hidden).push_back(w.Save());
+    }
+  }
+  std::printf("save of 2000 items: %.3f s with the status strip shown, %.3f s hidden "
+              "(ratio %.2f)\n",
+              Median(shown), Median(hidden), Median(shown) / Median(hidden));
+  prompt::StopTesting();
+  return 0;
+}

@@ -1,0 +1,67 @@
+#include "PictureDelegate.h"
+
+#include <QAbstractItemView>
+#include <QHelpEvent>
+#include <QPixmap>
+#include <QTextDocument>
+#include <QToolTip>
+
+#include "PictureFacts.h"
+
+TPictureDelegate::TPictureDelegate(TPictureFacts& facts,
+                                   std::function<QString(const QModelIndex&)> pathOf,
+                                   QObject* parent)
+    : QStyledItemDelegate(parent), facts_(facts), pathOf_(std::move(pathOf)) {}
+
+bool TPictureDelegate::Flagged(const QModelIndex& index) const {
+  const QString path = pathOf_(index);
+  return !path.isEmpty() && !facts_.Problem(path).isEmpty();
+}
+
+QIcon TPictureDelegate::Icon(const QModelIndex& index) const {
+  const QString path = pathOf_(index);
+  if (path.isEmpty()) return {};
+  if (!facts_.Problem(path).isEmpty()) return facts_.WarningIcon();
+  const QImage thumbnail = facts_.Thumbnail(path, iconSize_);
+  return thumbnail.isNull() ? QIcon() : QIcon(QPixmap::fromImage(thumbnail));
+}
+
+QString TPictureDelegate::Text(const QModelIndex& index) const {
+  const QString caption = index.data(Qt::DisplayRole).toString();
+  const QString path = pathOf_(index);
+  return path.isEmpty() ? caption : caption + QStringLiteral("   ") + facts_.Detail(path);
+}
+
+QString TPictureDelegate::ToolTip(const QModelIndex& index) const {
+  const QString path = pathOf_(index);
+  if (path.isEmpty()) return index.data(Qt::ToolTipRole).toString();
+  const QString problem = facts_.Problem(path);
+  return problem.isEmpty() ? path : problem;
+}
+
+void TPictureDelegate::initStyleOption(QStyleOptionViewItem* option,
+                                       const QModelIndex& index) const {
+  QStyledItemDelegate::initStyleOption(option, index);
+  option->text = Text(index);
+  option->decorationSize = QSize(iconSize_, iconSize_);
+  if (const QIcon icon = Icon(index); !icon.isNull()) {
+    option->icon = icon;
+    option->features |= QStyleOptionViewItem::HasDecoration;
+  }
+}
+
+QSize TPictureDelegate::sizeHint(const QStyleOptionViewItem& option,
+                                 const QModelIndex& index) const {
+  QSize size = QStyledItemDelegate::sizeHint(option, index);
+  size.setHeight(std::max(size.height(), iconSize_ + 4));
+  return size;
+}
+
+bool TPictureDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,
+                                 const QStyleOptionViewItem& option, const QModelIndex& index) {
+  if (event->type() == QEvent::ToolTip && index.isValid()) {
+    QToolTip::showText(event->globalPos(), Qt::convertFromPlainText(ToolTip(index)), view);
+    return true;
+  }
+  return QStyledItemDelegate::helpEvent(event, view, option, index);
+}

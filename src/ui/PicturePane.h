@@ -1,0 +1,40 @@
+// The picture pane of the Item page: the selected item's picture at up to 240 pixels, its pixel
+// and file size and the size it is published at (its width at the slider's height); with several
+// items selected, their thumbnails side by side. A picture that cannot be used shows why.
+#pragma once
+
+#include <QStringList>
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+
+namespace Ui {
+class TPicturePane;
+}
+class TPictureFacts;
+
+class TPicturePane : public QWidget {
+  Q_OBJECT
+
+ public:
+  static constexpr int kPictureBox = 240;
+  static constexpr int kSideBySideBox = 96;
+
+  explicit TPicturePane(QWidget* parent = nullptr);
+  ~TPicturePane() override;
+
+  void SetFacts(TPictureFacts* facts);
+  // Shows these pictures (one per selected item) for a slider of this height.
+  void ShowPictures(const QStringList& paths, int sliderHeight);
+
+ private:
+  void Refresh();
+  void ShowOne(const QString& path);
+  void ShowSeveral();
+
+  std::unique_ptr<Ui::TPicturePane> ui;
+  TPictureFacts* facts_ = nullptr;
+  QStringList paths_;
+  int sliderHeight_ = 0;
+  QTimer refresh_;
+};

@@ -1,0 +1,61 @@
+#include "TreePictures.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QActionGroup>
+#include <QItemSelectionModel>
+
+#include "Errors.h"
+#include "PicturePane.h"
+#include "Settings.h"
+
+TTreePictures::TTreePictures(TParts parts, QObject* parent)
+    : QObject(parent),
+      parts_(std::move(parts)),
+      delegate_(new TPictureDelegate(facts_, parts_.pathOf, parts_.tree)) {
+  parts_.tree->setItemDelegate(delegate_);
+  parts_.pane->SetFacts(&facts_);
+  facts_.WatchActivation(parts_.window);
+  connect(&facts_, &TPictureFacts::changed, parts_.tree->viewport(), qOverload<>(&QWidget::update));
+  auto* sizes = new QActionGroup(this);
+  for (QAction* action : {parts_.smallThumbnails, parts_.largeThumbnails}) {
+    action->setCheckable(true);
+    sizes->addAction(action);
+  }
+  connect(parts_.largeThumbnails, &QAction::toggled, this, [this](bool large) {
+    SetLargeThumbnails(large);
+    try {
+      settings::Write(settings::kLargeThumbnails, large);
+    } catch (const TvError&) {
+      // The choice holds for this run; a settings store that cannot be written is no reason to
+      // interrupt the user.
+    }
+  });
+  const bool large = settings::Read(settings::kLargeThumbnails);
+  (large ? parts_.largeThumbnails : parts_.smallThumbnails)->setChecked(true);
+  SetLargeThumbnails(large);
+  if (QItemSelectionModel* selection = parts_.tree->selectionModel()) {
+    connect(selection, &QItemSelectionModel::selectionChanged, this, &TTreePictures::ShowSelection);
+    connect(selection, &QItemSelectionModel::currentChanged, this, &TTreePictures::ShowSelection);
+  }
+}
+
+void TTreePictures::SetLargeThumbnails(bool large) {
+  const int size = large ? TPictureDelegate::kLargeIcon : TPictureDelegate::kSmallIcon;
+  delegate_->SetIconSize(size);
+  parts_.tree->setIconSize(QSize(size, size));
+  parts_.tree->doItemsLayout();
+}
+
+void TTreePictures::ShowSelection() {
+  QStringList paths;
+  QModelIndexList selected = parts_.tree->selectionModel()->selectedRows();
+  if (selected.isEmpty() && parts_.tree->currentIndex().isValid())
+    selected << parts_.tree->currentIndex();
+  for (const QModelIndex& index : selected) {
+    const QString path = parts_.pathOf(index);
+    if (!path.isEmpty()) paths << path;
+  }
+  parts_.pane->ShowPictures(paths, parts_.sliderHeight());
+  parts_.tree->viewport()->update();
+}
