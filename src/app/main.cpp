@@ -1,10 +1,50 @@
 // The window program: the main window, then the project named on the command line, if any.
 #include <QApplication>
 
+#ifndef _WIN32
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 #include "LivePreview.h"
 #include "LiveWebPage.h"
 #include "MainForm.h"
 #include "Places.h"
+
+namespace {
+
+#ifndef _WIN32
+int stopPipe[2] = {-1, -1};
+
+void OnStopSignal(int signal) {
+  const unsigned char number = static_cast<unsigned char>(signal);
+  [[maybe_unused]] const auto ignored = ::write(stopPipe[1], &number, 1);
+}
+
+// SIGTERM and SIGHUP (the session ends) close the window as Exit does, but without asking:
+// nothing is saved, the preview is cleared and the work folder removed. The signal only writes
+// its number into a pipe; the event loop does the rest.
+void EndOnStopSignals(TMainForm& window) {
+  if (::pipe2(stopPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+  auto* notifier = new QSocketNotifier(stopPipe[0], QSocketNotifier::Read, &window);
+  QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
+    unsigned char number = 0;
+    if (::read(stopPipe[0], &number, 1) != 1) return;
+    window.Document().agent().ClearPreview();
+    QCoreApplication::exit(128 + number);
+  });
+  struct sigaction action = {};
+  action.sa_handler = OnStopSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  for (const int signal : {SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
+}
+#endif
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
   webengine::Prepare();
@@ -18,6 +58,9 @@ int main(int argc, char* argv[]) {
   // The program's files: beside it (build folder, portable copy) or in ../share/torvane/.
   TMainForm window(QString::fromStdString(
       places::FilesFolder(QCoreApplication::applicationDirPath().toStdString())));
+#ifndef _WIN32
+  EndOnStopSignals(window);
+#endif
   window.PlaceOnScreen();
   window.show();
   window.OpenCommandLine(QApplication::arguments().mid(1));

@@ -221,6 +221,12 @@ class TqelAppletAgent {
 
   IProgress& Progress() { return progress_ ? *progress_ : nullProgress_; }
   void CheckStorableValues() const;
+  // The generator's work up to the page: the pictures in the preview folder, the configuration
+  // script and the style sheet in the work folder. Returns the page's lines, written by the
+  // caller. Throws before anything is written for a design that cannot be generated.
+  std::vector<std::string> GenerateFiles(IDesignTree& tree);
+  std::vector<std::string> PublishReportLines();
+  void SaveProjectText(const std::string& fileName, const std::string& text);
   TLoadResult LoadProjectFrom(fileutil::TTextLineReader& lines, const std::string& fileName,
                               IDesignTree& tree);
   IMessages& Messages() { return messages_ ? *messages_ : nullMessages_; }

@@ -1,6 +1,8 @@
 #include "FileUtil.h"
 
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -10,11 +12,13 @@
 #include <algorithm>
 #include <mutex>
 #include <set>
+#include <thread>
 #include <vector>
 
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#include <process.h>
 #include <sys/stat.h>
 #else
 #include <fcntl.h>
@@ -81,8 +85,16 @@ std::FILE* OpenFile(const std::string& path, const char* mode) {
 std::string TemporaryNameBeside(const std::string& path) {
   // One generator per thread: pictures are written from worker threads too.
   thread_local std::mt19937 random{std::random_device{}()};
-  char suffix[16];
-  std::snprintf(suffix, sizeof suffix, ".%06x.tmp", static_cast<unsigned>(random() & 0xFFFFFF));
+  // ".PID-RANDOM.tmp": the process that made it is known, so a file left by one that was killed
+  // can be told from one being written (RemoveStaleTemporaryFiles).
+  char suffix[40];
+#ifdef _WIN32
+  const long pid = static_cast<long>(_getpid());
+#else
+  const long pid = static_cast<long>(::getpid());
+#endif
+  std::snprintf(suffix, sizeof suffix, ".%ld-%06x.tmp", pid,
+                static_cast<unsigned>(random() & 0xFFFFFF));
   return FolderOf(path) + "~" + NameOf(path) + suffix;
 }
 
@@ -132,11 +144,11 @@ std::string WriteErrorText(const std::string& path, int error) {
 // complete, checked and flushed; removed again when the write does not get that far.
 class TReplacingWrite {
  public:
-  explicit TReplacingWrite(const std::string& path) : shown_(path), target_(WriteTarget(path)) {
-    std::error_code error;
-    if (fs::is_directory(FsPath(target_), error)) {
-      throw TvFileError("Cannot create file " + shown_ + " (a folder of that name exists)");
-    }
+  // followLinks: a path that is a symbolic link updates the file the link points to; otherwise
+  // the link itself is replaced by the new file.
+  explicit TReplacingWrite(const std::string& path, bool followLinks = true)
+      : shown_(path), target_(followLinks ? WriteTarget(path) : path) {
+    if (followLinks) CheckWritableTarget(path);  // else the rename below fails on a folder
     // The failure hook of the tests: fires on this write when it is the one they picked.
     if (failNextWriteAfterBytes >= 0) {
       if (failWriteNumber > 1) {
@@ -149,7 +161,7 @@ class TReplacingWrite {
     }
 #ifndef _WIN32
     struct stat existing;
-    const bool replacing = ::stat(target_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+    const bool replacing = ::lstat(target_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
 #endif
     for (int attempt = 0; fd_ < 0; ++attempt) {
       temporary_ = TemporaryNameBeside(target_);
@@ -161,7 +173,8 @@ class TReplacingWrite {
         fd_ = _wopen(FsPath(temporary_).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
                      _S_IREAD | _S_IWRITE);
 #else
-        fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                     0666);
 #endif
         if (fd_ >= 0) {
           TemporaryFiles().insert(temporary_);
@@ -287,10 +300,23 @@ std::string WriteTarget(const std::string& path) {
   return Utf8(current);
 }
 
+void CheckWritableTarget(const std::string& path) {
+  std::error_code error;
+  if (fs::is_directory(FsPath(WriteTarget(path)), error)) {
+    throw TvFileError("Cannot create file " + path + " (a folder of that name exists)");
+  }
+}
+
 void WriteFileReplacing(const std::string& path, const std::string& bytes, bool flushToDisk) {
   TReplacingWrite write(path);
   write.Write(bytes.data(), bytes.size());
   write.Commit(flushToDisk);
+}
+
+void WriteFileReplacingName(const std::string& path, const std::string& bytes) {
+  TReplacingWrite write(path, /*followLinks=*/false);
+  write.Write(bytes.data(), bytes.size());
+  write.Commit(false);
 }
 
 bool CopyFileReplacing(const std::string& from, const std::string& to) {
@@ -326,13 +352,49 @@ void AbandonTemporaryFiles() {
   TemporaryFiles().clear();
 }
 
+namespace {
+
+// The folder locks this process holds, with the thread holding each.
+struct THeldLock {
+  unsigned long long device, inode;
+  std::thread::id owner;
+  int depth;
+};
+std::mutex& HeldLocksMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+std::vector<THeldLock>& HeldLocks() {
+  static std::vector<THeldLock> locks;
+  return locks;
+}
+
+}  // namespace
+
 TFolderLock::TFolderLock(const std::string& folder) {
 #ifndef _WIN32
   fd_ = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd_ >= 0) {
-    while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+  struct stat info;
+  if (fd_ < 0) return;
+  if (::fstat(fd_, &info) == 0) {
+    device_ = static_cast<unsigned long long>(info.st_dev);
+    inode_ = static_cast<unsigned long long>(info.st_ino);
+    std::lock_guard<std::mutex> lock(HeldLocksMutex());
+    for (THeldLock& held : HeldLocks()) {
+      if (held.device == device_ && held.inode == inode_ &&
+          held.owner == std::this_thread::get_id()) {
+        ++held.depth;
+        nested_ = true;
+        ::close(fd_);
+        fd_ = -1;
+        return;
+      }
     }
   }
+  while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+  }
+  std::lock_guard<std::mutex> lock(HeldLocksMutex());
+  HeldLocks().push_back({device_, inode_, std::this_thread::get_id(), 1});
 #else
   (void)folder;
 #endif
@@ -340,6 +402,18 @@ TFolderLock::TFolderLock(const std::string& folder) {
 
 TFolderLock::~TFolderLock() {
 #ifndef _WIN32
+  if (fd_ < 0 && !nested_) return;
+  {
+    std::lock_guard<std::mutex> lock(HeldLocksMutex());
+    std::vector<THeldLock>& locks = HeldLocks();
+    for (size_t i = 0; i < locks.size(); ++i) {
+      if (locks[i].device == device_ && locks[i].inode == inode_ &&
+          locks[i].owner == std::this_thread::get_id()) {
+        if (--locks[i].depth == 0) locks.erase(locks.begin() + static_cast<long>(i));
+        break;
+      }
+    }
+  }
   if (fd_ >= 0) ::close(fd_);  // releases the lock
 #endif
 }
@@ -560,6 +634,44 @@ bool CopyFileQuiet(const std::string& from, const std::string& to) {
   } catch (const TvError&) {
     return false;
   }
+}
+
+int RemoveStaleTemporaryFiles(const std::string& folder) {
+  int removed = 0;
+#ifndef _WIN32
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(FsPath(folder.empty() ? "." : folder), error)) {
+    const std::string name = Utf8(entry.path().filename());
+    const std::string tail = ".tmp";
+    if (name.size() < 12 || name[0] != '~' ||
+        name.compare(name.size() - tail.size(), tail.size(), tail) != 0) {
+      continue;
+    }
+    // "~NAME.PID-XXXXXX.tmp"
+    const std::string stem = name.substr(0, name.size() - tail.size());
+    const size_t dot = stem.rfind('.');
+    const size_t dash = stem.rfind('-');
+    if (dot == std::string::npos || dash == std::string::npos || dash < dot + 2 ||
+        stem.size() - dash != 7 ||
+        stem.find_first_not_of("0123456789", dot + 1) != dash ||
+        stem.find_first_not_of("0123456789abcdef", dash + 1) != std::string::npos) {
+      continue;
+    }
+    struct stat info;
+    if (::lstat(entry.path().c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        info.st_uid != ::geteuid()) {
+      continue;
+    }
+    const long pid = std::strtol(stem.c_str() + dot + 1, nullptr, 10);
+    if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH &&
+        ::unlink(entry.path().c_str()) == 0) {
+      ++removed;
+    }
+  }
+#else
+  (void)folder;
+#endif
+  return removed;
 }
 
 bool RemoveFileQuiet(const std::string& path) {

@@ -30,12 +30,18 @@ bool IsFile(const std::string& path);
 // empty or gone. Only for files that are made again when needed (the preview folder, cached
 // pictures).
 void WriteFileReplacing(const std::string& path, const std::string& bytes, bool flushToDisk = true);
+// The same without forcing the data to the disk, for a name in a folder of our own (a cache): a
+// symbolic link of that name is replaced by the new file, never written through.
+void WriteFileReplacingName(const std::string& path, const std::string& bytes);
 // Copies `from` to `to` the same way, reading the source in pieces. Returns false, writing
 // nothing, when `from` is not a file; throws TvFileError naming the file when the source cannot be
 // read or the target cannot be written completely.
 bool CopyFileReplacing(const std::string& from, const std::string& to);
 // The file a write to `path` replaces: the final target of a chain of symbolic links, else path.
 std::string WriteTarget(const std::string& path);
+// Throws the TvFileError a replacing write to `path` would throw because a folder stands where
+// the file should go, so that a run can refuse before it writes its first file.
+void CheckWritableTarget(const std::string& path);
 // Lines joined with CR LF after every line, as UTF-8.
 void WriteTextLines(const std::string& path, const std::vector<std::string>& lines);
 
@@ -97,7 +103,9 @@ std::string Windows1252ToUtf8(const std::string& bytes);
 bool CopyFileQuiet(const std::string& from, const std::string& to);
 
 // Holds an advisory lock on a folder for as long as it lives, so that writers of one folder
-// (several publishes into it) take turns. A folder that cannot be opened is not locked.
+// (several publishes into it) take turns. A folder that cannot be opened is not locked. A thread
+// that already holds the lock of a folder (under any spelling) may lock it again: the inner lock
+// then changes nothing.
 class TFolderLock {
  public:
   explicit TFolderLock(const std::string& folder);
@@ -107,6 +115,8 @@ class TFolderLock {
 
  private:
   int fd_ = -1;
+  unsigned long long device_ = 0, inode_ = 0;
+  bool nested_ = false;
 };
 
 // For a process that is being stopped (Ctrl+C): removes every temporary file a replacing write of
@@ -114,6 +124,9 @@ class TFolderLock {
 // caller ends the process right after.
 void AbandonTemporaryFiles();
 bool RemoveFileQuiet(const std::string& path);
+// Removes the temporary files of replacing writes in `folder` that belong to this user and were
+// left by processes that no longer run (killed while writing). Returns how many went.
+int RemoveStaleTemporaryFiles(const std::string& folder);
 
 // For tests: when non-negative, the next replacing write or copy fails after this many bytes, as a
 // full disk would; it is reset to -1 when it fires. failWriteNumber, when positive, picks a later

@@ -129,6 +129,11 @@ std::string PictureName(int position, bool doubleDensity) {
 
 std::vector<TPictureStatus> TqelAppletAgent::MakeHTMLCodes(const std::string& pagePath,
                                                            IDesignTree& tree) {
+  fileutil::WriteTextLines(pagePath, GenerateFiles(tree));
+  return pictureStatus_;
+}
+
+std::vector<std::string> TqelAppletAgent::GenerateFiles(IDesignTree& tree) {
   pictureStatus_.clear();
   const scripttext::TCheckedDesign checked = scripttext::CheckDesign(AppletData, Items);
   TProgressScope status(Progress(), "Making HTML Codes ... ...");
@@ -328,6 +333,5 @@ std::vector<TPictureStatus> TqelAppletAgent::MakeHTMLCodes(const std::string& pa
   const std::string workFolder = fileutil::WithSeparator(WorkFolder());
   fileutil::WriteTextLines(workFolder + ScriptFiles[2], css);
   fileutil::WriteTextLines(workFolder + ScriptFiles[1], cfg);
-  fileutil::WriteTextLines(pagePath, page);
-  return pictureStatus_;
+  return page;
 }

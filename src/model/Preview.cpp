@@ -56,7 +56,7 @@ void TqelAppletAgent::CopyResourceFiles(const std::string& folder) {
   TProgressScope status(Progress(), "Copying Resource Files ... ...");
   const std::string from = fileutil::WithSeparator(folder);
   for (const TItemData& item : Items) {
-    if (scripttext::IsPlainFileName(item.IImageFile)) AddToPreview(from + item.IImageFile);
+    if (scripttext::IsPublishedPictureName(item.IImageFile)) AddToPreview(from + item.IImageFile);
   }
   Progress().Step(50);
   Progress().Step(50);

@@ -73,6 +73,7 @@ void TqelAppletAgent::CheckStorableValues() const {
 std::string TqelAppletAgent::ProjectText() {
   CheckStorableValues();
   IProgress& progress = Progress();
+  progress.SetMaximum(9 * static_cast<int>(Items.size()) + 15);
   std::string text;
   const auto add = [&text](const std::string& line) {
     text += line;
@@ -106,11 +107,12 @@ std::string TqelAppletAgent::ProjectText() {
 }
 
 void TqelAppletAgent::SaveProject(const std::string& fileName) {
-  CheckStorableValues();
-  IProgress& progress = Progress();
-  progress.SetMaximum(9 * static_cast<int>(Items.size()) + 15);
-  TProgressScope scope(progress, "Saving Data ... ...");
-  fileutil::WriteFileReplacing(fileName, ProjectText());
+  SaveProjectText(fileName, ProjectText());
+}
+
+void TqelAppletAgent::SaveProjectText(const std::string& fileName, const std::string& text) {
+  TProgressScope scope(Progress(), "Saving Data ... ...");
+  fileutil::WriteFileReplacing(fileName, text);
 }
 
 TLoadResult TqelAppletAgent::LoadProject(const std::string& fileName, IDesignTree& tree) {

@@ -2,6 +2,7 @@
 // publish report and the scaled pictures, side by side and ready for upload.
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -38,7 +39,7 @@ bool TqelAppletAgent::PublishProject(const std::string& folder, const std::strin
   for (size_t i = 0; i < Items.size(); ++i) {
     outputs.insert(LowerAscii("slider" + std::to_string(i) + ".jpg"));
     if (DoubleDensityPictures) outputs.insert(LowerAscii("slider" + std::to_string(i) + "@2x.jpg"));
-    if (scripttext::IsPlainFileName(Items[i].IImageFile)) {
+    if (scripttext::IsPublishedPictureName(Items[i].IImageFile)) {
       outputs.insert(LowerAscii(Items[i].IImageFile));
     }
   }
@@ -49,31 +50,75 @@ bool TqelAppletAgent::PublishProject(const std::string& folder, const std::strin
 
   // Publishes into one folder take turns.
   const fileutil::TFolderLock lock(to);
-  MakeHTMLCodes(to + base + ".html", tree);
+  // Temporary files of publishes that were killed halfway go now.
+  fileutil::RemoveStaleTemporaryFiles(to);
 
-  // Copies replace their targets only once complete; a target that cannot be written stops the
-  // publish with an error naming it. A missing source is left out.
-  const std::string work = fileutil::WithSeparator(WorkFolder());
-  fileutil::CopyFileReplacing(RuntimeScriptSource(), to + ScriptFiles[0]);
-  fileutil::CopyFileReplacing(work + ScriptFiles[1], to + ScriptFiles[1]);
-  fileutil::CopyFileReplacing(work + ScriptFiles[2], to + ScriptFiles[2]);
-
-  SaveProject(to + base + ".tvn");
-  MakePublishReport(to, base + "_PublishReport.txt");
-
-  Progress().SetMaximum(100);
-  TProgressScope status(Progress(), "Copying Publishable Files ... ...");
-  const std::string preview = PreviewFolder();
-  std::set<std::string> copied;
-  for (const TItemData& item : Items) {
-    for (const std::string& name : {item.IImageFile, DoubleDensityFileOf(item.IImageFile)}) {
-      if (scripttext::IsPlainFileName(name) && copied.insert(name).second) {
-        fileutil::CopyFileReplacing(preview + name, to + name);
-      }
+  // Everything that can refuse the publish runs before the first file of the folder is written:
+  // the design and its items (in the generator), the values a project file can hold, the names
+  // of the pictures and folders standing where a file should go. Only failures that cannot be
+  // foreseen (a full disk, a vanished picture) stop it halfway, and then the message says which
+  // files were written and which were not.
+  const std::vector<std::string> page = GenerateFiles(tree);
+  // An item whose picture was not made again keeps the name it had: only a name the generator
+  // gives may be copied into the folder and listed.
+  for (size_t i = 0; i < Items.size(); ++i) {
+    const std::string& name = Items[i].IImageFile;
+    if (!name.empty() && !scripttext::IsPublishedPictureName(name)) {
+      throw TvError("Item " + std::to_string(i + 1) + "'s picture name '" + name +
+                    "' is not one that publishing makes (slider0.jpg, slider1.jpg, ...); "
+                    "nothing was published");
     }
   }
-  Progress().Step(50);
-  Progress().Step(50);
+  const std::string projectText = ProjectText();
+  const std::vector<std::string> report = PublishReportLines();
+  const std::string work = fileutil::WithSeparator(WorkFolder());
+  const std::string preview = PreviewFolder();
+  struct TOutput {
+    std::string target;
+    std::function<void()> write;
+  };
+  std::vector<TOutput> plan;
+  const auto copy = [&](const std::string& from, const std::string& name) {
+    // A missing source is left out.
+    if (fileutil::IsFile(from)) {
+      plan.push_back({to + name, [from, target = to + name] {
+                        fileutil::CopyFileReplacing(from, target);
+                      }});
+    }
+  };
+  plan.push_back({to + base + ".html", [&] { fileutil::WriteTextLines(to + base + ".html", page); }});
+  copy(RuntimeScriptSource(), ScriptFiles[0]);
+  copy(work + ScriptFiles[1], ScriptFiles[1]);
+  copy(work + ScriptFiles[2], ScriptFiles[2]);
+  plan.push_back({to + base + ".tvn", [&] { SaveProjectText(to + base + ".tvn", projectText); }});
+  plan.push_back({to + base + "_PublishReport.txt",
+                  [&] { fileutil::WriteTextLines(to + base + "_PublishReport.txt", report); }});
+  std::set<std::string> pictures;
+  for (const TItemData& item : Items) {
+    if (!scripttext::IsPublishedPictureName(item.IImageFile)) continue;
+    for (const std::string& name : {item.IImageFile, DoubleDensityFileOf(item.IImageFile)}) {
+      if (!name.empty() && pictures.insert(name).second) copy(preview + name, name);
+    }
+  }
+  for (const TOutput& output : plan) fileutil::CheckWritableTarget(output.target);
+
+  Progress().SetMaximum(static_cast<int>(plan.size()));
+  TProgressScope status(Progress(), "Copying Publishable Files ... ...");
+  for (size_t i = 0; i < plan.size(); ++i) {
+    try {
+      plan[i].write();
+    } catch (const TvError& failure) {
+      std::string written, missing;
+      for (size_t k = 0; k < plan.size(); ++k) {
+        std::string& list = k < i ? written : missing;
+        list += (list.empty() ? "" : ", ") + fileutil::NameOf(plan[k].target);
+      }
+      throw TvFileError(std::string(failure.what()) + "\nWritten: " +
+                        (written.empty() ? "nothing" : written) + ".\nNot written: " + missing +
+                        ".");
+    }
+    Progress().Step(1);
+  }
   return true;
 }
 
@@ -90,7 +135,7 @@ std::string TqelAppletAgent::DoubleDensityFileOf(const std::string& imageFile) c
              : std::string();
 }
 
-void TqelAppletAgent::MakePublishReport(const std::string& folder, const std::string& fileName) {
+std::vector<std::string> TqelAppletAgent::PublishReportLines() {
   std::vector<std::string> lines = {
       kRule,
       "This file includes a list of filename and you need to upload them to Web server",
@@ -99,8 +144,6 @@ void TqelAppletAgent::MakePublishReport(const std::string& folder, const std::st
       "",
       kRule,
       ""};
-  Progress().SetMaximum(101);
-  TProgressScope status(Progress(), "Making Publish Report ... ...");
   lines.push_back("[Script file(s)]:");
   for (const std::string& name : ScriptFiles) {
     lines.push_back("  " + name);
@@ -110,16 +153,21 @@ void TqelAppletAgent::MakePublishReport(const std::string& folder, const std::st
   lines.push_back("[Image File(s)]: They should be copied along with script files!");
   std::set<std::string> listed;
   for (const TItemData& item : Items) {
+    if (!scripttext::IsPublishedPictureName(item.IImageFile)) continue;
     for (const std::string& name : {item.IImageFile, DoubleDensityFileOf(item.IImageFile)}) {
-      if (scripttext::IsPlainFileName(name) && listed.insert(name).second) {
-        lines.push_back("  " + name);
-      }
+      if (!name.empty() && listed.insert(name).second) lines.push_back("  " + name);
     }
   }
   Progress().Step(50);
   Progress().Step(50);
   lines.insert(lines.end(), {"", "", kRule, "End of Publish Report", kRule});
-  fileutil::WriteTextLines(fileutil::WithSeparator(folder) + fileName, lines);
+  return lines;
+}
+
+void TqelAppletAgent::MakePublishReport(const std::string& folder, const std::string& fileName) {
+  Progress().SetMaximum(101);
+  TProgressScope status(Progress(), "Making Publish Report ... ...");
+  fileutil::WriteTextLines(fileutil::WithSeparator(folder) + fileName, PublishReportLines());
 }
 
 std::string TqelAppletAgent::OtherPublishedProject(const std::string& folder,

@@ -197,6 +197,17 @@ bool IsPlainFileName(const std::string& text) {
   return true;
 }
 
+bool IsPublishedPictureName(const std::string& text) {
+  const std::string head = "slider", tail = ".jpg";
+  if (text.size() <= head.size() + tail.size() || text.compare(0, head.size(), head) != 0 ||
+      text.compare(text.size() - tail.size(), tail.size(), tail) != 0) {
+    return false;
+  }
+  const std::string number = text.substr(head.size(), text.size() - head.size() - tail.size());
+  return number.find_first_not_of("0123456789") == std::string::npos &&
+         (number == "0" || number[0] != '0') && number.size() <= 9;
+}
+
 std::string PublishBaseName(const std::string& fileName) {
   const size_t dot = fileName.rfind('.');
   if (dot == std::string::npos) return fileName;

@@ -38,6 +38,10 @@ bool IsHexColor(const std::string& text);
 // A bare file name that can only ever name a file inside the folder it is joined to: not empty,
 // no folder separator, no "..", no drive colon, no control characters, not "." .
 bool IsPlainFileName(const std::string& text);
+// A name the generator gives a published picture: "slider" and a whole number without leading
+// zeros, then ".jpg" ("slider0.jpg", "slider12.jpg"). Only such names are copied, listed or
+// published as an item's picture: a project cannot make publishing pick up any other file.
+bool IsPublishedPictureName(const std::string& text);
 
 // The base name of the published files for a project file name: every occurrence of its
 // extension (from the last "." on), compared without regard to letter case, is removed.

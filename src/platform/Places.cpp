@@ -50,45 +50,24 @@ bool IsFolder(const std::string& path) {
   return fs::is_directory(fileutil::FsPath(path), error);
 }
 
-// A new, empty folder named prefix + random characters inside `base` (created when missing,
-// readable by the user only); empty when it cannot be made.
-std::string MakePrivateFolder(const std::string& base, const std::string& prefix) {
-  std::error_code error;
-  const fs::path parent = fileutil::FsPath(base);
-  fs::create_directories(parent, error);
-  if (!fs::is_directory(parent, error)) return {};
-#ifdef _WIN32
-  std::random_device random;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const fs::path candidate = parent / (prefix + std::to_string(random()));
-    if (fs::create_directory(candidate, error)) return fileutil::WithSeparator(fileutil::Utf8(candidate));
-  }
-  return {};
-#else
-  ::chmod(parent.c_str(), 0700);  // only the base we just made or our own: never widened
-  std::string pattern = (parent / (prefix + "XXXXXX")).string();
-  if (::mkdtemp(pattern.data()) == nullptr) return {};
-  return fileutil::WithSeparator(pattern);
-#endif
-}
-
 #ifndef _WIN32
-// "instance-HOST-PID-": private folders carry the machine and the process that made them, so
-// the folders of programs that ended without their clean-up (killed, crashed) can be found.
-std::string InstancePrefix(long pid) {
+// "TAG-HOST-PID-": private folders carry the machine and the process that made them, so the
+// folders of programs that ended without their clean-up (killed, crashed) can be found.
+std::string ProcessPrefix(const std::string& tag, long pid) {
   char host[256] = {};
   if (::gethostname(host, sizeof host - 1) != 0) host[0] = '\0';
   std::string name;
   for (const char* c = host; *c; ++c)
     name += (std::isalnum(static_cast<unsigned char>(*c)) || *c == '.') ? *c : '_';
-  return "instance-" + name + "-" + std::to_string(pid) + "-";
+  return tag + "-" + name + "-" + std::to_string(pid) + "-";
 }
 
-// Removes the private folders in `base` left by programs of this machine that no longer run.
-void RemoveLeftFolders(const std::string& base) {
+// Removes the folders of `tag` in `base` that belong to this user and were left by processes of
+// this machine that no longer run.
+void RemoveLeftFolders(const std::string& base, const std::string& tag) {
   std::error_code error;
-  const std::string ours = InstancePrefix(0);
-  const std::string hostPart = ours.substr(0, ours.size() - 2);  // "instance-HOST-"
+  const std::string ours = ProcessPrefix(tag, 0);
+  const std::string hostPart = ours.substr(0, ours.size() - 2);  // "TAG-HOST-"
   for (const auto& entry : fs::directory_iterator(fileutil::FsPath(base), error)) {
     const std::string name = entry.path().filename().string();
     if (name.rfind(hostPart, 0) != 0) continue;
@@ -96,6 +75,10 @@ void RemoveLeftFolders(const std::string& base) {
     const size_t dash = rest.find('-');
     if (dash == 0 || dash == std::string::npos ||
         rest.find_first_not_of("0123456789") != dash)
+      continue;
+    struct stat info;
+    if (::lstat(entry.path().c_str(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+        info.st_uid != ::geteuid())
       continue;
     const long pid = std::strtol(rest.substr(0, dash).c_str(), nullptr, 10);
     if (pid <= 0 || (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)) {
@@ -105,6 +88,15 @@ void RemoveLeftFolders(const std::string& base) {
   }
 }
 #endif
+
+// Removes everything inside `folder`, leaving the folder itself.
+void Empty(const std::string& folder) {
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(fileutil::FsPath(folder), error)) {
+    std::error_code ignored;
+    fs::remove_all(entry.path(), ignored);
+  }
+}
 
 }  // namespace
 
@@ -184,6 +176,31 @@ TStatePlaces StatePlaces(const std::string& filesFolder) {
   return places;
 }
 
+std::string MakeProcessFolder(const std::string& base, const std::string& tag) {
+  std::error_code error;
+  const fs::path parent = fileutil::FsPath(base);
+  const bool existed = fs::is_directory(parent, error);
+  fs::create_directories(parent, error);
+  if (!fs::is_directory(parent, error)) return {};
+#ifdef _WIN32
+  (void)existed;
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const fs::path candidate = parent / (tag + "-" + std::to_string(random()));
+    if (fs::create_directory(candidate, error)) return fileutil::WithSeparator(fileutil::Utf8(candidate));
+  }
+  return {};
+#else
+  // Only a base made just now is made private: the mode of a folder that was there (the
+  // temporary folder, say) is never changed. The new folder itself is the user's alone.
+  if (!existed) ::chmod(parent.c_str(), 0700);
+  RemoveLeftFolders(base, tag);
+  std::string pattern = (parent / (ProcessPrefix(tag, static_cast<long>(::getpid())) + "XXXXXX")).string();
+  if (::mkdtemp(pattern.data()) == nullptr) return {};
+  return fileutil::WithSeparator(pattern);
+#endif
+}
+
 TInstanceFolder::TInstanceFolder(const std::string& programFolder, bool shareable) {
 #ifndef _WIN32
   if (shareable) {
@@ -193,6 +210,8 @@ TInstanceFolder::TInstanceFolder(const std::string& programFolder, bool shareabl
     if (handle >= 0 && ::flock(handle, LOCK_EX | LOCK_NB) == 0) {
       lock_ = handle;
       path_ = fileutil::WithSeparator(programFolder);
+      // A preview left by a window that was killed while it held the folder goes now.
+      Empty(path_ + "preview");
       return;
     }
     if (handle >= 0) ::close(handle);
@@ -203,15 +222,9 @@ TInstanceFolder::TInstanceFolder(const std::string& programFolder, bool shareabl
     return;
   }
 #endif
-#ifdef _WIN32
-  const std::string prefix = "instance-";
-#else
-  const std::string prefix = InstancePrefix(static_cast<long>(::getpid()));
-  RemoveLeftFolders(UserInstanceBase());
-#endif
-  path_ = MakePrivateFolder(UserInstanceBase(), prefix);
+  path_ = MakeProcessFolder(UserInstanceBase(), "instance");
   if (path_.empty()) {
-    path_ = MakePrivateFolder(fileutil::Utf8(fs::temp_directory_path()), "torvane-" + prefix);
+    path_ = MakeProcessFolder(fileutil::Utf8(fs::temp_directory_path()), "torvane-instance");
   }
   if (path_.empty()) throw TvError("Cannot create a work folder in " + UserInstanceBase());
   private_ = true;

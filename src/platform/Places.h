@@ -59,6 +59,11 @@ TStatePlaces StatePlaces(const std::string& filesFolder);
 std::string HomePage(const std::string& filesFolder);
 std::string SupportPage(const std::string& filesFolder);
 
+// A new, empty folder of this process inside `base` (made, private, when missing), named
+// TAG-HOST-PID-XXXXXX and readable by the user alone. Folders of the same tag left there by this
+// user's processes of this machine that no longer run (killed or crashed) are removed first. The
+// mode of a `base` that was already there is never changed. Empty when none can be made.
+std::string MakeProcessFolder(const std::string& base, const std::string& tag);
 // True when `path` names a file inside one of `folders` (at any depth; links and "." / ".."
 // resolved). A project opened from a template folder is a template: it starts an untitled design,
 // so that Save never writes into the templates.

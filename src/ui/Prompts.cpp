@@ -151,6 +151,7 @@ TButton Message(QWidget* parent, TMessageKind kind, const QString& text,
                   : kind == TMessageKind::Error ? QMessageBox::Critical
                                                 : QMessageBox::Information,
                   Caption(kind), text, QMessageBox::NoButton, parent);
+  box.setTextFormat(Qt::PlainText);
   for (TButton b : offered) box.addButton(ToStandard(b));
   box.setDefaultButton(ToStandard(offered.first()));
   if (offered.contains(TButton::Cancel)) box.setEscapeButton(ToStandard(TButton::Cancel));
@@ -200,6 +201,11 @@ std::optional<QColor> Color(QWidget* parent, const QColor& initial) {
   dialog.setObjectName("ColorDialog1");
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return dialog.selectedColor();
+}
+
+QString PlainToolTip(const QString& text) {
+  return QStringLiteral("<p style='white-space:pre'>") + text.toHtmlEscaped() +
+         QStringLiteral("</p>");
 }
 
 int Exec(QDialog& dialog) {

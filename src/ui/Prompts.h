@@ -22,7 +22,8 @@ enum class TButton { None, Ok, Yes, No, Cancel };
 namespace prompt {
 
 // A message box captioned "Warning", "Error" or "Information" with the given buttons (the first
-// is the default). Returns the button pressed; closing the box counts as Cancel where there is a
+// is the default). The text is always shown as plain text: messages quote file names and values
+// from files, which must never become links or pictures. Returns the button pressed; closing the box counts as Cancel where there is a
 // Cancel button, otherwise as the only or first button.
 TButton Message(QWidget* parent, TMessageKind kind, const QString& text,
                 const QList<TButton>& buttons = {TButton::Ok});
@@ -35,6 +36,10 @@ std::optional<QString> SaveFile(QWidget* parent, const QString& filter, const QS
 // A picture-open dialog with a preview of the picture under the cursor.
 std::optional<QString> OpenPicture(QWidget* parent, const QString& filter, const QString& proposal);
 std::optional<QColor> Color(QWidget* parent, const QColor& initial);
+
+// A tooltip that shows `text` exactly as it stands: Qt takes any tooltip that looks like markup
+// for rich text, so text from a file or a path goes through here.
+QString PlainToolTip(const QString& text);
 
 // Shows one of the program's own modal windows. Returns QDialog::exec()'s result.
 int Exec(QDialog& dialog);

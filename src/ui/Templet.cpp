@@ -68,7 +68,7 @@ void TfrmTemplet::FormCreate(const QStringList& templateFolders) {
   for (const TEntry& entry : entries) {
     auto* item = new QListWidgetItem(entry.name, ui_->TempletList);
     item->setData(kPathRole, entry.path);
-    item->setToolTip(QDir::toNativeSeparators(entry.path));
+    item->setToolTip(prompt::PlainToolTip(QDir::toNativeSeparators(entry.path)));
   }
 }
 

@@ -7,6 +7,14 @@
 #include <sstream>
 #include <string>
 
+// How much slower and larger a sanitizer build runs: limits on time and memory are multiplied by
+// it, so such a build checks behaviour, not speed.
+#ifdef TORVANE_SANITIZED
+constexpr int kSanitizerSlowdown = 4;
+#else
+constexpr int kSanitizerSlowdown = 1;
+#endif
+
 class TTempDir {
  public:
   TTempDir() {

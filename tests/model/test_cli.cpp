@@ -2,11 +2,15 @@
 // it could not read whole is left exactly as it was.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <optional>
 #include <sstream>
+#include <thread>
 
 #include "AppletAgent.h"
 #include "FileUtil.h"
+#include "MemoryTree.h"
 #include "TestUtil.h"
 #include "test_generator_util.h"
 
@@ -133,6 +137,47 @@ TEST(Cli, RefusesWhatItCannotPublishAndLeavesTheFileAlone) {
     EXPECT_FALSE(fileutil::IsFile(f.dir / (base + ".html"))) << c.name;
     EXPECT_TRUE(f.TmpIsEmpty()) << c.name;
   }
+}
+
+TEST(Cli, PrintsProjectTextWithItsControlCharactersEscaped) {
+  TCliFixture f;
+  std::string project = ReadAll(f.project);
+  const std::string two = f.dir / "two.jpg";
+  const std::string hostile = "\x1b]0;owned\x07\x1b[2J\rPublished OK \xC2\x9B" "31m \xE2\x80\xAE";
+  project.replace(project.find(two), two.size(), hostile);
+  WriteAll(f.project, project);
+  // The lone CR is refused (a project file cannot hold it) before anything is written.
+  TRunResult run = f.Run("publish " + ShellQuote(f.project));
+  EXPECT_EQ(run.exitCode, 1) << run.err;
+  EXPECT_NE(run.err.find("contains a line break"), std::string::npos) << run.err;
+  EXPECT_FALSE(fileutil::IsFile(f.dir / "show.html"));
+  run.err += f.Run("publish x.tvn " + ShellQuote("--\x1b[2J")).err;
+  for (const char* raw : {"\x1b", "\x07", "\r", "\xC2\x9B", "\xE2\x80\xAE"}) {
+    EXPECT_EQ(run.err.find(raw), std::string::npos) << run.err;
+  }
+  for (const char* shown : {"'\\x1B]0;owned\\x07\\x1B[2J\\x0DPublished OK \\u009B31m \\u202E'",
+                            "'--\\x1B[2J'"}) {
+    EXPECT_NE(run.err.find(shown), std::string::npos) << run.err;
+  }
+}
+
+TEST(Cli, ReadsTheProjectOnlyOnceItHoldsTheFolderLock) {
+  // A save of the window program holds the folder: the publisher waits for it and then publishes
+  // the design as that save left it, not as it was when the publisher started.
+  TCliFixture f;
+  TqelAppletAgent model(f.dir.Folder());
+  TMemoryTree tree;
+  ASSERT_EQ(model.LoadProject(f.project, tree), TLoadResult::Loaded);
+  model.AppletData.pHeight = "24";
+  TRunResult run;
+  std::optional<fileutil::TFolderLock> save(std::in_place, f.dir.Folder());
+  std::thread publisher([&] { run = f.Run("publish " + ShellQuote(f.project)); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  WriteAll(f.project, model.ProjectText());
+  save.reset();
+  publisher.join();
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(ReadJpegInfo(f.dir / "slider0.jpg").height, 24);
 }
 
 TEST(Cli, DrawsAProgressLineOnlyOnATerminalAndNotWhenQuiet) {

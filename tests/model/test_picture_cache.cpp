@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include <unistd.h>
+
 #include "AppletAgent.h"
 #include "FileUtil.h"
 #include "MemoryTree.h"
@@ -420,3 +422,65 @@ TEST(PictureCache, TheUsersCacheFolderFollowsXdgCacheHome) {
   }
 }
 #endif
+
+TEST(PictureCache, TrustsNoFolderOthersMayWriteNorLinksNorOversizedEntries) {
+  TTempDir dir;
+  const std::string source = dir / "photo.jpg";
+  WriteAll(source, Jpeg(70, 50, 3));
+  DateBack(source);
+  const TSourceStamp stamp = StampOf(source);
+  const std::string fresh = Bytes(ScaleJpegFile(source, 25).jpeg);
+  const TScaledImage forged = ScaleJpegData(Jpeg(70, 50, 9), "forged.jpg", 25);
+
+  // Entries planted in a folder that others may write to, or that belongs to someone else, pass
+  // the checksum but are never used; nothing is written there either; stderr says so once.
+  struct TFolderCase {
+    const char* what;
+    fs::perms perms;
+    bool otherOwner;
+  };
+  for (const TFolderCase& c : {TFolderCase{"0777", fs::perms::all, false},
+                               TFolderCase{"0770", fs::perms::owner_all | fs::perms::group_all, false},
+                               TFolderCase{"another user's", fs::perms::owner_all, true}}) {
+    if (c.otherOwner && geteuid() != 0) continue;  // only root can give a folder away
+    const std::string folder = dir / (std::string("planted ") + c.what);
+    TPictureCache(folder).Store(stamp, 25, forged);
+    fs::permissions(folder, c.perms);
+    if (c.otherOwner) {
+      ASSERT_EQ(chown(folder.c_str(), 65534, 65534), 0);
+    }
+    const std::string entry = ReadAll(TPictureCache(folder).EntryPath(stamp.canonicalPath, 25));
+    testing::internal::CaptureStderr();
+    TPictureCache cache(folder);
+    EXPECT_EQ(Bytes(ScaleJpegFileCached(source, 25, &cache).jpeg), fresh) << c.what;
+    EXPECT_EQ(Bytes(ScaleJpegFileCached(source, 25, &cache).jpeg), fresh) << c.what;
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(cache.Counts().hits + cache.Counts().stored, 0) << c.what;
+    EXPECT_EQ(ReadAll(cache.EntryPath(stamp.canonicalPath, 25)), entry) << c.what;
+    EXPECT_NE(said.find("the picture cache folder " + folder + "/ is not used"),
+              std::string::npos) << said;
+    EXPECT_EQ(said.find("not used", said.find("not used") + 1), std::string::npos) << said;
+  }
+
+  // In a private folder: a link under an entry's name is replaced, never read or written
+  // through; a file larger than any entry is never read.
+  TPictureCache cache(dir / "cache");
+  const std::string entry = cache.EntryPath(stamp.canonicalPath, 25);
+  cache.Store(stamp, 25, forged);
+  fs::rename(entry, dir / "elsewhere.tvpic");
+  WriteAll(dir / "victim.txt", "victim");
+  for (const std::string& target : {dir / "elsewhere.tvpic", dir / "victim.txt"}) {
+    fs::create_symlink(target, entry);
+    EXPECT_EQ(Bytes(ScaleJpegFileCached(source, 25, &cache).jpeg), fresh) << target;
+    EXPECT_FALSE(fs::is_symlink(entry)) << target;
+    fs::remove(entry);
+  }
+  EXPECT_EQ(ReadAll(dir / "victim.txt"), "victim");
+  EXPECT_EQ(cache.Counts().hits, 0);
+  WriteAll(entry, "x");
+  fs::resize_file(entry, 1ULL << 30);  // sparse: no disk space is used
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(Bytes(ScaleJpegFileCached(source, 25, &cache).jpeg), fresh);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 2s * kSanitizerSlowdown);
+  EXPECT_LT(fs::file_size(entry), 1ULL << 20);
+}

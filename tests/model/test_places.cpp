@@ -149,6 +149,29 @@ TEST(Places, PrivateWorkFoldersGoToTheRuntimeFolderOrElseTheCache) {
     EXPECT_TRUE(fs::exists(base / "instance-elsewhere-2147483646-abc123"));
     EXPECT_TRUE(fs::exists(base / "notes"));
   }
+  // The publisher's work folders go the same way when its next run makes one.
+  const std::string cliLeft = "torvane-cli-" + host.substr(std::string("instance-").size()) +
+                              "2147483646-abc123";
+  Touch(base / cliLeft / "preview/slider0.jpg");
+  const std::string made = places::MakeProcessFolder(base.string(), "torvane-cli");
+  EXPECT_FALSE(fs::exists(base / cliLeft));
+  EXPECT_EQ(fs::status(made).permissions() & fs::perms::all, fs::perms::owner_all);
+}
+
+TEST(Places, TheLastFallbackChangesTheModeOfNoFolderItDidNotMake) {
+  // No runtime folder and a cache folder that cannot be made: the work folder goes into the
+  // temporary folder, as a private folder of its own; the temporary folder keeps its mode.
+  TTempDir root;
+  Touch(root.Path() / "file");
+  fs::create_directories(root.Path() / "tmp");
+  fs::permissions(root.Path() / "tmp", fs::perms::all | fs::perms::sticky_bit);
+  TEnvVar runtime("XDG_RUNTIME_DIR", std::nullopt);
+  TEnvVar cache("XDG_CACHE_HOME", root / "file/cache");
+  TEnvVar tmp("TMPDIR", root / "tmp");
+  places::TInstanceFolder folder(root / "bin", /*shareable=*/false);
+  EXPECT_EQ(fileutil::FolderOf(folder.Path().substr(0, folder.Path().size() - 1)), root / "tmp/");
+  EXPECT_EQ(fs::status(root.Path() / "tmp").permissions(), fs::perms::all | fs::perms::sticky_bit);
+  EXPECT_EQ(fs::status(folder.Path()).permissions() & fs::perms::all, fs::perms::owner_all);
 }
 
 TEST(Places, OnlyOneRunningProgramKeepsTheWritableProgramFolder) {
@@ -168,8 +191,12 @@ TEST(Places, OnlyOneRunningProgramKeepsTheWritableProgramFolder) {
     }
     EXPECT_TRUE(fs::is_directory(root.Path() / "bin"));
   }
-  // The program folder is never removed, and is free again.
+  // The program folder is never removed, and is free again. A preview left in it by a program
+  // that was killed is emptied by the next one that takes the folder.
   EXPECT_TRUE(fs::is_directory(root.Path() / "bin"));
+  Touch(root.Path() / "bin/preview/slider0.jpg");
+  Touch(root.Path() / "bin/preview/sub/torvanecfg.js");
   places::TInstanceFolder again(root / "bin", /*shareable=*/true);
   EXPECT_FALSE(again.IsPrivate());
+  EXPECT_TRUE(fs::is_empty(root.Path() / "bin/preview"));
 }

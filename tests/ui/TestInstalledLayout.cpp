@@ -12,9 +12,12 @@
 #include <QProcess>
 #include <QTest>
 
+#include <csignal>
+
 #include "FileAssociation.h"
 #include "FileUtil.h"
 #include "MainForm.h"
+#include "MemoryTree.h"
 #include "Settings.h"
 #include "UiTest.h"
 
@@ -259,6 +262,37 @@ class TestInstalledLayout : public QObject {
           QVERIFY(QFile::exists(previews[1] + "~preview.html"));
         }
       }
+    }
+  }
+
+  // SIGTERM or SIGHUP (a logout) ends the window program as Exit does, without asking; a
+  // preview left in the program folder by a killed program is emptied by the next one.
+  void aStopSignalEndsTheProgramAndClearsItsPreview() {
+    TTestEnvironment env;
+    const QString bin = env.ProgramFolder();
+    QVERIFY(QFile::copy(QStringLiteral(TORVANE_BIN_DIR) + "/torvane", bin + "torvane"));
+    QFile::setPermissions(bin + "torvane", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString project = WriteProject(env.Path("work/a.tvn"), "Stopped", 40);
+    TqelAppletAgent model(QDir::tempPath().toStdString());
+    TMemoryTree tree;
+    model.LoadProject(project.toStdString(), tree);
+    model.Items[0].IImageFile = "slider0.jpg";
+    model.SaveProject(project.toStdString());
+    QVERIFY(QFile::copy(env.Path("work/picture.jpg"), env.Path("work/slider0.jpg")));
+    QDir().mkpath(bin + "preview");
+    fileutil::WriteTextLines((bin + "preview/left.jpg").toStdString(), {"left by a killed window"});
+    for (const int signal : {SIGTERM, SIGHUP}) {
+      QProcess program;
+      QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+      environment.insert("QT_QPA_PLATFORM", "offscreen");
+      program.setProcessEnvironment(environment);
+      program.start(bin + "torvane", {project});
+      QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(bin + "preview/slider0.jpg"), 60000);
+      QVERIFY(!QFile::exists(bin + "preview/left.jpg"));
+      ::kill(static_cast<pid_t>(program.processId()), signal);
+      QVERIFY(program.waitForFinished(20000));
+      QCOMPARE(program.exitCode(), 128 + signal);
+      QVERIFY(!QFile::exists(bin + "preview/slider0.jpg"));
     }
   }
 

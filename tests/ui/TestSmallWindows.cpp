@@ -9,7 +9,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QMessageBox>
 #include <QTextBrowser>
+#include <QTextDocument>
+#include <QTimer>
 
 #include <QToolButton>
 
@@ -18,6 +21,7 @@
 #include "HTMLBuild.h"
 #include "HelpWindow.h"
 #include "MessageBox_LinkTip.h"
+#include "Prompts.h"
 #include "PublishReport.h"
 #include "Settings.h"
 #include "UiTest.h"
@@ -45,6 +49,34 @@ class TestSmallWindows : public QObject {
   Q_OBJECT
 
  private slots:
+  // Messages and tooltips quote file names and values from files: markup in them is shown as it
+  // stands, never as a link to click or a picture to load.
+  void textFromFilesIsShownAsPlainText() {
+    const QStringList hostile = {"<a href='https://attacker.example/'>Click here to repair</a>",
+                                 "<img src=/dev/zero>", "a <b>&amp;</b>\n  b"};
+    prompt::StopTesting();  // the real message box
+    for (const QString& text : hostile) {
+      Qt::TextFormat format = Qt::AutoText;
+      QString shown;
+      QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        if (auto* label = box->findChild<QLabel*>("qt_msgbox_label")) {
+          format = label->textFormat();
+          shown = label->text();
+        }
+        box->done(QMessageBox::Ok);
+      });
+      QCOMPARE(prompt::Message(nullptr, TMessageKind::Error, text), TButton::Ok);
+      QCOMPARE(format, Qt::PlainText);
+      QCOMPARE(shown, text);
+      QTextDocument tooltip;
+      tooltip.setHtml(prompt::PlainToolTip(text));
+      QCOMPARE(tooltip.toPlainText(), text);
+    }
+    prompt::StartTesting();
+  }
+
   void linkTipSetting() {
     uitest::TTestEnvironment env;
     const auto stored = [] {

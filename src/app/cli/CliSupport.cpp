@@ -1,6 +1,7 @@
 #include "CliSupport.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <mutex>
@@ -68,9 +69,10 @@ std::vector<std::string> PublishedFiles(const TqelAppletAgent& model, const std:
   files.push_back(to + base + "_PublishReport.txt");
   std::set<std::string> images;
   for (const TItemData& item : model.Items) {
+    if (!scripttext::IsPublishedPictureName(item.IImageFile)) continue;
     for (const std::string& name :
          {item.IImageFile, model.DoubleDensityFileOf(item.IImageFile)}) {
-      if (scripttext::IsPlainFileName(name) && images.count(name) == 0 &&
+      if (!name.empty() && images.count(name) == 0 &&
           fileutil::IsFile(model.PreviewFolder() + name)) {
         images.insert(name);
         files.push_back(to + name);
@@ -152,21 +154,58 @@ void StopCleanlyOnSignals() {
 
 std::string ExecutableFolder() { return places::ExecutableFolder(); }
 
-TPrivateFolder::TPrivateFolder() {
-  const fs::path base = fs::temp_directory_path();
-#ifdef _WIN32
-  std::random_device random;
-  for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-    const fs::path candidate = base / ("torvane-cli-" + std::to_string(random()));
-    std::error_code error;
-    if (fs::create_directory(candidate, error)) {
-      path_ = fileutil::WithSeparator(fileutil::Utf8(candidate));
+std::string Printable(const std::string& text) {
+  std::string out;
+  char escape[16];
+  for (size_t i = 0; i < text.size();) {
+    const size_t at = i;
+    const char32_t code = fileutil::NextCodePoint(text, i);
+    if (code == fileutil::kNoCodePoint) {
+      std::snprintf(escape, sizeof escape, "\\x%02X", static_cast<unsigned char>(text[at]));
+      out += escape;
+    } else if (code == '\n' || code == '\t' || (code >= 0x20 && code < 0x7F) ||
+               (code > 0x9F && !(code >= 0x202A && code <= 0x202E) &&
+                !(code >= 0x2066 && code <= 0x2069))) {
+      out.append(text, at, i - at);
+    } else {
+      std::snprintf(escape, sizeof escape, code < 0x80 ? "\\x%02X" : "\\u%04X",
+                    static_cast<unsigned>(code));
+      out += escape;
     }
   }
-#else
-  std::string pattern = (base / "torvane-cli-XXXXXX").string();
-  if (mkdtemp(pattern.data()) != nullptr) path_ = fileutil::WithSeparator(pattern);
-#endif
+  return out;
+}
+
+TPrintableStream::TPrintableStream(std::ostream& target)
+    : std::ostream(&buffer_), buffer_(target), target_(target) {}
+
+std::ostream& TPrintableStream::Raw(std::ostream& stream) {
+  auto* printable = dynamic_cast<TPrintableStream*>(&stream);
+  if (!printable) return stream;
+  printable->flush();
+  return printable->target_;
+}
+
+TPrintableStream::~TPrintableStream() { buffer_.pubsync(); }
+
+int TPrintableStream::TBuffer::overflow(int c) {
+  if (c == traits_type::eof()) return traits_type::not_eof(c);
+  line_ += static_cast<char>(c);
+  if (c == '\n') sync();
+  return c;
+}
+
+int TPrintableStream::TBuffer::sync() {
+  target_ << Printable(line_);
+  target_.flush();
+  line_.clear();
+  return target_ ? 0 : -1;
+}
+
+TPrivateFolder::TPrivateFolder() {
+  const fs::path base = fs::temp_directory_path();
+  // Work folders of runs that were killed are removed as a new one is made.
+  path_ = places::MakeProcessFolder(fileutil::Utf8(base), "torvane-cli");
   if (path_.empty()) {
     throw TvError("Cannot create a work folder in " + fileutil::Utf8(base));
   }
@@ -185,7 +224,7 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
                    std::ostream& err, bool usePictureCache, bool readableRuntime,
                    bool doubleDensity, bool showProgress) {
   std::optional<TTerminalProgress> bar;
-  if (showProgress) bar.emplace(err, StderrColumns());
+  if (showProgress) bar.emplace(TPrintableStream::Raw(err), StderrColumns());
   TStreamMessages messages(err, bar ? &*bar : nullptr);
   try {
     std::error_code error;
@@ -207,6 +246,10 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
       }
     }
 
+    // The project is read under the lock of its folder, so that a save of the window program
+    // cannot land between reading it and publishing it there. Publishing into another folder
+    // takes that folder's lock instead, after the read: never two at once.
+    std::optional<fileutil::TFolderLock> readLock(std::in_place, fileutil::FolderOf(project));
     TPrivateFolder work;
     // The runtime script comes from the program's files: beside it, or ../share/torvane/.
     TqelAppletAgent model(places::FilesFolder(ExecutableFolder()), bar ? &*bar : nullptr,
@@ -228,6 +271,10 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
         err << "torvane-cli: " << projectPath
             << " ended early (the file is incomplete); nothing was published\n";
         return 1;
+    }
+    if (!fs::equivalent(fileutil::FsPath(fileutil::WithSeparator(fileutil::FolderOf(project))),
+                        fileutil::FsPath(to), error)) {
+      readLock.reset();
     }
     int result = 1;
     try {

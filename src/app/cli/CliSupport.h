@@ -3,6 +3,7 @@
 #pragma once
 
 #include <ostream>
+#include <streambuf>
 #include <string>
 
 namespace cli {
@@ -29,6 +30,36 @@ class TPrivateFolder {
 
  private:
   std::string path_;
+};
+
+// Text as it may reach a terminal: line ends and tabs stay, every other control character
+// (C0, DEL, C1 and the bidirectional overrides) is written as an escape ("\x1B", "\u009B",
+// "\u202E"), and bytes that are not UTF-8 as "\xFF". A project's text can then neither move the
+// cursor, clear the screen, set the title nor overwrite a line.
+std::string Printable(const std::string& text);
+
+// An output stream that passes everything through Printable, line by line, to another stream.
+class TPrintableStream : public std::ostream {
+ public:
+  explicit TPrintableStream(std::ostream& target);
+  ~TPrintableStream() override;
+  // The stream a TPrintableStream writes to, else the stream itself: for output of our own that
+  // must reach the terminal as it is (the progress bar's redrawing).
+  static std::ostream& Raw(std::ostream& stream);
+
+ private:
+  class TBuffer : public std::streambuf {
+   public:
+    explicit TBuffer(std::ostream& target) : target_(target) {}
+    int overflow(int c) override;
+    int sync() override;
+
+   private:
+    std::ostream& target_;
+    std::string line_;
+  };
+  TBuffer buffer_;
+  std::ostream& target_;
 };
 
 // Opens the project as the Open command does, publishes it into `toFolder` (the project's folder

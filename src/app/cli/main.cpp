@@ -80,7 +80,8 @@ const char* const kUsage =
     "the published files (PROJECT.html, torvane.js, slider0.jpg, ...) is refused.\n";
 
 int UsageError(const std::string& text) {
-  std::cerr << "torvane-cli: " << text << "\n\n" << kUsage;
+  cli::TPrintableStream err(std::cerr);
+  err << "torvane-cli: " << text << "\n\n" << kUsage;
   return 1;
 }
 
@@ -129,6 +130,9 @@ int main(int argc, char** argv) {
     }
   }
   if (project.empty()) return UsageError("no project file given");
-  return cli::PublishCommand(project, to, std::cout, std::cerr, useCache, readable, hidpi,
+  // Project text reaches the terminal with its control characters escaped (the progress bar
+  // writes to the terminal itself).
+  cli::TPrintableStream out(std::cout), err(std::cerr);
+  return cli::PublishCommand(project, to, out, err, useCache, readable, hidpi,
                              !quiet && cli::StderrIsTerminal());
 }

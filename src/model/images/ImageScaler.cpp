@@ -17,6 +17,7 @@
 #include "images/JpegIo.h"
 #include "images/PictureDecoder.h"
 #include "images/Resampler.h"
+#include "images/WorkBudget.h"
 
 using namespace images;
 
@@ -71,6 +72,9 @@ JpegLimits DecoderLimits(const TCancelToken* cancel = nullptr) {
   JpegLimits limits;
   limits.maxMemory = kPictureMemoryLimit;
   limits.maxScans = kMaxScans;
+  limits.maxWork = kMaxDecodeBlocks;
+  limits.maxHeaderBytes = kMaxHeaderBytes;
+  limits.maxBytesPerSample = kMaxBytesPerSample;
   limits.cancel = cancel;
   return limits;
 }

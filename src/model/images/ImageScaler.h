@@ -35,8 +35,10 @@ constexpr long long kMaxArithmeticSourcePixels = 50LL * 1000 * 1000;
 // waits for memory that others hold rather than spend more.
 constexpr long long kPictureMemoryLimit = 384LL << 20;
 constexpr long long kPicturesMemoryLimit = 2 * kPictureMemoryLimit;
-// More scans than this in a multi-scan file are refused (each scan can walk the whole picture).
-constexpr int kMaxScans = 1000;
+// More scans than this in a multi-scan file are refused as they are met (each scan can walk the
+// whole picture; real progressive files have about 10). The work of all scans together is
+// bounded as well, see images/WorkBudget.h.
+constexpr int kMaxScans = 100;
 
 // The size a picture of width x height gets at targetHeight: width / (height / targetHeight),
 // computed exactly and rounded half to even, by targetHeight.

@@ -9,6 +9,12 @@
 #include <jerror.h>
 // clang-format on
 
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+#include "images/WorkBudget.h"
+
 #include "Errors.h"
 
 namespace images {
@@ -36,6 +42,10 @@ struct ErrorMgr {
   bool corruptData;  // the failure is a warning about damaged or missing picture data
   bool tooManyScans; // stopped by the scan limit
   int maxScans;      // 0: no limit
+  bool overBudget;   // stopped by the work budget
+  TWorkBudget budget;
+  int budgetScan;    // the last scan whose blocks were counted
+  bool tooLong;      // stopped by the byte limit of the source
   const TCancelToken* cancel;
   bool cancelled;    // stopped because the token asked for it
 };
@@ -78,23 +88,103 @@ void InitErrors(ErrorMgr* e) {
   e->corruptData = false;
   e->tooManyScans = false;
   e->maxScans = 0;
+  e->overBudget = false;
+  e->budget = TWorkBudget(std::numeric_limits<long long>::max());
+  e->budgetScan = 0;
+  e->tooLong = false;
   e->cancel = nullptr;
   e->cancelled = false;
 }
 
 // Called by libjpeg while it reads the scans of a multi-scan file: a file of thousands of tiny
 // scans would otherwise make it walk the whole picture once per scan.
+// Each scan is counted as it is met, before its data is decoded: its number against the scan
+// limit, the blocks of its components against the work budget.
 void OnProgress(j_common_ptr c) {
   auto* e = reinterpret_cast<ErrorMgr*>(c->err);
   if (e->cancel && e->cancel->Requested()) {
     e->cancelled = true;
     std::longjmp(e->jump, 1);
   }
-  if (c->is_decompressor && e->maxScans > 0 &&
-      reinterpret_cast<j_decompress_ptr>(c)->input_scan_number > e->maxScans) {
+  if (!c->is_decompressor) return;
+  const auto* d = reinterpret_cast<j_decompress_ptr>(c);
+  if (e->maxScans > 0 && d->input_scan_number > e->maxScans) {
     e->tooManyScans = true;
     std::longjmp(e->jump, 1);
   }
+  if (d->input_scan_number != e->budgetScan && d->comps_in_scan > 0) {
+    e->budgetScan = d->input_scan_number;
+    long long blocks = 0;
+    for (int i = 0; i < d->comps_in_scan && i < MAX_COMPS_IN_SCAN; ++i) {
+      const jpeg_component_info* comp = d->cur_comp_info[i];
+      if (comp) blocks += static_cast<long long>(comp->width_in_blocks) * comp->height_in_blocks;
+    }
+    if (!e->budget.Spend(blocks)) {
+      e->overBudget = true;
+      std::longjmp(e->jump, 1);
+    }
+  }
+}
+
+// The source of the compressed data: a file read in large pieces, or bytes held in memory, with
+// a limit on how many bytes libjpeg may take. Past the limit it stops with tooLong; at the end of
+// the data it ends the picture as libjpeg's own sources do (a warning, then an end marker).
+struct Source {
+  jpeg_source_mgr pub;
+  std::FILE* file;
+  const unsigned char* data;
+  size_t size;
+  size_t offset;
+  unsigned char* buffer;  // kChunk bytes, for a file
+  long long supplied;     // bytes handed to libjpeg so far
+  long long limit;        // 0: none
+};
+
+constexpr size_t kChunk = 1 << 20;
+const unsigned char kEndMarker[2] = {0xFF, JPEG_EOI};
+
+void InitSource(j_decompress_ptr) {}
+void TermSource(j_decompress_ptr) {}
+
+boolean FillInput(j_decompress_ptr cinfo) {
+  auto* src = reinterpret_cast<Source*>(cinfo->src);
+  size_t want = kChunk;
+  if (src->limit > 0) {
+    if (src->supplied >= src->limit) {
+      auto* e = reinterpret_cast<ErrorMgr*>(cinfo->err);
+      e->tooLong = true;
+      std::longjmp(e->jump, 1);
+    }
+    want = static_cast<size_t>(std::min<long long>(want, src->limit - src->supplied));
+  }
+  size_t got = 0;
+  if (src->file) {
+    got = std::fread(src->buffer, 1, want, src->file);
+    src->pub.next_input_byte = src->buffer;
+  } else {
+    got = std::min(want, src->size - src->offset);
+    src->pub.next_input_byte = src->data + src->offset;
+    src->offset += got;
+  }
+  if (got == 0) {
+    WARNMS(cinfo, JWRN_JPEG_EOF);
+    src->pub.next_input_byte = kEndMarker;
+    got = 2;
+  }
+  src->supplied += static_cast<long long>(got);
+  src->pub.bytes_in_buffer = got;
+  return TRUE;
+}
+
+void SkipInput(j_decompress_ptr cinfo, long count) {
+  jpeg_source_mgr* src = cinfo->src;
+  if (count <= 0) return;
+  while (count > static_cast<long>(src->bytes_in_buffer)) {
+    count -= static_cast<long>(src->bytes_in_buffer);
+    FillInput(cinfo);
+  }
+  src->next_input_byte += count;
+  src->bytes_in_buffer -= static_cast<size_t>(count);
 }
 
 }  // namespace
@@ -107,7 +197,10 @@ struct JpegReader::State {
   jpeg_decompress_struct cinfo;
   ErrorMgr err;
   jpeg_progress_mgr progress;
+  Source source;
+  std::vector<unsigned char> buffer;
   bool created = false;
+  bool headerRead = false;
   // Filled by the guarded calls.
   unsigned char* icc = nullptr;
   unsigned int iccSize = 0;
@@ -128,11 +221,21 @@ bool GuardedOpen(State* s, const unsigned char* data, unsigned long size, std::F
   s->cinfo.mem->max_memory_to_use = maxMemory;
   s->progress.progress_monitor = OnProgress;
   s->cinfo.progress = &s->progress;
-  if (file) {
-    jpeg_stdio_src(&s->cinfo, file);
-  } else {
-    jpeg_mem_src(&s->cinfo, data, size);
-  }
+  Source& src = s->source;
+  src.pub.init_source = InitSource;
+  src.pub.fill_input_buffer = FillInput;
+  src.pub.skip_input_data = SkipInput;
+  src.pub.resync_to_restart = jpeg_resync_to_restart;
+  src.pub.term_source = TermSource;
+  src.pub.bytes_in_buffer = 0;
+  src.pub.next_input_byte = nullptr;
+  src.file = file;
+  src.data = data;
+  src.size = size;
+  src.offset = 0;
+  src.buffer = s->buffer.data();
+  src.supplied = 0;
+  s->cinfo.src = &src.pub;
   jpeg_save_markers(&s->cinfo, JPEG_APP0 + 1, 0xFFFF);
   jpeg_save_markers(&s->cinfo, JPEG_APP0 + 2, 0xFFFF);
   jpeg_read_header(&s->cinfo, TRUE);
@@ -219,8 +322,11 @@ void JpegReader::Open(const unsigned char* data, unsigned long size, std::FILE* 
                       const JpegLimits& limits) {
   InitErrors(&state_->err);
   state_->err.maxScans = limits.maxScans;
+  if (limits.maxWork > 0) state_->err.budget = TWorkBudget(limits.maxWork);
   state_->err.cancel = limits.cancel;
   state_->cinfo.err = &state_->err.pub;
+  if (file) state_->buffer.resize(kChunk);
+  state_->source.limit = limits.maxHeaderBytes;
   const bool ok = GuardedOpen(state_.get(), data, size, file, static_cast<long>(limits.maxMemory));
   if (state_->icc) {
     info_.iccProfile.assign(state_->icc, state_->icc + state_->iccSize);
@@ -228,6 +334,7 @@ void JpegReader::Open(const unsigned char* data, unsigned long size, std::FILE* 
     state_->icc = nullptr;
   }
   if (!ok) Fail();
+  state_->headerRead = true;
   const jpeg_decompress_struct& c = state_->cinfo;
   info_.width = static_cast<int>(c.image_width);
   info_.height = static_cast<int>(c.image_height);
@@ -239,6 +346,14 @@ void JpegReader::Open(const unsigned char* data, unsigned long size, std::FILE* 
       info_.orientation = ExifOrientation(m->data + 6, m->data_length - 6);
       break;
     }
+  }
+  if (limits.maxBytesPerSample > 0) {
+    // From here on the data may take what the declared picture can plausibly need.
+    Source& src = state_->source;
+    const long long consumed = src.supplied - static_cast<long long>(src.pub.bytes_in_buffer);
+    src.limit = consumed + limits.maxHeaderBytes +
+                limits.maxBytesPerSample * static_cast<long long>(c.image_width) *
+                    c.image_height * c.num_components;
   }
   info_.arithmetic = c.arith_code != 0;
   info_.multiScan = jpeg_has_multiple_scans(const_cast<jpeg_decompress_struct*>(&c)) != 0;
@@ -268,6 +383,16 @@ void JpegReader::Fail() const {
   std::string what;
   if (e.tooManyScans) {
     what = "it has more than " + std::to_string(e.maxScans) + " scans";
+  } else if (e.overBudget) {
+    what = "its " + std::to_string(state_->cinfo.input_scan_number) +
+           " scans would take more decoding work than a picture may (" +
+           std::to_string(e.budget.Limit()) + " blocks)";
+  } else if (e.tooLong) {
+    what = !state_->headerRead
+               ? "no picture header in its first " +
+                     std::to_string(state_->source.limit >> 20) + " MB"
+               : "the file holds far more data than a picture of its declared size can need (" +
+                     std::to_string(state_->source.limit >> 20) + " MB read)";
   } else if (e.code == JERR_NO_SOI) {
     what = "not a JPEG file";
   } else if (e.code == JERR_NO_BACKING_STORE || e.code == JERR_OUT_OF_MEMORY) {

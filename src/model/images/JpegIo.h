@@ -40,6 +40,11 @@ struct JpegSourceInfo {
 struct JpegLimits {
   long long maxMemory = 0;  // bytes for libjpeg's whole-picture buffers (0: no limit)
   int maxScans = 0;         // scans of a multi-scan file (0: no limit)
+  long long maxWork = 0;    // blocks decoded over all scans, see WorkBudget.h (0: no limit)
+  // Bytes read before the header is complete, and then per declared sample (see WorkBudget.h;
+  // 0: no limit).
+  long long maxHeaderBytes = 0;
+  long long maxBytesPerSample = 0;
   // Asked to stop: decoding ends with TvCancelled, also while libjpeg reads all the scans of a
   // multi-scan file before its first row.
   const TCancelToken* cancel = nullptr;

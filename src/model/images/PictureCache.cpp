@@ -10,10 +10,14 @@
 #include <utility>
 #include <vector>
 
+#include <cerrno>
+
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 // clang-format off
@@ -204,6 +208,59 @@ bool MakePrivateFolder(const fs::path& folder) {
   return fs::is_directory(folder, error);
 }
 
+// The largest entry there can be: the header, a key (a path and a few numbers) and the largest
+// JPEG the pipeline writes (the largest scaled picture at far more than 3 bytes per pixel). A
+// larger file is no entry of ours and is never read.
+constexpr unsigned long long kMaxEntryBytes = kHeaderSize + (64ULL << 10) + 4ULL * kMaxScaledPixels;
+
+// Says once per folder and process, on stderr, that a cache folder is not used.
+void WarnOnce(const std::string& folder, const std::string& why) {
+  static std::mutex mutex;
+  static std::vector<std::string> warned;
+  std::lock_guard<std::mutex> lock(mutex);
+  if (std::find(warned.begin(), warned.end(), folder) != warned.end()) return;
+  warned.push_back(folder);
+  std::fprintf(stderr, "torvane: the picture cache folder %s is not used: %s\n", folder.c_str(),
+               why.c_str());
+}
+
+// The whole entry file at `path`, read without following a symbolic link and only when its size
+// can be that of an entry; nullopt otherwise (nothing there, a link, a folder, too large).
+std::optional<std::string> ReadEntryFile(const std::string& path) {
+#ifdef _WIN32
+  std::error_code error;
+  const auto size = fs::file_size(fileutil::FsPath(path), error);
+  if (error || fs::is_symlink(fileutil::FsPath(path), error) || size > kMaxEntryBytes) return {};
+  try {
+    return fileutil::ReadFileBytes(path);
+  } catch (...) {
+    return std::nullopt;
+  }
+#else
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  std::optional<std::string> entry;
+  struct stat info;
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+      static_cast<unsigned long long>(info.st_size) <= kMaxEntryBytes) {
+    std::string bytes(static_cast<size_t>(info.st_size), '\0');
+    size_t done = 0;
+    while (done < bytes.size()) {
+      const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) break;
+      done += static_cast<size_t>(got);
+    }
+    if (done == bytes.size()) {
+      ::futimens(fd, nullptr);  // the mark for the eviction order: used just now
+      entry = std::move(bytes);
+    }
+  }
+  ::close(fd);
+  return entry;
+#endif
+}
+
 }  // namespace
 
 std::optional<TSourceStamp> SourceStampOf(const std::string& path) {
@@ -300,27 +357,52 @@ std::string TPictureCache::KeyText(const TSourceStamp& stamp, int targetHeight) 
          version_;
 }
 
+TPictureCache::FolderState TPictureCache::CheckFolder() {
+  std::lock_guard<std::mutex> lock(folderMutex_);
+  if (folderState_ == FolderState::Private || folderState_ == FolderState::Refused) {
+    return folderState_;
+  }
+#ifdef _WIN32
+  std::error_code error;
+  folderState_ = fs::is_directory(fileutil::FsPath(folder_), error) ? FolderState::Private
+                                                                     : FolderState::Missing;
+#else
+  // The folder itself (no trailing separator), and what a link there leads to.
+  const std::string folder = folder_.size() > 1 ? folder_.substr(0, folder_.size() - 1) : folder_;
+  struct stat link, info;
+  if (::lstat(folder.c_str(), &link) != 0) {
+    folderState_ = errno == ENOENT ? FolderState::Missing : FolderState::Refused;
+    if (folderState_ == FolderState::Refused) WarnOnce(folder_, "it cannot be examined");
+    return folderState_;
+  }
+  std::string why;
+  if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+    why = "it is not a folder";
+  } else if (info.st_uid != ::geteuid() || link.st_uid != ::geteuid()) {
+    why = "it belongs to another user";
+  } else if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+    why = "other users may write to it";
+  }
+  folderState_ = why.empty() ? FolderState::Private : FolderState::Refused;
+  if (!why.empty()) WarnOnce(folder_, why + "; pictures are scaled without it");
+#endif
+  return folderState_;
+}
+
 std::optional<TScaledImage> TPictureCache::Find(const TSourceStamp& stamp, int targetHeight) {
   const std::string path = EntryPath(stamp.canonicalPath, targetHeight);
-  std::string entry;
-  try {
-    if (!fileutil::IsFile(path)) {
-      ++misses_;
-      return std::nullopt;
-    }
-    entry = fileutil::ReadFileBytes(path);
-  } catch (...) {
+  const std::optional<std::string> read =
+      CheckFolder() == FolderState::Private ? ReadEntryFile(path) : std::nullopt;
+  if (!read) {
     ++misses_;
     return std::nullopt;
   }
+  const std::string& entry = *read;
   TScaledImage picture;
   switch (DecodeEntry(entry, KeyText(stamp, targetHeight), picture)) {
-    case Verdict::Good: {
+    case Verdict::Good:
       ++hits_;
-      std::error_code ignored;  // the mark for the eviction order
-      fs::last_write_time(fileutil::FsPath(path), fs::file_time_type::clock::now(), ignored);
       return picture;
-    }
     case Verdict::OtherKey:  // an older state of the source: Store replaces it
       ++misses_;
       return std::nullopt;
@@ -336,16 +418,16 @@ std::optional<TScaledImage> TPictureCache::Find(const TSourceStamp& stamp, int t
 void TPictureCache::Store(const TSourceStamp& stamp, int targetHeight,
                           const TScaledImage& picture) {
   try {
-    {
+    if (CheckFolder() == FolderState::Missing) {
+      MakePrivateFolder(fileutil::FsPath(folder_).parent_path());
       std::lock_guard<std::mutex> lock(folderMutex_);
-      if (!folderMade_) {
-        if (!MakePrivateFolder(fileutil::FsPath(folder_).parent_path())) return;
-        folderMade_ = true;
-      }
+      folderState_ = FolderState::Unchecked;  // whoever made it, it is examined again
     }
-    fileutil::WriteFileReplacing(EntryPath(stamp.canonicalPath, targetHeight),
-                                 EncodeEntry(KeyText(stamp, targetHeight), picture),
-                                 false);  // a torn entry fails its checksum
+    if (CheckFolder() != FolderState::Private) return;
+    // Not forced to the disk: a torn entry fails its checksum. A link planted under the entry's
+    // name is replaced, never written through.
+    fileutil::WriteFileReplacingName(EntryPath(stamp.canonicalPath, targetHeight),
+                                     EncodeEntry(KeyText(stamp, targetHeight), picture));
     ++stored_;
   } catch (...) {
     // Full disk, no rights: the picture is simply not kept.
@@ -354,6 +436,7 @@ void TPictureCache::Store(const TSourceStamp& stamp, int targetHeight,
 
 void TPictureCache::Trim() {
   if (stored_ == 0) return;  // nothing was added: the folder did not grow
+  if (CheckFolder() != FolderState::Private) return;
   struct Entry {
     fs::file_time_type used;
     fs::path path;
@@ -367,7 +450,7 @@ void TPictureCache::Trim() {
     for (fs::directory_iterator it(fileutil::FsPath(folder_), error), end; !error && it != end;
          it.increment(error)) {
       std::error_code statError;
-      if (!it->is_regular_file(statError)) continue;
+      if (!it->is_regular_file(statError) || it->is_symlink(statError)) continue;
       const std::string name = fileutil::Utf8(it->path().filename());
       const fs::file_time_type used = it->last_write_time(statError);
       if (statError) continue;

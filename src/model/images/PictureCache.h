@@ -43,7 +43,8 @@ std::string PicturePipelineVersion();
 class TPictureCache {
  public:
   // `folder`: where the entries live; it is made, with its missing parents, readable by the user
-  // alone when the first entry is stored.
+  // alone when the first entry is stored. A folder that belongs to someone else or that others
+  // may write to is not used (see CheckFolder).
   explicit TPictureCache(std::string folder,
                          unsigned long long limitBytes = kDefaultPictureCacheLimit,
                          std::string pipelineVersion = PicturePipelineVersion());
@@ -57,7 +58,8 @@ class TPictureCache {
   unsigned long long Limit() const { return limit_; }
 
   // The entry for the source in the state `stamp` at `targetHeight`, verified; it is marked as
-  // used just now. An entry that does not verify is deleted. Never throws.
+  // used just now. An entry that does not verify is deleted; a file larger than any entry, or a
+  // link, is never read. Never throws.
   std::optional<TScaledImage> Find(const TSourceStamp& stamp, int targetHeight);
   // Stores (or replaces) the entry. A cache that cannot be written is no failure: never throws.
   void Store(const TSourceStamp& stamp, int targetHeight, const TScaledImage& picture);
@@ -81,12 +83,17 @@ class TPictureCache {
 
  private:
   std::string KeyText(const TSourceStamp& stamp, int targetHeight) const;
+  // Whether the folder may be used: it must belong to the user, and no one else may write to it
+  // (else entries that pass the checksum, or links, could be planted). A folder that is not
+  // is not used at all, and stderr says so once.
+  enum class FolderState { Unchecked, Missing, Private, Refused };
+  FolderState CheckFolder();
 
   std::string folder_;
   unsigned long long limit_;
   std::string version_;
   std::mutex folderMutex_;
-  bool folderMade_ = false;
+  FolderState folderState_ = FolderState::Unchecked;
   std::atomic<int> hits_{0}, misses_{0}, dropped_{0}, stored_{0}, evicted_{0};
 };
 
