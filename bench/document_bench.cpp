@@ -46,7 +46,8 @@ std::string WriteDesign(const std::string& folder, int count) {
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  const std::string folder = (std::filesystem::temp_directory_path() / "torvane-document-bench").string();
+  const std::string folder =
+      (std::filesystem::temp_directory_path() / "torvane-document-bench").string();
   std::filesystem::create_directories(folder);
 
   const std::string big = WriteDesign(folder, 200000);
@@ -83,7 +84,10 @@ int main(int argc, char** argv) {
               shown([&] { d.moveItems({0}, -1, d.childCount(-1)); }));
   std::printf("  drag it into another item:      %.4f s\n",
               shown([&] { d.moveItems({d.itemCount() - 10000}, 5, 0); }));
-  std::printf("  undo both moves:                %.4f s\n", shown([&] { stack.undo(); stack.undo(); }));
+  std::printf("  undo both moves:                %.4f s\n", shown([&] {
+                stack.undo();
+                stack.undo();
+              }));
   std::printf("  move up 100 selected items:     %.4f s\n", shown([&] {
                 std::vector<int> some;
                 for (int i = 0; i < 100; ++i) some.push_back(10000 + 7 * i);
@@ -95,7 +99,8 @@ int main(int argc, char** argv) {
   stack.clear();
   const size_t before = HeapInUse();
   for (int i = 0; i < 1000; ++i)
-    d.setItemField({i}, TItemField::ToolTip, "A tooltip for picture " + std::to_string(i), "Edit Tooltip");
+    d.setItemField({i}, TItemField::ToolTip, "A tooltip for picture " + std::to_string(i),
+                   "Edit Tooltip");
   std::printf("undo stack of 1,000 field edits: %.2f MB (%d steps)\n",
               double(HeapInUse() - before) / (1024.0 * 1024.0), stack.count());
   std::filesystem::remove_all(folder);

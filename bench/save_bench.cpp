@@ -156,21 +156,21 @@ int main(int argc, char** argv) {
       QElapsedTimer clock;
       clock.start();
       const double cpu = CpuSeconds();
-      model.PublishProject((info.absolutePath() + '/').toStdString(),
-                           info.fileName().toStdString(), tree);
+      model.PublishProject((info.absolutePath() + '/').toStdString(), info.fileName().toStdString(),
+                           tree);
       directTimes.push_back(clock.nsecsElapsed() / 1e9);
       directCpu.push_back(CpuSeconds() - cpu);
       model.ClearPreview();
     }
     if (run % 2 == 1) inWindow();
   }
-  std::printf("cold save of %d photos: %.2f s in the window, %.2f s straight (ratio %.3f); "
-              "CPU %.2f s and %.2f s (ratio %.3f); longest event-loop gap %.0f ms "
-              "(worst of %d runs)\n",
-              items, Median(windowTimes), Median(directTimes),
-              Median(windowTimes) / Median(directTimes), Median(windowCpu), Median(directCpu),
-              Median(windowCpu) / Median(directCpu), *std::max_element(gaps.begin(), gaps.end()),
-              runs);
+  std::printf(
+      "cold save of %d photos: %.2f s in the window, %.2f s straight (ratio %.3f); "
+      "CPU %.2f s and %.2f s (ratio %.3f); longest event-loop gap %.0f ms "
+      "(worst of %d runs)\n",
+      items, Median(windowTimes), Median(directTimes), Median(windowTimes) / Median(directTimes),
+      Median(windowCpu), Median(directCpu), Median(windowCpu) / Median(directCpu),
+      *std::max_element(gaps.begin(), gaps.end()), runs);
 
   // 2. Cancel to idle, at several points of the save.
   std::vector<double> cancels;
@@ -208,9 +208,10 @@ int main(int argc, char** argv) {
       (strip ? shown : hidden).push_back(w.Save());
     }
   }
-  std::printf("save of 2000 items: %.3f s with the status strip shown, %.3f s hidden "
-              "(ratio %.2f)\n",
-              Median(shown), Median(hidden), Median(shown) / Median(hidden));
+  std::printf(
+      "save of 2000 items: %.3f s with the status strip shown, %.3f s hidden "
+      "(ratio %.2f)\n",
+      Median(shown), Median(hidden), Median(shown) / Median(hidden));
   prompt::StopTesting();
   return 0;
 }

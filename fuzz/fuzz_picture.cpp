@@ -1,8 +1,9 @@
 // Fuzz target: the picture path (header checks, limits, decoding, orientation, colour profile,
 // alpha, scaling, encoding) on a picture file held in memory, of any format we read (the seed
-// corpus holds a small picture and a size bomb of each). A picture may only be refused with our error; a
-// result must have the slider height and be a JPEG. Run with -rss_limit_mb and -malloc_limit_mb so
-// that a picture that gets past the limits and spends memory anyway is a finding.
+// corpus holds a small picture and a size bomb of each). A picture may only be refused with our
+// error; a result must have the slider height and be a JPEG. Run with -rss_limit_mb and
+// -malloc_limit_mb so that a picture that gets past the limits and spends memory anyway is a
+// finding.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>

@@ -4,9 +4,9 @@
 #ifndef _WIN32
 #include <QSocketNotifier>
 
-#include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
+#include <csignal>
 #endif
 
 #include "LivePreview.h"

@@ -14,9 +14,11 @@
 
 namespace {
 constexpr std::string TItemData::*kFieldMembers[kItemFieldCount] = {
-    &TItemData::IImageFile, &TItemData::OriginalImagePath, &TItemData::ILink,
-    &TItemData::ITarget,    &TItemData::IToolTip,          &TItemData::IWidth,
-    &TItemData::IHeight,    &TItemData::ILevel,            &TItemData::ISpare,
+    &TItemData::IImageFile, &TItemData::OriginalImagePath,
+    &TItemData::ILink,      &TItemData::ITarget,
+    &TItemData::IToolTip,   &TItemData::IWidth,
+    &TItemData::IHeight,    &TItemData::ILevel,
+    &TItemData::ISpare,
 };
 const std::string kNewItemCaption = "Item";
 const std::string kSliderCaption = "Torvane";
@@ -98,7 +100,9 @@ int TDocument::findId(quint64 id) const {
   return found == ids_.end() ? -1 : int(found - ids_.begin());
 }
 
-int TDocument::parentOf(int index) const { return index < 0 ? -1 : structure().parent.at(size_t(index)); }
+int TDocument::parentOf(int index) const {
+  return index < 0 ? -1 : structure().parent.at(size_t(index));
+}
 int TDocument::rowOf(int index) const { return index < 0 ? 0 : structure().row.at(size_t(index)); }
 int TDocument::childCount(int parent) const {
   const TStructure& s = structure();
@@ -202,7 +206,8 @@ TLoadResult TDocument::open(const QString& path, bool untitled) {
   const TLoadResult result = agent_->OpenProject(path.toStdString(), tree);
   if (result != TLoadResult::Loaded) return result;
   TItemArray loaded = std::move(agent_->Items);
-  resetDesign(agent_->AppletData, std::move(loaded), std::move(tree.levels), std::move(tree.captions));
+  resetDesign(agent_->AppletData, std::move(loaded), std::move(tree.levels),
+              std::move(tree.captions));
   setFileName(untitled ? QString() : path);
   return result;
 }
@@ -245,8 +250,9 @@ QStringList TDocument::addPictures(const QStringList& paths) {
   for (const QString& path : paths) {
     const QFileInfo info(path);
     const auto& known = images::PictureExtensions();
-    const bool picture = info.isFile() && std::find(known.begin(), known.end(),
-                                                    info.suffix().toLower().toStdString()) != known.end();
+    const bool picture =
+        info.isFile() &&
+        std::find(known.begin(), known.end(), info.suffix().toLower().toStdString()) != known.end();
     if (!picture || path.contains(QString::fromStdString(agent_->Separator))) {
       refused << info.fileName();
       continue;
@@ -377,7 +383,8 @@ void TDocument::insertBlock(int first, TBlock block) {
   // The parent: the nearest item before `first` one level up.
   int parent = first - 1;
   while (parent >= 0 && levels_[size_t(parent)] >= rootLevel) parent = parentOf(parent);
-  const int row = first < itemCount() && parentOf(first) == parent ? rowOf(first) : childCount(parent);
+  const int row =
+      first < itemCount() && parentOf(first) == parent ? rowOf(first) : childCount(parent);
   const int roots = int(std::count(block.levels.begin(), block.levels.end(), rootLevel));
   itemModel_->beginInsertRows(itemModel_->indexOf(parent), row, row + roots - 1);
   auto& items = agent_->Items;
@@ -402,7 +409,8 @@ TDocument::TBlock TDocument::removeBlock(int first, int count) {
   const int parent = parentOf(first);
   const int row = rowOf(first);
   const int rootLevel = levels_[size_t(first)];
-  const int roots = int(std::count(levels_.begin() + first, levels_.begin() + first + count, rootLevel));
+  const int roots =
+      int(std::count(levels_.begin() + first, levels_.begin() + first + count, rootLevel));
   itemModel_->beginRemoveRows(itemModel_->indexOf(parent), row, row + roots - 1);
   auto take = [first, count](auto& list, auto& into) {
     into.assign(std::make_move_iterator(list.begin() + first),

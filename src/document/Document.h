@@ -24,7 +24,17 @@ class QUndoStack;
 class TItemTreeModel;
 
 // The item fields, in file order.
-enum class TItemField { ImageFile, OriginalImagePath, Link, Target, ToolTip, Width, Height, Level, Spare };
+enum class TItemField {
+  ImageFile,
+  OriginalImagePath,
+  Link,
+  Target,
+  ToolTip,
+  Width,
+  Height,
+  Level,
+  Spare
+};
 std::string& FieldOf(TItemData& item, TItemField field);
 const std::string& FieldOf(const TItemData& item, TItemField field);
 
@@ -84,7 +94,7 @@ class TDocument : public QObject, public IDesignTree {
   int blockEnd(int index) const;                // one past the item's last descendant
   int childCount(int parent) const;
   int childAt(int parent, int row) const;
-  int rowOf(int index) const;  // among its parent's children
+  int rowOf(int index) const;            // among its parent's children
   int previousSibling(int index) const;  // -1 when none
   int nextSibling(int index) const;      // -1 when none
   // The selected items without those inside another selected item's block, in list order.
@@ -118,8 +128,8 @@ class TDocument : public QObject, public IDesignTree {
   TViewState viewState() const { return viewSource_ ? viewSource_() : TViewState{}; }
   // A new item as the last child of `parent` (-1: the slider); returns its position.
   int insertItem(int parent, const TItemData& data = TqelAppletAgent::DefaultItemData());
-  // One new top-level item per picture file (any format we read), at the end, all in one step; returns the names of the
-  // files that were not taken.
+  // One new top-level item per picture file (any format we read), at the end, all in one step;
+  // returns the names of the files that were not taken.
   QStringList addPictures(const QStringList& paths);
   void deleteItems(const std::vector<int>& indexes);  // each with its block
   void moveUp(const std::vector<int>& indexes);       // each block past its previous sibling

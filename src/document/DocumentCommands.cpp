@@ -85,7 +85,8 @@ void TMoveCommand::apply() {
   const quint64 current = idOf(before_.current);
   plan_([this](int first, int count, int to, int delta) {
     std::vector<std::string> texts = moveBlock(first, count, to, delta);
-    moves_.push_back({first, count, to, delta, delta ? std::move(texts) : std::vector<std::string>{}});
+    moves_.push_back(
+        {first, count, to, delta, delta ? std::move(texts) : std::vector<std::string>{}});
   });
   plan_ = nullptr;
   after_.selected.clear();

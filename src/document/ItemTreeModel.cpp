@@ -26,7 +26,8 @@ void TItemTreeModel::setIcons(const QIcon& slider, const QIcon& item) {
 int TItemTreeModel::itemAt(const QModelIndex& index) const {
   if (!index.isValid() || index.model() != this) return -2;
   if (index.internalId() == kNoParent) return -1;
-  const int parent = index.internalId() == kSliderId ? -1 : document_.positionOf(index.internalId());
+  const int parent =
+      index.internalId() == kSliderId ? -1 : document_.positionOf(index.internalId());
   if (parent < 0 && index.internalId() != kSliderId) return -2;
   const int item = document_.childAt(parent, index.row());
   return item >= 0 ? item : -2;

@@ -19,7 +19,7 @@ class TItemTreeModel : public QAbstractItemModel {
 
   // The item an index stands for: -1 the slider, -2 none.
   int itemAt(const QModelIndex& index) const;
-  QModelIndex indexOf(int item) const;  // -1: the slider's row
+  QModelIndex indexOf(int item) const;                    // -1: the slider's row
   void setIcons(const QIcon& slider, const QIcon& item);  // before a view shows the model
 
   QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;

@@ -35,9 +35,11 @@ constexpr std::string TAppletData::*kAppletFields[kAppletFieldCount] = {
 };
 
 constexpr std::string TItemData::*kItemFields[kItemFieldCount] = {
-    &TItemData::IImageFile, &TItemData::OriginalImagePath, &TItemData::ILink,
-    &TItemData::ITarget,    &TItemData::IToolTip,          &TItemData::IWidth,
-    &TItemData::IHeight,    &TItemData::ILevel,            &TItemData::ISpare,
+    &TItemData::IImageFile, &TItemData::OriginalImagePath,
+    &TItemData::ILink,      &TItemData::ITarget,
+    &TItemData::IToolTip,   &TItemData::IWidth,
+    &TItemData::IHeight,    &TItemData::ILevel,
+    &TItemData::ISpare,
 };
 
 template <typename Record, size_t N>
@@ -84,9 +86,9 @@ void TqelAppletAgent::SetItemData(const TItemData& data, int index) {
 }
 
 void TqelAppletAgent::LoadDefaults() {
-  AppletData = StringsToAppletData({"Slider1", "Slider1Cfg", "Slider1_DIV", "370", "120", "1", "39",
-                                    "0", "0", "FFFFFF", "", "4", "2", "DBEAF5", "4", "0", "FFFF00",
-                                    "", "", "1"});
+  AppletData = StringsToAppletData(
+      {"Slider1", "Slider1Cfg", "Slider1_DIV", "370",    "120", "1", "39",     "0", "0", "FFFFFF",
+       "",        "4",          "2",           "DBEAF5", "4",   "0", "FFFF00", "",  "",  "1"});
   Items.clear();
 }
 
@@ -153,7 +155,8 @@ void TqelAppletAgent::RebuildItemNodes(IDesignTree& tree) const {
     if (!TryStrToInt(Items[i].ILevel, level) || level < 0) level = 0;
     level = std::min(level, previous + 1);
     previous = level;
-    const int parent = level == 0 ? 0 : static_cast<int>(lastAt[static_cast<size_t>(level) - 1]) + 1;
+    const int parent =
+        level == 0 ? 0 : static_cast<int>(lastAt[static_cast<size_t>(level) - 1]) + 1;
     lastAt.resize(static_cast<size_t>(level));
     lastAt.push_back(i);
     tree.AppendChild(parent, "Image");

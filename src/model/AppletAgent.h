@@ -141,8 +141,8 @@ class TqelAppletAgent {
   TqelAppletAgent Snapshot() const;
   void ReportTo(IProgress* progress) { progress_ = progress; }
   // Takes over what a run on a snapshot left: the preview files it made (so that ClearPreview
-  // finds them), the pictures' status its build found and, when the run finished, the data it brought up to date (item levels, links,
-  // picture names and sizes) and the script file names.
+  // finds them), the pictures' status its build found and, when the run finished, the data it
+  // brought up to date (item levels, links, picture names and sizes) and the script file names.
   void AdoptRun(const TqelAppletAgent& snapshot, bool finished);
 
   // --- record and list operations (never raise) ---

@@ -2,8 +2,8 @@
 
 #include <cerrno>
 #include <csignal>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <random>
@@ -173,8 +173,8 @@ class TReplacingWrite {
         fd_ = _wopen(FsPath(temporary_).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
                      _S_IREAD | _S_IWRITE);
 #else
-        fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                     0666);
+        fd_ =
+            ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
 #endif
         if (fd_ >= 0) {
           TemporaryFiles().insert(temporary_);
@@ -192,7 +192,8 @@ class TReplacingWrite {
       // The new file takes the old one's permission bits and, where we may, its owner and group.
       if (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()) {
         if (::fchown(fd_, existing.st_uid, existing.st_gid) != 0) {
-          [[maybe_unused]] const int ignored = ::fchown(fd_, static_cast<uid_t>(-1), existing.st_gid);
+          [[maybe_unused]] const int ignored =
+              ::fchown(fd_, static_cast<uid_t>(-1), existing.st_gid);
         }
       }
       ::fchmod(fd_, existing.st_mode & 07777);
@@ -434,8 +435,9 @@ void CheckReadable(const std::string& path) {
   std::error_code error;
   const fs::file_status status = fs::status(FsPath(path), error);
   if (error || !fs::exists(status) || fs::is_regular_file(status)) return;
-  throw TvFileError("Cannot open file " + path +
-                    (fs::is_directory(status) ? " (it is a folder)" : " (it is not a regular file)"));
+  throw TvFileError(
+      "Cannot open file " + path +
+      (fs::is_directory(status) ? " (it is a folder)" : " (it is not a regular file)"));
 }
 }  // namespace
 
@@ -529,7 +531,7 @@ bool TTextLineReader::Next(std::string& line) {
   size_t end = buffer_.find('\n', start_);
   while (end == std::string::npos) {
     const size_t scanned = buffer_.size() - start_;  // unread bytes known to hold no line end
-    const bool more = Fill();                         // leaves start_ at 0
+    const bool more = Fill();                        // leaves start_ at 0
     if (!more) {
       if (start_ >= buffer_.size()) return false;
       end = buffer_.size();
@@ -652,8 +654,7 @@ int RemoveStaleTemporaryFiles(const std::string& folder) {
     const size_t dot = stem.rfind('.');
     const size_t dash = stem.rfind('-');
     if (dot == std::string::npos || dash == std::string::npos || dash < dot + 2 ||
-        stem.size() - dash != 7 ||
-        stem.find_first_not_of("0123456789", dot + 1) != dash ||
+        stem.size() - dash != 7 || stem.find_first_not_of("0123456789", dot + 1) != dash ||
         stem.find_first_not_of("0123456789abcdef", dash + 1) != std::string::npos) {
       continue;
     }

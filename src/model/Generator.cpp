@@ -281,8 +281,7 @@ std::vector<std::string> TqelAppletAgent::GenerateFiles(IDesignTree& tree) {
                   Quoted(item.ITarget) + "," + Quoted(item.IToolTip) + "," +
                   scripttext::CanonicalItemSize(item.IWidth, what + "width") + "," +
                   scripttext::CanonicalItemSize(item.IHeight, what + "height") +
-                  (doubleOfItem[i].empty() ? "" : "," + Quoted(doubleOfItem[i])) +
-                  "]);");
+                  (doubleOfItem[i].empty() ? "" : "," + Quoted(doubleOfItem[i])) + "]);");
   }
   cfg.push_back("function CI" + name + "(ipa){");
   cfg.push_back("if(!(window." + name + "cfg)){eval('window." + name + "cfg=new Array();');};");
@@ -296,8 +295,8 @@ std::vector<std::string> TqelAppletAgent::GenerateFiles(IDesignTree& tree) {
       (Items.empty() ? "window." : "") + scripttext::JsIdentifier(AppletData.pCfgName);
   cfg.push_back("new BXae(" + Quoted(AppletData.pDivId) + "," + checked.width + "," + outerHeight +
                 "," + checked.step + "," + checked.delay + "," + checked.gap + "," +
-                checked.trailerSpace + "," + Quoted(AppletData.pBgColor) + "," + cfgArgument +
-                "," + imageBorderText + "," + containerBorderText + ");};");
+                checked.trailerSpace + "," + Quoted(AppletData.pBgColor) + "," + cfgArgument + "," +
+                imageBorderText + "," + containerBorderText + ");};");
   cfg.push_back("Init" + name + "();");
 
   char length[8];

@@ -60,7 +60,8 @@ int TMemoryTree::AppendChild(int parentIndex, const std::string& caption) {
 
 void TMemoryTree::RebuildLastPath() {
   lastPath_.clear();
-  for (int i = static_cast<int>(nodes_.size()) - 1; i >= 0; i = nodes_[static_cast<size_t>(i)].parent) {
+  for (int i = static_cast<int>(nodes_.size()) - 1; i >= 0;
+       i = nodes_[static_cast<size_t>(i)].parent) {
     lastPath_.push_back(i);
   }
   std::reverse(lastPath_.begin(), lastPath_.end());

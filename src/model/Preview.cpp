@@ -24,7 +24,8 @@ void TqelAppletAgent::AddToPreview(const std::string& path, std::string name) {
 
 std::string TqelAppletAgent::RuntimeScriptSource() const {
   const std::string folder = fileutil::WithSeparator(ProgramFolder());
-  if (ReadableRuntime && fileutil::IsFile(folder + kReadableRuntime)) return folder + kReadableRuntime;
+  if (ReadableRuntime && fileutil::IsFile(folder + kReadableRuntime))
+    return folder + kReadableRuntime;
   return folder + ScriptFiles[0];
 }
 

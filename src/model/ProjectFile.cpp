@@ -14,15 +14,29 @@ namespace {
 const char* const kProductLine = "Torvane";
 const char* const kRejected = "This file wasn't saved by Torvane 1.1, open failed!";
 
-const char* const kAppletFieldNames[kAppletFieldCount] = {
-    "slider name", "configuration name", "container id", "width", "height", "step", "delay", "gap",
-    "trailer space", "background colour", "spare configuration name", "image border width",
-    "image border style", "image border colour", "container border width",
-    "container border style", "container border colour", "local root folder", "web root folder",
-    "path option"};
+const char* const kAppletFieldNames[kAppletFieldCount] = {"slider name",
+                                                          "configuration name",
+                                                          "container id",
+                                                          "width",
+                                                          "height",
+                                                          "step",
+                                                          "delay",
+                                                          "gap",
+                                                          "trailer space",
+                                                          "background colour",
+                                                          "spare configuration name",
+                                                          "image border width",
+                                                          "image border style",
+                                                          "image border colour",
+                                                          "container border width",
+                                                          "container border style",
+                                                          "container border colour",
+                                                          "local root folder",
+                                                          "web root folder",
+                                                          "path option"};
 const char* const kItemFieldNames[kItemFieldCount] = {
-    "image file", "original image", "link", "target", "tooltip", "width", "height", "level",
-    "spare value"};
+    "image file", "original image", "link",  "target",     "tooltip",
+    "width",      "height",         "level", "spare value"};
 
 // A value that holds the separator or a line break would come back from the file as different
 // values; refuse it before anything is written.
@@ -79,11 +93,11 @@ std::string TqelAppletAgent::ProjectText() {
     text += line;
     text += "\r\n";
   };
-  for (const char* line : {"<Warning_Info>",
-                           "Note: This file was created and maintained by Torvane 1.1.",
-                           "Do not modify it or script project may not be opened again!",
-                           "</Warning_Info>", "<Product_Name>", kProductLine, "</Product_Name>",
-                           "<Product_Version>", "1.1", "</Product_Version>"}) {
+  for (const char* line :
+       {"<Warning_Info>", "Note: This file was created and maintained by Torvane 1.1.",
+        "Do not modify it or script project may not be opened again!", "</Warning_Info>",
+        "<Product_Name>", kProductLine, "</Product_Name>", "<Product_Version>", "1.1",
+        "</Product_Version>"}) {
     add(line);
   }
   progress.Step(10);
@@ -130,8 +144,8 @@ namespace {
 
 // What a read of a project file found, before anything of the model changes.
 struct TReadProject {
-  bool tagged = false;    // the product tag was found
-  bool foreign = false;   // the line after it names another product
+  bool tagged = false;   // the product tag was found
+  bool foreign = false;  // the line after it names another product
   bool sliderRead = false;
   bool itemsReached = false;
   bool complete = false;  // the item block was closed
@@ -213,7 +227,8 @@ bool FitsKind(const std::string& value, TValueKind kind) {
   }
   switch (kind) {
     case TValueKind::Number:
-      return number >= TqelAppletAgent::kMinPanelNumber && number <= TqelAppletAgent::kMaxPanelNumber;
+      return number >= TqelAppletAgent::kMinPanelNumber &&
+             number <= TqelAppletAgent::kMaxPanelNumber;
     case TValueKind::BorderStyle:
       return number >= 0 && number <= 9;
     default:
@@ -243,11 +258,11 @@ struct TFieldRule {
   TValueKind kind;
 };
 constexpr TFieldRule kSliderRules[] = {
-    {3, TValueKind::Number},       {4, TValueKind::Number},       {5, TValueKind::Number},
-    {6, TValueKind::Number},       {7, TValueKind::Number},       {8, TValueKind::Number},
-    {9, TValueKind::Colour},       {11, TValueKind::Number},      {12, TValueKind::BorderStyle},
-    {13, TValueKind::Colour},      {14, TValueKind::Number},      {15, TValueKind::BorderStyle},
-    {16, TValueKind::Colour},      {19, TValueKind::Flag}};
+    {3, TValueKind::Number},  {4, TValueKind::Number},  {5, TValueKind::Number},
+    {6, TValueKind::Number},  {7, TValueKind::Number},  {8, TValueKind::Number},
+    {9, TValueKind::Colour},  {11, TValueKind::Number}, {12, TValueKind::BorderStyle},
+    {13, TValueKind::Colour}, {14, TValueKind::Number}, {15, TValueKind::BorderStyle},
+    {16, TValueKind::Colour}, {19, TValueKind::Flag}};
 constexpr TFieldRule kItemRules[] = {{5, TValueKind::ItemSize}, {6, TValueKind::ItemSize}};
 
 // Throws TvError naming the file, the line and the field of the first value that is not what its

@@ -34,7 +34,8 @@ bool TqelAppletAgent::PublishProject(const std::string& folder, const std::strin
                   "' leaves no name for the published files");
   }
   // A project file named like one of the files the publish writes would be overwritten by it.
-  std::set<std::string> outputs = {LowerAscii(base + ".html"), LowerAscii(base + "_PublishReport.txt"),
+  std::set<std::string> outputs = {LowerAscii(base + ".html"),
+                                   LowerAscii(base + "_PublishReport.txt"),
                                    LowerAscii(ScriptFiles[0]), "torvanecfg.js", "torvane.css"};
   for (size_t i = 0; i < Items.size(); ++i) {
     outputs.insert(LowerAscii("slider" + std::to_string(i) + ".jpg"));
@@ -81,12 +82,12 @@ bool TqelAppletAgent::PublishProject(const std::string& folder, const std::strin
   const auto copy = [&](const std::string& from, const std::string& name) {
     // A missing source is left out.
     if (fileutil::IsFile(from)) {
-      plan.push_back({to + name, [from, target = to + name] {
-                        fileutil::CopyFileReplacing(from, target);
-                      }});
+      plan.push_back(
+          {to + name, [from, target = to + name] { fileutil::CopyFileReplacing(from, target); }});
     }
   };
-  plan.push_back({to + base + ".html", [&] { fileutil::WriteTextLines(to + base + ".html", page); }});
+  plan.push_back(
+      {to + base + ".html", [&] { fileutil::WriteTextLines(to + base + ".html", page); }});
   copy(RuntimeScriptSource(), ScriptFiles[0]);
   copy(work + ScriptFiles[1], ScriptFiles[1]);
   copy(work + ScriptFiles[2], ScriptFiles[2]);
@@ -113,9 +114,9 @@ bool TqelAppletAgent::PublishProject(const std::string& folder, const std::strin
         std::string& list = k < i ? written : missing;
         list += (list.empty() ? "" : ", ") + fileutil::NameOf(plan[k].target);
       }
-      throw TvFileError(std::string(failure.what()) + "\nWritten: " +
-                        (written.empty() ? "nothing" : written) + ".\nNot written: " + missing +
-                        ".");
+      throw TvFileError(std::string(failure.what()) +
+                        "\nWritten: " + (written.empty() ? "nothing" : written) +
+                        ".\nNot written: " + missing + ".");
     }
     Progress().Step(1);
   }

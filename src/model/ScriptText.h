@@ -25,7 +25,8 @@ std::string HtmlAttribute(const std::string& utf8);
 // "-"? digits, nothing else (no blanks, no "+", no hexadecimal).
 bool IsWholeNumber(const std::string& text);
 // A name the page's script can use (UTF-8): a first character that may begin a script name
-// (a Unicode letter of ID_Start, "$" or "_") and then characters that may continue one (ID_Continue,
+// (a Unicode letter of ID_Start, "$" or "_") and then characters that may continue one
+// (ID_Continue,
 // "$", zero-width joiner and non-joiner). Not empty; text that is not valid UTF-8 is no name.
 bool IsScriptIdentifier(const std::string& text);
 bool IsScriptNameStart(char32_t code);

@@ -55,9 +55,9 @@ std::string CssColor(const std::string& text) { return "#" + text; }
 std::string CssPixels(const std::string& text) { return text + "px"; }
 
 std::string CssBorderStyle(const std::string& text) {
-  static const std::array<const char*, 10> kWords = {
-      "none", "dotted", "dashed", "solid", "double", "groove", "ridge", "inset", "window-inset",
-      "outset"};
+  static const std::array<const char*, 10> kWords = {"none",         "dotted", "dashed", "solid",
+                                                     "double",       "groove", "ridge",  "inset",
+                                                     "window-inset", "outset"};
   // A decimal integer only: "$3" or "0x3" is no border style.
   int index = 0;
   if (!TryStrToDecimalInt(text, index)) throw TvConvertError(text);
@@ -96,7 +96,8 @@ bool ParseInt(const std::string& text, int& value, bool allowHex) {
   const long long magnitude =
       base == 16 && result > std::numeric_limits<int>::max() ? result - 0x100000000LL : result;
   const long long signedValue = negative ? -magnitude : magnitude;
-  value = static_cast<int>(static_cast<unsigned>(static_cast<long long>(signedValue) & 0xFFFFFFFFLL));
+  value =
+      static_cast<int>(static_cast<unsigned>(static_cast<long long>(signedValue) & 0xFFFFFFFFLL));
   return true;
 }
 

@@ -22,8 +22,8 @@ TColor HexToColor(const std::string& text);
 // missing fields, n <= 0 and the text after the last separator read as empty.
 std::string GetField(const std::string& line, int n, const std::string& sep);
 
-std::string CssColor(const std::string& text);        // "#" + text
-std::string CssPixels(const std::string& text);       // text + "px"
+std::string CssColor(const std::string& text);   // "#" + text
+std::string CssPixels(const std::string& text);  // text + "px"
 // Decimal index 0..9 to its word, any other decimal integer to "solid"; text that is not a decimal
 // integer (hexadecimal included) throws TvConvertError.
 std::string CssBorderStyle(const std::string& text);

@@ -57,7 +57,8 @@ QString ProgramProblem(const QString& path) {
   if (FileTest()) return FileTest()(path) ? QString() : QStringLiteral("does not exist");
   const QFileInfo info(path);
   if (!info.exists()) return QStringLiteral("does not exist");
-  if (!info.isFile() || !info.isExecutable()) return QStringLiteral("is not a program that can be started");
+  if (!info.isFile() || !info.isExecutable())
+    return QStringLiteral("is not a program that can be started");
   return QString();
 }
 
@@ -123,8 +124,8 @@ void DetectNetscape6(QList<TWebBrowserNamePath>& list) {
 
 struct TModernBrowser {
   const char* name;
-  const char* appPath;    // its program's name under "App Paths" on Windows ("" if none)
-  QStringList commands;   // its command names on the PATH, most usual first
+  const char* appPath;      // its program's name under "App Paths" on Windows ("" if none)
+  QStringList commands;     // its command names on the PATH, most usual first
   const char* sameAs = "";  // not listed when the browser of this name already is
 };
 
@@ -162,8 +163,8 @@ QString FromAppPaths(const QString& program) {
 }
 
 QString FromSearchPath(const QStringList& commands) {
-  const QString folders = SearchPathOverride() ? *SearchPathOverride()
-                                               : QString::fromLocal8Bit(qgetenv("PATH"));
+  const QString folders =
+      SearchPathOverride() ? *SearchPathOverride() : QString::fromLocal8Bit(qgetenv("PATH"));
   const QStringList dirs = folders.split(QDir::listSeparator(), Qt::SkipEmptyParts);
   for (const QString& command : commands) {
 #ifdef Q_OS_WIN
@@ -199,9 +200,10 @@ void DetectModern(QList<TWebBrowserNamePath>& list) {
     if (path.isEmpty()) path = FromSearchPath(browser.commands);
     if (path.isEmpty()) continue;
     const QString identity = Identity(path);
-    const bool listed = std::any_of(list.begin(), list.end(), [&](const TWebBrowserNamePath& entry) {
-      return entry.name == QLatin1String(browser.sameAs);
-    });
+    const bool listed =
+        std::any_of(list.begin(), list.end(), [&](const TWebBrowserNamePath& entry) {
+          return entry.name == QLatin1String(browser.sameAs);
+        });
     if (known.contains(identity) || listed) continue;
     known << identity;
     list << TWebBrowserNamePath{QLatin1String(browser.name), path};

@@ -3,8 +3,8 @@
 #include "Launcher.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
@@ -47,7 +47,8 @@ bool SystemAssociationInstalled() {
   const QString user = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
   bool entry = false;
   bool type = false;
-  const QStringList folders = QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation);
+  const QStringList folders =
+      QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation);
   for (const QString& folder : folders) {
     if (QDir::cleanPath(folder) == QDir::cleanPath(user)) continue;
     QFile desktop(folder + QStringLiteral("/applications/torvane.desktop"));
@@ -95,7 +96,8 @@ QString MimePackage() {
 bool WriteFileAssociation(const QString& programPath, const TToolRunner& runTool) {
   const QString program = QDir::toNativeSeparators(programPath);
 #ifdef Q_OS_WIN
-  QSettings classes(QStringLiteral("HKEY_CURRENT_USER\\Software\\Classes"), QSettings::NativeFormat);
+  QSettings classes(QStringLiteral("HKEY_CURRENT_USER\\Software\\Classes"),
+                    QSettings::NativeFormat);
   if (!classes.isWritable()) return false;
   classes.setValue(".tvn/.", "Torvane.Document");
   classes.setValue("Torvane.Document/.", "Torvane.Document");

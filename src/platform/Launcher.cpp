@@ -13,7 +13,8 @@ class TDesktopLauncher : public ILauncher {
     // local path. A drive letter ("C:") is a path, not a scheme.
     const QUrl url(pathOrUrl);
     const bool isAddress = url.isValid() && url.scheme().size() > 1;
-    QDesktopServices::openUrl(isAddress ? url : QUrl::fromLocalFile(QFileInfo(pathOrUrl).absoluteFilePath()));
+    QDesktopServices::openUrl(
+        isAddress ? url : QUrl::fromLocalFile(QFileInfo(pathOrUrl).absoluteFilePath()));
   }
   void StartProgram(const QString& program, const QString& argument) override {
     QProcess::startDetached(program, {argument});

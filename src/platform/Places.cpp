@@ -73,8 +73,7 @@ void RemoveLeftFolders(const std::string& base, const std::string& tag) {
     if (name.rfind(hostPart, 0) != 0) continue;
     const std::string rest = name.substr(hostPart.size());
     const size_t dash = rest.find('-');
-    if (dash == 0 || dash == std::string::npos ||
-        rest.find_first_not_of("0123456789") != dash)
+    if (dash == 0 || dash == std::string::npos || rest.find_first_not_of("0123456789") != dash)
       continue;
     struct stat info;
     if (::lstat(entry.path().c_str(), &info) != 0 || !S_ISDIR(info.st_mode) ||
@@ -128,7 +127,8 @@ std::string FilesFolder(const std::string& executableFolder) {
   fs::path exe = fileutil::FsPath(beside).lexically_normal();
   if (!exe.has_filename()) exe = exe.parent_path();  // drop the trailing separator
   const fs::path installed = exe.parent_path() / "share" / "torvane";
-  if (IsFolder(fileutil::Utf8(installed))) return fileutil::WithSeparator(fileutil::Utf8(installed));
+  if (IsFolder(fileutil::Utf8(installed)))
+    return fileutil::WithSeparator(fileutil::Utf8(installed));
   return beside;
 }
 
@@ -187,7 +187,8 @@ std::string MakeProcessFolder(const std::string& base, const std::string& tag) {
   std::random_device random;
   for (int attempt = 0; attempt < 100; ++attempt) {
     const fs::path candidate = parent / (tag + "-" + std::to_string(random()));
-    if (fs::create_directory(candidate, error)) return fileutil::WithSeparator(fileutil::Utf8(candidate));
+    if (fs::create_directory(candidate, error))
+      return fileutil::WithSeparator(fileutil::Utf8(candidate));
   }
   return {};
 #else
@@ -195,7 +196,8 @@ std::string MakeProcessFolder(const std::string& base, const std::string& tag) {
   // temporary folder, say) is never changed. The new folder itself is the user's alone.
   if (!existed) ::chmod(parent.c_str(), 0700);
   RemoveLeftFolders(base, tag);
-  std::string pattern = (parent / (ProcessPrefix(tag, static_cast<long>(::getpid())) + "XXXXXX")).string();
+  std::string pattern =
+      (parent / (ProcessPrefix(tag, static_cast<long>(::getpid())) + "XXXXXX")).string();
   if (::mkdtemp(pattern.data()) == nullptr) return {};
   return fileutil::WithSeparator(pattern);
 #endif
@@ -206,7 +208,8 @@ TInstanceFolder::TInstanceFolder(const std::string& programFolder, bool shareabl
   if (shareable) {
     // An advisory lock on the folder itself: nothing is written for it, and it ends with the
     // process however that ends.
-    const int handle = ::open(fileutil::FsPath(programFolder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int handle =
+        ::open(fileutil::FsPath(programFolder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (handle >= 0 && ::flock(handle, LOCK_EX | LOCK_NB) == 0) {
       lock_ = handle;
       path_ = fileutil::WithSeparator(programFolder);

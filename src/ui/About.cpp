@@ -10,10 +10,12 @@
 #include "ui_About.h"
 
 QString TformAbout::HomePage(const QString& programFolder) {
-  return QDir::toNativeSeparators(QString::fromStdString(places::HomePage(programFolder.toStdString())));
+  return QDir::toNativeSeparators(
+      QString::fromStdString(places::HomePage(programFolder.toStdString())));
 }
 QString TformAbout::SupportPage(const QString& programFolder) {
-  return QDir::toNativeSeparators(QString::fromStdString(places::SupportPage(programFolder.toStdString())));
+  return QDir::toNativeSeparators(
+      QString::fromStdString(places::SupportPage(programFolder.toStdString())));
 }
 
 TformAbout::TformAbout(const QString& programFolder, QWidget* parent)

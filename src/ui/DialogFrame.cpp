@@ -26,7 +26,8 @@ void CentreOnScreen(QWidget* window) {
 
 void MoveOnScreen(QWidget* window, int left, int top) {
   const QRect area = Available(window);
-  const int x = std::clamp(left, area.left(), std::max(area.left(), area.right() - window->width()));
+  const int x =
+      std::clamp(left, area.left(), std::max(area.left(), area.right() - window->width()));
   const int y = std::clamp(top, area.top(), std::max(area.top(), area.bottom() - window->height()));
   window->move(x, y);
 }

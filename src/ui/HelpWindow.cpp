@@ -30,7 +30,8 @@ bool IsHelpPage(const QUrl& url, const QUrl& shown) {
   if (suffix != QLatin1String("htm") && suffix != QLatin1String("html") && !suffix.isEmpty())
     return false;
   return !url.isLocalFile() || !shown.isLocalFile() ||
-         QFileInfo(url.toLocalFile()).absolutePath() == QFileInfo(shown.toLocalFile()).absolutePath();
+         QFileInfo(url.toLocalFile()).absolutePath() ==
+             QFileInfo(shown.toLocalFile()).absolutePath();
 }
 
 // Where the window first appears (and its place when the screen allows).

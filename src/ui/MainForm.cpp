@@ -35,7 +35,8 @@ TMainForm::TMainForm(const QString& programFolder, QWidget* parent)
   state_ = places::StatePlaces(programFolder_.toStdString());
   if (state_.perUser) QDir().mkpath(QString::fromStdString(state_.stateFolder));
   // Our own work folder: a second program running at the same time never touches its files.
-  instance_ = std::make_unique<places::TInstanceFolder>(programFolder_.toStdString(), !state_.perUser);
+  instance_ =
+      std::make_unique<places::TInstanceFolder>(programFolder_.toStdString(), !state_.perUser);
   document_ = std::make_unique<TDocument>(programFolder_.toStdString(), this, this);
   document_->agent().SetWorkFolder(instance_->Path());
   BindSettingSwitches();
@@ -68,15 +69,15 @@ void TMainForm::SetUpActions() {
     QAction* action;
     int icon;
   };
-  for (const TIconOf& a : {TIconOf{ui->New1, 0}, {ui->tlbtnNew, 0}, {ui->Open1, 1},
-                           {ui->tlbtnOpen, 1}, {ui->Save1, 2}, {ui->tlbtnSave, 2},
-                           {ui->Undo1, 13}, {ui->tlbtnUndo, 13}, {ui->Redo1, 14},
-                           {ui->tlbtnRedo, 14}, {ui->Insert1, 6}, {ui->Insert2, 6},
-                           {ui->tlbtnInsert, 6}, {ui->Delete1, 7}, {ui->Delete2, 7},
-                           {ui->tlbtnDelete, 7}, {ui->MoveUp1, 8}, {ui->MoveUp2, 8},
-                           {ui->tlbtnMoveUp, 8}, {ui->MoveDown1, 9}, {ui->MoveDown2, 9},
-                           {ui->tlbtnMoveDown, 9}, {ui->BuildHTML1, 10}, {ui->tlbtnBuildHTML, 10},
-                           {ui->Preview1, 11}, {ui->tlbtnPreview, 11}, {ui->Topic1, 12},
+  for (const TIconOf& a : {TIconOf{ui->New1, 0},   {ui->tlbtnNew, 0},      {ui->Open1, 1},
+                           {ui->tlbtnOpen, 1},     {ui->Save1, 2},         {ui->tlbtnSave, 2},
+                           {ui->Undo1, 13},        {ui->tlbtnUndo, 13},    {ui->Redo1, 14},
+                           {ui->tlbtnRedo, 14},    {ui->Insert1, 6},       {ui->Insert2, 6},
+                           {ui->tlbtnInsert, 6},   {ui->Delete1, 7},       {ui->Delete2, 7},
+                           {ui->tlbtnDelete, 7},   {ui->MoveUp1, 8},       {ui->MoveUp2, 8},
+                           {ui->tlbtnMoveUp, 8},   {ui->MoveDown1, 9},     {ui->MoveDown2, 9},
+                           {ui->tlbtnMoveDown, 9}, {ui->BuildHTML1, 10},   {ui->tlbtnBuildHTML, 10},
+                           {ui->Preview1, 11},     {ui->tlbtnPreview, 11}, {ui->Topic1, 12},
                            {ui->tlbtnHelp, 12}})
     a.action->setIcon(icons::Tool(a.icon));
   // The toolbar's buttons carry their action's name, so they are found as widgets too.
@@ -113,15 +114,18 @@ void TMainForm::SetUpActions() {
   // Undo and Redo name the step they act on, and Save follows the modified state: undoing back
   // to the saved step leaves nothing to save.
   QUndoStack* stack = document_->undoStack();
-  ui->Redo1->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+  ui->Redo1->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
   bind({ui->Undo1, ui->tlbtnUndo}, &TMainForm::undo);
   bind({ui->Redo1, ui->tlbtnRedo}, &TMainForm::redo);
   auto name = [this, stack] {
     const QString undo = stack->undoText(), redo = stack->redoText();
     ui->Undo1->setText(undo.isEmpty() ? tr("&Undo") : tr("&Undo %1").arg(undo));
     ui->Redo1->setText(redo.isEmpty() ? tr("&Redo") : tr("&Redo %1").arg(redo));
-    ui->tlbtnUndo->setToolTip(undo.isEmpty() ? tr("Undo the last change") : tr("Undo %1").arg(undo));
-    ui->tlbtnRedo->setToolTip(redo.isEmpty() ? tr("Redo the change undone last") : tr("Redo %1").arg(redo));
+    ui->tlbtnUndo->setToolTip(undo.isEmpty() ? tr("Undo the last change")
+                                             : tr("Undo %1").arg(undo));
+    ui->tlbtnRedo->setToolTip(redo.isEmpty() ? tr("Redo the change undone last")
+                                             : tr("Redo %1").arg(redo));
     for (QAction* a : {ui->Undo1, ui->tlbtnUndo}) a->setEnabled(stack->canUndo());
     for (QAction* a : {ui->Redo1, ui->tlbtnRedo}) a->setEnabled(stack->canRedo());
   };
@@ -205,9 +209,9 @@ bool TMainForm::CloseQuery() {
     model.ClearPreview();
     return true;
   }
-  const TButton answer =
-      prompt::Message(this, TMessageKind::Warning, QStringLiteral("Save changes to files before Exit?"),
-                      {TButton::Yes, TButton::No, TButton::Cancel});
+  const TButton answer = prompt::Message(this, TMessageKind::Warning,
+                                         QStringLiteral("Save changes to files before Exit?"),
+                                         {TButton::Yes, TButton::No, TButton::Cancel});
   if (answer == TButton::Cancel) return false;  // the design stays, and so does its preview
   if (answer == TButton::No) {
     model.ClearPreview();

@@ -155,7 +155,7 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   int busyDepth_ = 0;
   TJobRunner* runner_ = nullptr;
   bool closeAfterWork_ = false;  // the window was asked to close while work ran
-  int shownItem_ = -2;   // the selection the panels show (-1 the slider, -2 none yet)
+  int shownItem_ = -2;           // the selection the panels show (-1 the slider, -2 none yet)
   int panelsQuiet_ = 0;  // > 0 while the panels are being filled: their changes are no edits
   bool sliderNameValid_ = true;
   QString lastSliderName_;
@@ -168,7 +168,7 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   // the live preview (MainFormLive.cpp)
   void CreateLivePreview();
   TLivePageOptions LivePageOptions() const;
-  TLiveDesign LiveDesign() const;  // a copy of the design for the pane's worker
+  TLiveDesign LiveDesign() const;   // a copy of the design for the pane's worker
   QString ScratchTemplate() const;  // for QTemporaryDir: scratch files of one command
   bool CloseQuery();
   void ShowHint(QWidget* control);

@@ -54,9 +54,9 @@ void TMainForm::chooseColour(TColorPanel* panel) {
   const auto color = prompt::Color(this, panel->Color());
   if (!color || *color == panel->Color()) return;
   panel->SetColor(*color);
-  const QString step = panel == ui->pnl_pBgColor               ? tr("Change Background Colour")
-                       : panel == ui->pnl_pImageBorderColor    ? tr("Change Image Border Colour")
-                                                               : tr("Change Slider Border Colour");
+  const QString step = panel == ui->pnl_pBgColor            ? tr("Change Background Colour")
+                       : panel == ui->pnl_pImageBorderColor ? tr("Change Image Border Colour")
+                                                            : tr("Change Slider Border Colour");
   StoreSlider(step, false);
 }
 
@@ -64,11 +64,13 @@ void TMainForm::chooseLinkFile() {
   RunCommand(this, [this] {
     ShowLinkTipIfWanted();
     const auto chosen = prompt::OpenFile(
-        this, QStringLiteral("HTML files(*.htm;*.html)|*.htm;*.html|Any file (*.*)|*.*"), lastOpenFile_);
+        this, QStringLiteral("HTML files(*.htm;*.html)|*.htm;*.html|Any file (*.*)|*.*"),
+        lastOpenFile_);
     if (!chosen) return;
     lastOpenFile_ = *chosen;
     document_->endTyping();
-    StoreItemField(TItemField::Link, PathToFileUrl(QDir::toNativeSeparators(*chosen)), tr("Choose Link"), false);
+    StoreItemField(TItemField::Link, PathToFileUrl(QDir::toNativeSeparators(*chosen)),
+                   tr("Choose Link"), false);
   });
 }
 
@@ -76,8 +78,7 @@ void TMainForm::choosePicture() {
   RunCommand(this, [this] {
     const QString current = ui->edtOriginalImagePath->text().trimmed();
     const auto chosen = prompt::OpenPicture(
-        this, PictureFilter(),
-        current.isEmpty() ? QString() : QFileInfo(current).absolutePath());
+        this, PictureFilter(), current.isEmpty() ? QString() : QFileInfo(current).absolutePath());
     // Cancelling keeps the picture the item has.
     if (!chosen) return;
     document_->endTyping();

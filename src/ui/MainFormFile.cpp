@@ -34,9 +34,9 @@ QString TMainForm::TemplatesFolder() const {
 
 bool TMainForm::SaveChangesPrompt() {
   if (!document_->isModified()) return true;
-  const TButton answer = prompt::Message(this, TMessageKind::Warning,
-                                         QStringLiteral("Save changes to files?"),
-                                         {TButton::Yes, TButton::No, TButton::Cancel});
+  const TButton answer =
+      prompt::Message(this, TMessageKind::Warning, QStringLiteral("Save changes to files?"),
+                      {TButton::Yes, TButton::No, TButton::Cancel});
   if (answer == TButton::Cancel) return false;
   if (answer == TButton::No) return true;
   QString path = SaveTarget();
@@ -66,8 +66,8 @@ std::optional<QString> TMainForm::AskSavePath() {
       return std::nullopt;
     // The published names are the same for every project: never replace another project's page
     // files without the user's word.
-    const QString other = QString::fromStdString(document_->agent().OtherPublishedProject(
-        U8(info.absolutePath()), U8(info.fileName())));
+    const QString other = QString::fromStdString(
+        document_->agent().OtherPublishedProject(U8(info.absolutePath()), U8(info.fileName())));
     if (other.isEmpty() ||
         prompt::Message(this, TMessageKind::Warning,
                         QStringLiteral("The folder %1 holds the published files of the project "

@@ -15,7 +15,9 @@ namespace {
 // The controls whose hint the hint line follows (see SetUpHints).
 const char* const kHintProperty = "hintControl";
 
-bool IsScriptName(const QString& name) { return scripttext::IsScriptIdentifier(name.toStdString()); }
+bool IsScriptName(const QString& name) {
+  return scripttext::IsScriptIdentifier(name.toStdString());
+}
 
 const char* const kNameRule =
     "The name must begin with a letter, \"_\" or \"$\" and hold only letters, digits, \"_\" and "
@@ -28,8 +30,9 @@ QString NameRefusal(const QString& name) {
   QStringList offending;
   for (const uint code : codes) {
     if (scripttext::IsScriptNamePart(code)) continue;
-    const QString shown = code == ' ' ? QStringLiteral("a blank")
-                                      : '"' + QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1) + '"';
+    const QString shown =
+        code == ' ' ? QStringLiteral("a blank")
+                    : '"' + QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1) + '"';
     if (!offending.contains(shown)) offending << shown;
   }
   if (!offending.isEmpty())
@@ -86,7 +89,8 @@ void TMainForm::SetUpHints() {
     // Only the controls listed follow (with the parts they are drawn with): the controls inside
     // the tab sheet or the group box leave the line as it was.
     QList<QWidget*> parts{control};
-    if (auto* spin = qobject_cast<QAbstractSpinBox*>(control)) parts << spin->findChild<QLineEdit*>();
+    if (auto* spin = qobject_cast<QAbstractSpinBox*>(control))
+      parts << spin->findChild<QLineEdit*>();
     if (auto* tree = qobject_cast<QAbstractScrollArea*>(control)) parts << tree->viewport();
     for (QWidget* part : parts) {
       part->setMouseTracking(true);
@@ -96,8 +100,9 @@ void TMainForm::SetUpHints() {
   }
   // The line is as wide as the longest hint it shows, and never narrower than designed.
   const QMargins margins = ui->stctxtHint->contentsMargins();
-  const int width = std::max(ui->stctxtHint->minimumWidth(),
-                             widest + margins.left() + margins.right() + 2 * ui->stctxtHint->margin() + 8);
+  const int width =
+      std::max(ui->stctxtHint->minimumWidth(),
+               widest + margins.left() + margins.right() + 2 * ui->stctxtHint->margin() + 8);
   ui->stctxtHint->setFixedWidth(width);
 }
 
@@ -108,7 +113,8 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
         (key->modifiers() & Qt::ControlModifier)) {
       QTabWidget* tabs = ui->pgcntrl1;
-      const int step = key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier) ? -1 : 1;
+      const int step =
+          key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier) ? -1 : 1;
       for (int k = 1, n = tabs->count(); k < n; ++k) {
         const int page = ((tabs->currentIndex() + step * k) % n + n) % n;
         if (tabs->isTabVisible(page) && tabs->isTabEnabled(page)) {
@@ -147,17 +153,20 @@ void TMainForm::ShowHint(QWidget* control) {
 void TMainForm::SetUpSliderName() {
   // The slider name becomes a name in the page's script: only what the script can use is typed,
   // and the tip under the box says why anything else was not taken.
-  ui->edt_pSliderName->setValidator(new TScriptNameValidator(ui->edt_pSliderName, [this](const QString& why) {
-    ui->lbl_pSliderNameTip->setText(why);
-    ui->lbl_pSliderNameTip->setVisible(!why.isEmpty());
-  }));
+  ui->edt_pSliderName->setValidator(
+      new TScriptNameValidator(ui->edt_pSliderName, [this](const QString& why) {
+        ui->lbl_pSliderNameTip->setText(why);
+        ui->lbl_pSliderNameTip->setVisible(!why.isEmpty());
+      }));
   connect(ui->edt_pSliderName, &QLineEdit::textChanged, this, &TMainForm::CheckSliderName);
   connect(ui->edt_pSliderName, &QLineEdit::editingFinished, this, [this] {
     // An emptied name would leave the page without a script name: the last whole name comes back.
     // The tip stays until the box is left, so a refusal in the middle of typing is seen.
     const QString name = ui->edt_pSliderName->text().trimmed();
-    if (name.isEmpty() && !lastSliderName_.isEmpty()) ui->edt_pSliderName->setText(lastSliderName_);
-    else if (IsScriptName(name)) lastSliderName_ = name;
+    if (name.isEmpty() && !lastSliderName_.isEmpty())
+      ui->edt_pSliderName->setText(lastSliderName_);
+    else if (IsScriptName(name))
+      lastSliderName_ = name;
     ui->lbl_pSliderNameTip->hide();
   });
 }
@@ -165,7 +174,7 @@ void TMainForm::SetUpSliderName() {
 void TMainForm::CheckSliderName() {
   const QString name = ui->edt_pSliderName->text().trimmed();
   sliderNameValid_ = IsScriptName(name);
-  ui->edt_pSliderName->setStyleSheet(sliderNameValid_ || name.isEmpty() ? QString()
-                                                                        : QStringLiteral("color: red;"));
+  ui->edt_pSliderName->setStyleSheet(
+      sliderNameValid_ || name.isEmpty() ? QString() : QStringLiteral("color: red;"));
   ui->edt_pSliderName->setToolTip(sliderNameValid_ ? QString() : QString::fromUtf8(kNameRule));
 }

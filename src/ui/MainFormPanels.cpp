@@ -15,7 +15,9 @@
 #include "ui_MainForm.h"
 
 namespace {
-QColor ToQColor(TColor c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
+QColor ToQColor(TColor c) {
+  return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
 TColor ToTColor(const QColor& c) {
   return TColor(c.red()) | (TColor(c.green()) << 8) | (TColor(c.blue()) << 16);
 }
@@ -60,13 +62,15 @@ void TMainForm::SetUpPanels() {
       {ui->spnedt_pContainerBorderWidth, "Change Slider Border Width"},
       {ui->spnedt_pImageBorderWidth, "Change Image Border Width"}};
   for (const auto& [spin, step] : spins)
-    connect(spin, &QSpinBox::valueChanged, this, [this, step = step] { StoreSlider(tr(step), true); });
+    connect(spin, &QSpinBox::valueChanged, this,
+            [this, step = step] { StoreSlider(tr(step), true); });
   for (QComboBox* list : {ui->cmbx_pContainerBorderStyle, ui->cmbx_pImageBorderStyle})
     connect(list, &QComboBox::currentIndexChanged, this,
             [this] { StoreSlider(tr("Change Border Style"), false); });
   connect(ui->rdbtnpInternalUse_RootDir_Local_Checked, &QRadioButton::toggled, this,
           [this] { StoreSlider(tr("Choose Link Replacement"), false); });
-  for (TColorPanel* panel : {ui->pnl_pBgColor, ui->pnl_pContainerBorderColor, ui->pnl_pImageBorderColor})
+  for (TColorPanel* panel :
+       {ui->pnl_pBgColor, ui->pnl_pContainerBorderColor, ui->pnl_pImageBorderColor})
     connect(panel, &TColorPanel::clicked, this, [this, panel] { chooseColour(panel); });
 
   auto itemField = [this](QLineEdit* edit, TItemField field, const char* step) {
@@ -89,7 +93,8 @@ void TMainForm::SetUpPanels() {
   connect(ui->spdbtnOriginalImagePath, &QToolButton::clicked, this, &TMainForm::choosePicture);
   for (QToolButton* help :
        {ui->SpeedButton1, ui->SpeedButton12, ui->SpeedButton11, ui->SpeedButton10, ui->SpeedButton5,
-        ui->SpeedButton6, ui->SpeedButton28, ui->SpeedButton13, ui->SpeedButton24, ui->SpeedButton19}) {
+        ui->SpeedButton6, ui->SpeedButton28, ui->SpeedButton13, ui->SpeedButton24,
+        ui->SpeedButton19}) {
     help->setIcon(icons::HelpBook());
     connect(help, &QToolButton::clicked, this, &TMainForm::showFieldHelp);
   }
@@ -165,10 +170,12 @@ TAppletData TMainForm::SliderFromPanels() const {
 }
 
 void TMainForm::StoreSlider(const QString& step, bool typing) {
-  if (panelsQuiet_ == 0) RunCommand(this, [&] { document_->setSlider(SliderFromPanels(), step, typing); });
+  if (panelsQuiet_ == 0)
+    RunCommand(this, [&] { document_->setSlider(SliderFromPanels(), step, typing); });
 }
 
-void TMainForm::StoreItemField(TItemField field, const QString& text, const QString& step, bool typing) {
+void TMainForm::StoreItemField(TItemField field, const QString& text, const QString& step,
+                               bool typing) {
   if (panelsQuiet_ > 0) return;
   std::vector<int> items = SelectedItems();
   items.erase(std::remove(items.begin(), items.end(), -1), items.end());
@@ -210,16 +217,18 @@ bool TMainForm::CheckSeparatorText(QWidget* control) {
     // Pasted lines become one: a project file keeps every value on one line. Setting the joined
     // line stores it.
     edit->setText(Q(JoinLines(edit->text().toStdString())));
-    prompt::Message(this, TMessageKind::Information,
-                    QStringLiteral("This text is kept on one line, so its line breaks were replaced by "
-                                   "blanks."),
-                    {TButton::Ok});
+    prompt::Message(
+        this, TMessageKind::Information,
+        QStringLiteral("This text is kept on one line, so its line breaks were replaced by "
+                       "blanks."),
+        {TButton::Ok});
     return true;
   }
   if (!edit->text().contains(separator)) return false;
-  prompt::Message(this, TMessageKind::Warning,
-                  QStringLiteral("The text can't include \"%1\", it is used by system!").arg(separator),
-                  {TButton::Yes});
+  prompt::Message(
+      this, TMessageKind::Warning,
+      QStringLiteral("The text can't include \"%1\", it is used by system!").arg(separator),
+      {TButton::Yes});
   edit->clear();
   return true;
 }

@@ -18,8 +18,8 @@
 #include "MainForm.h"
 #include "MessageBox_LinkTip.h"
 #include "Prompts.h"
-#include "Settings.h"
 #include "PublishReport.h"
+#include "Settings.h"
 #include "Templet.h"
 #include "WebBrowser.h"
 #include "ui_MainForm.h"
@@ -53,13 +53,14 @@ bool TMainForm::BuildHTMLCode(const PageWork& then) {
   const std::string page = ScratchFolder(scratch).toStdString() + "~tmp0001.txt";
   bool finished = false;
   try {
-    finished = RunInBackground([build, page, lines, then](TqelAppletAgent& model, IDesignTree& tree) {
-      if (build) {
-        model.MakeHTMLCodes(page, tree);
-        *lines = fileutil::ReadTextLines(page);
-      }
-      if (then) then(model, *lines);
-    });
+    finished =
+        RunInBackground([build, page, lines, then](TqelAppletAgent& model, IDesignTree& tree) {
+          if (build) {
+            model.MakeHTMLCodes(page, tree);
+            *lines = fileutil::ReadTextLines(page);
+          }
+          if (then) then(model, *lines);
+        });
   } catch (...) {
     ShowPictureStatus();  // a failed build still tells which pictures it did not find
     throw;
@@ -132,11 +133,12 @@ void TMainForm::BindSettingSwitches() {
   for (const auto& s : switches) {
     document_->agent().*s.flag = settings::Read(s.setting);
     s.action->setChecked(document_->agent().*s.flag);
-    connect(s.action, &QAction::triggered, this, [this, flag = s.flag, &setting = s.setting](bool on) {
-      document_->agent().*flag = on;
-      if (livePreview_) livePreview_->SetOptions(LivePageOptions());
-      RunCommand(this, [&] { settings::Write(setting, on); });
-    });
+    connect(s.action, &QAction::triggered, this,
+            [this, flag = s.flag, &setting = s.setting](bool on) {
+              document_->agent().*flag = on;
+              if (livePreview_) livePreview_->SetOptions(LivePageOptions());
+              RunCommand(this, [&] { settings::Write(setting, on); });
+            });
   }
   // Pages get the minified runtime script unless the settings ask for its readable source.
   document_->agent().ReadableRuntime = settings::Read(settings::kReadableRuntime);
@@ -154,7 +156,8 @@ void TMainForm::chooseTemplate() {
 
 QStringList TMainForm::TemplateFolders() const {
   QStringList folders;
-  for (const std::string& folder : state_.templateFolders) folders << QString::fromStdString(folder);
+  for (const std::string& folder : state_.templateFolders)
+    folders << QString::fromStdString(folder);
   return folders;
 }
 

@@ -155,7 +155,8 @@ void TMainForm::SelectItems(const std::vector<int>& items, int current) {
   const TItemTreeModel* model = document_->itemModel();
   QItemSelection selection;
   for (int item : items)
-    if (const QModelIndex index = model->indexOf(item); index.isValid()) selection.select(index, index);
+    if (const QModelIndex index = model->indexOf(item); index.isValid())
+      selection.select(index, index);
   QItemSelectionModel* selected = ui->trvwDesignPanel->selectionModel();
   const QModelIndex currentIndex = model->indexOf(current);
   if (selection.isEmpty()) selection.select(currentIndex, currentIndex);
@@ -204,8 +205,10 @@ void TMainForm::deleteItems() {
   }
   const QString question =
       items.size() == 1 ? QStringLiteral("Are you sure to delete this item and all its children?")
-                        : QStringLiteral("Are you sure to delete these %1 items and all their "
-                                         "children?").arg(items.size());
+                        : QStringLiteral(
+                              "Are you sure to delete these %1 items and all their "
+                              "children?")
+                              .arg(items.size());
   if (prompt::Message(this, TMessageKind::Warning, question, {TButton::Yes, TButton::No}) ==
       TButton::Yes)
     document_->deleteItems(items);

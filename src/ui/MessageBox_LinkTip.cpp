@@ -13,15 +13,12 @@ TfrmMsgBox_LinkTip::TfrmMsgBox_LinkTip(QWidget* parent)
   frame::FixSize(this);
   frame::CentreOnScreen(this);
   connect(ui_->btnOK, &QPushButton::clicked, this, &TfrmMsgBox_LinkTip::btnOKClick);
-  connect(ui_->chckbxDontShow, &QCheckBox::clicked, this,
-          &TfrmMsgBox_LinkTip::chckbxDontShowClick);
+  connect(ui_->chckbxDontShow, &QCheckBox::clicked, this, &TfrmMsgBox_LinkTip::chckbxDontShowClick);
 }
 
 TfrmMsgBox_LinkTip::~TfrmMsgBox_LinkTip() = default;
 
-bool TfrmMsgBox_LinkTip::ShouldShow() {
-  return settings::Read(settings::kShowLinkTip);
-}
+bool TfrmMsgBox_LinkTip::ShouldShow() { return settings::Read(settings::kShowLinkTip); }
 
 void TfrmMsgBox_LinkTip::btnOKClick() { accept(); }
 

@@ -1,12 +1,12 @@
 #include "Prompts.h"
 
 #include <QColorDialog>
-#include <deque>
 #include <QFileDialog>
 #include <QImage>
 #include <QLabel>
 #include <QLayout>
 #include <QMessageBox>
+#include <deque>
 #include <variant>
 
 #include "images/ImageScaler.h"
@@ -46,20 +46,28 @@ std::optional<T> Take(const QString& what, const QString& text) {
 
 QString Caption(TMessageKind kind) {
   switch (kind) {
-    case TMessageKind::Warning: return QStringLiteral("Warning");
-    case TMessageKind::Error: return QStringLiteral("Error");
-    case TMessageKind::Information: break;
+    case TMessageKind::Warning:
+      return QStringLiteral("Warning");
+    case TMessageKind::Error:
+      return QStringLiteral("Error");
+    case TMessageKind::Information:
+      break;
   }
   return QStringLiteral("Information");
 }
 
 QMessageBox::StandardButton ToStandard(TButton button) {
   switch (button) {
-    case TButton::Ok: return QMessageBox::Ok;
-    case TButton::Yes: return QMessageBox::Yes;
-    case TButton::No: return QMessageBox::No;
-    case TButton::Cancel: return QMessageBox::Cancel;
-    case TButton::None: break;
+    case TButton::Ok:
+      return QMessageBox::Ok;
+    case TButton::Yes:
+      return QMessageBox::Yes;
+    case TButton::No:
+      return QMessageBox::No;
+    case TButton::Cancel:
+      return QMessageBox::Cancel;
+    case TButton::None:
+      break;
   }
   return QMessageBox::NoButton;
 }

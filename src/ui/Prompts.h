@@ -23,8 +23,8 @@ namespace prompt {
 
 // A message box captioned "Warning", "Error" or "Information" with the given buttons (the first
 // is the default). The text is always shown as plain text: messages quote file names and values
-// from files, which must never become links or pictures. Returns the button pressed; closing the box counts as Cancel where there is a
-// Cancel button, otherwise as the only or first button.
+// from files, which must never become links or pictures. Returns the button pressed; closing the
+// box counts as Cancel where there is a Cancel button, otherwise as the only or first button.
 TButton Message(QWidget* parent, TMessageKind kind, const QString& text,
                 const QList<TButton>& buttons = {TButton::Ok});
 
@@ -63,9 +63,9 @@ void QueueColor(const std::optional<QColor>& color);
 // The next modal window is handed to `handler` instead of being shown; its return value is the
 // window's result (QDialog::Accepted or Rejected).
 void QueueWindow(std::function<int(QDialog&)> handler);
-QList<TShown> Shown();           // every prompt since StartTesting, in order
-QStringList Unexpected();        // prompts that found no answer of their kind
-int Pending();                   // answers queued but not taken
+QList<TShown> Shown();     // every prompt since StartTesting, in order
+QStringList Unexpected();  // prompts that found no answer of their kind
+int Pending();             // answers queued but not taken
 
 }  // namespace prompt
 

@@ -12,7 +12,8 @@
 namespace {
 
 // A nested design with a level out of order ("5") and an empty one.
-const std::vector<std::string> kLevels = {"0", "1", "2", "1", "0", "5", "0", "1", "1", "", "0", "1"};
+const std::vector<std::string> kLevels = {"0", "1", "2", "1", "0", "5",
+                                          "0", "1", "1", "",  "0", "1"};
 
 struct TFixture {
   TTempDir dir;
@@ -49,19 +50,32 @@ void ExpectModelMatches(const TDocument& document) {
 // Random edits of every kind, driven by the generator alone, so that two documents fed the same
 // seed make the same edits.
 void RandomEdit(TDocument& d, std::mt19937& random, const std::vector<QString>& pictures) {
-  auto pick = [&](int from, int to) { return std::uniform_int_distribution<int>(from, to)(random); };
+  auto pick = [&](int from, int to) {
+    return std::uniform_int_distribution<int>(from, to)(random);
+  };
   auto some = [&] {
     std::vector<int> items;
-    for (int k = pick(1, 3); k > 0 && d.itemCount() > 0; --k) items.push_back(pick(0, d.itemCount() - 1));
+    for (int k = pick(1, 3); k > 0 && d.itemCount() > 0; --k)
+      items.push_back(pick(0, d.itemCount() - 1));
     return items;
   };
   const std::string value = "v" + std::to_string(pick(0, 5));
   switch (pick(0, 9)) {
-    case 0: d.insertItem(pick(-1, d.itemCount() - 1)); break;
-    case 1: d.addPictures({pictures[size_t(pick(0, 2))], pictures[size_t(pick(0, 3))]}); break;
-    case 2: d.deleteItems(some()); break;
-    case 3: d.moveUp(some()); break;
-    case 4: d.moveDown(some()); break;
+    case 0:
+      d.insertItem(pick(-1, d.itemCount() - 1));
+      break;
+    case 1:
+      d.addPictures({pictures[size_t(pick(0, 2))], pictures[size_t(pick(0, 3))]});
+      break;
+    case 2:
+      d.deleteItems(some());
+      break;
+    case 3:
+      d.moveUp(some());
+      break;
+    case 4:
+      d.moveDown(some());
+      break;
     case 5: {
       const int parent = pick(-1, d.itemCount() - 1);
       d.moveItems(some(), parent, pick(0, d.childCount(parent)));
@@ -80,14 +94,16 @@ void RandomEdit(TDocument& d, std::mt19937& random, const std::vector<QString>& 
       d.setSlider(slider, "Edit", pick(0, 1));
       break;
     }
-    default: d.endTyping();
+    default:
+      d.endTyping();
   }
 }
 
 TEST(Document, RandomEditsUndoToTheOriginalAndRedoToTheDirectResult) {
   TFixture undone, direct;
   new QAbstractItemModelTester(undone.document.itemModel(),
-                               QAbstractItemModelTester::FailureReportingMode::Fatal, &undone.document);
+                               QAbstractItemModelTester::FailureReportingMode::Fatal,
+                               &undone.document);
   const std::string original = ReadAll(undone.file);
   ASSERT_EQ(undone.text(), original);
   std::vector<QString> pictures;
@@ -135,25 +151,70 @@ TEST(Document, BlockEditsMoveWholeBlocksAndUndoRestoresDesignAndSelection) {
     const char* name;
     std::vector<int> selected;
     std::function<void(TDocument&, const std::vector<int>&)> edit;
-    std::string outline;            // kOutline: no step at all
+    std::string outline;  // kOutline: no step at all
     std::vector<int> selectedAfter;
   };
   using V = const std::vector<int>&;
   const TCase cases[] = {
-      {"up past a block", {4}, [](TDocument& d, V s) { d.moveUp(s); }, "4 5+ 0 1+ 2++ 3+ 6 7+ 8+ 9 10 11+", {0}},
+      {"up past a block",
+       {4},
+       [](TDocument& d, V s) { d.moveUp(s); },
+       "4 5+ 0 1+ 2++ 3+ 6 7+ 8+ 9 10 11+",
+       {0}},
       {"up at the top", {0}, [](TDocument& d, V s) { d.moveUp(s); }, kOutline, {}},
-      {"up, stuck behind a stuck one", {1, 3}, [](TDocument& d, V s) { d.moveUp(s); }, kOutline, {}},
-      {"up inside a block", {3}, [](TDocument& d, V s) { d.moveUp(s); }, "0 3+ 1+ 2++ 4 5+ 6 7+ 8+ 9 10 11+", {1}},
-      {"down, two at once", {0, 6}, [](TDocument& d, V s) { d.moveDown(s); }, "4 5+ 0 1+ 2++ 3+ 9 6 7+ 8+ 10 11+", {2, 7}},
-      {"delete blocks, one inside another", {1, 2, 6}, [](TDocument& d, V s) { d.deleteItems(s); }, "0 3+ 4 5+ 9 10 11+", {1}},
-      {"delete the last child", {3}, [](TDocument& d, V s) { d.deleteItems(s); }, "0 1+ 2++ 4 5+ 6 7+ 8+ 9 10 11+", {1}},
+      {"up, stuck behind a stuck one",
+       {1, 3},
+       [](TDocument& d, V s) { d.moveUp(s); },
+       kOutline,
+       {}},
+      {"up inside a block",
+       {3},
+       [](TDocument& d, V s) { d.moveUp(s); },
+       "0 3+ 1+ 2++ 4 5+ 6 7+ 8+ 9 10 11+",
+       {1}},
+      {"down, two at once",
+       {0, 6},
+       [](TDocument& d, V s) { d.moveDown(s); },
+       "4 5+ 0 1+ 2++ 3+ 9 6 7+ 8+ 10 11+",
+       {2, 7}},
+      {"delete blocks, one inside another",
+       {1, 2, 6},
+       [](TDocument& d, V s) { d.deleteItems(s); },
+       "0 3+ 4 5+ 9 10 11+",
+       {1}},
+      {"delete the last child",
+       {3},
+       [](TDocument& d, V s) { d.deleteItems(s); },
+       "0 1+ 2++ 4 5+ 6 7+ 8+ 9 10 11+",
+       {1}},
       {"delete the slider", {-1}, [](TDocument& d, V s) { d.deleteItems(s); }, kOutline, {}},
-      {"drag into an item", {4}, [](TDocument& d, V s) { d.moveItems(s, 6, 1); }, "0 1+ 2++ 3+ 6 7+ 4+ 5++ 8+ 9 10 11+", {6}},
+      {"drag into an item",
+       {4},
+       [](TDocument& d, V s) { d.moveItems(s, 6, 1); },
+       "0 1+ 2++ 3+ 6 7+ 4+ 5++ 8+ 9 10 11+",
+       {6}},
       {"drag into itself", {0}, [](TDocument& d, V s) { d.moveItems(s, 1, 0); }, kOutline, {}},
-      {"drag two to the top", {6, 10}, [](TDocument& d, V s) { d.moveItems(s, -1, 0); }, "6 7+ 8+ 10 11+ 0 1+ 2++ 3+ 4 5+ 9", {0, 3}},
-      {"drag out to the end", {2}, [](TDocument& d, V s) { d.moveItems(s, -1, 7); }, "0 1+ 3+ 4 5+ 6 7+ 8+ 9 10 11+ 2", {11}},
-      {"insert into an item", {6}, [](TDocument& d, V s) { d.insertItem(s[0], [] { TItemData i; i.OriginalImagePath = "pn.jpg"; return i; }()); },
-       "0 1+ 2++ 3+ 4 5+ 6 7+ 8+ n+ 9 10 11+", {6}},
+      {"drag two to the top",
+       {6, 10},
+       [](TDocument& d, V s) { d.moveItems(s, -1, 0); },
+       "6 7+ 8+ 10 11+ 0 1+ 2++ 3+ 4 5+ 9",
+       {0, 3}},
+      {"drag out to the end",
+       {2},
+       [](TDocument& d, V s) { d.moveItems(s, -1, 7); },
+       "0 1+ 3+ 4 5+ 6 7+ 8+ 9 10 11+ 2",
+       {11}},
+      {"insert into an item",
+       {6},
+       [](TDocument& d, V s) {
+         d.insertItem(s[0], [] {
+           TItemData i;
+           i.OriginalImagePath = "pn.jpg";
+           return i;
+         }());
+       },
+       "0 1+ 2++ 3+ 4 5+ 6 7+ 8+ n+ 9 10 11+",
+       {6}},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.name);

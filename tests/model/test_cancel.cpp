@@ -160,7 +160,8 @@ TEST(Cancel, StopsInsideAPictureWhenAsked) {
   TCancelToken token;
   TScaleOptions options;
   options.cancel = &token;
-  auto run = std::async(std::launch::async, [&] { ScaleJpegData(bytes, "big.jpg", 3000, options); });
+  auto run =
+      std::async(std::launch::async, [&] { ScaleJpegData(bytes, "big.jpg", 3000, options); });
   std::this_thread::sleep_for(std::chrono::milliseconds(30));
   ASSERT_EQ(run.wait_for(std::chrono::seconds(0)), std::future_status::timeout)
       << "the picture was done before it could be stopped";

@@ -143,7 +143,9 @@ TEST(Cli, PrintsProjectTextWithItsControlCharactersEscaped) {
   TCliFixture f;
   std::string project = ReadAll(f.project);
   const std::string two = f.dir / "two.jpg";
-  const std::string hostile = "\x1b]0;owned\x07\x1b[2J\rPublished OK \xC2\x9B" "31m \xE2\x80\xAE";
+  const std::string hostile =
+      "\x1b]0;owned\x07\x1b[2J\rPublished OK \xC2\x9B"
+      "31m \xE2\x80\xAE";
   project.replace(project.find(two), two.size(), hostile);
   WriteAll(f.project, project);
   // The lone CR is refused (a project file cannot hold it) before anything is written.
@@ -155,8 +157,8 @@ TEST(Cli, PrintsProjectTextWithItsControlCharactersEscaped) {
   for (const char* raw : {"\x1b", "\x07", "\r", "\xC2\x9B", "\xE2\x80\xAE"}) {
     EXPECT_EQ(run.err.find(raw), std::string::npos) << run.err;
   }
-  for (const char* shown : {"'\\x1B]0;owned\\x07\\x1B[2J\\x0DPublished OK \\u009B31m \\u202E'",
-                            "'--\\x1B[2J'"}) {
+  for (const char* shown :
+       {"'\\x1B]0;owned\\x07\\x1B[2J\\x0DPublished OK \\u009B31m \\u202E'", "'--\\x1B[2J'"}) {
     EXPECT_NE(run.err.find(shown), std::string::npos) << run.err;
   }
 }

@@ -87,9 +87,9 @@ TEST(Conversions, TextDecoding) {
   EXPECT_TRUE(fileutil::IsValidUtf8("plain"));
   EXPECT_TRUE(fileutil::IsValidUtf8("gr\xC3\xBC\xC3\x9F"));
   EXPECT_FALSE(fileutil::IsValidUtf8("gr\xFC\xDF"));
-  EXPECT_FALSE(fileutil::IsValidUtf8("\xC0\xAF"));          // overlong
-  EXPECT_FALSE(fileutil::IsValidUtf8("\xED\xA0\x80"));      // surrogate
-  EXPECT_FALSE(fileutil::IsValidUtf8("\xE2\x82"));          // cut short
+  EXPECT_FALSE(fileutil::IsValidUtf8("\xC0\xAF"));      // overlong
+  EXPECT_FALSE(fileutil::IsValidUtf8("\xED\xA0\x80"));  // surrogate
+  EXPECT_FALSE(fileutil::IsValidUtf8("\xE2\x82"));      // cut short
   EXPECT_EQ(fileutil::Windows1252ToUtf8("gr\xFC\xDF \x80 \x93x\x94"),
             "gr\xC3\xBC\xC3\x9F \xE2\x82\xAC \xE2\x80\x9Cx\xE2\x80\x9D");
   EXPECT_EQ(Trim(" \t x y \r\n"), "x y");

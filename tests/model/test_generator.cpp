@@ -96,8 +96,7 @@ TEST(Generator, BorderOfStyleNoneTakesNoRoomAndNoItemsStillMakeACompletePage) {
   const std::vector<std::string> cfg = f.Cfg();
   ASSERT_EQ(cfg.size(), 6u + 7u);  // no item lines: the header runs straight into the functions
   EXPECT_EQ(cfg[6], "function CISlider1(ipa){");
-  EXPECT_EQ(cfg[11],
-            "new BXae('Slider1_div',370,124,1,39,0,0,'FFFFFF',window.Slider1cfg,0,2);};");
+  EXPECT_EQ(cfg[11], "new BXae('Slider1_div',370,124,1,39,0,0,'FFFFFF',window.Slider1cfg,0,2);};");
   // ...and the script runs to its end, handing the runtime no configuration.
   WriteAll(f.dir / "run.js",
            "var window = globalThis; globalThis.Bmaf = true;\n"

@@ -109,18 +109,30 @@ TEST(GeneratorEscaping, AttributeAndStringEscapesCoverNonAsciiAndBrokenBytes) {
 
 TEST(GeneratorEscaping, ScriptNamesInEveryScriptRunAsTheSameName) {
   using scripttext::IsScriptIdentifier;
-  for (const char* name : {"Slider1", "_x", "$", "Galer\xC3\xAD" "a", "\xCE\xA3\xCE\xBB\xCE\xAC\xCE\xB9",
-                           "\xE6\xBB\x91\xE5\x9D\x97", "a\xE2\x80\x8C" "b", "\xF0\x9D\x90\x80x"})
+  for (const char* name : {"Slider1", "_x", "$",
+                           "Galer\xC3\xAD"
+                           "a",
+                           "\xCE\xA3\xCE\xBB\xCE\xAC\xCE\xB9", "\xE6\xBB\x91\xE5\x9D\x97",
+                           "a\xE2\x80\x8C"
+                           "b",
+                           "\xF0\x9D\x90\x80x"})
     EXPECT_TRUE(IsScriptIdentifier(name)) << name;
-  for (const char* name : {"", "1st", "My Slider", "a-b", "\xC2\xB7" "a", "a\xFF", "\xE2\x82\xAC"})
+  for (const char* name : {"", "1st", "My Slider", "a-b",
+                           "\xC2\xB7"
+                           "a",
+                           "a\xFF", "\xE2\x82\xAC"})
     EXPECT_FALSE(IsScriptIdentifier(name)) << name;
-  EXPECT_EQ(scripttext::JsIdentifier("Galer\xC3\xAD" "a\xF0\x9D\x90\x80"), "Galer\\u00EDa\\u{1D400}");
+  EXPECT_EQ(scripttext::JsIdentifier("Galer\xC3\xAD"
+                                     "a\xF0\x9D\x90\x80"),
+            "Galer\\u00EDa\\u{1D400}");
 
   // The whole configuration script of such a name runs, and hands the runtime its box and items.
   TTempDir dir;
   TqelAppletAgent model(dir.Folder());
   StorePanelDefaults(model);
-  const std::string name = "Galer\xC3\xAD" "a\xF0\x9D\x90\x80";
+  const std::string name =
+      "Galer\xC3\xAD"
+      "a\xF0\x9D\x90\x80";
   model.AppletData.pSliderName = name;
   model.AppletData.pCfgName = name + "cfg";
   model.AppletData.pDivId = name + "_div";

@@ -7,12 +7,12 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <set>
 #include <thread>
-#include <ctime>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -226,14 +226,14 @@ TEST(HostileMemory, APublishStaysBelowOneGigabyteWithBothWorkersBusy) {
   }
   model.SaveProject(dir / "big.tvn");
   fs::create_directory(dir.Path() / "tmp");
-  const TRunResult run =
-      RunCommand("TMPDIR=" + ShellQuote(dir / "tmp") + " " + ShellQuote(kCli) + " publish " +
-                     ShellQuote(dir / "big.tvn"),
-                 dir.Path().string());
+  const TRunResult run = RunCommand("TMPDIR=" + ShellQuote(dir / "tmp") + " " + ShellQuote(kCli) +
+                                        " publish " + ShellQuote(dir / "big.tvn"),
+                                    dir.Path().string());
   ASSERT_EQ(run.exitCode, 0) << run.err;
   rusage usage{};
   getrusage(RUSAGE_CHILDREN, &usage);
-  EXPECT_LT(usage.ru_maxrss, 1024L * 1024 * kSanitizerSlowdown) << "peak of the largest child in KB";
+  EXPECT_LT(usage.ru_maxrss, 1024L * 1024 * kSanitizerSlowdown)
+      << "peak of the largest child in KB";
   for (int i = 0; i < 4; ++i) {
     EXPECT_TRUE(DecodesWhole(dir / ("slider" + std::to_string(i) + ".jpg"))) << i;
   }
@@ -243,8 +243,8 @@ TEST(HostileMemory, OneFileUnderSeveralSpellingsIsScaledOnce) {
   TSite site;
   site.AddPicture("a.jpg", 40, 30);
   for (const std::string& spelling :
-       {site.program.Folder() + "./a.jpg", site.program.Folder() + "../" +
-                                               site.program.Path().filename().string() + "/a.jpg"}) {
+       {site.program.Folder() + "./a.jpg",
+        site.program.Folder() + "../" + site.program.Path().filename().string() + "/a.jpg"}) {
     TItemData item = TestItem("");
     item.OriginalImagePath = spelling;
     site.model.Items.push_back(item);
@@ -295,7 +295,8 @@ TEST(HostileMemory, LoadingIsLinearAndBounded) {
   model.SetWorkFolder(dir.Folder());
   fs::create_directory(dir.Path() / "out");
   model.PublishProject(dir / "out", "many.tvn", tree);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20 * kSanitizerSlowdown));
+  EXPECT_LT(std::chrono::steady_clock::now() - start,
+            std::chrono::seconds(20 * kSanitizerSlowdown));
   EXPECT_EQ(CrLfLines(dir / "out/many.tvn").size(), 200015u);
 
   // One item more than a project may hold: refused with the file named, the model unchanged.
@@ -436,7 +437,7 @@ TEST(HostileDisk, APublishRemovesTheTemporaryFilesOfKilledRunsOnly) {
 
 TEST(HostileDisk, AFolderWhereAFileShouldGoIsAnError) {
   for (const std::string taken : {"torvane.js", "torvanecfg.js", "torvane.css", "slider0.jpg",
-                                   "show.html", "show_PublishReport.txt"}) {
+                                  "show.html", "show_PublishReport.txt"}) {
     TSite site;
     site.AddPicture("one.jpg", 64, 48);
     fs::create_directory(site.out.Path() / taken);
@@ -471,9 +472,8 @@ TEST(HostileDisk, AFolderWhereAFileShouldGoIsAnError) {
 }
 
 TEST(HostileDisk, ProjectNamesThatCollideWithTheOutputAreRefused) {
-  for (const std::string name :
-       {"show.html", "torvane.js", "TORVANECFG.JS", "torvane.css", "slider0.jpg", "slider1.jpg",
-        "slider9.jpg"}) {
+  for (const std::string name : {"show.html", "torvane.js", "TORVANECFG.JS", "torvane.css",
+                                 "slider0.jpg", "slider1.jpg", "slider9.jpg"}) {
     TSite site;
     site.AddPicture("a.jpg", 40, 30);
     site.AddPicture("b.jpg", 40, 30);
@@ -504,7 +504,8 @@ TEST(HostileConcurrency, PublishersIntoOneFolderNeverExposeAPartialFile) {
     StorePanelDefaults(model);
     model.AppletData.pHeight = std::to_string(100 + 40 * p);
     for (int i = 0; i < 3; ++i) {
-      const std::string picture = dir / ("p" + std::to_string(p) + "_" + std::to_string(i) + ".jpg");
+      const std::string picture =
+          dir / ("p" + std::to_string(p) + "_" + std::to_string(i) + ".jpg");
       WriteTestJpeg(picture, 300 + 50 * i, 200, p * 10 + i);
       TItemData item = TestItem("");
       item.OriginalImagePath = picture;
@@ -690,11 +691,11 @@ TEST(HostileDisk, AFullDiskStopsThePublishAndKeepsTheOldFiles) {
   const std::string cli = ShellQuote(kCli);
   const std::string script =
       "mount -t tmpfs -o size=160k tmpfs " + ShellQuote(disk) + " || exit 77; cd " +
-      ShellQuote(dir.Path().string()) + " && " + cli + " publish low/show.tvn --to disk; echo $? >s1;" +
-      " mkdir first && cp -a disk/. first/ && " + cli +
+      ShellQuote(dir.Path().string()) + " && " + cli +
+      " publish low/show.tvn --to disk; echo $? >s1;" + " mkdir first && cp -a disk/. first/ && " +
+      cli +
       " publish high/show.tvn --to disk 2>e2; echo $? >s2; mkdir second && cp -a disk/. second/";
-  const TRunResult run =
-      RunCommand("unshare -rm sh -c " + ShellQuote(script), dir.Path().string());
+  const TRunResult run = RunCommand("unshare -rm sh -c " + ShellQuote(script), dir.Path().string());
   if (run.exitCode == 77 || !fileutil::IsFile(dir / "s2")) {
     GTEST_SKIP() << "no private tmpfs here: " << run.err;
   }

@@ -111,7 +111,8 @@ TEST(ImageJobs, UnreadablePicturesNameTheFileAndTheFault) {
   const std::vector<Case> cases = {
       {dir.Path("nowhere.jpg"), "file not found"},
       {dir.Write("empty.jpg", {}), ": the file is empty"},
-      {dir.Write("text.jpg", {'h', 'e', 'l', 'l', 'o', '\n'}), "not a picture file in a format we read"},
+      {dir.Write("text.jpg", {'h', 'e', 'l', 'l', 'o', '\n'}),
+       "not a picture file in a format we read"},
       {dir.Write("text.png", {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0}), "damaged"},
       {dir.Write("truncated.jpg", truncated), "corrupt or truncated"},
       {dir.Write("stray marker.jpg", stray), "corrupt"},

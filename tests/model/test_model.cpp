@@ -35,8 +35,9 @@ TEST(ProjectModel, ConstructionAndDefaults) {
   agent.PreviewFiles.push_back("slider0.jpg");
   agent.LoadDefaults();
   EXPECT_EQ(TqelAppletAgent::AppletDataToStrings(agent.GetAppletData()),
-            (TStringArray{"Slider1", "Slider1Cfg", "Slider1_DIV", "370", "120", "1", "39", "0",
-                          "0", "FFFFFF", "", "4", "2", "DBEAF5", "4", "0", "FFFF00", "", "", "1"}));
+            (TStringArray{"Slider1", "Slider1Cfg", "Slider1_DIV", "370", "120", "1", "39",
+                          "0",       "0",          "FFFFFF",      "",    "4",   "2", "DBEAF5",
+                          "4",       "0",          "FFFF00",      "",    "",    "1"}));
   EXPECT_TRUE(agent.Items.empty());
   EXPECT_EQ(agent.PreviewFiles, TStringArray{"slider0.jpg"});  // left alone
   EXPECT_EQ(TqelAppletAgent::ItemDataToStrings(TqelAppletAgent::DefaultItemData()),

@@ -439,9 +439,10 @@ TEST(PictureCache, TrustsNoFolderOthersMayWriteNorLinksNorOversizedEntries) {
     fs::perms perms;
     bool otherOwner;
   };
-  for (const TFolderCase& c : {TFolderCase{"0777", fs::perms::all, false},
-                               TFolderCase{"0770", fs::perms::owner_all | fs::perms::group_all, false},
-                               TFolderCase{"another user's", fs::perms::owner_all, true}}) {
+  for (const TFolderCase& c :
+       {TFolderCase{"0777", fs::perms::all, false},
+        TFolderCase{"0770", fs::perms::owner_all | fs::perms::group_all, false},
+        TFolderCase{"another user's", fs::perms::owner_all, true}}) {
     if (c.otherOwner && geteuid() != 0) continue;  // only root can give a folder away
     const std::string folder = dir / (std::string("planted ") + c.what);
     TPictureCache(folder).Store(stamp, 25, forged);
@@ -457,8 +458,8 @@ TEST(PictureCache, TrustsNoFolderOthersMayWriteNorLinksNorOversizedEntries) {
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_EQ(cache.Counts().hits + cache.Counts().stored, 0) << c.what;
     EXPECT_EQ(ReadAll(cache.EntryPath(stamp.canonicalPath, 25)), entry) << c.what;
-    EXPECT_NE(said.find("the picture cache folder " + folder + "/ is not used"),
-              std::string::npos) << said;
+    EXPECT_NE(said.find("the picture cache folder " + folder + "/ is not used"), std::string::npos)
+        << said;
     EXPECT_EQ(said.find("not used", said.find("not used") + 1), std::string::npos) << said;
   }
 

@@ -137,9 +137,9 @@ TEST(Places, PrivateWorkFoldersGoToTheRuntimeFolderOrElseTheCache) {
   ASSERT_NE(at, std::string::npos) << name;
   const std::string host = name.substr(0, at + 1);  // "instance-HOST-"
   const fs::path base = root.Path() / "runtime/torvane";
-  for (const std::string& left : {host + "2147483646-abc123", host + "1-abc123",
-                                  std::string("instance-elsewhere-2147483646-abc123"),
-                                  std::string("notes")}) {
+  for (const std::string& left :
+       {host + "2147483646-abc123", host + "1-abc123",
+        std::string("instance-elsewhere-2147483646-abc123"), std::string("notes")}) {
     Touch(base / left / "preview/slider0.jpg");
   }
   {
@@ -150,8 +150,8 @@ TEST(Places, PrivateWorkFoldersGoToTheRuntimeFolderOrElseTheCache) {
     EXPECT_TRUE(fs::exists(base / "notes"));
   }
   // The publisher's work folders go the same way when its next run makes one.
-  const std::string cliLeft = "torvane-cli-" + host.substr(std::string("instance-").size()) +
-                              "2147483646-abc123";
+  const std::string cliLeft =
+      "torvane-cli-" + host.substr(std::string("instance-").size()) + "2147483646-abc123";
   Touch(base / cliLeft / "preview/slider0.jpg");
   const std::string made = places::MakeProcessFolder(base.string(), "torvane-cli");
   EXPECT_FALSE(fs::exists(base / cliLeft));

@@ -97,10 +97,15 @@ TEST(ProjectFile, RoundTripsAwkwardValues) {
   agent.AppletData.pSliderName = "Mein Schieber";
   agent.AppletData.pInternalUse_RootDir_Local = "C:\\Web Seiten\\<Fotos> \"neu\"";
   agent.AppletData.pInternalUse_RootDir_Remote = "http://example.com/#top";
-  TItemData item{"slider0.jpg",  "/home/zoë/Bilder/Straße 1.jpg", "page.html?a=1&b='2'",
-                 "_blank",       "Don't miss <b>\"this\"</b> # ½ — 日本",
-                 "161",          "120",
-                 "0",            "spare value"};
+  TItemData item{"slider0.jpg",
+                 "/home/zoë/Bilder/Straße 1.jpg",
+                 "page.html?a=1&b='2'",
+                 "_blank",
+                 "Don't miss <b>\"this\"</b> # ½ — 日本",
+                 "161",
+                 "120",
+                 "0",
+                 "spare value"};
   agent.Items = {item, TqelAppletAgent::DefaultItemData()};
   agent.Items[1].IToolTip = "  padded  ";
   agent.SaveProject(dir / "awkward.tvn");
@@ -177,10 +182,9 @@ TEST(ProjectFile, LoadsLooseFilesLikeTheStrictOnes) {
 
   // Field counts: extra fields ignored, missing ones empty, no trailing separator loses the last.
   WriteAll(dir / "fields.tvn",
-           ProjectText("Short#$@name#$@",
-                       {"a#$@b#$@c#$@d#$@e#$@f#$@g#$@0#$@i#$@j#$@k#$@",
-                        "a#$@b#$@c#$@d#$@e#$@f#$@g#$@0#$@", "a#$@b#$@c#$@d#$@e#$@f#$@g#$@0#$@i",
-                        ""}));
+           ProjectText("Short#$@name#$@", {"a#$@b#$@c#$@d#$@e#$@f#$@g#$@0#$@i#$@j#$@k#$@",
+                                           "a#$@b#$@c#$@d#$@e#$@f#$@g#$@0#$@",
+                                           "a#$@b#$@c#$@d#$@e#$@f#$@g#$@0#$@i", ""}));
   EXPECT_EQ(agent.LoadProject(dir / "fields.tvn", tree = TMemoryTree()), TLoadResult::Loaded);
   EXPECT_EQ(agent.AppletData.pSliderName, "Short");
   EXPECT_EQ(agent.AppletData.pDivId, "");
@@ -197,9 +201,11 @@ TEST(ProjectFile, LoadsLooseFilesLikeTheStrictOnes) {
 TEST(ProjectFile, ReadsWindowsFiles) {
   TTempDir dir;
   // Made on Windows: Windows-1252 bytes for ü, ß, € and curly quotes.
-  WriteAll(dir / "win.tvn",
-           ProjectText("Gr\xFC\xDF" "e#$@", {"#$@C:\\Bilder\\M\xFCnchen.jpg#$@#$@_self#$@"
-                                             "\x84" "Preis\x93 5 \x80#$@160#$@120#$@0#$@#$@"}));
+  WriteAll(dir / "win.tvn", ProjectText("Gr\xFC\xDF"
+                                        "e#$@",
+                                        {"#$@C:\\Bilder\\M\xFCnchen.jpg#$@#$@_self#$@"
+                                         "\x84"
+                                         "Preis\x93 5 \x80#$@160#$@120#$@0#$@#$@"}));
   TqelAppletAgent agent(dir.Folder());
   TMemoryTree tree;
   EXPECT_EQ(agent.LoadProject(dir / "win.tvn", tree), TLoadResult::Loaded);
@@ -249,8 +255,8 @@ TEST(ProjectFile, FileThatEndsEarlyWarnsAndKeepsModelAndTreeInStep) {
   agent.LoadDefaults();
   agent.Items = {TqelAppletAgent::DefaultItemData()};
   const std::string full = ProjectText(
-      "Cut#$@", {"a#$@#$@#$@#$@#$@#$@#$@0#$@", "b#$@#$@#$@#$@#$@#$@#$@1#$@",
-                 "c#$@#$@#$@#$@#$@#$@#$@0#$@"});
+      "Cut#$@",
+      {"a#$@#$@#$@#$@#$@#$@#$@0#$@", "b#$@#$@#$@#$@#$@#$@#$@1#$@", "c#$@#$@#$@#$@#$@#$@#$@0#$@"});
 
   // Inside the item block: the items read so far, each with its node.
   WriteAll(dir / "cut.tvn", full.substr(0, full.find("c#$@")));
@@ -305,13 +311,13 @@ TEST(ProjectFile, OpenRefusesValuesThePanelsCannotShowAndChangesNothing) {
   };
   const struct {
     std::string text, says;
-  } cases[] = {
-      {ProjectText(slider(3, "10000"), {}), "line 12 holds the slider's width '10000'"},
-      {ProjectText(slider(9, "FFF"), {}), "slider's background colour 'FFF', which is not a colour"},
-      {ProjectText(slider(12, "10"), {}), "slider's image border style '10'"},
-      {ProjectText(slider(19, ""), {}), "slider's path option '', which is not 1 or 0"},
-      {ProjectText(kDefaultSliderLine, {item, "#$@#$@#$@#$@#$@x#$@#$@#$@"}),
-       "line 16 holds image 2's width 'x'"}};
+  } cases[] = {{ProjectText(slider(3, "10000"), {}), "line 12 holds the slider's width '10000'"},
+               {ProjectText(slider(9, "FFF"), {}),
+                "slider's background colour 'FFF', which is not a colour"},
+               {ProjectText(slider(12, "10"), {}), "slider's image border style '10'"},
+               {ProjectText(slider(19, ""), {}), "slider's path option '', which is not 1 or 0"},
+               {ProjectText(kDefaultSliderLine, {item, "#$@#$@#$@#$@#$@x#$@#$@#$@"}),
+                "line 16 holds image 2's width 'x'"}};
   for (const auto& c : cases) {
     WriteAll(dir / "bad.tvn", c.text);
     TMemoryTree tree;

@@ -141,8 +141,8 @@ TEST(ShippedFiles, TemplatesOpenCompletelyAndPublishUnchanged) {
   std::set<std::string> names;
   for (const fs::path& file : templates) {
     SCOPED_TRACE(file.string());
-    EXPECT_TRUE(fileutil::IsFile(std::string(TORVANE_BIN_DIR) + "/templates/" +
-                                 file.filename().string()))
+    EXPECT_TRUE(
+        fileutil::IsFile(std::string(TORVANE_BIN_DIR) + "/templates/" + file.filename().string()))
         << "the build does not install it";
     CrLfLines(file.string());  // fails on any line end that is not CR LF
 
@@ -204,8 +204,7 @@ TEST(ShippedFiles, RelativeLinksLeadToInstalledFiles) {
       const std::string path = link.substr(0, std::min(hash, link.find('?')));
       const std::string anchor = hash == std::string::npos ? "" : link.substr(hash + 1);
       EXPECT_TRUE(path.empty() || path.front() != '/') << "an absolute path breaks once installed";
-      const fs::path target =
-          path.empty() ? page : fs::weakly_canonical(page.parent_path() / path);
+      const fs::path target = path.empty() ? page : fs::weakly_canonical(page.parent_path() / path);
       ASSERT_TRUE(fs::is_regular_file(target)) << "leads to a missing file " << target;
       ASSERT_TRUE(IsInside(target, resources));
       const std::string top = (*target.lexically_relative(resources).begin()).string();
@@ -227,8 +226,8 @@ TEST(ShippedFiles, PublishedSampleMatchesWhatTheProgramMakes) {
   const std::string hint = "resources/samples/sample is out of date: run tools/publish-sample.sh";
 
   // The text files byte for byte (torvane.js is the runtime the build installs).
-  for (const char* name : {"sample.html", "torvane.js", "torvanecfg.js", "torvane.css",
-                                  "sample_PublishReport.txt"}) {
+  for (const char* name :
+       {"sample.html", "torvane.js", "torvanecfg.js", "torvane.css", "sample_PublishReport.txt"}) {
     EXPECT_EQ(ReadAll((shipped / name).string()), ReadAll(to / name)) << name << ": " << hint;
   }
   EXPECT_EQ(ReadAll((shipped / "torvane.js").string()),

@@ -15,11 +15,11 @@
 #include <QTreeView>
 #include <numeric>
 
+#include "../model/test_generator_util.h"  // TRecordingProgress
 #include "Document.h"
 #include "JobRunner.h"
 #include "MainForm.h"
 #include "UiTest.h"
-#include "../model/test_generator_util.h"  // TRecordingProgress
 
 using namespace uitest;
 
@@ -80,8 +80,7 @@ struct TWindow {
   TTestEnvironment env;
   QString project;
   TMainForm form{env.ProgramFolder()};
-  explicit TWindow(int pictures, int bare = 0)
-      : project(WritePictureProject(env, pictures, bare)) {
+  explicit TWindow(int pictures, int bare = 0) : project(WritePictureProject(env, pictures, bare)) {
     form.show();  // painted, as a user sees it
     prompt::QueueFile(project);
     Act(form, "Open1")->trigger();

@@ -60,8 +60,7 @@ struct TMachine {
                  "C:\\IE\\iexplore.exe");
     files << "C:\\IE\\iexplore.exe";
     registry.Set(HKLM, "SOFTWARE\\Netscape\\Netscape 6", "CurrentVersion", "6.2");
-    registry.Set(HKLM, "SOFTWARE\\Netscape\\Netscape 6\\6.2\\Main", "Install Directory",
-                 "C:\\NS6");
+    registry.Set(HKLM, "SOFTWARE\\Netscape\\Netscape 6\\6.2\\Main", "Install Directory", "C:\\NS6");
     files << "C:\\NS6\\netscp6.exe";
   }
 };
@@ -202,7 +201,8 @@ class TestBrowserChoice : public QObject {
       machine.registry.Set(HKLM, appPaths + "chrome.exe", "", "\"C:\\Chrome\\chrome.exe\"");
       machine.registry.Set(HKLM, appPaths + "msedge.exe", "", "C:\\Edge\\msedge.exe");
       machine.registry.Set(HKCU, appPaths + "msedge.exe", "", "C:\\Users\\a\\Edge\\msedge.exe");
-      machine.files << "C:\\Chrome\\chrome.exe" << "C:\\Edge\\msedge.exe"
+      machine.files << "C:\\Chrome\\chrome.exe"
+                    << "C:\\Edge\\msedge.exe"
                     << "C:\\Users\\a\\Edge\\msedge.exe";
       machine.registry.Set(HKLM, appPaths + "vivaldi.exe", "", "C:\\Gone\\vivaldi.exe");
       const auto found = browsers::DetectBrowsers();

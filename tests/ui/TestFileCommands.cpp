@@ -25,17 +25,19 @@ namespace {
 // A project of `items` items ("pic<n>.jpg") under the slider name given.
 QString WriteProject(const QString& path, int items, const std::string& name = "Slider1",
                      const std::string& tooltip = "") {
-  return uitest::WriteProject(path, std::vector<std::string>(size_t(items)), [&](TqelAppletAgent& m) {
-    m.AppletData.pSliderName = name;
-    for (size_t i = 0; i < m.Items.size(); ++i) {
-      m.Items[i].OriginalImagePath = "pic" + std::to_string(i) + ".jpg";
-      m.Items[i].IToolTip = tooltip;
-    }
-  });
+  return uitest::WriteProject(path, std::vector<std::string>(size_t(items)),
+                              [&](TqelAppletAgent& m) {
+                                m.AppletData.pSliderName = name;
+                                for (size_t i = 0; i < m.Items.size(); ++i) {
+                                  m.Items[i].OriginalImagePath = "pic" + std::to_string(i) + ".jpg";
+                                  m.Items[i].IToolTip = tooltip;
+                                }
+                              });
 }
 QStringList RecentLines(const QString& programFolder) {
   QStringList lines;
-  for (const std::string& line : fileutil::ReadTextLines((programFolder + "recentfile.dat").toStdString()))
+  for (const std::string& line :
+       fileutil::ReadTextLines((programFolder + "recentfile.dat").toStdString()))
     lines << QString::fromStdString(line);
   return lines;
 }
@@ -50,8 +52,10 @@ struct TWindowState {
   bool operator==(const TWindowState&) const = default;
 };
 TWindowState StateOf(TMainForm& form) {
-  TWindowState state{form.Document().fileName(), form.RecentEntries(), {}, form.Document().isModified(),
-                     form.Document().slider(), form.Document().items(), form.Document().NodeCount()};
+  TWindowState state{
+      form.Document().fileName(),   form.RecentEntries(),     {},
+      form.Document().isModified(), form.Document().slider(), form.Document().items(),
+      form.Document().NodeCount()};
   for (auto* edit : form.findChildren<QLineEdit*>()) state.panels << edit->text();
   for (auto* spin : form.findChildren<QSpinBox*>()) state.panels << spin->text();
   state.panels << QString::number(form.findChild<QTabWidget*>("pgcntrl1")->currentIndex());
@@ -163,9 +167,12 @@ class TestFileCommands : public QObject {
       return file.fileName();
     };
     const auto firstLines = [&](int count) {
-      return text.left(int(std::distance(text.begin(), std::find_if(text.begin(), text.end(), [&, n = 0](char c) mutable {
-                            return c == '\n' && ++n == count;
-                          }))) + 1);
+      return text.left(int(std::distance(text.begin(), std::find_if(text.begin(), text.end(),
+                                                                    [&, n = 0](char c) mutable {
+                                                                      return c == '\n' &&
+                                                                             ++n == count;
+                                                                    }))) +
+                       1);
     };
     const QString fifo = env.Path("fifo.tvn");
     QVERIFY(mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
@@ -177,11 +184,14 @@ class TestFileCommands : public QObject {
         {write("foreign.tvn", "just some text\r\n"), QString()},
         {write("ten.tvn", firstLines(10)), "ends early, before its slider parameters"},
         {write("tag.tvn", text.left(text.indexOf("<Applet_Parameters>") + 21)), "ends early"},
-        {write("noitems.tvn", text.left(text.indexOf("<Item_Parameters>"))), "before its image list"},
+        {write("noitems.tvn", text.left(text.indexOf("<Item_Parameters>"))),
+         "before its image list"},
         {write("cut.tvn", text.left(text.indexOf("pic2.jpg"))), "inside its image list"},
-        {write("width.tvn", QByteArray(text).replace("#$@370#$@", "#$@48O#$@")), "line 12 holds the slider's width '48O'"},
+        {write("width.tvn", QByteArray(text).replace("#$@370#$@", "#$@48O#$@")),
+         "line 12 holds the slider's width '48O'"},
         {write("empty.tvn", QByteArray(text).replace("#$@370#$@", "#$@#$@")), "slider's width ''"},
-        {write("size.tvn", QByteArray(text).replace("#$@160#$@", "#$@1x#$@")), "line 15 holds image 1's width '1x'"},
+        {write("size.tvn", QByteArray(text).replace("#$@160#$@", "#$@1x#$@")),
+         "line 15 holds image 1's width '1x'"},
         {fifo, "not a regular file"},
         {"/dev/zero", "not a regular file"},
         {env.Path("missing.tvn"), "missing.tvn"}};

@@ -98,7 +98,8 @@ class TestInstalledLayout : public QObject {
     QVERIFY(form.OpenProjectFile(project));
     QCOMPARE(ReadText(bin + "recentfile.dat"), "&1 " + project + "\r\n");
     Act(form, "Preview1")->trigger();
-    QCOMPARE(env.launcher.documents, QStringList{QDir::toNativeSeparators(bin + "preview/~preview.html")});
+    QCOMPARE(env.launcher.documents,
+             QStringList{QDir::toNativeSeparators(bin + "preview/~preview.html")});
     QVERIFY(QFile::exists(bin + "preview/slider0.jpg"));
     QCOMPARE(Bytes(bin + "preview/torvane.js"), Bytes(bin + "torvane.js"));
     QVERIFY(!QFile::exists(bin + "torvanecfg.js"));  // moved into the preview
@@ -140,7 +141,8 @@ class TestInstalledLayout : public QObject {
       QCOMPARE(ReadText(data + "recentfile.dat"), "&1 " + project + "\r\n");
       Act(form, "Preview1")->trigger();
       const QString preview = work + "preview/";
-      QCOMPARE(env.launcher.documents, QStringList{QDir::toNativeSeparators(preview + "~preview.html")});
+      QCOMPARE(env.launcher.documents,
+               QStringList{QDir::toNativeSeparators(preview + "~preview.html")});
       QVERIFY(QFile::exists(preview + "slider0.jpg"));
       QVERIFY(ReadText(preview + "torvanecfg.js").contains("Installed"));
       QCOMPARE(Bytes(preview + "torvane.js"), Bytes(share + "torvane.js"));
@@ -161,7 +163,8 @@ class TestInstalledLayout : public QObject {
       QCOMPARE(Bytes(data + "templates/torvane.js"), Bytes(share + "torvane.js"));
       QStringList listed;
       prompt::QueueWindow([&](QDialog& chooser) {
-        for (QListWidgetItem* item : chooser.findChild<QListWidget*>("TempletList")->findItems("*", Qt::MatchWildcard))
+        for (QListWidgetItem* item :
+             chooser.findChild<QListWidget*>("TempletList")->findItems("*", Qt::MatchWildcard))
           listed << item->text();
         return int(QDialog::Rejected);
       });
@@ -179,14 +182,17 @@ class TestInstalledLayout : public QObject {
     TTestEnvironment env;
     MakeInstalledTree(env);
     QStringList ran;
-    auto record = [&](const QString& tool, const QStringList&) { ran << QFileInfo(tool).fileName(); };
+    auto record = [&](const QString& tool, const QStringList&) {
+      ran << QFileInfo(tool).fileName();
+    };
     qputenv("XDG_DATA_DIRS", QFile::encodeName(env.Path("elsewhere")));
     QVERIFY(!platform::SystemAssociationInstalled());
     QVERIFY(platform::WriteFileAssociation("/opt/torvane/bin/torvane", record));
     QVERIFY(QFile::exists(env.Path("data/applications/torvane.desktop")));
     QFile::remove(env.Path("data/applications/torvane.desktop"));
     QFile::remove(env.Path("data/mime/packages/torvane.xml"));
-    qputenv("XDG_DATA_DIRS", QFile::encodeName(env.Path("elsewhere") + ":" + env.Path("usr/share")));
+    qputenv("XDG_DATA_DIRS",
+            QFile::encodeName(env.Path("elsewhere") + ":" + env.Path("usr/share")));
     QVERIFY(platform::SystemAssociationInstalled());
     QVERIFY(!platform::WriteFileAssociation("/opt/torvane/bin/torvane", record));
     QVERIFY(!QFile::exists(env.Path("data/applications/torvane.desktop")));
@@ -197,7 +203,8 @@ class TestInstalledLayout : public QObject {
     // in how the program is started.
     QCOMPARE(QString::fromUtf8(Bytes(env.Path("usr/share/mime/packages/torvane.xml"))),
              platform::MimePackage());
-    const QString installed = QString::fromUtf8(Bytes(env.Path("usr/share/applications/torvane.desktop")));
+    const QString installed =
+        QString::fromUtf8(Bytes(env.Path("usr/share/applications/torvane.desktop")));
     for (const QString& line : platform::DesktopEntry("/opt/torvane/bin/torvane").split('\n')) {
       if (line.startsWith("Exec="))
         QVERIFY(installed.contains("\nExec=torvane %f\n"));
@@ -210,7 +217,8 @@ class TestInstalledLayout : public QObject {
   void twoRunningProgramsKeepTheirOwnPreviews() {
     TTestEnvironment env;
     const QString installed = MakeInstalledTree(env);
-    QFile::setPermissions(env.Path("runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(env.Path("runtime"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const QString projects[2] = {WriteProject(env.Path("one/one.tvn"), "NumberOne", 40),
                                  WriteProject(env.Path("two/two.tvn"), "NumberTwo", 60)};
     for (const QString& files : {env.ProgramFolder(), installed}) {
@@ -242,7 +250,8 @@ class TestInstalledLayout : public QObject {
       }
       QByteArray shown[2];
       for (int i = 0; i < 2; ++i) {
-        QVERIFY(ReadText(previews[i] + "torvanecfg.js").contains(i == 0 ? "NumberOne" : "NumberTwo"));
+        QVERIFY(
+            ReadText(previews[i] + "torvanecfg.js").contains(i == 0 ? "NumberOne" : "NumberTwo"));
         shown[i] = Bytes(previews[i] + "slider0.jpg");
         QVERIFY(!shown[i].isEmpty());
       }
@@ -310,7 +319,8 @@ class TestInstalledLayout : public QObject {
       Act(form, "Preview1")->trigger();
       QCOMPARE(launcher.documents.size(), 1);
       const QString ready = Env("TORVANE_TEST_READY");
-      fileutil::WriteTextLines((ready + ".tmp").toStdString(), {form.Document().agent().PreviewFolder()});
+      fileutil::WriteTextLines((ready + ".tmp").toStdString(),
+                               {form.Document().agent().PreviewFolder()});
       QVERIFY(QFile::rename(ready + ".tmp", ready));
       QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(ready + ".quit"), 120000);
       QVERIFY(form.close());

@@ -57,7 +57,8 @@ int ChildCount(TMainForm& form, int item) {
 void ClickTree(TMainForm& form, int item, Qt::KeyboardModifiers keys = {}) {
   QTreeView* tree = TreeOf(form);
   tree->scrollTo(RowOf(form, item));
-  QTest::mouseClick(tree->viewport(), Qt::LeftButton, keys, tree->visualRect(RowOf(form, item)).center());
+  QTest::mouseClick(tree->viewport(), Qt::LeftButton, keys,
+                    tree->visualRect(RowOf(form, item)).center());
 }
 // Drags items onto the row of `target` as the mouse would drop them: into it (middle of the
 // row) or before it (its upper edge).
@@ -81,8 +82,12 @@ std::vector<std::string> Names(std::initializer_list<int> numbers) {
   for (int n : numbers) names.push_back("p" + std::to_string(n) + ".jpg");
   return names;
 }
-QString UndoText(QWidget& form) { return Act(form, "Undo1")->isEnabled() ? Act(form, "Undo1")->text() : "-"; }
-QString RedoText(QWidget& form) { return Act(form, "Redo1")->isEnabled() ? Act(form, "Redo1")->text() : "-"; }
+QString UndoText(QWidget& form) {
+  return Act(form, "Undo1")->isEnabled() ? Act(form, "Undo1")->text() : "-";
+}
+QString RedoText(QWidget& form) {
+  return Act(form, "Redo1")->isEnabled() ? Act(form, "Redo1")->text() : "-";
+}
 }  // namespace
 
 class TestMainWindow : public QObject {
@@ -125,7 +130,8 @@ class TestMainWindow : public QObject {
     } screens[] = {{QRect(0, 0, 1920, 1040), QRect(569, 274, 781, 524)},
                    {QRect(0, 0, 800, 480), QRect(9, 40, 781, 432)},
                    {QRect(100, 50, 600, 400), QRect(108, 90, 584, 352)}};
-    for (const auto& s : screens) QCOMPARE(frame::FitOnScreen(QSize(781, 524), s.area, frameRoom), s.placed);
+    for (const auto& s : screens)
+      QCOMPARE(frame::FitOnScreen(QSize(781, 524), s.area, frameRoom), s.placed);
     form.PlaceOnScreen();
     QVERIFY(form.screen()->availableGeometry().contains(form.geometry()));
 
@@ -213,13 +219,14 @@ class TestMainWindow : public QObject {
     // The current node stays highlighted whatever is clicked.
     QTreeView* tree = TreeOf(form);
     ClickTree(form, 0, Qt::ControlModifier);
-    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(5, tree->viewport()->height() - 5));
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                      QPoint(5, tree->viewport()->height() - 5));
     QCOMPARE(form.CurrentItem(), 0);
     QCOMPARE(form.SelectedItems(), std::vector<int>{0});
 
-    const QMap<QString, QString> keys{{"Delete2", "Del"}, {"Insert2", "Ins"}, {"Topic1", "F1"},
-                                      {"Save2", "Ctrl+Shift+S"}, {"Exit1", "Ctrl+Q"},
-                                      {"Save1", "Ctrl+S"}};
+    const QMap<QString, QString> keys{{"Delete2", "Del"},  {"Insert2", "Ins"},
+                                      {"Topic1", "F1"},    {"Save2", "Ctrl+Shift+S"},
+                                      {"Exit1", "Ctrl+Q"}, {"Save1", "Ctrl+S"}};
     for (auto it = keys.begin(); it != keys.end(); ++it)
       QCOMPARE(Act(form, qPrintable(it.key()))->shortcut(), QKeySequence(it.value()));
     auto* menu = form.findChild<QMenu*>("PopupMenu1");
@@ -290,10 +297,11 @@ class TestMainWindow : public QObject {
 
   void severalSelectedItemsAreEditedInOneStep() {
     TTestEnvironment env;
-    const QString file = WriteProject(env.Path("five.tvn"), {"0", "0", "0", "0", "0"}, [](TqelAppletAgent& m) {
-      m.Items[1].ILink = m.Items[3].ILink = "same.html";
-      m.Items[1].IToolTip = "one";
-    });
+    const QString file =
+        WriteProject(env.Path("five.tvn"), {"0", "0", "0", "0", "0"}, [](TqelAppletAgent& m) {
+          m.Items[1].ILink = m.Items[3].ILink = "same.html";
+          m.Items[1].IToolTip = "one";
+        });
     TMainForm form(env.ProgramFolder());
     form.show();
     QVERIFY(form.OpenProjectFile(file));
@@ -409,31 +417,47 @@ class TestMainWindow : public QObject {
     const QList<TEdit> edits{
         {"spin box", [&] { Find<QSpinBox>(form, "spnedt_pGap")->setValue(7); }, true},
         {"name", [&] { Find<QLineEdit>(form, "edt_pSliderName")->setText("Other"); }, true},
-        {"root folder", [&] { Find<QLineEdit>(form, "edtpInternalUse_RootDir_Remote")->setText("x"); }, true},
-        {"border style", [&] { Find<QComboBox>(form, "cmbx_pImageBorderStyle")->setCurrentIndex(5); }, true},
-        {"radio", [&] { Find<QRadioButton>(form, "rdbtnpInternalUse_RootDir_Local_Checked2")->setChecked(true); }, true},
-        {"colour", [&] {
+        {"root folder",
+         [&] { Find<QLineEdit>(form, "edtpInternalUse_RootDir_Remote")->setText("x"); }, true},
+        {"border style",
+         [&] { Find<QComboBox>(form, "cmbx_pImageBorderStyle")->setCurrentIndex(5); }, true},
+        {"radio",
+         [&] {
+           Find<QRadioButton>(form, "rdbtnpInternalUse_RootDir_Local_Checked2")->setChecked(true);
+         },
+         true},
+        {"colour",
+         [&] {
            prompt::QueueColor(QColor(0x12, 0x34, 0x56));
            emit Find<TColorPanel>(form, "pnl_pContainerBorderColor")->clicked();
-         }, true},
-        {"colour cancelled", [&] {
+         },
+         true},
+        {"colour cancelled",
+         [&] {
            prompt::QueueColor(std::nullopt);
            emit Find<TColorPanel>(form, "pnl_pBgColor")->clicked();
-         }, false},
-        {"same colour", [&] {
+         },
+         false},
+        {"same colour",
+         [&] {
            prompt::QueueColor(Find<TColorPanel>(form, "pnl_pBgColor")->Color());
            emit Find<TColorPanel>(form, "pnl_pBgColor")->clicked();
-         }, false},
+         },
+         false},
         {"insert", [&] { Act(form, "Insert2")->trigger(); }, true},
         {"selecting an item", [&] { ClickTree(form, 0); }, false},
-        {"picture path", [&] { Find<QLineEdit>(form, "edtOriginalImagePath")->setText("z.jpg"); }, true},
-        {"the same picture path", [&] { Find<QLineEdit>(form, "edtOriginalImagePath")->setText("z.jpg "); }, false},
+        {"picture path", [&] { Find<QLineEdit>(form, "edtOriginalImagePath")->setText("z.jpg"); },
+         true},
+        {"the same picture path",
+         [&] { Find<QLineEdit>(form, "edtOriginalImagePath")->setText("z.jpg "); }, false},
         {"move refused", [&] { Act(form, "MoveUp2")->trigger(); }, false},
         {"selecting the root", [&] { ClickTree(form, -1); }, false},
-        {"root delete refused", [&] {
+        {"root delete refused",
+         [&] {
            prompt::QueueButton(TButton::Ok);
            Act(form, "Delete2")->trigger();
-         }, false},
+         },
+         false},
     };
     for (const TEdit& e : edits) {
       form.Document().undoStack()->setClean();
@@ -461,7 +485,8 @@ class TestMainWindow : public QObject {
       form.Document().setSlider(data, "test");
       QCOMPARE(local->isChecked(), localOn);
       QCOMPARE(remote->isChecked(), remoteOn);
-      QCOMPARE(Find<QComboBox>(form, "cmbx_pImageBorderStyle")->currentIndex(), stored == "x" ? -1 : 3);
+      QCOMPARE(Find<QComboBox>(form, "cmbx_pImageBorderStyle")->currentIndex(),
+               stored == "x" ? -1 : 3);
     }
 
     // A name only the script can use is typed, in any script's letters; what is refused is named
@@ -517,7 +542,8 @@ class TestMainWindow : public QObject {
     prompt::QueueButton(TButton::Yes);
     auto* tip = Find<QLineEdit>(form, "edt_IToolTip");
     tip->setText("a#$@b");
-    QCOMPARE(prompt::Shown().last().text, QString("The text can't include \"#$@\", it is used by system!"));
+    QCOMPARE(prompt::Shown().last().text,
+             QString("The text can't include \"#$@\", it is used by system!"));
     QCOMPARE(tip->text(), QString());
     QCOMPARE(form.Document().item(0).IToolTip, std::string());
     // Nor does a line break: pasted lines become one, and the user is told.
@@ -550,7 +576,8 @@ class TestMainWindow : public QObject {
     QCOMPARE(picture->text(), QString("/pics/new one.jpg"));
     QCOMPARE(UndoText(form), QString("&Undo Choose Picture"));
 
-    QCOMPARE(TMainForm::PathToFileUrl("C:\\My Pages\\index.html"), QString("file:///C:/My%20Pages/index.html"));
+    QCOMPARE(TMainForm::PathToFileUrl("C:\\My Pages\\index.html"),
+             QString("file:///C:/My%20Pages/index.html"));
     QCOMPARE(TMainForm::PathToFileUrl("/home/ana/C#/100%20off?/a.html"),
              QString("file:///home/ana/C%23/100%2520off%3F/a.html"));
   }

@@ -29,9 +29,7 @@
 using namespace uitest;
 
 namespace {
-QStringList Files(const QString& folder) {
-  return QDir(folder).entryList(QDir::Files, QDir::Name);
-}
+QStringList Files(const QString& folder) { return QDir(folder).entryList(QDir::Files, QDir::Name); }
 // Three items with real pictures, a link and a tooltip on the second.
 void MakeDesign(TMainForm& form, TTestEnvironment& env) {
   for (int i = 0; i < 3; ++i) {
@@ -57,7 +55,8 @@ class TestScriptCommands : public QObject {
     prompt::QueueButton(TButton::Ok);
     prompt::QueueWindow(Accept);
     Act(form, "tlbtnBuildHTML")->trigger();
-    QCOMPARE(prompt::Shown()[0].text, QString("No item to build. Please add item to left pane and try again."));
+    QCOMPARE(prompt::Shown()[0].text,
+             QString("No item to build. Please add item to left pane and try again."));
     QCOMPARE(prompt::Shown()[0].kind, TMessageKind::Error);
     QCOMPARE(prompt::Shown()[1].what, QString("TformHTML"));
     QVERIFY(form.CodeWindow()->Lines().isEmpty());
@@ -73,7 +72,8 @@ class TestScriptCommands : public QObject {
     const QString page = form.CodeWindow()->Lines().join("\n");
     QVERIFY(page.contains("torvane.js"));
     QVERIFY(page.contains("Slider1_div"));
-    QCOMPARE(QApplication::clipboard()->text().remove('\r'), form.CodeWindow()->Text().remove('\r'));
+    QCOMPARE(QApplication::clipboard()->text().remove('\r'),
+             form.CodeWindow()->Text().remove('\r'));
     // The link and tooltip of the selected item were stored before building.
     QCOMPARE(form.Document().items()[1].IToolTip, std::string("Second picture"));
     // The tree says whose picture the build did not find.
@@ -91,13 +91,14 @@ class TestScriptCommands : public QObject {
     MakeDesign(form, env);
     Act(form, "tlbtnPreview")->trigger();
     const QString preview = env.ProgramFolder() + "preview/";
-    QCOMPARE(Files(preview), (QStringList{"slider0.jpg", "slider1.jpg", "slider2.jpg", "torvane.css",
-                                          "torvane.js", "torvanecfg.js", "~preview.html"}));
+    QCOMPARE(Files(preview),
+             (QStringList{"slider0.jpg", "slider1.jpg", "slider2.jpg", "torvane.css", "torvane.js",
+                          "torvanecfg.js", "~preview.html"}));
     QCOMPARE(Files(env.ProgramFolder()), programFiles);
-    QCOMPARE(ReadText(preview + "~preview.html").count("\r\n"),
-             form.CodeWindow()->Lines().size());
+    QCOMPARE(ReadText(preview + "~preview.html").count("\r\n"), form.CodeWindow()->Lines().size());
     // The default browser gets the page (no browser was chosen yet).
-    QCOMPARE(env.launcher.documents, QStringList{QDir::toNativeSeparators(preview) + "~preview.html"});
+    QCOMPARE(env.launcher.documents,
+             QStringList{QDir::toNativeSeparators(preview) + "~preview.html"});
 
     // A program of the user's own gets the page as its one argument.
     settings::WriteFlag(settings::kBrowsersKey, "UseDefaultBrowser", false);
@@ -117,7 +118,8 @@ class TestScriptCommands : public QObject {
     }
     QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     Act(form, "Preview1")->trigger();
-    QCOMPARE(env.launcher.programs.last(), program + "|" + QDir::toNativeSeparators(preview) + "~preview.html");
+    QCOMPARE(env.launcher.programs.last(),
+             program + "|" + QDir::toNativeSeparators(preview) + "~preview.html");
 
     // New takes the preview away with the design.
     prompt::QueueButton(TButton::No);
@@ -192,7 +194,8 @@ class TestScriptCommands : public QObject {
     form.Document().undoStack()->setClean();
     form.findChild<QToolButton*>("spdbtnItURL")->click();
     QCOMPARE(prompt::Shown()[0].what, QString("TfrmMsgBox_LinkTip"));
-    QCOMPARE(prompt::Shown()[1].text, QString("HTML files(*.htm;*.html)|*.htm;*.html|Any file (*.*)|*.*"));
+    QCOMPARE(prompt::Shown()[1].text,
+             QString("HTML files(*.htm;*.html)|*.htm;*.html|Any file (*.*)|*.*"));
     QCOMPARE(link->currentText(), QString("kept"));
     QVERIFY(!form.Document().isModified());
 
@@ -211,7 +214,8 @@ class TestScriptCommands : public QObject {
     auto* browser = form.HelpWindow()->findChild<QTextBrowser*>("WebBrowser1");
     form.findChild<QToolButton*>("SpeedButton11")->click();
     QVERIFY(form.HelpWindow()->isVisible());
-    QVERIFY(browser->source().toString().endsWith("help/customizing_js_script_script_scrolling.htm"));
+    QVERIFY(
+        browser->source().toString().endsWith("help/customizing_js_script_script_scrolling.htm"));
     QVERIFY(!browser->toPlainText().isEmpty());
     const QPoint place = form.HelpWindow()->pos();
     form.HelpWindow()->close();
@@ -227,9 +231,9 @@ class TestScriptCommands : public QObject {
     stray.click();
     QVERIFY(browser->source().toString().endsWith("help/getting_started.htm"));
     // Every page the buttons name is installed beside the program.
-    for (const char* name : {"SpeedButton1", "SpeedButton12", "SpeedButton11", "SpeedButton10",
-                             "SpeedButton5", "SpeedButton6", "SpeedButton28", "SpeedButton13",
-                             "SpeedButton24", "SpeedButton19"}) {
+    for (const char* name :
+         {"SpeedButton1", "SpeedButton12", "SpeedButton11", "SpeedButton10", "SpeedButton5",
+          "SpeedButton6", "SpeedButton28", "SpeedButton13", "SpeedButton24", "SpeedButton19"}) {
       form.findChild<QToolButton*>(name)->click();
       QVERIFY2(QFile::exists(browser->source().toLocalFile()), name);
     }

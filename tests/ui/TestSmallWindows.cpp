@@ -5,11 +5,11 @@
 #include <QClipboard>
 #include <QFile>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QMessageBox>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QTimer>
@@ -79,9 +79,7 @@ class TestSmallWindows : public QObject {
 
   void linkTipSetting() {
     uitest::TTestEnvironment env;
-    const auto stored = [] {
-      return settings::Read(settings::kSettingsKey, "ShowLinkTipDialog");
-    };
+    const auto stored = [] { return settings::Read(settings::kSettingsKey, "ShowLinkTipDialog"); };
     QVERIFY(TfrmMsgBox_LinkTip::ShouldShow());  // missing: shown
     {
       TfrmMsgBox_LinkTip tip;
@@ -137,7 +135,8 @@ class TestSmallWindows : public QObject {
     WriteBytes(help + "a.htm",
                "<html><body><h1>First</h1><a href=\"b.htm#size\">next</a> "
                "<a href=\"https://www.torvane.example/\">web</a></body></html>");
-    WriteBytes(help + "b.htm", "<html><body><h1>Second</h1><a name=\"size\">Size</a></body></html>");
+    WriteBytes(help + "b.htm",
+               "<html><body><h1>Second</h1><a name=\"size\">Size</a></body></html>");
     QWidget main;
     TfrmHelp window(&main);
     QCOMPARE(window.windowTitle(), QString("Help"));
@@ -221,7 +220,8 @@ class TestSmallWindows : public QObject {
       QCOMPARE(QString::fromUtf8(error.what()), "Cannot open file " + missing);
     }
     // The text of the last good load stays.
-    QVERIFY(window.findChild<QPlainTextEdit*>("memoPublishReport")->toPlainText().contains("Größe"));
+    QVERIFY(
+        window.findChild<QPlainTextEdit*>("memoPublishReport")->toPlainText().contains("Größe"));
     VERIFY_PROMPTS();
   }
 
@@ -244,7 +244,8 @@ class TestSmallWindows : public QObject {
     QTest::mouseClick(support, Qt::LeftButton);
     QCOMPARE(env.launcher.documents, QStringList({env.ProgramFolder() + "help/index.html",
                                                   env.ProgramFolder() + "help/support.htm"}));
-    for (const QString& page : env.launcher.documents) QVERIFY2(QFile::exists(page), qPrintable(page));
+    for (const QString& page : env.launcher.documents)
+      QVERIFY2(QFile::exists(page), qPrintable(page));
     // Under a dark palette the box is dark with light text: no colour of its own.
     const QPalette before = QApplication::palette();
     QPalette dark = before;

@@ -78,8 +78,8 @@ inline QModelIndex RowOf(TMainForm& form, int item) {
 // Selects these items as Ctrl+clicks would, the first one current (-1: the slider).
 inline void Select(TMainForm& form, std::initializer_list<int> items) {
   QItemSelectionModel* selection = TreeOf(form)->selectionModel();
-  selection->setCurrentIndex(RowOf(form, *items.begin()), QItemSelectionModel::ClearAndSelect |
-                                                              QItemSelectionModel::Rows);
+  selection->setCurrentIndex(RowOf(form, *items.begin()),
+                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   for (int item : items)
     selection->select(RowOf(form, item), QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
@@ -105,9 +105,9 @@ QString MakeJpeg(const QString& path, int width, int height);
 
 // Fails the running test when a prompt came that the test did not queue an answer for, or when
 // queued answers were left over.
-#define VERIFY_PROMPTS()                                                        \
-  do {                                                                          \
-    QVERIFY2(prompt::Unexpected().isEmpty(),                                    \
+#define VERIFY_PROMPTS()                                                             \
+  do {                                                                               \
+    QVERIFY2(prompt::Unexpected().isEmpty(),                                         \
              qPrintable("unexpected prompts: " + prompt::Unexpected().join(" | "))); \
-    QCOMPARE(prompt::Pending(), 0);                                             \
+    QCOMPARE(prompt::Pending(), 0);                                                  \
   } while (0)

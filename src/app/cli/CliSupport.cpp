@@ -70,8 +70,7 @@ std::vector<std::string> PublishedFiles(const TqelAppletAgent& model, const std:
   std::set<std::string> images;
   for (const TItemData& item : model.Items) {
     if (!scripttext::IsPublishedPictureName(item.IImageFile)) continue;
-    for (const std::string& name :
-         {item.IImageFile, model.DoubleDensityFileOf(item.IImageFile)}) {
+    for (const std::string& name : {item.IImageFile, model.DoubleDensityFileOf(item.IImageFile)}) {
       if (!name.empty() && images.count(name) == 0 &&
           fileutil::IsFile(model.PreviewFolder() + name)) {
         images.insert(name);
@@ -144,8 +143,9 @@ void StopCleanlyOnSignals() {
     if (StderrIsTerminal()) {  // the progress bar's line goes first
       [[maybe_unused]] const auto erased = ::write(2, "\r\x1b[K", 4);
     }
-    const char text[] = "torvane-cli: interrupted; the files written so far are whole, nothing "
-                        "else was written\n";
+    const char text[] =
+        "torvane-cli: interrupted; the files written so far are whole, nothing "
+        "else was written\n";
     [[maybe_unused]] const auto ignored = ::write(2, text, sizeof text - 1);
     _exit(128 + signal);
   }).detach();

@@ -73,8 +73,7 @@ std::string TTerminalProgress::Line(Clock::duration elapsed) const {
   if (pictures_ && maximum_ > 0) {
     line += ": " + std::to_string(position_) + "/" + std::to_string(maximum_) + " pictures, " +
             Fixed(seconds) + " s";
-    const double scaling =
-        std::chrono::duration<double>(elapsed - (stageStart_ - start_)).count();
+    const double scaling = std::chrono::duration<double>(elapsed - (stageStart_ - start_)).count();
     if (scaling > 0 && position_ > 0) line += ", " + Fixed(position_ / scaling) + " pictures/s";
   } else {
     line += ", " + Fixed(seconds) + " s";

@@ -23,10 +23,11 @@ class HeifDecoder : public TWholePictureDecoder {
     const heif_brand brand = heif_main_brand(bytes, head);
     const bool av1 = brand == heif_avif || brand == heif_avis;
     if (!heif_have_decoder_for_format(av1 ? heif_compression_AV1 : heif_compression_HEVC)) {
-      PictureFailure(path_, av1 ? "AVIF decoding is not available: install libheif1 with its AV1 "
-                                  "decoder (the libheif-plugin-dav1d package where there is one)"
-                                : "HEIC decoding is not available: install libheif1 with its HEVC "
-                                  "decoder (the libheif-plugin-libde265 package where there is one)");
+      PictureFailure(path_,
+                     av1 ? "AVIF decoding is not available: install libheif1 with its AV1 "
+                           "decoder (the libheif-plugin-dav1d package where there is one)"
+                         : "HEIC decoding is not available: install libheif1 with its HEVC "
+                           "decoder (the libheif-plugin-libde265 package where there is one)");
     }
     context_.reset(heif_context_alloc());
     if (!context_) PictureFailure(path_, "out of memory");
@@ -44,9 +45,11 @@ class HeifDecoder : public TWholePictureDecoder {
     bits_ = std::max(8, heif_image_handle_get_luma_bits_per_pixel(handle_.get()));
     const heif_color_profile_type type = heif_image_handle_get_color_profile_type(handle_.get());
     if (type == heif_color_profile_type_prof || type == heif_color_profile_type_rICC) {
-      std::vector<unsigned char> profile(heif_image_handle_get_raw_color_profile_size(handle_.get()));
+      std::vector<unsigned char> profile(
+          heif_image_handle_get_raw_color_profile_size(handle_.get()));
       if (!profile.empty() &&
-          heif_image_handle_get_raw_color_profile(handle_.get(), profile.data()).code == heif_error_Ok) {
+          heif_image_handle_get_raw_color_profile(handle_.get(), profile.data()).code ==
+              heif_error_Ok) {
         header_.iccProfile = std::move(profile);
       }
     } else if (type == heif_color_profile_type_nclx) {
@@ -63,14 +66,16 @@ class HeifDecoder : public TWholePictureDecoder {
   void DecodeAll(std::vector<unsigned char>& pixels) override {
     const bool alpha = header_.channels == 4;
     const heif_chroma chroma =
-        bits_ > 8 ? (alpha ? heif_chroma_interleaved_RRGGBBAA_LE : heif_chroma_interleaved_RRGGBB_LE)
-                  : (alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB);
+        bits_ > 8
+            ? (alpha ? heif_chroma_interleaved_RRGGBBAA_LE : heif_chroma_interleaved_RRGGBB_LE)
+            : (alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB);
     heif_image* image = nullptr;
     const heif_error error =
         heif_decode_image(handle_.get(), &image, heif_colorspace_RGB, chroma, nullptr);
     if (error.code != heif_error_Ok) {
       if (image) heif_image_release(image);
-      PictureFailure(path_, std::string("the picture data cannot be decoded (") + error.message + ")");
+      PictureFailure(path_,
+                     std::string("the picture data cannot be decoded (") + error.message + ")");
     }
     struct Release {
       heif_image* image;
@@ -87,7 +92,8 @@ class HeifDecoder : public TWholePictureDecoder {
     if (!plane) PictureFailure(path_, "the picture data cannot be decoded");
     const size_t samples = static_cast<size_t>(w) * header_.channels;
     pixels.resize(samples * static_cast<size_t>(h));
-    const unsigned max = (1u << heif_image_get_bits_per_pixel_range(image, heif_channel_interleaved)) - 1;
+    const unsigned max =
+        (1u << heif_image_get_bits_per_pixel_range(image, heif_channel_interleaved)) - 1;
     for (int y = 0; y < h; ++y) {
       const uint8_t* in = plane + static_cast<size_t>(stride) * y;
       unsigned char* out = pixels.data() + samples * static_cast<size_t>(y);
@@ -107,7 +113,8 @@ class HeifDecoder : public TWholePictureDecoder {
   // sRGB or BT.709 tone curve become a profile; HDR curves and sRGB primaries are taken as sRGB.
   std::vector<unsigned char> ProfileOfNumbers() const {
     heif_color_profile_nclx* nclx = nullptr;
-    if (heif_image_handle_get_nclx_color_profile(handle_.get(), &nclx).code != heif_error_Ok || !nclx) {
+    if (heif_image_handle_get_nclx_color_profile(handle_.get(), &nclx).code != heif_error_Ok ||
+        !nclx) {
       return {};
     }
     std::vector<unsigned char> profile;
@@ -128,7 +135,8 @@ class HeifDecoder : public TWholePictureDecoder {
 
   void Check(const heif_error& error) {
     if (error.code != heif_error_Ok) {
-      PictureFailure(path_, std::string("damaged or unsupported HEIF data (") + error.message + ")");
+      PictureFailure(path_,
+                     std::string("damaged or unsupported HEIF data (") + error.message + ")");
     }
   }
 

@@ -1,14 +1,14 @@
 #include "images/ImageScaler.h"
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <condition_variable>
 #include <cstdint>
 #include <cstdio>
-#include <mutex>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <utility>
 
 #include "Errors.h"
@@ -216,8 +216,8 @@ TScaledPixels ScaleJpeg(JpegReader& reader, const std::string& sourcePath, int t
   const long long estH = (static_cast<long long>(info.height) * scaleNum + 7) / 8;
   const long long need = ScaleMemory(estW, estH, storedOutH, static_cast<long long>(outW) * outH,
                                      info.coefficientBytes);
-  CheckMemory(sourcePath, info.width, info.height, info.multiScan ? " in several scans" : "",
-              need, info.coefficientBytes);
+  CheckMemory(sourcePath, info.width, info.height, info.multiScan ? " in several scans" : "", need,
+              info.coefficientBytes);
   TReservation reservation(need);
 
   // What the decoder hands out, and whether the embedded profile is used.
@@ -271,7 +271,10 @@ TScaledPixels ScaleJpeg(JpegReader& reader, const std::string& sourcePath, int t
 class TBoxShrink {
  public:
   TBoxShrink(int width, int height, int channels, int block)
-      : width_(width), height_(height), channels_(channels), block_(block),
+      : width_(width),
+        height_(height),
+        channels_(channels),
+        block_(block),
         sums_(static_cast<size_t>(Width()) * channels, 0) {}
   int Width() const { return (width_ + block_ - 1) / block_; }
   int Height() const { return (height_ + block_ - 1) / block_; }
@@ -293,10 +296,12 @@ class TBoxShrink {
     const int blockRows = rowsIn_ % block_ == 0 ? block_ : rowsIn_ % block_;
     unsigned char* out = resampler.InputRow(0);
     for (int bx = 0; bx < Width(); ++bx) {
-      const uint32_t area = static_cast<uint32_t>(blockRows * (std::min(width_, (bx + 1) * block_) - bx * block_));
+      const uint32_t area =
+          static_cast<uint32_t>(blockRows * (std::min(width_, (bx + 1) * block_) - bx * block_));
       for (int c = 0; c < channels_; ++c) {
         uint32_t& sum = sums_[static_cast<size_t>(bx) * channels_ + c];
-        out[static_cast<size_t>(bx) * channels_ + c] = static_cast<unsigned char>((sum + area / 2) / area);
+        out[static_cast<size_t>(bx) * channels_ + c] =
+            static_cast<unsigned char>((sum + area / 2) / area);
         sum = 0;
       }
     }
@@ -343,9 +348,9 @@ TScaledPixels ScaleDecoded(TPictureDecoder& decoder, const std::string& sourcePa
   decoder.ReduceTo(2 * storedOutW, 2 * storedOutH);
   const bool alpha = info.channels == 4;
   const long long rowBytes = static_cast<long long>(info.width) * info.channels;
-  const long long need = ScaleMemory(info.width, info.height, storedOutH,
-                                     static_cast<long long>(outW) * outH,
-                                     info.wholeBytes + rowBytes * (Resampler::kBandRows + 8));
+  const long long need =
+      ScaleMemory(info.width, info.height, storedOutH, static_cast<long long>(outW) * outH,
+                  info.wholeBytes + rowBytes * (Resampler::kBandRows + 8));
   CheckMemory(sourcePath, declaredW, declaredH, "", need, info.wholeBytes);
   TReservation reservation(need);
 
@@ -366,13 +371,15 @@ TScaledPixels ScaleDecoded(TPictureDecoder& decoder, const std::string& sourcePa
                       info.height / static_cast<double>(block), storedOutW, storedOutH, channels);
   // Rows go straight from the decoder into the resampler unless they are composited or averaged.
   const bool direct = !alpha && block == 1;
-  std::vector<unsigned char> bandRows(direct ? 0 : static_cast<size_t>(rowBytes) * Resampler::kBandRows);
+  std::vector<unsigned char> bandRows(
+      direct ? 0 : static_cast<size_t>(rowBytes) * Resampler::kBandRows);
   std::vector<unsigned char> scratch(alpha ? static_cast<size_t>(info.width) * 6 : 0);
   unsigned char* rows[Resampler::kBandRows];
   for (int done = 0; done < info.height;) {
     ThrowIfCancelled(options.cancel);
     for (int k = 0; k < Resampler::kBandRows; ++k) {
-      rows[k] = direct ? resampler.InputRow(k) : bandRows.data() + static_cast<size_t>(k) * rowBytes;
+      rows[k] =
+          direct ? resampler.InputRow(k) : bandRows.data() + static_cast<size_t>(k) * rowBytes;
     }
     const int got = decoder.ReadRows(rows, Resampler::kBandRows);
     if (got <= 0) {
@@ -411,8 +418,8 @@ TScaledImage Encode(TScaledPixels&& scaled, const std::string& sourcePath) {
   if (scaled.pixels.empty()) return result;  // not enlarged
   result.width = scaled.width;
   result.height = scaled.height;
-  result.jpeg = EncodeJpeg(scaled.pixels.data(), scaled.width, scaled.height, scaled.kind,
-                           kQuality, sourcePath);
+  result.jpeg = EncodeJpeg(scaled.pixels.data(), scaled.width, scaled.height, scaled.kind, kQuality,
+                           sourcePath);
   return result;
 }
 
@@ -521,7 +528,8 @@ TDecodedPicture DecodePictureFile(const std::string& sourcePath, int targetHeigh
                    cr = scaled.pixels[i + 2] - 128.0;
       const double rgb[3] = {y + 1.402 * cr, y - 0.344136 * cb - 0.714136 * cr, y + 1.772 * cb};
       for (int c = 0; c < 3; ++c) {
-        scaled.pixels[i + c] = static_cast<unsigned char>(std::clamp(std::lround(rgb[c]), 0L, 255L));
+        scaled.pixels[i + c] =
+            static_cast<unsigned char>(std::clamp(std::lround(rgb[c]), 0L, 255L));
       }
     }
   }

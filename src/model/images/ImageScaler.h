@@ -1,10 +1,11 @@
 // Pictures for the slider: a source picture (JPEG, PNG, WebP, HEIC, AVIF or TIFF) scaled to the
 // slider height and encoded as a baseline colour JPEG at quality 90 (4:4:4, plain JFIF: no EXIF or
 // ICC data is carried over). Transparent pixels are composited onto a background colour, and
-// samples of more than 8 bits are rounded to 8. JPEG decoding uses the smallest DCT scale that still leaves at least twice the target height, among 1/8, 1/4,
-// 1/2 and 1/1 (libjpeg-turbo's fast scales: 3/8 and 5/8..7/8 cost more than the next of these),
-// then a separable Lanczos-3 filter gives the exact size. The EXIF orientation is applied and an
-// embedded ICC profile converts the colours to sRGB; grey and CMYK sources become colour JPEGs.
+// samples of more than 8 bits are rounded to 8. JPEG decoding uses the smallest DCT scale that
+// still leaves at least twice the target height, among 1/8, 1/4, 1/2 and 1/1 (libjpeg-turbo's fast
+// scales: 3/8 and 5/8..7/8 cost more than the next of these), then a separable Lanczos-3 filter
+// gives the exact size. The EXIF orientation is applied and an embedded ICC profile converts the
+// colours to sRGB; grey and CMYK sources become colour JPEGs.
 #pragma once
 
 #include <cstddef>
@@ -46,7 +47,7 @@ constexpr int kMaxScans = 100;
 std::pair<int, int> ScaledSize(int width, int height, int targetHeight);
 
 struct TScaledImage {
-  int width = 0;   // of the upright picture
+  int width = 0;  // of the upright picture
   int height = 0;
   std::vector<unsigned char> jpeg;  // the encoded file; empty when TScaleOptions refused to enlarge
   bool usedBackground = false;      // the source had alpha: the result depends on the background
@@ -101,8 +102,9 @@ struct TScaleJob {
 // whatever the number of workers. onFinished is called on the calling thread once per finished
 // picture (for a progress bar). When a picture fails, no new ones are started, every worker is
 // joined, and the error of the first failing job in job order is thrown.
-std::vector<TScaledImage> ScaleJpegFiles(const std::vector<TScaleJob>& jobs, unsigned workers = 0,
-                                         const std::function<void(size_t finished)>& onFinished = {});
+std::vector<TScaledImage> ScaleJpegFiles(
+    const std::vector<TScaleJob>& jobs, unsigned workers = 0,
+    const std::function<void(size_t finished)>& onFinished = {});
 
 // The same, but each result is handed to onResult (on the calling thread, in the order the
 // pictures finish) and not kept: memory holds only the pictures being worked on. When a picture

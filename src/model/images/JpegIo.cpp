@@ -38,16 +38,16 @@ struct ErrorMgr {
   jpeg_error_mgr pub;
   std::jmp_buf jump;
   char message[JMSG_LENGTH_MAX];
-  int code;          // libjpeg's message code of the failure
-  bool corruptData;  // the failure is a warning about damaged or missing picture data
-  bool tooManyScans; // stopped by the scan limit
-  int maxScans;      // 0: no limit
-  bool overBudget;   // stopped by the work budget
+  int code;           // libjpeg's message code of the failure
+  bool corruptData;   // the failure is a warning about damaged or missing picture data
+  bool tooManyScans;  // stopped by the scan limit
+  int maxScans;       // 0: no limit
+  bool overBudget;    // stopped by the work budget
   TWorkBudget budget;
-  int budgetScan;    // the last scan whose blocks were counted
-  bool tooLong;      // stopped by the byte limit of the source
+  int budgetScan;  // the last scan whose blocks were counted
+  bool tooLong;    // stopped by the byte limit of the source
   const TCancelToken* cancel;
-  bool cancelled;    // stopped because the token asked for it
+  bool cancelled;  // stopped because the token asked for it
 };
 
 [[noreturn]] void OnError(j_common_ptr c) {
@@ -302,8 +302,7 @@ J_COLOR_SPACE SpaceOf(PixelKind kind) {
 
 }  // namespace
 
-JpegReader::JpegReader(const std::string& path, const std::string& bytes,
-                       const JpegLimits& limits)
+JpegReader::JpegReader(const std::string& path, const std::string& bytes, const JpegLimits& limits)
     : state_(std::make_unique<State>()), path_(path) {
   if (bytes.empty()) throw TvError("Cannot read picture " + path_ + ": the file is empty");
   Open(reinterpret_cast<const unsigned char*>(bytes.data()),
@@ -352,8 +351,8 @@ void JpegReader::Open(const unsigned char* data, unsigned long size, std::FILE* 
     Source& src = state_->source;
     const long long consumed = src.supplied - static_cast<long long>(src.pub.bytes_in_buffer);
     src.limit = consumed + limits.maxHeaderBytes +
-                limits.maxBytesPerSample * static_cast<long long>(c.image_width) *
-                    c.image_height * c.num_components;
+                limits.maxBytesPerSample * static_cast<long long>(c.image_width) * c.image_height *
+                    c.num_components;
   }
   info_.arithmetic = c.arith_code != 0;
   info_.multiScan = jpeg_has_multiple_scans(const_cast<jpeg_decompress_struct*>(&c)) != 0;
@@ -388,16 +387,16 @@ void JpegReader::Fail() const {
            " scans would take more decoding work than a picture may (" +
            std::to_string(e.budget.Limit()) + " blocks)";
   } else if (e.tooLong) {
-    what = !state_->headerRead
-               ? "no picture header in its first " +
-                     std::to_string(state_->source.limit >> 20) + " MB"
-               : "the file holds far more data than a picture of its declared size can need (" +
-                     std::to_string(state_->source.limit >> 20) + " MB read)";
+    what =
+        !state_->headerRead
+            ? "no picture header in its first " + std::to_string(state_->source.limit >> 20) + " MB"
+            : "the file holds far more data than a picture of its declared size can need (" +
+                  std::to_string(state_->source.limit >> 20) + " MB read)";
   } else if (e.code == JERR_NO_SOI) {
     what = "not a JPEG file";
   } else if (e.code == JERR_NO_BACKING_STORE || e.code == JERR_OUT_OF_MEMORY) {
-    what = "decoding it would need more memory than a picture may use (" +
-           std::string(e.message) + ")";
+    what = "decoding it would need more memory than a picture may use (" + std::string(e.message) +
+           ")";
   } else if (e.corruptData) {
     what = "the picture data is corrupt or truncated (" + std::string(e.message) + ")";
   } else {

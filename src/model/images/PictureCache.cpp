@@ -365,7 +365,7 @@ TPictureCache::FolderState TPictureCache::CheckFolder() {
 #ifdef _WIN32
   std::error_code error;
   folderState_ = fs::is_directory(fileutil::FsPath(folder_), error) ? FolderState::Private
-                                                                     : FolderState::Missing;
+                                                                    : FolderState::Missing;
 #else
   // The folder itself (no trailing separator), and what a link there leads to.
   const std::string folder = folder_.size() > 1 ? folder_.substr(0, folder_.size() - 1) : folder_;
@@ -495,7 +495,8 @@ TScaledImage ScaleJpegFileCached(const std::string& sourcePath, int targetHeight
   }
   TScaledImage picture = ScaleJpegFile(sourcePath, targetHeight, options);
   const long long now = NowNs();
-  if (before && !picture.usedBackground && !picture.jpeg.empty() && before->modifiedNs <= now - kSettleNs && SourceStampOf(sourcePath) == before) {
+  if (before && !picture.usedBackground && !picture.jpeg.empty() &&
+      before->modifiedNs <= now - kSettleNs && SourceStampOf(sourcePath) == before) {
     cache->Store(*before, targetHeight, picture);
   }
   return picture;

@@ -34,8 +34,8 @@ PictureFormat SniffFormat(const unsigned char* head, size_t size) {
 const char* ReadableFormats() { return "JPEG, PNG, WebP, HEIC, AVIF or TIFF"; }
 
 const std::vector<std::string>& PictureExtensions() {
-  static const std::vector<std::string> extensions = {
-      "jpg", "jpeg", "jpe", "png", "webp", "heic", "heif", "hif", "avif", "tif", "tiff"};
+  static const std::vector<std::string> extensions = {"jpg",  "jpeg", "jpe",  "png", "webp", "heic",
+                                                      "heif", "hif",  "avif", "tif", "tiff"};
   return extensions;
 }
 

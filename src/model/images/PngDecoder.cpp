@@ -46,8 +46,8 @@ bool GuardedHeader(PngState* s) {
   png_set_option(s->png, PNG_SKIP_sRGB_CHECK_PROFILE, PNG_OPTION_ON);
   png_read_info(s->png, s->info);
   const int type = png_get_color_type(s->png, s->info);
-  const bool alpha = (type & PNG_COLOR_MASK_ALPHA) != 0 ||
-                     png_get_valid(s->png, s->info, PNG_INFO_tRNS) != 0;
+  const bool alpha =
+      (type & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(s->png, s->info, PNG_INFO_tRNS) != 0;
   png_set_expand(s->png);  // palettes, low bit depths and tRNS become 8-bit samples and alpha
   if (png_get_bit_depth(s->png, s->info) == 16) png_set_scale_16(s->png);  // rounded, not cut
   if (alpha && (type & PNG_COLOR_MASK_COLOR) == 0) png_set_gray_to_rgb(s->png);

@@ -99,7 +99,8 @@ class TiffDecoder : public TWholePictureDecoder {
       return;
     }
     char problem[1024];
-    if (!TIFFRGBAImageOK(t, problem)) Fail(std::string("unsupported kind of TIFF (") + problem + ")");
+    if (!TIFFRGBAImageOK(t, problem))
+      Fail(std::string("unsupported kind of TIFF (") + problem + ")");
     // libtiff's reader turns every other kind into premultiplied RGBA, held whole.
     header_.channels = 4;
     header_.premultiplied = true;

@@ -1,7 +1,7 @@
 // WebP sources through libwebp: still pictures (lossy or lossless, with or without alpha) and the
 // first frame of animated ones. Still pictures are decoded at a reduced size when the slider
-// needs much less (libwebp averages the pixels it drops), as JPEG pictures are by DCT scaling. The colour profile and EXIF orientation come from the container's
-// ICCP and EXIF chunks.
+// needs much less (libwebp averages the pixels it drops), as JPEG pictures are by DCT scaling. The
+// colour profile and EXIF orientation come from the container's ICCP and EXIF chunks.
 #include <webp/decode.h>
 #include <webp/demux.h>
 
@@ -86,8 +86,8 @@ class WebpDecoder : public TWholePictureDecoder {
   // The decoded picture, and for an animation the decoder's canvas and previous frame.
   void CountMemory() {
     const long long pixels = static_cast<long long>(header_.width) * header_.height;
-    header_.wholeBytes = pixels * header_.channels * (animated_ ? 3 : 1) +
-                         static_cast<long long>(data_.size());
+    header_.wholeBytes =
+        pixels * header_.channels * (animated_ ? 3 : 1) + static_cast<long long>(data_.size());
   }
 
   void DecodeFirstFrame(const uint8_t* bytes, std::vector<unsigned char>& pixels) {
