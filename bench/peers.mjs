@@ -1,6 +1,6 @@
 // The slider runtime beside a plain CSS keyframes strip and the slider libraries web authors pick
 // for a moving strip, in Debian's chromium and firefox-esr (not part of ./test).
-//   node tests/web/peers.mjs [--bin build/bin] [--runs 3] [--seconds 4] [--cycle 2100]
+//   node bench/peers.mjs [--bin build/bin] [--runs 3] [--seconds 4] [--cycle 2100]
 //        [--engines chromium,firefox] [--pages torvane,standards,css,swiper,embla,splide]
 //        [--runtime some/torvane.js] [--serve]
 // Every page shows the same 12 pictures (made here with ImageMagick) in a 640 x 160 box moving at
@@ -21,17 +21,19 @@ import os from 'node:os';
 import path from 'node:path';
 import zlib from 'node:zlib';
 import { fileURLToPath } from 'node:url';
-import puppeteer from 'puppeteer-core';
-import { builtFolders, option, publishSample, serve } from './site.mjs';
+import { createRequire } from 'node:module';
+import { builtFolders, option, publishSample, serve } from '../tests/web/site.mjs';
 
-const here = path.dirname(fileURLToPath(import.meta.url));
+// The browsers' driver and the peer libraries are the web tests' packages (`npm ci` in tests/web).
+const web = path.join(path.dirname(fileURLToPath(import.meta.url)), '../tests/web');
+const puppeteer = createRequire(path.join(web, 'package.json'))('puppeteer-core');
 const { bin, samples } = builtFolders();
 const runs = Number(option('--runs', '3'));
 const seconds = Number(option('--seconds', '4'));
 const engines = option('--engines', 'chromium,firefox').split(',');
 const pages = option('--pages', 'torvane,standards,css,swiper,embla,splide').split(',');
 const runtime = option('--runtime', '');
-const modules = path.join(here, 'node_modules');
+const modules = path.join(web, 'node_modules');
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'torvane-peers-'));
 const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
 
