@@ -206,10 +206,12 @@ std::string MakeProcessFolder(const std::string& base, const std::string& tag) {
 TInstanceFolder::TInstanceFolder(const std::string& programFolder, bool shareable) {
 #ifndef _WIN32
   if (shareable) {
-    // An advisory lock on the folder itself: nothing is written for it, and it ends with the
-    // process however that ends.
+    // An advisory lock on a file of its own in the folder; it ends with the process however that
+    // ends. Not on the folder itself: publishing into a folder locks the folder, and a project
+    // saved into the program's folder (by this window or by torvane-cli) would wait for ever.
     const int handle =
-        ::open(fileutil::FsPath(programFolder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::open((fileutil::FsPath(programFolder) / TInstanceFolder::kInstanceLockFile).c_str(),
+               O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (handle >= 0 && ::flock(handle, LOCK_EX | LOCK_NB) == 0) {
       lock_ = handle;
       path_ = fileutil::WithSeparator(programFolder);

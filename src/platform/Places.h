@@ -78,6 +78,8 @@ bool IsInsideAnyFolder(const std::string& path, const std::vector<std::string>& 
 // left by programs of this machine that ended without removing theirs (killed or crashed).
 class TInstanceFolder {
  public:
+  // The empty file in the program folder whose lock says that a running program holds the folder.
+  static constexpr const char* kInstanceLockFile = ".torvane-window.lock";
   TInstanceFolder(const std::string& programFolder, bool shareable);
   ~TInstanceFolder();
   TInstanceFolder(const TInstanceFolder&) = delete;

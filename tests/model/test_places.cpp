@@ -1,6 +1,8 @@
 // Where the programs find their files and keep their state: the build layout beside the
 // executable, the installed tree under ../share/torvane/, the per-user folders and the work
 // folder of each running program.
+#include <future>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -190,6 +192,10 @@ TEST(Places, OnlyOneRunningProgramKeepsTheWritableProgramFolder) {
       EXPECT_NE(second.Path(), first.Path());
     }
     EXPECT_TRUE(fs::is_directory(root.Path() / "bin"));
+    // Publishing into the held folder (a project saved beside the program) is not kept waiting.
+    auto publishLock =
+        std::async(std::launch::async, [&] { fileutil::TFolderLock lock(root / "bin"); });
+    EXPECT_EQ(publishLock.wait_for(std::chrono::seconds(10)), std::future_status::ready);
   }
   // The program folder is never removed, and is free again. A preview left in it by a program
   // that was killed is emptied by the next one that takes the folder.
