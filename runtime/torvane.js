@@ -40,9 +40,12 @@
  *     shift it by exactly one cycle, lasting cycle / speed ms. No script runs per frame, speed is
  *     exact at any refresh rate, and every pause keeps the position. A browser without Web
  *     Animations shows the strip standing still.
- *   - The strip is cut into pieces at most PIECE_WIDTH px wide, each moved by its own animation,
- *     all at one time: browsers move an element off the main thread only while it is small
- *     enough (Firefox: 4096 device px), so a long cycle would otherwise be redrawn every frame.
+ *   - The strip is cut into pieces at most 4096 device px wide (2048 px on a screen of 2 device
+ *     pixels per CSS pixel), each moved by its own animation, all at one time: browsers move an
+ *     element off the main thread only while it is small enough (Firefox: 4096 device px), so a
+ *     long cycle would otherwise be redrawn every frame. When the device pixel ratio changes
+ *     (browser zoom, another screen) the strip is laid out again where it stands, also choosing
+ *     the pictures at twice the size anew.
  *   - Enough copies of the pictures are laid side by side that the box is always covered; the
  *     number follows the box's real width whenever it changes (ResizeObserver). Widths come from
  *     the configuration, so nothing moves while pictures load.
@@ -74,7 +77,8 @@
   const MIN_SPEED = 1e-6; // px per ms: slower than this counts as standing still
   const MAX_SIZE = 100000; // px: larger picture sizes are held at this
   const MAX_COPIES = 4000;
-  const PIECE_WIDTH = 2048; // px: widest element one animation moves (4096 device px at a 2x screen)
+  const OFF_THREAD_LIMIT = 4096; // device px: widest element Firefox animates off the main thread
+  const MIN_PIECE_WIDTH = 512; // px: pieces stay at least this wide at any zoom
   const TAP_SLOP = 10; // px a touch may travel and still count as a tap
   const STYLE_ID = 'torvane-runtime-style';
   const STYLE_TEXT = [
@@ -119,6 +123,16 @@
 
   function size(value) {
     return Math.min(positiveOr(value, 0), MAX_SIZE);
+  }
+
+  /* Widest piece of the strip, in CSS px, at the present device pixel ratio. */
+  function pieceWidth() {
+    return Math.max(MIN_PIECE_WIDTH, Math.floor(OFF_THREAD_LIMIT / (window.devicePixelRatio || 1)));
+  }
+
+  /* Whether this screen shows the pictures at twice the size: 1.5 device px per CSS px or more. */
+  function denseScreen() {
+    return (window.devicePixelRatio || 1) >= 1.5;
   }
 
   function wrap(value, cycle) {
@@ -263,6 +277,7 @@
       this.swallowClick = false;
       this.followMotionSetting = this.followMotionSetting.bind(this);
       this.onVisibility = () => this.update();
+      this.onResolution = () => this.followResolution();
       this.motionQuery = window.matchMedia ? window.matchMedia('(prefers-reduced-motion: reduce)') : null;
       whenElement(this.id, (element) => this.mount(element));
     }
@@ -356,6 +371,7 @@
       });
       this.view.addEventListener('scroll', () => this.onScroll());
       document.addEventListener('visibilitychange', this.onVisibility);
+      this.watchResolution();
       if (typeof IntersectionObserver === 'function') {
         this.seen = new IntersectionObserver((entries) => {
           this.unseen = !entries[entries.length - 1].isIntersecting;
@@ -366,6 +382,23 @@
       if (typeof ResizeObserver === 'function') {
         this.resized = new ResizeObserver(() => this.fillBox());
         this.resized.observe(this.box);
+      }
+    }
+
+    /* Calls onResolution once the device pixel ratio differs from the present one. */
+    watchResolution() {
+      if (!window.matchMedia) return;
+      this.resolutionQuery = window.matchMedia('(resolution: ' + (window.devicePixelRatio || 1) + 'dppx)');
+      this.resolutionQuery.addEventListener('change', this.onResolution, { once: true });
+    }
+
+    /* Another device pixel ratio: pieces of another width, perhaps other pictures. */
+    followResolution() {
+      if (sliders.get(this.element) !== this) return;
+      this.watchResolution();
+      if (pieceWidth() !== this.pieceWidth || denseScreen() !== this.dense) {
+        this.layout();
+        this.followMotionSetting();
       }
     }
 
@@ -400,6 +433,8 @@
       });
       this.cycle = x > 0 ? x + this.trailer : 0;
       this.firstSpan = this.span();
+      this.pieceWidth = pieceWidth();
+      this.dense = denseScreen();
       this.stopAnimations();
       this.track.replaceChildren();
       this.track.style.width = this.cycle + 'px';
@@ -433,7 +468,7 @@
     }
 
     /* Set k of the strip: the real pictures (k = 0) or a copy for the loop, in pieces of at most
-       PIECE_WIDTH px (a wider picture is a piece of its own). */
+       pieceWidth px (a wider picture is a piece of its own). */
     makeSet(k) {
       const set = makeElement('div', 'torvane-set');
       set.style.left = k * this.cycle + 'px';
@@ -443,7 +478,7 @@
       this.items.forEach((item, index) => {
         if (!item.width) return;
         const outer = item.width + 2 * this.imageBorder;
-        if (!piece || item.x + outer - piece.start > PIECE_WIDTH) {
+        if (!piece || item.x + outer - piece.start > this.pieceWidth) {
           piece = { start: item.x, element: makeElement('div', 'torvane-piece') };
           piece.element.style.left = item.x + 'px';
           set.appendChild(piece.element);
@@ -474,7 +509,7 @@
       /* A seventh entry names the picture at twice the height, for screens of 1.5 or more device
          pixels per CSS pixel. Chosen here rather than by srcset, whose choice differs between
          browsers, so that every browser draws the line at 1.5 and the loading order stays. */
-      const src = item.dense && window.devicePixelRatio >= 1.5 ? item.dense : item.src;
+      const src = item.dense && this.dense ? item.dense : item.src;
       if (this.released || item.x < this.firstSpan) image.src = src;
       else image.dataset.src = src;
       image.alt = item.tip;
@@ -665,6 +700,7 @@
       if (this.seen) this.seen.disconnect();
       if (this.resized) this.resized.disconnect();
       document.removeEventListener('visibilitychange', this.onVisibility);
+      if (this.resolutionQuery) this.resolutionQuery.removeEventListener('change', this.onResolution);
       if (this.motionQuery) this.motionQuery.removeEventListener('change', this.followMotionSetting);
       if (this.element) delete this.element.dataset;
     }
