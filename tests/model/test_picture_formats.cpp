@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 
 #include "AppletAgent.h"
@@ -155,6 +156,37 @@ TEST(PictureFormats, SizeBombsAreRefusedAtOnceNamingTheFile) {
               std::string::npos)
         << error;
     EXPECT_NE(error.find("megapixels a picture may have"), std::string::npos) << error;
+  }
+}
+
+// Files far larger than their pictures can need are refused as soon as the bound is read: before
+// the header (metadata), after it (empty data chunks), and for formats decoded from memory, before
+// the file is read at all (a sparse file of 500 MB).
+TEST(PictureFormats, FilesFarLargerThanTheirPicturesNeedAreRefusedEarly) {
+  TTempDir dir;
+  const std::string png = ReadAll(kPictures + "alpha.png");
+  const size_t headerEnd = 8 + 12 + 13;  // signature and IHDR chunk
+  const size_t dataStart = png.find("IDAT") - 4;
+  const std::string metadata =
+      std::string("\x02\x10\x00\x00prVt", 8) + std::string(33 << 20, 'm') + "crc!";
+  std::string emptyData;
+  for (int i = 0; i < 3'000'000; ++i) emptyData += std::string("\0\0\0\0IDAT\x35\xaf\x06\x1e", 12);
+  WriteAll(dir / "metadata.png", png.substr(0, headerEnd) + metadata + png.substr(headerEnd));
+  WriteAll(dir / "padded.png", png.substr(0, dataStart) + emptyData + png.substr(dataStart));
+  std::filesystem::copy_file(kPictures + "orient6.webp", dir / "sparse.webp");
+  std::filesystem::resize_file(dir / "sparse.webp", 500 << 20);
+  const std::pair<const char*, const char*> cases[] = {
+      {"metadata.png", "no picture header in its first 32 MB"},
+      {"padded.png", "the file holds far more data than a picture of its declared size can need"},
+      {"sparse.webp", "the file is 500 MB, more than a picture of its kind may take (416 MB)"},
+  };
+  for (const auto& [file, expected] : cases) {
+    SCOPED_TRACE(file);
+    const auto start = std::chrono::steady_clock::now();
+    const std::string error = ErrorOf([&] { ScaleJpegFile(dir / file, 120); });
+    EXPECT_LT(std::chrono::steady_clock::now() - start,
+              std::chrono::seconds(2 * kSanitizerSlowdown));
+    EXPECT_EQ(error.find("Cannot read picture " + dir / file + ": " + expected), 0u) << error;
   }
 }
 

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 #include "Errors.h"
+#include "images/ImageScaler.h"
 #include "images/JpegIo.h"
+#include "images/WorkBudget.h"
 
 namespace images {
 
@@ -51,7 +54,24 @@ int ExifBlockOrientation(const unsigned char* data, size_t size) {
   return ExifOrientation(data, size);
 }
 
-TPictureInput::TPictureInput(const std::string& path, std::FILE* file) : path_(path), file_(file) {
+namespace {
+
+// A file decoded from memory is held whole beside its pixels: more than the pixels may take is
+// more than any such picture needs.
+constexpr long long kMaxWholeFileBytes = kMaxHeaderBytes + kPictureMemoryLimit;
+
+long long SaturatingAdd(long long a, long long b) {
+  return a > std::numeric_limits<long long>::max() - b ? std::numeric_limits<long long>::max()
+                                                       : a + b;
+}
+
+}  // namespace
+
+TPictureInput::TPictureInput(const std::string& path, const std::string& bytes)
+    : path_(path), bytes_(&bytes), size_(bytes.size()), readLimit_(kMaxHeaderBytes) {}
+
+TPictureInput::TPictureInput(const std::string& path, std::FILE* file)
+    : path_(path), file_(file), readLimit_(kMaxHeaderBytes) {
   if (std::fseek(file_, 0, SEEK_END) == 0) {
     const long end = std::ftell(file_);
     if (end > 0) size_ = static_cast<unsigned long long>(end);
@@ -59,7 +79,27 @@ TPictureInput::TPictureInput(const std::string& path, std::FILE* file) : path_(p
   std::fseek(file_, 0, SEEK_SET);
 }
 
+void TPictureInput::AllowData(long long declaredBytes) {
+  headerRead_ = true;
+  const long long data = declaredBytes > std::numeric_limits<long long>::max() / kMaxBytesPerSample
+                             ? std::numeric_limits<long long>::max()
+                             : kMaxBytesPerSample * std::max(0LL, declaredBytes);
+  readLimit_ = SaturatingAdd(SaturatingAdd(readCount_, kMaxHeaderBytes), data);
+}
+
+std::string TPictureInput::OverReadText() const {
+  if (!headerRead_)
+    return "no picture header in its first " + std::to_string(readLimit_ >> 20) + " MB";
+  return "the file holds far more data than a picture of its declared size can need (" +
+         std::to_string(readCount_ >> 20) + " MB read)";
+}
+
 size_t TPictureInput::Read(void* to, size_t count) {
+  if (static_cast<unsigned long long>(count) >
+      static_cast<unsigned long long>(readLimit_ - readCount_)) {
+    overRead_ = true;
+    count = static_cast<size_t>(readLimit_ - readCount_);
+  }
   size_t got = 0;
   if (bytes_) {
     if (position_ < bytes_->size()) {
@@ -70,6 +110,7 @@ size_t TPictureInput::Read(void* to, size_t count) {
     got = std::fread(to, 1, count, file_);
   }
   position_ += got;
+  readCount_ += static_cast<long long>(got);
   return got;
 }
 
@@ -84,13 +125,18 @@ bool TPictureInput::Seek(unsigned long long offset) {
 }
 
 const std::string& TPictureInput::All() {
+  if (size_ > static_cast<unsigned long long>(kMaxWholeFileBytes)) {
+    PictureFailure(path_, "the file is " + std::to_string(size_ >> 20) +
+                              " MB, more than a picture of its kind may take (" +
+                              std::to_string(kMaxWholeFileBytes >> 20) + " MB)");
+  }
   if (bytes_) return *bytes_;
   if (read_.size() != size_) {
     read_.resize(size_);
-    Seek(0);
-    if (Read(read_.data(), read_.size()) != read_.size()) {
+    if (!Seek(0) || std::fread(read_.data(), 1, read_.size(), file_) != read_.size()) {
       PictureFailure(path_, "the file could not be read to its end");
     }
+    position_ = size_;
   }
   return read_;
 }

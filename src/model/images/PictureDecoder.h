@@ -24,8 +24,7 @@ const std::vector<std::string>& PictureExtensions();
 // The bytes of a picture file: held in memory, or read from an open file as they are needed.
 class TPictureInput {
  public:
-  TPictureInput(const std::string& path, const std::string& bytes)
-      : path_(path), bytes_(&bytes), size_(bytes.size()) {}
+  TPictureInput(const std::string& path, const std::string& bytes);
   TPictureInput(const std::string& path, std::FILE* file);
 
   const std::string& Path() const { return path_; }
@@ -34,8 +33,17 @@ class TPictureInput {
   size_t Read(void* to, size_t count);
   bool Seek(unsigned long long offset);
   unsigned long long Tell() const { return position_; }
-  // The whole file (from memory without a copy when it is held there).
+  // The whole file (from memory without a copy when it is held there), for the formats decoded
+  // from memory; throws TvError when the file is larger than such a picture can need.
   const std::string& All();
+
+  // Read() is bounded (see WorkBudget.h), counting every byte it hands out, also those read again
+  // after a seek: until AllowData, kMaxHeaderBytes in all; after it, as much again plus
+  // kMaxBytesPerSample for each byte the picture's stored samples declare. Past the bound Read()
+  // hands out nothing more, OverRead() is true and OverReadText() says why, for the message.
+  void AllowData(long long declaredBytes);
+  bool OverRead() const { return overRead_; }
+  std::string OverReadText() const;
 
  private:
   std::string path_;
@@ -44,6 +52,10 @@ class TPictureInput {
   std::string read_;  // the whole file, once All() read it
   unsigned long long size_ = 0;
   unsigned long long position_ = 0;
+  long long readCount_ = 0;
+  long long readLimit_;
+  bool headerRead_ = false;
+  bool overRead_ = false;
 };
 
 struct TPictureHeader {

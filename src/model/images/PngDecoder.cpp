@@ -22,6 +22,7 @@ struct PngState {
   char message[256] = "";
   int passes = 1;
   int rowsRead = 0;
+  long long storedRowBytes = 0;  // of a row as the file stores it
 };
 
 [[noreturn]] void OnError(png_structp png, png_const_charp text) {
@@ -45,6 +46,7 @@ bool GuardedHeader(PngState* s) {
   png_set_user_limits(s->png, 0x7fffffff, 0x7fffffff);
   png_set_option(s->png, PNG_SKIP_sRGB_CHECK_PROFILE, PNG_OPTION_ON);
   png_read_info(s->png, s->info);
+  s->storedRowBytes = static_cast<long long>(png_get_rowbytes(s->png, s->info));
   const int type = png_get_color_type(s->png, s->info);
   const bool alpha =
       (type & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(s->png, s->info, PNG_INFO_tRNS) != 0;
@@ -80,6 +82,9 @@ class PngDecoder : public TWholePictureDecoder {
     if (s_.png) s_.info = png_create_info_struct(s_.png);
     if (!s_.png || !s_.info) PictureFailure(path_, "out of memory");
     if (!GuardedHeader(&s_)) Fail();
+    // Each row is stored after a filter byte.
+    input.AllowData((s_.storedRowBytes + 1) *
+                    static_cast<long long>(png_get_image_height(s_.png, s_.info)));
     header_.width = static_cast<int>(png_get_image_width(s_.png, s_.info));
     header_.height = static_cast<int>(png_get_image_height(s_.png, s_.info));
     header_.channels = png_get_channels(s_.png, s_.info);
@@ -119,6 +124,7 @@ class PngDecoder : public TWholePictureDecoder {
 
  private:
   [[noreturn]] void Fail() {
+    if (s_.input->OverRead()) PictureFailure(path_, s_.input->OverReadText());
     const std::string text = s_.message;
     if (text == "the file ends early" && next_ > 0) {
       PictureFailure(path_, "the picture data ends early");

@@ -45,7 +45,7 @@ int OnWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
 
 class TiffDecoder : public TWholePictureDecoder {
  public:
-  explicit TiffDecoder(TPictureInput& input) : path_(input.Path()) {
+  explicit TiffDecoder(TPictureInput& input) : path_(input.Path()), input_(&input) {
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     TIFFOpenOptionsSetMaxSingleMemAlloc(options, kPictureMemoryLimit);
     TIFFOpenOptionsSetErrorHandlerExtR(options, OnError, &message_);
@@ -63,6 +63,7 @@ class TiffDecoder : public TWholePictureDecoder {
     }
     header_.width = static_cast<int>(width);
     header_.height = static_cast<int>(height);
+    input.AllowData(StoredBytes(t));
     uint16_t orientation = ORIENTATION_TOPLEFT;
     TIFFGetFieldDefaulted(t, TIFFTAG_ORIENTATION, &orientation);
     header_.orientation = orientation >= 1 && orientation <= 8 ? orientation : 1;
@@ -166,11 +167,21 @@ class TiffDecoder : public TWholePictureDecoder {
     }
   }
 
+  // What the strips or tiles declare, uncompressed, as a whole.
+  static long long StoredBytes(TIFF* t) {
+    const bool tiled = TIFFIsTiled(t) != 0;
+    const double count = tiled ? TIFFNumberOfTiles(t) : TIFFNumberOfStrips(t);
+    const double each = static_cast<double>(tiled ? TIFFTileSize64(t) : TIFFStripSize64(t));
+    return static_cast<long long>(std::min(count * each, 9e18));
+  }
+
   [[noreturn]] void Fail(const std::string& what) const {
+    if (input_->OverRead()) PictureFailure(path_, input_->OverReadText());
     PictureFailure(path_, message_.empty() ? what : what + " (" + message_ + ")");
   }
 
   std::string path_;
+  TPictureInput* input_;
   std::string message_;
   std::unique_ptr<TIFF, decltype(&TIFFClose)> tiff_{nullptr, TIFFClose};
   std::vector<unsigned char> scanline_;
