@@ -2,12 +2,14 @@
 // for a moving strip, in Debian's chromium and firefox-esr (not part of ./test).
 //   node bench/peers.mjs [--bin build/bin] [--runs 3] [--seconds 4] [--cycle 2100]
 //        [--engines chromium,firefox] [--pages torvane,standards,css,swiper,embla,splide]
-//        [--runtime some/torvane.js] [--serve]
+//        [--runtime some/torvane.js] [--warm-up 8] [--raw] [--serve]
 // Every page shows the same 12 pictures (made here with ImageMagick) in a 640 x 160 box moving at
 // 60 px/s; --cycle scales the pictures so that one cycle is about that many px. "torvane" is the
 // page torvane-cli publishes (its markup as saved), "standards" the same code in a page with a
 // doctype; --runtime puts another torvane.js in both (e.g. an older one, to compare); --serve
 // only serves the pages (NAME.html) until interrupted, to look at them in a browser of your own.
+// --raw also prints every run's figure. Each browser first shows the CSS strip for --warm-up s, and each run takes the pages in another
+// order (run k starts with the k-th page), so no page always pays for a browser just started.
 // Costs are per second of the page moving with nothing else going on: the main thread (chromium:
 // DevTools TaskDuration, the time its tasks took, and the CPU time of the renderer's main thread;
 // firefox: CPU time of the content process's main thread) and the CPU time of all the browser's
@@ -33,6 +35,7 @@ const seconds = Number(option('--seconds', '4'));
 const engines = option('--engines', 'chromium,firefox').split(',');
 const pages = option('--pages', 'torvane,standards,css,swiper,embla,splide').split(',');
 const runtime = option('--runtime', '');
+const warmUp = Number(option('--warm-up', '8'));
 const modules = path.join(web, 'node_modules');
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'torvane-peers-'));
 const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
@@ -305,7 +308,15 @@ try {
       const browser = await launch(engine);
       try {
         const E = engine === 'chromium' ? 'Chromium' : 'Firefox ESR';
-        for (const name of pages) {
+        // A browser just started still does work of its own for some seconds, which would be
+        // charged to the page measured first: let it settle, and take the pages in another
+        // order each run.
+        const warm = await browser.newPage();
+        await warm.goto(base + 'css.html');
+        await sleep(warmUp * 1000);
+        await warm.close();
+        const shift = (run - 1) % pages.length;
+        for (const name of pages.slice(shift).concat(pages.slice(0, shift))) {
           const url = base + name + '.html';
           const moving = await measure(browser, engine, url);
           record(`${E}, main thread ms/s`, name, moving.main);
@@ -335,6 +346,11 @@ try {
     }
   }
   if (!serveOnly) printTable(rows, site);
+  if (process.argv.includes('--raw')) {
+    for (const [label, values] of rows) {
+      console.log(`${label}: ${pages.map((p) => `${p} ${(values[p] || []).map((v) => v?.toFixed(1)).join(' ')}`).join('; ')}`);
+    }
+  }
 } finally {
   server.close();
   fs.rmSync(work, { recursive: true, force: true });
