@@ -466,13 +466,13 @@ async function fixtureTests() {
       if (ratio === 3) dense = await open('long/index.html', { scale: 3 });
       const at = dense ? dense.page : page;
       if (ratio === 2) { // held under the pointer, the strip is laid out again where it stands
-        const before = await state(page, 'Long_div');
-        await page.mouse.move(before.inner.left + 20, before.inner.top + 20);
+        const { inner } = await state(page, 'Long_div');
+        await page.mouse.move(inner.left + 20, inner.top + 20);
         await settle(page);
         const held = (await state(page, 'Long_div')).offset;
         // Zoom also narrows the viewport (an emulated ratio alone would not be reported).
-        const metrics = await page.context().newCDPSession(page);
-        await metrics.send('Emulation.setDeviceMetricsOverride', { width: 880, height: 700, deviceScaleFactor: 2, mobile: false });
+        await (await page.context().newCDPSession(page)).send('Emulation.setDeviceMetricsOverride',
+          { width: 880, height: 700, deviceScaleFactor: 2, mobile: false });
         await page.waitForFunction(() => window.devicePixelRatio === 2);
         await settle(page);
         near((await state(page, 'Long_div')).offset, held, 0.05, 'offset kept across the change');
@@ -480,7 +480,7 @@ async function fixtureTests() {
       }
       await expectMotion(at, 'Long_div', 0.5, 400, cycle);
       const pieces = await at.$$eval('#Long_div .torvane-set:first-child .torvane-piece', (all) => all.map((piece) => ({
-        left: piece.offsetLeft, width: piece.offsetWidth, pictures: piece.children.length,
+        width: piece.offsetWidth, pictures: piece.children.length,
         times: piece.getAnimations().map((a) => Math.round(a.currentTime * 1000) / 1000),
       })));
       // As wide as allowed: no two neighbours would fit in one piece.
