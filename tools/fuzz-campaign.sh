@@ -54,8 +54,9 @@ for target in "${targets[@]}"; do
   [ "$JOBS" -gt 1 ] && logs=("$work"/fuzz-*.log)
   runs=0; seconds=0
   for l in "${logs[@]}"; do
-    r=$(grep -a 'stat::number_of_executed_units' "$l" | tail -1 | awk '{print $2}')
-    t=$(grep -a 'Done [0-9]* runs in' "$l" | tail -1 | sed -E 's/.*in ([0-9]+) second.*/\1/')
+    # A run stopped by a finding has no "Done" line: that must not end this script unheard.
+    r=$(grep -a 'stat::number_of_executed_units' "$l" | tail -1 | awk '{print $2}' || true)
+    t=$(grep -a 'Done [0-9]* runs in' "$l" | tail -1 | sed -E 's/.*in ([0-9]+) second.*/\1/' || true)
     runs=$((runs + ${r:-0}))
     [ -n "${t:-}" ] && [ "$t" -gt "$seconds" ] && seconds=$t
   done

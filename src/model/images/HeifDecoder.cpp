@@ -113,10 +113,11 @@ class HeifDecoder : public TWholePictureDecoder {
   // sRGB or BT.709 tone curve become a profile; HDR curves and sRGB primaries are taken as sRGB.
   std::vector<unsigned char> ProfileOfNumbers() const {
     heif_color_profile_nclx* nclx = nullptr;
-    if (heif_image_handle_get_nclx_color_profile(handle_.get(), &nclx).code != heif_error_Ok ||
-        !nclx) {
-      return {};
-    }
+    const heif_error error = heif_image_handle_get_nclx_color_profile(handle_.get(), &nclx);
+    // Numbers libheif does not know come back as an error with the description still allocated.
+    const std::unique_ptr<heif_color_profile_nclx, decltype(&heif_nclx_color_profile_free)> owned(
+        nclx, heif_nclx_color_profile_free);
+    if (error.code != heif_error_Ok || !nclx) return {};
     std::vector<unsigned char> profile;
     const int transfer = nclx->transfer_characteristics;
     const bool sdrCurve = transfer == 1 || transfer == 2 || transfer == 6 || transfer == 13 ||
@@ -129,7 +130,6 @@ class HeifDecoder : public TWholePictureDecoder {
                             nclx->color_primary_white_x, nclx->color_primary_white_y};
       profile = RgbProfileFromPrimaries(xy);
     }
-    heif_nclx_color_profile_free(nclx);
     return profile;
   }
 
