@@ -95,8 +95,9 @@ class TiffDecoder : public TWholePictureDecoder {
       alphaSample_ = samples == colours + 1 ? (alpha ? colours : -1) : -1;
       header_.premultiplied = alpha && extra[0] == EXTRASAMPLE_ASSOCALPHA;
       header_.channels = alpha ? 4 : colours;
-      scanline_.resize(static_cast<size_t>(TIFFScanlineSize(t)));
-      header_.wholeBytes = 2LL * TIFFStripSize(t) + 2LL * static_cast<long long>(scanline_.size());
+      // The row buffer is made on the first read: the declared size is checked before that.
+      header_.wholeBytes =
+          2LL * TIFFStripSize(t) + 2LL * static_cast<long long>(TIFFScanlineSize64(t));
       return;
     }
     char problem[1024];
@@ -110,6 +111,7 @@ class TiffDecoder : public TWholePictureDecoder {
 
   int ReadRows(unsigned char* const* rows, int maxRows) override {
     if (samples_ == 0) return TWholePictureDecoder::ReadRows(rows, maxRows);
+    if (scanline_.empty()) scanline_.resize(static_cast<size_t>(TIFFScanlineSize64(tiff_.get())));
     int n = 0;
     for (; n < maxRows && row_ < header_.height; ++n, ++row_) {
       if (TIFFReadScanline(tiff_.get(), scanline_.data(), static_cast<uint32_t>(row_), 0) < 0) {
