@@ -285,6 +285,13 @@ function printTable(rows, site) {
   console.log(`| JS bytes (gzipped) | ${pages.map((p) => scriptBytes(p, site)).join(' | ')} |`);
 }
 
+const missing = pages.filter((name) => PEERS[name]).flatMap((name) => PEERS[name].scripts)
+  .filter((file) => !fs.existsSync(path.join(modules, file)));
+if (missing.length) {
+  console.error(`peers.mjs: ${missing.join(', ')} missing in ${modules}: run ./test (or npm ci in tests/web) first`);
+  fs.rmSync(work, { recursive: true, force: true });
+  process.exit(2);
+}
 const server = await serve(work);
 const base = `http://127.0.0.1:${server.address().port}/sample/`;
 try {
