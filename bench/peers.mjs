@@ -8,8 +8,9 @@
 // page torvane-cli publishes (its markup as saved), "standards" the same code in a page with a
 // doctype; --runtime puts another torvane.js in both (e.g. an older one, to compare); --serve
 // only serves the pages (NAME.html) until interrupted, to look at them in a browser of your own.
-// --raw also prints every run's figure. Each browser first shows the CSS strip for --warm-up s, and each run takes the pages in another
-// order (run k starts with the k-th page), so no page always pays for a browser just started.
+// --raw also prints every run's figure. Each browser first shows the CSS strip for --warm-up s,
+// and each run takes the pages in another order (run k starts with the k-th page), so no page
+// always pays for a browser just started.
 // Costs are per second of the page moving with nothing else going on: the main thread (chromium:
 // DevTools TaskDuration, the time its tasks took, and the CPU time of the renderer's main thread;
 // firefox: CPU time of the content process's main thread) and the CPU time of all the browser's
