@@ -31,3 +31,8 @@ void TfrmPublishReport::LoadReport(const QString& path) {
   for (const std::string& line : lines) text << QString::fromStdString(line);
   ui_->memoPublishReport->setPlainText(text.join('\n'));
 }
+
+void TfrmPublishReport::ShowChanges(const QString& text) {
+  ui_->lblChangedFiles->setText(text);
+  ui_->lblChangedFiles->setVisible(!text.isEmpty());
+}

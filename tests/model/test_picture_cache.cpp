@@ -485,3 +485,35 @@ TEST(PictureCache, TrustsNoFolderOthersMayWriteNorLinksNorOversizedEntries) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, 2s * kSanitizerSlowdown);
   EXPECT_LT(fs::file_size(entry), 1ULL << 20);
 }
+
+TEST(PictureCache, EachFormatIsAnEntryOfItsOwnThatHitsLikeTheJpeg) {
+  TTempDir dir;
+  TPictureCache cache(dir / "cache");
+  const std::string source = dir / "photo.jpg";
+  WriteAll(source, Jpeg(80, 60, 3));
+  DateBack(source);
+  TScaleOptions all;
+  all.formats = kWebpFormat | kAvifFormat;
+  const TScaledImage fresh = ScaleJpegFile(source, 20, all);
+  ASSERT_FALSE(fresh.webp.empty());
+  ASSERT_FALSE(fresh.avif.empty());
+  // Turning a format on adds its entry and keeps the others; a run that finds them all stores
+  // nothing and gives the bytes of a fresh scale.
+  const struct {
+    unsigned formats;
+    size_t entries;
+    bool allHit;
+  } steps[] = {{0, 1, false}, {kWebpFormat, 2, false}, {all.formats, 3, false},
+               {all.formats, 3, true}, {kAvifFormat, 3, true}};
+  for (const auto& step : steps) {
+    TScaleOptions options;
+    options.formats = step.formats;
+    const TPictureCache::TCounts before = cache.Counts();
+    const TScaledImage picture = ScaleJpegFileCached(source, 20, &cache, options);
+    EXPECT_EQ(EntriesIn(dir / "cache").size(), step.entries) << step.formats;
+    EXPECT_EQ(cache.Counts().stored == before.stored, step.allHit) << step.formats;
+    EXPECT_EQ(Bytes(picture.jpeg), Bytes(fresh.jpeg));
+    EXPECT_EQ(Bytes(picture.webp), (step.formats & kWebpFormat) ? Bytes(fresh.webp) : "");
+    EXPECT_EQ(Bytes(picture.avif), (step.formats & kAvifFormat) ? Bytes(fresh.avif) : "");
+  }
+}

@@ -11,7 +11,7 @@ import { createRequire } from 'node:module';
 import { chromium } from 'playwright-core';
 import { slider, writeFixture } from './fixtures/pages.mjs';
 import { coverageFault, setStripTime, state } from './geometry.mjs';
-import { SAMPLE, SAMPLE_CYCLE, SAMPLE_GAP, SAMPLE_HIDPI, SAMPLE_SPEED, SAMPLE_TRAILER, publishSample, serve } from './site.mjs';
+import { SAMPLE, SAMPLE_CYCLE, SAMPLE_GAP, SAMPLE_HIDPI, SAMPLE_SPEED, SAMPLE_TRAILER, checkFormats, publishSample, serve } from './site.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const root = path.resolve(here, '../..');
@@ -582,6 +582,17 @@ try {
         const dense = scale >= 1.5 && SAMPLE_HIDPI[item];
         assert.deepEqual([file, height], [dense ? `slider${item}@2x.jpg` : `slider${item}.jpg`, dense ? 240 : 120], `scale ${scale}`);
       }
+    }
+  });
+  await check('with WebP and AVIF published, Chromium loads each picture once, as AVIF, and the strip stays seamless', async () => {
+    const modern = publishSample(bin, samples, work, { formats: true });
+    server.requested.length = 0;
+    const { page, problems, close } = await open(modern);
+    try {
+      await checkFormats((fn, value) => page.evaluate(fn, value), server, modern, ['avif']);
+      assert.deepEqual(problems, []);
+    } finally {
+      await close();
     }
   });
   await fixtureTests();
