@@ -211,9 +211,10 @@ class TestScriptCommands : public QObject {
     Act(form, "ModernFormats1")->trigger();  // off: offers the Save, which changes nothing
     Act(form, "ModernFormats1")->trigger();
     Act(form, "Save1")->trigger();
+    const QString hint = form.findChild<QLabel*>("stctxtHint")->text();
     showReport();
     QCOMPARE(changes, QString("Changed: nothing; 15 unchanged"));
-    QCOMPARE(form.findChild<QLabel*>("stctxtHint")->text(), changes);
+    QCOMPARE(hint, changes);
   }
 
   void theLinkChooserHonoursTheTipSetting() {
