@@ -41,28 +41,34 @@ done
 median() { sort -n | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
 bytes() { find "$1" -maxdepth 1 -name "slider*.$2" -not -name '*@2x*' -printf '%s\n' | awk '{s += $1} END {print s}'; }
 echo
-echo "| height | cold publish, JPEG only (ms) | cold publish, JPEG + WebP + AVIF (ms) | ratio | JPEG bytes | AVIF bytes (Chromium) | WebP bytes (WebP-only browsers) |"
+echo "| height | cold publish, JPEG only: ms (processor ms) | JPEG + WebP + AVIF: ms (processor ms) | ratio (processor) | JPEG bytes | AVIF bytes (Chromium) | WebP bytes (WebP-only browsers) |"
 echo "|---|---|---|---|---|---|---|"
 for height in $HEIGHTS; do
   "$ROOT/bench/write-project.sh" "$WORK/p$height.tvn" "$height" "${LIST[@]}"
   : >"$WORK/t_jpeg"
   : >"$WORK/t_all"
+  : >"$WORK/t_jpeg.cpu"
+  : >"$WORK/t_all.cpu"
   for ((run = 1; run <= RUNS; run++)); do
     for variant in jpeg all; do
       formats=jpeg
       [ $variant = all ] && formats=jpeg,webp,avif
       rm -rf "$WORK/out-$variant"
       t0=$(date +%s%N)
-      "$BUILD/bin/torvane-cli" publish "$WORK/p$height.tvn" --no-cache --quiet --formats "$formats" \
-        --to "$WORK/out-$variant" >/dev/null 2>&1
+      /usr/bin/time -f '%U %S' -o "$WORK/cpu" "$BUILD/bin/torvane-cli" publish "$WORK/p$height.tvn" \
+        --no-cache --quiet --formats "$formats" --to "$WORK/out-$variant" >/dev/null 2>&1
       echo $((($(date +%s%N) - t0) / 1000000)) >>"$WORK/t_$variant"
+      awk '{printf "%d\n", ($1 + $2) * 1000}' "$WORK/cpu" >>"$WORK/t_$variant.cpu"
     done
   done
   j=$(median <"$WORK/t_jpeg")
   a=$(median <"$WORK/t_all")
+  jc=$(median <"$WORK/t_jpeg.cpu")
+  ac=$(median <"$WORK/t_all.cpu")
   jb=$(bytes "$WORK/out-all" jpg)
   ab=$(bytes "$WORK/out-all" avif)
   wb=$(bytes "$WORK/out-all" webp)
-  awk -v h="$height" -v j="$j" -v a="$a" -v jb="$jb" -v ab="$ab" -v wb="$wb" 'BEGIN {
-    printf "| %s | %d | %d | %.2f | %d | %d (%.3f) | %d (%.3f) |\n", h, j, a, a / j, jb, ab, ab / jb, wb, wb / jb }'
+  awk -v h="$height" -v j="$j" -v a="$a" -v jc="$jc" -v ac="$ac" -v jb="$jb" -v ab="$ab" -v wb="$wb" 'BEGIN {
+    printf "| %s | %d (%d) | %d (%d) | %.2f (%.2f) | %d | %d (%.3f) | %d (%.3f) |\n", h, j, jc, a, ac, a / j, ac / jc,
+      jb, ab, ab / jb, wb, wb / jb }'
 done

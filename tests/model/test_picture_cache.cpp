@@ -212,12 +212,22 @@ TEST(PictureCache, EveryPartOfTheKeyMissesWhenItChanges) {
   EXPECT_EQ(cache.Counts().hits, hits + 1);
 }
 
-TEST(PictureCache, DamagedEntriesAreDroppedAndThePictureScaledAfresh) {
+// A cache folder and one photo in it, dated back.
+struct TOnePhoto {
   TTempDir dir;
-  TPictureCache cache(dir / "cache");
+  TPictureCache cache{dir / "cache"};
   const std::string source = dir / "photo.jpg";
-  WriteAll(source, Jpeg(70, 50, 3));
-  DateBack(source);
+  TOnePhoto(int width, int height) {
+    WriteAll(source, Jpeg(width, height, 3));
+    DateBack(source);
+  }
+};
+
+TEST(PictureCache, DamagedEntriesAreDroppedAndThePictureScaledAfresh) {
+  TOnePhoto photo(70, 50);
+  TTempDir& dir = photo.dir;
+  TPictureCache& cache = photo.cache;
+  const std::string& source = photo.source;
   const std::string fresh = Bytes(ScaleJpegFile(source, 25).jpeg);
   ScaleJpegFileCached(source, 25, &cache);
   const TSourceStamp stamp = StampOf(source);
@@ -487,11 +497,9 @@ TEST(PictureCache, TrustsNoFolderOthersMayWriteNorLinksNorOversizedEntries) {
 }
 
 TEST(PictureCache, EachFormatIsAnEntryOfItsOwnThatHitsLikeTheJpeg) {
-  TTempDir dir;
-  TPictureCache cache(dir / "cache");
-  const std::string source = dir / "photo.jpg";
-  WriteAll(source, Jpeg(80, 60, 3));
-  DateBack(source);
+  TOnePhoto photo(80, 60);
+  TPictureCache& cache = photo.cache;
+  const std::string& source = photo.source;
   TScaleOptions all;
   all.formats = kWebpFormat | kAvifFormat;
   const TScaledImage fresh = ScaleJpegFile(source, 20, all);
@@ -510,7 +518,7 @@ TEST(PictureCache, EachFormatIsAnEntryOfItsOwnThatHitsLikeTheJpeg) {
     options.formats = step.formats;
     const TPictureCache::TCounts before = cache.Counts();
     const TScaledImage picture = ScaleJpegFileCached(source, 20, &cache, options);
-    EXPECT_EQ(EntriesIn(dir / "cache").size(), step.entries) << step.formats;
+    EXPECT_EQ(EntriesIn(photo.dir / "cache").size(), step.entries) << step.formats;
     EXPECT_EQ(cache.Counts().stored == before.stored, step.allHit) << step.formats;
     EXPECT_EQ(Bytes(picture.jpeg), Bytes(fresh.jpeg));
     EXPECT_EQ(Bytes(picture.webp), (step.formats & kWebpFormat) ? Bytes(fresh.webp) : "");

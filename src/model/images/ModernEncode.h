@@ -16,7 +16,7 @@ constexpr int kAvifQuality = 80;
 // The AV1 encoder's speed, 0 (slow, small) .. 9 (fast): 8 for pictures of at most this many
 // pixels (a 120 px slider's: some 13 ms each), 9 for larger ones (a 480 px slider's: 8 would take
 // 160 ms each, 9 takes 35 ms for 10 % more bytes).
-constexpr long long kAvifSlowSpeedPixels = 200000;
+constexpr long long kAvifSlowSpeedPixels = 100000;
 constexpr int AvifSpeedFor(int width, int height) {
   return static_cast<long long>(width) * height <= kAvifSlowSpeedPixels ? 8 : 9;
 }
