@@ -22,7 +22,14 @@ class TfrmPublishReport : public QDialog {
   // The files the last save of the design changed ("Changed: ...; N unchanged"), shown below
   // the report; empty: none is shown.
   void ShowChanges(const QString& text);
+  // The project was published, its page at `page`: Open Folder shows the folder and View in
+  // Browser asks for the page (viewRequested).
+  void OfferPublishedPage(const QString& page);
+
+ signals:
+  void viewRequested(const QString& page);
 
  private:
+  QString page_;
   std::unique_ptr<Ui::TfrmPublishReport> ui_;
 };
