@@ -6,10 +6,10 @@
 //   usage: formats_bench HEIGHT OUTDIR [--webp Q,Q..] [--avif Q,Q..] [--avif-speed S]
 //                        [--webp-method M] PHOTO...
 #include <csetjmp>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -41,7 +41,8 @@ std::vector<int> Numbers(const std::string& list) {
 
 void Save(const std::string& path, const TBytes& bytes) {
   std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
 }
 
 struct TJpegError {

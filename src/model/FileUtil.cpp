@@ -376,15 +376,15 @@ long long RegularFileSize(const std::string& path) {
 bool HoldsBytes(const std::string& path, const std::string& bytes) {
   if (RegularFileSize(path) != static_cast<long long>(bytes.size())) return false;
   size_t at = 0;
-  return ReadInPieces(path,
-                      [&](const char* data, size_t size) {
-                        if (at + size > bytes.size() ||
-                            std::memcmp(data, bytes.data() + at, size) != 0) {
-                          return false;
-                        }
-                        at += size;
-                        return true;
-                      }) &&
+  return ReadInPieces(
+             path,
+             [&](const char* data, size_t size) {
+               if (at + size > bytes.size() || std::memcmp(data, bytes.data() + at, size) != 0) {
+                 return false;
+               }
+               at += size;
+               return true;
+             }) &&
          at == bytes.size();
 }
 

@@ -90,8 +90,9 @@ bool TqelAppletAgent::PublishProject(const std::string& folder, const std::strin
   const auto copy = [&](const std::string& from, const std::string& name) {
     // A missing source is left out.
     if (fileutil::IsFile(from)) {
-      plan.push_back(
-          {to + name, [from, target = to + name] { return fileutil::CopyFileIfChanged(from, target); }});
+      plan.push_back({to + name, [from, target = to + name] {
+                        return fileutil::CopyFileIfChanged(from, target);
+                      }});
     }
   };
   const auto text = [&](const std::string& name, const std::vector<std::string>& lines) {
@@ -103,7 +104,8 @@ bool TqelAppletAgent::PublishProject(const std::string& folder, const std::strin
   copy(RuntimeScriptSource(), ScriptFiles[0]);
   copy(work + ScriptFiles[1], ScriptFiles[1]);
   copy(work + ScriptFiles[2], ScriptFiles[2]);
-  plan.push_back({to + base + ".tvn", [&] { return SaveProjectText(to + base + ".tvn", projectText); }});
+  plan.push_back(
+      {to + base + ".tvn", [&] { return SaveProjectText(to + base + ".tvn", projectText); }});
   text(base + "_PublishReport.txt", report);
   std::set<std::string> pictures;
   for (const TItemData& item : Items) {

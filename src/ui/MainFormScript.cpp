@@ -163,23 +163,22 @@ void TMainForm::BindSettingSwitches() {
     const settings::TFlag& setting;
     TApply apply;
     bool changesPublishedFiles;  // the next Save writes other files: it is offered at once
-  } switches[] = {
-      {ui->PictureCache1, settings::kUsePictureCache,
-       [](TqelAppletAgent& model, bool on) { model.PictureCacheEnabled = on; }, false},
-      {ui->HiDpiPictures1, settings::kHiDpiPictures,
-       [](TqelAppletAgent& model, bool on) { model.DoubleDensityPictures = on; }, true},
-      {ui->ModernFormats1, settings::kModernFormats,
-       [](TqelAppletAgent& model, bool on) {
-         model.ModernFormats = on ? kWebpFormat | kAvifFormat : 0u;
-       },
-       true}};
+  } switches[] = {{ui->PictureCache1, settings::kUsePictureCache,
+                   [](TqelAppletAgent& model, bool on) { model.PictureCacheEnabled = on; }, false},
+                  {ui->HiDpiPictures1, settings::kHiDpiPictures,
+                   [](TqelAppletAgent& model, bool on) { model.DoubleDensityPictures = on; }, true},
+                  {ui->ModernFormats1, settings::kModernFormats,
+                   [](TqelAppletAgent& model, bool on) {
+                     model.ModernFormats = on ? kWebpFormat | kAvifFormat : 0u;
+                   },
+                   true}};
   for (const auto& s : switches) {
     const bool on = settings::Read(s.setting);
     s.apply(document_->agent(), on);
     s.action->setChecked(on);
     connect(s.action, &QAction::triggered, this,
-            [this, apply = s.apply, &setting = s.setting, offerSave = s.changesPublishedFiles](
-                bool checked) {
+            [this, apply = s.apply, &setting = s.setting,
+             offerSave = s.changesPublishedFiles](bool checked) {
               apply(document_->agent(), checked);
               if (livePreview_) livePreview_->SetOptions(LivePageOptions());
               if (offerSave) {

@@ -511,8 +511,11 @@ TEST(PictureCache, EachFormatIsAnEntryOfItsOwnThatHitsLikeTheJpeg) {
     unsigned formats;
     size_t entries;
     bool allHit;
-  } steps[] = {{0, 1, false}, {kWebpFormat, 2, false}, {all.formats, 3, false},
-               {all.formats, 3, true}, {kAvifFormat, 3, true}};
+  } steps[] = {{0, 1, false},
+               {kWebpFormat, 2, false},
+               {all.formats, 3, false},
+               {all.formats, 3, true},
+               {kAvifFormat, 3, true}};
   for (const auto& step : steps) {
     TScaleOptions options;
     options.formats = step.formats;

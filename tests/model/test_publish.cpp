@@ -14,8 +14,8 @@
 #include "FileUtil.h"
 #include "MemoryTree.h"
 #include "ScriptText.h"
-#include "images/ImageScaler.h"
 #include "TestUtil.h"
+#include "images/ImageScaler.h"
 #include "test_generator_util.h"
 #include "test_images_util.h"
 
@@ -247,7 +247,8 @@ TEST(Publish, RewritesOnlyTheFilesWhoseContentChanged) {
       {"a picture's pixels",
        [&] { WriteTestJpeg(f.program / "two.jpg", 64, 48, 9); },
        {"slider1.jpg"}},
-      {"the background", [&] { f.model.AppletData.pBgColor = "000000"; },
+      {"the background",
+       [&] { f.model.AppletData.pBgColor = "000000"; },
        {"torvanecfg.js", "show.tvn"}},
   };
   for (const auto& c : cases) {
@@ -275,7 +276,8 @@ TEST(Publish, ModernFormatsArePublishedListedAndNamedInTheConfiguration) {
     f.model.PictureCacheEnabled = false;
     f.model.AppletData.pHeight = "24";
     // Turned upright by its orientation, as every format must show it.
-    const std::vector<unsigned char> colors[4] = {{255, 0, 0}, {0, 160, 0}, {0, 0, 255}, {250, 250, 250}};
+    const std::vector<unsigned char> colors[4] = {
+        {255, 0, 0}, {0, 160, 0}, {0, 0, 255}, {250, 250, 250}};
     const std::vector<unsigned char> source =
         imagetest::EncodePicture(imagetest::Quadrants(48, 64, colors), {.orientation = 6});
     WriteAll(f.program / "turned.jpg", std::string(source.begin(), source.end()));
@@ -294,16 +296,18 @@ TEST(Publish, ModernFormatsArePublishedListedAndNamedInTheConfiguration) {
     // Each format holds the same picture: its size, and colours close to the JPEG's.
     for (const std::string& name : pictures) {
       const TDecodedPicture picture = DecodePictureFile(f.out / name, dense ? 48 : 24);
-      const TDecodedPicture jpeg = DecodePictureFile(
-          f.out / (name.substr(0, name.find('.')) + ".jpg"), dense ? 48 : 24);
+      const TDecodedPicture jpeg =
+          DecodePictureFile(f.out / (name.substr(0, name.find('.')) + ".jpg"), dense ? 48 : 24);
       ASSERT_EQ(picture.width, jpeg.width) << name;
       double difference = 0;
-      for (size_t i = 0; i < jpeg.rgb.size(); ++i) difference += std::abs(picture.rgb[i] - jpeg.rgb[i]);
+      for (size_t i = 0; i < jpeg.rgb.size(); ++i)
+        difference += std::abs(picture.rgb[i] - jpeg.rgb[i]);
       EXPECT_LT(difference / static_cast<double>(jpeg.rgb.size()), 12.0) << name;
     }
     const std::vector<std::string> cfg = CrLfLines(f.out / "torvanecfg.js");
-    EXPECT_NE(cfg[6].find(dense ? ",32,24,'slider0@2x.jpg','avif webp']);" : ",32,24,'','avif webp']);"),
-              std::string::npos)
+    EXPECT_NE(
+        cfg[6].find(dense ? ",32,24,'slider0@2x.jpg','avif webp']);" : ",32,24,'','avif webp']);"),
+        std::string::npos)
         << cfg[6];
     EXPECT_EQ(cfg[7].find("avif"), std::string::npos) << "an item without a picture offers none";
   }

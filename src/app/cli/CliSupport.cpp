@@ -72,8 +72,7 @@ std::vector<std::string> PublishedFiles(const TqelAppletAgent& model, const std:
   for (const TItemData& item : model.Items) {
     if (!scripttext::IsPublishedPictureName(item.IImageFile)) continue;
     for (const std::string& name : model.PublishedPicturesOf(item.IImageFile)) {
-      if (images.count(name) == 0 &&
-          fileutil::IsFile(model.PreviewFolder() + name)) {
+      if (images.count(name) == 0 && fileutil::IsFile(model.PreviewFolder() + name)) {
         images.insert(name);
         files.push_back(to + name);
       }

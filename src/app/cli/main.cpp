@@ -65,7 +65,8 @@ const char* const kUsage =
     "\n"
     "The files go into the project's own folder, or into FOLDER with --to (created when missing;\n"
     "the project file is then written there and the original is left alone). One line is printed\n"
-    "per file published, and stderr ends with the files this run changed (\"Changed: torvanecfg.js,\n"
+    "per file published, and stderr ends with the files this run changed (\"Changed: "
+    "torvanecfg.js,\n"
     "slider3.jpg; 26 unchanged\"): a file whose content is already there is left as it is, time\n"
     "stamp included, so an upload by time and size skips it. Picture paths in the project file\n"
     "that are not absolute are taken from the current folder; a picture that is not found is\n"
@@ -143,7 +144,8 @@ int main(int argc, char** argv) {
     } else if (args[i] == "--formats" || args[i].rfind("--formats=", 0) == 0) {
       std::string list;
       if (args[i] == "--formats") {
-        if (i + 1 >= args.size()) return UsageError("--formats needs a list such as jpeg,webp,avif");
+        if (i + 1 >= args.size())
+          return UsageError("--formats needs a list such as jpeg,webp,avif");
         list = args[++i];
       } else {
         list = args[i].substr(10);

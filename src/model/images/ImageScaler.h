@@ -54,7 +54,7 @@ struct TScaledImage {
   // (and WebP for a picture wider than WebP can hold).
   std::vector<unsigned char> webp;
   std::vector<unsigned char> avif;
-  bool usedBackground = false;      // the source had alpha: the result depends on the background
+  bool usedBackground = false;  // the source had alpha: the result depends on the background
 };
 
 // Formats a scaled picture is also encoded in, beside its JPEG (bits of TScaleOptions::formats).

@@ -62,8 +62,8 @@ std::vector<unsigned char> EncodeAvif(const unsigned char* rgb, int width, int h
                                       int speed, const std::string& path) {
   const auto check = [&](const heif_error& error) {
     if (error.code != heif_error_Ok) {
-      throw TvError("Cannot encode the scaled picture of " + path + " as AVIF: " +
-                    (error.message ? error.message : "encoder error"));
+      throw TvError("Cannot encode the scaled picture of " + path +
+                    " as AVIF: " + (error.message ? error.message : "encoder error"));
     }
   };
   const THeif<heif_context> context(heif_context_alloc());
@@ -96,8 +96,8 @@ std::vector<unsigned char> EncodeAvif(const unsigned char* rgb, int width, int h
   const THeif<heif_encoding_options> options(heif_encoding_options_alloc());
   options->save_alpha_channel = 0;
   options->output_nclx_profile = nclx.get();
-  check(heif_context_encode_image(context.get(), image.get(), encoder.get(), options.get(),
-                                  nullptr));
+  check(
+      heif_context_encode_image(context.get(), image.get(), encoder.get(), options.get(), nullptr));
   std::vector<unsigned char> bytes;
   heif_writer writer{1, AppendBytes};
   check(heif_context_write(context.get(), &writer, &bytes));

@@ -468,8 +468,9 @@ void TPictureCache::Store(const TSourceStamp& stamp, int targetHeight, const TSc
     if (CheckFolder() != FolderState::Private) return;
     // Not forced to the disk: a torn entry fails its checksum. A link planted under the entry's
     // name is replaced, never written through.
-    fileutil::WriteFileReplacingName(EntryPath(stamp.canonicalPath, targetHeight, format),
-                                     EncodeEntry(KeyText(stamp, targetHeight, format), picture, format));
+    fileutil::WriteFileReplacingName(
+        EntryPath(stamp.canonicalPath, targetHeight, format),
+        EncodeEntry(KeyText(stamp, targetHeight, format), picture, format));
     ++stored_;
   } catch (...) {
     // Full disk, no rights: the picture is simply not kept.
