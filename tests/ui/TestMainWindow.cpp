@@ -251,6 +251,11 @@ class TestMainWindow : public QObject {
     prompt::QueueColor(QColor(0x20, 0x30, 0x40));
     spoken->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QCOMPARE(spoken->text(QAccessible::Name), QStringLiteral("Background Color, #203040"));
+    for (const auto& [button, name] : {std::pair{"SpeedButton1", "Help on General"},
+                                       {"spdbtnOriginalImagePath", "Choose picture file"}})
+      QCOMPARE(QAccessible::queryAccessibleInterface(Find<QWidget>(form, button))
+                   ->text(QAccessible::Name),
+               QString(name));
 
     // An open while an item is selected leaves the root's commands.
     Select(form, {1});
