@@ -18,6 +18,7 @@ TLivePage MakeLivePage(const TLiveDesign& design, const std::string& folder,
   agent.ImageWorkers = options.imageWorkers;
   agent.AppletData = design.slider;
   agent.Items = design.items;
+  agent.ProjectFolder = design.projectFolder;
   TMemoryTree tree;
   agent.RebuildItemNodes(tree);
 

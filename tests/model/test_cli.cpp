@@ -40,10 +40,12 @@ struct TCliFixture {
     }
     model.SaveProject(project);
   }
-  TRunResult Run(const std::string& arguments) {
-    return RunCommand(
-        "TMPDIR=" + ShellQuote(dir / "tmp") + " " + ShellQuote(kCli) + " " + arguments,
-        dir.Path().string());
+  // Runs the publisher in `folder` (the test's folder when empty).
+  TRunResult Run(const std::string& arguments, const std::string& folder = "") {
+    return RunCommand("cd " + ShellQuote(folder.empty() ? dir.Path().string() : folder) +
+                          " && TMPDIR=" + ShellQuote(dir / "tmp") + " " + ShellQuote(kCli) + " " +
+                          arguments,
+                      dir.Path().string());
   }
   bool TmpIsEmpty() const { return fs::is_empty(dir.Path() / "tmp"); }
 };
@@ -94,12 +96,55 @@ TEST(Cli, PublishesBesideTheProjectOrIntoAnotherFolder) {
   WriteAll(f.dir / "gap.tvn", gap);
   run = f.Run("publish " + ShellQuote(f.dir / "gap.tvn") + " --to " + ShellQuote(f.dir / "gap"));
   EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_NE(run.err.find("item 2 (" + (f.dir / "nowhere.jpg") + ") was not found"),
+  EXPECT_NE(run.err.find("item 2: its picture (" + (f.dir / "nowhere.jpg") + ") was not found"),
             std::string::npos)
       << run.err;
   // The picture published before is taken from beside the project, as the Open command does.
   EXPECT_EQ(Lines(run.out).back(), f.dir / "gap/slider1.jpg");
   EXPECT_EQ(ReadAll(f.dir / "gap/slider1.jpg"), ReadAll(f.dir / "slider1.jpg"));
+}
+
+TEST(Cli, TakesRelativePicturesFromTheProjectFolderAndFailsOnWarningsOnlyWhenStrict) {
+  // The sample names its pictures relative to itself; published from another working folder
+  // (the project named relative to it too), every picture is found and the file keeps the names.
+  TCliFixture f;
+  fs::create_directories(f.dir / "mine");
+  fs::create_directories(f.dir / "elsewhere");
+  const fs::path samples = fs::path(TORVANE_BIN_DIR) / "samples";
+  for (const auto& entry : fs::directory_iterator(samples))
+    if (entry.path().extension() == ".tvn" || entry.path().extension() == ".jpg")
+      fs::copy_file(entry.path(), f.dir.Path() / "mine" / entry.path().filename());
+  const std::string written = ReadAll(f.dir / "mine/sample.tvn");
+  for (const char* strict : {"", " --strict"}) {
+    const TRunResult run =
+        f.Run("publish ../mine/sample.tvn" + std::string(strict), f.dir / "elsewhere");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    for (int i = 0; i < 5; ++i)
+      EXPECT_TRUE(fileutil::IsFile(f.dir / ("mine/slider" + std::to_string(i) + ".jpg"))) << i;
+  }
+  EXPECT_NE(ReadAll(f.dir / "mine/sample.tvn").find("#$@harbour.jpg#$@"), std::string::npos);
+  EXPECT_EQ(ReadAll(f.dir / "mine/sample.tvn").size(), written.size());
+
+  // A picture not found and an item without one: published either way, said plainly, and a
+  // failure of its own only with --strict.
+  std::string gaps = written;
+  gaps.replace(gaps.find("harbour.jpg"), 11, "gone.jpg");
+  gaps.replace(gaps.find("dunes.jpg"), 9, "");
+  WriteAll(f.dir / "mine/gaps.tvn", gaps);
+  for (const auto& [strict, status] : {std::pair{"", 0}, {" --strict", 2}}) {
+    const TRunResult run =
+        f.Run("publish ../mine/gaps.tvn" + std::string(strict), f.dir / "elsewhere");
+    EXPECT_EQ(run.exitCode, status) << run.err;
+    EXPECT_NE(run.err.find("item 1: its picture (gone.jpg) was not found"), std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("item 2 has no picture chosen"), std::string::npos) << run.err;
+    const std::vector<std::string> files = Lines(run.out);  // the pictures published before
+    EXPECT_EQ(std::count_if(files.begin(), files.end(),
+                            [](const std::string& file) { return file.ends_with(".jpg"); }),
+              5)
+        << run.out;
+  }
 }
 
 TEST(Cli, RefusesWhatItCannotPublishAndLeavesTheFileAlone) {

@@ -40,7 +40,7 @@ std::vector<std::string> Arguments(int argc, char** argv) {
 
 const char* const kUsage =
     "Usage: torvane-cli publish PROJECT.tvn [--to FOLDER] [--no-cache] [--readable-runtime]\n"
-    "                                            [--hidpi] [--quiet]\n"
+    "                                            [--hidpi] [--strict] [--quiet]\n"
     "       torvane-cli --help\n"
     "\n"
     "Publishes a Torvane project as the Save command of the window program does: the page\n"
@@ -56,8 +56,10 @@ const char* const kUsage =
     "The files go into the project's own folder, or into FOLDER with --to (created when missing;\n"
     "the project file is then written there and the original is left alone). One line is printed\n"
     "per file written. Picture paths in the project file that are not absolute are taken\n"
-    "from the current folder; a picture that is not found is reported as a warning and its\n"
-    "item is published without a new picture.\n"
+    "from the project file's folder, or from the current folder when the picture is not\n"
+    "there; the project file keeps them as they are written. A picture that is not found (or\n"
+    "an item without a picture) is reported as a warning and its item is published without a\n"
+    "new picture.\n"
     "\n"
     "Scaled pictures are kept in the user's cache folder ($XDG_CACHE_HOME/torvane/pictures, else\n"
     "~/.cache/torvane/pictures; on Windows torvane\\pictures in the local application data\n"
@@ -71,13 +73,16 @@ const char* const kUsage =
     "how many are done, the time so far and the rate; it is erased at the end. --quiet leaves\n"
     "it out.\n"
     "\n"
-    "Exit status: 0 when everything was published; 1 when the file is missing, is not a project\n"
-    "file, ends early, names a picture that cannot be read, or anything else fails. The message\n"
-    "on stderr names the file. A project file that could not be read whole is never rewritten.\n"
-    "Every file is written beside its target under a temporary name and renamed into place only\n"
-    "when complete, so a failed or interrupted run leaves earlier files whole. Ctrl+C or SIGTERM\n"
-    "ends the run cleanly (exit status 128 + the signal number). A project file named like one of\n"
-    "the published files (PROJECT.html, torvane.js, slider0.jpg, ...) is refused.\n";
+    "Exit status: 0 when everything was published, also with warnings; 1 when the file is\n"
+    "missing, is not a project file, ends early, names a picture that cannot be read, or\n"
+    "anything else fails; with --strict, 2 when it was published but anything was warned\n"
+    "about (a picture not found, an item without a picture, the runtime script missing). The\n"
+    "message on stderr names the file. A project file that could not be read whole is never\n"
+    "rewritten. Every file is written beside its target under a temporary name and renamed\n"
+    "into place only when complete, so a failed or interrupted run leaves earlier files whole.\n"
+    "Ctrl+C or SIGTERM ends the run cleanly (exit status 128 + the signal number). A project\n"
+    "file named like one of the published files (PROJECT.html, torvane.js, slider0.jpg, ...)\n"
+    "is refused.\n";
 
 int UsageError(const std::string& text) {
   cli::TPrintableStream err(std::cerr);
@@ -100,17 +105,17 @@ int main(int argc, char** argv) {
   if (args[0] != "publish") return UsageError("unknown command '" + args[0] + "'");
   std::string project;
   std::string to;
-  bool useCache = true;
-  bool readable = false;
+  cli::TPublishOptions options;
   bool quiet = false;
-  bool hidpi = false;
   for (size_t i = 1; i < args.size(); ++i) {
     if (args[i] == "--no-cache") {
-      useCache = false;
+      options.usePictureCache = false;
     } else if (args[i] == "--readable-runtime") {
-      readable = true;
+      options.readableRuntime = true;
     } else if (args[i] == "--hidpi") {
-      hidpi = true;
+      options.doubleDensity = true;
+    } else if (args[i] == "--strict") {
+      options.strict = true;
     } else if (args[i] == "--quiet" || args[i] == "-q") {
       quiet = true;
     } else if (args[i] == "--to") {
@@ -133,6 +138,6 @@ int main(int argc, char** argv) {
   // Project text reaches the terminal with its control characters escaped (the progress bar
   // writes to the terminal itself).
   cli::TPrintableStream out(std::cout), err(std::cerr);
-  return cli::PublishCommand(project, to, out, err, useCache, readable, hidpi,
-                             !quiet && cli::StderrIsTerminal());
+  options.showProgress = !quiet && cli::StderrIsTerminal();
+  return cli::PublishCommand(project, to, out, err, options);
 }
