@@ -127,15 +127,18 @@ void TMainForm::BindSettingSwitches() {
     QAction* action;
     const settings::TFlag& setting;
     bool TqelAppletAgent::*flag;
+    bool changesOutput;  // the published files differ: the next Save has something to write
   } switches[] = {
-      {ui->PictureCache1, settings::kUsePictureCache, &TqelAppletAgent::PictureCacheEnabled},
-      {ui->HiDpiPictures1, settings::kHiDpiPictures, &TqelAppletAgent::DoubleDensityPictures}};
+      {ui->PictureCache1, settings::kUsePictureCache, &TqelAppletAgent::PictureCacheEnabled, false},
+      {ui->HiDpiPictures1, settings::kHiDpiPictures, &TqelAppletAgent::DoubleDensityPictures,
+       true}};
   for (const auto& s : switches) {
     document_->agent().*s.flag = settings::Read(s.setting);
     s.action->setChecked(document_->agent().*s.flag);
     connect(s.action, &QAction::triggered, this,
-            [this, flag = s.flag, &setting = s.setting](bool on) {
+            [this, flag = s.flag, &setting = s.setting, output = s.changesOutput](bool on) {
               document_->agent().*flag = on;
+              if (output) document_->markOutputChanged();
               if (livePreview_) livePreview_->SetOptions(LivePageOptions());
               RunCommand(this, [&] { settings::Write(setting, on); });
             });
@@ -176,6 +179,21 @@ void TMainForm::ShowLinkTipIfWanted() {
 }
 
 void TMainForm::ShowHelpPage(const QUrl& address) { helpWindow_->ShowHelpPage(address); }
+
+void TMainForm::ShowLaunchFailure(const TLaunchFailure& failure) {
+  const QString program = QDir::toNativeSeparators(failure.program);
+  const QString what =
+      failure.exitStatus >= 0
+          ? QStringLiteral("\"%1\" ended at once with exit status %2")
+                .arg(program)
+                .arg(failure.exitStatus)
+          : QStringLiteral("\"%1\" could not be started (%2)").arg(program, failure.problem);
+  prompt::Message(this, TMessageKind::Error,
+                  QStringLiteral("%1, so %2 was not opened.\n\nCheck the desktop's default web "
+                                 "browser, or choose another browser with Option > Web Browser.")
+                      .arg(what, QDir::toNativeSeparators(failure.target)),
+                  {TButton::Ok});
+}
 
 void TMainForm::showHelpTopics() {
   Launcher().OpenDocument(QDir::toNativeSeparators(programFolder_ + "help/index.html"));

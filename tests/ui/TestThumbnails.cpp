@@ -240,6 +240,10 @@ class TestThumbnails : public QObject {
     QCOMPARE(delegate->ToolTip(first), good);
     QCOMPARE(delegate->Text(first), "Item   good.jpg  400 × 300");
     QCOMPARE(first.data().toString(), "Item");  // the caption itself stays
+    // The slider's row and an item without a picture show the tree's hint.
+    form.Document().insertItem(-1);
+    for (const QModelIndex& row : {tree->model()->index(0, 0), first.siblingAtRow(2)})
+      QCOMPARE(delegate->ToolTip(row), tree->toolTip());
     QTRY_VERIFY(!delegate->Icon(first).isNull());
     QCOMPARE(delegate->Icon(first).availableSizes().value(0), QSize(40, 30));
 
