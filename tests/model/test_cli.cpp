@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <thread>
@@ -11,6 +12,7 @@
 #include "AppletAgent.h"
 #include "FileUtil.h"
 #include "MemoryTree.h"
+#include "ScriptText.h"
 #include "TestUtil.h"
 #include "test_generator_util.h"
 
@@ -205,6 +207,70 @@ TEST(Cli, PrintsProjectTextWithItsControlCharactersEscaped) {
   for (const char* shown :
        {"'\\x1B]0;owned\\x07\\x1B[2J\\x0DPublished OK \\u009B31m \\u202E'", "'--\\x1B[2J'"}) {
     EXPECT_NE(run.err.find(shown), std::string::npos) << run.err;
+  }
+}
+
+TEST(Cli, WarnsOfLinksThatRunScriptOrReachLocalFilesAndPublishesThemAsTheyAre) {
+  struct TCase {
+    std::string link, hazard;  // hazard: "" for a link that only leads somewhere
+  };
+  const std::vector<TCase> cases = {
+      {"javascript:alert(1)", "runs script"},
+      {" \x01 Java\tScript:alert(1)", "runs script"},  // as browsers read it
+      {"file:///etc/passwd", "reaches local files"},
+      {"data:text/html,<script>alert(1)</script>", "can carry a page with script"},
+      {"https://example.org/javascript:", ""},
+      {"pages/javascript.html", ""}};
+  for (const TCase& c : cases) EXPECT_EQ(scripttext::LinkHazard(c.link), c.hazard) << c.link;
+
+  TCliFixture f;
+  TqelAppletAgent model(f.dir.Folder());
+  TMemoryTree tree;
+  ASSERT_EQ(model.LoadProject(f.project, tree), TLoadResult::Loaded);
+  model.Items[0].ILink = "https://example.org/";
+  model.Items[1].ILink = "javascript:alert('" + std::string(100, 'x') + "')";
+  model.SaveProject(f.project);
+  const TRunResult run = f.Run("publish " + ShellQuote(f.project));
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const std::string warning = "item 2 (two.jpg): the link javascript:alert('xxx";
+  EXPECT_NE(run.err.find("torvane-cli: warning: " + warning), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("x... runs script\n"), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find("item 1"), std::string::npos) << run.err;
+  EXPECT_NE(ReadAll(f.dir / "show_PublishReport.txt").find("  " + warning), std::string::npos);
+  EXPECT_NE(ReadAll(f.dir / "torvanecfg.js").find("javascript:alert("), std::string::npos);
+}
+
+TEST(Cli, ChecksAProjectAsPublishingWouldAndWritesNothing) {
+  struct TCase {
+    std::function<void(TqelAppletAgent&)> edit;
+    int exitCode;
+    std::string shown;  // on stdout
+  };
+  TCliFixture f;
+  const std::vector<TCase> cases = {
+      {[](TqelAppletAgent&) {}, 0, ""},
+      {[&](TqelAppletAgent& m) { m.Items[1].OriginalImagePath = f.dir / "gone.jpg"; }, 2,
+       "warning: item 2: the picture " + (f.dir / "gone.jpg") + " was not found"},
+      {[](TqelAppletAgent& m) { m.Items[0].OriginalImagePath = ""; }, 2,
+       "warning: item 1 has no picture chosen"},
+      {[](TqelAppletAgent& m) { m.AppletData.pStep = "fast"; }, 1,
+       "error: The slider's step 'fast' is not a whole number"},
+      {[&](TqelAppletAgent& m) { m.Items[0].OriginalImagePath = f.dir / "show.tvn"; }, 1,
+       "error: item 1: Cannot read picture"}};
+  const std::string good = ReadAll(f.project);
+  for (const TCase& c : cases) {
+    TqelAppletAgent model(f.dir.Folder());
+    TMemoryTree tree;
+    WriteAll(f.project, good);
+    ASSERT_EQ(model.LoadProject(f.project, tree), TLoadResult::Loaded);
+    c.edit(model);
+    model.SaveProject(f.project);
+    const std::string saved = ReadAll(f.project);
+    const TRunResult run = f.Run("check " + ShellQuote(f.project));
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.out << run.err;
+    EXPECT_NE(run.out.find(c.shown), std::string::npos) << run.out;
+    EXPECT_EQ(ReadAll(f.project), saved);
+    EXPECT_FALSE(fileutil::IsFile(f.dir / "show.html"));
   }
 }
 

@@ -301,6 +301,10 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
         out << file << "\n";
       }
       warnings += WarnAboutMissingPictures(model, err);
+      for (const std::string& warning : model.LinkWarnings()) {
+        err << "torvane-cli: warning: " << warning << "\n";
+        ++warnings;
+      }
       result = kExitPublished;
       if (options.strict && warnings > 0) {
         err << "torvane-cli: --strict: published with " << warnings
