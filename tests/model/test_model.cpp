@@ -179,10 +179,10 @@ TEST(ProjectModel, RebuildItemNodesGivesEveryItemOneNodeWhateverTheLevels) {
 TEST(ProjectModel, RelativePicturesComeFromTheProjectFolderThenTheWorkingFolder) {
   namespace fs = std::filesystem;
   TTempDir dir;
-  fs::create_directories(dir.Path() / "project");
-  fs::create_directories(dir.Path() / "work");
-  for (const char* file : {"project/both.jpg", "work/both.jpg", "work/older.jpg"})
+  for (const char* file : {"project/both.jpg", "work/both.jpg", "work/older.jpg"}) {
+    fs::create_directories((dir.Path() / file).parent_path());
     WriteAll(dir / file, "x");
+  }
   const fs::path before = fs::current_path();
   fs::current_path(dir.Path() / "work");
   const std::string project = dir.Folder() + "project/";

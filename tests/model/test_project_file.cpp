@@ -329,18 +329,10 @@ TEST(ProjectFile, OpenRefusesValuesThePanelsCannotShowAndChangesNothing) {
     }
     EXPECT_EQ(agent.AppletData, before);
   }
-  // Empty sizes are what a design without pictures holds; the tree places any level. Older
-  // files may hold a border style outside the list or a path option other than 1 or 0: the
-  // panels show no choice for them, and they are opened as written.
+  // Empty sizes are what a design without pictures holds; the tree places any level. (A border
+  // style outside the list or a path option other than 1 or 0 opens: see the window's tests.)
   WriteAll(dir / "good.tvn", ProjectText(kDefaultSliderLine, {item, "#$@#$@#$@#$@#$@#$@#$@x#$@"}));
   TMemoryTree tree;
   EXPECT_EQ(agent.OpenProject(dir / "good.tvn", tree), TLoadResult::Loaded);
   EXPECT_EQ(tree.NodeCount(), 3);
-  for (const auto& [field, value] :
-       std::vector<std::pair<int, std::string>>{{12, "-1"}, {15, "10"}, {19, "2"}, {19, ""}}) {
-    WriteAll(dir / "older.tvn", ProjectText(slider(field, value), {}));
-    TMemoryTree older;
-    ASSERT_EQ(agent.OpenProject(dir / "older.tvn", older), TLoadResult::Loaded) << value;
-    EXPECT_EQ(TqelAppletAgent::AppletDataToStrings(agent.AppletData)[size_t(field)], value);
-  }
 }

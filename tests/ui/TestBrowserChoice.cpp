@@ -364,30 +364,20 @@ class TestBrowserChoice : public QObject {
   }
 
   void aLaunchThatEndsAtOnceWithAnErrorIsReported() {
-    // Stand-in programs in a private folder: one that refuses (as a browser run by the
-    // superuser does), one that opens the page and ends well, and one that is not there.
-    QTemporaryDir dir;
-    const auto program = [&](const QString& name, const QByteArray& body) {
-      QFile file(dir.filePath(name));
-      file.open(QIODevice::WriteOnly);
-      file.write("#!/bin/sh\n" + body + "\n");
-      file.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
-      return file.fileName();
-    };
+    // Stand-ins: a program that ends well, one that refuses (as a browser run by the superuser
+    // does), and one that is not there.
     QList<TLaunchFailure> failures;
     SetLaunchFailureHandler([&](const TLaunchFailure& failure) { failures << failure; });
-    StartWatched(program("fine", "exit 0"), {"page.html"}, "page.html");
-    StartWatched(program("refuses", "exit 4"), {"page.html"}, "page.html");
-    StartWatched(dir.filePath("missing"), {"page.html"}, "page.html");
+    for (const QString status : {"0", "4"})
+      StartWatched("/bin/sh", {"-c", "exit " + status}, status);
+    StartWatched(QDir::tempPath() + "/no such browser", {"page.html"}, "page.html");
     QTRY_COMPARE(failures.size(), 2);
     QTest::qWait(300);  // the one that ended well says nothing
     SetLaunchFailureHandler({});
     QCOMPARE(failures.size(), 2);
-    for (const TLaunchFailure& failure : failures) {
-      QCOMPARE(failure.target, QString("page.html"));
-      QCOMPARE(failure.exitStatus, failure.program.endsWith("refuses") ? 4 : -1);
-      QCOMPARE(failure.problem.isEmpty(), failure.exitStatus == 4);
-    }
+    for (const TLaunchFailure& failure : failures)
+      QVERIFY(failure.target == "4" ? failure.exitStatus == 4 && failure.problem.isEmpty()
+                                    : failure.exitStatus == -1 && !failure.problem.isEmpty());
   }
 };
 

@@ -14,7 +14,6 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QRadioButton>
-#include <QSet>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
@@ -126,14 +125,10 @@ class TestMainWindow : public QObject {
 
     // Every entry of the View menu has a letter of its own: Alt+V, T and Alt+V, S reach the
     // tool bar and the status bar.
-    QSet<QKeySequence> letters;
-    int entries = 0;
-    for (QAction* entry : Find<QMenu>(form, "View1")->actions()) {
-      if (entry->isSeparator()) continue;
-      letters << QKeySequence::mnemonic(entry->text());
-      ++entries;
-    }
-    QCOMPARE(letters.size(), entries);
+    QStringList letters;
+    for (QAction* entry : Find<QMenu>(form, "View1")->actions())
+      if (!entry->isSeparator()) letters << QKeySequence::mnemonic(entry->text()).toString();
+    QCOMPARE(letters.removeDuplicates(), 0);
     QCOMPARE(QKeySequence::mnemonic(Act(form, "ToolBar1")->text()), QKeySequence("Alt+T"));
     QCOMPARE(QKeySequence::mnemonic(Act(form, "StatusBar2")->text()), QKeySequence("Alt+S"));
 
