@@ -240,6 +240,9 @@ class TestThumbnails : public QObject {
     QCOMPARE(delegate->ToolTip(first), good);
     QCOMPARE(delegate->Text(first), "Item   good.jpg  400 × 300");
     QCOMPARE(first.data().toString(), "Item");  // the caption itself stays
+    // Screen readers hear what the rows show, the problem included.
+    QCOMPARE(first.data(Qt::AccessibleTextRole).toString(), delegate->Text(first));
+    QVERIFY(second.data(Qt::AccessibleDescriptionRole).toString().startsWith("Warning: "));
     // The slider's row and an item without a picture show the tree's hint.
     form.Document().insertItem(-1);
     for (const QModelIndex& row : {tree->model()->index(0, 0), first.siblingAtRow(2)})
