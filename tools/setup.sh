@@ -19,6 +19,7 @@ torvane_install_missing() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
+# Builds the given targets (everything when none is given).
 torvane_build() {
   local werror=OFF
   [ "${CI:-}" = "true" ] && werror=ON
@@ -29,7 +30,9 @@ torvane_build() {
   # With Ninja, Qt's code generators miss sources that a re-run of the folder globs has just
   # added ("ui_X.h: No such file"); making them look again costs little.
   rm -f "$TORVANE_BUILD"/*_autogen/timestamp "$TORVANE_BUILD"/tests/*_autogen/timestamp
-  cmake --build "$TORVANE_BUILD" -j"$(nproc)"
+  local targets=()
+  [ $# -gt 0 ] && targets=(--target "$@")
+  cmake --build "$TORVANE_BUILD" -j"$(nproc)" "${targets[@]}"
 }
 
 # Pictures are read with libjpeg, libpng, libwebp, libheif (HEIC, AVIF) and libtiff.

@@ -9,6 +9,7 @@
 #include <csignal>
 #endif
 
+#include "DebugOutput.h"
 #include "ExitWatch.h"
 #include "LivePreview.h"
 #include "LiveWebPage.h"
@@ -51,6 +52,7 @@ void EndOnStopSignals(TMainForm& window) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  debugoutput::QuietenUnlessWanted();
   webengine::Prepare();
   QApplication app(argc, argv);
   // The application's own title; the display name stays unset, since X11 and Wayland would add

@@ -143,6 +143,10 @@ std::vector<int> TDocument::topBlocks(std::vector<int> indexes) const {
   return tops;
 }
 
+QString TDocument::picturePath(int index) const {
+  return QString::fromStdString(agent_->PicturePath(size_t(index)));
+}
+
 TDesignSnapshot TDocument::snapshot() const {
   TDesignSnapshot copy;
   copy.slider = slider();
@@ -161,7 +165,7 @@ TDocument::TDocument(const std::string& programFolder, IProgress* progress, IMes
       undoStack_(std::make_unique<QUndoStack>()) {
   itemModel_ = std::make_unique<TItemTreeModel>(*this);
   connect(undoStack_.get(), &QUndoStack::cleanChanged, this,
-          [this](bool clean) { emit modifiedChanged(!clean); });
+          [this](bool clean) { emit modifiedChanged(!clean || outputChanged_); });
   agent_->LoadDefaults();
 }
 
@@ -170,9 +174,21 @@ TDocument::~TDocument() {
   undoStack_->clear();
 }
 
-bool TDocument::isModified() const { return !undoStack_->isClean(); }
+bool TDocument::isModified() const { return !undoStack_->isClean() || outputChanged_; }
+
+void TDocument::setOutputChanged(bool changed) {
+  const bool was = isModified();
+  outputChanged_ = changed;
+  if (isModified() != was) emit modifiedChanged(isModified());
+}
+
+void TDocument::markOutputChanged() { setOutputChanged(true); }
 
 void TDocument::setFileName(const QString& path) {
+  // Relative picture paths are read from the project file's folder from now on.
+  agent_->ProjectFolder =
+      path.isEmpty() ? std::string()
+                     : QDir::toNativeSeparators(QFileInfo(path).absolutePath() + '/').toStdString();
   if (path == fileName_) return;
   fileName_ = path;
   emit fileNameChanged(path);
@@ -191,6 +207,7 @@ void TDocument::resetDesign(const TAppletData& slider, TItemArray items, std::ve
   structureChanged();
   ++revision_;
   itemModel_->endResetModel();
+  setOutputChanged(false);
   undoStack_->clear();  // clean again: modifiedChanged(false) when it was not
   emit designReset();
 }
@@ -198,8 +215,8 @@ void TDocument::resetDesign(const TAppletData& slider, TItemArray items, std::ve
 void TDocument::newDesign() {
   TqelAppletAgent defaults(agent_->ProgramFolder());
   defaults.LoadDefaults();
+  setFileName({});  // first: the views that follow the reset read pictures by it
   resetDesign(defaults.AppletData, {}, {}, {});
-  setFileName({});
 }
 
 TLoadResult TDocument::open(const QString& path, bool untitled) {
@@ -207,9 +224,9 @@ TLoadResult TDocument::open(const QString& path, bool untitled) {
   const TLoadResult result = agent_->OpenProject(path.toStdString(), tree);
   if (result != TLoadResult::Loaded) return result;
   TItemArray loaded = std::move(agent_->Items);
+  setFileName(untitled ? QString() : path);  // first: the views that follow the reset read by it
   resetDesign(agent_->AppletData, std::move(loaded), std::move(tree.levels),
               std::move(tree.captions));
-  setFileName(untitled ? QString() : path);
   return result;
 }
 
@@ -221,13 +238,16 @@ void TDocument::save(const QString& path) {
                          info.fileName().toStdString(), *this);
   announceSaved(slider, items);
   undoStack_->setClean();
+  setOutputChanged(false);
   setFileName(path);
 }
 
 void TDocument::markSaved(const QString& path, quint64 snapshotRevision) {
   if (snapshotRevision == revision_ ||
-      (snapshotRevision == adoptedFrom_ && revision_ == adoptedTo_))
+      (snapshotRevision == adoptedFrom_ && revision_ == adoptedTo_)) {
     undoStack_->setClean();
+    setOutputChanged(false);
+  }
   setFileName(path);
 }
 

@@ -88,6 +88,9 @@ class TDocument : public QObject, public IDesignTree {
   const TItemArray& items() const { return agent_->Items; }
   int itemCount() const { return int(agent_->Items.size()); }
   const TItemData& item(int index) const { return agent_->Items.at(size_t(index)); }
+  // Where the item's picture is read from: its path, a relative one resolved against the project
+  // file's folder (TqelAppletAgent::PicturePath).
+  QString picturePath(int index) const;
   int level(int index) const { return index < 0 ? -1 : levels_.at(size_t(index)); }
   const std::string& caption(int index) const;  // -1: the slider's
   int parentOf(int index) const;                // -1: a child of the slider
@@ -106,6 +109,9 @@ class TDocument : public QObject, public IDesignTree {
   // --- file and modified state ---
   QString fileName() const { return fileName_; }
   bool isModified() const;
+  // A setting that changes what a save writes (not the design) was changed: the design counts as
+  // modified until the next save, New or open, so that Save is possible again.
+  void markOutputChanged();
   QUndoStack* undoStack() const { return undoStack_.get(); }
   // The default design, no file name, a fresh undo stack.
   void newDesign();
@@ -227,6 +233,8 @@ class TDocument : public QObject, public IDesignTree {
   void writeFields(const std::vector<int>& indexes, TItemField field,
                    const std::vector<std::string>& values);
   void writeSlider(const TAppletData& data);
+  bool outputChanged_ = false;
+  void setOutputChanged(bool changed);
   quint64 typingSession_ = 0;
   quint64 revision_ = 0;
   // The revisions before and after the last update adoptRun or save brought back.

@@ -77,6 +77,17 @@ std::string TqelAppletAgent::PreviewFolder() const {
   return fileutil::WithSeparator(workFolder_ + "preview");
 }
 
+std::string ResolvePicturePath(const std::string& projectFolder, const std::string& written) {
+  const std::string path = Trim(written);
+  if (path.empty() || fileutil::FsPath(path).is_absolute() || projectFolder.empty()) return path;
+  const std::string beside = fileutil::WithSeparator(projectFolder) + path;
+  return fileutil::IsFile(beside) ? beside : path;
+}
+
+std::string TqelAppletAgent::PicturePath(size_t index) const {
+  return ResolvePicturePath(ProjectFolder, Items.at(index).OriginalImagePath);
+}
+
 TItemData TqelAppletAgent::GetItemData(int index) const {
   return Items.at(static_cast<size_t>(index));
 }

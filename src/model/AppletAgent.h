@@ -73,6 +73,12 @@ using TItemArray = std::vector<TItemData>;
 constexpr int kAppletFieldCount = 20;
 constexpr int kItemFieldCount = 9;
 
+// Where an item's picture is read from. `written` is the path as the item holds it (trimmed here):
+// an absolute path as it is; a relative one from the project file's folder (`projectFolder`;
+// empty for a design that has no file yet) when a file is there, else as it stands, that is from
+// the working folder, as older versions took it. Empty stays empty. The item keeps `written`.
+std::string ResolvePicturePath(const std::string& projectFolder, const std::string& written);
+
 // Whether the last generation found an item's source picture. A missing picture is no error: the
 // item keeps its old picture name and size, and the programs tell the user.
 enum class TPictureStatus { Found, Missing };
@@ -100,6 +106,11 @@ class TqelAppletAgent {
   std::string Separator;                   // "#$@"
 
   const std::string& ProgramFolder() const { return programFolder_; }
+  // The folder of the project file (with its separator), against which relative picture paths
+  // are resolved; empty for a design without a file.
+  std::string ProjectFolder;
+  // Where item `index`'s picture is read from (ResolvePicturePath).
+  std::string PicturePath(size_t index) const;
   // Where the generator writes the configuration script and the style sheet, and whose
   // sub-folder "preview" is the preview folder. The program's folder unless set otherwise: the
   // command-line publisher uses a private folder so that parallel runs do not meet.

@@ -208,7 +208,7 @@ std::vector<std::string> TqelAppletAgent::GenerateFiles(IDesignTree& tree) {
   std::vector<long> jobOfItem(static_cast<size_t>(count), -1);
   pictureStatus_.assign(static_cast<size_t>(count), TPictureStatus::Missing);
   for (int k = 1; k <= count; ++k) {
-    const std::string source = Trim(Items[static_cast<size_t>(k - 1)].OriginalImagePath);
+    const std::string source = PicturePath(static_cast<size_t>(k - 1));
     if (!fileutil::IsFile(source)) continue;
     pictureStatus_[static_cast<size_t>(k - 1)] = TPictureStatus::Found;
     std::error_code error;

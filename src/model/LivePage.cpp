@@ -19,6 +19,7 @@ TLivePage MakeLivePage(const TLiveDesign& design, const std::string& folder,
   agent.CancelToken = options.cancel.get();
   agent.AppletData = design.slider;
   agent.Items = design.items;
+  agent.ProjectFolder = design.projectFolder;
   TMemoryTree tree;
   agent.RebuildItemNodes(tree);
 

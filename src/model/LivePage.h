@@ -14,6 +14,7 @@
 struct TLiveDesign {
   TAppletData slider;
   TItemArray items;
+  std::string projectFolder;  // relative picture paths are read from here (empty: no file yet)
 };
 
 struct TLivePageOptions {

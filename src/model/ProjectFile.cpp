@@ -211,12 +211,14 @@ std::string EndedEarlyText(const TReadProject& read, size_t itemsKept) {
 // The values the property panels show must be values they can show, or the panels would hold
 // other values than the design and the next save would write those.
 // An item's level needs no check: the tree places any level (an odd one below the root) and the
-// generator writes the tree's own levels back before every save.
-enum class TValueKind { Number, BorderStyle, Colour, Flag, ItemSize };
+// generator writes the tree's own levels back before every save. Two fields take any value of
+// their kind, as older versions wrote them: a border style outside 0..9 leaves its list without
+// a choice (stored back as -1), and a path option other than 1 or 0 selects neither button
+// (stored back as 0).
+enum class TValueKind { Number, BorderStyle, Colour, ItemSize };
 
 bool FitsKind(const std::string& value, TValueKind kind) {
   if (kind == TValueKind::Colour) return scripttext::IsHexColor(value);
-  if (kind == TValueKind::Flag) return value == "1" || value == "0";
   // An item's size may be empty: no picture was made for it yet.
   if (kind == TValueKind::ItemSize && value.empty()) return true;
   int number = 0;
@@ -229,8 +231,6 @@ bool FitsKind(const std::string& value, TValueKind kind) {
     case TValueKind::Number:
       return number >= TqelAppletAgent::kMinPanelNumber &&
              number <= TqelAppletAgent::kMaxPanelNumber;
-    case TValueKind::BorderStyle:
-      return number >= 0 && number <= 9;
     default:
       return true;
   }
@@ -242,11 +242,9 @@ std::string KindText(TValueKind kind) {
       return "a whole number from " + std::to_string(TqelAppletAgent::kMinPanelNumber) + " to " +
              std::to_string(TqelAppletAgent::kMaxPanelNumber);
     case TValueKind::BorderStyle:
-      return "a border style from 0 to 9";
+      return "a border style (a whole number)";
     case TValueKind::Colour:
       return "a colour of six hexadecimal digits (RRGGBB)";
-    case TValueKind::Flag:
-      return "1 or 0";
     case TValueKind::ItemSize:
       return "a whole number or empty";
   }
@@ -262,7 +260,7 @@ constexpr TFieldRule kSliderRules[] = {
     {6, TValueKind::Number},  {7, TValueKind::Number},  {8, TValueKind::Number},
     {9, TValueKind::Colour},  {11, TValueKind::Number}, {12, TValueKind::BorderStyle},
     {13, TValueKind::Colour}, {14, TValueKind::Number}, {15, TValueKind::BorderStyle},
-    {16, TValueKind::Colour}, {19, TValueKind::Flag}};
+    {16, TValueKind::Colour}};
 constexpr TFieldRule kItemRules[] = {{5, TValueKind::ItemSize}, {6, TValueKind::ItemSize}};
 
 // Throws TvError naming the file, the line and the field of the first value that is not what its

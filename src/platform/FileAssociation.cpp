@@ -119,7 +119,7 @@ bool WriteFileAssociation(const QString& programPath, const TToolRunner& runTool
     WriteIfDifferent(data + "/icons/hicolor/scalable/apps/torvane.svg", icon.readAll());
   // Through the launcher, which tests replace: no test starts a real program.
   const TToolRunner run = runTool ? runTool : [](const QString& tool, const QStringList& args) {
-    Launcher().StartProgram(tool, args.value(0));
+    Launcher().RunTool(tool, args);
   };
   auto refresh = [&](const char* tool, const QString& folder) {
     const QString found = QStandardPaths::findExecutable(QLatin1String(tool));

@@ -1,6 +1,7 @@
 #include "About.h"
 
 #include <QDir>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include "DialogFrame.h"
@@ -74,6 +75,20 @@ bool TformAbout::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseMove) {
       home ? Label8MouseMove() : Label10MouseMove();
       return true;
+    }
+    // Reached with Tab, a link opens with Enter or Space and shows that it has the focus.
+    if (event->type() == QEvent::KeyPress) {
+      const int key = static_cast<QKeyEvent*>(event)->key();
+      if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+        home ? Label8Click() : Label10Click();
+        return true;
+      }
+    }
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+      auto* label = static_cast<QLabel*>(watched);
+      QFont font = label->font();
+      font.setUnderline(event->type() == QEvent::FocusIn);
+      label->setFont(font);
     }
     if (event->type() == QEvent::MouseButtonRelease) {
       auto* mouse = static_cast<QMouseEvent*>(event);

@@ -68,7 +68,10 @@ void TfrmHelp::ShowHelpPage(const QUrl& address) {
     move(place_);
     show();
   }
+  // In front with the focus, so the page can be read and scrolled by keyboard at once.
   raise();
+  activateWindow();
+  ui_->WebBrowser1->setFocus();
 }
 
 void TfrmHelp::WebBrowser1AnchorClicked(const QUrl& link) {

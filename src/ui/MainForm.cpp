@@ -13,6 +13,7 @@
 #include "DialogFrame.h"
 #include "FileAssociation.h"
 #include "Icons.h"
+#include "Launcher.h"
 #include "LivePreview.h"
 #include "Prompts.h"
 #include "Settings.h"
@@ -55,11 +56,19 @@ TMainForm::TMainForm(const QString& programFolder, QWidget* parent)
   platform::WriteFileAssociation(QCoreApplication::applicationFilePath());
   RunCommand(this, [this] { LoadRecentFiles(); });
   ShowDesign();
+  // Until the first click into the tree all four item commands are on: Delete then says that the
+  // root cannot be deleted, and the moves do nothing.
+  for (QAction* command :
+       {ui->Insert1, ui->Insert2, ui->tlbtnInsert, ui->Delete1, ui->Delete2, ui->tlbtnDelete,
+        ui->MoveUp1, ui->MoveUp2, ui->tlbtnMoveUp, ui->MoveDown1, ui->MoveDown2, ui->tlbtnMoveDown})
+    command->setEnabled(true);
   CreateLongLivedWindows();
   CreateLivePreview();
+  SetLaunchFailureHandler([this](const TLaunchFailure& failure) { ShowLaunchFailure(failure); });
 }
 
 TMainForm::~TMainForm() {
+  SetLaunchFailureHandler({});
   // The tree view lets go of the document's model before the document goes.
   ui->trvwDesignPanel->setModel(nullptr);
 }

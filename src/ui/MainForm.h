@@ -36,6 +36,7 @@ class TTreePictures;
 class TLivePreviewPane;
 struct TLiveDesign;
 struct TLivePageOptions;
+struct TLaunchFailure;
 class TJobRunner;
 
 class TMainForm : public QMainWindow, public IProgress, public IMessages {
@@ -161,11 +162,13 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   QString lastOpenFile_;
   QString lastSaveFile_;
   QString saveInitialFolder_;
+  QString templateProposal_;  // what Save proposes for a design begun from a template
   int busyDepth_ = 0;
   TJobRunner* runner_ = nullptr;
   bool closeAfterWork_ = false;  // the window was asked to close while work ran
   int shownItem_ = -2;           // the selection the panels show (-1 the slider, -2 none yet)
   int panelsQuiet_ = 0;  // > 0 while the panels are being filled: their changes are no edits
+  bool adoptingPanels_ = false;  // the document takes the panels' values as they stand
   bool sliderNameValid_ = true;
   QString lastSliderName_;
   TLivePreviewPane* livePreview_ = nullptr;
@@ -210,6 +213,8 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   void SetUpSliderName();
   void ShowLinkTipIfWanted();
   void ShowHelpPage(const QUrl& address);
+  // A browser, opener or help launch that failed: which program, how it ended, where to turn.
+  void ShowLaunchFailure(const TLaunchFailure& failure);
   // the File menu (MainFormFile.cpp)
   void LoadRecentFiles();
   void AddRecentFile(const QString& path);

@@ -76,7 +76,8 @@ void TMainForm::chooseLinkFile() {
 
 void TMainForm::choosePicture() {
   RunCommand(this, [this] {
-    const QString current = ui->edtOriginalImagePath->text().trimmed();
+    const QString current = QString::fromStdString(ResolvePicturePath(
+        document_->agent().ProjectFolder, ui->edtOriginalImagePath->text().toStdString()));
     const auto chosen = prompt::OpenPicture(
         this, PictureFilter(), current.isEmpty() ? QString() : QFileInfo(current).absolutePath());
     // Cancelling keeps the picture the item has.

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QMenu>
+#include <QStandardPaths>
 
 #include "Errors.h"
 #include "FileUtil.h"
@@ -50,10 +51,13 @@ bool TMainForm::SaveChangesPrompt() {
 
 std::optional<QString> TMainForm::AskSavePath() {
   for (;;) {
-    const QString proposal = !lastSaveFile_.isEmpty() ? lastSaveFile_ : saveInitialFolder_;
+    const QString proposal = !templateProposal_.isEmpty() ? templateProposal_
+                             : !lastSaveFile_.isEmpty()   ? lastSaveFile_
+                                                          : saveInitialFolder_;
     const auto chosen = prompt::SaveFile(this, kProjectFilter, proposal);
     if (!chosen || chosen->trimmed().isEmpty()) return std::nullopt;
     lastSaveFile_ = *chosen;
+    templateProposal_.clear();
     // The project file is named after the chosen name without its extension, plus ".tvn".
     const QFileInfo info(*chosen);
     const QString base = QString::fromStdString(scripttext::PublishBaseName(U8(info.fileName())));
@@ -129,6 +133,7 @@ void TMainForm::newProject() {
     if (!SaveChangesPrompt()) return;
     document_->agent().ClearPreview();
     document_->newDesign();
+    templateProposal_.clear();
   });
 }
 
@@ -156,6 +161,14 @@ bool TMainForm::LoadDesign(const QString& path) {
   // are (Save As Template writes there on purpose).
   const bool isTemplate = places::IsInsideAnyFolder(U8(path), state_.templateFolders);
   if (document_->open(path, isTemplate) != TLoadResult::Loaded) return false;
+  // A design begun from a template is saved under the template's name among the user's
+  // documents, not beside the previous project.
+  templateProposal_.clear();
+  if (isTemplate) {
+    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (documents.isEmpty() || !QFileInfo(documents).isDir()) documents = QDir::homePath();
+    templateProposal_ = QDir(documents).filePath(QFileInfo(path).fileName());
+  }
   QString recentError;
   try {
     if (!isTemplate) AddRecentFile(path);

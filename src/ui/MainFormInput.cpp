@@ -129,6 +129,11 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (auto* control = qobject_cast<QWidget*>(watched->property(kHintProperty).value<QObject*>()))
       ShowHint(control);
   }
+  if (watched == ui->trvwDesignPanel->viewport() && event->type() == QEvent::MouseButtonPress) {
+    // A click into the tree sets the item commands for the node then selected, also when the
+    // selection stays (the slider, right after start-up): once the tree has handled the click.
+    QMetaObject::invokeMethod(this, &TMainForm::UpdateItemCommands, Qt::QueuedConnection);
+  }
   if (watched == ui->trvwDesignPanel && event->type() == QEvent::KeyPress) {
     // Shift+F10 opens the pop-up menu for the current node, as the menu key does.
     auto* key = static_cast<QKeyEvent*>(event);

@@ -34,6 +34,7 @@ void TMainForm::CreateLivePreview() {
   connect(document, &TDocument::itemChanged, pane, changed);
   connect(document, &TDocument::sliderChanged, pane, changed);
   connect(document, &TDocument::designReset, pane, changed);
+  connect(document, &TDocument::fileNameChanged, pane, changed);  // relative pictures move
   const bool shown = settings::Read(settings::kShowLivePreview);
   ui->LivePreview1->setChecked(shown);
   livePreview_->setVisible(shown);
@@ -68,7 +69,7 @@ TLivePageOptions TMainForm::LivePageOptions() const {
 
 TLiveDesign TMainForm::LiveDesign() const {
   const TDocument& document = *document_;
-  TLiveDesign design{document.slider(), document.items()};
+  TLiveDesign design{document.slider(), document.items(), document.agent().ProjectFolder};
   for (int i = 0; i < document.itemCount(); ++i)
     design.items[size_t(i)].ILevel = std::to_string(document.level(i));
   return design;

@@ -103,6 +103,7 @@ void TMainForm::SetUpPanels() {
 }
 
 void TMainForm::ShowSliderParameters() {
+  if (adoptingPanels_) return;  // the panels are the source
   const TQuiet quiet(panelsQuiet_);
   const TAppletData& d = document_->slider();
   // A name from elsewhere (a file, Undo) takes the tip about a refused character away and is

@@ -162,7 +162,7 @@ void TMainForm::BindSettingSwitches() {
     QAction* action;
     const settings::TFlag& setting;
     TApply apply;
-    bool changesPublishedFiles;  // the next Save writes other files: it is offered at once
+    bool changesOutput;  // the published files differ: the next Save has something to write
   } switches[] = {{ui->PictureCache1, settings::kUsePictureCache,
                    [](TqelAppletAgent& model, bool on) { model.PictureCacheEnabled = on; }, false},
                   {ui->HiDpiPictures1, settings::kHiDpiPictures,
@@ -177,13 +177,10 @@ void TMainForm::BindSettingSwitches() {
     s.apply(document_->agent(), on);
     s.action->setChecked(on);
     connect(s.action, &QAction::triggered, this,
-            [this, apply = s.apply, &setting = s.setting,
-             offerSave = s.changesPublishedFiles](bool checked) {
+            [this, apply = s.apply, &setting = s.setting, output = s.changesOutput](bool checked) {
               apply(document_->agent(), checked);
+              if (output) document_->markOutputChanged();
               if (livePreview_) livePreview_->SetOptions(LivePageOptions());
-              if (offerSave) {
-                for (QAction* a : {ui->Save1, ui->tlbtnSave}) a->setEnabled(true);
-              }
               RunCommand(this, [&] { settings::Write(setting, checked); });
             });
   }
@@ -223,6 +220,21 @@ void TMainForm::ShowLinkTipIfWanted() {
 }
 
 void TMainForm::ShowHelpPage(const QUrl& address) { helpWindow_->ShowHelpPage(address); }
+
+void TMainForm::ShowLaunchFailure(const TLaunchFailure& failure) {
+  const QString program = QDir::toNativeSeparators(failure.program);
+  const QString what =
+      failure.exitStatus >= 0
+          ? QStringLiteral("\"%1\" ended at once with exit status %2")
+                .arg(program)
+                .arg(failure.exitStatus)
+          : QStringLiteral("\"%1\" could not be started (%2)").arg(program, failure.problem);
+  prompt::Message(this, TMessageKind::Error,
+                  QStringLiteral("%1, so %2 was not opened.\n\nCheck the desktop's default web "
+                                 "browser, or choose another browser with Option > Web Browser.")
+                      .arg(what, QDir::toNativeSeparators(failure.target)),
+                  {TButton::Ok});
+}
 
 void TMainForm::showHelpTopics() {
   Launcher().OpenDocument(QDir::toNativeSeparators(programFolder_ + "help/index.html"));

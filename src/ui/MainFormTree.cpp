@@ -32,6 +32,9 @@ void TMainForm::SetUpTree() {
           &TMainForm::SelectionChanged);
   connect(tree, &QWidget::customContextMenuRequested, this, &TMainForm::ShowTreeMenu);
   tree->installEventFilter(this);  // Shift+F10 (see eventFilter)
+  // The item commands' keys (Ins, Del; widget shortcuts) act on the tree only while it has the
+  // focus, never while a name or a path is being typed.
+  tree->addActions({ui->Insert2, ui->Delete2});
   connect(model, &TItemTreeModel::picturesDropped, this, &TMainForm::ReportRefusedPictures);
 
   TDocument* d = document_.get();
@@ -64,7 +67,7 @@ void TMainForm::SetUpPictures() {
   parts.pathOf = [this](const QModelIndex& index) {
     const int item = document_->itemModel()->itemAt(index);
     if (item < 0) return QString();
-    return QString::fromStdString(document_->item(item).OriginalImagePath).trimmed();
+    return document_->picturePath(item);
   };
   parts.sliderHeight = [this] { return ui->spedt_pHeight->value(); };
   pictures_ = std::make_unique<TTreePictures>(std::move(parts));
@@ -179,8 +182,11 @@ void TMainForm::ShowDesign() {
   ui->trvwDesignPanel->expand(document_->itemModel()->indexOf(-1));
   SelectItems({-1}, -1);
   ShowSliderParameters();
-  // What is saved is what the panels show (the names derived from the slider name, ...).
+  // What is saved is what the panels show (the names derived from the slider name, ...). The
+  // panels stay as they are: a path option of an older file keeps neither button selected.
+  adoptingPanels_ = true;
   document_->adoptSlider(SliderFromPanels());
+  adoptingPanels_ = false;
   UpdatePropertyTabs();
 }
 

@@ -3,7 +3,6 @@
 // answering. Meanwhile the commands that would change the design or start other work are off,
 // the progress protocol reaches the bar, the hint line and the cursor in order (a few times a
 // second at most), and Cancel beside the bar or Esc stops the work.
-#include <QApplication>
 #include <QMenu>
 #include <QPointer>
 
@@ -67,7 +66,10 @@ bool TMainForm::RunInBackground(const DesignWork& work) {
       disabled << command;
     }
   }
-  const QPointer<QWidget> focused = QApplication::focusWidget();
+  // The window's own focus widget: right after a dialog closed the window may not be active yet,
+  // and the application's focus widget is then none, while disabling the pages below would move
+  // the window's focus on to the next control (the preview's Pause button).
+  const QPointer<QWidget> focused = focusWidget();
   ui->Splitter1->setEnabled(false);  // the tree and the property pages
   ui->CancelWork1->setEnabled(true);
   repaint();  // where a dialog closed just now, the window shows again before the work starts

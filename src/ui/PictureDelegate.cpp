@@ -33,8 +33,13 @@ QString TPictureDelegate::Text(const QModelIndex& index) const {
 }
 
 QString TPictureDelegate::ToolTip(const QModelIndex& index) const {
-  const QString path = pathOf_(index);
-  if (path.isEmpty()) return index.data(Qt::ToolTipRole).toString();
+  const QString path = index.isValid() ? pathOf_(index) : QString();
+  if (path.isEmpty()) {
+    // The slider's row and items without a picture: the model's tooltip, else the tree's hint.
+    const QString own = index.data(Qt::ToolTipRole).toString();
+    const auto* view = qobject_cast<const QWidget*>(parent());
+    return own.isEmpty() && view ? view->toolTip() : own;
+  }
   const QString problem = facts_.Problem(path);
   return problem.isEmpty() ? path : problem;
 }
@@ -59,8 +64,12 @@ QSize TPictureDelegate::sizeHint(const QStyleOptionViewItem& option,
 
 bool TPictureDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,
                                  const QStyleOptionViewItem& option, const QModelIndex& index) {
-  if (event->type() == QEvent::ToolTip && index.isValid()) {
-    QToolTip::showText(event->globalPos(), Qt::convertFromPlainText(ToolTip(index)), view);
+  if (event->type() == QEvent::ToolTip) {
+    // Nothing to say shows no bubble at all (not an empty one).
+    if (const QString text = ToolTip(index); text.isEmpty())
+      QToolTip::hideText();
+    else
+      QToolTip::showText(event->globalPos(), Qt::convertFromPlainText(text), view);
     return true;
   }
   return QStyledItemDelegate::helpEvent(event, view, option, index);

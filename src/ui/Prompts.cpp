@@ -120,8 +120,9 @@ class TPictureDialog : public QFileDialog {
   }
 };
 
-std::optional<QString> FileAnswer(const QString& what, const QString& filter) {
-  state.shown << TShown{what, filter};
+std::optional<QString> FileAnswer(const QString& what, const QString& filter,
+                                  const QString& proposal) {
+  state.shown << TShown{what, filter, TMessageKind::Information, proposal};
   auto answer = Take<TAnswerFile>(what, filter);
   return answer ? answer->path : std::nullopt;
 }
@@ -170,7 +171,7 @@ TButton Message(QWidget* parent, TMessageKind kind, const QString& text,
 }
 
 std::optional<QString> OpenFile(QWidget* parent, const QString& filter, const QString& proposal) {
-  if (state.testing) return FileAnswer("open", filter);
+  if (state.testing) return FileAnswer("open", filter, proposal);
   QFileDialog dialog(parent, QString(), proposal, QtFilter(filter));
   dialog.setObjectName("OpenDialog");
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -180,7 +181,7 @@ std::optional<QString> OpenFile(QWidget* parent, const QString& filter, const QS
 }
 
 std::optional<QString> SaveFile(QWidget* parent, const QString& filter, const QString& proposal) {
-  if (state.testing) return FileAnswer("save", filter);
+  if (state.testing) return FileAnswer("save", filter, proposal);
   QFileDialog dialog(parent, QString(), proposal, QtFilter(filter));
   dialog.setObjectName("SaveDialog");
   dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -193,7 +194,7 @@ std::optional<QString> SaveFile(QWidget* parent, const QString& filter, const QS
 
 std::optional<QString> OpenPicture(QWidget* parent, const QString& filter,
                                    const QString& proposal) {
-  if (state.testing) return FileAnswer("picture", filter);
+  if (state.testing) return FileAnswer("picture", filter, proposal);
   TPictureDialog dialog(parent, QtFilter(filter), proposal);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().first();

@@ -52,6 +52,7 @@ struct TShown {
   QString what;  // "message", "open", "save", "picture", "color" or the window's object name
   QString text;  // the message text, the filter, or the window title
   TMessageKind kind = TMessageKind::Information;
+  QString proposal;  // a file dialog's: the file or folder it starts with
 };
 
 void StartTesting();  // from now on answers come from the queue; clears queue and records

@@ -42,10 +42,12 @@ struct TCliFixture {
     }
     model.SaveProject(project);
   }
-  TRunResult Run(const std::string& arguments) {
-    return RunCommand(
-        "TMPDIR=" + ShellQuote(dir / "tmp") + " " + ShellQuote(kCli) + " " + arguments,
-        dir.Path().string());
+  // Runs the publisher in `folder` (the test's folder when empty).
+  TRunResult Run(const std::string& arguments, const std::string& folder = "") {
+    return RunCommand("cd " + ShellQuote(folder.empty() ? dir.Path().string() : folder) +
+                          " && TMPDIR=" + ShellQuote(dir / "tmp") + " " + ShellQuote(kCli) + " " +
+                          arguments,
+                      dir.Path().string());
   }
   bool TmpIsEmpty() const { return fs::is_empty(dir.Path() / "tmp"); }
 };
@@ -111,12 +113,46 @@ TEST(Cli, PublishesBesideTheProjectOrIntoAnotherFolder) {
   WriteAll(f.dir / "gap.tvn", gap);
   run = f.Run("publish " + ShellQuote(f.dir / "gap.tvn") + " --to " + ShellQuote(f.dir / "gap"));
   EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_NE(run.err.find("item 2 (" + (f.dir / "nowhere.jpg") + ") was not found"),
+  EXPECT_NE(run.err.find("item 2: its picture (" + (f.dir / "nowhere.jpg") + ") was not found"),
             std::string::npos)
       << run.err;
   // The picture published before is taken from beside the project, as the Open command does.
   EXPECT_EQ(Lines(run.out).back(), f.dir / "gap/slider1.jpg");
   EXPECT_EQ(ReadAll(f.dir / "gap/slider1.jpg"), ReadAll(f.dir / "slider1.jpg"));
+}
+
+TEST(Cli, TakesRelativePicturesFromTheProjectFolderAndFailsOnWarningsOnlyWhenStrict) {
+  // The sample names its pictures relative to itself: published from another working folder,
+  // every picture is found and the file keeps the names as written. A picture not found and an
+  // item without one are said plainly, and fail the run only with --strict.
+  TCliFixture f;
+  fs::create_directories(f.dir / "elsewhere");
+  fs::copy(fs::path(TORVANE_BIN_DIR) / "samples", f.dir.Path() / "mine");
+  std::string gaps = ReadAll(f.dir / "mine/sample.tvn");
+  gaps.replace(gaps.find("harbour.jpg"), 11, "gone.jpg").replace(gaps.find("dunes.jpg"), 9, "");
+  WriteAll(f.dir / "mine/gaps.tvn", gaps);
+  const std::vector<std::string> gapsSay = {"item 1: its picture (gone.jpg) was not found",
+                                            "item 2 has no picture chosen"};
+  const struct {
+    std::string arguments;
+    int status;
+    std::vector<std::string> says;
+  } runs[] = {{"sample.tvn", 0, {}},
+              {"sample.tvn --strict", 0, {}},
+              {"gaps.tvn", 0, gapsSay},
+              {"gaps.tvn --strict", 2, gapsSay}};
+  for (const auto& r : runs) {
+    const TRunResult run = f.Run("publish ../mine/" + r.arguments, f.dir / "elsewhere");
+    EXPECT_EQ(run.exitCode, r.status) << r.arguments << ": " << run.err;
+    if (r.says.empty()) EXPECT_EQ(run.err.find("warning"), std::string::npos) << r.arguments;
+    for (const std::string& said : r.says) EXPECT_NE(run.err.find(said), std::string::npos);
+    const std::vector<std::string> files = Lines(run.out);  // gaps: the pictures made before
+    EXPECT_EQ(std::count_if(files.begin(), files.end(),
+                            [](const std::string& file) { return file.ends_with(".jpg"); }),
+              5)
+        << run.out;
+  }
+  EXPECT_NE(ReadAll(f.dir / "mine/sample.tvn").find("#$@harbour.jpg#$@"), std::string::npos);
 }
 
 TEST(Cli, RefusesWhatItCannotPublishAndLeavesTheFileAlone) {

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "AppletAgent.h"
 #include "MemoryTree.h"
+#include "TestUtil.h"
 
 namespace {
 
@@ -171,4 +174,27 @@ TEST(ProjectModel, RebuildItemNodesGivesEveryItemOneNodeWhateverTheLevels) {
   EXPECT_EQ(TreeShape(tree), "0 1 1 2 1 1 1 2 2");
   // Depth-first order: each item's node is at its index + 1, and parents come first.
   for (int i = 1; i < tree.NodeCount(); ++i) EXPECT_LT(tree.Parent(i), i);
+}
+
+TEST(ProjectModel, RelativePicturesComeFromTheProjectFolderThenTheWorkingFolder) {
+  namespace fs = std::filesystem;
+  TTempDir dir;
+  for (const char* file : {"project/both.jpg", "work/both.jpg", "work/older.jpg"}) {
+    fs::create_directories((dir.Path() / file).parent_path());
+    WriteAll(dir / file, "x");
+  }
+  const fs::path before = fs::current_path();
+  fs::current_path(dir.Path() / "work");
+  const std::string project = dir.Folder() + "project/";
+  const struct {
+    std::string folder, written, resolved;
+  } cases[] = {{project, " both.jpg ", project + "both.jpg"},
+               {project, "older.jpg", "older.jpg"},  // a file that relied on the working folder
+               {project, "none.jpg", "none.jpg"},
+               {"", "both.jpg", "both.jpg"},  // a design without a file yet
+               {project, dir / "work/older.jpg", dir / "work/older.jpg"},
+               {project, "", ""}};
+  for (const auto& c : cases)
+    EXPECT_EQ(ResolvePicturePath(c.folder, c.written), c.resolved) << c.written;
+  fs::current_path(before);
 }

@@ -362,6 +362,23 @@ class TestBrowserChoice : public QObject {
     QVERIFY(env.launcher.programs.isEmpty());
     VERIFY_PROMPTS();
   }
+
+  void aLaunchThatEndsAtOnceWithAnErrorIsReported() {
+    // Stand-ins: a program that ends well, one that refuses (as a browser run by the superuser
+    // does), and one that is not there.
+    QList<TLaunchFailure> failures;
+    SetLaunchFailureHandler([&](const TLaunchFailure& failure) { failures << failure; });
+    for (const QString status : {"0", "4"})
+      StartWatched("/bin/sh", {"-c", "exit " + status}, status);
+    StartWatched(QDir::tempPath() + "/no such browser", {"page.html"}, "page.html");
+    QTRY_COMPARE(failures.size(), 2);
+    QTest::qWait(300);  // the one that ended well says nothing
+    SetLaunchFailureHandler({});
+    QCOMPARE(failures.size(), 2);
+    for (const TLaunchFailure& failure : failures)
+      QVERIFY(failure.target == "4" ? failure.exitStatus == 4 && failure.problem.isEmpty()
+                                    : failure.exitStatus == -1 && !failure.problem.isEmpty());
+  }
 };
 
 TORVANE_UI_TEST(TestBrowserChoice);

@@ -22,6 +22,7 @@
 
 #include "FileUtil.h"
 #include "MainForm.h"
+#include "PictureDelegate.h"
 #include "UiTest.h"
 
 using namespace uitest;
@@ -338,6 +339,32 @@ class TestFileCommands : public QObject {
     QVERIFY(form.OpenProjectFile(files[4]));  // leave it, then come back through the menu
     menu->actions().first()->trigger();
     QCOMPARE(form.Document().fileName(), amp);
+  }
+
+  void theSampleOpensAndPublishesWholeFromAnyWorkingFolder() {
+    // A copy of the sample, whose pictures are named relative to it, opened while the program
+    // runs in another folder: every picture is found, and Save As elsewhere publishes them all.
+    TTestEnvironment env;
+    const QString samples = env.ProgramFolder() + "samples/";
+    for (const char* folder : {"mine", "site"}) QDir().mkpath(env.Path(folder));
+    for (const QString& name : QDir(samples).entryList({"*.tvn", "*.jpg"}, QDir::Files))
+      QFile::copy(samples + name, env.Path("mine/" + name));
+    const QString working = QDir::currentPath();
+    QDir::setCurrent(env.ProgramFolder());
+    TMainForm form(env.ProgramFolder());
+    QVERIFY(form.OpenProjectFile(env.Path("mine/sample.tvn")));
+    auto* pictures = qobject_cast<TPictureDelegate*>(TreeOf(form)->itemDelegate());
+    QCOMPARE(form.Document().itemCount(), 5);
+    for (int i = 0; i < 5; ++i)
+      QVERIFY2(!pictures->Flagged(RowOf(form, i)), qPrintable(QString::number(i)));
+    prompt::QueueFile(env.Path("site/show.tvn"));
+    Act(form, "Save2")->trigger();
+    QDir::setCurrent(working);
+    for (int i = 0; i < 5; ++i) {
+      QCOMPARE(form.Document().caption(i), std::string("Item"));  // found by the save too
+      QVERIFY(QFile::exists(env.Path(QString("site/slider%1.jpg").arg(i))));
+    }
+    QVERIFY(ReadText(env.Path("site/show.tvn")).contains("#$@harbour.jpg#$@"));  // as written
   }
 
   void saveAsTemplateStartsTheDialogInTheTemplatesFolder() {

@@ -106,7 +106,7 @@ class TestMainWindow : public QObject {
     QCOMPARE(TreeOf(form)->currentIndex().data().toString(), QString("Torvane"));
     QCOMPARE(TabsShown(form), QStringList({"tbshtScript", "tbshtPath"}));
     QCOMPARE(CurrentTab(form), QString("tbshtScript"));
-    QCOMPARE(Commands(form), QString("1000"));
+    QCOMPARE(Commands(form), QString("1111"));  // all four, until the first click into the tree
     QVERIFY(!SaveEnabled(form));
     QCOMPARE(Find<QLineEdit>(form, "edt_pSliderName")->text(), QString("Slider1"));
     QVERIFY(QFile::exists(env.ProgramFolder() + "recentfile.dat"));
@@ -121,6 +121,17 @@ class TestMainWindow : public QObject {
     form.moveItemsDown();
     QCOMPARE(ChildCount(form, -1), 0);
     QVERIFY(!form.Document().isModified() && !SaveEnabled(form));
+    ClickTree(form, -1);
+    QTRY_COMPARE(Commands(form), QString("1000"));
+
+    // Every entry of the View menu has a letter of its own: Alt+V, T and Alt+V, S reach the
+    // tool bar and the status bar.
+    QStringList letters;
+    for (QAction* entry : Find<QMenu>(form, "View1")->actions())
+      if (!entry->isSeparator()) letters << QKeySequence::mnemonic(entry->text()).toString();
+    QCOMPARE(letters.removeDuplicates(), 0);
+    QCOMPARE(QKeySequence::mnemonic(Act(form, "ToolBar1")->text()), QKeySequence("Alt+T"));
+    QCOMPARE(QKeySequence::mnemonic(Act(form, "StatusBar2")->text()), QKeySequence("Alt+S"));
 
     // The window opens at its designed size, centred, and never larger than the screen's free
     // area (a 1600 x 1000 screen at scale 2 offers 800 x 500 minus the task bar).
@@ -256,6 +267,21 @@ class TestMainWindow : public QObject {
       QCOMPARE(QAccessible::queryAccessibleInterface(Find<QWidget>(form, button))
                    ->text(QAccessible::Name),
                QString(name));
+
+    // Ins and Del act on the tree only: typed into a box they are the box's keys. Work that
+    // takes the window for a while (a save) gives the focus back where it was.
+    const int items = form.Document().itemCount();
+    auto* name = Find<QLineEdit>(form, "edt_pSliderName");
+    for (QWidget* where : {static_cast<QWidget*>(name), static_cast<QWidget*>(tree)}) {
+      where->setFocus();
+      QTest::keyClick(where, Qt::Key_Insert);
+    }
+    QCOMPARE(form.Document().itemCount(), items + 1);
+    QDir().mkpath(env.Path("focus"));
+    prompt::QueueFile(env.Path("focus/kept.tvn"));
+    QTest::keyClick(tree, Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(QFile::exists(env.Path("focus/kept.tvn")));
+    QCOMPARE(form.focusWidget(), static_cast<QWidget*>(tree));
 
     // An open while an item is selected leaves the root's commands.
     Select(form, {1});
@@ -491,17 +517,29 @@ class TestMainWindow : public QObject {
     TMainForm form(env.ProgramFolder());
     auto* local = Find<QRadioButton>(form, "rdbtnpInternalUse_RootDir_Local_Checked");
     auto* remote = Find<QRadioButton>(form, "rdbtnpInternalUse_RootDir_Local_Checked2");
-    for (const auto& [stored, localOn, remoteOn] : std::vector<std::tuple<std::string, bool, bool>>{
-             {"1", true, false}, {"0", false, true}, {"x", false, false}}) {
-      TAppletData data = form.Document().slider();
-      data.pInternalUse_RootDir_Local_Checked = stored;
-      data.pImageBorderStyle = stored == "x" ? "12" : "3";
-      form.Document().setSlider(data, "test");
+    // Files of older versions open with what the panels cannot choose left unchosen: a path
+    // option other than 1 or 0 selects neither button (saved as 0), a border style outside the
+    // list leaves it without a choice (saved as -1).
+    for (const auto& [option, style, localOn, remoteOn, index] :
+         std::vector<std::tuple<std::string, std::string, bool, bool, int>>{
+             {"1", "3", true, false, 3},
+             {"0", "9", false, true, 9},
+             {"2", "-1", false, false, -1},
+             {"", "12", false, false, -1}}) {
+      const QString file = WriteProject(env.Path(QString::fromStdString("older" + style + ".tvn")),
+                                        {}, [&](TqelAppletAgent& m) {
+                                          m.AppletData.pInternalUse_RootDir_Local_Checked = option;
+                                          m.AppletData.pContainerBorderStyle = style;
+                                        });
+      QVERIFY(form.OpenProjectFile(file));
       QCOMPARE(local->isChecked(), localOn);
       QCOMPARE(remote->isChecked(), remoteOn);
-      QCOMPARE(Find<QComboBox>(form, "cmbx_pImageBorderStyle")->currentIndex(),
-               stored == "x" ? -1 : 3);
+      QCOMPARE(Find<QComboBox>(form, "cmbx_pContainerBorderStyle")->currentIndex(), index);
+      QCOMPARE(form.Document().slider().pInternalUse_RootDir_Local_Checked,
+               std::string(localOn ? "1" : "0"));
+      QCOMPARE(form.Document().slider().pContainerBorderStyle, std::to_string(index));
     }
+    form.newProject();
 
     // A name only the script can use is typed, in any script's letters; what is refused is named
     // under the box. Emptied and left, the box gets the last whole name back. One from a

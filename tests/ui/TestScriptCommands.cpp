@@ -121,6 +121,19 @@ class TestScriptCommands : public QObject {
     Act(form, "Preview1")->trigger();
     QCOMPARE(env.launcher.programs.last(),
              program + "|" + QDir::toNativeSeparators(preview) + "~preview.html");
+    // A browser or opener that ends at once with an error (here for the preview and the help)
+    // is named with its exit status, and the user is pointed at the setting.
+    env.launcher.exitStatus = 4;
+    for (const auto& [command, opener] : {std::pair{"Preview1", program}, {"Topic1", "xdg-open"}}) {
+      prompt::QueueButton(TButton::Ok);
+      Act(form, command)->trigger();
+      const prompt::TShown shown = prompt::Shown().last();
+      QCOMPARE(shown.kind, TMessageKind::Error);
+      QVERIFY2(shown.text.startsWith('"' + opener + "\" ended at once with exit status 4, so ") &&
+                   shown.text.contains("Option > Web Browser"),
+               qPrintable(shown.text));
+    }
+    env.launcher.exitStatus = 0;
 
     // New takes the preview away with the design.
     prompt::QueueButton(TButton::No);
@@ -168,10 +181,13 @@ class TestScriptCommands : public QObject {
       for (const auto& s : switches) {
         QCOMPARE(form.findChild<QAction*>(s.action)->isChecked(), expected);
         QCOMPARE(s.on(form.Document().agent()), expected);
-        if (expected) continue;
-        Act(form, "Save1")->setEnabled(false);
+      }
+      // Turning one on or off changes what a save writes: Save is possible at once.
+      QVERIFY(!SaveEnabled(form));
+      for (const auto& s : switches) {
         Act(form, s.action)->trigger();
-        QVERIFY2(Act(form, "Save1")->isEnabled(), s.action);
+        QVERIFY2(SaveEnabled(form), s.action);
+        if (expected) Act(form, s.action)->trigger();
       }
     }
   }
@@ -254,6 +270,8 @@ class TestScriptCommands : public QObject {
     auto* browser = form.HelpWindow()->findChild<QTextBrowser*>("WebBrowser1");
     form.findChild<QToolButton*>("SpeedButton11")->click();
     QVERIFY(form.HelpWindow()->isVisible());
+    // In front, with the page taking the keys.
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(browser));
     QVERIFY(
         browser->source().toString().endsWith("help/customizing_js_script_script_scrolling.htm"));
     QVERIFY(!browser->toPlainText().isEmpty());
@@ -337,6 +355,11 @@ class TestScriptCommands : public QObject {
     form.findChild<QLineEdit*>("edt_pSliderName")->setText("FromTemplate");
     prompt::QueueFile(env.Path("mine.tvn"));
     Act(form, "Save1")->trigger();
+    // The save dialog proposes the template's name among the user's documents.
+    const QString proposal = prompt::Shown().last().proposal;
+    QCOMPARE(QFileInfo(proposal).fileName(), shipped.first());
+    QVERIFY2(!proposal.startsWith(templates) && QFileInfo(proposal).dir().exists(),
+             qPrintable(proposal));
     QCOMPARE(form.Document().fileName(), env.Path("mine.tvn"));
     QCOMPARE(Files(templates), shipped);
     for (const QString& name : shipped) QCOMPARE(ReadText(templates + name), before[name]);

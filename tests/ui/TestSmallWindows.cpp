@@ -246,6 +246,16 @@ class TestSmallWindows : public QObject {
                                                   env.ProgramFolder() + "help/support.htm"}));
     for (const QString& page : env.launcher.documents)
       QVERIFY2(QFile::exists(page), qPrintable(page));
+    // By keyboard: Tab from the OK button reaches each link in turn, Enter or Space opens it.
+    about.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&about));
+    about.findChild<QPushButton*>("Button1")->setFocus();
+    for (const auto& [link, key] : {std::pair{home, Qt::Key_Return}, {support, Qt::Key_Space}}) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(link));
+      QTest::keyClick(link, key);
+    }
+    QCOMPARE(env.launcher.documents.mid(2), env.launcher.documents.mid(0, 2));
     // Under a dark palette the box is dark with light text: no colour of its own.
     const QPalette before = QApplication::palette();
     QPalette dark = before;

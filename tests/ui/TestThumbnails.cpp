@@ -243,6 +243,10 @@ class TestThumbnails : public QObject {
     // Screen readers hear what the rows show, the problem included.
     QCOMPARE(first.data(Qt::AccessibleTextRole).toString(), delegate->Text(first));
     QVERIFY(second.data(Qt::AccessibleDescriptionRole).toString().startsWith("Warning: "));
+    // The slider's row and an item without a picture show the tree's hint.
+    form.Document().insertItem(-1);
+    for (const QModelIndex& row : {tree->model()->index(0, 0), first.siblingAtRow(2)})
+      QCOMPARE(delegate->ToolTip(row), tree->toolTip());
     QTRY_VERIFY(!delegate->Icon(first).isNull());
     QCOMPARE(delegate->Icon(first).availableSizes().value(0), QSize(40, 30));
 

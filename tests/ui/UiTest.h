@@ -28,14 +28,20 @@ struct TRegistrar {
   TRegistrar(const QString& name, TFactory factory) { Registry()[name] = std::move(factory); }
 };
 
-// Records every document and program the window would have opened.
+// Records every document and program the window would have opened. With `exitStatus` set, each
+// launch reports that its program ended at once with it (documents: the desktop's opener).
 class TCapturingLauncher : public ILauncher {
  public:
   QStringList documents;
   QStringList programs;  // "program|argument"
-  void OpenDocument(const QString& pathOrUrl) override { documents << pathOrUrl; }
+  int exitStatus = 0;
+  void OpenDocument(const QString& pathOrUrl) override {
+    documents << pathOrUrl;
+    if (exitStatus) ReportLaunchFailure({"xdg-open", pathOrUrl, exitStatus, {}});
+  }
   void StartProgram(const QString& program, const QString& argument) override {
     programs << program + "|" + argument;
+    if (exitStatus) ReportLaunchFailure({program, argument, exitStatus, {}});
   }
 };
 

@@ -42,6 +42,10 @@ bool ReadProject(const std::string& projectPath, TqelAppletAgent& model, std::os
     return false;
   }
   model.LoadDefaults();
+  // Relative picture paths are read from the project's folder, as publishing reads them.
+  std::error_code error;
+  model.ProjectFolder = fileutil::FolderOf(
+      fileutil::Utf8(std::filesystem::absolute(fileutil::FsPath(projectPath), error)));
   TMemoryTree tree;
   switch (model.LoadProject(projectPath, tree)) {
     case TLoadResult::Loaded:
@@ -75,7 +79,7 @@ int CheckCommand(const std::string& projectPath, std::ostream& out, std::ostream
   for (size_t i = 0; i < model.Items.size(); ++i) {
     const TItemData& item = model.Items[i];
     const std::string name = "item " + std::to_string(i + 1);
-    const std::string path = Trim(item.OriginalImagePath);
+    const std::string path = model.PicturePath(i);
     if (!path.empty() && fileutil::IsFile(path)) {
       if (const std::string why = PictureProblem(path); !why.empty())
         problem(true, name + ": " + why);

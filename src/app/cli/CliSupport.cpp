@@ -29,6 +29,7 @@
 #include "Places.h"
 #include "ScriptText.h"
 #include "TerminalProgress.h"
+#include "WYSIWYG_Utility.h"
 #include "images/ImageScaler.h"
 
 namespace fs = std::filesystem;
@@ -40,9 +41,11 @@ namespace {
 // Messages of the model (the boxes of the window program) go to stderr.
 class TStreamMessages : public IMessages {
  public:
+  int warnings = 0;  // warnings and errors shown
   TStreamMessages(std::ostream& err, TTerminalProgress* bar) : err_(err), bar_(bar) {}
   void Show(TMessageKind kind, const std::string& text) override {
     if (bar_) bar_->Erase();
+    if (kind != TMessageKind::Information) ++warnings;
     const char* label = kind == TMessageKind::Error     ? "error"
                         : kind == TMessageKind::Warning ? "warning"
                                                         : "note";
@@ -56,13 +59,14 @@ class TStreamMessages : public IMessages {
 
 // The files a successful publish has written, in the order they were written.
 std::vector<std::string> PublishedFiles(const TqelAppletAgent& model, const std::string& to,
-                                        const std::string& base, std::ostream& err) {
+                                        const std::string& base, std::ostream& err, int& warnings) {
   std::vector<std::string> files = {to + base + ".html"};
   if (fileutil::IsFile(model.ProgramFolder() + model.ScriptFiles[0])) {
     files.push_back(to + model.ScriptFiles[0]);
   } else {
     err << "torvane-cli: warning: the runtime script " << model.ProgramFolder()
         << model.ScriptFiles[0] << " is missing; the published page will not run\n";
+    ++warnings;
   }
   files.push_back(to + model.ScriptFiles[1]);
   files.push_back(to + model.ScriptFiles[2]);
@@ -82,8 +86,9 @@ std::vector<std::string> PublishedFiles(const TqelAppletAgent& model, const std:
 }
 
 // A picture that is not found is no error (the item keeps its old name and size), but a
-// headless run should say so: the published slider lacks that picture.
-void WarnAboutMissingPictures(const TqelAppletAgent& model, std::ostream& err) {
+// headless run should say so: the published slider lacks that picture. Returns how many items
+// lack their picture.
+int WarnAboutMissingPictures(const TqelAppletAgent& model, std::ostream& err) {
   // One line per item up to a limit, then a count: a long design should not flood the terminal.
   constexpr int kMaxLines = 20;
   const std::vector<TPictureStatus>& status = model.PictureStatus();
@@ -91,14 +96,20 @@ void WarnAboutMissingPictures(const TqelAppletAgent& model, std::ostream& err) {
   for (int k = 1; k <= static_cast<int>(status.size()); ++k) {
     if (status[static_cast<size_t>(k - 1)] == TPictureStatus::Found) continue;
     if (++missing > kMaxLines) continue;
-    err << "torvane-cli: warning: the picture of item " << k << " ("
-        << model.Items[static_cast<size_t>(k - 1)].OriginalImagePath
-        << ") was not found; it was published without a new picture\n";
+    const std::string& written = model.Items[static_cast<size_t>(k - 1)].OriginalImagePath;
+    err << "torvane-cli: warning: item " << k;
+    if (Trim(written).empty()) {
+      err << " has no picture chosen";
+    } else {
+      err << ": its picture (" << written << ") was not found";
+    }
+    err << "; it was published without a new picture\n";
   }
   if (missing > kMaxLines) {
-    err << "torvane-cli: warning: the pictures of " << missing - kMaxLines
-        << " more items were not found either\n";
+    err << "torvane-cli: warning: " << missing - kMaxLines
+        << " more items lack their picture as well\n";
   }
+  return missing;
 }
 
 }  // namespace
@@ -221,10 +232,9 @@ TPrivateFolder::~TPrivateFolder() {
 }
 
 int PublishCommand(const std::string& projectPath, const std::string& toFolder, std::ostream& out,
-                   std::ostream& err, bool usePictureCache, bool readableRuntime,
-                   bool doubleDensity, bool showProgress, unsigned modernFormats) {
+                   std::ostream& err, const TPublishOptions& options) {
   std::optional<TTerminalProgress> bar;
-  if (showProgress) bar.emplace(TPrintableStream::Raw(err), StderrColumns());
+  if (options.showProgress) bar.emplace(TPrintableStream::Raw(err), StderrColumns());
   TStreamMessages messages(err, bar ? &*bar : nullptr);
   try {
     std::error_code error;
@@ -234,7 +244,7 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
       const bool exists = fs::exists(fileutil::FsPath(project), error);
       err << "torvane-cli: cannot open the project file " << projectPath << ": "
           << (exists ? "it is not a file" : "no such file") << "\n";
-      return 1;
+      return kExitFailed;
     }
     std::string to =
         fileutil::WithSeparator(toFolder.empty() ? fileutil::FolderOf(project) : toFolder);
@@ -242,7 +252,7 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
       fs::create_directories(fileutil::FsPath(to), error);
       if (!fs::is_directory(fileutil::FsPath(to), error)) {
         err << "torvane-cli: cannot create the folder " << toFolder << "\n";
-        return 1;
+        return kExitFailed;
       }
     }
 
@@ -255,11 +265,14 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
     TqelAppletAgent model(places::FilesFolder(ExecutableFolder()), bar ? &*bar : nullptr,
                           &messages);
     model.SetWorkFolder(work.Path());
-    model.PictureCacheEnabled = usePictureCache;
-    model.ReadableRuntime = readableRuntime;
-    model.DoubleDensityPictures = doubleDensity;
-    model.ModernFormats = modernFormats;
+    model.PictureCacheEnabled = options.usePictureCache;
+    model.ReadableRuntime = options.readableRuntime;
+    model.DoubleDensityPictures = options.doubleDensity;
+    model.ModernFormats = options.modernFormats;
     model.LoadDefaults();
+    // Relative picture paths are read from the project's folder (then the current one), as the
+    // window reads them; the project file keeps them as written, also when published elsewhere.
+    model.ProjectFolder = fileutil::FolderOf(project);
     TMemoryTree tree;
     switch (model.LoadProject(project, tree)) {
       case TLoadResult::Loaded:
@@ -267,31 +280,40 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
       case TLoadResult::Rejected:
         err << "torvane-cli: " << projectPath
             << " is not a Torvane project file; nothing was published\n";
-        return 1;
+        return kExitFailed;
       case TLoadResult::EndedEarly:
         err << "torvane-cli: " << projectPath
             << " ended early (the file is incomplete); nothing was published\n";
-        return 1;
+        return kExitFailed;
     }
     if (!fs::equivalent(fileutil::FsPath(fileutil::WithSeparator(fileutil::FolderOf(project))),
                         fileutil::FsPath(to), error)) {
       readLock.reset();
     }
-    int result = 1;
+    int result = kExitFailed;
     try {
       model.CopyResourceFiles(fileutil::FolderOf(project));
       const std::string name = fileutil::NameOf(project);
       model.PublishProject(to, name, tree);
       if (bar) bar->Erase();
+      int warnings = messages.warnings;
       for (const std::string& file :
-           PublishedFiles(model, to, scripttext::PublishBaseName(name), err)) {
+           PublishedFiles(model, to, scripttext::PublishBaseName(name), err, warnings)) {
         out << file << "\n";
       }
-      WarnAboutMissingPictures(model, err);
-      for (const std::string& warning : model.LinkWarnings())
+      warnings += WarnAboutMissingPictures(model, err);
+      for (const std::string& warning : model.LinkWarnings()) {
         err << "torvane-cli: warning: " << warning << "\n";
+        ++warnings;
+      }
       err << TqelAppletAgent::PublishChangesText(model.LastPublish) << "\n";
-      result = 0;
+      result = kExitPublished;
+      if (options.strict && warnings > 0) {
+        err << "torvane-cli: --strict: published with " << warnings
+            << (warnings == 1 ? " warning" : " warnings") << "; exit status " << kExitWarnings
+            << "\n";
+        result = kExitWarnings;
+      }
     } catch (const std::exception& failure) {
       if (bar) bar->Erase();
       err << "torvane-cli: publishing " << projectPath << " failed: " << failure.what() << "\n";
@@ -301,7 +323,7 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
   } catch (const std::exception& failure) {
     if (bar) bar->Erase();
     err << "torvane-cli: cannot publish " << projectPath << ": " << failure.what() << "\n";
-    return 1;
+    return kExitFailed;
   }
 }
 

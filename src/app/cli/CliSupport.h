@@ -62,19 +62,31 @@ class TPrintableStream : public std::ostream {
   std::ostream& target_;
 };
 
+// How PublishCommand runs. Without `usePictureCache` no scaled picture is taken from or put into
+// the user's picture cache. With `readableRuntime` the page gets the runtime script's readable
+// source instead of the minified one; with `doubleDensity` each picture is also published at
+// twice the height. With `showProgress` a progress bar is drawn on `err` (a terminal). With
+// `strict` a publish that had something to warn about ends with kExitWarnings instead of 0.
+struct TPublishOptions {
+  bool usePictureCache = true;
+  bool readableRuntime = false;
+  bool doubleDensity = false;
+  bool showProgress = false;
+  bool strict = false;
+  unsigned modernFormats = 0;  // TModernFormat bits: each picture also as WebP and AVIF
+};
+
+// Exit statuses of PublishCommand.
+constexpr int kExitPublished = 0;  // published (with or without warnings unless strict)
+constexpr int kExitFailed = 1;     // nothing published, or the publish failed
+constexpr int kExitWarnings = 2;   // strict: published, but with warnings
+
 // Opens the project as the Open command does, publishes it into `toFolder` (the project's folder
 // when empty), prints one line per file written to `out` and every message to `err`. Returns the
-// process exit code: 0 when published, 1 on any failure (nothing published for a file that is not
-// a complete project). Without `usePictureCache` no scaled picture is taken from or put into the
-// user's picture cache. With `readableRuntime` the page gets the runtime script's readable source
-// instead of the minified one; with `doubleDensity` each picture is also published at twice the
-// height. With `showProgress` a progress bar is drawn on `err` (a terminal). `modernFormats`
-// (TModernFormat bits) adds each picture as WebP and AVIF. After a publish, `err` gets the line
-// "Changed: ...; N unchanged".
+// process exit status (above); nothing is published for a file that is not a complete project.
+// After a publish, `err` gets the line "Changed: ...; N unchanged".
 int PublishCommand(const std::string& projectPath, const std::string& toFolder, std::ostream& out,
-                   std::ostream& err, bool usePictureCache = true, bool readableRuntime = false,
-                   bool doubleDensity = false, bool showProgress = false,
-                   unsigned modernFormats = 0);
+                   std::ostream& err, const TPublishOptions& options = {});
 // The TModernFormat bits of a --formats value ("jpeg,webp,avif"); throws TvError naming a
 // format that is not one of these, or a list without jpeg.
 unsigned ParseFormats(const std::string& list);

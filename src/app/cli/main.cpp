@@ -2,7 +2,7 @@
 // code that shows its slider in a page of one's own.
 //
 //   torvane-cli publish PROJECT.tvn [--to FOLDER] [--no-cache] [--readable-runtime] [--hidpi]
-//                                   [--formats jpeg,webp,avif] [--quiet]
+//                                   [--formats jpeg,webp,avif] [--strict] [--quiet]
 //   torvane-cli check PROJECT.tvn
 //   torvane-cli snippet PROJECT.tvn
 #include <iostream>
@@ -43,7 +43,8 @@ std::vector<std::string> Arguments(int argc, char** argv) {
 
 const char* const kUsage =
     "Usage: torvane-cli publish PROJECT.tvn [--to FOLDER] [--no-cache] [--readable-runtime]\n"
-    "                                            [--hidpi] [--formats jpeg,webp,avif] [--quiet]\n"
+    "                                            [--hidpi] [--formats jpeg,webp,avif] [--strict]\n"
+    "                                            [--quiet]\n"
     "       torvane-cli check PROJECT.tvn\n"
     "       torvane-cli snippet PROJECT.tvn\n"
     "       torvane-cli --help\n"
@@ -69,8 +70,10 @@ const char* const kUsage =
     "torvanecfg.js,\n"
     "slider3.jpg; 26 unchanged\"): a file whose content is already there is left as it is, time\n"
     "stamp included, so an upload by time and size skips it. Picture paths in the project file\n"
-    "that are not absolute are taken from the current folder; a picture that is not found is\n"
-    "reported as a warning and its item is published without a new picture.\n"
+    "that are not absolute are taken from the project file's folder, or from the current folder\n"
+    "when the picture is not there; the project file keeps them as they are written. A picture\n"
+    "that is not found (or an item without a picture) is reported as a warning and its item is\n"
+    "published without a new picture.\n"
     "\n"
     "Scaled pictures are kept in the user's cache folder ($XDG_CACHE_HOME/torvane/pictures, else\n"
     "~/.cache/torvane/pictures; on Windows torvane\\pictures in the local application data\n"
@@ -84,13 +87,16 @@ const char* const kUsage =
     "how many are done, the time so far and the rate; it is erased at the end. --quiet leaves\n"
     "it out.\n"
     "\n"
-    "Exit status: 0 when everything was published; 1 when the file is missing, is not a project\n"
-    "file, ends early, names a picture that cannot be read, or anything else fails. The message\n"
-    "on stderr names the file. A project file that could not be read whole is never rewritten.\n"
-    "Every file is written beside its target under a temporary name and renamed into place only\n"
-    "when complete, so a failed or interrupted run leaves earlier files whole. Ctrl+C or SIGTERM\n"
-    "ends the run cleanly (exit status 128 + the signal number). A project file named like one of\n"
-    "the published files (PROJECT.html, torvane.js, slider0.jpg, ...) is refused.\n"
+    "Exit status: 0 when everything was published, also with warnings; 1 when the file is\n"
+    "missing, is not a project file, ends early, names a picture that cannot be read, or\n"
+    "anything else fails; with --strict, 2 when it was published but anything was warned\n"
+    "about (a picture not found, an item without a picture, the runtime script missing). The\n"
+    "message on stderr names the file. A project file that could not be read whole is never\n"
+    "rewritten. Every file is written beside its target under a temporary name and renamed\n"
+    "into place only when complete, so a failed or interrupted run leaves earlier files whole.\n"
+    "Ctrl+C or SIGTERM ends the run cleanly (exit status 128 + the signal number). A project\n"
+    "file named like one of the published files (PROJECT.html, torvane.js, slider0.jpg, ...)\n"
+    "is refused.\n"
     "\n"
     "check reads the project and checks every value and picture as publishing would, writing\n"
     "nothing: one line per problem on stdout, \"error: ...\" where publishing would fail and\n"
@@ -129,18 +135,17 @@ int main(int argc, char** argv) {
   if (args[0] != "publish") return UsageError("unknown command '" + args[0] + "'");
   std::string project;
   std::string to;
-  bool useCache = true;
-  bool readable = false;
+  cli::TPublishOptions options;
   bool quiet = false;
-  bool hidpi = false;
-  unsigned formats = 0;
   for (size_t i = 1; i < args.size(); ++i) {
     if (args[i] == "--no-cache") {
-      useCache = false;
+      options.usePictureCache = false;
     } else if (args[i] == "--readable-runtime") {
-      readable = true;
+      options.readableRuntime = true;
     } else if (args[i] == "--hidpi") {
-      hidpi = true;
+      options.doubleDensity = true;
+    } else if (args[i] == "--strict") {
+      options.strict = true;
     } else if (args[i] == "--formats" || args[i].rfind("--formats=", 0) == 0) {
       std::string list;
       if (args[i] == "--formats") {
@@ -151,7 +156,7 @@ int main(int argc, char** argv) {
         list = args[i].substr(10);
       }
       try {
-        formats = cli::ParseFormats(list);
+        options.modernFormats = cli::ParseFormats(list);
       } catch (const std::exception& wrong) {
         return UsageError(wrong.what());
       }
@@ -177,6 +182,6 @@ int main(int argc, char** argv) {
   // Project text reaches the terminal with its control characters escaped (the progress bar
   // writes to the terminal itself).
   cli::TPrintableStream out(std::cout), err(std::cerr);
-  return cli::PublishCommand(project, to, out, err, useCache, readable, hidpi,
-                             !quiet && cli::StderrIsTerminal(), formats);
+  options.showProgress = !quiet && cli::StderrIsTerminal();
+  return cli::PublishCommand(project, to, out, err, options);
 }
