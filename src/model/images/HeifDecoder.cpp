@@ -57,10 +57,9 @@ class HeifDecoder : public TWholePictureDecoder {
     }
     // libheif's planes (up to three of 16-bit samples), its interleaved picture and our copy.
     const int sample = bits_ > 8 ? 2 : 1;
-    header_.wholeBytes =
-        SizeSum({SizeProduct({header_.width, header_.height,
-                              header_.channels * sample * 2 + header_.channels}),
-                 static_cast<long long>(data_.size())});
+    header_.wholeBytes = SizeSum({SizeProduct({header_.width, header_.height,
+                                               header_.channels * sample * 2 + header_.channels}),
+                                  static_cast<long long>(data_.size())});
   }
 
  protected:

@@ -74,7 +74,8 @@ long long SizeProduct(std::initializer_list<long long> factors) {
 
 long long SizeSum(std::initializer_list<long long> terms) {
   long long sum = 0;
-  for (const long long t : terms) sum = std::min(sum + std::clamp(t, 0LL, kBeyondAnyLimit), kBeyondAnyLimit);
+  for (const long long t : terms)
+    sum = std::min(sum + std::clamp(t, 0LL, kBeyondAnyLimit), kBeyondAnyLimit);
   return sum;
 }
 
