@@ -7,30 +7,35 @@
 // pictures whose size changed are scaled again. Changes that arrive while a page is being made
 // are gathered: only the newest design is made next. Folders of pages no longer shown are
 // removed before the next page is made; the whole private folder goes with the engine.
+//
+// Pages are addressed under the live preview's own scheme (see LiveWebPage.h), relative to the
+// private folder, never as local files.
 #pragma once
 
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
-#include <QTemporaryDir>
 #include <QThreadPool>
 #include <QTimer>
 #include <QUrl>
 #include <functional>
+#include <memory>
 #include <optional>
 
+#include "Cancel.h"
 #include "LivePage.h"
 
 class TLivePreviewEngine : public QObject {
   Q_OBJECT
 
  public:
-  // folderTemplate: a QTemporaryDir template for the private folder.
-  TLivePreviewEngine(const QString& folderTemplate, const TLivePageOptions& options,
+  // folder: the private folder, made for the engine alone (empty when it could not be made); it
+  // is removed with the engine.
+  TLivePreviewEngine(const QString& folder, const TLivePageOptions& options,
                      QObject* parent = nullptr);
   ~TLivePreviewEngine() override;  // waits for a page being made
 
-  QString Folder() const { return folder_.path(); }
+  QString Folder() const { return folder_; }
   void SetOptions(const TLivePageOptions& options) { options_ = options; }
   void SetDelay(int ms) { debounce_.setInterval(ms); }
   int Delay() const { return debounce_.interval(); }
@@ -42,6 +47,8 @@ class TLivePreviewEngine : public QObject {
   void Changed();
   // The page of this generation is on screen: the folders of older ones can go.
   void Shown(int generation);
+  // The page being made is given up (the program is ending); no further one is made.
+  void Stop();
 
  signals:
   // elapsedMs: from the last change handed in to the page being ready.
@@ -49,7 +56,7 @@ class TLivePreviewEngine : public QObject {
   void Failed(const QString& message);
 
  private:
-  QTemporaryDir folder_;
+  QString folder_;
   TLivePageOptions options_;
   QTimer debounce_;
   QThreadPool worker_;
@@ -57,6 +64,8 @@ class TLivePreviewEngine : public QObject {
   bool pending_ = false;
   QElapsedTimer sinceChange_;
   bool running_ = false;
+  bool stopped_ = false;
+  std::shared_ptr<TCancelToken> cancel_;  // of the page being made
   int generation_ = 0;
   int shown_ = 0;
 
