@@ -4,7 +4,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QtEndian>
+#include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -33,6 +35,18 @@ QSize DeclaredSize(const std::string& png) {
   const quint32 height = qFromBigEndian<quint32>(header + 4);
   if (width > 0x7fffffff || height > 0x7fffffff) return {};
   return {static_cast<int>(width), static_cast<int>(height)};
+}
+
+// Removes, once per folder and process, the temporary files that writes of entries left there
+// when their process was killed midway.
+void RemoveLitterOnce(const std::string& folder) {
+  static std::mutex mutex;
+  static std::set<std::string> done;
+  {
+    const std::lock_guard<std::mutex> lock(mutex);
+    if (!done.insert(folder).second) return;
+  }
+  fileutil::RemoveStaleTemporaryFiles(folder);
 }
 
 // A cache file's image when it may be trusted (see ReadPrivateFile), declares at most
@@ -179,6 +193,7 @@ bool TThumbnailCache::Write(const QString& folder, const QString& path, QImage i
   for (int y = 0; y < image.height(); ++y) {
     std::copy_n(image.constScanLine(y), rowBytes, pixels.begin() + rowBytes * y);
   }
+  RemoveLitterOnce(QFile::encodeName(folder).toStdString());
   const std::string target = QFile::encodeName(folder + EntryName(path)).toStdString();
   try {
     const std::vector<unsigned char> png =

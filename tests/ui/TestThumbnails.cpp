@@ -232,7 +232,6 @@ class TestThumbnails : public QObject {
     QVERIFY(QDir().mkpath(root + "normal") && QDir().mkpath(root + "large"));
     TThumbnailProvider provider;
     QElapsedTimer timer;
-    timer.start();
     int n = 0;
     for (const auto& c : cases) {
       const QString picture = uitest::MakeJpeg(env.Path(QString("p%1.jpg").arg(n++)), 300, 200);
@@ -249,8 +248,11 @@ class TestThumbnails : public QObject {
       if (c.plant != kLink) ::chmod(QFile::encodeName(entry), c.mode);
       if (c.owner != 0) QCOMPARE(::chown(QFile::encodeName(entry), c.owner, c.owner), 0);
       const QByteArray outsideBefore = Bytes(outside);
+      timer.start();
       const QImage icon = Await(provider, picture, 64);
       QVERIFY2(!icon.isNull() && !IsMagenta(icon), c.name);
+      // Nothing waits on a pipe (a reader stuck in it would keep a worker for good).
+      QVERIFY2(timer.elapsed() < 5000, c.name);
       // Made again and stored as ours, replacing what was planted.
       const QString ours = root + "normal/" + RuleName(picture);
       struct stat info {};
@@ -259,7 +261,6 @@ class TestThumbnails : public QObject {
       QVERIFY2(TextChunks(ours).contains("tEXt Thumb::MTime=" + QString::number(mtime)), c.name);
       QCOMPARE(Bytes(outside), outsideBefore);
     }
-    QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
   }
 
   // Thumbnail folders another user controls, or could swap, are neither read nor written; the
@@ -318,13 +319,18 @@ class TestThumbnails : public QObject {
       QVERIFY(file.open(QIODevice::WriteOnly));
       file.write("this is no picture at all");
     }
+    // Left by a write killed midway (no process has that number): removed.
+    const QString folder = env.Path("cache/thumbnails/fail/torvane-1.1/");
+    const QString fail = folder + RuleName(picture), litter = folder + "~" + RuleName(picture);
+    QVERIFY(QDir().mkpath(folder));
+    WriteText(litter + ".99999999-0a1b2c.tmp", "half an entry");
     TThumbnailProvider provider;
     QSignalSpy failed(&provider, &TThumbnailProvider::thumbnailFailed);
     QVERIFY(Await(provider, picture, 40).isNull());
     QCOMPARE(failed.size(), 1);
+    QVERIFY(!QFileInfo::exists(litter + ".99999999-0a1b2c.tmp"));
     QVERIFY2(failed[0][1].toString().contains(picture), qPrintable(failed[0][1].toString()));
     QCOMPARE(provider.Problem(picture), failed[0][1].toString());
-    const QString fail = env.Path("cache/thumbnails/fail/torvane-1.1/") + RuleName(picture);
     QVERIFY2(TextChunks(fail).contains("tEXt Thumb::MTime=" + QString::number(StatMTime(picture))),
              qPrintable(TextChunks(fail).join(" | ")));
     // Not tried again while the file stays as it is, not even by a program started afresh.
