@@ -46,7 +46,9 @@ for target in "${targets[@]}"; do
   [ "$JOBS" -gt 1 ] && parallel="-jobs=$JOBS -workers=$JOBS"
   rm -f "$work"/fuzz-*.log
   # shellcheck disable=SC2086
-  (cd "$work" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  # Leaks inside libraries we cannot mend are suppressed one by one, each with its reason.
+  (cd "$work" && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$ROOT/fuzz/lsan.supp" \
+    UBSAN_OPTIONS=print_stacktrace=1 \
     "$BUILD/bin/fuzz_$target" ${OPTIONS[$target]} -max_total_time="$SECONDS_PER_TARGET" \
     -print_final_stats=1 -artifact_prefix="$work/findings/" $parallel \
     corpus >"$log" 2>&1) || true

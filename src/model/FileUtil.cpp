@@ -144,8 +144,10 @@ std::string WriteErrorText(const std::string& path, int error) {
 // complete, checked and flushed; removed again when the write does not get that far.
 class TReplacingWrite {
  public:
-  // followLinks: a path that is a symbolic link updates the file the link points to; otherwise
-  // the link itself is replaced by the new file.
+  // followLinks: a path that is a symbolic link updates the file the link points to, and the new
+  // file takes the permission bits (and, where allowed, the owner and group) of the one it
+  // replaces. Otherwise the name itself is replaced, whatever it was (a link, another user's
+  // file), by a new file of the user's that only the user may read and write.
   explicit TReplacingWrite(const std::string& path, bool followLinks = true)
       : shown_(path), target_(followLinks ? WriteTarget(path) : path) {
     if (followLinks) CheckWritableTarget(path);  // else the rename below fails on a folder
@@ -161,7 +163,8 @@ class TReplacingWrite {
     }
 #ifndef _WIN32
     struct stat existing;
-    const bool replacing = ::lstat(target_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+    const bool replacing =
+        followLinks && ::lstat(target_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
 #endif
     for (int attempt = 0; fd_ < 0; ++attempt) {
       temporary_ = TemporaryNameBeside(target_);
@@ -173,8 +176,8 @@ class TReplacingWrite {
         fd_ = _wopen(FsPath(temporary_).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
                      _S_IREAD | _S_IWRITE);
 #else
-        fd_ =
-            ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                     followLinks ? 0666 : 0600);
 #endif
         if (fd_ >= 0) {
           TemporaryFiles().insert(temporary_);

@@ -30,8 +30,9 @@ bool IsFile(const std::string& path);
 // empty or gone. Only for files that are made again when needed (the preview folder, cached
 // pictures).
 void WriteFileReplacing(const std::string& path, const std::string& bytes, bool flushToDisk = true);
-// The same without forcing the data to the disk, for a name in a folder of our own (a cache): a
-// symbolic link of that name is replaced by the new file, never written through.
+// The same without forcing the data to the disk, for a name in a folder of our own (a cache):
+// whatever has that name (a symbolic link, another user's file) is replaced by a new file of the
+// user's that only the user may read and write, never written through.
 void WriteFileReplacingName(const std::string& path, const std::string& bytes);
 // Copies `from` to `to` the same way, reading the source in pieces. Returns false, writing
 // nothing, when `from` is not a file; throws TvFileError naming the file when the source cannot be

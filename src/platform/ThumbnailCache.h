@@ -3,9 +3,16 @@
 // picture's file URI, each carrying the text chunks Thumb::URI and Thumb::MTime (the picture's
 // modification time in whole seconds). An entry is used only when both still match the picture,
 // whoever wrote it; ours are there for the file managers in turn. A picture that cannot be read
-// gets an entry in fail/torvane-1.1/, so that it is not tried again until it changes. Entries are
-// written through a temporary file that replaces the old one in one step, readable by the user
-// alone, in folders only the user may enter.
+// gets an entry in fail/torvane-1.1/, so that it is not tried again until it changes.
+//
+// Nothing another user could have planted is used. An entry is read only when it is a regular
+// file of the user's that no one else may write to, of at most 1 MB, whose header declares at most
+// the size of its class (checked before it is decoded); it is opened without following a link or
+// waiting on a pipe. A refused entry counts as missing: the thumbnail is made afresh and replaces
+// it. The thumbnails folder and those below it are used only when they belong to the user and no
+// one else may write to them (missing ones are made readable by the user alone, and only inside
+// such folders); stderr says once per folder when one is not. Entries are written through a
+// temporary file that replaces whatever has the entry's name in one step, never through a link.
 #pragma once
 
 #include <QByteArray>
@@ -44,6 +51,11 @@ class TThumbnailCache {
 
  private:
   QString FolderFor(int box) const;
+  // Whether entries may be read from (or, with `make`, written to) `folder`, below the root: the
+  // root and every folder down to it are trusted (with `make`, missing ones are made first).
+  bool Usable(const QString& folder, bool make) const;
+  // The matching entry of size class `size` (kNormal or kLarge), or a null image.
+  QImage ReadEntry(const QString& path, int size) const;
   bool Write(const QString& folder, const QString& path, QImage image, qint64 mtime) const;
 
   QString root_;  // with a trailing '/'

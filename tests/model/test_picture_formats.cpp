@@ -145,6 +145,7 @@ TEST(PictureFormats, SixteenBitSamplesAreRounded) {
 TEST(PictureFormats, SizeBombsAreRefusedAtOnceNamingTheFile) {
   const std::string corpus = std::string(TORVANE_FUZZ_CORPUS) + "/picture/";
   // bomb-wide-rows.tif: rows of 604 MB, which nothing may allocate before the size is checked.
+  // bomb-overflow.*: sides whose products (pixels, bytes, bytes per row) pass 64 bits.
   for (const auto& [file, size] : std::initializer_list<std::pair<std::string, std::string>>{
            {"bomb-65500.png", "65500 x 65500"},
            {"bomb-65500.webp", "65500 x 65500"},
@@ -152,7 +153,9 @@ TEST(PictureFormats, SizeBombsAreRefusedAtOnceNamingTheFile) {
            {"bomb-65500.heic", "65500 x 65500"},
            {"bomb-65500.avif", "65500 x 65500"},
            {"bomb-65500.tif", "65500 x 65500"},
-           {"bomb-wide-rows.tif", "604045276 x 65500"}}) {
+           {"bomb-wide-rows.tif", "604045276 x 65500"},
+           {"bomb-overflow.tif", "1979776988 x 1768253660"},
+           {"bomb-overflow.png", "2147483647 x 2147483647"}}) {
     SCOPED_TRACE(file);
     const auto start = std::chrono::steady_clock::now();
     const std::string error = ErrorOf([&] { ScaleJpegFile(corpus + file, 120); });

@@ -1,21 +1,27 @@
 // Thumbnails in the desktop's shared cache: the entries we write follow the rules file managers
 // check, theirs are reused, stale ones are not, and unreadable pictures get a fail entry.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QCryptographicHash>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMap>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QTemporaryFile>
 #include <QTest>
 #include <QTreeView>
 #include <QUrl>
 #include <QtEndian>
+#include <functional>
 
 #include "MainForm.h"
 #include "PictureDelegate.h"
@@ -102,6 +108,36 @@ bool IsMagenta(const QImage& image) {
   return image.pixelColor(image.width() / 2, image.height() / 2) == QColor(255, 0, 255);
 }
 
+QByteArray Bytes(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("missing");
+}
+
+// What `run` writes on stderr, from any thread.
+QString StderrOf(const std::function<void()>& run) {
+  QTemporaryFile file;
+  file.open();
+  std::fflush(stderr);
+  const int saved = ::dup(2);
+  ::dup2(file.handle(), 2);
+  run();
+  std::fflush(stderr);
+  ::dup2(saved, 2);
+  ::close(saved);
+  return QString::fromUtf8(Bytes(file.fileName()));
+}
+
+// Files under the folder with their contents, to tell that nothing was written there.
+QMap<QString, QByteArray> Contents(const QString& folder) {
+  QMap<QString, QByteArray> files;
+  QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    const QString path = it.next();
+    files[path] = Bytes(path);
+  }
+  return files;
+}
+
 }  // namespace
 
 class TestThumbnails : public QObject {
@@ -167,6 +203,114 @@ class TestThumbnails : public QObject {
     }
   }
 
+  // What another user (or a program running as one) may have left under an entry's name is never
+  // read, never waited on and never written through: the thumbnail is made afresh and replaces it.
+  void hostileEntriesCountAsMissingAndAreReplaced() {
+    uitest::TTestEnvironment env;
+    const QString root = env.Path("cache/thumbnails/");
+    const QString outside = env.Path("outside.png");
+    enum TPlant { kEntry, kPipe, kLink, kPadded };
+    const struct {
+      const char* name;
+      const char* folder;
+      TPlant plant;
+      QSize size;
+      int mode;
+      uid_t owner;
+      QString linkTo;
+    } cases[] = {
+        {"a pipe", "normal/", kPipe, {}, 0600, 0, {}},
+        {"a link to /dev/zero", "normal/", kLink, {}, 0, 0, "/dev/zero"},
+        {"a link to an entry elsewhere", "normal/", kLink, {128, 85}, 0600, 0, outside},
+        {"another user's", "normal/", kEntry, {128, 85}, 0600, 65534, {}},
+        {"writable by the group", "normal/", kEntry, {128, 85}, 0620, 0, {}},
+        {"writable by others", "normal/", kEntry, {128, 85}, 0606, 0, {}},
+        {"5000 x 5000 under a normal name", "normal/", kEntry, {5000, 5000}, 0600, 0, {}},
+        {"300 x 200 under a large name", "large/", kEntry, {300, 200}, 0600, 0, {}},
+        {"more than 1 MB", "normal/", kPadded, {128, 85}, 0600, 0, {}},
+    };
+    QVERIFY(QDir().mkpath(root + "normal") && QDir().mkpath(root + "large"));
+    TThumbnailProvider provider;
+    QElapsedTimer timer;
+    int n = 0;
+    for (const auto& c : cases) {
+      const QString picture = uitest::MakeJpeg(env.Path(QString("p%1.jpg").arg(n++)), 300, 200);
+      const qint64 mtime = StatMTime(picture);
+      const QString entry = root + c.folder + RuleName(picture);
+      const QString written = c.plant == kLink ? c.linkTo : entry;
+      if (!c.size.isEmpty()) WriteForeignEntry(written, picture, mtime, c.size);
+      if (c.plant == kPipe) ::mkfifo(QFile::encodeName(entry), c.mode);
+      if (c.plant == kLink) QVERIFY(QFile::link(c.linkTo, entry));
+      if (c.plant == kPadded) {  // after the end: a valid picture still
+        QFile file(entry);
+        QVERIFY(file.open(QIODevice::Append) && file.write(QByteArray(1100000, 0)) > 0);
+      }
+      if (c.plant != kLink) ::chmod(QFile::encodeName(entry), c.mode);
+      if (c.owner != 0) QCOMPARE(::chown(QFile::encodeName(entry), c.owner, c.owner), 0);
+      const QByteArray outsideBefore = Bytes(outside);
+      timer.start();
+      const QImage icon = Await(provider, picture, 64);
+      QVERIFY2(!icon.isNull() && !IsMagenta(icon), c.name);
+      // Nothing waits on a pipe (a reader stuck in it would keep a worker for good).
+      QVERIFY2(timer.elapsed() < 5000, c.name);
+      // Made again and stored as ours, replacing what was planted.
+      const QString ours = root + "normal/" + RuleName(picture);
+      struct stat info {};
+      QVERIFY2(::lstat(QFile::encodeName(ours), &info) == 0 && S_ISREG(info.st_mode), c.name);
+      QVERIFY2(info.st_uid == ::geteuid() && (info.st_mode & 0777) == 0600, c.name);
+      QVERIFY2(TextChunks(ours).contains("tEXt Thumb::MTime=" + QString::number(mtime)), c.name);
+      QCOMPARE(Bytes(outside), outsideBefore);
+    }
+  }
+
+  // Thumbnail folders another user controls, or could swap, are neither read nor written; the
+  // thumbnails are made in memory, and stderr says once per folder why.
+  void untrustedThumbnailFoldersAreNotUsed() {
+    uitest::TTestEnvironment env;
+    const struct {
+      const char* name;
+      const char* spoiled;  // relative to the case's folder
+      int mode;
+      uid_t owner;
+      bool linked;   // the thumbnails folder is a link to the spoiled one
+      bool removed;  // the thumbnails folder is to be made inside the spoiled one
+    } cases[] = {
+        {"a link to another user's open folder", "theirs", 0777, 65534, true, false},
+        {"another user's", "thumbnails", 0755, 65534, false, false},
+        {"open to others", "thumbnails", 0777, 0, false, false},
+        {"normal/ open to the group", "thumbnails/normal", 0770, 0, false, false},
+        {"made inside an open folder", "", 0777, 0, false, true},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+      const QString base = env.Path(QString("case%1/").arg(n++));
+      const QString root = base + "thumbnails/";
+      QStringList pictures;
+      for (const char* name : {"a.jpg", "b.jpg"}) {
+        pictures << uitest::MakeJpeg(base + name, 300, 200);
+        WriteForeignEntry(root + "normal/" + RuleName(pictures.back()), pictures.back(),
+                          StatMTime(pictures.back()), QSize(128, 85));
+      }
+      const QString spoiled = QDir::cleanPath(base + c.spoiled);
+      if (c.linked) QVERIFY(QDir().rename(root, spoiled) && QFile::link(spoiled, root.chopped(1)));
+      if (c.removed) QVERIFY(QDir(root).removeRecursively());
+      ::chmod(QFile::encodeName(spoiled), c.mode);
+      if (c.owner != 0) QCOMPARE(::chown(QFile::encodeName(spoiled), c.owner, c.owner), 0);
+      const QMap<QString, QByteArray> before = Contents(base);
+      const QString said = StderrOf([&] {
+        TThumbnailProvider provider{TThumbnailCache(root)};
+        for (const QString& picture : pictures) {
+          const QImage icon = Await(provider, picture, 64);
+          QVERIFY2(!icon.isNull() && !IsMagenta(icon), c.name);
+        }
+      });
+      QCOMPARE(Contents(base), before);
+      const QString named = c.linked ? root.chopped(1) : spoiled;
+      QVERIFY2(said.contains("the thumbnail cache folder " + named), qPrintable(said));
+      QVERIFY2(said.count("is not used") == 1, qPrintable(said));
+    }
+  }
+
   void unreadablePictureGetsAFailEntry() {
     uitest::TTestEnvironment env;
     const QString picture = env.Path("broken.jpg");
@@ -175,13 +319,18 @@ class TestThumbnails : public QObject {
       QVERIFY(file.open(QIODevice::WriteOnly));
       file.write("this is no picture at all");
     }
+    // Left by a write killed midway (no process has that number): removed.
+    const QString folder = env.Path("cache/thumbnails/fail/torvane-1.1/");
+    const QString fail = folder + RuleName(picture), litter = folder + "~" + RuleName(picture);
+    QVERIFY(QDir().mkpath(folder));
+    WriteText(litter + ".99999999-0a1b2c.tmp", "half an entry");
     TThumbnailProvider provider;
     QSignalSpy failed(&provider, &TThumbnailProvider::thumbnailFailed);
     QVERIFY(Await(provider, picture, 40).isNull());
     QCOMPARE(failed.size(), 1);
+    QVERIFY(!QFileInfo::exists(litter + ".99999999-0a1b2c.tmp"));
     QVERIFY2(failed[0][1].toString().contains(picture), qPrintable(failed[0][1].toString()));
     QCOMPARE(provider.Problem(picture), failed[0][1].toString());
-    const QString fail = env.Path("cache/thumbnails/fail/torvane-1.1/") + RuleName(picture);
     QVERIFY2(TextChunks(fail).contains("tEXt Thumb::MTime=" + QString::number(StatMTime(picture))),
              qPrintable(TextChunks(fail).join(" | ")));
     // Not tried again while the file stays as it is, not even by a program started afresh.

@@ -56,10 +56,10 @@ class HeifDecoder : public TWholePictureDecoder {
       header_.iccProfile = ProfileOfNumbers();
     }
     // libheif's planes (up to three of 16-bit samples), its interleaved picture and our copy.
-    const long long pixels = static_cast<long long>(header_.width) * header_.height;
     const int sample = bits_ > 8 ? 2 : 1;
-    header_.wholeBytes = pixels * (header_.channels * sample * 2 + header_.channels) +
-                         static_cast<long long>(data_.size());
+    header_.wholeBytes = SizeSum({SizeProduct({header_.width, header_.height,
+                                               header_.channels * sample * 2 + header_.channels}),
+                                  static_cast<long long>(data_.size())});
   }
 
  protected:

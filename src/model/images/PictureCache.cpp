@@ -28,6 +28,7 @@
 #include <webp/encode.h>
 
 #include "FileUtil.h"
+#include "PrivateFiles.h"
 #include "images/ModernEncode.h"
 
 namespace fs = std::filesystem;
@@ -218,72 +219,10 @@ std::string FromEnvironment(const char* name) {
 #endif
 }
 
-// Makes the folder and its missing parents readable by the user alone, as cache folders are.
-bool MakePrivateFolder(const fs::path& folder) {
-  std::error_code error;
-  if (fs::is_directory(folder, error)) return true;
-  if (folder.has_parent_path() && folder.parent_path() != folder &&
-      !MakePrivateFolder(folder.parent_path())) {
-    return false;
-  }
-  if (fs::create_directory(folder, error)) {
-    fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace, error);
-  }
-  return fs::is_directory(folder, error);
-}
-
 // The largest entry there can be: the header, a key (a path and a few numbers) and the largest
 // JPEG the pipeline writes (the largest scaled picture at far more than 3 bytes per pixel). A
 // larger file is no entry of ours and is never read.
 constexpr unsigned long long kMaxEntryBytes = kHeaderSize + (64ULL << 10) + 4ULL * kMaxScaledPixels;
-
-// Says once per folder and process, on stderr, that a cache folder is not used.
-void WarnOnce(const std::string& folder, const std::string& why) {
-  static std::mutex mutex;
-  static std::vector<std::string> warned;
-  std::lock_guard<std::mutex> lock(mutex);
-  if (std::find(warned.begin(), warned.end(), folder) != warned.end()) return;
-  warned.push_back(folder);
-  std::fprintf(stderr, "torvane: the picture cache folder %s is not used: %s\n", folder.c_str(),
-               why.c_str());
-}
-
-// The whole entry file at `path`, read without following a symbolic link and only when its size
-// can be that of an entry; nullopt otherwise (nothing there, a link, a folder, too large).
-std::optional<std::string> ReadEntryFile(const std::string& path) {
-#ifdef _WIN32
-  std::error_code error;
-  const auto size = fs::file_size(fileutil::FsPath(path), error);
-  if (error || fs::is_symlink(fileutil::FsPath(path), error) || size > kMaxEntryBytes) return {};
-  try {
-    return fileutil::ReadFileBytes(path);
-  } catch (...) {
-    return std::nullopt;
-  }
-#else
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  std::optional<std::string> entry;
-  struct stat info;
-  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-      static_cast<unsigned long long>(info.st_size) <= kMaxEntryBytes) {
-    std::string bytes(static_cast<size_t>(info.st_size), '\0');
-    size_t done = 0;
-    while (done < bytes.size()) {
-      const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
-      if (got < 0 && errno == EINTR) continue;
-      if (got <= 0) break;
-      done += static_cast<size_t>(got);
-    }
-    if (done == bytes.size()) {
-      ::futimens(fd, nullptr);  // the mark for the eviction order: used just now
-      entry = std::move(bytes);
-    }
-  }
-  ::close(fd);
-  return entry;
-#endif
-}
 
 }  // namespace
 
@@ -403,30 +342,20 @@ TPictureCache::FolderState TPictureCache::CheckFolder() {
   if (folderState_ == FolderState::Private || folderState_ == FolderState::Refused) {
     return folderState_;
   }
-#ifdef _WIN32
-  std::error_code error;
-  folderState_ = fs::is_directory(fileutil::FsPath(folder_), error) ? FolderState::Private
-                                                                    : FolderState::Missing;
-#else
-  // The folder itself (no trailing separator), and what a link there leads to.
-  const std::string folder = folder_.size() > 1 ? folder_.substr(0, folder_.size() - 1) : folder_;
-  struct stat link, info;
-  if (::lstat(folder.c_str(), &link) != 0) {
-    folderState_ = errno == ENOENT ? FolderState::Missing : FolderState::Refused;
-    if (folderState_ == FolderState::Refused) WarnOnce(folder_, "it cannot be examined");
-    return folderState_;
+  const fileutil::TFolderCheck check = fileutil::CheckPrivateFolder(folder_);
+  switch (check.trust) {
+    case fileutil::FolderTrust::Missing:
+      folderState_ = FolderState::Missing;
+      break;
+    case fileutil::FolderTrust::Trusted:
+      folderState_ = FolderState::Private;
+      break;
+    case fileutil::FolderTrust::Refused:
+      folderState_ = FolderState::Refused;
+      fileutil::WarnFolderNotUsed("picture cache", folder_,
+                                  check.why + "; pictures are scaled without it");
+      break;
   }
-  std::string why;
-  if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-    why = "it is not a folder";
-  } else if (info.st_uid != ::geteuid() || link.st_uid != ::geteuid()) {
-    why = "it belongs to another user";
-  } else if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
-    why = "other users may write to it";
-  }
-  folderState_ = why.empty() ? FolderState::Private : FolderState::Refused;
-  if (!why.empty()) WarnOnce(folder_, why + "; pictures are scaled without it");
-#endif
   return folderState_;
 }
 
@@ -434,7 +363,8 @@ std::optional<TScaledImage> TPictureCache::Find(const TSourceStamp& stamp, int t
                                                 unsigned format) {
   const std::string path = EntryPath(stamp.canonicalPath, targetHeight, format);
   const std::optional<std::string> read =
-      CheckFolder() == FolderState::Private ? ReadEntryFile(path) : std::nullopt;
+      CheckFolder() == FolderState::Private ? fileutil::ReadPrivateFile(path, kMaxEntryBytes, true)
+                                            : std::nullopt;
   if (!read) {
     ++misses_;
     return std::nullopt;
@@ -461,7 +391,13 @@ void TPictureCache::Store(const TSourceStamp& stamp, int targetHeight, const TSc
                           unsigned format) {
   try {
     if (CheckFolder() == FolderState::Missing) {
-      MakePrivateFolder(fileutil::FsPath(folder_).parent_path());
+      std::string refused;
+      const fileutil::TFolderCheck made = fileutil::MakePrivateFolder(folder_, &refused);
+      if (made.trust == fileutil::FolderTrust::Refused &&
+          fileutil::WithSeparator(refused) != folder_) {
+        fileutil::WarnFolderNotUsed("picture cache", folder_,
+                                    "it would be made inside " + refused + " (" + made.why + ")");
+      }
       std::lock_guard<std::mutex> lock(folderMutex_);
       folderState_ = FolderState::Unchecked;  // whoever made it, it is examined again
     }

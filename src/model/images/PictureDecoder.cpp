@@ -60,12 +60,24 @@ namespace {
 // more than any such picture needs.
 constexpr long long kMaxWholeFileBytes = kMaxHeaderBytes + kPictureMemoryLimit;
 
-long long SaturatingAdd(long long a, long long b) {
-  return a > std::numeric_limits<long long>::max() - b ? std::numeric_limits<long long>::max()
-                                                       : a + b;
+}  // namespace
+
+long long SizeProduct(std::initializer_list<long long> factors) {
+  long long product = 1;
+  for (const long long f : factors) {
+    if (f <= 0) return 0;
+    if (product > kBeyondAnyLimit / f) return kBeyondAnyLimit;
+    product *= f;
+  }
+  return std::min(product, kBeyondAnyLimit);
 }
 
-}  // namespace
+long long SizeSum(std::initializer_list<long long> terms) {
+  long long sum = 0;
+  for (const long long t : terms)
+    sum = std::min(sum + std::clamp(t, 0LL, kBeyondAnyLimit), kBeyondAnyLimit);
+  return sum;
+}
 
 TPictureInput::TPictureInput(const std::string& path, const std::string& bytes)
     : path_(path), bytes_(&bytes), size_(bytes.size()), readLimit_(kMaxHeaderBytes) {}
@@ -81,10 +93,8 @@ TPictureInput::TPictureInput(const std::string& path, std::FILE* file)
 
 void TPictureInput::AllowData(long long declaredBytes) {
   headerRead_ = true;
-  const long long data = declaredBytes > std::numeric_limits<long long>::max() / kMaxBytesPerSample
-                             ? std::numeric_limits<long long>::max()
-                             : kMaxBytesPerSample * std::max(0LL, declaredBytes);
-  readLimit_ = SaturatingAdd(SaturatingAdd(readCount_, kMaxHeaderBytes), data);
+  readLimit_ =
+      SizeSum({readCount_, kMaxHeaderBytes, SizeProduct({kMaxBytesPerSample, declaredBytes})});
 }
 
 std::string TPictureInput::OverReadText() const {

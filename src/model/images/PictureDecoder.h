@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdio>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -109,6 +110,15 @@ std::unique_ptr<TPictureDecoder> OpenPng(TPictureInput& input);
 std::unique_ptr<TPictureDecoder> OpenWebp(TPictureInput& input);
 std::unique_ptr<TPictureDecoder> OpenHeif(TPictureInput& input);
 std::unique_ptr<TPictureDecoder> OpenTiff(TPictureInput& input);
+
+// Sizes a file declares may be anything its header can hold (two 31-bit sides already make 62
+// bits). Products and sums of such sizes are taken through these, which stop at kBeyondAnyLimit
+// instead of overflowing: far above every limit a picture is checked against, and far enough
+// below the largest long long that a few more terms added to it cannot overflow either.
+// Negative terms count as 0.
+constexpr long long kBeyondAnyLimit = 1LL << 60;
+long long SizeProduct(std::initializer_list<long long> factors);
+long long SizeSum(std::initializer_list<long long> terms);
 
 // "Cannot read picture PATH: WHAT" as a TvError.
 [[noreturn]] void PictureFailure(const std::string& path, const std::string& what);

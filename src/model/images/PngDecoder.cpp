@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "images/ImageScaler.h"
 #include "images/PictureDecoder.h"
 
 namespace images {
@@ -23,6 +24,7 @@ struct PngState {
   int passes = 1;
   int rowsRead = 0;
   long long storedRowBytes = 0;  // of a row as the file stores it
+  bool headerOnly = false;       // a size no picture may have: only the header was read
 };
 
 [[noreturn]] void OnError(png_structp png, png_const_charp text) {
@@ -47,6 +49,15 @@ bool GuardedHeader(PngState* s) {
   png_set_option(s->png, PNG_SKIP_sRGB_CHECK_PROFILE, PNG_OPTION_ON);
   png_read_info(s->png, s->info);
   s->storedRowBytes = static_cast<long long>(png_get_rowbytes(s->png, s->info));
+  // libpng makes its row buffers (up to 8 bytes a pixel, twice) as the transformations are set up
+  // below: a declared size that no picture may have stops here, to be refused by the caller's
+  // checks before anything of its size is allocated.
+  const long long width = png_get_image_width(s->png, s->info);
+  if (SizeProduct({width, png_get_image_height(s->png, s->info)}) > kMaxSourcePixels ||
+      SizeProduct({width, 8, 2}) > kPictureMemoryLimit) {
+    s->headerOnly = true;
+    return true;
+  }
   const int type = png_get_color_type(s->png, s->info);
   const bool alpha =
       (type & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(s->png, s->info, PNG_INFO_tRNS) != 0;
@@ -83,11 +94,11 @@ class PngDecoder : public TWholePictureDecoder {
     if (!s_.png || !s_.info) PictureFailure(path_, "out of memory");
     if (!GuardedHeader(&s_)) Fail();
     // Each row is stored after a filter byte.
-    input.AllowData((s_.storedRowBytes + 1) *
-                    static_cast<long long>(png_get_image_height(s_.png, s_.info)));
+    input.AllowData(SizeProduct(
+        {s_.storedRowBytes + 1, static_cast<long long>(png_get_image_height(s_.png, s_.info))}));
     header_.width = static_cast<int>(png_get_image_width(s_.png, s_.info));
     header_.height = static_cast<int>(png_get_image_height(s_.png, s_.info));
-    header_.channels = png_get_channels(s_.png, s_.info);
+    header_.channels = s_.headerOnly ? 4 : png_get_channels(s_.png, s_.info);
     png_charp name = nullptr;
     int compression = 0;
     png_bytep profile = nullptr;
@@ -101,10 +112,11 @@ class PngDecoder : public TWholePictureDecoder {
       header_.orientation = ExifBlockOrientation(exif, exifLength);
     }
     const long long rowBytes = static_cast<long long>(png_get_rowbytes(s_.png, s_.info));
-    header_.wholeBytes = s_.passes > 1 ? rowBytes * header_.height : 4 * rowBytes;
+    header_.wholeBytes = SizeProduct({rowBytes, s_.passes > 1 ? header_.height : 4});
   }
 
   int ReadRows(unsigned char* const* rows, int maxRows) override {
+    if (s_.headerOnly) PictureFailure(path_, "the picture is too large to be decoded");
     if (s_.passes > 1) return TWholePictureDecoder::ReadRows(rows, maxRows);
     const int count = std::min(maxRows, header_.height - next_);
     if (count <= 0) return 0;

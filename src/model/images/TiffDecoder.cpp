@@ -86,7 +86,6 @@ class TiffDecoder : public TWholePictureDecoder {
                         (bits == 8 || bits == 16) &&
                         (photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_RGB) &&
                         (samples == colours || samples == colours + 1);
-    const long long pixels = static_cast<long long>(width) * height;
     if (simple) {
       bits_ = bits;
       samples_ = samples;
@@ -97,7 +96,7 @@ class TiffDecoder : public TWholePictureDecoder {
       header_.channels = alpha ? 4 : colours;
       // The row buffer is made on the first read: the declared size is checked before that.
       header_.wholeBytes =
-          2LL * TIFFStripSize(t) + 2LL * static_cast<long long>(TIFFScanlineSize64(t));
+          SizeProduct({2, SizeSum({Capped(TIFFStripSize64(t)), Capped(TIFFScanlineSize64(t))})});
       return;
     }
     char problem[1024];
@@ -106,7 +105,7 @@ class TiffDecoder : public TWholePictureDecoder {
     // libtiff's reader turns every other kind into premultiplied RGBA, held whole.
     header_.channels = 4;
     header_.premultiplied = true;
-    header_.wholeBytes = pixels * 8;
+    header_.wholeBytes = SizeProduct({width, height, 8});
   }
 
   int ReadRows(unsigned char* const* rows, int maxRows) override {
@@ -172,9 +171,13 @@ class TiffDecoder : public TWholePictureDecoder {
   // What the strips or tiles declare, uncompressed, as a whole.
   static long long StoredBytes(TIFF* t) {
     const bool tiled = TIFFIsTiled(t) != 0;
-    const double count = tiled ? TIFFNumberOfTiles(t) : TIFFNumberOfStrips(t);
-    const double each = static_cast<double>(tiled ? TIFFTileSize64(t) : TIFFStripSize64(t));
-    return static_cast<long long>(std::min(count * each, 9e18));
+    return SizeProduct({tiled ? TIFFNumberOfTiles(t) : TIFFNumberOfStrips(t),
+                        Capped(tiled ? TIFFTileSize64(t) : TIFFStripSize64(t))});
+  }
+
+  // A size libtiff gives as 64 bits without sign, for SizeProduct and SizeSum.
+  static long long Capped(uint64_t bytes) {
+    return static_cast<long long>(std::min<uint64_t>(bytes, kBeyondAnyLimit));
   }
 
   [[noreturn]] void Fail(const std::string& what) const {

@@ -85,9 +85,9 @@ class WebpDecoder : public TWholePictureDecoder {
  private:
   // The decoded picture, and for an animation the decoder's canvas and previous frame.
   void CountMemory() {
-    const long long pixels = static_cast<long long>(header_.width) * header_.height;
     header_.wholeBytes =
-        pixels * header_.channels * (animated_ ? 3 : 1) + static_cast<long long>(data_.size());
+        SizeSum({SizeProduct({header_.width, header_.height, header_.channels, animated_ ? 3 : 1}),
+                 static_cast<long long>(data_.size())});
   }
 
   void DecodeFirstFrame(const uint8_t* bytes, std::vector<unsigned char>& pixels) {
