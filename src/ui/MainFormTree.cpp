@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QTreeView>
 #include <QUndoStack>
+#include <numeric>
 
 #include "Icons.h"
 #include "ItemTreeModel.h"
@@ -32,7 +33,7 @@ void TMainForm::SetUpTree() {
           &TMainForm::SelectionChanged);
   connect(tree, &QWidget::customContextMenuRequested, this, &TMainForm::ShowTreeMenu);
   tree->installEventFilter(this);  // Shift+F10 (see eventFilter)
-  connect(model, &TItemTreeModel::picturesDropped, this, &TMainForm::ReportRefusedPictures);
+  connect(model, &TItemTreeModel::picturesDropped, this, &TMainForm::ShowDroppedPictures);
 
   TDocument* d = document_.get();
   document_->setViewStateSource([this] { return ViewState(); });
@@ -193,7 +194,10 @@ void TMainForm::ShowPictureStatus() {
 }
 
 // --- the item commands ---
-void TMainForm::insertItem() { document_->insertItem(CurrentItem()); }
+void TMainForm::insertItem() {
+  const int item = document_->insertItem(CurrentItem());
+  if (item >= 0) ui->trvwDesignPanel->scrollTo(document_->itemModel()->indexOf(item));
+}
 
 void TMainForm::deleteItems() {
   std::vector<int> items = SelectedItems();
@@ -227,7 +231,17 @@ void TMainForm::redo() {
   document_->undoStack()->redo();
 }
 
-void TMainForm::ReportRefusedPictures(const QStringList& refused) {
+// The new items are selected and shown where they landed; files that are no pictures are named.
+void TMainForm::ShowDroppedPictures(int first, int count, const QStringList& refused) {
+  if (count > 0) {
+    std::vector<int> added(static_cast<size_t>(count));
+    std::iota(added.begin(), added.end(), first);
+    SelectItems(added, first);
+    QTreeView* tree = ui->trvwDesignPanel;
+    const TItemTreeModel* model = document_->itemModel();
+    tree->scrollTo(model->indexOf(first + count - 1));
+    tree->scrollTo(model->indexOf(first));
+  }
   if (refused.isEmpty()) return;
   prompt::Message(this, TMessageKind::Warning,
                   QStringLiteral("Only pictures (%1 files) can be added to the slider. These "
