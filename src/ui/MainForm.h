@@ -65,7 +65,8 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   void OpenCommandLine(const QStringList& arguments);  // start-up's joined, swallowed open
   // A file's path as a percent-encoded file address (a Windows path too, on every system).
   static QString PathToFileUrl(const QString& path);
-  // Gives the window its designed size, centred, never larger than its screen's free area.
+  // Gives the window its designed size (larger when its contents need it at the user's font),
+  // centred, never larger than its screen's free area; or where the user left it last time.
   void PlaceOnScreen();
 
   // --- Script menu (MainFormScript.cpp) ---
@@ -171,6 +172,7 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   TLiveDesign LiveDesign() const;   // a copy of the design for the pane's worker
   QString ScratchTemplate() const;  // for QTemporaryDir: scratch files of one command
   bool CloseQuery();
+  void RememberPlacement();  // the window's geometry, splitter and docks, for the next run
   void ShowHint(QWidget* control);
   // the tree (MainFormTree.cpp)
   void SetUpTree();
@@ -186,7 +188,7 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   void ShowTreeMenu(const QPoint& position);
   void ShowDesign();  // after New and open: the slider selected, everything shown afresh
   void FollowItemChange(const std::vector<int>& indexes);
-  void ReportRefusedPictures(const QStringList& refused);
+  void ShowDroppedPictures(int first, int count, const QStringList& refused);
   // Captions the item nodes after the picture status of the last generation.
   void ShowPictureStatus();
   // the panels (MainFormPanels.cpp)

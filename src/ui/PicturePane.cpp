@@ -74,19 +74,21 @@ void TPicturePane::ShowOne(const QString& path) {
 void TPicturePane::ShowSeveral() {
   // While thumbnails arrive the same pictures are shown again: only their icons change.
   QListWidget* list = ui->lstPictures;
-  bool same = list->count() == paths_.size();
+  const QStringList drawn = paths_.mid(0, kMostDrawn);
+  bool same = list->count() == drawn.size();
   for (int i = 0; same && i < list->count(); ++i)
-    same = list->item(i)->data(Qt::UserRole) == paths_[i];
+    same = list->item(i)->data(Qt::UserRole) == drawn[i];
   if (!same) {
     list->clear();
-    for (const QString& path : paths_) {
+    for (const QString& path : drawn) {
       auto* entry = new QListWidgetItem(QFileInfo(path).fileName(), list);
       entry->setData(Qt::UserRole, path);
+      entry->setTextAlignment(Qt::AlignHCenter | Qt::AlignTop);
     }
   }
   for (int i = 0; i < list->count(); ++i) {
     QListWidgetItem* entry = list->item(i);
-    const QString path = paths_[i];
+    const QString& path = drawn[i];
     const QString problem = facts_->Problem(path);
     entry->setToolTip(problem.isEmpty() ? path : problem);
     if (!problem.isEmpty()) {
@@ -96,5 +98,8 @@ void TPicturePane::ShowSeveral() {
       entry->setIcon(QPixmap::fromImage(thumbnail));
     }
   }
-  ui->lblPixelSize->setText(QStringLiteral("%1 pictures").arg(paths_.size()));
+  // Several: never one.
+  QString count = tr("%n pictures", "", int(paths_.size()));
+  if (paths_.size() > drawn.size()) count += tr(" (the first %1 shown)").arg(drawn.size());
+  ui->lblPixelSize->setText(count);
 }
