@@ -48,37 +48,77 @@ void TLivePreviewEngine::Start() {
   QElapsedTimer since = sinceChange_;
   const QString root = folder_.path();
   const int shown = shown_;
-  worker_.start(
-      [this, generation, folder, design = std::move(design), options, since, root, shown] {
-        RemoveOldFolders(root, shown);
+  std::optional<TLivePage> reuse;
+  if (madePage_ && madeDesign_ && SamePictures(*madeDesign_, design)) reuse = madePage_;
+  madeDesign_ = design;
+  madePage_.reset();  // known again once this page is made
+  worker_.start([this, generation, folder, design = std::move(design), options, since, root, shown,
+                 reuse = std::move(reuse)] {
+    RemoveOldFolders(root, shown);
     // The window's thread comes first while pictures are scaled (the scaling threads started
     // from here inherit the lower priority).
 #ifdef __linux__
-        ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
+    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
 #else
-        QThread::currentThread()->setPriority(QThread::LowPriority);
+    QThread::currentThread()->setPriority(QThread::LowPriority);
 #endif
-        std::optional<TLivePage> page;
-        QString error;
-        try {
-          page = MakeLivePage(design, QDir::toNativeSeparators(folder).toStdString(), options);
-        } catch (const std::exception& e) {
-          error = QString::fromStdString(e.what());
-        }
-        QMetaObject::invokeMethod(this, [this, generation, page, error, since] {
-          running_ = false;
-          if (page) {
-            emit Built(generation, QUrl::fromLocalFile(QString::fromStdString(page->pagePath)),
-                       page->width, page->height, since.elapsed());
-          } else {
-            emit Failed(error);
-          }
-          if (pending_ && !debounce_.isActive()) Start();
-        });
-      });
+    std::optional<TLivePage> page;
+    QString error;
+    try {
+      page = MakeLivePage(design, QDir::toNativeSeparators(folder).toStdString(), options,
+                          reuse ? &*reuse : nullptr);
+    } catch (const std::exception& e) {
+      error = QString::fromStdString(e.what());
+    }
+    const bool samePictures = reuse.has_value();
+    QMetaObject::invokeMethod(this, [this, generation, page, error, since, samePictures] {
+      running_ = false;
+      if (page) {
+        unusable_ = page->unusable;
+        madePage_ = page;
+        TLiveUpdate update;
+        update.generation = generation;
+        update.page = QUrl::fromLocalFile(QString::fromStdString(page->pagePath));
+        update.width = page->width;
+        update.height = page->height;
+        update.elapsedMs = since.elapsed();
+        update.samePictures = samePictures;
+        update.styleSheet = QString::fromStdString(page->styleSheet);
+        update.divId = QString::fromStdString(page->divId);
+        update.sliderCall = QString::fromStdString(page->sliderCall);
+        emit Built(update);
+      } else {
+        emit Failed(error);
+      }
+      if (pending_ && !debounce_.isActive()) Start();
+    });
+  });
+}
+
+void TLivePreviewEngine::MakeWhole() {
+  madePage_.reset();
+  Changed();
 }
 
 void TLivePreviewEngine::Shown(int generation) { shown_ = std::max(shown_, generation); }
+
+void TLivePreviewEngine::CheckPictures() {
+  // A page on its way checks the pictures itself.
+  if (checking_ || running_ || pending_ || !source_ || generation_ == 0) return;
+  checking_ = true;
+  worker_.start([this, design = source_()] {
+    std::vector<bool> unusable = UnusablePictures(design);
+    QMetaObject::invokeMethod(this, [this, unusable = std::move(unusable)] {
+      checking_ = false;
+      if (unusable != unusable_ && !running_ && !pending_) {
+        madePage_.reset();  // the pictures differ from the page's
+        pending_ = true;
+        sinceChange_.start();
+        Start();
+      }
+    });
+  });
+}
 
 // Everything older than the page on screen; never the folder a page is being made in. Runs on the
 // worker, before the next page is made.
