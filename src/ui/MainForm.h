@@ -211,6 +211,9 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   bool SaveChangesPrompt();  // false: the command stops
   bool SaveTo(const QString& path);
   bool LoadDesign(const QString& path);
+  // Empties the preview folder and copies the pictures published in this folder (none: empty)
+  // into it, for the design just opened or made.
+  void RenewPreviewFolder(const std::string& publishedFolder);
   // Asks for the file a Save writes; nullopt when the user cancelled.
   std::optional<QString> AskSavePath();
   // The file Save writes without asking: the project's own file, never a template.

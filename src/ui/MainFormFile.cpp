@@ -122,8 +122,8 @@ void TMainForm::saveAsTemplate() {
 void TMainForm::newProject() {
   RunCommand(this, [this] {
     if (!SaveChangesPrompt()) return;
-    document_->agent().ClearPreview();
     document_->newDesign();
+    RenewPreviewFolder({});
   });
 }
 
@@ -157,12 +157,18 @@ bool TMainForm::LoadDesign(const QString& path) {
   } catch (const std::exception& error) {
     recentError = QString::fromUtf8(error.what());
   }
-  TqelAppletAgent& model = document_->agent();
   // The previous design's preview goes now that the new one has really arrived.
-  model.ClearPreview();
-  model.CopyResourceFiles(U8(QDir::toNativeSeparators(QFileInfo(path).absolutePath() + '/')));
+  RenewPreviewFolder(U8(QDir::toNativeSeparators(QFileInfo(path).absolutePath() + '/')));
   if (!recentError.isEmpty()) ShowError(this, recentError);
   return true;
+}
+
+// Removing and copying many pictures takes long on a busy disk: on a worker, the window answering.
+void TMainForm::RenewPreviewFolder(const std::string& publishedFolder) {
+  RunInBackground([publishedFolder](TqelAppletAgent& model, IDesignTree&) {
+    model.ClearPreview();
+    if (!publishedFolder.empty()) model.CopyResourceFiles(publishedFolder);
+  });
 }
 
 QString TMainForm::SaveTarget() const {
