@@ -37,7 +37,7 @@ TORVANE_BUILD_PACKAGES=(cmake g++ ninja-build pkg-config qt6-base-dev libjpeg-de
   libpng-dev libwebp-dev libheif-dev libtiff-dev libgl-dev libqt6svg6 qt6-webengine-dev librsvg2-bin
   dpkg-dev file terser)
 TORVANE_TEST_PACKAGES=(googletest libgtest-dev chromium firefox-esr webkit2gtk-driver xvfb xauth
-  xdotool desktop-file-utils appstream shared-mime-info clang-format git)
+  xdotool desktop-file-utils appstream shared-mime-info clang-format git python3)
 # Node.js may come from elsewhere than Debian (with its own npm): only install it when missing.
 command -v node >/dev/null || TORVANE_TEST_PACKAGES+=(nodejs)
 command -v npm >/dev/null || TORVANE_TEST_PACKAGES+=(npm)

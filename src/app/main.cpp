@@ -9,6 +9,7 @@
 #include <csignal>
 #endif
 
+#include "ExitWatch.h"
 #include "LivePreview.h"
 #include "LiveWebPage.h"
 #include "MainForm.h"
@@ -25,14 +26,17 @@ void OnStopSignal(int signal) {
 }
 
 // SIGTERM and SIGHUP (the session ends) close the window as Exit does, but without asking:
-// nothing is saved, the preview is cleared and the work folder removed. The signal only writes
-// its number into a pipe; the event loop does the rest.
+// running work is cancelled (work past its point of no return finishes its files first), nothing
+// is saved, the preview is cleared and the work folder removed, within two seconds even when a
+// worker is stuck. The signal only writes its number into a pipe; the event loop does the rest.
 void EndOnStopSignals(TMainForm& window) {
   if (::pipe2(stopPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
   auto* notifier = new QSocketNotifier(stopPipe[0], QSocketNotifier::Read, &window);
   QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
     unsigned char number = 0;
     if (::read(stopPipe[0], &number, 1) != 1) return;
+    window.StopWork();
+    exitwatch::Arm(window.ExitPlan(128 + number));
     window.Document().agent().ClearPreview();
     QCoreApplication::exit(128 + number);
   });
@@ -64,5 +68,9 @@ int main(int argc, char* argv[]) {
   window.PlaceOnScreen();
   window.show();
   window.OpenCommandLine(QApplication::arguments().mid(1));
-  return app.exec();
+  const int status = app.exec();
+  // Whatever a worker is stuck in, the program ends soon now.
+  window.StopWork();
+  exitwatch::Arm(window.ExitPlan(status));
+  return status;
 }

@@ -49,6 +49,7 @@ bool TJobRunner::Start(Work work, Ending ending) {
   relay_.Clear();
   ending_ = std::move(ending);
   // The worker writes the outcome before it ends; the owner reads it only after `finished`.
+  working_ = true;
   thread_ = QThread::create([this, work = std::move(work)] {
     YieldToOwner();
     try {
@@ -65,6 +66,7 @@ bool TJobRunner::Start(Work work, Ending ending) {
       outcome_ = TJobOutcome::Failed;
       error_ = QStringLiteral("An unknown error stopped the work");
     }
+    working_ = false;
   });
   connect(thread_, &QThread::finished, this, &TJobRunner::Finish, Qt::QueuedConnection);
   timer_.start();

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -40,6 +41,8 @@ class TJobRunner : public QObject {
   // Starts the work; false (and nothing started) while other work runs.
   bool Start(Work work, Ending ending = {});
   bool Busy() const { return thread_ != nullptr; }
+  // Whether work past its point of no return is still running; safe from any thread.
+  bool Committing() const { return working_.load() && cancel_.Committed(); }
   // Asks the work to stop. True when it will end as Cancelled; false when nothing runs or the
   // work has passed its point of no return and runs to its end.
   bool Cancel();
@@ -68,4 +71,5 @@ class TJobRunner : public QObject {
   TJobOutcome outcome_ = TJobOutcome::Done;
   QString error_;
   bool committedShown_ = false;
+  std::atomic<bool> working_{false};  // the worker's function has not returned yet
 };

@@ -194,6 +194,10 @@ class TqelAppletAgent {
   // The picture status of every item the last generation (MakeHTMLCodes, PublishProject) looked
   // at, in item order; set before any picture is made, so it is there after a failed run too.
   const std::vector<TPictureStatus>& PictureStatus() const { return pictureStatus_; }
+  // One line for each item whose link runs script or reaches local files in a visitor's browser
+  // ("item 3 (harbour.jpg): the link javascript:... runs script"): written as they are, such
+  // links are worth a second look.
+  std::vector<std::string> LinkWarnings() const;
 
   // --- preview folder and publishing ---
   // Copies the file at path into the preview folder as name (its own name when empty).

@@ -60,6 +60,7 @@ TLivePage MakeLivePage(const TLiveDesign& design, const std::string& folder,
   agent.PictureCacheEnabled = options.pictureCache;
   agent.PictureCacheFolder = options.cacheFolder;
   agent.ImageWorkers = options.imageWorkers;
+  agent.CancelToken = options.cancel.get();
   agent.AppletData = design.slider;
   agent.Items = design.items;
   // Neither scaled nor taken from an earlier page: the strip shows the picture as missing.

@@ -3,11 +3,13 @@
 // a copy of the design, so that it can run away from the window while the user goes on editing.
 #pragma once
 
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "AppletAgent.h"
+#include "Cancel.h"
 
 // A design frozen at one moment. Each item's ILevel holds the depth of its node below the root
 // (0: directly under the slider), so that the tree can be built again without the window.
@@ -30,6 +32,8 @@ struct TLivePageOptions {
   // Where the pictures of items whose original is not found may already be, scaled under their
   // item's picture name (the window's preview folder, filled from a published project).
   std::string madePictures;
+  // Asked to stop, the making ends with TvCancelled.
+  std::shared_ptr<TCancelToken> cancel;
 };
 
 struct TLivePage {

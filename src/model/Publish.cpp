@@ -160,6 +160,12 @@ std::vector<std::string> TqelAppletAgent::PublishReportLines() {
     }
   }
   Progress().Step(50);
+  if (const std::vector<std::string> warnings = LinkWarnings(); !warnings.empty()) {
+    lines.push_back("");
+    lines.push_back(
+        "[Warning(s)]: Links that do more than open a page; check that you meant them!");
+    for (const std::string& warning : warnings) lines.push_back("  " + warning);
+  }
   Progress().Step(50);
   lines.insert(lines.end(), {"", "", kRule, "End of Publish Report", kRule});
   return lines;
@@ -169,6 +175,27 @@ void TqelAppletAgent::MakePublishReport(const std::string& folder, const std::st
   Progress().SetMaximum(101);
   TProgressScope status(Progress(), "Making Publish Report ... ...");
   fileutil::WriteTextLines(fileutil::WithSeparator(folder) + fileName, PublishReportLines());
+}
+
+std::vector<std::string> TqelAppletAgent::LinkWarnings() const {
+  constexpr size_t kShownLength = 80;
+  std::vector<std::string> lines;
+  for (size_t k = 0; k < Items.size(); ++k) {
+    const TItemData& item = Items[k];
+    const std::string hazard = scripttext::LinkHazard(item.ILink);
+    if (hazard.empty()) continue;
+    std::string link = item.ILink;
+    if (link.size() > kShownLength) {
+      size_t cut = kShownLength - 3;
+      while (cut > 0 && (static_cast<unsigned char>(link[cut]) & 0xC0) == 0x80) --cut;
+      link = link.substr(0, cut) + "...";
+    }
+    const std::string picture = fileutil::NameOf(item.OriginalImagePath);
+    lines.push_back("item " + std::to_string(k + 1) +
+                    (picture.empty() ? "" : " (" + picture + ")") + ": the link " + link + " " +
+                    hazard);
+  }
+  return lines;
 }
 
 std::string TqelAppletAgent::OtherPublishedProject(const std::string& folder,

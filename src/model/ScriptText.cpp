@@ -1,5 +1,7 @@
 #include "ScriptText.h"
 
+#include <cctype>
+
 #include <array>
 #include <cstdio>
 #include <string_view>
@@ -195,6 +197,23 @@ bool IsPlainFileName(const std::string& text) {
     if (c == '/' || c == '\\' || c == ':' || u < 0x20 || u == 0x7F) return false;
   }
   return true;
+}
+
+std::string LinkHazard(const std::string& link) {
+  std::string scheme;
+  bool started = false;
+  for (const char c : link) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '\t' || c == '\n' || c == '\r' || (!started && u <= 0x20)) continue;
+    started = true;
+    if (c == ':') break;
+    if (!std::isalnum(u) && c != '+' && c != '-' && c != '.') return {};  // no scheme
+    scheme += static_cast<char>(std::tolower(u));
+  }
+  if (scheme == "javascript" || scheme == "vbscript") return "runs script";
+  if (scheme == "file") return "reaches local files";
+  if (scheme == "data") return "can carry a page with script";
+  return {};
 }
 
 bool IsPublishedPictureName(const std::string& text) {

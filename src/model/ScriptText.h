@@ -44,6 +44,12 @@ bool IsPlainFileName(const std::string& text);
 // published as an item's picture: a project cannot make publishing pick up any other file.
 bool IsPublishedPictureName(const std::string& text);
 
+// What following a link does besides opening a page or a mail, in words for a warning ("runs
+// script", "reaches local files", "can carry a page with script"), or "" for an ordinary link.
+// The scheme is read as browsers read it: leading blanks and control characters and every tab or
+// line break left out, letter case ignored.
+std::string LinkHazard(const std::string& link);
+
 // The base name of the published files for a project file name: every occurrence of its
 // extension (from the last "." on), compared without regard to letter case, is removed.
 // "show.tvn" and "show" give "show"; "x.TVNy.tvn" gives "xy".

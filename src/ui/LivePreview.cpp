@@ -9,9 +9,9 @@
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
-#include <QWebEngineSettings>
 #include <QWebEngineView>
 
+#include "Launcher.h"
 #include "LivePreviewEngine.h"
 #include "LiveWebPage.h"
 #include "ui_LivePreview.h"
@@ -49,11 +49,11 @@ QString PauseScript(bool paused) {
 
 }  // namespace
 
-TLivePreviewPane::TLivePreviewPane(const QString& folderTemplate, const TLivePageOptions& options,
+TLivePreviewPane::TLivePreviewPane(const QString& folder, const TLivePageOptions& options,
                                    QWidget* parent)
     : QDockWidget(parent), ui(std::make_unique<Ui::TLivePreviewPane>()) {
   ui->setupUi(this);
-  engine_ = new TLivePreviewEngine(folderTemplate, options, this);
+  engine_ = new TLivePreviewEngine(folder, options, this);
   connect(engine_, &TLivePreviewEngine::Built, this, &TLivePreviewPane::PageBuilt);
   connect(engine_, &TLivePreviewEngine::Failed, this, [this](const QString& message) {
     if (!broken_) SetStatus(QStringLiteral("Not updated: ") + message);
@@ -78,8 +78,9 @@ TLivePreviewPane::TLivePreviewPane(const QString& folderTemplate, const TLivePag
 }
 
 TLivePreviewPane::~TLivePreviewPane() {
-  // The pages go before the engine's folder that holds their files.
+  // The pages go before their profile and the engine's folder that holds their files.
   for (QWebEngineView*& view : views_) delete std::exchange(view, nullptr);
+  delete std::exchange(profile_, nullptr);
 }
 
 void TLivePreviewPane::SetSource(std::function<TLiveDesign()> source) {
@@ -101,13 +102,13 @@ void TLivePreviewPane::SetOptions(const TLivePageOptions& options) { engine_->Se
 
 void TLivePreviewPane::CreateViews() {
   if (views_[0]) return;
+  profile_ = livepage::MakeProfile(engine_->Folder(), this);
   for (int k = 0; k < 2; ++k) {
     auto* view = new QWebEngineView(ui->stckLivePages);
     view->setObjectName(QStringLiteral("webLivePage%1").arg(k + 1));
-    auto* page = new TLiveWebPage(QWebEngineProfile::defaultProfile(), consoleErrors_, view);
+    auto* page = new TLiveWebPage(profile_, consoleErrors_, view);
     page->setBackgroundColor(palette().color(QPalette::Base));
-    page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
-    page->settings()->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
+    connect(page, &TLiveWebPage::linkClicked, this, &TLivePreviewPane::FollowLink);
     view->setPage(page);
     view->setContextMenuPolicy(Qt::NoContextMenu);
     connect(page, &QWebEnginePage::loadingChanged, this,
@@ -175,6 +176,7 @@ void TLivePreviewPane::PageBuilt(const TLiveUpdate& update) {
   ui->stckLivePages->resize(room);
   for (QWebEngineView* each : views_) each->resize(room);
   UpdateActivity();
+  static_cast<TLiveWebPage*>(views_[size_t(target)]->page())->Expect(update.page);
   if (!warming_[size_t(target)]) views_[size_t(target)]->load(update.page);
 }
 
@@ -299,6 +301,20 @@ void TLivePreviewPane::Stop(const QString& text) {
   SetStatus(text);
   for (QWebEngineView* view : views_)
     if (view) view->hide();
+}
+
+void TLivePreviewPane::FollowLink(const QUrl& link) {
+  constexpr int kShownLength = 80;
+  QString shown = link.toDisplayString();
+  if (shown.size() > kShownLength) shown = shown.left(kShownLength - 1) + QChar(0x2026);
+  if (livepage::OpensInBrowser(link)) {
+    Launcher().OpenDocument(link.toString(QUrl::FullyEncoded));
+    SetStatus(QStringLiteral("Opened %1 in your browser.").arg(shown));
+  } else {
+    SetStatus(QStringLiteral("The link %1 is not followed: only http, https and mailto links open "
+                             "(in your browser).")
+                  .arg(shown));
+  }
 }
 
 void TLivePreviewPane::showEvent(QShowEvent* event) {

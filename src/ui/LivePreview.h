@@ -26,14 +26,15 @@ namespace Ui {
 class TLivePreviewPane;
 }
 class QWebEngineLoadingInfo;
+class QWebEngineProfile;
 class QWebEngineView;
 
 class TLivePreviewPane : public QDockWidget {
   Q_OBJECT
 
  public:
-  // folderTemplate: a QTemporaryDir template for the pane's private folder.
-  TLivePreviewPane(const QString& folderTemplate, const TLivePageOptions& options,
+  // folder: the pane's private folder, made for it alone (removed with the pane).
+  TLivePreviewPane(const QString& folder, const TLivePageOptions& options,
                    QWidget* parent = nullptr);
   ~TLivePreviewPane() override;
 
@@ -70,6 +71,7 @@ class TLivePreviewPane : public QDockWidget {
  private:
   std::unique_ptr<Ui::TLivePreviewPane> ui;
   TLivePreviewEngine* engine_ = nullptr;
+  QWebEngineProfile* profile_ = nullptr;  // made with the views
   std::array<QWebEngineView*, 2> views_{};
   std::array<bool, 2> warming_{};  // loading its first, empty page
   int front_ = -1;                 // index of the view on screen
@@ -101,4 +103,6 @@ class TLivePreviewPane : public QDockWidget {
   void UpdateActivity();
   void SetStatus(const QString& text);
   void Stop(const QString& text);
+  // A link clicked in the page: web and mail addresses open in the user's browser, nothing else.
+  void FollowLink(const QUrl& link);
 };

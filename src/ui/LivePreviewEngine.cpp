@@ -1,6 +1,7 @@
 #include "LivePreviewEngine.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QThread>
 #include <exception>
 
@@ -10,10 +11,11 @@
 #endif
 
 #include "Errors.h"
+#include "LiveWebPage.h"
 
-TLivePreviewEngine::TLivePreviewEngine(const QString& folderTemplate,
-                                       const TLivePageOptions& options, QObject* parent)
-    : QObject(parent), folder_(folderTemplate), options_(options) {
+TLivePreviewEngine::TLivePreviewEngine(const QString& folder, const TLivePageOptions& options,
+                                       QObject* parent)
+    : QObject(parent), folder_(folder), options_(options) {
   debounce_.setSingleShot(true);
   debounce_.setInterval(100);
   connect(&debounce_, &QTimer::timeout, this, &TLivePreviewEngine::Start);
@@ -21,8 +23,9 @@ TLivePreviewEngine::TLivePreviewEngine(const QString& folderTemplate,
 }
 
 TLivePreviewEngine::~TLivePreviewEngine() {
-  debounce_.stop();
+  Stop();
   worker_.waitForDone();
+  if (!folder_.isEmpty()) QDir(folder_).removeRecursively();
 }
 
 void TLivePreviewEngine::Changed() {
@@ -32,21 +35,22 @@ void TLivePreviewEngine::Changed() {
 }
 
 void TLivePreviewEngine::Start() {
-  if (running_ || !pending_ || !source_)
+  if (running_ || !pending_ || !source_ || stopped_)
     return;  // a page being made starts the next one when it is done
-  if (!folder_.isValid()) {
-    emit Failed(QStringLiteral("Cannot create the live preview's folder: ") +
-                folder_.errorString());
+  if (folder_.isEmpty() || !QFileInfo(folder_).isDir()) {
+    emit Failed(QStringLiteral("Cannot create the live preview's folder."));
     return;
   }
   running_ = true;
   const int generation = ++generation_;
-  const QString folder = QDir(folder_.path()).filePath(QString::number(generation));
+  const QString folder = QDir(folder_).filePath(QString::number(generation));
   TLiveDesign design = source_();
   pending_ = false;
   TLivePageOptions options = options_;
+  cancel_ = std::make_shared<TCancelToken>();
+  options.cancel = cancel_;
   QElapsedTimer since = sinceChange_;
-  const QString root = folder_.path();
+  const QString root = folder_;
   const int shown = shown_;
   std::optional<TLivePage> reuse;
   if (madePage_ && madeDesign_ && SamePictures(*madeDesign_, design)) reuse = madePage_;
@@ -64,21 +68,27 @@ void TLivePreviewEngine::Start() {
 #endif
     std::optional<TLivePage> page;
     QString error;
+    bool cancelled = false;
     try {
       page = MakeLivePage(design, QDir::toNativeSeparators(folder).toStdString(), options,
                           reuse ? &*reuse : nullptr);
+    } catch (const TvCancelled&) {
+      cancelled = true;
     } catch (const std::exception& e) {
       error = QString::fromStdString(e.what());
     }
     const bool samePictures = reuse.has_value();
-    QMetaObject::invokeMethod(this, [this, generation, page, error, since, samePictures] {
+    QMetaObject::invokeMethod(this, [this, generation, page, error, since, root, cancelled,
+                                     samePictures] {
       running_ = false;
+      if (cancelled) return;  // given up: nothing to tell
       if (page) {
         unusable_ = page->unusable;
         madePage_ = page;
         TLiveUpdate update;
         update.generation = generation;
-        update.page = QUrl::fromLocalFile(QString::fromStdString(page->pagePath));
+        const QString path = QDir(root).relativeFilePath(QString::fromStdString(page->pagePath));
+        update.page = livepage::AddressOf(path);
         update.width = page->width;
         update.height = page->height;
         update.elapsedMs = since.elapsed();
@@ -104,7 +114,7 @@ void TLivePreviewEngine::Shown(int generation) { shown_ = std::max(shown_, gener
 
 void TLivePreviewEngine::CheckPictures() {
   // A page on its way checks the pictures itself.
-  if (checking_ || running_ || pending_ || !source_ || generation_ == 0) return;
+  if (checking_ || running_ || pending_ || stopped_ || !source_ || generation_ == 0) return;
   checking_ = true;
   worker_.start([this, design = source_()] {
     std::vector<bool> unusable = UnusablePictures(design);
@@ -118,6 +128,12 @@ void TLivePreviewEngine::CheckPictures() {
       }
     });
   });
+}
+
+void TLivePreviewEngine::Stop() {
+  stopped_ = true;
+  debounce_.stop();
+  if (cancel_) cancel_->Request();
 }
 
 // Everything older than the page on screen; never the folder a page is being made in. Runs on the

@@ -9,19 +9,23 @@
 // pictures) makes no pictures at all: its page can be applied to the one shown. Folders of pages
 // no longer shown are removed before the next page is made; the whole private folder goes with
 // the engine.
+//
+// Pages are addressed under the live preview's own scheme (see LiveWebPage.h), relative to the
+// private folder, never as local files.
 #pragma once
 
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
-#include <QTemporaryDir>
 #include <QThreadPool>
 #include <QTimer>
 #include <QUrl>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
+#include "Cancel.h"
 #include "LivePage.h"
 
 // A page made for the pane.
@@ -43,12 +47,13 @@ class TLivePreviewEngine : public QObject {
   Q_OBJECT
 
  public:
-  // folderTemplate: a QTemporaryDir template for the private folder.
-  TLivePreviewEngine(const QString& folderTemplate, const TLivePageOptions& options,
+  // folder: the private folder, made for the engine alone (empty when it could not be made); it
+  // is removed with the engine.
+  TLivePreviewEngine(const QString& folder, const TLivePageOptions& options,
                      QObject* parent = nullptr);
   ~TLivePreviewEngine() override;  // waits for a page being made
 
-  QString Folder() const { return folder_.path(); }
+  QString Folder() const { return folder_; }
   void SetOptions(const TLivePageOptions& options) { options_ = options; }
   void SetDelay(int ms) { debounce_.setInterval(ms); }
   int Delay() const { return debounce_.interval(); }
@@ -66,13 +71,15 @@ class TLivePreviewEngine : public QObject {
   // The pictures may have changed on disk (renamed, cut short, back again): they are checked on
   // the worker, and a new page is made when an item's picture became usable or unusable.
   void CheckPictures();
+  // The page being made is given up (the program is ending); no further one is made.
+  void Stop();
 
  signals:
   void Built(const TLiveUpdate& update);
   void Failed(const QString& message);
 
  private:
-  QTemporaryDir folder_;
+  QString folder_;
   TLivePageOptions options_;
   QTimer debounce_;
   QThreadPool worker_;
@@ -80,6 +87,8 @@ class TLivePreviewEngine : public QObject {
   bool pending_ = false;
   QElapsedTimer sinceChange_;
   bool running_ = false;
+  bool stopped_ = false;
+  std::shared_ptr<TCancelToken> cancel_;  // of the page being made
   int generation_ = 0;
   int shown_ = 0;
   std::vector<bool> unusable_;  // of the last page made

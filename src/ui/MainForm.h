@@ -20,6 +20,7 @@
 #include <optional>
 
 #include "Document.h"
+#include "ExitWatch.h"
 #include "Host.h"
 #include "Places.h"
 
@@ -68,6 +69,12 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   // Gives the window its designed size (larger when its contents need it at the user's font),
   // centred, never larger than its screen's free area; or where the user left it last time.
   void PlaceOnScreen();
+  // The program is being stopped (a stop signal): running work ends as Cancel ends it, unless it
+  // is past its point of no return.
+  void StopWork();
+  // How the process ends with `status` should the ordinary way out get stuck on a worker: the
+  // window's own folders go, and work past its point of no return is waited for.
+  exitwatch::TExitPlan ExitPlan(int status) const;
 
   // --- Script menu (MainFormScript.cpp) ---
   using PageWork =

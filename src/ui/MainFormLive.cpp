@@ -6,17 +6,18 @@
 #include "LivePreview.h"
 #include "LivePreviewEngine.h"
 #include "MainForm.h"
+#include "Places.h"
 #include "Prompts.h"
 #include "Settings.h"
 #include "TreePictures.h"
 #include "ui_MainForm.h"
 
 void TMainForm::CreateLivePreview() {
-  const QString base = instance_ && instance_->IsPrivate()
-                           ? QString::fromStdString(instance_->Path())
-                           : QDir::tempPath() + '/';
-  livePreview_ =
-      new TLivePreviewPane(base + QStringLiteral("live-XXXXXX"), LivePageOptions(), this);
+  // A folder of the window's own, named after this process, so that the next start removes it
+  // should the window be killed.
+  const QString folder = QString::fromStdString(
+      places::MakeProcessFolder(QFile::encodeName(QDir::tempPath()).toStdString(), "torvane-live"));
+  livePreview_ = new TLivePreviewPane(folder, LivePageOptions(), this);
   livePreview_->SetOptions(LivePageOptions());  // now that its folder is known
   livePreview_->SetSource([this] { return LiveDesign(); });
   addDockWidget(Qt::BottomDockWidgetArea, livePreview_);

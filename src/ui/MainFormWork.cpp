@@ -10,6 +10,8 @@
 #include "Document.h"
 #include "Errors.h"
 #include "JobRunner.h"
+#include "LivePreview.h"
+#include "LivePreviewEngine.h"
 #include "MainForm.h"
 #include "MemoryTree.h"
 #include "ui_MainForm.h"
@@ -27,6 +29,20 @@ bool TMainForm::Working() const { return runner_ && runner_->Busy(); }
 
 void TMainForm::cancelWork() {
   if (runner_) runner_->Cancel();
+}
+
+void TMainForm::StopWork() {
+  cancelWork();
+  if (livePreview_) livePreview_->Engine().Stop();
+}
+
+exitwatch::TExitPlan TMainForm::ExitPlan(int status) const {
+  exitwatch::TExitPlan plan;
+  plan.status = status;
+  if (instance_ && instance_->IsPrivate()) plan.folders.push_back(instance_->Path());
+  if (livePreview_) plan.folders.push_back(livePreview_->Engine().Folder().toStdString());
+  if (runner_) plan.holding = [runner = runner_] { return runner->Committing(); };
+  return plan;
 }
 
 QList<QAction*> TMainForm::DesignCommands() const {

@@ -6,31 +6,8 @@
 # that the design came back whole (its preview page is the same) and is listed in Recent Files.
 #
 # Usage: first-slider.sh BIN_DIR ARTIFACT_DIR   (run inside xvfb-run)
-set -euo pipefail
-bin=$(cd "$1" && pwd)
-artifacts=$2
-mkdir -p "$artifacts"
-work=$(mktemp -d)
-app=
-cleanup() {
-  [ -n "$app" ] && kill "$app" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-shot() { command -v import >/dev/null && import -window root "$artifacts/$1" 2>/dev/null || true; }
-fail() {
-  echo "FAILED: $*" >&2
-  shot e2e-failure.png
-  exit 1
-}
-
-# A private copy of the program with its files, private settings and desktop folders.
-mkdir -p "$work/prog" "$work/config/QEL" "$work/data" "$work/cache" "$work/My Designs"
-cp -r "$bin/torvane" "$bin/torvane.js" "$bin/help" "$bin/samples" "$bin/templates" "$work/prog/"
-export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache"
-export HOME="$work"
-export QT_QPA_PLATFORM=xcb  # a real window on the virtual display, whatever the test run set
+source "$(dirname "$0")/window.sh"
+mkdir -p "$work/My Designs"
 cat >"$work/browser" <<'SCRIPT'
 #!/bin/sh
 n=$(ls "$(dirname "$0")"/opened-*.html 2>/dev/null | wc -l)
@@ -48,27 +25,11 @@ Settings\\ShowLinkTipDialog=1
 INI
 project="$work/My Designs/first slider.tvn"
 
-start() {
-  "$work/prog/torvane" "$@" >"$work/log" 2>&1 &
-  app=$!
-  win=$(xdotool search --sync --onlyvisible --name '^Torvane$' | head -1)
-  xdotool windowfocus --sync "$win"
-  sleep 0.5
-}
-keys() { xdotool key --delay 60 "$@"; sleep 0.3; }
 type_text() { xdotool type --delay 8 "$1"; sleep 0.2; }
 click_tree_row() {  # row 0 is the slider, 1.. its items, 44 px apart (small thumbnails)
   local y=$((72 + 44 * $1))
   xdotool mousemove --window "$win" 80 "$y" click 1
   sleep 0.4
-}
-wait_for() {  # wait_for FILE [seconds]
-  for _ in $(seq 1 $((${2:-10} * 10))); do [ -e "$1" ] && return 0; sleep 0.1; done
-  return 1
-}
-wait_exit() {
-  for _ in $(seq 1 100); do kill -0 "$app" 2>/dev/null || { app=; return 0; }; sleep 0.1; done
-  return 1
 }
 
 # --- first run ---

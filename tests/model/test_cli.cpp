@@ -11,6 +11,7 @@
 #include "AppletAgent.h"
 #include "FileUtil.h"
 #include "MemoryTree.h"
+#include "ScriptText.h"
 #include "TestUtil.h"
 #include "test_generator_util.h"
 
@@ -161,6 +162,36 @@ TEST(Cli, PrintsProjectTextWithItsControlCharactersEscaped) {
        {"'\\x1B]0;owned\\x07\\x1B[2J\\x0DPublished OK \\u009B31m \\u202E'", "'--\\x1B[2J'"}) {
     EXPECT_NE(run.err.find(shown), std::string::npos) << run.err;
   }
+}
+
+TEST(Cli, WarnsOfLinksThatRunScriptOrReachLocalFilesAndPublishesThemAsTheyAre) {
+  struct TCase {
+    std::string link, hazard;  // hazard: "" for a link that only leads somewhere
+  };
+  const std::vector<TCase> cases = {
+      {"javascript:alert(1)", "runs script"},
+      {" \x01 Java\tScript:alert(1)", "runs script"},  // as browsers read it
+      {"file:///etc/passwd", "reaches local files"},
+      {"data:text/html,<script>alert(1)</script>", "can carry a page with script"},
+      {"https://example.org/javascript:", ""},
+      {"pages/javascript.html", ""}};
+  for (const TCase& c : cases) EXPECT_EQ(scripttext::LinkHazard(c.link), c.hazard) << c.link;
+
+  TCliFixture f;
+  TqelAppletAgent model(f.dir.Folder());
+  TMemoryTree tree;
+  ASSERT_EQ(model.LoadProject(f.project, tree), TLoadResult::Loaded);
+  model.Items[0].ILink = "https://example.org/";
+  model.Items[1].ILink = "javascript:alert('" + std::string(100, 'x') + "')";
+  model.SaveProject(f.project);
+  const TRunResult run = f.Run("publish " + ShellQuote(f.project));
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const std::string warning = "item 2 (two.jpg): the link javascript:alert('xxx";
+  EXPECT_NE(run.err.find("torvane-cli: warning: " + warning), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("x... runs script\n"), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find("item 1"), std::string::npos) << run.err;
+  EXPECT_NE(ReadAll(f.dir / "show_PublishReport.txt").find("  " + warning), std::string::npos);
+  EXPECT_NE(ReadAll(f.dir / "torvanecfg.js").find("javascript:alert("), std::string::npos);
 }
 
 TEST(Cli, ReadsTheProjectOnlyOnceItHoldsTheFolderLock) {

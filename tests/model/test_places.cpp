@@ -11,8 +11,14 @@
 #include <optional>
 #include <string>
 
+#include <chrono>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include "ExitWatch.h"
 #include "FileUtil.h"
 #include "Places.h"
 #include "TestUtil.h"
@@ -205,4 +211,32 @@ TEST(Places, OnlyOneRunningProgramKeepsTheWritableProgramFolder) {
   places::TInstanceFolder again(root / "bin", /*shareable=*/true);
   EXPECT_FALSE(again.IsPrivate());
   EXPECT_TRUE(fs::is_empty(root.Path() / "bin/preview"));
+}
+
+// A process stuck where no request to stop reaches it (opening a pipe that nobody writes) still
+// ends once the exit watch is armed, with its status and without its folders; work past its
+// point of no return (`holding`) puts the end off.
+TEST(ExitWatch, EndsAStuckProcessAndRemovesItsFolders) {
+  using namespace std::chrono;
+  for (const int holdMs : {0, 600}) {
+    TTempDir dir;
+    const std::string folder = dir / "work", pipe = dir / "pipe";
+    fs::create_directories(folder + "/inside");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const auto start = steady_clock::now();
+    const pid_t child = ::fork();
+    if (child == 0) {
+      exitwatch::Arm({143, 200, 60000, {folder}, [=] {
+                        return steady_clock::now() - start < milliseconds(holdMs);
+                      }});
+      ::open(pipe.c_str(), O_RDONLY);
+      std::_Exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    const auto elapsed = duration_cast<milliseconds>(steady_clock::now() - start).count();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 143) << status;
+    EXPECT_TRUE(elapsed >= std::max(200, holdMs) && elapsed < std::max(200, holdMs) + 1500);
+    EXPECT_FALSE(fs::exists(folder));
+  }
 }

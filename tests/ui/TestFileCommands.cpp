@@ -15,6 +15,9 @@
 
 #include <algorithm>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "FileUtil.h"
 #include "MainForm.h"
 #include "UiTest.h"
@@ -223,9 +226,16 @@ class TestFileCommands : public QObject {
     TTestEnvironment env;
     QDir().mkpath(env.Path("site"));
     QDir().mkpath(env.Path("fresh"));
+    // What a window killed while it replaced files left goes with the next save there.
+    const pid_t dead = ::fork();
+    if (dead == 0) std::_Exit(0);
+    ::waitpid(dead, nullptr, 0);
+    const QString left = env.Path(QString("site/~slider0.jpg.%1-a1b2c3.tmp").arg(dead));
+    QVERIFY(QFile(left).open(QIODevice::WriteOnly));
     TMainForm form(env.ProgramFolder());
     prompt::QueueFile(env.Path("site/alpha.tvn"));
     Act(form, "Save2")->trigger();  // a fresh folder: no question
+    QVERIFY(!QFile::exists(left));
     Act(form, "Insert2")->trigger();
     const QString alphaConfig = ReadText(env.Path("site/torvanecfg.js"));
     // No: the dialog comes again for another folder.

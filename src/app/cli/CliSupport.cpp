@@ -287,6 +287,8 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
         out << file << "\n";
       }
       WarnAboutMissingPictures(model, err);
+      for (const std::string& warning : model.LinkWarnings())
+        err << "torvane-cli: warning: " << warning << "\n";
       result = 0;
     } catch (const std::exception& failure) {
       if (bar) bar->Erase();
