@@ -5,10 +5,10 @@
 //
 //   save_bench PHOTO_FOLDER [ITEMS=150] [RUNS=3]
 //
-// With --gaps it runs on the display it is given instead (bench/window-gaps.sh: under xvfb-run)
-// and prints the longest event-loop gap of the window during an open, a save with the picture
-// cache filled, a preview, a drop of the photos and a check of the pictures on activation, each
-// with the live preview pane shown and hidden:
+// With --gaps it runs on the display it is given instead (bench/background.sh --gaps: under
+// xvfb-run) and prints the longest event-loop gap of the window during an open, a save with the
+// picture cache filled, a preview, a drop of the photos and a check of the pictures on activation,
+// each with the live preview pane shown and hidden:
 //
 //   save_bench --gaps PHOTO_FOLDER [ITEMS=150] [RUNS=3]
 #include <QApplication>
@@ -189,8 +189,7 @@ int Gaps(const QString& program, const QString& project, const QStringList& phot
     };
     std::printf("%lld items, live preview %s:",
                 static_cast<long long>(w.form->Document().itemCount()), pane ? "shown " : "hidden");
-    for (const auto& c : cases)
-      std::printf("  %s %s", c.what, LongestGap(runs, c.action).c_str());
+    for (const auto& c : cases) std::printf("  %s %s", c.what, LongestGap(runs, c.action).c_str());
     std::printf("\n");
     std::fflush(stdout);
   }
