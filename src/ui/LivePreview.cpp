@@ -149,11 +149,11 @@ void TLivePreviewPane::PageBuilt(const TLiveUpdate& update) {
   if (broken_) return;
   CreateViews();
   if (update.samePictures) {
-    if (loading_ >= 0) {  // applied to the page loading once it has loaded
+    if (loading_ >= 0 && !update.sliderCall.isEmpty()) {  // applied once the page has loaded
       restyle_ = update;
       return;
     }
-    if (front_ < 0) {  // nothing to apply it to
+    if (front_ < 0 || update.sliderCall.isEmpty()) {  // nothing to apply it to, or with
       engine_->MakeWhole();
       return;
     }
@@ -213,6 +213,10 @@ void TLivePreviewPane::PageLoaded(int view, const QUrl& url, bool ok) {
 
 void TLivePreviewPane::Redraw(int view, const TLiveUpdate& update, const QString& offset,
                               const std::function<void()>& then) {
+  if (update.sliderCall.isEmpty()) {  // nothing to draw it with: the page stays as it loaded
+    then();
+    return;
+  }
   // The style sheet comes as a sheet of its own (no inline style for a page's policy to refuse);
   // the runtime replaces the slider drawn in the element, and moves the new one to the offset.
   const QString script =

@@ -17,7 +17,7 @@ TLivePreviewEngine::TLivePreviewEngine(const QString& folder, const TLivePageOpt
                                        QObject* parent)
     : QObject(parent), folder_(folder), options_(options) {
   debounce_.setSingleShot(true);
-  debounce_.setInterval(100);
+  debounce_.setInterval(60);  // short: a change of look only is applied in place
   connect(&debounce_, &QTimer::timeout, this, &TLivePreviewEngine::Start);
   worker_.setMaxThreadCount(1);
 }
