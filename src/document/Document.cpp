@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QUndoStack>
 #include <algorithm>
+#include <map>
 #include <numeric>
 #include <unordered_map>
 
@@ -214,15 +215,47 @@ TLoadResult TDocument::open(const QString& path, bool untitled) {
 
 void TDocument::save(const QString& path) {
   const QFileInfo info(path);
+  const TAppletData slider = agent_->AppletData;
+  const TItemArray items = agent_->Items;
   agent_->PublishProject(QDir::toNativeSeparators(info.absolutePath() + '/').toStdString(),
                          info.fileName().toStdString(), *this);
+  announceSaved(slider, items);
   undoStack_->setClean();
   setFileName(path);
 }
 
 void TDocument::markSaved(const QString& path, quint64 snapshotRevision) {
-  if (snapshotRevision == revision_) undoStack_->setClean();
+  if (snapshotRevision == revision_ ||
+      (snapshotRevision == adoptedFrom_ && revision_ == adoptedTo_))
+    undoStack_->setClean();
   setFileName(path);
+}
+
+void TDocument::adoptRun(const TqelAppletAgent& run, bool finished) {
+  const TAppletData slider = agent_->AppletData;
+  const TItemArray items = agent_->Items;
+  agent_->AdoptRun(run, finished);
+  if (finished) announceSaved(slider, items);
+}
+
+void TDocument::announceSaved(const TAppletData& slider, const TItemArray& items) {
+  std::map<TItemField, std::vector<int>> changed;
+  for (size_t i = 0; i < std::min(items.size(), agent_->Items.size()); ++i) {
+    for (int f = 0; f < kItemFieldCount; ++f) {
+      const auto field = static_cast<TItemField>(f);
+      if (FieldOf(items[i], field) != FieldOf(agent_->Items[i], field))
+        changed[field].push_back(int(i));
+    }
+  }
+  const bool sliderDiffers = !(slider == agent_->AppletData);
+  if (changed.empty() && !sliderDiffers) return;
+  adoptedFrom_ = revision_;
+  adoptedTo_ = ++revision_;
+  if (sliderDiffers) emit sliderChanged();
+  for (const auto& [field, indexes] : changed) {
+    for (int i : indexes) emit itemChanged(i, field);
+    emit itemsChanged(indexes, field);
+  }
 }
 
 void TDocument::push(QUndoCommand* command) { undoStack_->push(command); }

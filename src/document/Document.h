@@ -117,8 +117,15 @@ class TDocument : public QObject, public IDesignTree {
   // becomes `path` and the current step the saved one. Throws TvError; then nothing changes here.
   void save(const QString& path);
   // A save made elsewhere (in the background, from a snapshot) has finished: the file name
-  // becomes `path`, and the current step the saved one if the design is still the snapshot's.
+  // becomes `path`, and the current step the saved one if the design is still the snapshot's
+  // (with what adoptRun brought back from that save).
   void markSaved(const QString& path, quint64 snapshotRevision);
+  // What a save or build of a copy of this design found out comes back: the preview files it
+  // made and the picture status, and when it finished, the design as it wrote it (the items'
+  // new picture names and sizes, links converted between the local and remote folders). That
+  // is one update that cannot be undone, announced field by field as edits are, so that the
+  // panels, the tree and the live preview show exactly what was saved.
+  void adoptRun(const TqelAppletAgent& run, bool finished);
   // Counts every change of the design, undone and redone ones too.
   quint64 revision() const { return revision_; }
 
@@ -225,6 +232,11 @@ class TDocument : public QObject, public IDesignTree {
   void writeSlider(const TAppletData& data);
   quint64 typingSession_ = 0;
   quint64 revision_ = 0;
+  // The revisions before and after the last update adoptRun or save brought back.
+  quint64 adoptedFrom_ = 0, adoptedTo_ = 0;
+  // Announces every field of the design that differs from `slider` and `items` (what it was
+  // before a save changed it) as one new revision.
+  void announceSaved(const TAppletData& slider, const TItemArray& items);
   void resetDesign(const TAppletData& slider, TItemArray items, std::vector<int> levels,
                    std::vector<std::string> captions);
 };

@@ -17,6 +17,10 @@
 #include "Cancel.h"
 #include "Host.h"
 
+namespace scripttext {
+struct TCheckedDesign;
+}
+
 namespace fileutil {
 class TTextLineReader;
 }
@@ -198,6 +202,10 @@ class TqelAppletAgent {
   // ("item 3 (harbour.jpg): the link javascript:... runs script"): written as they are, such
   // links are worth a second look.
   std::vector<std::string> LinkWarnings() const;
+  // What a user pastes into a page of their own to show the slider there: a comment naming the
+  // files to upload beside the page, the style sheet and script tags, and the slider's <div>, as
+  // the published page has them. Throws TvError for a design the generator refuses.
+  std::vector<std::string> EmbedCode() const;
 
   // --- preview folder and publishing ---
   // Copies the file at path into the preview folder as name (its own name when empty).
@@ -230,6 +238,8 @@ class TqelAppletAgent {
   // caller. Throws before anything is written for a design that cannot be generated.
   std::vector<std::string> GenerateFiles(IDesignTree& tree);
   std::vector<std::string> PublishReportLines();
+  // The page's tags that load the slider's files, then its <div>.
+  std::vector<std::string> EmbedLines(const scripttext::TCheckedDesign& checked) const;
   void SaveProjectText(const std::string& fileName, const std::string& text);
   TLoadResult LoadProjectFrom(fileutil::TTextLineReader& lines, const std::string& fileName,
                               IDesignTree& tree);

@@ -127,6 +127,32 @@ std::string PictureName(int position, bool doubleDensity) {
 
 }  // namespace
 
+std::vector<std::string> TqelAppletAgent::EmbedLines(
+    const scripttext::TCheckedDesign& checked) const {
+  return {"<link href=\"./" + ScriptFiles[2] + "\" type=text/css rel=stylesheet>",
+          "<script language=\"javascript\" src=\"./" + ScriptFiles[0] + "\"></script>",
+          "<script language=\"javascript\" src=\"./" + ScriptFiles[1] + "\"></script>",
+          "<div id=\"" + scripttext::HtmlAttribute(AppletData.pDivId) +
+              "\" style=\"width:" + checked.width +
+              "px;height:" + std::to_string(scripttext::OuterHeight(checked)) + "px;\"></div>"};
+}
+
+std::vector<std::string> TqelAppletAgent::EmbedCode() const {
+  const scripttext::TCheckedDesign checked = scripttext::CheckDesign(AppletData, Items);
+  std::string files = ScriptFiles[0] + ", " + ScriptFiles[1] + ", " + ScriptFiles[2];
+  if (!Items.empty()) {
+    const std::string last = PictureName(static_cast<int>(Items.size()) - 1, false);
+    files += Items.size() == 1 ? " and slider0.jpg" : " and the pictures slider0.jpg to " + last;
+    if (DoubleDensityPictures) files += " (with their @2x pictures)";
+  }
+  std::vector<std::string> lines = EmbedLines(checked);
+  // The name is a script name (checked above): nothing in it can end the comment.
+  lines.insert(lines.begin(), "<!-- Torvane slider " + AppletData.pSliderName +
+                                  ": put the files that Save writes beside the project (" + files +
+                                  ") into the folder of this page. -->");
+  return lines;
+}
+
 std::vector<TPictureStatus> TqelAppletAgent::MakeHTMLCodes(const std::string& pagePath,
                                                            IDesignTree& tree) {
   fileutil::WriteTextLines(pagePath, GenerateFiles(tree));
@@ -301,6 +327,7 @@ std::vector<std::string> TqelAppletAgent::GenerateFiles(IDesignTree& tree) {
 
   char length[8];
   std::snprintf(length, sizeof length, "%04zu", std::string(kHomePage).size());
+  const std::vector<std::string> code = EmbedLines(checked);
   const std::vector<std::string> page = {
       "<!-- saved from url=(" + std::string(length) + ")" + kHomePage + " -->",
       "<html>",
@@ -314,15 +341,14 @@ std::vector<std::string> TqelAppletAgent::GenerateFiles(IDesignTree& tree) {
       std::string("<!-- ") + kProductPage + " -->",
       "<!-- NOTE: Please insert these codes into <body> section of Web pages. -->",
       "<!-- BEGIN -->",
-      "<link href=\"./" + ScriptFiles[2] + "\" type=text/css rel=stylesheet>",
-      "<script language=\"javascript\" src=\"./" + ScriptFiles[0] + "\"></script>",
-      "<script language=\"javascript\" src=\"./" + ScriptFiles[1] + "\"></script>",
+      code[0],
+      code[1],
+      code[2],
       "<!-- END -->",
       "",
       "<!-- Please insert the <div> below to your Web page where you would -->",
       "<!-- like to include the menu. -->",
-      "<div id=\"" + scripttext::HtmlAttribute(AppletData.pDivId) +
-          "\" style=\"width:" + checked.width + "px;height:" + outerHeight + "px;\"></div>",
+      code[3],
       "",
       "</body>",
       "</html>"};

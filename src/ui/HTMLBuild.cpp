@@ -14,6 +14,7 @@ TformHTML::TformHTML(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui
   frame::CentreOnScreen(this);
   connect(ui_->Button1, &QPushButton::clicked, this, &QDialog::accept);
   connect(ui_->Button2, &QPushButton::clicked, this, &TformHTML::Button2Click);
+  connect(ui_->btnCopyEmbedCode, &QPushButton::clicked, this, &TformHTML::embedCodeRequested);
 }
 
 TformHTML::~TformHTML() = default;

@@ -28,6 +28,10 @@ class TformHTML : public QDialog {
   // Copy to Clipboard: the whole text, as plain text.
   void Button2Click();
 
+ signals:
+  // Copy Embed Code: the window that owns the design puts its embed code on the clipboard.
+  void embedCodeRequested();
+
  private:
   std::unique_ptr<Ui::TformHTML> ui_;
 };

@@ -106,6 +106,7 @@ void TMainForm::SetUpActions() {
   bind({ui->MoveDown1, ui->MoveDown2, ui->tlbtnMoveDown}, &TMainForm::moveItemsDown);
   bind({ui->Preview1, ui->tlbtnPreview}, &TMainForm::preview);
   bind({ui->BuildHTML1, ui->tlbtnBuildHTML}, &TMainForm::buildHtml);
+  bind({ui->CopyEmbedCode1}, &TMainForm::copyEmbedCode);
   bind({ui->Publish1}, &TMainForm::showPublishReport);
   bind({ui->WebBrowser1}, &TMainForm::chooseWebBrowser);
   bind({ui->Topic1, ui->tlbtnHelp}, &TMainForm::showHelpTopics);

@@ -131,6 +131,8 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   void showFieldHelp();
   // Script, Option and Help menus
   void buildHtml();
+  // Puts on the clipboard what a user pastes into a page of their own to show the slider there.
+  void copyEmbedCode();
   void preview();
   void showPublishReport();
   void chooseWebBrowser();

@@ -3,8 +3,11 @@
 // private temporary folder (inside this running program's own work folder when it has a private
 // one), never into the working or the program's folder, so they can neither
 // replace a user's file of the same name nor fail in a folder we may not write.
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -19,6 +22,7 @@
 #include "MessageBox_LinkTip.h"
 #include "Prompts.h"
 #include "PublishReport.h"
+#include "ScriptText.h"
 #include "Settings.h"
 #include "Templet.h"
 #include "WebBrowser.h"
@@ -35,6 +39,7 @@ QString ScratchFolder(QTemporaryDir& dir) {
 
 void TMainForm::CreateLongLivedWindows() {
   codeWindow_ = new TformHTML(this);
+  connect(codeWindow_, &TformHTML::embedCodeRequested, this, &TMainForm::copyEmbedCode);
   helpWindow_ = new TfrmHelp(this);
 }
 
@@ -81,6 +86,17 @@ void TMainForm::buildHtml() {
   });
 }
 
+void TMainForm::copyEmbedCode() {
+  RunCommand(this, [this] {
+    QStringList lines;
+    for (const std::string& line : document_->agent().EmbedCode())
+      lines << QString::fromStdString(line);
+    QGuiApplication::clipboard()->setText(lines.join('\n') + '\n');
+    SetStatus(
+        "Embed code copied: paste it into your page, and put the files Save writes beside it.");
+  });
+}
+
 void TMainForm::preview() {
   RunCommand(this, [this] {
     QTemporaryDir scratch(ScratchTemplate());
@@ -110,6 +126,21 @@ void TMainForm::showPublishReport() {
     TfrmPublishReport report(this);
     report.LoadReport(QString::fromStdString(document_->agent().PreviewFolder()) +
                       "PublishReport.txt");
+    // A saved project has its page beside it: the report leads there.
+    const QFileInfo project(document_->fileName());
+    const QString page =
+        project.absolutePath() + '/' +
+        QString::fromStdString(scripttext::PublishBaseName(project.fileName().toStdString())) +
+        QStringLiteral(".html");
+    if (!document_->fileName().isEmpty() && QFileInfo(page).isFile()) {
+      report.OfferPublishedPage(page);
+      connect(&report, &TfrmPublishReport::viewRequested, this, [this](const QString& shown) {
+        RunCommand(this, [this, shown] {
+          TformWebBrowser browser(this);
+          browser.OpenPage(QFileInfo(shown).absolutePath() + '/', QFileInfo(shown).fileName());
+        });
+      });
+    }
     prompt::Exec(report);
   });
 }

@@ -95,7 +95,7 @@ bool TMainForm::RunInBackground(const DesignWork& work) {
   TMemoryTree::CopyCaptions(*tree, *document_);
   model->ReportTo(nullptr);
   model->CancelToken = nullptr;
-  document_->agent().AdoptRun(*model, outcome == TJobOutcome::Done);
+  document_->adoptRun(*model, outcome == TJobOutcome::Done);
   // However the work ended, the bar, the text and the cursor are as they were before it.
   SetPosition(0);
   while (busyDepth_ > 0) SetBusy(false);

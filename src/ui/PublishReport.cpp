@@ -1,10 +1,12 @@
 #include "PublishReport.h"
 
+#include <QFileInfo>
 #include <QStyle>
 
 #include "DialogFrame.h"
 #include "Errors.h"
 #include "FileUtil.h"
+#include "Launcher.h"
 #include "ui_PublishReport.h"
 
 TfrmPublishReport::TfrmPublishReport(QWidget* parent)
@@ -16,6 +18,10 @@ TfrmPublishReport::TfrmPublishReport(QWidget* parent)
   frame::FixSize(this);
   frame::CentreOnScreen(this);
   connect(ui_->BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+  connect(ui_->btnOpenFolder, &QPushButton::clicked, this,
+          [this] { Launcher().OpenDocument(QFileInfo(page_).absolutePath()); });
+  connect(ui_->btnViewInBrowser, &QPushButton::clicked, this,
+          [this] { emit viewRequested(page_); });
 }
 
 TfrmPublishReport::~TfrmPublishReport() = default;
@@ -30,4 +36,11 @@ void TfrmPublishReport::LoadReport(const QString& path) {
   QStringList text;
   for (const std::string& line : lines) text << QString::fromStdString(line);
   ui_->memoPublishReport->setPlainText(text.join('\n'));
+}
+
+void TfrmPublishReport::OfferPublishedPage(const QString& page) {
+  page_ = page;
+  ui_->btnOpenFolder->setVisible(true);
+  ui_->btnViewInBrowser->setVisible(true);
+  frame::FixSize(this);
 }

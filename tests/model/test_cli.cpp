@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <thread>
@@ -192,6 +193,40 @@ TEST(Cli, WarnsOfLinksThatRunScriptOrReachLocalFilesAndPublishesThemAsTheyAre) {
   EXPECT_EQ(run.err.find("item 1"), std::string::npos) << run.err;
   EXPECT_NE(ReadAll(f.dir / "show_PublishReport.txt").find("  " + warning), std::string::npos);
   EXPECT_NE(ReadAll(f.dir / "torvanecfg.js").find("javascript:alert("), std::string::npos);
+}
+
+TEST(Cli, ChecksAProjectAsPublishingWouldAndWritesNothing) {
+  struct TCase {
+    std::function<void(TqelAppletAgent&)> edit;
+    int exitCode;
+    std::string shown;  // on stdout
+  };
+  TCliFixture f;
+  const std::vector<TCase> cases = {
+      {[](TqelAppletAgent&) {}, 0, ""},
+      {[&](TqelAppletAgent& m) { m.Items[1].OriginalImagePath = f.dir / "gone.jpg"; }, 2,
+       "warning: item 2: the picture " + (f.dir / "gone.jpg") + " was not found"},
+      {[](TqelAppletAgent& m) { m.Items[0].OriginalImagePath = ""; }, 2,
+       "warning: item 1 has no picture chosen"},
+      {[](TqelAppletAgent& m) { m.AppletData.pStep = "fast"; }, 1,
+       "error: The slider's step 'fast' is not a whole number"},
+      {[&](TqelAppletAgent& m) { m.Items[0].OriginalImagePath = f.dir / "show.tvn"; }, 1,
+       "error: item 1: Cannot read picture"}};
+  const std::string good = ReadAll(f.project);
+  for (const TCase& c : cases) {
+    TqelAppletAgent model(f.dir.Folder());
+    TMemoryTree tree;
+    WriteAll(f.project, good);
+    ASSERT_EQ(model.LoadProject(f.project, tree), TLoadResult::Loaded);
+    c.edit(model);
+    model.SaveProject(f.project);
+    const std::string saved = ReadAll(f.project);
+    const TRunResult run = f.Run("check " + ShellQuote(f.project));
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.out << run.err;
+    EXPECT_NE(run.out.find(c.shown), std::string::npos) << run.out;
+    EXPECT_EQ(ReadAll(f.project), saved);
+    EXPECT_FALSE(fileutil::IsFile(f.dir / "show.html"));
+  }
 }
 
 TEST(Cli, ReadsTheProjectOnlyOnceItHoldsTheFolderLock) {

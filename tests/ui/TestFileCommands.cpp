@@ -1,11 +1,13 @@
 // The File menu: what New, Open, Save, Save As and the open routine do to the design, its file
 // name, the modified state and the recent list, and that unsaved work is never dropped silently.
 #include <QAction>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
@@ -256,6 +258,36 @@ class TestFileCommands : public QObject {
     prompt::QueueButton(TButton::Yes);  // "already exists"
     Act(form, "Save2")->trigger();
     QCOMPARE(prompt::Shown().size(), 8);
+  }
+
+  // A save that converts a link (the local site folder to its web address) shows it at once: in
+  // the Link box and in all else that follows the document (tree, live preview), announced once
+  // as a new revision that leaves the design saved.
+  void aSaveShowsTheDesignAsItWroteIt() {
+    TTestEnvironment env;
+    const QString path = uitest::WriteProject(env.Path("site/c.tvn"), {"0"}, [&](auto& m) {
+      m.AppletData.pInternalUse_RootDir_Local = "/home/me/site/";
+      m.AppletData.pInternalUse_RootDir_Remote = "https://example.org/";
+      m.AppletData.pInternalUse_RootDir_Local_Checked = "0";
+      m.Items[0].ILink = "/home/me/site/page.html";
+      m.Items[0].OriginalImagePath = MakeJpeg(env.Path("a.jpg"), 80, 60).toStdString();
+    });
+    TMainForm form(env.ProgramFolder());
+    QVERIFY(form.OpenProjectFile(path));
+    Select(form, {0});
+    form.Document().setItemField({0}, TItemField::ToolTip, "edited", QString());
+    const quint64 before = form.Document().revision();
+    QSignalSpy changed(&form.Document(), &TDocument::itemsChanged);
+    Act(form, "Save1")->trigger();
+    QCOMPARE(Find<QComboBox>(form, "cmbx_ILink")->currentText(),
+             QStringLiteral("https://example.org/page.html"));
+    QCOMPARE(std::count_if(changed.begin(), changed.end(),
+                           [](const QList<QVariant>& signal) {
+                             return signal[1].value<TItemField>() == TItemField::Link;
+                           }),
+             1);
+    QCOMPARE(form.Document().revision(), before + 1);
+    QVERIFY(!form.Document().isModified());
   }
 
   // Values as long as a file can hold come back whole after an open and a save.

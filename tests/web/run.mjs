@@ -3,6 +3,7 @@
 // The sample project is published with torvane-cli (site.mjs); hand-written folders
 // (fixtures/pages.mjs) cover the remaining cases.
 import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
@@ -560,13 +561,19 @@ try {
   let url = null;
   await check('the sample project publishes with torvane-cli', () => { url = publishSample(bin, samples, work); });
   if (url) await sampleTests(url);
-  await check('a slider named in non-ASCII letters publishes and runs', async () => {
-    const { page, problems, close } = await open(publishSample(bin, samples, work, { name: 'Galer\u00eda' }));
-    try {
-      await expectMotion(page, 'Galer\u00eda_div', SAMPLE_SPEED, 300, SAMPLE_CYCLE);
-      assert.deepEqual(problems, []);
-    } finally {
-      await close();
+  await check('a slider named in non-ASCII letters publishes and runs, also pasted as embed code into a page of its own', async () => {
+    const site = publishSample(bin, samples, work, { name: 'Galer\u00eda' });
+    const folder = path.join(work, path.dirname(site));
+    const snippet = execFileSync(path.join(bin, 'torvane-cli'), ['snippet', path.join(folder, 'sample.tvn')], { encoding: 'utf8' });
+    fs.writeFileSync(path.join(folder, 'mine.html'), `<!DOCTYPE html>\n<meta charset="utf-8"><title>Mine</title>\n<p>My page</p>\n${snippet}<p>More</p>\n`);
+    for (const url of [site, path.dirname(site) + '/mine.html']) {
+      const { page, problems, close } = await open(url);
+      try {
+        await expectMotion(page, 'Galer\u00eda_div', SAMPLE_SPEED, 300, SAMPLE_CYCLE);
+        assert.deepEqual(problems, []);
+      } finally {
+        await close();
+      }
     }
   });
   await check('pictures at twice the height are what screens of device scale factor 2 load, 1 the others', async () => {

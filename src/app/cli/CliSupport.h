@@ -73,4 +73,14 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
                    std::ostream& err, bool usePictureCache = true, bool readableRuntime = false,
                    bool doubleDensity = false, bool showProgress = false);
 
+// Reads the project and checks every value and picture as Save would, writing nothing: one line
+// per problem on `out` ("error: ..." where Save would fail, "warning: ..." where it would warn),
+// naming the item, and a count on `err`. Returns 0 when Save would neither fail nor warn, 2 when
+// it would only warn, 1 when it would fail or the project cannot be read.
+int CheckCommand(const std::string& projectPath, std::ostream& out, std::ostream& err);
+
+// Reads the project and prints what a user pastes into a page of their own to show the slider
+// there (see TqelAppletAgent::EmbedCode). Returns 0, or 1 with the reason on `err`.
+int SnippetCommand(const std::string& projectPath, std::ostream& out, std::ostream& err);
+
 }  // namespace cli

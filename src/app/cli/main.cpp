@@ -1,7 +1,10 @@
-// torvane-cli: publishes a project file without the window program.
+// torvane-cli: publishes a project file without the window program, checks one, or prints the
+// code that shows its slider in a page of one's own.
 //
 //   torvane-cli publish PROJECT.tvn [--to FOLDER] [--no-cache] [--readable-runtime] [--hidpi]
 //                                   [--quiet]
+//   torvane-cli check PROJECT.tvn
+//   torvane-cli snippet PROJECT.tvn
 #include <iostream>
 #include <string>
 #include <vector>
@@ -41,6 +44,8 @@ std::vector<std::string> Arguments(int argc, char** argv) {
 const char* const kUsage =
     "Usage: torvane-cli publish PROJECT.tvn [--to FOLDER] [--no-cache] [--readable-runtime]\n"
     "                                            [--hidpi] [--quiet]\n"
+    "       torvane-cli check PROJECT.tvn\n"
+    "       torvane-cli snippet PROJECT.tvn\n"
     "       torvane-cli --help\n"
     "\n"
     "Publishes a Torvane project as the Save command of the window program does: the page\n"
@@ -77,7 +82,16 @@ const char* const kUsage =
     "Every file is written beside its target under a temporary name and renamed into place only\n"
     "when complete, so a failed or interrupted run leaves earlier files whole. Ctrl+C or SIGTERM\n"
     "ends the run cleanly (exit status 128 + the signal number). A project file named like one of\n"
-    "the published files (PROJECT.html, torvane.js, slider0.jpg, ...) is refused.\n";
+    "the published files (PROJECT.html, torvane.js, slider0.jpg, ...) is refused.\n"
+    "\n"
+    "check reads the project and checks every value and picture as publishing would, writing\n"
+    "nothing: one line per problem on stdout, \"error: ...\" where publishing would fail and\n"
+    "\"warning: ...\" where it would warn, naming the item. Exit status: 0 when there is no\n"
+    "problem, 2 when there are warnings only, 1 when publishing would fail.\n"
+    "\n"
+    "snippet prints what to paste into a page of your own to show the slider there: the style\n"
+    "sheet and script tags and the slider's <div>, with a comment naming the files to put\n"
+    "beside the page (those that publishing writes).\n";
 
 int UsageError(const std::string& text) {
   cli::TPrintableStream err(std::cerr);
@@ -97,6 +111,13 @@ int main(int argc, char** argv) {
     }
   }
   if (args.empty()) return UsageError("no command given");
+  if (args[0] == "check" || args[0] == "snippet") {
+    if (args.size() != 2 || args[1].empty() || args[1][0] == '-')
+      return UsageError(args[0] + " takes one project file and no options");
+    cli::TPrintableStream out(std::cout), err(std::cerr);
+    return args[0] == "check" ? cli::CheckCommand(args[1], out, err)
+                              : cli::SnippetCommand(args[1], out, err);
+  }
   if (args[0] != "publish") return UsageError("unknown command '" + args[0] + "'");
   std::string project;
   std::string to;
