@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QLocale>
+#include <QPainter>
 #include <QPixmap>
 
 #include "PictureFacts.h"
@@ -83,8 +84,10 @@ void TPicturePane::ShowSeveral() {
     for (const QString& path : drawn) {
       auto* entry = new QListWidgetItem(QFileInfo(path).fileName(), list);
       entry->setData(Qt::UserRole, path);
-      entry->setTextAlignment(Qt::AlignHCenter | Qt::AlignTop);
+      // Every cell as large as the grid's, with or without its thumbnail yet.
+      entry->setSizeHint(list->gridSize());
     }
+    list->scrollToTop();
   }
   for (int i = 0; i < list->count(); ++i) {
     QListWidgetItem* entry = list->item(i);
@@ -95,7 +98,14 @@ void TPicturePane::ShowSeveral() {
       entry->setIcon(facts_->WarningIcon());
     } else if (const QImage thumbnail = facts_->Thumbnail(path, kSideBySideBox);
                !thumbnail.isNull() && (!same || entry->icon().isNull())) {
-      entry->setIcon(QPixmap::fromImage(thumbnail));
+      // Centred in a square, so that every caption stands at the same height.
+      QPixmap square(kSideBySideBox, kSideBySideBox);
+      square.fill(Qt::transparent);
+      QPainter painter(&square);
+      painter.drawImage((kSideBySideBox - thumbnail.width()) / 2,
+                        (kSideBySideBox - thumbnail.height()) / 2, thumbnail);
+      painter.end();
+      entry->setIcon(square);
     }
   }
   // Several: never one.

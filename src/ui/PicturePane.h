@@ -19,7 +19,7 @@ class TPicturePane : public QWidget {
 
  public:
   static constexpr int kPictureBox = 240;
-  static constexpr int kSideBySideBox = 96;
+  static constexpr int kSideBySideBox = 64;
   // With many items selected, the thumbnails of the first this many are drawn.
   static constexpr int kMostDrawn = 200;
 
