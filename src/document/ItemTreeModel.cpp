@@ -68,6 +68,8 @@ QVariant TItemTreeModel::data(const QModelIndex& index, int role) const {
   if (item < -1) return {};
   if (role == Qt::DisplayRole) return QString::fromStdString(document_.caption(item));
   if (role == Qt::DecorationRole) return item < 0 ? sliderIcon_ : itemIcon_;
+  if ((role == Qt::AccessibleTextRole || role == Qt::AccessibleDescriptionRole) && accessibleText_)
+    return accessibleText_(index, role);
   return {};
 }
 

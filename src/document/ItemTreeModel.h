@@ -8,6 +8,7 @@
 
 #include <QAbstractItemModel>
 #include <QIcon>
+#include <functional>
 
 class TDocument;
 
@@ -21,6 +22,11 @@ class TItemTreeModel : public QAbstractItemModel {
   int itemAt(const QModelIndex& index) const;
   QModelIndex indexOf(int item) const;                    // -1: the slider's row
   void setIcons(const QIcon& slider, const QIcon& item);  // before a view shows the model
+  // What assistive technology says of a row (Qt::AccessibleTextRole, AccessibleDescriptionRole),
+  // from the window, which knows the rows' pictures; without it, the caption alone.
+  void setAccessibleText(std::function<QString(const QModelIndex&, int role)> text) {
+    accessibleText_ = std::move(text);
+  }
 
   QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
   QModelIndex parent(const QModelIndex& child) const override;
@@ -43,6 +49,7 @@ class TItemTreeModel : public QAbstractItemModel {
   void picturesDropped(int first, int count, const QStringList& refused);
 
  private:
+  std::function<QString(const QModelIndex&, int role)> accessibleText_;
   friend class TDocument;
   TDocument& document_;
   QIcon sliderIcon_;

@@ -1,12 +1,53 @@
 #include "ColorPanel.h"
 
+#include <QAccessibleWidget>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 
+namespace {
+
+// The panel as a button to assistive technology: its role, name and press action.
+class TAccessibleColorPanel : public QAccessibleWidget {
+ public:
+  explicit TAccessibleColorPanel(TColorPanel* panel)
+      : QAccessibleWidget(panel, QAccessible::Button) {
+    addControllingSignal(QStringLiteral("clicked()"));
+  }
+  QString text(QAccessible::Text t) const override {
+    return t == QAccessible::Name ? static_cast<TColorPanel*>(widget())->SpokenName()
+                                  : QAccessibleWidget::text(t);
+  }
+  QStringList actionNames() const override { return {pressAction()}; }
+  void doAction(const QString& action) override {
+    if (action == pressAction()) emit static_cast<TColorPanel*>(widget())->clicked();
+  }
+};
+
+QAccessibleInterface* AccessibleColorPanel(const QString& className, QObject* object) {
+  auto* panel = qobject_cast<TColorPanel*>(object);
+  return className == QLatin1String("TColorPanel") && panel ? new TAccessibleColorPanel(panel)
+                                                            : nullptr;
+}
+
+}  // namespace
+
 TColorPanel::TColorPanel(QWidget* parent) : QFrame(parent) {
+  static const bool installed = (QAccessible::installFactory(AccessibleColorPanel), true);
+  (void)installed;
   setAutoFillBackground(true);
   SetColor(color_);
+}
+
+QString TColorPanel::SpokenName() const {
+  QString label = accessibleName();
+  if (label.isEmpty() && parentWidget()) {
+    for (const QLabel* each : parentWidget()->findChildren<QLabel*>())
+      if (each->buddy() == this) label = each->text().remove('&');
+  }
+  const QString colour = color_.name().toUpper();
+  return label.isEmpty() ? colour : label + QStringLiteral(", ") + colour;
 }
 
 void TColorPanel::SetColor(const QColor& color) {
@@ -15,6 +56,8 @@ void TColorPanel::SetColor(const QColor& color) {
   palette.setColor(QPalette::Window, color);
   setPalette(palette);
   setToolTip(color.name().toUpper());
+  QAccessibleEvent changed(this, QAccessible::NameChanged);
+  QAccessible::updateAccessibility(&changed);
 }
 
 void TColorPanel::paintEvent(QPaintEvent* event) {

@@ -1,5 +1,6 @@
 // A small raised panel whose background is a colour value; clicking it (or Space/Enter while it
-// has the focus) asks for a new colour.
+// has the focus) asks for a new colour. Screen readers meet it as a button named for what it sets
+// and the colour it holds ("Background Color, #203040"), from the label whose buddy it is.
 #pragma once
 
 #include <QColor>
@@ -11,6 +12,8 @@ class TColorPanel : public QFrame {
   explicit TColorPanel(QWidget* parent = nullptr);
   QColor Color() const { return color_; }
   void SetColor(const QColor& color);
+  // What screen readers call it: its label's text (without the mnemonic), then the colour.
+  QString SpokenName() const;
 
  signals:
   void clicked();

@@ -6,6 +6,7 @@
 #include <QItemSelectionModel>
 
 #include "Errors.h"
+#include "ItemTreeModel.h"
 #include "PicturePane.h"
 #include "Settings.h"
 
@@ -14,6 +15,17 @@ TTreePictures::TTreePictures(TParts parts, QObject* parent)
       parts_(std::move(parts)),
       delegate_(new TPictureDelegate(facts_, parts_.pathOf, parts_.tree)) {
   parts_.tree->setItemDelegate(delegate_);
+  // Screen readers hear what the rows show: caption, file name and size, and any problem.
+  model_ = qobject_cast<TItemTreeModel*>(parts_.tree->model());
+  if (model_) {
+    model_->setAccessibleText([this](const QModelIndex& index, int role) {
+      if (role == Qt::AccessibleTextRole) return delegate_->Text(index);
+      const QString path = parts_.pathOf(index);
+      if (path.isEmpty()) return index.data(Qt::ToolTipRole).toString();
+      const QString problem = facts_.Problem(path);
+      return problem.isEmpty() ? path : QStringLiteral("Warning: ") + problem;
+    });
+  }
   parts_.pane->SetFacts(&facts_);
   facts_.WatchActivation(parts_.window);
   connect(&facts_, &TPictureFacts::changed, parts_.tree->viewport(), qOverload<>(&QWidget::update));
@@ -38,6 +50,10 @@ TTreePictures::TTreePictures(TParts parts, QObject* parent)
     connect(selection, &QItemSelectionModel::selectionChanged, this, &TTreePictures::ShowSelection);
     connect(selection, &QItemSelectionModel::currentChanged, this, &TTreePictures::ShowSelection);
   }
+}
+
+TTreePictures::~TTreePictures() {
+  if (model_) model_->setAccessibleText({});
 }
 
 void TTreePictures::SetLargeThumbnails(bool large) {

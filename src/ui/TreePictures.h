@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <functional>
 
 #include "PictureDelegate.h"
@@ -12,6 +13,7 @@
 class QAbstractItemView;
 class QAction;
 class QWidget;
+class TItemTreeModel;
 class TPicturePane;
 
 class TTreePictures : public QObject {
@@ -30,6 +32,7 @@ class TTreePictures : public QObject {
   };
 
   explicit TTreePictures(TParts parts, QObject* parent = nullptr);
+  ~TTreePictures() override;  // the tree's rows no longer ask it what to say
 
   // Shows the selected items' pictures in the pane and redraws the tree's rows; call it when the
   // selection or an item's picture path changed.
@@ -43,4 +46,5 @@ class TTreePictures : public QObject {
   TParts parts_;
   TPictureFacts facts_;
   TPictureDelegate* delegate_;
+  QPointer<TItemTreeModel> model_;  // the tree's model, which asks this what its rows say
 };

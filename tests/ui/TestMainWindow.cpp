@@ -1,5 +1,6 @@
 // The main window driven by object name: start-up, the design tree and its commands, the
 // property tabs, the modified state, closing, the command line, progress and dropped pictures.
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -284,6 +285,19 @@ class TestMainWindow : public QObject {
     colour->setFocus();
     QVERIFY(colour->hasFocus());
     QVERIFY(colour->grab().toImage() != unfocused);
+    // Screen readers meet it as a button named for what it sets, which a press activates.
+    QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(colour);
+    QCOMPARE(spoken->role(), QAccessible::Button);
+    QCOMPARE(spoken->text(QAccessible::Name),
+             "Background Color, " + colour->Color().name().toUpper());
+    prompt::QueueColor(QColor(0x20, 0x30, 0x40));
+    spoken->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(spoken->text(QAccessible::Name), QStringLiteral("Background Color, #203040"));
+    for (const auto& [button, name] : {std::pair{"SpeedButton1", "Help on General"},
+                                       {"spdbtnOriginalImagePath", "Choose picture file"}})
+      QCOMPARE(QAccessible::queryAccessibleInterface(Find<QWidget>(form, button))
+                   ->text(QAccessible::Name),
+               QString(name));
 
     // An open while an item is selected leaves the root's commands.
     Select(form, {1});

@@ -242,6 +242,9 @@ class TestThumbnails : public QObject {
     QCOMPARE(delegate->ToolTip(first), good);
     QCOMPARE(delegate->Text(first), "Item   good.jpg  400 × 300");
     QCOMPARE(first.data().toString(), "Item");  // the caption itself stays
+    // Screen readers hear what the rows show, the problem included.
+    QCOMPARE(first.data(Qt::AccessibleTextRole).toString(), delegate->Text(first));
+    QVERIFY(second.data(Qt::AccessibleDescriptionRole).toString().startsWith("Warning: "));
     QTRY_VERIFY(!delegate->Icon(first).isNull());
     QCOMPARE(delegate->Icon(first).availableSizes().value(0), QSize(40, 30));
 
