@@ -71,7 +71,9 @@ TLivePage MakeLivePage(const TLiveDesign& design, const std::string& folder,
       item.IImageFile = shown->items.at(i).IImageFile;
       item.IWidth = shown->items.at(i).IWidth;
       item.IHeight = shown->items.at(i).IHeight;
-    } else if (page.unusable[i]) {
+    } else if (page.unusable[i] && fileutil::IsFile(Trim(item.OriginalImagePath))) {
+      // Unreadable: shown missing. A picture not found keeps what Save keeps: the picture made
+      // under its item's name earlier, when there is one.
       item.OriginalImagePath.clear();
       item.IImageFile.clear();
     }

@@ -56,9 +56,10 @@ bool SamePictures(const TLiveDesign& before, const TLiveDesign& after);
 
 // Generates the design into `folder` (made if missing; it must not be shared with anything else):
 // the page is folder/preview/index.html. Throws TvError (naming the value or file) for a design
-// the generator refuses. An item whose picture is unusable (see UnusablePictures) is shown
-// without a picture, as the tree flags it; an item with no picture path keeps the name and size it
-// holds, and the picture of that name is taken from options.madePictures when it is there.
+// the generator refuses. An item whose picture cannot be read (see UnusablePictures) is shown
+// without a picture, as the tree flags it; an item whose picture is not found keeps the name and
+// size it holds, and the picture of that name is taken from options.madePictures when it is
+// there (as Save publishes it), else it shows as missing.
 // With `shown` (a page of a design with the SamePictures), no picture is made or copied: its items
 // keep the names and sizes of `shown`, for a page that is updated in place.
 TLivePage MakeLivePage(const TLiveDesign& design, const std::string& folder,

@@ -165,6 +165,7 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   int busyDepth_ = 0;
   TJobRunner* runner_ = nullptr;
   bool closeAfterWork_ = false;  // the window was asked to close while work ran
+  bool stopping_ = false;        // the program is ending (StopWork)
   int shownItem_ = -2;           // the selection the panels show (-1 the slider, -2 none yet)
   int panelsQuiet_ = 0;  // > 0 while the panels are being filled: their changes are no edits
   bool sliderNameValid_ = true;

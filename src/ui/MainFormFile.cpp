@@ -165,10 +165,12 @@ bool TMainForm::LoadDesign(const QString& path) {
 
 // Removing and copying many pictures takes long on a busy disk: on a worker, the window answering.
 void TMainForm::RenewPreviewFolder(const std::string& publishedFolder) {
-  RunInBackground([publishedFolder](TqelAppletAgent& model, IDesignTree&) {
+  const bool done = RunInBackground([publishedFolder](TqelAppletAgent& model, IDesignTree&) {
     model.ClearPreview();
     if (!publishedFolder.empty()) model.CopyResourceFiles(publishedFolder);
   });
+  // Stopped by the user, or the program is ending meanwhile: what was copied goes again.
+  if (!done || stopping_) document_->agent().ClearPreview();
 }
 
 QString TMainForm::SaveTarget() const {

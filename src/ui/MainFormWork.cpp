@@ -32,6 +32,7 @@ void TMainForm::cancelWork() {
 }
 
 void TMainForm::StopWork() {
+  stopping_ = true;
   cancelWork();
   if (livePreview_) livePreview_->Engine().Stop();
 }

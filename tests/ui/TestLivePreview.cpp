@@ -108,9 +108,10 @@ class TestLivePreview : public QObject {
         QVERIFY2(NextPage(shown, 5000), e.what);
         const double after = Offset(pane);
         QVERIFY2(paused ? std::abs(after - before) < 4 : after >= before, e.what);
-        QVERIFY2(paused == (Run(pane, "document.querySelector('.torvane-toggle')"
-                                      ".getAttribute('aria-pressed')")
-                                    .toString() == "true"),
+        QVERIFY2(paused == (Run(pane,
+                                "document.querySelector('.torvane-toggle')"
+                                ".getAttribute('aria-pressed')")
+                                .toString() == "true"),
                  e.what);
       }
     }
