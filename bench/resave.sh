@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Times saving a project again: publishing the photo set with an empty picture cache (cold), again
-# unchanged, and again after touching one photo, and prints the medians and their ratios; also
-# times a publish with --no-cache. Every publish must give the same files. See bench/README.md.
+# unchanged into the same folder, again after touching one photo, and after changing one link,
+# and prints the medians and their ratios; also times a publish with --no-cache. Every publish
+# must give the same files, a re-save must change none of them and the link change only the
+# configuration script and the project file. See bench/README.md.
 #   usage: bench/resave.sh PHOTO_FOLDER [HEIGHT=480] [RUNS=5]
 #   COMPARE_CLI=path/to/torvane-cli also times another build's publish (no cache) for the cold case.
 set -euo pipefail
@@ -45,6 +47,10 @@ timed() {
 }
 median() { sort -n "$1" | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
 same() { diff -r "$1" "$2" >/dev/null || { echo "published files differ: $1 $2" >&2; exit 1; }; }
+# The last publish's report of what it changed must start so.
+changed() {
+  grep -q "^$1" "$WORK/err" || { echo "expected \"$1...\", got: $(tail -1 "$WORK/err")" >&2; exit 1; }
+}
 
 echo "${#LIST[@]} photos at $HEIGHT px, $RUNS runs, $(nproc) cores; touching $(basename "$TOUCHED")"
 for ((run = 1; run <= RUNS; run++)); do
@@ -56,14 +62,21 @@ for ((run = 1; run <= RUNS; run++)); do
   fi
   timed "$WORK/t_cold" "$CLI" publish "$WORK/bench.tvn" --to "$WORK/out/cold"
   timed "$WORK/t_nocache" "$CLI" publish "$WORK/bench.tvn" --to "$WORK/out/nocache" --no-cache
-  timed "$WORK/t_warm" "$CLI" publish "$WORK/bench.tvn" --to "$WORK/out/warm"
+  # Saving again writes into the same folder: nothing there changes.
+  timed "$WORK/t_warm" "$CLI" publish "$WORK/bench.tvn" --to "$WORK/out/cold"
+  changed "Changed: nothing; "
   touch "$TOUCHED"
-  timed "$WORK/t_touched" "$CLI" publish "$WORK/bench.tvn" --to "$WORK/out/touched"
+  timed "$WORK/t_touched" "$CLI" publish "$WORK/bench.tvn" --to "$WORK/out/cold"
+  changed "Changed: nothing; "
+  # One link changed, as the window saves it: the project file beside the page changes too.
+  mkdir -p "$WORK/edited"
+  sed '0,/#\$@#\$@_self#\$@/s//#$@other.html#$@_self#$@/' "$WORK/bench.tvn" >"$WORK/edited/bench.tvn"
+  timed "$WORK/t_link" "$CLI" publish "$WORK/edited/bench.tvn" --to "$WORK/out/cold"
+  changed "Changed: torvanecfg.js, bench.tvn; "
+  "$CLI" publish "$WORK/bench.tvn" --to "$WORK/out/cold" >/dev/null 2>&1
   if [ -n "$COMPARE_CLI" ] && ((run % 2 == 1)); then
     timed "$WORK/t_compare" "$COMPARE_CLI" publish "$WORK/bench.tvn" --to "$WORK/out/compare"
   fi
-  same "$WORK/out/cold" "$WORK/out/warm"
-  same "$WORK/out/cold" "$WORK/out/touched"
   same "$WORK/out/cold" "$WORK/out/nocache"
   [ -z "$COMPARE_CLI" ] || same "$WORK/out/cold" "$WORK/out/compare"
 done
@@ -71,13 +84,15 @@ T_COLD=$(median "$WORK/t_cold")
 T_WARM=$(median "$WORK/t_warm")
 T_TOUCHED=$(median "$WORK/t_touched")
 T_NOCACHE=$(median "$WORK/t_nocache")
+T_LINK=$(median "$WORK/t_link")
 cpu() { echo "processor median $(median "$1.cpu") ms"; }
 echo "cold cache:        median $T_COLD ms (runs: $(paste -sd' ' "$WORK/t_cold")), $(cpu "$WORK/t_cold")"
 echo "unchanged again:   median $T_WARM ms (runs: $(paste -sd' ' "$WORK/t_warm")), $(cpu "$WORK/t_warm")"
 echo "one photo touched: median $T_TOUCHED ms (runs: $(paste -sd' ' "$WORK/t_touched")), $(cpu "$WORK/t_touched")"
+echo "one link changed:  median $T_LINK ms (runs: $(paste -sd' ' "$WORK/t_link")), $(cpu "$WORK/t_link")"
 echo "--no-cache:        median $T_NOCACHE ms (runs: $(paste -sd' ' "$WORK/t_nocache")), $(cpu "$WORK/t_nocache")"
-awk -v c="$T_COLD" -v w="$T_WARM" -v t="$T_TOUCHED" -v n="$T_NOCACHE" \
-  'BEGIN {printf "ratios to cold: unchanged %.3f, one touched %.3f; cold / no cache %.3f\n", w / c, t / c, c / n}'
+awk -v c="$T_COLD" -v w="$T_WARM" -v t="$T_TOUCHED" -v l="$T_LINK" -v n="$T_NOCACHE" \
+  'BEGIN {printf "ratios to cold: unchanged %.3f, one touched %.3f, one link %.3f; cold / no cache %.3f\n", w / c, t / c, l / c, c / n}'
 if [ -n "$COMPARE_CLI" ]; then
   T_COMPARE=$(median "$WORK/t_compare")
   echo "$COMPARE_CLI: median $T_COMPARE ms (runs: $(paste -sd' ' "$WORK/t_compare")), $(cpu "$WORK/t_compare")"

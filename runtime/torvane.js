@@ -25,7 +25,10 @@
  *   background  six hex digits without '#'; anything else leaves the box transparent (warning).
  *   items       [[file, link, target, tooltip, width, height, file2x], ...]. width and height are the inner
  *               picture size; file2x (optional) is the picture at twice the size, shown instead on
- *               screens of 1.5 or more device pixels per CSS pixel; class "sliderimages" draws the image border around it. An empty link
+ *               screens of 1.5 or more device pixels per CSS pixel; class "sliderimages" draws the image border around it.
+ *               An eighth entry (optional) lists further formats both pictures exist in, best
+ *               first ('avif webp'): the file names with .avif or .webp in place of .jpg. The
+ *               browser gets the first of them it reads, else the JPEG. An empty link
  *               gives a plain picture (no <a>); an empty target opens the link in the same frame.
  *               A link opening in another window or a named frame gets rel="noopener".
  *               Without a usable height a picture takes the box's inner picture height. Without a
@@ -49,7 +52,16 @@
  *   - Enough copies of the pictures are laid side by side that the box is always covered; the
  *     number follows the box's real width whenever it changes (ResizeObserver). Widths come from
  *     the configuration, so nothing moves while pictures load.
- *   - The pictures within the first box width load first, the others as soon as those are done.
+ *   - The pictures within the first box width load first (at high priority: they are what the
+ *     page shows first). Once those are done, each other picture loads only when it comes near
+ *     the view: within one box width of it, ahead in the direction of motion or behind it. The
+ *     strip's position follows from the time, so a timer looks again each time the strip has
+ *     moved half a box width, and a pause, a scroll by hand or a seek looks at once; a picture
+ *     that never comes near the view is never fetched. Every picture has its size from the
+ *     configuration, so nothing shifts while they load.
+ *   - Which further picture format the browser reads is found once per page, the first time a
+ *     slider offers one, by decoding a tiny picture of each from a data: URI (no request); the
+ *     slider is drawn once that is known (a few ms), so no picture is fetched in two formats.
  *   - The strip rests while it is out of view, inside a hidden parent or in a hidden tab
  *     (IntersectionObserver, visibilitychange), while the pointer is over the box and while one
  *     of its links has keyboard focus (a focused link that is out of view is brought into view).
@@ -103,7 +115,16 @@
   ].join('');
   const SVG_NS = 'http://www.w3.org/2000/svg';
 
+  /* A 1 x 1 picture in each further format the configuration may offer, best first. */
+  const FORMAT_PROBES = [
+    ['avif', 'data:image/avif;base64,AAAAHGZ0eXBhdmlmAAAAAGF2aWZtaWYxbWlhZgAAAOptZXRhAAAAAAAAACFoZGxyAAAAAAAAAABwaWN0AAAAAAAAAAAAAAAAAAAAAA5waXRtAAAAAAABAAAAImlsb2MAAAAAREAAAQABAAAAAAEOAAEAAAAAAAAAFwAAACNpaW5mAAAAAAABAAAAFWluZmUCAAAAAAEAAGF2MDEAAAAAamlwcnAAAABLaXBjbwAAABNjb2xybmNseAABAA0ABoAAAAAMYXYxQ4EADAAAAAAUaXNwZQAAAAAAAAABAAAAAQAAABBwaXhpAAAAAAMICAgAAAAXaXBtYQAAAAAAAAABAAEEgYIDhAAAAB9tZGF0EgAKCBgABggIaDQgMgkUAAMMMMQABUg='],
+    ['webp', 'data:image/webp;base64,UklGRiQAAABXRUJQVlA4IBgAAABQAQCdASoBAAEAAMASJaQABHQAAP4AAAA='],
+  ];
+  const FORMAT_PROBE_MS = 1000; // a probe that has not answered by then counts as unreadable
+
   const sliders = new WeakMap(); // element -> slider drawn in it
+  let readableFormats = null; // names of FORMAT_PROBES this browser decodes, once known
+  let formatProbe = null;
   const datasetOf = Object.getOwnPropertyDescriptor(HTMLElement.prototype, 'dataset').get;
   let styleInstalled = false;
 
@@ -133,6 +154,33 @@
   /* Whether this screen shows the pictures at twice the size: 1.5 device px per CSS px or more. */
   function denseScreen() {
     return (window.devicePixelRatio || 1) >= 1.5;
+  }
+
+  /* Finds, once per page, which further formats this browser decodes. */
+  function probeFormats() {
+    if (!formatProbe) {
+      formatProbe = new Promise((settled) => {
+        const finish = (names) => {
+          if (!readableFormats) readableFormats = names.filter(Boolean);
+          settled();
+        };
+        setTimeout(() => finish([]), FORMAT_PROBE_MS);
+        Promise.all(FORMAT_PROBES.map(([name, uri]) => new Promise((done) => {
+          const probe = new Image();
+          probe.onload = () => done(probe.naturalWidth > 0 ? name : '');
+          probe.onerror = () => done('');
+          probe.src = uri;
+        }))).then(finish);
+      });
+    }
+    return formatProbe;
+  }
+
+  /* The file to load for a JPEG name: the same picture in the best further format that both the
+     item offers and the browser reads, else the JPEG. */
+  function bestFile(file, formats) {
+    const format = (readableFormats || []).find((name) => formats.indexOf(name) >= 0);
+    return format && /\.jpg$/i.test(file) ? file.replace(/\.jpg$/i, '.' + format) : file;
   }
 
   function wrap(value, cycle) {
@@ -177,6 +225,7 @@
       items.push({
         src: text(entry[0]), link: text(entry[1]), target: text(entry[2]), tip: text(entry[3]),
         width: size(entry[4]), height: size(entry[5]), x: 0, dense: text(entry[6]),
+        formats: text(entry[7]).split(/[\s,]+/).filter(Boolean),
       });
     });
     return items;
@@ -272,7 +321,8 @@
       this.focused = false;
       this.stopped = false;
       this.unseen = typeof IntersectionObserver === 'function'; // until the first report
-      this.released = false; // pictures beyond the first box width may load
+      this.released = false; // the first box width has loaded: others load as they come near
+      this.loadTimer = 0;
       this.touch = null;
       this.swallowClick = false;
       this.followMotionSetting = this.followMotionSetting.bind(this);
@@ -283,6 +333,10 @@
     }
 
     mount(element) {
+      if (!readableFormats && this.items.some((item) => item.formats.length)) {
+        probeFormats().then(() => this.mount(element));
+        return;
+      }
       const previous = sliders.get(element);
       if (previous) previous.destroy();
       sliders.set(element, this);
@@ -380,7 +434,10 @@
         this.seen.observe(this.box);
       }
       if (typeof ResizeObserver === 'function') {
-        this.resized = new ResizeObserver(() => this.fillBox());
+        this.resized = new ResizeObserver(() => {
+          this.fillBox();
+          this.loadNear();
+        });
         this.resized.observe(this.box);
       }
     }
@@ -509,9 +566,13 @@
       /* A seventh entry names the picture at twice the height, for screens of 1.5 or more device
          pixels per CSS pixel. Chosen here rather than by srcset, whose choice differs between
          browsers, so that every browser draws the line at 1.5 and the loading order stays. */
-      const src = item.dense && this.dense ? item.dense : item.src;
-      if (this.released || item.x < this.firstSpan) image.src = src;
-      else image.dataset.src = src;
+      const src = bestFile(item.dense && this.dense ? item.dense : item.src, item.formats);
+      if (item.near || item.x < this.firstSpan) {
+        image.src = src;
+        if (!this.released && item.x < this.firstSpan) image.fetchPriority = 'high';
+      } else {
+        image.dataset.src = src;
+      }
       image.alt = item.tip;
       if (item.tip) image.title = item.tip;
       image.width = item.width;
@@ -523,9 +584,12 @@
       return wrapper;
     }
 
-    /* The pictures in the first box width load first; the others once those are done. */
+    /* The pictures in the first box width load first; the others as they come near the view. */
     loadInOrder() {
-      if (this.released) return;
+      if (this.released) {
+        this.loadNear();
+        return;
+      }
       const first = Array.from(this.track.querySelectorAll('img[src]'));
       const waits = first.map((image) => (image.complete ? Promise.resolve() : new Promise((done) => {
         image.addEventListener('load', done, { once: true });
@@ -534,11 +598,38 @@
       Promise.all(waits).then(() => {
         if (sliders.get(this.element) !== this || this.released) return;
         this.released = true;
-        this.track.querySelectorAll('img[data-src]').forEach((image) => {
+        this.loadNear();
+      });
+    }
+
+    /* Loads every picture within one box width of the view, and while the strip moves looks again
+       once it has moved half a box width. */
+    loadNear() {
+      clearTimeout(this.loadTimer);
+      if (!this.released || !this.track || this.cycle <= 0) return;
+      const span = this.span();
+      const offset = this.currentOffset();
+      const from = offset - span;
+      const to = offset + 2 * span;
+      let waiting = false;
+      this.items.forEach((item, index) => {
+        if (item.near || !item.width) return;
+        const outer = item.width + 2 * this.imageBorder;
+        // The first copy of the picture at or after `from`, in strip coordinates.
+        const left = from + wrap(item.x - from, this.cycle);
+        if (left > to && left + outer - this.cycle < from) {
+          waiting = true;
+          return;
+        }
+        item.near = true;
+        this.track.querySelectorAll('[data-item="' + index + '"] img[data-src]').forEach((image) => {
           image.src = image.dataset.src;
           image.removeAttribute('data-src');
         });
       });
+      if (waiting && this.moving()) {
+        this.loadTimer = setTimeout(() => this.loadNear(), span / 2 / Math.abs(this.speed));
+      }
     }
 
     /* An item without a width joins the strip once its picture has loaded. */
@@ -554,7 +645,7 @@
         }
       };
       probe.onerror = () => warn(this.id, 'picture "' + item.src + '" has no size and could not be loaded; left out');
-      probe.src = item.src;
+      probe.src = bestFile(item.src, item.formats);
     }
 
     manual() {
@@ -602,6 +693,7 @@
         this.animations.forEach((animation) => { animation.currentTime = time; });
       }
       this.writeOffset();
+      this.loadNear();
     }
 
     currentOffset() {
@@ -642,6 +734,7 @@
       if (this.manual()) {
         this.offset = this.view.scrollLeft;
         this.writeOffset();
+        this.loadNear();
       } else if (this.view.scrollLeft !== 0) {
         // The browser scrolled the clipped view (e.g. to show a focused link): fold it into the offset.
         const scrolled = this.view.scrollLeft;
@@ -677,6 +770,7 @@
     /* Runs or holds the animations; held ones keep their place. Started in one go, they start in
        the same frame; should one start later it is brought back in step with the first. */
     update() {
+      this.loadNear();
       const animations = this.animations;
       if (!animations.length) return;
       const moving = this.moving();
@@ -695,6 +789,7 @@
     }
 
     destroy() {
+      clearTimeout(this.loadTimer);
       this.stopAnimations();
       this.cycle = 0;
       if (this.seen) this.seen.disconnect();

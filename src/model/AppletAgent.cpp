@@ -178,4 +178,7 @@ void TqelAppletAgent::AdoptRun(const TqelAppletAgent& snapshot, bool finished) {
   AppletData = snapshot.AppletData;
   Items = snapshot.Items;
   ScriptFiles = snapshot.ScriptFiles;
+  DoubleDensityFiles = snapshot.DoubleDensityFiles;
+  ModernFormatFiles = snapshot.ModernFormatFiles;
+  LastPublish = snapshot.LastPublish;
 }

@@ -134,6 +134,16 @@ class TqelAppletAgent {
   TStringArray DoubleDensityFiles;
   // "slider0@2x.jpg" for "slider0.jpg" when DoubleDensityFiles holds it, else empty.
   std::string DoubleDensityFileOf(const std::string& imageFile) const;
+  // Also write each picture (and its picture at twice the height) as WebP and AVIF
+  // ("slider0.webp", "slider0.avif"): TModernFormat bits. The configuration script names the
+  // formats an item has, and the runtime picks the best one the browser reads. 0: the files are
+  // exactly as without it.
+  unsigned ModernFormats = 0;
+  // The pictures in those formats that the last generation put into the preview folder.
+  TStringArray ModernFormatFiles;
+  // Every picture published for an item's picture "slider0.jpg" that the last generation made:
+  // the JPEG first, then its other formats, then the same for the picture at twice the height.
+  std::vector<std::string> PublishedPicturesOf(const std::string& imageFile) const;
 
   // Lets another thread stop MakeHTMLCodes and PublishProject while they scale pictures: they end
   // with TvCancelled, every file beside the project as it was. Once the generated files start to
@@ -214,6 +224,16 @@ class TqelAppletAgent {
   void CopyScriptFilesToPreview(const std::string& folder);
   void CopyResourceFiles(const std::string& folder);
   bool PublishProject(const std::string& folder, const std::string& fileName, IDesignTree& tree);
+  // What the last PublishProject did to the folder: a file whose new content equals what is
+  // there already is left as it is (its time and inode stay), so that an upload can skip it.
+  struct TPublishChanges {
+    std::vector<std::string> changed;  // names, in the order they were written
+    size_t unchanged = 0;
+    bool published = false;  // a publish came to its end
+  };
+  TPublishChanges LastPublish;
+  // "Changed: torvanecfg.js, slider3.jpg; 26 unchanged" ("Changed: nothing; ..." when none did).
+  static std::string PublishChangesText(const TPublishChanges& changes);
   void MakePublishReport(const std::string& folder, const std::string& fileName);
   // The published files (torvanecfg.js, torvane.css, slider0.jpg, ...) have the same names for
   // every project, so a folder holds the published set of one project only. Returns the base name
@@ -240,7 +260,8 @@ class TqelAppletAgent {
   std::vector<std::string> PublishReportLines();
   // The page's tags that load the slider's files, then its <div>.
   std::vector<std::string> EmbedLines(const scripttext::TCheckedDesign& checked) const;
-  void SaveProjectText(const std::string& fileName, const std::string& text);
+  // Returns whether the file was written (false: it held this text already).
+  bool SaveProjectText(const std::string& fileName, const std::string& text);
   TLoadResult LoadProjectFrom(fileutil::TTextLineReader& lines, const std::string& fileName,
                               IDesignTree& tree);
   IMessages& Messages() { return messages_ ? *messages_ : nullMessages_; }

@@ -343,6 +343,82 @@ bool CopyFileReplacing(const std::string& from, const std::string& to) {
   return true;
 }
 
+namespace {
+
+// Calls `chunk(data, size)` for the file's bytes in pieces until it returns false; false when
+// the file cannot be read to its end or `chunk` said stop.
+template <typename Chunk>
+bool ReadInPieces(const std::string& path, Chunk chunk) {
+  std::FILE* file = OpenFile(path, "rb");
+  if (!file) return false;
+  std::vector<char> buffer(1 << 16);
+  bool same = true;
+  size_t count;
+  while (same && (count = std::fread(buffer.data(), 1, buffer.size(), file)) > 0) {
+    same = chunk(buffer.data(), count);
+  }
+  same = same && !std::ferror(file);
+  std::fclose(file);
+  return same;
+}
+
+// The size of a regular file (through links), or -1.
+long long RegularFileSize(const std::string& path) {
+  std::error_code error;
+  const fs::path fsPath = FsPath(path);
+  if (!fs::is_regular_file(fsPath, error)) return -1;
+  const auto size = fs::file_size(fsPath, error);
+  return error ? -1 : static_cast<long long>(size);
+}
+
+}  // namespace
+
+bool HoldsBytes(const std::string& path, const std::string& bytes) {
+  if (RegularFileSize(path) != static_cast<long long>(bytes.size())) return false;
+  size_t at = 0;
+  return ReadInPieces(
+             path,
+             [&](const char* data, size_t size) {
+               if (at + size > bytes.size() || std::memcmp(data, bytes.data() + at, size) != 0) {
+                 return false;
+               }
+               at += size;
+               return true;
+             }) &&
+         at == bytes.size();
+}
+
+bool SameContents(const std::string& path, const std::string& other) {
+  const long long size = RegularFileSize(path);
+  if (size < 0 || size != RegularFileSize(other)) return false;
+  std::FILE* second = OpenFile(other, "rb");
+  if (!second) return false;
+  std::vector<char> buffer(1 << 16);
+  long long compared = 0;
+  const bool same = ReadInPieces(path, [&](const char* data, size_t count) {
+    if (std::fread(buffer.data(), 1, count, second) != count ||
+        std::memcmp(data, buffer.data(), count) != 0) {
+      return false;
+    }
+    compared += static_cast<long long>(count);
+    return true;
+  });
+  const bool atEnd = std::fgetc(second) == EOF;
+  std::fclose(second);
+  return same && atEnd && compared == size;
+}
+
+bool WriteFileIfChanged(const std::string& path, const std::string& bytes, bool flushToDisk) {
+  if (HoldsBytes(path, bytes)) return false;
+  WriteFileReplacing(path, bytes, flushToDisk);
+  return true;
+}
+
+bool CopyFileIfChanged(const std::string& from, const std::string& to) {
+  if (SameContents(from, to)) return false;
+  return CopyFileReplacing(from, to);
+}
+
 void AbandonTemporaryFiles() {
   // Taken for good: no temporary file is made or renamed into place after this.
   TemporaryMutex().lock();
@@ -419,13 +495,17 @@ TFolderLock::~TFolderLock() {
 #endif
 }
 
-void WriteTextLines(const std::string& path, const std::vector<std::string>& lines) {
+std::string JoinLines(const std::vector<std::string>& lines) {
   std::string text;
   for (const std::string& line : lines) {
     text += line;
     text += "\r\n";
   }
-  WriteFileReplacing(path, text);
+  return text;
+}
+
+void WriteTextLines(const std::string& path, const std::vector<std::string>& lines) {
+  WriteFileReplacing(path, JoinLines(lines));
 }
 
 namespace {

@@ -37,12 +37,22 @@ void WriteFileReplacingName(const std::string& path, const std::string& bytes);
 // nothing, when `from` is not a file; throws TvFileError naming the file when the source cannot be
 // read or the target cannot be written completely.
 bool CopyFileReplacing(const std::string& from, const std::string& to);
+// Whether the file at `path` (through symbolic links) holds exactly `bytes` / the same bytes as
+// the file at `other`. False when either cannot be read.
+bool HoldsBytes(const std::string& path, const std::string& bytes);
+bool SameContents(const std::string& path, const std::string& other);
+// WriteFileReplacing and CopyFileReplacing, unless the target already holds exactly the new
+// bytes: then it is left as it is (its bytes, modification time and inode stay), so that upload
+// tools comparing time and size see it unchanged. Return whether the target was written.
+bool WriteFileIfChanged(const std::string& path, const std::string& bytes, bool flushToDisk = true);
+bool CopyFileIfChanged(const std::string& from, const std::string& to);
 // The file a write to `path` replaces: the final target of a chain of symbolic links, else path.
 std::string WriteTarget(const std::string& path);
 // Throws the TvFileError a replacing write to `path` would throw because a folder stands where
 // the file should go, so that a run can refuse before it writes its first file.
 void CheckWritableTarget(const std::string& path);
 // Lines joined with CR LF after every line, as UTF-8.
+std::string JoinLines(const std::vector<std::string>& lines);
 void WriteTextLines(const std::string& path, const std::vector<std::string>& lines);
 
 // The whole file; throws TvFileError ("File not found: ...", "File access denied: ...").

@@ -5,6 +5,7 @@
 // writes the scaled pictures straight into the preview folder and then the three text files.
 // Every line ends with CR LF; user text is escaped so the script and the page are pure ASCII.
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -120,9 +121,28 @@ std::vector<std::string> HeaderLines() {
 
 std::string Quoted(const std::string& value) { return "'" + scripttext::JsString(value) + "'"; }
 
-// "slider0.jpg", or "slider0@2x.jpg" for the picture at twice the height.
-std::string PictureName(int position, bool doubleDensity) {
-  return "slider" + std::to_string(position) + (doubleDensity ? "@2x" : "") + ".jpg";
+// The further formats, in the order browsers should prefer them, with their file extensions.
+constexpr std::pair<unsigned, const char*> kModernFormats[] = {{kAvifFormat, "avif"},
+                                                               {kWebpFormat, "webp"}};
+
+// What an item's entry carries after its size: the picture at twice the height (seventh entry)
+// and the further formats its pictures exist in (eighth, "avif webp"; then the seventh is
+// written, empty when there is no such picture). Runtimes that know neither ignore them.
+std::string TrailingEntries(const std::string& doubleName, const std::array<unsigned, 2>& formats) {
+  std::string names;
+  for (const auto& [format, extension] : kModernFormats) {
+    // A format counts only when every picture of the item has it.
+    if (!(formats[0] & format) || (!doubleName.empty() && !(formats[1] & format))) continue;
+    names += (names.empty() ? "" : " ") + std::string(extension);
+  }
+  if (names.empty()) return doubleName.empty() ? "" : "," + Quoted(doubleName);
+  return "," + Quoted(doubleName) + "," + Quoted(names);
+}
+
+// "slider0.jpg", or "slider0@2x.jpg" for the picture at twice the height; "slider0.webp" ... in
+// the other formats.
+std::string PictureName(int position, bool doubleDensity, const char* extension = "jpg") {
+  return "slider" + std::to_string(position) + (doubleDensity ? "@2x" : "") + "." + extension;
 }
 
 }  // namespace
@@ -179,6 +199,7 @@ std::vector<std::string> TqelAppletAgent::GenerateFiles(IDesignTree& tree) {
     options.background = static_cast<unsigned>(std::stoul(AppletData.pBgColor, nullptr, 16));
   }
   options.cancel = CancelToken;
+  options.formats = ModernFormats;
   TScaleOptions doubleOptions = options;
   doubleOptions.neverEnlarge = true;
   std::vector<TScaleJob> jobs;
@@ -217,7 +238,10 @@ std::vector<std::string> TqelAppletAgent::GenerateFiles(IDesignTree& tree) {
 
   PrepareItems(AppletData, Items, tree);
   DoubleDensityFiles.clear();
+  ModernFormatFiles.clear();
   std::vector<std::string> doubleOfItem(Items.size());
+  // Per item and picture (1x, 2x): the further formats written into the preview folder.
+  std::vector<std::array<unsigned, 2>> formatsWritten(Items.size(), {0u, 0u});
 
   if (!jobs.empty()) {
     // Each picture is written into the preview folder as soon as it is scaled, so memory holds
@@ -242,6 +266,13 @@ std::vector<std::string> TqelAppletAgent::GenerateFiles(IDesignTree& tree) {
           doubleOfItem[static_cast<size_t>(k - 1)] = PictureName(k - 1, true);
           DoubleDensityFiles.push_back(PictureName(k - 1, true));
         }
+        for (const bool dense : {false, true}) {
+          for (const auto& [format, extension] : kModernFormats) {
+            if (!(formatsWritten[static_cast<size_t>(k - 1)][dense] & format)) continue;
+            PreviewFiles.push_back(PictureName(k - 1, dense, extension));
+            ModernFormatFiles.push_back(PictureName(k - 1, dense, extension));
+          }
+        }
       }
     };
     Progress().SetMaximum(static_cast<int>(jobs.size()));
@@ -257,10 +288,20 @@ std::vector<std::string> TqelAppletAgent::GenerateFiles(IDesignTree& tree) {
         picture.jpeg.clear();
         picture.jpeg.shrink_to_fit();
         for (const int k : itemsOfJob[job]) {
-          // Not forced to the disk: the preview folder is made again whenever it is needed.
-          fileutil::WriteFileReplacing(PreviewFolder() + PictureName(k - 1, isDouble[job]), bytes,
+          // Not forced to the disk: the preview folder is made again whenever it is needed. A
+          // picture that is already there as it is stays untouched.
+          fileutil::WriteFileIfChanged(PreviewFolder() + PictureName(k - 1, isDouble[job]), bytes,
                                        false);
           (isDouble[job] ? writtenDouble : written)[static_cast<size_t>(k - 1)] = true;
+          for (const auto& [format, extension] : kModernFormats) {
+            const std::vector<unsigned char>& encoded =
+                format == kWebpFormat ? picture.webp : picture.avif;
+            if (encoded.empty()) continue;
+            fileutil::WriteFileIfChanged(
+                PreviewFolder() + PictureName(k - 1, isDouble[job], extension),
+                std::string(encoded.begin(), encoded.end()), false);
+            formatsWritten[static_cast<size_t>(k - 1)][isDouble[job]] |= format;
+          }
         }
       });
     } catch (...) {
@@ -307,7 +348,7 @@ std::vector<std::string> TqelAppletAgent::GenerateFiles(IDesignTree& tree) {
                   Quoted(item.ITarget) + "," + Quoted(item.IToolTip) + "," +
                   scripttext::CanonicalItemSize(item.IWidth, what + "width") + "," +
                   scripttext::CanonicalItemSize(item.IHeight, what + "height") +
-                  (doubleOfItem[i].empty() ? "" : "," + Quoted(doubleOfItem[i])) + "]);");
+                  TrailingEntries(doubleOfItem[i], formatsWritten[i]) + "]);");
   }
   cfg.push_back("function CI" + name + "(ipa){");
   cfg.push_back("if(!(window." + name + "cfg)){eval('window." + name + "cfg=new Array();');};");

@@ -38,6 +38,7 @@ void TqelAppletAgent::ClearPreview() {
   }
   PreviewFiles.clear();
   DoubleDensityFiles.clear();
+  ModernFormatFiles.clear();
   std::error_code ignored;  // removes the folder only when nothing else is left in it
   fs::remove(fileutil::FsPath(folder), ignored);
 }

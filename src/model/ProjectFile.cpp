@@ -124,9 +124,9 @@ void TqelAppletAgent::SaveProject(const std::string& fileName) {
   SaveProjectText(fileName, ProjectText());
 }
 
-void TqelAppletAgent::SaveProjectText(const std::string& fileName, const std::string& text) {
+bool TqelAppletAgent::SaveProjectText(const std::string& fileName, const std::string& text) {
   TProgressScope scope(Progress(), "Saving Data ... ...");
-  fileutil::WriteFileReplacing(fileName, text);
+  return fileutil::WriteFileIfChanged(fileName, text);
 }
 
 TLoadResult TqelAppletAgent::LoadProject(const std::string& fileName, IDesignTree& tree) {

@@ -11,6 +11,7 @@
 #include "Errors.h"
 #include "FileUtil.h"
 #include "ScriptText.h"
+#include "images/ImageScaler.h"
 
 namespace {
 
@@ -37,9 +38,14 @@ bool TqelAppletAgent::PublishProject(const std::string& folder, const std::strin
   std::set<std::string> outputs = {LowerAscii(base + ".html"),
                                    LowerAscii(base + "_PublishReport.txt"),
                                    LowerAscii(ScriptFiles[0]), "torvanecfg.js", "torvane.css"};
+  std::vector<std::string> extensions = {".jpg"};
+  if (ModernFormats & kWebpFormat) extensions.push_back(".webp");
+  if (ModernFormats & kAvifFormat) extensions.push_back(".avif");
   for (size_t i = 0; i < Items.size(); ++i) {
-    outputs.insert(LowerAscii("slider" + std::to_string(i) + ".jpg"));
-    if (DoubleDensityPictures) outputs.insert(LowerAscii("slider" + std::to_string(i) + "@2x.jpg"));
+    for (const std::string& extension : extensions) {
+      outputs.insert("slider" + std::to_string(i) + extension);
+      if (DoubleDensityPictures) outputs.insert("slider" + std::to_string(i) + "@2x" + extension);
+    }
     if (scripttext::IsPublishedPictureName(Items[i].IImageFile)) {
       outputs.insert(LowerAscii(Items[i].IImageFile));
     }
@@ -74,40 +80,52 @@ bool TqelAppletAgent::PublishProject(const std::string& folder, const std::strin
   const std::vector<std::string> report = PublishReportLines();
   const std::string work = fileutil::WithSeparator(WorkFolder());
   const std::string preview = PreviewFolder();
+  // Each write leaves a target that already holds its new content as it is, and says whether it
+  // wrote.
   struct TOutput {
     std::string target;
-    std::function<void()> write;
+    std::function<bool()> write;
   };
   std::vector<TOutput> plan;
   const auto copy = [&](const std::string& from, const std::string& name) {
     // A missing source is left out.
     if (fileutil::IsFile(from)) {
-      plan.push_back(
-          {to + name, [from, target = to + name] { fileutil::CopyFileReplacing(from, target); }});
+      plan.push_back({to + name, [from, target = to + name] {
+                        return fileutil::CopyFileIfChanged(from, target);
+                      }});
     }
   };
-  plan.push_back(
-      {to + base + ".html", [&] { fileutil::WriteTextLines(to + base + ".html", page); }});
+  const auto text = [&](const std::string& name, const std::vector<std::string>& lines) {
+    plan.push_back({to + name, [&lines, target = to + name] {
+                      return fileutil::WriteFileIfChanged(target, fileutil::JoinLines(lines));
+                    }});
+  };
+  text(base + ".html", page);
   copy(RuntimeScriptSource(), ScriptFiles[0]);
   copy(work + ScriptFiles[1], ScriptFiles[1]);
   copy(work + ScriptFiles[2], ScriptFiles[2]);
-  plan.push_back({to + base + ".tvn", [&] { SaveProjectText(to + base + ".tvn", projectText); }});
-  plan.push_back({to + base + "_PublishReport.txt",
-                  [&] { fileutil::WriteTextLines(to + base + "_PublishReport.txt", report); }});
+  plan.push_back(
+      {to + base + ".tvn", [&] { return SaveProjectText(to + base + ".tvn", projectText); }});
+  text(base + "_PublishReport.txt", report);
   std::set<std::string> pictures;
   for (const TItemData& item : Items) {
     if (!scripttext::IsPublishedPictureName(item.IImageFile)) continue;
-    for (const std::string& name : {item.IImageFile, DoubleDensityFileOf(item.IImageFile)}) {
-      if (!name.empty() && pictures.insert(name).second) copy(preview + name, name);
+    for (const std::string& name : PublishedPicturesOf(item.IImageFile)) {
+      if (pictures.insert(name).second) copy(preview + name, name);
     }
   }
   for (const TOutput& output : plan) fileutil::CheckWritableTarget(output.target);
 
   Progress().SetMaximum(static_cast<int>(plan.size()));
   TProgressScope status(Progress(), "Copying Publishable Files ... ...");
+  LastPublish = {};
   for (size_t i = 0; i < plan.size(); ++i) {
     try {
-      plan[i].write();
+      if (plan[i].write()) {
+        LastPublish.changed.push_back(fileutil::NameOf(plan[i].target));
+      } else {
+        ++LastPublish.unchanged;
+      }
     } catch (const TvError& failure) {
       std::string written, missing;
       for (size_t k = 0; k < plan.size(); ++k) {
@@ -120,7 +138,34 @@ bool TqelAppletAgent::PublishProject(const std::string& folder, const std::strin
     }
     Progress().Step(1);
   }
+  LastPublish.published = true;
   return true;
+}
+
+std::string TqelAppletAgent::PublishChangesText(const TPublishChanges& changes) {
+  std::string names;
+  for (const std::string& name : changes.changed) names += (names.empty() ? "" : ", ") + name;
+  return "Changed: " + (names.empty() ? std::string("nothing") : names) + "; " +
+         std::to_string(changes.unchanged) + " unchanged";
+}
+
+std::vector<std::string> TqelAppletAgent::PublishedPicturesOf(const std::string& imageFile) const {
+  std::vector<std::string> names;
+  const auto addWithFormats = [&](const std::string& jpeg) {
+    if (jpeg.empty()) return;
+    names.push_back(jpeg);
+    if (ModernFormatFiles.empty()) return;
+    const std::string stem = jpeg.substr(0, jpeg.size() - 4);  // without ".jpg"
+    for (const char* extension : {".avif", ".webp"}) {
+      if (std::find(ModernFormatFiles.begin(), ModernFormatFiles.end(), stem + extension) !=
+          ModernFormatFiles.end()) {
+        names.push_back(stem + extension);
+      }
+    }
+  };
+  addWithFormats(imageFile);
+  addWithFormats(DoubleDensityFileOf(imageFile));
+  return names;
 }
 
 std::string TqelAppletAgent::DoubleDensityFileOf(const std::string& imageFile) const {
@@ -155,8 +200,8 @@ std::vector<std::string> TqelAppletAgent::PublishReportLines() {
   std::set<std::string> listed;
   for (const TItemData& item : Items) {
     if (!scripttext::IsPublishedPictureName(item.IImageFile)) continue;
-    for (const std::string& name : {item.IImageFile, DoubleDensityFileOf(item.IImageFile)}) {
-      if (!name.empty() && listed.insert(name).second) lines.push_back("  " + name);
+    for (const std::string& name : PublishedPicturesOf(item.IImageFile)) {
+      if (listed.insert(name).second) lines.push_back("  " + name);
     }
   }
   Progress().Step(50);

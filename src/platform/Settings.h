@@ -28,6 +28,8 @@ inline const TFlag kUsePictureCache{kSettingsKey, "UsePictureCache", true, true}
 inline const TFlag kReadableRuntime{kSettingsKey, "ReadableRuntime", false, false};
 // Pictures are also published at twice the height for high-density screens (Option menu).
 inline const TFlag kHiDpiPictures{kSettingsKey, "HiDpiPictures", false, false};
+// Pictures are also published as WebP and AVIF beside the JPEG (Option menu).
+inline const TFlag kModernFormats{kSettingsKey, "ModernPictureFormats", false, false};
 // The tip before choosing a link file, and the template chooser at start-up: shown unless the
 // user turned them off; not shown when the store cannot be read.
 inline const TFlag kShowLinkTip{kSettingsKey, "ShowLinkTipDialog", true, false};

@@ -91,7 +91,12 @@ bool TMainForm::SaveTo(const QString& path) {
     finished = RunInBackground([folder, name](TqelAppletAgent& model, IDesignTree& tree) {
       model.PublishProject(folder, name, tree);
     });
-    if (finished) document_->markSaved(path, revision);
+    if (finished) {
+      document_->markSaved(path, revision);
+      // Only the files named here need uploading again.
+      SetStatus(TqelAppletAgent::PublishChangesText(document_->agent().LastPublish));
+      for (QAction* a : {ui->Save1, ui->tlbtnSave}) a->setEnabled(document_->isModified());
+    }
   });
   ShowPictureStatus();
   return saved && finished;  // cancelled or failed: the design stays modified

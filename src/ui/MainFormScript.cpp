@@ -26,6 +26,7 @@
 #include "Settings.h"
 #include "Templet.h"
 #include "WebBrowser.h"
+#include "images/ImageScaler.h"
 #include "ui_MainForm.h"
 
 namespace {
@@ -126,6 +127,8 @@ void TMainForm::showPublishReport() {
     TfrmPublishReport report(this);
     report.LoadReport(QString::fromStdString(document_->agent().PreviewFolder()) +
                       "PublishReport.txt");
+    if (const auto& last = document_->agent().LastPublish; last.published)
+      report.ShowChanges(QString::fromStdString(TqelAppletAgent::PublishChangesText(last)));
     // A saved project has its page beside it: the report leads there.
     const QFileInfo project(document_->fileName());
     const QString page =
@@ -154,21 +157,34 @@ void TMainForm::chooseWebBrowser() {
 
 // The Option menu's switches kept as settings: read at start-up, written whenever toggled.
 void TMainForm::BindSettingSwitches() {
+  using TApply = void (*)(TqelAppletAgent&, bool);
   const struct {
     QAction* action;
     const settings::TFlag& setting;
-    bool TqelAppletAgent::*flag;
-  } switches[] = {
-      {ui->PictureCache1, settings::kUsePictureCache, &TqelAppletAgent::PictureCacheEnabled},
-      {ui->HiDpiPictures1, settings::kHiDpiPictures, &TqelAppletAgent::DoubleDensityPictures}};
+    TApply apply;
+    bool changesPublishedFiles;  // the next Save writes other files: it is offered at once
+  } switches[] = {{ui->PictureCache1, settings::kUsePictureCache,
+                   [](TqelAppletAgent& model, bool on) { model.PictureCacheEnabled = on; }, false},
+                  {ui->HiDpiPictures1, settings::kHiDpiPictures,
+                   [](TqelAppletAgent& model, bool on) { model.DoubleDensityPictures = on; }, true},
+                  {ui->ModernFormats1, settings::kModernFormats,
+                   [](TqelAppletAgent& model, bool on) {
+                     model.ModernFormats = on ? kWebpFormat | kAvifFormat : 0u;
+                   },
+                   true}};
   for (const auto& s : switches) {
-    document_->agent().*s.flag = settings::Read(s.setting);
-    s.action->setChecked(document_->agent().*s.flag);
+    const bool on = settings::Read(s.setting);
+    s.apply(document_->agent(), on);
+    s.action->setChecked(on);
     connect(s.action, &QAction::triggered, this,
-            [this, flag = s.flag, &setting = s.setting](bool on) {
-              document_->agent().*flag = on;
+            [this, apply = s.apply, &setting = s.setting,
+             offerSave = s.changesPublishedFiles](bool checked) {
+              apply(document_->agent(), checked);
               if (livePreview_) livePreview_->SetOptions(LivePageOptions());
-              RunCommand(this, [&] { settings::Write(setting, on); });
+              if (offerSave) {
+                for (QAction* a : {ui->Save1, ui->tlbtnSave}) a->setEnabled(true);
+              }
+              RunCommand(this, [&] { settings::Write(setting, checked); });
             });
   }
   // Pages get the minified runtime script unless the settings ask for its readable source.

@@ -38,6 +38,12 @@ void TfrmPublishReport::LoadReport(const QString& path) {
   ui_->memoPublishReport->setPlainText(text.join('\n'));
 }
 
+void TfrmPublishReport::ShowChanges(const QString& text) {
+  ui_->lblChangedFiles->setText(text);
+  ui_->lblChangedFiles->setVisible(!text.isEmpty());
+  frame::FixSize(this);
+}
+
 void TfrmPublishReport::OfferPublishedPage(const QString& page) {
   page_ = page;
   ui_->btnOpenFolder->setVisible(true);

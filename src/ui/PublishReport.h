@@ -19,6 +19,9 @@ class TfrmPublishReport : public QDialog {
   // Replaces the text by the report at `path` (UTF-8 or Windows-1252 text, CR LF or LF lines).
   // Throws TvFileError "Cannot open file <path>" when the file cannot be read.
   void LoadReport(const QString& path);
+  // The files the last save of the design changed ("Changed: ...; N unchanged"), shown below
+  // the report; empty: none is shown.
+  void ShowChanges(const QString& text);
   // The project was published, its page at `page`: Open Folder shows the folder and View in
   // Browser asks for the page (viewRequested).
   void OfferPublishedPage(const QString& page);

@@ -72,6 +72,21 @@ TEST(Cli, PublishesBesideTheProjectOrIntoAnotherFolder) {
   EXPECT_NE(ReadAll(f.project).find("slider1.jpg#$@"), std::string::npos);  // saved after build
   EXPECT_TRUE(f.TmpIsEmpty());
 
+  // Publishing again changes nothing, and says so: only changed files need uploading.
+  run = f.Run("publish " + ShellQuote(f.project));
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(Lines(run.out).size(), 8u);
+  EXPECT_EQ(Lines(run.err).back(), "Changed: nothing; 8 unchanged");
+
+  // Further formats come beside each picture.
+  run = f.Run("publish --formats jpeg,webp,avif " + ShellQuote(f.project) + " --to " +
+              ShellQuote(f.dir / "modern"));
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const std::vector<std::string> modern = Lines(run.out);
+  EXPECT_EQ(std::vector<std::string>(modern.end() - 3, modern.end()),
+            (std::vector<std::string>{f.dir / "modern/slider1.jpg", f.dir / "modern/slider1.avif",
+                                      f.dir / "modern/slider1.webp"}));
+
   const std::string before = ReadAll(f.project);
   run = f.Run("publish " + ShellQuote(f.project) + " --to " + ShellQuote(f.dir / "out/site"));
   ASSERT_EQ(run.exitCode, 0) << run.err;
@@ -276,7 +291,8 @@ TEST(Cli, ExplainsItsUsage) {
   EXPECT_NE(run.out.find("Usage: torvane-cli publish PROJECT.tvn [--to FOLDER]"),
             std::string::npos);
   for (const char* wrong :
-       {"", "publish", "frobnicate x.tvn", "publish a.tvn --to", "publish a.tvn --bogus"}) {
+       {"", "publish", "frobnicate x.tvn", "publish a.tvn --to", "publish a.tvn --bogus",
+        "publish a.tvn --formats webp", "publish a.tvn --formats=jpeg,gif"}) {
     run = f.Run(wrong);
     EXPECT_EQ(run.exitCode, 1) << wrong;
     EXPECT_NE(run.err.find("Usage:"), std::string::npos) << wrong;

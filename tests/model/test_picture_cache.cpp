@@ -212,12 +212,22 @@ TEST(PictureCache, EveryPartOfTheKeyMissesWhenItChanges) {
   EXPECT_EQ(cache.Counts().hits, hits + 1);
 }
 
-TEST(PictureCache, DamagedEntriesAreDroppedAndThePictureScaledAfresh) {
+// A cache folder and one photo in it, dated back.
+struct TOnePhoto {
   TTempDir dir;
-  TPictureCache cache(dir / "cache");
+  TPictureCache cache{dir / "cache"};
   const std::string source = dir / "photo.jpg";
-  WriteAll(source, Jpeg(70, 50, 3));
-  DateBack(source);
+  TOnePhoto(int width, int height) {
+    WriteAll(source, Jpeg(width, height, 3));
+    DateBack(source);
+  }
+};
+
+TEST(PictureCache, DamagedEntriesAreDroppedAndThePictureScaledAfresh) {
+  TOnePhoto photo(70, 50);
+  TTempDir& dir = photo.dir;
+  TPictureCache& cache = photo.cache;
+  const std::string& source = photo.source;
   const std::string fresh = Bytes(ScaleJpegFile(source, 25).jpeg);
   ScaleJpegFileCached(source, 25, &cache);
   const TSourceStamp stamp = StampOf(source);
@@ -484,4 +494,37 @@ TEST(PictureCache, TrustsNoFolderOthersMayWriteNorLinksNorOversizedEntries) {
   EXPECT_EQ(Bytes(ScaleJpegFileCached(source, 25, &cache).jpeg), fresh);
   EXPECT_LT(std::chrono::steady_clock::now() - start, 2s * kSanitizerSlowdown);
   EXPECT_LT(fs::file_size(entry), 1ULL << 20);
+}
+
+TEST(PictureCache, EachFormatIsAnEntryOfItsOwnThatHitsLikeTheJpeg) {
+  TOnePhoto photo(80, 60);
+  TPictureCache& cache = photo.cache;
+  const std::string& source = photo.source;
+  TScaleOptions all;
+  all.formats = kWebpFormat | kAvifFormat;
+  const TScaledImage fresh = ScaleJpegFile(source, 20, all);
+  ASSERT_FALSE(fresh.webp.empty());
+  ASSERT_FALSE(fresh.avif.empty());
+  // Turning a format on adds its entry and keeps the others; a run that finds them all stores
+  // nothing and gives the bytes of a fresh scale.
+  const struct {
+    unsigned formats;
+    size_t entries;
+    bool allHit;
+  } steps[] = {{0, 1, false},
+               {kWebpFormat, 2, false},
+               {all.formats, 3, false},
+               {all.formats, 3, true},
+               {kAvifFormat, 3, true}};
+  for (const auto& step : steps) {
+    TScaleOptions options;
+    options.formats = step.formats;
+    const TPictureCache::TCounts before = cache.Counts();
+    const TScaledImage picture = ScaleJpegFileCached(source, 20, &cache, options);
+    EXPECT_EQ(EntriesIn(photo.dir / "cache").size(), step.entries) << step.formats;
+    EXPECT_EQ(cache.Counts().stored == before.stored, step.allHit) << step.formats;
+    EXPECT_EQ(Bytes(picture.jpeg), Bytes(fresh.jpeg));
+    EXPECT_EQ(Bytes(picture.webp), (step.formats & kWebpFormat) ? Bytes(fresh.webp) : "");
+    EXPECT_EQ(Bytes(picture.avif), (step.formats & kAvifFormat) ? Bytes(fresh.avif) : "");
+  }
 }

@@ -1,7 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <set>
+
+#include <sys/stat.h>
 
 #include "AppletAgent.h"
 #include "Errors.h"
@@ -9,7 +15,9 @@
 #include "MemoryTree.h"
 #include "ScriptText.h"
 #include "TestUtil.h"
+#include "images/ImageScaler.h"
 #include "test_generator_util.h"
+#include "test_images_util.h"
 
 namespace fs = std::filesystem;
 
@@ -204,6 +212,105 @@ TEST(Publish, ImageNamesFromAProjectAreNeverUsedAsPaths) {
   f.model.ClearPreview();
   EXPECT_FALSE(fs::exists(f.work.Path() / "preview"));
   EXPECT_EQ(ReadAll(outside / "x.jpg"), "secret");
+}
+
+// Each published file's inode and modification time, after the times were set back to a day long
+// past, so that a file written again shows even within the clock's step.
+std::map<std::string, std::pair<ino_t, long long>> AgedStamps(const fs::path& folder) {
+  std::map<std::string, std::pair<ino_t, long long>> stamps;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    fs::last_write_time(entry.path(), fs::file_time_type(std::chrono::hours(24 * 365 * 30)));
+    struct stat info;
+    EXPECT_EQ(::stat(entry.path().c_str(), &info), 0);
+    stamps[entry.path().filename().string()] = {info.st_ino, info.st_mtim.tv_sec};
+  }
+  return stamps;
+}
+
+TEST(Publish, RewritesOnlyTheFilesWhoseContentChanged) {
+  TPublishFixture f;
+  f.AddItem("one.jpg");
+  f.AddItem("two.jpg");
+  ASSERT_TRUE(f.model.PublishProject(f.out.Folder(), "show.tvn", f.tree));
+  EXPECT_EQ(f.model.LastPublish.changed,
+            (std::vector<std::string>{"show.html", "torvane.js", "torvanecfg.js", "torvane.css",
+                                      "show.tvn", "show_PublishReport.txt", "slider0.jpg",
+                                      "slider1.jpg"}));
+  EXPECT_EQ(f.model.LastPublish.unchanged, 0u);
+  const struct {
+    const char* what;
+    std::function<void()> change;
+    std::vector<std::string> changed;
+  } cases[] = {
+      {"nothing", [] {}, {}},
+      {"a link", [&] { f.model.Items[1].ILink = "other.html"; }, {"torvanecfg.js", "show.tvn"}},
+      {"a picture's pixels",
+       [&] { WriteTestJpeg(f.program / "two.jpg", 64, 48, 9); },
+       {"slider1.jpg"}},
+      {"the background",
+       [&] { f.model.AppletData.pBgColor = "000000"; },
+       {"torvanecfg.js", "show.tvn"}},
+  };
+  for (const auto& c : cases) {
+    const auto before = AgedStamps(f.out.Path());
+    c.change();
+    ASSERT_TRUE(f.model.PublishProject(f.out.Folder(), "show.tvn", f.tree)) << c.what;
+    EXPECT_EQ(f.model.LastPublish.changed, c.changed) << c.what;
+    EXPECT_EQ(f.model.LastPublish.unchanged, 8 - c.changed.size()) << c.what;
+    const auto after = AgedStamps(f.out.Path());
+    for (const auto& [name, stamp] : before) {
+      const bool written = std::count(c.changed.begin(), c.changed.end(), name) != 0;
+      EXPECT_EQ(after.at(name) == stamp, !written) << c.what << ": " << name;
+    }
+  }
+  EXPECT_EQ(TqelAppletAgent::PublishChangesText(f.model.LastPublish),
+            "Changed: torvanecfg.js, show.tvn; 6 unchanged");
+  EXPECT_EQ(TqelAppletAgent::PublishChangesText({{}, 8, true}), "Changed: nothing; 8 unchanged");
+}
+
+TEST(Publish, ModernFormatsArePublishedListedAndNamedInTheConfiguration) {
+  for (const bool dense : {false, true}) {
+    TPublishFixture f;
+    f.model.ModernFormats = kWebpFormat | kAvifFormat;
+    f.model.DoubleDensityPictures = dense;
+    f.model.PictureCacheEnabled = false;
+    f.model.AppletData.pHeight = "24";
+    // Turned upright by its orientation, as every format must show it.
+    const std::vector<unsigned char> colors[4] = {
+        {255, 0, 0}, {0, 160, 0}, {0, 0, 255}, {250, 250, 250}};
+    const std::vector<unsigned char> source =
+        imagetest::EncodePicture(imagetest::Quadrants(48, 64, colors), {.orientation = 6});
+    WriteAll(f.program / "turned.jpg", std::string(source.begin(), source.end()));
+    f.AddItem("");
+    f.AddItem("");
+    f.model.Items[0].OriginalImagePath = f.program / "turned.jpg";
+    ASSERT_TRUE(f.model.PublishProject(f.out.Folder(), "show.tvn", f.tree));
+    std::vector<std::string> pictures = {"slider0.jpg", "slider0.avif", "slider0.webp"};
+    if (dense) {
+      pictures.insert(pictures.end(), {"slider0@2x.jpg", "slider0@2x.avif", "slider0@2x.webp"});
+    }
+    const std::vector<std::string> report = CrLfLines(f.out / "show_PublishReport.txt");
+    std::vector<std::string> listed(report.begin() + 13, report.end() - 5);
+    for (std::string& line : listed) line = line.substr(2);
+    EXPECT_EQ(listed, pictures);
+    // Each format holds the same picture: its size, and colours close to the JPEG's.
+    for (const std::string& name : pictures) {
+      const TDecodedPicture picture = DecodePictureFile(f.out / name, dense ? 48 : 24);
+      const TDecodedPicture jpeg =
+          DecodePictureFile(f.out / (name.substr(0, name.find('.')) + ".jpg"), dense ? 48 : 24);
+      ASSERT_EQ(picture.width, jpeg.width) << name;
+      double difference = 0;
+      for (size_t i = 0; i < jpeg.rgb.size(); ++i)
+        difference += std::abs(picture.rgb[i] - jpeg.rgb[i]);
+      EXPECT_LT(difference / static_cast<double>(jpeg.rgb.size()), 12.0) << name;
+    }
+    const std::vector<std::string> cfg = CrLfLines(f.out / "torvanecfg.js");
+    EXPECT_NE(
+        cfg[6].find(dense ? ",32,24,'slider0@2x.jpg','avif webp']);" : ",32,24,'','avif webp']);"),
+        std::string::npos)
+        << cfg[6];
+    EXPECT_EQ(cfg[7].find("avif"), std::string::npos) << "an item without a picture offers none";
+  }
 }
 
 }  // namespace

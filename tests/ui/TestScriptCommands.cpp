@@ -25,6 +25,7 @@
 #include "MainForm.h"
 #include "Settings.h"
 #include "UiTest.h"
+#include "images/ImageScaler.h"
 
 using namespace uitest;
 
@@ -151,30 +152,69 @@ class TestScriptCommands : public QObject {
     QVERIFY(entries() > 0);
   }
 
-  void highDensityPicturesAreOffUntilTurnedOnAndRemembered() {
+  // Switches that change what a Save publishes: off until turned on, remembered, and turning one
+  // offers the next Save of an unchanged design.
+  void publishingSwitchesAreOffUntilTurnedOnAndRemembered() {
     TTestEnvironment env;
+    const struct {
+      const char* action;
+      bool (*on)(const TqelAppletAgent&);
+    } switches[] = {
+        {"HiDpiPictures1", [](const TqelAppletAgent& m) { return m.DoubleDensityPictures; }},
+        {"ModernFormats1",
+         [](const TqelAppletAgent& m) { return m.ModernFormats == (kWebpFormat | kAvifFormat); }}};
     for (const bool expected : {false, true}) {
       TMainForm form(env.ProgramFolder());
-      QCOMPARE(form.findChild<QAction*>("HiDpiPictures1")->isChecked(), expected);
-      QCOMPARE(form.Document().agent().DoubleDensityPictures, expected);
-      if (!expected) Act(form, "HiDpiPictures1")->trigger();
+      for (const auto& s : switches) {
+        QCOMPARE(form.findChild<QAction*>(s.action)->isChecked(), expected);
+        QCOMPARE(s.on(form.Document().agent()), expected);
+        if (expected) continue;
+        Act(form, "Save1")->setEnabled(false);
+        Act(form, s.action)->trigger();
+        QVERIFY2(Act(form, "Save1")->isEnabled(), s.action);
+      }
     }
   }
 
-  void publishShowsTheReportOfWhatTheModelHolds() {
+  void publishShowsTheReportOfWhatTheModelHoldsAndWhatTheLastSaveChanged() {
     TTestEnvironment env;
     TMainForm form(env.ProgramFolder());
-    QString report;
-    prompt::QueueWindow([&](QDialog& window) {
-      report = window.findChild<QPlainTextEdit*>("memoPublishReport")->toPlainText();
-      return int(QDialog::Accepted);
-    });
-    Act(form, "Publish1")->trigger();
+    QString report, changes;
+    const auto showReport = [&] {
+      prompt::QueueWindow([&](QDialog& window) {
+        report = window.findChild<QPlainTextEdit*>("memoPublishReport")->toPlainText();
+        const auto* label = window.findChild<QLabel*>("lblChangedFiles");
+        changes = label->isVisibleTo(&window) ? label->text() : QString();
+        return int(QDialog::Accepted);
+      });
+      Act(form, "Publish1")->trigger();
+    };
+    showReport();
     QVERIFY(report.contains("[Script file(s)]:"));
     QVERIFY(report.contains("torvanecfg.js"));
     QVERIFY(!report.contains("slider0.jpg"));
+    QVERIFY(changes.isEmpty());  // nothing saved yet
     QVERIFY(QFile::exists(env.ProgramFolder() + "preview/PublishReport.txt"));
     QVERIFY(!QFile::exists(QDir::current().filePath("PublishReport.txt")));
+
+    // After saves: the files each one changed, also on the hint line; a second Save of the same
+    // design changes nothing.
+    MakeDesign(form, env);
+    Act(form, "ModernFormats1")->trigger();
+    prompt::QueueFile(env.Path("show.tvn"));
+    Act(form, "Save1")->trigger();
+    showReport();
+    QVERIFY(report.contains("  slider2.avif"));
+    QVERIFY2(changes.startsWith("Changed: show.html, torvane.js, torvanecfg.js,") &&
+                 changes.endsWith("slider2.webp; 0 unchanged"),
+             qPrintable(changes));
+    Act(form, "ModernFormats1")->trigger();  // off: offers the Save, which changes nothing
+    Act(form, "ModernFormats1")->trigger();
+    Act(form, "Save1")->trigger();
+    const QString hint = form.findChild<QLabel*>("stctxtHint")->text();
+    showReport();
+    QCOMPARE(changes, QString("Changed: nothing; 15 unchanged"));
+    QCOMPARE(hint, changes);
   }
 
   void theLinkChooserHonoursTheTipSetting() {

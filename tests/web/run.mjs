@@ -12,7 +12,7 @@ import { createRequire } from 'node:module';
 import { chromium } from 'playwright-core';
 import { slider, writeFixture } from './fixtures/pages.mjs';
 import { coverageFault, setStripTime, state } from './geometry.mjs';
-import { SAMPLE, SAMPLE_CYCLE, SAMPLE_GAP, SAMPLE_HIDPI, SAMPLE_SPEED, SAMPLE_TRAILER, publishSample, serve } from './site.mjs';
+import { SAMPLE, SAMPLE_CYCLE, SAMPLE_GAP, SAMPLE_HIDPI, SAMPLE_SPEED, SAMPLE_TRAILER, checkFormats, publishSample, serve } from './site.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const root = path.resolve(here, '../..');
@@ -362,6 +362,35 @@ async function sampleTests(url) {
 
 async function fixtureTests() {
   const options = { runtime, pictures: samples };
+  // A strip of 40 pictures, 8,162 px: the first box width loads first, then each picture as it
+  // comes within one box width of the view; one that never comes near is never fetched.
+  const lazy = Array.from({ length: 40 }, (_, i) => ({ file: `p${i}.jpg`, link: '', target: '', tip: `picture ${i}`,
+    width: 200, height: 120 }));
+  writeFixture(path.join(work, 'lazy'), [slider('Lazy', { step: 5, delay: 10, gap: 0, trailer: 2, items: lazy })], options);
+  lazy.forEach((_, i) => fs.copyFileSync(path.join(samples, 'sample/slider0.jpg'), path.join(work, 'lazy', `p${i}.jpg`)));
+  await check('pictures load as they come near the view, each once, and none far ahead of it', async () => {
+    const context = await browser.newContext({ viewport: { width: 900, height: 700 } });
+    const page = await context.newPage();
+    server.requested.length = 0;
+    await page.goto(base + 'lazy/index.html');
+    await page.waitForFunction(() => document.querySelectorAll('#Lazy_div img[src]').length > 0
+      && [...document.querySelectorAll('#Lazy_div img[src]')].every((img) => img.complete), null, { polling: 50 });
+    for (const wait of [0, 2500]) {
+      await runFor(page, wait);
+      const offset = (await state(page, 'Lazy_div')).offset;
+      const fetched = server.requested.filter((file) => file.startsWith('/lazy/p')).map((file) => Number(file.match(/\d+/)[0]));
+      assert.equal(new Set(fetched).size, fetched.length, `fetched twice: ${fetched}`);
+      // Box 298 px inside; the strip moved `offset` px since the start (not yet a whole cycle).
+      lazy.forEach((_, i) => {
+        const left = i * 204;
+        if (left < offset + 298) assert.ok(fetched.includes(i), `picture ${i} at ${left} px was shown, offset ${offset}`);
+        if (left > offset + 3 * 298 && left + 204 < 8162 - 298) assert.ok(!fetched.includes(i), `picture ${i} at ${left} px fetched early, offset ${offset}`);
+      });
+    }
+    const sized = await page.$$eval('#Lazy_div img', (all) => all.every((img) => img.getAttribute('width') && img.getAttribute('height')));
+    assert.ok(sized, 'every picture has its size before it loads');
+    await context.close();
+  });
   writeFixture(path.join(work, 'two'), [slider('Left'), slider('Right', { step: -3, delay: 20, gap: 10, trailer: 30 })], options);
   const two = await open('two/index.html');
   await check('two sliders run on their own, each its way, and pause alone', async () => {
@@ -589,6 +618,17 @@ try {
         const dense = scale >= 1.5 && SAMPLE_HIDPI[item];
         assert.deepEqual([file, height], [dense ? `slider${item}@2x.jpg` : `slider${item}.jpg`, dense ? 240 : 120], `scale ${scale}`);
       }
+    }
+  });
+  await check('with WebP and AVIF published, Chromium loads each picture once, as AVIF, and the strip stays seamless', async () => {
+    const modern = publishSample(bin, samples, work, { formats: true });
+    server.requested.length = 0;
+    const { page, problems, close } = await open(modern);
+    try {
+      await checkFormats((fn, value) => page.evaluate(fn, value), server, modern, ['avif']);
+      assert.deepEqual(problems, []);
+    } finally {
+      await close();
     }
   });
   await fixtureTests();

@@ -8,6 +8,7 @@ import fs from 'node:fs';
 import http from 'node:http';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
+import { coverageFault, readState, setStripTime } from './geometry.mjs';
 
 // The sample project: slider 480 x 120, step 1 every 20 ms, gap 6, trailer 24, 2 px white solid
 // image border, 3 px container border.
@@ -44,10 +45,12 @@ export const SAMPLE_HIDPI = [true, false, true, true, false];
 
 // `name`: the slider's name instead of the sample's own (its script names follow it); the site
 // is then published into a folder of its own.
-export function publishSample(bin, samples, work, { hidpi = false, name = '' } = {}) {
+// With formats, published into sample-modern/ with WebP and AVIF beside each JPEG.
+export function publishSample(bin, samples, work, { hidpi = false, name = '', formats = false } = {}) {
   const cli = path.join(bin, 'torvane-cli');
   assert.ok(fs.existsSync(cli), `the publisher ${cli} does not exist; build torvane-cli first`);
-  const folder = hidpi ? 'sample-hidpi' : name ? 'sample-' + Buffer.from(name).toString('hex') : 'sample';
+  const folder = hidpi ? 'sample-hidpi' : formats ? 'sample-modern'
+    : name ? 'sample-' + Buffer.from(name).toString('hex') : 'sample';
   const copy = path.join(work, folder + '-project');
   fs.cpSync(samples, copy, { recursive: true });
   const project = path.join(copy, 'sample.tvn');
@@ -66,7 +69,8 @@ export function publishSample(bin, samples, work, { hidpi = false, name = '' } =
   let out;
   try {
     // --no-cache: a test run neither reads nor fills the user's cache of scaled pictures.
-    out = execFileSync(cli, ['publish', project, '--to', site, '--no-cache', ...(hidpi ? ['--hidpi'] : [])],
+    out = execFileSync(cli, ['publish', project, '--to', site, '--no-cache', ...(hidpi ? ['--hidpi'] : []),
+      ...(formats ? ['--formats', 'jpeg,webp,avif'] : [])],
       { encoding: 'utf8', stdio: 'pipe' });
   } catch (error) {
     throw new Error(`torvane-cli publish failed (exit ${error.status}): ${error.stderr || error.stdout}`);
@@ -81,8 +85,11 @@ export function publishSample(bin, samples, work, { hidpi = false, name = '' } =
 }
 
 export function serve(dir) {
-  const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.jpg': 'image/jpeg' };
+  const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.jpg': 'image/jpeg',
+    '.webp': 'image/webp', '.avif': 'image/avif' };
+  const requested = []; // every path asked for, in order: the network log of the tests
   const server = http.createServer((request, response) => {
+    requested.push(decodeURIComponent(new URL(request.url, 'http://x').pathname));
     const file = path.join(dir, decodeURIComponent(new URL(request.url, 'http://x').pathname));
     if (request.url === '/favicon.ico') {
       response.writeHead(204).end();
@@ -95,5 +102,29 @@ export function serve(dir) {
     response.writeHead(200, { 'content-type': types[path.extname(file)] || 'application/octet-stream' });
     fs.createReadStream(file).pipe(response);
   });
+  server.requested = requested;
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
+
+/* The sample published with further formats (url from publishSample), open in a browser whose
+   evaluate(fn, value) runs fn in the page: every picture shows in one format of `allowed`, the same
+   for all, decoded; each picture was fetched once and in that format only (server.requested); and
+   the strip covers the box at every point of its cycle. */
+export async function checkFormats(evaluate, server, url, allowed) {
+  const folder = '/' + path.dirname(url) + '/';
+  const shown = await evaluate(() => [...document.querySelectorAll('#Slider1_div img')].map((img) => [
+    Number(img.closest('[data-item]').dataset.item), img.currentSrc.split('/').pop(), img.naturalWidth]));
+  assert.ok(shown.length >= SAMPLE.length, `${shown.length} pictures`);
+  const format = shown[0][1].split('.').pop();
+  assert.ok(allowed.includes(format), `loads .${format}, expected one of ${allowed}`);
+  for (const [item, file, width] of shown) {
+    assert.deepEqual([file, width > 0], [`slider${item}.${format}`, true], `picture ${item}`);
+  }
+  const pictures = server.requested.filter((file) => file.startsWith(folder + 'slider')).sort();
+  assert.deepEqual(pictures, SAMPLE.map((_, i) => `${folder}slider${i}.${format}`).sort(), 'pictures fetched');
+  const cycleMs = SAMPLE_CYCLE / SAMPLE_SPEED;
+  for (const at of [0, 0.25, 0.5, 0.75, 0.999]) {
+    await evaluate(setStripTime, ['Slider1_div', 3 * cycleMs + at * cycleMs]);
+    assert.equal(coverageFault(await evaluate(readState, 'Slider1_div'), SAMPLE_GAP, SAMPLE_TRAILER), null, `at ${at} of a cycle`);
+  }
 }

@@ -29,6 +29,7 @@
 #include "Places.h"
 #include "ScriptText.h"
 #include "TerminalProgress.h"
+#include "images/ImageScaler.h"
 
 namespace fs = std::filesystem;
 
@@ -70,9 +71,8 @@ std::vector<std::string> PublishedFiles(const TqelAppletAgent& model, const std:
   std::set<std::string> images;
   for (const TItemData& item : model.Items) {
     if (!scripttext::IsPublishedPictureName(item.IImageFile)) continue;
-    for (const std::string& name : {item.IImageFile, model.DoubleDensityFileOf(item.IImageFile)}) {
-      if (!name.empty() && images.count(name) == 0 &&
-          fileutil::IsFile(model.PreviewFolder() + name)) {
+    for (const std::string& name : model.PublishedPicturesOf(item.IImageFile)) {
+      if (images.count(name) == 0 && fileutil::IsFile(model.PreviewFolder() + name)) {
         images.insert(name);
         files.push_back(to + name);
       }
@@ -222,7 +222,7 @@ TPrivateFolder::~TPrivateFolder() {
 
 int PublishCommand(const std::string& projectPath, const std::string& toFolder, std::ostream& out,
                    std::ostream& err, bool usePictureCache, bool readableRuntime,
-                   bool doubleDensity, bool showProgress) {
+                   bool doubleDensity, bool showProgress, unsigned modernFormats) {
   std::optional<TTerminalProgress> bar;
   if (showProgress) bar.emplace(TPrintableStream::Raw(err), StderrColumns());
   TStreamMessages messages(err, bar ? &*bar : nullptr);
@@ -258,6 +258,7 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
     model.PictureCacheEnabled = usePictureCache;
     model.ReadableRuntime = readableRuntime;
     model.DoubleDensityPictures = doubleDensity;
+    model.ModernFormats = modernFormats;
     model.LoadDefaults();
     TMemoryTree tree;
     switch (model.LoadProject(project, tree)) {
@@ -289,6 +290,7 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
       WarnAboutMissingPictures(model, err);
       for (const std::string& warning : model.LinkWarnings())
         err << "torvane-cli: warning: " << warning << "\n";
+      err << TqelAppletAgent::PublishChangesText(model.LastPublish) << "\n";
       result = 0;
     } catch (const std::exception& failure) {
       if (bar) bar->Erase();
@@ -301,6 +303,33 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
     err << "torvane-cli: cannot publish " << projectPath << ": " << failure.what() << "\n";
     return 1;
   }
+}
+
+unsigned ParseFormats(const std::string& list) {
+  unsigned formats = 0;
+  bool jpeg = false;
+  size_t start = 0;
+  for (;;) {
+    const size_t comma = list.find(',', start);
+    const std::string name = list.substr(start, comma == std::string::npos ? comma : comma - start);
+    if (name == "jpeg" || name == "jpg") {
+      jpeg = true;
+    } else if (name == "webp") {
+      formats |= kWebpFormat;
+    } else if (name == "avif") {
+      formats |= kAvifFormat;
+    } else {
+      throw TvError("unknown picture format '" + name + "' in --formats (jpeg, webp, avif)");
+    }
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  if (!jpeg) {
+    throw TvError("--formats " + list +
+                  " lacks jpeg: the JPEG pictures are always published, for browsers that read "
+                  "neither of the others");
+  }
+  return formats;
 }
 
 }  // namespace cli

@@ -68,10 +68,16 @@ class TPrintableStream : public std::ostream {
 // a complete project). Without `usePictureCache` no scaled picture is taken from or put into the
 // user's picture cache. With `readableRuntime` the page gets the runtime script's readable source
 // instead of the minified one; with `doubleDensity` each picture is also published at twice the
-// height. With `showProgress` a progress bar is drawn on `err` (a terminal).
+// height. With `showProgress` a progress bar is drawn on `err` (a terminal). `modernFormats`
+// (TModernFormat bits) adds each picture as WebP and AVIF. After a publish, `err` gets the line
+// "Changed: ...; N unchanged".
 int PublishCommand(const std::string& projectPath, const std::string& toFolder, std::ostream& out,
                    std::ostream& err, bool usePictureCache = true, bool readableRuntime = false,
-                   bool doubleDensity = false, bool showProgress = false);
+                   bool doubleDensity = false, bool showProgress = false,
+                   unsigned modernFormats = 0);
+// The TModernFormat bits of a --formats value ("jpeg,webp,avif"); throws TvError naming a
+// format that is not one of these, or a list without jpeg.
+unsigned ParseFormats(const std::string& list);
 
 // Reads the project and checks every value and picture as Save would, writing nothing: one line
 // per problem on `out` ("error: ..." where Save would fail, "warning: ..." where it would warn),

@@ -2,7 +2,7 @@
 // code that shows its slider in a page of one's own.
 //
 //   torvane-cli publish PROJECT.tvn [--to FOLDER] [--no-cache] [--readable-runtime] [--hidpi]
-//                                   [--quiet]
+//                                   [--formats jpeg,webp,avif] [--quiet]
 //   torvane-cli check PROJECT.tvn
 //   torvane-cli snippet PROJECT.tvn
 #include <iostream>
@@ -43,7 +43,7 @@ std::vector<std::string> Arguments(int argc, char** argv) {
 
 const char* const kUsage =
     "Usage: torvane-cli publish PROJECT.tvn [--to FOLDER] [--no-cache] [--readable-runtime]\n"
-    "                                            [--hidpi] [--quiet]\n"
+    "                                            [--hidpi] [--formats jpeg,webp,avif] [--quiet]\n"
     "       torvane-cli check PROJECT.tvn\n"
     "       torvane-cli snippet PROJECT.tvn\n"
     "       torvane-cli --help\n"
@@ -58,11 +58,19 @@ const char* const kUsage =
     "source less tall than that gets none) for screens of high pixel density, where the\n"
     "page shows them instead.\n"
     "\n"
+    "--formats jpeg,webp,avif also writes each picture (and its twice-height one) as WebP and\n"
+    "AVIF beside the JPEG (slider0.webp, slider0.avif, ...); the page then loads one format per\n"
+    "browser, the best it reads. The list must hold jpeg; --formats jpeg (the default) writes\n"
+    "JPEG only.\n"
+    "\n"
     "The files go into the project's own folder, or into FOLDER with --to (created when missing;\n"
     "the project file is then written there and the original is left alone). One line is printed\n"
-    "per file written. Picture paths in the project file that are not absolute are taken\n"
-    "from the current folder; a picture that is not found is reported as a warning and its\n"
-    "item is published without a new picture.\n"
+    "per file published, and stderr ends with the files this run changed (\"Changed: "
+    "torvanecfg.js,\n"
+    "slider3.jpg; 26 unchanged\"): a file whose content is already there is left as it is, time\n"
+    "stamp included, so an upload by time and size skips it. Picture paths in the project file\n"
+    "that are not absolute are taken from the current folder; a picture that is not found is\n"
+    "reported as a warning and its item is published without a new picture.\n"
     "\n"
     "Scaled pictures are kept in the user's cache folder ($XDG_CACHE_HOME/torvane/pictures, else\n"
     "~/.cache/torvane/pictures; on Windows torvane\\pictures in the local application data\n"
@@ -125,6 +133,7 @@ int main(int argc, char** argv) {
   bool readable = false;
   bool quiet = false;
   bool hidpi = false;
+  unsigned formats = 0;
   for (size_t i = 1; i < args.size(); ++i) {
     if (args[i] == "--no-cache") {
       useCache = false;
@@ -132,6 +141,20 @@ int main(int argc, char** argv) {
       readable = true;
     } else if (args[i] == "--hidpi") {
       hidpi = true;
+    } else if (args[i] == "--formats" || args[i].rfind("--formats=", 0) == 0) {
+      std::string list;
+      if (args[i] == "--formats") {
+        if (i + 1 >= args.size())
+          return UsageError("--formats needs a list such as jpeg,webp,avif");
+        list = args[++i];
+      } else {
+        list = args[i].substr(10);
+      }
+      try {
+        formats = cli::ParseFormats(list);
+      } catch (const std::exception& wrong) {
+        return UsageError(wrong.what());
+      }
     } else if (args[i] == "--quiet" || args[i] == "-q") {
       quiet = true;
     } else if (args[i] == "--to") {
@@ -155,5 +178,5 @@ int main(int argc, char** argv) {
   // writes to the terminal itself).
   cli::TPrintableStream out(std::cout), err(std::cerr);
   return cli::PublishCommand(project, to, out, err, useCache, readable, hidpi,
-                             !quiet && cli::StderrIsTerminal());
+                             !quiet && cli::StderrIsTerminal(), formats);
 }

@@ -15,6 +15,7 @@
 #include "FileUtil.h"
 #include "images/ColorConvert.h"
 #include "images/JpegIo.h"
+#include "images/ModernEncode.h"
 #include "images/PictureDecoder.h"
 #include "images/Resampler.h"
 #include "images/WorkBudget.h"
@@ -412,7 +413,22 @@ TScaledPixels ScaleDecoded(TPictureDecoder& decoder, const std::string& sourcePa
   return out;
 }
 
-TScaledImage Encode(TScaledPixels&& scaled, const std::string& sourcePath) {
+// Grey pictures stay in YCbCr from decoder to JPEG encoder; other encoders and the display
+// take RGB.
+void ToRgb(TScaledPixels& scaled) {
+  if (scaled.kind != PixelKind::YCbCr) return;
+  for (size_t i = 0; i + 2 < scaled.pixels.size(); i += 3) {
+    const double y = scaled.pixels[i], cb = scaled.pixels[i + 1] - 128.0,
+                 cr = scaled.pixels[i + 2] - 128.0;
+    const double rgb[3] = {y + 1.402 * cr, y - 0.344136 * cb - 0.714136 * cr, y + 1.772 * cb};
+    for (int c = 0; c < 3; ++c) {
+      scaled.pixels[i + c] = static_cast<unsigned char>(std::clamp(std::lround(rgb[c]), 0L, 255L));
+    }
+  }
+  scaled.kind = PixelKind::Rgb;
+}
+
+TScaledImage Encode(TScaledPixels&& scaled, const std::string& sourcePath, unsigned formats) {
   TScaledImage result;
   result.usedBackground = scaled.usedBackground;
   if (scaled.pixels.empty()) return result;  // not enlarged
@@ -420,6 +436,16 @@ TScaledImage Encode(TScaledPixels&& scaled, const std::string& sourcePath) {
   result.height = scaled.height;
   result.jpeg = EncodeJpeg(scaled.pixels.data(), scaled.width, scaled.height, scaled.kind, kQuality,
                            sourcePath);
+  if (formats == 0) return result;
+  ToRgb(scaled);
+  if ((formats & kWebpFormat) && scaled.width <= kMaxWebpSide && scaled.height <= kMaxWebpSide) {
+    result.webp = EncodeWebp(scaled.pixels.data(), scaled.width, scaled.height, kWebpQuality,
+                             kWebpMethod, sourcePath);
+  }
+  if (formats & kAvifFormat) {
+    result.avif = EncodeAvif(scaled.pixels.data(), scaled.width, scaled.height, kAvifQuality,
+                             AvifSpeedFor(scaled.width, scaled.height), sourcePath);
+  }
   return result;
 }
 
@@ -482,7 +508,7 @@ TScaledPixels ScaleFile(const std::string& sourcePath, int targetHeight,
 
 TScaledImage ScaleJpegFile(const std::string& sourcePath, int targetHeight,
                            const TScaleOptions& options) {
-  return Encode(ScaleFile(sourcePath, targetHeight, options), sourcePath);
+  return Encode(ScaleFile(sourcePath, targetHeight, options), sourcePath, options.formats);
 }
 
 TScaledImage ScaleJpegData(const std::string& bytes, const std::string& name, int targetHeight,
@@ -491,11 +517,11 @@ TScaledImage ScaleJpegData(const std::string& bytes, const std::string& name, in
       SniffFormat(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
   if (format == PictureFormat::Jpeg) {
     JpegReader reader(name, bytes, DecoderLimits(options.cancel));
-    return Encode(ScaleJpeg(reader, name, targetHeight, options), name);
+    return Encode(ScaleJpeg(reader, name, targetHeight, options), name, options.formats);
   }
   TPictureInput input(name, bytes);
   const std::unique_ptr<TPictureDecoder> decoder = OpenDecoder(format, input);
-  return Encode(ScaleDecoded(*decoder, name, targetHeight, options), name);
+  return Encode(ScaleDecoded(*decoder, name, targetHeight, options), name, options.formats);
 }
 
 std::pair<int, int> UprightPictureSize(const std::string& sourcePath) {
@@ -522,17 +548,7 @@ TDecodedPicture DecodePictureFile(const std::string& sourcePath, int targetHeigh
   TDecodedPicture result;
   result.width = scaled.width;
   result.height = scaled.height;
-  if (scaled.kind == PixelKind::YCbCr) {
-    for (size_t i = 0; i + 2 < scaled.pixels.size(); i += 3) {
-      const double y = scaled.pixels[i], cb = scaled.pixels[i + 1] - 128.0,
-                   cr = scaled.pixels[i + 2] - 128.0;
-      const double rgb[3] = {y + 1.402 * cr, y - 0.344136 * cb - 0.714136 * cr, y + 1.772 * cb};
-      for (int c = 0; c < 3; ++c) {
-        scaled.pixels[i + c] =
-            static_cast<unsigned char>(std::clamp(std::lround(rgb[c]), 0L, 255L));
-      }
-    }
-  }
+  ToRgb(scaled);
   result.rgb = std::move(scaled.pixels);
   return result;
 }

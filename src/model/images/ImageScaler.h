@@ -50,13 +50,21 @@ struct TScaledImage {
   int width = 0;  // of the upright picture
   int height = 0;
   std::vector<unsigned char> jpeg;  // the encoded file; empty when TScaleOptions refused to enlarge
-  bool usedBackground = false;      // the source had alpha: the result depends on the background
+  // The same picture as WebP and AVIF when TScaleOptions::formats asks for them; empty otherwise
+  // (and WebP for a picture wider than WebP can hold).
+  std::vector<unsigned char> webp;
+  std::vector<unsigned char> avif;
+  bool usedBackground = false;  // the source had alpha: the result depends on the background
 };
+
+// Formats a scaled picture is also encoded in, beside its JPEG (bits of TScaleOptions::formats).
+enum TModernFormat : unsigned { kWebpFormat = 1, kAvifFormat = 2 };
 
 struct TScaleOptions {
   unsigned background = 0xFFFFFF;  // 0xRRGGBB: what transparent pixels are composited onto
   // A source less tall (upright) than the target height is not enlarged: the result is empty.
   bool neverEnlarge = false;
+  unsigned formats = 0;  // TModernFormat bits: also encode the picture in these formats
   // Asked to stop: the work ends with TvCancelled within a band of rows (a JPEG also while its
   // scans are read).
   const TCancelToken* cancel = nullptr;

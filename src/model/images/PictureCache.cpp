@@ -24,8 +24,11 @@
 #include <jpeglib.h>
 // clang-format on
 #include <lcms2.h>
+#include <libheif/heif.h>
+#include <webp/encode.h>
 
 #include "FileUtil.h"
+#include "images/ModernEncode.h"
 
 namespace fs = std::filesystem;
 
@@ -128,24 +131,46 @@ uint64_t EntryChecksum(const std::string& entry, size_t keyLength, size_t jpegLe
   return Hash64(entry.data() + kHeaderSize + keyLength, jpegLength, sum);
 }
 
-std::string EncodeEntry(const std::string& key, const TScaledImage& picture) {
+// The encoded bytes of one format of a picture: format 0 is the JPEG, else a TModernFormat bit.
+std::vector<unsigned char>& BytesOf(TScaledImage& picture, unsigned format) {
+  return format == kWebpFormat ? picture.webp : format == kAvifFormat ? picture.avif : picture.jpeg;
+}
+const std::vector<unsigned char>& BytesOf(const TScaledImage& picture, unsigned format) {
+  return BytesOf(const_cast<TScaledImage&>(picture), format);
+}
+
+// Whether the bytes begin and end as a file of that format does.
+bool LooksLike(const unsigned char* data, uint64_t size, unsigned format) {
+  if (format == kWebpFormat) {
+    return size >= 12 && std::memcmp(data, "RIFF", 4) == 0 && std::memcmp(data + 8, "WEBP", 4) == 0;
+  }
+  if (format == kAvifFormat) {
+    return size >= 12 && std::memcmp(data + 4, "ftypavif", 8) == 0;
+  }
+  return size >= 4 && data[0] == 0xFF && data[1] == 0xD8 && data[size - 2] == 0xFF &&
+         data[size - 1] == 0xD9;
+}
+
+std::string EncodeEntry(const std::string& key, const TScaledImage& picture, unsigned format) {
+  const std::vector<unsigned char>& bytes = BytesOf(picture, format);
   std::string entry(kHeaderSize, '\0');
   std::memcpy(entry.data(), kMagic, 4);
   Put32(entry, 4, kFormat);
   Put32(entry, 8, static_cast<uint32_t>(key.size()));
   Put32(entry, 12, static_cast<uint32_t>(picture.width));
   Put32(entry, 16, static_cast<uint32_t>(picture.height));
-  Put64(entry, 24, picture.jpeg.size());
+  Put64(entry, 24, bytes.size());
   entry += key;
-  entry.append(reinterpret_cast<const char*>(picture.jpeg.data()), picture.jpeg.size());
-  Put64(entry, 32, EntryChecksum(entry, key.size(), picture.jpeg.size()));
+  entry.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  Put64(entry, 32, EntryChecksum(entry, key.size(), bytes.size()));
   return entry;
 }
 
 enum class Verdict { Good, OtherKey, Bad };
 
 // Checks the whole entry; on Good, `picture` holds it.
-Verdict DecodeEntry(const std::string& entry, const std::string& key, TScaledImage& picture) {
+Verdict DecodeEntry(const std::string& entry, const std::string& key, TScaledImage& picture,
+                    unsigned format) {
   if (entry.size() < kHeaderSize || std::memcmp(entry.data(), kMagic, 4) != 0 ||
       Load32(Bytes(entry) + 4) != kFormat) {
     return Verdict::Bad;
@@ -161,14 +186,13 @@ Verdict DecodeEntry(const std::string& entry, const std::string& key, TScaledIma
   }
   const unsigned char* jpeg = Bytes(entry) + kHeaderSize + keyLength;
   if (width < 1 || height < 1 || static_cast<long long>(width) * height > kMaxScaledPixels ||
-      jpegLength < 4 || jpeg[0] != 0xFF || jpeg[1] != 0xD8 || jpeg[jpegLength - 2] != 0xFF ||
-      jpeg[jpegLength - 1] != 0xD9) {
+      !LooksLike(jpeg, jpegLength, format)) {
     return Verdict::Bad;
   }
   if (entry.compare(kHeaderSize, keyLength, key) != 0) return Verdict::OtherKey;
   picture.width = static_cast<int>(width);
   picture.height = static_cast<int>(height);
-  picture.jpeg.assign(jpeg, jpeg + jpegLength);
+  BytesOf(picture, format).assign(jpeg, jpeg + jpegLength);
   return Verdict::Good;
 }
 
@@ -341,20 +365,37 @@ std::string TPictureCache::DefaultFolder() {
 #endif
 }
 
-std::string TPictureCache::EntryPath(const std::string& canonicalPath, int targetHeight) const {
-  const uint64_t name =
-      Hash64(canonicalPath, Hash64(version_ + "\n" + std::to_string(targetHeight), 0));
+std::string TPictureCache::EntryPath(const std::string& canonicalPath, int targetHeight,
+                                     unsigned format) const {
+  const uint64_t name = Hash64(
+      canonicalPath, Hash64(version_ + "\n" + std::to_string(targetHeight) + FormatTag(format), 0));
   char hex[17];
   std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(name));
   return folder_ + hex + kEntrySuffix;
 }
 
-std::string TPictureCache::KeyText(const TSourceStamp& stamp, int targetHeight) const {
+// Empty for the JPEG, so that its entries keep the names and keys they always had; else the
+// format with its encoder's version and settings.
+std::string TPictureCache::FormatTag(unsigned format) {
+  if (format == kWebpFormat) {
+    return "\nformat webp " + std::to_string(WebPGetEncoderVersion()) + " q" +
+           std::to_string(images::kWebpQuality) + " m" + std::to_string(images::kWebpMethod);
+  }
+  if (format == kAvifFormat) {
+    return "\nformat avif " + std::string(heif_get_version()) + " q" +
+           std::to_string(images::kAvifQuality) + " s8 up to " +
+           std::to_string(images::kAvifSlowSpeedPixels) + " px, s9";
+  }
+  return {};
+}
+
+std::string TPictureCache::KeyText(const TSourceStamp& stamp, int targetHeight,
+                                   unsigned format) const {
   return std::to_string(stamp.canonicalPath.size()) + ":" + stamp.canonicalPath + "\nsize " +
          std::to_string(stamp.size) + "\nmodified " + std::to_string(stamp.modifiedNs) +
          "\nchanged " + std::to_string(stamp.changedNs) + "\nfile " + std::to_string(stamp.device) +
          ":" + std::to_string(stamp.fileId) + "\nheight " + std::to_string(targetHeight) + "\n" +
-         version_;
+         version_ + FormatTag(format);
 }
 
 TPictureCache::FolderState TPictureCache::CheckFolder() {
@@ -389,8 +430,9 @@ TPictureCache::FolderState TPictureCache::CheckFolder() {
   return folderState_;
 }
 
-std::optional<TScaledImage> TPictureCache::Find(const TSourceStamp& stamp, int targetHeight) {
-  const std::string path = EntryPath(stamp.canonicalPath, targetHeight);
+std::optional<TScaledImage> TPictureCache::Find(const TSourceStamp& stamp, int targetHeight,
+                                                unsigned format) {
+  const std::string path = EntryPath(stamp.canonicalPath, targetHeight, format);
   const std::optional<std::string> read =
       CheckFolder() == FolderState::Private ? ReadEntryFile(path) : std::nullopt;
   if (!read) {
@@ -399,7 +441,7 @@ std::optional<TScaledImage> TPictureCache::Find(const TSourceStamp& stamp, int t
   }
   const std::string& entry = *read;
   TScaledImage picture;
-  switch (DecodeEntry(entry, KeyText(stamp, targetHeight), picture)) {
+  switch (DecodeEntry(entry, KeyText(stamp, targetHeight, format), picture, format)) {
     case Verdict::Good:
       ++hits_;
       return picture;
@@ -415,8 +457,8 @@ std::optional<TScaledImage> TPictureCache::Find(const TSourceStamp& stamp, int t
   return std::nullopt;
 }
 
-void TPictureCache::Store(const TSourceStamp& stamp, int targetHeight,
-                          const TScaledImage& picture) {
+void TPictureCache::Store(const TSourceStamp& stamp, int targetHeight, const TScaledImage& picture,
+                          unsigned format) {
   try {
     if (CheckFolder() == FolderState::Missing) {
       MakePrivateFolder(fileutil::FsPath(folder_).parent_path());
@@ -426,8 +468,9 @@ void TPictureCache::Store(const TSourceStamp& stamp, int targetHeight,
     if (CheckFolder() != FolderState::Private) return;
     // Not forced to the disk: a torn entry fails its checksum. A link planted under the entry's
     // name is replaced, never written through.
-    fileutil::WriteFileReplacingName(EntryPath(stamp.canonicalPath, targetHeight),
-                                     EncodeEntry(KeyText(stamp, targetHeight), picture));
+    fileutil::WriteFileReplacingName(
+        EntryPath(stamp.canonicalPath, targetHeight, format),
+        EncodeEntry(KeyText(stamp, targetHeight, format), picture, format));
     ++stored_;
   } catch (...) {
     // Full disk, no rights: the picture is simply not kept.
@@ -488,16 +531,36 @@ TScaledImage ScaleJpegFileCached(const std::string& sourcePath, int targetHeight
                                  TPictureCache* cache, const TScaleOptions& options) {
   if (!cache) return ScaleJpegFile(sourcePath, targetHeight, options);
   if (options.neverEnlarge && UprightPictureSize(sourcePath).second < targetHeight) return {};
+  // The JPEG and each further format are entries of their own: turning a format on or off
+  // keeps what the others have in the cache.
+  std::vector<unsigned> formats = {0};
+  for (const unsigned format : {kWebpFormat, kAvifFormat}) {
+    if (options.formats & format) formats.push_back(format);
+  }
   const std::optional<TSourceStamp> before = SourceStampOf(sourcePath);
   if (before) {
-    if (std::optional<TScaledImage> hit = cache->Find(*before, targetHeight))
-      return std::move(*hit);
+    std::optional<TScaledImage> found;
+    for (const unsigned format : formats) {
+      std::optional<TScaledImage> hit = cache->Find(*before, targetHeight, format);
+      if (!hit || (found && (hit->width != found->width || hit->height != found->height))) {
+        found.reset();
+        break;
+      }
+      if (!found) {
+        found = std::move(hit);
+      } else {
+        BytesOf(*found, format) = std::move(BytesOf(*hit, format));
+      }
+    }
+    if (found) return std::move(*found);
   }
   TScaledImage picture = ScaleJpegFile(sourcePath, targetHeight, options);
   const long long now = NowNs();
   if (before && !picture.usedBackground && !picture.jpeg.empty() &&
       before->modifiedNs <= now - kSettleNs && SourceStampOf(sourcePath) == before) {
-    cache->Store(*before, targetHeight, picture);
+    for (const unsigned format : formats) {
+      if (!BytesOf(picture, format).empty()) cache->Store(*before, targetHeight, picture, format);
+    }
   }
   return picture;
 }

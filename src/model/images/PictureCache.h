@@ -60,16 +60,22 @@ class TPictureCache {
   // The entry for the source in the state `stamp` at `targetHeight`, verified; it is marked as
   // used just now. An entry that does not verify is deleted; a file larger than any entry, or a
   // link, is never read. Never throws.
-  std::optional<TScaledImage> Find(const TSourceStamp& stamp, int targetHeight);
-  // Stores (or replaces) the entry. A cache that cannot be written is no failure: never throws.
-  void Store(const TSourceStamp& stamp, int targetHeight, const TScaledImage& picture);
+  // `format` 0 is the JPEG, else a TModernFormat bit: the result then holds that format's bytes
+  // (webp or avif) besides the size, and no JPEG.
+  std::optional<TScaledImage> Find(const TSourceStamp& stamp, int targetHeight,
+                                   unsigned format = 0);
+  // Stores (or replaces) the entry of one format of the picture. A cache that cannot be written
+  // is no failure: never throws.
+  void Store(const TSourceStamp& stamp, int targetHeight, const TScaledImage& picture,
+             unsigned format = 0);
   // When this object stored anything, deletes the least recently used entries until the folder
   // holds at most Limit() bytes of entries, and temporary files left by programs that stopped
   // while writing. Never throws.
   void Trim();
 
   // The file that holds the entry for this source and height (whether or not it exists).
-  std::string EntryPath(const std::string& canonicalPath, int targetHeight) const;
+  std::string EntryPath(const std::string& canonicalPath, int targetHeight,
+                        unsigned format = 0) const;
 
   // What happened so far through this object.
   struct TCounts {
@@ -82,7 +88,8 @@ class TPictureCache {
   TCounts Counts() const;
 
  private:
-  std::string KeyText(const TSourceStamp& stamp, int targetHeight) const;
+  std::string KeyText(const TSourceStamp& stamp, int targetHeight, unsigned format) const;
+  static std::string FormatTag(unsigned format);
   // Whether the folder may be used: it must belong to the user, and no one else may write to it
   // (else entries that pass the checksum, or links, could be planted). A folder that is not
   // is not used at all, and stderr says so once.
