@@ -5,6 +5,9 @@
 // (with the page processes) while the strip moves, while paused, and while the window is
 // minimised.
 //
+// The background colour edit is also timed on the pane's pixels: from the click until the new
+// colour shows between the pictures.
+//
 // Usage: live_preview_bench PROGRAM_FOLDER PHOTO_FOLDER [RUNS=9]
 #include <unistd.h>
 
@@ -15,8 +18,10 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWebEngineView>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <vector>
 
@@ -77,6 +82,31 @@ bool NextPage(TLivePreviewPane& pane, int timeoutMs, qint64* builtMs = nullptr) 
   return shown;
 }
 
+// Runs the event loop until the pane's pixels show at least `least` pixels of `colour`; the
+// milliseconds from `since`, or -1 after timeoutMs.
+qint64 UntilColourShown(TLivePreviewPane& pane, const QColor& colour, const QElapsedTimer& since,
+                        int timeoutMs, int least = 50) {
+  while (since.elapsed() < timeoutMs) {
+    if (QWebEngineView* view = pane.ShownView()) {
+      const QImage image = view->grab().toImage().convertToFormat(QImage::Format_RGB32);
+      int count = 0;
+      for (int y = 0; y < image.height() && count < least; y += 2) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width() && count < least; x += 2) {
+          const QRgb p = line[x];
+          if (std::abs(qRed(p) - colour.red()) + std::abs(qGreen(p) - colour.green()) +
+                  std::abs(qBlue(p) - colour.blue()) <
+              12)
+            ++count;
+        }
+      }
+      if (count >= least) return since.elapsed();
+    }
+    Wait(5);
+  }
+  return -1;
+}
+
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values.empty() ? 0 : values[values.size() / 2];
@@ -132,6 +162,8 @@ int main(int argc, char* argv[]) {
   for (const QString& name : QDir(argv[2]).entryList({"*.jpg", "*.jpeg"}, QDir::Files, QDir::Name))
     photos << QDir(argv[2]).filePath(name);
   form.resize(1000, 760);
+  // Room between the pictures where the background shows (the colour edit is timed on pixels).
+  form.findChild<QSpinBox*>("spnedt_pGap")->setValue(30);
   form.show();
   QElapsedTimer first;
   first.start();
@@ -162,6 +194,31 @@ int main(int argc, char* argv[]) {
   };
   // The same edits again with the pane hidden (nothing made): the event loop's gaps that are not
   // the pane's doing.
+  // The background colour on the screen's pixels: from the click to the new colour drawn.
+  {
+    std::vector<double> times;
+    for (int k = 1; k <= runs; ++k) {
+      const QColor wanted = QColor::fromHsv((k * 53) % 360, 255, 230);
+      prompt::QueueColor(wanted);
+      QElapsedTimer clock;
+      clock.start();
+      emit colour->clicked();
+      const qint64 ms = UntilColourShown(pane, wanted, clock, 20000);
+      if (ms < 0) {
+        std::fprintf(stderr, "background colour: not drawn (%s)\n", qPrintable(pane.StatusText()));
+        return 1;
+      }
+      times.push_back(double(ms));
+      Wait(600);
+    }
+    std::printf(
+        "edit -> pixels on screen, background colour: median %.0f ms (min %.0f, max %.0f, "
+        "%d runs)\n",
+        Median(times), *std::min_element(times.begin(), times.end()),
+        *std::max_element(times.begin(), times.end()), runs);
+    std::fflush(stdout);
+  }
+
   TGapMeter gaps;
   for (const bool paneShown : {true, false}) {
     pane.setVisible(paneShown);

@@ -4,9 +4,17 @@
 // against hidden. Runs the real window offscreen; prompts are answered from a queue.
 //
 //   save_bench PHOTO_FOLDER [ITEMS=150] [RUNS=3]
+//
+// With --gaps it runs on the display it is given instead (bench/background.sh --gaps: under
+// xvfb-run) and prints the longest event-loop gap of the window during an open, a save with the
+// picture cache filled, a preview, a drop of the photos and a check of the pictures on activation,
+// each with the live preview pane shown and hidden:
+//
+//   save_bench --gaps PHOTO_FOLDER [ITEMS=150] [RUNS=3]
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -16,11 +24,15 @@
 #include <cstdio>
 #include <ctime>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include <unistd.h>
 
 #include "Document.h"
+#include "Launcher.h"
+#include "LivePreview.h"
+#include "LiveWebPage.h"
 #include "MainForm.h"
 #include "MemoryTree.h"
 #include "Prompts.h"
@@ -41,10 +53,19 @@ double Median(std::vector<double> values) {
 }
 
 // Ticks every 5 ms on the window's thread and keeps the longest time between two ticks.
+// Also keeps the most CPU time the window's thread spent between two ticks: on a busy machine
+// the gaps also count the time other programs had the cores, this only the window's own work.
+double ThreadCpuMs() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) * 1e3 + now.tv_nsec / 1e6;
+}
+
 struct TLoopProbe {
   QTimer timer;
   QElapsedTimer clock;
-  qint64 last = -1, longest = 0;
+  qint64 last = 0, longest = 0;  // the first gap counts from the probe's start
+  double lastCpu = ThreadCpuMs(), mostCpu = 0;
   std::function<void(qint64)> onTick;
   TLoopProbe() {
     timer.setInterval(5);
@@ -53,6 +74,9 @@ struct TLoopProbe {
       const qint64 now = clock.elapsed();
       if (last >= 0) longest = std::max(longest, now - last);
       last = now;
+      const double cpu = ThreadCpuMs();
+      mostCpu = std::max(mostCpu, cpu - lastCpu);
+      lastCpu = cpu;
       if (onTick) onTick(now);
     });
     clock.start();
@@ -108,10 +132,82 @@ struct TWindow {
   }
 };
 
+// Runs the event loop for `ms` milliseconds.
+void Wait(int ms) {
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+// Opens nothing: Preview's browser is not started.
+struct TNoLauncher : ILauncher {
+  void OpenDocument(const QString&) override {}
+  void StartProgram(const QString&, const QString&) override {}
+};
+
+// The longest stall of the window's event loop during `action` and the second after it, and the
+// most CPU time its thread spent in one stall: the worst of `runs` runs, as "GAP ms (CPU ms)".
+std::string LongestGap(int runs, const std::function<void()>& action) {
+  qint64 worst = 0;
+  double cpu = 0;
+  for (int run = 0; run < runs; ++run) {
+    Wait(300);
+    TLoopProbe probe;
+    action();
+    Wait(1000);
+    worst = std::max(worst, probe.longest);
+    cpu = std::max(cpu, probe.mostCpu);
+  }
+  return std::to_string(worst) + " ms (CPU " + std::to_string(static_cast<int>(cpu)) + " ms)";
+}
+
+int Gaps(const QString& program, const QString& project, const QStringList& photos, int runs) {
+  TNoLauncher launcher;
+  SetLauncher(&launcher);
+  for (const bool pane : {true, false}) {
+    TWindow w(program, project);
+    QAction* live = w.form->findChild<QAction*>("LivePreview1");
+    if (live->isChecked() != pane) live->trigger();
+    w.form->Document().agent().PictureCacheEnabled = true;
+    w.Save();  // fills the picture cache
+    Wait(2000);
+    const QStringList dropped = photos.mid(0, 10);
+    const struct {
+      const char* what;
+      std::function<void()> action;
+    } cases[] = {
+        {"open", [&] { w.form->OpenProjectFile(project); }},
+        {"save (cached)", [&] { w.Save(); }},
+        {"preview", [&] { w.form->findChild<QAction*>("Preview1")->trigger(); }},
+        {"drop 10 photos", [&] { w.form->Document().addPictures(dropped); }},
+        {"picture check",
+         [&] {
+           QEvent away(QEvent::WindowDeactivate), back(QEvent::WindowActivate);
+           QCoreApplication::sendEvent(w.form.get(), &away);
+           QCoreApplication::sendEvent(w.form.get(), &back);
+         }},
+    };
+    std::printf("%lld items, live preview %s:",
+                static_cast<long long>(w.form->Document().itemCount()), pane ? "shown " : "hidden");
+    for (const auto& c : cases) std::printf("  %s %s", c.what, LongestGap(runs, c.action).c_str());
+    std::printf("\n");
+    std::fflush(stdout);
+  }
+  SetLauncher(nullptr);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
+  const bool gapsMode = argc > 1 && std::string(argv[1]) == "--gaps";
+  if (gapsMode) {
+    --argc;
+    ++argv;
+    webengine::Prepare();
+  } else {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  }
   QApplication app(argc, argv);
   if (argc < 2) {
     std::fprintf(stderr, "usage: save_bench PHOTO_FOLDER [ITEMS=150] [RUNS=3]\n");
@@ -134,7 +230,9 @@ int main(int argc, char** argv) {
   const QString program = root.path() + "/bin/";
   QDir().mkpath(program);
   QFile::copy(QCoreApplication::applicationDirPath() + "/torvane.js", program + "torvane.js");
+  qputenv("XDG_CACHE_HOME", QFile::encodeName(root.path() + "/cache"));
   const QString photoProject = WriteProject(root.path() + "/photos", photos, items, 480);
+  if (gapsMode) return Gaps(program, photoProject, photos, runs);
 
   // 1. The cold save: event loop stalls and time, against publishing straight on this thread.
   std::vector<double> windowTimes, directTimes, windowCpu, directCpu, gaps;

@@ -297,7 +297,14 @@ int TDocument::insertChild(int parent, const TItemData& data, const std::string&
   return at;
 }
 
-QStringList TDocument::addPictures(const QStringList& paths) {
+int TDocument::insertPosition(int parent, int row) const {
+  const int child = childAt(parent, row);
+  return child >= 0 ? child : blockEnd(parent);
+}
+
+QStringList TDocument::addPictures(const QStringList& paths, int parent, int row) {
+  if (parent < -1 || parent >= itemCount()) parent = -1;
+  const int level = this->level(parent) + 1;
   QStringList refused;
   TBlock block;
   for (const QString& path : paths) {
@@ -312,14 +319,14 @@ QStringList TDocument::addPictures(const QStringList& paths) {
     }
     TItemData record = TqelAppletAgent::DefaultItemData();
     record.OriginalImagePath = QDir::toNativeSeparators(info.absoluteFilePath()).toStdString();
-    record.ILevel = "0";
+    record.ILevel = std::to_string(level);
     block.items.push_back(record);
-    block.levels.push_back(0);
+    block.levels.push_back(level);
     block.captions.push_back(kNewItemCaption);
   }
   if (!block.items.empty()) {
     const QString text = block.items.size() == 1 ? tr("Add Picture") : tr("Add Pictures");
-    push(new TInsertCommand(*this, text, itemCount(), std::move(block)));
+    push(new TInsertCommand(*this, text, insertPosition(parent, row), std::move(block)));
   }
   return refused;
 }

@@ -141,9 +141,12 @@ class TDocument : public QObject, public IDesignTree {
   TViewState viewState() const { return viewSource_ ? viewSource_() : TViewState{}; }
   // A new item as the last child of `parent` (-1: the slider); returns its position.
   int insertItem(int parent, const TItemData& data = TqelAppletAgent::DefaultItemData());
-  // One new top-level item per picture file (any format we read), at the end, all in one step;
-  // returns the names of the files that were not taken.
-  QStringList addPictures(const QStringList& paths);
+  // One new item per picture file (any format we read), all in one step: children of `parent`
+  // (-1: the slider) before its child `row` (-1 or past the last child: after its last one).
+  // Returns the names of the files that were not taken.
+  QStringList addPictures(const QStringList& paths, int parent = -1, int row = -1);
+  // Where a new child of `parent` before its child `row` lands in the item list (as above).
+  int insertPosition(int parent, int row) const;
   void deleteItems(const std::vector<int>& indexes);  // each with its block
   void moveUp(const std::vector<int>& indexes);       // each block past its previous sibling
   void moveDown(const std::vector<int>& indexes);

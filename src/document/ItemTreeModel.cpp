@@ -136,7 +136,20 @@ bool TItemTreeModel::dropMimeData(const QMimeData* data, Qt::DropAction action, 
     QStringList paths;
     for (const QUrl& url : data->urls())
       if (url.isLocalFile()) paths << url.toLocalFile();
-    emit picturesDropped(document_.addPictures(paths));
+    // Between two rows: there. On an item's row: before it. On the slider's row or below the
+    // last row: after the last item.
+    int parentNode = -1, before = -1;
+    if (const int on = itemAt(parent); on >= 0 && row < 0) {
+      parentNode = document_.parentOf(on);
+      before = document_.rowOf(on);
+    } else if (parent.isValid() && on >= -1) {
+      parentNode = on;
+      before = row;
+    }
+    const int first = document_.insertPosition(parentNode, before);
+    const int count = document_.itemCount();
+    const QStringList refused = document_.addPictures(paths, parentNode, before);
+    emit picturesDropped(first, document_.itemCount() - count, refused);
     return false;  // nothing for the view to remove at the source
   }
   const int node = std::max(itemAt(parent), -1);  // below the last row: the slider's end

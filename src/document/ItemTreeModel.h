@@ -44,8 +44,9 @@ class TItemTreeModel : public QAbstractItemModel {
                     const QModelIndex& parent) override;
 
  signals:
-  // Picture files were dropped; the document has added those it takes, `refused` names the rest.
-  void picturesDropped(const QStringList& refused);
+  // Picture files were dropped; the document has added those it takes (`count` items from
+  // position `first`), `refused` names the rest.
+  void picturesDropped(int first, int count, const QStringList& refused);
 
  private:
   std::function<QString(const QModelIndex&, int role)> accessibleText_;

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <memory>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "AppletAgent.h"
 #include "Cancel.h"
@@ -15,7 +17,13 @@ struct TLiveDesign {
   TAppletData slider;
   TItemArray items;
   std::string projectFolder;  // relative picture paths are read from here (empty: no file yet)
+  // Picture files already known to be unusable (their contents could not be decoded).
+  std::set<std::string> refusedPictures;
 };
+
+// Which items' pictures cannot be used now: a path is set but the file is missing, its header
+// cannot be read or it is among design.refusedPictures. One flag per item; reads headers only.
+std::vector<bool> UnusablePictures(const TLiveDesign& design);
 
 struct TLivePageOptions {
   std::string programFolder;  // where the runtime script is
@@ -33,11 +41,27 @@ struct TLivePage {
   std::string pagePath;  // the page; its scripts and pictures are beside it
   int width = 0;         // the slider box's outer size in pixels
   int height = 0;
+  std::vector<bool> unusable;  // per item: shown without its picture
+  TItemArray items;            // as the page shows them: picture names and sizes made
+  // What a page already showing the same pictures needs to show this design instead: the style
+  // sheet's text, the slider's element id and the runtime call that draws it (its item list is
+  // the one the page has).
+  std::string styleSheet;
+  std::string divId;
+  std::string sliderCall;
 };
+
+// Whether a page of `before` shows the pictures of `after` too (same items, same height, and the
+// same background for pictures that may be transparent): then only the look or speed differs.
+bool SamePictures(const TLiveDesign& before, const TLiveDesign& after);
 
 // Generates the design into `folder` (made if missing; it must not be shared with anything else):
 // the page is folder/preview/index.html. Throws TvError (naming the value or file) for a design
-// the generator refuses; a picture that is not found is no error, its item keeps the name and
-// size it holds, and the picture of that name is taken from options.madePictures when it is there.
+// the generator refuses. An item whose picture cannot be read (see UnusablePictures) is shown
+// without a picture, as the tree flags it; an item whose picture is not found keeps the name and
+// size it holds, and the picture of that name is taken from options.madePictures when it is
+// there (as Save publishes it), else it shows as missing.
+// With `shown` (a page of a design with the SamePictures), no picture is made or copied: its items
+// keep the names and sizes of `shown`, for a page that is updated in place.
 TLivePage MakeLivePage(const TLiveDesign& design, const std::string& folder,
-                       const TLivePageOptions& options);
+                       const TLivePageOptions& options, const TLivePage* shown = nullptr);

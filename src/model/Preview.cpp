@@ -58,6 +58,7 @@ void TqelAppletAgent::CopyResourceFiles(const std::string& folder) {
   TProgressScope status(Progress(), "Copying Resource Files ... ...");
   const std::string from = fileutil::WithSeparator(folder);
   for (const TItemData& item : Items) {
+    ThrowIfCancelled(CancelToken);  // what was copied is listed, for ClearPreview
     if (scripttext::IsPublishedPictureName(item.IImageFile)) AddToPreview(from + item.IImageFile);
   }
   Progress().Step(50);

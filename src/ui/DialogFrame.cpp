@@ -16,7 +16,11 @@ QRect Available(QWidget* window) {
 }  // namespace
 
 void FixSize(QWidget* window) {
-  window->setFixedSize(window->size().expandedTo(window->minimumSizeHint()));
+  QSize size = window->size().expandedTo(window->minimumSizeHint());
+  // Word-wrapped text needs more lines at a larger font or scale than the minimum says.
+  if (QLayout* layout = window->layout(); layout && layout->hasHeightForWidth())
+    size.setHeight(std::max(size.height(), layout->totalHeightForWidth(size.width())));
+  window->setFixedSize(size);
 }
 
 void CentreOnScreen(QWidget* window) {

@@ -1,5 +1,7 @@
 #include "LivePreview.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QMainWindow>
 #include <QScrollBar>
 #include <QStackedLayout>
@@ -25,8 +27,17 @@ constexpr int kPageMargin = 8;
 // After loading, the page gets this long to draw its first frame before it is put on screen.
 constexpr int kFirstFrameMs = 20;
 
+// Pictures are checked again this long after the last sign that they may have changed.
+constexpr int kCheckPicturesDelayMs = 250;
+
 // How long a hidden page's runtime has to hold its strip before the page is frozen.
 constexpr int kFreezeDelayMs = 500;
+
+// The text as a string of the page's script.
+QString JsString(const QString& text) {
+  const QByteArray list = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+  return QString::fromUtf8(list.mid(1, list.size() - 2));
+}
 
 // Presses the runtime's own pause button of every slider on the page whose state differs.
 QString PauseScript(bool paused) {
@@ -54,6 +65,12 @@ TLivePreviewPane::TLivePreviewPane(const QString& folder, const TLivePageOptions
       view->page()->setLifecycleState(QWebEnginePage::LifecycleState::Frozen);
   });
   connect(ui->tlbtnLivePause, &QToolButton::toggled, this, &TLivePreviewPane::SetPaused);
+  // Thumbnails arrive and windows are activated in bursts: one check for those close together.
+  checkPictures_.setSingleShot(true);
+  checkPictures_.setInterval(kCheckPicturesDelayMs);
+  connect(&checkPictures_, &QTimer::timeout, this, [this] {
+    if (!broken_ && isVisible()) engine_->CheckPictures();
+  });
   // The new page is laid beneath the shown one while it loads, so both take part in drawing.
   if (auto* stack = qobject_cast<QStackedLayout*>(ui->stckLivePages->layout()))
     stack->setStackingMode(QStackedLayout::StackAll);
@@ -78,6 +95,8 @@ void TLivePreviewPane::DesignChanged() {
   else
     changedWhileHidden_ = true;
 }
+
+void TLivePreviewPane::CheckPictures() { checkPictures_.start(); }
 
 void TLivePreviewPane::SetOptions(const TLivePageOptions& options) { engine_->SetOptions(options); }
 
@@ -118,7 +137,7 @@ void TLivePreviewPane::LoadingChanged(int view, const QWebEngineLoadingInfo& loa
   if (warming_[size_t(view)]) {
     // Its process is up: a page that came meanwhile loads now.
     warming_[size_t(view)] = false;
-    if (loading_ == view) views_[size_t(view)]->load(loadingUrl_);
+    if (loading_ == view) views_[size_t(view)]->load(loadingUpdate_.page);
     return;
   }
   // Only the end of the load of the page last asked for counts, not of one it replaced.
@@ -126,63 +145,135 @@ void TLivePreviewPane::LoadingChanged(int view, const QWebEngineLoadingInfo& loa
     PageLoaded(view, load.url(), status == QWebEngineLoadingInfo::LoadSucceededStatus);
 }
 
-void TLivePreviewPane::PageBuilt(int generation, const QUrl& page, int width, int height,
-                                 qint64 elapsedMs) {
+void TLivePreviewPane::PageBuilt(const TLiveUpdate& update) {
   if (broken_) return;
   CreateViews();
+  if (update.samePictures) {
+    if (loading_ >= 0 && !update.sliderCall.isEmpty()) {  // applied once the page has loaded
+      restyle_ = update;
+      return;
+    }
+    if (front_ < 0 || update.sliderCall.isEmpty()) {  // nothing to apply it to, or with
+      engine_->MakeWhole();
+      return;
+    }
+    Redraw(front_, update, QStringLiteral("Number(el.dataset.offset) || 0"), [this, update] {
+      FitPane(QSize(update.width, update.height));
+      engine_->Shown(loadedGeneration_);
+      emit PageShown(update.generation, update.elapsedMs);
+    });
+    return;
+  }
   // Loads into the view not on screen; a page still loading there gives way to the newer one.
   const int target = front_ == 0 ? 1 : 0;
   loading_ = target;
-  loadingGeneration_ = generation;
-  loadingUrl_ = page;
-  loadingElapsed_ = elapsedMs;
-  loadingSize_ = QSize(std::clamp(width + 2 * kPageMargin, 1, kMaxPageSide),
-                       std::clamp(height + 2 * kPageMargin, 1, kMaxPageSide));
+  loadingUpdate_ = update;
+  restyle_.reset();
+  loadingSize_ = QSize(std::clamp(update.width + 2 * kPageMargin, 1, kMaxPageSide),
+                       std::clamp(update.height + 2 * kPageMargin, 1, kMaxPageSide));
   // Laid out at its size before it loads, beside the shown page (which may grow with it).
   const QSize room = loadingSize_.expandedTo(front_ >= 0 ? ui->stckLivePages->size() : QSize());
   ui->stckLivePages->resize(room);
   for (QWebEngineView* each : views_) each->resize(room);
   UpdateActivity();
-  static_cast<TLiveWebPage*>(views_[size_t(target)]->page())->Expect(page);
-  if (!warming_[size_t(target)]) views_[size_t(target)]->load(page);
+  static_cast<TLiveWebPage*>(views_[size_t(target)]->page())->Expect(update.page);
+  if (!warming_[size_t(target)]) views_[size_t(target)]->load(update.page);
 }
 
 void TLivePreviewPane::PageLoaded(int view, const QUrl& url, bool ok) {
-  QWebEngineView* web = views_[static_cast<size_t>(view)];
-  if (view != loading_ || url != loadingUrl_) return;  // given way to a newer page
+  if (view != loading_ || url != loadingUpdate_.page) return;  // given way to a newer page
   if (!ok) {
     SetStatus(QStringLiteral("Not updated: the page did not load."));
     return;
   }
-  ApplyPause(web);
-  const int generation = loadingGeneration_;
-  QTimer::singleShot(kFirstFrameMs, this, [this, view, generation] {
-    if (loading_ == view && loadingGeneration_ == generation) Swap(view);
-  });
+  const int generation = loadingUpdate_.generation;
+  const auto show = [this, view, generation] {
+    if (loading_ != view || loadingUpdate_.generation != generation) return;
+    QTimer::singleShot(kFirstFrameMs, this, [this, view, generation] {
+      if (loading_ == view && loadingUpdate_.generation == generation) Swap(view);
+    });
+  };
+  // The new page's strip starts where the shown one stands (a change of look that came
+  // meanwhile is drawn with it).
+  const TLiveUpdate drawn = restyle_.value_or(loadingUpdate_);
+  restyle_.reset();
+  QWebEngineView* shown = ShownView();
+  if (!shown) {
+    Redraw(view, drawn, QStringLiteral("0"), show);
+    return;
+  }
+  shown->page()->runJavaScript(
+      QStringLiteral("(function () { var el = document.getElementById(%1);"
+                     " return el ? Number(el.dataset.offset) || 0 : 0; })()")
+          .arg(JsString(drawn.divId)),
+      [this, view, drawn, show](const QVariant& offset) {
+        Redraw(view, drawn, QString::number(offset.toDouble(), 'f', 2), show);
+      });
+}
+
+void TLivePreviewPane::Redraw(int view, const TLiveUpdate& update, const QString& offset,
+                              const std::function<void()>& then) {
+  if (update.sliderCall.isEmpty()) {  // nothing to draw it with: the page stays as it loaded
+    then();
+    return;
+  }
+  // The style sheet comes as a sheet of its own (no inline style for a page's policy to refuse);
+  // the runtime replaces the slider drawn in the element, and moves the new one to the offset.
+  const QString script =
+      QStringLiteral(
+          "(function () {"
+          "  var el = document.getElementById(%1);"
+          "  if (!el || typeof window.BXae !== 'function') return false;"
+          "  var offset = %2;"
+          "  var sheet = window.torvaneLiveSheet;"
+          "  if (!sheet) {"
+          "    sheet = window.torvaneLiveSheet = new CSSStyleSheet();"
+          "    document.adoptedStyleSheets = Array.from(document.adoptedStyleSheets).concat(sheet);"
+          "  }"
+          "  sheet.replaceSync(%3);"
+          "  el.style.width = '%4px'; el.style.height = '%5px';"
+          "  var slider = %6;"
+          "  if (slider && typeof slider.seek === 'function') slider.seek(offset);"
+          "  return true;"
+          "})();")
+          .arg(JsString(update.divId), offset, JsString(update.styleSheet))
+          .arg(update.width)
+          .arg(update.height)
+          .arg(update.sliderCall) +
+      PauseScript(Paused());
+  QWebEnginePage* page = views_[size_t(view)]->page();
+  page->runJavaScript(script, [then](const QVariant&) { then(); });
+}
+
+void TLivePreviewPane::FitPane(QSize page) {
+  const QSize size(std::clamp(page.width() + 2 * kPageMargin, 1, kMaxPageSide),
+                   std::clamp(page.height() + 2 * kPageMargin, 1, kMaxPageSide));
+  ui->stckLivePages->resize(size);
+  for (QWebEngineView* each : views_)
+    if (each) each->resize(size);
+  // A page of a new height asks for a pane as tall (with room for a scroll bar); the user may
+  // make it smaller, then the page scrolls.
+  if (size.height() == shownHeight_) return;
+  shownHeight_ = size.height();
+  QScrollArea* area = ui->scrlLivePreview;
+  const int wanted = shownHeight_ + 2 * area->frameWidth() +
+                     area->horizontalScrollBar()->sizeHint().height() + (height() - area->height());
+  if (auto* frame = qobject_cast<QMainWindow*>(parentWidget()); frame && !isFloating())
+    frame->resizeDocks({this}, {std::min(kMaxPaneHeight, wanted)}, Qt::Vertical);
 }
 
 void TLivePreviewPane::Swap(int view) {
   QWebEngineView* web = views_[static_cast<size_t>(view)];
-  ui->stckLivePages->resize(loadingSize_);
-  // A page of a new height asks for a pane as tall (with room for a scroll bar); the user may
-  // make it smaller, then the page scrolls.
-  if (loadingSize_.height() != shownHeight_) {
-    shownHeight_ = loadingSize_.height();
-    QScrollArea* area = ui->scrlLivePreview;
-    const int wanted = shownHeight_ + 2 * area->frameWidth() +
-                       area->horizontalScrollBar()->sizeHint().height() +
-                       (height() - area->height());
-    if (auto* frame = qobject_cast<QMainWindow*>(parentWidget()); frame && !isFloating())
-      frame->resizeDocks({this}, {std::min(kMaxPaneHeight, wanted)}, Qt::Vertical);
-  }
+  FitPane(QSize(loadingUpdate_.width, loadingUpdate_.height));
   ui->stckLivePages->setCurrentWidget(web);
   web->raise();
   front_ = view;
   loading_ = -1;
+  loadedGeneration_ = loadingUpdate_.generation;
   UpdateActivity();
   if (!ui->stctxtLivePreview->text().isEmpty()) SetStatus({});
-  engine_->Shown(loadingGeneration_);
-  emit PageShown(loadingGeneration_, loadingElapsed_);
+  engine_->Shown(loadedGeneration_);
+  emit PageShown(loadingUpdate_.generation, loadingUpdate_.elapsedMs);
 }
 
 bool TLivePreviewPane::Paused() const { return ui->tlbtnLivePause->isChecked(); }
@@ -235,7 +326,10 @@ void TLivePreviewPane::showEvent(QShowEvent* event) {
   if (QWidget* top = window(); top && top != this) top->installEventFilter(this);
   if (!broken_) CreateViews();
   UpdateActivity();
-  if (std::exchange(changedWhileHidden_, false)) DesignChanged();
+  if (std::exchange(changedWhileHidden_, false))
+    DesignChanged();
+  else
+    CheckPictures();
 }
 
 void TLivePreviewPane::closeEvent(QCloseEvent* event) {

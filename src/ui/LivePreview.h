@@ -1,7 +1,9 @@
 // The live preview pane: a dock that shows the design as it would be published (the real page,
 // the runtime script and the scaled pictures) moving in an embedded web engine, brought up to date
-// shortly after every change. A new page is loaded out of sight and takes the old one's place
-// only once it has loaded, so the pane never shows an empty page. The strip rests while the pane
+// shortly after every change. A change of look or speed is applied to the page shown; a change of
+// pictures loads a new page out of sight, which takes the old one's place only once it has
+// loaded, so the pane never shows an empty page. Either way the strip goes on from where it
+// stood, paused or not. The strip rests while the pane
 // is hidden or the window minimised, and while the user has paused it.
 //
 // When the web engine cannot run here, the pane says so in one line and what to do; nothing else
@@ -15,8 +17,10 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "LivePage.h"
+#include "LivePreviewEngine.h"
 
 namespace Ui {
 class TLivePreviewPane;
@@ -24,7 +28,6 @@ class TLivePreviewPane;
 class QWebEngineLoadingInfo;
 class QWebEngineProfile;
 class QWebEngineView;
-class TLivePreviewEngine;
 
 class TLivePreviewPane : public QDockWidget {
   Q_OBJECT
@@ -39,6 +42,9 @@ class TLivePreviewPane : public QDockWidget {
   void SetSource(std::function<TLiveDesign()> source);
   // The design changed: the page follows shortly (generated off the window's thread).
   void DesignChanged();
+  // The pictures on disk may have changed: the page follows when an item's picture became usable
+  // or unusable (checked shortly, off the window's thread).
+  void CheckPictures();
   void SetOptions(const TLivePageOptions& options);
   TLivePreviewEngine& Engine() { return *engine_; }
 
@@ -70,19 +76,26 @@ class TLivePreviewPane : public QDockWidget {
   std::array<bool, 2> warming_{};  // loading its first, empty page
   int front_ = -1;                 // index of the view on screen
   int loading_ = -1;
-  int loadingGeneration_ = 0;
-  QUrl loadingUrl_;
-  qint64 loadingElapsed_ = 0;
+  TLiveUpdate loadingUpdate_;  // of the page loading
   QSize loadingSize_;
+  int loadedGeneration_ = 0;  // of the page on screen, whose folder holds its pictures
+  // A change of look that came while a page was loading: applied to it before it is shown.
+  std::optional<TLiveUpdate> restyle_;
   int shownHeight_ = -1;
   bool active_ = false;
   bool broken_ = false;
   QTimer freeze_;
+  QTimer checkPictures_;
   bool changedWhileHidden_ = false;
   QStringList consoleErrors_;
 
   void CreateViews();
-  void PageBuilt(int generation, const QUrl& page, int width, int height, qint64 elapsedMs);
+  void PageBuilt(const TLiveUpdate& update);
+  // Draws the slider of `update` again in the page of `view`, at the offset the script
+  // expression `offset` gives (it may use `el`, the slider's element), paused as the pane is.
+  void Redraw(int view, const TLiveUpdate& update, const QString& offset,
+              const std::function<void()>& then);
+  void FitPane(QSize page);  // the pane as tall as a page of this size wants
   void LoadingChanged(int view, const QWebEngineLoadingInfo& load);
   void PageLoaded(int view, const QUrl& url, bool ok);
   void Swap(int view);

@@ -17,7 +17,7 @@ TLivePreviewEngine::TLivePreviewEngine(const QString& folder, const TLivePageOpt
                                        QObject* parent)
     : QObject(parent), folder_(folder), options_(options) {
   debounce_.setSingleShot(true);
-  debounce_.setInterval(100);
+  debounce_.setInterval(60);  // short: a change of look only is applied in place
   connect(&debounce_, &QTimer::timeout, this, &TLivePreviewEngine::Start);
   worker_.setMaxThreadCount(1);
 }
@@ -52,8 +52,12 @@ void TLivePreviewEngine::Start() {
   QElapsedTimer since = sinceChange_;
   const QString root = folder_;
   const int shown = shown_;
-  worker_.start([this, generation, folder, design = std::move(design), options, since, root,
-                 shown] {
+  std::optional<TLivePage> reuse;
+  if (madePage_ && madeDesign_ && SamePictures(*madeDesign_, design)) reuse = madePage_;
+  madeDesign_ = design;
+  madePage_.reset();  // known again once this page is made
+  worker_.start([this, generation, folder, design = std::move(design), options, since, root, shown,
+                 reuse = std::move(reuse)] {
     RemoveOldFolders(root, shown);
     // The window's thread comes first while pictures are scaled (the scaling threads started
     // from here inherit the lower priority).
@@ -66,19 +70,33 @@ void TLivePreviewEngine::Start() {
     QString error;
     bool cancelled = false;
     try {
-      page = MakeLivePage(design, QDir::toNativeSeparators(folder).toStdString(), options);
+      page = MakeLivePage(design, QDir::toNativeSeparators(folder).toStdString(), options,
+                          reuse ? &*reuse : nullptr);
     } catch (const TvCancelled&) {
       cancelled = true;
     } catch (const std::exception& e) {
       error = QString::fromStdString(e.what());
     }
-    QMetaObject::invokeMethod(this, [this, generation, page, error, since, root, cancelled] {
+    const bool samePictures = reuse.has_value();
+    QMetaObject::invokeMethod(this, [this, generation, page, error, since, root, cancelled,
+                                     samePictures] {
       running_ = false;
       if (cancelled) return;  // given up: nothing to tell
       if (page) {
+        unusable_ = page->unusable;
+        madePage_ = page;
+        TLiveUpdate update;
+        update.generation = generation;
         const QString path = QDir(root).relativeFilePath(QString::fromStdString(page->pagePath));
-        emit Built(generation, livepage::AddressOf(path), page->width, page->height,
-                   since.elapsed());
+        update.page = livepage::AddressOf(path);
+        update.width = page->width;
+        update.height = page->height;
+        update.elapsedMs = since.elapsed();
+        update.samePictures = samePictures;
+        update.styleSheet = QString::fromStdString(page->styleSheet);
+        update.divId = QString::fromStdString(page->divId);
+        update.sliderCall = QString::fromStdString(page->sliderCall);
+        emit Built(update);
       } else {
         emit Failed(error);
       }
@@ -87,7 +105,30 @@ void TLivePreviewEngine::Start() {
   });
 }
 
+void TLivePreviewEngine::MakeWhole() {
+  madePage_.reset();
+  Changed();
+}
+
 void TLivePreviewEngine::Shown(int generation) { shown_ = std::max(shown_, generation); }
+
+void TLivePreviewEngine::CheckPictures() {
+  // A page on its way checks the pictures itself.
+  if (checking_ || running_ || pending_ || stopped_ || !source_ || generation_ == 0) return;
+  checking_ = true;
+  worker_.start([this, design = source_()] {
+    std::vector<bool> unusable = UnusablePictures(design);
+    QMetaObject::invokeMethod(this, [this, unusable = std::move(unusable)] {
+      checking_ = false;
+      if (unusable != unusable_ && !running_ && !pending_) {
+        madePage_.reset();  // the pictures differ from the page's
+        pending_ = true;
+        sinceChange_.start();
+        Start();
+      }
+    });
+  });
+}
 
 void TLivePreviewEngine::Stop() {
   stopped_ = true;

@@ -5,8 +5,10 @@
 // generated on a worker thread into a new numbered folder below the engine's own private folder
 // (never the Preview command's folder, never a user's folder), through the picture cache, so only
 // pictures whose size changed are scaled again. Changes that arrive while a page is being made
-// are gathered: only the newest design is made next. Folders of pages no longer shown are
-// removed before the next page is made; the whole private folder goes with the engine.
+// are gathered: only the newest design is made next. A change of look or speed only (the same
+// pictures) makes no pictures at all: its page can be applied to the one shown. Folders of pages
+// no longer shown are removed before the next page is made; the whole private folder goes with
+// the engine.
 //
 // Pages are addressed under the live preview's own scheme (see LiveWebPage.h), relative to the
 // private folder, never as local files.
@@ -21,9 +23,25 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "Cancel.h"
 #include "LivePage.h"
+
+// A page made for the pane.
+struct TLiveUpdate {
+  int generation = 0;
+  QUrl page;      // its folder's index.html
+  int width = 0;  // the slider box's outer size
+  int height = 0;
+  qint64 elapsedMs = 0;  // from the last change handed in to the page being ready
+  // The pictures are those of the page made before: a page showing them can take the style
+  // sheet and the slider call (see TLivePage) in place of loading this one.
+  bool samePictures = false;
+  QString styleSheet;
+  QString divId;
+  QString sliderCall;
+};
 
 class TLivePreviewEngine : public QObject {
   Q_OBJECT
@@ -45,14 +63,19 @@ class TLivePreviewEngine : public QObject {
   void SetSource(std::function<TLiveDesign()> source) { source_ = std::move(source); }
   // The design changed: a new page is made after the delay (again if one is being made now).
   void Changed();
+  // A page with the same pictures as before has nothing to be applied to: the next page is made
+  // whole, with its pictures.
+  void MakeWhole();
   // The page of this generation is on screen: the folders of older ones can go.
   void Shown(int generation);
+  // The pictures may have changed on disk (renamed, cut short, back again): they are checked on
+  // the worker, and a new page is made when an item's picture became usable or unusable.
+  void CheckPictures();
   // The page being made is given up (the program is ending); no further one is made.
   void Stop();
 
  signals:
-  // elapsedMs: from the last change handed in to the page being ready.
-  void Built(int generation, const QUrl& page, int width, int height, qint64 elapsedMs);
+  void Built(const TLiveUpdate& update);
   void Failed(const QString& message);
 
  private:
@@ -68,6 +91,11 @@ class TLivePreviewEngine : public QObject {
   std::shared_ptr<TCancelToken> cancel_;  // of the page being made
   int generation_ = 0;
   int shown_ = 0;
+  std::vector<bool> unusable_;  // of the last page made
+  // The last page made and its design: a design with the same pictures needs no pictures made.
+  std::optional<TLiveDesign> madeDesign_;
+  std::optional<TLivePage> madePage_;
+  bool checking_ = false;
 
   void Start();
   static void RemoveOldFolders(const QString& folder, int shown);

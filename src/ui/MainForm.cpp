@@ -11,6 +11,7 @@
 #include <QUndoStack>
 
 #include "DialogFrame.h"
+#include "Errors.h"
 #include "FileAssociation.h"
 #include "Icons.h"
 #include "Launcher.h"
@@ -32,6 +33,8 @@ TMainForm::TMainForm(const QString& programFolder, QWidget* parent)
       ui(std::make_unique<Ui::TMainForm>()),
       programFolder_(WithSlash(programFolder)) {
   ui->setupUi(this);
+  // The hint line and the progress bar run along the window's bottom edge, below the live preview.
+  ui->stsbrMainForm->addWidget(ui->StatusBar1, 1);
   setWindowIcon(icons::Program());
   state_ = places::StatePlaces(programFolder_.toStdString());
   if (state_.perUser) QDir().mkpath(QString::fromStdString(state_.stateFolder));
@@ -191,6 +194,7 @@ void TMainForm::toggleToolBar() {
 
 void TMainForm::toggleStatusBar() {
   const bool shown = ui->StatusBar2->isChecked();
+  ui->stsbrMainForm->setVisible(shown);
   ui->StatusBar1->setVisible(shown);
   ui->stctxtHint->setVisible(shown);
   ui->prgrsbrMainFormBottom->setVisible(shown);
@@ -207,6 +211,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     return;
   }
   if (CloseQuery()) {
+    RememberPlacement();
     event->accept();
   } else {
     event->ignore();
@@ -238,9 +243,49 @@ bool TMainForm::CloseQuery() {
   return true;
 }
 
+namespace {
+// Where the window's placement is remembered between runs.
+const QString kWindowGeometry = QStringLiteral("WindowGeometry");
+const QString kWindowState = QStringLiteral("WindowState");
+const QString kTreeSplitter = QStringLiteral("TreeSplitter");
+
+QByteArray StoredBytes(const QString& name) {
+  try {
+    if (const auto value = settings::Read(settings::kSettingsKey, name))
+      return value->toByteArray();
+  } catch (const TvError&) {
+    // An unreadable store: the window opens as designed.
+  }
+  return {};
+}
+}  // namespace
+
 void TMainForm::PlaceOnScreen() {
+  // The property pages are never smaller than designed, nor than their fields need at the
+  // user's font.
+  QTabWidget* tabs = ui->pgcntrl1;
+  tabs->setMinimumSize(QSize(433, 420).expandedTo(tabs->minimumSizeHint()));
   // Room below the property tabs for the live preview when it is shown.
-  frame::OpenOnScreen(this, QSize(781, LivePreview()->isHidden() ? 524 : 724), ui->pgcntrl1);
+  const QSize designed(781, LivePreview()->isHidden() ? 524 : 724);
+  frame::OpenOnScreen(this, designed.expandedTo(minimumSizeHint()), tabs);
+  // Where the user left the window, its splitter and the pane last time.
+  const QByteArray geometry = StoredBytes(kWindowGeometry);
+  if (geometry.isEmpty() || !restoreGeometry(geometry)) return;
+  restoreState(StoredBytes(kWindowState));
+  ui->Splitter1->restoreState(StoredBytes(kTreeSplitter));
+  // The View menu's choices stand over what the stored layout had shown.
+  ui->tlbr1->setVisible(ui->ToolBar1->isChecked());
+  livePreview_->setVisible(ui->LivePreview1->isChecked());
+}
+
+void TMainForm::RememberPlacement() {
+  try {
+    settings::WriteValue(settings::kSettingsKey, kWindowGeometry, saveGeometry());
+    settings::WriteValue(settings::kSettingsKey, kWindowState, saveState());
+    settings::WriteValue(settings::kSettingsKey, kTreeSplitter, ui->Splitter1->saveState());
+  } catch (const TvError&) {
+    // Not remembered: the next run opens as designed. No reason to hold up closing.
+  }
 }
 
 void TMainForm::OpenCommandLine(const QStringList& arguments) {

@@ -67,7 +67,8 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   void OpenCommandLine(const QStringList& arguments);  // start-up's joined, swallowed open
   // A file's path as a percent-encoded file address (a Windows path too, on every system).
   static QString PathToFileUrl(const QString& path);
-  // Gives the window its designed size, centred, never larger than its screen's free area.
+  // Gives the window its designed size (larger when its contents need it at the user's font),
+  // centred, never larger than its screen's free area; or where the user left it last time.
   void PlaceOnScreen();
   // The program is being stopped (a stop signal): running work ends as Cancel ends it, unless it
   // is past its point of no return.
@@ -166,6 +167,7 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   int busyDepth_ = 0;
   TJobRunner* runner_ = nullptr;
   bool closeAfterWork_ = false;  // the window was asked to close while work ran
+  bool stopping_ = false;        // the program is ending (StopWork)
   int shownItem_ = -2;           // the selection the panels show (-1 the slider, -2 none yet)
   int panelsQuiet_ = 0;  // > 0 while the panels are being filled: their changes are no edits
   bool adoptingPanels_ = false;  // the document takes the panels' values as they stand
@@ -183,6 +185,7 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   TLiveDesign LiveDesign() const;   // a copy of the design for the pane's worker
   QString ScratchTemplate() const;  // for QTemporaryDir: scratch files of one command
   bool CloseQuery();
+  void RememberPlacement();  // the window's geometry, splitter and docks, for the next run
   void ShowHint(QWidget* control);
   // the tree (MainFormTree.cpp)
   void SetUpTree();
@@ -198,7 +201,7 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   void ShowTreeMenu(const QPoint& position);
   void ShowDesign();  // after New and open: the slider selected, everything shown afresh
   void FollowItemChange(const std::vector<int>& indexes);
-  void ReportRefusedPictures(const QStringList& refused);
+  void ShowDroppedPictures(int first, int count, const QStringList& refused);
   // Captions the item nodes after the picture status of the last generation.
   void ShowPictureStatus();
   // the panels (MainFormPanels.cpp)
@@ -223,6 +226,9 @@ class TMainForm : public QMainWindow, public IProgress, public IMessages {
   bool SaveChangesPrompt();  // false: the command stops
   bool SaveTo(const QString& path);
   bool LoadDesign(const QString& path);
+  // Empties the preview folder and copies the pictures published in this folder (none: empty)
+  // into it, for the design just opened or made.
+  void RenewPreviewFolder(const std::string& publishedFolder);
   // Asks for the file a Save writes; nullopt when the user cancelled.
   std::optional<QString> AskSavePath();
   // The file Save writes without asking: the project's own file, never a template.

@@ -131,9 +131,9 @@ void TMainForm::saveAsTemplate() {
 void TMainForm::newProject() {
   RunCommand(this, [this] {
     if (!SaveChangesPrompt()) return;
-    document_->agent().ClearPreview();
     document_->newDesign();
     templateProposal_.clear();
+    RenewPreviewFolder({});
   });
 }
 
@@ -175,12 +175,20 @@ bool TMainForm::LoadDesign(const QString& path) {
   } catch (const std::exception& error) {
     recentError = QString::fromUtf8(error.what());
   }
-  TqelAppletAgent& model = document_->agent();
   // The previous design's preview goes now that the new one has really arrived.
-  model.ClearPreview();
-  model.CopyResourceFiles(U8(QDir::toNativeSeparators(QFileInfo(path).absolutePath() + '/')));
+  RenewPreviewFolder(U8(QDir::toNativeSeparators(QFileInfo(path).absolutePath() + '/')));
   if (!recentError.isEmpty()) ShowError(this, recentError);
   return true;
+}
+
+// Removing and copying many pictures takes long on a busy disk: on a worker, the window answering.
+void TMainForm::RenewPreviewFolder(const std::string& publishedFolder) {
+  const bool done = RunInBackground([publishedFolder](TqelAppletAgent& model, IDesignTree&) {
+    model.ClearPreview();
+    if (!publishedFolder.empty()) model.CopyResourceFiles(publishedFolder);
+  });
+  // Stopped by the user, or the program is ending meanwhile: what was copied goes again.
+  if (!done || stopping_) document_->agent().ClearPreview();
 }
 
 QString TMainForm::SaveTarget() const {

@@ -9,6 +9,7 @@
 #include "Places.h"
 #include "Prompts.h"
 #include "Settings.h"
+#include "TreePictures.h"
 #include "ui_MainForm.h"
 
 void TMainForm::CreateLivePreview() {
@@ -35,6 +36,9 @@ void TMainForm::CreateLivePreview() {
   connect(document, &TDocument::sliderChanged, pane, changed);
   connect(document, &TDocument::designReset, pane, changed);
   connect(document, &TDocument::fileNameChanged, pane, changed);  // relative pictures move
+  // The tree's picture status may have changed (checked again on activation, a thumbnail that
+  // could not be made): the pane follows it.
+  connect(&pictures_->Facts(), &TPictureFacts::changed, pane, &TLivePreviewPane::CheckPictures);
   const bool shown = settings::Read(settings::kShowLivePreview);
   ui->LivePreview1->setChecked(shown);
   livePreview_->setVisible(shown);
@@ -69,8 +73,14 @@ TLivePageOptions TMainForm::LivePageOptions() const {
 
 TLiveDesign TMainForm::LiveDesign() const {
   const TDocument& document = *document_;
-  TLiveDesign design{document.slider(), document.items(), document.agent().ProjectFolder};
-  for (int i = 0; i < document.itemCount(); ++i)
-    design.items[size_t(i)].ILevel = std::to_string(document.level(i));
+  TLiveDesign design{document.slider(), document.items(), document.agent().ProjectFolder, {}};
+  for (int i = 0; i < document.itemCount(); ++i) {
+    TItemData& item = design.items[size_t(i)];
+    item.ILevel = std::to_string(document.level(i));
+    // Pictures whose contents the tree found unusable (the page checks files and headers).
+    const QString path = document.picturePath(i);
+    if (!path.isEmpty() && !pictures_->Facts().Provider().Problem(path).isEmpty())
+      design.refusedPictures.insert(path.toStdString());
+  }
   return design;
 }

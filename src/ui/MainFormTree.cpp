@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QTreeView>
 #include <QUndoStack>
+#include <numeric>
 
 #include "Icons.h"
 #include "ItemTreeModel.h"
@@ -35,7 +36,7 @@ void TMainForm::SetUpTree() {
   // The item commands' keys (Ins, Del; widget shortcuts) act on the tree only while it has the
   // focus, never while a name or a path is being typed.
   tree->addActions({ui->Insert2, ui->Delete2});
-  connect(model, &TItemTreeModel::picturesDropped, this, &TMainForm::ReportRefusedPictures);
+  connect(model, &TItemTreeModel::picturesDropped, this, &TMainForm::ShowDroppedPictures);
 
   TDocument* d = document_.get();
   document_->setViewStateSource([this] { return ViewState(); });
@@ -199,7 +200,10 @@ void TMainForm::ShowPictureStatus() {
 }
 
 // --- the item commands ---
-void TMainForm::insertItem() { document_->insertItem(CurrentItem()); }
+void TMainForm::insertItem() {
+  const int item = document_->insertItem(CurrentItem());
+  if (item >= 0) ui->trvwDesignPanel->scrollTo(document_->itemModel()->indexOf(item));
+}
 
 void TMainForm::deleteItems() {
   std::vector<int> items = SelectedItems();
@@ -233,7 +237,17 @@ void TMainForm::redo() {
   document_->undoStack()->redo();
 }
 
-void TMainForm::ReportRefusedPictures(const QStringList& refused) {
+// The new items are selected and shown where they landed; files that are no pictures are named.
+void TMainForm::ShowDroppedPictures(int first, int count, const QStringList& refused) {
+  if (count > 0) {
+    std::vector<int> added(static_cast<size_t>(count));
+    std::iota(added.begin(), added.end(), first);
+    SelectItems(added, first);
+    QTreeView* tree = ui->trvwDesignPanel;
+    const TItemTreeModel* model = document_->itemModel();
+    tree->scrollTo(model->indexOf(first + count - 1));
+    tree->scrollTo(model->indexOf(first));
+  }
   if (refused.isEmpty()) return;
   prompt::Message(this, TMessageKind::Warning,
                   QStringLiteral("Only pictures (%1 files) can be added to the slider. These "

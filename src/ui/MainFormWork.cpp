@@ -31,6 +31,7 @@ void TMainForm::cancelWork() {
 }
 
 void TMainForm::StopWork() {
+  stopping_ = true;
   cancelWork();
   if (livePreview_) livePreview_->Engine().Stop();
 }

@@ -1,6 +1,8 @@
 #include "PictureDelegate.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
+#include <QFileInfo>
 #include <QHelpEvent>
 #include <QPixmap>
 #include <QTextDocument>
@@ -55,9 +57,21 @@ void TPictureDelegate::initStyleOption(QStyleOptionViewItem* option,
   }
 }
 
+// Asked for every row the tree lays out, not only for those it shows: nothing is read or made
+// here. The row holds the icon's room and the caption with what is known of its picture.
 QSize TPictureDelegate::sizeHint(const QStyleOptionViewItem& option,
                                  const QModelIndex& index) const {
-  QSize size = QStyledItemDelegate::sizeHint(option, index);
+  QStyleOptionViewItem row = option;
+  QStyledItemDelegate::initStyleOption(&row, index);
+  row.decorationSize = QSize(iconSize_, iconSize_);
+  row.features |= QStyleOptionViewItem::HasDecoration;
+  if (const QString path = pathOf_(index); !path.isEmpty()) {
+    const TPictureState* known = facts_.Known(path);
+    row.text += QStringLiteral("   ") + (known ? facts_.Detail(path) : QFileInfo(path).fileName());
+  }
+  const QWidget* view = option.widget;
+  QStyle* style = view ? view->style() : QApplication::style();
+  QSize size = style->sizeFromContents(QStyle::CT_ItemViewItem, &row, QSize(), view);
   size.setHeight(std::max(size.height(), iconSize_ + 4));
   return size;
 }

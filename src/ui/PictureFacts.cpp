@@ -33,6 +33,11 @@ const TPictureState& TPictureFacts::State(const QString& path) {
   return *states_.insert(path, state);
 }
 
+const TPictureState* TPictureFacts::Known(const QString& path) const {
+  const auto found = states_.constFind(path);
+  return found == states_.cend() ? nullptr : &*found;
+}
+
 QString TPictureFacts::Problem(const QString& path) {
   const TPictureState& state = State(path);
   return state.problem.isEmpty() ? provider_.Problem(path) : state.problem;

@@ -29,6 +29,8 @@ class TPictureFacts : public QObject {
 
   // The picture's state, checked now when it is not known yet (headers only, no decoding).
   const TPictureState& State(const QString& path);
+  // The state when the picture was checked already, else null (nothing is read).
+  const TPictureState* Known(const QString& path) const;
   // Why the picture cannot be used: its check, or the failure to decode it. Empty when usable.
   QString Problem(const QString& path);
   // The thumbnail fitted into box x box; null while it is being made or when there is none.

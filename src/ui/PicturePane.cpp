@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QLocale>
+#include <QPainter>
 #include <QPixmap>
 
 #include "PictureFacts.h"
@@ -74,27 +75,41 @@ void TPicturePane::ShowOne(const QString& path) {
 void TPicturePane::ShowSeveral() {
   // While thumbnails arrive the same pictures are shown again: only their icons change.
   QListWidget* list = ui->lstPictures;
-  bool same = list->count() == paths_.size();
+  const QStringList drawn = paths_.mid(0, kMostDrawn);
+  bool same = list->count() == drawn.size();
   for (int i = 0; same && i < list->count(); ++i)
-    same = list->item(i)->data(Qt::UserRole) == paths_[i];
+    same = list->item(i)->data(Qt::UserRole) == drawn[i];
   if (!same) {
     list->clear();
-    for (const QString& path : paths_) {
+    for (const QString& path : drawn) {
       auto* entry = new QListWidgetItem(QFileInfo(path).fileName(), list);
       entry->setData(Qt::UserRole, path);
+      // Every cell as large as the grid's, with or without its thumbnail yet.
+      entry->setSizeHint(list->gridSize());
     }
+    list->scrollToTop();
   }
   for (int i = 0; i < list->count(); ++i) {
     QListWidgetItem* entry = list->item(i);
-    const QString path = paths_[i];
+    const QString& path = drawn[i];
     const QString problem = facts_->Problem(path);
     entry->setToolTip(problem.isEmpty() ? path : problem);
     if (!problem.isEmpty()) {
       entry->setIcon(facts_->WarningIcon());
     } else if (const QImage thumbnail = facts_->Thumbnail(path, kSideBySideBox);
                !thumbnail.isNull() && (!same || entry->icon().isNull())) {
-      entry->setIcon(QPixmap::fromImage(thumbnail));
+      // Centred in a square, so that every caption stands at the same height.
+      QPixmap square(kSideBySideBox, kSideBySideBox);
+      square.fill(Qt::transparent);
+      QPainter painter(&square);
+      painter.drawImage((kSideBySideBox - thumbnail.width()) / 2,
+                        (kSideBySideBox - thumbnail.height()) / 2, thumbnail);
+      painter.end();
+      entry->setIcon(square);
     }
   }
-  ui->lblPixelSize->setText(QStringLiteral("%1 pictures").arg(paths_.size()));
+  // Several: never one.
+  QString count = tr("%n pictures", "", int(paths_.size()));
+  if (paths_.size() > drawn.size()) count += tr(" (the first %1 shown)").arg(drawn.size());
+  ui->lblPixelSize->setText(count);
 }

@@ -1,6 +1,7 @@
 // The picture pane of the Item page: the selected item's picture at up to 240 pixels, its pixel
 // and file size and the size it is published at (its width at the slider's height); with several
-// items selected, their thumbnails side by side. A picture that cannot be used shows why.
+// items selected, their thumbnails in a grid that wraps and scrolls, with their count (the
+// first kMostDrawn of them are drawn). A picture that cannot be used shows why.
 #pragma once
 
 #include <QStringList>
@@ -18,7 +19,9 @@ class TPicturePane : public QWidget {
 
  public:
   static constexpr int kPictureBox = 240;
-  static constexpr int kSideBySideBox = 96;
+  static constexpr int kSideBySideBox = 64;
+  // With many items selected, the thumbnails of the first this many are drawn.
+  static constexpr int kMostDrawn = 200;
 
   explicit TPicturePane(QWidget* parent = nullptr);
   ~TPicturePane() override;

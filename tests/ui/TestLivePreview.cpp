@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QImage>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTcpServer>
 #include <QTest>
 #include <QTimer>
@@ -82,6 +83,39 @@ class TestLivePreview : public QObject {
     QCOMPARE(Run(pane, "getComputedStyle(document.querySelector('.torvane-box')).backgroundColor")
                  .toString(),
              QStringLiteral("rgb(255, 0, 0)"));
+    QVERIFY(pane.ConsoleErrors().isEmpty());
+
+    // The strip goes on from where it stood, and a paused strip stays where it is, whether the
+    // change is one of look (drawn again in place) or of pictures (a new page).
+    struct TEdit {
+      const char* what;
+      std::function<void()> apply;
+    };
+    const TEdit edits[] = {
+        {"speed",
+         [&] {
+           auto* step = Find<QSpinBox>(form, "spnedt_pStep");
+           step->setValue(step->value() + 1);
+         }},
+        {"pictures", [&] { form.Document().addPictures({env.Path("pics/p0.jpg")}); }},
+    };
+    for (const TEdit& e : edits) {
+      for (const bool paused : {false, true}) {
+        pane.SetPaused(paused);
+        Wait(300);
+        const double before = Offset(pane);
+        e.apply();
+        QVERIFY2(NextPage(shown, 5000), e.what);
+        const double after = Offset(pane);
+        QVERIFY2(paused ? std::abs(after - before) < 4 : after >= before, e.what);
+        QVERIFY2(paused == (Run(pane,
+                                "document.querySelector('.torvane-toggle')"
+                                ".getAttribute('aria-pressed')")
+                                .toString() == "true"),
+                 e.what);
+      }
+    }
+    pane.SetPaused(false);
     QVERIFY(pane.ConsoleErrors().isEmpty());
   }
 
@@ -187,6 +221,33 @@ class TestLivePreview : public QObject {
     QVERIFY2(pane.ConsoleErrors().isEmpty(), qPrintable(pane.ConsoleErrors().join('\n')));
     QCOMPARE(Run(pane, "document.querySelectorAll('.torvane-box img').length > 0").toBool(), true);
     QCOMPARE(form.Document().itemCount(), 2);  // the preview leaves the design as it is
+  }
+
+  // Pictures renamed away or cut short while the window is in the background: the pane follows
+  // the tree once the window is active again and shows them as missing.
+  void picturesGoneMeanwhileShowMissing() {
+    TTestEnvironment env;
+    TMainForm form(env.ProgramFolder());
+    auto& pane = *form.LivePreview();
+    QSignalSpy shown(&pane, &TLivePreviewPane::PageShown);
+    QStringList paths;
+    for (const char* name : {"stays", "renamed", "cut"})
+      paths << MakeJpeg(env.Path(QString("pics/%1.jpg").arg(name)), 200, 120);
+    form.Document().addPictures(paths);
+    form.show();
+    QVERIFY2(NextPage(shown), qPrintable(pane.StatusText()));
+    const QString pictures =
+        "Array.from(new Set(Array.from(document.querySelectorAll('.torvane-box img'), "
+        "i => i.getAttribute('src') || i.dataset.src || ''))).filter(s => s).sort().join(' ')";
+    QCOMPARE(Run(pane, pictures).toString(), QString("slider0.jpg slider1.jpg slider2.jpg"));
+
+    QEvent away(QEvent::WindowDeactivate), back(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(&form, &away);
+    QVERIFY(QFile::rename(paths[1], paths[1] + ".old"));
+    QVERIFY(QFile::resize(paths[2], 12));
+    QCoreApplication::sendEvent(&form, &back);
+    QVERIFY2(NextPage(shown, 3000), qPrintable(pane.StatusText()));
+    QCOMPARE(Run(pane, pictures).toString(), QString("slider0.jpg"));
   }
 };
 

@@ -16,6 +16,7 @@
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolBar>
@@ -24,6 +25,7 @@
 
 #include "ColorPanel.h"
 #include "DialogFrame.h"
+#include "LivePreview.h"
 #include "MainForm.h"
 #include "UiTest.h"
 
@@ -63,20 +65,24 @@ void ClickTree(TMainForm& form, int item, Qt::KeyboardModifiers keys = {}) {
 }
 // Drags items onto the row of `target` as the mouse would drop them: into it (middle of the
 // row) or before it (its upper edge).
-void DragOnto(TMainForm& form, std::vector<int> items, int target, bool before) {
+void DropOnto(TMainForm& form, const QMimeData* data, int target, bool before,
+              Qt::DropAction action = Qt::MoveAction) {
   QTreeView* tree = TreeOf(form);
   tree->scrollTo(RowOf(form, target));
+  const QRect rect = tree->visualRect(RowOf(form, target));
+  const QPoint at = before ? QPoint(rect.center().x(), rect.top() + 1) : rect.center();
+  QDragEnterEvent enter(at, action, data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(tree->viewport(), &enter);
+  QDragMoveEvent move(at, action, data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(tree->viewport(), &move);
+  QDropEvent drop(QPointF(at), action, data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(tree->viewport(), &drop);
+}
+void DragOnto(TMainForm& form, std::vector<int> items, int target, bool before) {
   QModelIndexList rows;
   for (int item : items) rows << RowOf(form, item);
   std::unique_ptr<QMimeData> data(form.Document().itemModel()->mimeData(rows));
-  const QRect rect = tree->visualRect(RowOf(form, target));
-  const QPoint at = before ? QPoint(rect.center().x(), rect.top() + 1) : rect.center();
-  QDragEnterEvent enter(at, Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-  QCoreApplication::sendEvent(tree->viewport(), &enter);
-  QDragMoveEvent move(at, Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-  QCoreApplication::sendEvent(tree->viewport(), &move);
-  QDropEvent drop(QPointF(at), Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-  QCoreApplication::sendEvent(tree->viewport(), &drop);
+  DropOnto(form, data.get(), target, before);
 }
 std::vector<std::string> Names(std::initializer_list<int> numbers) {
   std::vector<std::string> names;
@@ -150,6 +156,42 @@ class TestMainWindow : public QObject {
     // The desktop file association went to the test's data folder.
     QVERIFY(QFile::exists(env.Path("data/applications/torvane.desktop")));
     QVERIFY(QFile::exists(env.Path("data/mime/packages/torvane.xml")));
+  }
+
+  // At a larger font the property pages are as large as their fields need; the tree's splitter
+  // moves; the status strip is the window's bottom edge, below the live preview; the window's
+  // size, splitter and docks are where the user left them in the next run.
+  void windowFitsItsFontAndRemembersItsPlace() {
+    TTestEnvironment env;
+    const QFont font = QApplication::font();
+    QFont large = font;
+    large.setPointSize(12);
+    QApplication::setFont(large);
+    QSize placed;
+    {
+      TMainForm form(env.ProgramFolder());
+      form.PlaceOnScreen();
+      form.show();
+      auto* tabs = Find<QTabWidget>(form, "pgcntrl1");
+      QVERIFY(tabs->minimumWidth() >= tabs->minimumSizeHint().width());
+      QVERIFY(tabs->minimumHeight() >= tabs->minimumSizeHint().height());
+      QWidget* strip = Find<QWidget>(form, "StatusBar1");
+      const QWidget* pane = form.LivePreview();
+      QVERIFY(strip->mapTo(&form, QPoint()).y() >= pane->geometry().bottom());
+      auto* splitter = Find<QSplitter>(form, "Splitter1");
+      form.resize(760, 560);
+      splitter->setSizes({200, splitter->width() - 200});
+      QCOMPARE(splitter->sizes().value(0), 200);
+      placed = form.size();
+      form.close();
+    }
+    QApplication::setFont(font);
+    TMainForm next(env.ProgramFolder());
+    next.PlaceOnScreen();
+    next.show();
+    QCOMPARE(next.size(), placed);
+    QCOMPARE(Find<QSplitter>(next, "Splitter1")->sizes().value(0), 200);
+    QVERIFY(next.LivePreview()->isVisible());
   }
 
   void treeAndItemListStayInStep() {
@@ -770,6 +812,50 @@ class TestMainWindow : public QObject {
     QCOMPARE(UndoText(form), QString("&Undo Add Pictures"));
     Act(form, "Undo1")->trigger();
     QCOMPARE(form.Document().itemCount(), 0);
+  }
+
+  // Pictures dropped among many items land between the rows under the pointer (on an item's
+  // row: before it), selected and in view; Insert's new item is scrolled into view.
+  void droppedPicturesLandWhereDropped() {
+    TTestEnvironment env;
+    TMainForm form(env.ProgramFolder());
+    form.resize(781, 524);
+    form.show();
+    const QString photo = MakeJpeg(env.Path("drop/photo.jpg"), 40, 30);
+    QStringList many;
+    for (int i = 0; i < 60; ++i) many << photo;
+    form.Document().addPictures(many);
+    const QString x = MakeJpeg(env.Path("drop/x.jpg"), 40, 30);
+    const QString y = MakeJpeg(env.Path("drop/y.jpg"), 40, 30);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(x), QUrl::fromLocalFile(y)});
+    QTreeView* tree = TreeOf(form);
+    const auto inView = [&](int item) {
+      return tree->viewport()->rect().contains(tree->visualRect(RowOf(form, item)));
+    };
+    struct TCase {
+      int target;
+      bool before;
+    };
+    for (const TCase c : {TCase{5, true}, TCase{5, false}, TCase{50, true}, TCase{0, false}}) {
+      DropOnto(form, &data, c.target, c.before, Qt::CopyAction);
+      QCOMPARE(form.Document().item(c.target).OriginalImagePath, x.toStdString());
+      QCOMPARE(form.Document().item(c.target + 1).OriginalImagePath, y.toStdString());
+      QCOMPARE(form.SelectedItems(), (std::vector<int>{c.target, c.target + 1}));
+      QVERIFY(inView(c.target) && inView(c.target + 1));
+      Act(form, "Undo1")->trigger();
+      QCOMPARE(form.Document().itemCount(), 60);
+    }
+    // On the slider's row: after the last item.
+    DropOnto(form, &data, -1, false, Qt::CopyAction);
+    QCOMPARE(form.Document().item(61).OriginalImagePath, y.toStdString());
+    QVERIFY(inView(61));
+
+    ClickTree(form, -1);
+    tree->scrollToTop();
+    Act(form, "Insert2")->trigger();
+    QCOMPARE(form.SelectedItems(), std::vector<int>{-1});
+    QVERIFY(inView(62));
   }
 };
 

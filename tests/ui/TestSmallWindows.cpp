@@ -267,6 +267,19 @@ class TestSmallWindows : public QObject {
       QCOMPARE(darkBox.palette().color(QPalette::Window), QColor(Qt::black));
     }
     QApplication::setPalette(before);
+    // The disclaimer gets every line it needs, at the desktop's font and at a large one.
+    const QFont font = QApplication::font();
+    for (const int points : {font.pointSize(), 16}) {
+      QFont sized = font;
+      sized.setPointSize(points);
+      QApplication::setFont(sized);
+      TformAbout box(env.ProgramFolder());
+      box.show();
+      const auto* text = box.findChild<QLabel*>("Comments");
+      QVERIFY2(text->height() >= text->heightForWidth(text->width()),
+               qPrintable(QString::number(points)));
+    }
+    QApplication::setFont(font);
 
     // Red under the pointer; over another label it stays; over the background both are blue.
     MoveOver(home, {2, 2});

@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QMap>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTemporaryFile>
@@ -25,6 +26,7 @@
 
 #include "MainForm.h"
 #include "PictureDelegate.h"
+#include "PicturePane.h"
 #include "Prompts.h"
 #include "ThumbnailProvider.h"
 #include "UiTest.h"
@@ -430,6 +432,19 @@ class TestThumbnails : public QObject {
     QVERIFY(sideBySide->isVisibleTo(&form));
     QCOMPARE(pixels->text(), "2 pictures");
     QVERIFY(sideBySide->item(1)->toolTip().contains(broken));
+    // Many: a grid of equal cells that wraps and scrolls at the window's size; the first
+    // TPicturePane::kMostDrawn are drawn, all are counted.
+    form.resize(781, 524);
+    form.Document().addPictures(QStringList(250, good) << broken);
+    tree->selectAll();
+    QCOMPARE(sideBySide->count(), TPicturePane::kMostDrawn);
+    QCOMPARE(pixels->text(),
+             QString("253 pictures (the first %1 shown)").arg(TPicturePane::kMostDrawn));
+    QTRY_VERIFY(sideBySide->verticalScrollBar()->maximum() > 0);
+    const QRect cell = sideBySide->visualItemRect(sideBySide->item(0));
+    QCOMPARE(sideBySide->visualItemRect(sideBySide->item(1)).size(), cell.size());
+    QVERIFY(sideBySide->visualItemRect(sideBySide->item(sideBySide->count() - 1)).top() >
+            cell.bottom());  // wrapped
 
     // Large thumbnails, remembered for the next window.
     uitest::Act(form, "LargeThumbnails1")->trigger();
