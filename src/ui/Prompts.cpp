@@ -150,7 +150,7 @@ TButton Message(QWidget* parent, TMessageKind kind, const QString& text,
                 const QList<TButton>& buttons) {
   const QList<TButton> offered = buttons.isEmpty() ? QList<TButton>{TButton::Ok} : buttons;
   if (state.testing) {
-    state.shown << TShown{"message", text, kind};
+    state.shown << TShown{"message", text, kind, {}};
     auto answer = Take<TButton>("message", text);
     if (answer && offered.contains(*answer)) return *answer;
     if (answer) state.unexpected << "button not offered: " + text;
@@ -202,7 +202,7 @@ std::optional<QString> OpenPicture(QWidget* parent, const QString& filter,
 
 std::optional<QColor> Color(QWidget* parent, const QColor& initial) {
   if (state.testing) {
-    state.shown << TShown{"color", initial.name()};
+    state.shown << TShown{"color", initial.name(), TMessageKind::Information, {}};
     auto answer = Take<TAnswerColor>("color", initial.name());
     return answer ? answer->color : std::nullopt;
   }
@@ -219,7 +219,7 @@ QString PlainToolTip(const QString& text) {
 
 int Exec(QDialog& dialog) {
   if (state.testing) {
-    state.shown << TShown{dialog.objectName(), dialog.windowTitle()};
+    state.shown << TShown{dialog.objectName(), dialog.windowTitle(), TMessageKind::Information, {}};
     auto answer = Take<TAnswerWindow>(dialog.objectName(), dialog.windowTitle());
     return answer ? answer->handler(dialog) : QDialog::Rejected;
   }

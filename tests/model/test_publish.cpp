@@ -278,8 +278,10 @@ TEST(Publish, ModernFormatsArePublishedListedAndNamedInTheConfiguration) {
     // Turned upright by its orientation, as every format must show it.
     const std::vector<unsigned char> colors[4] = {
         {255, 0, 0}, {0, 160, 0}, {0, 0, 255}, {250, 250, 250}};
+    imagetest::Extras turned;
+    turned.orientation = 6;
     const std::vector<unsigned char> source =
-        imagetest::EncodePicture(imagetest::Quadrants(48, 64, colors), {.orientation = 6});
+        imagetest::EncodePicture(imagetest::Quadrants(48, 64, colors), turned);
     WriteAll(f.program / "turned.jpg", std::string(source.begin(), source.end()));
     f.AddItem("");
     f.AddItem("");
