@@ -1,13 +1,11 @@
 // The window program: the main window, then the project named on the command line, if any.
 #include <QApplication>
 
-#ifndef _WIN32
 #include <QSocketNotifier>
 
 #include <fcntl.h>
 #include <unistd.h>
 #include <csignal>
-#endif
 
 #include "DebugOutput.h"
 #include "ExitWatch.h"
@@ -18,7 +16,6 @@
 
 namespace {
 
-#ifndef _WIN32
 int stopPipe[2] = {-1, -1};
 
 void OnStopSignal(int signal) {
@@ -47,7 +44,6 @@ void EndOnStopSignals(TMainForm& window) {
   action.sa_flags = SA_RESTART;
   for (const int signal : {SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
 }
-#endif
 
 }  // namespace
 
@@ -64,9 +60,7 @@ int main(int argc, char* argv[]) {
   // The program's files: beside it (build folder, portable copy) or in ../share/torvane/.
   TMainForm window(QString::fromStdString(
       places::FilesFolder(QCoreApplication::applicationDirPath().toStdString())));
-#ifndef _WIN32
   EndOnStopSignals(window);
-#endif
   window.PlaceOnScreen();
   window.show();
   window.OpenCommandLine(QApplication::arguments().mid(1));

@@ -15,17 +15,10 @@
 #include <thread>
 #include <vector>
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#include <process.h>
-#include <sys/stat.h>
-#else
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#endif
 
 #include "Errors.h"
 
@@ -47,13 +40,7 @@ std::string Utf8(const fs::path& path) {
 
 namespace {
 
-bool IsSeparator(char c) {
-#ifdef _WIN32
-  return c == '/' || c == '\\';
-#else
-  return c == '/';
-#endif
-}
+bool IsSeparator(char c) { return c == '/'; }
 
 size_t LastSeparator(const std::string& path) {
   for (size_t i = path.size(); i > 0; --i) {
@@ -74,12 +61,7 @@ std::string OpenErrorText(const std::string& path, int error, bool forWriting) {
 }
 
 std::FILE* OpenFile(const std::string& path, const char* mode) {
-#ifdef _WIN32
-  std::wstring wmode(mode, mode + std::strlen(mode));
-  return _wfopen(FsPath(path).c_str(), wmode.c_str());
-#else
   return std::fopen(path.c_str(), mode);
-#endif
 }
 
 std::string TemporaryNameBeside(const std::string& path) {
@@ -88,11 +70,7 @@ std::string TemporaryNameBeside(const std::string& path) {
   // ".PID-RANDOM.tmp": the process that made it is known, so a file left by one that was killed
   // can be told from one being written (RemoveStaleTemporaryFiles).
   char suffix[40];
-#ifdef _WIN32
-  const long pid = static_cast<long>(_getpid());
-#else
   const long pid = static_cast<long>(::getpid());
-#endif
   std::snprintf(suffix, sizeof suffix, ".%ld-%06x.tmp", pid,
                 static_cast<unsigned>(random() & 0xFFFFFF));
   return FolderOf(path) + "~" + NameOf(path) + suffix;
@@ -161,24 +139,17 @@ class TReplacingWrite {
         failNextWriteAfterBytes = -1;
       }
     }
-#ifndef _WIN32
     struct stat existing;
     const bool replacing =
         followLinks && ::lstat(target_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
-#endif
     for (int attempt = 0; fd_ < 0; ++attempt) {
       temporary_ = TemporaryNameBeside(target_);
       int openError = 0;
       {
         // Made and registered in one step: AbandonTemporaryFiles sees every file that exists.
         std::lock_guard<std::mutex> lock(TemporaryMutex());
-#ifdef _WIN32
-        fd_ = _wopen(FsPath(temporary_).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
-                     _S_IREAD | _S_IWRITE);
-#else
         fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                      followLinks ? 0666 : 0600);
-#endif
         if (fd_ >= 0) {
           TemporaryFiles().insert(temporary_);
         } else {
@@ -190,7 +161,6 @@ class TReplacingWrite {
         throw TvFileError(OpenErrorText(shown_, openError, true));
       }
     }
-#ifndef _WIN32
     if (replacing) {
       // The new file takes the old one's permission bits and, where we may, its owner and group.
       if (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()) {
@@ -201,7 +171,6 @@ class TReplacingWrite {
       }
       ::fchmod(fd_, existing.st_mode & 07777);
     }
-#endif
   }
 
   ~TReplacingWrite() {
@@ -223,11 +192,7 @@ class TReplacingWrite {
         chunk = static_cast<size_t>(budget_);
         if (chunk == 0) Fail(ENOSPC);
       }
-#ifdef _WIN32
-      const long long done = _write(fd_, data, static_cast<unsigned>(chunk));
-#else
       const long long done = ::write(fd_, data, chunk);
-#endif
       if (done < 0) {
         if (errno == EINTR) continue;
         Fail(errno);
@@ -242,15 +207,9 @@ class TReplacingWrite {
 
   // Checks the size on disk, flushes (unless told not to), and renames the file into place.
   void Commit(bool flushToDisk = true) {
-#ifdef _WIN32
-    struct _stat64 info;
-    if (_fstat64(fd_, &info) != 0) Fail(errno);
-    if (flushToDisk && _commit(fd_) != 0) Fail(errno);
-#else
     struct stat info;
     if (::fstat(fd_, &info) != 0) Fail(errno);
     if (flushToDisk && ::fsync(fd_) != 0) Fail(errno);
-#endif
     if (static_cast<long long>(info.st_size) != written_) {
       throw TvFileError("Cannot write file " + shown_ + " (it holds " +
                         std::to_string(static_cast<long long>(info.st_size)) + " of " +
@@ -269,11 +228,7 @@ class TReplacingWrite {
  private:
   [[noreturn]] void Fail(int error) { throw TvFileError(WriteErrorText(shown_, error)); }
   int Close() {
-#ifdef _WIN32
-    const int result = _close(fd_);
-#else
     const int result = ::close(fd_);
-#endif
     fd_ = -1;
     return result;
   }
@@ -452,7 +407,6 @@ std::vector<THeldLock>& HeldLocks() {
 }  // namespace
 
 TFolderLock::TFolderLock(const std::string& folder) {
-#ifndef _WIN32
   fd_ = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   struct stat info;
   if (fd_ < 0) return;
@@ -475,13 +429,9 @@ TFolderLock::TFolderLock(const std::string& folder) {
   }
   std::lock_guard<std::mutex> lock(HeldLocksMutex());
   HeldLocks().push_back({device_, inode_, std::this_thread::get_id(), 1});
-#else
-  (void)folder;
-#endif
 }
 
 TFolderLock::~TFolderLock() {
-#ifndef _WIN32
   if (fd_ < 0 && !nested_) return;
   {
     std::lock_guard<std::mutex> lock(HeldLocksMutex());
@@ -495,7 +445,6 @@ TFolderLock::~TFolderLock() {
     }
   }
   if (fd_ >= 0) ::close(fd_);  // releases the lock
-#endif
 }
 
 std::string JoinLines(const std::vector<std::string>& lines) {
@@ -723,7 +672,6 @@ bool CopyFileQuiet(const std::string& from, const std::string& to) {
 
 int RemoveStaleTemporaryFiles(const std::string& folder) {
   int removed = 0;
-#ifndef _WIN32
   std::error_code error;
   for (const auto& entry : fs::directory_iterator(FsPath(folder.empty() ? "." : folder), error)) {
     const std::string name = Utf8(entry.path().filename());
@@ -752,9 +700,6 @@ int RemoveStaleTemporaryFiles(const std::string& folder) {
       ++removed;
     }
   }
-#else
-  (void)folder;
-#endif
   return removed;
 }
 

@@ -9,13 +9,9 @@
 #include <system_error>
 #include <vector>
 
-#ifdef _WIN32
-#include <direct.h>
-#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#endif
 
 #include "FileUtil.h"
 
@@ -35,13 +31,6 @@ std::string Bare(std::string folder) {
 
 TFolderCheck CheckPrivateFolder(const std::string& folder) {
   const std::string path = Bare(folder);
-#ifdef _WIN32
-  std::error_code error;
-  const fs::file_status status = fs::symlink_status(FsPath(path), error);
-  if (!fs::exists(status)) return {FolderTrust::Missing, {}};
-  if (fs::is_directory(status)) return {FolderTrust::Trusted, {}};
-  return {FolderTrust::Refused, "it is not a folder"};
-#else
   // The folder itself, and what a link there leads to: both must be the user's.
   struct stat link, info;
   if (::lstat(path.c_str(), &link) != 0) {
@@ -55,7 +44,6 @@ TFolderCheck CheckPrivateFolder(const std::string& folder) {
   if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0)
     return {FolderTrust::Refused, "other users may write to it"};
   return {FolderTrust::Trusted, {}};
-#endif
 }
 
 TFolderCheck MakePrivateFolder(const std::string& folder, std::string* refused) {
@@ -67,15 +55,10 @@ TFolderCheck MakePrivateFolder(const std::string& folder, std::string* refused) 
   if (parent.empty() || parent == path) return check;
   const TFolderCheck up = MakePrivateFolder(parent, refused);
   if (up.trust != FolderTrust::Trusted) return up;
-#ifdef _WIN32
-  std::error_code error;
-  fs::create_directory(FsPath(path), error);
-#else
   if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
     if (refused) *refused = path;
     return {FolderTrust::Refused, std::string("it cannot be made (") + std::strerror(errno) + ")"};
   }
-#endif
   // Examined again whoever made it: in a trusted folder that can only be the user.
   const TFolderCheck made = CheckPrivateFolder(path);
   if (made.trust != FolderTrust::Trusted && refused) *refused = path;
@@ -84,20 +67,6 @@ TFolderCheck MakePrivateFolder(const std::string& folder, std::string* refused) 
 
 std::optional<std::string> ReadPrivateFile(const std::string& path, unsigned long long maxBytes,
                                            bool markUsed) {
-#ifdef _WIN32
-  (void)markUsed;
-  std::error_code error;
-  const fs::file_status status = fs::symlink_status(FsPath(path), error);
-  if (error || !fs::is_regular_file(status) || fs::file_size(FsPath(path), error) > maxBytes ||
-      error) {
-    return std::nullopt;
-  }
-  try {
-    return ReadFileBytes(path);
-  } catch (...) {
-    return std::nullopt;
-  }
-#else
   // Looked at before it is opened, so that no device is opened at all; examined again through the
   // descriptor, which is what is read.
   struct stat info;
@@ -123,7 +92,6 @@ std::optional<std::string> ReadPrivateFile(const std::string& path, unsigned lon
   }
   ::close(fd);
   return read;
-#endif
 }
 
 void WarnFolderNotUsed(const std::string& kind, const std::string& folder, const std::string& why) {

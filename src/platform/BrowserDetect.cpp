@@ -10,23 +10,6 @@
 namespace browsers {
 namespace {
 
-#ifdef Q_OS_WIN
-class TWindowsRegistry : public ISystemRegistry {
- public:
-  std::optional<QString> ReadString(TRegistryRoot root, const QString& key,
-                                    const QString& name) override {
-    const QString rootName = root == TRegistryRoot::LocalMachine
-                                 ? QStringLiteral("HKEY_LOCAL_MACHINE\\")
-                                 : QStringLiteral("HKEY_CURRENT_USER\\");
-    // Reading through QSettings opens the key without creating it.
-    QSettings registry(rootName + key, QSettings::NativeFormat);
-    const QString valueName = name.isEmpty() ? QStringLiteral("Default") : name;
-    if (!registry.contains(valueName)) return std::nullopt;
-    return registry.value(valueName).toString();
-  }
-};
-using TSystemRegistry = TWindowsRegistry;
-#else
 // No registry here: every key is missing.
 class TNoRegistry : public ISystemRegistry {
  public:
@@ -35,7 +18,6 @@ class TNoRegistry : public ISystemRegistry {
   }
 };
 using TSystemRegistry = TNoRegistry;
-#endif
 
 ISystemRegistry*& CurrentRegistry() {
   static ISystemRegistry* current = nullptr;
@@ -167,11 +149,7 @@ QString FromSearchPath(const QStringList& commands) {
       SearchPathOverride() ? *SearchPathOverride() : QString::fromLocal8Bit(qgetenv("PATH"));
   const QStringList dirs = folders.split(QDir::listSeparator(), Qt::SkipEmptyParts);
   for (const QString& command : commands) {
-#ifdef Q_OS_WIN
-    const QString file = command + QStringLiteral(".exe");
-#else
     const QString& file = command;
-#endif
     for (const QString& dir : dirs) {
       const QString path = QDir(dir).filePath(file);
       if (ProgramExists(path)) return QDir::cleanPath(path);
@@ -185,9 +163,6 @@ QString FromSearchPath(const QStringList& commands) {
 QString Identity(const QString& path) {
   QString canonical = QFileInfo(path).canonicalFilePath();
   if (canonical.isEmpty()) canonical = QDir::cleanPath(path);
-#ifdef Q_OS_WIN
-  canonical = canonical.toLower();
-#endif
   return canonical;
 }
 

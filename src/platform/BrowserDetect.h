@@ -3,8 +3,8 @@
 // First the four classic registry steps (Internet Explorer, Navigator 3, Communicator, Netscape 6),
 // each adding at most one entry, and only when its program file exists; then the browsers of
 // today, found under "App Paths" in the registry on Windows and on the PATH elsewhere. The
-// registry is read through ISystemRegistry (the real one on Windows, one that finds nothing
-// elsewhere); tests replace it, the file test and the PATH.
+// registry is read through ISystemRegistry (here one that finds nothing; a Windows port plugs its
+// registry in there); tests replace it, the file test and the PATH.
 #pragma once
 
 #include <QList>

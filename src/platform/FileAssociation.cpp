@@ -41,9 +41,6 @@ QString QuotedForExec(const QString& path) {
 }  // namespace
 
 bool SystemAssociationInstalled() {
-#ifdef Q_OS_WIN
-  return false;
-#else
   const QString user = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
   bool entry = false;
   bool type = false;
@@ -59,7 +56,6 @@ bool SystemAssociationInstalled() {
     type = type || QFile::exists(folder + QStringLiteral("/mime/packages/torvane.xml"));
   }
   return entry && type;
-#endif
 }
 
 QString DesktopEntry(const QString& programPath) {
@@ -95,18 +91,6 @@ QString MimePackage() {
 
 bool WriteFileAssociation(const QString& programPath, const TToolRunner& runTool) {
   const QString program = QDir::toNativeSeparators(programPath);
-#ifdef Q_OS_WIN
-  QSettings classes(QStringLiteral("HKEY_CURRENT_USER\\Software\\Classes"),
-                    QSettings::NativeFormat);
-  if (!classes.isWritable()) return false;
-  classes.setValue(".tvn/.", "Torvane.Document");
-  classes.setValue("Torvane.Document/.", "Torvane.Document");
-  classes.setValue("Torvane.Document/DefaultIcon/.", program + ",0");
-  classes.setValue("Torvane.Document/shell/open/command/.", '"' + program + "\" \"%1\"");
-  classes.sync();
-  Q_UNUSED(runTool);
-  return classes.status() == QSettings::NoError;
-#else
   // An installed entry already opens project files; one of the user's would only shadow it.
   if (SystemAssociationInstalled()) return false;
   const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
@@ -128,7 +112,6 @@ bool WriteFileAssociation(const QString& programPath, const TToolRunner& runTool
   if (mime) refresh("update-mime-database", data + "/mime");
   if (entry) refresh("update-desktop-database", data + "/applications");
   return mime || entry;
-#endif
 }
 
 }  // namespace platform

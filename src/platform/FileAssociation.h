@@ -1,8 +1,7 @@
 // Makes project files (".tvn") open in this program. Written at every start; every failure is
 // ignored, since the program needs nothing from it beyond being started with a document's path.
 //
-// Windows: the extension, the document type with its icon and the open command, for the current
-// user (Software\Classes). Elsewhere: a desktop entry and a shared-mime-info package in the
+// A desktop entry and a shared-mime-info package in the
 // user's data folder ($XDG_DATA_HOME), rewritten only when their content differs, after which the
 // desktop's caches are refreshed with `runTool` (update-mime-database, update-desktop-database).
 // Nothing is written when an installed desktop entry and type definition (in a folder of

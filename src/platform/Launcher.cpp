@@ -32,7 +32,7 @@ class TDesktopLauncher : public ILauncher {
     const bool isAddress = url.isValid() && url.scheme().size() > 1;
     const QUrl target =
         isAddress ? url : QUrl::fromLocalFile(QFileInfo(pathOrUrl).absoluteFilePath());
-#if !defined(Q_OS_WIN) && !defined(Q_OS_MACOS)
+#ifndef Q_OS_MACOS
     // The desktop's opener, watched, so that a browser that will not start is reported.
     if (const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
         !opener.isEmpty()) {

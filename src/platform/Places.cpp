@@ -7,16 +7,11 @@
 #include <random>
 #include <system_error>
 
-#ifdef _WIN32
-#include <io.h>
-#include <windows.h>
-#else
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#endif
 
 #include "Errors.h"
 #include "FileUtil.h"
@@ -38,9 +33,6 @@ std::string XdgFolder(const char* variable, const char* fallback) {
   const std::string set = Env(variable);
   if (!set.empty() && fs::path(set).is_absolute()) return fileutil::WithSeparator(set);
   std::string home = Env("HOME");
-#ifdef _WIN32
-  if (home.empty()) home = Env("LOCALAPPDATA");
-#endif
   if (home.empty()) home = fileutil::Utf8(fs::temp_directory_path());
   return fileutil::WithSeparator(fileutil::Utf8(fileutil::FsPath(home) / fallback));
 }
@@ -50,7 +42,6 @@ bool IsFolder(const std::string& path) {
   return fs::is_directory(fileutil::FsPath(path), error);
 }
 
-#ifndef _WIN32
 // "TAG-HOST-PID-": private folders carry the machine and the process that made them, so the
 // folders of programs that ended without their clean-up (killed, crashed) can be found.
 std::string ProcessPrefix(const std::string& tag, long pid) {
@@ -86,7 +77,6 @@ void RemoveLeftFolders(const std::string& base, const std::string& tag) {
     }
   }
 }
-#endif
 
 // Removes everything inside `folder`, leaving the folder itself.
 void Empty(const std::string& folder) {
@@ -100,24 +90,9 @@ void Empty(const std::string& folder) {
 }  // namespace
 
 std::string ExecutableFolder() {
-#ifdef _WIN32
-  std::wstring buffer(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length =
-        GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length == 0) throw TvError("Cannot find the folder of the running program");
-    if (length < buffer.size()) {
-      buffer.resize(length);
-      break;
-    }
-    buffer.resize(buffer.size() * 2);
-  }
-  const fs::path exe(buffer);
-#else
   std::error_code error;
   const fs::path exe = fs::read_symlink("/proc/self/exe", error);
   if (error) throw TvError("Cannot find the folder of the running program (/proc/self/exe)");
-#endif
   return fileutil::WithSeparator(fileutil::Utf8(exe.parent_path()));
 }
 
@@ -140,11 +115,7 @@ bool IsInstalledTree(const std::string& filesFolder) {
 
 bool IsWritableFolder(const std::string& folder) {
   if (!IsFolder(folder)) return false;
-#ifdef _WIN32
-  return _waccess(fileutil::FsPath(folder).c_str(), 2) == 0;
-#else
   return ::access(fileutil::FsPath(folder).c_str(), W_OK | X_OK) == 0;
-#endif
 }
 
 std::string UserCacheFolder() { return XdgFolder("XDG_CACHE_HOME", ".cache"); }
@@ -182,16 +153,6 @@ std::string MakeProcessFolder(const std::string& base, const std::string& tag) {
   const bool existed = fs::is_directory(parent, error);
   fs::create_directories(parent, error);
   if (!fs::is_directory(parent, error)) return {};
-#ifdef _WIN32
-  (void)existed;
-  std::random_device random;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const fs::path candidate = parent / (tag + "-" + std::to_string(random()));
-    if (fs::create_directory(candidate, error))
-      return fileutil::WithSeparator(fileutil::Utf8(candidate));
-  }
-  return {};
-#else
   // Only a base made just now is made private: the mode of a folder that was there (the
   // temporary folder, say) is never changed. The new folder itself is the user's alone.
   if (!existed) ::chmod(parent.c_str(), 0700);
@@ -200,11 +161,9 @@ std::string MakeProcessFolder(const std::string& base, const std::string& tag) {
       (parent / (ProcessPrefix(tag, static_cast<long>(::getpid())) + "XXXXXX")).string();
   if (::mkdtemp(pattern.data()) == nullptr) return {};
   return fileutil::WithSeparator(pattern);
-#endif
 }
 
 TInstanceFolder::TInstanceFolder(const std::string& programFolder, bool shareable) {
-#ifndef _WIN32
   if (shareable) {
     // An advisory lock on a file of its own in the folder; it ends with the process however that
     // ends. Not on the folder itself: publishing into a folder locks the folder, and a project
@@ -221,12 +180,6 @@ TInstanceFolder::TInstanceFolder(const std::string& programFolder, bool shareabl
     }
     if (handle >= 0) ::close(handle);
   }
-#else
-  if (shareable) {
-    path_ = fileutil::WithSeparator(programFolder);
-    return;
-  }
-#endif
   path_ = MakeProcessFolder(UserInstanceBase(), "instance");
   if (path_.empty()) {
     path_ = MakeProcessFolder(fileutil::Utf8(fs::temp_directory_path()), "torvane-instance");
@@ -236,9 +189,7 @@ TInstanceFolder::TInstanceFolder(const std::string& programFolder, bool shareabl
 }
 
 TInstanceFolder::~TInstanceFolder() {
-#ifndef _WIN32
   if (lock_ >= 0) ::close(lock_);
-#endif
   if (private_) {
     std::error_code ignored;
     fs::remove_all(fileutil::FsPath(path_), ignored);

@@ -20,12 +20,8 @@ const QString kSelectedNumber = QStringLiteral("SelectedBrowserNumber");
 const QString kExePath = QStringLiteral("SpecifiedBrowserExePath");
 
 // Programs here have no extension, so the browse dialog also offers every file.
-#ifdef Q_OS_WIN
-const QString kProgramFilter = QStringLiteral("Execute Files (*.exe, *.com)|*.exe; *.com");
-#else
 const QString kProgramFilter =
     QStringLiteral("All programs (*)|*|Execute Files (*.exe, *.com)|*.exe; *.com");
-#endif
 }  // namespace
 
 TformWebBrowser::TformWebBrowser(QWidget* parent)

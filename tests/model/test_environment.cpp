@@ -15,11 +15,7 @@ class TPrivateCacheHome {
     path_ = std::filesystem::temp_directory_path() /
             ("torvane-test-cache-" + std::to_string(random()) + std::to_string(random()));
     std::filesystem::create_directories(path_);
-#ifdef _WIN32
-    _putenv_s("LOCALAPPDATA", path_.string().c_str());
-#else
     setenv("XDG_CACHE_HOME", path_.c_str(), 1);
-#endif
   }
   ~TPrivateCacheHome() {
     std::error_code ignored;

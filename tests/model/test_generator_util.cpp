@@ -2,12 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
-#ifndef _WIN32
-#include <sys/wait.h>
-#endif
 
 #include "TestUtil.h"
 #include "test_images_util.h"
@@ -86,11 +84,7 @@ TRunResult RunCommand(const std::string& commandLine, const std::string& scratch
   const int status =
       std::system((commandLine + " >" + ShellQuote(out) + " 2>" + ShellQuote(err)).c_str());
   TRunResult result;
-#ifdef _WIN32
-  result.exitCode = status;
-#else
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-#endif
   result.out = ReadAll(out);
   result.err = ReadAll(err);
   return result;

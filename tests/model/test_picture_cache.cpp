@@ -406,7 +406,6 @@ TEST(PictureCache, NoCacheNeitherReadsNorWritesTheCacheFolder) {
   EXPECT_EQ(ReadAll(p.dir / "planted/slider0.jpg"), Bytes(planted.jpeg));
 }
 
-#ifndef _WIN32
 TEST(PictureCache, TheUsersCacheFolderFollowsXdgCacheHome) {
   const auto saved = [](const char* name) {
     const char* value = std::getenv(name);
@@ -431,7 +430,6 @@ TEST(PictureCache, TheUsersCacheFolderFollowsXdgCacheHome) {
     if (value) setenv(name, value->c_str(), 1);
   }
 }
-#endif
 
 TEST(PictureCache, TrustsNoFolderOthersMayWriteNorLinksNorOversizedEntries) {
   TTempDir dir;

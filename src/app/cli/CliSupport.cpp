@@ -11,16 +11,12 @@
 #include <system_error>
 #include <vector>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
 #include <csignal>
 #include <cstdlib>
 #include <thread>
 
 #include <pthread.h>
 #include <unistd.h>
-#endif
 
 #include "AppletAgent.h"
 #include "Errors.h"
@@ -129,7 +125,6 @@ std::set<std::string>& WorkFolders() {
 }  // namespace
 
 void StopCleanlyOnSignals() {
-#ifndef _WIN32
   // The signals are blocked in every thread (threads inherit the mask) and taken by one watcher
   // thread, which may then do ordinary work: no handler runs inside an interrupted allocation.
   sigset_t signals;
@@ -160,7 +155,6 @@ void StopCleanlyOnSignals() {
     [[maybe_unused]] const auto ignored = ::write(2, text, sizeof text - 1);
     _exit(128 + signal);
   }).detach();
-#endif
 }
 
 std::string ExecutableFolder() { return places::ExecutableFolder(); }

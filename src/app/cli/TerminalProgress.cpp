@@ -4,12 +4,8 @@
 #include <atomic>
 #include <cstdio>
 
-#ifdef _WIN32
-#include <io.h>
-#else
 #include <sys/ioctl.h>
 #include <unistd.h>
-#endif
 
 namespace cli {
 
@@ -98,19 +94,11 @@ void TTerminalProgress::Erase() {
   shown_ = false;
 }
 
-bool StderrIsTerminal() {
-#ifdef _WIN32
-  return _isatty(2) != 0;
-#else
-  return isatty(2) != 0;
-#endif
-}
+bool StderrIsTerminal() { return isatty(2) != 0; }
 
 int StderrColumns() {
-#ifndef _WIN32
   winsize size{};
   if (ioctl(2, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
-#endif
   return 80;
 }
 

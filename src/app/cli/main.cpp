@@ -9,15 +9,6 @@
 #include <string>
 #include <vector>
 
-#ifdef _WIN32
-#include <shellapi.h>
-#include <windows.h>
-
-#include <filesystem>
-
-#include "FileUtil.h"
-#endif
-
 #include "CliSupport.h"
 #include "TerminalProgress.h"
 
@@ -25,20 +16,7 @@ namespace {
 
 // The arguments as UTF-8 (on Windows from the wide command line, whatever the code page).
 std::vector<std::string> Arguments(int argc, char** argv) {
-#ifdef _WIN32
-  (void)argc;
-  (void)argv;
-  int count = 0;
-  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
-  std::vector<std::string> args;
-  for (int i = 1; wide && i < count; ++i) {
-    args.push_back(fileutil::Utf8(std::filesystem::path(wide[i])));
-  }
-  if (wide) LocalFree(wide);
-  return args;
-#else
   return std::vector<std::string>(argv + 1, argv + argc);
-#endif
 }
 
 const char* const kUsage =

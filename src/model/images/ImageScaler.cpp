@@ -465,11 +465,7 @@ class TOpenPicture {
     if (!std::filesystem::is_regular_file(fsPath, ec)) {
       throw TvError("Cannot read picture " + sourcePath + ": it is not a regular file");
     }
-#ifdef _WIN32
-    file_ = _wfopen(fsPath.c_str(), L"rb");
-#else
     file_ = std::fopen(sourcePath.c_str(), "rb");
-#endif
     if (!file_) {
       throw TvError("Cannot read picture " + sourcePath + ": " + std::strerror(errno));
     }

@@ -12,13 +12,9 @@
 
 #include <cerrno>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#endif
 
 // clang-format off
 #include <jpeglib.h>
@@ -209,14 +205,8 @@ bool EndsWith(const std::string& text, const std::string& tail) {
 }
 
 std::string FromEnvironment(const char* name) {
-#ifdef _WIN32
-  const std::wstring wide(name, name + std::strlen(name));
-  const wchar_t* value = _wgetenv(wide.c_str());
-  return value ? fileutil::Utf8(fs::path(value)) : std::string();
-#else
   const char* value = std::getenv(name);
   return value ? std::string(value) : std::string();
-#endif
 }
 
 // The largest entry there can be: the header, a key (a path and a few numbers) and the largest
@@ -232,30 +222,6 @@ std::optional<TSourceStamp> SourceStampOf(const std::string& path) {
   if (error) return std::nullopt;
   TSourceStamp stamp;
   stamp.canonicalPath = fileutil::Utf8(canonical);
-#ifdef _WIN32
-  HANDLE file = CreateFileW(canonical.c_str(), FILE_READ_ATTRIBUTES,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-  BY_HANDLE_FILE_INFORMATION info;
-  FILE_BASIC_INFO basic;
-  const bool ok = GetFileInformationByHandle(file, &info) &&
-                  GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic);
-  CloseHandle(file);
-  if (!ok || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return std::nullopt;
-  // FILETIME counts 100 ns steps since 1601-01-01.
-  constexpr long long kUnixEpoch = 116444736000000000LL;
-  const auto ns = [](unsigned long long ticks) {
-    return (static_cast<long long>(ticks) - kUnixEpoch) * 100;
-  };
-  stamp.size = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-  stamp.modifiedNs =
-      ns((static_cast<unsigned long long>(info.ftLastWriteTime.dwHighDateTime) << 32) |
-         info.ftLastWriteTime.dwLowDateTime);
-  stamp.changedNs = ns(static_cast<unsigned long long>(basic.ChangeTime.QuadPart));
-  stamp.device = info.dwVolumeSerialNumber;
-  stamp.fileId = (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-#else
   struct stat info;
   if (stat(canonical.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
 #ifdef __APPLE__
@@ -268,7 +234,6 @@ std::optional<TSourceStamp> SourceStampOf(const std::string& path) {
   stamp.changedNs = static_cast<long long>(changed.tv_sec) * 1'000'000'000 + changed.tv_nsec;
   stamp.device = static_cast<unsigned long long>(info.st_dev);
   stamp.fileId = static_cast<unsigned long long>(info.st_ino);
-#endif
   return stamp;
 }
 
@@ -289,11 +254,6 @@ TPictureCache::TPictureCache(std::string folder, unsigned long long limitBytes,
       version_(std::move(pipelineVersion)) {}
 
 std::string TPictureCache::DefaultFolder() {
-#ifdef _WIN32
-  const std::string base = FromEnvironment("LOCALAPPDATA");
-  if (base.empty()) return {};
-  return fileutil::WithSeparator(base) + "torvane\\pictures\\";
-#else
   std::string base = FromEnvironment("XDG_CACHE_HOME");
   if (base.empty() || base[0] != '/') {  // a relative value is to be ignored
     const std::string home = FromEnvironment("HOME");
@@ -301,7 +261,6 @@ std::string TPictureCache::DefaultFolder() {
     base = fileutil::WithSeparator(home) + ".cache";
   }
   return fileutil::WithSeparator(base) + "torvane/pictures/";
-#endif
 }
 
 std::string TPictureCache::EntryPath(const std::string& canonicalPath, int targetHeight,

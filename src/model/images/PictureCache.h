@@ -50,8 +50,7 @@ class TPictureCache {
                          std::string pipelineVersion = PicturePipelineVersion());
 
   // The user's cache folder for pictures: $XDG_CACHE_HOME/torvane/pictures/ (an absolute
-  // XDG_CACHE_HOME only), else $HOME/.cache/torvane/pictures/; on Windows the local application
-  // data folder's torvane\pictures\. Empty when none of these is known.
+  // XDG_CACHE_HOME only), else $HOME/.cache/torvane/pictures/. Empty when neither is known.
   static std::string DefaultFolder();
 
   const std::string& Folder() const { return folder_; }  // with a trailing separator
