@@ -77,6 +77,12 @@ std::string TqelAppletAgent::PreviewFolder() const {
   return fileutil::WithSeparator(workFolder_ + "preview");
 }
 
+void FollowSliderName(TAppletData& slider) {
+  slider.pCfgName = slider.pSliderName + "cfg";
+  slider.pDivId = slider.pSliderName + "_div";
+  slider.pSpareCfgName = slider.pCfgName;
+}
+
 std::string ResolvePicturePath(const std::string& projectFolder, const std::string& written) {
   const std::string path = Trim(written);
   if (path.empty() || fileutil::FsPath(path).is_absolute() || projectFolder.empty()) return path;

@@ -70,6 +70,12 @@ struct TItemData {
 
 using TItemArray = std::vector<TItemData>;
 
+// The slider's name decides the names of its configuration object and its <div>: "Slider1" has
+// "Slider1cfg" and "Slider1_div" (and "Slider1cfg" in the spare field). The window keeps them so
+// as the name is typed, and torvane-cli applies the rule to what it reads, so that both publish
+// the same files for one project.
+void FollowSliderName(TAppletData& slider);
+
 constexpr int kAppletFieldCount = 20;
 constexpr int kItemFieldCount = 9;
 

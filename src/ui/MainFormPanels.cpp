@@ -147,8 +147,7 @@ TAppletData TMainForm::SliderFromPanels() const {
   TAppletData d;
   const std::string name = Text(ui->edt_pSliderName);
   d.pSliderName = name;
-  d.pCfgName = name + "cfg";
-  d.pDivId = name + "_div";
+  FollowSliderName(d);
   d.pWidth = std::to_string(ui->spnedt_pWidth->value());
   d.pHeight = std::to_string(ui->spedt_pHeight->value());
   d.pStep = std::to_string(ui->spnedt_pStep->value());
@@ -156,7 +155,6 @@ TAppletData TMainForm::SliderFromPanels() const {
   d.pGap = std::to_string(ui->spnedt_pGap->value());
   d.pTrailerSpace = std::to_string(ui->spnedt_pTrailerSpace->value());
   d.pBgColor = ColorToHex(ToTColor(ui->pnl_pBgColor->Color()));
-  d.pSpareCfgName = name + "cfg";
   d.pImageBorderWidth = std::to_string(ui->spnedt_pImageBorderWidth->value());
   d.pImageBorderStyle = std::to_string(ui->cmbx_pImageBorderStyle->currentIndex());
   d.pImageBorderColor = ColorToHex(ToTColor(ui->pnl_pImageBorderColor->Color()));

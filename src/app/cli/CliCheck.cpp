@@ -49,6 +49,7 @@ bool ReadProject(const std::string& projectPath, TqelAppletAgent& model, std::os
   TMemoryTree tree;
   switch (model.LoadProject(projectPath, tree)) {
     case TLoadResult::Loaded:
+      FollowSliderName(model.AppletData);  // as publishing and the window hold the names
       return true;
     case TLoadResult::Rejected:
       err << "torvane-cli: " << projectPath << " is not a Torvane project file\n";

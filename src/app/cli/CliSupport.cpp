@@ -280,6 +280,7 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
             << " ended early (the file is incomplete); nothing was published\n";
         return kExitFailed;
     }
+    FollowSliderName(model.AppletData);  // as the window's panels hold the names
     if (!fs::equivalent(fileutil::FsPath(fileutil::WithSeparator(fileutil::FolderOf(project))),
                         fileutil::FsPath(to), error)) {
       readLock.reset();
