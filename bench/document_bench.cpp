@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
                 d.moveUp(some);
               }));
   view.setModel(nullptr);
-  std::printf("  snapshot:                       %.4f s\n", Seconds([&] { (void)d.snapshot(); }));
+  std::printf("  snapshot:                       %.4f s\n", Seconds([&] { (void)d.design(); }));
 
   stack.clear();
   const size_t before = HeapInUse();

@@ -14,22 +14,10 @@
 #include "images/PictureDecoder.h"
 
 namespace {
-constexpr std::string TItemData::*kFieldMembers[kItemFieldCount] = {
-    &TItemData::IImageFile, &TItemData::OriginalImagePath,
-    &TItemData::ILink,      &TItemData::ITarget,
-    &TItemData::IToolTip,   &TItemData::IWidth,
-    &TItemData::IHeight,    &TItemData::ILevel,
-    &TItemData::ISpare,
-};
 const std::string kNewItemCaption = "Item";
 const std::string kSliderCaption = "Torvane";
 
 }  // namespace
-
-std::string& FieldOf(TItemData& item, TItemField field) { return item.*kFieldMembers[int(field)]; }
-const std::string& FieldOf(const TItemData& item, TItemField field) {
-  return item.*kFieldMembers[int(field)];
-}
 
 // --- levels as a tree ---
 int TLevelTree::Depth(int index) const { return index == 0 ? 0 : levels.at(size_t(index) - 1) + 1; }
@@ -147,15 +135,7 @@ QString TDocument::picturePath(int index) const {
   return QString::fromStdString(agent_->PicturePath(size_t(index)));
 }
 
-TDesignSnapshot TDocument::snapshot() const {
-  TDesignSnapshot copy;
-  copy.slider = slider();
-  copy.items = items();
-  copy.levels = levels_;
-  copy.captions = captions_;
-  copy.revision = revision_;
-  return copy;
-}
+TDesign TDocument::design() const { return {slider(), items(), levels_, agent_->ProjectFolder}; }
 
 // --- the document ---
 TDocument::TDocument(const std::string& programFolder, IProgress* progress, IMessages* messages,

@@ -23,21 +23,6 @@
 class QUndoStack;
 class TItemTreeModel;
 
-// The item fields, in file order.
-enum class TItemField {
-  ImageFile,
-  OriginalImagePath,
-  Link,
-  Target,
-  ToolTip,
-  Width,
-  Height,
-  Level,
-  Spare
-};
-std::string& FieldOf(TItemData& item, TItemField field);
-const std::string& FieldOf(const TItemData& item, TItemField field);
-
 // What the window shows around an edit: the selected items (-1: the slider), the current one and
 // the property page. Undo brings back the state before a step, Redo the state after it.
 struct TViewState {
@@ -60,15 +45,6 @@ class TLevelTree : public IDesignTree {
   void SetCaption(int index, const std::string& caption) override;
   // Appends the node after all the others (where a reader puts it).
   int AppendChild(int parentIndex, const std::string& caption) override;
-};
-
-// A copy of the design that a background job can publish while the user goes on editing, with
-// the levels and captions of the moment it was taken.
-class TDesignSnapshot : public TLevelTree {
- public:
-  TAppletData slider;
-  TItemArray items;
-  quint64 revision = 0;  // the document's revision when it was taken
 };
 
 class TDocument : public QObject, public IDesignTree {
@@ -102,7 +78,9 @@ class TDocument : public QObject, public IDesignTree {
   int nextSibling(int index) const;      // -1 when none
   // The selected items without those inside another selected item's block, in list order.
   std::vector<int> topBlocks(std::vector<int> indexes) const;
-  TDesignSnapshot snapshot() const;
+  // The design as it stands, as one value: a copy for work on another thread, which goes on
+  // while the user edits.
+  TDesign design() const;
   // The tree model a view shows (one root row for the slider, the items below it).
   TItemTreeModel* itemModel() const { return itemModel_.get(); }
 

@@ -9,52 +9,20 @@
 
 namespace {
 
-// The record fields in file order, so that both directions of the string conversions share one
-// list and cannot drift apart.
-constexpr std::string TAppletData::*kAppletFields[kAppletFieldCount] = {
-    &TAppletData::pSliderName,
-    &TAppletData::pCfgName,
-    &TAppletData::pDivId,
-    &TAppletData::pWidth,
-    &TAppletData::pHeight,
-    &TAppletData::pStep,
-    &TAppletData::pDelay,
-    &TAppletData::pGap,
-    &TAppletData::pTrailerSpace,
-    &TAppletData::pBgColor,
-    &TAppletData::pSpareCfgName,
-    &TAppletData::pImageBorderWidth,
-    &TAppletData::pImageBorderStyle,
-    &TAppletData::pImageBorderColor,
-    &TAppletData::pContainerBorderWidth,
-    &TAppletData::pContainerBorderStyle,
-    &TAppletData::pContainerBorderColor,
-    &TAppletData::pInternalUse_RootDir_Local,
-    &TAppletData::pInternalUse_RootDir_Remote,
-    &TAppletData::pInternalUse_RootDir_Local_Checked,
-};
-
-constexpr std::string TItemData::*kItemFields[kItemFieldCount] = {
-    &TItemData::IImageFile, &TItemData::OriginalImagePath,
-    &TItemData::ILink,      &TItemData::ITarget,
-    &TItemData::IToolTip,   &TItemData::IWidth,
-    &TItemData::IHeight,    &TItemData::ILevel,
-    &TItemData::ISpare,
-};
-
-template <typename Record, size_t N>
-TStringArray ToStrings(const Record& record, std::string Record::*const (&fields)[N]) {
+template <typename Record, typename Table>
+TStringArray ToStrings(const Record& record, const Table& fields) {
   TStringArray strings;
-  strings.reserve(N);
-  for (auto field : fields) strings.push_back(record.*field);
+  strings.reserve(fields.size());
+  for (const auto& field : fields) strings.push_back(record.*field.member);
   return strings;
 }
 
 // Entries beyond the end of the array read as empty text.
-template <typename Record, size_t N>
-Record FromStrings(const TStringArray& strings, std::string Record::*const (&fields)[N]) {
+template <typename Record, typename Table>
+Record FromStrings(const TStringArray& strings, const Table& fields) {
   Record record;
-  for (size_t i = 0; i < N && i < strings.size(); ++i) record.*fields[i] = strings[i];
+  for (size_t i = 0; i < fields.size() && i < strings.size(); ++i)
+    record.*fields[i].member = strings[i];
   return record;
 }
 
@@ -77,19 +45,6 @@ std::string TqelAppletAgent::PreviewFolder() const {
   return fileutil::WithSeparator(workFolder_ + "preview");
 }
 
-void FollowSliderName(TAppletData& slider) {
-  slider.pCfgName = slider.pSliderName + "cfg";
-  slider.pDivId = slider.pSliderName + "_div";
-  slider.pSpareCfgName = slider.pCfgName;
-}
-
-std::string ResolvePicturePath(const std::string& projectFolder, const std::string& written) {
-  const std::string path = Trim(written);
-  if (path.empty() || fileutil::FsPath(path).is_absolute() || projectFolder.empty()) return path;
-  const std::string beside = fileutil::WithSeparator(projectFolder) + path;
-  return fileutil::IsFile(beside) ? beside : path;
-}
-
 std::string TqelAppletAgent::PicturePath(size_t index) const {
   return ResolvePicturePath(ProjectFolder, Items.at(index).OriginalImagePath);
 }
@@ -109,13 +64,7 @@ void TqelAppletAgent::LoadDefaults() {
   Items.clear();
 }
 
-TItemData TqelAppletAgent::DefaultItemData() {
-  TItemData item;
-  item.ITarget = "_self";
-  item.IWidth = "160";
-  item.IHeight = "120";
-  return item;
-}
+TItemData TqelAppletAgent::DefaultItemData() { return DefaultItem(); }
 
 void TqelAppletAgent::InsertItem(int position, const TItemData& data) {
   const int count = static_cast<int>(Items.size());
@@ -143,19 +92,19 @@ void TqelAppletAgent::ExchangeWithPrevious(int index) {
 }
 
 TStringArray TqelAppletAgent::AppletDataToStrings(const TAppletData& data) {
-  return ToStrings(data, kAppletFields);
+  return ToStrings(data, kSliderFieldTable);
 }
 
 TAppletData TqelAppletAgent::StringsToAppletData(const TStringArray& strings) {
-  return FromStrings(strings, kAppletFields);
+  return FromStrings<TAppletData>(strings, kSliderFieldTable);
 }
 
 TStringArray TqelAppletAgent::ItemDataToStrings(const TItemData& data) {
-  return ToStrings(data, kItemFields);
+  return ToStrings(data, kItemFieldTable);
 }
 
 TItemData TqelAppletAgent::StringsToItemData(const TStringArray& strings) {
-  return FromStrings(strings, kItemFields);
+  return FromStrings<TItemData>(strings, kItemFieldTable);
 }
 
 void TqelAppletAgent::RebuildItemNodes(IDesignTree& tree) const {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "Cancel.h"
+#include "Design.h"
 #include "Host.h"
 
 namespace scripttext {
@@ -24,66 +25,6 @@ struct TCheckedDesign;
 namespace fileutil {
 class TTextLineReader;
 }
-
-using TStringArray = std::vector<std::string>;
-
-// The slider parameters. The field order is the order of the values in the project file.
-struct TAppletData {
-  std::string pSliderName;
-  std::string pCfgName;
-  std::string pDivId;
-  std::string pWidth;
-  std::string pHeight;
-  std::string pStep;
-  std::string pDelay;
-  std::string pGap;
-  std::string pTrailerSpace;
-  std::string pBgColor;
-  std::string pSpareCfgName;
-  std::string pImageBorderWidth;
-  std::string pImageBorderStyle;
-  std::string pImageBorderColor;
-  std::string pContainerBorderWidth;
-  std::string pContainerBorderStyle;
-  std::string pContainerBorderColor;
-  std::string pInternalUse_RootDir_Local;
-  std::string pInternalUse_RootDir_Remote;
-  std::string pInternalUse_RootDir_Local_Checked;
-
-  bool operator==(const TAppletData&) const = default;
-};
-
-// One image item. The field order is the order of the values in the project file.
-struct TItemData {
-  std::string IImageFile;
-  std::string OriginalImagePath;
-  std::string ILink;
-  std::string ITarget;
-  std::string IToolTip;
-  std::string IWidth;
-  std::string IHeight;
-  std::string ILevel;
-  std::string ISpare;
-
-  bool operator==(const TItemData&) const = default;
-};
-
-using TItemArray = std::vector<TItemData>;
-
-// The slider's name decides the names of its configuration object and its <div>: "Slider1" has
-// "Slider1cfg" and "Slider1_div" (and "Slider1cfg" in the spare field). The window keeps them so
-// as the name is typed, and torvane-cli applies the rule to what it reads, so that both publish
-// the same files for one project.
-void FollowSliderName(TAppletData& slider);
-
-constexpr int kAppletFieldCount = 20;
-constexpr int kItemFieldCount = 9;
-
-// Where an item's picture is read from. `written` is the path as the item holds it (trimmed here):
-// an absolute path as it is; a relative one from the project file's folder (`projectFolder`;
-// empty for a design that has no file yet) when a file is there, else as it stands, that is from
-// the working folder, as older versions took it. Empty stays empty. The item keeps `written`.
-std::string ResolvePicturePath(const std::string& projectFolder, const std::string& written);
 
 // Whether the last generation found an item's source picture. A missing picture is no error: the
 // item keeps its old picture name and size, and the programs tell the user.
@@ -205,8 +146,8 @@ class TqelAppletAgent {
   // field. On every way out but Loaded the model is as it was and the tree holds its items.
   TLoadResult OpenProject(const std::string& fileName, IDesignTree& tree);
   // The range of the numbers the slider panel edits.
-  static constexpr int kMinPanelNumber = -9999;
-  static constexpr int kMaxPanelNumber = 9999;
+  static constexpr int kMinPanelNumber = ::kMinPanelNumber;
+  static constexpr int kMaxPanelNumber = ::kMaxPanelNumber;
   // The same from the file's bytes held in memory; fileName only names it in messages.
   TLoadResult LoadProjectText(const std::string& text, const std::string& fileName,
                               IDesignTree& tree);
@@ -220,7 +161,12 @@ class TqelAppletAgent {
   static constexpr long long kMaxProjectFileBytes = 128LL << 20;
 
   // --- generator ---
-  // Returns each item's picture status in item order (also kept in PictureStatus()).
+  // The generator's work up to the page: the pictures in the preview folder, the configuration
+  // script and the style sheet in the work folder. Returns the page's lines, for the caller to
+  // write or show. Throws before anything is written for a design that cannot be generated.
+  std::vector<std::string> MakePage(IDesignTree& tree);
+  // MakePage, with the page written to `pagePath`. Returns each item's picture status in item
+  // order (also kept in PictureStatus()).
   std::vector<TPictureStatus> MakeHTMLCodes(const std::string& pagePath, IDesignTree& tree);
   // The picture status of every item the last generation (MakeHTMLCodes, PublishProject) looked
   // at, in item order; set before any picture is made, so it is there after a failed run too.
@@ -270,10 +216,6 @@ class TqelAppletAgent {
 
   IProgress& Progress() { return progress_ ? *progress_ : nullProgress_; }
   void CheckStorableValues() const;
-  // The generator's work up to the page: the pictures in the preview folder, the configuration
-  // script and the style sheet in the work folder. Returns the page's lines, written by the
-  // caller. Throws before anything is written for a design that cannot be generated.
-  std::vector<std::string> GenerateFiles(IDesignTree& tree);
   std::vector<std::string> PublishReportLines();
   // The page's tags that load the slider's files, then its <div>.
   std::vector<std::string> EmbedLines(const scripttext::TCheckedDesign& checked) const;

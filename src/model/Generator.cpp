@@ -121,6 +121,29 @@ std::vector<std::string> HeaderLines() {
 
 std::string Quoted(const std::string& value) { return "'" + scripttext::JsString(value) + "'"; }
 
+// The item's fields as its configuration entry publishes them, in their columns: text quoted,
+// sizes as whole numbers. Throws TvError for a size that is none, naming the item (`index`).
+std::string ConfigEntry(const TItemData& item, size_t index) {
+  static const std::vector<const TItemFieldInfo*> columns = [] {
+    std::vector<const TItemFieldInfo*> published;
+    for (const TItemFieldInfo& info : kItemFieldTable)
+      if (info.configColumn >= 0) published.push_back(&info);
+    std::sort(published.begin(), published.end(),
+              [](auto* a, auto* b) { return a->configColumn < b->configColumn; });
+    return published;
+  }();
+  std::string entry;
+  for (const TItemFieldInfo* info : columns) {
+    const std::string& value = item.*info->member;
+    if (!entry.empty()) entry += ",";
+    entry += info->kind == TValueKind::ItemSize
+                 ? scripttext::CanonicalItemSize(
+                       value, "Item " + std::to_string(index + 1) + "'s " + info->name)
+                 : Quoted(value);
+  }
+  return entry;
+}
+
 // The further formats, in the order browsers should prefer them, with their file extensions.
 constexpr std::pair<unsigned, const char*> kModernFormats[] = {{kAvifFormat, "avif"},
                                                                {kWebpFormat, "webp"}};
@@ -175,11 +198,11 @@ std::vector<std::string> TqelAppletAgent::EmbedCode() const {
 
 std::vector<TPictureStatus> TqelAppletAgent::MakeHTMLCodes(const std::string& pagePath,
                                                            IDesignTree& tree) {
-  fileutil::WriteTextLines(pagePath, GenerateFiles(tree));
+  fileutil::WriteTextLines(pagePath, MakePage(tree));
   return pictureStatus_;
 }
 
-std::vector<std::string> TqelAppletAgent::GenerateFiles(IDesignTree& tree) {
+std::vector<std::string> TqelAppletAgent::MakePage(IDesignTree& tree) {
   pictureStatus_.clear();
   const scripttext::TCheckedDesign checked = scripttext::CheckDesign(AppletData, Items);
   TProgressScope status(Progress(), "Making HTML Codes ... ...");
@@ -231,9 +254,7 @@ std::vector<std::string> TqelAppletAgent::GenerateFiles(IDesignTree& tree) {
   // (or empty) before anything is written. Items with a picture get new ones below.
   for (size_t i = 0; i < Items.size(); ++i) {
     if (i < jobOfItem.size() && jobOfItem[i] >= 0) continue;
-    const std::string what = "Item " + std::to_string(i + 1) + "'s ";
-    scripttext::CanonicalItemSize(Items[i].IWidth, what + "width");
-    scripttext::CanonicalItemSize(Items[i].IHeight, what + "height");
+    (void)ConfigEntry(Items[i], i);
   }
 
   PrepareItems(AppletData, Items, tree);
@@ -342,12 +363,7 @@ std::vector<std::string> TqelAppletAgent::GenerateFiles(IDesignTree& tree) {
   const std::string name = scripttext::JsIdentifier(AppletData.pSliderName);
   std::vector<std::string> cfg = HeaderLines();
   for (size_t i = 0; i < Items.size(); ++i) {
-    const TItemData& item = Items[i];
-    const std::string what = "Item " + std::to_string(i + 1) + "'s ";
-    cfg.push_back("CI" + name + "([" + Quoted(item.IImageFile) + "," + Quoted(item.ILink) + "," +
-                  Quoted(item.ITarget) + "," + Quoted(item.IToolTip) + "," +
-                  scripttext::CanonicalItemSize(item.IWidth, what + "width") + "," +
-                  scripttext::CanonicalItemSize(item.IHeight, what + "height") +
+    cfg.push_back("CI" + name + "([" + ConfigEntry(Items[i], i) +
                   TrailingEntries(doubleOfItem[i], formatsWritten[i]) + "]);");
   }
   cfg.push_back("function CI" + name + "(ipa){");

@@ -14,30 +14,6 @@ namespace {
 const char* const kProductLine = "Torvane";
 const char* const kRejected = "This file wasn't saved by Torvane 1.1, open failed!";
 
-const char* const kAppletFieldNames[kAppletFieldCount] = {"slider name",
-                                                          "configuration name",
-                                                          "container id",
-                                                          "width",
-                                                          "height",
-                                                          "step",
-                                                          "delay",
-                                                          "gap",
-                                                          "trailer space",
-                                                          "background colour",
-                                                          "spare configuration name",
-                                                          "image border width",
-                                                          "image border style",
-                                                          "image border colour",
-                                                          "container border width",
-                                                          "container border style",
-                                                          "container border colour",
-                                                          "local root folder",
-                                                          "web root folder",
-                                                          "path option"};
-const char* const kItemFieldNames[kItemFieldCount] = {
-    "image file", "original image", "link",  "target",     "tooltip",
-    "width",      "height",         "level", "spare value"};
-
 // A value that holds the separator or a line break would come back from the file as different
 // values; refuse it before anything is written.
 void CheckStorable(const std::string& value, const std::string& what, const std::string& sep) {
@@ -73,12 +49,12 @@ class TLineReader {
 void TqelAppletAgent::CheckStorableValues() const {
   const TStringArray slider = AppletDataToStrings(AppletData);
   for (size_t f = 0; f < slider.size(); ++f) {
-    CheckStorable(slider[f], std::string("slider's ") + kAppletFieldNames[f], Separator);
+    CheckStorable(slider[f], std::string("slider's ") + kSliderFieldTable[f].name, Separator);
   }
   for (size_t i = 0; i < Items.size(); ++i) {
     const TStringArray values = ItemDataToStrings(Items[i]);
     for (size_t f = 0; f < values.size(); ++f) {
-      CheckStorable(values[f], "image " + std::to_string(i + 1) + "'s " + kItemFieldNames[f],
+      CheckStorable(values[f], "image " + std::to_string(i + 1) + "'s " + kItemFieldTable[f].name,
                     Separator);
     }
   }
@@ -209,78 +185,24 @@ std::string EndedEarlyText(const TReadProject& read, size_t itemsKept) {
 }
 
 // The values the property panels show must be values they can show, or the panels would hold
-// other values than the design and the next save would write those.
-// An item's level needs no check: the tree places any level (an odd one below the root) and the
-// generator writes the tree's own levels back before every save. Two fields take any value of
-// their kind, as older versions wrote them: a border style outside 0..9 leaves its list without
-// a choice (stored back as -1), and a path option other than 1 or 0 selects neither button
-// (stored back as 0).
-enum class TValueKind { Number, BorderStyle, Colour, ItemSize };
-
-bool FitsKind(const std::string& value, TValueKind kind) {
-  if (kind == TValueKind::Colour) return scripttext::IsHexColor(value);
-  // An item's size may be empty: no picture was made for it yet.
-  if (kind == TValueKind::ItemSize && value.empty()) return true;
-  int number = 0;
-  try {
-    number = std::stoi(scripttext::CanonicalWholeNumber(value, ""));
-  } catch (const std::exception&) {
-    return false;
-  }
-  switch (kind) {
-    case TValueKind::Number:
-      return number >= TqelAppletAgent::kMinPanelNumber &&
-             number <= TqelAppletAgent::kMaxPanelNumber;
-    default:
-      return true;
-  }
-}
-
-std::string KindText(TValueKind kind) {
-  switch (kind) {
-    case TValueKind::Number:
-      return "a whole number from " + std::to_string(TqelAppletAgent::kMinPanelNumber) + " to " +
-             std::to_string(TqelAppletAgent::kMaxPanelNumber);
-    case TValueKind::BorderStyle:
-      return "a border style (a whole number)";
-    case TValueKind::Colour:
-      return "a colour of six hexadecimal digits (RRGGBB)";
-    case TValueKind::ItemSize:
-      return "a whole number or empty";
-  }
-  return {};
-}
-
-struct TFieldRule {
-  int field;  // 0-based position on its line
-  TValueKind kind;
-};
-constexpr TFieldRule kSliderRules[] = {
-    {3, TValueKind::Number},  {4, TValueKind::Number},  {5, TValueKind::Number},
-    {6, TValueKind::Number},  {7, TValueKind::Number},  {8, TValueKind::Number},
-    {9, TValueKind::Colour},  {11, TValueKind::Number}, {12, TValueKind::BorderStyle},
-    {13, TValueKind::Colour}, {14, TValueKind::Number}, {15, TValueKind::BorderStyle},
-    {16, TValueKind::Colour}};
-constexpr TFieldRule kItemRules[] = {{5, TValueKind::ItemSize}, {6, TValueKind::ItemSize}};
-
-// Throws TvError naming the file, the line and the field of the first value that is not what its
-// field needs.
+// other values than the design and the next save would write those (each field's kind is in the
+// design's field tables). Throws TvError naming the file, the line and the field of the first value
+// that is not what its field needs.
 void CheckReadValues(const TReadProject& read, const std::string& fileName) {
-  const auto check = [&](const TStringArray& values, const auto& rules, const char* const* names,
-                         const std::string& owner, long long line) {
-    for (const TFieldRule& rule : rules) {
-      const std::string& value = values[static_cast<size_t>(rule.field)];
-      if (FitsKind(value, rule.kind)) continue;
+  const auto check = [&](const auto& record, const auto& table, const std::string& owner,
+                         long long line) {
+    for (const auto& field : table) {
+      const std::string& value = record.*field.member;
+      if (FitsKind(value, field.kind)) continue;
       throw TvError("The project file " + fileName + " was not opened: line " +
-                    std::to_string(line) + " holds " + owner + names[rule.field] + " '" + value +
-                    "', which is not " + KindText(rule.kind) + ".");
+                    std::to_string(line) + " holds " + owner + field.name + " '" + value +
+                    "', which is not " + KindText(field.kind) + ".");
     }
   };
-  check(TqelAppletAgent::AppletDataToStrings(read.slider), kSliderRules, kAppletFieldNames,
-        "the slider's ", read.sliderLine);
+  check(read.slider, kSliderFieldTable, "the slider's ", read.sliderLine);
   for (size_t i = 0; i < read.items.size(); ++i) {
-    check(TqelAppletAgent::ItemDataToStrings(read.items[i]), kItemRules, kItemFieldNames,
-          "image " + std::to_string(i + 1) + "'s ", read.firstItemLine + static_cast<long long>(i));
+    check(read.items[i], kItemFieldTable, "image " + std::to_string(i + 1) + "'s ",
+          read.firstItemLine + static_cast<long long>(i));
   }
 }
 

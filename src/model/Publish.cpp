@@ -65,7 +65,7 @@ bool TqelAppletAgent::PublishProject(const std::string& folder, const std::strin
   // of the pictures and folders standing where a file should go. Only failures that cannot be
   // foreseen (a full disk, a vanished picture) stop it halfway, and then the message says which
   // files were written and which were not.
-  const std::vector<std::string> page = GenerateFiles(tree);
+  const std::vector<std::string> page = MakePage(tree);
   // An item whose picture was not made again keeps the name it had: only a name the generator
   // gives may be copied into the folder and listed.
   for (size_t i = 0; i < Items.size(); ++i) {

@@ -313,11 +313,11 @@ TEST(Document, ModifiedFollowsTheSavedStepAndFileCommandsStartAfresh) {
   EXPECT_EQ(stack.count(), 1);
   EXPECT_TRUE(f.document.isModified());
   // A save from a snapshot makes the current step the saved one only while nothing changed since.
-  const quint64 taken = f.document.snapshot().revision;
+  const quint64 taken = f.document.revision();
   f.document.insertItem(-1);
   f.document.markSaved("background.tvn", taken);
   EXPECT_TRUE(f.document.isModified());
-  f.document.markSaved("background.tvn", f.document.snapshot().revision);
+  f.document.markSaved("background.tvn", f.document.revision());
   EXPECT_FALSE(f.document.isModified());
   EXPECT_EQ(f.document.fileName(), "background.tvn");
   // New and open: a fresh stack, not modified.

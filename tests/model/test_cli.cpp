@@ -106,6 +106,16 @@ TEST(Cli, PublishesBesideTheProjectOrIntoAnotherFolder) {
   EXPECT_EQ(readable, ReadAll(std::string(TORVANE_BIN_DIR) + "/torvane.readable.js"));
   EXPECT_LT(ReadAll(to + "torvane.js").size() * 2, readable.size());
 
+  // The configuration and <div> names follow the slider's name, as the window holds them.
+  std::string renamed = before;
+  renamed.replace(renamed.find("Slider1cfg#$@Slider1_div"), 24, "Othercfg#$@other_div");
+  WriteAll(f.dir / "renamed.tvn", renamed);
+  run = f.Run("publish " + ShellQuote(f.dir / "renamed.tvn") + " --to " +
+              ShellQuote(f.dir / "renamed"));
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(ReadAll(f.dir / "renamed/renamed.html").find("other_div"), std::string::npos);
+  EXPECT_NE(ReadAll(f.dir / "renamed/torvanecfg.js").find("'Slider1_div'"), std::string::npos);
+
   // A picture that is gone is no failure, but the run says which one.
   std::string gap = before;
   const std::string two = f.dir / "two.jpg";

@@ -66,12 +66,12 @@ std::string PublishedFiles(const std::string& folder) {
 }
 
 // A design of three pictures (the last one twice), dated back.
-struct TDesign {
+struct TThreePictures {
   TTempDir dir;
   TqelAppletAgent model{dir.Folder()};
   TMemoryTree tree;
 
-  TDesign() {
+  TThreePictures() {
     StorePanelDefaults(model);
     model.AppletData.pHeight = "24";
     model.PictureCacheFolder = dir / "cache";
@@ -107,7 +107,7 @@ struct TDesign {
 }  // namespace
 
 TEST(PictureCache, AHitPublishesTheSameFilesSizesAndProgressAsAFreshScale) {
-  TDesign d;
+  TThreePictures d;
   TRecordingProgress coldProgress, warmProgress, plainProgress;
   const std::string cold = d.Publish(d.model, "cold", &coldProgress);
   const TItemArray coldItems = d.model.Items;
@@ -422,7 +422,7 @@ TEST(PictureCache, TheUsersCacheFolderFollowsXdgCacheHome) {
   unsetenv("HOME");
   EXPECT_EQ(TPictureCache::DefaultFolder(), "");
   // Without a cache folder a publish simply scales every picture.
-  TDesign d;
+  TThreePictures d;
   d.model.PictureCacheFolder.clear();
   d.Publish(d.model, "nowhere", nullptr);
   EXPECT_EQ(d.model.Items[0].IImageFile, "slider0.jpg");
