@@ -37,7 +37,7 @@ torvane_build() {
 
 # Pictures are read with libjpeg, libpng, libwebp, libheif (HEIC, AVIF) and libtiff.
 TORVANE_BUILD_PACKAGES=(cmake g++ ninja-build pkg-config qt6-base-dev libjpeg-dev liblcms2-dev libicu-dev
-  libpng-dev libwebp-dev libheif-dev libtiff-dev libgl-dev libqt6svg6 qt6-webengine-dev librsvg2-bin
+  libpng-dev libwebp-dev libheif-dev libtiff-dev libgl-dev libqt6svg6 qt6-webengine-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n librsvg2-bin
   dpkg-dev file terser)
 TORVANE_TEST_PACKAGES=(googletest libgtest-dev chromium firefox-esr webkit2gtk-driver xvfb xauth
   xdotool desktop-file-utils appstream shared-mime-info clang-format git python3)

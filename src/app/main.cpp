@@ -13,6 +13,7 @@
 #include "LiveWebPage.h"
 #include "MainForm.h"
 #include "Places.h"
+#include "Translations.h"
 
 namespace {
 
@@ -56,6 +57,7 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationName(QStringLiteral("Vessaro"));
   QApplication::setOrganizationName(QStringLiteral("QEL"));
   QGuiApplication::setDesktopFileName(QStringLiteral("torvane"));
+  translations::Install(app);
 
   // The program's files: beside it (build folder, portable copy) or in ../share/torvane/.
   TMainForm window(QString::fromStdString(

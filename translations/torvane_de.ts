@@ -1,0 +1,917 @@
+<?xml version='1.0' encoding='utf-8'?>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>TDocument</name>
+    <message>
+        <source>Insert Item</source>
+        <translation>Element einfügen</translation>
+    </message>
+    <message>
+        <source>Add Picture</source>
+        <translation>Bild hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add Pictures</source>
+        <translation>Bilder hinzufügen</translation>
+    </message>
+    <message>
+        <source>Delete Item</source>
+        <translation>Element löschen</translation>
+    </message>
+    <message>
+        <source>Delete Items</source>
+        <translation>Elemente löschen</translation>
+    </message>
+    <message>
+        <source>Move Up</source>
+        <translation>Nach oben verschieben</translation>
+    </message>
+    <message>
+        <source>Move Down</source>
+        <translation>Nach unten verschieben</translation>
+    </message>
+    <message>
+        <source>Move Item</source>
+        <translation>Element verschieben</translation>
+    </message>
+</context>
+<context>
+    <name>TLivePreviewPane</name>
+    <message>
+        <source>Live Preview</source>
+        <translation>Live-Vorschau</translation>
+    </message>
+    <message>
+        <source>Pause or play the moving slider</source>
+        <translation>Den laufenden Slider anhalten oder fortsetzen</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>Pause</translation>
+    </message>
+</context>
+<context>
+    <name>TMainForm</name>
+    <message>
+        <source>Torvane</source>
+        <translation>Torvane</translation>
+    </message>
+    <message>
+        <source>Design tree</source>
+        <translation>Entwurfsbaum</translation>
+    </message>
+    <message>
+        <source>Add, remove or move items by right-clicking the mouse.</source>
+        <translation>Elemente mit der rechten Maustaste hinzufügen, entfernen oder verschieben.</translation>
+    </message>
+    <message>
+        <source>Script</source>
+        <translation>Skript</translation>
+    </message>
+    <message>
+        <source>General</source>
+        <translation>Allgemein</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Background Color</source>
+        <translation>Hintergrundfarbe</translation>
+    </message>
+    <message>
+        <source>Help on General</source>
+        <translation>Hilfe zu „Allgemein“</translation>
+    </message>
+    <message>
+        <source>Help on this group</source>
+        <translation>Hilfe zu dieser Gruppe</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>Größe</translation>
+    </message>
+    <message>
+        <source>Width</source>
+        <translation>Breite</translation>
+    </message>
+    <message>
+        <source>Height</source>
+        <translation>Höhe</translation>
+    </message>
+    <message>
+        <source>Help on Size</source>
+        <translation>Hilfe zu „Größe“</translation>
+    </message>
+    <message>
+        <source>Scrolling</source>
+        <translation>Bewegung</translation>
+    </message>
+    <message>
+        <source>Step</source>
+        <translation>Schritt</translation>
+    </message>
+    <message>
+        <source>Delay</source>
+        <translation>Verzögerung</translation>
+    </message>
+    <message>
+        <source>Help on Scrolling</source>
+        <translation>Hilfe zu „Bewegung“</translation>
+    </message>
+    <message>
+        <source>Distance</source>
+        <translation>Abstände</translation>
+    </message>
+    <message>
+        <source>Gap</source>
+        <translation>Lücke</translation>
+    </message>
+    <message>
+        <source>Trailer Space</source>
+        <translation>Nachlauf</translation>
+    </message>
+    <message>
+        <source>Help on Distance</source>
+        <translation>Hilfe zu „Abstände“</translation>
+    </message>
+    <message>
+        <source>Slider Border</source>
+        <translation>Slider-Rahmen</translation>
+    </message>
+    <message>
+        <source>Style</source>
+        <translation>Stil</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>keiner</translation>
+    </message>
+    <message>
+        <source>dotted</source>
+        <translation>gepunktet</translation>
+    </message>
+    <message>
+        <source>dashed</source>
+        <translation>gestrichelt</translation>
+    </message>
+    <message>
+        <source>solid</source>
+        <translation>durchgezogen</translation>
+    </message>
+    <message>
+        <source>double</source>
+        <translation>doppelt</translation>
+    </message>
+    <message>
+        <source>groove</source>
+        <translation>Rille</translation>
+    </message>
+    <message>
+        <source>ridge</source>
+        <translation>Grat</translation>
+    </message>
+    <message>
+        <source>inset</source>
+        <translation>vertieft</translation>
+    </message>
+    <message>
+        <source>window-inset</source>
+        <translation>Fenster vertieft</translation>
+    </message>
+    <message>
+        <source>outset</source>
+        <translation>erhaben</translation>
+    </message>
+    <message>
+        <source>Color</source>
+        <translation>Farbe</translation>
+    </message>
+    <message>
+        <source>Slider Border Color</source>
+        <translation>Farbe des Slider-Rahmens</translation>
+    </message>
+    <message>
+        <source>Help on Slider Border</source>
+        <translation>Hilfe zu „Slider-Rahmen“</translation>
+    </message>
+    <message>
+        <source>Image Border</source>
+        <translation>Bildrahmen</translation>
+    </message>
+    <message>
+        <source>Image Border Color</source>
+        <translation>Farbe des Bildrahmens</translation>
+    </message>
+    <message>
+        <source>Help on Image Border</source>
+        <translation>Hilfe zu „Bildrahmen“</translation>
+    </message>
+    <message>
+        <source>Item General</source>
+        <translation>Element</translation>
+    </message>
+    <message>
+        <source>Original Image Path</source>
+        <translation>Pfad des Originalbilds</translation>
+    </message>
+    <message>
+        <source>Choose picture file</source>
+        <translation>Bilddatei wählen</translation>
+    </message>
+    <message>
+        <source>...</source>
+        <translation>...</translation>
+    </message>
+    <message>
+        <source>Choose the picture</source>
+        <translation>Das Bild wählen</translation>
+    </message>
+    <message>
+        <source>Help on Original Image Path</source>
+        <translation>Hilfe zu „Pfad des Originalbilds“</translation>
+    </message>
+    <message>
+        <source>Link</source>
+        <translation>Link</translation>
+    </message>
+    <message>
+        <source>URL</source>
+        <translation>URL</translation>
+    </message>
+    <message>
+        <source>http://</source>
+        <translation>http://</translation>
+    </message>
+    <message>
+        <source>mailto://</source>
+        <translation>mailto://</translation>
+    </message>
+    <message>
+        <source>javascript:</source>
+        <translation>javascript:</translation>
+    </message>
+    <message>
+        <source>ftp://</source>
+        <translation>ftp://</translation>
+    </message>
+    <message>
+        <source>news://</source>
+        <translation>news://</translation>
+    </message>
+    <message>
+        <source>Choose link file</source>
+        <translation>Link-Datei wählen</translation>
+    </message>
+    <message>
+        <source>Choose a local page to link to</source>
+        <translation>Eine lokale Seite als Linkziel wählen</translation>
+    </message>
+    <message>
+        <source>Target</source>
+        <translation>Ziel</translation>
+    </message>
+    <message>
+        <source>_self</source>
+        <translation>_self</translation>
+    </message>
+    <message>
+        <source>_blank</source>
+        <translation>_blank</translation>
+    </message>
+    <message>
+        <source>_parent</source>
+        <translation>_parent</translation>
+    </message>
+    <message>
+        <source>_top</source>
+        <translation>_top</translation>
+    </message>
+    <message>
+        <source>_search</source>
+        <translation>_search</translation>
+    </message>
+    <message>
+        <source>_media</source>
+        <translation>_media</translation>
+    </message>
+    <message>
+        <source>Help on Link</source>
+        <translation>Hilfe zu „Link“</translation>
+    </message>
+    <message>
+        <source>Tooltip</source>
+        <translation>Tooltip</translation>
+    </message>
+    <message>
+        <source>Help on Tooltip</source>
+        <translation>Hilfe zu „Tooltip“</translation>
+    </message>
+    <message>
+        <source>Path</source>
+        <translation>Pfad</translation>
+    </message>
+    <message>
+        <source>Path Replacement for Publishing</source>
+        <translation>Pfadersetzung beim Veröffentlichen</translation>
+    </message>
+    <message>
+        <source>If item's URL contains either local or web path you specified here, one path will be replaced by another depending on the choice below. Local path will be replaced by web path for uploading if you need to upload the menu to web server to test or publish.</source>
+        <translation>Enthält die URL eines Elements den hier angegebenen lokalen oder Web-Pfad, wird je nach Auswahl unten der eine Pfad durch den anderen ersetzt. Zum Hochladen auf den Webserver (zum Testen oder Veröffentlichen) wird der lokale Pfad durch den Web-Pfad ersetzt.</translation>
+    </message>
+    <message>
+        <source>Root Directory for Local Computer</source>
+        <translation>Stammordner auf dem lokalen Computer</translation>
+    </message>
+    <message>
+        <source>e.g. file:///C|/projects/websites/brenlow/</source>
+        <translation>z. B. file:///C|/projects/websites/brenlow/</translation>
+    </message>
+    <message>
+        <source>font-weight: bold;</source>
+        <translation>font-weight: bold;</translation>
+    </message>
+    <message>
+        <source>Root Directory for Web Server</source>
+        <translation>Stammordner auf dem Webserver</translation>
+    </message>
+    <message>
+        <source>e.g. https://www.example.com/brenlow/</source>
+        <translation>z. B. https://www.example.com/brenlow/</translation>
+    </message>
+    <message>
+        <source>Test on Local Computer (Convert to Local Path)</source>
+        <translation>Auf dem lokalen Computer testen (in lokalen Pfad umwandeln)</translation>
+    </message>
+    <message>
+        <source>Upload to Web Server (Convert to Web Path)</source>
+        <translation>Auf den Webserver hochladen (in Web-Pfad umwandeln)</translation>
+    </message>
+    <message>
+        <source>Help on Path Replacement for Publishing</source>
+        <translation>Hilfe zu „Pfadersetzung beim Veröffentlichen“</translation>
+    </message>
+    <message>
+        <source>Stop the running work (Esc)</source>
+        <translation>Die laufende Arbeit abbrechen (Esc)</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Datei</translation>
+    </message>
+    <message>
+        <source>&amp;Recent Files</source>
+        <translation>&amp;Zuletzt geöffnet</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Bearbeiten</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>&amp;Ansicht</translation>
+    </message>
+    <message>
+        <source>&amp;Item</source>
+        <translation>&amp;Element</translation>
+    </message>
+    <message>
+        <source>&amp;Script</source>
+        <translation>&amp;Skript</translation>
+    </message>
+    <message>
+        <source>&amp;Option</source>
+        <translation>&amp;Optionen</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>Tool Bar</source>
+        <translation>Werkzeugleiste</translation>
+    </message>
+    <message>
+        <source>&amp;New...</source>
+        <translation>&amp;Neu...</translation>
+    </message>
+    <message>
+        <source>Ctrl+N</source>
+        <translation>Ctrl+N</translation>
+    </message>
+    <message>
+        <source>&amp;Open...</source>
+        <translation>Ö&amp;ffnen...</translation>
+    </message>
+    <message>
+        <source>Ctrl+O</source>
+        <translation>Ctrl+O</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Speichern</translation>
+    </message>
+    <message>
+        <source>Ctrl+S</source>
+        <translation>Ctrl+S</translation>
+    </message>
+    <message>
+        <source>Save &amp;As...</source>
+        <translation>Speichern &amp;unter...</translation>
+    </message>
+    <message>
+        <source>Ctrl+Shift+S</source>
+        <translation>Ctrl+Shift+S</translation>
+    </message>
+    <message>
+        <source>&amp;Templates</source>
+        <translation>&amp;Vorlagen</translation>
+    </message>
+    <message>
+        <source>S&amp;ave As Template</source>
+        <translation>Als Vorlage s&amp;peichern</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source>Ctrl+Q</source>
+        <translation>Ctrl+Q</translation>
+    </message>
+    <message>
+        <source>I&amp;nsert</source>
+        <translation>&amp;Einfügen</translation>
+    </message>
+    <message>
+        <source>Ins</source>
+        <translation>Ins</translation>
+    </message>
+    <message>
+        <source>&amp;Delete</source>
+        <translation>&amp;Löschen</translation>
+    </message>
+    <message>
+        <source>Del</source>
+        <translation>Del</translation>
+    </message>
+    <message>
+        <source>Move &amp;Up</source>
+        <translation>Nach &amp;oben</translation>
+    </message>
+    <message>
+        <source>Move &amp;Down</source>
+        <translation>Nach &amp;unten</translation>
+    </message>
+    <message>
+        <source>&amp;Preview</source>
+        <translation>&amp;Vorschau</translation>
+    </message>
+    <message>
+        <source>Ctrl+P</source>
+        <translation>Ctrl+P</translation>
+    </message>
+    <message>
+        <source>Build &amp;HTML...</source>
+        <translation>&amp;HTML erzeugen...</translation>
+    </message>
+    <message>
+        <source>Esc</source>
+        <translation>Esc</translation>
+    </message>
+    <message>
+        <source>Copy &amp;Embed Code</source>
+        <translation>&amp;Einbettungscode kopieren</translation>
+    </message>
+    <message>
+        <source>Copy what to paste into a page of your own to show the slider there</source>
+        <translation>Kopiert, was Sie in eine eigene Seite einfügen, um den Slider dort zu zeigen</translation>
+    </message>
+    <message>
+        <source>Pu&amp;blish...</source>
+        <translation>Ver&amp;öffentlichen...</translation>
+    </message>
+    <message>
+        <source>Web &amp;Browser...</source>
+        <translation>Web&amp;browser...</translation>
+    </message>
+    <message>
+        <source>Help &amp;Topics</source>
+        <translation>Hilfe&amp;themen</translation>
+    </message>
+    <message>
+        <source>F1</source>
+        <translation>F1</translation>
+    </message>
+    <message>
+        <source>View &amp;Sample...</source>
+        <translation>&amp;Beispiel ansehen...</translation>
+    </message>
+    <message>
+        <source>&amp;Homepage</source>
+        <translation>&amp;Homepage</translation>
+    </message>
+    <message>
+        <source>&amp;Contact Us</source>
+        <translation>&amp;Kontakt</translation>
+    </message>
+    <message>
+        <source>&amp;About</source>
+        <translation>Ü&amp;ber</translation>
+    </message>
+    <message>
+        <source>&amp;Tool Bar</source>
+        <translation>&amp;Werkzeugleiste</translation>
+    </message>
+    <message>
+        <source>S&amp;mall Thumbnails</source>
+        <translation>&amp;Kleine Vorschaubilder</translation>
+    </message>
+    <message>
+        <source>&amp;Large Thumbnails</source>
+        <translation>&amp;Große Vorschaubilder</translation>
+    </message>
+    <message>
+        <source>Keep Scaled &amp;Pictures Between Saves</source>
+        <translation>Skalierte &amp;Bilder zwischen Speichervorgängen behalten</translation>
+    </message>
+    <message>
+        <source>Pictures for &amp;High-Density Screens</source>
+        <translation>Bilder für &amp;hochauflösende Bildschirme</translation>
+    </message>
+    <message>
+        <source>Also publish every picture at twice the slider height (slider0@2x.jpg, ...) for screens with 1.5 or more device pixels per pixel</source>
+        <translation>Jedes Bild zusätzlich in doppelter Slider-Höhe veröffentlichen (slider0@2x.jpg, ...), für Bildschirme mit 1,5 oder mehr Gerätepixeln pro Pixel</translation>
+    </message>
+    <message>
+        <source>&amp;Modern Picture Formats</source>
+        <translation>&amp;Moderne Bildformate</translation>
+    </message>
+    <message>
+        <source>Also publish every picture as WebP and AVIF (slider0.webp, slider0.avif, ...); each browser loads the smallest format it reads</source>
+        <translation>Jedes Bild zusätzlich als WebP und AVIF veröffentlichen (slider0.webp, slider0.avif, ...); jeder Browser lädt das kleinste Format, das er lesen kann</translation>
+    </message>
+    <message>
+        <source>Live &amp;Preview</source>
+        <translation>Live-&amp;Vorschau</translation>
+    </message>
+    <message>
+        <source>&amp;Status Bar</source>
+        <translation>&amp;Statusleiste</translation>
+    </message>
+    <message>
+        <source>&amp;Undo</source>
+        <translation>&amp;Rückgängig</translation>
+    </message>
+    <message>
+        <source>Ctrl+Z</source>
+        <translation>Ctrl+Z</translation>
+    </message>
+    <message>
+        <source>&amp;Redo</source>
+        <translation>&amp;Wiederholen</translation>
+    </message>
+    <message>
+        <source>Ctrl+Shift+Z</source>
+        <translation>Ctrl+Shift+Z</translation>
+    </message>
+    <message>
+        <source>Undo</source>
+        <translation>Rückgängig</translation>
+    </message>
+    <message>
+        <source>Undo the last change</source>
+        <translation>Die letzte Änderung rückgängig machen</translation>
+    </message>
+    <message>
+        <source>Redo</source>
+        <translation>Wiederholen</translation>
+    </message>
+    <message>
+        <source>Redo the change undone last</source>
+        <translation>Die zuletzt rückgängig gemachte Änderung wiederholen</translation>
+    </message>
+    <message>
+        <source>New</source>
+        <translation>Neu</translation>
+    </message>
+    <message>
+        <source>Create a new project</source>
+        <translation>Ein neues Projekt anlegen</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Öffnen</translation>
+    </message>
+    <message>
+        <source>Open a project from the file that you saved before</source>
+        <translation>Ein zuvor gespeichertes Projekt öffnen</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Speichern</translation>
+    </message>
+    <message>
+        <source>Save the current project to a file</source>
+        <translation>Das aktuelle Projekt in eine Datei speichern</translation>
+    </message>
+    <message>
+        <source>Insert</source>
+        <translation>Einfügen</translation>
+    </message>
+    <message>
+        <source>Insert a new item</source>
+        <translation>Ein neues Element einfügen</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Delete selected item</source>
+        <translation>Das gewählte Element löschen</translation>
+    </message>
+    <message>
+        <source>Move Up</source>
+        <translation>Nach oben verschieben</translation>
+    </message>
+    <message>
+        <source>Move the selected item up</source>
+        <translation>Das gewählte Element nach oben verschieben</translation>
+    </message>
+    <message>
+        <source>Move Down</source>
+        <translation>Nach unten verschieben</translation>
+    </message>
+    <message>
+        <source>Move the selected item down</source>
+        <translation>Das gewählte Element nach unten verschieben</translation>
+    </message>
+    <message>
+        <source>Build HTML</source>
+        <translation>HTML erzeugen</translation>
+    </message>
+    <message>
+        <source>Build the HTML code</source>
+        <translation>Den HTML-Code erzeugen</translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation>Vorschau</translation>
+    </message>
+    <message>
+        <source>preview the applet in web browser</source>
+        <translation>Den Slider im Webbrowser ansehen</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>Show help document</source>
+        <translation>Die Hilfe zeigen</translation>
+    </message>
+    <message>
+        <source>&amp;Undo %1</source>
+        <translation>&amp;Rückgängig: %1</translation>
+    </message>
+    <message>
+        <source>&amp;Redo %1</source>
+        <translation>&amp;Wiederholen: %1</translation>
+    </message>
+    <message>
+        <source>Undo %1</source>
+        <translation>Rückgängig: %1</translation>
+    </message>
+    <message>
+        <source>Redo %1</source>
+        <translation>Wiederholen: %1</translation>
+    </message>
+    <message>
+        <source>Change Background Colour</source>
+        <translation>Hintergrundfarbe ändern</translation>
+    </message>
+    <message>
+        <source>Change Image Border Colour</source>
+        <translation>Farbe des Bildrahmens ändern</translation>
+    </message>
+    <message>
+        <source>Change Slider Border Colour</source>
+        <translation>Farbe des Slider-Rahmens ändern</translation>
+    </message>
+    <message>
+        <source>Choose Link</source>
+        <translation>Link wählen</translation>
+    </message>
+    <message>
+        <source>Choose Picture</source>
+        <translation>Bild wählen</translation>
+    </message>
+    <message>
+        <source>Change Border Style</source>
+        <translation>Rahmenstil ändern</translation>
+    </message>
+    <message>
+        <source>Choose Link Replacement</source>
+        <translation>Pfadersetzung wählen</translation>
+    </message>
+</context>
+<context>
+    <name>TPicturePane</name>
+    <message>
+        <source>The selected items' pictures</source>
+        <translation>Die Bilder der gewählten Elemente</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n pictures</source>
+        <translation>
+            <numerusform>%n Bild</numerusform><numerusform>%n Bilder</numerusform></translation>
+    </message>
+    <message>
+        <source> (the first %1 shown)</source>
+        <translation> (die ersten %1 gezeigt)</translation>
+    </message>
+</context>
+<context>
+    <name>TformAbout</name>
+    <message>
+        <source>Torvane</source>
+        <translation>Torvane</translation>
+    </message>
+    <message>
+        <source>Version 1.1</source>
+        <translation>Version 1.1</translation>
+    </message>
+    <message>
+        <source>Image sliders for your web pages, made without writing code.</source>
+        <translation>Bild-Slider für Ihre Webseiten, ohne eine Zeile Code.</translation>
+    </message>
+    <message>
+        <source>Web Site</source>
+        <translation>Website</translation>
+    </message>
+    <message>
+        <source>Tech Support</source>
+        <translation>Technischer Support</translation>
+    </message>
+    <message>
+        <source>This program is provided "as is", without warranty of any kind. The pages, scripts and pictures you make with it are yours; the slider script copied beside them may be published with them.</source>
+        <translation>Dieses Programm wird ohne jede Gewährleistung „wie besehen“ bereitgestellt. Die Seiten, Skripte und Bilder, die Sie damit erstellen, gehören Ihnen; das daneben kopierte Slider-Skript darf mit ihnen veröffentlicht werden.</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>TformHTML</name>
+    <message>
+        <source>HTML</source>
+        <translation>HTML</translation>
+    </message>
+    <message>
+        <source>&amp;OK</source>
+        <translation>&amp;OK</translation>
+    </message>
+    <message>
+        <source>&amp;Copy to Clipboard</source>
+        <translation>In die &amp;Zwischenablage kopieren</translation>
+    </message>
+    <message>
+        <source>Copy only what to paste into a page of your own to show the slider there</source>
+        <translation>Nur kopieren, was Sie in eine eigene Seite einfügen, um den Slider dort zu zeigen</translation>
+    </message>
+    <message>
+        <source>Copy &amp;Embed Code</source>
+        <translation>&amp;Einbettungscode kopieren</translation>
+    </message>
+</context>
+<context>
+    <name>TformWebBrowser</name>
+    <message>
+        <source>Web Browser</source>
+        <translation>Webbrowser</translation>
+    </message>
+    <message>
+        <source>Use Default Browser</source>
+        <translation>Standardbrowser verwenden</translation>
+    </message>
+    <message>
+        <source>Use Known Browser in System</source>
+        <translation>Einen installierten Browser verwenden</translation>
+    </message>
+    <message>
+        <source>User Specified Browser Program</source>
+        <translation>Selbst gewähltes Browserprogramm</translation>
+    </message>
+    <message>
+        <source>Execute File:</source>
+        <translation>Programm:</translation>
+    </message>
+    <message>
+        <source>Browse for the browser's program</source>
+        <translation>Das Programm des Browsers suchen</translation>
+    </message>
+    <message>
+        <source>...</source>
+        <translation>...</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>TfrmHelp</name>
+    <message>
+        <source>Help</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>&amp;Back</source>
+        <translation>&amp;Zurück</translation>
+    </message>
+    <message>
+        <source>&amp;Forward</source>
+        <translation>&amp;Vor</translation>
+    </message>
+</context>
+<context>
+    <name>TfrmMsgBox_LinkTip</name>
+    <message>
+        <source>Important Tip</source>
+        <translation>Wichtiger Hinweis</translation>
+    </message>
+    <message>
+        <source>Local link may not work for security reason. Please click the '?' book icon within link group to know more details.</source>
+        <translation>Lokale Links funktionieren aus Sicherheitsgründen unter Umständen nicht. Klicken Sie auf das Buchsymbol „?“ in der Gruppe „Link“, um mehr zu erfahren.</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Do not show this dialog again.</source>
+        <translation>Diesen Hinweis nicht mehr zeigen.</translation>
+    </message>
+</context>
+<context>
+    <name>TfrmPublishReport</name>
+    <message>
+        <source>Applet Publish Report</source>
+        <translation>Veröffentlichungsbericht</translation>
+    </message>
+    <message>
+        <source>Show the folder with the published files</source>
+        <translation>Den Ordner mit den veröffentlichten Dateien zeigen</translation>
+    </message>
+    <message>
+        <source>Open &amp;Folder</source>
+        <translation>&amp;Ordner öffnen</translation>
+    </message>
+    <message>
+        <source>Open the published page in the web browser chosen under Option &gt; Web Browser</source>
+        <translation>Die veröffentlichte Seite im unter Optionen &gt; Webbrowser gewählten Browser öffnen</translation>
+    </message>
+    <message>
+        <source>&amp;View in Browser</source>
+        <translation>Im &amp;Browser ansehen</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>TfrmTemplet</name>
+    <message>
+        <source>Template</source>
+        <translation>Vorlage</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Click OK to open selected template or cancel to create a new project.</source>
+        <translation>Klicken Sie auf OK, um die gewählte Vorlage zu öffnen, oder auf Abbrechen, um ein neues Projekt anzulegen.</translation>
+    </message>
+    <message>
+        <source>Do not show this dialog again.</source>
+        <translation>Diesen Hinweis nicht mehr zeigen.</translation>
+    </message>
+</context>
+</TS>
