@@ -21,13 +21,15 @@ if [ -z "$LUPDATE" ]; then
   echo "translations: lupdate is not installed (apt-get install qt6-l10n-tools)" >&2
   exit 77
 fi
+# English is the language of the sources: its file holds only the forms of the plurals.
+options() { case "$1" in *_en.ts) echo -pluralonly ;; esac; }
 # The texts of the window and of the document's undo steps.
 sources=("$ROOT/src/ui" "$ROOT/src/document" "$ROOT/src/platform" "$ROOT/src/app/main.cpp")
 
 case "${1:-}" in
   update)
     for ts in "$ROOT"/translations/*.ts; do
-      "$LUPDATE" -silent -no-obsolete -locations none "${sources[@]}" -ts "$ts"
+      "$LUPDATE" -silent -no-obsolete -locations none $(options "$ts") "${sources[@]}" -ts "$ts"
     done
     ;;
   check)
@@ -37,7 +39,7 @@ case "${1:-}" in
     for ts in "$ROOT"/translations/*.ts; do
       copy="$scratch/$(basename "$ts")"
       cp "$ts" "$copy"
-      "$LUPDATE" -silent -locations none "${sources[@]}" -ts "$copy"
+      "$LUPDATE" -silent -locations none $(options "$ts") "${sources[@]}" -ts "$copy"
       unfinished=$(grep -c 'type="unfinished"' "$copy" || true)
       gone=$(grep -cE 'type="(obsolete|vanished)"' "$copy" || true)
       if [ "$unfinished" -gt 0 ] || [ "$gone" -gt 0 ]; then

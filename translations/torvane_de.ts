@@ -49,6 +49,10 @@
         <source>Pause</source>
         <translation>Pause</translation>
     </message>
+    <message>
+        <source>Live preview</source>
+        <translation>Live-Vorschau</translation>
+    </message>
 </context>
 <context>
     <name>TMainForm</name>
@@ -720,6 +724,25 @@
         <source>Choose Link Replacement</source>
         <translation>Pfadersetzung wählen</translation>
     </message>
+    <message>
+        <source>Properties</source>
+        <translation>Eigenschaften</translation>
+    </message>
+    <message>
+        <source>Hint</source>
+        <translation>Hinweis</translation>
+    </message>
+    <message>
+        <source>Progress</source>
+        <translation>Fortschritt</translation>
+    </message>
+</context>
+<context>
+    <name>TPictureFacts</name>
+    <message>
+        <source>No picture chosen</source>
+        <translation>Kein Bild gewählt</translation>
+    </message>
 </context>
 <context>
     <name>TPicturePane</name>
@@ -727,14 +750,32 @@
         <source>The selected items' pictures</source>
         <translation>Die Bilder der gewählten Elemente</translation>
     </message>
-    <message numerus="yes">
-        <source>%n pictures</source>
-        <translation>
-            <numerusform>%n Bild</numerusform><numerusform>%n Bilder</numerusform></translation>
-    </message>
     <message>
         <source> (the first %1 shown)</source>
         <translation> (die ersten %1 gezeigt)</translation>
+    </message>
+    <message>
+        <source>%1 × %2 pixels</source>
+        <translation>%1 × %2 Pixel</translation>
+    </message>
+    <message>
+        <source>Published size: set the slider's height first</source>
+        <translation>Veröffentlichte Größe: zuerst die Höhe des Sliders festlegen</translation>
+    </message>
+    <message>
+        <source>Published at %1 × %2 pixels</source>
+        <translation>Veröffentlicht mit %1 × %2 Pixeln</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n picture(s)</source>
+        <translation><numerusform>%n Bild</numerusform><numerusform>%n Bilder</numerusform></translation>
+    </message>
+</context>
+<context>
+    <name>TTreePictures</name>
+    <message>
+        <source>Warning: %1</source>
+        <translation>Warnung: %1</translation>
     </message>
 </context>
 <context>
@@ -767,6 +808,14 @@
         <source>OK</source>
         <translation>OK</translation>
     </message>
+    <message>
+        <source>Torvane Help</source>
+        <translation>Torvane-Hilfe</translation>
+    </message>
+    <message>
+        <source>Help and support</source>
+        <translation>Hilfe und Support</translation>
+    </message>
 </context>
 <context>
     <name>TformHTML</name>
@@ -790,6 +839,10 @@
         <source>Copy &amp;Embed Code</source>
         <translation>&amp;Einbettungscode kopieren</translation>
     </message>
+    <message>
+        <source>HTML code</source>
+        <translation>HTML-Code</translation>
+    </message>
 </context>
 <context>
     <name>TformWebBrowser</name>
@@ -810,10 +863,6 @@
         <translation>Selbst gewähltes Browserprogramm</translation>
     </message>
     <message>
-        <source>Execute File:</source>
-        <translation>Programm:</translation>
-    </message>
-    <message>
         <source>Browse for the browser's program</source>
         <translation>Das Programm des Browsers suchen</translation>
     </message>
@@ -829,6 +878,30 @@
         <source>Cancel</source>
         <translation>Abbrechen</translation>
     </message>
+    <message>
+        <source>Installed browsers</source>
+        <translation>Installierte Browser</translation>
+    </message>
+    <message>
+        <source>&amp;Program:</source>
+        <translation>&amp;Programm:</translation>
+    </message>
+    <message>
+        <source>Browser program</source>
+        <translation>Browserprogramm</translation>
+    </message>
+    <message>
+        <source>Choose browser program</source>
+        <translation>Browserprogramm wählen</translation>
+    </message>
+    <message>
+        <source>Programs (*)|*</source>
+        <translation>Programme (*)|*</translation>
+    </message>
+    <message>
+        <source>The web browser "%1" %2, so the preview could not be shown. Choose another browser with Option &gt; Web Browser.</source>
+        <translation>Der Webbrowser „%1“ %2, daher konnte die Vorschau nicht gezeigt werden. Wählen Sie unter Optionen &gt; Webbrowser einen anderen Browser.</translation>
+    </message>
 </context>
 <context>
     <name>TfrmHelp</name>
@@ -843,6 +916,10 @@
     <message>
         <source>&amp;Forward</source>
         <translation>&amp;Vor</translation>
+    </message>
+    <message>
+        <source>Help page</source>
+        <translation>Hilfeseite</translation>
     </message>
 </context>
 <context>
@@ -890,6 +967,14 @@
         <source>OK</source>
         <translation>OK</translation>
     </message>
+    <message>
+        <source>Publish report</source>
+        <translation>Veröffentlichungsbericht</translation>
+    </message>
+    <message>
+        <source>Cannot open file %1</source>
+        <translation>Die Datei %1 kann nicht geöffnet werden</translation>
+    </message>
 </context>
 <context>
     <name>TfrmTemplet</name>
@@ -912,6 +997,33 @@
     <message>
         <source>Do not show this dialog again.</source>
         <translation>Diesen Hinweis nicht mehr zeigen.</translation>
+    </message>
+    <message>
+        <source>Templates</source>
+        <translation>Vorlagen</translation>
+    </message>
+    <message>
+        <source>Cannot create %1</source>
+        <translation>%1 kann nicht angelegt werden</translation>
+    </message>
+</context>
+<context>
+    <name>prompt</name>
+    <message>
+        <source>Warning</source>
+        <translation>Warnung</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>Information</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>An unknown error stopped the command.</source>
+        <translation>Ein unbekannter Fehler hat den Befehl abgebrochen.</translation>
     </message>
 </context>
 </TS>

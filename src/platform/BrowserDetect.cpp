@@ -1,5 +1,7 @@
 #include "BrowserDetect.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 #include <QDir>
@@ -27,6 +29,8 @@ std::function<bool(const QString&)>& FileTest() {
   static std::function<bool(const QString&)> test;
   return test;
 }
+QString Tr(const char* text) { return QCoreApplication::translate("browsers", text); }
+
 std::optional<QString>& SearchPathOverride() {
   static std::optional<QString> folders;
   return folders;
@@ -35,12 +39,11 @@ std::optional<QString>& SearchPathOverride() {
 }  // namespace
 
 QString ProgramProblem(const QString& path) {
-  if (path.trimmed().isEmpty()) return QStringLiteral("is not set");
-  if (FileTest()) return FileTest()(path) ? QString() : QStringLiteral("does not exist");
+  if (path.trimmed().isEmpty()) return Tr("is not set");
+  if (FileTest()) return FileTest()(path) ? QString() : Tr("does not exist");
   const QFileInfo info(path);
-  if (!info.exists()) return QStringLiteral("does not exist");
-  if (!info.isFile() || !info.isExecutable())
-    return QStringLiteral("is not a program that can be started");
+  if (!info.exists()) return Tr("does not exist");
+  if (!info.isFile() || !info.isExecutable()) return Tr("is not a program that can be started");
   return QString();
 }
 

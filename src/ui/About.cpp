@@ -37,10 +37,10 @@ TformAbout::TformAbout(const QString& programFolder, QWidget* parent)
 
   ui_->Image1->setPixmap(icons::Program().pixmap(32, 32));
   ui_->lblProductName->setText(QStringLiteral("Torvane"));
-  ui_->lblProductVersion->setText(QStringLiteral("Version 1.1"));
+  ui_->lblProductVersion->setText(tr("Version 1.1"));
   // The program's own help pages: installed with it, they open wherever it runs.
-  ui_->Label8->setText(QStringLiteral("Torvane Help"));
-  ui_->Label10->setText(QStringLiteral("Help and support"));
+  ui_->Label8->setText(tr("Torvane Help"));
+  ui_->Label10->setText(tr("Help and support"));
   ui_->Label8->setToolTip(homePage_);
   ui_->Label10->setToolTip(supportPage_);
   for (QLabel* link : {ui_->Label8, ui_->Label10}) {

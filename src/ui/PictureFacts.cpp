@@ -20,7 +20,7 @@ const TPictureState& TPictureFacts::State(const QString& path) {
   if (states_.size() > 4096) states_.clear();
   TPictureState state;
   if (path.trimmed().isEmpty()) {
-    state.problem = QStringLiteral("No picture chosen");
+    state.problem = tr("No picture chosen");
   } else {
     try {
       const auto [width, height] = UprightPictureSize(path.toStdString());

@@ -57,16 +57,15 @@ void TPicturePane::ShowOne(const QString& path) {
   if (!picture.isNull()) ui->lblPicture->setPixmap(QPixmap::fromImage(picture));
   const TPictureState& state = facts_->State(path);
   const QSize size = state.size;
-  ui->lblPixelSize->setText(QStringLiteral("%1 × %2 pixels").arg(size.width()).arg(size.height()));
+  ui->lblPixelSize->setText(tr("%1 × %2 pixels").arg(size.width()).arg(size.height()));
   ui->lblFileSize->setText(QLocale().formattedDataSize(state.bytes, 1, QLocale::DataSizeSIFormat));
   if (sliderHeight_ < 1) {
-    ui->lblPublishedSize->setText(QStringLiteral("Published size: set the slider's height first"));
+    ui->lblPublishedSize->setText(tr("Published size: set the slider's height first"));
     return;
   }
   try {
     const auto [width, height] = ScaledSize(size.width(), size.height(), sliderHeight_);
-    ui->lblPublishedSize->setText(
-        QStringLiteral("Published at %1 × %2 pixels").arg(width).arg(height));
+    ui->lblPublishedSize->setText(tr("Published at %1 × %2 pixels").arg(width).arg(height));
   } catch (const std::exception& error) {
     ui->lblPublishedSize->setText(QString::fromStdString(error.what()));
   }
@@ -109,7 +108,7 @@ void TPicturePane::ShowSeveral() {
     }
   }
   // Several: never one.
-  QString count = tr("%n pictures", "", int(paths_.size()));
+  QString count = tr("%n picture(s)", "", int(paths_.size()));
   if (paths_.size() > drawn.size()) count += tr(" (the first %1 shown)").arg(drawn.size());
   ui->lblPixelSize->setText(count);
 }

@@ -1,6 +1,7 @@
 #include "Prompts.h"
 
 #include <QColorDialog>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QImage>
 #include <QLabel>
@@ -47,13 +48,13 @@ std::optional<T> Take(const QString& what, const QString& text) {
 QString Caption(TMessageKind kind) {
   switch (kind) {
     case TMessageKind::Warning:
-      return QStringLiteral("Warning");
+      return QCoreApplication::translate("prompt", "Warning");
     case TMessageKind::Error:
-      return QStringLiteral("Error");
+      return QCoreApplication::translate("prompt", "Error");
     case TMessageKind::Information:
       break;
   }
-  return QStringLiteral("Information");
+  return QCoreApplication::translate("prompt", "Information");
 }
 
 QMessageBox::StandardButton ToStandard(TButton button) {
@@ -255,7 +256,8 @@ bool RunCommand(QWidget* parent, const std::function<void()>& command) {
   } catch (const std::exception& error) {
     ShowError(parent, QString::fromUtf8(error.what()));
   } catch (...) {
-    ShowError(parent, QStringLiteral("An unknown error stopped the command."));
+    ShowError(parent,
+              QCoreApplication::translate("prompt", "An unknown error stopped the command."));
   }
   return false;
 }

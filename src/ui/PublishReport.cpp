@@ -31,7 +31,7 @@ void TfrmPublishReport::LoadReport(const QString& path) {
   try {
     lines = fileutil::ReadTextLines(path.toStdString());
   } catch (const std::exception&) {
-    throw TvFileError("Cannot open file " + path.toStdString());
+    throw TvFileError(tr("Cannot open file %1").arg(path).toStdString());
   }
   QStringList text;
   for (const std::string& line : lines) text << QString::fromStdString(line);

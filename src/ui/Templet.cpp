@@ -50,8 +50,7 @@ void TfrmTemplet::FormCreate(const QStringList& templateFolders) {
       if (i > 0) continue;  // only the first folder is made
       // One level: its parent (the program's folder, or the user's data folder) exists.
       if (!QDir().mkdir(folder)) {
-        ShowError(parentWidget(),
-                  QStringLiteral("Cannot create ") + QDir::toNativeSeparators(folder));
+        ShowError(parentWidget(), tr("Cannot create %1").arg(QDir::toNativeSeparators(folder)));
         continue;
       }
     }

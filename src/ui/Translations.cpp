@@ -16,6 +16,14 @@ bool Install(QCoreApplication& application, const QLocale& locale) {
     delete translator;
     return false;
   };
+  // English needs only the forms of its plurals ("1 picture", "2 pictures"); they also stand in
+  // for a language without a translation. A translator installed later takes precedence.
+  auto* plurals = new QTranslator(&application);
+  if (plurals->load(QStringLiteral(":/i18n/torvane_en.qm")))
+    QCoreApplication::installTranslator(plurals);
+  else
+    delete plurals;
+  if (locale.language() == QLocale::English || locale.language() == QLocale::C) return false;
   load(QStringLiteral("qtbase"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
   return load(QStringLiteral("torvane"), QStringLiteral(":/i18n"));
 }

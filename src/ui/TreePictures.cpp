@@ -23,7 +23,7 @@ TTreePictures::TTreePictures(TParts parts, QObject* parent)
       const QString path = parts_.pathOf(index);
       if (path.isEmpty()) return index.data(Qt::ToolTipRole).toString();
       const QString problem = facts_.Problem(path);
-      return problem.isEmpty() ? path : QStringLiteral("Warning: ") + problem;
+      return problem.isEmpty() ? path : tr("Warning: %1").arg(problem);
     });
   }
   parts_.pane->SetFacts(&facts_);

@@ -19,9 +19,6 @@ const QString kUseSpecified = QStringLiteral("UseSpecifiedBrowser");
 const QString kSelectedNumber = QStringLiteral("SelectedBrowserNumber");
 const QString kExePath = QStringLiteral("SpecifiedBrowserExePath");
 
-// Programs here have no extension, so the browse dialog also offers every file.
-const QString kProgramFilter =
-    QStringLiteral("All programs (*)|*|Execute Files (*.exe, *.com)|*.exe; *.com");
 }  // namespace
 
 TformWebBrowser::TformWebBrowser(QWidget* parent)
@@ -134,7 +131,8 @@ void TformWebBrowser::bitbtnOkClick() {
 
 void TformWebBrowser::spdbtnOpenExeFileClick() {
   const auto path =
-      prompt::OpenFile(this, kProgramFilter, ui_->editSpecifiedBrowserFileName->text());
+      // Programs here have no extension: any file may be one.
+      prompt::OpenFile(this, tr("Programs (*)|*"), ui_->editSpecifiedBrowserFileName->text());
   if (path) ui_->editSpecifiedBrowserFileName->setText(*path);
 }
 
@@ -151,8 +149,8 @@ void TformWebBrowser::OpenPage(const QString& folder, const QString& fileName) {
   // A browser that is gone or cannot be run says so, rather than leaving the preview unseen.
   const auto start = [&page](const QString& program) {
     if (const QString problem = browsers::ProgramProblem(program); !problem.isEmpty())
-      throw TvError(QStringLiteral("The web browser \"%1\" %2, so the preview could not be shown. "
-                                   "Choose another browser with Option > Web Browser.")
+      throw TvError(tr("The web browser \"%1\" %2, so the preview could not be shown. "
+                       "Choose another browser with Option > Web Browser.")
                         .arg(QDir::toNativeSeparators(program), problem)
                         .toStdString());
     Launcher().StartProgram(program, page);

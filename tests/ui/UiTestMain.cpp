@@ -10,6 +10,7 @@
 
 #include "LiveWebPage.h"
 #include "Settings.h"
+#include "Translations.h"
 #include "UiTest.h"
 
 namespace uitest {
@@ -87,6 +88,8 @@ int main(int argc, char* argv[]) {
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   webengine::Prepare();
   QApplication app(argc, argv);
+  // The window as an English user has it, whatever the machine's language.
+  translations::Install(app, QLocale(QLocale::English));
   QStringList wanted;
   QStringList qtestArgs{QString::fromLocal8Bit(argv[0])};
   for (int i = 1; i < argc; ++i) {
