@@ -751,10 +751,6 @@
         <translation>Die Bilder der gewählten Elemente</translation>
     </message>
     <message>
-        <source> (the first %1 shown)</source>
-        <translation> (die ersten %1 gezeigt)</translation>
-    </message>
-    <message>
         <source>%1 × %2 pixels</source>
         <translation>%1 × %2 Pixel</translation>
     </message>
@@ -767,8 +763,12 @@
         <translation>Veröffentlicht mit %1 × %2 Pixeln</translation>
     </message>
     <message numerus="yes">
-        <source>%n picture(s)</source>
-        <translation><numerusform>%n Bild</numerusform><numerusform>%n Bilder</numerusform></translation>
+        <source>%Ln picture(s)</source>
+        <translation><numerusform>%Ln Bild</numerusform><numerusform>%Ln Bilder</numerusform></translation>
+    </message>
+    <message>
+        <source> (the first %L1 shown)</source>
+        <translation> (die ersten %L1 gezeigt)</translation>
     </message>
 </context>
 <context>

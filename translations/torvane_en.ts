@@ -3,8 +3,8 @@
 <context>
     <name>TPicturePane</name>
     <message numerus="yes">
-        <source>%n picture(s)</source>
-        <translation><numerusform>%n picture</numerusform><numerusform>%n pictures</numerusform></translation>
+        <source>%Ln picture(s)</source>
+        <translation><numerusform>%Ln picture</numerusform><numerusform>%Ln pictures</numerusform></translation>
     </message>
 </context>
 </TS>

@@ -108,7 +108,7 @@ void TPicturePane::ShowSeveral() {
     }
   }
   // Several: never one.
-  QString count = tr("%n picture(s)", "", int(paths_.size()));
-  if (paths_.size() > drawn.size()) count += tr(" (the first %1 shown)").arg(drawn.size());
+  QString count = tr("%Ln picture(s)", "", int(paths_.size()));
+  if (paths_.size() > drawn.size()) count += tr(" (the first %L1 shown)").arg(drawn.size());
   ui->lblPixelSize->setText(count);
 }

@@ -54,45 +54,19 @@ class TStreamMessages : public IMessages {
 };
 
 // The files a successful publish has written, in the order they were written.
-std::vector<std::string> PublishedFiles(const TqelAppletAgent& model, const std::string& to,
-                                        const std::string& base, std::ostream& err, int& warnings) {
-  std::vector<std::string> files = {to + base + ".html"};
-  if (fileutil::IsFile(model.ProgramFolder() + model.ScriptFiles[0])) {
-    files.push_back(to + model.ScriptFiles[0]);
-  } else {
-    err << "torvane-cli: warning: the runtime script " << model.ProgramFolder()
-        << model.ScriptFiles[0] << " is missing; the published page will not run\n";
-    ++warnings;
-  }
-  files.push_back(to + model.ScriptFiles[1]);
-  files.push_back(to + model.ScriptFiles[2]);
-  files.push_back(to + base + ".tvn");
-  files.push_back(to + base + "_PublishReport.txt");
-  std::set<std::string> images;
-  for (const TItemData& item : model.Items) {
-    if (!scripttext::IsPublishedPictureName(item.IImageFile)) continue;
-    for (const std::string& name : model.PublishedPicturesOf(item.IImageFile)) {
-      if (images.count(name) == 0 && fileutil::IsFile(model.PreviewFolder() + name)) {
-        images.insert(name);
-        files.push_back(to + name);
-      }
-    }
-  }
-  return files;
-}
-
 // A picture that is not found is no error (the item keeps its old name and size), but a
 // headless run should say so: the published slider lacks that picture. Returns how many items
 // lack their picture.
-int WarnAboutMissingPictures(const TqelAppletAgent& model, std::ostream& err) {
+int WarnAboutMissingPictures(const TPublishResult& published, std::ostream& err) {
   // One line per item up to a limit, then a count: a long design should not flood the terminal.
   constexpr int kMaxLines = 20;
-  const std::vector<TPictureStatus>& status = model.PictureStatus();
+  const std::vector<TPictureStatus>& status = published.pictureStatus;
   int missing = 0;
   for (int k = 1; k <= static_cast<int>(status.size()); ++k) {
     if (status[static_cast<size_t>(k - 1)] == TPictureStatus::Found) continue;
     if (++missing > kMaxLines) continue;
-    const std::string& written = model.Items[static_cast<size_t>(k - 1)].OriginalImagePath;
+    const std::string& written =
+        published.design.items[static_cast<size_t>(k - 1)].OriginalImagePath;
     err << "torvane-cli: warning: item " << k;
     if (Trim(written).empty()) {
       err << " has no picture chosen";
@@ -226,7 +200,7 @@ TPrivateFolder::~TPrivateFolder() {
 }
 
 int PublishCommand(const std::string& projectPath, const std::string& toFolder, std::ostream& out,
-                   std::ostream& err, const TPublishOptions& options) {
+                   std::ostream& err, const TCommandOptions& options) {
   std::optional<TTerminalProgress> bar;
   if (options.showProgress) bar.emplace(TPrintableStream::Raw(err), StderrColumns());
   TStreamMessages messages(err, bar ? &*bar : nullptr);
@@ -255,53 +229,42 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
     // takes that folder's lock instead, after the read: never two at once.
     std::optional<fileutil::TFolderLock> readLock(std::in_place, fileutil::FolderOf(project));
     TPrivateFolder work;
-    // The runtime script comes from the program's files: beside it, or ../share/torvane/.
-    TqelAppletAgent model(places::FilesFolder(ExecutableFolder()), bar ? &*bar : nullptr,
-                          &messages);
-    model.SetWorkFolder(work.Path());
-    model.PictureCacheEnabled = options.usePictureCache;
-    model.ReadableRuntime = options.readableRuntime;
-    model.DoubleDensityPictures = options.doubleDensity;
-    model.ModernFormats = options.modernFormats;
-    model.LoadDefaults();
     // Relative picture paths are read from the project's folder (then the current one), as the
     // window reads them; the project file keeps them as written, also when published elsewhere.
-    model.ProjectFolder = fileutil::FolderOf(project);
-    TMemoryTree tree;
-    switch (model.LoadProject(project, tree)) {
-      case TLoadResult::Loaded:
-        break;
-      case TLoadResult::Rejected:
-        err << "torvane-cli: " << projectPath
-            << " is not a Torvane project file; nothing was published\n";
-        return kExitFailed;
-      case TLoadResult::EndedEarly:
-        err << "torvane-cli: " << projectPath
-            << " ended early (the file is incomplete); nothing was published\n";
-        return kExitFailed;
+    TDesign design;
+    try {
+      design = ReadDesign(project, &messages);
+    } catch (const TvError& refused) {
+      err << "torvane-cli: " << refused.what() << "; nothing was published\n";
+      return kExitFailed;
     }
-    FollowSliderName(model.AppletData);  // as the window's panels hold the names
+    FollowSliderName(design.slider);  // as the window's panels hold the names
     if (!fs::equivalent(fileutil::FsPath(fileutil::WithSeparator(fileutil::FolderOf(project))),
                         fileutil::FsPath(to), error)) {
       readLock.reset();
     }
+    // The runtime script comes from the program's files: beside it, or ../share/torvane/.
+    const TRunFolders folders{places::FilesFolder(ExecutableFolder()), work.Path()};
     int result = kExitFailed;
     try {
-      model.CopyResourceFiles(fileutil::FolderOf(project));
-      const std::string name = fileutil::NameOf(project);
-      model.PublishProject(to, name, tree);
+      const TPublishResult published =
+          PublishDesign(design, options.publish, folders, to, fileutil::NameOf(project),
+                        bar ? &*bar : nullptr, &messages);
       if (bar) bar->Erase();
       int warnings = messages.warnings;
-      for (const std::string& file :
-           PublishedFiles(model, to, scripttext::PublishBaseName(name), err, warnings)) {
-        out << file << "\n";
+      if (published.runtimeMissing) {
+        err << "torvane-cli: warning: the runtime script "
+            << fileutil::WithSeparator(folders.program) << "torvane.js is missing; the published "
+            << "page will not run\n";
+        ++warnings;
       }
-      warnings += WarnAboutMissingPictures(model, err);
-      for (const std::string& warning : model.LinkWarnings()) {
+      for (const std::string& file : published.files) out << file << "\n";
+      warnings += WarnAboutMissingPictures(published, err);
+      for (const std::string& warning : published.linkWarnings) {
         err << "torvane-cli: warning: " << warning << "\n";
         ++warnings;
       }
-      err << TqelAppletAgent::PublishChangesText(model.LastPublish) << "\n";
+      err << TqelAppletAgent::PublishChangesText(published.changes) << "\n";
       result = kExitPublished;
       if (options.strict && warnings > 0) {
         err << "torvane-cli: --strict: published with " << warnings
@@ -313,7 +276,6 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
       if (bar) bar->Erase();
       err << "torvane-cli: publishing " << projectPath << " failed: " << failure.what() << "\n";
     }
-    model.ClearPreview();
     return result;
   } catch (const std::exception& failure) {
     if (bar) bar->Erase();

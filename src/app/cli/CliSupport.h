@@ -6,6 +6,8 @@
 #include <streambuf>
 #include <string>
 
+#include "Writers.h"
+
 namespace cli {
 
 // The folder of the running executable, with a trailing separator (see Places.h for where the
@@ -62,18 +64,14 @@ class TPrintableStream : public std::ostream {
   std::ostream& target_;
 };
 
-// How PublishCommand runs. Without `usePictureCache` no scaled picture is taken from or put into
-// the user's picture cache. With `readableRuntime` the page gets the runtime script's readable
-// source instead of the minified one; with `doubleDensity` each picture is also published at
-// twice the height. With `showProgress` a progress bar is drawn on `err` (a terminal). With
-// `strict` a publish that had something to warn about ends with kExitWarnings instead of 0.
-struct TPublishOptions {
-  bool usePictureCache = true;
-  bool readableRuntime = false;
-  bool doubleDensity = false;
+// How PublishCommand runs: what the publish writes (`publish`: the picture cache, the runtime's
+// readable source, pictures at twice the height, further formats), and with `showProgress` a
+// progress bar drawn on `err` (a terminal). With `strict` a publish that had something to warn
+// about ends with kExitWarnings instead of 0.
+struct TCommandOptions {
+  TPublishOptions publish;
   bool showProgress = false;
   bool strict = false;
-  unsigned modernFormats = 0;  // TModernFormat bits: each picture also as WebP and AVIF
 };
 
 // Exit statuses of PublishCommand.
@@ -86,7 +84,7 @@ constexpr int kExitWarnings = 2;   // strict: published, but with warnings
 // process exit status (above); nothing is published for a file that is not a complete project.
 // After a publish, `err` gets the line "Changed: ...; N unchanged".
 int PublishCommand(const std::string& projectPath, const std::string& toFolder, std::ostream& out,
-                   std::ostream& err, const TPublishOptions& options = {});
+                   std::ostream& err, const TCommandOptions& options = {});
 // The TModernFormat bits of a --formats value ("jpeg,webp,avif"); throws TvError naming a
 // format that is not one of these, or a list without jpeg.
 unsigned ParseFormats(const std::string& list);

@@ -113,15 +113,15 @@ int main(int argc, char** argv) {
   if (args[0] != "publish") return UsageError("unknown command '" + args[0] + "'");
   std::string project;
   std::string to;
-  cli::TPublishOptions options;
+  cli::TCommandOptions options;
   bool quiet = false;
   for (size_t i = 1; i < args.size(); ++i) {
     if (args[i] == "--no-cache") {
-      options.usePictureCache = false;
+      options.publish.pictureCache = false;
     } else if (args[i] == "--readable-runtime") {
-      options.readableRuntime = true;
+      options.publish.readableRuntime = true;
     } else if (args[i] == "--hidpi") {
-      options.doubleDensity = true;
+      options.publish.doubleDensity = true;
     } else if (args[i] == "--strict") {
       options.strict = true;
     } else if (args[i] == "--formats" || args[i].rfind("--formats=", 0) == 0) {
@@ -134,7 +134,7 @@ int main(int argc, char** argv) {
         list = args[i].substr(10);
       }
       try {
-        options.modernFormats = cli::ParseFormats(list);
+        options.publish.modernFormats = cli::ParseFormats(list);
       } catch (const std::exception& wrong) {
         return UsageError(wrong.what());
       }
