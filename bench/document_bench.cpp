@@ -59,8 +59,18 @@ int main(int argc, char** argv) {
   std::printf("open 200,000 items, document:           %.3f s\n",
               Seconds([&] { large.open(QString::fromStdString(big)); }));
 
+  const std::string medium = WriteDesign(folder, 20000);
+  const size_t empty = HeapInUse();
   TDocument d(folder);
-  d.open(QString::fromStdString(WriteDesign(folder, 20000)));
+  d.open(QString::fromStdString(medium));
+  std::printf("20,000 items, the open document's heap: %.2f MB\n",
+              double(HeapInUse() - empty) / (1024.0 * 1024.0));
+  {
+    const size_t bare = HeapInUse();
+    const auto copy = d.design();
+    std::printf("  a copy of the design for a worker:    %.2f MB\n",
+                double(HeapInUse() - bare) / (1024.0 * 1024.0));
+  }
   QUndoStack& stack = *d.undoStack();
   QTreeView view;
   view.setModel(d.itemModel());

@@ -1,10 +1,21 @@
-// What a screen reader meets: every control a keyboard can reach, in every window, has a name.
+// What a screen reader meets (every control a keyboard can reach, in every window, has a name)
+// and what a German user sees (no English text of ours, no label cut short).
 #include <QAbstractSpinBox>
 #include <QAccessible>
+#include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTranslator>
+#include <QXmlStreamReader>
 
 #include "HTMLBuild.h"
 #include "HelpWindow.h"
@@ -45,6 +56,58 @@ QStringList Unnamed(QWidget& window) {
   return unnamed;
 }
 
+// The texts of ours that German shows otherwise: each source text of the German translation
+// whose translation differs, without its mnemonic marks.
+QSet<QString> EnglishTexts() {
+  QFile file(QStringLiteral(TORVANE_SOURCE_DIR "/translations/torvane_de.ts"));
+  QSet<QString> english;
+  if (!file.open(QIODevice::ReadOnly)) return english;
+  QXmlStreamReader ts(&file);
+  QString source;
+  while (ts.readNextStartElement() || !ts.atEnd()) {
+    if (!ts.isStartElement()) continue;
+    if (ts.name() == QLatin1String("source")) {
+      source = ts.readElementText();
+    } else if (ts.name() == QLatin1String("translation")) {
+      const QString translation = ts.readElementText(QXmlStreamReader::IncludeChildElements);
+      if (translation != source) english.insert(QString(source).remove('&'));
+    } else if (ts.name() != QLatin1String("TS") && ts.name() != QLatin1String("context") &&
+               ts.name() != QLatin1String("message")) {
+      ts.skipCurrentElement();
+    }
+  }
+  return english;
+}
+
+// What `window` shows in English, and the labels and buttons too narrow for their text, as
+// "objectName: text".
+void CheckGerman(QWidget& window, const QSet<QString>& english, QStringList& found) {
+  const auto check = [&](QObject* owner, const QString& text, int room, int needed) {
+    const QString bare = QString(text).remove('&');
+    const QString entry = owner->objectName() + ": " + bare;
+    if (english.contains(bare) && !found.contains(entry)) found << entry;
+    if (room < needed && !found.contains(entry + " (cut)")) found << entry + " (cut)";
+  };
+  if (english.contains(window.windowTitle())) found << "title: " + window.windowTitle();
+  for (QWidget* widget : window.findChildren<QWidget*>()) {
+    if (!widget->isVisibleTo(&window)) continue;
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+      const bool whole =
+          label->wordWrap() || label->text().contains('<') || !label->pixmap().isNull();
+      check(label, label->text(), label->contentsRect().width(),
+            whole ? 0 : label->fontMetrics().horizontalAdvance(QString(label->text()).remove('&')));
+    } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+      check(button, button->text(), button->width(),
+            qobject_cast<QPushButton*>(button) ? button->minimumSizeHint().width() : 0);
+    } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+      check(group, group->title(), 0, 0);
+    } else if (auto* tabs = qobject_cast<QTabWidget*>(widget)) {
+      for (int page = 0; page < tabs->count(); ++page) check(tabs, tabs->tabText(page), 0, 0);
+    }
+    for (QAction* action : widget->actions()) check(action, action->text(), 0, 0);
+  }
+}
+
 }  // namespace
 
 class TestAccessibility : public QObject {
@@ -80,6 +143,59 @@ class TestAccessibility : public QObject {
     }
     unnamed.removeDuplicates();
     QVERIFY2(unnamed.isEmpty(), qPrintable("no accessible name: " + unnamed.join(", ")));
+  }
+
+  void theGermanWindowAtA12PointFontShowsNoEnglishTextAndNoTextCutShort() {
+    const QSet<QString> english = EnglishTexts();
+    QVERIFY(english.size() > 100);
+    QTranslator german;
+    QVERIFY(german.load(QStringLiteral(":/i18n/torvane_de.qm")));
+    QCoreApplication::installTranslator(&german);
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    // At a larger desktop font, too.
+    const QFont font = QApplication::font();
+    QFont larger = font;
+    larger.setPointSize(12);
+    QApplication::setFont(larger);
+    QStringList found;
+    {
+      TTestEnvironment env;
+      TMainForm form(env.ProgramFolder());
+      form.PlaceOnScreen();
+      form.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&form));
+      CheckGerman(form, english, found);
+      for (QMenu* menu : form.findChildren<QMenu*>())
+        for (QAction* action : menu->actions())
+          if (english.contains(QString(action->text()).remove('&')))
+            found << menu->objectName() + ": " + action->text();
+      form.Document().insertItem(-1);
+      Select(form, {0});
+      auto* tabs = Find<QTabWidget>(form, "pgcntrl1");
+      for (int page = 0; page < tabs->count(); ++page) {
+        tabs->setCurrentIndex(page);
+        CheckGerman(form, english, found);
+      }
+      for (const char* action : {"About1", "WebBrowser1"}) {
+        prompt::QueueWindow([&](QDialog& window) {
+          window.show();  // laid out as the user sees it
+          CheckGerman(window, english, found);
+          return int(QDialog::Rejected);
+        });
+        Act(form, action)->trigger();
+      }
+      for (QDialog* window :
+           {static_cast<QDialog*>(form.CodeWindow()), static_cast<QDialog*>(form.HelpWindow())}) {
+        window->show();
+        CheckGerman(*window, english, found);
+        window->hide();
+      }
+    }
+    QApplication::setFont(font);
+    QLocale::setDefault(before);
+    QCoreApplication::removeTranslator(&german);
+    QVERIFY2(found.isEmpty(), qPrintable("in English or cut short: " + found.join(" | ")));
   }
 };
 
