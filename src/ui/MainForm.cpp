@@ -3,22 +3,30 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QFileInfo>
-#include <QGuiApplication>
 #include <QMenu>
 #include <QTabBar>
 #include <QToolButton>
 #include <QUndoStack>
 
+#include "BackgroundWork.h"
+#include "DesignTreeController.h"
 #include "DialogFrame.h"
 #include "Errors.h"
 #include "FileAssociation.h"
+#include "FileCommands.h"
+#include "HelpWindow.h"
 #include "Icons.h"
+#include "ItemPanel.h"
+#include "ItemTreeModel.h"
 #include "Launcher.h"
 #include "LivePreview.h"
-#include "Prompts.h"
+#include "MessageSink.h"
+#include "PathPanel.h"
+#include "ScriptCommands.h"
 #include "Settings.h"
+#include "SliderPanel.h"
 #include "TreePictures.h"
+#include "WYSIWYG_Utility.h"
 #include "ui_MainForm.h"
 
 namespace {
@@ -41,15 +49,41 @@ TMainForm::TMainForm(const QString& programFolder, QWidget* parent)
   // Our own work folder: a second program running at the same time never touches its files.
   instance_ =
       std::make_unique<places::TInstanceFolder>(programFolder_.toStdString(), !state_.perUser);
-  document_ = std::make_unique<TDocument>(programFolder_.toStdString(), this, this);
+  messages_ = std::make_unique<TMessageSink>(this);
+  ui->tlbtnCancelWork->setDefaultAction(ui->CancelWork1);
+  work_ = new TBackgroundWork({this, ui->Splitter1, ui->prgrsbrMainFormBottom, ui->stctxtHint,
+                               ui->CancelWork1, [this] { return designCommands(); }});
+  document_ = std::make_unique<TDocument>(programFolder_.toStdString(), work_, messages_.get());
+  work_->attach(*document_);
   document_->agent().SetWorkFolder(instance_->Path());
-  BindSettingSwitches();
-  SetUpActions();
-  SetUpTree();
-  SetUpPictures();
-  SetUpPanels();
-  SetUpHints();
-  SetUpWork();
+  bindSettingSwitches();
+
+  TDesignTreeController::TParts tree;
+  tree.window = this;
+  tree.tree = ui->trvwDesignPanel;
+  tree.pages = ui->pgcntrl1;
+  tree.sliderPage = ui->tbshtScript;
+  tree.pathPage = ui->tbshtPath;
+  tree.itemPage = ui->tbshtItemGeneral;
+  tree.insert = {ui->Insert1, ui->Insert2, ui->tlbtnInsert};
+  tree.remove = {ui->Delete1, ui->Delete2, ui->tlbtnDelete};
+  tree.moveUp = {ui->MoveUp1, ui->MoveUp2, ui->tlbtnMoveUp};
+  tree.moveDown = {ui->MoveDown1, ui->MoveDown2, ui->tlbtnMoveDown};
+  tree.treeKeys = {ui->Insert2, ui->Delete2};
+  tree_ = new TDesignTreeController(*document_, std::move(tree), this);
+  const auto showPictureStatus = [this] { tree_->showPictureStatus(); };
+  files_ = new TFileCommands(
+      *document_, *work_, state_,
+      {this, ui->mnitRecentFiles, {ui->Save1, ui->tlbtnSave}, showPictureStatus}, this);
+  // Scratch files go inside this program's private work folder when it has one, else into the
+  // temporary folder.
+  const QString scratch =
+      instance_->IsPrivate() ? QString::fromStdString(instance_->Path()) : QDir::tempPath() + '/';
+  scripts_ = new TScriptCommands(*document_, *work_, {this, scratch, showPictureStatus}, this);
+  setUpActions();
+  setUpPictures();
+  setUpPanels();
+  setUpHints();
   // Tab goes from the tree straight to the fields of the page shown (Ctrl+Tab switches pages).
   if (auto* bar = ui->pgcntrl1->findChild<QTabBar*>()) bar->setFocusPolicy(Qt::NoFocus);
   ui->pgcntrl1->installEventFilter(this);
@@ -57,17 +91,17 @@ TMainForm::TMainForm(const QString& programFolder, QWidget* parent)
   ui->Splitter1->setSizes({337, 441});
   setWindowTitle(QStringLiteral("Torvane"));
   platform::WriteFileAssociation(QCoreApplication::applicationFilePath());
-  RunCommand(this, [this] { LoadRecentFiles(); });
-  ShowDesign();
+  tree_->showDesign();
+  TSliderFieldsPanel::adoptShown(*document_, {ui->tbshtScript, ui->tbshtPath});
   // Until the first click into the tree all four item commands are on: Delete then says that the
   // root cannot be deleted, and the moves do nothing.
   for (QAction* command :
        {ui->Insert1, ui->Insert2, ui->tlbtnInsert, ui->Delete1, ui->Delete2, ui->tlbtnDelete,
         ui->MoveUp1, ui->MoveUp2, ui->tlbtnMoveUp, ui->MoveDown1, ui->MoveDown2, ui->tlbtnMoveDown})
     command->setEnabled(true);
-  CreateLongLivedWindows();
-  CreateLivePreview();
-  SetLaunchFailureHandler([this](const TLaunchFailure& failure) { ShowLaunchFailure(failure); });
+  helpWindow_ = new TfrmHelp(this);
+  createLivePreview();
+  SetLaunchFailureHandler([this](const TLaunchFailure& failure) { showLaunchFailure(failure); });
 }
 
 TMainForm::~TMainForm() {
@@ -76,7 +110,9 @@ TMainForm::~TMainForm() {
   ui->trvwDesignPanel->setModel(nullptr);
 }
 
-void TMainForm::SetUpActions() {
+TformHTML* TMainForm::codeWindow() const { return scripts_->codeWindow(); }
+
+void TMainForm::setUpActions() {
   struct TIconOf {
     QAction* action;
     int icon;
@@ -97,40 +133,32 @@ void TMainForm::SetUpActions() {
     if (QWidget* button = ui->tlbr1->widgetForAction(action); button && !action->isSeparator())
       button->setObjectName(action->objectName());
 
-  auto bind = [this](std::initializer_list<QAction*> actions, void (TMainForm::*slot)()) {
-    for (QAction* action : actions) connect(action, &QAction::triggered, this, slot);
+  auto bind = [this](std::initializer_list<QAction*> actions, auto* receiver, auto slot) {
+    for (QAction* action : actions) connect(action, &QAction::triggered, receiver, slot);
   };
-  bind({ui->New1, ui->tlbtnNew}, &TMainForm::newProject);
-  bind({ui->Open1, ui->tlbtnOpen}, &TMainForm::openProject);
-  bind({ui->Save1, ui->tlbtnSave}, &TMainForm::save);
-  bind({ui->Save2}, &TMainForm::saveAs);
-  bind({ui->Templet1}, &TMainForm::chooseTemplate);
-  bind({ui->SaveAsTemplate1}, &TMainForm::saveAsTemplate);
-  bind({ui->Exit1}, &TMainForm::exitProgram);
-  bind({ui->ToolBar1}, &TMainForm::toggleToolBar);
-  bind({ui->StatusBar2}, &TMainForm::toggleStatusBar);
-  bind({ui->Insert1, ui->Insert2, ui->tlbtnInsert}, &TMainForm::insertItem);
-  bind({ui->Delete1, ui->Delete2, ui->tlbtnDelete}, &TMainForm::deleteItems);
-  bind({ui->MoveUp1, ui->MoveUp2, ui->tlbtnMoveUp}, &TMainForm::moveItemsUp);
-  bind({ui->MoveDown1, ui->MoveDown2, ui->tlbtnMoveDown}, &TMainForm::moveItemsDown);
-  bind({ui->Preview1, ui->tlbtnPreview}, &TMainForm::preview);
-  bind({ui->BuildHTML1, ui->tlbtnBuildHTML}, &TMainForm::buildHtml);
-  bind({ui->CopyEmbedCode1}, &TMainForm::copyEmbedCode);
-  bind({ui->Publish1}, &TMainForm::showPublishReport);
-  bind({ui->WebBrowser1}, &TMainForm::chooseWebBrowser);
-  bind({ui->Topic1, ui->tlbtnHelp}, &TMainForm::showHelpTopics);
-  bind({ui->ViewSample1}, &TMainForm::viewSample);
-  bind({ui->Homepage1}, &TMainForm::openHomepage);
-  bind({ui->ContactUs1}, &TMainForm::contactUs);
-  bind({ui->About1}, &TMainForm::showAbout);
+  bind({ui->New1, ui->tlbtnNew}, files_, &TFileCommands::newProject);
+  bind({ui->Open1, ui->tlbtnOpen}, files_, &TFileCommands::openProject);
+  bind({ui->Save1, ui->tlbtnSave}, files_, &TFileCommands::save);
+  bind({ui->Save2}, files_, &TFileCommands::saveAs);
+  bind({ui->Templet1}, files_, &TFileCommands::chooseTemplate);
+  bind({ui->SaveAsTemplate1}, files_, &TFileCommands::saveAsTemplate);
+  bind({ui->Exit1}, this, &QWidget::close);
+  bind({ui->ToolBar1}, this, &TMainForm::toggleToolBar);
+  bind({ui->StatusBar2}, this, &TMainForm::toggleStatusBar);
+  bind({ui->Preview1, ui->tlbtnPreview}, scripts_, &TScriptCommands::preview);
+  bind({ui->BuildHTML1, ui->tlbtnBuildHTML}, scripts_, &TScriptCommands::buildHtml);
+  bind({ui->CopyEmbedCode1}, scripts_, &TScriptCommands::copyEmbedCode);
+  bind({ui->Publish1}, scripts_, &TScriptCommands::showPublishReport);
+  bind({ui->WebBrowser1}, scripts_, &TScriptCommands::chooseWebBrowser);
+  bindHelpMenu();
 
   // Undo and Redo name the step they act on, and Save follows the modified state: undoing back
   // to the saved step leaves nothing to save.
   QUndoStack* stack = document_->undoStack();
   ui->Redo1->setShortcuts(
       {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
-  bind({ui->Undo1, ui->tlbtnUndo}, &TMainForm::undo);
-  bind({ui->Redo1, ui->tlbtnRedo}, &TMainForm::redo);
+  bind({ui->Undo1, ui->tlbtnUndo}, tree_, &TDesignTreeController::undo);
+  bind({ui->Redo1, ui->tlbtnRedo}, tree_, &TDesignTreeController::redo);
   auto name = [this, stack] {
     const QString undo = stack->undoText(), redo = stack->redoText();
     ui->Undo1->setText(undo.isEmpty() ? tr("&Undo") : tr("&Undo %1").arg(undo));
@@ -150,40 +178,56 @@ void TMainForm::SetUpActions() {
   };
   connect(document_.get(), &TDocument::modifiedChanged, this, saveState);
   saveState(false);
-
-  popupMenu_ = new QMenu(this);
-  popupMenu_->setObjectName("PopupMenu1");
-  popupMenu_->addActions({ui->Insert1, ui->Delete1, ui->MoveUp1, ui->MoveDown1});
 }
 
-// --- progress protocol ---
-void TMainForm::SetMaximum(int maximum) { ui->prgrsbrMainFormBottom->setMaximum(maximum); }
-
-// The bar and the line are painted with the window: long work runs on a worker and reaches
-// them a few times a second, so painting at every step would only cost time.
-void TMainForm::Step(int by) {
-  QProgressBar* bar = ui->prgrsbrMainFormBottom;
-  bar->setValue(std::min(bar->maximum(), bar->value() + by));
+void TMainForm::setUpPanels() {
+  ui->tbshtScript->attach(*document_);
+  ui->tbshtPath->attach(*document_);
+  ui->tbshtItemGeneral->attach(
+      *document_, [this] { return tree_->selectedItems(); }, files_->lastOpenFile());
+  connect(tree_, &TDesignTreeController::selectionChanged, ui->tbshtItemGeneral,
+          [page = ui->tbshtItemGeneral](int current) {
+            if (current >= 0) page->showSelection();
+          });
+  // After New and open, once the pages show the design: what is saved is what the pages show
+  // (the names derived from the slider name, ...).
+  connect(document_.get(), &TDocument::designReset, this, [this] {
+    TSliderFieldsPanel::adoptShown(*document_, {ui->tbshtScript, ui->tbshtPath});
+  });
+  for (TDesignPanel* page :
+       std::initializer_list<TDesignPanel*>{ui->tbshtScript, ui->tbshtPath, ui->tbshtItemGeneral})
+    connect(page, &TDesignPanel::helpRequested, this, &TMainForm::showHelpPage);
 }
 
-void TMainForm::SetPosition(int position) { ui->prgrsbrMainFormBottom->setValue(position); }
-
-void TMainForm::SetStatus(const std::string& text) {
-  ui->stctxtHint->setText(QString::fromStdString(text));
+void TMainForm::setUpPictures() {
+  TTreePictures::TParts parts;
+  parts.window = this;
+  parts.tree = ui->trvwDesignPanel;
+  parts.pane = ui->tbshtItemGeneral->picturePane();
+  parts.smallThumbnails = ui->SmallThumbnails1;
+  parts.largeThumbnails = ui->LargeThumbnails1;
+  parts.pathOf = [this](const QModelIndex& index) {
+    const int item = document_->itemModel()->itemAt(index);
+    if (item < 0) return QString();
+    return document_->picturePath(item);
+  };
+  parts.sliderHeight = [this] { return StrToInt(document_->slider().pHeight); };
+  pictures_ = std::make_unique<TTreePictures>(std::move(parts));
+  // A path typed, chosen or brought back by Undo is shown (and checked) at once.
+  connect(document_.get(), &TDocument::itemsChanged, pictures_.get(),
+          [this](const std::vector<int>&, TItemField field) {
+            if (field == TItemField::OriginalImagePath) pictures_->ShowSelection();
+          });
 }
 
-void TMainForm::SetBusy(bool busy) {
-  if (busy) {
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    ++busyDepth_;
-  } else if (busyDepth_ > 0) {
-    QGuiApplication::restoreOverrideCursor();
-    --busyDepth_;
-  }
-}
-
-void TMainForm::Show(TMessageKind kind, const std::string& text) {
-  prompt::Message(this, kind, QString::fromStdString(text), {TButton::Ok});
+QList<QAction*> TMainForm::designCommands() const {
+  QList<QAction*> commands;
+  for (QMenu* menu :
+       {ui->File1, ui->Edit1, ui->Item1, ui->Applet1, ui->Option1, tree_->popupMenu()})
+    commands += menu->actions();
+  commands += ui->tlbr1->actions();
+  commands.removeAll(ui->tlbtnHelp);
+  return commands;
 }
 
 // --- view toggles ---
@@ -200,47 +244,34 @@ void TMainForm::toggleStatusBar() {
   ui->prgrsbrMainFormBottom->setVisible(shown);
 }
 
-// --- closing ---
-void TMainForm::exitProgram() { close(); }
+// --- stopping and closing ---
+void TMainForm::stopWork() {
+  work_->stop();
+  if (livePreview_) livePreview_->Engine().Stop();
+}
+
+exitwatch::TExitPlan TMainForm::exitPlan(int status) const {
+  exitwatch::TExitPlan plan;
+  plan.status = status;
+  if (instance_ && instance_->IsPrivate()) plan.folders.push_back(instance_->Path());
+  if (livePreview_) plan.folders.push_back(livePreview_->Engine().Folder().toStdString());
+  plan.holding = [work = work_] { return work->committing(); };
+  return plan;
+}
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-  if (Working()) {  // the work stops first; the window closes (asking as usual) once it has
-    closeAfterWork_ = true;
-    cancelWork();
+  if (work_->busy()) {  // the work stops first; the window closes (asking as usual) once it has
+    work_->closeWindowAfterWork();
+    work_->cancel();
     event->ignore();
     return;
   }
-  if (CloseQuery()) {
-    RememberPlacement();
+  if (files_->closeQuery()) {
+    rememberPlacement();
     event->accept();
   } else {
     event->ignore();
   }
-}
-
-bool TMainForm::CloseQuery() {
-  TqelAppletAgent& model = document_->agent();
-  if (!document_->isModified()) {
-    model.ClearPreview();
-    return true;
-  }
-  const TButton answer = prompt::Message(this, TMessageKind::Warning,
-                                         QStringLiteral("Save changes to files before Exit?"),
-                                         {TButton::Yes, TButton::No, TButton::Cancel});
-  if (answer == TButton::Cancel) return false;  // the design stays, and so does its preview
-  if (answer == TButton::No) {
-    model.ClearPreview();
-    return true;
-  }
-  QString path = SaveTarget();
-  if (path.isEmpty()) {
-    const auto chosen = AskSavePath();
-    if (!chosen) return false;
-    path = *chosen;
-  }
-  if (!SaveTo(path)) return false;
-  model.ClearPreview();
-  return true;
 }
 
 namespace {
@@ -260,13 +291,13 @@ QByteArray StoredBytes(const QString& name) {
 }
 }  // namespace
 
-void TMainForm::PlaceOnScreen() {
+void TMainForm::placeOnScreen() {
   // The property pages are never smaller than designed, nor than their fields need at the
   // user's font.
   QTabWidget* tabs = ui->pgcntrl1;
   tabs->setMinimumSize(QSize(433, 420).expandedTo(tabs->minimumSizeHint()));
   // Room below the property tabs for the live preview when it is shown.
-  const QSize designed(781, LivePreview()->isHidden() ? 524 : 724);
+  const QSize designed(781, livePreview_->isHidden() ? 524 : 724);
   frame::OpenOnScreen(this, designed.expandedTo(minimumSizeHint()), tabs);
   // Where the user left the window, its splitter and the pane last time.
   const QByteArray geometry = StoredBytes(kWindowGeometry);
@@ -278,27 +309,12 @@ void TMainForm::PlaceOnScreen() {
   livePreview_->setVisible(ui->LivePreview1->isChecked());
 }
 
-void TMainForm::RememberPlacement() {
+void TMainForm::rememberPlacement() {
   try {
     settings::WriteValue(settings::kSettingsKey, kWindowGeometry, saveGeometry());
     settings::WriteValue(settings::kSettingsKey, kWindowState, saveState());
     settings::WriteValue(settings::kSettingsKey, kTreeSplitter, ui->Splitter1->saveState());
   } catch (const TvError&) {
     // Not remembered: the next run opens as designed. No reason to hold up closing.
-  }
-}
-
-void TMainForm::OpenCommandLine(const QStringList& arguments) {
-  QString joined;
-  for (const QString& argument : arguments) joined += argument + ' ';
-  joined = joined.trimmed();
-  if (joined.isEmpty()) return;
-  // Made absolute once, so the recent list and later saves name the same file.
-  joined = QFileInfo(joined).absoluteFilePath();
-  try {
-    // Nothing was edited yet, so nothing is asked.
-    LoadDesign(joined);
-  } catch (...) {
-    // Swallowed: the reader has shown its own messages, and the default design stays.
   }
 }

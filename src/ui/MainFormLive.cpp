@@ -12,14 +12,14 @@
 #include "TreePictures.h"
 #include "ui_MainForm.h"
 
-void TMainForm::CreateLivePreview() {
+void TMainForm::createLivePreview() {
   // A folder of the window's own, named after this process, so that the next start removes it
   // should the window be killed.
   const QString folder = QString::fromStdString(
       places::MakeProcessFolder(QFile::encodeName(QDir::tempPath()).toStdString(), "torvane-live"));
-  livePreview_ = new TLivePreviewPane(folder, LivePageOptions(), this);
-  livePreview_->SetOptions(LivePageOptions());  // now that its folder is known
-  livePreview_->SetSource([this] { return LiveDesign(); });
+  livePreview_ = new TLivePreviewPane(folder, livePageOptions(), this);
+  livePreview_->SetOptions(livePageOptions());  // now that its folder is known
+  livePreview_->SetSource([this] { return liveDesign(); });
   addDockWidget(Qt::BottomDockWidgetArea, livePreview_);
   connect(livePreview_, &TLivePreviewPane::Closed, this, [this] {
     ui->LivePreview1->setChecked(false);
@@ -51,7 +51,7 @@ void TMainForm::toggleLivePreview() {
   RunCommand(this, [&] { settings::Write(settings::kShowLivePreview, shown); });
 }
 
-TLivePageOptions TMainForm::LivePageOptions() const {
+TLivePageOptions TMainForm::livePageOptions() const {
   TLivePageOptions options;
   options.programFolder = programFolder_.toStdString();
   // Scaled pictures come from the user's picture cache; when the user keeps none, from one of
@@ -71,7 +71,7 @@ TLivePageOptions TMainForm::LivePageOptions() const {
   return options;
 }
 
-TLiveDesign TMainForm::LiveDesign() const {
+TLiveDesign TMainForm::liveDesign() const {
   const TDocument& document = *document_;
   TLiveDesign design{document.slider(), document.items(), document.agent().ProjectFolder, {}};
   for (int i = 0; i < document.itemCount(); ++i) {

@@ -395,7 +395,7 @@ class TestThumbnails : public QObject {
     QCOMPARE(first.data(Qt::AccessibleTextRole).toString(), delegate->Text(first));
     QVERIFY(second.data(Qt::AccessibleDescriptionRole).toString().startsWith("Warning: "));
     // The slider's row and an item without a picture show the tree's hint.
-    form.Document().insertItem(-1);
+    form.document().insertItem(-1);
     for (const QModelIndex& row : {tree->model()->index(0, 0), first.siblingAtRow(2)})
       QCOMPARE(delegate->ToolTip(row), tree->toolTip());
     QTRY_VERIFY(!delegate->Icon(first).isNull());
@@ -435,7 +435,7 @@ class TestThumbnails : public QObject {
     // Many: a grid of equal cells that wraps and scrolls at the window's size; the first
     // TPicturePane::kMostDrawn are drawn, all are counted.
     form.resize(781, 524);
-    form.Document().addPictures(QStringList(250, good) << broken);
+    form.document().addPictures(QStringList(250, good) << broken);
     tree->selectAll();
     QCOMPARE(sideBySide->count(), TPicturePane::kMostDrawn);
     QCOMPARE(pixels->text(),
