@@ -12,7 +12,7 @@
 #include "Prompts.h"
 #include "RecentFiles.h"
 #include "ScriptText.h"
-#include "Templet.h"
+#include "TemplateChooser.h"
 
 namespace {
 const QString kProjectFilter = QStringLiteral("Torvane Files (*.tvn)|*.tvn");
@@ -160,11 +160,11 @@ void TFileCommands::openProject() {
 
 void TFileCommands::chooseTemplate() {
   RunCommand(parts_.window, [this] {
-    TfrmTemplet chooser(templateFolders(), parts_.window);
-    connect(&chooser, &TfrmTemplet::OpenProjectRequested, this, [this](const QString& path) {
+    TTemplateChooser chooser(templateFolders(), parts_.window);
+    connect(&chooser, &TTemplateChooser::openRequested, this, [this](const QString& path) {
       RunCommand(parts_.window, [&] { openProjectFile(path); });
     });
-    connect(&chooser, &TfrmTemplet::NewProjectRequested, this, &TFileCommands::newProject);
+    connect(&chooser, &TTemplateChooser::newProjectRequested, this, &TFileCommands::newProject);
     prompt::Exec(chooser);
   });
 }

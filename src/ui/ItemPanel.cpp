@@ -6,7 +6,7 @@
 #include <QUrl>
 #include <limits>
 
-#include "MessageBox_LinkTip.h"
+#include "LinkTip.h"
 #include "PicturePane.h"
 #include "Prompts.h"
 #include "WYSIWYG_Utility.h"
@@ -111,8 +111,8 @@ QString TItemPanel::pathToFileUrl(const QString& path) {
 
 void TItemPanel::chooseLinkFile() {
   RunCommand(window(), [this] {
-    if (TfrmMsgBox_LinkTip::ShouldShow()) {
-      TfrmMsgBox_LinkTip tip(window());
+    if (TLinkTip::shouldShow()) {
+      TLinkTip tip(window());
       prompt::Exec(tip);
     }
     const auto chosen = prompt::OpenFile(

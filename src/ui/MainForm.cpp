@@ -99,7 +99,7 @@ TMainForm::TMainForm(const QString& programFolder, QWidget* parent)
        {ui->Insert1, ui->Insert2, ui->tlbtnInsert, ui->Delete1, ui->Delete2, ui->tlbtnDelete,
         ui->MoveUp1, ui->MoveUp2, ui->tlbtnMoveUp, ui->MoveDown1, ui->MoveDown2, ui->tlbtnMoveDown})
     command->setEnabled(true);
-  helpWindow_ = new TfrmHelp(this);
+  helpWindow_ = new THelpWindow(this);
   createLivePreview();
   SetLaunchFailureHandler([this](const TLaunchFailure& failure) { showLaunchFailure(failure); });
 }
@@ -110,7 +110,7 @@ TMainForm::~TMainForm() {
   ui->trvwDesignPanel->setModel(nullptr);
 }
 
-TformHTML* TMainForm::codeWindow() const { return scripts_->codeWindow(); }
+TCodeWindow* TMainForm::codeWindow() const { return scripts_->codeWindow(); }
 
 void TMainForm::setUpActions() {
   struct TIconOf {

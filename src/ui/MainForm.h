@@ -32,8 +32,8 @@ class TLivePreviewPane;
 class TMessageSink;
 class TScriptCommands;
 class TTreePictures;
-class TformHTML;
-class TfrmHelp;
+class TCodeWindow;
+class THelpWindow;
 struct TLaunchFailure;
 struct TLiveDesign;
 struct TLivePageOptions;
@@ -56,8 +56,8 @@ class TMainForm : public QMainWindow {
   TFileCommands& files() const { return *files_; }
   TScriptCommands& scripts() const { return *scripts_; }
   TBackgroundWork& work() const { return *work_; }
-  TformHTML* codeWindow() const;
-  TfrmHelp* helpWindow() const { return helpWindow_; }
+  TCodeWindow* codeWindow() const;
+  THelpWindow* helpWindow() const { return helpWindow_; }
   TLivePreviewPane* livePreview() const { return livePreview_; }
 
   // Gives the window its designed size (larger when its contents need it at the user's font),
@@ -86,7 +86,7 @@ class TMainForm : public QMainWindow {
   TFileCommands* files_ = nullptr;
   TScriptCommands* scripts_ = nullptr;
   std::unique_ptr<TTreePictures> pictures_;  // thumbnails in the tree, the picture pane
-  TfrmHelp* helpWindow_ = nullptr;
+  THelpWindow* helpWindow_ = nullptr;
   TLivePreviewPane* livePreview_ = nullptr;
 
   // start-up and frame (MainForm.cpp)

@@ -56,16 +56,16 @@ void TMainForm::bindHelpMenu() {
     open(topics, [this] { return QDir::toNativeSeparators(programFolder_ + "help/index.html"); });
   open(ui->ViewSample1,
        [this] { return QDir::toNativeSeparators(programFolder_ + "samples/index.html"); });
-  open(ui->Homepage1, [this] { return TformAbout::HomePage(programFolder_); });
-  open(ui->ContactUs1, [this] { return TformAbout::SupportPage(programFolder_); });
+  open(ui->Homepage1, [this] { return TAboutBox::homePage(programFolder_); });
+  open(ui->ContactUs1, [this] { return TAboutBox::supportPage(programFolder_); });
   connect(ui->About1, &QAction::triggered, this, [this] {
-    TformAbout about(programFolder_, this);
+    TAboutBox about(programFolder_, this);
     prompt::Exec(about);
   });
 }
 
 void TMainForm::showHelpPage(const QString& page) {
-  helpWindow_->ShowHelpPage(QUrl::fromLocalFile(programFolder_ + "help/" + page));
+  helpWindow_->showPage(QUrl::fromLocalFile(programFolder_ + "help/" + page));
 }
 
 void TMainForm::showLaunchFailure(const TLaunchFailure& failure) {

@@ -7,14 +7,14 @@
 #include <QTemporaryDir>
 
 #include "BackgroundWork.h"
+#include "BrowserChooser.h"
+#include "CodeWindow.h"
 #include "Document.h"
 #include "Errors.h"
 #include "FileUtil.h"
-#include "HTMLBuild.h"
 #include "Prompts.h"
 #include "PublishReport.h"
 #include "ScriptText.h"
-#include "WebBrowser.h"
 
 namespace {
 // A private folder for one command's scratch files, removed when the command ends.
@@ -28,8 +28,8 @@ QString ScratchFolder(QTemporaryDir& dir) {
 TScriptCommands::TScriptCommands(TDocument& document, TBackgroundWork& work, TParts parts,
                                  QObject* parent)
     : QObject(parent), document_(document), work_(work), parts_(std::move(parts)) {
-  codeWindow_ = new TformHTML(parts_.window);
-  connect(codeWindow_, &TformHTML::embedCodeRequested, this, &TScriptCommands::copyEmbedCode);
+  codeWindow_ = new TCodeWindow(parts_.window);
+  connect(codeWindow_, &TCodeWindow::embedCodeRequested, this, &TScriptCommands::copyEmbedCode);
 }
 
 QString TScriptCommands::scratchTemplate() const {
@@ -46,7 +46,7 @@ bool TScriptCommands::buildHtmlCode(const PageWork& then) {
   }
   // Without items the work goes on with the page of the previous build.
   auto lines = std::make_shared<std::vector<std::string>>();
-  for (const QString& line : codeWindow_->Lines()) lines->push_back(line.toStdString());
+  for (const QString& line : codeWindow_->lines()) lines->push_back(line.toStdString());
   QTemporaryDir scratch(scratchTemplate());
   const std::string page = ScratchFolder(scratch).toStdString() + "~tmp0001.txt";
   bool finished = false;
@@ -67,7 +67,7 @@ bool TScriptCommands::buildHtmlCode(const PageWork& then) {
   if (build) {
     QStringList text;
     for (const std::string& line : *lines) text << QString::fromStdString(line);
-    codeWindow_->SetLines(text);
+    codeWindow_->setLines(text);
   }
   return true;
 }
@@ -100,8 +100,8 @@ void TScriptCommands::preview() {
           model.AddToPreview(page);
         }))
       return;
-    TformWebBrowser browser(parts_.window);
-    browser.OpenPage(QString::fromStdString(document_.agent().PreviewFolder()),
+    TBrowserChooser browser(parts_.window);
+    browser.openPage(QString::fromStdString(document_.agent().PreviewFolder()),
                      QStringLiteral("~preview.html"));
   });
 }
@@ -115,11 +115,11 @@ void TScriptCommands::showPublishReport() {
           model.AddToPreview(folder + "PublishReport.txt");
         }))
       return;
-    TfrmPublishReport report(parts_.window);
-    report.LoadReport(QString::fromStdString(document_.agent().PreviewFolder()) +
+    TPublishReportWindow report(parts_.window);
+    report.loadReport(QString::fromStdString(document_.agent().PreviewFolder()) +
                       "PublishReport.txt");
     if (const auto& last = document_.agent().LastPublish; last.published)
-      report.ShowChanges(QString::fromStdString(TqelAppletAgent::PublishChangesText(last)));
+      report.showChanges(QString::fromStdString(TqelAppletAgent::PublishChangesText(last)));
     // A saved project has its page beside it: the report leads there.
     const QFileInfo project(document_.fileName());
     const QString page =
@@ -127,11 +127,11 @@ void TScriptCommands::showPublishReport() {
         QString::fromStdString(scripttext::PublishBaseName(project.fileName().toStdString())) +
         QStringLiteral(".html");
     if (!document_.fileName().isEmpty() && QFileInfo(page).isFile()) {
-      report.OfferPublishedPage(page);
-      connect(&report, &TfrmPublishReport::viewRequested, this, [this](const QString& shown) {
+      report.offerPublishedPage(page);
+      connect(&report, &TPublishReportWindow::viewRequested, this, [this](const QString& shown) {
         RunCommand(parts_.window, [this, shown] {
-          TformWebBrowser browser(parts_.window);
-          browser.OpenPage(QFileInfo(shown).absolutePath() + '/', QFileInfo(shown).fileName());
+          TBrowserChooser browser(parts_.window);
+          browser.openPage(QFileInfo(shown).absolutePath() + '/', QFileInfo(shown).fileName());
         });
       });
     }
@@ -141,7 +141,7 @@ void TScriptCommands::showPublishReport() {
 
 void TScriptCommands::chooseWebBrowser() {
   RunCommand(parts_.window, [this] {
-    TformWebBrowser browser(parts_.window);
+    TBrowserChooser browser(parts_.window);
     prompt::Exec(browser);
   });
 }

@@ -16,7 +16,7 @@
 class QWidget;
 class TBackgroundWork;
 class TDocument;
-class TformHTML;
+class TCodeWindow;
 
 class TScriptCommands : public QObject {
   Q_OBJECT
@@ -30,7 +30,7 @@ class TScriptCommands : public QObject {
   TScriptCommands(TDocument& document, TBackgroundWork& work, TParts parts,
                   QObject* parent = nullptr);
 
-  TformHTML* codeWindow() const { return codeWindow_; }
+  TCodeWindow* codeWindow() const { return codeWindow_; }
 
   using PageWork =
       std::function<void(TqelAppletAgent& model, const std::vector<std::string>& page)>;
@@ -51,7 +51,7 @@ class TScriptCommands : public QObject {
   TDocument& document_;
   TBackgroundWork& work_;
   TParts parts_;
-  TformHTML* codeWindow_ = nullptr;
+  TCodeWindow* codeWindow_ = nullptr;
 
   QString scratchTemplate() const;  // for QTemporaryDir: scratch files of one command
 };

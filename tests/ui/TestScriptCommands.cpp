@@ -20,7 +20,7 @@
 #include <QToolButton>
 #include <QUndoStack>
 
-#include "HTMLBuild.h"
+#include "CodeWindow.h"
 #include "HelpWindow.h"
 #include "MainForm.h"
 #include "Settings.h"
@@ -61,21 +61,21 @@ class TestScriptCommands : public QObject {
              QString("No item to build. Please add item to left pane and try again."));
     QCOMPARE(prompt::Shown()[0].kind, TMessageKind::Error);
     QCOMPARE(prompt::Shown()[1].what, QString("TformHTML"));
-    QVERIFY(form.codeWindow()->Lines().isEmpty());
+    QVERIFY(form.codeWindow()->lines().isEmpty());
 
     MakeDesign(form, env);
     QFile::remove(env.Path("pics/p2.jpg"));
     prompt::QueueWindow([](QDialog& window) {
-      auto& code = static_cast<TformHTML&>(window);
+      auto& code = static_cast<TCodeWindow&>(window);
       code.findChild<QPushButton*>("Button2")->click();
       return int(QDialog::Accepted);
     });
     Act(form, "BuildHTML1")->trigger();
-    const QString page = form.codeWindow()->Lines().join("\n");
+    const QString page = form.codeWindow()->lines().join("\n");
     QVERIFY(page.contains("torvane.js"));
     QVERIFY(page.contains("Slider1_div"));
     QCOMPARE(QApplication::clipboard()->text().remove('\r'),
-             form.codeWindow()->Text().remove('\r'));
+             form.codeWindow()->text().remove('\r'));
     // The link and tooltip of the selected item were stored before building.
     QCOMPARE(form.document().items()[1].IToolTip, std::string("Second picture"));
     // The tree says whose picture the build did not find.
@@ -97,7 +97,7 @@ class TestScriptCommands : public QObject {
              (QStringList{"slider0.jpg", "slider1.jpg", "slider2.jpg", "torvane.css", "torvane.js",
                           "torvanecfg.js", "~preview.html"}));
     QCOMPARE(Files(env.ProgramFolder()), programFiles);
-    QCOMPARE(ReadText(preview + "~preview.html").count("\r\n"), form.codeWindow()->Lines().size());
+    QCOMPARE(ReadText(preview + "~preview.html").count("\r\n"), form.codeWindow()->lines().size());
     // The default browser gets the page (no browser was chosen yet).
     QCOMPARE(env.launcher.documents,
              QStringList{QDir::toNativeSeparators(preview) + "~preview.html"});
@@ -282,7 +282,7 @@ class TestScriptCommands : public QObject {
     QVERIFY(form.helpWindow()->isVisible());
     QCOMPARE(form.helpWindow()->pos(), place);
     QVERIFY(browser->source().toString().endsWith("help/customizing_js_item_general_tooltip.htm"));
-    QCOMPARE(form.findChildren<TfrmHelp*>().size(), 1);
+    QCOMPARE(form.findChildren<THelpWindow*>().size(), 1);
     // A button whose tag names no page opens the getting-started page.
     QToolButton stray(&form);
     stray.setProperty("Tag", 42);
