@@ -555,6 +555,99 @@ class TestMainWindow : public QObject {
              std::string("OtherOthercfgOther_divOthercfg"));
   }
 
+  void aPageEditWritesItsOwnFieldAsOneStep() {
+    TTestEnvironment env;
+    TMainForm form(env.ProgramFolder());
+    using TField = std::string TAppletData::*;
+    const TField all[] = {&TAppletData::pSliderName,
+                          &TAppletData::pCfgName,
+                          &TAppletData::pDivId,
+                          &TAppletData::pWidth,
+                          &TAppletData::pHeight,
+                          &TAppletData::pStep,
+                          &TAppletData::pDelay,
+                          &TAppletData::pGap,
+                          &TAppletData::pTrailerSpace,
+                          &TAppletData::pBgColor,
+                          &TAppletData::pSpareCfgName,
+                          &TAppletData::pImageBorderWidth,
+                          &TAppletData::pImageBorderStyle,
+                          &TAppletData::pImageBorderColor,
+                          &TAppletData::pContainerBorderWidth,
+                          &TAppletData::pContainerBorderStyle,
+                          &TAppletData::pContainerBorderColor,
+                          &TAppletData::pInternalUse_RootDir_Local,
+                          &TAppletData::pInternalUse_RootDir_Remote,
+                          &TAppletData::pInternalUse_RootDir_Local_Checked};
+    // A value no control can show (beyond the width box's range) stays as it is while other
+    // fields are edited.
+    TAppletData odd = form.document().slider();
+    odd.pWidth = "99999999";
+    form.document().setSlider(odd, "test");
+    const struct {
+      const char* what;
+      std::function<void()> edit;
+      std::vector<TField> changed;
+      QString step;
+    } edits[] = {
+        {"gap",
+         [&] { Find<QSpinBox>(form, "spnedt_pGap")->setValue(17); },
+         {&TAppletData::pGap},
+         "Change Gap"},
+        {"name",
+         [&] { Find<QLineEdit>(form, "edt_pSliderName")->setText("Other"); },
+         {&TAppletData::pSliderName, &TAppletData::pCfgName, &TAppletData::pDivId,
+          &TAppletData::pSpareCfgName},
+         "Edit Slider Name"},
+        {"style",
+         [&] { Find<QComboBox>(form, "cmbx_pImageBorderStyle")->setCurrentIndex(5); },
+         {&TAppletData::pImageBorderStyle},
+         "Change Border Style"},
+        {"colour",
+         [&] {
+           prompt::QueueColor(QColor(1, 2, 3));
+           emit Find<TColorPanel>(form, "pnl_pImageBorderColor")->clicked();
+         },
+         {&TAppletData::pImageBorderColor},
+         "Change Image Border Colour"},
+        {"folder",
+         [&] { Find<QLineEdit>(form, "edtpInternalUse_RootDir_Remote")->setText("r/"); },
+         {&TAppletData::pInternalUse_RootDir_Remote},
+         "Edit Remote Folder"},
+        {"option",
+         [&] { Find<QRadioButton>(form, "rdbtnpInternalUse_RootDir_Local_Checked2")->click(); },
+         {&TAppletData::pInternalUse_RootDir_Local_Checked},
+         "Choose Link Replacement"},
+    };
+    QUndoStack* steps = form.document().undoStack();
+    for (const auto& e : edits) {
+      const TAppletData before = form.document().slider();
+      const int count = steps->count();
+      e.edit();
+      const TAppletData& after = form.document().slider();
+      for (const TField field : all) {
+        const bool changed =
+            std::find(e.changed.begin(), e.changed.end(), field) != e.changed.end();
+        QVERIFY2((before.*field != after.*field) == changed, e.what);
+      }
+      QCOMPARE(steps->count(), count + 1);
+      QCOMPARE(steps->undoText(), e.step);
+    }
+    QCOMPARE(form.document().slider().pWidth, std::string("99999999"));
+    // Typing on in the same box is the same step until the box is left.
+    auto* gap = Find<QSpinBox>(form, "spnedt_pGap");
+    const int count = steps->count();
+    gap->setValue(18);
+    gap->setValue(19);
+    QCOMPARE(steps->count(), count + 1);
+    emit gap->findChild<QLineEdit*>()->editingFinished();
+    gap->setValue(20);
+    QCOMPARE(steps->count(), count + 2);
+    steps->undo();
+    QCOMPARE(gap->value(), 19);
+    QCOMPARE(form.document().slider().pGap, std::string("19"));
+  }
+
   void panelsShowTheDesignAndStoreItsValues() {
     TTestEnvironment env;
     TMainForm form(env.ProgramFolder());
