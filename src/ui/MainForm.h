@@ -75,7 +75,7 @@ class TMainForm : public QMainWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  std::unique_ptr<Ui::TMainForm> ui;
+  std::unique_ptr<Ui::TMainForm> ui_;
   QString programFolder_;
   places::TStatePlaces state_;
   std::unique_ptr<places::TInstanceFolder> instance_;  // outlives the document that works in it

@@ -22,11 +22,11 @@ void TMainForm::bindSettingSwitches() {
     const settings::TFlag& setting;
     TApply apply;
     bool changesOutput;  // the published files differ: the next Save has something to write
-  } switches[] = {{ui->PictureCache1, settings::kUsePictureCache,
+  } switches[] = {{ui_->PictureCache1, settings::kUsePictureCache,
                    [](TqelAppletAgent& model, bool on) { model.PictureCacheEnabled = on; }, false},
-                  {ui->HiDpiPictures1, settings::kHiDpiPictures,
+                  {ui_->HiDpiPictures1, settings::kHiDpiPictures,
                    [](TqelAppletAgent& model, bool on) { model.DoubleDensityPictures = on; }, true},
-                  {ui->ModernFormats1, settings::kModernFormats,
+                  {ui_->ModernFormats1, settings::kModernFormats,
                    [](TqelAppletAgent& model, bool on) {
                      model.ModernFormats = on ? kWebpFormat | kAvifFormat : 0u;
                    },
@@ -52,13 +52,13 @@ void TMainForm::bindHelpMenu() {
   const auto open = [this](QAction* action, std::function<QString()> document) {
     connect(action, &QAction::triggered, this, [document] { Launcher().OpenDocument(document()); });
   };
-  for (QAction* topics : {ui->Topic1, ui->tlbtnHelp})
+  for (QAction* topics : {ui_->Topic1, ui_->tlbtnHelp})
     open(topics, [this] { return QDir::toNativeSeparators(programFolder_ + "help/index.html"); });
-  open(ui->ViewSample1,
+  open(ui_->ViewSample1,
        [this] { return QDir::toNativeSeparators(programFolder_ + "samples/index.html"); });
-  open(ui->Homepage1, [this] { return TAboutBox::homePage(programFolder_); });
-  open(ui->ContactUs1, [this] { return TAboutBox::supportPage(programFolder_); });
-  connect(ui->About1, &QAction::triggered, this, [this] {
+  open(ui_->Homepage1, [this] { return TAboutBox::homePage(programFolder_); });
+  open(ui_->ContactUs1, [this] { return TAboutBox::supportPage(programFolder_); });
+  connect(ui_->About1, &QAction::triggered, this, [this] {
     TAboutBox about(programFolder_, this);
     prompt::Exec(about);
   });

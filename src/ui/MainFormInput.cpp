@@ -19,14 +19,14 @@ const char* const kHintProperty = "hintControl";
 // The hint line follows the mouse over these controls; only the tree and the toolbar buttons
 // have hint texts, so over the others the line is emptied.
 void TMainForm::setUpHints() {
-  QList<QWidget*> controls = ui->tbshtScript->hintControls() +
-                             ui->tbshtItemGeneral->hintControls() +
-                             QList<QWidget*>{ui->pnlTreeView, ui->trvwDesignPanel};
+  QList<QWidget*> controls = ui_->tbshtScript->hintControls() +
+                             ui_->tbshtItemGeneral->hintControls() +
+                             QList<QWidget*>{ui_->pnlTreeView, ui_->trvwDesignPanel};
   int widest = 0;
-  for (QAction* action : ui->tlbr1->actions())
-    if (!action->isSeparator()) controls << ui->tlbr1->widgetForAction(action);
+  for (QAction* action : ui_->tlbr1->actions())
+    if (!action->isSeparator()) controls << ui_->tlbr1->widgetForAction(action);
   for (QWidget* control : controls) {
-    widest = std::max(widest, ui->stctxtHint->fontMetrics().horizontalAdvance(control->toolTip()));
+    widest = std::max(widest, ui_->stctxtHint->fontMetrics().horizontalAdvance(control->toolTip()));
     // Only the controls listed follow (with the parts they are drawn with): the controls inside
     // the tab sheet or the group box leave the line as it was.
     QList<QWidget*> parts{control};
@@ -40,20 +40,20 @@ void TMainForm::setUpHints() {
     }
   }
   // The line is as wide as the longest hint it shows, and never narrower than designed.
-  const QMargins margins = ui->stctxtHint->contentsMargins();
+  const QMargins margins = ui_->stctxtHint->contentsMargins();
   const int width =
-      std::max(ui->stctxtHint->minimumWidth(),
-               widest + margins.left() + margins.right() + 2 * ui->stctxtHint->margin() + 8);
-  ui->stctxtHint->setFixedWidth(width);
+      std::max(ui_->stctxtHint->minimumWidth(),
+               widest + margins.left() + margins.right() + 2 * ui_->stctxtHint->margin() + 8);
+  ui_->stctxtHint->setFixedWidth(width);
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == ui->pgcntrl1 && event->type() == QEvent::KeyPress) {
+  if (watched == ui_->pgcntrl1 && event->type() == QEvent::KeyPress) {
     // Ctrl+Tab and Ctrl+Shift+Tab switch only among the pages the selection shows.
     auto* key = static_cast<QKeyEvent*>(event);
     if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
         (key->modifiers() & Qt::ControlModifier)) {
-      QTabWidget* tabs = ui->pgcntrl1;
+      QTabWidget* tabs = ui_->pgcntrl1;
       const int step =
           key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier) ? -1 : 1;
       for (int k = 1, n = tabs->count(); k < n; ++k) {
@@ -76,7 +76,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 void TMainForm::showHint(QWidget* control) {
   if (work_->busy()) return;  // the line belongs to the running work
   QString hint;
-  if (control == ui->trvwDesignPanel || control->parentWidget() == ui->tlbr1)
+  if (control == ui_->trvwDesignPanel || control->parentWidget() == ui_->tlbr1)
     hint = control->toolTip();
-  ui->stctxtHint->setText(hint);
+  ui_->stctxtHint->setText(hint);
 }

@@ -22,10 +22,10 @@ void TMainForm::createLivePreview() {
   livePreview_->SetSource([this] { return liveDesign(); });
   addDockWidget(Qt::BottomDockWidgetArea, livePreview_);
   connect(livePreview_, &TLivePreviewPane::Closed, this, [this] {
-    ui->LivePreview1->setChecked(false);
+    ui_->LivePreview1->setChecked(false);
     toggleLivePreview();
   });
-  connect(ui->LivePreview1, &QAction::triggered, this, &TMainForm::toggleLivePreview);
+  connect(ui_->LivePreview1, &QAction::triggered, this, &TMainForm::toggleLivePreview);
   TDocument* document = document_.get();
   TLivePreviewPane* pane = livePreview_;
   const auto changed = [pane] { pane->DesignChanged(); };
@@ -38,15 +38,15 @@ void TMainForm::createLivePreview() {
   connect(document, &TDocument::fileNameChanged, pane, changed);  // relative pictures move
   // The tree's picture status may have changed (checked again on activation, a thumbnail that
   // could not be made): the pane follows it.
-  connect(&pictures_->Facts(), &TPictureFacts::changed, pane, &TLivePreviewPane::CheckPictures);
+  connect(&pictures_->facts(), &TPictureFacts::changed, pane, &TLivePreviewPane::CheckPictures);
   const bool shown = settings::Read(settings::kShowLivePreview);
-  ui->LivePreview1->setChecked(shown);
+  ui_->LivePreview1->setChecked(shown);
   livePreview_->setVisible(shown);
   livePreview_->DesignChanged();
 }
 
 void TMainForm::toggleLivePreview() {
-  const bool shown = ui->LivePreview1->isChecked();
+  const bool shown = ui_->LivePreview1->isChecked();
   livePreview_->setVisible(shown);
   RunCommand(this, [&] { settings::Write(settings::kShowLivePreview, shown); });
 }
@@ -79,7 +79,7 @@ TLiveDesign TMainForm::liveDesign() const {
     item.ILevel = std::to_string(document.level(i));
     // Pictures whose contents the tree found unusable (the page checks files and headers).
     const QString path = document.picturePath(i);
-    if (!path.isEmpty() && !pictures_->Facts().Provider().Problem(path).isEmpty())
+    if (!path.isEmpty() && !pictures_->facts().provider().Problem(path).isEmpty())
       design.refusedPictures.insert(path.toStdString());
   }
   return design;

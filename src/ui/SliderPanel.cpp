@@ -136,13 +136,13 @@ void TSliderPanel::showSlider() {
   ui_->spnedt_pDelay->setValue(StrToInt(d.pDelay));
   ui_->spnedt_pGap->setValue(StrToInt(d.pGap));
   ui_->spnedt_pTrailerSpace->setValue(StrToInt(d.pTrailerSpace));
-  ui_->pnl_pBgColor->SetColor(ToQColor(HexToColor(d.pBgColor)));
+  ui_->pnl_pBgColor->setColor(ToQColor(HexToColor(d.pBgColor)));
   ui_->spnedt_pImageBorderWidth->setValue(StrToInt(d.pImageBorderWidth));
   ShowStyle(ui_->cmbx_pImageBorderStyle, d.pImageBorderStyle);
-  ui_->pnl_pImageBorderColor->SetColor(ToQColor(HexToColor(d.pImageBorderColor)));
+  ui_->pnl_pImageBorderColor->setColor(ToQColor(HexToColor(d.pImageBorderColor)));
   ui_->spnedt_pContainerBorderWidth->setValue(StrToInt(d.pContainerBorderWidth));
   ShowStyle(ui_->cmbx_pContainerBorderStyle, d.pContainerBorderStyle);
-  ui_->pnl_pContainerBorderColor->SetColor(ToQColor(HexToColor(d.pContainerBorderColor)));
+  ui_->pnl_pContainerBorderColor->setColor(ToQColor(HexToColor(d.pContainerBorderColor)));
 }
 
 void TSliderPanel::writeShown(TAppletData& d) const {
@@ -154,20 +154,20 @@ void TSliderPanel::writeShown(TAppletData& d) const {
   d.pDelay = std::to_string(ui_->spnedt_pDelay->value());
   d.pGap = std::to_string(ui_->spnedt_pGap->value());
   d.pTrailerSpace = std::to_string(ui_->spnedt_pTrailerSpace->value());
-  d.pBgColor = ColorToHex(ToModelColor(ui_->pnl_pBgColor->Color()));
+  d.pBgColor = ColorToHex(ToModelColor(ui_->pnl_pBgColor->color()));
   d.pImageBorderWidth = std::to_string(ui_->spnedt_pImageBorderWidth->value());
   d.pImageBorderStyle = std::to_string(ui_->cmbx_pImageBorderStyle->currentIndex());
-  d.pImageBorderColor = ColorToHex(ToModelColor(ui_->pnl_pImageBorderColor->Color()));
+  d.pImageBorderColor = ColorToHex(ToModelColor(ui_->pnl_pImageBorderColor->color()));
   d.pContainerBorderWidth = std::to_string(ui_->spnedt_pContainerBorderWidth->value());
   d.pContainerBorderStyle = std::to_string(ui_->cmbx_pContainerBorderStyle->currentIndex());
-  d.pContainerBorderColor = ColorToHex(ToModelColor(ui_->pnl_pContainerBorderColor->Color()));
+  d.pContainerBorderColor = ColorToHex(ToModelColor(ui_->pnl_pContainerBorderColor->color()));
 }
 
 void TSliderPanel::chooseColour(TColorPanel* panel, std::string TAppletData::*field,
                                 const QString& step) {
-  const auto color = prompt::Color(window(), panel->Color());
-  if (!color || *color == panel->Color()) return;
-  panel->SetColor(*color);
+  const auto color = prompt::Color(window(), panel->color());
+  if (!color || *color == panel->color()) return;
+  panel->setColor(*color);
   storeField(field, ColorToHex(ToModelColor(*color)), step, false);
 }
 

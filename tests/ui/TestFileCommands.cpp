@@ -356,7 +356,7 @@ class TestFileCommands : public QObject {
     auto* pictures = qobject_cast<TPictureDelegate*>(TreeOf(form)->itemDelegate());
     QCOMPARE(form.document().itemCount(), 5);
     for (int i = 0; i < 5; ++i)
-      QVERIFY2(!pictures->Flagged(RowOf(form, i)), qPrintable(QString::number(i)));
+      QVERIFY2(!pictures->flagged(RowOf(form, i)), qPrintable(QString::number(i)));
     prompt::QueueFile(env.Path("site/show.tvn"));
     Act(form, "Save2")->trigger();
     QDir::setCurrent(working);

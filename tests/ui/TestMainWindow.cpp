@@ -301,7 +301,7 @@ class TestMainWindow : public QObject {
     QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(colour);
     QCOMPARE(spoken->role(), QAccessible::Button);
     QCOMPARE(spoken->text(QAccessible::Name),
-             "Background Color, " + colour->Color().name().toUpper());
+             "Background Color, " + colour->color().name().toUpper());
     prompt::QueueColor(QColor(0x20, 0x30, 0x40));
     spoken->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QCOMPARE(spoken->text(QAccessible::Name), QStringLiteral("Background Color, #203040"));
@@ -523,7 +523,7 @@ class TestMainWindow : public QObject {
          false},
         {"same colour",
          [&] {
-           prompt::QueueColor(Find<TColorPanel>(form, "pnl_pBgColor")->Color());
+           prompt::QueueColor(Find<TColorPanel>(form, "pnl_pBgColor")->color());
            emit Find<TColorPanel>(form, "pnl_pBgColor")->clicked();
          },
          false},
