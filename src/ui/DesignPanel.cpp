@@ -44,7 +44,7 @@ void ShowText(QLineEdit* edit, const std::string& value) {
 std::string TrimmedText(const QLineEdit* edit) { return Trim(edit->text().toStdString()); }
 
 bool TDesignPanel::refuseText(QLineEdit* edit) {
-  if (quiet_ > 0 || !edit) return false;
+  if (quiet_ > 0 || !edit || !document_) return false;  // filled, or not attached yet
   const QString separator = QString::fromStdString(document_->agent().Separator);
   if (edit->text().contains('\r') || edit->text().contains('\n')) {
     // Pasted lines become one: a project file keeps every value on one line. Setting the joined
