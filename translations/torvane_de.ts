@@ -1,6 +1,131 @@
 <?xml version='1.0' encoding='utf-8'?>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>TAboutBox</name>
+    <message>
+        <source>Torvane</source>
+        <translation>Torvane</translation>
+    </message>
+    <message>
+        <source>Version 1.1</source>
+        <translation>Version 1.1</translation>
+    </message>
+    <message>
+        <source>Image sliders for your web pages, made without writing code.</source>
+        <translation>Bild-Slider für Ihre Webseiten, ohne eine Zeile Code.</translation>
+    </message>
+    <message>
+        <source>Web Site</source>
+        <translation>Website</translation>
+    </message>
+    <message>
+        <source>Tech Support</source>
+        <translation>Technischer Support</translation>
+    </message>
+    <message>
+        <source>This program is provided "as is", without warranty of any kind. The pages, scripts and pictures you make with it are yours; the slider script copied beside them may be published with them.</source>
+        <translation>Dieses Programm wird ohne jede Gewährleistung „wie besehen“ bereitgestellt. Die Seiten, Skripte und Bilder, die Sie damit erstellen, gehören Ihnen; das daneben kopierte Slider-Skript darf mit ihnen veröffentlicht werden.</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Torvane Help</source>
+        <translation>Torvane-Hilfe</translation>
+    </message>
+    <message>
+        <source>Help and support</source>
+        <translation>Hilfe und Support</translation>
+    </message>
+</context>
+<context>
+    <name>TBrowserChooser</name>
+    <message>
+        <source>Web Browser</source>
+        <translation>Webbrowser</translation>
+    </message>
+    <message>
+        <source>Use Default Browser</source>
+        <translation>Standardbrowser verwenden</translation>
+    </message>
+    <message>
+        <source>Use Known Browser in System</source>
+        <translation>Einen installierten Browser verwenden</translation>
+    </message>
+    <message>
+        <source>Installed browsers</source>
+        <translation>Installierte Browser</translation>
+    </message>
+    <message>
+        <source>User Specified Browser Program</source>
+        <translation>Selbst gewähltes Browserprogramm</translation>
+    </message>
+    <message>
+        <source>&amp;Program:</source>
+        <translation>&amp;Programm:</translation>
+    </message>
+    <message>
+        <source>Browser program</source>
+        <translation>Browserprogramm</translation>
+    </message>
+    <message>
+        <source>Choose browser program</source>
+        <translation>Browserprogramm wählen</translation>
+    </message>
+    <message>
+        <source>Browse for the browser's program</source>
+        <translation>Das Programm des Browsers suchen</translation>
+    </message>
+    <message>
+        <source>...</source>
+        <translation>...</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Programs (*)|*</source>
+        <translation>Programme (*)|*</translation>
+    </message>
+    <message>
+        <source>The web browser "%1" %2, so the preview could not be shown. Choose another browser with Option &gt; Web Browser.</source>
+        <translation>Der Webbrowser „%1“ %2, daher konnte die Vorschau nicht gezeigt werden. Wählen Sie unter Optionen &gt; Webbrowser einen anderen Browser.</translation>
+    </message>
+</context>
+<context>
+    <name>TCodeWindow</name>
+    <message>
+        <source>HTML</source>
+        <translation>HTML</translation>
+    </message>
+    <message>
+        <source>HTML code</source>
+        <translation>HTML-Code</translation>
+    </message>
+    <message>
+        <source>&amp;OK</source>
+        <translation>&amp;OK</translation>
+    </message>
+    <message>
+        <source>&amp;Copy to Clipboard</source>
+        <translation>In die &amp;Zwischenablage kopieren</translation>
+    </message>
+    <message>
+        <source>Copy only what to paste into a page of your own to show the slider there</source>
+        <translation>Nur kopieren, was Sie in eine eigene Seite einfügen, um den Slider dort zu zeigen</translation>
+    </message>
+    <message>
+        <source>Copy &amp;Embed Code</source>
+        <translation>&amp;Einbettungscode kopieren</translation>
+    </message>
+</context>
+<context>
     <name>TDocument</name>
     <message>
         <source>Insert Item</source>
@@ -36,186 +161,26 @@
     </message>
 </context>
 <context>
-    <name>TLivePreviewPane</name>
+    <name>THelpWindow</name>
     <message>
-        <source>Live Preview</source>
-        <translation>Live-Vorschau</translation>
+        <source>Help</source>
+        <translation>Hilfe</translation>
     </message>
     <message>
-        <source>Pause or play the moving slider</source>
-        <translation>Den laufenden Slider anhalten oder fortsetzen</translation>
+        <source>&amp;Back</source>
+        <translation>&amp;Zurück</translation>
     </message>
     <message>
-        <source>Pause</source>
-        <translation>Pause</translation>
+        <source>&amp;Forward</source>
+        <translation>&amp;Vor</translation>
     </message>
     <message>
-        <source>Live preview</source>
-        <translation>Live-Vorschau</translation>
+        <source>Help page</source>
+        <translation>Hilfeseite</translation>
     </message>
 </context>
 <context>
-    <name>TMainForm</name>
-    <message>
-        <source>Torvane</source>
-        <translation>Torvane</translation>
-    </message>
-    <message>
-        <source>Design tree</source>
-        <translation>Entwurfsbaum</translation>
-    </message>
-    <message>
-        <source>Add, remove or move items by right-clicking the mouse.</source>
-        <translation>Elemente mit der rechten Maustaste hinzufügen, entfernen oder verschieben.</translation>
-    </message>
-    <message>
-        <source>Script</source>
-        <translation>Skript</translation>
-    </message>
-    <message>
-        <source>General</source>
-        <translation>Allgemein</translation>
-    </message>
-    <message>
-        <source>Name</source>
-        <translation>Name</translation>
-    </message>
-    <message>
-        <source>Background Color</source>
-        <translation>Hintergrundfarbe</translation>
-    </message>
-    <message>
-        <source>Help on General</source>
-        <translation>Hilfe zu „Allgemein“</translation>
-    </message>
-    <message>
-        <source>Help on this group</source>
-        <translation>Hilfe zu dieser Gruppe</translation>
-    </message>
-    <message>
-        <source>Size</source>
-        <translation>Größe</translation>
-    </message>
-    <message>
-        <source>Width</source>
-        <translation>Breite</translation>
-    </message>
-    <message>
-        <source>Height</source>
-        <translation>Höhe</translation>
-    </message>
-    <message>
-        <source>Help on Size</source>
-        <translation>Hilfe zu „Größe“</translation>
-    </message>
-    <message>
-        <source>Scrolling</source>
-        <translation>Bewegung</translation>
-    </message>
-    <message>
-        <source>Step</source>
-        <translation>Schritt</translation>
-    </message>
-    <message>
-        <source>Delay</source>
-        <translation>Verzögerung</translation>
-    </message>
-    <message>
-        <source>Help on Scrolling</source>
-        <translation>Hilfe zu „Bewegung“</translation>
-    </message>
-    <message>
-        <source>Distance</source>
-        <translation>Abstände</translation>
-    </message>
-    <message>
-        <source>Gap</source>
-        <translation>Lücke</translation>
-    </message>
-    <message>
-        <source>Trailer Space</source>
-        <translation>Nachlauf</translation>
-    </message>
-    <message>
-        <source>Help on Distance</source>
-        <translation>Hilfe zu „Abstände“</translation>
-    </message>
-    <message>
-        <source>Slider Border</source>
-        <translation>Slider-Rahmen</translation>
-    </message>
-    <message>
-        <source>Style</source>
-        <translation>Stil</translation>
-    </message>
-    <message>
-        <source>none</source>
-        <translation>keiner</translation>
-    </message>
-    <message>
-        <source>dotted</source>
-        <translation>gepunktet</translation>
-    </message>
-    <message>
-        <source>dashed</source>
-        <translation>gestrichelt</translation>
-    </message>
-    <message>
-        <source>solid</source>
-        <translation>durchgezogen</translation>
-    </message>
-    <message>
-        <source>double</source>
-        <translation>doppelt</translation>
-    </message>
-    <message>
-        <source>groove</source>
-        <translation>Rille</translation>
-    </message>
-    <message>
-        <source>ridge</source>
-        <translation>Grat</translation>
-    </message>
-    <message>
-        <source>inset</source>
-        <translation>vertieft</translation>
-    </message>
-    <message>
-        <source>window-inset</source>
-        <translation>Fenster vertieft</translation>
-    </message>
-    <message>
-        <source>outset</source>
-        <translation>erhaben</translation>
-    </message>
-    <message>
-        <source>Color</source>
-        <translation>Farbe</translation>
-    </message>
-    <message>
-        <source>Slider Border Color</source>
-        <translation>Farbe des Slider-Rahmens</translation>
-    </message>
-    <message>
-        <source>Help on Slider Border</source>
-        <translation>Hilfe zu „Slider-Rahmen“</translation>
-    </message>
-    <message>
-        <source>Image Border</source>
-        <translation>Bildrahmen</translation>
-    </message>
-    <message>
-        <source>Image Border Color</source>
-        <translation>Farbe des Bildrahmens</translation>
-    </message>
-    <message>
-        <source>Help on Image Border</source>
-        <translation>Hilfe zu „Bildrahmen“</translation>
-    </message>
-    <message>
-        <source>Item General</source>
-        <translation>Element</translation>
-    </message>
+    <name>TItemPanel</name>
     <message>
         <source>Original Image Path</source>
         <translation>Pfad des Originalbilds</translation>
@@ -235,6 +200,10 @@
     <message>
         <source>Help on Original Image Path</source>
         <translation>Hilfe zu „Pfad des Originalbilds“</translation>
+    </message>
+    <message>
+        <source>Help on this group</source>
+        <translation>Hilfe zu dieser Gruppe</translation>
     </message>
     <message>
         <source>Link</source>
@@ -313,48 +282,77 @@
         <translation>Hilfe zu „Tooltip“</translation>
     </message>
     <message>
+        <source>Choose Link</source>
+        <translation>Link wählen</translation>
+    </message>
+    <message>
+        <source>Choose Picture</source>
+        <translation>Bild wählen</translation>
+    </message>
+</context>
+<context>
+    <name>TLinkTip</name>
+    <message>
+        <source>Important Tip</source>
+        <translation>Wichtiger Hinweis</translation>
+    </message>
+    <message>
+        <source>Local link may not work for security reason. Please click the '?' book icon within link group to know more details.</source>
+        <translation>Lokale Links funktionieren aus Sicherheitsgründen unter Umständen nicht. Klicken Sie auf das Buchsymbol „?“ in der Gruppe „Link“, um mehr zu erfahren.</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Do not show this dialog again.</source>
+        <translation>Diesen Hinweis nicht mehr zeigen.</translation>
+    </message>
+</context>
+<context>
+    <name>TLivePreviewPane</name>
+    <message>
+        <source>Live Preview</source>
+        <translation>Live-Vorschau</translation>
+    </message>
+    <message>
+        <source>Pause or play the moving slider</source>
+        <translation>Den laufenden Slider anhalten oder fortsetzen</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>Live preview</source>
+        <translation>Live-Vorschau</translation>
+    </message>
+</context>
+<context>
+    <name>TMainForm</name>
+    <message>
+        <source>Torvane</source>
+        <translation>Torvane</translation>
+    </message>
+    <message>
+        <source>Design tree</source>
+        <translation>Entwurfsbaum</translation>
+    </message>
+    <message>
+        <source>Add, remove or move items by right-clicking the mouse.</source>
+        <translation>Elemente mit der rechten Maustaste hinzufügen, entfernen oder verschieben.</translation>
+    </message>
+    <message>
+        <source>Script</source>
+        <translation>Skript</translation>
+    </message>
+    <message>
+        <source>Item General</source>
+        <translation>Element</translation>
+    </message>
+    <message>
         <source>Path</source>
         <translation>Pfad</translation>
-    </message>
-    <message>
-        <source>Path Replacement for Publishing</source>
-        <translation>Pfadersetzung beim Veröffentlichen</translation>
-    </message>
-    <message>
-        <source>If item's URL contains either local or web path you specified here, one path will be replaced by another depending on the choice below. Local path will be replaced by web path for uploading if you need to upload the menu to web server to test or publish.</source>
-        <translation>Enthält die URL eines Elements den hier angegebenen lokalen oder Web-Pfad, wird je nach Auswahl unten der eine Pfad durch den anderen ersetzt. Zum Hochladen auf den Webserver (zum Testen oder Veröffentlichen) wird der lokale Pfad durch den Web-Pfad ersetzt.</translation>
-    </message>
-    <message>
-        <source>Root Directory for Local Computer</source>
-        <translation>Stammordner auf dem lokalen Computer</translation>
-    </message>
-    <message>
-        <source>e.g. file:///C|/projects/websites/brenlow/</source>
-        <translation>z. B. file:///C|/projects/websites/brenlow/</translation>
-    </message>
-    <message>
-        <source>font-weight: bold;</source>
-        <translation>font-weight: bold;</translation>
-    </message>
-    <message>
-        <source>Root Directory for Web Server</source>
-        <translation>Stammordner auf dem Webserver</translation>
-    </message>
-    <message>
-        <source>e.g. https://www.example.com/brenlow/</source>
-        <translation>z. B. https://www.example.com/brenlow/</translation>
-    </message>
-    <message>
-        <source>Test on Local Computer (Convert to Local Path)</source>
-        <translation>Auf dem lokalen Computer testen (in lokalen Pfad umwandeln)</translation>
-    </message>
-    <message>
-        <source>Upload to Web Server (Convert to Web Path)</source>
-        <translation>Auf den Webserver hochladen (in Web-Pfad umwandeln)</translation>
-    </message>
-    <message>
-        <source>Help on Path Replacement for Publishing</source>
-        <translation>Hilfe zu „Pfadersetzung beim Veröffentlichen“</translation>
     </message>
     <message>
         <source>Stop the running work (Esc)</source>
@@ -697,34 +695,6 @@
         <translation>Wiederholen: %1</translation>
     </message>
     <message>
-        <source>Change Background Colour</source>
-        <translation>Hintergrundfarbe ändern</translation>
-    </message>
-    <message>
-        <source>Change Image Border Colour</source>
-        <translation>Farbe des Bildrahmens ändern</translation>
-    </message>
-    <message>
-        <source>Change Slider Border Colour</source>
-        <translation>Farbe des Slider-Rahmens ändern</translation>
-    </message>
-    <message>
-        <source>Choose Link</source>
-        <translation>Link wählen</translation>
-    </message>
-    <message>
-        <source>Choose Picture</source>
-        <translation>Bild wählen</translation>
-    </message>
-    <message>
-        <source>Change Border Style</source>
-        <translation>Rahmenstil ändern</translation>
-    </message>
-    <message>
-        <source>Choose Link Replacement</source>
-        <translation>Pfadersetzung wählen</translation>
-    </message>
-    <message>
         <source>Properties</source>
         <translation>Eigenschaften</translation>
     </message>
@@ -735,6 +705,57 @@
     <message>
         <source>Progress</source>
         <translation>Fortschritt</translation>
+    </message>
+</context>
+<context>
+    <name>TPathPanel</name>
+    <message>
+        <source>Path Replacement for Publishing</source>
+        <translation>Pfadersetzung beim Veröffentlichen</translation>
+    </message>
+    <message>
+        <source>If item's URL contains either local or web path you specified here, one path will be replaced by another depending on the choice below. Local path will be replaced by web path for uploading if you need to upload the menu to web server to test or publish.</source>
+        <translation>Enthält die URL eines Elements den hier angegebenen lokalen oder Web-Pfad, wird je nach Auswahl unten der eine Pfad durch den anderen ersetzt. Zum Hochladen auf den Webserver (zum Testen oder Veröffentlichen) wird der lokale Pfad durch den Web-Pfad ersetzt.</translation>
+    </message>
+    <message>
+        <source>Root Directory for Local Computer</source>
+        <translation>Stammordner auf dem lokalen Computer</translation>
+    </message>
+    <message>
+        <source>e.g. file:///C|/projects/websites/brenlow/</source>
+        <translation>z. B. file:///C|/projects/websites/brenlow/</translation>
+    </message>
+    <message>
+        <source>font-weight: bold;</source>
+        <translation>font-weight: bold;</translation>
+    </message>
+    <message>
+        <source>Root Directory for Web Server</source>
+        <translation>Stammordner auf dem Webserver</translation>
+    </message>
+    <message>
+        <source>e.g. https://www.example.com/brenlow/</source>
+        <translation>z. B. https://www.example.com/brenlow/</translation>
+    </message>
+    <message>
+        <source>Test on Local Computer (Convert to Local Path)</source>
+        <translation>Auf dem lokalen Computer testen (in lokalen Pfad umwandeln)</translation>
+    </message>
+    <message>
+        <source>Upload to Web Server (Convert to Web Path)</source>
+        <translation>Auf den Webserver hochladen (in Web-Pfad umwandeln)</translation>
+    </message>
+    <message>
+        <source>Help on Path Replacement for Publishing</source>
+        <translation>Hilfe zu „Pfadersetzung beim Veröffentlichen“</translation>
+    </message>
+    <message>
+        <source>Help on this group</source>
+        <translation>Hilfe zu dieser Gruppe</translation>
+    </message>
+    <message>
+        <source>Choose Link Replacement</source>
+        <translation>Pfadersetzung wählen</translation>
     </message>
 </context>
 <context>
@@ -772,179 +793,13 @@
     </message>
 </context>
 <context>
-    <name>TTreePictures</name>
-    <message>
-        <source>Warning: %1</source>
-        <translation>Warnung: %1</translation>
-    </message>
-</context>
-<context>
-    <name>TformAbout</name>
-    <message>
-        <source>Torvane</source>
-        <translation>Torvane</translation>
-    </message>
-    <message>
-        <source>Version 1.1</source>
-        <translation>Version 1.1</translation>
-    </message>
-    <message>
-        <source>Image sliders for your web pages, made without writing code.</source>
-        <translation>Bild-Slider für Ihre Webseiten, ohne eine Zeile Code.</translation>
-    </message>
-    <message>
-        <source>Web Site</source>
-        <translation>Website</translation>
-    </message>
-    <message>
-        <source>Tech Support</source>
-        <translation>Technischer Support</translation>
-    </message>
-    <message>
-        <source>This program is provided "as is", without warranty of any kind. The pages, scripts and pictures you make with it are yours; the slider script copied beside them may be published with them.</source>
-        <translation>Dieses Programm wird ohne jede Gewährleistung „wie besehen“ bereitgestellt. Die Seiten, Skripte und Bilder, die Sie damit erstellen, gehören Ihnen; das daneben kopierte Slider-Skript darf mit ihnen veröffentlicht werden.</translation>
-    </message>
-    <message>
-        <source>OK</source>
-        <translation>OK</translation>
-    </message>
-    <message>
-        <source>Torvane Help</source>
-        <translation>Torvane-Hilfe</translation>
-    </message>
-    <message>
-        <source>Help and support</source>
-        <translation>Hilfe und Support</translation>
-    </message>
-</context>
-<context>
-    <name>TformHTML</name>
-    <message>
-        <source>HTML</source>
-        <translation>HTML</translation>
-    </message>
-    <message>
-        <source>&amp;OK</source>
-        <translation>&amp;OK</translation>
-    </message>
-    <message>
-        <source>&amp;Copy to Clipboard</source>
-        <translation>In die &amp;Zwischenablage kopieren</translation>
-    </message>
-    <message>
-        <source>Copy only what to paste into a page of your own to show the slider there</source>
-        <translation>Nur kopieren, was Sie in eine eigene Seite einfügen, um den Slider dort zu zeigen</translation>
-    </message>
-    <message>
-        <source>Copy &amp;Embed Code</source>
-        <translation>&amp;Einbettungscode kopieren</translation>
-    </message>
-    <message>
-        <source>HTML code</source>
-        <translation>HTML-Code</translation>
-    </message>
-</context>
-<context>
-    <name>TformWebBrowser</name>
-    <message>
-        <source>Web Browser</source>
-        <translation>Webbrowser</translation>
-    </message>
-    <message>
-        <source>Use Default Browser</source>
-        <translation>Standardbrowser verwenden</translation>
-    </message>
-    <message>
-        <source>Use Known Browser in System</source>
-        <translation>Einen installierten Browser verwenden</translation>
-    </message>
-    <message>
-        <source>User Specified Browser Program</source>
-        <translation>Selbst gewähltes Browserprogramm</translation>
-    </message>
-    <message>
-        <source>Browse for the browser's program</source>
-        <translation>Das Programm des Browsers suchen</translation>
-    </message>
-    <message>
-        <source>...</source>
-        <translation>...</translation>
-    </message>
-    <message>
-        <source>OK</source>
-        <translation>OK</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>Abbrechen</translation>
-    </message>
-    <message>
-        <source>Installed browsers</source>
-        <translation>Installierte Browser</translation>
-    </message>
-    <message>
-        <source>&amp;Program:</source>
-        <translation>&amp;Programm:</translation>
-    </message>
-    <message>
-        <source>Browser program</source>
-        <translation>Browserprogramm</translation>
-    </message>
-    <message>
-        <source>Choose browser program</source>
-        <translation>Browserprogramm wählen</translation>
-    </message>
-    <message>
-        <source>Programs (*)|*</source>
-        <translation>Programme (*)|*</translation>
-    </message>
-    <message>
-        <source>The web browser "%1" %2, so the preview could not be shown. Choose another browser with Option &gt; Web Browser.</source>
-        <translation>Der Webbrowser „%1“ %2, daher konnte die Vorschau nicht gezeigt werden. Wählen Sie unter Optionen &gt; Webbrowser einen anderen Browser.</translation>
-    </message>
-</context>
-<context>
-    <name>TfrmHelp</name>
-    <message>
-        <source>Help</source>
-        <translation>Hilfe</translation>
-    </message>
-    <message>
-        <source>&amp;Back</source>
-        <translation>&amp;Zurück</translation>
-    </message>
-    <message>
-        <source>&amp;Forward</source>
-        <translation>&amp;Vor</translation>
-    </message>
-    <message>
-        <source>Help page</source>
-        <translation>Hilfeseite</translation>
-    </message>
-</context>
-<context>
-    <name>TfrmMsgBox_LinkTip</name>
-    <message>
-        <source>Important Tip</source>
-        <translation>Wichtiger Hinweis</translation>
-    </message>
-    <message>
-        <source>Local link may not work for security reason. Please click the '?' book icon within link group to know more details.</source>
-        <translation>Lokale Links funktionieren aus Sicherheitsgründen unter Umständen nicht. Klicken Sie auf das Buchsymbol „?“ in der Gruppe „Link“, um mehr zu erfahren.</translation>
-    </message>
-    <message>
-        <source>OK</source>
-        <translation>OK</translation>
-    </message>
-    <message>
-        <source>Do not show this dialog again.</source>
-        <translation>Diesen Hinweis nicht mehr zeigen.</translation>
-    </message>
-</context>
-<context>
-    <name>TfrmPublishReport</name>
+    <name>TPublishReportWindow</name>
     <message>
         <source>Applet Publish Report</source>
+        <translation>Veröffentlichungsbericht</translation>
+    </message>
+    <message>
+        <source>Publish report</source>
         <translation>Veröffentlichungsbericht</translation>
     </message>
     <message>
@@ -968,19 +823,170 @@
         <translation>OK</translation>
     </message>
     <message>
-        <source>Publish report</source>
-        <translation>Veröffentlichungsbericht</translation>
-    </message>
-    <message>
         <source>Cannot open file %1</source>
         <translation>Die Datei %1 kann nicht geöffnet werden</translation>
     </message>
 </context>
 <context>
-    <name>TfrmTemplet</name>
+    <name>TSliderPanel</name>
+    <message>
+        <source>General</source>
+        <translation>Allgemein</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Background Color</source>
+        <translation>Hintergrundfarbe</translation>
+    </message>
+    <message>
+        <source>Help on General</source>
+        <translation>Hilfe zu „Allgemein“</translation>
+    </message>
+    <message>
+        <source>Help on this group</source>
+        <translation>Hilfe zu dieser Gruppe</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>Größe</translation>
+    </message>
+    <message>
+        <source>Width</source>
+        <translation>Breite</translation>
+    </message>
+    <message>
+        <source>Height</source>
+        <translation>Höhe</translation>
+    </message>
+    <message>
+        <source>Help on Size</source>
+        <translation>Hilfe zu „Größe“</translation>
+    </message>
+    <message>
+        <source>Scrolling</source>
+        <translation>Bewegung</translation>
+    </message>
+    <message>
+        <source>Step</source>
+        <translation>Schritt</translation>
+    </message>
+    <message>
+        <source>Delay</source>
+        <translation>Verzögerung</translation>
+    </message>
+    <message>
+        <source>Help on Scrolling</source>
+        <translation>Hilfe zu „Bewegung“</translation>
+    </message>
+    <message>
+        <source>Distance</source>
+        <translation>Abstände</translation>
+    </message>
+    <message>
+        <source>Gap</source>
+        <translation>Lücke</translation>
+    </message>
+    <message>
+        <source>Trailer Space</source>
+        <translation>Nachlauf</translation>
+    </message>
+    <message>
+        <source>Help on Distance</source>
+        <translation>Hilfe zu „Abstände“</translation>
+    </message>
+    <message>
+        <source>Slider Border</source>
+        <translation>Slider-Rahmen</translation>
+    </message>
+    <message>
+        <source>Style</source>
+        <translation>Stil</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>keiner</translation>
+    </message>
+    <message>
+        <source>dotted</source>
+        <translation>gepunktet</translation>
+    </message>
+    <message>
+        <source>dashed</source>
+        <translation>gestrichelt</translation>
+    </message>
+    <message>
+        <source>solid</source>
+        <translation>durchgezogen</translation>
+    </message>
+    <message>
+        <source>double</source>
+        <translation>doppelt</translation>
+    </message>
+    <message>
+        <source>groove</source>
+        <translation>Rille</translation>
+    </message>
+    <message>
+        <source>ridge</source>
+        <translation>Grat</translation>
+    </message>
+    <message>
+        <source>inset</source>
+        <translation>vertieft</translation>
+    </message>
+    <message>
+        <source>window-inset</source>
+        <translation>Fenster vertieft</translation>
+    </message>
+    <message>
+        <source>outset</source>
+        <translation>erhaben</translation>
+    </message>
+    <message>
+        <source>Color</source>
+        <translation>Farbe</translation>
+    </message>
+    <message>
+        <source>Slider Border Color</source>
+        <translation>Farbe des Slider-Rahmens</translation>
+    </message>
+    <message>
+        <source>Help on Slider Border</source>
+        <translation>Hilfe zu „Slider-Rahmen“</translation>
+    </message>
+    <message>
+        <source>Image Border</source>
+        <translation>Bildrahmen</translation>
+    </message>
+    <message>
+        <source>Image Border Color</source>
+        <translation>Farbe des Bildrahmens</translation>
+    </message>
+    <message>
+        <source>Help on Image Border</source>
+        <translation>Hilfe zu „Bildrahmen“</translation>
+    </message>
+    <message>
+        <source>Change Border Style</source>
+        <translation>Rahmenstil ändern</translation>
+    </message>
+    <message>
+        <source>Edit Slider Name</source>
+        <translation>Slider-Namen bearbeiten</translation>
+    </message>
+</context>
+<context>
+    <name>TTemplateChooser</name>
     <message>
         <source>Template</source>
         <translation>Vorlage</translation>
+    </message>
+    <message>
+        <source>Templates</source>
+        <translation>Vorlagen</translation>
     </message>
     <message>
         <source>OK</source>
@@ -999,12 +1005,15 @@
         <translation>Diesen Hinweis nicht mehr zeigen.</translation>
     </message>
     <message>
-        <source>Templates</source>
-        <translation>Vorlagen</translation>
-    </message>
-    <message>
         <source>Cannot create %1</source>
         <translation>%1 kann nicht angelegt werden</translation>
+    </message>
+</context>
+<context>
+    <name>TTreePictures</name>
+    <message>
+        <source>Warning: %1</source>
+        <translation>Warnung: %1</translation>
     </message>
 </context>
 <context>

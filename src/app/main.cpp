@@ -9,6 +9,7 @@
 
 #include "DebugOutput.h"
 #include "ExitWatch.h"
+#include "FileCommands.h"
 #include "LivePreview.h"
 #include "LiveWebPage.h"
 #include "MainForm.h"
@@ -34,9 +35,9 @@ void EndOnStopSignals(TMainForm& window) {
   QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
     unsigned char number = 0;
     if (::read(stopPipe[0], &number, 1) != 1) return;
-    window.StopWork();
-    exitwatch::Arm(window.ExitPlan(128 + number));
-    window.Document().agent().ClearPreview();
+    window.stopWork();
+    exitwatch::Arm(window.exitPlan(128 + number));
+    window.document().agent().ClearPreview();
     QCoreApplication::exit(128 + number);
   });
   struct sigaction action = {};
@@ -63,12 +64,12 @@ int main(int argc, char* argv[]) {
   TMainForm window(QString::fromStdString(
       places::FilesFolder(QCoreApplication::applicationDirPath().toStdString())));
   EndOnStopSignals(window);
-  window.PlaceOnScreen();
+  window.placeOnScreen();
   window.show();
-  window.OpenCommandLine(QApplication::arguments().mid(1));
+  window.files().openCommandLine(QApplication::arguments().mid(1));
   const int status = app.exec();
   // Whatever a worker is stuck in, the program ends soon now.
-  window.StopWork();
-  exitwatch::Arm(window.ExitPlan(status));
+  window.stopWork();
+  exitwatch::Arm(window.exitPlan(status));
   return status;
 }

@@ -10,20 +10,20 @@
 #include "Places.h"
 #include "ui_About.h"
 
-QString TformAbout::HomePage(const QString& programFolder) {
+QString TAboutBox::homePage(const QString& programFolder) {
   return QDir::toNativeSeparators(
       QString::fromStdString(places::HomePage(programFolder.toStdString())));
 }
-QString TformAbout::SupportPage(const QString& programFolder) {
+QString TAboutBox::supportPage(const QString& programFolder) {
   return QDir::toNativeSeparators(
       QString::fromStdString(places::SupportPage(programFolder.toStdString())));
 }
 
-TformAbout::TformAbout(const QString& programFolder, QWidget* parent)
+TAboutBox::TAboutBox(const QString& programFolder, QWidget* parent)
     : QDialog(parent),
-      ui_(std::make_unique<Ui::TformAbout>()),
-      homePage_(HomePage(programFolder)),
-      supportPage_(SupportPage(programFolder)) {
+      ui_(std::make_unique<Ui::TAboutBox>()),
+      homePage_(homePage(programFolder)),
+      supportPage_(supportPage(programFolder)) {
   ui_->setupUi(this);
   // A fixed box with only the close button.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -44,7 +44,7 @@ TformAbout::TformAbout(const QString& programFolder, QWidget* parent)
   ui_->Label8->setToolTip(homePage_);
   ui_->Label10->setToolTip(supportPage_);
   for (QLabel* link : {ui_->Label8, ui_->Label10}) {
-    SetLinkColour(link, QPalette::Link);
+    setLinkColour(link, QPalette::Link);
     link->installEventFilter(this);
   }
   frame::FixSize(this);
@@ -52,35 +52,35 @@ TformAbout::TformAbout(const QString& programFolder, QWidget* parent)
   connect(ui_->Button1, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-TformAbout::~TformAbout() = default;
+TAboutBox::~TAboutBox() = default;
 
 // A link in the palette's link colour; under the pointer in its visited-link colour.
-void TformAbout::SetLinkColour(QLabel* label, QPalette::ColorRole role) {
+void TAboutBox::setLinkColour(QLabel* label, QPalette::ColorRole role) {
   label->setForegroundRole(role);
 }
 
-void TformAbout::Label8Click() { Launcher().OpenDocument(homePage_); }
-void TformAbout::Label10Click() { Launcher().OpenDocument(supportPage_); }
-void TformAbout::Label8MouseMove() { SetLinkColour(ui_->Label8, QPalette::LinkVisited); }
-void TformAbout::Label10MouseMove() { SetLinkColour(ui_->Label10, QPalette::LinkVisited); }
+void TAboutBox::openHomePage() { Launcher().OpenDocument(homePage_); }
+void TAboutBox::openSupportPage() { Launcher().OpenDocument(supportPage_); }
+void TAboutBox::highlightHomePage() { setLinkColour(ui_->Label8, QPalette::LinkVisited); }
+void TAboutBox::highlightSupportPage() { setLinkColour(ui_->Label10, QPalette::LinkVisited); }
 
-void TformAbout::FormMouseMove() {
-  SetLinkColour(ui_->Label8, QPalette::Link);
-  SetLinkColour(ui_->Label10, QPalette::Link);
+void TAboutBox::unhighlightLinks() {
+  setLinkColour(ui_->Label8, QPalette::Link);
+  setLinkColour(ui_->Label10, QPalette::Link);
 }
 
-bool TformAbout::eventFilter(QObject* watched, QEvent* event) {
+bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
   const bool home = watched == ui_->Label8;
   if (home || watched == ui_->Label10) {
     if (event->type() == QEvent::MouseMove) {
-      home ? Label8MouseMove() : Label10MouseMove();
+      home ? highlightHomePage() : highlightSupportPage();
       return true;
     }
     // Reached with Tab, a link opens with Enter or Space and shows that it has the focus.
     if (event->type() == QEvent::KeyPress) {
       const int key = static_cast<QKeyEvent*>(event)->key();
       if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
-        home ? Label8Click() : Label10Click();
+        home ? openHomePage() : openSupportPage();
         return true;
       }
     }
@@ -94,7 +94,7 @@ bool TformAbout::eventFilter(QObject* watched, QEvent* event) {
       auto* mouse = static_cast<QMouseEvent*>(event);
       if (mouse->button() == Qt::LeftButton &&
           static_cast<QWidget*>(watched)->rect().contains(mouse->position().toPoint())) {
-        home ? Label8Click() : Label10Click();
+        home ? openHomePage() : openSupportPage();
         return true;
       }
     }
@@ -102,8 +102,8 @@ bool TformAbout::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
-void TformAbout::mouseMoveEvent(QMouseEvent* event) {
+void TAboutBox::mouseMoveEvent(QMouseEvent* event) {
   // Moves over the other labels and the button reach here too; only the bare background counts.
-  if (!childAt(event->position().toPoint())) FormMouseMove();
+  if (!childAt(event->position().toPoint())) unhighlightLinks();
   QDialog::mouseMoveEvent(event);
 }

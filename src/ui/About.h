@@ -9,35 +9,35 @@
 class QLabel;
 
 namespace Ui {
-class TformAbout;
+class TAboutBox;
 }
 
-class TformAbout : public QDialog {
+class TAboutBox : public QDialog {
   Q_OBJECT
 
  public:
   // programFolder: where the program's files are; the links open its help pages.
-  explicit TformAbout(const QString& programFolder, QWidget* parent = nullptr);
-  ~TformAbout() override;
+  explicit TAboutBox(const QString& programFolder, QWidget* parent = nullptr);
+  ~TAboutBox() override;
 
   // The pages that stand for the home and support pages (the one place that names them).
-  static QString HomePage(const QString& programFolder);
-  static QString SupportPage(const QString& programFolder);
+  static QString homePage(const QString& programFolder);
+  static QString supportPage(const QString& programFolder);
 
  public slots:
-  void Label8Click();   // the web site
-  void Label10Click();  // tech support
-  void Label8MouseMove();
-  void Label10MouseMove();
-  void FormMouseMove();  // over the box itself: both links blue again
+  void openHomePage();     // the web site
+  void openSupportPage();  // tech support
+  void highlightHomePage();
+  void highlightSupportPage();
+  void unhighlightLinks();  // over the box itself: both links blue again
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
 
  private:
-  static void SetLinkColour(QLabel* label, QPalette::ColorRole role);
-  std::unique_ptr<Ui::TformAbout> ui_;
+  static void setLinkColour(QLabel* label, QPalette::ColorRole role);
+  std::unique_ptr<Ui::TAboutBox> ui_;
   QString homePage_;
   QString supportPage_;
 };

@@ -16,7 +16,7 @@ class TAccessibleColorPanel : public QAccessibleWidget {
     addControllingSignal(QStringLiteral("clicked()"));
   }
   QString text(QAccessible::Text t) const override {
-    return t == QAccessible::Name ? static_cast<TColorPanel*>(widget())->SpokenName()
+    return t == QAccessible::Name ? static_cast<TColorPanel*>(widget())->spokenName()
                                   : QAccessibleWidget::text(t);
   }
   QStringList actionNames() const override { return {pressAction()}; }
@@ -37,10 +37,10 @@ TColorPanel::TColorPanel(QWidget* parent) : QFrame(parent) {
   static const bool installed = (QAccessible::installFactory(AccessibleColorPanel), true);
   (void)installed;
   setAutoFillBackground(true);
-  SetColor(color_);
+  setColor(color_);
 }
 
-QString TColorPanel::SpokenName() const {
+QString TColorPanel::spokenName() const {
   QString label = accessibleName();
   if (label.isEmpty() && parentWidget()) {
     for (const QLabel* each : parentWidget()->findChildren<QLabel*>())
@@ -50,7 +50,7 @@ QString TColorPanel::SpokenName() const {
   return label.isEmpty() ? colour : label + QStringLiteral(", ") + colour;
 }
 
-void TColorPanel::SetColor(const QColor& color) {
+void TColorPanel::setColor(const QColor& color) {
   color_ = color;
   QPalette palette = this->palette();
   palette.setColor(QPalette::Window, color);

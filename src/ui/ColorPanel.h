@@ -10,10 +10,10 @@ class TColorPanel : public QFrame {
   Q_OBJECT
  public:
   explicit TColorPanel(QWidget* parent = nullptr);
-  QColor Color() const { return color_; }
-  void SetColor(const QColor& color);
+  QColor color() const { return color_; }
+  void setColor(const QColor& color);
   // What screen readers call it: its label's text (without the mnemonic), then the colour.
-  QString SpokenName() const;
+  QString spokenName() const;
 
  signals:
   void clicked();

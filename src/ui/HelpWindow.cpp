@@ -39,7 +39,8 @@ constexpr int kLeft = 265;
 constexpr int kTop = 180;
 }  // namespace
 
-TfrmHelp::TfrmHelp(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::TfrmHelp>()) {
+THelpWindow::THelpWindow(QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::THelpWindow>()) {
   ui_->setupUi(this);
   // A tool window with a thin fixed border and a close button.
   setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -48,8 +49,7 @@ TfrmHelp::TfrmHelp(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::
   frame::FixSize(this);
   frame::MoveOnScreen(this, kLeft, kTop);
   place_ = pos();
-  connect(ui_->WebBrowser1, &QTextBrowser::anchorClicked, this,
-          &TfrmHelp::WebBrowser1AnchorClicked);
+  connect(ui_->WebBrowser1, &QTextBrowser::anchorClicked, this, &THelpWindow::followLink);
   ui_->tlbtnHelpBack->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
   ui_->tlbtnHelpForward->setIcon(style()->standardIcon(QStyle::SP_ArrowForward));
   connect(ui_->tlbtnHelpBack, &QToolButton::clicked, ui_->WebBrowser1, &QTextBrowser::backward);
@@ -60,9 +60,9 @@ TfrmHelp::TfrmHelp(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::
           &QToolButton::setEnabled);
 }
 
-TfrmHelp::~TfrmHelp() = default;
+THelpWindow::~THelpWindow() = default;
 
-void TfrmHelp::ShowHelpPage(const QUrl& address) {
+void THelpWindow::showPage(const QUrl& address) {
   ui_->WebBrowser1->setSource(Normalised(address));
   if (!isVisible()) {
     move(place_);
@@ -74,7 +74,7 @@ void TfrmHelp::ShowHelpPage(const QUrl& address) {
   ui_->WebBrowser1->setFocus();
 }
 
-void TfrmHelp::WebBrowser1AnchorClicked(const QUrl& link) {
+void THelpWindow::followLink(const QUrl& link) {
   const QUrl target = ui_->WebBrowser1->source().resolved(link);
   if (IsHelpPage(target, ui_->WebBrowser1->source())) {
     ui_->WebBrowser1->setSource(target);
@@ -83,7 +83,7 @@ void TfrmHelp::WebBrowser1AnchorClicked(const QUrl& link) {
   Launcher().OpenDocument(target.isLocalFile() ? target.toLocalFile() : target.toString());
 }
 
-void TfrmHelp::hideEvent(QHideEvent* event) {
+void THelpWindow::hideEvent(QHideEvent* event) {
   place_ = pos();
   QDialog::hideEvent(event);
 }

@@ -8,28 +8,28 @@
 #include <memory>
 
 namespace Ui {
-class TfrmHelp;
+class THelpWindow;
 }
 
-class TfrmHelp : public QDialog {
+class THelpWindow : public QDialog {
   Q_OBJECT
 
  public:
-  explicit TfrmHelp(QWidget* parent);
-  ~TfrmHelp() override;
+  explicit THelpWindow(QWidget* parent);
+  ~THelpWindow() override;
 
   // Shows the page at `address` (a "file:" address of a help page) and the window, without
   // blocking; a visible window stays where it is.
-  void ShowHelpPage(const QUrl& address);
+  void showPage(const QUrl& address);
 
  public slots:
   // Links between help pages open here; web and mail addresses go to the desktop.
-  void WebBrowser1AnchorClicked(const QUrl& link);
+  void followLink(const QUrl& link);
 
  protected:
   void hideEvent(QHideEvent* event) override;
 
  private:
-  std::unique_ptr<Ui::TfrmHelp> ui_;
+  std::unique_ptr<Ui::THelpWindow> ui_;
   QPoint place_;
 };

@@ -3,22 +3,30 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QFileInfo>
-#include <QGuiApplication>
 #include <QMenu>
 #include <QTabBar>
 #include <QToolButton>
 #include <QUndoStack>
 
+#include "BackgroundWork.h"
+#include "DesignTreeController.h"
 #include "DialogFrame.h"
 #include "Errors.h"
 #include "FileAssociation.h"
+#include "FileCommands.h"
+#include "HelpWindow.h"
 #include "Icons.h"
+#include "ItemPanel.h"
+#include "ItemTreeModel.h"
 #include "Launcher.h"
 #include "LivePreview.h"
-#include "Prompts.h"
+#include "MessageSink.h"
+#include "PathPanel.h"
+#include "ScriptCommands.h"
 #include "Settings.h"
+#include "SliderPanel.h"
 #include "TreePictures.h"
+#include "WYSIWYG_Utility.h"
 #include "ui_MainForm.h"
 
 namespace {
@@ -30,217 +38,241 @@ QString WithSlash(const QString& folder) {
 
 TMainForm::TMainForm(const QString& programFolder, QWidget* parent)
     : QMainWindow(parent),
-      ui(std::make_unique<Ui::TMainForm>()),
+      ui_(std::make_unique<Ui::TMainForm>()),
       programFolder_(WithSlash(programFolder)) {
-  ui->setupUi(this);
+  ui_->setupUi(this);
   // The hint line and the progress bar run along the window's bottom edge, below the live preview.
-  ui->stsbrMainForm->addWidget(ui->StatusBar1, 1);
+  ui_->stsbrMainForm->addWidget(ui_->StatusBar1, 1);
   setWindowIcon(icons::Program());
   state_ = places::StatePlaces(programFolder_.toStdString());
   if (state_.perUser) QDir().mkpath(QString::fromStdString(state_.stateFolder));
   // Our own work folder: a second program running at the same time never touches its files.
   instance_ =
       std::make_unique<places::TInstanceFolder>(programFolder_.toStdString(), !state_.perUser);
-  document_ = std::make_unique<TDocument>(programFolder_.toStdString(), this, this);
+  messages_ = std::make_unique<TMessageSink>(this);
+  ui_->tlbtnCancelWork->setDefaultAction(ui_->CancelWork1);
+  work_ = new TBackgroundWork({this, ui_->Splitter1, ui_->prgrsbrMainFormBottom, ui_->stctxtHint,
+                               ui_->CancelWork1, [this] { return designCommands(); }});
+  document_ = std::make_unique<TDocument>(programFolder_.toStdString(), work_, messages_.get());
+  work_->attach(*document_);
   document_->agent().SetWorkFolder(instance_->Path());
-  BindSettingSwitches();
-  SetUpActions();
-  SetUpTree();
-  SetUpPictures();
-  SetUpPanels();
-  SetUpHints();
-  SetUpWork();
+  bindSettingSwitches();
+
+  TDesignTreeController::TParts tree;
+  tree.window = this;
+  tree.tree = ui_->trvwDesignPanel;
+  tree.pages = ui_->pgcntrl1;
+  tree.sliderPage = ui_->tbshtScript;
+  tree.pathPage = ui_->tbshtPath;
+  tree.itemPage = ui_->tbshtItemGeneral;
+  tree.insert = {ui_->Insert1, ui_->Insert2, ui_->tlbtnInsert};
+  tree.remove = {ui_->Delete1, ui_->Delete2, ui_->tlbtnDelete};
+  tree.moveUp = {ui_->MoveUp1, ui_->MoveUp2, ui_->tlbtnMoveUp};
+  tree.moveDown = {ui_->MoveDown1, ui_->MoveDown2, ui_->tlbtnMoveDown};
+  tree.treeKeys = {ui_->Insert2, ui_->Delete2};
+  tree_ = new TDesignTreeController(*document_, std::move(tree), this);
+  const auto showPictureStatus = [this] { tree_->showPictureStatus(); };
+  files_ = new TFileCommands(
+      *document_, *work_, state_,
+      {this, ui_->mnitRecentFiles, {ui_->Save1, ui_->tlbtnSave}, showPictureStatus}, this);
+  // Scratch files go inside this program's private work folder when it has one, else into the
+  // temporary folder.
+  const QString scratch =
+      instance_->IsPrivate() ? QString::fromStdString(instance_->Path()) : QDir::tempPath() + '/';
+  scripts_ = new TScriptCommands(*document_, *work_, {this, scratch, showPictureStatus}, this);
+  setUpActions();
+  setUpPictures();
+  setUpPanels();
+  setUpHints();
   // Tab goes from the tree straight to the fields of the page shown (Ctrl+Tab switches pages).
-  if (auto* bar = ui->pgcntrl1->findChild<QTabBar*>()) bar->setFocusPolicy(Qt::NoFocus);
-  ui->pgcntrl1->installEventFilter(this);
-  ui->Splitter1->setStretchFactor(1, 1);
-  ui->Splitter1->setSizes({337, 441});
+  if (auto* bar = ui_->pgcntrl1->findChild<QTabBar*>()) bar->setFocusPolicy(Qt::NoFocus);
+  ui_->pgcntrl1->installEventFilter(this);
+  ui_->Splitter1->setStretchFactor(1, 1);
+  ui_->Splitter1->setSizes({337, 441});
   setWindowTitle(QStringLiteral("Torvane"));
   platform::WriteFileAssociation(QCoreApplication::applicationFilePath());
-  RunCommand(this, [this] { LoadRecentFiles(); });
-  ShowDesign();
+  tree_->showDesign();
+  TSliderFieldsPanel::adoptShown(*document_, {ui_->tbshtScript, ui_->tbshtPath});
   // Until the first click into the tree all four item commands are on: Delete then says that the
   // root cannot be deleted, and the moves do nothing.
-  for (QAction* command :
-       {ui->Insert1, ui->Insert2, ui->tlbtnInsert, ui->Delete1, ui->Delete2, ui->tlbtnDelete,
-        ui->MoveUp1, ui->MoveUp2, ui->tlbtnMoveUp, ui->MoveDown1, ui->MoveDown2, ui->tlbtnMoveDown})
+  for (QAction* command : {ui_->Insert1, ui_->Insert2, ui_->tlbtnInsert, ui_->Delete1, ui_->Delete2,
+                           ui_->tlbtnDelete, ui_->MoveUp1, ui_->MoveUp2, ui_->tlbtnMoveUp,
+                           ui_->MoveDown1, ui_->MoveDown2, ui_->tlbtnMoveDown})
     command->setEnabled(true);
-  CreateLongLivedWindows();
-  CreateLivePreview();
-  SetLaunchFailureHandler([this](const TLaunchFailure& failure) { ShowLaunchFailure(failure); });
+  helpWindow_ = new THelpWindow(this);
+  createLivePreview();
+  SetLaunchFailureHandler([this](const TLaunchFailure& failure) { showLaunchFailure(failure); });
 }
 
 TMainForm::~TMainForm() {
   SetLaunchFailureHandler({});
   // The tree view lets go of the document's model before the document goes.
-  ui->trvwDesignPanel->setModel(nullptr);
+  ui_->trvwDesignPanel->setModel(nullptr);
 }
 
-void TMainForm::SetUpActions() {
+TCodeWindow* TMainForm::codeWindow() const { return scripts_->codeWindow(); }
+
+void TMainForm::setUpActions() {
   struct TIconOf {
     QAction* action;
     int icon;
   };
-  for (const TIconOf& a : {TIconOf{ui->New1, 0},   {ui->tlbtnNew, 0},      {ui->Open1, 1},
-                           {ui->tlbtnOpen, 1},     {ui->Save1, 2},         {ui->tlbtnSave, 2},
-                           {ui->Undo1, 13},        {ui->tlbtnUndo, 13},    {ui->Redo1, 14},
-                           {ui->tlbtnRedo, 14},    {ui->Insert1, 6},       {ui->Insert2, 6},
-                           {ui->tlbtnInsert, 6},   {ui->Delete1, 7},       {ui->Delete2, 7},
-                           {ui->tlbtnDelete, 7},   {ui->MoveUp1, 8},       {ui->MoveUp2, 8},
-                           {ui->tlbtnMoveUp, 8},   {ui->MoveDown1, 9},     {ui->MoveDown2, 9},
-                           {ui->tlbtnMoveDown, 9}, {ui->BuildHTML1, 10},   {ui->tlbtnBuildHTML, 10},
-                           {ui->Preview1, 11},     {ui->tlbtnPreview, 11}, {ui->Topic1, 12},
-                           {ui->tlbtnHelp, 12}})
+  for (const TIconOf& a :
+       {TIconOf{ui_->New1, 0},   {ui_->tlbtnNew, 0},      {ui_->Open1, 1},
+        {ui_->tlbtnOpen, 1},     {ui_->Save1, 2},         {ui_->tlbtnSave, 2},
+        {ui_->Undo1, 13},        {ui_->tlbtnUndo, 13},    {ui_->Redo1, 14},
+        {ui_->tlbtnRedo, 14},    {ui_->Insert1, 6},       {ui_->Insert2, 6},
+        {ui_->tlbtnInsert, 6},   {ui_->Delete1, 7},       {ui_->Delete2, 7},
+        {ui_->tlbtnDelete, 7},   {ui_->MoveUp1, 8},       {ui_->MoveUp2, 8},
+        {ui_->tlbtnMoveUp, 8},   {ui_->MoveDown1, 9},     {ui_->MoveDown2, 9},
+        {ui_->tlbtnMoveDown, 9}, {ui_->BuildHTML1, 10},   {ui_->tlbtnBuildHTML, 10},
+        {ui_->Preview1, 11},     {ui_->tlbtnPreview, 11}, {ui_->Topic1, 12},
+        {ui_->tlbtnHelp, 12}})
     a.action->setIcon(icons::Tool(a.icon));
   // The toolbar's buttons carry their action's name, so they are found as widgets too.
-  for (QAction* action : ui->tlbr1->actions())
-    if (QWidget* button = ui->tlbr1->widgetForAction(action); button && !action->isSeparator())
+  for (QAction* action : ui_->tlbr1->actions())
+    if (QWidget* button = ui_->tlbr1->widgetForAction(action); button && !action->isSeparator())
       button->setObjectName(action->objectName());
 
-  auto bind = [this](std::initializer_list<QAction*> actions, void (TMainForm::*slot)()) {
-    for (QAction* action : actions) connect(action, &QAction::triggered, this, slot);
+  auto bind = [this](std::initializer_list<QAction*> actions, auto* receiver, auto slot) {
+    for (QAction* action : actions) connect(action, &QAction::triggered, receiver, slot);
   };
-  bind({ui->New1, ui->tlbtnNew}, &TMainForm::newProject);
-  bind({ui->Open1, ui->tlbtnOpen}, &TMainForm::openProject);
-  bind({ui->Save1, ui->tlbtnSave}, &TMainForm::save);
-  bind({ui->Save2}, &TMainForm::saveAs);
-  bind({ui->Templet1}, &TMainForm::chooseTemplate);
-  bind({ui->SaveAsTemplate1}, &TMainForm::saveAsTemplate);
-  bind({ui->Exit1}, &TMainForm::exitProgram);
-  bind({ui->ToolBar1}, &TMainForm::toggleToolBar);
-  bind({ui->StatusBar2}, &TMainForm::toggleStatusBar);
-  bind({ui->Insert1, ui->Insert2, ui->tlbtnInsert}, &TMainForm::insertItem);
-  bind({ui->Delete1, ui->Delete2, ui->tlbtnDelete}, &TMainForm::deleteItems);
-  bind({ui->MoveUp1, ui->MoveUp2, ui->tlbtnMoveUp}, &TMainForm::moveItemsUp);
-  bind({ui->MoveDown1, ui->MoveDown2, ui->tlbtnMoveDown}, &TMainForm::moveItemsDown);
-  bind({ui->Preview1, ui->tlbtnPreview}, &TMainForm::preview);
-  bind({ui->BuildHTML1, ui->tlbtnBuildHTML}, &TMainForm::buildHtml);
-  bind({ui->CopyEmbedCode1}, &TMainForm::copyEmbedCode);
-  bind({ui->Publish1}, &TMainForm::showPublishReport);
-  bind({ui->WebBrowser1}, &TMainForm::chooseWebBrowser);
-  bind({ui->Topic1, ui->tlbtnHelp}, &TMainForm::showHelpTopics);
-  bind({ui->ViewSample1}, &TMainForm::viewSample);
-  bind({ui->Homepage1}, &TMainForm::openHomepage);
-  bind({ui->ContactUs1}, &TMainForm::contactUs);
-  bind({ui->About1}, &TMainForm::showAbout);
+  bind({ui_->New1, ui_->tlbtnNew}, files_, &TFileCommands::newProject);
+  bind({ui_->Open1, ui_->tlbtnOpen}, files_, &TFileCommands::openProject);
+  bind({ui_->Save1, ui_->tlbtnSave}, files_, &TFileCommands::save);
+  bind({ui_->Save2}, files_, &TFileCommands::saveAs);
+  bind({ui_->Templet1}, files_, &TFileCommands::chooseTemplate);
+  bind({ui_->SaveAsTemplate1}, files_, &TFileCommands::saveAsTemplate);
+  bind({ui_->Exit1}, this, &QWidget::close);
+  bind({ui_->ToolBar1}, this, &TMainForm::toggleToolBar);
+  bind({ui_->StatusBar2}, this, &TMainForm::toggleStatusBar);
+  bind({ui_->Preview1, ui_->tlbtnPreview}, scripts_, &TScriptCommands::preview);
+  bind({ui_->BuildHTML1, ui_->tlbtnBuildHTML}, scripts_, &TScriptCommands::buildHtml);
+  bind({ui_->CopyEmbedCode1}, scripts_, &TScriptCommands::copyEmbedCode);
+  bind({ui_->Publish1}, scripts_, &TScriptCommands::showPublishReport);
+  bind({ui_->WebBrowser1}, scripts_, &TScriptCommands::chooseWebBrowser);
+  bindHelpMenu();
 
   // Undo and Redo name the step they act on, and Save follows the modified state: undoing back
   // to the saved step leaves nothing to save.
   QUndoStack* stack = document_->undoStack();
-  ui->Redo1->setShortcuts(
+  ui_->Redo1->setShortcuts(
       {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
-  bind({ui->Undo1, ui->tlbtnUndo}, &TMainForm::undo);
-  bind({ui->Redo1, ui->tlbtnRedo}, &TMainForm::redo);
+  bind({ui_->Undo1, ui_->tlbtnUndo}, tree_, &TDesignTreeController::undo);
+  bind({ui_->Redo1, ui_->tlbtnRedo}, tree_, &TDesignTreeController::redo);
   auto name = [this, stack] {
     const QString undo = stack->undoText(), redo = stack->redoText();
-    ui->Undo1->setText(undo.isEmpty() ? tr("&Undo") : tr("&Undo %1").arg(undo));
-    ui->Redo1->setText(redo.isEmpty() ? tr("&Redo") : tr("&Redo %1").arg(redo));
-    ui->tlbtnUndo->setToolTip(undo.isEmpty() ? tr("Undo the last change")
-                                             : tr("Undo %1").arg(undo));
-    ui->tlbtnRedo->setToolTip(redo.isEmpty() ? tr("Redo the change undone last")
-                                             : tr("Redo %1").arg(redo));
-    for (QAction* a : {ui->Undo1, ui->tlbtnUndo}) a->setEnabled(stack->canUndo());
-    for (QAction* a : {ui->Redo1, ui->tlbtnRedo}) a->setEnabled(stack->canRedo());
+    ui_->Undo1->setText(undo.isEmpty() ? tr("&Undo") : tr("&Undo %1").arg(undo));
+    ui_->Redo1->setText(redo.isEmpty() ? tr("&Redo") : tr("&Redo %1").arg(redo));
+    ui_->tlbtnUndo->setToolTip(undo.isEmpty() ? tr("Undo the last change")
+                                              : tr("Undo %1").arg(undo));
+    ui_->tlbtnRedo->setToolTip(redo.isEmpty() ? tr("Redo the change undone last")
+                                              : tr("Redo %1").arg(redo));
+    for (QAction* a : {ui_->Undo1, ui_->tlbtnUndo}) a->setEnabled(stack->canUndo());
+    for (QAction* a : {ui_->Redo1, ui_->tlbtnRedo}) a->setEnabled(stack->canRedo());
   };
   connect(stack, &QUndoStack::indexChanged, this, name);
   connect(stack, &QUndoStack::cleanChanged, this, name);
   name();
   auto saveState = [this](bool modified) {
-    for (QAction* a : {ui->Save1, ui->tlbtnSave}) a->setEnabled(modified);
+    for (QAction* a : {ui_->Save1, ui_->tlbtnSave}) a->setEnabled(modified);
   };
   connect(document_.get(), &TDocument::modifiedChanged, this, saveState);
   saveState(false);
-
-  popupMenu_ = new QMenu(this);
-  popupMenu_->setObjectName("PopupMenu1");
-  popupMenu_->addActions({ui->Insert1, ui->Delete1, ui->MoveUp1, ui->MoveDown1});
 }
 
-// --- progress protocol ---
-void TMainForm::SetMaximum(int maximum) { ui->prgrsbrMainFormBottom->setMaximum(maximum); }
-
-// The bar and the line are painted with the window: long work runs on a worker and reaches
-// them a few times a second, so painting at every step would only cost time.
-void TMainForm::Step(int by) {
-  QProgressBar* bar = ui->prgrsbrMainFormBottom;
-  bar->setValue(std::min(bar->maximum(), bar->value() + by));
+void TMainForm::setUpPanels() {
+  ui_->tbshtScript->attach(*document_);
+  ui_->tbshtPath->attach(*document_);
+  ui_->tbshtItemGeneral->attach(
+      *document_, [this] { return tree_->selectedItems(); }, files_->lastOpenFile());
+  connect(tree_, &TDesignTreeController::selectionChanged, ui_->tbshtItemGeneral,
+          [page = ui_->tbshtItemGeneral](int current) {
+            if (current >= 0) page->showSelection();
+          });
+  // After New and open, once the pages show the design: what is saved is what the pages show
+  // (the names derived from the slider name, ...).
+  connect(document_.get(), &TDocument::designReset, this, [this] {
+    TSliderFieldsPanel::adoptShown(*document_, {ui_->tbshtScript, ui_->tbshtPath});
+  });
+  for (TDesignPanel* page : std::initializer_list<TDesignPanel*>{ui_->tbshtScript, ui_->tbshtPath,
+                                                                 ui_->tbshtItemGeneral})
+    connect(page, &TDesignPanel::helpRequested, this, &TMainForm::showHelpPage);
 }
 
-void TMainForm::SetPosition(int position) { ui->prgrsbrMainFormBottom->setValue(position); }
-
-void TMainForm::SetStatus(const std::string& text) {
-  ui->stctxtHint->setText(QString::fromStdString(text));
+void TMainForm::setUpPictures() {
+  TTreePictures::TParts parts;
+  parts.window = this;
+  parts.tree = ui_->trvwDesignPanel;
+  parts.pane = ui_->tbshtItemGeneral->picturePane();
+  parts.smallThumbnails = ui_->SmallThumbnails1;
+  parts.largeThumbnails = ui_->LargeThumbnails1;
+  parts.pathOf = [this](const QModelIndex& index) {
+    const int item = document_->itemModel()->itemAt(index);
+    if (item < 0) return QString();
+    return document_->picturePath(item);
+  };
+  parts.sliderHeight = [this] { return StrToInt(document_->slider().pHeight); };
+  pictures_ = std::make_unique<TTreePictures>(std::move(parts));
+  // A path typed, chosen or brought back by Undo is shown (and checked) at once.
+  connect(document_.get(), &TDocument::itemsChanged, pictures_.get(),
+          [this](const std::vector<int>&, TItemField field) {
+            if (field == TItemField::OriginalImagePath) pictures_->showSelection();
+          });
 }
 
-void TMainForm::SetBusy(bool busy) {
-  if (busy) {
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    ++busyDepth_;
-  } else if (busyDepth_ > 0) {
-    QGuiApplication::restoreOverrideCursor();
-    --busyDepth_;
-  }
-}
-
-void TMainForm::Show(TMessageKind kind, const std::string& text) {
-  prompt::Message(this, kind, QString::fromStdString(text), {TButton::Ok});
+QList<QAction*> TMainForm::designCommands() const {
+  QList<QAction*> commands;
+  for (QMenu* menu :
+       {ui_->File1, ui_->Edit1, ui_->Item1, ui_->Applet1, ui_->Option1, tree_->popupMenu()})
+    commands += menu->actions();
+  commands += ui_->tlbr1->actions();
+  commands.removeAll(ui_->tlbtnHelp);
+  return commands;
 }
 
 // --- view toggles ---
 void TMainForm::toggleToolBar() {
   // The action has already toggled its check mark; the toolbar follows it.
-  ui->tlbr1->setVisible(ui->ToolBar1->isChecked());
+  ui_->tlbr1->setVisible(ui_->ToolBar1->isChecked());
 }
 
 void TMainForm::toggleStatusBar() {
-  const bool shown = ui->StatusBar2->isChecked();
-  ui->stsbrMainForm->setVisible(shown);
-  ui->StatusBar1->setVisible(shown);
-  ui->stctxtHint->setVisible(shown);
-  ui->prgrsbrMainFormBottom->setVisible(shown);
+  const bool shown = ui_->StatusBar2->isChecked();
+  ui_->stsbrMainForm->setVisible(shown);
+  ui_->StatusBar1->setVisible(shown);
+  ui_->stctxtHint->setVisible(shown);
+  ui_->prgrsbrMainFormBottom->setVisible(shown);
 }
 
-// --- closing ---
-void TMainForm::exitProgram() { close(); }
+// --- stopping and closing ---
+void TMainForm::stopWork() {
+  work_->stop();
+  if (livePreview_) livePreview_->Engine().Stop();
+}
+
+exitwatch::TExitPlan TMainForm::exitPlan(int status) const {
+  exitwatch::TExitPlan plan;
+  plan.status = status;
+  if (instance_ && instance_->IsPrivate()) plan.folders.push_back(instance_->Path());
+  if (livePreview_) plan.folders.push_back(livePreview_->Engine().Folder().toStdString());
+  plan.holding = [work = work_] { return work->committing(); };
+  return plan;
+}
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-  if (Working()) {  // the work stops first; the window closes (asking as usual) once it has
-    closeAfterWork_ = true;
-    cancelWork();
+  if (work_->busy()) {  // the work stops first; the window closes (asking as usual) once it has
+    work_->closeWindowAfterWork();
+    work_->cancel();
     event->ignore();
     return;
   }
-  if (CloseQuery()) {
-    RememberPlacement();
+  if (files_->closeQuery()) {
+    rememberPlacement();
     event->accept();
   } else {
     event->ignore();
   }
-}
-
-bool TMainForm::CloseQuery() {
-  TqelAppletAgent& model = document_->agent();
-  if (!document_->isModified()) {
-    model.ClearPreview();
-    return true;
-  }
-  const TButton answer = prompt::Message(this, TMessageKind::Warning,
-                                         QStringLiteral("Save changes to files before Exit?"),
-                                         {TButton::Yes, TButton::No, TButton::Cancel});
-  if (answer == TButton::Cancel) return false;  // the design stays, and so does its preview
-  if (answer == TButton::No) {
-    model.ClearPreview();
-    return true;
-  }
-  QString path = SaveTarget();
-  if (path.isEmpty()) {
-    const auto chosen = AskSavePath();
-    if (!chosen) return false;
-    path = *chosen;
-  }
-  if (!SaveTo(path)) return false;
-  model.ClearPreview();
-  return true;
 }
 
 namespace {
@@ -260,45 +292,30 @@ QByteArray StoredBytes(const QString& name) {
 }
 }  // namespace
 
-void TMainForm::PlaceOnScreen() {
+void TMainForm::placeOnScreen() {
   // The property pages are never smaller than designed, nor than their fields need at the
   // user's font.
-  QTabWidget* tabs = ui->pgcntrl1;
+  QTabWidget* tabs = ui_->pgcntrl1;
   tabs->setMinimumSize(QSize(433, 420).expandedTo(tabs->minimumSizeHint()));
   // Room below the property tabs for the live preview when it is shown.
-  const QSize designed(781, LivePreview()->isHidden() ? 524 : 724);
+  const QSize designed(781, livePreview_->isHidden() ? 524 : 724);
   frame::OpenOnScreen(this, designed.expandedTo(minimumSizeHint()), tabs);
   // Where the user left the window, its splitter and the pane last time.
   const QByteArray geometry = StoredBytes(kWindowGeometry);
   if (geometry.isEmpty() || !restoreGeometry(geometry)) return;
   restoreState(StoredBytes(kWindowState));
-  ui->Splitter1->restoreState(StoredBytes(kTreeSplitter));
+  ui_->Splitter1->restoreState(StoredBytes(kTreeSplitter));
   // The View menu's choices stand over what the stored layout had shown.
-  ui->tlbr1->setVisible(ui->ToolBar1->isChecked());
-  livePreview_->setVisible(ui->LivePreview1->isChecked());
+  ui_->tlbr1->setVisible(ui_->ToolBar1->isChecked());
+  livePreview_->setVisible(ui_->LivePreview1->isChecked());
 }
 
-void TMainForm::RememberPlacement() {
+void TMainForm::rememberPlacement() {
   try {
     settings::WriteValue(settings::kSettingsKey, kWindowGeometry, saveGeometry());
     settings::WriteValue(settings::kSettingsKey, kWindowState, saveState());
-    settings::WriteValue(settings::kSettingsKey, kTreeSplitter, ui->Splitter1->saveState());
+    settings::WriteValue(settings::kSettingsKey, kTreeSplitter, ui_->Splitter1->saveState());
   } catch (const TvError&) {
     // Not remembered: the next run opens as designed. No reason to hold up closing.
-  }
-}
-
-void TMainForm::OpenCommandLine(const QStringList& arguments) {
-  QString joined;
-  for (const QString& argument : arguments) joined += argument + ' ';
-  joined = joined.trimmed();
-  if (joined.isEmpty()) return;
-  // Made absolute once, so the recent list and later saves name the same file.
-  joined = QFileInfo(joined).absoluteFilePath();
-  try {
-    // Nothing was edited yet, so nothing is asked.
-    LoadDesign(joined);
-  } catch (...) {
-    // Swallowed: the reader has shown its own messages, and the default design stays.
   }
 }

@@ -12,20 +12,20 @@
 #include "TreePictures.h"
 #include "ui_MainForm.h"
 
-void TMainForm::CreateLivePreview() {
+void TMainForm::createLivePreview() {
   // A folder of the window's own, named after this process, so that the next start removes it
   // should the window be killed.
   const QString folder = QString::fromStdString(
       places::MakeProcessFolder(QFile::encodeName(QDir::tempPath()).toStdString(), "torvane-live"));
-  livePreview_ = new TLivePreviewPane(folder, LivePageOptions(), this);
-  livePreview_->SetOptions(LivePageOptions());  // now that its folder is known
-  livePreview_->SetSource([this] { return LiveDesign(); });
+  livePreview_ = new TLivePreviewPane(folder, livePageOptions(), this);
+  livePreview_->SetOptions(livePageOptions());  // now that its folder is known
+  livePreview_->SetSource([this] { return liveDesign(); });
   addDockWidget(Qt::BottomDockWidgetArea, livePreview_);
   connect(livePreview_, &TLivePreviewPane::Closed, this, [this] {
-    ui->LivePreview1->setChecked(false);
+    ui_->LivePreview1->setChecked(false);
     toggleLivePreview();
   });
-  connect(ui->LivePreview1, &QAction::triggered, this, &TMainForm::toggleLivePreview);
+  connect(ui_->LivePreview1, &QAction::triggered, this, &TMainForm::toggleLivePreview);
   TDocument* document = document_.get();
   TLivePreviewPane* pane = livePreview_;
   const auto changed = [pane] { pane->DesignChanged(); };
@@ -38,20 +38,20 @@ void TMainForm::CreateLivePreview() {
   connect(document, &TDocument::fileNameChanged, pane, changed);  // relative pictures move
   // The tree's picture status may have changed (checked again on activation, a thumbnail that
   // could not be made): the pane follows it.
-  connect(&pictures_->Facts(), &TPictureFacts::changed, pane, &TLivePreviewPane::CheckPictures);
+  connect(&pictures_->facts(), &TPictureFacts::changed, pane, &TLivePreviewPane::CheckPictures);
   const bool shown = settings::Read(settings::kShowLivePreview);
-  ui->LivePreview1->setChecked(shown);
+  ui_->LivePreview1->setChecked(shown);
   livePreview_->setVisible(shown);
   livePreview_->DesignChanged();
 }
 
 void TMainForm::toggleLivePreview() {
-  const bool shown = ui->LivePreview1->isChecked();
+  const bool shown = ui_->LivePreview1->isChecked();
   livePreview_->setVisible(shown);
   RunCommand(this, [&] { settings::Write(settings::kShowLivePreview, shown); });
 }
 
-TLivePageOptions TMainForm::LivePageOptions() const {
+TLivePageOptions TMainForm::livePageOptions() const {
   TLivePageOptions options;
   options.programFolder = programFolder_.toStdString();
   // Scaled pictures come from the user's picture cache; when the user keeps none, from one of
@@ -71,7 +71,7 @@ TLivePageOptions TMainForm::LivePageOptions() const {
   return options;
 }
 
-TLiveDesign TMainForm::LiveDesign() const {
+TLiveDesign TMainForm::liveDesign() const {
   const TDocument& document = *document_;
   TLiveDesign design{document.slider(), document.items(), document.agent().ProjectFolder, {}};
   for (int i = 0; i < document.itemCount(); ++i) {
@@ -79,7 +79,7 @@ TLiveDesign TMainForm::LiveDesign() const {
     item.ILevel = std::to_string(document.level(i));
     // Pictures whose contents the tree found unusable (the page checks files and headers).
     const QString path = document.picturePath(i);
-    if (!path.isEmpty() && !pictures_->Facts().Provider().Problem(path).isEmpty())
+    if (!path.isEmpty() && !pictures_->facts().provider().Problem(path).isEmpty())
       design.refusedPictures.insert(path.toStdString());
   }
   return design;

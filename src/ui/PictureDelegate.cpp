@@ -15,26 +15,26 @@ TPictureDelegate::TPictureDelegate(TPictureFacts& facts,
                                    QObject* parent)
     : QStyledItemDelegate(parent), facts_(facts), pathOf_(std::move(pathOf)) {}
 
-bool TPictureDelegate::Flagged(const QModelIndex& index) const {
+bool TPictureDelegate::flagged(const QModelIndex& index) const {
   const QString path = pathOf_(index);
-  return !path.isEmpty() && !facts_.Problem(path).isEmpty();
+  return !path.isEmpty() && !facts_.problem(path).isEmpty();
 }
 
-QIcon TPictureDelegate::Icon(const QModelIndex& index) const {
+QIcon TPictureDelegate::icon(const QModelIndex& index) const {
   const QString path = pathOf_(index);
   if (path.isEmpty()) return {};
-  if (!facts_.Problem(path).isEmpty()) return facts_.WarningIcon();
-  const QImage thumbnail = facts_.Thumbnail(path, iconSize_);
+  if (!facts_.problem(path).isEmpty()) return facts_.warningIcon();
+  const QImage thumbnail = facts_.thumbnail(path, iconSize_);
   return thumbnail.isNull() ? QIcon() : QIcon(QPixmap::fromImage(thumbnail));
 }
 
-QString TPictureDelegate::Text(const QModelIndex& index) const {
+QString TPictureDelegate::text(const QModelIndex& index) const {
   const QString caption = index.data(Qt::DisplayRole).toString();
   const QString path = pathOf_(index);
-  return path.isEmpty() ? caption : caption + QStringLiteral("   ") + facts_.Detail(path);
+  return path.isEmpty() ? caption : caption + QStringLiteral("   ") + facts_.detail(path);
 }
 
-QString TPictureDelegate::ToolTip(const QModelIndex& index) const {
+QString TPictureDelegate::toolTip(const QModelIndex& index) const {
   const QString path = index.isValid() ? pathOf_(index) : QString();
   if (path.isEmpty()) {
     // The slider's row and items without a picture: the model's tooltip, else the tree's hint.
@@ -42,17 +42,17 @@ QString TPictureDelegate::ToolTip(const QModelIndex& index) const {
     const auto* view = qobject_cast<const QWidget*>(parent());
     return own.isEmpty() && view ? view->toolTip() : own;
   }
-  const QString problem = facts_.Problem(path);
+  const QString problem = facts_.problem(path);
   return problem.isEmpty() ? path : problem;
 }
 
 void TPictureDelegate::initStyleOption(QStyleOptionViewItem* option,
                                        const QModelIndex& index) const {
   QStyledItemDelegate::initStyleOption(option, index);
-  option->text = Text(index);
+  option->text = text(index);
   option->decorationSize = QSize(iconSize_, iconSize_);
-  if (const QIcon icon = Icon(index); !icon.isNull()) {
-    option->icon = icon;
+  if (const QIcon shown = icon(index); !shown.isNull()) {
+    option->icon = shown;
     option->features |= QStyleOptionViewItem::HasDecoration;
   }
 }
@@ -66,8 +66,8 @@ QSize TPictureDelegate::sizeHint(const QStyleOptionViewItem& option,
   row.decorationSize = QSize(iconSize_, iconSize_);
   row.features |= QStyleOptionViewItem::HasDecoration;
   if (const QString path = pathOf_(index); !path.isEmpty()) {
-    const TPictureState* known = facts_.Known(path);
-    row.text += QStringLiteral("   ") + (known ? facts_.Detail(path) : QFileInfo(path).fileName());
+    const TPictureState* known = facts_.known(path);
+    row.text += QStringLiteral("   ") + (known ? facts_.detail(path) : QFileInfo(path).fileName());
   }
   const QWidget* view = option.widget;
   QStyle* style = view ? view->style() : QApplication::style();
@@ -80,7 +80,7 @@ bool TPictureDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,
                                  const QStyleOptionViewItem& option, const QModelIndex& index) {
   if (event->type() == QEvent::ToolTip) {
     // Nothing to say shows no bubble at all (not an empty one).
-    if (const QString text = ToolTip(index); text.isEmpty())
+    if (const QString text = toolTip(index); text.isEmpty())
       QToolTip::hideText();
     else
       QToolTip::showText(event->globalPos(), Qt::convertFromPlainText(text), view);

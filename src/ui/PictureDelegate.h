@@ -20,14 +20,14 @@ class TPictureDelegate : public QStyledItemDelegate {
   TPictureDelegate(TPictureFacts& facts, std::function<QString(const QModelIndex&)> pathOf,
                    QObject* parent = nullptr);
 
-  void SetIconSize(int pixels) { iconSize_ = pixels; }
-  int IconSize() const { return iconSize_; }
+  void setIconSize(int pixels) { iconSize_ = pixels; }
+  int iconSize() const { return iconSize_; }
 
   // What a row shows; the window's tests read them too.
-  QIcon Icon(const QModelIndex& index) const;  // null: the model's own icon
-  QString Text(const QModelIndex& index) const;
-  QString ToolTip(const QModelIndex& index) const;
-  bool Flagged(const QModelIndex& index) const;  // shown with the warning icon
+  QIcon icon(const QModelIndex& index) const;  // null: the model's own icon
+  QString text(const QModelIndex& index) const;
+  QString toolTip(const QModelIndex& index) const;
+  bool flagged(const QModelIndex& index) const;  // shown with the warning icon
 
   QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
   bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,

@@ -13,7 +13,7 @@ TPictureFacts::TPictureFacts(QObject* parent) : QObject(parent) {
   connect(&provider_, &TThumbnailProvider::thumbnailFailed, this, &TPictureFacts::changed);
 }
 
-const TPictureState& TPictureFacts::State(const QString& path) {
+const TPictureState& TPictureFacts::state(const QString& path) {
   auto found = states_.find(path);
   if (found != states_.end()) return *found;
   // Typing a path checks every prefix on the way: keep the table from growing without end.
@@ -33,40 +33,40 @@ const TPictureState& TPictureFacts::State(const QString& path) {
   return *states_.insert(path, state);
 }
 
-const TPictureState* TPictureFacts::Known(const QString& path) const {
+const TPictureState* TPictureFacts::known(const QString& path) const {
   const auto found = states_.constFind(path);
   return found == states_.cend() ? nullptr : &*found;
 }
 
-QString TPictureFacts::Problem(const QString& path) {
-  const TPictureState& state = State(path);
-  return state.problem.isEmpty() ? provider_.Problem(path) : state.problem;
+QString TPictureFacts::problem(const QString& path) {
+  const TPictureState& known = state(path);
+  return known.problem.isEmpty() ? provider_.Problem(path) : known.problem;
 }
 
-QImage TPictureFacts::Thumbnail(const QString& path, int box) {
-  if (!State(path).problem.isEmpty()) return {};
+QImage TPictureFacts::thumbnail(const QString& path, int box) {
+  if (!state(path).problem.isEmpty()) return {};
   return provider_.Thumbnail(path, box);
 }
 
-QIcon TPictureFacts::WarningIcon() const {
+QIcon TPictureFacts::warningIcon() const {
   return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
 }
 
-QString TPictureFacts::Detail(const QString& path) {
+QString TPictureFacts::detail(const QString& path) {
   const QString name = QFileInfo(path).fileName();
-  const TPictureState& state = State(path);
-  if (!state.problem.isEmpty()) return name;
-  return QStringLiteral("%1  %2 × %3").arg(name).arg(state.size.width()).arg(state.size.height());
+  const TPictureState& known = state(path);
+  if (!known.problem.isEmpty()) return name;
+  return QStringLiteral("%1  %2 × %3").arg(name).arg(known.size.width()).arg(known.size.height());
 }
 
-void TPictureFacts::Recheck() {
+void TPictureFacts::recheck() {
   states_.clear();
   emit changed();
 }
 
-void TPictureFacts::WatchActivation(QWidget* window) { window->installEventFilter(this); }
+void TPictureFacts::watchActivation(QWidget* window) { window->installEventFilter(this); }
 
 bool TPictureFacts::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::WindowActivate) Recheck();
+  if (event->type() == QEvent::WindowActivate) recheck();
   return QObject::eventFilter(watched, event);
 }

@@ -28,23 +28,23 @@ class TPictureFacts : public QObject {
   explicit TPictureFacts(QObject* parent = nullptr);
 
   // The picture's state, checked now when it is not known yet (headers only, no decoding).
-  const TPictureState& State(const QString& path);
+  const TPictureState& state(const QString& path);
   // The state when the picture was checked already, else null (nothing is read).
-  const TPictureState* Known(const QString& path) const;
+  const TPictureState* known(const QString& path) const;
   // Why the picture cannot be used: its check, or the failure to decode it. Empty when usable.
-  QString Problem(const QString& path);
+  QString problem(const QString& path);
   // The thumbnail fitted into box x box; null while it is being made or when there is none.
-  QImage Thumbnail(const QString& path, int box);
+  QImage thumbnail(const QString& path, int box);
   // The icon of a picture that cannot be used.
-  QIcon WarningIcon() const;
+  QIcon warningIcon() const;
   // "photo.jpg  4000 × 3000" (the file name alone for a picture that cannot be used).
-  QString Detail(const QString& path);
+  QString detail(const QString& path);
 
   // Forgets every check, so that each picture is checked again when next shown.
-  void Recheck();
+  void recheck();
   // Rechecks whenever `window` becomes the active window again.
-  void WatchActivation(QWidget* window);
-  TThumbnailProvider& Provider() { return provider_; }
+  void watchActivation(QWidget* window);
+  TThumbnailProvider& provider() { return provider_; }
 
  signals:
   // A thumbnail arrived or a state may have changed: what shows pictures should be redrawn.

@@ -26,16 +26,16 @@ class TPicturePane : public QWidget {
   explicit TPicturePane(QWidget* parent = nullptr);
   ~TPicturePane() override;
 
-  void SetFacts(TPictureFacts* facts);
+  void setFacts(TPictureFacts* facts);
   // Shows these pictures (one per selected item) for a slider of this height.
-  void ShowPictures(const QStringList& paths, int sliderHeight);
+  void showPictures(const QStringList& paths, int sliderHeight);
 
  private:
-  void Refresh();
-  void ShowOne(const QString& path);
-  void ShowSeveral();
+  void refresh();
+  void showOne(const QString& path);
+  void showSeveral();
 
-  std::unique_ptr<Ui::TPicturePane> ui;
+  std::unique_ptr<Ui::TPicturePane> ui_;
   TPictureFacts* facts_ = nullptr;
   QStringList paths_;
   int sliderHeight_ = 0;

@@ -9,8 +9,8 @@
 #include "Launcher.h"
 #include "ui_PublishReport.h"
 
-TfrmPublishReport::TfrmPublishReport(QWidget* parent)
-    : QDialog(parent), ui_(std::make_unique<Ui::TfrmPublishReport>()) {
+TPublishReportWindow::TPublishReportWindow(QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::TPublishReportWindow>()) {
   ui_->setupUi(this);
   // A fixed dialog frame without title-bar buttons.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
@@ -24,9 +24,9 @@ TfrmPublishReport::TfrmPublishReport(QWidget* parent)
           [this] { emit viewRequested(page_); });
 }
 
-TfrmPublishReport::~TfrmPublishReport() = default;
+TPublishReportWindow::~TPublishReportWindow() = default;
 
-void TfrmPublishReport::LoadReport(const QString& path) {
+void TPublishReportWindow::loadReport(const QString& path) {
   std::vector<std::string> lines;
   try {
     lines = fileutil::ReadTextLines(path.toStdString());
@@ -38,13 +38,13 @@ void TfrmPublishReport::LoadReport(const QString& path) {
   ui_->memoPublishReport->setPlainText(text.join('\n'));
 }
 
-void TfrmPublishReport::ShowChanges(const QString& text) {
+void TPublishReportWindow::showChanges(const QString& text) {
   ui_->lblChangedFiles->setText(text);
   ui_->lblChangedFiles->setVisible(!text.isEmpty());
   frame::FixSize(this);
 }
 
-void TfrmPublishReport::OfferPublishedPage(const QString& page) {
+void TPublishReportWindow::offerPublishedPage(const QString& page) {
   page_ = page;
   ui_->btnOpenFolder->setVisible(true);
   ui_->btnViewInBrowser->setVisible(true);

@@ -19,15 +19,15 @@ TTreePictures::TTreePictures(TParts parts, QObject* parent)
   model_ = qobject_cast<TItemTreeModel*>(parts_.tree->model());
   if (model_) {
     model_->setAccessibleText([this](const QModelIndex& index, int role) {
-      if (role == Qt::AccessibleTextRole) return delegate_->Text(index);
+      if (role == Qt::AccessibleTextRole) return delegate_->text(index);
       const QString path = parts_.pathOf(index);
       if (path.isEmpty()) return index.data(Qt::ToolTipRole).toString();
-      const QString problem = facts_.Problem(path);
+      const QString problem = facts_.problem(path);
       return problem.isEmpty() ? path : tr("Warning: %1").arg(problem);
     });
   }
-  parts_.pane->SetFacts(&facts_);
-  facts_.WatchActivation(parts_.window);
+  parts_.pane->setFacts(&facts_);
+  facts_.watchActivation(parts_.window);
   connect(&facts_, &TPictureFacts::changed, parts_.tree->viewport(), qOverload<>(&QWidget::update));
   auto* sizes = new QActionGroup(this);
   for (QAction* action : {parts_.smallThumbnails, parts_.largeThumbnails}) {
@@ -35,7 +35,7 @@ TTreePictures::TTreePictures(TParts parts, QObject* parent)
     sizes->addAction(action);
   }
   connect(parts_.largeThumbnails, &QAction::toggled, this, [this](bool large) {
-    SetLargeThumbnails(large);
+    setLargeThumbnails(large);
     try {
       settings::Write(settings::kLargeThumbnails, large);
     } catch (const TvError&) {
@@ -45,10 +45,10 @@ TTreePictures::TTreePictures(TParts parts, QObject* parent)
   });
   const bool large = settings::Read(settings::kLargeThumbnails);
   (large ? parts_.largeThumbnails : parts_.smallThumbnails)->setChecked(true);
-  SetLargeThumbnails(large);
+  setLargeThumbnails(large);
   if (QItemSelectionModel* selection = parts_.tree->selectionModel()) {
-    connect(selection, &QItemSelectionModel::selectionChanged, this, &TTreePictures::ShowSelection);
-    connect(selection, &QItemSelectionModel::currentChanged, this, &TTreePictures::ShowSelection);
+    connect(selection, &QItemSelectionModel::selectionChanged, this, &TTreePictures::showSelection);
+    connect(selection, &QItemSelectionModel::currentChanged, this, &TTreePictures::showSelection);
   }
 }
 
@@ -56,14 +56,14 @@ TTreePictures::~TTreePictures() {
   if (model_) model_->setAccessibleText({});
 }
 
-void TTreePictures::SetLargeThumbnails(bool large) {
+void TTreePictures::setLargeThumbnails(bool large) {
   const int size = large ? TPictureDelegate::kLargeIcon : TPictureDelegate::kSmallIcon;
-  delegate_->SetIconSize(size);
+  delegate_->setIconSize(size);
   parts_.tree->setIconSize(QSize(size, size));
   parts_.tree->doItemsLayout();
 }
 
-void TTreePictures::ShowSelection() {
+void TTreePictures::showSelection() {
   QStringList paths;
   QModelIndexList selected = parts_.tree->selectionModel()->selectedRows();
   if (selected.isEmpty() && parts_.tree->currentIndex().isValid())
@@ -72,6 +72,6 @@ void TTreePictures::ShowSelection() {
     const QString path = parts_.pathOf(index);
     if (!path.isEmpty()) paths << path;
   }
-  parts_.pane->ShowPictures(paths, parts_.sliderHeight());
+  parts_.pane->showPictures(paths, parts_.sliderHeight());
   parts_.tree->viewport()->update();
 }

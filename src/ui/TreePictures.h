@@ -36,11 +36,11 @@ class TTreePictures : public QObject {
 
   // Shows the selected items' pictures in the pane and redraws the tree's rows; call it when the
   // selection or an item's picture path changed.
-  void ShowSelection();
-  void SetLargeThumbnails(bool large);
+  void showSelection();
+  void setLargeThumbnails(bool large);
 
-  TPictureFacts& Facts() { return facts_; }
-  TPictureDelegate& Delegate() { return *delegate_; }
+  TPictureFacts& facts() { return facts_; }
+  TPictureDelegate& delegate() { return *delegate_; }
 
  private:
   TParts parts_;

@@ -17,9 +17,9 @@
 #include <QTranslator>
 #include <QXmlStreamReader>
 
-#include "HTMLBuild.h"
+#include "CodeWindow.h"
 #include "HelpWindow.h"
-#include "MessageBox_LinkTip.h"
+#include "LinkTip.h"
 #include "PublishReport.h"
 #include "UiTest.h"
 
@@ -122,7 +122,7 @@ class TestAccessibility : public QObject {
     form.show();
     Select(form, {-1});
     QStringList unnamed = Unnamed(form);
-    form.Document().insertItem(-1);
+    form.document().insertItem(-1);
     Select(form, {0});
     unnamed += Unnamed(form);
     // The windows the menus open, each walked while it is shown.
@@ -133,10 +133,10 @@ class TestAccessibility : public QObject {
       });
       Act(form, action)->trigger();
     }
-    TfrmPublishReport report(&form);
-    TfrmMsgBox_LinkTip linkTip(&form);
+    TPublishReportWindow report(&form);
+    TLinkTip linkTip(&form);
     for (QDialog* window :
-         std::initializer_list<QDialog*>{form.CodeWindow(), form.HelpWindow(), &report, &linkTip}) {
+         std::initializer_list<QDialog*>{form.codeWindow(), form.helpWindow(), &report, &linkTip}) {
       window->show();
       unnamed += Unnamed(*window);
       window->hide();
@@ -162,7 +162,7 @@ class TestAccessibility : public QObject {
     {
       TTestEnvironment env;
       TMainForm form(env.ProgramFolder());
-      form.PlaceOnScreen();
+      form.placeOnScreen();
       form.show();
       QVERIFY(QTest::qWaitForWindowExposed(&form));
       CheckGerman(form, english, found);
@@ -170,7 +170,7 @@ class TestAccessibility : public QObject {
         for (QAction* action : menu->actions())
           if (english.contains(QString(action->text()).remove('&')))
             found << menu->objectName() + ": " + action->text();
-      form.Document().insertItem(-1);
+      form.document().insertItem(-1);
       Select(form, {0});
       auto* tabs = Find<QTabWidget>(form, "pgcntrl1");
       for (int page = 0; page < tabs->count(); ++page) {
@@ -186,7 +186,7 @@ class TestAccessibility : public QObject {
         Act(form, action)->trigger();
       }
       for (QDialog* window :
-           {static_cast<QDialog*>(form.CodeWindow()), static_cast<QDialog*>(form.HelpWindow())}) {
+           {static_cast<QDialog*>(form.codeWindow()), static_cast<QDialog*>(form.helpWindow())}) {
         window->show();
         CheckGerman(*window, english, found);
         window->hide();

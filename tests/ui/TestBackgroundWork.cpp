@@ -84,8 +84,8 @@ struct TWindow {
     form.show();  // painted, as a user sees it
     prompt::QueueFile(project);
     Act(form, "Open1")->trigger();
-    form.Document().agent().PictureCacheEnabled = false;  // every save scales every picture again
-    form.Document().agent().ImageWorkers = 1;
+    form.document().agent().PictureCacheEnabled = false;  // every save scales every picture again
+    form.document().agent().ImageWorkers = 1;
   }
   QString Hint() { return Find<QLabel>(form, "stctxtHint")->text(); }
   int Bar() { return Find<QProgressBar>(form, "prgrsbrMainFormBottom")->value(); }
@@ -93,7 +93,7 @@ struct TWindow {
   void CheckIdle() {
     QCOMPARE(Bar(), 0);
     QVERIFY(QGuiApplication::overrideCursor() == nullptr);
-    QVERIFY(!form.Working());
+    QVERIFY(!form.work().busy());
     QVERIFY(!Act(form, "CancelWork1")->isEnabled());
     QVERIFY(Act(form, "Insert1")->isEnabled());
     QVERIFY(Find<QTreeView>(form, "trvwDesignPanel")->isEnabled());
@@ -119,7 +119,7 @@ class TestBackgroundWork : public QObject {
     int busyTicks = 0;
     TWatch watch;
     watch.onTick = [&] {
-      if (!w.form.Working()) return;
+      if (!w.form.work().busy()) return;
       ++busyTicks;
       for (const char* command : {"Insert1", "Delete2", "tlbtnSave", "Open1", "Save2", "Undo1",
                                   "Preview1", "BuildHTML1", "Publish1", "New1", "Exit1"})
@@ -152,7 +152,7 @@ class TestBackgroundWork : public QObject {
     QVERIFY2(w.Hint().startsWith("Changed: show.html, torvane.js,") &&
                  w.Hint().endsWith("slider7.jpg; 0 unchanged"),
              qPrintable(w.Hint()));
-    QVERIFY(!w.form.Document().isModified());
+    QVERIFY(!w.form.document().isModified());
     QVERIFY(QFileInfo::exists(w.env.Path("site/slider7.jpg")));
   }
 
@@ -199,7 +199,7 @@ class TestBackgroundWork : public QObject {
       bool asked = false;
       TWatch watch;
       watch.onTick = [&] {
-        if (asked || !w.form.Working() || w.Hint() != "Making HTML Codes ... ..." ||
+        if (asked || !w.form.work().busy() || w.Hint() != "Making HTML Codes ... ..." ||
             w.Bar() < point.pictures)
           return;
         asked = true;
@@ -213,13 +213,13 @@ class TestBackgroundWork : public QObject {
       QVERIFY2(asked, point.name);
       QVERIFY2(w.Hint() == "Cancelled", point.name);
       QVERIFY2(Snapshot(w.env.Path("site")) == published, point.name);
-      QVERIFY(w.form.Document().isModified());
+      QVERIFY(w.form.document().isModified());
       QVERIFY(Act(w.form, "tlbtnSave")->isEnabled());
       w.CheckIdle();
     }
     // A save after the cancels goes through.
     Act(w.form, "tlbtnSave")->trigger();
-    QVERIFY(!w.form.Document().isModified());
+    QVERIFY(!w.form.document().isModified());
     const auto saved = Snapshot(w.env.Path("site"));
     QCOMPARE(saved.keys(), published.keys());
     QVERIFY(saved["slider13.jpg"] != published["slider13.jpg"]);
@@ -235,7 +235,7 @@ class TestBackgroundWork : public QObject {
     QVERIFY(prompt::Shown().last().text.contains("p2.jpg"));
     w.CheckIdle();
     QCOMPARE(w.Hint(), QString());
-    QVERIFY(w.form.Document().isModified());
+    QVERIFY(w.form.document().isModified());
   }
 
   // Last: once the program quits, no event loop runs again in this process.
@@ -245,7 +245,8 @@ class TestBackgroundWork : public QObject {
     w.Change();
     TWatch watch;
     watch.onTick = [&] {
-      if (w.form.Working() && Act(w.form, "CancelWork1")->isEnabled()) QCoreApplication::exit(0);
+      if (w.form.work().busy() && Act(w.form, "CancelWork1")->isEnabled())
+        QCoreApplication::exit(0);
     };
     Act(w.form, "tlbtnSave")->trigger();
     QCOMPARE(w.Hint(), QString("Cancelled"));

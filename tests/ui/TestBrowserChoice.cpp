@@ -1,5 +1,5 @@
 // The preview browser: detection (classic registry entries through a fake registry, browsers of
-// today on a private PATH), storing and loading the choice, and OpenPage for every choice.
+// today on a private PATH), storing and loading the choice, and openPage for every choice.
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -14,10 +14,10 @@
 #include <stdexcept>
 #include <tuple>
 
+#include "BrowserChooser.h"
 #include "BrowserDetect.h"
 #include "Settings.h"
 #include "UiTest.h"
-#include "WebBrowser.h"
 
 namespace {
 using browsers::TRegistryRoot;
@@ -83,7 +83,7 @@ QVariant Stored(const QString& name) {
 }
 
 // Which radio button is set: "default", "known", "specified", "" for none.
-QString Choice(TformWebBrowser& dialog) {
+QString Choice(TBrowserChooser& dialog) {
   QStringList set;
   if (Child<QRadioButton>(dialog, "RadioButtonBrowserDefault")->isChecked()) set << "default";
   if (Child<QRadioButton>(dialog, "RadioButtonBrowserKnownInSystem")->isChecked()) set << "known";
@@ -91,7 +91,7 @@ QString Choice(TformWebBrowser& dialog) {
   return set.join(",");
 }
 
-void StoreChoice(int useDefault, int useKnown, int useSpecified, int number, const QString& path) {
+void storeChoice(int useDefault, int useKnown, int useSpecified, int number, const QString& path) {
   settings::WriteFlag(settings::kBrowsersKey, "UseDefaultBrowser", useDefault);
   settings::WriteFlag(settings::kBrowsersKey, "UseKnownBrowser", useKnown);
   settings::WriteFlag(settings::kBrowsersKey, "UseSpecifiedBrowser", useSpecified);
@@ -113,9 +113,9 @@ class TestBrowserChoice : public QObject {
     {
       TMachine machine;
       machine.InstallExplorerAndNetscape6();
-      TformWebBrowser dialog;
-      QCOMPARE(Names(dialog.BrowserList()), QStringList({"Internet Explorer", "Netscape 6.2"}));
-      QCOMPARE(dialog.BrowserList()[1].path, QString("C:\\NS6\\netscp6.exe"));
+      TBrowserChooser dialog;
+      QCOMPARE(Names(dialog.browserList()), QStringList({"Internet Explorer", "Netscape 6.2"}));
+      QCOMPARE(dialog.browserList()[1].path, QString("C:\\NS6\\netscp6.exe"));
       auto* list = Child<QComboBox>(dialog, "ComboBoxBrowserList");
       QCOMPARE(list->count(), 2);
       QCOMPARE(list->itemText(1), QString("Netscape 6.2"));
@@ -218,15 +218,15 @@ class TestBrowserChoice : public QObject {
     TMachine machine;
     {
       // No key: the default browser, nothing selected, no path.
-      TformWebBrowser dialog;
+      TBrowserChooser dialog;
       QCOMPARE(Choice(dialog), QString("default"));
       QCOMPARE(Child<QComboBox>(dialog, "ComboBoxBrowserList")->currentIndex(), -1);
       QVERIFY(Child<QLineEdit>(dialog, "editSpecifiedBrowserFileName")->text().isEmpty());
     }
     {
       // A known browser stored while the list is now empty: the default browser instead.
-      StoreChoice(0, 1, 0, 0, "");
-      TformWebBrowser dialog;
+      storeChoice(0, 1, 0, 0, "");
+      TBrowserChooser dialog;
       QCOMPARE(Choice(dialog), QString("default"));
       QCOMPARE(Child<QComboBox>(dialog, "ComboBoxBrowserList")->currentIndex(), -1);
       // ... and so does clicking it.
@@ -236,8 +236,8 @@ class TestBrowserChoice : public QObject {
     machine.InstallExplorerAndNetscape6();
     for (auto [stored, selected] : {std::pair{1, 1}, {3, 0}, {2, 0}, {-1, -1}, {0, 0}}) {
       // A number beyond the (shrunken) list selects the first entry.
-      StoreChoice(0, 1, 0, stored, "/opt/web/browse");
-      TformWebBrowser dialog;
+      storeChoice(0, 1, 0, stored, "/opt/web/browse");
+      TBrowserChooser dialog;
       QCOMPARE(Choice(dialog), QString("known"));
       QCOMPARE(Child<QComboBox>(dialog, "ComboBoxBrowserList")->currentIndex(), selected);
       QCOMPARE(Child<QLineEdit>(dialog, "editSpecifiedBrowserFileName")->text(),
@@ -246,18 +246,18 @@ class TestBrowserChoice : public QObject {
     {
       // The first value of the wrong type ends the loading: what was set stays (the default
       // browser cleared), the rest keep the form's state.
-      StoreChoice(0, 0, 1, 1, "/opt/web/browse");
+      storeChoice(0, 0, 1, 1, "/opt/web/browse");
       settings::WriteValue(settings::kBrowsersKey, "UseKnownBrowser", "banana");
-      TformWebBrowser dialog;
+      TBrowserChooser dialog;
       QCOMPARE(Choice(dialog), QString(""));
       QCOMPARE(Child<QComboBox>(dialog, "ComboBoxBrowserList")->currentIndex(), -1);
       QVERIFY(Child<QLineEdit>(dialog, "editSpecifiedBrowserFileName")->text().isEmpty());
     }
     {
       // A store that cannot be read: the form's defaults.
-      StoreChoice(0, 0, 1, 1, "/opt/web/browse");
+      storeChoice(0, 0, 1, 1, "/opt/web/browse");
       settings::SimulateFailure(true);
-      TformWebBrowser dialog;
+      TBrowserChooser dialog;
       settings::SimulateFailure(false);
       QCOMPARE(Choice(dialog), QString("default"));
     }
@@ -270,7 +270,7 @@ class TestBrowserChoice : public QObject {
     machine.InstallExplorerAndNetscape6();
     {
       // Picking a list entry sets the known browser; OK stores every value.
-      TformWebBrowser dialog;
+      TBrowserChooser dialog;
       auto* list = Child<QComboBox>(dialog, "ComboBoxBrowserList");
       list->setCurrentIndex(1);
       emit list->activated(1);
@@ -295,7 +295,7 @@ class TestBrowserChoice : public QObject {
     QCOMPARE(Stored("SpecifiedBrowserExePath").toString(), QString("/usr/local/bin/my browser"));
     {
       // Cancel, and Esc, after changes leave the store as it was.
-      TformWebBrowser dialog;
+      TBrowserChooser dialog;
       QCOMPARE(Child<QComboBox>(dialog, "ComboBoxBrowserList")->currentIndex(), 1);
       Child<QRadioButton>(dialog, "RadioButtonBrowserUserSpecify")->click();
       Child<QLineEdit>(dialog, "editSpecifiedBrowserFileName")->setText("/bin/other");
@@ -310,7 +310,7 @@ class TestBrowserChoice : public QObject {
     QCOMPARE(Stored("SpecifiedBrowserExePath").toString(), QString("/usr/local/bin/my browser"));
     {
       // A store that cannot be written: OK still closes, without a message.
-      TformWebBrowser dialog;
+      TBrowserChooser dialog;
       Child<QRadioButton>(dialog, "RadioButtonBrowserDefault")->click();
       settings::SimulateFailure(true);
       Child<QPushButton>(dialog, "bitbtnOk")->click();
@@ -330,8 +330,8 @@ class TestBrowserChoice : public QObject {
     const auto open = [&] {
       env.launcher.documents.clear();
       env.launcher.programs.clear();
-      TformWebBrowser dialog;
-      dialog.OpenPage(folder, "~preview.html");
+      TBrowserChooser dialog;
+      dialog.openPage(folder, "~preview.html");
     };
     open();  // nothing stored: the desktop's default handler
     QCOMPARE(env.launcher.documents, QStringList({page}));
@@ -339,23 +339,23 @@ class TestBrowserChoice : public QObject {
 
     // The page, blanks and all, is the program's one argument.
     machine.files << "/opt/My Browser/browse";
-    StoreChoice(0, 0, 1, -1, "/opt/My Browser/browse");
+    storeChoice(0, 0, 1, -1, "/opt/My Browser/browse");
     open();
     QCOMPARE(env.launcher.programs, QStringList({"/opt/My Browser/browse|" + page}));
     QVERIFY(env.launcher.documents.isEmpty());
 
-    StoreChoice(0, 1, 0, 1, "/opt/My Browser/browse");
+    storeChoice(0, 1, 0, 1, "/opt/My Browser/browse");
     open();
     QCOMPARE(env.launcher.programs, QStringList({"C:\\NS6\\netscp6.exe|" + page}));
 
     // A known browser with none picked opens the default browser, not an entry outside the list.
-    StoreChoice(0, 1, 0, -1, "");
+    storeChoice(0, 1, 0, -1, "");
     open();
     QCOMPARE(env.launcher.documents, QStringList({page}));
     QVERIFY(env.launcher.programs.isEmpty());
 
     // No choice at all: nothing is opened.
-    StoreChoice(0, 0, 0, 0, "");
+    storeChoice(0, 0, 0, 0, "");
     open();
     QVERIFY(env.launcher.documents.isEmpty());
     QVERIFY(env.launcher.programs.isEmpty());

@@ -59,9 +59,9 @@ struct TWindowState {
 };
 TWindowState StateOf(TMainForm& form) {
   TWindowState state{
-      form.Document().fileName(),   form.RecentEntries(),     {},
-      form.Document().isModified(), form.Document().slider(), form.Document().items(),
-      form.Document().NodeCount()};
+      form.document().fileName(),   form.files().recentEntries(), {},
+      form.document().isModified(), form.document().slider(),     form.document().items(),
+      form.document().NodeCount()};
   for (auto* edit : form.findChildren<QLineEdit*>()) state.panels << edit->text();
   for (auto* spin : form.findChildren<QSpinBox*>()) state.panels << spin->text();
   state.panels << QString::number(form.findChild<QTabWidget*>("pgcntrl1")->currentIndex());
@@ -83,17 +83,17 @@ class TestFileCommands : public QObject {
     // Open: the file's design, its name, listed; nothing modified.
     prompt::QueueFile(first);
     Act(form, "Open1")->trigger();
-    QCOMPARE(form.Document().fileName(), first);
-    QCOMPARE(form.Document().items().size(), size_t(2));
+    QCOMPARE(form.document().fileName(), first);
+    QCOMPARE(form.document().items().size(), size_t(2));
     QCOMPARE(form.findChild<QLineEdit*>("edt_pSliderName")->text(), QString("First"));
-    QVERIFY(!form.Document().isModified() && !SaveEnabled(form));
+    QVERIFY(!form.document().isModified() && !SaveEnabled(form));
     QCOMPARE(RecentLines(env.ProgramFolder()), QStringList{"&1 " + first});
 
     // Save on a named project writes without a dialog and leaves the recent list alone.
     form.findChild<QLineEdit*>("edt_pSliderName")->setText("Changed");
     QVERIFY(SaveEnabled(form));
     Act(form, "tlbtnSave")->trigger();
-    QVERIFY(!form.Document().isModified() && !SaveEnabled(form));
+    QVERIFY(!form.document().isModified() && !SaveEnabled(form));
     QVERIFY(ReadText(first).contains("Changed#$@"));
     QVERIFY(QFile::exists(env.Path("a/first.html")));
 
@@ -102,7 +102,7 @@ class TestFileCommands : public QObject {
     QDir().mkpath(env.Path("b"));
     Act(form, "Save2")->trigger();
     QVERIFY(QFile::exists(env.Path("b/second.tvn")));
-    QCOMPARE(form.Document().fileName(), env.Path("b/second"));
+    QCOMPARE(form.document().fileName(), env.Path("b/second"));
     QCOMPARE(RecentLines(env.ProgramFolder()).size(), 1);
 
     // Save As onto an existing project asks first; No writes nothing.
@@ -113,16 +113,16 @@ class TestFileCommands : public QObject {
     Act(form, "Save2")->trigger();
     QVERIFY(prompt::Shown().last().text.contains("already exists"));
     QCOMPARE(ReadText(first), before);
-    QCOMPARE(form.Document().fileName(), env.Path("b/second"));
+    QCOMPARE(form.document().fileName(), env.Path("b/second"));
 
     // New: the defaults, no file, after the save-changes prompt.
     prompt::QueueButton(TButton::No);
     Act(form, "New1")->trigger();
     QCOMPARE(prompt::Shown().last().text, QString("Save changes to files?"));
-    QVERIFY(form.Document().fileName().isEmpty());
-    QVERIFY(form.Document().items().empty());
+    QVERIFY(form.document().fileName().isEmpty());
+    QVERIFY(form.document().items().empty());
     QCOMPARE(form.findChild<QLineEdit*>("edt_pSliderName")->text(), QString("Slider1"));
-    QVERIFY(!form.Document().isModified() && !SaveEnabled(form));
+    QVERIFY(!form.document().isModified() && !SaveEnabled(form));
   }
 
   void unsavedWorkIsNeverDroppedSilently() {
@@ -138,19 +138,19 @@ class TestFileCommands : public QObject {
       prompt::QueueFile(std::nullopt);
       if (command == 0) Act(form, "New1")->trigger();
       if (command == 1) Act(form, "tlbtnOpen")->trigger();
-      if (command == 2) QVERIFY(!form.OpenProjectFile(other));
-      QCOMPARE(form.Document().items().size(), size_t(2));
-      QVERIFY(form.Document().isModified());
+      if (command == 2) QVERIFY(!form.files().openProjectFile(other));
+      QCOMPARE(form.document().items().size(), size_t(2));
+      QVERIFY(form.document().isModified());
     }
     // Cancel ends the command too; Save with its dialog cancelled stores the panels only.
     prompt::QueueButton(TButton::Cancel);
     Act(form, "New1")->trigger();
-    QCOMPARE(form.Document().items().size(), size_t(2));
+    QCOMPARE(form.document().items().size(), size_t(2));
     form.findChild<QLineEdit*>("edt_pSliderName")->setText("Kept");
     prompt::QueueFile(std::nullopt);
     Act(form, "Save1")->trigger();
-    QCOMPARE(form.Document().slider().pSliderName, std::string("Kept"));
-    QVERIFY(form.Document().isModified() && SaveEnabled(form));
+    QCOMPARE(form.document().slider().pSliderName, std::string("Kept"));
+    QVERIFY(form.document().isModified() && SaveEnabled(form));
 
     // A save that fails (the folder is gone) also keeps the design, and says why.
     prompt::QueueButton(TButton::Yes);
@@ -158,8 +158,8 @@ class TestFileCommands : public QObject {
     prompt::QueueButton(TButton::Ok);
     Act(form, "New1")->trigger();
     QCOMPARE(prompt::Shown().last().kind, TMessageKind::Error);
-    QCOMPARE(form.Document().items().size(), size_t(2));
-    QVERIFY(form.Document().fileName().isEmpty());
+    QCOMPARE(form.document().items().size(), size_t(2));
+    QVERIFY(form.document().fileName().isEmpty());
   }
 
   void aRefusedOrFailedOpenNeverTakesOver() {
@@ -203,7 +203,7 @@ class TestFileCommands : public QObject {
         {env.Path("missing.tvn"), "missing.tvn"}};
 
     TMainForm form(env.ProgramFolder());
-    QVERIFY(form.OpenProjectFile(good));
+    QVERIFY(form.files().openProjectFile(good));
     Select(form, {1});
     form.findChild<QLineEdit*>("edt_IToolTip")->setText("typed, not stored");
     form.findChild<QSpinBox*>("spnedt_pWidth")->setValue(222);
@@ -249,7 +249,7 @@ class TestFileCommands : public QObject {
     QVERIFY(prompt::Shown()[2].text.contains("\"alpha\""));
     QCOMPARE(ReadText(env.Path("site/torvanecfg.js")), alphaConfig);
     QVERIFY(!QFile::exists(env.Path("site/beta.tvn")));
-    QCOMPARE(form.Document().fileName(), env.Path("fresh/beta.tvn"));
+    QCOMPARE(form.document().fileName(), env.Path("fresh/beta.tvn"));
     // Yes: replaced; from then on the set is beta's and its own saves ask nothing.
     prompt::QueueFile(env.Path("site/beta.tvn"));
     prompt::QueueButton(TButton::Yes);
@@ -274,11 +274,11 @@ class TestFileCommands : public QObject {
       m.Items[0].OriginalImagePath = MakeJpeg(env.Path("a.jpg"), 80, 60).toStdString();
     });
     TMainForm form(env.ProgramFolder());
-    QVERIFY(form.OpenProjectFile(path));
+    QVERIFY(form.files().openProjectFile(path));
     Select(form, {0});
-    form.Document().setItemField({0}, TItemField::ToolTip, "edited", QString());
-    const quint64 before = form.Document().revision();
-    QSignalSpy changed(&form.Document(), &TDocument::itemsChanged);
+    form.document().setItemField({0}, TItemField::ToolTip, "edited", QString());
+    const quint64 before = form.document().revision();
+    QSignalSpy changed(&form.document(), &TDocument::itemsChanged);
     Act(form, "Save1")->trigger();
     QCOMPARE(Find<QComboBox>(form, "cmbx_ILink")->currentText(),
              QStringLiteral("https://example.org/page.html"));
@@ -287,8 +287,8 @@ class TestFileCommands : public QObject {
                              return signal[1].value<TItemField>() == TItemField::Link;
                            }),
              1);
-    QCOMPARE(form.Document().revision(), before + 1);
-    QVERIFY(!form.Document().isModified());
+    QCOMPARE(form.document().revision(), before + 1);
+    QVERIFY(!form.document().isModified());
   }
 
   // Values as long as a file can hold come back whole after an open and a save.
@@ -298,7 +298,7 @@ class TestFileCommands : public QObject {
     const std::string tooltip(100000, 't');
     const QString path = WriteProject(env.Path("long.tvn"), 1, name, tooltip);
     TMainForm form(env.ProgramFolder());
-    QVERIFY(form.OpenProjectFile(path));
+    QVERIFY(form.files().openProjectFile(path));
     Select(form, {0});
     Select(form, {-1});
     form.findChild<QSpinBox*>("spnedt_pGap")->setValue(3);
@@ -311,34 +311,34 @@ class TestFileCommands : public QObject {
   void theRecentListKeepsFourSlots() {
     TTestEnvironment env;
     TMainForm form(env.ProgramFolder());
-    QVERIFY(form.RecentEntries().isEmpty());
+    QVERIFY(form.files().recentEntries().isEmpty());
     QCOMPARE(ReadText(env.ProgramFolder() + "recentfile.dat"), QString());
     QStringList files;
     for (const char* name : {"one", "two", "three", "four", "five"})
       files << WriteProject(env.Path(QString("r/%1.tvn").arg(name)), 0);
-    for (int i = 0; i < 4; ++i) QVERIFY(form.OpenProjectFile(files[i]));
-    QCOMPARE(form.RecentEntries(), (QStringList{files[3], files[2], files[1], files[0]}));
+    for (int i = 0; i < 4; ++i) QVERIFY(form.files().openProjectFile(files[i]));
+    QCOMPARE(form.files().recentEntries(), (QStringList{files[3], files[2], files[1], files[0]}));
     // A listed file keeps its place; the file is not even rewritten.
     const QString before = ReadText(env.ProgramFolder() + "recentfile.dat");
-    QVERIFY(form.OpenProjectFile(files[1]));
+    QVERIFY(form.files().openProjectFile(files[1]));
     QCOMPARE(ReadText(env.ProgramFolder() + "recentfile.dat"), before);
     QVERIFY(before.contains("&1 " + files[3] + "\r\n&2 " + files[2] + "\r\n"));
     // A fifth drops the oldest.
-    QVERIFY(form.OpenProjectFile(files[4]));
-    QCOMPARE(form.RecentEntries(), (QStringList{files[4], files[3], files[2], files[1]}));
+    QVERIFY(form.files().openProjectFile(files[4]));
+    QCOMPARE(form.files().recentEntries(), (QStringList{files[4], files[3], files[2], files[1]}));
     // Letter case counts.
     const QString upper = WriteProject(env.Path("r/FIVE.tvn"), 0);
-    QVERIFY(form.OpenProjectFile(upper));
-    QCOMPARE(form.RecentEntries().first(), upper);
+    QVERIFY(form.files().openProjectFile(upper));
+    QCOMPARE(form.files().recentEntries().first(), upper);
 
     // An entry whose path holds "&" opens that exact path from the menu.
     const QString amp = WriteProject(env.Path("r/Tom & Jerry.tvn"), 1);
-    QVERIFY(form.OpenProjectFile(amp));
+    QVERIFY(form.files().openProjectFile(amp));
     QMenu* menu = form.findChild<QMenu*>("mnitRecentFiles");
     QVERIFY(menu->actions().first()->text().contains("Tom && Jerry"));
-    QVERIFY(form.OpenProjectFile(files[4]));  // leave it, then come back through the menu
+    QVERIFY(form.files().openProjectFile(files[4]));  // leave it, then come back through the menu
     menu->actions().first()->trigger();
-    QCOMPARE(form.Document().fileName(), amp);
+    QCOMPARE(form.document().fileName(), amp);
   }
 
   void theSampleOpensAndPublishesWholeFromAnyWorkingFolder() {
@@ -352,16 +352,16 @@ class TestFileCommands : public QObject {
     const QString working = QDir::currentPath();
     QDir::setCurrent(env.ProgramFolder());
     TMainForm form(env.ProgramFolder());
-    QVERIFY(form.OpenProjectFile(env.Path("mine/sample.tvn")));
+    QVERIFY(form.files().openProjectFile(env.Path("mine/sample.tvn")));
     auto* pictures = qobject_cast<TPictureDelegate*>(TreeOf(form)->itemDelegate());
-    QCOMPARE(form.Document().itemCount(), 5);
+    QCOMPARE(form.document().itemCount(), 5);
     for (int i = 0; i < 5; ++i)
-      QVERIFY2(!pictures->Flagged(RowOf(form, i)), qPrintable(QString::number(i)));
+      QVERIFY2(!pictures->flagged(RowOf(form, i)), qPrintable(QString::number(i)));
     prompt::QueueFile(env.Path("site/show.tvn"));
     Act(form, "Save2")->trigger();
     QDir::setCurrent(working);
     for (int i = 0; i < 5; ++i) {
-      QCOMPARE(form.Document().caption(i), std::string("Item"));  // found by the save too
+      QCOMPARE(form.document().caption(i), std::string("Item"));  // found by the save too
       QVERIFY(QFile::exists(env.Path(QString("site/slider%1.jpg").arg(i))));
     }
     QVERIFY(ReadText(env.Path("site/show.tvn")).contains("#$@harbour.jpg#$@"));  // as written
@@ -374,7 +374,7 @@ class TestFileCommands : public QObject {
     prompt::QueueFile(env.ProgramFolder() + "templates/mine.tvn");
     Act(form, "SaveAsTemplate1")->trigger();
     QVERIFY(QFile::exists(env.ProgramFolder() + "templates/mine.tvn"));
-    QCOMPARE(form.Document().fileName(), env.ProgramFolder() + "templates/mine.tvn");
+    QCOMPARE(form.document().fileName(), env.ProgramFolder() + "templates/mine.tvn");
     // The template is written on purpose only: a later Save asks for the design's own file.
     Act(form, "Insert2")->trigger();
     prompt::QueueFile(std::nullopt);

@@ -92,10 +92,10 @@ class TestInstalledLayout : public QObject {
     const QString bin = env.ProgramFolder();
     const QString project = WriteProject(env.Path("work/a.tvn"), "Beside", 40);
     TMainForm form(bin);
-    QVERIFY(!form.StatePlaces().perUser);
-    QCOMPARE(form.TemplateFolders(), QStringList{bin + "templates"});
-    QCOMPARE(QString::fromStdString(form.Document().agent().WorkFolder()), bin);
-    QVERIFY(form.OpenProjectFile(project));
+    QVERIFY(!form.statePlaces().perUser);
+    QCOMPARE(form.files().templateFolders(), QStringList{bin + "templates"});
+    QCOMPARE(QString::fromStdString(form.document().agent().WorkFolder()), bin);
+    QVERIFY(form.files().openProjectFile(project));
     QCOMPARE(ReadText(bin + "recentfile.dat"), "&1 " + project + "\r\n");
     Act(form, "Preview1")->trigger();
     QCOMPARE(env.launcher.documents,
@@ -108,9 +108,9 @@ class TestInstalledLayout : public QObject {
     QString work;
     {
       TMainForm second(bin);
-      work = QString::fromStdString(second.Document().agent().WorkFolder());
+      work = QString::fromStdString(second.document().agent().WorkFolder());
       QVERIFY2(work.startsWith(env.Path("runtime/torvane/instance-")), qPrintable(work));
-      QCOMPARE(second.RecentEntries(), QStringList{project});
+      QCOMPARE(second.files().recentEntries(), QStringList{project});
       QVERIFY(second.close());
     }
     QVERIFY(!QFileInfo::exists(work));  // a private work folder goes with its window
@@ -131,13 +131,14 @@ class TestInstalledLayout : public QObject {
     QString work;
     {
       TMainForm form(share);
-      QVERIFY(form.StatePlaces().perUser);
+      QVERIFY(form.statePlaces().perUser);
       QVERIFY(!QFileInfo::exists(env.Path("data/applications/torvane.desktop")));
-      QCOMPARE(form.TemplateFolders(), (QStringList{data + "templates", share + "templates"}));
-      work = QString::fromStdString(form.Document().agent().WorkFolder());
+      QCOMPARE(form.files().templateFolders(),
+               (QStringList{data + "templates", share + "templates"}));
+      work = QString::fromStdString(form.document().agent().WorkFolder());
       QVERIFY2(work.startsWith(env.Path("runtime/torvane/instance-")), qPrintable(work));
 
-      QVERIFY(form.OpenProjectFile(project));
+      QVERIFY(form.files().openProjectFile(project));
       QCOMPARE(ReadText(data + "recentfile.dat"), "&1 " + project + "\r\n");
       Act(form, "Preview1")->trigger();
       const QString preview = work + "preview/";
@@ -315,12 +316,12 @@ class TestInstalledLayout : public QObject {
     prompt::StartTesting();
     {
       TMainForm form(files);
-      QVERIFY(form.OpenProjectFile(Env("TORVANE_TEST_PROJECT")));
+      QVERIFY(form.files().openProjectFile(Env("TORVANE_TEST_PROJECT")));
       Act(form, "Preview1")->trigger();
       QCOMPARE(launcher.documents.size(), 1);
       const QString ready = Env("TORVANE_TEST_READY");
       fileutil::WriteTextLines((ready + ".tmp").toStdString(),
-                               {form.Document().agent().PreviewFolder()});
+                               {form.document().agent().PreviewFolder()});
       QVERIFY(QFile::rename(ready + ".tmp", ready));
       QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(ready + ".quit"), 120000);
       QVERIFY(form.close());

@@ -56,10 +56,10 @@ class TestLivePreview : public QObject {
   void pageMovesAndFollowsEdits() {
     TTestEnvironment env;
     TMainForm form(env.ProgramFolder());
-    auto& pane = *form.LivePreview();
+    auto& pane = *form.livePreview();
     QSignalSpy shown(&pane, &TLivePreviewPane::PageShown);
     for (int i = 0; i < 4; ++i)
-      form.Document().addPictures({MakeJpeg(env.Path(QString("pics/p%1.jpg").arg(i)), 200, 120)});
+      form.document().addPictures({MakeJpeg(env.Path(QString("pics/p%1.jpg").arg(i)), 200, 120)});
     form.show();
     QVERIFY2(NextPage(shown), qPrintable(pane.StatusText()));
     QVERIFY2(pane.StatusText().isEmpty(), qPrintable(pane.StatusText()));
@@ -97,7 +97,7 @@ class TestLivePreview : public QObject {
            auto* step = Find<QSpinBox>(form, "spnedt_pStep");
            step->setValue(step->value() + 1);
          }},
-        {"pictures", [&] { form.Document().addPictures({env.Path("pics/p0.jpg")}); }},
+        {"pictures", [&] { form.document().addPictures({env.Path("pics/p0.jpg")}); }},
     };
     for (const TEdit& e : edits) {
       for (const bool paused : {false, true}) {
@@ -122,9 +122,9 @@ class TestLivePreview : public QObject {
   void restsWhenPausedHiddenOrMinimised() {
     TTestEnvironment env;
     TMainForm form(env.ProgramFolder());
-    auto& pane = *form.LivePreview();
+    auto& pane = *form.livePreview();
     QSignalSpy shown(&pane, &TLivePreviewPane::PageShown);
-    form.Document().addPictures({MakeJpeg(env.Path("pics/a.jpg"), 300, 120)});
+    form.document().addPictures({MakeJpeg(env.Path("pics/a.jpg"), 300, 120)});
     form.show();
     QVERIFY2(NextPage(shown), qPrintable(pane.StatusText()));
 
@@ -183,9 +183,9 @@ class TestLivePreview : public QObject {
           }
         });
     TMainForm form(env.ProgramFolder());
-    auto& pane = *form.LivePreview();
+    auto& pane = *form.livePreview();
     QSignalSpy shown(&pane, &TLivePreviewPane::PageShown);
-    QVERIFY(form.OpenProjectFile(project));
+    QVERIFY(form.files().openProjectFile(project));
     form.show();
     QVERIFY2(NextPage(shown), qPrintable(pane.StatusText()));
     const QUrl page = pane.ShownView()->url();
@@ -211,16 +211,16 @@ class TestLivePreview : public QObject {
   void missingPicturePreviews() {
     TTestEnvironment env;
     TMainForm form(env.ProgramFolder());
-    auto& pane = *form.LivePreview();
+    auto& pane = *form.livePreview();
     QSignalSpy shown(&pane, &TLivePreviewPane::PageShown);
     const QString gone = MakeJpeg(env.Path("pics/gone.jpg"), 200, 120);
-    form.Document().addPictures({MakeJpeg(env.Path("pics/kept.jpg"), 200, 120), gone});
+    form.document().addPictures({MakeJpeg(env.Path("pics/kept.jpg"), 200, 120), gone});
     QFile::remove(gone);
     form.show();
     QVERIFY2(NextPage(shown), qPrintable(pane.StatusText()));
     QVERIFY2(pane.ConsoleErrors().isEmpty(), qPrintable(pane.ConsoleErrors().join('\n')));
     QCOMPARE(Run(pane, "document.querySelectorAll('.torvane-box img').length > 0").toBool(), true);
-    QCOMPARE(form.Document().itemCount(), 2);  // the preview leaves the design as it is
+    QCOMPARE(form.document().itemCount(), 2);  // the preview leaves the design as it is
   }
 
   // Pictures renamed away or cut short while the window is in the background: the pane follows
@@ -228,12 +228,12 @@ class TestLivePreview : public QObject {
   void picturesGoneMeanwhileShowMissing() {
     TTestEnvironment env;
     TMainForm form(env.ProgramFolder());
-    auto& pane = *form.LivePreview();
+    auto& pane = *form.livePreview();
     QSignalSpy shown(&pane, &TLivePreviewPane::PageShown);
     QStringList paths;
     for (const char* name : {"stays", "renamed", "cut"})
       paths << MakeJpeg(env.Path(QString("pics/%1.jpg").arg(name)), 200, 120);
-    form.Document().addPictures(paths);
+    form.document().addPictures(paths);
     form.show();
     QVERIFY2(NextPage(shown), qPrintable(pane.StatusText()));
     const QString pictures =

@@ -25,6 +25,7 @@
 
 #include "ColorPanel.h"
 #include "DialogFrame.h"
+#include "ItemPanel.h"
 #include "LivePreview.h"
 #include "MainForm.h"
 #include "UiTest.h"
@@ -55,7 +56,7 @@ QString Commands(QWidget& form) {
   return state;
 }
 int ChildCount(TMainForm& form, int item) {
-  return form.Document().itemModel()->rowCount(RowOf(form, item));
+  return form.document().itemModel()->rowCount(RowOf(form, item));
 }
 void ClickTree(TMainForm& form, int item, Qt::KeyboardModifiers keys = {}) {
   QTreeView* tree = TreeOf(form);
@@ -81,7 +82,7 @@ void DropOnto(TMainForm& form, const QMimeData* data, int target, bool before,
 void DragOnto(TMainForm& form, std::vector<int> items, int target, bool before) {
   QModelIndexList rows;
   for (int item : items) rows << RowOf(form, item);
-  std::unique_ptr<QMimeData> data(form.Document().itemModel()->mimeData(rows));
+  std::unique_ptr<QMimeData> data(form.document().itemModel()->mimeData(rows));
   DropOnto(form, data.get(), target, before);
 }
 std::vector<std::string> Names(std::initializer_list<int> numbers) {
@@ -120,13 +121,13 @@ class TestMainWindow : public QObject {
     // Delete on the root (reached however) only says no, the moves do nothing; none of them is a
     // change.
     prompt::QueueButton(TButton::Ok);
-    form.deleteItems();
+    form.tree().deleteItems();
     QCOMPARE(prompt::Shown().last().text, QString("Root item cannot be deleted."));
     QCOMPARE(prompt::Shown().last().kind, TMessageKind::Error);
-    form.moveItemsUp();
-    form.moveItemsDown();
+    form.tree().moveItemsUp();
+    form.tree().moveItemsDown();
     QCOMPARE(ChildCount(form, -1), 0);
-    QVERIFY(!form.Document().isModified() && !SaveEnabled(form));
+    QVERIFY(!form.document().isModified() && !SaveEnabled(form));
     ClickTree(form, -1);
     QTRY_COMPARE(Commands(form), QString("1000"));
 
@@ -150,7 +151,7 @@ class TestMainWindow : public QObject {
                    {QRect(100, 50, 600, 400), QRect(108, 90, 584, 352)}};
     for (const auto& s : screens)
       QCOMPARE(frame::FitOnScreen(QSize(781, 524), s.area, frameRoom), s.placed);
-    form.PlaceOnScreen();
+    form.placeOnScreen();
     QVERIFY(form.screen()->availableGeometry().contains(form.geometry()));
 
     // The desktop file association went to the test's data folder.
@@ -170,13 +171,13 @@ class TestMainWindow : public QObject {
     QSize placed;
     {
       TMainForm form(env.ProgramFolder());
-      form.PlaceOnScreen();
+      form.placeOnScreen();
       form.show();
       auto* tabs = Find<QTabWidget>(form, "pgcntrl1");
       QVERIFY(tabs->minimumWidth() >= tabs->minimumSizeHint().width());
       QVERIFY(tabs->minimumHeight() >= tabs->minimumSizeHint().height());
       QWidget* strip = Find<QWidget>(form, "StatusBar1");
-      const QWidget* pane = form.LivePreview();
+      const QWidget* pane = form.livePreview();
       QVERIFY(strip->mapTo(&form, QPoint()).y() >= pane->geometry().bottom());
       auto* splitter = Find<QSplitter>(form, "Splitter1");
       form.resize(760, 560);
@@ -187,11 +188,11 @@ class TestMainWindow : public QObject {
     }
     QApplication::setFont(font);
     TMainForm next(env.ProgramFolder());
-    next.PlaceOnScreen();
+    next.placeOnScreen();
     next.show();
     QCOMPARE(next.size(), placed);
     QCOMPARE(Find<QSplitter>(next, "Splitter1")->sizes().value(0), 200);
-    QVERIFY(next.LivePreview()->isVisible());
+    QVERIFY(next.livePreview()->isVisible());
   }
 
   void treeAndItemListStayInStep() {
@@ -202,22 +203,22 @@ class TestMainWindow : public QObject {
     QCOMPARE(ChildCount(form, -1), 3);
     for (int i = 0; i < 3; ++i) {
       QCOMPARE(RowOf(form, i).data().toString(), QString("Item"));
-      QCOMPARE(form.Document().item(i).ILevel, std::string("0"));
-      QCOMPARE(form.Document().item(i).ITarget, std::string("_self"));
+      QCOMPARE(form.document().item(i).ILevel, std::string("0"));
+      QCOMPARE(form.document().item(i).ITarget, std::string("_self"));
     }
-    QCOMPARE(form.CurrentItem(), -1);
+    QCOMPARE(form.tree().currentItem(), -1);
 
     // Selecting an item shows it in its own tab; every edit reaches the model at once.
-    form.Document().undoStack()->setClean();
+    form.document().undoStack()->setClean();
     ClickTree(form, 1);
     QCOMPARE(TabsShown(form), QStringList({"tbshtItemGeneral"}));
     QCOMPARE(Commands(form), QString("0111"));
-    QVERIFY(!form.Document().isModified());
+    QVERIFY(!form.document().isModified());
     auto* link = Find<QComboBox>(form, "cmbx_ILink");
     auto* picture = Find<QLineEdit>(form, "edtOriginalImagePath");
     link->setEditText(" http://one.example/ ");
     picture->setText("b.jpg");
-    QCOMPARE(form.Document().item(1).ILink, std::string("http://one.example/"));
+    QCOMPARE(form.document().item(1).ILink, std::string("http://one.example/"));
     ClickTree(form, 2);
     QCOMPARE(link->currentText(), QString(""));
     picture->setText("c.jpg");
@@ -230,24 +231,24 @@ class TestMainWindow : public QObject {
     picture->setText("a.jpg");
     Act(form, "MoveDown1")->trigger();
     QCOMPARE(Pictures(form), (std::vector<std::string>{"b.jpg", "a.jpg", "c.jpg"}));
-    QCOMPARE(form.SelectedItems(), std::vector<int>{1});
+    QCOMPARE(form.tree().selectedItems(), std::vector<int>{1});
     QCOMPARE(Commands(form), QString("0111"));
     ClickTree(form, 0);
     QCOMPARE(Commands(form), QString("0101"));
 
     // Delete asks; No keeps everything. Yes selects the neighbour, which shows its item.
-    form.Document().undoStack()->setClean();
+    form.document().undoStack()->setClean();
     prompt::QueueButton(TButton::No);
     Act(form, "tlbtnDelete")->trigger();
-    QCOMPARE(form.Document().itemCount(), 3);
-    QVERIFY(!form.Document().isModified());
+    QCOMPARE(form.document().itemCount(), 3);
+    QVERIFY(!form.document().isModified());
     ClickTree(form, 1);
     prompt::QueueButton(TButton::Yes);
     Act(form, "Delete1")->trigger();
     QCOMPARE(prompt::Shown().last().text,
              QString("Are you sure to delete this item and all its children?"));
     QCOMPARE(Pictures(form), (std::vector<std::string>{"b.jpg", "c.jpg"}));
-    QCOMPARE(form.SelectedItems(), std::vector<int>{1});
+    QCOMPARE(form.tree().selectedItems(), std::vector<int>{1});
     QCOMPARE(picture->text(), QString("c.jpg"));
   }
 
@@ -275,8 +276,8 @@ class TestMainWindow : public QObject {
     ClickTree(form, 0, Qt::ControlModifier);
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
                       QPoint(5, tree->viewport()->height() - 5));
-    QCOMPARE(form.CurrentItem(), 0);
-    QCOMPARE(form.SelectedItems(), std::vector<int>{0});
+    QCOMPARE(form.tree().currentItem(), 0);
+    QCOMPARE(form.tree().selectedItems(), std::vector<int>{0});
 
     const QMap<QString, QString> keys{{"Delete2", "Del"},  {"Insert2", "Ins"},
                                       {"Topic1", "F1"},    {"Save2", "Ctrl+Shift+S"},
@@ -300,7 +301,7 @@ class TestMainWindow : public QObject {
     QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(colour);
     QCOMPARE(spoken->role(), QAccessible::Button);
     QCOMPARE(spoken->text(QAccessible::Name),
-             "Background Color, " + colour->Color().name().toUpper());
+             "Background Color, " + colour->color().name().toUpper());
     prompt::QueueColor(QColor(0x20, 0x30, 0x40));
     spoken->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QCOMPARE(spoken->text(QAccessible::Name), QStringLiteral("Background Color, #203040"));
@@ -312,13 +313,13 @@ class TestMainWindow : public QObject {
 
     // Ins and Del act on the tree only: typed into a box they are the box's keys. Work that
     // takes the window for a while (a save) gives the focus back where it was.
-    const int items = form.Document().itemCount();
+    const int items = form.document().itemCount();
     auto* name = Find<QLineEdit>(form, "edt_pSliderName");
     for (QWidget* where : {static_cast<QWidget*>(name), static_cast<QWidget*>(tree)}) {
       where->setFocus();
       QTest::keyClick(where, Qt::Key_Insert);
     }
-    QCOMPARE(form.Document().itemCount(), items + 1);
+    QCOMPARE(form.document().itemCount(), items + 1);
     QDir().mkpath(env.Path("focus"));
     prompt::QueueFile(env.Path("focus/kept.tvn"));
     QTest::keyClick(tree, Qt::Key_S, Qt::ControlModifier);
@@ -328,8 +329,8 @@ class TestMainWindow : public QObject {
     // An open while an item is selected leaves the root's commands.
     Select(form, {1});
     const QString file = WriteProject(env.Path("two.tvn"), {"0", "0"});
-    form.Document().undoStack()->setClean();
-    QVERIFY(form.OpenProjectFile(file));
+    form.document().undoStack()->setClean();
+    QVERIFY(form.files().openProjectFile(file));
     QCOMPARE(Commands(form), QString("1000"));
   }
 
@@ -339,7 +340,7 @@ class TestMainWindow : public QObject {
     const QString file = WriteProject(env.Path("nested.tvn"), {"0", "1", "1", "0", "1"});
     TMainForm form(env.ProgramFolder());
     form.show();
-    QVERIFY(form.OpenProjectFile(file));
+    QVERIFY(form.files().openProjectFile(file));
     QCOMPARE(ChildCount(form, -1), 2);
     QCOMPARE(ChildCount(form, 0), 2);
     QCOMPARE(RowOf(form, 0).data().toString(), QString("Image"));
@@ -358,14 +359,14 @@ class TestMainWindow : public QObject {
     // Dragged into another item, the block goes whole and one level deeper; Undo brings it back.
     DragOnto(form, {0}, 4, false);
     QCOMPARE(Pictures(form), Names({3, 4, 0, 2, 1}));
-    QCOMPARE(form.Document().level(2), 2);
-    QCOMPARE(form.Document().level(4), 3);
+    QCOMPARE(form.document().level(2), 2);
+    QCOMPARE(form.document().level(4), 3);
     QCOMPARE(Act(form, "Undo1")->text(), QString("&Undo Move Item"));
     DragOnto(form, {2}, 4, false);  // into its own block: refused
     QCOMPARE(Pictures(form), Names({3, 4, 0, 2, 1}));
     Act(form, "Undo1")->trigger();
     QCOMPARE(Pictures(form), Names({0, 2, 1, 3, 4}));
-    QCOMPARE(form.Document().level(1), 1);
+    QCOMPARE(form.document().level(1), 1);
     DragOnto(form, {3}, 0, true);  // before the first item
     QCOMPARE(Pictures(form), Names({3, 4, 0, 2, 1}));
 
@@ -374,7 +375,7 @@ class TestMainWindow : public QObject {
     prompt::QueueButton(TButton::Yes);
     Act(form, "Delete2")->trigger();
     QCOMPARE(Pictures(form), Names({3, 4}));
-    QCOMPARE(form.Document().NodeCount(), 3);
+    QCOMPARE(form.document().NodeCount(), 3);
   }
 
   void severalSelectedItemsAreEditedInOneStep() {
@@ -386,10 +387,10 @@ class TestMainWindow : public QObject {
         });
     TMainForm form(env.ProgramFolder());
     form.show();
-    QVERIFY(form.OpenProjectFile(file));
+    QVERIFY(form.files().openProjectFile(file));
     ClickTree(form, 1);
     ClickTree(form, 3, Qt::ControlModifier);
-    QCOMPARE(form.SelectedItems(), (std::vector<int>{1, 3}));
+    QCOMPARE(form.tree().selectedItems(), (std::vector<int>{1, 3}));
     // The values they share are shown, the others left blank; a field typed sets it on all.
     auto* link = Find<QComboBox>(form, "cmbx_ILink");
     auto* tip = Find<QLineEdit>(form, "edt_IToolTip");
@@ -398,27 +399,27 @@ class TestMainWindow : public QObject {
     link->lineEdit()->setFocus();
     link->lineEdit()->selectAll();
     QTest::keyClicks(link->lineEdit(), "both.html");
-    QCOMPARE(form.Document().item(1).ILink, std::string("both.html"));
-    QCOMPARE(form.Document().item(3).ILink, std::string("both.html"));
-    QCOMPARE(form.Document().undoStack()->count(), 1);  // nine keys, one step
+    QCOMPARE(form.document().item(1).ILink, std::string("both.html"));
+    QCOMPARE(form.document().item(3).ILink, std::string("both.html"));
+    QCOMPARE(form.document().undoStack()->count(), 1);  // nine keys, one step
     QCOMPARE(UndoText(form), QString("&Undo Edit Link"));
 
     Act(form, "MoveUp1")->trigger();
     QCOMPARE(Pictures(form), Names({1, 0, 3, 2, 4}));
-    QCOMPARE(form.SelectedItems(), (std::vector<int>{0, 2}));
+    QCOMPARE(form.tree().selectedItems(), (std::vector<int>{0, 2}));
     prompt::QueueButton(TButton::Yes);
     Act(form, "Delete2")->trigger();
     QVERIFY(prompt::Shown().last().text.contains("these 2 items"));
     QCOMPARE(Pictures(form), Names({0, 2, 4}));
-    QCOMPARE(form.Document().undoStack()->count(), 3);
+    QCOMPARE(form.document().undoStack()->count(), 3);
     // Undo brings back the items and their selection.
     Act(form, "Undo1")->trigger();
     QCOMPARE(Pictures(form), Names({1, 0, 3, 2, 4}));
-    QCOMPARE(form.SelectedItems(), (std::vector<int>{0, 2}));
+    QCOMPARE(form.tree().selectedItems(), (std::vector<int>{0, 2}));
     Act(form, "Undo1")->trigger();
     Act(form, "Undo1")->trigger();
-    QCOMPARE(form.Document().item(3).ILink, std::string("same.html"));
-    QVERIFY(!form.Document().isModified());
+    QCOMPARE(form.document().item(3).ILink, std::string("same.html"));
+    QVERIFY(!form.document().isModified());
   }
 
   void undoAndRedoNameTheStepAndRestoreWhatWasShown() {
@@ -432,7 +433,7 @@ class TestMainWindow : public QObject {
     QVERIFY(Act(form, "Redo1")->shortcuts().contains(QKeySequence("Ctrl+Y")));
     QCOMPARE(Act(form, "Redo1")->shortcut(), QKeySequence("Ctrl+Shift+Z"));
     QCOMPARE(Act(form, "Undo1")->shortcut(), QKeySequence("Ctrl+Z"));
-    QVERIFY(form.OpenProjectFile(file));
+    QVERIFY(form.files().openProjectFile(file));
 
     // An edit on the Path page, then an item deleted: Undo shows each step where it was made.
     auto* tabs = Find<QTabWidget>(form, "pgcntrl1");
@@ -447,18 +448,18 @@ class TestMainWindow : public QObject {
     QCOMPARE(RedoText(form), QString("-"));
     QVERIFY(SaveEnabled(form));
     QTest::keySequence(&form, QKeySequence("Ctrl+Z"));
-    QCOMPARE(form.SelectedItems(), std::vector<int>{2});
+    QCOMPARE(form.tree().selectedItems(), std::vector<int>{2});
     QCOMPARE(CurrentTab(form), QString("tbshtItemGeneral"));
     QCOMPARE(RedoText(form), QString("&Redo Delete Item"));
     Act(form, "Undo1")->trigger();
-    QCOMPARE(form.SelectedItems(), std::vector<int>{-1});
+    QCOMPARE(form.tree().selectedItems(), std::vector<int>{-1});
     QCOMPARE(CurrentTab(form), QString("tbshtPath"));
     QVERIFY(Find<QRadioButton>(form, "rdbtnpInternalUse_RootDir_Local_Checked")->isChecked());
     // Back at the saved step: nothing to save. Redo both (Ctrl+Y) and save: the new saved step.
-    QVERIFY(!form.Document().isModified() && !SaveEnabled(form));
+    QVERIFY(!form.document().isModified() && !SaveEnabled(form));
     QTest::keySequence(&form, QKeySequence("Ctrl+Y"));
     QTest::keySequence(&form, QKeySequence("Ctrl+Shift+Z"));
-    QCOMPARE(form.Document().itemCount(), 2);
+    QCOMPARE(form.document().itemCount(), 2);
     Act(form, "Save1")->trigger();
     QVERIFY(!SaveEnabled(form));
     Act(form, "Undo1")->trigger();
@@ -478,13 +479,13 @@ class TestMainWindow : public QObject {
     form.show();
     QElapsedTimer clock;
     clock.start();
-    QVERIFY(form.OpenProjectFile(file));
+    QVERIFY(form.files().openProjectFile(file));
     QCoreApplication::processEvents();  // the tree lays itself out
     QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed()) + " ms"));
-    QCOMPARE(form.Document().NodeCount(), 50001);
+    QCOMPARE(form.document().NodeCount(), 50001);
     QCOMPARE(ChildCount(form, -1), 37500);
-    QCOMPARE(form.Document().Depth(4), 2);
-    QCOMPARE(form.Document().Caption(50000), std::string("Image"));
+    QCOMPARE(form.document().Depth(4), 2);
+    QCOMPARE(form.document().Caption(50000), std::string("Image"));
   }
 
   void theModifiedStateFollowsEveryChange() {
@@ -522,7 +523,7 @@ class TestMainWindow : public QObject {
          false},
         {"same colour",
          [&] {
-           prompt::QueueColor(Find<TColorPanel>(form, "pnl_pBgColor")->Color());
+           prompt::QueueColor(Find<TColorPanel>(form, "pnl_pBgColor")->color());
            emit Find<TColorPanel>(form, "pnl_pBgColor")->clicked();
          },
          false},
@@ -542,16 +543,109 @@ class TestMainWindow : public QObject {
          false},
     };
     for (const TEdit& e : edits) {
-      form.Document().undoStack()->setClean();
+      form.document().undoStack()->setClean();
       e.edit();
-      QVERIFY2(form.Document().isModified() == e.changes && SaveEnabled(form) == e.changes, e.what);
+      QVERIFY2(form.document().isModified() == e.changes && SaveEnabled(form) == e.changes, e.what);
     }
-    const TAppletData& d = form.Document().slider();
+    const TAppletData& d = form.document().slider();
     QCOMPARE(d.pContainerBorderColor, std::string("123456"));
     QCOMPARE(d.pImageBorderStyle, std::string("5"));
     QCOMPARE(d.pInternalUse_RootDir_Local_Checked, std::string("0"));
     QCOMPARE(d.pSliderName + d.pCfgName + d.pDivId + d.pSpareCfgName,
              std::string("OtherOthercfgOther_divOthercfg"));
+  }
+
+  void aPageEditWritesItsOwnFieldAsOneStep() {
+    TTestEnvironment env;
+    TMainForm form(env.ProgramFolder());
+    using TField = std::string TAppletData::*;
+    const TField all[] = {&TAppletData::pSliderName,
+                          &TAppletData::pCfgName,
+                          &TAppletData::pDivId,
+                          &TAppletData::pWidth,
+                          &TAppletData::pHeight,
+                          &TAppletData::pStep,
+                          &TAppletData::pDelay,
+                          &TAppletData::pGap,
+                          &TAppletData::pTrailerSpace,
+                          &TAppletData::pBgColor,
+                          &TAppletData::pSpareCfgName,
+                          &TAppletData::pImageBorderWidth,
+                          &TAppletData::pImageBorderStyle,
+                          &TAppletData::pImageBorderColor,
+                          &TAppletData::pContainerBorderWidth,
+                          &TAppletData::pContainerBorderStyle,
+                          &TAppletData::pContainerBorderColor,
+                          &TAppletData::pInternalUse_RootDir_Local,
+                          &TAppletData::pInternalUse_RootDir_Remote,
+                          &TAppletData::pInternalUse_RootDir_Local_Checked};
+    // A value no control can show (beyond the width box's range) stays as it is while other
+    // fields are edited.
+    TAppletData odd = form.document().slider();
+    odd.pWidth = "99999999";
+    form.document().setSlider(odd, "test");
+    const struct {
+      const char* what;
+      std::function<void()> edit;
+      std::vector<TField> changed;
+      QString step;
+    } edits[] = {
+        {"gap",
+         [&] { Find<QSpinBox>(form, "spnedt_pGap")->setValue(17); },
+         {&TAppletData::pGap},
+         "Change Gap"},
+        {"name",
+         [&] { Find<QLineEdit>(form, "edt_pSliderName")->setText("Other"); },
+         {&TAppletData::pSliderName, &TAppletData::pCfgName, &TAppletData::pDivId,
+          &TAppletData::pSpareCfgName},
+         "Edit Slider Name"},
+        {"style",
+         [&] { Find<QComboBox>(form, "cmbx_pImageBorderStyle")->setCurrentIndex(5); },
+         {&TAppletData::pImageBorderStyle},
+         "Change Border Style"},
+        {"colour",
+         [&] {
+           prompt::QueueColor(QColor(1, 2, 3));
+           emit Find<TColorPanel>(form, "pnl_pImageBorderColor")->clicked();
+         },
+         {&TAppletData::pImageBorderColor},
+         "Change Image Border Colour"},
+        {"folder",
+         [&] { Find<QLineEdit>(form, "edtpInternalUse_RootDir_Remote")->setText("r/"); },
+         {&TAppletData::pInternalUse_RootDir_Remote},
+         "Edit Remote Folder"},
+        {"option",
+         [&] { Find<QRadioButton>(form, "rdbtnpInternalUse_RootDir_Local_Checked2")->click(); },
+         {&TAppletData::pInternalUse_RootDir_Local_Checked},
+         "Choose Link Replacement"},
+    };
+    QUndoStack* steps = form.document().undoStack();
+    for (const auto& e : edits) {
+      const TAppletData before = form.document().slider();
+      const int count = steps->count();
+      e.edit();
+      const TAppletData& after = form.document().slider();
+      for (const TField field : all) {
+        const bool changed =
+            std::find(e.changed.begin(), e.changed.end(), field) != e.changed.end();
+        QVERIFY2((before.*field != after.*field) == changed, e.what);
+      }
+      QCOMPARE(steps->count(), count + 1);
+      QCOMPARE(steps->undoText(), e.step);
+    }
+    QCOMPARE(form.document().slider().pWidth, std::string("99999999"));
+    // Typing on in the same box is the same step until the box is left.
+    auto* gap = Find<QSpinBox>(form, "spnedt_pGap");
+    const int count = steps->count();
+    gap->setValue(18);
+    gap->setValue(19);
+    QCOMPARE(steps->count(), count + 1);
+    emit gap->findChild<QLineEdit*>()->editingFinished();
+    gap->setValue(20);
+    QCOMPARE(steps->count(), count + 2);
+    steps->undo();
+    QCOMPARE(gap->value(), 19);
+    QCOMPARE(form.document().slider().pGap, std::string("19"));
   }
 
   void panelsShowTheDesignAndStoreItsValues() {
@@ -573,15 +667,15 @@ class TestMainWindow : public QObject {
                                           m.AppletData.pInternalUse_RootDir_Local_Checked = option;
                                           m.AppletData.pContainerBorderStyle = style;
                                         });
-      QVERIFY(form.OpenProjectFile(file));
+      QVERIFY(form.files().openProjectFile(file));
       QCOMPARE(local->isChecked(), localOn);
       QCOMPARE(remote->isChecked(), remoteOn);
       QCOMPARE(Find<QComboBox>(form, "cmbx_pContainerBorderStyle")->currentIndex(), index);
-      QCOMPARE(form.Document().slider().pInternalUse_RootDir_Local_Checked,
+      QCOMPARE(form.document().slider().pInternalUse_RootDir_Local_Checked,
                std::string(localOn ? "1" : "0"));
-      QCOMPARE(form.Document().slider().pContainerBorderStyle, std::to_string(index));
+      QCOMPARE(form.document().slider().pContainerBorderStyle, std::to_string(index));
     }
-    form.newProject();
+    form.files().newProject();
 
     // A name only the script can use is typed, in any script's letters; what is refused is named
     // under the box. Emptied and left, the box gets the last whole name back. One from a
@@ -598,7 +692,7 @@ class TestMainWindow : public QObject {
       name->clear();
       for (const QChar c : n.typed) name->insert(c);  // typed one character at a time
       QCOMPARE(name->text(), n.result);
-      QCOMPARE(form.Document().slider().pSliderName, n.result.toStdString());
+      QCOMPARE(form.document().slider().pSliderName, n.result.toStdString());
       QCOMPARE(why->isVisibleTo(&form), !n.says.isEmpty());
       QVERIFY2(why->text().contains(n.says), qPrintable(why->text()));
       emit name->editingFinished();
@@ -613,10 +707,10 @@ class TestMainWindow : public QObject {
     for (int i = 0; i < 6; ++i) QTest::keyClick(name, Qt::Key_Backspace);
     emit name->editingFinished();
     QCOMPARE(name->text(), QString("Slider"));
-    QCOMPARE(form.Document().slider().pSliderName, std::string("Slider"));
-    TAppletData data = form.Document().slider();
+    QCOMPARE(form.document().slider().pSliderName, std::string("Slider"));
+    TAppletData data = form.document().slider();
     data.pSliderName = "Slider-1";
-    form.Document().setSlider(data, "test");
+    form.document().setSlider(data, "test");
     QVERIFY(name->styleSheet().contains("red"));
     QVERIFY(name->toolTip().contains("letter"));
 
@@ -628,7 +722,7 @@ class TestMainWindow : public QObject {
     QTest::keyClick(width, Qt::Key_Tab);
     width->clearFocus();
     QCOMPARE(width->value(), 250);
-    QCOMPARE(form.Document().slider().pWidth, std::string("250"));
+    QCOMPARE(form.document().slider().pWidth, std::string("250"));
 
     // The value separator never stays in a text.
     Act(form, "Insert2")->trigger();
@@ -639,7 +733,7 @@ class TestMainWindow : public QObject {
     QCOMPARE(prompt::Shown().last().text,
              QString("The text can't include \"#$@\", it is used by system!"));
     QCOMPARE(tip->text(), QString());
-    QCOMPARE(form.Document().item(0).IToolTip, std::string());
+    QCOMPARE(form.document().item(0).IToolTip, std::string());
     // Nor does a line break: pasted lines become one, and the user is told.
     for (QLineEdit* edit : {tip, Find<QComboBox>(form, "cmbx_ILink")->lineEdit(),
                             Find<QLineEdit>(form, "edtpInternalUse_RootDir_Local")}) {
@@ -648,7 +742,7 @@ class TestMainWindow : public QObject {
       QCOMPARE(edit->text(), QString("one two three"));
       QVERIFY(prompt::Shown().last().text.contains("line breaks"));
     }
-    QCOMPARE(form.Document().item(0).IToolTip, std::string("one two three"));
+    QCOMPARE(form.document().item(0).IToolTip, std::string("one two three"));
   }
 
   void choosersKeepWhatIsNotChosen() {
@@ -670,9 +764,9 @@ class TestMainWindow : public QObject {
     QCOMPARE(picture->text(), QString("/pics/new one.jpg"));
     QCOMPARE(UndoText(form), QString("&Undo Choose Picture"));
 
-    QCOMPARE(TMainForm::PathToFileUrl("C:\\My Pages\\index.html"),
+    QCOMPARE(TItemPanel::pathToFileUrl("C:\\My Pages\\index.html"),
              QString("file:///C:/My%20Pages/index.html"));
-    QCOMPARE(TMainForm::PathToFileUrl("/home/ana/C#/100%20off?/a.html"),
+    QCOMPARE(TItemPanel::pathToFileUrl("/home/ana/C#/100%20off?/a.html"),
              QString("file:///home/ana/C%23/100%2520off%3F/a.html"));
   }
 
@@ -704,7 +798,7 @@ class TestMainWindow : public QObject {
     const QString file = WriteProject(env.Path("site/show.tvn"), {});
     TMainForm form(env.ProgramFolder());
     form.show();
-    QVERIFY(form.OpenProjectFile(file));
+    QVERIFY(form.files().openProjectFile(file));
     Find<QLineEdit>(form, "edt_pSliderName")->setText("Renamed");
     prompt::QueueButton(TButton::Yes);
     QVERIFY(form.close());
@@ -718,28 +812,28 @@ class TestMainWindow : public QObject {
     const QString file = WriteProject(env.Path("My Designs/a b.tvn"), {"0", "0"});
     {
       TMainForm form(env.ProgramFolder());
-      form.OpenCommandLine({env.Path("My"), "Designs/a", "b.tvn"});
-      QCOMPARE(form.Document().fileName(), file);
-      QCOMPARE(form.Document().itemCount(), 2);
-      QCOMPARE(form.RecentEntries(), QStringList{file});
-      QVERIFY(!form.Document().isModified());
+      form.files().openCommandLine({env.Path("My"), "Designs/a", "b.tvn"});
+      QCOMPARE(form.document().fileName(), file);
+      QCOMPARE(form.document().itemCount(), 2);
+      QCOMPARE(form.files().recentEntries(), QStringList{file});
+      QVERIFY(!form.document().isModified());
     }
     {
       // A relative path is made absolute once.
       const QString before = QDir::currentPath();
       QDir::setCurrent(env.Path("My Designs"));
       TMainForm form(env.ProgramFolder());
-      form.OpenCommandLine({"a", "b.tvn"});
+      form.files().openCommandLine({"a", "b.tvn"});
       QDir::setCurrent(before);
-      QCOMPARE(form.Document().fileName(), file);
+      QCOMPARE(form.document().fileName(), file);
     }
     {
       // Blanks only open nothing; a missing file shows no box of its own and the tree works.
       TMainForm form(env.ProgramFolder());
-      form.OpenCommandLine({" ", ""});
-      QVERIFY(form.Document().fileName().isEmpty());
-      form.OpenCommandLine({env.Path("missing.tvn")});
-      QVERIFY(form.Document().fileName().isEmpty());
+      form.files().openCommandLine({" ", ""});
+      QVERIFY(form.document().fileName().isEmpty());
+      form.files().openCommandLine({env.Path("missing.tvn")});
+      QVERIFY(form.document().fileName().isEmpty());
       QVERIFY(!SaveEnabled(form));
       Act(form, "Insert2")->trigger();
       Select(form, {0});
@@ -756,15 +850,15 @@ class TestMainWindow : public QObject {
     QVERIFY(bad.open(QIODevice::WriteOnly));
     bad.write("not a picture");
     bad.close();
-    QVERIFY(form.Document().addPictures({bad.fileName()}).isEmpty());
+    QVERIFY(form.document().addPictures({bad.fileName()}).isEmpty());
     bool failed = false;
     try {
-      form.Document().save(env.Path("x.tvn"));
+      form.document().save(env.Path("x.tvn"));
     } catch (const std::exception&) {
       failed = true;
     }
     QVERIFY(failed);
-    QVERIFY(form.Document().isModified());
+    QVERIFY(form.document().isModified());
     QCOMPARE(bar->value(), 0);
     QCOMPARE(hint->text(), QString());
     QVERIFY(QGuiApplication::overrideCursor() == nullptr);
@@ -772,10 +866,10 @@ class TestMainWindow : public QObject {
     // Steps reach a hidden bar too.
     Act(form, "StatusBar2")->trigger();
     QVERIFY(!bar->isVisibleTo(&form) && !hint->isVisibleTo(&form));
-    form.SetMaximum(100);
-    form.Step(30);
+    form.work().SetMaximum(100);
+    form.work().Step(30);
     QCOMPARE(bar->value(), 30);
-    form.SetPosition(0);
+    form.work().SetPosition(0);
     Act(form, "ToolBar1")->trigger();
     QVERIFY(!Find<QToolBar>(form, "tlbr1")->isVisibleTo(&form));
   }
@@ -806,12 +900,12 @@ class TestMainWindow : public QObject {
     prompt::QueueButton(TButton::Ok);
     QCoreApplication::sendEvent(viewport, &drop);
     QCOMPARE(Pictures(form), expected);
-    QCOMPARE(form.Document().NodeCount(), 8);
+    QCOMPARE(form.document().NodeCount(), 8);
     QVERIFY(prompt::Shown().last().text.contains("notes.txt"));
-    QVERIFY(form.Document().isModified());
+    QVERIFY(form.document().isModified());
     QCOMPARE(UndoText(form), QString("&Undo Add Pictures"));
     Act(form, "Undo1")->trigger();
-    QCOMPARE(form.Document().itemCount(), 0);
+    QCOMPARE(form.document().itemCount(), 0);
   }
 
   // Pictures dropped among many items land between the rows under the pointer (on an item's
@@ -824,7 +918,7 @@ class TestMainWindow : public QObject {
     const QString photo = MakeJpeg(env.Path("drop/photo.jpg"), 40, 30);
     QStringList many;
     for (int i = 0; i < 60; ++i) many << photo;
-    form.Document().addPictures(many);
+    form.document().addPictures(many);
     const QString x = MakeJpeg(env.Path("drop/x.jpg"), 40, 30);
     const QString y = MakeJpeg(env.Path("drop/y.jpg"), 40, 30);
     QMimeData data;
@@ -839,22 +933,22 @@ class TestMainWindow : public QObject {
     };
     for (const TCase c : {TCase{5, true}, TCase{5, false}, TCase{50, true}, TCase{0, false}}) {
       DropOnto(form, &data, c.target, c.before, Qt::CopyAction);
-      QCOMPARE(form.Document().item(c.target).OriginalImagePath, x.toStdString());
-      QCOMPARE(form.Document().item(c.target + 1).OriginalImagePath, y.toStdString());
-      QCOMPARE(form.SelectedItems(), (std::vector<int>{c.target, c.target + 1}));
+      QCOMPARE(form.document().item(c.target).OriginalImagePath, x.toStdString());
+      QCOMPARE(form.document().item(c.target + 1).OriginalImagePath, y.toStdString());
+      QCOMPARE(form.tree().selectedItems(), (std::vector<int>{c.target, c.target + 1}));
       QVERIFY(inView(c.target) && inView(c.target + 1));
       Act(form, "Undo1")->trigger();
-      QCOMPARE(form.Document().itemCount(), 60);
+      QCOMPARE(form.document().itemCount(), 60);
     }
     // On the slider's row: after the last item.
     DropOnto(form, &data, -1, false, Qt::CopyAction);
-    QCOMPARE(form.Document().item(61).OriginalImagePath, y.toStdString());
+    QCOMPARE(form.document().item(61).OriginalImagePath, y.toStdString());
     QVERIFY(inView(61));
 
     ClickTree(form, -1);
     tree->scrollToTop();
     Act(form, "Insert2")->trigger();
-    QCOMPARE(form.SelectedItems(), std::vector<int>{-1});
+    QCOMPARE(form.tree().selectedItems(), std::vector<int>{-1});
     QVERIFY(inView(62));
   }
 };

@@ -20,10 +20,11 @@
 #include <QToolButton>
 #include <QUndoStack>
 
-#include "HTMLBuild.h"
+#include "CodeWindow.h"
 #include "HelpWindow.h"
 #include "MainForm.h"
 #include "Settings.h"
+#include "SliderPanel.h"
 #include "UiTest.h"
 #include "images/ImageScaler.h"
 
@@ -34,7 +35,7 @@ QStringList Files(const QString& folder) { return QDir(folder).entryList(QDir::F
 // Three items with real pictures, a link and a tooltip on the second.
 void MakeDesign(TMainForm& form, TTestEnvironment& env) {
   for (int i = 0; i < 3; ++i) {
-    form.Document().addPictures({MakeJpeg(env.Path(QString("pics/p%1.jpg").arg(i)), 160, 90)});
+    form.document().addPictures({MakeJpeg(env.Path(QString("pics/p%1.jpg").arg(i)), 160, 90)});
   }
   Select(form, {1});
   form.findChild<QComboBox*>("cmbx_ILink")->setEditText("https://example.org/two");
@@ -60,23 +61,23 @@ class TestScriptCommands : public QObject {
              QString("No item to build. Please add item to left pane and try again."));
     QCOMPARE(prompt::Shown()[0].kind, TMessageKind::Error);
     QCOMPARE(prompt::Shown()[1].what, QString("TformHTML"));
-    QVERIFY(form.CodeWindow()->Lines().isEmpty());
+    QVERIFY(form.codeWindow()->lines().isEmpty());
 
     MakeDesign(form, env);
     QFile::remove(env.Path("pics/p2.jpg"));
     prompt::QueueWindow([](QDialog& window) {
-      auto& code = static_cast<TformHTML&>(window);
+      auto& code = static_cast<TCodeWindow&>(window);
       code.findChild<QPushButton*>("Button2")->click();
       return int(QDialog::Accepted);
     });
     Act(form, "BuildHTML1")->trigger();
-    const QString page = form.CodeWindow()->Lines().join("\n");
+    const QString page = form.codeWindow()->lines().join("\n");
     QVERIFY(page.contains("torvane.js"));
     QVERIFY(page.contains("Slider1_div"));
     QCOMPARE(QApplication::clipboard()->text().remove('\r'),
-             form.CodeWindow()->Text().remove('\r'));
+             form.codeWindow()->text().remove('\r'));
     // The link and tooltip of the selected item were stored before building.
-    QCOMPARE(form.Document().items()[1].IToolTip, std::string("Second picture"));
+    QCOMPARE(form.document().items()[1].IToolTip, std::string("Second picture"));
     // The tree says whose picture the build did not find.
     QCOMPARE(RowOf(form, 1).data().toString(), QString("Item"));
     QCOMPARE(RowOf(form, 2).data().toString(), QString("Warning: Original image not found."));
@@ -96,7 +97,7 @@ class TestScriptCommands : public QObject {
              (QStringList{"slider0.jpg", "slider1.jpg", "slider2.jpg", "torvane.css", "torvane.js",
                           "torvanecfg.js", "~preview.html"}));
     QCOMPARE(Files(env.ProgramFolder()), programFiles);
-    QCOMPARE(ReadText(preview + "~preview.html").count("\r\n"), form.CodeWindow()->Lines().size());
+    QCOMPARE(ReadText(preview + "~preview.html").count("\r\n"), form.codeWindow()->lines().size());
     // The default browser gets the page (no browser was chosen yet).
     QCOMPARE(env.launcher.documents,
              QStringList{QDir::toNativeSeparators(preview) + "~preview.html"});
@@ -152,7 +153,7 @@ class TestScriptCommands : public QObject {
       TMainForm form(env.ProgramFolder());
       QVERIFY(form.findChild<QAction*>("PictureCache1")->isChecked());
       Act(form, "PictureCache1")->trigger();  // off, and remembered
-      QVERIFY(!form.Document().agent().PictureCacheEnabled);
+      QVERIFY(!form.document().agent().PictureCacheEnabled);
       MakeDesign(form, env);
       Act(form, "Preview1")->trigger();
       QCOMPARE(entries(), 0);
@@ -180,7 +181,7 @@ class TestScriptCommands : public QObject {
       TMainForm form(env.ProgramFolder());
       for (const auto& s : switches) {
         QCOMPARE(form.findChild<QAction*>(s.action)->isChecked(), expected);
-        QCOMPARE(s.on(form.Document().agent()), expected);
+        QCOMPARE(s.on(form.document().agent()), expected);
       }
       // Turning one on or off changes what a save writes: Save is possible at once.
       QVERIFY(!SaveEnabled(form));
@@ -247,45 +248,45 @@ class TestScriptCommands : public QObject {
     });
     prompt::QueueFile(std::nullopt);
     link->setEditText("kept");
-    form.Document().undoStack()->setClean();
+    form.document().undoStack()->setClean();
     form.findChild<QToolButton*>("spdbtnItURL")->click();
     QCOMPARE(prompt::Shown()[0].what, QString("TfrmMsgBox_LinkTip"));
     QCOMPARE(prompt::Shown()[1].text,
              QString("HTML files(*.htm;*.html)|*.htm;*.html|Any file (*.*)|*.*"));
     QCOMPARE(link->currentText(), QString("kept"));
-    QVERIFY(!form.Document().isModified());
+    QVERIFY(!form.document().isModified());
 
     // From now on no tip; a chosen page becomes a file address and marks the design.
     prompt::QueueFile(QString("/home/ana/My Pages/a.html"));
     form.findChild<QToolButton*>("spdbtnItURL")->click();
     QCOMPARE(prompt::Shown().size(), 3);
     QCOMPARE(link->currentText(), QString("file:///home/ana/My%20Pages/a.html"));
-    QVERIFY(form.Document().isModified());
+    QVERIFY(form.document().isModified());
   }
 
   void helpButtonsShowTheirPageInOneHelpWindow() {
     TTestEnvironment env;
     TMainForm form(env.ProgramFolder());
     form.show();
-    auto* browser = form.HelpWindow()->findChild<QTextBrowser*>("WebBrowser1");
+    auto* browser = form.helpWindow()->findChild<QTextBrowser*>("WebBrowser1");
     form.findChild<QToolButton*>("SpeedButton11")->click();
-    QVERIFY(form.HelpWindow()->isVisible());
+    QVERIFY(form.helpWindow()->isVisible());
     // In front, with the page taking the keys.
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(browser));
     QVERIFY(
         browser->source().toString().endsWith("help/customizing_js_script_script_scrolling.htm"));
     QVERIFY(!browser->toPlainText().isEmpty());
-    const QPoint place = form.HelpWindow()->pos();
-    form.HelpWindow()->close();
+    const QPoint place = form.helpWindow()->pos();
+    form.helpWindow()->close();
     form.findChild<QToolButton*>("SpeedButton19")->click();
-    QVERIFY(form.HelpWindow()->isVisible());
-    QCOMPARE(form.HelpWindow()->pos(), place);
+    QVERIFY(form.helpWindow()->isVisible());
+    QCOMPARE(form.helpWindow()->pos(), place);
     QVERIFY(browser->source().toString().endsWith("help/customizing_js_item_general_tooltip.htm"));
-    QCOMPARE(form.findChildren<TfrmHelp*>().size(), 1);
+    QCOMPARE(form.findChildren<THelpWindow*>().size(), 1);
     // A button whose tag names no page opens the getting-started page.
     QToolButton stray(&form);
     stray.setProperty("Tag", 42);
-    connect(&stray, &QToolButton::clicked, &form, &TMainForm::showFieldHelp);
+    form.findChild<TSliderPanel*>("tbshtScript")->bindHelpButtons({&stray});
     stray.click();
     QVERIFY(browser->source().toString().endsWith("help/getting_started.htm"));
     // Every page the buttons name is installed beside the program.
@@ -350,8 +351,8 @@ class TestScriptCommands : public QObject {
     Act(form, "Templet1")->trigger();
     // An untitled design from the template: not listed, and Save asks for a name; the templates
     // folder stays exactly as it was.
-    QCOMPARE(form.Document().slider().pSliderName, std::string("LogoBanner"));
-    QVERIFY(form.Document().fileName().isEmpty() && form.RecentEntries().isEmpty());
+    QCOMPARE(form.document().slider().pSliderName, std::string("LogoBanner"));
+    QVERIFY(form.document().fileName().isEmpty() && form.files().recentEntries().isEmpty());
     form.findChild<QLineEdit*>("edt_pSliderName")->setText("FromTemplate");
     prompt::QueueFile(env.Path("mine.tvn"));
     Act(form, "Save1")->trigger();
@@ -360,7 +361,7 @@ class TestScriptCommands : public QObject {
     QCOMPARE(QFileInfo(proposal).fileName(), shipped.first());
     QVERIFY2(!proposal.startsWith(templates) && QFileInfo(proposal).dir().exists(),
              qPrintable(proposal));
-    QCOMPARE(form.Document().fileName(), env.Path("mine.tvn"));
+    QCOMPARE(form.document().fileName(), env.Path("mine.tvn"));
     QCOMPARE(Files(templates), shipped);
     for (const QString& name : shipped) QCOMPARE(ReadText(templates + name), before[name]);
     // Cancel starts a new project (with its prompt when there are changes).
@@ -372,8 +373,8 @@ class TestScriptCommands : public QObject {
     });
     prompt::QueueButton(TButton::No);
     Act(form, "Templet1")->trigger();
-    QVERIFY(form.Document().fileName().isEmpty());
-    QVERIFY(form.Document().items().empty());
+    QVERIFY(form.document().fileName().isEmpty());
+    QVERIFY(form.document().items().empty());
   }
 };
 

@@ -17,10 +17,10 @@
 #include <QToolButton>
 
 #include "About.h"
+#include "CodeWindow.h"
 #include "Errors.h"
-#include "HTMLBuild.h"
 #include "HelpWindow.h"
-#include "MessageBox_LinkTip.h"
+#include "LinkTip.h"
 #include "Prompts.h"
 #include "PublishReport.h"
 #include "Settings.h"
@@ -80,25 +80,25 @@ class TestSmallWindows : public QObject {
   void linkTipSetting() {
     uitest::TTestEnvironment env;
     const auto stored = [] { return settings::Read(settings::kSettingsKey, "ShowLinkTipDialog"); };
-    QVERIFY(TfrmMsgBox_LinkTip::ShouldShow());  // missing: shown
+    QVERIFY(TLinkTip::shouldShow());  // missing: shown
     {
-      TfrmMsgBox_LinkTip tip;
+      TLinkTip tip;
       QCOMPARE(tip.windowTitle(), QString("Important Tip"));
       auto* box = tip.findChild<QCheckBox*>("chckbxDontShow");
       QVERIFY(!box->isChecked());
       box->click();
       QCOMPARE(stored()->toInt(), 0);
-      QVERIFY(!TfrmMsgBox_LinkTip::ShouldShow());
+      QVERIFY(!TLinkTip::shouldShow());
     }
     {
       // The box starts cleared every time; tick and untick leaves the tip on.
-      TfrmMsgBox_LinkTip tip;
+      TLinkTip tip;
       auto* box = tip.findChild<QCheckBox*>("chckbxDontShow");
       QVERIFY(!box->isChecked());
       box->click();
       box->click();
       QCOMPARE(stored()->toInt(), 1);
-      QVERIFY(TfrmMsgBox_LinkTip::ShouldShow());
+      QVERIFY(TLinkTip::shouldShow());
       prompt::QueueWindow([](QDialog& shown) {
         shown.findChild<QPushButton*>("btnOK")->click();
         return shown.result();
@@ -109,8 +109,8 @@ class TestSmallWindows : public QObject {
       // A broken store: the tip is not shown; failing to store "do not show" is quiet,
       // failing to store "show" is reported.
       settings::SimulateFailure(true);
-      QVERIFY(!TfrmMsgBox_LinkTip::ShouldShow());
-      TfrmMsgBox_LinkTip tip;
+      QVERIFY(!TLinkTip::shouldShow());
+      TLinkTip tip;
       auto* box = tip.findChild<QCheckBox*>("chckbxDontShow");
       const int before = prompt::Shown().size();
       box->click();
@@ -124,7 +124,7 @@ class TestSmallWindows : public QObject {
     }
     // A value that is no flag counts as missing.
     settings::WriteValue(settings::kSettingsKey, "ShowLinkTipDialog", "maybe");
-    QVERIFY(TfrmMsgBox_LinkTip::ShouldShow());
+    QVERIFY(TLinkTip::shouldShow());
     VERIFY_PROMPTS();
   }
 
@@ -138,12 +138,12 @@ class TestSmallWindows : public QObject {
     WriteBytes(help + "b.htm",
                "<html><body><h1>Second</h1><a name=\"size\">Size</a></body></html>");
     QWidget main;
-    TfrmHelp window(&main);
+    THelpWindow window(&main);
     QCOMPARE(window.windowTitle(), QString("Help"));
     QVERIFY(!window.isVisible());
     auto* browser = window.findChild<QTextBrowser*>("WebBrowser1");
 
-    window.ShowHelpPage(QUrl::fromLocalFile(help + "a.htm"));
+    window.showPage(QUrl::fromLocalFile(help + "a.htm"));
     QVERIFY(window.isVisible());
     QVERIFY(!window.isModal());
     QCOMPARE(window.pos(), QPoint(265, 180));
@@ -152,27 +152,27 @@ class TestSmallWindows : public QObject {
     const QPoint place = window.pos();
 
     // A second topic while open: same window, same place, new page.
-    window.ShowHelpPage(QUrl::fromLocalFile(help + "b.htm"));
+    window.showPage(QUrl::fromLocalFile(help + "b.htm"));
     QCOMPARE(window.pos(), place);
     QVERIFY(browser->toPlainText().contains("Second"));
 
     // Closed, then the next topic brings it back where it was.
     window.close();
     QVERIFY(!window.isVisible());
-    window.ShowHelpPage(QUrl::fromLocalFile(help + "a.htm"));
+    window.showPage(QUrl::fromLocalFile(help + "a.htm"));
     QVERIFY(window.isVisible());
     QCOMPARE(window.pos(), place);
-    QCOMPARE(main.findChildren<TfrmHelp*>().size(), 1);
+    QCOMPARE(main.findChildren<THelpWindow*>().size(), 1);
 
     // Links: between help pages inside, web addresses to the desktop.
-    window.WebBrowser1AnchorClicked(QUrl("b.htm#size"));
+    window.followLink(QUrl("b.htm#size"));
     QCOMPARE(browser->source().fileName(), QString("b.htm"));
     QVERIFY(browser->toPlainText().contains("Second"));
-    window.WebBrowser1AnchorClicked(QUrl("https://www.torvane.example/"));
+    window.followLink(QUrl("https://www.torvane.example/"));
     QCOMPARE(env.launcher.documents, QStringList({"https://www.torvane.example/"}));
     QVERIFY(browser->toPlainText().contains("Second"));
     // Pages outside the help folder (the samples run a script) open in the browser.
-    window.WebBrowser1AnchorClicked(QUrl("../samples/index.html"));
+    window.followLink(QUrl("../samples/index.html"));
     QCOMPARE(env.launcher.documents.last(), env.Path("samples/index.html"));
     // Back and Forward walk the pages shown.
     auto* back = window.findChild<QToolButton*>("tlbtnHelpBack");
@@ -186,12 +186,12 @@ class TestSmallWindows : public QObject {
 
   void codeWindowCopiesItsWholeText() {
     uitest::TTestEnvironment env;
-    TformHTML window;
+    TCodeWindow window;
     QCOMPARE(window.windowTitle(), QString("HTML"));
-    QVERIFY(window.Lines().isEmpty());
+    QVERIFY(window.lines().isEmpty());
     const QStringList page{"<html>", "  <body>", "\t<div id=\"Slider_div\"></div>", "", "</html>"};
-    window.SetLines(page);
-    QCOMPARE(window.Lines(), page);
+    window.setLines(page);
+    QCOMPARE(window.lines(), page);
     QApplication::clipboard()->setText("something else");
     window.findChild<QPushButton*>("Button2")->click();
     QCOMPARE(QApplication::clipboard()->text(), page.join('\n'));
@@ -203,18 +203,18 @@ class TestSmallWindows : public QObject {
 
   void reportWindowLoadsOrNamesTheFile() {
     uitest::TTestEnvironment env;
-    TfrmPublishReport window;
+    TPublishReportWindow window;
     QCOMPARE(window.windowTitle(), QString("Applet Publish Report"));
     const QString path = env.Path("preview/PublishReport.txt");
     QDir().mkpath(env.Path("preview"));
     WriteBytes(path, QString("Files:\r\n  torvane.js\r\nGröße 2\r\n").toUtf8());
-    window.LoadReport(path);
+    window.loadReport(path);
     QCOMPARE(window.findChild<QPlainTextEdit*>("memoPublishReport")->toPlainText(),
              QString("Files:\n  torvane.js\nGröße 2"));
 
     const QString missing = env.Path("preview/none.txt");
     try {
-      window.LoadReport(missing);
+      window.loadReport(missing);
       QFAIL("a missing report loaded");
     } catch (const TvFileError& error) {
       QCOMPARE(QString::fromUtf8(error.what()), "Cannot open file " + missing);
@@ -227,7 +227,7 @@ class TestSmallWindows : public QObject {
 
   void aboutBoxLinks() {
     uitest::TTestEnvironment env;
-    TformAbout about(env.ProgramFolder());
+    TAboutBox about(env.ProgramFolder());
     about.show();
     QCOMPARE(about.windowTitle(), QString("Torvane"));
     QCOMPARE(about.findChild<QLabel*>("lblProductName")->text(), QString("Torvane"));
@@ -263,7 +263,7 @@ class TestSmallWindows : public QObject {
     dark.setColor(QPalette::WindowText, Qt::white);
     QApplication::setPalette(dark);
     {
-      TformAbout darkBox(env.ProgramFolder());
+      TAboutBox darkBox(env.ProgramFolder());
       QCOMPARE(darkBox.palette().color(QPalette::Window), QColor(Qt::black));
     }
     QApplication::setPalette(before);
@@ -273,7 +273,7 @@ class TestSmallWindows : public QObject {
       QFont sized = font;
       sized.setPointSize(points);
       QApplication::setFont(sized);
-      TformAbout box(env.ProgramFolder());
+      TAboutBox box(env.ProgramFolder());
       box.show();
       const auto* text = box.findChild<QLabel*>("Comments");
       QVERIFY2(text->height() >= text->heightForWidth(text->width()),

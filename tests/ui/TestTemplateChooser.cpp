@@ -9,7 +9,7 @@
 #include <QTest>
 
 #include "Settings.h"
-#include "Templet.h"
+#include "TemplateChooser.h"
 #include "UiTest.h"
 
 namespace {
@@ -19,14 +19,14 @@ void Touch(const QString& path) {
   file.open(QIODevice::WriteOnly);
 }
 
-QStringList Entries(TfrmTemplet& dialog) {
+QStringList Entries(TTemplateChooser& dialog) {
   auto* list = dialog.findChild<QListWidget*>("TempletList");
   QStringList names;
   for (int i = 0; i < list->count(); ++i) names << list->item(i)->text();
   return names;
 }
 
-void Select(TfrmTemplet& dialog, const QString& name) {
+void Select(TTemplateChooser& dialog, const QString& name) {
   auto* list = dialog.findChild<QListWidget*>("TempletList");
   const auto found = list->findItems(name, Qt::MatchExactly);
   QCOMPARE(found.size(), 1);
@@ -46,11 +46,11 @@ class TestTemplateChooser : public QObject {
     uitest::TTestEnvironment env;
     const QString folder = env.ProgramFolder() + "templates";
     QVERIFY(QDir(folder).removeRecursively());
-    TfrmTemplet dialog({folder});
+    TTemplateChooser dialog({folder});
     QVERIFY(QDir(folder).exists());
     QVERIFY(Entries(dialog).isEmpty());
-    QSignalSpy open(&dialog, &TfrmTemplet::OpenProjectRequested);
-    QSignalSpy create(&dialog, &TfrmTemplet::NewProjectRequested);
+    QSignalSpy open(&dialog, &TTemplateChooser::openRequested);
+    QSignalSpy create(&dialog, &TTemplateChooser::newProjectRequested);
     prompt::QueueWindow([](QDialog& shown) {
       shown.findChild<QPushButton*>("BitBtn1")->click();
       return shown.result();
@@ -66,7 +66,7 @@ class TestTemplateChooser : public QObject {
     // One level only: a folder whose parent is missing, and a name taken by a file.
     const QString deep = env.Path("gone/templates");
     prompt::QueueButton(TButton::Ok);
-    TfrmTemplet dialog({deep});
+    TTemplateChooser dialog({deep});
     QCOMPARE(prompt::Shown().size(), 1);
     QCOMPARE(prompt::Shown()[0].kind, TMessageKind::Error);
     QCOMPARE(prompt::Shown()[0].text, "Cannot create " + QDir::toNativeSeparators(deep));
@@ -77,7 +77,7 @@ class TestTemplateChooser : public QObject {
     Touch(file);
     Touch(env.Path("mine/own.tvn"));
     prompt::QueueButton(TButton::Ok);
-    TfrmTemplet second({file, env.Path("mine")});
+    TTemplateChooser second({file, env.Path("mine")});
     QCOMPARE(prompt::Shown().last().text, "Cannot create " + QDir::toNativeSeparators(file));
     QCOMPARE(Entries(second), QStringList({"own.tvn"}));
     VERIFY_PROMPTS();
@@ -92,13 +92,13 @@ class TestTemplateChooser : public QObject {
       Touch(own + name);
     QDir().mkpath(own + "folder.tvn");
     for (const char* name : {"shared.tvn", "a.tvn", "zeta.tvn"}) Touch(user + name);
-    TfrmTemplet dialog({own, user, env.Path("nowhere")});
+    TTemplateChooser dialog({own, user, env.Path("nowhere")});
     QVERIFY(!QDir(env.Path("nowhere")).exists());
     QCOMPARE(Entries(dialog),
              QStringList({"a.tvn", "Alpha.tvn", "b.tvn", "c.TVN", "shared.tvn", "zeta.tvn"}));
 
-    QSignalSpy open(&dialog, &TfrmTemplet::OpenProjectRequested);
-    QSignalSpy create(&dialog, &TfrmTemplet::NewProjectRequested);
+    QSignalSpy open(&dialog, &TTemplateChooser::openRequested);
+    QSignalSpy create(&dialog, &TTemplateChooser::newProjectRequested);
     // The first folder's template hides the same name in the second.
     Select(dialog, "shared.tvn");
     dialog.findChild<QPushButton*>("BitBtn1")->click();
@@ -116,9 +116,9 @@ class TestTemplateChooser : public QObject {
   void cancelAndEscapeAskForANewProject() {
     uitest::TTestEnvironment env;
     Touch(env.ProgramFolder() + "templates/one.tvn");
-    TfrmTemplet dialog({env.ProgramFolder() + "templates"});
-    QSignalSpy open(&dialog, &TfrmTemplet::OpenProjectRequested);
-    QSignalSpy create(&dialog, &TfrmTemplet::NewProjectRequested);
+    TTemplateChooser dialog({env.ProgramFolder() + "templates"});
+    QSignalSpy open(&dialog, &TTemplateChooser::openRequested);
+    QSignalSpy create(&dialog, &TTemplateChooser::newProjectRequested);
     Select(dialog, "one.tvn");
     dialog.findChild<QPushButton*>("BitBtn2")->click();
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
@@ -137,7 +137,7 @@ class TestTemplateChooser : public QObject {
     const QStringList folders{env.ProgramFolder() + "templates"};
     {
       // Missing: cleared, and nothing is written by showing.
-      TfrmTemplet dialog(folders);
+      TTemplateChooser dialog(folders);
       dialog.show();
       auto* box = dialog.findChild<QCheckBox*>("chckbxDontShow");
       QVERIFY(!box->isChecked());
@@ -151,7 +151,7 @@ class TestTemplateChooser : public QObject {
     {
       // Stored false (here as a word, hand-edited): ticked, and written back as a click would.
       settings::WriteValue(settings::kSettingsKey, "ShowTempletsDialog", "false");
-      TfrmTemplet dialog(folders);
+      TTemplateChooser dialog(folders);
       dialog.show();
       QVERIFY(dialog.findChild<QCheckBox*>("chckbxDontShow")->isChecked());
       QCOMPARE(Stored()->toString(), QString("0"));
@@ -160,7 +160,7 @@ class TestTemplateChooser : public QObject {
       // A store that cannot be read: ticked; failing to write "do not show" is not reported,
       // failing to write "show" is.
       settings::SimulateFailure(true);
-      TfrmTemplet dialog(folders);
+      TTemplateChooser dialog(folders);
       dialog.show();
       auto* box = dialog.findChild<QCheckBox*>("chckbxDontShow");
       QVERIFY(box->isChecked());

@@ -385,21 +385,21 @@ class TestThumbnails : public QObject {
     const QModelIndex first = tree->model()->index(0, 0, tree->model()->index(0, 0));
     const QModelIndex second = first.siblingAtRow(1);
     // Flagged before any thumbnail is made: nothing has run the event loop yet.
-    QVERIFY(!delegate->Flagged(first));
-    QVERIFY(delegate->Flagged(second));
-    QVERIFY2(delegate->ToolTip(second).contains(broken), qPrintable(delegate->ToolTip(second)));
-    QCOMPARE(delegate->ToolTip(first), good);
-    QCOMPARE(delegate->Text(first), "Item   good.jpg  400 × 300");
+    QVERIFY(!delegate->flagged(first));
+    QVERIFY(delegate->flagged(second));
+    QVERIFY2(delegate->toolTip(second).contains(broken), qPrintable(delegate->toolTip(second)));
+    QCOMPARE(delegate->toolTip(first), good);
+    QCOMPARE(delegate->text(first), "Item   good.jpg  400 × 300");
     QCOMPARE(first.data().toString(), "Item");  // the caption itself stays
     // Screen readers hear what the rows show, the problem included.
-    QCOMPARE(first.data(Qt::AccessibleTextRole).toString(), delegate->Text(first));
+    QCOMPARE(first.data(Qt::AccessibleTextRole).toString(), delegate->text(first));
     QVERIFY(second.data(Qt::AccessibleDescriptionRole).toString().startsWith("Warning: "));
     // The slider's row and an item without a picture show the tree's hint.
-    form.Document().insertItem(-1);
+    form.document().insertItem(-1);
     for (const QModelIndex& row : {tree->model()->index(0, 0), first.siblingAtRow(2)})
-      QCOMPARE(delegate->ToolTip(row), tree->toolTip());
-    QTRY_VERIFY(!delegate->Icon(first).isNull());
-    QCOMPARE(delegate->Icon(first).availableSizes().value(0), QSize(40, 30));
+      QCOMPARE(delegate->toolTip(row), tree->toolTip());
+    QTRY_VERIFY(!delegate->icon(first).isNull());
+    QCOMPARE(delegate->icon(first).availableSizes().value(0), QSize(40, 30));
 
     // The picture pane follows the selection; a typed path is checked as it is typed.
     uitest::Find<QSpinBox>(form, "spedt_pHeight")->setValue(120);
@@ -413,16 +413,16 @@ class TestThumbnails : public QObject {
     auto* pathBox = uitest::Find<QLineEdit>(form, "edtOriginalImagePath");
     pathBox->selectAll();
     QTest::keyClicks(pathBox, later);
-    QVERIFY(delegate->Flagged(first));
-    QVERIFY2(delegate->ToolTip(first).contains("file not found"),
-             qPrintable(delegate->ToolTip(first)));
+    QVERIFY(delegate->flagged(first));
+    QVERIFY2(delegate->toolTip(first).contains("file not found"),
+             qPrintable(delegate->toolTip(first)));
     QVERIFY(uitest::Find<QLabel>(form, "lblPicture")->text().contains("file not found"));
     // The file appears while the window is in the background: checked again on activation.
     uitest::MakeJpeg(later, 60, 60);
-    QVERIFY(delegate->Flagged(first));
+    QVERIFY(delegate->flagged(first));
     QEvent activate(QEvent::WindowActivate);
     QCoreApplication::sendEvent(&form, &activate);
-    QVERIFY(!delegate->Flagged(first));
+    QVERIFY(!delegate->flagged(first));
 
     // Several selected: their thumbnails side by side.
     tree->selectionModel()->select(QItemSelection(first, second),
@@ -435,7 +435,7 @@ class TestThumbnails : public QObject {
     // Many: a grid of equal cells that wraps and scrolls at the window's size; the first
     // TPicturePane::kMostDrawn are drawn, all are counted.
     form.resize(781, 524);
-    form.Document().addPictures(QStringList(250, good) << broken);
+    form.document().addPictures(QStringList(250, good) << broken);
     tree->selectAll();
     QCOMPARE(sideBySide->count(), TPicturePane::kMostDrawn);
     QCOMPARE(pixels->text(),
@@ -448,7 +448,7 @@ class TestThumbnails : public QObject {
 
     // Large thumbnails, remembered for the next window.
     uitest::Act(form, "LargeThumbnails1")->trigger();
-    QCOMPARE(delegate->IconSize(), TPictureDelegate::kLargeIcon);
+    QCOMPARE(delegate->iconSize(), TPictureDelegate::kLargeIcon);
     QCOMPARE(tree->iconSize(), QSize(80, 80));
     TMainForm next(env.ProgramFolder());
     QVERIFY(uitest::Act(next, "LargeThumbnails1")->isChecked());

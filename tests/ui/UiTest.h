@@ -13,6 +13,9 @@
 #include <functional>
 #include <map>
 
+#include "BackgroundWork.h"
+#include "DesignTreeController.h"
+#include "FileCommands.h"
 #include "ItemTreeModel.h"
 #include "Launcher.h"
 #include "MainForm.h"
@@ -79,7 +82,7 @@ inline QString WriteProject(const QString& path, const std::vector<std::string>&
 // The design tree of the window and the row of an item in it (-1: the slider's row).
 inline QTreeView* TreeOf(QObject& form) { return Find<QTreeView>(form, "trvwDesignPanel"); }
 inline QModelIndex RowOf(TMainForm& form, int item) {
-  return form.Document().itemModel()->indexOf(item);
+  return form.document().itemModel()->indexOf(item);
 }
 // Selects these items as Ctrl+clicks would, the first one current (-1: the slider).
 inline void Select(TMainForm& form, std::initializer_list<int> items) {
@@ -92,7 +95,7 @@ inline void Select(TMainForm& form, std::initializer_list<int> items) {
 // The picture paths of the items in list order.
 inline std::vector<std::string> Pictures(TMainForm& form) {
   std::vector<std::string> names;
-  for (const TItemData& item : form.Document().items()) names.push_back(item.OriginalImagePath);
+  for (const TItemData& item : form.document().items()) names.push_back(item.OriginalImagePath);
   return names;
 }
 inline bool SaveEnabled(QObject& form) {

@@ -8,10 +8,10 @@
 #include <memory>
 
 namespace Ui {
-class TfrmTemplet;
+class TTemplateChooser;
 }
 
-class TfrmTemplet : public QDialog {
+class TTemplateChooser : public QDialog {
   Q_OBJECT
 
  public:
@@ -19,30 +19,30 @@ class TfrmTemplet : public QDialog {
   // or the user's when the program is installed; created when missing; a failure is
   // shown in the error box and the list stays empty), then any further folders, listed when they
   // exist. A name found in an earlier folder hides the same name in a later one.
-  explicit TfrmTemplet(const QStringList& templateFolders, QWidget* parent = nullptr);
-  ~TfrmTemplet() override;
+  explicit TTemplateChooser(const QStringList& templateFolders, QWidget* parent = nullptr);
+  ~TTemplateChooser() override;
 
   // The full path of the selected template, empty when none is selected.
-  QString SelectedPath() const;
+  QString selectedPath() const;
 
  signals:
-  void OpenProjectRequested(const QString& path);
-  void NewProjectRequested();
+  void openRequested(const QString& path);
+  void newProjectRequested();
 
  public slots:
-  void BitBtn1Click();  // OK
-  void BitBtn2Click();  // Cancel
-  void TempletListDblClick();
+  void openSelected();      // OK
+  void askForNewProject();  // Cancel
+  void openDoubleClicked();
   // Stores "ShowTempletsDialog" as the inverse of the box's new state.
-  void chckbxDontShowClick();
+  void storeDontShow();
   // Runs each time the dialog is shown: ticks the box from "ShowTempletsDialog".
-  void FormShow();
+  void showStoredChoice();
 
  protected:
   void showEvent(QShowEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  void FormCreate(const QStringList& templateFolders);
-  std::unique_ptr<Ui::TfrmTemplet> ui_;
+  void listTemplates(const QStringList& templateFolders);
+  std::unique_ptr<Ui::TTemplateChooser> ui_;
 };

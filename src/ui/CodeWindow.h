@@ -8,30 +8,30 @@
 #include <memory>
 
 namespace Ui {
-class TformHTML;
+class TCodeWindow;
 }
 
-class TformHTML : public QDialog {
+class TCodeWindow : public QDialog {
   Q_OBJECT
 
  public:
-  explicit TformHTML(QWidget* parent = nullptr);
-  ~TformHTML() override;
+  explicit TCodeWindow(QWidget* parent = nullptr);
+  ~TCodeWindow() override;
 
   // Replaces the text, one entry a line.
-  void SetLines(const QStringList& lines);
+  void setLines(const QStringList& lines);
   // The text's lines (none when the window is empty).
-  QStringList Lines() const;
-  QString Text() const;
+  QStringList lines() const;
+  QString text() const;
 
  public slots:
   // Copy to Clipboard: the whole text, as plain text.
-  void Button2Click();
+  void copyToClipboard();
 
  signals:
   // Copy Embed Code: the window that owns the design puts its embed code on the clipboard.
   void embedCodeRequested();
 
  private:
-  std::unique_ptr<Ui::TformHTML> ui_;
+  std::unique_ptr<Ui::TCodeWindow> ui_;
 };

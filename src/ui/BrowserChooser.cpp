@@ -1,4 +1,4 @@
-#include "WebBrowser.h"
+#include "BrowserChooser.h"
 
 #include <QButtonGroup>
 #include <QDir>
@@ -10,7 +10,7 @@
 #include "Launcher.h"
 #include "Prompts.h"
 #include "Settings.h"
-#include "ui_WebBrowser.h"
+#include "ui_BrowserChooser.h"
 
 namespace {
 const QString kUseDefault = QStringLiteral("UseDefaultBrowser");
@@ -21,8 +21,8 @@ const QString kExePath = QStringLiteral("SpecifiedBrowserExePath");
 
 }  // namespace
 
-TformWebBrowser::TformWebBrowser(QWidget* parent)
-    : QDialog(parent), ui_(std::make_unique<Ui::TformWebBrowser>()) {
+TBrowserChooser::TBrowserChooser(QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::TBrowserChooser>()) {
   ui_->setupUi(this);
   // A fixed dialog without caption-bar buttons; Esc is Cancel (QDialog's own rule).
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
@@ -35,30 +35,29 @@ TformWebBrowser::TformWebBrowser(QWidget* parent)
   frame::FixSize(this);
   frame::CentreOnScreen(this);
 
-  connect(ui_->bitbtnOk, &QPushButton::clicked, this, &TformWebBrowser::bitbtnOkClick);
+  connect(ui_->bitbtnOk, &QPushButton::clicked, this, &TBrowserChooser::acceptChoice);
   connect(ui_->bitbtnCancel, &QPushButton::clicked, this, &QDialog::reject);
-  connect(ui_->spdbtnOpenExeFile, &QToolButton::clicked, this,
-          &TformWebBrowser::spdbtnOpenExeFileClick);
+  connect(ui_->spdbtnOpenExeFile, &QToolButton::clicked, this, &TBrowserChooser::chooseProgram);
   // Only the user's choice counts, not the entry selected while loading.
   connect(ui_->ComboBoxBrowserList, &QComboBox::activated, this,
-          &TformWebBrowser::ComboBoxBrowserListChange);
+          &TBrowserChooser::chooseListedBrowser);
   connect(ui_->RadioButtonBrowserKnownInSystem, &QRadioButton::clicked, this,
-          &TformWebBrowser::RadioButtonBrowserKnownInSystemClick);
-  FormCreate();
+          &TBrowserChooser::checkListedBrowsers);
+  findBrowsers();
 }
 
-TformWebBrowser::~TformWebBrowser() = default;
+TBrowserChooser::~TBrowserChooser() = default;
 
-void TformWebBrowser::FormCreate() {
+void TBrowserChooser::findBrowsers() {
   browserList_ = browsers::DetectBrowsers();
   ui_->ComboBoxBrowserList->clear();
   for (const auto& browser : browserList_) ui_->ComboBoxBrowserList->addItem(browser.name);
   ui_->ComboBoxBrowserList->setCurrentIndex(-1);
-  LoadChoice();
+  loadChoice();
 }
 
 // Sets or clears one radio button; clearing the checked one leaves none checked.
-void TformWebBrowser::SetRadio(QRadioButton* button, bool on) {
+void TBrowserChooser::setRadio(QRadioButton* button, bool on) {
   if (on) {
     button->setChecked(true);
     return;
@@ -68,7 +67,7 @@ void TformWebBrowser::SetRadio(QRadioButton* button, bool on) {
   choice_->setExclusive(true);
 }
 
-void TformWebBrowser::LoadChoice() {
+void TBrowserChooser::loadChoice() {
   if (!settings::KeyExists(settings::kBrowsersKey)) return;
   // The first value that is missing or not of its type ends the loading; what was set so far
   // stays, the rest keep the form's state. A store that cannot be read ends it too.
@@ -79,15 +78,15 @@ void TformWebBrowser::LoadChoice() {
     };
     const auto useDefault = flag(kUseDefault);
     if (!useDefault) return;
-    SetRadio(ui_->RadioButtonBrowserDefault, *useDefault);
+    setRadio(ui_->RadioButtonBrowserDefault, *useDefault);
     const auto useKnown = flag(kUseKnown);
     if (!useKnown) return;
-    SetRadio(ui_->RadioButtonBrowserKnownInSystem, *useKnown);
+    setRadio(ui_->RadioButtonBrowserKnownInSystem, *useKnown);
     // Setting it follows the rule of a click: with an empty list the default browser is used.
-    if (*useKnown) RadioButtonBrowserKnownInSystemClick();
+    if (*useKnown) checkListedBrowsers();
     const auto useSpecified = flag(kUseSpecified);
     if (!useSpecified) return;
-    SetRadio(ui_->RadioButtonBrowserUserSpecify, *useSpecified);
+    setRadio(ui_->RadioButtonBrowserUserSpecify, *useSpecified);
 
     const auto numberValue = settings::Read(settings::kBrowsersKey, kSelectedNumber);
     const auto number = numberValue ? settings::ToInt(*numberValue) : std::nullopt;
@@ -107,7 +106,7 @@ void TformWebBrowser::LoadChoice() {
   }
 }
 
-void TformWebBrowser::StoreChoice() {
+void TBrowserChooser::storeChoice() {
   try {
     settings::WriteFlag(settings::kBrowsersKey, kUseDefault,
                         ui_->RadioButtonBrowserDefault->isChecked());
@@ -124,27 +123,27 @@ void TformWebBrowser::StoreChoice() {
   }
 }
 
-void TformWebBrowser::bitbtnOkClick() {
-  StoreChoice();
+void TBrowserChooser::acceptChoice() {
+  storeChoice();
   accept();
 }
 
-void TformWebBrowser::spdbtnOpenExeFileClick() {
+void TBrowserChooser::chooseProgram() {
   const auto path =
       // Programs here have no extension: any file may be one.
       prompt::OpenFile(this, tr("Programs (*)|*"), ui_->editSpecifiedBrowserFileName->text());
   if (path) ui_->editSpecifiedBrowserFileName->setText(*path);
 }
 
-void TformWebBrowser::ComboBoxBrowserListChange() {
+void TBrowserChooser::chooseListedBrowser() {
   ui_->RadioButtonBrowserKnownInSystem->setChecked(true);
 }
 
-void TformWebBrowser::RadioButtonBrowserKnownInSystemClick() {
+void TBrowserChooser::checkListedBrowsers() {
   if (ui_->ComboBoxBrowserList->count() == 0) ui_->RadioButtonBrowserDefault->setChecked(true);
 }
 
-void TformWebBrowser::OpenPage(const QString& folder, const QString& fileName) {
+void TBrowserChooser::openPage(const QString& folder, const QString& fileName) {
   const QString page = folder + fileName;
   // A browser that is gone or cannot be run says so, rather than leaving the preview unseen.
   const auto start = [&page](const QString& program) {

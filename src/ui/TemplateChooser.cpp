@@ -1,4 +1,4 @@
-#include "Templet.h"
+#include "TemplateChooser.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -10,7 +10,7 @@
 #include "DialogFrame.h"
 #include "Prompts.h"
 #include "Settings.h"
-#include "ui_Templet.h"
+#include "ui_TemplateChooser.h"
 
 namespace {
 constexpr int kPathRole = Qt::UserRole;
@@ -21,8 +21,8 @@ struct TEntry {
 };
 }  // namespace
 
-TfrmTemplet::TfrmTemplet(const QStringList& templateFolders, QWidget* parent)
-    : QDialog(parent), ui_(std::make_unique<Ui::TfrmTemplet>()) {
+TTemplateChooser::TTemplateChooser(const QStringList& templateFolders, QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::TTemplateChooser>()) {
   ui_->setupUi(this);
   // A fixed dialog without caption-bar buttons.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
@@ -30,17 +30,17 @@ TfrmTemplet::TfrmTemplet(const QStringList& templateFolders, QWidget* parent)
   ui_->BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
   frame::FixSize(this);
   frame::CentreOnScreen(this);
-  connect(ui_->BitBtn1, &QPushButton::clicked, this, &TfrmTemplet::BitBtn1Click);
-  connect(ui_->BitBtn2, &QPushButton::clicked, this, &TfrmTemplet::BitBtn2Click);
+  connect(ui_->BitBtn1, &QPushButton::clicked, this, &TTemplateChooser::openSelected);
+  connect(ui_->BitBtn2, &QPushButton::clicked, this, &TTemplateChooser::askForNewProject);
   connect(ui_->TempletList, &QListWidget::itemDoubleClicked, this,
-          &TfrmTemplet::TempletListDblClick);
-  connect(ui_->chckbxDontShow, &QCheckBox::clicked, this, &TfrmTemplet::chckbxDontShowClick);
-  FormCreate(templateFolders);
+          &TTemplateChooser::openDoubleClicked);
+  connect(ui_->chckbxDontShow, &QCheckBox::clicked, this, &TTemplateChooser::storeDontShow);
+  listTemplates(templateFolders);
 }
 
-TfrmTemplet::~TfrmTemplet() = default;
+TTemplateChooser::~TTemplateChooser() = default;
 
-void TfrmTemplet::FormCreate(const QStringList& templateFolders) {
+void TTemplateChooser::listTemplates(const QStringList& templateFolders) {
   QList<TEntry> entries;
   QSet<QString> names;
   for (int i = 0; i < templateFolders.size(); ++i) {
@@ -72,29 +72,29 @@ void TfrmTemplet::FormCreate(const QStringList& templateFolders) {
   }
 }
 
-QString TfrmTemplet::SelectedPath() const {
+QString TTemplateChooser::selectedPath() const {
   const QList<QListWidgetItem*> selected = ui_->TempletList->selectedItems();
   return selected.isEmpty() ? QString() : selected.first()->data(kPathRole).toString();
 }
 
-void TfrmTemplet::BitBtn1Click() {
-  const QString path = SelectedPath();
-  if (!path.isEmpty()) emit OpenProjectRequested(path);
+void TTemplateChooser::openSelected() {
+  const QString path = selectedPath();
+  if (!path.isEmpty()) emit openRequested(path);
   accept();
 }
 
-void TfrmTemplet::BitBtn2Click() {
-  emit NewProjectRequested();
+void TTemplateChooser::askForNewProject() {
+  emit newProjectRequested();
   reject();
 }
 
-void TfrmTemplet::TempletListDblClick() {
-  const QString path = SelectedPath();
-  if (!path.isEmpty()) emit OpenProjectRequested(path);
+void TTemplateChooser::openDoubleClicked() {
+  const QString path = selectedPath();
+  if (!path.isEmpty()) emit openRequested(path);
   accept();
 }
 
-void TfrmTemplet::chckbxDontShowClick() {
+void TTemplateChooser::storeDontShow() {
   const bool show = !ui_->chckbxDontShow->isChecked();
   try {
     settings::Write(settings::kShowTemplets, show);
@@ -103,20 +103,20 @@ void TfrmTemplet::chckbxDontShowClick() {
   }
 }
 
-void TfrmTemplet::FormShow() {
+void TTemplateChooser::showStoredChoice() {
   // Missing counts as "show" (box cleared); a store that cannot be read as "do not show".
   const bool show = settings::Read(settings::kShowTemplets);
   ui_->chckbxDontShow->setChecked(!show);
   // Ticking the box here counts as the user's click: the value is written back.
-  if (!show) chckbxDontShowClick();
+  if (!show) storeDontShow();
 }
 
-void TfrmTemplet::showEvent(QShowEvent* event) {
+void TTemplateChooser::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  if (!event->spontaneous()) FormShow();
+  if (!event->spontaneous()) showStoredChoice();
 }
 
-void TfrmTemplet::keyPressEvent(QKeyEvent* event) {
+void TTemplateChooser::keyPressEvent(QKeyEvent* event) {
   // Esc is the Cancel button: it starts a new project.
   if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
     ui_->BitBtn2->click();

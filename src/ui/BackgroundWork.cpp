@@ -1,0 +1,120 @@
+#include "BackgroundWork.h"
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMainWindow>
+#include <QPointer>
+#include <QProgressBar>
+
+#include "Document.h"
+#include "Errors.h"
+#include "JobRunner.h"
+#include "MemoryTree.h"
+
+TBackgroundWork::TBackgroundWork(TParts parts) : QObject(parts.window), parts_(std::move(parts)) {
+  runner_ = new TJobRunner(this, this);
+  QAction* cancel = parts_.cancel;
+  parts_.window->addAction(cancel);  // Esc works also while the status strip is hidden
+  connect(cancel, &QAction::triggered, this, &TBackgroundWork::cancel);
+  // Past its point of no return the work goes to its end: Cancel says so by going grey.
+  connect(runner_, &TJobRunner::committed, this, [cancel] { cancel->setEnabled(false); });
+}
+
+TBackgroundWork::~TBackgroundWork() = default;
+
+void TBackgroundWork::attach(TDocument& document) { document_ = &document; }
+
+bool TBackgroundWork::busy() const { return runner_->Busy(); }
+bool TBackgroundWork::committing() const { return runner_->Committing(); }
+void TBackgroundWork::cancel() { runner_->Cancel(); }
+
+void TBackgroundWork::stop() {
+  stopping_ = true;
+  cancel();
+}
+
+bool TBackgroundWork::run(const DesignWork& work) {
+  if (busy()) return false;
+  // The work gets its own copy of the design and of the tree; neither can change meanwhile.
+  auto model = std::make_shared<TqelAppletAgent>(document_->agent().Snapshot());
+  auto tree = std::make_shared<TMemoryTree>(TMemoryTree::CopyOf(*document_));
+
+  QList<QAction*> disabled;
+  for (QAction* command : parts_.commands()) {
+    if (command->isEnabled() && !command->isSeparator()) {
+      command->setEnabled(false);
+      disabled << command;
+    }
+  }
+  // The window's own focus widget: right after a dialog closed the window may not be active yet,
+  // and the application's focus widget is then none, while disabling the pages below would move
+  // the window's focus on to the next control (the preview's Pause button).
+  QMainWindow* window = parts_.window;
+  const QPointer<QWidget> focused = window->focusWidget();
+  parts_.pages->setEnabled(false);
+  parts_.cancel->setEnabled(true);
+  window
+      ->repaint();  // where a dialog closed just now, the window shows again before the work starts
+
+  TJobOutcome outcome = TJobOutcome::Done;
+  QString error;
+  runner_->Start(
+      [model, tree, work](TCancelToken& cancel, IProgress& progress) {
+        model->ReportTo(&progress);
+        model->CancelToken = &cancel;
+        work(*model, *tree);
+      },
+      [&](TJobOutcome how, const QString& text) {
+        outcome = how;
+        error = text;
+      });
+  runner_->WaitForEnd();
+
+  parts_.cancel->setEnabled(false);
+  parts_.pages->setEnabled(true);
+  for (QAction* command : disabled) command->setEnabled(true);
+  if (focused) focused->setFocus();
+  // What the run found out (missing pictures, new picture names and sizes) comes back; the
+  // preview files it made are listed also when it did not finish, so they are cleaned up.
+  TMemoryTree::CopyCaptions(*tree, *document_);
+  model->ReportTo(nullptr);
+  model->CancelToken = nullptr;
+  document_->adoptRun(*model, outcome == TJobOutcome::Done);
+  // However the work ended, the bar, the text and the cursor are as they were before it.
+  SetPosition(0);
+  while (busyDepth_ > 0) SetBusy(false);
+  SetStatus(outcome == TJobOutcome::Cancelled ? "Cancelled" : "");
+
+  if (closeAfterWork_) {
+    closeAfterWork_ = false;
+    QMetaObject::invokeMethod(window, &QWidget::close, Qt::QueuedConnection);
+  }
+  if (outcome == TJobOutcome::Failed) throw TvError(error.toStdString());
+  return outcome == TJobOutcome::Done;
+}
+
+void TBackgroundWork::SetMaximum(int maximum) { parts_.bar->setMaximum(maximum); }
+
+// The bar and the line are painted with the window: long work runs on a worker and reaches
+// them a few times a second, so painting at every step would only cost time.
+void TBackgroundWork::Step(int by) {
+  QProgressBar* bar = parts_.bar;
+  bar->setValue(std::min(bar->maximum(), bar->value() + by));
+}
+
+void TBackgroundWork::SetPosition(int position) { parts_.bar->setValue(position); }
+
+void TBackgroundWork::SetStatus(const std::string& text) {
+  parts_.hint->setText(QString::fromStdString(text));
+}
+
+void TBackgroundWork::SetBusy(bool busy) {
+  if (busy) {
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    ++busyDepth_;
+  } else if (busyDepth_ > 0) {
+    QGuiApplication::restoreOverrideCursor();
+    --busyDepth_;
+  }
+}
