@@ -40,6 +40,13 @@
     </message>
 </context>
 <context>
+    <name>TBackgroundWork</name>
+    <message>
+        <source>Cancelled</source>
+        <translation>Abgebrochen</translation>
+    </message>
+</context>
+<context>
     <name>TBrowserChooser</name>
     <message>
         <source>Web Browser</source>
@@ -126,6 +133,42 @@
     </message>
 </context>
 <context>
+    <name>TDesignPanel</name>
+    <message>
+        <source>This text is kept on one line, so its line breaks were replaced by blanks.</source>
+        <translation>Dieser Text steht in einer Zeile, daher wurden seine Zeilenumbrüche durch Leerzeichen ersetzt.</translation>
+    </message>
+</context>
+<context>
+    <name>TDesignTreeController</name>
+    <message>
+        <source>Item</source>
+        <translation>Element</translation>
+    </message>
+    <message>
+        <source>Warning: Original image not found.</source>
+        <translation>Warnung: Originalbild nicht gefunden.</translation>
+    </message>
+    <message>
+        <source>Root item cannot be deleted.</source>
+        <translation>Das Wurzelelement kann nicht gelöscht werden.</translation>
+    </message>
+    <message>
+        <source>Are you sure to delete this item and all its children?</source>
+        <translation>Möchten Sie dieses Element und alle seine Unterelemente wirklich löschen?</translation>
+    </message>
+    <message>
+        <source>Are you sure to delete these %L1 items and all their children?</source>
+        <translation>Möchten Sie diese %L1 Elemente und alle ihre Unterelemente wirklich löschen?</translation>
+    </message>
+    <message>
+        <source>Only pictures (%1 files) can be added to the slider. These files were not added:
+</source>
+        <translation>Nur Bilder (%1-Dateien) können dem Slider hinzugefügt werden. Diese Dateien wurden nicht hinzugefügt:
+</translation>
+    </message>
+</context>
+<context>
     <name>TDocument</name>
     <message>
         <source>Insert Item</source>
@@ -158,6 +201,35 @@
     <message>
         <source>Move Item</source>
         <translation>Element verschieben</translation>
+    </message>
+</context>
+<context>
+    <name>TFileCommands</name>
+    <message>
+        <source>Torvane Files (*.tvn)|*.tvn</source>
+        <translation>Torvane-Dateien (*.tvn)|*.tvn</translation>
+    </message>
+    <message>
+        <source>Save changes to files before Exit?</source>
+        <translation>Änderungen vor dem Beenden in die Dateien speichern?</translation>
+    </message>
+    <message>
+        <source>%1 already exists.
+Do you want to replace it?</source>
+        <translation>%1 existiert bereits.
+Möchten Sie die Datei ersetzen?</translation>
+    </message>
+    <message>
+        <source>The folder %1 holds the published files of the project "%2" (torvanecfg.js, torvane.css, slider0.jpg, ...). Saving "%3" there replaces them, and the page of "%2" then shows this slider.
+
+Replace them? Choose No to save into another folder.</source>
+        <translation>Der Ordner %1 enthält die veröffentlichten Dateien des Projekts „%2“ (torvanecfg.js, torvane.css, slider0.jpg, ...). Wenn Sie „%3“ dort speichern, werden sie ersetzt, und die Seite von „%2“ zeigt dann diesen Slider.
+
+Dateien ersetzen? Wählen Sie Nein, um in einem anderen Ordner zu speichern.</translation>
+    </message>
+    <message>
+        <source>Save changes to files?</source>
+        <translation>Änderungen in die Dateien speichern?</translation>
     </message>
 </context>
 <context>
@@ -288,6 +360,30 @@
     <message>
         <source>Choose Picture</source>
         <translation>Bild wählen</translation>
+    </message>
+    <message>
+        <source>All Image Files(%1)|%1</source>
+        <translation>Alle Bilddateien(%1)|%1</translation>
+    </message>
+    <message>
+        <source>Edit Picture Path</source>
+        <translation>Bildpfad bearbeiten</translation>
+    </message>
+    <message>
+        <source>Edit Tooltip</source>
+        <translation>Tooltip bearbeiten</translation>
+    </message>
+    <message>
+        <source>Edit Link</source>
+        <translation>Link bearbeiten</translation>
+    </message>
+    <message>
+        <source>Edit Target</source>
+        <translation>Ziel bearbeiten</translation>
+    </message>
+    <message>
+        <source>HTML files(*.htm;*.html)|*.htm;*.html|Any file (*.*)|*.*</source>
+        <translation>HTML-Dateien(*.htm;*.html)|*.htm;*.html|Alle Dateien (*.*)|*.*</translation>
     </message>
 </context>
 <context>
@@ -706,6 +802,22 @@
         <source>Progress</source>
         <translation>Fortschritt</translation>
     </message>
+    <message>
+        <source>"%1" ended at once with exit status %2</source>
+        <translation>„%1“ endete sofort mit dem Rückgabewert %2</translation>
+    </message>
+    <message>
+        <source>"%1" could not be started (%2)</source>
+        <translation>„%1“ konnte nicht gestartet werden (%2)</translation>
+    </message>
+    <message>
+        <source>%1, so %2 was not opened.
+
+Check the desktop's default web browser, or choose another browser with Option &gt; Web Browser.</source>
+        <translation>%1, daher wurde %2 nicht geöffnet.
+
+Prüfen Sie den Standardbrowser des Desktops, oder wählen Sie unter Optionen &gt; Webbrowser einen anderen Browser.</translation>
+    </message>
 </context>
 <context>
     <name>TPathPanel</name>
@@ -756,6 +868,14 @@
     <message>
         <source>Choose Link Replacement</source>
         <translation>Pfadersetzung wählen</translation>
+    </message>
+    <message>
+        <source>Edit Local Folder</source>
+        <translation>Lokalen Ordner bearbeiten</translation>
+    </message>
+    <message>
+        <source>Edit Remote Folder</source>
+        <translation>Web-Ordner bearbeiten</translation>
     </message>
 </context>
 <context>
@@ -825,6 +945,17 @@
     <message>
         <source>Cannot open file %1</source>
         <translation>Die Datei %1 kann nicht geöffnet werden</translation>
+    </message>
+</context>
+<context>
+    <name>TScriptCommands</name>
+    <message>
+        <source>Cannot create a temporary folder: %1</source>
+        <translation>Ein temporärer Ordner kann nicht angelegt werden: %1</translation>
+    </message>
+    <message>
+        <source>Embed code copied: paste it into your page, and put the files Save writes beside it.</source>
+        <translation>Einbettungscode kopiert: Fügen Sie ihn in Ihre Seite ein und legen Sie die Dateien, die Speichern schreibt, daneben.</translation>
     </message>
 </context>
 <context>
@@ -977,6 +1108,66 @@
         <source>Edit Slider Name</source>
         <translation>Slider-Namen bearbeiten</translation>
     </message>
+    <message>
+        <source>The name must begin with a letter, "_" or "$" and hold only letters, digits, "_" and "$", because the page's script uses it.</source>
+        <translation>Der Name muss mit einem Buchstaben, „_“ oder „$“ beginnen und darf nur Buchstaben, Ziffern, „_“ und „$“ enthalten, weil das Skript der Seite ihn verwendet.</translation>
+    </message>
+    <message>
+        <source>a blank</source>
+        <translation>ein Leerzeichen</translation>
+    </message>
+    <message>
+        <source>%1 can't be part of the name. </source>
+        <translation>%1 darf nicht im Namen vorkommen. </translation>
+    </message>
+    <message>
+        <source>The name can't begin with "%1". </source>
+        <translation>Der Name darf nicht mit „%1“ beginnen. </translation>
+    </message>
+    <message>
+        <source>Change Width</source>
+        <translation>Breite ändern</translation>
+    </message>
+    <message>
+        <source>Change Height</source>
+        <translation>Höhe ändern</translation>
+    </message>
+    <message>
+        <source>Change Step</source>
+        <translation>Schritt ändern</translation>
+    </message>
+    <message>
+        <source>Change Delay</source>
+        <translation>Verzögerung ändern</translation>
+    </message>
+    <message>
+        <source>Change Gap</source>
+        <translation>Lücke ändern</translation>
+    </message>
+    <message>
+        <source>Change Trailer Space</source>
+        <translation>Nachlauf ändern</translation>
+    </message>
+    <message>
+        <source>Change Slider Border Width</source>
+        <translation>Breite des Slider-Rahmens ändern</translation>
+    </message>
+    <message>
+        <source>Change Image Border Width</source>
+        <translation>Breite des Bildrahmens ändern</translation>
+    </message>
+    <message>
+        <source>Change Background Colour</source>
+        <translation>Hintergrundfarbe ändern</translation>
+    </message>
+    <message>
+        <source>Change Image Border Colour</source>
+        <translation>Farbe des Bildrahmens ändern</translation>
+    </message>
+    <message>
+        <source>Change Slider Border Colour</source>
+        <translation>Farbe des Slider-Rahmens ändern</translation>
+    </message>
 </context>
 <context>
     <name>TTemplateChooser</name>
@@ -1014,6 +1205,29 @@
     <message>
         <source>Warning: %1</source>
         <translation>Warnung: %1</translation>
+    </message>
+</context>
+<context>
+    <name>model</name>
+    <message>
+        <source>Copying Publishable Files ... ...</source>
+        <translation>Veröffentlichte Dateien werden kopiert ...</translation>
+    </message>
+    <message>
+        <source>Copying Resource Files ... ...</source>
+        <translation>Vorhandene Bilder werden kopiert ...</translation>
+    </message>
+    <message>
+        <source>Making HTML Codes ... ...</source>
+        <translation>HTML-Code wird erzeugt ...</translation>
+    </message>
+    <message>
+        <source>Making Publish Report ... ...</source>
+        <translation>Veröffentlichungsbericht wird erstellt ...</translation>
+    </message>
+    <message>
+        <source>Saving Data ... ...</source>
+        <translation>Daten werden gespeichert ...</translation>
     </message>
 </context>
 <context>

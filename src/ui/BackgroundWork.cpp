@@ -1,6 +1,7 @@
 #include "BackgroundWork.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMainWindow>
@@ -84,7 +85,7 @@ bool TBackgroundWork::run(const DesignWork& work) {
   // However the work ended, the bar, the text and the cursor are as they were before it.
   SetPosition(0);
   while (busyDepth_ > 0) SetBusy(false);
-  SetStatus(outcome == TJobOutcome::Cancelled ? "Cancelled" : "");
+  SetStatus(outcome == TJobOutcome::Cancelled ? tr("Cancelled").toStdString() : std::string());
 
   if (closeAfterWork_) {
     closeAfterWork_ = false;
@@ -105,8 +106,16 @@ void TBackgroundWork::Step(int by) {
 
 void TBackgroundWork::SetPosition(int position) { parts_.bar->setValue(position); }
 
+// What the project model says while it works, in the window's language (other texts as they are).
+[[maybe_unused]] constexpr const char* kModelSteps[] = {
+    QT_TRANSLATE_NOOP("model", "Copying Publishable Files ... ..."),
+    QT_TRANSLATE_NOOP("model", "Copying Resource Files ... ..."),
+    QT_TRANSLATE_NOOP("model", "Making HTML Codes ... ..."),
+    QT_TRANSLATE_NOOP("model", "Making Publish Report ... ..."),
+    QT_TRANSLATE_NOOP("model", "Saving Data ... ...")};
+
 void TBackgroundWork::SetStatus(const std::string& text) {
-  parts_.hint->setText(QString::fromStdString(text));
+  parts_.hint->setText(QCoreApplication::translate("model", text.c_str()));
 }
 
 void TBackgroundWork::SetBusy(bool busy) {

@@ -52,8 +52,7 @@ bool TDesignPanel::refuseText(QLineEdit* edit) {
     edit->setText(QString::fromStdString(JoinLines(edit->text().toStdString())));
     prompt::Message(
         window(), TMessageKind::Information,
-        QStringLiteral("This text is kept on one line, so its line breaks were replaced by "
-                       "blanks."),
+        tr("This text is kept on one line, so its line breaks were replaced by blanks."),
         {TButton::Ok});
     return true;
   }

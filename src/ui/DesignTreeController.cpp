@@ -200,8 +200,8 @@ void TDesignTreeController::showPictureStatus() {
   const std::vector<TPictureStatus>& status = document_.agent().PictureStatus();
   for (int k = 1; k <= int(status.size()) && k <= document_.itemCount(); ++k)
     document_.SetCaption(k, status[size_t(k - 1)] == TPictureStatus::Found
-                                ? "Item"
-                                : "Warning: Original image not found.");
+                                ? tr("Item").toStdString()
+                                : tr("Warning: Original image not found.").toStdString());
 }
 
 // --- the item commands ---
@@ -214,16 +214,14 @@ void TDesignTreeController::deleteItems() {
   std::vector<int> items = selectedItems();
   items.erase(std::remove(items.begin(), items.end(), -1), items.end());
   if (items.empty()) {
-    prompt::Message(parts_.window, TMessageKind::Error,
-                    QStringLiteral("Root item cannot be deleted."), {TButton::Ok});
+    prompt::Message(parts_.window, TMessageKind::Error, tr("Root item cannot be deleted."),
+                    {TButton::Ok});
     return;
   }
   const QString question =
-      items.size() == 1 ? QStringLiteral("Are you sure to delete this item and all its children?")
-                        : QStringLiteral(
-                              "Are you sure to delete these %1 items and all their "
-                              "children?")
-                              .arg(items.size());
+      items.size() == 1
+          ? tr("Are you sure to delete this item and all its children?")
+          : tr("Are you sure to delete these %L1 items and all their children?").arg(items.size());
   if (prompt::Message(parts_.window, TMessageKind::Warning, question,
                       {TButton::Yes, TButton::No}) == TButton::Yes)
     document_.deleteItems(items);
@@ -254,8 +252,8 @@ void TDesignTreeController::showDroppedPictures(int first, int count, const QStr
   }
   if (refused.isEmpty()) return;
   prompt::Message(parts_.window, TMessageKind::Warning,
-                  QStringLiteral("Only pictures (%1 files) can be added to the slider. These "
-                                 "files were not added:\n")
+                  tr("Only pictures (%1 files) can be added to the slider. These files were not "
+                     "added:\n")
                           .arg(QString::fromLatin1(images::ReadableFormats())) +
                       refused.join('\n'),
                   {TButton::Ok});

@@ -15,7 +15,8 @@
 #include "TemplateChooser.h"
 
 namespace {
-const QString kProjectFilter = QStringLiteral("Torvane Files (*.tvn)|*.tvn");
+const char* const kProjectFilter =
+    QT_TRANSLATE_NOOP("TFileCommands", "Torvane Files (*.tvn)|*.tvn");
 
 std::string U8(const QString& text) { return text.toStdString(); }
 }  // namespace
@@ -54,7 +55,7 @@ bool TFileCommands::saveChangesPrompt(const QString& question) {
 
 bool TFileCommands::closeQuery() {
   // Cancelled, or the save failed: the design stays, and so does its preview.
-  if (!saveChangesPrompt(QStringLiteral("Save changes to files before Exit?"))) return false;
+  if (!saveChangesPrompt(tr("Save changes to files before Exit?"))) return false;
   document_.agent().ClearPreview();
   return true;
 }
@@ -65,7 +66,7 @@ std::optional<QString> TFileCommands::askSavePath() {
     const QString proposal = !templateProposal_.isEmpty() ? templateProposal_
                              : !lastSaveFile_.isEmpty()   ? lastSaveFile_
                                                           : saveInitialFolder_;
-    const auto chosen = prompt::SaveFile(window, kProjectFilter, proposal);
+    const auto chosen = prompt::SaveFile(window, tr(kProjectFilter), proposal);
     if (!chosen || chosen->trimmed().isEmpty()) return std::nullopt;
     lastSaveFile_ = *chosen;
     templateProposal_.clear();
@@ -75,7 +76,7 @@ std::optional<QString> TFileCommands::askSavePath() {
     const QString written = info.absolutePath() + '/' + base + ".tvn";
     if (QFileInfo::exists(written) &&
         prompt::Message(window, TMessageKind::Warning,
-                        QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                        tr("%1 already exists.\nDo you want to replace it?")
                             .arg(QDir::toNativeSeparators(written)),
                         {TButton::Yes, TButton::No}) != TButton::Yes)
       return std::nullopt;
@@ -85,11 +86,11 @@ std::optional<QString> TFileCommands::askSavePath() {
         document_.agent().OtherPublishedProject(U8(info.absolutePath()), U8(info.fileName())));
     if (other.isEmpty() ||
         prompt::Message(window, TMessageKind::Warning,
-                        QStringLiteral("The folder %1 holds the published files of the project "
-                                       "\"%2\" (torvanecfg.js, torvane.css, slider0.jpg, ...). "
-                                       "Saving \"%3\" there replaces them, and the page of \"%2\" "
-                                       "then shows this slider.\n\nReplace them? Choose No to "
-                                       "save into another folder.")
+                        tr("The folder %1 holds the published files of the project "
+                           "\"%2\" (torvanecfg.js, torvane.css, slider0.jpg, ...). "
+                           "Saving \"%3\" there replaces them, and the page of \"%2\" "
+                           "then shows this slider.\n\nReplace them? Choose No to "
+                           "save into another folder.")
                             .arg(QDir::toNativeSeparators(info.absolutePath()), other, base),
                         {TButton::Yes, TButton::No}) == TButton::Yes)
       return *chosen;
@@ -141,7 +142,7 @@ void TFileCommands::saveAsTemplate() {
 
 void TFileCommands::newProject() {
   RunCommand(parts_.window, [this] {
-    if (!saveChangesPrompt(QStringLiteral("Save changes to files?"))) return;
+    if (!saveChangesPrompt(tr("Save changes to files?"))) return;
     document_.newDesign();
     templateProposal_.clear();
     renewPreviewFolder({});
@@ -150,8 +151,8 @@ void TFileCommands::newProject() {
 
 void TFileCommands::openProject() {
   RunCommand(parts_.window, [this] {
-    if (!saveChangesPrompt(QStringLiteral("Save changes to files?"))) return;
-    const auto chosen = prompt::OpenFile(parts_.window, kProjectFilter, lastOpenFile_);
+    if (!saveChangesPrompt(tr("Save changes to files?"))) return;
+    const auto chosen = prompt::OpenFile(parts_.window, tr(kProjectFilter), lastOpenFile_);
     if (!chosen) return;  // the design and its preview stay
     lastOpenFile_ = *chosen;
     loadDesign(*chosen);
@@ -171,7 +172,7 @@ void TFileCommands::chooseTemplate() {
 
 bool TFileCommands::openProjectFile(const QString& path) {
   if (path.isEmpty()) return false;
-  if (!saveChangesPrompt(QStringLiteral("Save changes to files?"))) return false;
+  if (!saveChangesPrompt(tr("Save changes to files?"))) return false;
   return loadDesign(path);
 }
 

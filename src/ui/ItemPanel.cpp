@@ -20,7 +20,7 @@ QString PictureFilter() {
   for (const std::string& extension : images::PictureExtensions())
     patterns << "*." + QString::fromStdString(extension);
   const QString list = patterns.join(';');
-  return "All Image Files(" + list + ")|" + list;
+  return TItemPanel::tr("All Image Files(%1)|%1").arg(list);
 }
 }  // namespace
 
@@ -31,10 +31,11 @@ TItemPanel::TItemPanel(QWidget* parent)
     QLineEdit* edit;
     TItemField field;
     const char* step;
-  } fields[] = {{ui_->edtOriginalImagePath, TItemField::OriginalImagePath, "Edit Picture Path"},
-                {ui_->edt_IToolTip, TItemField::ToolTip, "Edit Tooltip"},
-                {ui_->cmbx_ILink->lineEdit(), TItemField::Link, "Edit Link"},
-                {ui_->cmbx_ITarget->lineEdit(), TItemField::Target, "Edit Target"}};
+  } fields[] = {
+      {ui_->edtOriginalImagePath, TItemField::OriginalImagePath, QT_TR_NOOP("Edit Picture Path")},
+      {ui_->edt_IToolTip, TItemField::ToolTip, QT_TR_NOOP("Edit Tooltip")},
+      {ui_->cmbx_ILink->lineEdit(), TItemField::Link, QT_TR_NOOP("Edit Link")},
+      {ui_->cmbx_ITarget->lineEdit(), TItemField::Target, QT_TR_NOOP("Edit Target")}};
   for (const auto& f : fields)
     connect(f.edit, &QLineEdit::textChanged, this, [this, f](const QString& text) {
       if (!refuseText(f.edit)) store(f.field, text, tr(f.step), true);
@@ -116,8 +117,7 @@ void TItemPanel::chooseLinkFile() {
       prompt::Exec(tip);
     }
     const auto chosen = prompt::OpenFile(
-        window(), QStringLiteral("HTML files(*.htm;*.html)|*.htm;*.html|Any file (*.*)|*.*"),
-        *lastOpenFile_);
+        window(), tr("HTML files(*.htm;*.html)|*.htm;*.html|Any file (*.*)|*.*"), *lastOpenFile_);
     if (!chosen) return;
     *lastOpenFile_ = *chosen;
     document_->endTyping();

@@ -72,13 +72,11 @@ void TMainForm::showLaunchFailure(const TLaunchFailure& failure) {
   const QString program = QDir::toNativeSeparators(failure.program);
   const QString what =
       failure.exitStatus >= 0
-          ? QStringLiteral("\"%1\" ended at once with exit status %2")
-                .arg(program)
-                .arg(failure.exitStatus)
-          : QStringLiteral("\"%1\" could not be started (%2)").arg(program, failure.problem);
+          ? tr("\"%1\" ended at once with exit status %2").arg(program).arg(failure.exitStatus)
+          : tr("\"%1\" could not be started (%2)").arg(program, failure.problem);
   prompt::Message(this, TMessageKind::Error,
-                  QStringLiteral("%1, so %2 was not opened.\n\nCheck the desktop's default web "
-                                 "browser, or choose another browser with Option > Web Browser.")
+                  tr("%1, so %2 was not opened.\n\nCheck the desktop's default web browser, or "
+                     "choose another browser with Option > Web Browser.")
                       .arg(what, QDir::toNativeSeparators(failure.target)),
                   {TButton::Ok});
 }

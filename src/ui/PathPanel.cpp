@@ -8,9 +8,9 @@ TPathPanel::TPathPanel(QWidget* parent)
   ui_->setupUi(this);
   for (const auto& [edit, field, step] :
        {std::tuple{ui_->edtpInternalUse_RootDir_Local, &TAppletData::pInternalUse_RootDir_Local,
-                   "Edit Local Folder"},
+                   QT_TR_NOOP("Edit Local Folder")},
         std::tuple{ui_->edtpInternalUse_RootDir_Remote, &TAppletData::pInternalUse_RootDir_Remote,
-                   "Edit Remote Folder"}})
+                   QT_TR_NOOP("Edit Remote Folder")}})
     connect(edit, &QLineEdit::textChanged, this, [this, edit = edit, field = field, step = step] {
       if (!refuseText(edit)) storeField(field, TrimmedText(edit), tr(step), true);
     });

@@ -20,7 +20,9 @@ namespace {
 // A private folder for one command's scratch files, removed when the command ends.
 QString ScratchFolder(QTemporaryDir& dir) {
   if (!dir.isValid())
-    throw TvFileError("Cannot create a temporary folder: " + dir.errorString().toStdString());
+    throw TvFileError(TScriptCommands::tr("Cannot create a temporary folder: %1")
+                          .arg(dir.errorString())
+                          .toStdString());
   return QDir::toNativeSeparators(dir.path() + '/');
 }
 }  // namespace
@@ -85,7 +87,8 @@ void TScriptCommands::copyEmbedCode() {
       lines << QString::fromStdString(line);
     QGuiApplication::clipboard()->setText(lines.join('\n') + '\n');
     work_.SetStatus(
-        "Embed code copied: paste it into your page, and put the files Save writes beside it.");
+        tr("Embed code copied: paste it into your page, and put the files Save writes beside it.")
+            .toStdString());
   });
 }
 

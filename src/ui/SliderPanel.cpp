@@ -14,9 +14,10 @@ bool IsScriptName(const QString& name) {
   return scripttext::IsScriptIdentifier(name.toStdString());
 }
 
-const char* const kNameRule =
+const char* const kNameRule = QT_TRANSLATE_NOOP(
+    "TSliderPanel",
     "The name must begin with a letter, \"_\" or \"$\" and hold only letters, digits, \"_\" and "
-    "\"$\", because the page's script uses it.";
+    "\"$\", because the page's script uses it.");
 
 // Why a name cannot be typed: the characters no script name holds, or a first one that cannot
 // begin it. Empty when the name is fine.
@@ -26,14 +27,16 @@ QString NameRefusal(const QString& name) {
   for (const uint code : codes) {
     if (scripttext::IsScriptNamePart(code)) continue;
     const QString shown =
-        code == ' ' ? QStringLiteral("a blank")
+        code == ' ' ? TSliderPanel::tr("a blank")
                     : '"' + QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1) + '"';
     if (!offending.contains(shown)) offending << shown;
   }
   if (!offending.isEmpty())
-    return QStringLiteral("%1 can't be part of the name. ").arg(offending.join(", ")) + kNameRule;
+    return TSliderPanel::tr("%1 can't be part of the name. ").arg(offending.join(", ")) +
+           TSliderPanel::tr(kNameRule);
   if (!codes.isEmpty() && !scripttext::IsScriptNameStart(codes.first()))
-    return QStringLiteral("The name can't begin with \"%1\". ").arg(name.left(1)) + kNameRule;
+    return TSliderPanel::tr("The name can't begin with \"%1\". ").arg(name.left(1)) +
+           TSliderPanel::tr(kNameRule);
   return QString();
 }
 
@@ -64,16 +67,17 @@ TSliderPanel::TSliderPanel(QWidget* parent)
     : TSliderFieldsPanel(parent), ui_(std::make_unique<Ui::TSliderPanel>()) {
   ui_->setupUi(this);
   const std::pair<QSpinBox*, std::pair<std::string TAppletData::*, const char*>> spins[] = {
-      {ui_->spnedt_pWidth, {&TAppletData::pWidth, "Change Width"}},
-      {ui_->spedt_pHeight, {&TAppletData::pHeight, "Change Height"}},
-      {ui_->spnedt_pStep, {&TAppletData::pStep, "Change Step"}},
-      {ui_->spnedt_pDelay, {&TAppletData::pDelay, "Change Delay"}},
-      {ui_->spnedt_pGap, {&TAppletData::pGap, "Change Gap"}},
-      {ui_->spnedt_pTrailerSpace, {&TAppletData::pTrailerSpace, "Change Trailer Space"}},
+      {ui_->spnedt_pWidth, {&TAppletData::pWidth, QT_TR_NOOP("Change Width")}},
+      {ui_->spedt_pHeight, {&TAppletData::pHeight, QT_TR_NOOP("Change Height")}},
+      {ui_->spnedt_pStep, {&TAppletData::pStep, QT_TR_NOOP("Change Step")}},
+      {ui_->spnedt_pDelay, {&TAppletData::pDelay, QT_TR_NOOP("Change Delay")}},
+      {ui_->spnedt_pGap, {&TAppletData::pGap, QT_TR_NOOP("Change Gap")}},
+      {ui_->spnedt_pTrailerSpace,
+       {&TAppletData::pTrailerSpace, QT_TR_NOOP("Change Trailer Space")}},
       {ui_->spnedt_pContainerBorderWidth,
-       {&TAppletData::pContainerBorderWidth, "Change Slider Border Width"}},
+       {&TAppletData::pContainerBorderWidth, QT_TR_NOOP("Change Slider Border Width")}},
       {ui_->spnedt_pImageBorderWidth,
-       {&TAppletData::pImageBorderWidth, "Change Image Border Width"}}};
+       {&TAppletData::pImageBorderWidth, QT_TR_NOOP("Change Image Border Width")}}};
   for (const auto& [spin, what] : spins)
     connect(spin, &QSpinBox::valueChanged, this,
             [this, field = what.first, step = what.second](int value) {
@@ -90,10 +94,11 @@ TSliderPanel::TSliderPanel(QWidget* parent)
     std::string TAppletData::*field;
     const char* step;
   } colours[] = {
-      {ui_->pnl_pBgColor, &TAppletData::pBgColor, "Change Background Colour"},
-      {ui_->pnl_pImageBorderColor, &TAppletData::pImageBorderColor, "Change Image Border Colour"},
+      {ui_->pnl_pBgColor, &TAppletData::pBgColor, QT_TR_NOOP("Change Background Colour")},
+      {ui_->pnl_pImageBorderColor, &TAppletData::pImageBorderColor,
+       QT_TR_NOOP("Change Image Border Colour")},
       {ui_->pnl_pContainerBorderColor, &TAppletData::pContainerBorderColor,
-       "Change Slider Border Colour"}};
+       QT_TR_NOOP("Change Slider Border Colour")}};
   for (const auto& c : colours)
     connect(c.panel, &TColorPanel::clicked, this,
             [this, c] { chooseColour(c.panel, c.field, tr(c.step)); });
