@@ -254,10 +254,6 @@ Dateien ersetzen? Wählen Sie Nein, um in einem anderen Ordner zu speichern.</tr
 <context>
     <name>TItemPanel</name>
     <message>
-        <source>Original Image Path</source>
-        <translation>Pfad des Originalbilds</translation>
-    </message>
-    <message>
         <source>Choose picture file</source>
         <translation>Bilddatei wählen</translation>
     </message>
@@ -276,10 +272,6 @@ Dateien ersetzen? Wählen Sie Nein, um in einem anderen Ordner zu speichern.</tr
     <message>
         <source>Help on this group</source>
         <translation>Hilfe zu dieser Gruppe</translation>
-    </message>
-    <message>
-        <source>Link</source>
-        <translation>Link</translation>
     </message>
     <message>
         <source>URL</source>
@@ -314,10 +306,6 @@ Dateien ersetzen? Wählen Sie Nein, um in einem anderen Ordner zu speichern.</tr
         <translation>Eine lokale Seite als Linkziel wählen</translation>
     </message>
     <message>
-        <source>Target</source>
-        <translation>Ziel</translation>
-    </message>
-    <message>
         <source>_self</source>
         <translation>_self</translation>
     </message>
@@ -344,10 +332,6 @@ Dateien ersetzen? Wählen Sie Nein, um in einem anderen Ordner zu speichern.</tr
     <message>
         <source>Help on Link</source>
         <translation>Hilfe zu „Link“</translation>
-    </message>
-    <message>
-        <source>Tooltip</source>
-        <translation>Tooltip</translation>
     </message>
     <message>
         <source>Help on Tooltip</source>
@@ -384,6 +368,22 @@ Dateien ersetzen? Wählen Sie Nein, um in einem anderen Ordner zu speichern.</tr
     <message>
         <source>HTML files(*.htm;*.html)|*.htm;*.html|Any file (*.*)|*.*</source>
         <translation>HTML-Dateien(*.htm;*.html)|*.htm;*.html|Alle Dateien (*.*)|*.*</translation>
+    </message>
+    <message>
+        <source>O&amp;riginal Image Path</source>
+        <translation>&amp;Pfad des Originalbilds</translation>
+    </message>
+    <message>
+        <source>&amp;Link</source>
+        <translation>&amp;Link</translation>
+    </message>
+    <message>
+        <source>&amp;Target</source>
+        <translation>&amp;Ziel</translation>
+    </message>
+    <message>
+        <source>Toolti&amp;p</source>
+        <translation>&amp;Tooltip</translation>
     </message>
 </context>
 <context>
@@ -830,10 +830,6 @@ Prüfen Sie den Standardbrowser des Desktops, oder wählen Sie unter Optionen &g
         <translation>Enthält die URL eines Elements den hier angegebenen lokalen oder Web-Pfad, wird je nach Auswahl unten der eine Pfad durch den anderen ersetzt. Zum Hochladen auf den Webserver (zum Testen oder Veröffentlichen) wird der lokale Pfad durch den Web-Pfad ersetzt.</translation>
     </message>
     <message>
-        <source>Root Directory for Local Computer</source>
-        <translation>Stammordner auf dem lokalen Computer</translation>
-    </message>
-    <message>
         <source>e.g. file:///C|/projects/websites/brenlow/</source>
         <translation>z. B. file:///C|/projects/websites/brenlow/</translation>
     </message>
@@ -842,20 +838,8 @@ Prüfen Sie den Standardbrowser des Desktops, oder wählen Sie unter Optionen &g
         <translation>font-weight: bold;</translation>
     </message>
     <message>
-        <source>Root Directory for Web Server</source>
-        <translation>Stammordner auf dem Webserver</translation>
-    </message>
-    <message>
         <source>e.g. https://www.example.com/brenlow/</source>
         <translation>z. B. https://www.example.com/brenlow/</translation>
-    </message>
-    <message>
-        <source>Test on Local Computer (Convert to Local Path)</source>
-        <translation>Auf dem lokalen Computer testen (in lokalen Pfad umwandeln)</translation>
-    </message>
-    <message>
-        <source>Upload to Web Server (Convert to Web Path)</source>
-        <translation>Auf den Webserver hochladen (in Web-Pfad umwandeln)</translation>
     </message>
     <message>
         <source>Help on Path Replacement for Publishing</source>
@@ -876,6 +860,22 @@ Prüfen Sie den Standardbrowser des Desktops, oder wählen Sie unter Optionen &g
     <message>
         <source>Edit Remote Folder</source>
         <translation>Web-Ordner bearbeiten</translation>
+    </message>
+    <message>
+        <source>&amp;Root Directory for Local Computer</source>
+        <translation>S&amp;tammordner auf dem lokalen Computer</translation>
+    </message>
+    <message>
+        <source>Roo&amp;t Directory for Web Server</source>
+        <translation>Sta&amp;mmordner auf dem Webserver</translation>
+    </message>
+    <message>
+        <source>Test o&amp;n Local Computer (Convert to Local Path)</source>
+        <translation>A&amp;uf dem lokalen Computer testen (in lokalen Pfad umwandeln)</translation>
+    </message>
+    <message>
+        <source>&amp;Upload to Web Server (Convert to Web Path)</source>
+        <translation>Au&amp;f den Webserver hochladen (in Web-Pfad umwandeln)</translation>
     </message>
 </context>
 <context>
@@ -965,10 +965,6 @@ Prüfen Sie den Standardbrowser des Desktops, oder wählen Sie unter Optionen &g
         <translation>Allgemein</translation>
     </message>
     <message>
-        <source>Name</source>
-        <translation>Name</translation>
-    </message>
-    <message>
         <source>Background Color</source>
         <translation>Hintergrundfarbe</translation>
     </message>
@@ -989,24 +985,12 @@ Prüfen Sie den Standardbrowser des Desktops, oder wählen Sie unter Optionen &g
         <translation>Breite</translation>
     </message>
     <message>
-        <source>Height</source>
-        <translation>Höhe</translation>
-    </message>
-    <message>
         <source>Help on Size</source>
         <translation>Hilfe zu „Größe“</translation>
     </message>
     <message>
         <source>Scrolling</source>
         <translation>Bewegung</translation>
-    </message>
-    <message>
-        <source>Step</source>
-        <translation>Schritt</translation>
-    </message>
-    <message>
-        <source>Delay</source>
-        <translation>Verzögerung</translation>
     </message>
     <message>
         <source>Help on Scrolling</source>
@@ -1017,20 +1001,8 @@ Prüfen Sie den Standardbrowser des Desktops, oder wählen Sie unter Optionen &g
         <translation>Abstände</translation>
     </message>
     <message>
-        <source>Gap</source>
-        <translation>Lücke</translation>
-    </message>
-    <message>
-        <source>Trailer Space</source>
-        <translation>Nachlauf</translation>
-    </message>
-    <message>
         <source>Help on Distance</source>
         <translation>Hilfe zu „Abstände“</translation>
-    </message>
-    <message>
-        <source>Slider Border</source>
-        <translation>Slider-Rahmen</translation>
     </message>
     <message>
         <source>Style</source>
@@ -1087,10 +1059,6 @@ Prüfen Sie den Standardbrowser des Desktops, oder wählen Sie unter Optionen &g
     <message>
         <source>Help on Slider Border</source>
         <translation>Hilfe zu „Slider-Rahmen“</translation>
-    </message>
-    <message>
-        <source>Image Border</source>
-        <translation>Bildrahmen</translation>
     </message>
     <message>
         <source>Image Border Color</source>
@@ -1167,6 +1135,46 @@ Prüfen Sie den Standardbrowser des Desktops, oder wählen Sie unter Optionen &g
     <message>
         <source>Change Slider Border Colour</source>
         <translation>Farbe des Slider-Rahmens ändern</translation>
+    </message>
+    <message>
+        <source>&amp;Name</source>
+        <translation>&amp;Name</translation>
+    </message>
+    <message>
+        <source>&amp;Background Color</source>
+        <translation>H&amp;intergrundfarbe</translation>
+    </message>
+    <message>
+        <source>&amp;Width</source>
+        <translation>B&amp;reite</translation>
+    </message>
+    <message>
+        <source>Hei&amp;ght</source>
+        <translation>H&amp;öhe</translation>
+    </message>
+    <message>
+        <source>S&amp;tep</source>
+        <translation>S&amp;chritt</translation>
+    </message>
+    <message>
+        <source>&amp;Delay</source>
+        <translation>&amp;Verzögerung</translation>
+    </message>
+    <message>
+        <source>G&amp;ap</source>
+        <translation>L&amp;ücke</translation>
+    </message>
+    <message>
+        <source>T&amp;railer Space</source>
+        <translation>Nachla&amp;uf</translation>
+    </message>
+    <message>
+        <source>S&amp;lider Border</source>
+        <translation>S&amp;lider-Rahmen</translation>
+    </message>
+    <message>
+        <source>I&amp;mage Border</source>
+        <translation>Bildrah&amp;men</translation>
     </message>
 </context>
 <context>

@@ -84,6 +84,7 @@ TMainForm::TMainForm(const QString& programFolder, QWidget* parent)
   setUpPictures();
   setUpPanels();
   setUpHints();
+  setUpPartCycling();
   // Tab goes from the tree straight to the fields of the page shown (Ctrl+Tab switches pages).
   if (auto* bar = ui_->pgcntrl1->findChild<QTabBar*>()) bar->setFocusPolicy(Qt::NoFocus);
   ui_->pgcntrl1->installEventFilter(this);

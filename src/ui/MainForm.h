@@ -100,6 +100,10 @@ class TMainForm : public QMainWindow {
   // the hint line and the keys (MainFormInput.cpp)
   void setUpHints();
   void showHint(QWidget* control);
+  // F6 and Shift+F6: the focus goes to the next (previous) part of the window shown: the tree,
+  // the property page, the live preview.
+  void setUpPartCycling();
+  void focusNextPart(int step);
   // the live preview (MainFormLive.cpp)
   void createLivePreview();
   void toggleLivePreview();  // a setting

@@ -1,12 +1,15 @@
 // What the keyboard and the mouse reach beyond the controls' own handling: the hint line that
-// follows the mouse and Ctrl+Tab among the pages shown (Shift+F10 for the tree's menu: see
-// TDesignTreeController).
+// follows the mouse, Ctrl+Tab among the pages shown and F6 among the window's parts (Shift+F10
+// for the tree's menu: see TDesignTreeController).
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QShortcut>
 #include <QSpinBox>
 
 #include "BackgroundWork.h"
 #include "ItemPanel.h"
+#include "LivePreview.h"
 #include "MainForm.h"
 #include "SliderPanel.h"
 #include "ui_MainForm.h"
@@ -79,4 +82,45 @@ void TMainForm::showHint(QWidget* control) {
   if (control == ui_->trvwDesignPanel || control->parentWidget() == ui_->tlbr1)
     hint = control->toolTip();
   ui_->stctxtHint->setText(hint);
+}
+
+void TMainForm::setUpPartCycling() {
+  for (const auto& [key, step] : {std::pair{QKeySequence(Qt::Key_F6), 1},
+                                  std::pair{QKeySequence(Qt::SHIFT | Qt::Key_F6), -1}}) {
+    auto* shortcut = new QShortcut(key, this);
+    connect(shortcut, &QShortcut::activated, this, [this, step = step] { focusNextPart(step); });
+  }
+}
+
+void TMainForm::focusNextPart(int step) {
+  // Each part, and where the focus lands in it: the tree, the page's first field (or the one it
+  // had last), the live preview's Pause button.
+  QWidget* page = ui_->pgcntrl1->currentWidget();
+  const QList<QWidget*> parts{ui_->trvwDesignPanel, page, livePreview_};
+  const auto holds = [](QWidget* part, QWidget* widget) {
+    return part && widget && (part == widget || part->isAncestorOf(widget));
+  };
+  int current = -1;
+  for (int k = 0; k < parts.size(); ++k)
+    if (holds(parts[k], QApplication::focusWidget())) current = k;
+  for (int k = 1; k <= parts.size(); ++k) {
+    QWidget* part = parts[((current + step * k) % parts.size() + parts.size()) % parts.size()];
+    if (!part || !part->isVisible() || !part->isEnabled()) continue;
+    // The control the part had the focus on last, else its first one that Tab reaches.
+    QWidget* target = part->focusWidget();
+    if (part == livePreview_) target = part->findChild<QWidget*>(QStringLiteral("tlbtnLivePause"));
+    const auto reachable = [](QWidget* w) {
+      return w && w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus);
+    };
+    if (!holds(part, target) || !reachable(target)) {
+      target = reachable(part) ? part : nullptr;
+      for (QWidget* child : part->findChildren<QWidget*>()) {
+        if (target) break;
+        if (reachable(child)) target = child;
+      }
+    }
+    if (!target) continue;
+    target->setFocus(Qt::ShortcutFocusReason);
+    return;
+  }
 }

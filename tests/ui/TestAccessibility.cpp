@@ -9,17 +9,21 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMap>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
 #include <QTranslator>
+#include <QTreeView>
 #include <QXmlStreamReader>
 
 #include "CodeWindow.h"
 #include "HelpWindow.h"
 #include "LinkTip.h"
+#include "LivePreview.h"
 #include "PublishReport.h"
 #include "UiTest.h"
 
@@ -70,7 +74,8 @@ QSet<QString> EnglishTexts() {
       source = ts.readElementText();
     } else if (ts.name() == QLatin1String("translation")) {
       const QString translation = ts.readElementText(QXmlStreamReader::IncludeChildElements);
-      if (translation != source) english.insert(QString(source).remove('&'));
+      if (QString(translation).remove('&') != QString(source).remove('&'))
+        english.insert(QString(source).remove('&'));
     } else if (ts.name() != QLatin1String("TS") && ts.name() != QLatin1String("context") &&
                ts.name() != QLatin1String("message")) {
       ts.skipCurrentElement();
@@ -106,6 +111,33 @@ void CheckGerman(QWidget& window, const QSet<QString>& english, QStringList& fou
     }
     for (QAction* action : widget->actions()) check(action, action->text(), 0, 0);
   }
+}
+
+// The Alt+letter keys of the menu bar and of each property page that clash, as "letter: texts".
+QStringList ClashingMnemonics(TMainForm& form) {
+  const auto letterOf = [](const QString& text) {
+    const int at = QString(text).replace("&&", "__").indexOf('&');
+    return at >= 0 && at + 1 < text.size() ? text.at(at + 1).toLower() : QChar();
+  };
+  QMap<QChar, QStringList> menus;
+  for (QAction* action : form.menuBar()->actions())
+    if (const QChar letter = letterOf(action->text()); !letter.isNull())
+      menus[letter] << action->text();
+  QStringList clashes;
+  auto* tabs = Find<QTabWidget>(form, "pgcntrl1");
+  for (int page = 0; page < tabs->count(); ++page) {
+    QMap<QChar, QStringList> keys = menus;
+    for (QWidget* widget : tabs->widget(page)->findChildren<QWidget*>()) {
+      QString text;
+      if (auto* label = qobject_cast<QLabel*>(widget)) text = label->text();
+      if (auto* group = qobject_cast<QGroupBox*>(widget)) text = group->title();
+      if (auto* button = qobject_cast<QAbstractButton*>(widget)) text = button->text();
+      if (const QChar letter = letterOf(text); !letter.isNull()) keys[letter] << text;
+    }
+    for (auto it = keys.begin(); it != keys.end(); ++it)
+      if (it.value().size() > 1) clashes << QString(it.key()) + ": " + it.value().join(", ");
+  }
+  return clashes;
 }
 
 }  // namespace
@@ -145,6 +177,32 @@ class TestAccessibility : public QObject {
     QVERIFY2(unnamed.isEmpty(), qPrintable("no accessible name: " + unnamed.join(", ")));
   }
 
+  // Alt+letter jumps to a field, F6 and Shift+F6 go round the window's parts.
+  void theKeyboardReachesEveryPartAndField() {
+    TTestEnvironment env;
+    TMainForm form(env.ProgramFolder());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QVERIFY2(ClashingMnemonics(form).isEmpty(), qPrintable(ClashingMnemonics(form).join(" | ")));
+    QTreeView* tree = TreeOf(form);
+    tree->setFocus();
+    Select(form, {-1});
+    QTest::keyClick(&form, Qt::Key_W, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QString("spnedt_pWidth"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
+    QWidget* pane = form.livePreview();
+    QVERIFY(pane->isVisible() ? pane->isAncestorOf(QApplication::focusWidget())
+                              : QApplication::focusWidget() == tree);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QString("spnedt_pWidth"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), tree);
+    form.document().insertItem(-1);
+    Select(form, {0});
+    QTest::keyClick(&form, Qt::Key_T, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QString("cmbx_ITarget"));
+  }
+
   void theGermanWindowAtA12PointFontShowsNoEnglishTextAndNoTextCutShort() {
     const QSet<QString> english = EnglishTexts();
     QVERIFY(english.size() > 100);
@@ -166,6 +224,7 @@ class TestAccessibility : public QObject {
       form.show();
       QVERIFY(QTest::qWaitForWindowExposed(&form));
       CheckGerman(form, english, found);
+      found += ClashingMnemonics(form);
       for (QMenu* menu : form.findChildren<QMenu*>())
         for (QAction* action : menu->actions())
           if (english.contains(QString(action->text()).remove('&')))
