@@ -37,7 +37,7 @@ void EndOnStopSignals(TMainForm& window) {
     if (::read(stopPipe[0], &number, 1) != 1) return;
     window.stopWork();
     exitwatch::Arm(window.exitPlan(128 + number));
-    window.document().agent().ClearPreview();
+    window.document().clearPreview();
     QCoreApplication::exit(128 + number);
   });
   struct sigaction action = {};

@@ -149,6 +149,20 @@ TDocument::TDocument(const std::string& programFolder, IProgress* progress, IMes
   agent_->LoadDefaults();
 }
 
+void TDocument::setPublishOptions(const TPublishOptions& options) {
+  publishOptions_ = options;
+  agent_->PictureCacheEnabled = options.pictureCache;
+  agent_->PictureCacheFolder = options.pictureCacheFolder;
+  agent_->ReadableRuntime = options.readableRuntime;
+  agent_->DoubleDensityPictures = options.doubleDensity;
+  agent_->ModernFormats = options.modernFormats;
+  agent_->ImageWorkers = options.workers;
+}
+
+void TDocument::setWorkFolder(const std::string& folder) { agent_->SetWorkFolder(folder); }
+
+void TDocument::clearPreview() { agent_->ClearPreview(); }
+
 TDocument::~TDocument() {
   // The commands go before the design they point into.
   undoStack_->clear();

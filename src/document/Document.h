@@ -19,6 +19,7 @@
 
 #include "AppletAgent.h"
 #include "Host.h"
+#include "Writers.h"
 
 class QUndoStack;
 class TItemTreeModel;
@@ -57,9 +58,17 @@ class TDocument : public QObject, public IDesignTree {
   ~TDocument() override;
 
   // --- the design (read-only; edits go through the commands below) ---
-  // The project model, for its settings and for generating, previewing and publishing.
-  TqelAppletAgent& agent() { return *agent_; }
+  // The project model, to read what the last generation, preview or publish found (picture
+  // status, published files, the preview folder). It changes only through the document.
   const TqelAppletAgent& agent() const { return *agent_; }
+  // How saves, previews and publishes write: the picture cache, the runtime's readable source,
+  // pictures at twice the height, further formats, the number of workers (Writers.h).
+  const TPublishOptions& publishOptions() const { return publishOptions_; }
+  void setPublishOptions(const TPublishOptions& options);
+  // Where generated files and the preview folder are made (TqelAppletAgent::SetWorkFolder).
+  void setWorkFolder(const std::string& folder);
+  // Removes what previews and saves put into the preview folder.
+  void clearPreview();
   const TAppletData& slider() const { return agent_->AppletData; }
   const TItemArray& items() const { return agent_->Items; }
   int itemCount() const { return int(agent_->Items.size()); }
@@ -177,6 +186,7 @@ class TDocument : public QObject, public IDesignTree {
   friend class TItemTreeModel;
   friend class TDocumentCommand;
   std::unique_ptr<TqelAppletAgent> agent_;
+  TPublishOptions publishOptions_;
   std::vector<int> levels_;
   std::vector<std::string> captions_;
   std::vector<quint64> ids_;  // stable per item while it lives, for the tree model

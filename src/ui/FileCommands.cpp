@@ -56,7 +56,7 @@ bool TFileCommands::saveChangesPrompt(const QString& question) {
 bool TFileCommands::closeQuery() {
   // Cancelled, or the save failed: the design stays, and so does its preview.
   if (!saveChangesPrompt(tr("Save changes to files before Exit?"))) return false;
-  document_.agent().ClearPreview();
+  document_.clearPreview();
   return true;
 }
 
@@ -226,7 +226,7 @@ void TFileCommands::renewPreviewFolder(const std::string& publishedFolder) {
     if (!publishedFolder.empty()) model.CopyResourceFiles(publishedFolder);
   });
   // Stopped by the user, or the program is ending meanwhile: what was copied goes again.
-  if (!done || work_.stopping()) document_.agent().ClearPreview();
+  if (!done || work_.stopping()) document_.clearPreview();
 }
 
 QString TFileCommands::saveTarget() const {

@@ -55,7 +55,7 @@ TMainForm::TMainForm(const QString& programFolder, QWidget* parent)
                                ui_->CancelWork1, [this] { return designCommands(); }});
   document_ = std::make_unique<TDocument>(programFolder_.toStdString(), work_, messages_.get());
   work_->attach(*document_);
-  document_->agent().SetWorkFolder(instance_->Path());
+  document_->setWorkFolder(instance_->Path());
   bindSettingSwitches();
 
   TDesignTreeController::TParts tree;

@@ -16,35 +16,41 @@
 
 // The Option menu's switches kept as settings: read at start-up, written whenever toggled.
 void TMainForm::bindSettingSwitches() {
-  using TApply = void (*)(TqelAppletAgent&, bool);
+  using TApply = void (*)(TPublishOptions&, bool);
   const struct {
     QAction* action;
     const settings::TFlag& setting;
     TApply apply;
     bool changesOutput;  // the published files differ: the next Save has something to write
   } switches[] = {{ui_->PictureCache1, settings::kUsePictureCache,
-                   [](TqelAppletAgent& model, bool on) { model.PictureCacheEnabled = on; }, false},
+                   [](TPublishOptions& options, bool on) { options.pictureCache = on; }, false},
                   {ui_->HiDpiPictures1, settings::kHiDpiPictures,
-                   [](TqelAppletAgent& model, bool on) { model.DoubleDensityPictures = on; }, true},
+                   [](TPublishOptions& options, bool on) { options.doubleDensity = on; }, true},
                   {ui_->ModernFormats1, settings::kModernFormats,
-                   [](TqelAppletAgent& model, bool on) {
-                     model.ModernFormats = on ? kWebpFormat | kAvifFormat : 0u;
+                   [](TPublishOptions& options, bool on) {
+                     options.modernFormats = on ? kWebpFormat | kAvifFormat : 0u;
                    },
                    true}};
   for (const auto& s : switches) {
     const bool on = settings::Read(s.setting);
-    s.apply(document_->agent(), on);
+    TPublishOptions options = document_->publishOptions();
+    s.apply(options, on);
+    document_->setPublishOptions(options);
     s.action->setChecked(on);
     connect(s.action, &QAction::triggered, this,
             [this, apply = s.apply, &setting = s.setting, output = s.changesOutput](bool checked) {
-              apply(document_->agent(), checked);
+              TPublishOptions options = document_->publishOptions();
+              apply(options, checked);
+              document_->setPublishOptions(options);
               if (output) document_->markOutputChanged();
               if (livePreview_) livePreview_->SetOptions(livePageOptions());
               RunCommand(this, [&] { settings::Write(setting, checked); });
             });
   }
   // Pages get the minified runtime script unless the settings ask for its readable source.
-  document_->agent().ReadableRuntime = settings::Read(settings::kReadableRuntime);
+  TPublishOptions options = document_->publishOptions();
+  options.readableRuntime = settings::Read(settings::kReadableRuntime);
+  document_->setPublishOptions(options);
 }
 
 // The Help menu opens the program's pages on the desktop, never in the help window.

@@ -84,8 +84,10 @@ struct TWindow {
     form.show();  // painted, as a user sees it
     prompt::QueueFile(project);
     Act(form, "Open1")->trigger();
-    form.document().agent().PictureCacheEnabled = false;  // every save scales every picture again
-    form.document().agent().ImageWorkers = 1;
+    TPublishOptions options = form.document().publishOptions();
+    options.pictureCache = false;  // every save scales every picture again
+    options.workers = 1;
+    form.document().setPublishOptions(options);
   }
   QString Hint() { return Find<QLabel>(form, "stctxtHint")->text(); }
   int Bar() { return Find<QProgressBar>(form, "prgrsbrMainFormBottom")->value(); }
