@@ -160,7 +160,10 @@ int main(int argc, char** argv) {
   std::map<std::string, TTotal> totals;  // "format quality" -> sums over the photos
   try {
     for (const std::string& photo : photos) {
+      // The exact picture (RGB) is the reference; the encoders get it as publishing gives it to
+      // them (a JPEG photo in YCbCr).
       const TDecodedPicture exact = DecodePictureFile(photo, height);
+      const TScaledSamples samples = ScalePictureSamples(photo, height);
       const std::string stem = Stem(photo);
       const auto png = [&](const std::string& variant, const TBytes& rgb) {
         Save(out + "/" + stem + "." + variant + ".png",
@@ -178,16 +181,16 @@ int main(int argc, char** argv) {
       measure(
           "jpeg-90",
           [&] {
-            return images::EncodeJpeg(exact.rgb.data(), exact.width, exact.height,
-                                      images::PixelKind::Rgb, 90, photo);
+            return images::EncodeJpeg(samples.pixels.data(), exact.width, exact.height,
+                                      samples.kind, 90, photo);
           },
           DecodeJpegRgb);
       for (const int q : webpQualities) {
         measure(
             "webp-" + std::to_string(q),
             [&] {
-              return images::EncodeWebp(exact.rgb.data(), exact.width, exact.height, q, webpMethod,
-                                        photo);
+              return images::EncodeWebp(samples.pixels.data(), samples.kind, exact.width,
+                                        exact.height, q, webpMethod, photo);
             },
             DecodeWebpRgb);
       }
@@ -196,7 +199,7 @@ int main(int argc, char** argv) {
             "avif-" + std::to_string(q),
             [&] {
               return images::EncodeAvif(
-                  exact.rgb.data(), exact.width, exact.height, q,
+                  samples.pixels.data(), samples.kind, exact.width, exact.height, q,
                   avifSpeed ? avifSpeed : images::AvifSpeedFor(exact.width, exact.height), photo);
             },
             DecodeAvifRgb);

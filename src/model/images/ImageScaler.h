@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "Cancel.h"
+#include "images/JpegIo.h"
 
 // Raise this whenever a change to the pipeline (decoding, resampling, colour handling, encoding)
 // changes the bytes it produces: cached pictures of other revisions are then not used.
@@ -84,6 +85,18 @@ struct TDecodedPicture {
 // targetHeight as for the slider. The one entry point for showing a picture; errors as below.
 TDecodedPicture DecodePictureFile(const std::string& sourcePath, int targetHeight,
                                   const TScaleOptions& options = {});
+
+// The same picture as the encoders get it: width * height * 3 bytes of RGB, or of YCbCr (BT.601,
+// full range) for JPEG sources without a colour profile and for grey ones. For measuring the
+// encoders.
+struct TScaledSamples {
+  int width = 0;
+  int height = 0;
+  std::vector<unsigned char> pixels;
+  images::PixelKind kind = images::PixelKind::Rgb;
+};
+TScaledSamples ScalePictureSamples(const std::string& sourcePath, int targetHeight,
+                                   const TScaleOptions& options = {});
 
 // Reads the picture at sourcePath (UTF-8), applies its orientation and colour profile, scales it
 // to targetHeight and encodes it as JPEG. Throws TvError naming the file when it cannot be read,
