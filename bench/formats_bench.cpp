@@ -1,8 +1,8 @@
-// Picture formats for the published slider: scales each photo once to the slider height (the
-// exact picture, written as a PNG reference) and encodes it as JPEG (quality 90, as published),
-// WebP and AVIF at the given qualities, printing per format and quality the bytes and encode
-// time and writing each result decoded back to PNG, for bench/formats-quality.sh to measure
-// (SSIM against the reference).
+// Picture formats for the published slider: scales each photo to the slider height (the exact
+// picture, written as a PNG reference) and encodes it as publishing does (from the same samples:
+// YCbCr for a JPEG photo) as JPEG (quality 90), WebP and AVIF at the given qualities, printing per
+// format and quality the bytes and encode time and writing each result decoded back to PNG, for
+// bench/formats-quality.sh to measure (SSIM against the reference).
 //   usage: formats_bench HEIGHT OUTDIR [--webp Q,Q..] [--avif Q,Q..] [--avif-speed S]
 //                        [--webp-method M] PHOTO...
 #include <csetjmp>
