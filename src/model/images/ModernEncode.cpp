@@ -135,6 +135,9 @@ std::vector<unsigned char> EncodeAvif(const unsigned char* pixels, PixelKind kin
   check(heif_encoder_set_parameter_string(encoder.get(), "chroma", "420"));
   // One picture per worker thread already keeps the cores busy.
   heif_encoder_set_parameter_integer(encoder.get(), "threads", 1);
+  // No quantizer changes within the picture: at these speeds that changes no byte of our photos
+  // but saves about 1 ms of set-up per picture. Encoders without the setting go without.
+  heif_encoder_set_parameter_string(encoder.get(), "aom:deltaq-mode", "0");
 
   const bool ycc = kind == PixelKind::YCbCr;
   heif_image* rawImage = nullptr;
