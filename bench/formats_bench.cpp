@@ -1,8 +1,8 @@
-// Picture formats for the published slider: scales each photo once to the slider height (the
-// exact picture, written as a PNG reference) and encodes it as JPEG (quality 90, as published),
-// WebP and AVIF at the given qualities, printing per format and quality the bytes and encode
-// time and writing each result decoded back to PNG, for bench/formats-quality.sh to measure
-// (SSIM against the reference).
+// Picture formats for the published slider: scales each photo to the slider height (the exact
+// picture, written as a PNG reference) and encodes it as publishing does (from the same samples:
+// YCbCr for a JPEG photo) as JPEG (quality 90), WebP and AVIF at the given qualities, printing per
+// format and quality the bytes and encode time and writing each result decoded back to PNG, for
+// bench/formats-quality.sh to measure (SSIM against the reference).
 //   usage: formats_bench HEIGHT OUTDIR [--webp Q,Q..] [--avif Q,Q..] [--avif-speed S]
 //                        [--webp-method M] PHOTO...
 #include <csetjmp>
@@ -160,7 +160,10 @@ int main(int argc, char** argv) {
   std::map<std::string, TTotal> totals;  // "format quality" -> sums over the photos
   try {
     for (const std::string& photo : photos) {
+      // The exact picture (RGB) is the reference; the encoders get it as publishing gives it to
+      // them (a JPEG photo in YCbCr).
       const TDecodedPicture exact = DecodePictureFile(photo, height);
+      const TScaledSamples samples = ScalePictureSamples(photo, height);
       const std::string stem = Stem(photo);
       const auto png = [&](const std::string& variant, const TBytes& rgb) {
         Save(out + "/" + stem + "." + variant + ".png",
@@ -178,16 +181,16 @@ int main(int argc, char** argv) {
       measure(
           "jpeg-90",
           [&] {
-            return images::EncodeJpeg(exact.rgb.data(), exact.width, exact.height,
-                                      images::PixelKind::Rgb, 90, photo);
+            return images::EncodeJpeg(samples.pixels.data(), exact.width, exact.height,
+                                      samples.kind, 90, photo);
           },
           DecodeJpegRgb);
       for (const int q : webpQualities) {
         measure(
             "webp-" + std::to_string(q),
             [&] {
-              return images::EncodeWebp(exact.rgb.data(), exact.width, exact.height, q, webpMethod,
-                                        photo);
+              return images::EncodeWebp(samples.pixels.data(), samples.kind, exact.width,
+                                        exact.height, q, webpMethod, photo);
             },
             DecodeWebpRgb);
       }
@@ -196,7 +199,7 @@ int main(int argc, char** argv) {
             "avif-" + std::to_string(q),
             [&] {
               return images::EncodeAvif(
-                  exact.rgb.data(), exact.width, exact.height, q,
+                  samples.pixels.data(), samples.kind, exact.width, exact.height, q,
                   avifSpeed ? avifSpeed : images::AvifSpeedFor(exact.width, exact.height), photo);
             },
             DecodeAvifRgb);

@@ -129,14 +129,19 @@ class TReplacingWrite {
   explicit TReplacingWrite(const std::string& path, bool followLinks = true)
       : shown_(path), target_(followLinks ? WriteTarget(path) : path) {
     if (followLinks) CheckWritableTarget(path);  // else the rename below fails on a folder
-    // The failure hook of the tests: fires on this write when it is the one they picked.
-    if (failNextWriteAfterBytes >= 0) {
-      if (failWriteNumber > 1) {
-        --failWriteNumber;
-      } else {
-        failWriteNumber = 0;
-        budget_ = failNextWriteAfterBytes;
-        failNextWriteAfterBytes = -1;
+    // The failure hook of the tests: fires on this write when it is the one they picked (writes
+    // may run on several threads at once).
+    {
+      static std::mutex hookMutex;
+      const std::lock_guard<std::mutex> lock(hookMutex);
+      if (failNextWriteAfterBytes >= 0) {
+        if (failWriteNumber > 1) {
+          --failWriteNumber;
+        } else {
+          failWriteNumber = 0;
+          budget_ = failNextWriteAfterBytes;
+          failNextWriteAfterBytes = -1;
+        }
       }
     }
     struct stat existing;

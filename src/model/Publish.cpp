@@ -1,10 +1,14 @@
 // Publishing beside the project file: the page, the three script files, the project file, the
 // publish report and the scaled pictures, side by side and ready for upload.
 #include <algorithm>
+#include <condition_variable>
+#include <exception>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "AppletAgent.h"
@@ -22,6 +26,82 @@ std::string LowerAscii(std::string text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
   return text;
+}
+
+// Runs write(0) .. write(count - 1) on a few threads at once and steps `progress` (on the calling
+// thread) as each ends. Each write waits mostly for the disk to flush its file, and the flushes of
+// files written at the same time reach the disk together. After a failure no further write
+// starts; once the running ones have ended, a TvError is thrown as `explain` words it (any other
+// exception as it is).
+void WriteTogether(size_t count, IProgress& progress, const std::function<void(size_t)>& write,
+                   const std::function<TvFileError(const TvError&)>& explain) {
+  constexpr size_t kWriters = 4;
+  std::mutex mutex;
+  std::condition_variable changed;
+  size_t next = 0, ended = 0, running = 0;
+  std::exception_ptr error;
+  const auto work = [&] {
+    for (;;) {
+      size_t k;
+      {
+        const std::lock_guard<std::mutex> lock(mutex);
+        if (error || next >= count) break;
+        k = next++;
+      }
+      std::exception_ptr caught;
+      try {
+        write(k);
+      } catch (...) {
+        caught = std::current_exception();
+      }
+      const std::lock_guard<std::mutex> lock(mutex);
+      if (caught && !error) error = caught;
+      ++ended;
+      changed.notify_all();
+    }
+    const std::lock_guard<std::mutex> lock(mutex);
+    --running;
+    changed.notify_all();
+  };
+  std::vector<std::thread> threads;
+  try {
+    for (size_t i = 0; i < std::min(kWriters, count); ++i) {
+      {
+        const std::lock_guard<std::mutex> lock(mutex);
+        ++running;
+      }
+      try {
+        threads.emplace_back(work);
+      } catch (...) {
+        const std::lock_guard<std::mutex> lock(mutex);
+        --running;
+        throw;
+      }
+    }
+    std::unique_lock<std::mutex> lock(mutex);
+    for (size_t stepped = 0; running > 0 || stepped < ended;) {
+      changed.wait(lock, [&] { return ended > stepped || running == 0; });
+      const size_t steps = ended - stepped;
+      stepped = ended;
+      lock.unlock();
+      for (size_t i = 0; i < steps; ++i) progress.Step(1);  // one step per file, as one by one
+      lock.lock();
+    }
+  } catch (...) {
+    {
+      const std::lock_guard<std::mutex> lock(mutex);
+      if (!error) error = std::current_exception();
+    }
+    for (std::thread& thread : threads) thread.join();
+    throw;
+  }
+  for (std::thread& thread : threads) thread.join();
+  if (!error) return;
+  try {
+    std::rethrow_exception(error);
+  } catch (const TvError& failure) {
+    throw explain(failure);
+  }
 }
 
 }  // namespace
@@ -107,6 +187,7 @@ bool TqelAppletAgent::PublishProject(const std::string& folder, const std::strin
   plan.push_back(
       {to + base + ".tvn", [&] { return SaveProjectText(to + base + ".tvn", projectText); }});
   text(base + "_PublishReport.txt", report);
+  const size_t firstPicture = plan.size();
   std::set<std::string> pictures;
   for (const TItemData& item : Items) {
     if (!scripttext::IsPublishedPictureName(item.IImageFile)) continue;
@@ -119,24 +200,41 @@ bool TqelAppletAgent::PublishProject(const std::string& folder, const std::strin
   Progress().SetMaximum(static_cast<int>(plan.size()));
   TProgressScope status(Progress(), "Copying Publishable Files ... ...");
   LastPublish = {};
-  for (size_t i = 0; i < plan.size(); ++i) {
+  enum TState : char { kPending, kUnchanged, kWritten };
+  std::vector<TState> states(plan.size(), kPending);
+  // The first failure: it names the files written and not written (in plan order).
+  const auto failed = [&](const TvError& failure) {
+    std::string written, missing;
+    for (size_t k = 0; k < plan.size(); ++k) {
+      std::string& list = states[k] != kPending ? written : missing;
+      list += (list.empty() ? "" : ", ") + fileutil::NameOf(plan[k].target);
+    }
+    return TvFileError(std::string(failure.what()) +
+                       "\nWritten: " + (written.empty() ? "nothing" : written) +
+                       ".\nNot written: " + missing + ".");
+  };
+  for (size_t i = 0; i < firstPicture; ++i) {
     try {
-      if (plan[i].write()) {
-        LastPublish.changed.push_back(fileutil::NameOf(plan[i].target));
-      } else {
-        ++LastPublish.unchanged;
-      }
+      states[i] = plan[i].write() ? kWritten : kUnchanged;
     } catch (const TvError& failure) {
-      std::string written, missing;
-      for (size_t k = 0; k < plan.size(); ++k) {
-        std::string& list = k < i ? written : missing;
-        list += (list.empty() ? "" : ", ") + fileutil::NameOf(plan[k].target);
-      }
-      throw TvFileError(std::string(failure.what()) +
-                        "\nWritten: " + (written.empty() ? "nothing" : written) +
-                        ".\nNot written: " + missing + ".");
+      throw failed(failure);
     }
     Progress().Step(1);
+  }
+  // The pictures, most of the files, are written side by side.
+  WriteTogether(
+      plan.size() - firstPicture, Progress(),
+      [&](size_t k) {
+        const size_t i = firstPicture + k;
+        states[i] = plan[i].write() ? kWritten : kUnchanged;
+      },
+      failed);
+  for (size_t i = 0; i < plan.size(); ++i) {
+    if (states[i] == kWritten) {
+      LastPublish.changed.push_back(fileutil::NameOf(plan[i].target));
+    } else {
+      ++LastPublish.unchanged;
+    }
   }
   LastPublish.published = true;
   return true;

@@ -71,6 +71,8 @@ TEST(ImageJobs, FirstFailingJobInOrderIsReportedAndNoWorkerIsLeft) {
     jobs.push_back({dir.Write("p" + std::to_string(i) + ".jpg", good), 30});
   jobs[3].sourcePath = dir.Write("third.jpg", {'n', 'o', 't', ' ', 'J', 'P', 'E', 'G'});
   jobs[5].sourcePath = dir.Path("missing.jpg");
+  // The largest file goes first: its failure must not keep the earlier jobs from being tried.
+  jobs[6].sourcePath = dir.Write("large.jpg", std::vector<unsigned char>(good.size() * 4, 'x'));
   const int threadsBefore = ThreadCount();
   for (unsigned workers : {1u, 2u, 0u}) {
     SCOPED_TRACE("workers " + std::to_string(workers));
@@ -85,6 +87,7 @@ TEST(ImageJobs, FirstFailingJobInOrderIsReportedAndNoWorkerIsLeft) {
   // A progress callback that throws stops the run the same way.
   jobs[3].sourcePath = jobs[2].sourcePath;
   jobs[5].sourcePath = jobs[2].sourcePath;
+  jobs[6].sourcePath = jobs[2].sourcePath;
   EXPECT_THROW(ScaleJpegFiles(jobs, 2, [](size_t) { throw TvError("cancelled"); }), TvError);
   EXPECT_EQ(ThreadCount(), threadsBefore);
 }

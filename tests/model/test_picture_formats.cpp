@@ -13,7 +13,9 @@
 #include "MemoryTree.h"
 #include "TestUtil.h"
 #include "images/ImageScaler.h"
+#include "images/ModernEncode.h"
 #include "test_generator_util.h"
+#include "test_images_util.h"
 
 namespace {
 
@@ -266,6 +268,45 @@ TEST(DoubleDensityPictures, AnUnreadablePictureNamesItsItemAndFile) {
   EXPECT_EQ(ErrorOf([&] { run.model.PublishProject(run.out.Folder(), "show.tvn", run.tree); }),
             "Item 2: Cannot read picture " + bad +
                 ": not a picture file in a format we read (JPEG, PNG, WebP, HEIC, AVIF or TIFF)");
+}
+
+TEST(PictureFormats, WebpAndAvifFromYCbCrShowTheColoursOfTheRgbRoute) {
+  // A JPEG photo's samples reach the encoders in YCbCr; an odd size leaves the last chroma
+  // sample of each row and column one pixel wide.
+  const std::vector<unsigned char> colors[4] = {
+      {220, 40, 40}, {30, 150, 60}, {40, 60, 210}, {240, 220, 120}};
+  imagetest::ScratchDir dir;
+  const std::string source =
+      dir.Write("odd.jpg", imagetest::EncodePicture(imagetest::Quadrants(66, 50, colors)));
+  const TScaledSamples samples = ScalePictureSamples(source, 25);
+  ASSERT_EQ(samples.kind, images::PixelKind::YCbCr);
+  ASSERT_EQ(samples.width, 33);
+  const TDecodedPicture exact = DecodePictureFile(source, 25);
+  using TEncode =
+      std::function<std::vector<unsigned char>(const unsigned char*, images::PixelKind)>;
+  const std::pair<std::string, TEncode> encoders[] = {
+      {"webp",
+       [&](const unsigned char* pixels, images::PixelKind kind) {
+         return images::EncodeWebp(pixels, kind, 33, 25, images::kWebpQuality, images::kWebpMethod,
+                                   source);
+       }},
+      {"avif", [&](const unsigned char* pixels, images::PixelKind kind) {
+         return images::EncodeAvif(pixels, kind, 33, 25, images::kAvifQuality, 8, source);
+       }}};
+  for (const auto& [format, encode] : encoders) {
+    const TDecodedPicture ycc = DecodePictureFile(
+        dir.Write("ycc." + format, encode(samples.pixels.data(), samples.kind)), 25);
+    const TDecodedPicture rgb = DecodePictureFile(
+        dir.Write("rgb." + format, encode(exact.rgb.data(), images::PixelKind::Rgb)), 25);
+    ASSERT_EQ(ycc.width, 33) << format;
+    ASSERT_EQ(ycc.height, 25) << format;
+    double apart = 0;
+    for (size_t i = 0; i < ycc.rgb.size(); ++i) apart += std::abs(ycc.rgb[i] - rgb.rgb[i]);
+    EXPECT_LT(apart / static_cast<double>(ycc.rgb.size()), 2.0) << format;
+    for (const auto& [x, y] : {std::pair{4, 4}, {28, 4}, {4, 20}, {28, 20}, {32, 24}}) {
+      EXPECT_TRUE(Near(At(ycc, x, y), At(exact, x, y), 8)) << format << " at " << x << "," << y;
+    }
+  }
 }
 
 }  // namespace

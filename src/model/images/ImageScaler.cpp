@@ -413,8 +413,8 @@ TScaledPixels ScaleDecoded(TPictureDecoder& decoder, const std::string& sourcePa
   return out;
 }
 
-// Grey pictures stay in YCbCr from decoder to JPEG encoder; other encoders and the display
-// take RGB.
+// YCbCr JPEG pictures without a colour profile, and grey ones, stay in YCbCr from decoder to
+// encoders; the display takes RGB.
 void ToRgb(TScaledPixels& scaled) {
   if (scaled.kind != PixelKind::YCbCr) return;
   for (size_t i = 0; i + 2 < scaled.pixels.size(); i += 3) {
@@ -436,15 +436,13 @@ TScaledImage Encode(TScaledPixels&& scaled, const std::string& sourcePath, unsig
   result.height = scaled.height;
   result.jpeg = EncodeJpeg(scaled.pixels.data(), scaled.width, scaled.height, scaled.kind, kQuality,
                            sourcePath);
-  if (formats == 0) return result;
-  ToRgb(scaled);
   if ((formats & kWebpFormat) && scaled.width <= kMaxWebpSide && scaled.height <= kMaxWebpSide) {
-    result.webp = EncodeWebp(scaled.pixels.data(), scaled.width, scaled.height, kWebpQuality,
-                             kWebpMethod, sourcePath);
+    result.webp = EncodeWebp(scaled.pixels.data(), scaled.kind, scaled.width, scaled.height,
+                             kWebpQuality, kWebpMethod, sourcePath);
   }
   if (formats & kAvifFormat) {
-    result.avif = EncodeAvif(scaled.pixels.data(), scaled.width, scaled.height, kAvifQuality,
-                             AvifSpeedFor(scaled.width, scaled.height), sourcePath);
+    result.avif = EncodeAvif(scaled.pixels.data(), scaled.kind, scaled.width, scaled.height,
+                             kAvifQuality, AvifSpeedFor(scaled.width, scaled.height), sourcePath);
   }
   return result;
 }
@@ -547,4 +545,10 @@ TDecodedPicture DecodePictureFile(const std::string& sourcePath, int targetHeigh
   ToRgb(scaled);
   result.rgb = std::move(scaled.pixels);
   return result;
+}
+
+TScaledSamples ScalePictureSamples(const std::string& sourcePath, int targetHeight,
+                                   const TScaleOptions& options) {
+  TScaledPixels scaled = ScaleFile(sourcePath, targetHeight, options);
+  return {scaled.width, scaled.height, std::move(scaled.pixels), scaled.kind};
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "Cancel.h"
+#include "images/JpegIo.h"
 
 // Raise this whenever a change to the pipeline (decoding, resampling, colour handling, encoding)
 // changes the bytes it produces: cached pictures of other revisions are then not used.
@@ -85,6 +86,18 @@ struct TDecodedPicture {
 TDecodedPicture DecodePictureFile(const std::string& sourcePath, int targetHeight,
                                   const TScaleOptions& options = {});
 
+// The same picture as the encoders get it: width * height * 3 bytes of RGB, or of YCbCr (BT.601,
+// full range) for JPEG sources without a colour profile and for grey ones. For measuring the
+// encoders.
+struct TScaledSamples {
+  int width = 0;
+  int height = 0;
+  std::vector<unsigned char> pixels;
+  images::PixelKind kind = images::PixelKind::Rgb;
+};
+TScaledSamples ScalePictureSamples(const std::string& sourcePath, int targetHeight,
+                                   const TScaleOptions& options = {});
+
 // Reads the picture at sourcePath (UTF-8), applies its orientation and colour profile, scales it
 // to targetHeight and encodes it as JPEG. Throws TvError naming the file when it cannot be read,
 // is not a picture we can decode, or is too large for the limits above. JPEG, PNG and most TIFF
@@ -106,17 +119,18 @@ struct TScaleJob {
 };
 
 // Runs ScaleJpegFile (through the job's cache, when it has one) for every job on `workers` threads
-// (0: one per core), one picture per worker. Returns the results in job order, byte-identical
-// whatever the number of workers. onFinished is called on the calling thread once per finished
-// picture (for a progress bar). When a picture fails, no new ones are started, every worker is
-// joined, and the error of the first failing job in job order is thrown.
+// (0: one per core), one picture per worker, the largest source files first. Returns the results
+// in job order, byte-identical whatever the number of workers. onFinished is called on the
+// calling thread once per finished picture (for a progress bar). When a picture fails, only jobs
+// before it in job order are still started, every worker is joined, and the error of the first
+// failing job in job order is thrown.
 std::vector<TScaledImage> ScaleJpegFiles(
     const std::vector<TScaleJob>& jobs, unsigned workers = 0,
     const std::function<void(size_t finished)>& onFinished = {});
 
 // The same, but each result is handed to onResult (on the calling thread, in the order the
 // pictures finish) and not kept: memory holds only the pictures being worked on. When a picture
-// or onResult fails, no new pictures are started, every worker is joined and the error is thrown
-// (of a picture: the first failing job in job order).
+// fails, only jobs before it in job order are still started; when onResult fails, none. Every
+// worker is joined and the error is thrown (of a picture: the first failing job in job order).
 void ScaleJpegFilesEach(const std::vector<TScaleJob>& jobs, unsigned workers,
                         const std::function<void(size_t job, TScaledImage&& result)>& onResult);

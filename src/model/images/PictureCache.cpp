@@ -275,12 +275,13 @@ std::string TPictureCache::EntryPath(const std::string& canonicalPath, int targe
 // Empty for the JPEG, so that its entries keep the names and keys they always had; else the
 // format with its encoder's version and settings.
 std::string TPictureCache::FormatTag(unsigned format) {
+  const std::string revision = " r" + std::to_string(images::kModernEncodeRevision);
   if (format == kWebpFormat) {
-    return "\nformat webp " + std::to_string(WebPGetEncoderVersion()) + " q" +
+    return "\nformat webp " + std::to_string(WebPGetEncoderVersion()) + revision + " q" +
            std::to_string(images::kWebpQuality) + " m" + std::to_string(images::kWebpMethod);
   }
   if (format == kAvifFormat) {
-    return "\nformat avif " + std::string(heif_get_version()) + " q" +
+    return "\nformat avif " + std::string(heif_get_version()) + revision + " q" +
            std::to_string(images::kAvifQuality) + " s8 up to " +
            std::to_string(images::kAvifSlowSpeedPixels) + " px, s9";
   }

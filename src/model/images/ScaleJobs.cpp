@@ -1,14 +1,17 @@
-// Scaling many pictures at once: one picture per worker thread; each result is handed over on the
-// calling thread as soon as it is done.
+// Scaling many pictures at once: one picture per worker thread, the largest files first; each
+// result is handed over on the calling thread as soon as it is done.
 #include <algorithm>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <exception>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 #include <utility>
 
 #include "Errors.h"
+#include "FileUtil.h"
 #include "images/ImageScaler.h"
 #include "images/PictureCache.h"
 
@@ -17,9 +20,13 @@ namespace {
 struct Shared {
   std::mutex mutex;
   std::condition_variable changed;
-  size_t next = 0;     // the next job to hand out
-  size_t running = 0;  // workers still looping
-  bool stop = false;   // a job failed, or the caller gave up: hand out nothing more
+  std::vector<size_t> order;  // the jobs in the order they are handed out
+  size_t next = 0;            // the next of `order` to hand out
+  size_t running = 0;         // workers still looping
+  bool stop = false;          // the caller gave up: hand out nothing more
+  // The first job in job order that failed: only jobs before it are still handed out, so that
+  // the error thrown is the first in job order whatever the order they ran in.
+  size_t firstFailed = SIZE_MAX;
   std::deque<std::pair<size_t, TScaledImage>> done;  // finished, not yet handed over
 };
 
@@ -28,8 +35,9 @@ void Work(Shared& s, const std::vector<TScaleJob>& jobs, std::vector<std::except
     size_t index;
     {
       std::lock_guard<std::mutex> lock(s.mutex);
-      if (s.stop || s.next >= jobs.size()) break;
-      index = s.next++;
+      while (s.next < s.order.size() && s.order[s.next] > s.firstFailed) ++s.next;
+      if (s.stop || s.next >= s.order.size()) break;
+      index = s.order[s.next++];
     }
     std::exception_ptr error;
     TScaledImage result;
@@ -46,8 +54,8 @@ void Work(Shared& s, const std::vector<TScaleJob>& jobs, std::vector<std::except
     std::lock_guard<std::mutex> lock(s.mutex);
     if (error) {
       errors[index] = error;
-      s.stop = true;
-    } else if (!s.stop) {
+      s.firstFailed = std::min(s.firstFailed, index);
+    } else if (!s.stop && s.firstFailed == SIZE_MAX) {
       s.done.emplace_back(index, std::move(result));
     }
     s.changed.notify_all();
@@ -85,6 +93,17 @@ void ScaleJpegFilesEach(const std::vector<TScaleJob>& jobs, unsigned workers,
   if (workers > jobs.size()) workers = static_cast<unsigned>(jobs.size());
 
   Shared s;
+  // The largest files first, so that the workers do not end with one of them while the others
+  // have nothing left to do: a picture's work grows with its source's size.
+  std::vector<uintmax_t> sizes(jobs.size());
+  for (size_t i = 0; i < jobs.size(); ++i) {
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(fileutil::FsPath(jobs[i].sourcePath), error);
+    sizes[i] = error ? 0 : size;
+    s.order.push_back(i);
+  }
+  std::stable_sort(s.order.begin(), s.order.end(),
+                   [&](size_t a, size_t b) { return sizes[a] > sizes[b]; });
   {
     Crew crew(s);
     s.running = workers;
@@ -101,7 +120,7 @@ void ScaleJpegFilesEach(const std::vector<TScaleJob>& jobs, unsigned workers,
     for (;;) {
       s.changed.wait(lock, [&] { return !s.done.empty() || s.running == 0; });
       if (s.done.empty()) break;  // every worker has ended
-      if (s.stop) {
+      if (s.stop || s.firstFailed != SIZE_MAX) {
         s.done.clear();  // a picture failed: the others are not wanted any more
         continue;
       }
