@@ -23,7 +23,8 @@ bool Install(QCoreApplication& application, const QLocale& locale) {
     QCoreApplication::installTranslator(plurals);
   else
     delete plurals;
-  if (locale.language() == QLocale::English || locale.language() == QLocale::C) return false;
+  // The first of the user's languages (LANGUAGE, then the locale) that has a translation.
+  if (locale.uiLanguages().value(0).startsWith(QLatin1String("en"))) return false;
   load(QStringLiteral("qtbase"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
   return load(QStringLiteral("torvane"), QStringLiteral(":/i18n"));
 }
