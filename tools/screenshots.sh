@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes the pictures of docs/ from the real window under a virtual display: the sample design
-# (README), a design of 150 pictures all selected, and the window at a 12 pt font and at scale 2.
+# (README), a design of 150 pictures all selected, the window at a 12 pt font and at scale 2, and
+# in German (also at scale 2).
 # The program runs with settings, caches and data in a scratch folder, never the user's.
 #
 #   tools/screenshots.sh [OUT_FOLDER=docs]
@@ -69,3 +70,6 @@ shot thumbnails "$flagged/flagged.tvn" 1280x1024 "tree Home Down shift+End"
 shot many-selected "$scratch/many.tvn" 1280x1024 "tree ctrl+a"
 shot font-12pt "$scratch/sample/sample.tvn" 1600x1200 "" QT_FONT_DPI=128
 shot scale-2 "$scratch/sample/sample.tvn" 2560x1600 "" QT_SCALE_FACTOR=2
+shot german "$scratch/sample/sample.tvn" 1280x1024 "" LANGUAGE=de
+shot german-item-tab "$scratch/sample/sample.tvn" 1280x1024 "tree Home Down" LANGUAGE=de
+shot german-scale-2 "$scratch/sample/sample.tvn" 2560x1600 "" LANGUAGE=de QT_SCALE_FACTOR=2

@@ -142,14 +142,6 @@
 <context>
     <name>TDesignTreeController</name>
     <message>
-        <source>Item</source>
-        <translation>Element</translation>
-    </message>
-    <message>
-        <source>Warning: Original image not found.</source>
-        <translation>Warnung: Originalbild nicht gefunden.</translation>
-    </message>
-    <message>
         <source>Root item cannot be deleted.</source>
         <translation>Das Wurzelelement kann nicht gelöscht werden.</translation>
     </message>
@@ -384,6 +376,21 @@ Dateien ersetzen? Wählen Sie Nein, um in einem anderen Ordner zu speichern.</tr
     <message>
         <source>Toolti&amp;p</source>
         <translation>&amp;Tooltip</translation>
+    </message>
+</context>
+<context>
+    <name>TItemTreeModel</name>
+    <message>
+        <source>Image</source>
+        <translation>Bild</translation>
+    </message>
+    <message>
+        <source>Item</source>
+        <translation>Element</translation>
+    </message>
+    <message>
+        <source>Warning: Original image not found.</source>
+        <translation>Warnung: Originalbild nicht gefunden.</translation>
     </message>
 </context>
 <context>

@@ -1,5 +1,6 @@
 #include "ItemTreeModel.h"
 
+#include <QCoreApplication>
 #include <QDataStream>
 #include <QIODevice>
 #include <QMimeData>
@@ -63,10 +64,16 @@ int TItemTreeModel::rowCount(const QModelIndex& parent) const {
 
 int TItemTreeModel::columnCount(const QModelIndex&) const { return 1; }
 
+// The captions the design gives its nodes, shown in the window's language.
+[[maybe_unused]] constexpr const char* kCaptions[] = {
+    QT_TRANSLATE_NOOP("TItemTreeModel", "Image"), QT_TRANSLATE_NOOP("TItemTreeModel", "Item"),
+    QT_TRANSLATE_NOOP("TItemTreeModel", "Warning: Original image not found.")};
+
 QVariant TItemTreeModel::data(const QModelIndex& index, int role) const {
   const int item = itemAt(index);
   if (item < -1) return {};
-  if (role == Qt::DisplayRole) return QString::fromStdString(document_.caption(item));
+  if (role == Qt::DisplayRole)
+    return QCoreApplication::translate("TItemTreeModel", document_.caption(item).c_str());
   if (role == Qt::DecorationRole) return item < 0 ? sliderIcon_ : itemIcon_;
   if ((role == Qt::AccessibleTextRole || role == Qt::AccessibleDescriptionRole) && accessibleText_)
     return accessibleText_(index, role);

@@ -200,8 +200,8 @@ void TDesignTreeController::showPictureStatus() {
   const std::vector<TPictureStatus>& status = document_.agent().PictureStatus();
   for (int k = 1; k <= int(status.size()) && k <= document_.itemCount(); ++k)
     document_.SetCaption(k, status[size_t(k - 1)] == TPictureStatus::Found
-                                ? tr("Item").toStdString()
-                                : tr("Warning: Original image not found.").toStdString());
+                                ? "Item"
+                                : "Warning: Original image not found.");  // shown translated
 }
 
 // --- the item commands ---

@@ -231,6 +231,8 @@ class TestAccessibility : public QObject {
             found << menu->objectName() + ": " + action->text();
       form.document().insertItem(-1);
       Select(form, {0});
+      if (const QString row = RowOf(form, 0).data().toString(); english.contains(row))
+        found << "tree: " + row;
       auto* tabs = Find<QTabWidget>(form, "pgcntrl1");
       for (int page = 0; page < tabs->count(); ++page) {
         tabs->setCurrentIndex(page);
