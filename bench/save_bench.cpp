@@ -35,6 +35,7 @@
 #include "LiveWebPage.h"
 #include "MainForm.h"
 #include "MemoryTree.h"
+#include "PingProbe.h"
 #include "Prompts.h"
 #include "Settings.h"
 
@@ -145,20 +146,25 @@ struct TNoLauncher : ILauncher {
   void StartProgram(const QString&, const QString&) override {}
 };
 
-// The longest stall of the window's event loop during `action` and the second after it, and the
-// most CPU time its thread spent in one stall: the worst of `runs` runs, as "GAP ms (CPU ms)".
-std::string LongestGap(int runs, const std::function<void()>& action) {
+// The longest stall of the window's event loop during `action` and the second after it, the most
+// CPU time its thread spent in one stall and the longest wait for the answer to a ping: the worst
+// of `runs` runs, as "GAP ms (CPU ms, ping ms)".
+std::string LongestGap(int runs, TPingProbe& ping, const std::function<void()>& action) {
   qint64 worst = 0;
   double cpu = 0;
+  int pingWait = -1;
   for (int run = 0; run < runs; ++run) {
     Wait(300);
     TLoopProbe probe;
+    ping.Start();
     action();
     Wait(1000);
     worst = std::max(worst, probe.longest);
     cpu = std::max(cpu, probe.mostCpu);
+    pingWait = std::max(pingWait, ping.Longest());
   }
-  return std::to_string(worst) + " ms (CPU " + std::to_string(static_cast<int>(cpu)) + " ms)";
+  return std::to_string(worst) + " ms (CPU " + std::to_string(static_cast<int>(cpu)) +
+         " ms, ping " + (pingWait < 0 ? std::string("-") : std::to_string(pingWait)) + " ms)";
 }
 
 int Gaps(const QString& program, const QString& project, const QStringList& photos, int runs) {
@@ -171,6 +177,7 @@ int Gaps(const QString& program, const QString& project, const QStringList& phot
     w.form->Document().agent().PictureCacheEnabled = true;
     w.Save();  // fills the picture cache
     Wait(2000);
+    TPingProbe ping(w.form.get());
     const QStringList dropped = photos.mid(0, 10);
     const struct {
       const char* what;
@@ -189,7 +196,7 @@ int Gaps(const QString& program, const QString& project, const QStringList& phot
     };
     std::printf("%lld items, live preview %s:",
                 static_cast<long long>(w.form->Document().itemCount()), pane ? "shown " : "hidden");
-    for (const auto& c : cases) std::printf("  %s %s", c.what, LongestGap(runs, c.action).c_str());
+    for (const auto& c : cases) std::printf("  %s %s", c.what, LongestGap(runs, ping, c.action).c_str());
     std::printf("\n");
     std::fflush(stdout);
   }
