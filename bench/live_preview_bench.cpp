@@ -34,12 +34,12 @@
 #include <fstream>
 #include <vector>
 
+#include "AppletAgent.h"
 #include "ColorPanel.h"
 #include "LivePreview.h"
 #include "LiveWebPage.h"
-#include "AppletAgent.h"
-#include "MemoryTree.h"
 #include "MainForm.h"
+#include "MemoryTree.h"
 #include "PingProbe.h"
 #include "Prompts.h"
 #include "Settings.h"
@@ -160,7 +160,8 @@ std::pair<double, double> TreeMemoryMb(pid_t pid) {
   std::string key;
   long long kb = 0;
   while (rollup >> key) {
-    if ((key == "Rss:" || key == "Pss:") && rollup >> kb) (key == "Rss:" ? rss : pss) += kb / 1024.0;
+    if ((key == "Rss:" || key == "Pss:") && rollup >> kb)
+      (key == "Rss:" ? rss : pss) += kb / 1024.0;
   }
   const QDir proc("/proc");
   for (const QString& name : proc.entryList(QDir::Dirs)) {
@@ -242,15 +243,35 @@ void OpenLarge(const QString& program, const QString& project, int items, const 
     }
   }
   tick.stop();
+  if (moving < 0 && pane.ShownView()) {
+    QEventLoop loop;
+    QString state;
+    pane.ShownView()->page()->runJavaScript(
+        "(function(){var i=document.querySelectorAll('img');var "
+        "d=document.querySelector('[data-cycle]');"
+        "return location.href+' imgs '+i.length+' loaded "
+        "'+Array.from(i).filter(x=>x.complete&&x.naturalWidth).length+"
+        "' first '+(i[0]?i[0].getAttribute('src'):'')+' cycle '+(d?d.dataset.cycle+' offset "
+        "'+d.dataset.offset:'none');})()",
+        [&](const QVariant& v) {
+          state = v.toString();
+          loop.quit();
+        });
+    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+    loop.exec();
+    std::printf("no moving strip: pane says \"%s\" %s; page: %s\n", qPrintable(pane.StatusText()),
+                qPrintable(pane.ConsoleErrors().join("; ").left(300)), qPrintable(state));
+  }
   const int pingWait = ping.Longest();
   const double cpu = double(TreeTicks(::getpid()) - ticks) / double(sysconf(_SC_CLK_TCK));
-  std::printf("%d items, %s: open returned after %lld ms; moving strip after %s; longest event loop "
-              "gap %lld ms, longest ping wait %d ms; CPU in 10 s %.1f s; memory (RSS/PSS sum) "
-              "%.0f/%.0f MB before, %.0f/%.0f MB at most (+%.0f/+%.0f)\n",
-              items, what, static_cast<long long>(opened),
-              moving < 0 ? "(none in 10 s)" : (std::to_string(moving) + " ms").c_str(),
-              static_cast<long long>(longest), pingWait, cpu, before.first, before.second,
-              peakRss, peakPss, peakRss - before.first, peakPss - before.second);
+  std::printf(
+      "%d items, %s: open returned after %lld ms; moving strip after %s; longest event loop "
+      "gap %lld ms, longest ping wait %d ms; CPU in 10 s %.1f s; memory (RSS/PSS sum) "
+      "%.0f/%.0f MB before, %.0f/%.0f MB at most (+%.0f/+%.0f)\n",
+      items, what, static_cast<long long>(opened),
+      moving < 0 ? "(none in 10 s)" : (std::to_string(moving) + " ms").c_str(),
+      static_cast<long long>(longest), pingWait, cpu, before.first, before.second, peakRss, peakPss,
+      peakRss - before.first, peakPss - before.second);
 }
 
 int LargeDesign(const QString& program, const QString& photoFolder, int items) {

@@ -196,7 +196,8 @@ int Gaps(const QString& program, const QString& project, const QStringList& phot
     };
     std::printf("%lld items, live preview %s:",
                 static_cast<long long>(w.form->Document().itemCount()), pane ? "shown " : "hidden");
-    for (const auto& c : cases) std::printf("  %s %s", c.what, LongestGap(runs, ping, c.action).c_str());
+    for (const auto& c : cases)
+      std::printf("  %s %s", c.what, LongestGap(runs, ping, c.action).c_str());
     std::printf("\n");
     std::fflush(stdout);
   }

@@ -102,7 +102,11 @@ void TLivePreviewPane::SetOptions(const TLivePageOptions& options) { engine_->Se
 
 void TLivePreviewPane::CreateViews() {
   if (views_[0]) return;
-  profile_ = livepage::MakeProfile(engine_->Folder(), this);
+  profile_ =
+      livepage::MakeProfile(engine_->Folder(), this,
+                            [engine = engine_](const QString& name, QWebEngineUrlRequestJob* job) {
+                              return engine->ServePicture(name, job);
+                            });
   for (int k = 0; k < 2; ++k) {
     auto* view = new QWebEngineView(ui->stckLivePages);
     view->setObjectName(QStringLiteral("webLivePage%1").arg(k + 1));
