@@ -205,6 +205,36 @@ int Gaps(const QString& program, const QString& project, const QStringList& phot
   return 0;
 }
 
+// With SLOW_EVENTS set, prints every event whose handling kept the window's thread longer than
+// 30 ms: the receiver's class and name, the event type and the time (where a gap comes from).
+class TTimedApplication : public QApplication {
+ public:
+  using QApplication::QApplication;
+  bool notify(QObject* receiver, QEvent* event) override {
+    if (!watch_ || depth_ > 0) {
+      ++depth_;
+      const bool done = QApplication::notify(receiver, event);
+      --depth_;
+      return done;
+    }
+    const int type = event->type();
+    QElapsedTimer clock;
+    clock.start();
+    ++depth_;
+    const bool done = QApplication::notify(receiver, event);
+    --depth_;
+    if (clock.elapsed() > 30)
+      std::fprintf(stderr, "slow event: %s '%s' type %d: %lld ms\n",
+                   receiver->metaObject()->className(), qPrintable(receiver->objectName()), type,
+                   static_cast<long long>(clock.elapsed()));
+    return done;
+  }
+
+ private:
+  bool watch_ = qEnvironmentVariableIsSet("SLOW_EVENTS");
+  int depth_ = 0;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -216,7 +246,7 @@ int main(int argc, char** argv) {
   } else {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
-  QApplication app(argc, argv);
+  TTimedApplication app(argc, argv);
   if (argc < 2) {
     std::fprintf(stderr, "usage: save_bench PHOTO_FOLDER [ITEMS=150] [RUNS=3]\n");
     return 2;
