@@ -193,10 +193,12 @@ void TMainForm::ShowDesign() {
 
 void TMainForm::ShowPictureStatus() {
   const std::vector<TPictureStatus>& status = document_->agent().PictureStatus();
+  std::vector<std::string> captions;
   for (int k = 1; k <= int(status.size()) && k <= document_->itemCount(); ++k)
-    document_->SetCaption(k, status[size_t(k - 1)] == TPictureStatus::Found
-                                 ? "Item"
-                                 : "Warning: Original image not found.");
+    captions.push_back(status[size_t(k - 1)] == TPictureStatus::Found
+                           ? "Item"
+                           : "Warning: Original image not found.");
+  document_->SetItemCaptions(captions);
 }
 
 // --- the item commands ---
