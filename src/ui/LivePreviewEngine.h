@@ -3,20 +3,21 @@
 // Every change is announced; once no change has come for Delay() ms a copy of the design is taken
 // from the source (on the window's thread, where the design lives, once it has settled) and
 // generated on a worker thread into a new numbered folder below the engine's own private folder
-// (never the Preview command's folder, never a user's folder), through the picture cache, so only
-// pictures whose size changed are scaled again. Changes that arrive while a page is being made
-// are gathered: only the newest design is made next. A change of look or speed only (the same
-// pictures) makes no pictures at all: its page can be applied to the one shown. Folders of pages
-// no longer shown are removed before the next page is made; the whole private folder goes with
-// the engine.
+// (never the Preview command's folder, never a user's folder). Changes that arrive while a page is
+// being made are gathered: only the newest design is made next. A page of the same slider as the
+// page made before (look, speed, height, items or order changed) is applied to the page shown and
+// its folder is not kept. Folders of pages no longer shown are removed before the next page is
+// made; the whole private folder goes with the engine.
+//
+// Pages make no pictures: they name them (see MakeLivePage), and a picture is made only when the
+// page asks for it, through the picture cache, on workers of its own, into the private folder's
+// "made" folder, shared by every page (a name stands for the picture's contents, so a page given
+// another design in place asks only for pictures it has not shown yet). The runtime asks for the
+// pictures near the view only, so a design of thousands of items costs no more than the pictures
+// on screen.
 //
 // Pages are addressed under the live preview's own scheme (see LiveWebPage.h), relative to the
 // private folder, never as local files.
-//
-// Pages make no pictures: they name them (see MakeLivePage), and a picture is made only when the
-// page asks for it, on workers of its own, into the private folder's "made" folder, shared by
-// every page (a name stands for the picture's contents). The runtime asks for the pictures near
-// the view only, so a design of thousands of items costs no more than the pictures on screen.
 #pragma once
 
 #include <QElapsedTimer>
