@@ -9,6 +9,15 @@
 // colour shows between the pictures.
 //
 // Usage: live_preview_bench PROGRAM_FOLDER PHOTO_FOLDER [RUNS=9]
+//
+// With --large it opens a project of ITEMS items instead (each a picture of its own: hard links
+// to the photos, an empty picture cache) with the pane shown, and prints over the first 10 s: the
+// time until the pane shows a moving strip, the longest gap of the window's event loop and the
+// longest wait for the answer to a window manager's ping (ping_probe), the CPU time of the whole
+// program with its page processes, and the memory of that process tree (sum of RSS and of PSS)
+// before the open and at its highest.
+//
+//   live_preview_bench --large PROGRAM_FOLDER PHOTO_FOLDER ITEMS
 #include <unistd.h>
 
 #include <QApplication>
@@ -25,10 +34,15 @@
 #include <fstream>
 #include <vector>
 
+#include "AppletAgent.h"
+#include "BackgroundWork.h"
 #include "ColorPanel.h"
+#include "FileCommands.h"
 #include "LivePreview.h"
 #include "LiveWebPage.h"
 #include "MainForm.h"
+#include "MemoryTree.h"
+#include "PingProbe.h"
 #include "Prompts.h"
 #include "Settings.h"
 
@@ -141,6 +155,167 @@ double CpuPercent(int ms) {
          (ms / 1000.0);
 }
 
+// Memory of this process and every process below it, in MB: the sum of RSS and of PSS.
+std::pair<double, double> TreeMemoryMb(pid_t pid) {
+  double rss = 0, pss = 0;
+  std::ifstream rollup("/proc/" + std::to_string(pid) + "/smaps_rollup");
+  std::string key;
+  long long kb = 0;
+  while (rollup >> key) {
+    if ((key == "Rss:" || key == "Pss:") && rollup >> kb)
+      (key == "Rss:" ? rss : pss) += kb / 1024.0;
+  }
+  const QDir proc("/proc");
+  for (const QString& name : proc.entryList(QDir::Dirs)) {
+    std::ifstream child("/proc/" + name.toStdString() + "/stat");
+    std::string text;
+    std::getline(child, text);
+    const auto close = text.rfind(')');
+    if (close == std::string::npos) continue;
+    int parent = 0;
+    char state = 0;
+    if (std::sscanf(text.c_str() + close + 1, " %c %d", &state, &parent) == 2 && parent == pid) {
+      const auto [r, p] = TreeMemoryMb(name.toInt());
+      rss += r;
+      pss += p;
+    }
+  }
+  return {rss, pss};
+}
+
+// Whether two grabs of the pane show a strip that moves: they differ, and the second is not one
+// colour (at least a fifth of its pixels differ from its top left one).
+bool Moving(const QImage& before, const QImage& after) {
+  if (before.isNull() || after.isNull() || before.size() != after.size()) return false;
+  long long differ = 0, coloured = 0, pixels = 0;
+  const QRgb corner = after.pixel(0, 0);
+  for (int y = 0; y < after.height(); y += 2) {
+    const auto* a = reinterpret_cast<const QRgb*>(before.constScanLine(y));
+    const auto* b = reinterpret_cast<const QRgb*>(after.constScanLine(y));
+    for (int x = 0; x < after.width(); x += 2, ++pixels) {
+      differ += a[x] != b[x];
+      coloured += b[x] != corner;
+    }
+  }
+  return differ > pixels / 100 && coloured > pixels / 5;
+}
+
+// Opens the project in a new window with the pane shown and prints what the first 10 s cost.
+void OpenLarge(const QString& program, const QString& project, int items, const char* what) {
+  TMainForm form(program);
+  TLivePreviewPane& pane = *form.livePreview();
+  form.resize(1000, 760);
+  form.show();
+  NextPage(pane, 60000);  // the empty design's page: the web engine is up
+  Wait(2000);
+  const auto before = TreeMemoryMb(::getpid());
+  TPingProbe ping(&form);
+  QTimer tick;
+  QElapsedTimer clock;
+  qint64 last = 0, longest = 0;
+  tick.setTimerType(Qt::PreciseTimer);
+  tick.setInterval(5);
+  QObject::connect(&tick, &QTimer::timeout, [&] {
+    longest = std::max(longest, clock.elapsed() - last);
+    last = clock.elapsed();
+  });
+  const long long ticks = TreeTicks(::getpid());
+  clock.start();
+  tick.start();
+  ping.Start();
+  form.files().openProjectFile(project);
+  const qint64 opened = clock.elapsed();
+  qint64 moving = -1;
+  double peakRss = before.first, peakPss = before.second;
+  QImage previous;
+  int sample = 0;
+  while (clock.elapsed() < 10000) {
+    Wait(100);
+    if (moving < 0) {
+      if (QWebEngineView* view = pane.ShownView()) {
+        const QImage image = view->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        if (Moving(previous, image)) moving = clock.elapsed();
+        previous = image;
+      }
+    }
+    if (++sample % 5 == 0) {
+      const auto [rss, pss] = TreeMemoryMb(::getpid());
+      peakRss = std::max(peakRss, rss);
+      peakPss = std::max(peakPss, pss);
+    }
+  }
+  tick.stop();
+  if (moving < 0 && pane.ShownView()) {
+    QEventLoop loop;
+    QString state;
+    pane.ShownView()->page()->runJavaScript(
+        "(function(){var i=document.querySelectorAll('img');var "
+        "d=document.querySelector('[data-cycle]');"
+        "return location.href+' imgs '+i.length+' loaded "
+        "'+Array.from(i).filter(x=>x.complete&&x.naturalWidth).length+"
+        "' first '+(i[0]?i[0].getAttribute('src'):'')+' cycle '+(d?d.dataset.cycle+' offset "
+        "'+d.dataset.offset:'none');})()",
+        [&](const QVariant& v) {
+          state = v.toString();
+          loop.quit();
+        });
+    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+    loop.exec();
+    std::printf("no moving strip: pane says \"%s\" %s; page: %s\n", qPrintable(pane.StatusText()),
+                qPrintable(pane.ConsoleErrors().join("; ").left(300)), qPrintable(state));
+  }
+  const int pingWait = ping.Longest();
+  const double cpu = double(TreeTicks(::getpid()) - ticks) / double(sysconf(_SC_CLK_TCK));
+  std::printf(
+      "%d items, %s: open returned after %lld ms; moving strip after %s; longest event loop "
+      "gap %lld ms, longest ping wait %d ms; CPU in 10 s %.1f s; memory (RSS/PSS sum) "
+      "%.0f/%.0f MB before, %.0f/%.0f MB at most (+%.0f/+%.0f)\n",
+      items, what, static_cast<long long>(opened),
+      moving < 0 ? "(none in 10 s)" : (std::to_string(moving) + " ms").c_str(),
+      static_cast<long long>(longest), pingWait, cpu, before.first, before.second, peakRss, peakPss,
+      peakRss - before.first, peakPss - before.second);
+}
+
+int LargeDesign(const QString& program, const QString& photoFolder, int items) {
+  QTemporaryDir scratch;
+  qputenv("XDG_CACHE_HOME", QFile::encodeName(scratch.path() + "/cache"));  // a cold cache
+  settings::UseFolder(scratch.path());
+  settings::Write(settings::kShowLivePreview, true);
+  prompt::StartTesting();
+  QStringList photos;
+  for (const QString& name : QDir(photoFolder).entryList({"*.jpg"}, QDir::Files, QDir::Name))
+    photos << QDir(photoFolder).absoluteFilePath(name);
+  if (photos.isEmpty()) return 2;
+  TqelAppletAgent model(program.toStdString());
+  model.LoadDefaults();
+  model.AppletData.pHeight = "120";
+  const QString folder = scratch.path() + "/design";
+  QDir().mkpath(folder + "/pictures");
+  for (int i = 0; i < items; ++i) {
+    TItemData item = TqelAppletAgent::DefaultItemData();
+    const QString link = folder + QString("/pictures/%1.jpg").arg(i);
+    if (::link(QFile::encodeName(photos[i % photos.size()]).constData(),
+               QFile::encodeName(link).constData()) != 0)
+      QFile::copy(photos[i % photos.size()], link);
+    item.OriginalImagePath = link.toStdString();
+    model.InsertItem(i, item);
+  }
+  const QString project = folder + "/large.tvn";
+  model.SaveProject(project.toStdString());
+  for (const bool warm : {false, true}) {
+    if (warm) {  // every picture scaled into the cache first, as a save does
+      TMemoryTree tree;
+      model.RebuildItemNodes(tree);
+      model.SetWorkFolder((scratch.path() + "/warm/").toStdString());
+      QDir().mkpath(scratch.path() + "/warm/preview");
+      model.MakeHTMLCodes(model.PreviewFolder() + "index.html", tree);
+    }
+    OpenLarge(program, project, items, warm ? "picture cache filled" : "empty picture cache");
+  }
+  prompt::StopTesting();
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -150,6 +325,10 @@ int main(int argc, char* argv[]) {
   }
   webengine::Prepare();
   QApplication app(argc, argv);
+  if (std::string(argv[1]) == "--large")
+    return argc < 5 ? 2
+                    : LargeDesign(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                                  std::max(1, atoi(argv[4])));
   const int runs = argc > 3 ? std::max(1, atoi(argv[3])) : 9;
   QTemporaryDir scratch;
   qputenv("XDG_CACHE_HOME", QFile::encodeName(scratch.path() + "/cache"));  // a cold cache
@@ -157,7 +336,7 @@ int main(int argc, char* argv[]) {
   prompt::StartTesting();
 
   TMainForm form(QString::fromLocal8Bit(argv[1]));
-  TLivePreviewPane& pane = *form.LivePreview();
+  TLivePreviewPane& pane = *form.livePreview();
   QStringList photos;
   for (const QString& name : QDir(argv[2]).entryList({"*.jpg", "*.jpeg"}, QDir::Files, QDir::Name))
     photos << QDir(argv[2]).filePath(name);
@@ -167,7 +346,7 @@ int main(int argc, char* argv[]) {
   form.show();
   QElapsedTimer first;
   first.start();
-  form.Document().addPictures(photos);
+  form.document().addPictures(photos);
   if (!NextPage(pane, 600000)) {
     std::fprintf(stderr, "no page: %s\n", qPrintable(pane.StatusText()));
     return 1;

@@ -29,12 +29,15 @@
 
 #include <unistd.h>
 
+#include "BackgroundWork.h"
 #include "Document.h"
+#include "FileCommands.h"
 #include "Launcher.h"
 #include "LivePreview.h"
 #include "LiveWebPage.h"
 #include "MainForm.h"
 #include "MemoryTree.h"
+#include "PingProbe.h"
 #include "Prompts.h"
 #include "Settings.h"
 
@@ -118,14 +121,20 @@ struct TWindow {
     form->show();
     prompt::QueueFile(project);
     form->findChild<QAction*>("Open1")->trigger();
-    form->Document().agent().PictureCacheEnabled = false;  // cold: every picture is scaled
+    TPublishOptions options = form->document().publishOptions();
+    options.pictureCache = false;  // cold: every picture is scaled
+    form->document().setPublishOptions(options);
   }
   // Saves (marking the design modified first); returns the seconds it took.
   double Save() {
-    TAppletData slider = form->Document().slider();  // an edit, so that Save has work
+    TAppletData slider = form->document().slider();  // an edit, so that Save has work
     slider.pBgColor = slider.pBgColor == "FFFFFF" ? "FFFFFE" : "FFFFFF";
-    form->Document().setSlider(slider, "Background colour");
     QElapsedTimer clock;
+    clock.start();
+    form->document().setSlider(slider, "Background colour");
+    if (qEnvironmentVariableIsSet("SLOW_EVENTS"))
+      std::fprintf(stderr, "the edit before the save: %lld ms\n",
+                   static_cast<long long>(clock.elapsed()));
     clock.start();
     form->findChild<QAction*>("tlbtnSave")->trigger();
     return clock.nsecsElapsed() / 1e9;
@@ -145,20 +154,25 @@ struct TNoLauncher : ILauncher {
   void StartProgram(const QString&, const QString&) override {}
 };
 
-// The longest stall of the window's event loop during `action` and the second after it, and the
-// most CPU time its thread spent in one stall: the worst of `runs` runs, as "GAP ms (CPU ms)".
-std::string LongestGap(int runs, const std::function<void()>& action) {
+// The longest stall of the window's event loop during `action` and the second after it, the most
+// CPU time its thread spent in one stall and the longest wait for the answer to a ping: the worst
+// of `runs` runs, as "GAP ms (CPU ms, ping ms)".
+std::string LongestGap(int runs, TPingProbe& ping, const std::function<void()>& action) {
   qint64 worst = 0;
   double cpu = 0;
+  int pingWait = -1;
   for (int run = 0; run < runs; ++run) {
     Wait(300);
     TLoopProbe probe;
+    ping.Start();
     action();
     Wait(1000);
     worst = std::max(worst, probe.longest);
     cpu = std::max(cpu, probe.mostCpu);
+    pingWait = std::max(pingWait, ping.Longest());
   }
-  return std::to_string(worst) + " ms (CPU " + std::to_string(static_cast<int>(cpu)) + " ms)";
+  return std::to_string(worst) + " ms (CPU " + std::to_string(static_cast<int>(cpu)) +
+         " ms, ping " + (pingWait < 0 ? std::string("-") : std::to_string(pingWait)) + " ms)";
 }
 
 int Gaps(const QString& program, const QString& project, const QStringList& photos, int runs) {
@@ -168,18 +182,21 @@ int Gaps(const QString& program, const QString& project, const QStringList& phot
     TWindow w(program, project);
     QAction* live = w.form->findChild<QAction*>("LivePreview1");
     if (live->isChecked() != pane) live->trigger();
-    w.form->Document().agent().PictureCacheEnabled = true;
+    TPublishOptions options = w.form->document().publishOptions();
+    options.pictureCache = true;
+    w.form->document().setPublishOptions(options);
     w.Save();  // fills the picture cache
     Wait(2000);
+    TPingProbe ping(w.form.get());
     const QStringList dropped = photos.mid(0, 10);
     const struct {
       const char* what;
       std::function<void()> action;
     } cases[] = {
-        {"open", [&] { w.form->OpenProjectFile(project); }},
+        {"open", [&] { w.form->files().openProjectFile(project); }},
         {"save (cached)", [&] { w.Save(); }},
         {"preview", [&] { w.form->findChild<QAction*>("Preview1")->trigger(); }},
-        {"drop 10 photos", [&] { w.form->Document().addPictures(dropped); }},
+        {"drop 10 photos", [&] { w.form->document().addPictures(dropped); }},
         {"picture check",
          [&] {
            QEvent away(QEvent::WindowDeactivate), back(QEvent::WindowActivate);
@@ -188,14 +205,45 @@ int Gaps(const QString& program, const QString& project, const QStringList& phot
          }},
     };
     std::printf("%lld items, live preview %s:",
-                static_cast<long long>(w.form->Document().itemCount()), pane ? "shown " : "hidden");
-    for (const auto& c : cases) std::printf("  %s %s", c.what, LongestGap(runs, c.action).c_str());
+                static_cast<long long>(w.form->document().itemCount()), pane ? "shown " : "hidden");
+    for (const auto& c : cases)
+      std::printf("  %s %s", c.what, LongestGap(runs, ping, c.action).c_str());
     std::printf("\n");
     std::fflush(stdout);
   }
   SetLauncher(nullptr);
   return 0;
 }
+
+// With SLOW_EVENTS set, prints every event whose handling kept the window's thread longer than
+// 30 ms: the receiver's class and name, the event type and the time (where a gap comes from).
+class TTimedApplication : public QApplication {
+ public:
+  using QApplication::QApplication;
+  bool notify(QObject* receiver, QEvent* event) override {
+    if (!watch_ || depth_ > 0) {
+      ++depth_;
+      const bool done = QApplication::notify(receiver, event);
+      --depth_;
+      return done;
+    }
+    const int type = event->type();
+    QElapsedTimer clock;
+    clock.start();
+    ++depth_;
+    const bool done = QApplication::notify(receiver, event);
+    --depth_;
+    if (clock.elapsed() > 30)
+      std::fprintf(stderr, "slow event: %s '%s' type %d: %lld ms\n",
+                   receiver->metaObject()->className(), qPrintable(receiver->objectName()), type,
+                   static_cast<long long>(clock.elapsed()));
+    return done;
+  }
+
+ private:
+  bool watch_ = qEnvironmentVariableIsSet("SLOW_EVENTS");
+  int depth_ = 0;
+};
 
 }  // namespace
 
@@ -208,7 +256,7 @@ int main(int argc, char** argv) {
   } else {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
-  QApplication app(argc, argv);
+  TTimedApplication app(argc, argv);
   if (argc < 2) {
     std::fprintf(stderr, "usage: save_bench PHOTO_FOLDER [ITEMS=150] [RUNS=3]\n");
     return 2;
@@ -248,8 +296,8 @@ int main(int argc, char** argv) {
     if (run % 2 == 0) inWindow();  // which goes first alternates
     {
       TWindow w(program, photoProject);
-      TMemoryTree tree = TMemoryTree::CopyOf(w.form->Document());
-      TqelAppletAgent model = w.form->Document().agent().Snapshot();
+      TMemoryTree tree = TMemoryTree::CopyOf(w.form->document());
+      TqelAppletAgent model = w.form->document().agent().Snapshot();
       const QFileInfo info(photoProject);
       QElapsedTimer clock;
       clock.start();
@@ -278,13 +326,13 @@ int main(int argc, char** argv) {
     TLoopProbe probe;
     probe.onTick = [&](qint64 now) {
       QAction* cancel = w.form->findChild<QAction*>("CancelWork1");
-      if (asked < 0 && now >= after && w.form->Working() && cancel->isEnabled()) {
+      if (asked < 0 && now >= after && w.form->work().busy() && cancel->isEnabled()) {
         asked = now;
         w.form->findChild<QToolButton*>("tlbtnCancelWork")->click();
       }
     };
     QObject::connect(w.form->findChild<QAction*>("CancelWork1"), &QAction::changed, [&] {
-      if (asked >= 0 && idle < 0 && !w.form->Working()) idle = probe.clock.elapsed();
+      if (asked >= 0 && idle < 0 && !w.form->work().busy()) idle = probe.clock.elapsed();
     });
     w.Save();
     if (idle < 0) idle = probe.clock.elapsed();

@@ -128,7 +128,7 @@ TRun ShowInWindow(const QString& binDir, const QStringList& paths) {
   form.show();
   TRun run;
   TMeter meter(run);
-  form.Document().addPictures(paths);
+  form.document().addPictures(paths);
   form.findChild<QTreeView*>("trvwDesignPanel")->selectAll();
   auto* pane = form.findChild<QListWidget*>("lstPictures");
   auto allShown = [&] {

@@ -49,6 +49,9 @@
  *     long cycle would otherwise be redrawn every frame. When the device pixel ratio changes
  *     (browser zoom, another screen) the strip is laid out again where it stands, also choosing
  *     the pictures at twice the size anew.
+ *   - A strip of more than LAZY_PIECES pieces (thousands of pictures) keeps only the pieces near
+ *     the view in the page: the others are made as they come near and dropped once far behind,
+ *     looked at on the same timer as the pictures' loading (below).
  *   - Enough copies of the pictures are laid side by side that the box is always covered; the
  *     number follows the box's real width whenever it changes (ResizeObserver). Widths come from
  *     the configuration, so nothing moves while pictures load.
@@ -91,6 +94,7 @@
   const MAX_COPIES = 4000;
   const OFF_THREAD_LIMIT = 4096; // device px: widest element Firefox animates off the main thread
   const MIN_PIECE_WIDTH = 512; // px: pieces stay at least this wide at any zoom
+  const LAZY_PIECES = 16; // pieces a cycle may have before only those near the view are made
   const TAP_SLOP = 10; // px a touch may travel and still count as a tap
   const STYLE_ID = 'torvane-runtime-style';
   const STYLE_TEXT = [
@@ -492,10 +496,13 @@
       this.firstSpan = this.span();
       this.pieceWidth = pieceWidth();
       this.dense = denseScreen();
+      this.plan = this.planPieces();
+      this.lazy = this.plan.length > LAZY_PIECES;
       this.stopAnimations();
       this.track.replaceChildren();
       this.track.style.width = this.cycle + 'px';
       this.fillBox();
+      this.materialize();
       this.data.cycle = String(this.cycle);
       this.button.hidden = !this.animates();
       this.startAnimation(offset);
@@ -524,30 +531,97 @@
       if (this.animations.length) this.startAnimation(this.currentOffset());
     }
 
-    /* Set k of the strip: the real pictures (k = 0) or a copy for the loop, in pieces of at most
-       pieceWidth px (a wider picture is a piece of its own). */
-    makeSet(k) {
-      const set = makeElement('div', 'torvane-set');
-      set.style.left = k * this.cycle + 'px';
-      set.style.width = this.cycle + 'px';
-      if (k > 0) set.setAttribute('aria-hidden', 'true');
+    /* The pieces of one cycle: at most pieceWidth px each (a wider picture is a piece of its
+       own), as { start, width, items }, in strip order. */
+    planPieces() {
+      const plan = [];
       let piece = null;
       this.items.forEach((item, index) => {
         if (!item.width) return;
         const outer = item.width + 2 * this.imageBorder;
         if (!piece || item.x + outer - piece.start > this.pieceWidth) {
-          piece = { start: item.x, element: makeElement('div', 'torvane-piece') };
-          piece.element.style.left = item.x + 'px';
-          set.appendChild(piece.element);
+          piece = { start: item.x, width: 0, items: [] };
+          plan.push(piece);
         }
-        piece.element.style.width = item.x + outer - piece.start + 'px';
-        const height = item.height || this.pictureHeight;
-        const element = this.makeItem(item, height, (this.innerHeight - height - 2 * this.imageBorder) / 2, piece.start);
-        element.dataset.item = String(index);
-        if (k > 0 && item.link) element.tabIndex = -1;
-        piece.element.appendChild(element);
+        piece.width = item.x + outer - piece.start;
+        piece.items.push(index);
       });
+      return plan;
+    }
+
+    /* Set k of the strip: the real pictures (k = 0) or a copy for the loop. A lazy strip gets its
+       pieces as they come near the view (materialize). */
+    makeSet(k) {
+      const set = makeElement('div', 'torvane-set');
+      set.style.left = k * this.cycle + 'px';
+      set.style.width = this.cycle + 'px';
+      if (k > 0) set.setAttribute('aria-hidden', 'true');
+      set.pieces = new Map(); // plan index -> piece element
+      if (!this.lazy) this.plan.forEach((piece, n) => set.appendChild(this.makePiece(set, k, n)));
       return set;
+    }
+
+    makePiece(set, k, n) {
+      const piece = this.plan[n];
+      const element = makeElement('div', 'torvane-piece');
+      element.style.left = piece.start + 'px';
+      element.style.width = piece.width + 'px';
+      piece.items.forEach((index) => {
+        const item = this.items[index];
+        const height = item.height || this.pictureHeight;
+        const wrapper = this.makeItem(item, height, (this.innerHeight - height - 2 * this.imageBorder) / 2, piece.start);
+        wrapper.dataset.item = String(index);
+        if (k > 0 && item.link) wrapper.tabIndex = -1;
+        element.appendChild(wrapper);
+      });
+      set.pieces.set(n, element);
+      return element;
+    }
+
+    /* A lazy strip: makes the pieces within one box width of the view (before and after it, and
+       where the loop brings the view next) and drops those more than three box widths away. The
+       first piece stays: its animation keeps the strip's time. */
+    materialize() {
+      if (!this.lazy || !this.track || this.cycle <= 0) return;
+      const span = this.span();
+      const offset = this.currentOffset();
+      const reference = this.animations[0] || null;
+      const added = [];
+      Array.from(this.track.children).forEach((set, k) => {
+        const near = (n, margin) => [-this.cycle, 0, this.cycle].some((shift) => {
+          const start = k * this.cycle + this.plan[n].start + shift;
+          return start < offset + (1 + margin) * span && start + this.plan[n].width > offset - margin * span;
+        });
+        set.pieces.forEach((element, n) => {
+          if ((k === 0 && n === 0) || near(n, 3)) return;
+          set.pieces.delete(n);
+          if (element.torvaneAnimation) {
+            element.torvaneAnimation.cancel();
+            this.animations = this.animations.filter((animation) => animation !== element.torvaneAnimation);
+          }
+          element.remove();
+        });
+        this.plan.forEach((piece, n) => {
+          if (set.pieces.has(n) || !((k === 0 && n === 0) || near(n, 1))) return;
+          const element = this.makePiece(set, k, n);
+          set.appendChild(element);
+          added.push(element);
+        });
+      });
+      if (!added.length || !this.keyframes) return;
+      const time = reference ? reference.currentTime : wrap(this.offset / this.speed, this.cycle / Math.abs(this.speed));
+      const running = Boolean(reference && reference.playState === 'running');
+      added.forEach((element) => {
+        const animation = element.animate(this.keyframes, this.timing);
+        animation.pause();
+        animation.currentTime = time;
+        element.torvaneAnimation = animation;
+        this.animations.push(animation);
+        if (running) {
+          animation.play();
+          animation.ready.then(() => { animation.currentTime = reference.currentTime; }, () => null);
+        }
+      });
     }
 
     makeItem(item, height, top, pieceStart) {
@@ -606,8 +680,16 @@
        once it has moved half a box width. */
     loadNear() {
       clearTimeout(this.loadTimer);
-      if (!this.released || !this.track || this.cycle <= 0) return;
+      if (!this.track || this.cycle <= 0) return;
+      this.materialize();
       const span = this.span();
+      const again = () => {
+        this.loadTimer = setTimeout(() => this.loadNear(), span / 2 / Math.abs(this.speed));
+      };
+      if (!this.released) {
+        if (this.lazy && this.moving()) again();
+        return;
+      }
       const offset = this.currentOffset();
       const from = offset - span;
       const to = offset + 2 * span;
@@ -627,9 +709,7 @@
           image.removeAttribute('data-src');
         });
       });
-      if (waiting && this.moving()) {
-        this.loadTimer = setTimeout(() => this.loadNear(), span / 2 / Math.abs(this.speed));
-      }
+      if ((waiting || this.lazy) && this.moving()) again();
     }
 
     /* An item without a width joins the strip once its picture has loaded. */
@@ -660,6 +740,7 @@
     stopAnimations() {
       this.animations.forEach((animation) => animation.cancel());
       this.animations = [];
+      this.keyframes = null;
     }
 
     /* Every piece gets the same animation, repeated for ever, that shifts it by one cycle; all
@@ -679,8 +760,11 @@
       this.animations = Array.from(this.track.querySelectorAll('.torvane-piece'), (piece) => {
         const animation = piece.animate(keyframes, timing);
         animation.pause();
+        piece.torvaneAnimation = animation;
         return animation;
       });
+      this.keyframes = keyframes; // for the pieces of a lazy strip made later
+      this.timing = timing;
       this.seek(this.offset);
       this.update();
     }

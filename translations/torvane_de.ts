@@ -413,6 +413,13 @@ Dateien ersetzen? Wählen Sie Nein, um in einem anderen Ordner zu speichern.</tr
     </message>
 </context>
 <context>
+    <name>TLivePreviewEngine</name>
+    <message>
+        <source>Cannot create the live preview's folder.</source>
+        <translation>Der Ordner der Live-Vorschau kann nicht angelegt werden.</translation>
+    </message>
+</context>
+<context>
     <name>TLivePreviewPane</name>
     <message>
         <source>Live Preview</source>
@@ -429,6 +436,34 @@ Dateien ersetzen? Wählen Sie Nein, um in einem anderen Ordner zu speichern.</tr
     <message>
         <source>Live preview</source>
         <translation>Live-Vorschau</translation>
+    </message>
+    <message>
+        <source>Not updated: %1</source>
+        <translation>Nicht aktualisiert: %1</translation>
+    </message>
+    <message>
+        <source>Live preview page</source>
+        <translation>Seite der Live-Vorschau</translation>
+    </message>
+    <message>
+        <source>The live preview stopped: its web engine ended (code %1). Turn View &gt; Live Preview off and on to try again; Script &gt; Preview still works.</source>
+        <translation>Die Live-Vorschau wurde beendet: Ihre Web-Engine endete (Code %1). Schalten Sie Ansicht &gt; Live-Vorschau aus und wieder ein, um es erneut zu versuchen; Skript &gt; Vorschau funktioniert weiterhin.</translation>
+    </message>
+    <message>
+        <source>Not updated: the page did not load.</source>
+        <translation>Nicht aktualisiert: Die Seite wurde nicht geladen.</translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation>Abspielen</translation>
+    </message>
+    <message>
+        <source>Opened %1 in your browser.</source>
+        <translation>%1 wurde in Ihrem Browser geöffnet.</translation>
+    </message>
+    <message>
+        <source>The link %1 is not followed: only http, https and mailto links open (in your browser).</source>
+        <translation>Dem Link %1 wird nicht gefolgt: Nur http-, https- und mailto-Links werden geöffnet (in Ihrem Browser).</translation>
     </message>
 </context>
 <context>
@@ -1220,6 +1255,17 @@ Prüfen Sie den Standardbrowser des Desktops, oder wählen Sie unter Optionen &g
     <message>
         <source>Warning: %1</source>
         <translation>Warnung: %1</translation>
+    </message>
+</context>
+<context>
+    <name>livepage</name>
+    <message>
+        <source>The live preview needs a display; Script &gt; Preview shows the slider in a browser.</source>
+        <translation>Die Live-Vorschau braucht eine Anzeige; Skript &gt; Vorschau zeigt den Slider in einem Browser.</translation>
+    </message>
+    <message>
+        <source>The live preview cannot start: %1 is missing. Install the package libqt6webenginecore6-bin and start Torvane again.</source>
+        <translation>Die Live-Vorschau kann nicht starten: %1 fehlt. Installieren Sie das Paket libqt6webenginecore6-bin und starten Sie Torvane erneut.</translation>
     </message>
 </context>
 <context>

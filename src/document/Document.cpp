@@ -557,6 +557,37 @@ void TDocument::SetCaption(int index, const std::string& text) {
   emit itemModel_->dataChanged(changed, changed, {Qt::DisplayRole});
 }
 
+void TDocument::SetItemCaptions(const std::vector<std::string>& captions) {
+  // Many at once: the views lay out again when they next show (a tree view would otherwise ask
+  // for the size of every row told of, at once).
+  size_t changes = 0;
+  for (size_t i = 0; i < std::min(captions.size(), captions_.size()); ++i)
+    changes += captions_[i] != captions[i];
+  if (changes > 64) {
+    emit itemModel_->layoutAboutToBeChanged();
+    for (size_t i = 0; i < std::min(captions.size(), captions_.size()); ++i)
+      captions_[i] = captions[i];
+    emit itemModel_->layoutChanged();
+    return;
+  }
+  QModelIndex first, last;
+  const auto tell = [&] {
+    if (first.isValid()) emit itemModel_->dataChanged(first, last, {Qt::DisplayRole});
+  };
+  for (size_t i = 0; i < std::min(captions.size(), captions_.size()); ++i) {
+    if (captions_[i] == captions[i]) continue;
+    captions_[i] = captions[i];
+    const QModelIndex changed = itemModel_->indexOf(int(i));
+    if (first.isValid() && changed.parent() == last.parent() && changed.row() == last.row() + 1) {
+      last = changed;
+      continue;
+    }
+    tell();
+    first = last = changed;
+  }
+  tell();
+}
+
 int TDocument::AppendChild(int parentIndex, const std::string& text) {
   const int at = insertChild(parentIndex - 1, TqelAppletAgent::DefaultItemData(), text);
   if (at < 0) throw TvError("Tree node " + std::to_string(parentIndex) + " does not exist");

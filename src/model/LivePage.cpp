@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <system_error>
+#include <tuple>
 
 #include "Errors.h"
 #include "FileUtil.h"
@@ -11,6 +14,7 @@
 #include "ScriptText.h"
 #include "WYSIWYG_Utility.h"
 #include "images/ImageScaler.h"
+#include "images/PictureCache.h"
 
 std::vector<bool> UnusablePictures(const TLiveDesign& design) {
   std::vector<bool> unusable(design.items.size(), false);
@@ -31,57 +35,106 @@ std::vector<bool> UnusablePictures(const TLiveDesign& design) {
   return unusable;
 }
 
-bool SamePictures(const TLiveDesign& before, const TLiveDesign& after) {
-  if (before.items.size() != after.items.size() || before.slider.pHeight != after.slider.pHeight ||
-      before.slider.pSliderName != after.slider.pSliderName ||
-      before.refusedPictures != after.refusedPictures ||
-      before.projectFolder != after.projectFolder)
-    return false;
-  bool onlyJpeg = true;
-  for (size_t i = 0; i < before.items.size(); ++i) {
-    const TItemData& a = before.items[i];
-    const TItemData& b = after.items[i];
-    if (a.OriginalImagePath != b.OriginalImagePath || a.ILink != b.ILink ||
-        a.ITarget != b.ITarget || a.IToolTip != b.IToolTip || a.ILevel != b.ILevel ||
-        a.IImageFile != b.IImageFile || a.IWidth != b.IWidth || a.IHeight != b.IHeight)
-      return false;
-    std::string type = fileutil::Utf8(fileutil::FsPath(Trim(a.OriginalImagePath)).extension());
-    for (char& c : type) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    onlyJpeg = onlyJpeg && (type.empty() || type == ".jpg" || type == ".jpeg");
-  }
-  // A transparent picture is laid on the background colour when it is scaled.
-  return onlyJpeg || before.slider.pBgColor == after.slider.pBgColor;
+namespace {
+
+// 64-bit FNV-1a of the text, as 16 hex digits.
+std::string HashText(const std::string& text) {
+  std::uint64_t hash = 14695981039346656037ull;
+  for (const unsigned char c : text) hash = (hash ^ c) * 1099511628211ull;
+  static const char kDigits[] = "0123456789abcdef";
+  std::string hex(16, '0');
+  for (int k = 15; k >= 0; --k, hash >>= 4) hex[size_t(k)] = kDigits[hash & 15];
+  return hex;
 }
 
+std::string StampText(const TSourceStamp& stamp) {
+  return stamp.canonicalPath + '\n' + std::to_string(stamp.size) + ' ' +
+         std::to_string(stamp.modifiedNs) + ' ' + std::to_string(stamp.changedNs) + ' ' +
+         std::to_string(stamp.device) + ' ' + std::to_string(stamp.fileId);
+}
+
+// Whether the picture may be transparent (its look then depends on the background colour).
+bool MayBeTransparent(const std::string& path) {
+  std::string type = fileutil::Utf8(fileutil::FsPath(path).extension());
+  for (char& c : type) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return !(type == ".jpg" || type == ".jpeg" || type == ".jpe" || type == ".jfif");
+}
+
+}  // namespace
+
 TLivePage MakeLivePage(const TLiveDesign& design, const std::string& folder,
-                       const TLivePageOptions& options, const TLivePage* shown) {
+                       const TLivePageOptions& options, const TLivePage* before) {
   TLivePage page;
-  page.unusable = shown ? shown->unusable : UnusablePictures(design);
+  page.unusable.assign(design.items.size(), false);
   TqelAppletAgent agent(options.programFolder);
   agent.SetWorkFolder(folder);
-  agent.PictureCacheEnabled = options.pictureCache;
-  agent.PictureCacheFolder = options.cacheFolder;
-  agent.ImageWorkers = options.imageWorkers;
+  agent.PictureCacheEnabled = false;  // no picture is made here
   agent.CancelToken = options.cancel.get();
   agent.AppletData = design.slider;
   agent.Items = design.items;
   agent.ProjectFolder = design.projectFolder;
-  // Neither scaled nor taken from an earlier page: the strip shows the picture as missing.
+  const scripttext::TCheckedDesign checked = scripttext::CheckDesign(agent.AppletData, agent.Items);
+  unsigned background = 0xFFFFFF;
+  if (scripttext::IsHexColor(design.slider.pBgColor))
+    background = static_cast<unsigned>(std::stoul(design.slider.pBgColor, nullptr, 16));
+  const TLivePictures* known = before && before->pictures ? before->pictures.get() : nullptr;
+  auto pictures = std::make_shared<TLivePictures>();
+  const std::string made =
+      options.madePictures.empty() ? std::string() : fileutil::WithSeparator(options.madePictures);
+  // Each item names its picture by its contents; nothing is scaled or copied here.
   for (size_t i = 0; i < agent.Items.size(); ++i) {
+    if (i % 256 == 0) ThrowIfCancelled(agent.CancelToken);
     TItemData& item = agent.Items[i];
-    if (shown) {  // the shown page's pictures stay
-      item.OriginalImagePath.clear();
-      item.IImageFile = shown->items.at(i).IImageFile;
-      item.IWidth = shown->items.at(i).IWidth;
-      item.IHeight = shown->items.at(i).IHeight;
-    } else if (page.unusable[i] &&
-               fileutil::IsFile(ResolvePicturePath(design.projectFolder, item.OriginalImagePath))) {
-      // Unreadable: shown missing. A picture not found keeps what Save keeps: the picture made
-      // under its item's name earlier, when there is one.
-      item.OriginalImagePath.clear();
-      item.IImageFile.clear();
+    if (Trim(item.OriginalImagePath).empty()) continue;
+    const std::string source = ResolvePicturePath(design.projectFolder, item.OriginalImagePath);
+    item.OriginalImagePath.clear();
+    const std::optional<TSourceStamp> stamp = SourceStampOf(source);
+    page.unusable[i] = true;
+    if (!stamp) {
+      // Not found: the picture Save keeps, made under the item's name earlier, when there is one.
+      const std::optional<TSourceStamp> earlier =
+          made.empty() || !scripttext::IsPlainFileName(item.IImageFile)
+              ? std::nullopt
+              : SourceStampOf(made + item.IImageFile);
+      if (!earlier) continue;  // its name finds nothing: shown as missing
+      TLivePicture picture;
+      picture.made = made + item.IImageFile;
+      item.IImageFile = "m" + HashText(StampText(*earlier)) + ".jpg";
+      pictures->emplace(item.IImageFile, picture);
+      continue;
     }
+    if (design.refusedPictures.count(source)) {  // unreadable: shown missing
+      item.IImageFile.clear();
+      continue;
+    }
+    std::string key = StampText(*stamp) + '\n' + std::to_string(checked.heightValue);
+    if (MayBeTransparent(source)) key += '\n' + std::to_string(background);
+    const std::string name = "p" + HashText(key) + ".jpg";
+    TLivePicture picture;
+    picture.source = source;
+    picture.height = checked.heightValue;
+    picture.background = background;
+    if (const auto it = known ? known->find(name) : TLivePictures::const_iterator();
+        known && it != known->end()) {
+      picture.width = it->second.width;
+      picture.shownHeight = it->second.shownHeight;
+    } else {
+      try {
+        const auto [width, height] = UprightPictureSize(source);
+        std::tie(picture.width, picture.shownHeight) =
+            ScaledSize(width, height, checked.heightValue);
+      } catch (const TvError&) {  // its header cannot be read: shown missing
+        item.IImageFile.clear();
+        continue;
+      }
+    }
+    page.unusable[i] = false;
+    item.IImageFile = name;
+    item.IWidth = std::to_string(picture.width);
+    item.IHeight = std::to_string(picture.shownHeight);
+    pictures->emplace(name, std::move(picture));
   }
+  page.pictures = std::move(pictures);
   TMemoryTree tree;
   agent.RebuildItemNodes(tree);
 
@@ -91,15 +144,6 @@ TLivePage MakeLivePage(const TLiveDesign& design, const std::string& folder,
   page.pagePath = agent.PreviewFolder() + "index.html";
   agent.MakeHTMLCodes(page.pagePath, tree);
   agent.CopyScriptFilesToPreview(agent.WorkFolder());
-  if (!options.madePictures.empty() && !shown) {
-    const std::string from = fileutil::WithSeparator(options.madePictures);
-    for (const TItemData& item : agent.Items) {
-      const std::string& name = item.IImageFile;
-      if (scripttext::IsPlainFileName(name) && !fileutil::IsFile(agent.PreviewFolder() + name) &&
-          fileutil::IsFile(from + name))
-        fileutil::CopyFileQuiet(from + name, agent.PreviewFolder() + name);
-    }
-  }
   if (!fileutil::IsFile(agent.PreviewFolder() + agent.ScriptFiles[0]))
     throw TvFileError("The runtime script is missing: " +
                       fileutil::WithSeparator(options.programFolder) + agent.ScriptFiles[0]);
@@ -107,15 +151,35 @@ TLivePage MakeLivePage(const TLiveDesign& design, const std::string& folder,
   page.items = agent.Items;
   page.divId = agent.AppletData.pDivId;
   page.styleSheet = fileutil::ReadFileBytes(agent.PreviewFolder() + agent.ScriptFiles[2]);
-  // The configuration script ends with the call that draws the slider: "new BXae(...);};".
+  // The configuration script lists the items ("CISlider1([...]);", each adding to the list
+  // Slider1cfg) and ends with the call that draws the slider: "new BXae(...);};". In place, the
+  // list is given anew before the call.
+  const std::string cfgName = scripttext::JsIdentifier(agent.AppletData.pCfgName);
+  const std::string itemLine = "CI" + scripttext::JsIdentifier(agent.AppletData.pSliderName) + "([";
+  std::string list;
   for (const std::string& line :
        fileutil::ReadTextLines(agent.PreviewFolder() + agent.ScriptFiles[1])) {
+    if (line.rfind(itemLine, 0) == 0 && line.size() > itemLine.size() + 2)
+      list += (list.empty() ? "" : ",") +
+              line.substr(itemLine.size() - 1, line.size() - itemLine.size() - 1);
     if (line.rfind("new BXae(", 0) == 0 && line.size() > 2)
-      page.sliderCall = line.substr(0, line.rfind(';', line.size() - 3));
+      page.sliderCall = "(window." + cfgName + "=[" + list + "]," +
+                        line.substr(0, line.rfind(';', line.size() - 3)) + ")";
   }
-
-  const scripttext::TCheckedDesign checked = scripttext::CheckDesign(agent.AppletData, agent.Items);
   page.width = std::stoi(checked.width);
   page.height = static_cast<int>(std::min<long long>(scripttext::OuterHeight(checked), 1 << 30));
   return page;
+}
+
+void MakeLivePicture(const TLivePicture& picture, const std::string& path, TPictureCache* cache) {
+  std::string bytes;
+  if (picture.source.empty()) {
+    bytes = fileutil::ReadFileBytes(picture.made);
+  } else {
+    TScaleOptions options;
+    options.background = picture.background;
+    const TScaledImage scaled = ScaleJpegFileCached(picture.source, picture.height, cache, options);
+    bytes.assign(scaled.jpeg.begin(), scaled.jpeg.end());
+  }
+  fileutil::WriteFileReplacingName(path, bytes);
 }

@@ -6,10 +6,13 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "AppletAgent.h"
 #include "Cancel.h"
+
+class TPictureCache;
 
 // A design frozen at one moment. Each item's ILevel holds the depth of its node below the root
 // (0: directly under the slider), so that the tree can be built again without the window.
@@ -37,31 +40,48 @@ struct TLivePageOptions {
   std::shared_ptr<TCancelToken> cancel;
 };
 
+// A picture a page names but that is made only once the page asks for it: the original scaled
+// to the slider's height as Save scales it, or a picture made earlier, as it is.
+struct TLivePicture {
+  std::string source;  // the original (empty: `made`)
+  int height = 0;      // scaled to this height
+  unsigned background = 0xFFFFFF;
+  std::string made;  // a picture made before, served as it is
+  int width = 0;     // the size the page gives it
+  int shownHeight = 0;
+};
+// By the name the page asks for. A name stands for the picture's contents (the original's
+// identity on disk, the height, the background where it matters), so that a page can take the
+// items of another design in place: pictures it shows already keep their names.
+using TLivePictures = std::unordered_map<std::string, TLivePicture>;
+
 struct TLivePage {
-  std::string pagePath;  // the page; its scripts and pictures are beside it
+  std::string pagePath;  // the page; its scripts are beside it
   int width = 0;         // the slider box's outer size in pixels
   int height = 0;
-  std::vector<bool> unusable;  // per item: shown without its picture
-  TItemArray items;            // as the page shows them: picture names and sizes made
-  // What a page already showing the same pictures needs to show this design instead: the style
-  // sheet's text, the slider's element id and the runtime call that draws it (its item list is
-  // the one the page has).
+  std::vector<bool> unusable;                     // per item: shown without its picture
+  TItemArray items;                               // as the page shows them: picture names and sizes
+  std::shared_ptr<const TLivePictures> pictures;  // every picture the page names, to be made
+  // What a page already showing this slider (the same element id) needs to show this design
+  // instead: the style sheet's text, the slider's element id and the runtime call that draws it.
   std::string styleSheet;
   std::string divId;
   std::string sliderCall;
 };
 
-// Whether a page of `before` shows the pictures of `after` too (same items, same height, and the
-// same background for pictures that may be transparent): then only the look or speed differs.
-bool SamePictures(const TLiveDesign& before, const TLiveDesign& after);
-
-// Generates the design into `folder` (made if missing; it must not be shared with anything else):
-// the page is folder/preview/index.html. Throws TvError (naming the value or file) for a design
-// the generator refuses. An item whose picture cannot be read (see UnusablePictures) is shown
-// without a picture, as the tree flags it; an item whose picture is not found keeps the name and
-// size it holds, and the picture of that name is taken from options.madePictures when it is
-// there (as Save publishes it), else it shows as missing.
-// With `shown` (a page of a design with the SamePictures), no picture is made or copied: its items
-// keep the names and sizes of `shown`, for a page that is updated in place.
+// Generates the design's page into `folder` (made if missing; it must not be shared with anything
+// else): the page is folder/preview/index.html, with its scripts and style sheet beside it. No
+// picture is made: each item names its picture as page.pictures lists it (see MakeLivePicture),
+// with its size from the original's header, so a page of any size is made at once and only the
+// pictures it shows are ever made. Throws TvError (naming the value or file) for a design the
+// generator refuses. An item whose picture cannot be read (see UnusablePictures) is shown without
+// a picture, as the tree flags it; an item whose picture is not found keeps the size it holds,
+// and the picture of its name is taken from options.madePictures when it is there (as Save
+// publishes it), else it shows as missing.
+// `before`: the page made last, whose pictures' sizes need not be read again.
 TLivePage MakeLivePage(const TLiveDesign& design, const std::string& folder,
-                       const TLivePageOptions& options, const TLivePage* shown = nullptr);
+                       const TLivePageOptions& options, const TLivePage* before = nullptr);
+
+// Makes one picture of a page into the file at `path` (written whole, under a temporary name
+// first), through `cache` when given. Throws TvError naming the file when it cannot be read.
+void MakeLivePicture(const TLivePicture& picture, const std::string& path, TPictureCache* cache);

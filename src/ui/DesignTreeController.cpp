@@ -198,10 +198,13 @@ void TDesignTreeController::showDesign() {
 
 void TDesignTreeController::showPictureStatus() {
   const std::vector<TPictureStatus>& status = document_.agent().PictureStatus();
+  // In one go: set one by one, thousands of changed rows would each be measured again.
+  std::vector<std::string> captions;
   for (int k = 1; k <= int(status.size()) && k <= document_.itemCount(); ++k)
-    document_.SetCaption(k, status[size_t(k - 1)] == TPictureStatus::Found
-                                ? "Item"
-                                : "Warning: Original image not found.");  // shown translated
+    captions.push_back(status[size_t(k - 1)] == TPictureStatus::Found
+                           ? "Item"
+                           : "Warning: Original image not found.");  // shown translated
+  document_.SetItemCaptions(captions);
 }
 
 // --- the item commands ---

@@ -56,7 +56,7 @@ TLivePreviewPane::TLivePreviewPane(const QString& folder, const TLivePageOptions
   engine_ = new TLivePreviewEngine(folder, options, this);
   connect(engine_, &TLivePreviewEngine::Built, this, &TLivePreviewPane::PageBuilt);
   connect(engine_, &TLivePreviewEngine::Failed, this, [this](const QString& message) {
-    if (!broken_) SetStatus(QStringLiteral("Not updated: ") + message);
+    if (!broken_) SetStatus(tr("Not updated: %1").arg(message));
   });
   freeze_.setSingleShot(true);
   freeze_.setInterval(kFreezeDelayMs);
@@ -102,10 +102,18 @@ void TLivePreviewPane::SetOptions(const TLivePageOptions& options) { engine_->Se
 
 void TLivePreviewPane::CreateViews() {
   if (views_[0]) return;
-  profile_ = livepage::MakeProfile(engine_->Folder(), this);
+  profile_ =
+      livepage::MakeProfile(engine_->Folder(), this,
+                            [engine = engine_](const QString& name, QWebEngineUrlRequestJob* job) {
+                              return engine->ServePicture(name, job);
+                            });
   for (int k = 0; k < 2; ++k) {
     auto* view = new QWebEngineView(ui->stckLivePages);
     view->setObjectName(QStringLiteral("webLivePage%1").arg(k + 1));
+    view->setAccessibleName(tr("Live preview page"));
+    // One Tab stop for the pane (its Pause button): the page's own links and controls are
+    // reached only after a click into it.
+    view->setFocusPolicy(Qt::ClickFocus);
     auto* page = new TLiveWebPage(profile_, consoleErrors_, view);
     page->setBackgroundColor(palette().color(QPalette::Base));
     connect(page, &TLiveWebPage::linkClicked, this, &TLivePreviewPane::FollowLink);
@@ -116,9 +124,8 @@ void TLivePreviewPane::CreateViews() {
     connect(page, &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status, int code) {
               if (status == QWebEnginePage::NormalTerminationStatus) return;
-              Stop(QStringLiteral("The live preview stopped: its web engine ended (code %1). Turn "
-                                  "View > Live Preview off and on to try again; Script > Preview "
-                                  "still works.")
+              Stop(tr("The live preview stopped: its web engine ended (code %1). Turn View > "
+                      "Live Preview off and on to try again; Script > Preview still works.")
                        .arg(code));
             });
     ui->stckLivePages->addWidget(view);
@@ -183,7 +190,7 @@ void TLivePreviewPane::PageBuilt(const TLiveUpdate& update) {
 void TLivePreviewPane::PageLoaded(int view, const QUrl& url, bool ok) {
   if (view != loading_ || url != loadingUpdate_.page) return;  // given way to a newer page
   if (!ok) {
-    SetStatus(QStringLiteral("Not updated: the page did not load."));
+    SetStatus(tr("Not updated: the page did not load."));
     return;
   }
   const int generation = loadingUpdate_.generation;
@@ -280,7 +287,7 @@ bool TLivePreviewPane::Paused() const { return ui->tlbtnLivePause->isChecked(); 
 
 void TLivePreviewPane::SetPaused(bool paused) {
   if (ui->tlbtnLivePause->isChecked() != paused) ui->tlbtnLivePause->setChecked(paused);
-  ui->tlbtnLivePause->setText(paused ? QStringLiteral("Play") : QStringLiteral("Pause"));
+  ui->tlbtnLivePause->setText(paused ? tr("Play") : tr("Pause"));
   if (QWebEngineView* view = ShownView()) ApplyPause(view);
 }
 
@@ -313,10 +320,10 @@ void TLivePreviewPane::FollowLink(const QUrl& link) {
   if (shown.size() > kShownLength) shown = shown.left(kShownLength - 1) + QChar(0x2026);
   if (livepage::OpensInBrowser(link)) {
     Launcher().OpenDocument(link.toString(QUrl::FullyEncoded));
-    SetStatus(QStringLiteral("Opened %1 in your browser.").arg(shown));
+    SetStatus(tr("Opened %1 in your browser.").arg(shown));
   } else {
-    SetStatus(QStringLiteral("The link %1 is not followed: only http, https and mailto links open "
-                             "(in your browser).")
+    SetStatus(tr("The link %1 is not followed: only http, https and mailto links open (in your "
+                 "browser).")
                   .arg(shown));
   }
 }

@@ -1,9 +1,10 @@
 // The live preview pane: a dock that shows the design as it would be published (the real page,
 // the runtime script and the scaled pictures) moving in an embedded web engine, brought up to date
-// shortly after every change. A change of look or speed is applied to the page shown; a change of
-// pictures loads a new page out of sight, which takes the old one's place only once it has
-// loaded, so the pane never shows an empty page. Either way the strip goes on from where it
-// stood, paused or not. The strip rests while the pane
+// shortly after every change. A change of the same slider (look, speed, height, items, order) is
+// applied to the page shown, whose pictures are made as it asks for them; a new slider loads a
+// new page out of sight, which takes the old one's place only once it has loaded, so the pane
+// never shows an empty page. Either way the strip goes on from where it stood, paused or not.
+// The strip rests while the pane
 // is hidden or the window minimised, and while the user has paused it.
 //
 // When the web engine cannot run here, the pane says so in one line and what to do; nothing else

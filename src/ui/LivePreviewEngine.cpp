@@ -1,8 +1,11 @@
 #include "LivePreviewEngine.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QThread>
+#include <QWebEngineUrlRequestJob>
 #include <exception>
 
 #ifdef __linux__
@@ -12,6 +15,32 @@
 
 #include "Errors.h"
 #include "LiveWebPage.h"
+#include "images/PictureCache.h"
+
+namespace {
+
+// Work for the window's sake runs first: threads of the pane's work run at a lower priority.
+void LowerPriority() {
+#ifdef __linux__
+  ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
+#else
+  QThread::currentThread()->setPriority(QThread::LowPriority);
+#endif
+}
+
+// Answers the request with the file's bytes.
+void ReplyWithFile(QWebEngineUrlRequestJob* job, const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    job->fail(QWebEngineUrlRequestJob::RequestFailed);
+    return;
+  }
+  auto* body = new QBuffer(job);
+  body->setData(file.readAll());
+  job->reply("image/jpeg", body);
+}
+
+}  // namespace
 
 TLivePreviewEngine::TLivePreviewEngine(const QString& folder, const TLivePageOptions& options,
                                        QObject* parent)
@@ -20,11 +49,15 @@ TLivePreviewEngine::TLivePreviewEngine(const QString& folder, const TLivePageOpt
   debounce_.setInterval(60);  // short: a change of look only is applied in place
   connect(&debounce_, &QTimer::timeout, this, &TLivePreviewEngine::Start);
   worker_.setMaxThreadCount(1);
+  pictureWorkers_.setMaxThreadCount(static_cast<int>(
+      options.imageWorkers ? options.imageWorkers
+                           : unsigned(std::max(1, QThread::idealThreadCount() - 1))));
 }
 
 TLivePreviewEngine::~TLivePreviewEngine() {
   Stop();
   worker_.waitForDone();
+  pictureWorkers_.waitForDone();
   if (!folder_.isEmpty()) QDir(folder_).removeRecursively();
 }
 
@@ -38,7 +71,7 @@ void TLivePreviewEngine::Start() {
   if (running_ || !pending_ || !source_ || stopped_)
     return;  // a page being made starts the next one when it is done
   if (folder_.isEmpty() || !QFileInfo(folder_).isDir()) {
-    emit Failed(QStringLiteral("Cannot create the live preview's folder."));
+    emit Failed(tr("Cannot create the live preview's folder."));
     return;
   }
   running_ = true;
@@ -52,20 +85,12 @@ void TLivePreviewEngine::Start() {
   QElapsedTimer since = sinceChange_;
   const QString root = folder_;
   const int shown = shown_;
-  std::optional<TLivePage> reuse;
-  if (madePage_ && madeDesign_ && SamePictures(*madeDesign_, design)) reuse = madePage_;
-  madeDesign_ = design;
+  std::optional<TLivePage> reuse = std::move(madePage_);
   madePage_.reset();  // known again once this page is made
   worker_.start([this, generation, folder, design = std::move(design), options, since, root, shown,
                  reuse = std::move(reuse)] {
     RemoveOldFolders(root, shown);
-    // The window's thread comes first while pictures are scaled (the scaling threads started
-    // from here inherit the lower priority).
-#ifdef __linux__
-    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
-#else
-    QThread::currentThread()->setPriority(QThread::LowPriority);
-#endif
+    LowerPriority();
     std::optional<TLivePage> page;
     QString error;
     bool cancelled = false;
@@ -77,7 +102,10 @@ void TLivePreviewEngine::Start() {
     } catch (const std::exception& e) {
       error = QString::fromStdString(e.what());
     }
-    const bool samePictures = reuse.has_value();
+    // The same slider as the page made before: the pane applies this one in place and never
+    // loads it.
+    const bool samePictures = page && reuse && page->divId == reuse->divId;
+    if (samePictures) QDir(folder).removeRecursively();
     QMetaObject::invokeMethod(this, [this, generation, page, error, since, root, cancelled,
                                      samePictures] {
       running_ = false;
@@ -85,6 +113,7 @@ void TLivePreviewEngine::Start() {
       if (page) {
         unusable_ = page->unusable;
         madePage_ = page;
+        if (page->pictures != pictures_) olderPictures_ = std::exchange(pictures_, page->pictures);
         TLiveUpdate update;
         update.generation = generation;
         const QString path = QDir(root).relativeFilePath(QString::fromStdString(page->pagePath));
@@ -121,7 +150,6 @@ void TLivePreviewEngine::CheckPictures() {
     QMetaObject::invokeMethod(this, [this, unusable = std::move(unusable)] {
       checking_ = false;
       if (unusable != unusable_ && !running_ && !pending_) {
-        madePage_.reset();  // the pictures differ from the page's
         pending_ = true;
         sinceChange_.start();
         Start();
@@ -134,6 +162,68 @@ void TLivePreviewEngine::Stop() {
   stopped_ = true;
   debounce_.stop();
   if (cancel_) cancel_->Request();
+  pictureWorkers_.clear();
+}
+
+QString TLivePreviewEngine::PicturesFolder() const { return QDir(folder_).filePath("made"); }
+
+bool TLivePreviewEngine::ServePicture(const QString& name, QWebEngineUrlRequestJob* job) {
+  const std::string key = name.toStdString();
+  const TLivePicture* picture = nullptr;
+  for (const auto& pictures : {pictures_, olderPictures_}) {
+    if (!pictures || picture) continue;
+    if (const auto it = pictures->find(key); it != pictures->end()) picture = &it->second;
+  }
+  if (!picture || folder_.isEmpty()) return false;
+  const QString path = QDir(PicturesFolder()).filePath(name);
+  if (QFileInfo::exists(path)) {
+    ReplyWithFile(job, path);
+    return true;
+  }
+  std::vector<QPointer<QWebEngineUrlRequestJob>>& waiting = waiting_[key];
+  waiting.emplace_back(job);
+  if (waiting.size() > 1 || stopped_) return true;  // being made already
+  if (options_.pictureCache && (!cache_ || cacheFolder_ != options_.cacheFolder)) {
+    cacheFolder_ = options_.cacheFolder;
+    const std::string folder = cacheFolder_.empty() ? TPictureCache::DefaultFolder() : cacheFolder_;
+    cache_ = folder.empty() ? nullptr : std::make_shared<TPictureCache>(folder);
+  } else if (!options_.pictureCache) {
+    cache_.reset();
+  }
+  QDir().mkpath(PicturesFolder());
+  pictureWorkers_.start([this, key, picture = *picture, path = path.toStdString(), cache = cache_] {
+    LowerPriority();
+    bool made = true;
+    try {
+      MakeLivePicture(picture, path, cache.get());
+    } catch (const std::exception&) {
+      made = false;  // the page shows it as missing
+    }
+    QMetaObject::invokeMethod(this, [this, key, made] { PictureMade(key, made); });
+  });
+  return true;
+}
+
+void TLivePreviewEngine::PictureMade(const std::string& name, bool made) {
+  const auto it = waiting_.find(name);
+  if (it == waiting_.end()) return;
+  const std::vector<QPointer<QWebEngineUrlRequestJob>> jobs = std::move(it->second);
+  waiting_.erase(it);
+  const QString path = QDir(PicturesFolder()).filePath(QString::fromStdString(name));
+  for (const QPointer<QWebEngineUrlRequestJob>& job : jobs) {
+    if (!job) continue;  // the page no longer waits for it
+    if (made)
+      ReplyWithFile(job, path);
+    else
+      job->fail(QWebEngineUrlRequestJob::RequestFailed);
+  }
+  // The cache keeps to its limit once the pictures asked for are made.
+  if (waiting_.empty() && cache_) {
+    pictureWorkers_.start([cache = cache_] {
+      LowerPriority();
+      cache->Trim();
+    });
+  }
 }
 
 // Everything older than the page on screen; never the folder a page is being made in. Runs on the

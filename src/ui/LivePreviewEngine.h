@@ -3,12 +3,18 @@
 // Every change is announced; once no change has come for Delay() ms a copy of the design is taken
 // from the source (on the window's thread, where the design lives, once it has settled) and
 // generated on a worker thread into a new numbered folder below the engine's own private folder
-// (never the Preview command's folder, never a user's folder), through the picture cache, so only
-// pictures whose size changed are scaled again. Changes that arrive while a page is being made
-// are gathered: only the newest design is made next. A change of look or speed only (the same
-// pictures) makes no pictures at all: its page can be applied to the one shown. Folders of pages
-// no longer shown are removed before the next page is made; the whole private folder goes with
-// the engine.
+// (never the Preview command's folder, never a user's folder). Changes that arrive while a page is
+// being made are gathered: only the newest design is made next. A page of the same slider as the
+// page made before (look, speed, height, items or order changed) is applied to the page shown and
+// its folder is not kept. Folders of pages no longer shown are removed before the next page is
+// made; the whole private folder goes with the engine.
+//
+// Pages make no pictures: they name them (see MakeLivePage), and a picture is made only when the
+// page asks for it, through the picture cache, on workers of its own, into the private folder's
+// "made" folder, shared by every page (a name stands for the picture's contents, so a page given
+// another design in place asks only for pictures it has not shown yet). The runtime asks for the
+// pictures near the view only, so a design of thousands of items costs no more than the pictures
+// on screen.
 //
 // Pages are addressed under the live preview's own scheme (see LiveWebPage.h), relative to the
 // private folder, never as local files.
@@ -16,6 +22,7 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QThreadPool>
 #include <QTimer>
@@ -23,6 +30,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "Cancel.h"
@@ -35,13 +44,17 @@ struct TLiveUpdate {
   int width = 0;  // the slider box's outer size
   int height = 0;
   qint64 elapsedMs = 0;  // from the last change handed in to the page being ready
-  // The pictures are those of the page made before: a page showing them can take the style
-  // sheet and the slider call (see TLivePage) in place of loading this one.
+  // The slider is the one of the page made before (the same element): a page showing it can take
+  // the style sheet and the slider call (see TLivePage) in place of loading this one, whose
+  // folder is not kept.
   bool samePictures = false;
   QString styleSheet;
   QString divId;
   QString sliderCall;
 };
+
+class QWebEngineUrlRequestJob;
+class TPictureCache;
 
 class TLivePreviewEngine : public QObject {
   Q_OBJECT
@@ -74,6 +87,12 @@ class TLivePreviewEngine : public QObject {
   // The page being made is given up (the program is ending); no further one is made.
   void Stop();
 
+  // A page asks for a picture `name` that is not in its folder: answers the request with the
+  // picture once it is made (at once when it was made before), or with a failure when it cannot
+  // be. False for a name no page made lately lists.
+  bool ServePicture(const QString& name, QWebEngineUrlRequestJob* job);
+  QString PicturesFolder() const;
+
  signals:
   void Built(const TLiveUpdate& update);
   void Failed(const QString& message);
@@ -92,11 +111,19 @@ class TLivePreviewEngine : public QObject {
   int generation_ = 0;
   int shown_ = 0;
   std::vector<bool> unusable_;  // of the last page made
-  // The last page made and its design: a design with the same pictures needs no pictures made.
-  std::optional<TLiveDesign> madeDesign_;
+  // The last page made: the next one takes its pictures' sizes and, for the same slider, is
+  // applied in place.
   std::optional<TLivePage> madePage_;
   bool checking_ = false;
+  // The pictures of the last two pages made (the page shown may still ask for the older ones
+  // while the newer loads), the requests waiting for each picture being made, and its workers.
+  std::shared_ptr<const TLivePictures> pictures_, olderPictures_;
+  std::unordered_map<std::string, std::vector<QPointer<QWebEngineUrlRequestJob>>> waiting_;
+  QThreadPool pictureWorkers_;
+  std::shared_ptr<TPictureCache> cache_;
+  std::string cacheFolder_;  // of cache_
 
   void Start();
+  void PictureMade(const std::string& name, bool made);
   static void RemoveOldFolders(const QString& folder, int shown);
 };

@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QQuickWindow>
+#include <QRegularExpression>
 #include <QWebChannel>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -99,11 +100,12 @@ bool OpensInBrowser(const QUrl& link) {
           scheme == QLatin1String("mailto"));
 }
 
-QWebEngineProfile* MakeProfile(const QString& folder, QObject* parent) {
+QWebEngineProfile* MakeProfile(const QString& folder, QObject* parent, TPictureSource pictures) {
   auto* profile = new QWebEngineProfile(parent);  // off the record: nothing kept on disk
   profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
   profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-  profile->installUrlSchemeHandler(kScheme, new TLivePageServer(folder, profile));
+  profile->installUrlSchemeHandler(kScheme,
+                                   new TLivePageServer(folder, profile, std::move(pictures)));
   profile->setUrlRequestInterceptor(new TLiveRequestGuard(profile));
   QWebEngineSettings* settings = profile->settings();
   settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
@@ -117,8 +119,11 @@ QWebEngineProfile* MakeProfile(const QString& folder, QObject* parent) {
 
 }  // namespace livepage
 
-TLivePageServer::TLivePageServer(const QString& folder, QObject* parent)
-    : QWebEngineUrlSchemeHandler(parent), folder_(QFileInfo(folder).canonicalFilePath()) {}
+TLivePageServer::TLivePageServer(const QString& folder, QObject* parent,
+                                 livepage::TPictureSource pictures)
+    : QWebEngineUrlSchemeHandler(parent),
+      folder_(QFileInfo(folder).canonicalFilePath()),
+      pictures_(std::move(pictures)) {}
 
 void TLivePageServer::requestStarted(QWebEngineUrlRequestJob* job) {
   const QUrl url = job->requestUrl();
@@ -130,7 +135,11 @@ void TLivePageServer::requestStarted(QWebEngineUrlRequestJob* job) {
   const QString path = QFileInfo(folder_ + '/' + url.path()).canonicalFilePath();
   const QFileInfo file(path);
   if (path.isEmpty() || !path.startsWith(folder_ + '/') || !file.isFile()) {
-    job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+    // A picture made only when asked for (its name has no path in it).
+    static const QRegularExpression kPictureName(QStringLiteral("^[pm][0-9a-f]{16}\\.jpg$"));
+    const QString name = url.path().section('/', -1);
+    if (!(pictures_ && kPictureName.match(name).hasMatch() && pictures_(name, job)))
+      job->fail(QWebEngineUrlRequestJob::UrlNotFound);
     return;
   }
   QFile source(path);
@@ -210,7 +219,8 @@ void Prepare() {
 QString Problem() {
   const QString platform = QGuiApplication::platformName();
   if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
-    return QStringLiteral(
+    return QCoreApplication::translate(
+        "livepage",
         "The live preview needs a display; Script > Preview shows the slider in a "
         "browser.");
   QString process = qEnvironmentVariable("QTWEBENGINEPROCESS_PATH");
@@ -218,7 +228,8 @@ QString Problem() {
     process = QLibraryInfo::path(QLibraryInfo::LibraryExecutablesPath) +
               QStringLiteral("/QtWebEngineProcess");
   if (!QFileInfo(process).isExecutable())
-    return QStringLiteral(
+    return QCoreApplication::translate(
+               "livepage",
                "The live preview cannot start: %1 is missing. Install the package "
                "libqt6webenginecore6-bin and start Torvane again.")
         .arg(process);

@@ -24,6 +24,7 @@
 
 class QWebChannel;
 class QWebEngineProfile;
+class QWebEngineUrlRequestJob;
 
 namespace livepage {
 
@@ -40,20 +41,27 @@ QByteArray WithContentSecurityPolicy(const QByteArray& page);
 // Whether a link may leave the pane for the user's browser: http, https and mailto only.
 bool OpensInBrowser(const QUrl& link);
 
+// Takes a request for a picture `name` that is not in the folder (see TLivePreviewEngine); false
+// when it knows no such picture.
+using TPictureSource = std::function<bool(const QString& name, QWebEngineUrlRequestJob* job)>;
+
 // A profile for the pane's pages, owned by `parent`: kept in memory only, serving `folder` under
-// the scheme and blocking every other request.
-QWebEngineProfile* MakeProfile(const QString& folder, QObject* parent);
+// the scheme (and pictures not in it from `pictures`) and blocking every other request.
+QWebEngineProfile* MakeProfile(const QString& folder, QObject* parent,
+                               TPictureSource pictures = {});
 
 }  // namespace livepage
 
-// Serves the files below one folder, and nothing outside it.
+// Serves the files below one folder, and nothing outside it; a picture the folder does not hold
+// is asked of the picture source.
 class TLivePageServer : public QWebEngineUrlSchemeHandler {
  public:
-  TLivePageServer(const QString& folder, QObject* parent);
+  TLivePageServer(const QString& folder, QObject* parent, livepage::TPictureSource pictures = {});
   void requestStarted(QWebEngineUrlRequestJob* job) override;
 
  private:
   QString folder_;  // canonical
+  livepage::TPictureSource pictures_;
 };
 
 // Lets through only requests for the pane's own scheme and for data the page made itself.

@@ -54,12 +54,34 @@ TEST(LivePage, GeneratesThePublishedSetWithTheBoxSize) {
   EXPECT_EQ(page.height, 90 + 2 * 4);
   for (const char* name : {"index.html", "torvane.js", "torvanecfg.js", "torvane.css"})
     EXPECT_TRUE(std::filesystem::is_regular_file(folder / name)) << name;
-  EXPECT_EQ(ReadJpegInfo((folder / "slider0.jpg").string()).height, 90);
-  EXPECT_EQ(ReadAll((folder / "slider7.jpg").string()), "made before");
-  EXPECT_FALSE(std::filesystem::exists(folder / "never-made.jpg"));
+  // No picture is made with the page: each is listed under the name the page asks for, and made
+  // when asked (the found one scaled, the one made before as it is); the other shows missing.
   const std::string cfg = ReadAll((folder / "torvanecfg.js").string());
-  EXPECT_NE(cfg.find("'slider0.jpg'"), std::string::npos);
-  EXPECT_NE(cfg.find("'slider7.jpg'"), std::string::npos);
+  ASSERT_TRUE(page.pictures);
+  EXPECT_EQ(page.pictures->size(), 2u);
+  EXPECT_EQ(page.unusable, (std::vector<bool>{false, true, true}));
+  EXPECT_NE(cfg.find("'never-made.jpg'"), std::string::npos) << cfg;
+  for (size_t i = 0; i < 2; ++i) {
+    const std::string name = page.items[i].IImageFile;
+    ASSERT_EQ(page.pictures->count(name), 1u) << name;
+    EXPECT_NE(cfg.find("'" + name + "'"), std::string::npos) << cfg;
+    EXPECT_NE(page.sliderCall.find("'" + name + "'"), std::string::npos) << page.sliderCall;
+    MakeLivePicture(page.pictures->at(name), f.out / name, nullptr);
+  }
+  EXPECT_EQ(ReadJpegInfo(f.out / page.items[0].IImageFile).height, 90);
+  EXPECT_EQ(page.items[0].IWidth, "120");  // from the header, as scaling makes it
+  EXPECT_EQ(ReadAll(f.out / page.items[1].IImageFile), "made before");
+
+  // Another design with the same picture, in another place and at another height: the page
+  // names the same picture alike, a picture of another size differently.
+  TLiveDesign moved = f.design;
+  std::swap(moved.items[0], moved.items[2]);
+  const TLivePage same = MakeLivePage(moved, f.out / "gen2", f.options, &page);
+  EXPECT_EQ(same.items[2].IImageFile, page.items[0].IImageFile);
+  moved.slider.pHeight = "60";
+  const TLivePage lower = MakeLivePage(moved, f.out / "gen3", f.options, &page);
+  EXPECT_NE(lower.items[2].IImageFile, page.items[0].IImageFile);
+  EXPECT_EQ(lower.items[2].IWidth, "80");
 }
 
 TEST(LivePage, RefusesWhatTheGeneratorRefusesAndAMissingRuntime) {
