@@ -33,9 +33,9 @@ void TMainForm::bindSettingSwitches() {
                    true}};
   for (const auto& s : switches) {
     const bool on = settings::Read(s.setting);
-    TPublishOptions options = document_->publishOptions();
-    s.apply(options, on);
-    document_->setPublishOptions(options);
+    TPublishOptions initial = document_->publishOptions();
+    s.apply(initial, on);
+    document_->setPublishOptions(initial);
     s.action->setChecked(on);
     connect(s.action, &QAction::triggered, this,
             [this, apply = s.apply, &setting = s.setting, output = s.changesOutput](bool checked) {
