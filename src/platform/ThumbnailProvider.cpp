@@ -4,9 +4,27 @@
 #include <algorithm>
 #include <cstring>
 
+#ifdef __linux__
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 #include "images/Thumbnail.h"
 
 namespace {
+
+// The window's own thread goes first: thumbnails of a long design keep both cores busy for a
+// while, and at the same priority the window would wait for them (the scheduler's priority
+// classes leave an ordinary thread's QThread priority without effect here).
+void YieldToTheWindow() {
+#ifdef __linux__
+  thread_local const bool lowered =
+      ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10) == 0;
+  (void)lowered;
+#else
+  QThread::currentThread()->setPriority(QThread::LowPriority);
+#endif
+}
 
 QString KeyOf(const QString& path, int box) { return QString::number(box) + '|' + path; }
 // One job makes the thumbnail of a size class for every box of that class asked for meanwhile.
@@ -91,6 +109,7 @@ QImage TThumbnailProvider::Thumbnail(const QString& path, int box) {
   }
   pending_.insert(job, {box});
   pool_.start([this, cache = cache_, path, box, mtime] {
+    YieldToTheWindow();
     const TMade made = Make(cache, path, box, mtime);
     QMetaObject::invokeMethod(
         this,
