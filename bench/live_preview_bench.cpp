@@ -126,6 +126,23 @@ double Median(std::vector<double> values) {
   return values.empty() ? 0 : values[values.size() / 2];
 }
 
+// The processes whose parent is `pid`.
+std::vector<pid_t> ChildrenOf(pid_t pid) {
+  std::vector<pid_t> children;
+  for (const QString& name : QDir("/proc").entryList(QDir::Dirs)) {
+    std::ifstream stat("/proc/" + name.toStdString() + "/stat");
+    std::string text;
+    std::getline(stat, text);
+    const auto close = text.rfind(')');
+    int parent = 0;
+    char state = 0;
+    if (close != std::string::npos &&
+        std::sscanf(text.c_str() + close + 1, " %c %d", &state, &parent) == 2 && parent == pid)
+      children.push_back(name.toInt());
+  }
+  return children;
+}
+
 // CPU time in clock ticks of this process and every process below it (the web engine's).
 long long TreeTicks(pid_t pid) {
   long long ticks = 0;
@@ -133,18 +150,7 @@ long long TreeTicks(pid_t pid) {
   std::string field;
   for (int k = 1; k <= 15 && stat >> field; ++k)
     if (k == 14 || k == 15) ticks += std::stoll(field);
-  const QDir proc("/proc");
-  for (const QString& name : proc.entryList(QDir::Dirs)) {
-    std::ifstream child("/proc/" + name.toStdString() + "/stat");
-    std::string text;
-    std::getline(child, text);
-    const auto close = text.rfind(')');
-    if (close == std::string::npos) continue;
-    int parent = 0;
-    char state = 0;
-    if (std::sscanf(text.c_str() + close + 1, " %c %d", &state, &parent) == 2 && parent == pid)
-      ticks += TreeTicks(name.toInt());
-  }
+  for (const pid_t child : ChildrenOf(pid)) ticks += TreeTicks(child);
   return ticks;
 }
 
@@ -165,20 +171,10 @@ std::pair<double, double> TreeMemoryMb(pid_t pid) {
     if ((key == "Rss:" || key == "Pss:") && rollup >> kb)
       (key == "Rss:" ? rss : pss) += kb / 1024.0;
   }
-  const QDir proc("/proc");
-  for (const QString& name : proc.entryList(QDir::Dirs)) {
-    std::ifstream child("/proc/" + name.toStdString() + "/stat");
-    std::string text;
-    std::getline(child, text);
-    const auto close = text.rfind(')');
-    if (close == std::string::npos) continue;
-    int parent = 0;
-    char state = 0;
-    if (std::sscanf(text.c_str() + close + 1, " %c %d", &state, &parent) == 2 && parent == pid) {
-      const auto [r, p] = TreeMemoryMb(name.toInt());
-      rss += r;
-      pss += p;
-    }
+  for (const pid_t child : ChildrenOf(pid)) {
+    const auto [r, p] = TreeMemoryMb(child);
+    rss += r;
+    pss += p;
   }
   return {rss, pss};
 }
