@@ -27,11 +27,11 @@ size_t HeapInUse() { return mallinfo2().uordblks; }
 // A project of `count` items: the first half one nested block (item 0 and its descendants at
 // levels 1 and 2), the rest top-level items.
 std::string WriteDesign(const std::string& folder, int count) {
-  TqelAppletAgent model(folder);
+  TProjectModel model(folder);
   model.LoadDefaults();
   model.Items.reserve(size_t(count));
   for (int i = 0; i < count; ++i) {
-    TItemData item = TqelAppletAgent::DefaultItemData();
+    TItemData item = TProjectModel::DefaultItemData();
     item.OriginalImagePath = folder + "/photo" + std::to_string(i) + ".jpg";
     item.ILink = "https://example.org/page" + std::to_string(i) + ".html";
     item.ILevel = i == 0 || i >= count / 2 ? "0" : (i % 2 ? "1" : "2");
@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
   std::filesystem::create_directories(folder);
 
   const std::string big = WriteDesign(folder, 200000);
-  TqelAppletAgent plain(folder);
+  TProjectModel plain(folder);
   TMemoryTree tree;
   std::printf("open 200,000 items, model and tree alone: %.3f s\n",
               Seconds([&] { plain.OpenProject(big, tree); }));

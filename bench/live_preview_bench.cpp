@@ -34,7 +34,6 @@
 #include <fstream>
 #include <vector>
 
-#include "AppletAgent.h"
 #include "BackgroundWork.h"
 #include "ColorPanel.h"
 #include "FileCommands.h"
@@ -43,6 +42,7 @@
 #include "MainForm.h"
 #include "MemoryTree.h"
 #include "PingProbe.h"
+#include "ProjectModel.h"
 #include "Prompts.h"
 #include "Settings.h"
 
@@ -282,13 +282,13 @@ int LargeDesign(const QString& program, const QString& photoFolder, int items) {
   for (const QString& name : QDir(photoFolder).entryList({"*.jpg"}, QDir::Files, QDir::Name))
     photos << QDir(photoFolder).absoluteFilePath(name);
   if (photos.isEmpty()) return 2;
-  TqelAppletAgent model(program.toStdString());
+  TProjectModel model(program.toStdString());
   model.LoadDefaults();
   model.AppletData.pHeight = "120";
   const QString folder = scratch.path() + "/design";
   QDir().mkpath(folder + "/pictures");
   for (int i = 0; i < items; ++i) {
-    TItemData item = TqelAppletAgent::DefaultItemData();
+    TItemData item = TProjectModel::DefaultItemData();
     const QString link = folder + QString("/pictures/%1.jpg").arg(i);
     if (::link(QFile::encodeName(photos[i % photos.size()]).constData(),
                QFile::encodeName(link).constData()) != 0)

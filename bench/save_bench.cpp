@@ -90,12 +90,12 @@ struct TLoopProbe {
 // A project of `items` items over the photos, each under a name of its own (hard links, so
 // that every item is a picture of its own to scale), at the slider height `height`.
 QString WriteProject(const QString& folder, const QStringList& photos, int items, int height) {
-  TqelAppletAgent model(folder.toStdString());
+  TProjectModel model(folder.toStdString());
   model.LoadDefaults();
   model.AppletData.pHeight = std::to_string(height);
   QDir().mkpath(folder + "/pictures");
   for (int i = 0; i < items; ++i) {
-    TItemData item = TqelAppletAgent::DefaultItemData();
+    TItemData item = TProjectModel::DefaultItemData();
     if (!photos.isEmpty()) {
       const QString link = folder + QString("/pictures/%1.jpg").arg(i);
       const QString& photo = photos[i % photos.size()];
@@ -297,7 +297,7 @@ int main(int argc, char** argv) {
     {
       TWindow w(program, photoProject);
       TMemoryTree tree = TMemoryTree::CopyOf(w.form->document());
-      TqelAppletAgent model = w.form->document().agent().Snapshot();
+      TProjectModel model = w.form->document().agent().Snapshot();
       const QFileInfo info(photoProject);
       QElapsedTimer clock;
       clock.start();

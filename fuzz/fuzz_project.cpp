@@ -8,11 +8,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "AppletAgent.h"
+#include "Conversions.h"
 #include "Errors.h"
 #include "MemoryTree.h"
+#include "ProjectModel.h"
 #include "ScriptText.h"
-#include "WYSIWYG_Utility.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ void Check(bool condition, const char* what) {
   }
 }
 
-void CheckAgreement(const TqelAppletAgent& model, const TMemoryTree& tree) {
+void CheckAgreement(const TProjectModel& model, const TMemoryTree& tree) {
   Check(tree.NodeCount() == static_cast<int>(model.Items.size()) + 1,
         "one tree node per item besides the root");
   for (int k = 1; k < tree.NodeCount(); ++k) {
@@ -34,7 +34,7 @@ void CheckAgreement(const TqelAppletAgent& model, const TMemoryTree& tree) {
   }
 }
 
-void ExerciseConversions(const TqelAppletAgent& model) {
+void ExerciseConversions(const TProjectModel& model) {
   try {
     scripttext::CheckDesign(model.AppletData, model.Items);
   } catch (const TvError&) {
@@ -68,7 +68,7 @@ void ExerciseConversions(const TqelAppletAgent& model) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
-  TqelAppletAgent model("/nonexistent/");
+  TProjectModel model("/nonexistent/");
   model.LoadDefaults();
   TMemoryTree tree;
   TLoadResult result;
@@ -88,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const TvError&) {
     return 0;  // a value the file format cannot hold (such as a lone carriage return)
   }
-  TqelAppletAgent again("/nonexistent/");
+  TProjectModel again("/nonexistent/");
   TMemoryTree againTree;
   Check(again.LoadProjectText(saved, "saved.tvn", againTree) == TLoadResult::Loaded,
         "a saved file loads completely");

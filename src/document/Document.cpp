@@ -141,7 +141,7 @@ TDesign TDocument::design() const { return {slider(), items(), levels_, agent_->
 TDocument::TDocument(const std::string& programFolder, IProgress* progress, IMessages* messages,
                      QObject* parent)
     : QObject(parent),
-      agent_(std::make_unique<TqelAppletAgent>(programFolder, progress, messages)),
+      agent_(std::make_unique<TProjectModel>(programFolder, progress, messages)),
       undoStack_(std::make_unique<QUndoStack>()) {
   itemModel_ = std::make_unique<TItemTreeModel>(*this);
   connect(undoStack_.get(), &QUndoStack::cleanChanged, this,
@@ -207,7 +207,7 @@ void TDocument::resetDesign(const TAppletData& slider, TItemArray items, std::ve
 }
 
 void TDocument::newDesign() {
-  TqelAppletAgent defaults(agent_->ProgramFolder());
+  TProjectModel defaults(agent_->ProgramFolder());
   defaults.LoadDefaults();
   setFileName({});  // first: the views that follow the reset read pictures by it
   resetDesign(defaults.AppletData, {}, {}, {});
@@ -245,7 +245,7 @@ void TDocument::markSaved(const QString& path, quint64 snapshotRevision) {
   setFileName(path);
 }
 
-void TDocument::adoptRun(const TqelAppletAgent& run, bool finished) {
+void TDocument::adoptRun(const TProjectModel& run, bool finished) {
   const TAppletData slider = agent_->AppletData;
   const TItemArray items = agent_->Items;
   agent_->AdoptRun(run, finished);
@@ -311,7 +311,7 @@ QStringList TDocument::addPictures(const QStringList& paths, int parent, int row
       refused << info.fileName();
       continue;
     }
-    TItemData record = TqelAppletAgent::DefaultItemData();
+    TItemData record = TProjectModel::DefaultItemData();
     record.OriginalImagePath = QDir::toNativeSeparators(info.absoluteFilePath()).toStdString();
     record.ILevel = std::to_string(level);
     block.items.push_back(record);
@@ -589,7 +589,7 @@ void TDocument::SetItemCaptions(const std::vector<std::string>& captions) {
 }
 
 int TDocument::AppendChild(int parentIndex, const std::string& text) {
-  const int at = insertChild(parentIndex - 1, TqelAppletAgent::DefaultItemData(), text);
+  const int at = insertChild(parentIndex - 1, TProjectModel::DefaultItemData(), text);
   if (at < 0) throw TvError("Tree node " + std::to_string(parentIndex) + " does not exist");
   return at + 1;
 }

@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "AppletAgent.h"
 #include "Host.h"
+#include "ProjectModel.h"
 #include "Writers.h"
 
 class QUndoStack;
@@ -52,7 +52,7 @@ class TDocument : public QObject, public IDesignTree {
   Q_OBJECT
 
  public:
-  // programFolder, progress and messages as for TqelAppletAgent. Starts with the default design.
+  // programFolder, progress and messages as for TProjectModel. Starts with the default design.
   explicit TDocument(const std::string& programFolder, IProgress* progress = nullptr,
                      IMessages* messages = nullptr, QObject* parent = nullptr);
   ~TDocument() override;
@@ -60,12 +60,12 @@ class TDocument : public QObject, public IDesignTree {
   // --- the design (read-only; edits go through the commands below) ---
   // The project model, to read what the last generation, preview or publish found (picture
   // status, published files, the preview folder). It changes only through the document.
-  const TqelAppletAgent& agent() const { return *agent_; }
+  const TProjectModel& agent() const { return *agent_; }
   // How saves, previews and publishes write: the picture cache, the runtime's readable source,
   // pictures at twice the height, further formats, the number of workers (Writers.h).
   const TPublishOptions& publishOptions() const { return publishOptions_; }
   void setPublishOptions(const TPublishOptions& options);
-  // Where generated files and the preview folder are made (TqelAppletAgent::SetWorkFolder).
+  // Where generated files and the preview folder are made (TProjectModel::SetWorkFolder).
   void setWorkFolder(const std::string& folder);
   // Removes what previews and saves put into the preview folder.
   void clearPreview();
@@ -74,7 +74,7 @@ class TDocument : public QObject, public IDesignTree {
   int itemCount() const { return int(agent_->Items.size()); }
   const TItemData& item(int index) const { return agent_->Items.at(size_t(index)); }
   // Where the item's picture is read from: its path, a relative one resolved against the project
-  // file's folder (TqelAppletAgent::PicturePath).
+  // file's folder (TProjectModel::PicturePath).
   QString picturePath(int index) const;
   int level(int index) const { return index < 0 ? -1 : levels_.at(size_t(index)); }
   const std::string& caption(int index) const;  // -1: the slider's
@@ -118,7 +118,7 @@ class TDocument : public QObject, public IDesignTree {
   // new picture names and sizes, links converted between the local and remote folders). That
   // is one update that cannot be undone, announced field by field as edits are, so that the
   // panels, the tree and the live preview show exactly what was saved.
-  void adoptRun(const TqelAppletAgent& run, bool finished);
+  void adoptRun(const TProjectModel& run, bool finished);
   // Counts every change of the design, undone and redone ones too.
   quint64 revision() const { return revision_; }
 
@@ -127,7 +127,7 @@ class TDocument : public QObject, public IDesignTree {
   void setViewStateSource(std::function<TViewState()> source) { viewSource_ = std::move(source); }
   TViewState viewState() const { return viewSource_ ? viewSource_() : TViewState{}; }
   // A new item as the last child of `parent` (-1: the slider); returns its position.
-  int insertItem(int parent, const TItemData& data = TqelAppletAgent::DefaultItemData());
+  int insertItem(int parent, const TItemData& data = TProjectModel::DefaultItemData());
   // One new item per picture file (any format we read), all in one step: children of `parent`
   // (-1: the slider) before its child `row` (-1 or past the last child: after its last one).
   // Returns the names of the files that were not taken.
@@ -188,7 +188,7 @@ class TDocument : public QObject, public IDesignTree {
  private:
   friend class TItemTreeModel;
   friend class TDocumentCommand;
-  std::unique_ptr<TqelAppletAgent> agent_;
+  std::unique_ptr<TProjectModel> agent_;
   TPublishOptions publishOptions_;
   std::vector<int> levels_;
   std::vector<std::string> captions_;

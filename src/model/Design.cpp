@@ -3,9 +3,9 @@
 
 #include <stdexcept>
 
+#include "Conversions.h"
 #include "FileUtil.h"
 #include "ScriptText.h"
-#include "WYSIWYG_Utility.h"
 
 const std::array<TItemFieldInfo, kItemFieldCount> kItemFieldTable = {{
     {TItemField::ImageFile, &TItemData::IImageFile, "image file", "", TValueKind::Text, 0},

@@ -14,11 +14,11 @@
 #include <system_error>
 #include <vector>
 
-#include "AppletAgent.h"
+#include "Conversions.h"
 #include "Errors.h"
 #include "FileUtil.h"
+#include "ProjectModel.h"
 #include "ScriptText.h"
-#include "WYSIWYG_Utility.h"
 #include "images/ImageScaler.h"
 #include "images/PictureCache.h"
 
@@ -170,7 +170,7 @@ std::string PictureName(int position, bool doubleDensity, const char* extension 
 
 }  // namespace
 
-std::vector<std::string> TqelAppletAgent::EmbedLines(
+std::vector<std::string> TProjectModel::EmbedLines(
     const scripttext::TCheckedDesign& checked) const {
   return {"<link href=\"./" + ScriptFiles[2] + "\" type=text/css rel=stylesheet>",
           "<script language=\"javascript\" src=\"./" + ScriptFiles[0] + "\"></script>",
@@ -180,7 +180,7 @@ std::vector<std::string> TqelAppletAgent::EmbedLines(
               "px;height:" + std::to_string(scripttext::OuterHeight(checked)) + "px;\"></div>"};
 }
 
-std::vector<std::string> TqelAppletAgent::EmbedCode() const {
+std::vector<std::string> TProjectModel::EmbedCode() const {
   const scripttext::TCheckedDesign checked = scripttext::CheckDesign(AppletData, Items);
   std::string files = ScriptFiles[0] + ", " + ScriptFiles[1] + ", " + ScriptFiles[2];
   if (!Items.empty()) {
@@ -196,13 +196,13 @@ std::vector<std::string> TqelAppletAgent::EmbedCode() const {
   return lines;
 }
 
-std::vector<TPictureStatus> TqelAppletAgent::MakeHTMLCodes(const std::string& pagePath,
-                                                           IDesignTree& tree) {
+std::vector<TPictureStatus> TProjectModel::MakeHTMLCodes(const std::string& pagePath,
+                                                         IDesignTree& tree) {
   fileutil::WriteTextLines(pagePath, MakePage(tree));
   return pictureStatus_;
 }
 
-std::vector<std::string> TqelAppletAgent::MakePage(IDesignTree& tree) {
+std::vector<std::string> TProjectModel::MakePage(IDesignTree& tree) {
   pictureStatus_.clear();
   const scripttext::TCheckedDesign checked = scripttext::CheckDesign(AppletData, Items);
   TProgressScope status(Progress(), "Making HTML Codes ... ...");

@@ -8,11 +8,11 @@
 #include <system_error>
 #include <tuple>
 
+#include "Conversions.h"
 #include "Errors.h"
 #include "FileUtil.h"
 #include "MemoryTree.h"
 #include "ScriptText.h"
-#include "WYSIWYG_Utility.h"
 #include "images/ImageScaler.h"
 #include "images/PictureCache.h"
 
@@ -66,7 +66,7 @@ TLivePage MakeLivePage(const TLiveDesign& design, const std::string& folder,
                        const TLivePageOptions& options, const TLivePage* before) {
   TLivePage page;
   page.unusable.assign(design.items.size(), false);
-  TqelAppletAgent agent(options.programFolder);
+  TProjectModel agent(options.programFolder);
   agent.SetWorkFolder(folder);
   agent.PictureCacheEnabled = false;  // no picture is made here
   agent.CancelToken = options.cancel.get();

@@ -9,8 +9,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "AppletAgent.h"
 #include "Cancel.h"
+#include "ProjectModel.h"
 
 class TPictureCache;
 

@@ -5,13 +5,13 @@
 #include <string>
 #include <system_error>
 
-#include "AppletAgent.h"
 #include "FileUtil.h"
+#include "ProjectModel.h"
 #include "ScriptText.h"
 
 namespace fs = std::filesystem;
 
-void TqelAppletAgent::AddToPreview(const std::string& path, std::string name) {
+void TProjectModel::AddToPreview(const std::string& path, std::string name) {
   if (name.empty()) name = fileutil::NameOf(path);
   if (scripttext::IsPlainFileName(name)) {
     std::error_code ignored;
@@ -22,14 +22,14 @@ void TqelAppletAgent::AddToPreview(const std::string& path, std::string name) {
   PreviewFiles.push_back(name);
 }
 
-std::string TqelAppletAgent::RuntimeScriptSource() const {
+std::string TProjectModel::RuntimeScriptSource() const {
   const std::string folder = fileutil::WithSeparator(ProgramFolder());
   if (ReadableRuntime && fileutil::IsFile(folder + kReadableRuntime))
     return folder + kReadableRuntime;
   return folder + ScriptFiles[0];
 }
 
-void TqelAppletAgent::ClearPreview() {
+void TProjectModel::ClearPreview() {
   const std::string folder = PreviewFolder();
   for (const std::string& name : PreviewFiles) {
     if (scripttext::IsPlainFileName(name) && fileutil::IsFile(folder + name)) {
@@ -43,7 +43,7 @@ void TqelAppletAgent::ClearPreview() {
   fs::remove(fileutil::FsPath(folder), ignored);
 }
 
-void TqelAppletAgent::CopyScriptFilesToPreview(const std::string& folder) {
+void TProjectModel::CopyScriptFilesToPreview(const std::string& folder) {
   const std::string from = fileutil::WithSeparator(folder);
   // The runtime script is one of the program's files; the other two were generated into Folder.
   AddToPreview(RuntimeScriptSource(), ScriptFiles[0]);
@@ -53,7 +53,7 @@ void TqelAppletAgent::CopyScriptFilesToPreview(const std::string& folder) {
   fileutil::RemoveFileQuiet(from + ScriptFiles[2]);
 }
 
-void TqelAppletAgent::CopyResourceFiles(const std::string& folder) {
+void TProjectModel::CopyResourceFiles(const std::string& folder) {
   Progress().SetMaximum(100);
   TProgressScope status(Progress(), "Copying Resource Files ... ...");
   const std::string from = fileutil::WithSeparator(folder);

@@ -3,11 +3,11 @@
 // Windows-1252.
 #include <cstddef>
 
-#include "AppletAgent.h"
+#include "Conversions.h"
 #include "Errors.h"
 #include "FileUtil.h"
+#include "ProjectModel.h"
 #include "ScriptText.h"
-#include "WYSIWYG_Utility.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ class TLineReader {
 
 }  // namespace
 
-void TqelAppletAgent::CheckStorableValues() const {
+void TProjectModel::CheckStorableValues() const {
   const TStringArray slider = AppletDataToStrings(AppletData);
   for (size_t f = 0; f < slider.size(); ++f) {
     CheckStorable(slider[f], std::string("slider's ") + kSliderFieldTable[f].name, Separator);
@@ -60,7 +60,7 @@ void TqelAppletAgent::CheckStorableValues() const {
   }
 }
 
-std::string TqelAppletAgent::ProjectText() {
+std::string TProjectModel::ProjectText() {
   CheckStorableValues();
   IProgress& progress = Progress();
   progress.SetMaximum(9 * static_cast<int>(Items.size()) + 15);
@@ -96,22 +96,22 @@ std::string TqelAppletAgent::ProjectText() {
   return text;
 }
 
-void TqelAppletAgent::SaveProject(const std::string& fileName) {
+void TProjectModel::SaveProject(const std::string& fileName) {
   SaveProjectText(fileName, ProjectText());
 }
 
-bool TqelAppletAgent::SaveProjectText(const std::string& fileName, const std::string& text) {
+bool TProjectModel::SaveProjectText(const std::string& fileName, const std::string& text) {
   TProgressScope scope(Progress(), "Saving Data ... ...");
   return fileutil::WriteFileIfChanged(fileName, text);
 }
 
-TLoadResult TqelAppletAgent::LoadProject(const std::string& fileName, IDesignTree& tree) {
+TLoadResult TProjectModel::LoadProject(const std::string& fileName, IDesignTree& tree) {
   fileutil::TTextLineReader lines(fileName, kMaxProjectFileBytes);
   return LoadProjectFrom(lines, fileName, tree);
 }
 
-TLoadResult TqelAppletAgent::LoadProjectText(const std::string& text, const std::string& fileName,
-                                             IDesignTree& tree) {
+TLoadResult TProjectModel::LoadProjectText(const std::string& text, const std::string& fileName,
+                                           IDesignTree& tree) {
   fileutil::TTextLineReader lines(text.data(), text.size(), fileName);
   return LoadProjectFrom(lines, fileName, tree);
 }
@@ -152,7 +152,7 @@ TReadProject ReadProject(fileutil::TTextLineReader& lines, const std::string& fi
   read.sliderLine = lines.LineNumber();
   TStringArray values;
   for (int f = 1; f <= kAppletFieldCount; ++f) values.push_back(GetField(line, f, separator));
-  read.slider = TqelAppletAgent::StringsToAppletData(values);
+  read.slider = TProjectModel::StringsToAppletData(values);
   read.sliderRead = true;
   if (!reader.SkipTo(line, "<Item_Parameters>")) return read;
   read.itemsReached = true;
@@ -164,16 +164,16 @@ TReadProject ReadProject(fileutil::TTextLineReader& lines, const std::string& fi
       read.complete = true;
       break;
     }
-    if (read.items.size() >= TqelAppletAgent::kMaxItems) {
+    if (read.items.size() >= TProjectModel::kMaxItems) {
       throw TvError("The project file " + fileName + " holds more than " +
-                    std::to_string(TqelAppletAgent::kMaxItems) + " images (line " +
+                    std::to_string(TProjectModel::kMaxItems) + " images (line " +
                     std::to_string(lines.LineNumber()) + "); at most " +
-                    std::to_string(TqelAppletAgent::kMaxItems) + " can be opened");
+                    std::to_string(TProjectModel::kMaxItems) + " can be opened");
     }
     for (int f = 1; f <= kItemFieldCount; ++f) {
       fields[static_cast<size_t>(f - 1)] = GetField(line, f, separator);
     }
-    read.items.push_back(TqelAppletAgent::StringsToItemData(fields));
+    read.items.push_back(TProjectModel::StringsToItemData(fields));
   }
   return read;
 }
@@ -208,8 +208,8 @@ void CheckReadValues(const TReadProject& read, const std::string& fileName) {
 
 }  // namespace
 
-TLoadResult TqelAppletAgent::LoadProjectFrom(fileutil::TTextLineReader& lines,
-                                             const std::string& fileName, IDesignTree& tree) {
+TLoadResult TProjectModel::LoadProjectFrom(fileutil::TTextLineReader& lines,
+                                           const std::string& fileName, IDesignTree& tree) {
   TReadProject read;
   try {
     read = ReadProject(lines, fileName, Separator, Progress());
@@ -240,7 +240,7 @@ TLoadResult TqelAppletAgent::LoadProjectFrom(fileutil::TTextLineReader& lines,
   return TLoadResult::EndedEarly;
 }
 
-TLoadResult TqelAppletAgent::OpenProject(const std::string& fileName, IDesignTree& tree) {
+TLoadResult TProjectModel::OpenProject(const std::string& fileName, IDesignTree& tree) {
   TReadProject read;
   try {
     fileutil::TTextLineReader lines(fileName, kMaxProjectFileBytes);

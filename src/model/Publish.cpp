@@ -11,9 +11,9 @@
 #include <thread>
 #include <vector>
 
-#include "AppletAgent.h"
 #include "Errors.h"
 #include "FileUtil.h"
+#include "ProjectModel.h"
 #include "ScriptText.h"
 #include "images/ImageScaler.h"
 
@@ -106,8 +106,8 @@ void WriteTogether(size_t count, IProgress& progress, const std::function<void(s
 
 }  // namespace
 
-bool TqelAppletAgent::PublishProject(const std::string& folder, const std::string& fileName,
-                                     IDesignTree& tree) {
+bool TProjectModel::PublishProject(const std::string& folder, const std::string& fileName,
+                                   IDesignTree& tree) {
   const std::string to = fileutil::WithSeparator(folder);
   const std::string base = scripttext::PublishBaseName(fileName);
   if (base.empty()) {
@@ -240,14 +240,14 @@ bool TqelAppletAgent::PublishProject(const std::string& folder, const std::strin
   return true;
 }
 
-std::string TqelAppletAgent::PublishChangesText(const TPublishChanges& changes) {
+std::string TProjectModel::PublishChangesText(const TPublishChanges& changes) {
   std::string names;
   for (const std::string& name : changes.changed) names += (names.empty() ? "" : ", ") + name;
   return "Changed: " + (names.empty() ? std::string("nothing") : names) + "; " +
          std::to_string(changes.unchanged) + " unchanged";
 }
 
-std::vector<std::string> TqelAppletAgent::PublishedPicturesOf(const std::string& imageFile) const {
+std::vector<std::string> TProjectModel::PublishedPicturesOf(const std::string& imageFile) const {
   std::vector<std::string> names;
   const auto addWithFormats = [&](const std::string& jpeg) {
     if (jpeg.empty()) return;
@@ -266,7 +266,7 @@ std::vector<std::string> TqelAppletAgent::PublishedPicturesOf(const std::string&
   return names;
 }
 
-std::string TqelAppletAgent::DoubleDensityFileOf(const std::string& imageFile) const {
+std::string TProjectModel::DoubleDensityFileOf(const std::string& imageFile) const {
   const std::string suffix = ".jpg";
   if (imageFile.size() <= suffix.size() ||
       imageFile.compare(imageFile.size() - suffix.size(), suffix.size(), suffix) != 0) {
@@ -279,7 +279,7 @@ std::string TqelAppletAgent::DoubleDensityFileOf(const std::string& imageFile) c
              : std::string();
 }
 
-std::vector<std::string> TqelAppletAgent::PublishReportLines() {
+std::vector<std::string> TProjectModel::PublishReportLines() {
   std::vector<std::string> lines = {
       kRule,
       "This file includes a list of filename and you need to upload them to Web server",
@@ -314,13 +314,13 @@ std::vector<std::string> TqelAppletAgent::PublishReportLines() {
   return lines;
 }
 
-void TqelAppletAgent::MakePublishReport(const std::string& folder, const std::string& fileName) {
+void TProjectModel::MakePublishReport(const std::string& folder, const std::string& fileName) {
   Progress().SetMaximum(101);
   TProgressScope status(Progress(), "Making Publish Report ... ...");
   fileutil::WriteTextLines(fileutil::WithSeparator(folder) + fileName, PublishReportLines());
 }
 
-std::vector<std::string> TqelAppletAgent::LinkWarnings() const {
+std::vector<std::string> TProjectModel::LinkWarnings() const {
   constexpr size_t kShownLength = 80;
   std::vector<std::string> lines;
   for (size_t k = 0; k < Items.size(); ++k) {
@@ -341,8 +341,8 @@ std::vector<std::string> TqelAppletAgent::LinkWarnings() const {
   return lines;
 }
 
-std::string TqelAppletAgent::OtherPublishedProject(const std::string& folder,
-                                                   const std::string& fileName) const {
+std::string TProjectModel::OtherPublishedProject(const std::string& folder,
+                                                 const std::string& fileName) const {
   namespace fs = std::filesystem;
   const std::string to = fileutil::WithSeparator(folder);
   bool shared = false;

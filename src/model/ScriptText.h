@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "AppletAgent.h"
+#include "ProjectModel.h"
 
 namespace scripttext {
 

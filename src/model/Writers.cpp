@@ -25,7 +25,7 @@ class TLevelsTree : public IDesignTree {
   const std::vector<int>& levels_;
 };
 
-void Configure(TqelAppletAgent& model, const TDesign& design, const TPublishOptions& options,
+void Configure(TProjectModel& model, const TDesign& design, const TPublishOptions& options,
                const TRunFolders& folders) {
   if (!folders.work.empty()) model.SetWorkFolder(folders.work);
   model.PictureCacheEnabled = options.pictureCache;
@@ -40,7 +40,7 @@ void Configure(TqelAppletAgent& model, const TDesign& design, const TPublishOpti
   model.ProjectFolder = design.projectFolder;
 }
 
-TDesign DesignOf(const TqelAppletAgent& model, const IDesignTree& tree) {
+TDesign DesignOf(const TProjectModel& model, const IDesignTree& tree) {
   TDesign design{model.AppletData, model.Items, {}, model.ProjectFolder};
   design.levels.reserve(model.Items.size());
   for (int node = 1; node < tree.NodeCount(); ++node) design.levels.push_back(tree.Depth(node) - 1);
@@ -50,7 +50,7 @@ TDesign DesignOf(const TqelAppletAgent& model, const IDesignTree& tree) {
 }  // namespace
 
 TDesign ReadDesign(const std::string& fileName, IMessages* messages) {
-  TqelAppletAgent model({}, nullptr, messages);
+  TProjectModel model({}, nullptr, messages);
   model.LoadDefaults();
   TMemoryTree tree;
   switch (model.LoadProject(fileName, tree)) {
@@ -69,7 +69,7 @@ TPublishResult PublishDesign(const TDesign& design, const TPublishOptions& optio
                              const TRunFolders& folders, const std::string& folder,
                              const std::string& fileName, IProgress* progress,
                              IMessages* messages) {
-  TqelAppletAgent model(folders.program, progress, messages);
+  TProjectModel model(folders.program, progress, messages);
   Configure(model, design, options, folders);
   TLevelsTree levels(design.levels);
   TPublishResult result;

@@ -1,17 +1,17 @@
 // The design's writers as functions of a value: each takes the design (const) and the run's
 // options and returns what it did. Nothing of the caller's design changes; what writing brings up
 // to date (item levels, converted links, picture names and sizes) comes back in the result, for
-// the owner of the design to take over. The project model (TqelAppletAgent) does the work inside.
+// the owner of the design to take over. The project model (TProjectModel) does the work inside.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "AppletAgent.h"
+#include "ProjectModel.h"
 
 // How a run writes, besides the design.
 struct TPublishOptions {
-  bool pictureCache = true;        // scaled pictures kept between runs (TqelAppletAgent)
+  bool pictureCache = true;        // scaled pictures kept between runs (TProjectModel)
   std::string pictureCacheFolder;  // empty: the user's cache folder
   bool readableRuntime = false;    // publish the runtime's readable source
   bool doubleDensity = false;      // pictures at twice the height too
@@ -36,8 +36,8 @@ struct TPublishResult {
   // (its other formats and its picture at twice the height after it).
   std::vector<std::string> files;
   bool runtimeMissing = false;            // the program's folder lacks the runtime script
-  std::vector<std::string> linkWarnings;  // TqelAppletAgent::LinkWarnings
-  TqelAppletAgent::TPublishChanges changes;
+  std::vector<std::string> linkWarnings;  // TProjectModel::LinkWarnings
+  TProjectModel::TPublishChanges changes;
 };
 
 // Reads a project file as publishing reads it. Throws TvError naming the file when it is not a
@@ -45,7 +45,7 @@ struct TPublishResult {
 TDesign ReadDesign(const std::string& fileName, IMessages* messages = nullptr);
 
 // Publishes `design` into `folder` under the project file name `fileName` (see
-// TqelAppletAgent::PublishProject). Throws TvError when it cannot; the folder's set is then as
+// TProjectModel::PublishProject). Throws TvError when it cannot; the folder's set is then as
 // it was.
 TPublishResult PublishDesign(const TDesign& design, const TPublishOptions& options,
                              const TRunFolders& folders, const std::string& folder,

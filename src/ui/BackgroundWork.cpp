@@ -38,7 +38,7 @@ void TBackgroundWork::stop() {
 bool TBackgroundWork::run(const DesignWork& work) {
   if (busy()) return false;
   // The work gets its own copy of the design and of the tree; neither can change meanwhile.
-  auto model = std::make_shared<TqelAppletAgent>(document_->agent().Snapshot());
+  auto model = std::make_shared<TProjectModel>(document_->agent().Snapshot());
   auto tree = std::make_shared<TMemoryTree>(TMemoryTree::CopyOf(*document_));
 
   QList<QAction*> disabled;

@@ -9,8 +9,8 @@
 #include <QObject>
 #include <functional>
 
-#include "AppletAgent.h"
 #include "Host.h"
+#include "ProjectModel.h"
 
 class QAction;
 class QLabel;
@@ -36,7 +36,7 @@ class TBackgroundWork : public QObject, public IProgress {
   ~TBackgroundWork() override;
   void attach(TDocument& document);  // the design the work copies
 
-  using DesignWork = std::function<void(TqelAppletAgent& model, IDesignTree& tree)>;
+  using DesignWork = std::function<void(TProjectModel& model, IDesignTree& tree)>;
   // Runs `work` on a worker thread over a copy of the design and its tree, the window answering
   // meanwhile; takes over what the work brought up to date. True when it finished, false when
   // the user cancelled it (the hint line then says "Cancelled"); a failure is thrown again here

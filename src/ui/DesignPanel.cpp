@@ -3,10 +3,10 @@
 #include <QLineEdit>
 #include <QToolButton>
 
+#include "Conversions.h"
 #include "Document.h"
 #include "Icons.h"
 #include "Prompts.h"
-#include "WYSIWYG_Utility.h"
 
 namespace {
 struct THelpPage {

@@ -10,7 +10,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "AppletAgent.h"
+#include "ProjectModel.h"
 
 class QLineEdit;
 class QToolButton;

@@ -104,13 +104,13 @@ bool TFileCommands::saveTo(const QString& path) {
   const quint64 revision = document_.revision();  // the design the copy was taken of
   bool finished = false;
   const bool saved = RunCommand(parts_.window, [&] {
-    finished = work_.run([folder, name](TqelAppletAgent& model, IDesignTree& tree) {
+    finished = work_.run([folder, name](TProjectModel& model, IDesignTree& tree) {
       model.PublishProject(folder, name, tree);
     });
     if (finished) {
       document_.markSaved(path, revision);
       // Only the files named here need uploading again.
-      work_.SetStatus(TqelAppletAgent::PublishChangesText(document_.agent().LastPublish));
+      work_.SetStatus(TProjectModel::PublishChangesText(document_.agent().LastPublish));
       for (QAction* a : parts_.save) a->setEnabled(document_.isModified());
     }
   });
@@ -221,7 +221,7 @@ bool TFileCommands::loadDesign(const QString& path) {
 
 // Removing and copying many pictures takes long on a busy disk: on a worker, the window answering.
 void TFileCommands::renewPreviewFolder(const std::string& publishedFolder) {
-  const bool done = work_.run([publishedFolder](TqelAppletAgent& model, IDesignTree&) {
+  const bool done = work_.run([publishedFolder](TProjectModel& model, IDesignTree&) {
     model.ClearPreview();
     if (!publishedFolder.empty()) model.CopyResourceFiles(publishedFolder);
   });

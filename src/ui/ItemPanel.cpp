@@ -6,10 +6,10 @@
 #include <QUrl>
 #include <limits>
 
+#include "Conversions.h"
 #include "LinkTip.h"
 #include "PicturePane.h"
 #include "Prompts.h"
-#include "WYSIWYG_Utility.h"
 #include "images/PictureDecoder.h"
 #include "ui_ItemPanel.h"
 

@@ -9,6 +9,7 @@
 #include <QUndoStack>
 
 #include "BackgroundWork.h"
+#include "Conversions.h"
 #include "DesignTreeController.h"
 #include "DialogFrame.h"
 #include "Errors.h"
@@ -26,7 +27,6 @@
 #include "Settings.h"
 #include "SliderPanel.h"
 #include "TreePictures.h"
-#include "WYSIWYG_Utility.h"
 #include "ui_MainForm.h"
 
 namespace {

@@ -57,7 +57,7 @@ TLivePageOptions TMainForm::livePageOptions() const {
   // Scaled pictures come from the user's picture cache; when the user keeps none, from one of
   // the pane's own that goes with it.
   options.pictureCache = true;
-  const TqelAppletAgent& agent = document_->agent();
+  const TProjectModel& agent = document_->agent();
   if (agent.PictureCacheEnabled)
     options.cacheFolder = agent.PictureCacheFolder;
   else if (livePreview_)

@@ -53,7 +53,7 @@ bool TScriptCommands::buildHtmlCode(const PageWork& then) {
   const std::string page = ScratchFolder(scratch).toStdString() + "~tmp0001.txt";
   bool finished = false;
   try {
-    finished = work_.run([build, page, lines, then](TqelAppletAgent& model, IDesignTree& tree) {
+    finished = work_.run([build, page, lines, then](TProjectModel& model, IDesignTree& tree) {
       if (build) {
         model.MakeHTMLCodes(page, tree);
         *lines = fileutil::ReadTextLines(page);
@@ -97,7 +97,7 @@ void TScriptCommands::preview() {
     QTemporaryDir scratch(scratchTemplate());
     const std::string page = ScratchFolder(scratch).toStdString() + "~preview.html";
     // The preview folder is filled on the worker too: the script files, then the page.
-    if (!buildHtmlCode([page](TqelAppletAgent& model, const std::vector<std::string>& lines) {
+    if (!buildHtmlCode([page](TProjectModel& model, const std::vector<std::string>& lines) {
           model.CopyScriptFilesToPreview(model.WorkFolder());
           fileutil::WriteTextLines(page, lines);
           model.AddToPreview(page);
@@ -113,7 +113,7 @@ void TScriptCommands::showPublishReport() {
   RunCommand(parts_.window, [this] {
     QTemporaryDir scratch(scratchTemplate());
     const std::string folder = ScratchFolder(scratch).toStdString();
-    if (!work_.run([folder](TqelAppletAgent& model, IDesignTree&) {
+    if (!work_.run([folder](TProjectModel& model, IDesignTree&) {
           model.MakePublishReport(folder, "PublishReport.txt");
           model.AddToPreview(folder + "PublishReport.txt");
         }))
@@ -122,7 +122,7 @@ void TScriptCommands::showPublishReport() {
     report.loadReport(QString::fromStdString(document_.agent().PreviewFolder()) +
                       "PublishReport.txt");
     if (const auto& last = document_.agent().LastPublish; last.published)
-      report.showChanges(QString::fromStdString(TqelAppletAgent::PublishChangesText(last)));
+      report.showChanges(QString::fromStdString(TProjectModel::PublishChangesText(last)));
     // A saved project has its page beside it: the report leads there.
     const QFileInfo project(document_.fileName());
     const QString page =

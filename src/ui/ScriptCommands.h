@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "AppletAgent.h"
+#include "ProjectModel.h"
 
 class QWidget;
 class TBackgroundWork;
@@ -32,8 +32,7 @@ class TScriptCommands : public QObject {
 
   TCodeWindow* codeWindow() const { return codeWindow_; }
 
-  using PageWork =
-      std::function<void(TqelAppletAgent& model, const std::vector<std::string>& page)>;
+  using PageWork = std::function<void(TProjectModel& model, const std::vector<std::string>& page)>;
   // Generates the page into the code window on a worker, then runs `then` there with the page's
   // lines (without items: after the message, with the code window's lines). False when the
   // user cancelled.

@@ -3,10 +3,10 @@
 #include <QValidator>
 
 #include "ColorPanel.h"
+#include "Conversions.h"
 #include "Document.h"
 #include "Prompts.h"
 #include "ScriptText.h"
-#include "WYSIWYG_Utility.h"
 #include "ui_SliderPanel.h"
 
 namespace {

@@ -7,16 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "AppletAgent.h"
+#include "ProjectModel.h"
 
 namespace testprojects {
 
 inline std::string WriteProject(const std::string& path, const std::vector<std::string>& levels,
-                                const std::function<void(TqelAppletAgent&)>& edit = {}) {
-  TqelAppletAgent model(std::filesystem::temp_directory_path().string());
+                                const std::function<void(TProjectModel&)>& edit = {}) {
+  TProjectModel model(std::filesystem::temp_directory_path().string());
   model.LoadDefaults();
   for (size_t i = 0; i < levels.size(); ++i) {
-    TItemData item = TqelAppletAgent::DefaultItemData();
+    TItemData item = TProjectModel::DefaultItemData();
     item.OriginalImagePath = "p" + std::to_string(i) + ".jpg";
     item.ILevel = levels[i];
     model.InsertItem(int(i), item);

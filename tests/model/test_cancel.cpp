@@ -9,10 +9,10 @@
 #include <map>
 #include <thread>
 
-#include "AppletAgent.h"
 #include "Cancel.h"
 #include "MemoryTree.h"
 #include "ProgressRelay.h"
+#include "ProjectModel.h"
 #include "TestUtil.h"
 #include "images/ImageScaler.h"
 #include "images/JpegIo.h"
@@ -52,13 +52,13 @@ struct TStopFixture {
 
   TStopFixture() {
     WriteAll(program / "torvane.js", "var Bmaf = true;\n");
-    TqelAppletAgent model = Model(nullptr);
+    TProjectModel model = Model(nullptr);
     model.AppletData.pHeight = "40";
     EXPECT_TRUE(model.PublishProject(out.Folder(), "show.tvn", tree));
     model.ClearPreview();
   }
-  TqelAppletAgent Model(IProgress* progress) {
-    TqelAppletAgent model(program.Folder(), progress);
+  TProjectModel Model(IProgress* progress) {
+    TProjectModel model(program.Folder(), progress);
     model.SetWorkFolder(work.Folder());
     model.PictureCacheEnabled = false;
     model.ImageWorkers = 1;
@@ -100,7 +100,7 @@ TEST(Cancel, AStoppedSaveLeavesThePublishedSetAsItWasAndASecondSaveWorks) {
     const auto workBefore = FilesWithBytes(f.work.Path());
     TCancelToken token;
     TStoppingProgress progress(token, c.when);
-    TqelAppletAgent model = f.Model(&progress);
+    TProjectModel model = f.Model(&progress);
     model.AppletData.pHeight = "30";
     model.CancelToken = &token;
     if (c.stops) {

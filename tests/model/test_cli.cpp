@@ -9,9 +9,9 @@
 #include <sstream>
 #include <thread>
 
-#include "AppletAgent.h"
 #include "FileUtil.h"
 #include "MemoryTree.h"
+#include "ProjectModel.h"
 #include "ScriptText.h"
 #include "TestUtil.h"
 #include "test_generator_util.h"
@@ -30,7 +30,7 @@ struct TCliFixture {
 
   TCliFixture() {
     fs::create_directory(dir.Path() / "tmp");
-    TqelAppletAgent model(dir.Folder());
+    TProjectModel model(dir.Folder());
     StorePanelDefaults(model);
     model.AppletData.pHeight = "30";
     for (const char* name : {"one.jpg", "two.jpg"}) {
@@ -242,7 +242,7 @@ TEST(Cli, WarnsOfLinksThatRunScriptOrReachLocalFilesAndPublishesThemAsTheyAre) {
   for (const TCase& c : cases) EXPECT_EQ(scripttext::LinkHazard(c.link), c.hazard) << c.link;
 
   TCliFixture f;
-  TqelAppletAgent model(f.dir.Folder());
+  TProjectModel model(f.dir.Folder());
   TMemoryTree tree;
   ASSERT_EQ(model.LoadProject(f.project, tree), TLoadResult::Loaded);
   model.Items[0].ILink = "https://example.org/";
@@ -260,24 +260,24 @@ TEST(Cli, WarnsOfLinksThatRunScriptOrReachLocalFilesAndPublishesThemAsTheyAre) {
 
 TEST(Cli, ChecksAProjectAsPublishingWouldAndWritesNothing) {
   struct TCase {
-    std::function<void(TqelAppletAgent&)> edit;
+    std::function<void(TProjectModel&)> edit;
     int exitCode;
     std::string shown;  // on stdout
   };
   TCliFixture f;
   const std::vector<TCase> cases = {
-      {[](TqelAppletAgent&) {}, 0, ""},
-      {[&](TqelAppletAgent& m) { m.Items[1].OriginalImagePath = f.dir / "gone.jpg"; }, 2,
+      {[](TProjectModel&) {}, 0, ""},
+      {[&](TProjectModel& m) { m.Items[1].OriginalImagePath = f.dir / "gone.jpg"; }, 2,
        "warning: item 2: the picture " + (f.dir / "gone.jpg") + " was not found"},
-      {[](TqelAppletAgent& m) { m.Items[0].OriginalImagePath = ""; }, 2,
+      {[](TProjectModel& m) { m.Items[0].OriginalImagePath = ""; }, 2,
        "warning: item 1 has no picture chosen"},
-      {[](TqelAppletAgent& m) { m.AppletData.pStep = "fast"; }, 1,
+      {[](TProjectModel& m) { m.AppletData.pStep = "fast"; }, 1,
        "error: The slider's step 'fast' is not a whole number"},
-      {[&](TqelAppletAgent& m) { m.Items[0].OriginalImagePath = f.dir / "show.tvn"; }, 1,
+      {[&](TProjectModel& m) { m.Items[0].OriginalImagePath = f.dir / "show.tvn"; }, 1,
        "error: item 1: Cannot read picture"}};
   const std::string good = ReadAll(f.project);
   for (const TCase& c : cases) {
-    TqelAppletAgent model(f.dir.Folder());
+    TProjectModel model(f.dir.Folder());
     TMemoryTree tree;
     WriteAll(f.project, good);
     ASSERT_EQ(model.LoadProject(f.project, tree), TLoadResult::Loaded);
@@ -296,7 +296,7 @@ TEST(Cli, ReadsTheProjectOnlyOnceItHoldsTheFolderLock) {
   // A save of the window program holds the folder: the publisher waits for it and then publishes
   // the design as that save left it, not as it was when the publisher started.
   TCliFixture f;
-  TqelAppletAgent model(f.dir.Folder());
+  TProjectModel model(f.dir.Folder());
   TMemoryTree tree;
   ASSERT_EQ(model.LoadProject(f.project, tree), TLoadResult::Loaded);
   model.AppletData.pHeight = "24";

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "Conversions.h"
 #include "Errors.h"
 #include "FileUtil.h"
-#include "WYSIWYG_Utility.h"
 
 TEST(Conversions, ColoursRoundTripBetweenTextAndValue) {
   const TColor mixed = 0x3C2B1A;  // red 1A, green 2B, blue 3C

@@ -3,10 +3,10 @@
 #include <filesystem>
 #include <functional>
 
-#include "AppletAgent.h"
 #include "Errors.h"
 #include "FileUtil.h"
 #include "MemoryTree.h"
+#include "ProjectModel.h"
 #include "TestUtil.h"
 #include "test_generator_util.h"
 
@@ -23,7 +23,7 @@ const std::vector<std::string> kHeader = {"/*",
 struct TGeneratorFixture {
   TTempDir dir;
   TRecordingProgress progress;
-  TqelAppletAgent model{dir.Folder(), &progress};
+  TProjectModel model{dir.Folder(), &progress};
   TMemoryTree tree;
 
   TGeneratorFixture() { StorePanelDefaults(model); }
@@ -207,7 +207,7 @@ TEST(Generator, LinkRootsAreReplacedBothWaysWithoutRegardToCase) {
 
 TEST(Generator, HostileOrBrokenValuesAreRefusedBeforeAnythingIsWritten) {
   struct TCase {
-    std::function<void(TqelAppletAgent&)> spoil;
+    std::function<void(TProjectModel&)> spoil;
     std::string message;
   };
   const std::vector<TCase> cases = {

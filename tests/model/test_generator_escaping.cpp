@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <sstream>
 
-#include "AppletAgent.h"
 #include "MemoryTree.h"
+#include "ProjectModel.h"
 #include "ScriptText.h"
 #include "TestUtil.h"
 #include "test_generator_util.h"
@@ -43,7 +43,7 @@ globalThis.BXae = function (id, width, height, step, delay, gap, trailer, bg, cf
 
 TEST(GeneratorEscaping, EveryTextReachesTheRuntimeUnchangedAndTheScriptIsAscii) {
   TTempDir dir;
-  TqelAppletAgent model(dir.Folder());
+  TProjectModel model(dir.Folder());
   StorePanelDefaults(model);
   model.AppletData.pDivId = "div 'one' \"two\" </script><b>&amp;";
   TMemoryTree tree;
@@ -128,7 +128,7 @@ TEST(GeneratorEscaping, ScriptNamesInEveryScriptRunAsTheSameName) {
 
   // The whole configuration script of such a name runs, and hands the runtime its box and items.
   TTempDir dir;
-  TqelAppletAgent model(dir.Folder());
+  TProjectModel model(dir.Folder());
   StorePanelDefaults(model);
   const std::string name =
       "Galer\xC3\xAD"

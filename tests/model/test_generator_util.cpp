@@ -37,7 +37,7 @@ TJpegInfo ReadJpegInfo(const std::string& path) {
   return result;
 }
 
-void StorePanelDefaults(TqelAppletAgent& model) {
+void StorePanelDefaults(TProjectModel& model) {
   model.LoadDefaults();
   model.AppletData.pCfgName = "Slider1cfg";
   model.AppletData.pDivId = "Slider1_div";
@@ -46,7 +46,7 @@ void StorePanelDefaults(TqelAppletAgent& model) {
 
 TItemData TestItem(const std::string& imageFile, const std::string& link,
                    const std::string& toolTip) {
-  TItemData item = TqelAppletAgent::DefaultItemData();
+  TItemData item = TProjectModel::DefaultItemData();
   item.IImageFile = imageFile;
   item.ILink = link;
   item.IToolTip = toolTip;

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "AppletAgent.h"
 #include "Host.h"
+#include "ProjectModel.h"
 
 // Writes a colour JPEG of width x height with a pattern that depends on seed.
 void WriteTestJpeg(const std::string& path, int width, int height, int seed = 0);
@@ -20,7 +20,7 @@ struct TJpegInfo {
 TJpegInfo ReadJpegInfo(const std::string& path);
 
 // The default design as the slider panel stores it (Slider1cfg, Slider1_div).
-void StorePanelDefaults(TqelAppletAgent& model);
+void StorePanelDefaults(TProjectModel& model);
 // An item that refers to no picture, with the given fields.
 TItemData TestItem(const std::string& imageFile, const std::string& link = "page.html",
                    const std::string& toolTip = "");

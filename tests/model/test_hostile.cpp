@@ -19,10 +19,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "AppletAgent.h"
 #include "Errors.h"
 #include "FileUtil.h"
 #include "MemoryTree.h"
+#include "ProjectModel.h"
 #include "TestUtil.h"
 #include "images/ImageScaler.h"
 #include "test_generator_util.h"
@@ -89,7 +89,7 @@ bool HasTemporaryFiles(const fs::path& folder) {
 // whose items have pictures in the program folder.
 struct TSite {
   TTempDir program, work, out;
-  TqelAppletAgent model{program.Folder()};
+  TProjectModel model{program.Folder()};
   TMemoryTree tree;
 
   TSite() {
@@ -214,7 +214,7 @@ TEST(HostileMemory, APublishStaysBelowOneGigabyteWithBothWorkersBusy) {
   // Four distinct multi-scan colour pictures that each need about 300 MB to decode: two at a
   // time fit the shared budget, so the run succeeds, and its peak stays below 1 GB.
   TTempDir dir;
-  TqelAppletAgent model(dir.Folder());
+  TProjectModel model(dir.Folder());
   StorePanelDefaults(model);
   for (int i = 0; i < 4; ++i) {
     const std::string name = dir / ("big" + std::to_string(i) + ".jpg");
@@ -257,7 +257,7 @@ TEST(HostileMemory, OneFileUnderSeveralSpellingsIsScaledOnce) {
   site.tree.AppendChild(0, "Item");
 
   TRecordingProgress progress;
-  TqelAppletAgent model(site.program.Folder(), &progress);
+  TProjectModel model(site.program.Folder(), &progress);
   model.SetWorkFolder(site.work.Folder());
   model.AppletData = site.model.AppletData;
   model.Items = site.model.Items;
@@ -286,7 +286,7 @@ TEST(HostileMemory, LoadingIsLinearAndBounded) {
   text += "</Item_Parameters>\r\n";
   WriteAll(dir / "many.tvn", text);
   const auto start = std::chrono::steady_clock::now();
-  TqelAppletAgent model(dir.Folder());
+  TProjectModel model(dir.Folder());
   TMemoryTree tree;
   ASSERT_EQ(model.LoadProject(dir / "many.tvn", tree), TLoadResult::Loaded);
   EXPECT_EQ(tree.NodeCount(), 200001);
@@ -303,7 +303,7 @@ TEST(HostileMemory, LoadingIsLinearAndBounded) {
   std::string tooMany =
       "<Product_Name>\nTorvane\n<Product_Version>\n1.1\n<Applet_Parameters>\nx#$@\n"
       "<Item_Parameters>\n";
-  tooMany.append(TqelAppletAgent::kMaxItems + 1, '\n');
+  tooMany.append(TProjectModel::kMaxItems + 1, '\n');
   TMemoryTree small;
   const TItemArray before = model.Items;
   const std::string error =
@@ -453,7 +453,7 @@ TEST(HostileDisk, AFolderWhereAFileShouldGoIsAnError) {
   }
   // The command-line publisher says so too, and fails.
   TTempDir dir;
-  TqelAppletAgent model(dir.Folder());
+  TProjectModel model(dir.Folder());
   StorePanelDefaults(model);
   WriteTestJpeg(dir / "a.jpg", 40, 30);
   TItemData item = TestItem("");
@@ -506,7 +506,7 @@ TEST(HostileConcurrency, PublishersIntoOneFolderNeverExposeAPartialFile) {
   const std::string site = dir / "site";
   // Four projects with pictures of different sizes, all publishing into one folder.
   for (int p = 0; p < 4; ++p) {
-    TqelAppletAgent model(dir.Folder());
+    TProjectModel model(dir.Folder());
     StorePanelDefaults(model);
     model.AppletData.pHeight = std::to_string(100 + 40 * p);
     for (int i = 0; i < 3; ++i) {
@@ -607,7 +607,7 @@ TEST(HostileFiles, EachLineIsDecodedOnItsOwn) {
       "#$@#$@#$@#$@\xC3\xA9t\xC3\xA9 \xE2\x82\xAC#$@#$@#$@0#$@#$@\r\n"
       "</Item_Parameters>\r\n";
   WriteAll(dir / "mixed.tvn", "\xEF\xBB\xBF" + text);
-  TqelAppletAgent model(dir.Folder());
+  TProjectModel model(dir.Folder());
   TMemoryTree tree;
   ASSERT_EQ(model.LoadProject(dir / "mixed.tvn", tree), TLoadResult::Loaded);
   EXPECT_EQ(model.AppletData.pSliderName, "Caf\xC3\xA9");
@@ -615,7 +615,7 @@ TEST(HostileFiles, EachLineIsDecodedOnItsOwn) {
   EXPECT_EQ(model.Items[1].IToolTip, "\xC3\xA9t\xC3\xA9 \xE2\x82\xAC");
   // Saved again, everything is UTF-8 and reads back the same.
   model.SaveProject(dir / "again.tvn");
-  TqelAppletAgent again(dir.Folder());
+  TProjectModel again(dir.Folder());
   TMemoryTree againTree;
   ASSERT_EQ(again.LoadProject(dir / "again.tvn", againTree), TLoadResult::Loaded);
   EXPECT_EQ(again.Items, model.Items);
@@ -639,7 +639,7 @@ TEST(HostileFiles, EachLineIsDecodedOnItsOwn) {
 TEST(HostileFiles, AnInterruptedPublishLeavesNoWorkFolderAndNoPartialFile) {
   TTempDir dir;
   fs::create_directory(dir.Path() / "tmp");
-  TqelAppletAgent model(dir.Folder());
+  TProjectModel model(dir.Folder());
   StorePanelDefaults(model);
   for (int i = 0; i < 6; ++i) {
     const std::string name = dir / ("big" + std::to_string(i) + ".jpg");
@@ -680,7 +680,7 @@ TEST(HostileDisk, AFullDiskStopsThePublishAndKeepsTheOldFiles) {
   TTempDir dir;
   for (const auto& [folder, height] : {std::pair<std::string, int>{"low", 40}, {"high", 300}}) {
     fs::create_directory(dir.Path() / folder);
-    TqelAppletAgent model(dir.Folder());
+    TProjectModel model(dir.Folder());
     StorePanelDefaults(model);
     model.AppletData.pHeight = std::to_string(height);
     for (int i = 0; i < 3; ++i) {

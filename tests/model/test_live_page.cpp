@@ -18,7 +18,7 @@ struct TLiveFixture {
 
   TLiveFixture() {
     WriteAll(program / "torvane.js", "window.Bmaf = true;\n");
-    TqelAppletAgent defaults(program.Folder());
+    TProjectModel defaults(program.Folder());
     StorePanelDefaults(defaults);
     design.slider = defaults.AppletData;
     options.programFolder = program.Folder();

@@ -2,19 +2,19 @@
 
 #include <filesystem>
 
-#include "AppletAgent.h"
 #include "MemoryTree.h"
+#include "ProjectModel.h"
 #include "TestUtil.h"
 
 namespace {
 
 TItemData Named(const std::string& name) {
-  TItemData item = TqelAppletAgent::DefaultItemData();
+  TItemData item = TProjectModel::DefaultItemData();
   item.IToolTip = name;
   return item;
 }
 
-std::vector<std::string> Names(const TqelAppletAgent& agent) {
+std::vector<std::string> Names(const TProjectModel& agent) {
   std::vector<std::string> names;
   for (const TItemData& item : agent.Items) names.push_back(item.IToolTip);
   return names;
@@ -25,30 +25,30 @@ using Names_t = std::vector<std::string>;
 }  // namespace
 
 TEST(ProjectModel, ConstructionAndDefaults) {
-  TqelAppletAgent agent("/opt/torvane");
+  TProjectModel agent("/opt/torvane");
   EXPECT_EQ(agent.ProgramFolder(), "/opt/torvane/");
   EXPECT_EQ(agent.PreviewFolder(), "/opt/torvane/preview/");
   EXPECT_EQ(agent.Separator, "#$@");
   EXPECT_EQ(agent.ScriptFiles[0], "torvane.js");
   EXPECT_EQ(agent.ScriptFiles[1], "torvanecfg.js");
   EXPECT_EQ(agent.ScriptFiles[2], "torvane.css");
-  EXPECT_EQ(TqelAppletAgent::AppletDataToStrings(agent.AppletData), TStringArray(20, ""));
+  EXPECT_EQ(TProjectModel::AppletDataToStrings(agent.AppletData), TStringArray(20, ""));
 
   agent.Items.push_back(Named("old"));
   agent.PreviewFiles.push_back("slider0.jpg");
   agent.LoadDefaults();
-  EXPECT_EQ(TqelAppletAgent::AppletDataToStrings(agent.GetAppletData()),
+  EXPECT_EQ(TProjectModel::AppletDataToStrings(agent.GetAppletData()),
             (TStringArray{"Slider1", "Slider1Cfg", "Slider1_DIV", "370", "120", "1", "39",
                           "0",       "0",          "FFFFFF",      "",    "4",   "2", "DBEAF5",
                           "4",       "0",          "FFFF00",      "",    "",    "1"}));
   EXPECT_TRUE(agent.Items.empty());
   EXPECT_EQ(agent.PreviewFiles, TStringArray{"slider0.jpg"});  // left alone
-  EXPECT_EQ(TqelAppletAgent::ItemDataToStrings(TqelAppletAgent::DefaultItemData()),
+  EXPECT_EQ(TProjectModel::ItemDataToStrings(TProjectModel::DefaultItemData()),
             (TStringArray{"", "", "", "_self", "", "160", "120", "", ""}));
 }
 
 TEST(ProjectModel, InsertFollowsThePositionRules) {
-  TqelAppletAgent agent("/p");
+  TProjectModel agent("/p");
   agent.InsertItem(5, Named("x"));  // empty list: any position
   EXPECT_EQ(Names(agent), Names_t{"x"});
 
@@ -66,7 +66,7 @@ TEST(ProjectModel, InsertFollowsThePositionRules) {
 }
 
 TEST(ProjectModel, DeleteAndExchangeFollowTheIndexRules) {
-  TqelAppletAgent agent("/p");
+  TProjectModel agent("/p");
   agent.DeleteItem(0);  // empty: nothing
   EXPECT_TRUE(agent.Items.empty());
   agent.Items = {Named("only")};
@@ -95,21 +95,21 @@ TEST(ProjectModel, RecordsRoundTripThroughStrings) {
   TAppletData slider;
   TStringArray values;
   for (int i = 0; i < kAppletFieldCount; ++i) values.push_back("v" + std::to_string(i));
-  slider = TqelAppletAgent::StringsToAppletData(values);
+  slider = TProjectModel::StringsToAppletData(values);
   EXPECT_EQ(slider.pSliderName, "v0");
   EXPECT_EQ(slider.pInternalUse_RootDir_Local_Checked, "v19");
-  EXPECT_EQ(TqelAppletAgent::AppletDataToStrings(slider), values);
+  EXPECT_EQ(TProjectModel::AppletDataToStrings(slider), values);
 
   TItemData item{"slider0.jpg", "/p/a b.jpg", "x'y\"", "_blank", "<tip>", "1", "2", "0", "s"};
-  EXPECT_EQ(TqelAppletAgent::StringsToItemData(TqelAppletAgent::ItemDataToStrings(item)), item);
+  EXPECT_EQ(TProjectModel::StringsToItemData(TProjectModel::ItemDataToStrings(item)), item);
   // Missing entries read as empty, extra ones are ignored.
-  EXPECT_EQ(TqelAppletAgent::StringsToItemData({"a"}).OriginalImagePath, "");
+  EXPECT_EQ(TProjectModel::StringsToItemData({"a"}).OriginalImagePath, "");
   TStringArray ten(10, "z");
-  EXPECT_EQ(TqelAppletAgent::StringsToItemData(ten).ISpare, "z");
+  EXPECT_EQ(TProjectModel::StringsToItemData(ten).ISpare, "z");
 }
 
 TEST(ProjectModel, RecordAccessIsByCopy) {
-  TqelAppletAgent agent("/p");
+  TProjectModel agent("/p");
   agent.Items = {Named("a"), Named("b")};
   TItemData copy = agent.GetItemData(1);
   copy.IToolTip = "changed";
@@ -130,10 +130,10 @@ std::string TreeShape(const TMemoryTree& tree) {
   return shape;
 }
 
-void SetLevels(TqelAppletAgent& agent, const std::vector<std::string>& levels) {
+void SetLevels(TProjectModel& agent, const std::vector<std::string>& levels) {
   agent.Items.clear();
   for (const std::string& level : levels) {
-    TItemData item = TqelAppletAgent::DefaultItemData();
+    TItemData item = TProjectModel::DefaultItemData();
     item.ILevel = level;
     agent.Items.push_back(item);
   }
@@ -142,7 +142,7 @@ void SetLevels(TqelAppletAgent& agent, const std::vector<std::string>& levels) {
 }  // namespace
 
 TEST(ProjectModel, RebuildItemNodesFollowsTheLevels) {
-  TqelAppletAgent agent("/p");
+  TProjectModel agent("/p");
   SetLevels(agent, {"0", "1", "1", "0"});
   TMemoryTree tree;
   agent.RebuildItemNodes(tree);
@@ -165,7 +165,7 @@ TEST(ProjectModel, RebuildItemNodesFollowsTheLevels) {
 }
 
 TEST(ProjectModel, RebuildItemNodesGivesEveryItemOneNodeWhateverTheLevels) {
-  TqelAppletAgent agent("/p");
+  TProjectModel agent("/p");
   // A first level that is not 0, a jump of more than one, text, a blank line and a negative.
   SetLevels(agent, {"2", "0", "3", "x", "", "-4", "1", "1"});
   TMemoryTree tree;

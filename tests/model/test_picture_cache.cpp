@@ -11,9 +11,9 @@
 
 #include <unistd.h>
 
-#include "AppletAgent.h"
 #include "FileUtil.h"
 #include "MemoryTree.h"
+#include "ProjectModel.h"
 #include "TestUtil.h"
 #include "images/ImageScaler.h"
 #include "images/PictureCache.h"
@@ -68,7 +68,7 @@ std::string PublishedFiles(const std::string& folder) {
 // A design of three pictures (the last one twice), dated back.
 struct TThreePictures {
   TTempDir dir;
-  TqelAppletAgent model{dir.Folder()};
+  TProjectModel model{dir.Folder()};
   TMemoryTree tree;
 
   TThreePictures() {
@@ -89,10 +89,10 @@ struct TThreePictures {
     }
     model.RebuildItemNodes(tree);
   }
-  std::string Publish(TqelAppletAgent& m, const std::string& name, TRecordingProgress* progress) {
+  std::string Publish(TProjectModel& m, const std::string& name, TRecordingProgress* progress) {
     const std::string to = dir / name;
     fs::create_directories(to);
-    TqelAppletAgent run(dir.Folder(), progress);
+    TProjectModel run(dir.Folder(), progress);
     run.AppletData = m.AppletData;
     run.Items = m.Items;
     run.PictureCacheEnabled = m.PictureCacheEnabled;
@@ -113,7 +113,7 @@ TEST(PictureCache, AHitPublishesTheSameFilesSizesAndProgressAsAFreshScale) {
   const TItemArray coldItems = d.model.Items;
   EXPECT_EQ(EntriesIn(d.dir / "cache").size(), 3u);  // one per source, the shared one once
   const std::string warm = d.Publish(d.model, "warm", &warmProgress);
-  TqelAppletAgent plain(d.dir.Folder());
+  TProjectModel plain(d.dir.Folder());
   plain.AppletData = d.model.AppletData;
   plain.Items = d.model.Items;
   plain.PictureCacheEnabled = false;
@@ -326,7 +326,7 @@ struct TCliProject {
   std::vector<std::string> pictures;
 
   explicit TCliProject(int count) {
-    TqelAppletAgent model(dir.Folder());
+    TProjectModel model(dir.Folder());
     StorePanelDefaults(model);
     model.AppletData.pHeight = "30";
     for (int i = 0; i < count; ++i) {

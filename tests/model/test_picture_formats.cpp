@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <functional>
 
-#include "AppletAgent.h"
 #include "Errors.h"
 #include "MemoryTree.h"
+#include "ProjectModel.h"
 #include "TestUtil.h"
 #include "images/ImageScaler.h"
 #include "images/ModernEncode.h"
@@ -203,7 +203,7 @@ TEST(PictureFormats, FilesFarLargerThanTheirPicturesNeedAreRefusedEarly) {
 // A design whose items take the pictures given, published into a fresh folder.
 struct TDoubleDensityRun {
   TTempDir program, work, out, sources;
-  TqelAppletAgent model{program.Folder()};
+  TProjectModel model{program.Folder()};
   TMemoryTree tree;
 
   explicit TDoubleDensityRun(const std::vector<std::pair<int, int>>& sizes) {

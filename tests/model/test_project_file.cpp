@@ -2,10 +2,10 @@
 
 #include <filesystem>
 
-#include "AppletAgent.h"
 #include "Errors.h"
 #include "FileUtil.h"
 #include "MemoryTree.h"
+#include "ProjectModel.h"
 #include "TestUtil.h"
 #include "test_generator_util.h"
 
@@ -69,7 +69,7 @@ class RecordingProgress : public IProgress {
 TEST(ProjectFile, SavesTheExactLinesAndProgress) {
   TTempDir dir;
   RecordingProgress progress;
-  TqelAppletAgent agent(dir.Folder(), &progress);
+  TProjectModel agent(dir.Folder(), &progress);
   StorePanelDefaults(agent);
   agent.SaveProject(dir / "empty.tvn");
   EXPECT_EQ(ReadAll(dir / "empty.tvn"), ProjectText(kDefaultSliderLine, {}));
@@ -78,7 +78,7 @@ TEST(ProjectFile, SavesTheExactLinesAndProgress) {
   EXPECT_EQ(progress.total, 15);
 
   progress = RecordingProgress();
-  agent.Items = {TqelAppletAgent::DefaultItemData(), TqelAppletAgent::DefaultItemData()};
+  agent.Items = {TProjectModel::DefaultItemData(), TProjectModel::DefaultItemData()};
   agent.Items[1].ILevel = "0";
   agent.SaveProject(dir / "two.tvn");
   EXPECT_EQ(ReadAll(dir / "two.tvn"),
@@ -92,7 +92,7 @@ TEST(ProjectFile, SavesTheExactLinesAndProgress) {
 
 TEST(ProjectFile, RoundTripsAwkwardValues) {
   TTempDir dir;
-  TqelAppletAgent agent(dir.Folder());
+  TProjectModel agent(dir.Folder());
   StorePanelDefaults(agent);
   agent.AppletData.pSliderName = "Mein Schieber";
   agent.AppletData.pInternalUse_RootDir_Local = "C:\\Web Seiten\\<Fotos> \"neu\"";
@@ -106,11 +106,11 @@ TEST(ProjectFile, RoundTripsAwkwardValues) {
                  "120",
                  "0",
                  "spare value"};
-  agent.Items = {item, TqelAppletAgent::DefaultItemData()};
+  agent.Items = {item, TProjectModel::DefaultItemData()};
   agent.Items[1].IToolTip = "  padded  ";
   agent.SaveProject(dir / "awkward.tvn");
 
-  TqelAppletAgent loaded(dir.Folder());
+  TProjectModel loaded(dir.Folder());
   loaded.LoadDefaults();
   TMemoryTree tree;
   EXPECT_EQ(loaded.LoadProject(dir / "awkward.tvn", tree), TLoadResult::Loaded);
@@ -121,11 +121,11 @@ TEST(ProjectFile, RoundTripsAwkwardValues) {
 
 TEST(ProjectFile, RefusedOrFailedSaveLeavesTheOldFileIntact) {
   TTempDir dir;
-  TqelAppletAgent agent(dir.Folder());
+  TProjectModel agent(dir.Folder());
   StorePanelDefaults(agent);
   agent.SaveProject(dir / "keep.tvn");
   const std::string before = ReadAll(dir / "keep.tvn");
-  agent.Items = {TqelAppletAgent::DefaultItemData()};
+  agent.Items = {TProjectModel::DefaultItemData()};
 
   // Values the file cannot hold are refused before anything is written.
   agent.Items[0].IToolTip = "a#$@b";
@@ -172,7 +172,7 @@ TEST(ProjectFile, LoadsLooseFilesLikeTheStrictOnes) {
       "<Applet_Parameters>\n" +
       kDefaultSliderLine + "\nnoise\n<Item_Parameters>\n" + item + "\n</Item_Parameters>\n";
   WriteAll(dir / "loose.tvn", loose);
-  TqelAppletAgent agent(dir.Folder());
+  TProjectModel agent(dir.Folder());
   TMemoryTree tree;
   EXPECT_EQ(agent.LoadProject(dir / "loose.tvn", tree), TLoadResult::Loaded);
   EXPECT_EQ(agent.AppletData.pDivId, "Slider1_div");
@@ -206,7 +206,7 @@ TEST(ProjectFile, ReadsWindowsFiles) {
                                         {"#$@C:\\Bilder\\M\xFCnchen.jpg#$@#$@_self#$@"
                                          "\x84"
                                          "Preis\x93 5 \x80#$@160#$@120#$@0#$@#$@"}));
-  TqelAppletAgent agent(dir.Folder());
+  TProjectModel agent(dir.Folder());
   TMemoryTree tree;
   EXPECT_EQ(agent.LoadProject(dir / "win.tvn", tree), TLoadResult::Loaded);
   EXPECT_EQ(agent.AppletData.pSliderName, "Grüße");
@@ -218,9 +218,9 @@ TEST(ProjectFile, ReadsWindowsFiles) {
 TEST(ProjectFile, RejectsForeignFilesAndKeepsTheModel) {
   TTempDir dir;
   RecordingMessages messages;
-  TqelAppletAgent agent(dir.Folder(), nullptr, &messages);
+  TProjectModel agent(dir.Folder(), nullptr, &messages);
   agent.LoadDefaults();
-  agent.Items = {TqelAppletAgent::DefaultItemData()};
+  agent.Items = {TProjectModel::DefaultItemData()};
   const TAppletData before = agent.AppletData;
   const TItemArray itemsBefore = agent.Items;
 
@@ -251,9 +251,9 @@ TEST(ProjectFile, RejectsForeignFilesAndKeepsTheModel) {
 TEST(ProjectFile, FileThatEndsEarlyWarnsAndKeepsModelAndTreeInStep) {
   TTempDir dir;
   RecordingMessages messages;
-  TqelAppletAgent agent(dir.Folder(), nullptr, &messages);
+  TProjectModel agent(dir.Folder(), nullptr, &messages);
   agent.LoadDefaults();
-  agent.Items = {TqelAppletAgent::DefaultItemData()};
+  agent.Items = {TProjectModel::DefaultItemData()};
   const std::string full = ProjectText(
       "Cut#$@",
       {"a#$@#$@#$@#$@#$@#$@#$@0#$@", "b#$@#$@#$@#$@#$@#$@#$@1#$@", "c#$@#$@#$@#$@#$@#$@#$@0#$@"});
@@ -278,7 +278,7 @@ TEST(ProjectFile, FileThatEndsEarlyWarnsAndKeepsModelAndTreeInStep) {
 
   // Before the slider line: nothing changes, and the kept items keep their nodes.
   agent.LoadDefaults();
-  agent.Items = {TqelAppletAgent::DefaultItemData()};
+  agent.Items = {TProjectModel::DefaultItemData()};
   for (const char* cut : {"<Applet_Parameters>", "<Product_Version>", "Torvane\r\n"}) {
     WriteAll(dir / "cut.tvn", full.substr(0, full.find(cut)));
     TMemoryTree tree3;
@@ -299,7 +299,7 @@ TEST(ProjectFile, FileThatEndsEarlyWarnsAndKeepsModelAndTreeInStep) {
 
 TEST(ProjectFile, OpenRefusesValuesThePanelsCannotShowAndChangesNothing) {
   TTempDir dir;
-  TqelAppletAgent agent(dir.Folder());
+  TProjectModel agent(dir.Folder());
   agent.LoadDefaults();
   const TAppletData before = agent.AppletData;
   const std::string item = "#$@a.jpg#$@#$@_self#$@#$@160#$@120#$@#$@#$@";

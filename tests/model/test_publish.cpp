@@ -9,10 +9,10 @@
 
 #include <sys/stat.h>
 
-#include "AppletAgent.h"
 #include "Errors.h"
 #include "FileUtil.h"
 #include "MemoryTree.h"
+#include "ProjectModel.h"
 #include "ScriptText.h"
 #include "TestUtil.h"
 #include "images/ImageScaler.h"
@@ -36,7 +36,7 @@ std::set<std::string> FilesIn(const fs::path& folder) {
 struct TPublishFixture {
   TTempDir program, work, out;
   TRecordingProgress progress;
-  TqelAppletAgent model{program.Folder(), &progress};
+  TProjectModel model{program.Folder(), &progress};
   TMemoryTree tree;
 
   TPublishFixture() {
@@ -158,10 +158,10 @@ TEST(Publish, PreviewFolderRecordsWhatItHoldsAndClearsIt) {
   // On request the runtime's readable source goes in under the runtime's name, where there is one.
   f.model.ReadableRuntime = true;
   for (const bool present : {false, true}) {
-    if (present) WriteAll(f.program / TqelAppletAgent::kReadableRuntime, "readable");
+    if (present) WriteAll(f.program / TProjectModel::kReadableRuntime, "readable");
     f.model.CopyScriptFilesToPreview(f.work.Folder());
     EXPECT_EQ(ReadAll(preview / "torvane.js"), present ? "readable" : "var Bmaf = true;\n");
-    EXPECT_FALSE(fs::exists(preview / TqelAppletAgent::kReadableRuntime));
+    EXPECT_FALSE(fs::exists(preview / TProjectModel::kReadableRuntime));
   }
 
   // A file the run did not record keeps the folder.
@@ -263,9 +263,9 @@ TEST(Publish, RewritesOnlyTheFilesWhoseContentChanged) {
       EXPECT_EQ(after.at(name) == stamp, !written) << c.what << ": " << name;
     }
   }
-  EXPECT_EQ(TqelAppletAgent::PublishChangesText(f.model.LastPublish),
+  EXPECT_EQ(TProjectModel::PublishChangesText(f.model.LastPublish),
             "Changed: torvanecfg.js, show.tvn; 6 unchanged");
-  EXPECT_EQ(TqelAppletAgent::PublishChangesText({{}, 8, true}), "Changed: nothing; 8 unchanged");
+  EXPECT_EQ(TProjectModel::PublishChangesText({{}, 8, true}), "Changed: nothing; 8 unchanged");
 }
 
 TEST(Publish, ModernFormatsArePublishedListedAndNamedInTheConfiguration) {

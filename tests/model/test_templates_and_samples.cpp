@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "AppletAgent.h"
 #include "FileUtil.h"
 #include "MemoryTree.h"
+#include "ProjectModel.h"
 #include "ScriptText.h"
 #include "TestUtil.h"
 #include "test_generator_util.h"
@@ -100,7 +100,7 @@ bool IsInside(const fs::path& inner, const fs::path& outer) {
 // when their paths are relative, and publishes it into `to` under `name`.
 struct TPublished {
   TLoadResult load = TLoadResult::Rejected;
-  TqelAppletAgent model{std::string(TORVANE_BIN_DIR)};
+  TProjectModel model{std::string(TORVANE_BIN_DIR)};
   TMemoryTree tree;
 };
 
@@ -244,7 +244,7 @@ TEST(ShippedFiles, PublishedSampleMatchesWhatTheProgramMakes) {
     EXPECT_EQ(theirs.height, mine.height) << hint;
   }
   // The shipped project reopens, with the picture names it was published with.
-  TqelAppletAgent reopened{std::string(TORVANE_BIN_DIR)};
+  TProjectModel reopened{std::string(TORVANE_BIN_DIR)};
   TMemoryTree tree;
   reopened.LoadDefaults();
   ASSERT_EQ(reopened.LoadProject((shipped / "sample.tvn").string(), tree), TLoadResult::Loaded);

@@ -28,17 +28,17 @@ namespace {
 // A design of `count` pictures large enough that each takes a while to scale, then `bare` items
 // without a picture.
 QString WritePictureProject(const TTestEnvironment& env, int count, int bare) {
-  TqelAppletAgent model(QDir::tempPath().toStdString());
+  TProjectModel model(QDir::tempPath().toStdString());
   model.LoadDefaults();
   model.AppletData.pHeight = "700";
   QDir().mkpath(env.Path("pictures"));
   for (int i = 0; i < count; ++i) {
-    TItemData item = TqelAppletAgent::DefaultItemData();
+    TItemData item = TProjectModel::DefaultItemData();
     item.OriginalImagePath =
         MakeJpeg(env.Path(QString("pictures/p%1.jpg").arg(i)), 1900 + i, 1400).toStdString();
     model.InsertItem(i, item);
   }
-  for (int i = 0; i < bare; ++i) model.InsertItem(count + i, TqelAppletAgent::DefaultItemData());
+  for (int i = 0; i < bare; ++i) model.InsertItem(count + i, TProjectModel::DefaultItemData());
   const QString path = env.Path("site/show.tvn");
   QDir().mkpath(env.Path("site"));
   model.SaveProject(path.toStdString());

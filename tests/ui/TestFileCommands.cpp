@@ -31,14 +31,13 @@ namespace {
 // A project of `items` items ("pic<n>.jpg") under the slider name given.
 QString WriteProject(const QString& path, int items, const std::string& name = "Slider1",
                      const std::string& tooltip = "") {
-  return uitest::WriteProject(path, std::vector<std::string>(size_t(items)),
-                              [&](TqelAppletAgent& m) {
-                                m.AppletData.pSliderName = name;
-                                for (size_t i = 0; i < m.Items.size(); ++i) {
-                                  m.Items[i].OriginalImagePath = "pic" + std::to_string(i) + ".jpg";
-                                  m.Items[i].IToolTip = tooltip;
-                                }
-                              });
+  return uitest::WriteProject(path, std::vector<std::string>(size_t(items)), [&](TProjectModel& m) {
+    m.AppletData.pSliderName = name;
+    for (size_t i = 0; i < m.Items.size(); ++i) {
+      m.Items[i].OriginalImagePath = "pic" + std::to_string(i) + ".jpg";
+      m.Items[i].IToolTip = tooltip;
+    }
+  });
 }
 QStringList RecentLines(const QString& programFolder) {
   QStringList lines;

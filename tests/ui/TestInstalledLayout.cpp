@@ -28,7 +28,7 @@ namespace {
 QString WriteProject(const QString& path, const std::string& name, int height) {
   const QString picture = QFileInfo(path).absolutePath() + "/picture.jpg";
   MakeJpeg(picture, 2 * height, height);
-  return uitest::WriteProject(path, {""}, [&](TqelAppletAgent& model) {
+  return uitest::WriteProject(path, {""}, [&](TProjectModel& model) {
     model.AppletData.pSliderName = name;
     model.AppletData.pHeight = std::to_string(height);
     model.Items[0].OriginalImagePath = picture.toStdString();
@@ -283,7 +283,7 @@ class TestInstalledLayout : public QObject {
     QVERIFY(QFile::copy(QStringLiteral(TORVANE_BIN_DIR) + "/torvane", bin + "torvane"));
     QFile::setPermissions(bin + "torvane", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const QString project = WriteProject(env.Path("work/a.tvn"), "Stopped", 40);
-    TqelAppletAgent model(QDir::tempPath().toStdString());
+    TProjectModel model(QDir::tempPath().toStdString());
     TMemoryTree tree;
     model.LoadProject(project.toStdString(), tree);
     model.Items[0].IImageFile = "slider0.jpg";

@@ -174,8 +174,8 @@ class TestLivePreview : public QObject {
             local + "/?'+x.responseText)})()",
         "file:///etc/passwd", "data:text/html,<script>fetch('http://" + local + "/d')</script>",
         "http://" + local + "/page", "mailto:someone@example.org"};
-    const QString project = WriteProject(
-        env.Path("hostile.tvn"), {"0", "0", "0", "0", "0"}, [&](TqelAppletAgent& agent) {
+    const QString project =
+        WriteProject(env.Path("hostile.tvn"), {"0", "0", "0", "0", "0"}, [&](TProjectModel& agent) {
           for (int i = 0; i < 5; ++i) {
             TItemData& item = agent.Items[size_t(i)];
             item.ILink = links[i].toStdString();

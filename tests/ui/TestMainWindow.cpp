@@ -381,7 +381,7 @@ class TestMainWindow : public QObject {
   void severalSelectedItemsAreEditedInOneStep() {
     TTestEnvironment env;
     const QString file =
-        WriteProject(env.Path("five.tvn"), {"0", "0", "0", "0", "0"}, [](TqelAppletAgent& m) {
+        WriteProject(env.Path("five.tvn"), {"0", "0", "0", "0", "0"}, [](TProjectModel& m) {
           m.Items[1].ILink = m.Items[3].ILink = "same.html";
           m.Items[1].IToolTip = "one";
         });
@@ -663,7 +663,7 @@ class TestMainWindow : public QObject {
              {"2", "-1", false, false, -1},
              {"", "12", false, false, -1}}) {
       const QString file = WriteProject(env.Path(QString::fromStdString("older" + style + ".tvn")),
-                                        {}, [&](TqelAppletAgent& m) {
+                                        {}, [&](TProjectModel& m) {
                                           m.AppletData.pInternalUse_RootDir_Local_Checked = option;
                                           m.AppletData.pContainerBorderStyle = style;
                                         });

@@ -172,11 +172,11 @@ class TestScriptCommands : public QObject {
     TTestEnvironment env;
     const struct {
       const char* action;
-      bool (*on)(const TqelAppletAgent&);
+      bool (*on)(const TProjectModel&);
     } switches[] = {
-        {"HiDpiPictures1", [](const TqelAppletAgent& m) { return m.DoubleDensityPictures; }},
+        {"HiDpiPictures1", [](const TProjectModel& m) { return m.DoubleDensityPictures; }},
         {"ModernFormats1",
-         [](const TqelAppletAgent& m) { return m.ModernFormats == (kWebpFormat | kAvifFormat); }}};
+         [](const TProjectModel& m) { return m.ModernFormats == (kWebpFormat | kAvifFormat); }}};
     for (const bool expected : {false, true}) {
       TMainForm form(env.ProgramFolder());
       for (const auto& s : switches) {

@@ -75,7 +75,7 @@ inline QAction* Act(QObject& form, const char* name) { return Find<QAction>(form
 
 // A project file with one item per level given (pictures "p<n>.jpg"), see TestProjects.h.
 inline QString WriteProject(const QString& path, const std::vector<std::string>& levels,
-                            const std::function<void(TqelAppletAgent&)>& edit = {}) {
+                            const std::function<void(TProjectModel&)>& edit = {}) {
   return QString::fromStdString(testprojects::WriteProject(path.toStdString(), levels, edit));
 }
 

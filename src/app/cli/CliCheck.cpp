@@ -3,14 +3,14 @@
 #include <exception>
 #include <filesystem>
 
-#include "AppletAgent.h"
 #include "CliSupport.h"
+#include "Conversions.h"
 #include "Errors.h"
 #include "FileUtil.h"
 #include "MemoryTree.h"
 #include "Places.h"
+#include "ProjectModel.h"
 #include "ScriptText.h"
-#include "WYSIWYG_Utility.h"
 #include "images/Thumbnail.h"
 
 namespace cli {
@@ -32,7 +32,7 @@ class TErrMessages : public IMessages {
 
 // Reads the project as the Open command does; false (with the reason on err) when it cannot be
 // read whole.
-bool ReadProject(const std::string& projectPath, TqelAppletAgent& model, std::ostream& err) {
+bool ReadProject(const std::string& projectPath, TProjectModel& model, std::ostream& err) {
   if (!fileutil::IsFile(projectPath)) {
     std::error_code error;
     err << "torvane-cli: cannot open the project file " << projectPath << ": "
@@ -65,7 +65,7 @@ bool ReadProject(const std::string& projectPath, TqelAppletAgent& model, std::os
 
 int CheckCommand(const std::string& projectPath, std::ostream& out, std::ostream& err) {
   TErrMessages messages(err);
-  TqelAppletAgent model(places::FilesFolder(ExecutableFolder()), nullptr, &messages);
+  TProjectModel model(places::FilesFolder(ExecutableFolder()), nullptr, &messages);
   if (!ReadProject(projectPath, model, err)) return 1;
   int errors = 0, warnings = 0;
   const auto problem = [&](bool fails, const std::string& text) {
@@ -108,7 +108,7 @@ int CheckCommand(const std::string& projectPath, std::ostream& out, std::ostream
 
 int SnippetCommand(const std::string& projectPath, std::ostream& out, std::ostream& err) {
   TErrMessages messages(err);
-  TqelAppletAgent model(places::FilesFolder(ExecutableFolder()), nullptr, &messages);
+  TProjectModel model(places::FilesFolder(ExecutableFolder()), nullptr, &messages);
   if (!ReadProject(projectPath, model, err)) return 1;
   try {
     for (const std::string& line : model.EmbedCode()) out << line << "\n";

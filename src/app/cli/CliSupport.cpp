@@ -18,14 +18,14 @@
 #include <pthread.h>
 #include <unistd.h>
 
-#include "AppletAgent.h"
+#include "Conversions.h"
 #include "Errors.h"
 #include "FileUtil.h"
 #include "MemoryTree.h"
 #include "Places.h"
+#include "ProjectModel.h"
 #include "ScriptText.h"
 #include "TerminalProgress.h"
-#include "WYSIWYG_Utility.h"
 #include "images/ImageScaler.h"
 
 namespace fs = std::filesystem;
@@ -264,7 +264,7 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
         err << "torvane-cli: warning: " << warning << "\n";
         ++warnings;
       }
-      err << TqelAppletAgent::PublishChangesText(published.changes) << "\n";
+      err << TProjectModel::PublishChangesText(published.changes) << "\n";
       result = kExitPublished;
       if (options.strict && warnings > 0) {
         err << "torvane-cli: --strict: published with " << warnings

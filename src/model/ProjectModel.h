@@ -3,7 +3,7 @@
 // fill the preview folder and publish beside the project file.
 //
 // Every parameter is held as UTF-8 text. The code is split by concern:
-//   AppletAgent.cpp  data, defaults, item list, tree rebuilding
+//   ProjectModel.cpp  data, defaults, item list, tree rebuilding
 //   ProjectFile.cpp  SaveProject / LoadProject
 //   Generator.cpp    MakeHTMLCodes (style sheet, configuration script, page, pictures)
 //   Preview.cpp      the preview folder
@@ -37,13 +37,13 @@ enum class TLoadResult {
   EndedEarly  // the file ended inside its blocks; the user has been warned
 };
 
-class TqelAppletAgent {
+class TProjectModel {
  public:
   // programFolder: the folder of the running executable, where the runtime script lives and the
   // generated script files and the preview folder are made. A trailing separator is added if
   // missing. The host interfaces may be null (then nothing is shown); they must outlive the model.
-  explicit TqelAppletAgent(const std::string& programFolder, IProgress* progress = nullptr,
-                           IMessages* messages = nullptr);
+  explicit TProjectModel(const std::string& programFolder, IProgress* progress = nullptr,
+                         IMessages* messages = nullptr);
 
   // --- data ---
   TAppletData AppletData;
@@ -110,12 +110,12 @@ class TqelAppletAgent {
 
   // A copy of the design for work on another thread: the same data, folders and settings, but
   // reporting no progress, showing no messages and without a cancel token until given them.
-  TqelAppletAgent Snapshot() const;
+  TProjectModel Snapshot() const;
   void ReportTo(IProgress* progress) { progress_ = progress; }
   // Takes over what a run on a snapshot left: the preview files it made (so that ClearPreview
   // finds them), the pictures' status its build found and, when the run finished, the data it
   // brought up to date (item levels, links, picture names and sizes) and the script file names.
-  void AdoptRun(const TqelAppletAgent& snapshot, bool finished);
+  void AdoptRun(const TProjectModel& snapshot, bool finished);
 
   // --- record and list operations (never raise) ---
   TAppletData GetAppletData() const { return AppletData; }

@@ -1,11 +1,11 @@
 // The design itself: slider parameters, the item list and its editing rules, and the tree nodes
 // that stand for the items.
-#include "AppletAgent.h"
+#include "ProjectModel.h"
 
 #include <algorithm>
 
+#include "Conversions.h"
 #include "FileUtil.h"
-#include "WYSIWYG_Utility.h"
 
 namespace {
 
@@ -28,8 +28,8 @@ Record FromStrings(const TStringArray& strings, const Table& fields) {
 
 }  // namespace
 
-TqelAppletAgent::TqelAppletAgent(const std::string& programFolder, IProgress* progress,
-                                 IMessages* messages)
+TProjectModel::TProjectModel(const std::string& programFolder, IProgress* progress,
+                             IMessages* messages)
     : ScriptFiles{"torvane.js", "torvanecfg.js", "torvane.css"},
       Separator("#$@"),
       programFolder_(fileutil::WithSeparator(programFolder)),
@@ -37,36 +37,36 @@ TqelAppletAgent::TqelAppletAgent(const std::string& programFolder, IProgress* pr
       progress_(progress),
       messages_(messages) {}
 
-void TqelAppletAgent::SetWorkFolder(const std::string& folder) {
+void TProjectModel::SetWorkFolder(const std::string& folder) {
   workFolder_ = fileutil::WithSeparator(folder);
 }
 
-std::string TqelAppletAgent::PreviewFolder() const {
+std::string TProjectModel::PreviewFolder() const {
   return fileutil::WithSeparator(workFolder_ + "preview");
 }
 
-std::string TqelAppletAgent::PicturePath(size_t index) const {
+std::string TProjectModel::PicturePath(size_t index) const {
   return ResolvePicturePath(ProjectFolder, Items.at(index).OriginalImagePath);
 }
 
-TItemData TqelAppletAgent::GetItemData(int index) const {
+TItemData TProjectModel::GetItemData(int index) const {
   return Items.at(static_cast<size_t>(index));
 }
 
-void TqelAppletAgent::SetItemData(const TItemData& data, int index) {
+void TProjectModel::SetItemData(const TItemData& data, int index) {
   Items.at(static_cast<size_t>(index)) = data;
 }
 
-void TqelAppletAgent::LoadDefaults() {
+void TProjectModel::LoadDefaults() {
   AppletData = StringsToAppletData(
       {"Slider1", "Slider1Cfg", "Slider1_DIV", "370",    "120", "1", "39",     "0", "0", "FFFFFF",
        "",        "4",          "2",           "DBEAF5", "4",   "0", "FFFF00", "",  "",  "1"});
   Items.clear();
 }
 
-TItemData TqelAppletAgent::DefaultItemData() { return DefaultItem(); }
+TItemData TProjectModel::DefaultItemData() { return DefaultItem(); }
 
-void TqelAppletAgent::InsertItem(int position, const TItemData& data) {
+void TProjectModel::InsertItem(int position, const TItemData& data) {
   const int count = static_cast<int>(Items.size());
   if (count == 0) {
     Items.assign(1, data);
@@ -76,7 +76,7 @@ void TqelAppletAgent::InsertItem(int position, const TItemData& data) {
   // A position beyond the end (or before the start) leaves the list unchanged.
 }
 
-void TqelAppletAgent::DeleteItem(int index) {
+void TProjectModel::DeleteItem(int index) {
   const int count = static_cast<int>(Items.size());
   if (count == 1) {
     Items.clear();
@@ -85,29 +85,29 @@ void TqelAppletAgent::DeleteItem(int index) {
   }
 }
 
-void TqelAppletAgent::ExchangeWithPrevious(int index) {
+void TProjectModel::ExchangeWithPrevious(int index) {
   if (index >= 1 && index < static_cast<int>(Items.size())) {
     std::swap(Items[static_cast<size_t>(index)], Items[static_cast<size_t>(index) - 1]);
   }
 }
 
-TStringArray TqelAppletAgent::AppletDataToStrings(const TAppletData& data) {
+TStringArray TProjectModel::AppletDataToStrings(const TAppletData& data) {
   return ToStrings(data, kSliderFieldTable);
 }
 
-TAppletData TqelAppletAgent::StringsToAppletData(const TStringArray& strings) {
+TAppletData TProjectModel::StringsToAppletData(const TStringArray& strings) {
   return FromStrings<TAppletData>(strings, kSliderFieldTable);
 }
 
-TStringArray TqelAppletAgent::ItemDataToStrings(const TItemData& data) {
+TStringArray TProjectModel::ItemDataToStrings(const TItemData& data) {
   return ToStrings(data, kItemFieldTable);
 }
 
-TItemData TqelAppletAgent::StringsToItemData(const TStringArray& strings) {
+TItemData TProjectModel::StringsToItemData(const TStringArray& strings) {
   return FromStrings<TItemData>(strings, kItemFieldTable);
 }
 
-void TqelAppletAgent::RebuildItemNodes(IDesignTree& tree) const {
+void TProjectModel::RebuildItemNodes(IDesignTree& tree) const {
   // Levels that are not well formed are brought into shape before a node is placed: a level that
   // is not a number or is negative counts as 0, and no level may exceed its predecessor's by more
   // than one (the first item's predecessor counts as level -1). Every item thus gets exactly one
@@ -129,15 +129,15 @@ void TqelAppletAgent::RebuildItemNodes(IDesignTree& tree) const {
   }
 }
 
-TqelAppletAgent TqelAppletAgent::Snapshot() const {
-  TqelAppletAgent copy(*this);
+TProjectModel TProjectModel::Snapshot() const {
+  TProjectModel copy(*this);
   copy.progress_ = nullptr;
   copy.messages_ = nullptr;
   copy.CancelToken = nullptr;
   return copy;
 }
 
-void TqelAppletAgent::AdoptRun(const TqelAppletAgent& snapshot, bool finished) {
+void TProjectModel::AdoptRun(const TProjectModel& snapshot, bool finished) {
   PreviewFiles = snapshot.PreviewFiles;
   pictureStatus_ = snapshot.pictureStatus_;  // known as soon as a build looked for the pictures
   if (!finished) return;

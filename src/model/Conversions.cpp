@@ -1,4 +1,4 @@
-#include "WYSIWYG_Utility.h"
+#include "Conversions.h"
 
 #include <array>
 #include <cstdio>
