@@ -32,9 +32,9 @@ std::string WriteDesign(const std::string& folder, int count) {
   model.Items.reserve(size_t(count));
   for (int i = 0; i < count; ++i) {
     TItemData item = TProjectModel::DefaultItemData();
-    item.OriginalImagePath = folder + "/photo" + std::to_string(i) + ".jpg";
-    item.ILink = "https://example.org/page" + std::to_string(i) + ".html";
-    item.ILevel = i == 0 || i >= count / 2 ? "0" : (i % 2 ? "1" : "2");
+    item.originalPath = folder + "/photo" + std::to_string(i) + ".jpg";
+    item.link = "https://example.org/page" + std::to_string(i) + ".html";
+    item.level = i == 0 || i >= count / 2 ? "0" : (i % 2 ? "1" : "2");
     model.Items.push_back(item);
   }
   const std::string path = folder + "/design" + std::to_string(count) + ".tvn";

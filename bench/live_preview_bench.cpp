@@ -284,7 +284,7 @@ int LargeDesign(const QString& program, const QString& photoFolder, int items) {
   if (photos.isEmpty()) return 2;
   TProjectModel model(program.toStdString());
   model.LoadDefaults();
-  model.AppletData.pHeight = "120";
+  model.AppletData.height = "120";
   const QString folder = scratch.path() + "/design";
   QDir().mkpath(folder + "/pictures");
   for (int i = 0; i < items; ++i) {
@@ -293,7 +293,7 @@ int LargeDesign(const QString& program, const QString& photoFolder, int items) {
     if (::link(QFile::encodeName(photos[i % photos.size()]).constData(),
                QFile::encodeName(link).constData()) != 0)
       QFile::copy(photos[i % photos.size()], link);
-    item.OriginalImagePath = link.toStdString();
+    item.originalPath = link.toStdString();
     model.InsertItem(i, item);
   }
   const QString project = folder + "/large.tvn";

@@ -92,7 +92,7 @@ struct TLoopProbe {
 QString WriteProject(const QString& folder, const QStringList& photos, int items, int height) {
   TProjectModel model(folder.toStdString());
   model.LoadDefaults();
-  model.AppletData.pHeight = std::to_string(height);
+  model.AppletData.height = std::to_string(height);
   QDir().mkpath(folder + "/pictures");
   for (int i = 0; i < items; ++i) {
     TItemData item = TProjectModel::DefaultItemData();
@@ -101,7 +101,7 @@ QString WriteProject(const QString& folder, const QStringList& photos, int items
       const QString& photo = photos[i % photos.size()];
       if (::link(photo.toLocal8Bit().constData(), link.toLocal8Bit().constData()) != 0)
         QFile::copy(photo, link);
-      item.OriginalImagePath = link.toStdString();
+      item.originalPath = link.toStdString();
     }
     model.InsertItem(i, item);
   }
@@ -127,8 +127,8 @@ struct TWindow {
   }
   // Saves (marking the design modified first); returns the seconds it took.
   double Save() {
-    TAppletData slider = form->document().slider();  // an edit, so that Save has work
-    slider.pBgColor = slider.pBgColor == "FFFFFF" ? "FFFFFE" : "FFFFFF";
+    TSliderData slider = form->document().slider();  // an edit, so that Save has work
+    slider.backgroundColour = slider.backgroundColour == "FFFFFF" ? "FFFFFE" : "FFFFFF";
     QElapsedTimer clock;
     clock.start();
     form->document().setSlider(slider, "Background colour");

@@ -39,28 +39,29 @@ void ExerciseConversions(const TProjectModel& model) {
     scripttext::CheckDesign(model.AppletData, model.Items);
   } catch (const TvError&) {
   }
-  const TAppletData& d = model.AppletData;
-  for (const std::string* style : {&d.pImageBorderStyle, &d.pContainerBorderStyle}) {
+  const TSliderData& d = model.AppletData;
+  for (const std::string* style : {&d.imageBorderStyle, &d.containerBorderStyle}) {
     try {
       CssBorderStyle(*style);
     } catch (const TvConvertError&) {
     }
   }
-  for (const std::string* color : {&d.pBgColor, &d.pImageBorderColor, &d.pContainerBorderColor}) {
+  for (const std::string* color :
+       {&d.backgroundColour, &d.imageBorderColour, &d.containerBorderColour}) {
     try {
       ColorToHex(HexToColor(*color));
     } catch (const TvConvertError&) {
     }
   }
   for (const TItemData& item : model.Items) {
-    for (const std::string* size : {&item.IWidth, &item.IHeight}) {
+    for (const std::string* size : {&item.width, &item.height}) {
       try {
         scripttext::CanonicalItemSize(*size, "size");
       } catch (const TvError&) {
       }
     }
-    scripttext::JsString(item.IToolTip);
-    scripttext::HtmlAttribute(item.ILink);
+    scripttext::JsString(item.toolTip);
+    scripttext::HtmlAttribute(item.link);
   }
 }
 

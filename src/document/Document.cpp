@@ -188,7 +188,7 @@ void TDocument::setFileName(const QString& path) {
   emit fileNameChanged(path);
 }
 
-void TDocument::resetDesign(const TAppletData& slider, TItemArray items, std::vector<int> levels,
+void TDocument::resetDesign(const TSliderData& slider, TItemArray items, std::vector<int> levels,
                             std::vector<std::string> captions) {
   itemModel_->beginResetModel();
   agent_->AppletData = slider;
@@ -226,7 +226,7 @@ TLoadResult TDocument::open(const QString& path, bool untitled) {
 
 void TDocument::save(const QString& path) {
   const QFileInfo info(path);
-  const TAppletData slider = agent_->AppletData;
+  const TSliderData slider = agent_->AppletData;
   const TItemArray items = agent_->Items;
   agent_->PublishProject(QDir::toNativeSeparators(info.absolutePath() + '/').toStdString(),
                          info.fileName().toStdString(), *this);
@@ -246,13 +246,13 @@ void TDocument::markSaved(const QString& path, quint64 snapshotRevision) {
 }
 
 void TDocument::adoptRun(const TProjectModel& run, bool finished) {
-  const TAppletData slider = agent_->AppletData;
+  const TSliderData slider = agent_->AppletData;
   const TItemArray items = agent_->Items;
   agent_->AdoptRun(run, finished);
   if (finished) announceSaved(slider, items);
 }
 
-void TDocument::announceSaved(const TAppletData& slider, const TItemArray& items) {
+void TDocument::announceSaved(const TSliderData& slider, const TItemArray& items) {
   std::map<TItemField, std::vector<int>> changed;
   for (size_t i = 0; i < std::min(items.size(), agent_->Items.size()); ++i) {
     for (int f = 0; f < kItemFieldCount; ++f) {
@@ -284,7 +284,7 @@ int TDocument::insertChild(int parent, const TItemData& data, const std::string&
   TBlock block;
   block.items = {data};
   block.levels = {level(parent) + 1};
-  block.items[0].ILevel = std::to_string(block.levels[0]);
+  block.items[0].level = std::to_string(block.levels[0]);
   block.captions = {caption};
   const int at = blockEnd(parent);
   push(new TInsertCommand(*this, tr("Insert Item"), at, std::move(block)));
@@ -312,8 +312,8 @@ QStringList TDocument::addPictures(const QStringList& paths, int parent, int row
       continue;
     }
     TItemData record = TProjectModel::DefaultItemData();
-    record.OriginalImagePath = QDir::toNativeSeparators(info.absoluteFilePath()).toStdString();
-    record.ILevel = std::to_string(level);
+    record.originalPath = QDir::toNativeSeparators(info.absoluteFilePath()).toStdString();
+    record.level = std::to_string(level);
     block.items.push_back(record);
     block.levels.push_back(level);
     block.captions.push_back(kNewItemCaption);
@@ -418,14 +418,14 @@ void TDocument::setItemField(const std::vector<int>& indexes, TItemField field,
   push(new TItemEditCommand(*this, text, std::move(changed), field, std::move(old), value, typing));
 }
 
-void TDocument::setSlider(const TAppletData& data, const QString& text, bool typing) {
+void TDocument::setSlider(const TSliderData& data, const QString& text, bool typing) {
   if (data == slider()) return;
   push(new TSliderEditCommand(*this, text, slider(), data, typing));
 }
 
 void TDocument::endTyping() { ++typingSession_; }
 
-void TDocument::adoptSlider(const TAppletData& data) {
+void TDocument::adoptSlider(const TSliderData& data) {
   if (data != slider()) writeSlider(data);
 }
 
@@ -516,8 +516,8 @@ std::vector<std::string> TDocument::moveBlock(int first, int count, int to, int 
     for (int k = 0; k < count; ++k) {
       const size_t i = size_t(to + k);
       levels_[i] += delta;
-      oldTexts.push_back(items[i].ILevel);
-      items[i].ILevel = levelTexts ? (*levelTexts)[size_t(k)] : std::to_string(levels_[i]);
+      oldTexts.push_back(items[i].level);
+      items[i].level = levelTexts ? (*levelTexts)[size_t(k)] : std::to_string(levels_[i]);
     }
   }
   structureChanged();
@@ -539,7 +539,7 @@ void TDocument::writeFields(const std::vector<int>& indexes, TItemField field,
   emit itemsChanged(indexes, field);
 }
 
-void TDocument::writeSlider(const TAppletData& data) {
+void TDocument::writeSlider(const TSliderData& data) {
   agent_->AppletData = data;
   ++revision_;
   emit sliderChanged();

@@ -69,7 +69,7 @@ class TDocument : public QObject, public IDesignTree {
   void setWorkFolder(const std::string& folder);
   // Removes what previews and saves put into the preview folder.
   void clearPreview();
-  const TAppletData& slider() const { return agent_->AppletData; }
+  const TSliderData& slider() const { return agent_->AppletData; }
   const TItemArray& items() const { return agent_->Items; }
   int itemCount() const { return int(agent_->Items.size()); }
   const TItemData& item(int index) const { return agent_->Items.at(size_t(index)); }
@@ -146,12 +146,12 @@ class TDocument : public QObject, public IDesignTree {
   void setItemField(const std::vector<int>& indexes, TItemField field, const std::string& value,
                     const QString& text, bool typing = false);
   // Replaces the slider parameters; merges like setItemField when the same fields are typed in.
-  void setSlider(const TAppletData& data, const QString& text, bool typing = false);
+  void setSlider(const TSliderData& data, const QString& text, bool typing = false);
   void endTyping();
   // Takes the slider parameters in the form the property panels hold them (the names derived from
   // the slider name, numbers and colours written out) without an undoable step, keeping the
   // modified state: right after New or open, so that what is saved is what the panels show.
-  void adoptSlider(const TAppletData& data);
+  void adoptSlider(const TSliderData& data);
 
   // Items taken out or put back by a step, with their levels and captions.
   struct TBlock {
@@ -226,7 +226,7 @@ class TDocument : public QObject, public IDesignTree {
   // signals follow once every item holds its new value.
   void writeFields(const std::vector<int>& indexes, TItemField field,
                    const std::vector<std::string>& values);
-  void writeSlider(const TAppletData& data);
+  void writeSlider(const TSliderData& data);
   bool outputChanged_ = false;
   void setOutputChanged(bool changed);
   quint64 typingSession_ = 0;
@@ -235,7 +235,7 @@ class TDocument : public QObject, public IDesignTree {
   quint64 adoptedFrom_ = 0, adoptedTo_ = 0;
   // Announces every field of the design that differs from `slider` and `items` (what it was
   // before a save changed it) as one new revision.
-  void announceSaved(const TAppletData& slider, const TItemArray& items);
-  void resetDesign(const TAppletData& slider, TItemArray items, std::vector<int> levels,
+  void announceSaved(const TSliderData& slider, const TItemArray& items);
+  void resetDesign(const TSliderData& slider, TItemArray items, std::vector<int> levels,
                    std::vector<std::string> captions);
 };

@@ -132,8 +132,8 @@ bool TItemEditCommand::mergeWith(const QUndoCommand* other) {
 }
 
 // --- slider ---
-TSliderEditCommand::TSliderEditCommand(TDocument& document, const QString& text, TAppletData before,
-                                       TAppletData after, bool typing)
+TSliderEditCommand::TSliderEditCommand(TDocument& document, const QString& text, TSliderData before,
+                                       TSliderData after, bool typing)
     : TDocumentCommand(document, text),
       old_(std::move(before)),
       new_(std::move(after)),

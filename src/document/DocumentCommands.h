@@ -31,7 +31,7 @@ class TDocumentCommand : public QUndoCommand {
                    const std::vector<std::string>& values) {
     document_.writeFields(indexes, field, values);
   }
-  void writeSlider(const TAppletData& data) { document_.writeSlider(data); }
+  void writeSlider(const TSliderData& data) { document_.writeSlider(data); }
   quint64 typingSession() const { return document_.typingSession_; }
   quint64 idOf(int item) const { return item >= 0 ? document_.ids_.at(size_t(item)) : 0; }
   int positionOf(quint64 id) const { return document_.findId(id); }
@@ -110,14 +110,14 @@ class TItemEditCommand : public TDocumentCommand {
 // New slider parameters (typing, spinning, colours, border styles, choices).
 class TSliderEditCommand : public TDocumentCommand {
  public:
-  TSliderEditCommand(TDocument& document, const QString& text, TAppletData before,
-                     TAppletData after, bool typing);
+  TSliderEditCommand(TDocument& document, const QString& text, TSliderData before,
+                     TSliderData after, bool typing);
   int id() const override { return typing_ ? 2 : -1; }
   bool mergeWith(const QUndoCommand* other) override;
 
  private:
-  TAppletData old_;
-  TAppletData new_;
+  TSliderData old_;
+  TSliderData new_;
   bool typing_;
   quint64 session_;
   std::vector<bool> changed_;  // which fields differ

@@ -8,41 +8,41 @@
 #include "ScriptText.h"
 
 const std::array<TItemFieldInfo, kItemFieldCount> kItemFieldTable = {{
-    {TItemField::ImageFile, &TItemData::IImageFile, "image file", "", TValueKind::Text, 0},
-    {TItemField::OriginalImagePath, &TItemData::OriginalImagePath, "original image", "",
+    {TItemField::ImageFile, &TItemData::imageFile, "image file", "", TValueKind::Text, 0},
+    {TItemField::OriginalImagePath, &TItemData::originalPath, "original image", "",
      TValueKind::Text, -1},
-    {TItemField::Link, &TItemData::ILink, "link", "", TValueKind::Text, 1},
-    {TItemField::Target, &TItemData::ITarget, "target", "_self", TValueKind::Text, 2},
-    {TItemField::ToolTip, &TItemData::IToolTip, "tooltip", "", TValueKind::Text, 3},
-    {TItemField::Width, &TItemData::IWidth, "width", "160", TValueKind::ItemSize, 4},
-    {TItemField::Height, &TItemData::IHeight, "height", "120", TValueKind::ItemSize, 5},
+    {TItemField::Link, &TItemData::link, "link", "", TValueKind::Text, 1},
+    {TItemField::Target, &TItemData::target, "target", "_self", TValueKind::Text, 2},
+    {TItemField::ToolTip, &TItemData::toolTip, "tooltip", "", TValueKind::Text, 3},
+    {TItemField::Width, &TItemData::width, "width", "160", TValueKind::ItemSize, 4},
+    {TItemField::Height, &TItemData::height, "height", "120", TValueKind::ItemSize, 5},
     // Any level is taken: the tree places an odd one, and writing brings it up to date.
-    {TItemField::Level, &TItemData::ILevel, "level", "", TValueKind::Text, -1},
-    {TItemField::Spare, &TItemData::ISpare, "spare value", "", TValueKind::Text, -1},
+    {TItemField::Level, &TItemData::level, "level", "", TValueKind::Text, -1},
+    {TItemField::Spare, &TItemData::spare, "spare value", "", TValueKind::Text, -1},
 }};
 
-const std::array<TSliderFieldInfo, kAppletFieldCount> kSliderFieldTable = {{
-    {&TAppletData::pSliderName, "slider name", TValueKind::Text},
-    {&TAppletData::pCfgName, "configuration name", TValueKind::Text},
-    {&TAppletData::pDivId, "container id", TValueKind::Text},
-    {&TAppletData::pWidth, "width", TValueKind::Number},
-    {&TAppletData::pHeight, "height", TValueKind::Number},
-    {&TAppletData::pStep, "step", TValueKind::Number},
-    {&TAppletData::pDelay, "delay", TValueKind::Number},
-    {&TAppletData::pGap, "gap", TValueKind::Number},
-    {&TAppletData::pTrailerSpace, "trailer space", TValueKind::Number},
-    {&TAppletData::pBgColor, "background colour", TValueKind::Colour},
-    {&TAppletData::pSpareCfgName, "spare configuration name", TValueKind::Text},
-    {&TAppletData::pImageBorderWidth, "image border width", TValueKind::Number},
-    {&TAppletData::pImageBorderStyle, "image border style", TValueKind::BorderStyle},
-    {&TAppletData::pImageBorderColor, "image border colour", TValueKind::Colour},
-    {&TAppletData::pContainerBorderWidth, "container border width", TValueKind::Number},
-    {&TAppletData::pContainerBorderStyle, "container border style", TValueKind::BorderStyle},
-    {&TAppletData::pContainerBorderColor, "container border colour", TValueKind::Colour},
-    {&TAppletData::pInternalUse_RootDir_Local, "local root folder", TValueKind::Text},
-    {&TAppletData::pInternalUse_RootDir_Remote, "web root folder", TValueKind::Text},
+const std::array<TSliderFieldInfo, kSliderFieldCount> kSliderFieldTable = {{
+    {&TSliderData::name, "slider name", TValueKind::Text},
+    {&TSliderData::configName, "configuration name", TValueKind::Text},
+    {&TSliderData::divId, "container id", TValueKind::Text},
+    {&TSliderData::width, "width", TValueKind::Number},
+    {&TSliderData::height, "height", TValueKind::Number},
+    {&TSliderData::step, "step", TValueKind::Number},
+    {&TSliderData::delay, "delay", TValueKind::Number},
+    {&TSliderData::gap, "gap", TValueKind::Number},
+    {&TSliderData::trailerSpace, "trailer space", TValueKind::Number},
+    {&TSliderData::backgroundColour, "background colour", TValueKind::Colour},
+    {&TSliderData::spareConfigName, "spare configuration name", TValueKind::Text},
+    {&TSliderData::imageBorderWidth, "image border width", TValueKind::Number},
+    {&TSliderData::imageBorderStyle, "image border style", TValueKind::BorderStyle},
+    {&TSliderData::imageBorderColour, "image border colour", TValueKind::Colour},
+    {&TSliderData::containerBorderWidth, "container border width", TValueKind::Number},
+    {&TSliderData::containerBorderStyle, "container border style", TValueKind::BorderStyle},
+    {&TSliderData::containerBorderColour, "container border colour", TValueKind::Colour},
+    {&TSliderData::localRoot, "local root folder", TValueKind::Text},
+    {&TSliderData::remoteRoot, "web root folder", TValueKind::Text},
     // Older versions wrote other values than 1 and 0: neither button is then chosen.
-    {&TAppletData::pInternalUse_RootDir_Local_Checked, "path option", TValueKind::Text},
+    {&TSliderData::localRootChecked, "path option", TValueKind::Text},
 }};
 
 TItemData DefaultItem() {
@@ -81,10 +81,10 @@ std::string KindText(TValueKind kind) {
   return {};
 }
 
-void FollowSliderName(TAppletData& slider) {
-  slider.pCfgName = slider.pSliderName + "cfg";
-  slider.pDivId = slider.pSliderName + "_div";
-  slider.pSpareCfgName = slider.pCfgName;
+void FollowSliderName(TSliderData& slider) {
+  slider.configName = slider.name + "cfg";
+  slider.divId = slider.name + "_div";
+  slider.spareConfigName = slider.configName;
 }
 
 std::string ResolvePicturePath(const std::string& projectFolder, const std::string& written) {
@@ -95,5 +95,5 @@ std::string ResolvePicturePath(const std::string& projectFolder, const std::stri
 }
 
 std::string TDesign::picturePath(size_t index) const {
-  return ResolvePicturePath(projectFolder, items.at(index).OriginalImagePath);
+  return ResolvePicturePath(projectFolder, items.at(index).originalPath);
 }

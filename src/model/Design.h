@@ -11,42 +11,42 @@
 using TStringArray = std::vector<std::string>;
 
 // The slider parameters. The field order is the order of the values in the project file.
-struct TAppletData {
-  std::string pSliderName;
-  std::string pCfgName;
-  std::string pDivId;
-  std::string pWidth;
-  std::string pHeight;
-  std::string pStep;
-  std::string pDelay;
-  std::string pGap;
-  std::string pTrailerSpace;
-  std::string pBgColor;
-  std::string pSpareCfgName;
-  std::string pImageBorderWidth;
-  std::string pImageBorderStyle;
-  std::string pImageBorderColor;
-  std::string pContainerBorderWidth;
-  std::string pContainerBorderStyle;
-  std::string pContainerBorderColor;
-  std::string pInternalUse_RootDir_Local;
-  std::string pInternalUse_RootDir_Remote;
-  std::string pInternalUse_RootDir_Local_Checked;
+struct TSliderData {
+  std::string name;
+  std::string configName;
+  std::string divId;
+  std::string width;
+  std::string height;
+  std::string step;
+  std::string delay;
+  std::string gap;
+  std::string trailerSpace;
+  std::string backgroundColour;
+  std::string spareConfigName;
+  std::string imageBorderWidth;
+  std::string imageBorderStyle;
+  std::string imageBorderColour;
+  std::string containerBorderWidth;
+  std::string containerBorderStyle;
+  std::string containerBorderColour;
+  std::string localRoot;
+  std::string remoteRoot;
+  std::string localRootChecked;
 
-  bool operator==(const TAppletData&) const = default;
+  bool operator==(const TSliderData&) const = default;
 };
 
 // One image item. The field order is the order of the values in the project file.
 struct TItemData {
-  std::string IImageFile;
-  std::string OriginalImagePath;
-  std::string ILink;
-  std::string ITarget;
-  std::string IToolTip;
-  std::string IWidth;
-  std::string IHeight;
-  std::string ILevel;
-  std::string ISpare;
+  std::string imageFile;
+  std::string originalPath;
+  std::string link;
+  std::string target;
+  std::string toolTip;
+  std::string width;
+  std::string height;
+  std::string level;
+  std::string spare;
 
   bool operator==(const TItemData&) const = default;
 };
@@ -57,7 +57,7 @@ using TItemArray = std::vector<TItemData>;
 // "Slider1cfg" and "Slider1_div" (and "Slider1cfg" in the spare field). The window keeps them so
 // as the name is typed, and torvane-cli applies the rule to what it reads, so that both publish
 // the same files for one project.
-void FollowSliderName(TAppletData& slider);
+void FollowSliderName(TSliderData& slider);
 
 // Where an item's picture is read from. `written` is the path as the item holds it (trimmed here):
 // an absolute path as it is; a relative one from the project file's folder (`projectFolder`;
@@ -65,7 +65,7 @@ void FollowSliderName(TAppletData& slider);
 // the working folder, as older versions took it. Empty stays empty. The item keeps `written`.
 std::string ResolvePicturePath(const std::string& projectFolder, const std::string& written);
 
-constexpr int kAppletFieldCount = 20;
+constexpr int kSliderFieldCount = 20;
 constexpr int kItemFieldCount = 9;
 
 // What a field may hold, as a project file is checked before it is opened: the property panels
@@ -123,17 +123,17 @@ TItemData DefaultItem();
 
 // The same for the slider's fields, in file order.
 struct TSliderFieldInfo {
-  std::string TAppletData::*member;
+  std::string TSliderData::*member;
   const char* name;
   TValueKind kind;
 };
-extern const std::array<TSliderFieldInfo, kAppletFieldCount> kSliderFieldTable;
+extern const std::array<TSliderFieldInfo, kSliderFieldCount> kSliderFieldTable;
 
 // The whole design as a value. `levels` holds each item's nesting level (0: a child of the
 // slider, one more than its parent's otherwise), in item order; the items' own level texts are
 // what the file held and are brought up to date from `levels` when the design is written.
 struct TDesign {
-  TAppletData slider;
+  TSliderData slider;
   TItemArray items;
   std::vector<int> levels;
   // The project file's folder (with its separator), against which relative picture paths are

@@ -99,18 +99,18 @@ std::string ReplaceAllNoCase(const std::string& text, const std::string& from,
 }
 
 // Levels from the tree and the link path replacement of the Path tab.
-void PrepareItems(TAppletData& data, TItemArray& items, IDesignTree& tree) {
-  const std::string local = data.pInternalUse_RootDir_Local;
-  const std::string remote = data.pInternalUse_RootDir_Remote;
+void PrepareItems(TSliderData& data, TItemArray& items, IDesignTree& tree) {
+  const std::string local = data.localRoot;
+  const std::string remote = data.remoteRoot;
   const bool replace = !Trim(local).empty() && !Trim(remote).empty();
-  const bool toLocal = data.pInternalUse_RootDir_Local_Checked == "1";
+  const bool toLocal = data.localRootChecked == "1";
   const int count = std::min<int>(tree.NodeCount() - 1, static_cast<int>(items.size()));
   for (int k = 1; k <= count; ++k) {
     TItemData& item = items[static_cast<size_t>(k - 1)];
-    item.ILevel = std::to_string(tree.Depth(k) - 1);
+    item.level = std::to_string(tree.Depth(k) - 1);
     if (replace) {
-      item.ILink = toLocal ? ReplaceAllNoCase(item.ILink, remote, local)
-                           : ReplaceAllNoCase(item.ILink, local, remote);
+      item.link = toLocal ? ReplaceAllNoCase(item.link, remote, local)
+                          : ReplaceAllNoCase(item.link, local, remote);
     }
   }
 }
@@ -175,7 +175,7 @@ std::vector<std::string> TProjectModel::EmbedLines(
   return {"<link href=\"./" + ScriptFiles[2] + "\" type=text/css rel=stylesheet>",
           "<script language=\"javascript\" src=\"./" + ScriptFiles[0] + "\"></script>",
           "<script language=\"javascript\" src=\"./" + ScriptFiles[1] + "\"></script>",
-          "<div id=\"" + scripttext::HtmlAttribute(AppletData.pDivId) +
+          "<div id=\"" + scripttext::HtmlAttribute(AppletData.divId) +
               "\" style=\"width:" + checked.width +
               "px;height:" + std::to_string(scripttext::OuterHeight(checked)) + "px;\"></div>"};
 }
@@ -190,7 +190,7 @@ std::vector<std::string> TProjectModel::EmbedCode() const {
   }
   std::vector<std::string> lines = EmbedLines(checked);
   // The name is a script name (checked above): nothing in it can end the comment.
-  lines.insert(lines.begin(), "<!-- Torvane slider " + AppletData.pSliderName +
+  lines.insert(lines.begin(), "<!-- Torvane slider " + AppletData.name +
                                   ": put the files that Save writes beside the project (" + files +
                                   ") into the folder of this page. -->");
   return lines;
@@ -218,8 +218,9 @@ std::vector<std::string> TProjectModel::MakePage(IDesignTree& tree) {
       PictureCacheFolder.empty() ? TPictureCache::DefaultFolder() : PictureCacheFolder;
   if (PictureCacheEnabled && !cacheFolder.empty()) cache.emplace(cacheFolder, PictureCacheLimit);
   TScaleOptions options;
-  if (scripttext::IsHexColor(AppletData.pBgColor)) {
-    options.background = static_cast<unsigned>(std::stoul(AppletData.pBgColor, nullptr, 16));
+  if (scripttext::IsHexColor(AppletData.backgroundColour)) {
+    options.background =
+        static_cast<unsigned>(std::stoul(AppletData.backgroundColour, nullptr, 16));
   }
   options.cancel = CancelToken;
   options.formats = ModernFormats;
@@ -335,9 +336,9 @@ std::vector<std::string> TProjectModel::MakePage(IDesignTree& tree) {
       const long job = jobOfItem[static_cast<size_t>(k - 1)];
       if (job < 0) continue;
       TItemData& item = Items[static_cast<size_t>(k - 1)];
-      item.IWidth = std::to_string(sizeOfJob[static_cast<size_t>(job)].first);
-      item.IHeight = std::to_string(sizeOfJob[static_cast<size_t>(job)].second);
-      item.IImageFile = "slider" + std::to_string(k - 1) + ".jpg";
+      item.width = std::to_string(sizeOfJob[static_cast<size_t>(job)].first);
+      item.height = std::to_string(sizeOfJob[static_cast<size_t>(job)].second);
+      item.imageFile = "slider" + std::to_string(k - 1) + ".jpg";
     }
   }
 
@@ -349,18 +350,18 @@ std::vector<std::string> TProjectModel::MakePage(IDesignTree& tree) {
 
   std::vector<std::string> css = HeaderLines();
   css.push_back(".slidercontainer{");
-  css.push_back("BORDER:" + CssColor(AppletData.pContainerBorderColor) + " " +
+  css.push_back("BORDER:" + CssColor(AppletData.containerBorderColour) + " " +
                 CssPixels(containerBorderText) + " " +
                 CssBorderStyle(std::to_string(checked.containerBorderStyle)) + ";");
   css.push_back("}");
   css.push_back(".sliderimages{");
-  css.push_back("BORDER:" + CssColor(AppletData.pImageBorderColor) + " " +
+  css.push_back("BORDER:" + CssColor(AppletData.imageBorderColour) + " " +
                 CssPixels(imageBorderText) + " " +
                 CssBorderStyle(std::to_string(checked.imageBorderStyle)) + ";");
   css.push_back("}");
 
   // Names enter the script as pure ASCII (non-ASCII letters escaped), as all the rest does.
-  const std::string name = scripttext::JsIdentifier(AppletData.pSliderName);
+  const std::string name = scripttext::JsIdentifier(AppletData.name);
   std::vector<std::string> cfg = HeaderLines();
   for (size_t i = 0; i < Items.size(); ++i) {
     cfg.push_back("CI" + name + "([" + ConfigEntry(Items[i], i) +
@@ -375,11 +376,11 @@ std::vector<std::string> TProjectModel::MakePage(IDesignTree& tree) {
   // bare name would stop the script with a ReferenceError, so it is looked up on window instead
   // and the runtime draws an empty box.
   const std::string cfgArgument =
-      (Items.empty() ? "window." : "") + scripttext::JsIdentifier(AppletData.pCfgName);
-  cfg.push_back("new BXae(" + Quoted(AppletData.pDivId) + "," + checked.width + "," + outerHeight +
+      (Items.empty() ? "window." : "") + scripttext::JsIdentifier(AppletData.configName);
+  cfg.push_back("new BXae(" + Quoted(AppletData.divId) + "," + checked.width + "," + outerHeight +
                 "," + checked.step + "," + checked.delay + "," + checked.gap + "," +
-                checked.trailerSpace + "," + Quoted(AppletData.pBgColor) + "," + cfgArgument + "," +
-                imageBorderText + "," + containerBorderText + ");};");
+                checked.trailerSpace + "," + Quoted(AppletData.backgroundColour) + "," +
+                cfgArgument + "," + imageBorderText + "," + containerBorderText + ");};");
   cfg.push_back("Init" + name + "();");
 
   char length[8];

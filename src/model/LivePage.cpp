@@ -19,9 +19,8 @@
 std::vector<bool> UnusablePictures(const TLiveDesign& design) {
   std::vector<bool> unusable(design.items.size(), false);
   for (size_t i = 0; i < design.items.size(); ++i) {
-    if (Trim(design.items[i].OriginalImagePath).empty()) continue;
-    const std::string path =
-        ResolvePicturePath(design.projectFolder, design.items[i].OriginalImagePath);
+    if (Trim(design.items[i].originalPath).empty()) continue;
+    const std::string path = ResolvePicturePath(design.projectFolder, design.items[i].originalPath);
     bool usable = fileutil::IsFile(path) && !design.refusedPictures.count(path);
     if (usable) {
       try {
@@ -75,8 +74,8 @@ TLivePage MakeLivePage(const TLiveDesign& design, const std::string& folder,
   agent.ProjectFolder = design.projectFolder;
   const scripttext::TCheckedDesign checked = scripttext::CheckDesign(agent.AppletData, agent.Items);
   unsigned background = 0xFFFFFF;
-  if (scripttext::IsHexColor(design.slider.pBgColor))
-    background = static_cast<unsigned>(std::stoul(design.slider.pBgColor, nullptr, 16));
+  if (scripttext::IsHexColor(design.slider.backgroundColour))
+    background = static_cast<unsigned>(std::stoul(design.slider.backgroundColour, nullptr, 16));
   const TLivePictures* known = before && before->pictures ? before->pictures.get() : nullptr;
   auto pictures = std::make_shared<TLivePictures>();
   const std::string made =
@@ -85,26 +84,26 @@ TLivePage MakeLivePage(const TLiveDesign& design, const std::string& folder,
   for (size_t i = 0; i < agent.Items.size(); ++i) {
     if (i % 256 == 0) ThrowIfCancelled(agent.CancelToken);
     TItemData& item = agent.Items[i];
-    if (Trim(item.OriginalImagePath).empty()) continue;
-    const std::string source = ResolvePicturePath(design.projectFolder, item.OriginalImagePath);
-    item.OriginalImagePath.clear();
+    if (Trim(item.originalPath).empty()) continue;
+    const std::string source = ResolvePicturePath(design.projectFolder, item.originalPath);
+    item.originalPath.clear();
     const std::optional<TSourceStamp> stamp = SourceStampOf(source);
     page.unusable[i] = true;
     if (!stamp) {
       // Not found: the picture Save keeps, made under the item's name earlier, when there is one.
       const std::optional<TSourceStamp> earlier =
-          made.empty() || !scripttext::IsPlainFileName(item.IImageFile)
+          made.empty() || !scripttext::IsPlainFileName(item.imageFile)
               ? std::nullopt
-              : SourceStampOf(made + item.IImageFile);
+              : SourceStampOf(made + item.imageFile);
       if (!earlier) continue;  // its name finds nothing: shown as missing
       TLivePicture picture;
-      picture.made = made + item.IImageFile;
-      item.IImageFile = "m" + HashText(StampText(*earlier)) + ".jpg";
-      pictures->emplace(item.IImageFile, picture);
+      picture.made = made + item.imageFile;
+      item.imageFile = "m" + HashText(StampText(*earlier)) + ".jpg";
+      pictures->emplace(item.imageFile, picture);
       continue;
     }
     if (design.refusedPictures.count(source)) {  // unreadable: shown missing
-      item.IImageFile.clear();
+      item.imageFile.clear();
       continue;
     }
     std::string key = StampText(*stamp) + '\n' + std::to_string(checked.heightValue);
@@ -124,14 +123,14 @@ TLivePage MakeLivePage(const TLiveDesign& design, const std::string& folder,
         std::tie(picture.width, picture.shownHeight) =
             ScaledSize(width, height, checked.heightValue);
       } catch (const TvError&) {  // its header cannot be read: shown missing
-        item.IImageFile.clear();
+        item.imageFile.clear();
         continue;
       }
     }
     page.unusable[i] = false;
-    item.IImageFile = name;
-    item.IWidth = std::to_string(picture.width);
-    item.IHeight = std::to_string(picture.shownHeight);
+    item.imageFile = name;
+    item.width = std::to_string(picture.width);
+    item.height = std::to_string(picture.shownHeight);
     pictures->emplace(name, std::move(picture));
   }
   page.pictures = std::move(pictures);
@@ -149,13 +148,13 @@ TLivePage MakeLivePage(const TLiveDesign& design, const std::string& folder,
                       fileutil::WithSeparator(options.programFolder) + agent.ScriptFiles[0]);
 
   page.items = agent.Items;
-  page.divId = agent.AppletData.pDivId;
+  page.divId = agent.AppletData.divId;
   page.styleSheet = fileutil::ReadFileBytes(agent.PreviewFolder() + agent.ScriptFiles[2]);
   // The configuration script lists the items ("CISlider1([...]);", each adding to the list
   // Slider1cfg) and ends with the call that draws the slider: "new BXae(...);};". In place, the
   // list is given anew before the call.
-  const std::string cfgName = scripttext::JsIdentifier(agent.AppletData.pCfgName);
-  const std::string itemLine = "CI" + scripttext::JsIdentifier(agent.AppletData.pSliderName) + "([";
+  const std::string cfgName = scripttext::JsIdentifier(agent.AppletData.configName);
+  const std::string itemLine = "CI" + scripttext::JsIdentifier(agent.AppletData.name) + "([";
   std::string list;
   for (const std::string& line :
        fileutil::ReadTextLines(agent.PreviewFolder() + agent.ScriptFiles[1])) {

@@ -14,10 +14,10 @@
 
 class TPictureCache;
 
-// A design frozen at one moment. Each item's ILevel holds the depth of its node below the root
+// A design frozen at one moment. Each item's level holds the depth of its node below the root
 // (0: directly under the slider), so that the tree can be built again without the window.
 struct TLiveDesign {
-  TAppletData slider;
+  TSliderData slider;
   TItemArray items;
   std::string projectFolder;  // relative picture paths are read from here (empty: no file yet)
   // Picture files already known to be unusable (their contents could not be decoded).

@@ -59,7 +59,7 @@ void TProjectModel::CopyResourceFiles(const std::string& folder) {
   const std::string from = fileutil::WithSeparator(folder);
   for (const TItemData& item : Items) {
     ThrowIfCancelled(CancelToken);  // what was copied is listed, for ClearPreview
-    if (scripttext::IsPublishedPictureName(item.IImageFile)) AddToPreview(from + item.IImageFile);
+    if (scripttext::IsPublishedPictureName(item.imageFile)) AddToPreview(from + item.imageFile);
   }
   Progress().Step(50);
   Progress().Step(50);

@@ -125,7 +125,7 @@ struct TReadProject {
   bool sliderRead = false;
   bool itemsReached = false;
   bool complete = false;  // the item block was closed
-  TAppletData slider;
+  TSliderData slider;
   TItemArray items;
   long long sliderLine = 0;     // line number of the slider line
   long long firstItemLine = 0;  // line number of the first item line
@@ -151,7 +151,7 @@ TReadProject ReadProject(fileutil::TTextLineReader& lines, const std::string& fi
     return read;
   read.sliderLine = lines.LineNumber();
   TStringArray values;
-  for (int f = 1; f <= kAppletFieldCount; ++f) values.push_back(GetField(line, f, separator));
+  for (int f = 1; f <= kSliderFieldCount; ++f) values.push_back(GetField(line, f, separator));
   read.slider = TProjectModel::StringsToAppletData(values);
   read.sliderRead = true;
   if (!reader.SkipTo(line, "<Item_Parameters>")) return read;

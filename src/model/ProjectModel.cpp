@@ -46,7 +46,7 @@ std::string TProjectModel::PreviewFolder() const {
 }
 
 std::string TProjectModel::PicturePath(size_t index) const {
-  return ResolvePicturePath(ProjectFolder, Items.at(index).OriginalImagePath);
+  return ResolvePicturePath(ProjectFolder, Items.at(index).originalPath);
 }
 
 TItemData TProjectModel::GetItemData(int index) const {
@@ -91,12 +91,12 @@ void TProjectModel::ExchangeWithPrevious(int index) {
   }
 }
 
-TStringArray TProjectModel::AppletDataToStrings(const TAppletData& data) {
+TStringArray TProjectModel::AppletDataToStrings(const TSliderData& data) {
   return ToStrings(data, kSliderFieldTable);
 }
 
-TAppletData TProjectModel::StringsToAppletData(const TStringArray& strings) {
-  return FromStrings<TAppletData>(strings, kSliderFieldTable);
+TSliderData TProjectModel::StringsToAppletData(const TStringArray& strings) {
+  return FromStrings<TSliderData>(strings, kSliderFieldTable);
 }
 
 TStringArray TProjectModel::ItemDataToStrings(const TItemData& data) {
@@ -118,7 +118,7 @@ void TProjectModel::RebuildItemNodes(IDesignTree& tree) const {
   int previous = -1;
   for (size_t i = 0; i < Items.size(); ++i) {
     int level = 0;
-    if (!TryStrToInt(Items[i].ILevel, level) || level < 0) level = 0;
+    if (!TryStrToInt(Items[i].level, level) || level < 0) level = 0;
     level = std::min(level, previous + 1);
     previous = level;
     const int parent =

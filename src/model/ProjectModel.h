@@ -46,7 +46,7 @@ class TProjectModel {
                          IMessages* messages = nullptr);
 
   // --- data ---
-  TAppletData AppletData;
+  TSliderData AppletData;
   TItemArray Items;
   std::array<std::string, 3> ScriptFiles;  // runtime script, configuration script, style sheet
   TStringArray PreviewFiles;               // names copied into the preview folder since clean-up
@@ -118,8 +118,8 @@ class TProjectModel {
   void AdoptRun(const TProjectModel& snapshot, bool finished);
 
   // --- record and list operations (never raise) ---
-  TAppletData GetAppletData() const { return AppletData; }
-  void SetAppletData(const TAppletData& data) { AppletData = data; }
+  TSliderData GetAppletData() const { return AppletData; }
+  void SetAppletData(const TSliderData& data) { AppletData = data; }
   TItemData GetItemData(int index) const;
   void SetItemData(const TItemData& data, int index);
   void LoadDefaults();
@@ -127,8 +127,8 @@ class TProjectModel {
   void InsertItem(int position, const TItemData& data);
   void DeleteItem(int index);
   void ExchangeWithPrevious(int index);
-  static TStringArray AppletDataToStrings(const TAppletData& data);
-  static TAppletData StringsToAppletData(const TStringArray& strings);
+  static TStringArray AppletDataToStrings(const TSliderData& data);
+  static TSliderData StringsToAppletData(const TStringArray& strings);
   static TStringArray ItemDataToStrings(const TItemData& data);
   static TItemData StringsToItemData(const TStringArray& strings);
 

@@ -126,8 +126,8 @@ bool TProjectModel::PublishProject(const std::string& folder, const std::string&
       outputs.insert("slider" + std::to_string(i) + extension);
       if (DoubleDensityPictures) outputs.insert("slider" + std::to_string(i) + "@2x" + extension);
     }
-    if (scripttext::IsPublishedPictureName(Items[i].IImageFile)) {
-      outputs.insert(LowerAscii(Items[i].IImageFile));
+    if (scripttext::IsPublishedPictureName(Items[i].imageFile)) {
+      outputs.insert(LowerAscii(Items[i].imageFile));
     }
   }
   if (outputs.count(LowerAscii(fileName)) != 0) {
@@ -149,7 +149,7 @@ bool TProjectModel::PublishProject(const std::string& folder, const std::string&
   // An item whose picture was not made again keeps the name it had: only a name the generator
   // gives may be copied into the folder and listed.
   for (size_t i = 0; i < Items.size(); ++i) {
-    const std::string& name = Items[i].IImageFile;
+    const std::string& name = Items[i].imageFile;
     if (!name.empty() && !scripttext::IsPublishedPictureName(name)) {
       throw TvError("Item " + std::to_string(i + 1) + "'s picture name '" + name +
                     "' is not one that publishing makes (slider0.jpg, slider1.jpg, ...); "
@@ -190,8 +190,8 @@ bool TProjectModel::PublishProject(const std::string& folder, const std::string&
   const size_t firstPicture = plan.size();
   std::set<std::string> pictures;
   for (const TItemData& item : Items) {
-    if (!scripttext::IsPublishedPictureName(item.IImageFile)) continue;
-    for (const std::string& name : PublishedPicturesOf(item.IImageFile)) {
+    if (!scripttext::IsPublishedPictureName(item.imageFile)) continue;
+    for (const std::string& name : PublishedPicturesOf(item.imageFile)) {
       if (pictures.insert(name).second) copy(preview + name, name);
     }
   }
@@ -297,8 +297,8 @@ std::vector<std::string> TProjectModel::PublishReportLines() {
   lines.push_back("[Image File(s)]: They should be copied along with script files!");
   std::set<std::string> listed;
   for (const TItemData& item : Items) {
-    if (!scripttext::IsPublishedPictureName(item.IImageFile)) continue;
-    for (const std::string& name : PublishedPicturesOf(item.IImageFile)) {
+    if (!scripttext::IsPublishedPictureName(item.imageFile)) continue;
+    for (const std::string& name : PublishedPicturesOf(item.imageFile)) {
       if (listed.insert(name).second) lines.push_back("  " + name);
     }
   }
@@ -325,15 +325,15 @@ std::vector<std::string> TProjectModel::LinkWarnings() const {
   std::vector<std::string> lines;
   for (size_t k = 0; k < Items.size(); ++k) {
     const TItemData& item = Items[k];
-    const std::string hazard = scripttext::LinkHazard(item.ILink);
+    const std::string hazard = scripttext::LinkHazard(item.link);
     if (hazard.empty()) continue;
-    std::string link = item.ILink;
+    std::string link = item.link;
     if (link.size() > kShownLength) {
       size_t cut = kShownLength - 3;
       while (cut > 0 && (static_cast<unsigned char>(link[cut]) & 0xC0) == 0x80) --cut;
       link = link.substr(0, cut) + "...";
     }
-    const std::string picture = fileutil::NameOf(item.OriginalImagePath);
+    const std::string picture = fileutil::NameOf(item.originalPath);
     lines.push_back("item " + std::to_string(k + 1) +
                     (picture.empty() ? "" : " (" + picture + ")") + ": the link " + link + " " +
                     hazard);

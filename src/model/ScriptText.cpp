@@ -272,7 +272,7 @@ std::string CanonicalItemSize(const std::string& text, const std::string& what) 
   return CanonicalWholeNumber(text, what);
 }
 
-TCheckedDesign CheckDesign(const TAppletData& data, const TItemArray&) {
+TCheckedDesign CheckDesign(const TSliderData& data, const TItemArray&) {
   const auto identifier = [](const std::string& text, const std::string& what) {
     if (!IsScriptIdentifier(text)) {
       throw TvError(what + " '" + text +
@@ -280,39 +280,39 @@ TCheckedDesign CheckDesign(const TAppletData& data, const TItemArray&) {
                     "digit)");
     }
   };
-  identifier(data.pSliderName, "The slider's name");
-  identifier(data.pCfgName, "The slider's configuration name");
-  if (IsReservedWord(data.pCfgName)) {
-    throw TvError("The slider's configuration name '" + data.pCfgName +
+  identifier(data.name, "The slider's name");
+  identifier(data.configName, "The slider's configuration name");
+  if (IsReservedWord(data.configName)) {
+    throw TvError("The slider's configuration name '" + data.configName +
                   "' is a reserved word of the script language");
   }
   const auto color = [](const std::string& text, const std::string& what) {
     if (!IsHexColor(text)) throw TvError(what + " '" + text + "' is not six hexadecimal digits");
   };
-  color(data.pBgColor, "The slider's background colour");
-  color(data.pImageBorderColor, "The slider's image border colour");
-  color(data.pContainerBorderColor, "The slider's container border colour");
+  color(data.backgroundColour, "The slider's background colour");
+  color(data.imageBorderColour, "The slider's image border colour");
+  color(data.containerBorderColour, "The slider's container border colour");
 
   TCheckedDesign checked;
-  checked.width = CanonicalWholeNumber(data.pWidth, "The slider's width");
-  checked.height = CanonicalWholeNumber(data.pHeight, "The slider's height");
-  checked.step = CanonicalWholeNumber(data.pStep, "The slider's step");
-  checked.delay = CanonicalWholeNumber(data.pDelay, "The slider's delay");
-  checked.gap = CanonicalWholeNumber(data.pGap, "The slider's gap");
-  checked.trailerSpace = CanonicalWholeNumber(data.pTrailerSpace, "The slider's trailer space");
+  checked.width = CanonicalWholeNumber(data.width, "The slider's width");
+  checked.height = CanonicalWholeNumber(data.height, "The slider's height");
+  checked.step = CanonicalWholeNumber(data.step, "The slider's step");
+  checked.delay = CanonicalWholeNumber(data.delay, "The slider's delay");
+  checked.gap = CanonicalWholeNumber(data.gap, "The slider's gap");
+  checked.trailerSpace = CanonicalWholeNumber(data.trailerSpace, "The slider's trailer space");
   const auto number = [](const std::string& text, const std::string& what) {
     return std::stoi(CanonicalWholeNumber(text, what));
   };
   checked.heightValue = std::stoi(checked.height);
   if (checked.heightValue < 1) {
-    throw TvError("The slider's height '" + data.pHeight + "' must be at least 1 pixel");
+    throw TvError("The slider's height '" + data.height + "' must be at least 1 pixel");
   }
-  checked.imageBorderWidth = number(data.pImageBorderWidth, "The slider's image border width");
-  checked.imageBorderStyle = number(data.pImageBorderStyle, "The slider's image border style");
+  checked.imageBorderWidth = number(data.imageBorderWidth, "The slider's image border width");
+  checked.imageBorderStyle = number(data.imageBorderStyle, "The slider's image border style");
   checked.containerBorderWidth =
-      number(data.pContainerBorderWidth, "The slider's container border width");
+      number(data.containerBorderWidth, "The slider's container border width");
   checked.containerBorderStyle =
-      number(data.pContainerBorderStyle, "The slider's container border style");
+      number(data.containerBorderStyle, "The slider's container border style");
   return checked;
 }
 

@@ -68,7 +68,7 @@ struct TCheckedDesign {
 // one. Numbers are written back in canonical form (no leading blanks, "+" or zeros), so "010"
 // cannot turn into an octal literal in the script. The items' widths and heights are checked by
 // the generator, and only for items whose picture it does not make again.
-TCheckedDesign CheckDesign(const TAppletData& data, const TItemArray& items);
+TCheckedDesign CheckDesign(const TSliderData& data, const TItemArray& items);
 
 // The border widths that take room (a border of style "none" takes none), and the slider box's
 // outer height: the picture height plus both borders twice.

@@ -90,8 +90,8 @@ TPublishResult PublishDesign(const TDesign& design, const TPublishOptions& optio
     result.files.push_back(to + name);
   std::set<std::string> pictures;
   for (const TItemData& item : model.Items) {
-    if (!scripttext::IsPublishedPictureName(item.IImageFile)) continue;
-    for (const std::string& name : model.PublishedPicturesOf(item.IImageFile)) {
+    if (!scripttext::IsPublishedPictureName(item.imageFile)) continue;
+    for (const std::string& name : model.PublishedPicturesOf(item.imageFile)) {
       if (fileutil::IsFile(model.PreviewFolder() + name) && pictures.insert(name).second)
         result.files.push_back(to + name);
     }

@@ -95,7 +95,7 @@ void TSliderFieldsPanel::attach(TDocument& document) {
 
 void TSliderFieldsPanel::adoptShown(TDocument& document,
                                     std::initializer_list<TSliderFieldsPanel*> pages) {
-  TAppletData slider = document.slider();
+  TSliderData slider = document.slider();
   for (TSliderFieldsPanel* page : pages) {
     page->writeShown(slider);
     page->adopting_ = true;
@@ -104,17 +104,17 @@ void TSliderFieldsPanel::adoptShown(TDocument& document,
   for (TSliderFieldsPanel* page : pages) page->adopting_ = false;
 }
 
-void TSliderFieldsPanel::store(const std::function<void(TAppletData&)>& change, const QString& step,
+void TSliderFieldsPanel::store(const std::function<void(TSliderData&)>& change, const QString& step,
                                bool typing) {
   if (quiet_ > 0 || !document_) return;
   RunCommand(window(), [&] {
-    TAppletData slider = document_->slider();
+    TSliderData slider = document_->slider();
     change(slider);
     document_->setSlider(slider, step, typing);
   });
 }
 
-void TSliderFieldsPanel::storeField(std::string TAppletData::*field, std::string value,
+void TSliderFieldsPanel::storeField(std::string TSliderData::*field, std::string value,
                                     const QString& step, bool typing) {
-  store([&](TAppletData& slider) { slider.*field = std::move(value); }, step, typing);
+  store([&](TSliderData& slider) { slider.*field = std::move(value); }, step, typing);
 }

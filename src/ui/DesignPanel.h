@@ -62,7 +62,7 @@ class TSliderFieldsPanel : public TDesignPanel {
   void attach(TDocument& document);
   // Writes the slider's fields this page shows into `slider` as the page holds them (numbers and
   // colours written out, the names derived from the slider name).
-  virtual void writeShown(TAppletData& slider) const = 0;
+  virtual void writeShown(TSliderData& slider) const = 0;
   // The document takes the slider as `pages` show it, without an undoable step: right after New
   // and open, so that what is saved is what the pages show. The pages stay as they are (a path
   // option of an older file keeps neither button selected).
@@ -72,9 +72,9 @@ class TSliderFieldsPanel : public TDesignPanel {
   virtual void showSlider() = 0;
   // One undoable step that changes the fields `change` sets on the slider; nothing while the
   // page is filled or when nothing changes.
-  void store(const std::function<void(TAppletData&)>& change, const QString& step, bool typing);
+  void store(const std::function<void(TSliderData&)>& change, const QString& step, bool typing);
   // The same for one text field.
-  void storeField(std::string TAppletData::*field, std::string value, const QString& step,
+  void storeField(std::string TSliderData::*field, std::string value, const QString& step,
                   bool typing);
 
  private:

@@ -213,7 +213,7 @@ void TMainForm::setUpPictures() {
     if (item < 0) return QString();
     return document_->picturePath(item);
   };
-  parts.sliderHeight = [this] { return StrToInt(document_->slider().pHeight); };
+  parts.sliderHeight = [this] { return StrToInt(document_->slider().height); };
   pictures_ = std::make_unique<TTreePictures>(std::move(parts));
   // A path typed, chosen or brought back by Undo is shown (and checked) at once.
   connect(document_.get(), &TDocument::itemsChanged, pictures_.get(),

@@ -76,7 +76,7 @@ TLiveDesign TMainForm::liveDesign() const {
   TLiveDesign design{document.slider(), document.items(), document.agent().ProjectFolder, {}};
   for (int i = 0; i < document.itemCount(); ++i) {
     TItemData& item = design.items[size_t(i)];
-    item.ILevel = std::to_string(document.level(i));
+    item.level = std::to_string(document.level(i));
     // Pictures whose contents the tree found unusable (the page checks files and headers).
     const QString path = document.picturePath(i);
     if (!path.isEmpty() && !pictures_->facts().provider().Problem(path).isEmpty())

@@ -16,7 +16,7 @@ class TPathPanel : public TSliderFieldsPanel {
  public:
   explicit TPathPanel(QWidget* parent = nullptr);
   ~TPathPanel() override;
-  void writeShown(TAppletData& slider) const override;
+  void writeShown(TSliderData& slider) const override;
 
  protected:
   void showSlider() override;

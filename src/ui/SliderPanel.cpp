@@ -66,38 +66,37 @@ void ShowStyle(QComboBox* list, const std::string& text) {
 TSliderPanel::TSliderPanel(QWidget* parent)
     : TSliderFieldsPanel(parent), ui_(std::make_unique<Ui::TSliderPanel>()) {
   ui_->setupUi(this);
-  const std::pair<QSpinBox*, std::pair<std::string TAppletData::*, const char*>> spins[] = {
-      {ui_->spnedt_pWidth, {&TAppletData::pWidth, QT_TR_NOOP("Change Width")}},
-      {ui_->spedt_pHeight, {&TAppletData::pHeight, QT_TR_NOOP("Change Height")}},
-      {ui_->spnedt_pStep, {&TAppletData::pStep, QT_TR_NOOP("Change Step")}},
-      {ui_->spnedt_pDelay, {&TAppletData::pDelay, QT_TR_NOOP("Change Delay")}},
-      {ui_->spnedt_pGap, {&TAppletData::pGap, QT_TR_NOOP("Change Gap")}},
-      {ui_->spnedt_pTrailerSpace,
-       {&TAppletData::pTrailerSpace, QT_TR_NOOP("Change Trailer Space")}},
+  const std::pair<QSpinBox*, std::pair<std::string TSliderData::*, const char*>> spins[] = {
+      {ui_->spnedt_pWidth, {&TSliderData::width, QT_TR_NOOP("Change Width")}},
+      {ui_->spedt_pHeight, {&TSliderData::height, QT_TR_NOOP("Change Height")}},
+      {ui_->spnedt_pStep, {&TSliderData::step, QT_TR_NOOP("Change Step")}},
+      {ui_->spnedt_pDelay, {&TSliderData::delay, QT_TR_NOOP("Change Delay")}},
+      {ui_->spnedt_pGap, {&TSliderData::gap, QT_TR_NOOP("Change Gap")}},
+      {ui_->spnedt_pTrailerSpace, {&TSliderData::trailerSpace, QT_TR_NOOP("Change Trailer Space")}},
       {ui_->spnedt_pContainerBorderWidth,
-       {&TAppletData::pContainerBorderWidth, QT_TR_NOOP("Change Slider Border Width")}},
+       {&TSliderData::containerBorderWidth, QT_TR_NOOP("Change Slider Border Width")}},
       {ui_->spnedt_pImageBorderWidth,
-       {&TAppletData::pImageBorderWidth, QT_TR_NOOP("Change Image Border Width")}}};
+       {&TSliderData::imageBorderWidth, QT_TR_NOOP("Change Image Border Width")}}};
   for (const auto& [spin, what] : spins)
     connect(spin, &QSpinBox::valueChanged, this,
             [this, field = what.first, step = what.second](int value) {
               storeField(field, std::to_string(value), tr(step), true);
             });
   for (const auto& [list, field] :
-       {std::pair{ui_->cmbx_pContainerBorderStyle, &TAppletData::pContainerBorderStyle},
-        std::pair{ui_->cmbx_pImageBorderStyle, &TAppletData::pImageBorderStyle}})
+       {std::pair{ui_->cmbx_pContainerBorderStyle, &TSliderData::containerBorderStyle},
+        std::pair{ui_->cmbx_pImageBorderStyle, &TSliderData::imageBorderStyle}})
     connect(list, &QComboBox::currentIndexChanged, this, [this, field = field](int index) {
       storeField(field, std::to_string(index), tr("Change Border Style"), false);
     });
   const struct {
     TColorPanel* panel;
-    std::string TAppletData::*field;
+    std::string TSliderData::*field;
     const char* step;
   } colours[] = {
-      {ui_->pnl_pBgColor, &TAppletData::pBgColor, QT_TR_NOOP("Change Background Colour")},
-      {ui_->pnl_pImageBorderColor, &TAppletData::pImageBorderColor,
+      {ui_->pnl_pBgColor, &TSliderData::backgroundColour, QT_TR_NOOP("Change Background Colour")},
+      {ui_->pnl_pImageBorderColor, &TSliderData::imageBorderColour,
        QT_TR_NOOP("Change Image Border Colour")},
-      {ui_->pnl_pContainerBorderColor, &TAppletData::pContainerBorderColor,
+      {ui_->pnl_pContainerBorderColor, &TSliderData::containerBorderColour,
        QT_TR_NOOP("Change Slider Border Colour")}};
   for (const auto& c : colours)
     connect(c.panel, &TColorPanel::clicked, this,
@@ -126,49 +125,48 @@ QList<QWidget*> TSliderPanel::hintControls() const {
 
 void TSliderPanel::showSlider() {
   const TQuiet quiet(quiet_);
-  const TAppletData& d = document_->slider();
+  const TSliderData& d = document_->slider();
   // A name from elsewhere (a file, Undo) takes the tip about a refused character away and is
   // the one an emptied box gets back; the name being typed changes neither.
-  if (TrimmedText(ui_->edt_pSliderName) != d.pSliderName) {
+  if (TrimmedText(ui_->edt_pSliderName) != d.name) {
     ui_->lbl_pSliderNameTip->hide();
-    if (scripttext::IsScriptIdentifier(d.pSliderName))
-      lastName_ = QString::fromStdString(d.pSliderName);
+    if (scripttext::IsScriptIdentifier(d.name)) lastName_ = QString::fromStdString(d.name);
   }
-  ShowText(ui_->edt_pSliderName, d.pSliderName);
-  ui_->spnedt_pWidth->setValue(StrToInt(d.pWidth));
-  ui_->spedt_pHeight->setValue(StrToInt(d.pHeight));
-  ui_->spnedt_pStep->setValue(StrToInt(d.pStep));
-  ui_->spnedt_pDelay->setValue(StrToInt(d.pDelay));
-  ui_->spnedt_pGap->setValue(StrToInt(d.pGap));
-  ui_->spnedt_pTrailerSpace->setValue(StrToInt(d.pTrailerSpace));
-  ui_->pnl_pBgColor->setColor(ToQColor(HexToColor(d.pBgColor)));
-  ui_->spnedt_pImageBorderWidth->setValue(StrToInt(d.pImageBorderWidth));
-  ShowStyle(ui_->cmbx_pImageBorderStyle, d.pImageBorderStyle);
-  ui_->pnl_pImageBorderColor->setColor(ToQColor(HexToColor(d.pImageBorderColor)));
-  ui_->spnedt_pContainerBorderWidth->setValue(StrToInt(d.pContainerBorderWidth));
-  ShowStyle(ui_->cmbx_pContainerBorderStyle, d.pContainerBorderStyle);
-  ui_->pnl_pContainerBorderColor->setColor(ToQColor(HexToColor(d.pContainerBorderColor)));
+  ShowText(ui_->edt_pSliderName, d.name);
+  ui_->spnedt_pWidth->setValue(StrToInt(d.width));
+  ui_->spedt_pHeight->setValue(StrToInt(d.height));
+  ui_->spnedt_pStep->setValue(StrToInt(d.step));
+  ui_->spnedt_pDelay->setValue(StrToInt(d.delay));
+  ui_->spnedt_pGap->setValue(StrToInt(d.gap));
+  ui_->spnedt_pTrailerSpace->setValue(StrToInt(d.trailerSpace));
+  ui_->pnl_pBgColor->setColor(ToQColor(HexToColor(d.backgroundColour)));
+  ui_->spnedt_pImageBorderWidth->setValue(StrToInt(d.imageBorderWidth));
+  ShowStyle(ui_->cmbx_pImageBorderStyle, d.imageBorderStyle);
+  ui_->pnl_pImageBorderColor->setColor(ToQColor(HexToColor(d.imageBorderColour)));
+  ui_->spnedt_pContainerBorderWidth->setValue(StrToInt(d.containerBorderWidth));
+  ShowStyle(ui_->cmbx_pContainerBorderStyle, d.containerBorderStyle);
+  ui_->pnl_pContainerBorderColor->setColor(ToQColor(HexToColor(d.containerBorderColour)));
 }
 
-void TSliderPanel::writeShown(TAppletData& d) const {
-  d.pSliderName = TrimmedText(ui_->edt_pSliderName);
+void TSliderPanel::writeShown(TSliderData& d) const {
+  d.name = TrimmedText(ui_->edt_pSliderName);
   FollowSliderName(d);
-  d.pWidth = std::to_string(ui_->spnedt_pWidth->value());
-  d.pHeight = std::to_string(ui_->spedt_pHeight->value());
-  d.pStep = std::to_string(ui_->spnedt_pStep->value());
-  d.pDelay = std::to_string(ui_->spnedt_pDelay->value());
-  d.pGap = std::to_string(ui_->spnedt_pGap->value());
-  d.pTrailerSpace = std::to_string(ui_->spnedt_pTrailerSpace->value());
-  d.pBgColor = ColorToHex(ToModelColor(ui_->pnl_pBgColor->color()));
-  d.pImageBorderWidth = std::to_string(ui_->spnedt_pImageBorderWidth->value());
-  d.pImageBorderStyle = std::to_string(ui_->cmbx_pImageBorderStyle->currentIndex());
-  d.pImageBorderColor = ColorToHex(ToModelColor(ui_->pnl_pImageBorderColor->color()));
-  d.pContainerBorderWidth = std::to_string(ui_->spnedt_pContainerBorderWidth->value());
-  d.pContainerBorderStyle = std::to_string(ui_->cmbx_pContainerBorderStyle->currentIndex());
-  d.pContainerBorderColor = ColorToHex(ToModelColor(ui_->pnl_pContainerBorderColor->color()));
+  d.width = std::to_string(ui_->spnedt_pWidth->value());
+  d.height = std::to_string(ui_->spedt_pHeight->value());
+  d.step = std::to_string(ui_->spnedt_pStep->value());
+  d.delay = std::to_string(ui_->spnedt_pDelay->value());
+  d.gap = std::to_string(ui_->spnedt_pGap->value());
+  d.trailerSpace = std::to_string(ui_->spnedt_pTrailerSpace->value());
+  d.backgroundColour = ColorToHex(ToModelColor(ui_->pnl_pBgColor->color()));
+  d.imageBorderWidth = std::to_string(ui_->spnedt_pImageBorderWidth->value());
+  d.imageBorderStyle = std::to_string(ui_->cmbx_pImageBorderStyle->currentIndex());
+  d.imageBorderColour = ColorToHex(ToModelColor(ui_->pnl_pImageBorderColor->color()));
+  d.containerBorderWidth = std::to_string(ui_->spnedt_pContainerBorderWidth->value());
+  d.containerBorderStyle = std::to_string(ui_->cmbx_pContainerBorderStyle->currentIndex());
+  d.containerBorderColour = ColorToHex(ToModelColor(ui_->pnl_pContainerBorderColor->color()));
 }
 
-void TSliderPanel::chooseColour(TColorPanel* panel, std::string TAppletData::*field,
+void TSliderPanel::chooseColour(TColorPanel* panel, std::string TSliderData::*field,
                                 const QString& step) {
   const auto color = prompt::Color(window(), panel->color());
   if (!color || *color == panel->color()) return;
@@ -186,8 +184,8 @@ void TSliderPanel::setUpName() {
   connect(name, &QLineEdit::textChanged, this, [this, name] {
     if (refuseText(name)) return;
     store(
-        [&](TAppletData& slider) {
-          slider.pSliderName = TrimmedText(name);
+        [&](TSliderData& slider) {
+          slider.name = TrimmedText(name);
           FollowSliderName(slider);
         },
         tr("Edit Slider Name"), true);

@@ -19,7 +19,7 @@ class TSliderPanel : public TSliderFieldsPanel {
  public:
   explicit TSliderPanel(QWidget* parent = nullptr);
   ~TSliderPanel() override;
-  void writeShown(TAppletData& slider) const override;
+  void writeShown(TSliderData& slider) const override;
   // The controls the window's hint line follows.
   QList<QWidget*> hintControls() const;
 
@@ -30,7 +30,7 @@ class TSliderPanel : public TSliderFieldsPanel {
   std::unique_ptr<Ui::TSliderPanel> ui_;
   QString lastName_;  // the last whole name: an emptied box gets it back when left
 
-  void chooseColour(TColorPanel* panel, std::string TAppletData::*field, const QString& step);
+  void chooseColour(TColorPanel* panel, std::string TSliderData::*field, const QString& step);
   void setUpName();
   void markName();  // a name the script cannot use shows in red
 };

@@ -17,8 +17,8 @@ inline std::string WriteProject(const std::string& path, const std::vector<std::
   model.LoadDefaults();
   for (size_t i = 0; i < levels.size(); ++i) {
     TItemData item = TProjectModel::DefaultItemData();
-    item.OriginalImagePath = "p" + std::to_string(i) + ".jpg";
-    item.ILevel = levels[i];
+    item.originalPath = "p" + std::to_string(i) + ".jpg";
+    item.level = levels[i];
     model.InsertItem(int(i), item);
   }
   if (edit) edit(model);

@@ -89,8 +89,8 @@ void RandomEdit(TDocument& d, std::mt19937& random, const std::vector<QString>& 
       break;
     }
     case 8: {
-      TAppletData slider = d.slider();
-      (pick(0, 1) ? slider.pSliderName : slider.pBgColor) += value;
+      TSliderData slider = d.slider();
+      (pick(0, 1) ? slider.name : slider.backgroundColour) += value;
       d.setSlider(slider, "Edit", pick(0, 1));
       break;
     }
@@ -139,7 +139,7 @@ namespace {
 std::string Outline(const TDocument& d) {
   std::string out;
   for (int i = 0; i < d.itemCount(); ++i) {
-    const std::string& path = d.item(i).OriginalImagePath;
+    const std::string& path = d.item(i).originalPath;
     out += (i ? " " : "") + path.substr(1, path.size() - 5) + std::string(size_t(d.level(i)), '+');
   }
   return out;
@@ -209,7 +209,7 @@ TEST(Document, BlockEditsMoveWholeBlocksAndUndoRestoresDesignAndSelection) {
        [](TDocument& d, V s) {
          d.insertItem(s[0], [] {
            TItemData i;
-           i.OriginalImagePath = "pn.jpg";
+           i.originalPath = "pn.jpg";
            return i;
          }());
        },
@@ -280,11 +280,11 @@ TEST(Document, TypingInOneFieldMergesUntilSomethingElseHappens) {
   }
   // The saved step stays as it was saved: typing on after a save is a step of its own.
   TFixture f;
-  TAppletData slider = f.document.slider();
-  slider.pSliderName = "A";
+  TSliderData slider = f.document.slider();
+  slider.name = "A";
   f.document.setSlider(slider, "Edit", true);
   f.document.undoStack()->setClean();
-  slider.pSliderName = "AB";
+  slider.name = "AB";
   f.document.setSlider(slider, "Edit", true);
   EXPECT_EQ(f.document.undoStack()->count(), 2);
 }

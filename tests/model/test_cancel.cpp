@@ -53,7 +53,7 @@ struct TStopFixture {
   TStopFixture() {
     WriteAll(program / "torvane.js", "var Bmaf = true;\n");
     TProjectModel model = Model(nullptr);
-    model.AppletData.pHeight = "40";
+    model.AppletData.height = "40";
     EXPECT_TRUE(model.PublishProject(out.Folder(), "show.tvn", tree));
     model.ClearPreview();
   }
@@ -67,7 +67,7 @@ struct TStopFixture {
       const std::string source = program / ("p" + std::to_string(i) + ".jpg");
       if (!fs::exists(source)) WriteTestJpeg(source, 320, 240, i);
       TItemData item = TestItem("");
-      item.OriginalImagePath = source;
+      item.originalPath = source;
       model.Items.push_back(item);
       if (tree.NodeCount() <= i + 1) tree.AppendChild(0, "Item");
     }
@@ -101,7 +101,7 @@ TEST(Cancel, AStoppedSaveLeavesThePublishedSetAsItWasAndASecondSaveWorks) {
     TCancelToken token;
     TStoppingProgress progress(token, c.when);
     TProjectModel model = f.Model(&progress);
-    model.AppletData.pHeight = "30";
+    model.AppletData.height = "30";
     model.CancelToken = &token;
     if (c.stops) {
       EXPECT_THROW(model.PublishProject(f.out.Folder(), "show.tvn", f.tree), TvCancelled);

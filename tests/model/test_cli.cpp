@@ -32,12 +32,12 @@ struct TCliFixture {
     fs::create_directory(dir.Path() / "tmp");
     TProjectModel model(dir.Folder());
     StorePanelDefaults(model);
-    model.AppletData.pHeight = "30";
+    model.AppletData.height = "30";
     for (const char* name : {"one.jpg", "two.jpg"}) {
       WriteTestJpeg(dir / name, 60, 40);
       TItemData item = TestItem("");
-      item.OriginalImagePath = dir / name;
-      item.ILevel = "0";
+      item.originalPath = dir / name;
+      item.level = "0";
       model.Items.push_back(item);
     }
     model.SaveProject(project);
@@ -245,8 +245,8 @@ TEST(Cli, WarnsOfLinksThatRunScriptOrReachLocalFilesAndPublishesThemAsTheyAre) {
   TProjectModel model(f.dir.Folder());
   TMemoryTree tree;
   ASSERT_EQ(model.LoadProject(f.project, tree), TLoadResult::Loaded);
-  model.Items[0].ILink = "https://example.org/";
-  model.Items[1].ILink = "javascript:alert('" + std::string(100, 'x') + "')";
+  model.Items[0].link = "https://example.org/";
+  model.Items[1].link = "javascript:alert('" + std::string(100, 'x') + "')";
   model.SaveProject(f.project);
   const TRunResult run = f.Run("publish " + ShellQuote(f.project));
   ASSERT_EQ(run.exitCode, 0) << run.err;
@@ -267,13 +267,13 @@ TEST(Cli, ChecksAProjectAsPublishingWouldAndWritesNothing) {
   TCliFixture f;
   const std::vector<TCase> cases = {
       {[](TProjectModel&) {}, 0, ""},
-      {[&](TProjectModel& m) { m.Items[1].OriginalImagePath = f.dir / "gone.jpg"; }, 2,
+      {[&](TProjectModel& m) { m.Items[1].originalPath = f.dir / "gone.jpg"; }, 2,
        "warning: item 2: the picture " + (f.dir / "gone.jpg") + " was not found"},
-      {[](TProjectModel& m) { m.Items[0].OriginalImagePath = ""; }, 2,
+      {[](TProjectModel& m) { m.Items[0].originalPath = ""; }, 2,
        "warning: item 1 has no picture chosen"},
-      {[](TProjectModel& m) { m.AppletData.pStep = "fast"; }, 1,
+      {[](TProjectModel& m) { m.AppletData.step = "fast"; }, 1,
        "error: The slider's step 'fast' is not a whole number"},
-      {[&](TProjectModel& m) { m.Items[0].OriginalImagePath = f.dir / "show.tvn"; }, 1,
+      {[&](TProjectModel& m) { m.Items[0].originalPath = f.dir / "show.tvn"; }, 1,
        "error: item 1: Cannot read picture"}};
   const std::string good = ReadAll(f.project);
   for (const TCase& c : cases) {
@@ -299,7 +299,7 @@ TEST(Cli, ReadsTheProjectOnlyOnceItHoldsTheFolderLock) {
   TProjectModel model(f.dir.Folder());
   TMemoryTree tree;
   ASSERT_EQ(model.LoadProject(f.project, tree), TLoadResult::Loaded);
-  model.AppletData.pHeight = "24";
+  model.AppletData.height = "24";
   TRunResult run;
   std::optional<fileutil::TFolderLock> save(std::in_place, f.dir.Folder());
   std::thread publisher([&] { run = f.Run("publish " + ShellQuote(f.project)); });

@@ -72,11 +72,11 @@ TEST(Generator, DefaultDesignWritesTheKnownLines) {
   EXPECT_EQ(page[22], "</html>");
 
   // The item's picture was never found: it keeps its name and size and the node says so.
-  EXPECT_EQ(f.model.Items[0].IImageFile, "slider0.jpg");
-  EXPECT_EQ(f.model.Items[0].ILevel, "0");
+  EXPECT_EQ(f.model.Items[0].imageFile, "slider0.jpg");
+  EXPECT_EQ(f.model.Items[0].level, "0");
   EXPECT_EQ(f.model.PictureStatus(), std::vector<TPictureStatus>{TPictureStatus::Missing});
   // The run leaves the design's own numbers alone and puts the status back.
-  EXPECT_EQ(f.model.AppletData.pHeight, "120");
+  EXPECT_EQ(f.model.AppletData.height, "120");
   EXPECT_EQ(f.progress.statuses.front(), "Making HTML Codes ... ...");
   EXPECT_FALSE(f.progress.busy);
   EXPECT_EQ(f.progress.status, "");
@@ -84,10 +84,10 @@ TEST(Generator, DefaultDesignWritesTheKnownLines) {
 
 TEST(Generator, BorderOfStyleNoneTakesNoRoomAndNoItemsStillMakeACompletePage) {
   TGeneratorFixture f;
-  f.model.AppletData.pImageBorderStyle = "0";
-  f.model.AppletData.pImageBorderWidth = "7";
-  f.model.AppletData.pContainerBorderStyle = "3";
-  f.model.AppletData.pContainerBorderWidth = "2";
+  f.model.AppletData.imageBorderStyle = "0";
+  f.model.AppletData.imageBorderWidth = "7";
+  f.model.AppletData.containerBorderStyle = "3";
+  f.model.AppletData.containerBorderWidth = "2";
   f.Run();
   const std::vector<std::string> css = f.Css();
   ASSERT_EQ(css.size(), 12u);
@@ -108,20 +108,20 @@ TEST(Generator, BorderOfStyleNoneTakesNoRoomAndNoItemsStillMakeACompletePage) {
   EXPECT_EQ(run.out, "Slider1_div undefined\n");
   EXPECT_EQ(CrLfLines(f.Page())[19],
             "<div id=\"Slider1_div\" style=\"width:370px;height:124px;\"></div>");
-  EXPECT_EQ(f.model.AppletData.pImageBorderWidth, "7");
+  EXPECT_EQ(f.model.AppletData.imageBorderWidth, "7");
 }
 
 TEST(Generator, ItemsWithoutPicturesAreWrittenAsTheyStandAndLevelsComeFromTheTree) {
   TGeneratorFixture f;
   TItemData empty = TestItem("", "", "");
-  empty.IWidth = "";
-  empty.IHeight = "";
-  empty.OriginalImagePath = f.dir / "nowhere.jpg";
+  empty.width = "";
+  empty.height = "";
+  empty.originalPath = f.dir / "nowhere.jpg";
   f.AddItem(empty);
   WriteTestJpeg(f.dir / "real.jpg", 40, 30);
   TItemData real = TestItem("old.jpg");
-  real.OriginalImagePath = "  " + (f.dir / "real.jpg") + "\t";  // blanks around the path
-  f.AddItem(real, 1);                                           // child of the first item
+  real.originalPath = "  " + (f.dir / "real.jpg") + "\t";  // blanks around the path
+  f.AddItem(real, 1);                                      // child of the first item
   f.Run();
 
   const std::vector<std::string> cfg = f.Cfg();
@@ -129,7 +129,7 @@ TEST(Generator, ItemsWithoutPicturesAreWrittenAsTheyStandAndLevelsComeFromTheTre
   EXPECT_EQ(cfg[7], "CISlider1(['slider1.jpg','page.html','_self','',160,120]);");
   EXPECT_EQ(f.model.PictureStatus(),
             (std::vector<TPictureStatus>{TPictureStatus::Missing, TPictureStatus::Found}));
-  EXPECT_EQ(f.model.Items[1].ILevel, "1");
+  EXPECT_EQ(f.model.Items[1].level, "1");
   EXPECT_EQ(f.model.PreviewFiles, (TStringArray{"slider1.jpg"}));
   const TJpegInfo info = ReadJpegInfo(f.model.PreviewFolder() + "slider1.jpg");
   EXPECT_TRUE(info.isJpeg);
@@ -142,12 +142,12 @@ TEST(Generator, ItemsWithoutPicturesAreWrittenAsTheyStandAndLevelsComeFromTheTre
 TEST(Generator, SharedPicturesGiveOneFilePerItem) {
   TGeneratorFixture f;
   f.model.ImageWorkers = 2;
-  f.model.AppletData.pHeight = "60";
+  f.model.AppletData.height = "60";
   WriteTestJpeg(f.dir / "a.jpg", 1000, 750, 1);
   WriteTestJpeg(f.dir / "b.jpg", 30, 90, 2);
   for (const char* name : {"a.jpg", "b.jpg", "a.jpg"}) {
     TItemData item = TestItem("");
-    item.OriginalImagePath = f.dir / name;
+    item.originalPath = f.dir / name;
     f.AddItem(item);
   }
   f.Run();
@@ -159,8 +159,8 @@ TEST(Generator, SharedPicturesGiveOneFilePerItem) {
     EXPECT_TRUE(info.isJpeg) << name;
     EXPECT_EQ(info.width, widths[i]) << name;
     EXPECT_EQ(info.height, 60) << name;
-    EXPECT_EQ(f.model.Items[static_cast<size_t>(i)].IImageFile, name);
-    EXPECT_EQ(f.model.Items[static_cast<size_t>(i)].IWidth, std::to_string(widths[i]));
+    EXPECT_EQ(f.model.Items[static_cast<size_t>(i)].imageFile, name);
+    EXPECT_EQ(f.model.Items[static_cast<size_t>(i)].width, std::to_string(widths[i]));
   }
   EXPECT_EQ(ReadAll(f.model.PreviewFolder() + "slider0.jpg"),
             ReadAll(f.model.PreviewFolder() + "slider2.jpg"));
@@ -168,41 +168,41 @@ TEST(Generator, SharedPicturesGiveOneFilePerItem) {
 
 TEST(Generator, LinkRootsAreReplacedBothWaysWithoutRegardToCase) {
   TGeneratorFixture f;
-  f.model.AppletData.pInternalUse_RootDir_Local = "C:\\Site\\";
-  f.model.AppletData.pInternalUse_RootDir_Remote = "http://www.Example.com/";
+  f.model.AppletData.localRoot = "C:\\Site\\";
+  f.model.AppletData.remoteRoot = "http://www.Example.com/";
   f.AddItem(TestItem("", "HTTP://WWW.EXAMPLE.COM/a/B.html"));
   f.AddItem(TestItem("", "other.html"));
   f.AddItem(TestItem("", "http://www.example.com/x http://WWW.example.com/y"));
 
-  f.model.AppletData.pInternalUse_RootDir_Local_Checked = "1";
+  f.model.AppletData.localRootChecked = "1";
   f.Run();
-  EXPECT_EQ(f.model.Items[0].ILink, "C:\\Site\\a/B.html");
-  EXPECT_EQ(f.model.Items[1].ILink, "other.html");
-  EXPECT_EQ(f.model.Items[2].ILink, "C:\\Site\\x C:\\Site\\y");
+  EXPECT_EQ(f.model.Items[0].link, "C:\\Site\\a/B.html");
+  EXPECT_EQ(f.model.Items[1].link, "other.html");
+  EXPECT_EQ(f.model.Items[2].link, "C:\\Site\\x C:\\Site\\y");
 
-  f.model.AppletData.pInternalUse_RootDir_Local_Checked = "0";
+  f.model.AppletData.localRootChecked = "0";
   f.Run();
-  EXPECT_EQ(f.model.Items[0].ILink, "http://www.Example.com/a/B.html");
-  EXPECT_EQ(f.model.Items[2].ILink, "http://www.Example.com/x http://www.Example.com/y");
+  EXPECT_EQ(f.model.Items[0].link, "http://www.Example.com/a/B.html");
+  EXPECT_EQ(f.model.Items[2].link, "http://www.Example.com/x http://www.Example.com/y");
   EXPECT_EQ(f.Cfg()[6], "CISlider1(['','http://www.Example.com/a/B.html','_self','',160,120]);");
 
   // Letter case is ignored beyond A-Z too; the rest of the link stays as written.
-  f.model.AppletData.pInternalUse_RootDir_Remote = "http://X/\xC3\xA9\xC5\x92/";
-  f.model.AppletData.pInternalUse_RootDir_Local = "C:\\\xC3\x89t\xC3\xA9\\";
-  f.model.Items[1].ILink = "http://x/\xC3\x89\xC5\x93/\xC3\xA9.html";
-  f.model.AppletData.pInternalUse_RootDir_Local_Checked = "1";
+  f.model.AppletData.remoteRoot = "http://X/\xC3\xA9\xC5\x92/";
+  f.model.AppletData.localRoot = "C:\\\xC3\x89t\xC3\xA9\\";
+  f.model.Items[1].link = "http://x/\xC3\x89\xC5\x93/\xC3\xA9.html";
+  f.model.AppletData.localRootChecked = "1";
   f.Run();
-  EXPECT_EQ(f.model.Items[1].ILink, "C:\\\xC3\x89t\xC3\xA9\\\xC3\xA9.html");
-  f.model.AppletData.pInternalUse_RootDir_Local_Checked = "0";
-  f.model.Items[1].ILink = "c:\\\xC3\xA9T\xC3\x89\\a.html";
+  EXPECT_EQ(f.model.Items[1].link, "C:\\\xC3\x89t\xC3\xA9\\\xC3\xA9.html");
+  f.model.AppletData.localRootChecked = "0";
+  f.model.Items[1].link = "c:\\\xC3\xA9T\xC3\x89\\a.html";
   f.Run();
-  EXPECT_EQ(f.model.Items[1].ILink, "http://X/\xC3\xA9\xC5\x92/a.html");
+  EXPECT_EQ(f.model.Items[1].link, "http://X/\xC3\xA9\xC5\x92/a.html");
 
   // A root that is blank once trimmed switches the replacement off.
-  f.model.AppletData.pInternalUse_RootDir_Local = " \t";
-  f.model.AppletData.pInternalUse_RootDir_Local_Checked = "1";
+  f.model.AppletData.localRoot = " \t";
+  f.model.AppletData.localRootChecked = "1";
   f.Run();
-  EXPECT_EQ(f.model.Items[0].ILink, "http://www.Example.com/a/B.html");
+  EXPECT_EQ(f.model.Items[0].link, "http://www.Example.com/a/B.html");
 }
 
 TEST(Generator, HostileOrBrokenValuesAreRefusedBeforeAnythingIsWritten) {
@@ -211,35 +211,35 @@ TEST(Generator, HostileOrBrokenValuesAreRefusedBeforeAnythingIsWritten) {
     std::string message;
   };
   const std::vector<TCase> cases = {
-      {[](auto& m) { m.AppletData.pStep = "alert(1)"; },
+      {[](auto& m) { m.AppletData.step = "alert(1)"; },
        "The slider's step 'alert(1)' is not a whole number"},
-      {[](auto& m) { m.AppletData.pWidth = "1e3"; }, "The slider's width '1e3'"},
-      {[](auto& m) { m.AppletData.pDelay = "39 "; }, "The slider's delay '39 '"},
-      {[](auto& m) { m.AppletData.pGap = "+-1"; }, "The slider's gap '+-1'"},
-      {[](auto& m) { m.AppletData.pTrailerSpace = ""; }, "The slider's trailer space ''"},
-      {[](auto& m) { m.AppletData.pHeight = "0"; }, "The slider's height '0' must be at least 1"},
-      {[](auto& m) { m.AppletData.pHeight = "-5"; }, "The slider's height '-5'"},
-      {[](auto& m) { m.AppletData.pHeight = "99999999999"; }, "'99999999999' is out of range"},
-      {[](auto& m) { m.AppletData.pSliderName = "Slider 1"; }, "The slider's name 'Slider 1'"},
-      {[](auto& m) { m.AppletData.pSliderName = "1st"; }, "The slider's name '1st'"},
-      {[](auto& m) { m.AppletData.pCfgName = "x);alert(1);//"; },
+      {[](auto& m) { m.AppletData.width = "1e3"; }, "The slider's width '1e3'"},
+      {[](auto& m) { m.AppletData.delay = "39 "; }, "The slider's delay '39 '"},
+      {[](auto& m) { m.AppletData.gap = "+-1"; }, "The slider's gap '+-1'"},
+      {[](auto& m) { m.AppletData.trailerSpace = ""; }, "The slider's trailer space ''"},
+      {[](auto& m) { m.AppletData.height = "0"; }, "The slider's height '0' must be at least 1"},
+      {[](auto& m) { m.AppletData.height = "-5"; }, "The slider's height '-5'"},
+      {[](auto& m) { m.AppletData.height = "99999999999"; }, "'99999999999' is out of range"},
+      {[](auto& m) { m.AppletData.name = "Slider 1"; }, "The slider's name 'Slider 1'"},
+      {[](auto& m) { m.AppletData.name = "1st"; }, "The slider's name '1st'"},
+      {[](auto& m) { m.AppletData.configName = "x);alert(1);//"; },
        "The slider's configuration name 'x);alert(1);//'"},
-      {[](auto& m) { m.AppletData.pCfgName = "new"; }, "'new' is a reserved word"},
-      {[](auto& m) { m.AppletData.pBgColor = "FFFFFF');alert(1);//"; },
+      {[](auto& m) { m.AppletData.configName = "new"; }, "'new' is a reserved word"},
+      {[](auto& m) { m.AppletData.backgroundColour = "FFFFFF');alert(1);//"; },
        "The slider's background colour"},
-      {[](auto& m) { m.AppletData.pImageBorderColor = "FFF"; }, "image border colour 'FFF'"},
-      {[](auto& m) { m.AppletData.pContainerBorderColor = "GGGGGG"; }, "container border colour"},
-      {[](auto& m) { m.AppletData.pImageBorderStyle = "2;"; }, "image border style '2;'"},
-      {[](auto& m) { m.AppletData.pContainerBorderWidth = "4px"; }, "container border width '4px'"},
+      {[](auto& m) { m.AppletData.imageBorderColour = "FFF"; }, "image border colour 'FFF'"},
+      {[](auto& m) { m.AppletData.containerBorderColour = "GGGGGG"; }, "container border colour"},
+      {[](auto& m) { m.AppletData.imageBorderStyle = "2;"; }, "image border style '2;'"},
+      {[](auto& m) { m.AppletData.containerBorderWidth = "4px"; }, "container border width '4px'"},
       // The second item has no picture: its stale size is written as it stands.
-      {[](auto& m) { m.Items[1].IWidth = "160);alert(1"; }, "Item 2's width '160);alert(1'"},
-      {[](auto& m) { m.Items[1].IHeight = "x"; }, "Item 2's height 'x'"},
+      {[](auto& m) { m.Items[1].width = "160);alert(1"; }, "Item 2's width '160);alert(1'"},
+      {[](auto& m) { m.Items[1].height = "x"; }, "Item 2's height 'x'"},
   };
   for (const TCase& c : cases) {
     TGeneratorFixture f;
     WriteTestJpeg(f.dir / "a.jpg", 20, 10);
     TItemData item = TestItem("");
-    item.OriginalImagePath = f.dir / "a.jpg";
+    item.originalPath = f.dir / "a.jpg";
     f.AddItem(item);
     f.AddItem(TestItem(""));
     c.spoil(f.model);
@@ -251,27 +251,27 @@ TEST(Generator, HostileOrBrokenValuesAreRefusedBeforeAnythingIsWritten) {
     }
     EXPECT_TRUE(f.NothingWritten()) << c.message;
     EXPECT_TRUE(f.model.PreviewFiles.empty()) << c.message;
-    EXPECT_EQ(f.model.Items[0].IImageFile, "") << c.message;
+    EXPECT_EQ(f.model.Items[0].imageFile, "") << c.message;
   }
 }
 
 TEST(Generator, NumbersAreWrittenInCanonicalForm) {
   TGeneratorFixture f;
-  f.model.AppletData.pStep = "010";  // would be an octal 8 in a script
-  f.model.AppletData.pDelay = "-0";
-  f.model.AppletData.pWidth = " 370";  // as the integer conversions read it
-  f.model.AppletData.pGap = "+2";
-  f.model.AppletData.pHeight = "+120";
+  f.model.AppletData.step = "010";  // would be an octal 8 in a script
+  f.model.AppletData.delay = "-0";
+  f.model.AppletData.width = " 370";  // as the integer conversions read it
+  f.model.AppletData.gap = "+2";
+  f.model.AppletData.height = "+120";
   f.AddItem(TestItem("slider0.jpg"));
   // A stale size that the picture replaces is not looked at.
   WriteTestJpeg(f.dir / "a.jpg", 20, 10);
   TItemData item = TestItem("");
-  item.OriginalImagePath = f.dir / "a.jpg";
-  item.IWidth = "stale";
+  item.originalPath = f.dir / "a.jpg";
+  item.width = "stale";
   f.AddItem(item);
   f.Run();
   EXPECT_EQ(f.Cfg()[13], "new BXae('Slider1_div',370,128,10,0,2,0,'FFFFFF',Slider1cfg,4,0);};");
-  EXPECT_EQ(f.model.Items[1].IWidth, "240");
+  EXPECT_EQ(f.model.Items[1].width, "240");
   EXPECT_EQ(CrLfLines(f.Page())[19],
             "<div id=\"Slider1_div\" style=\"width:370px;height:128px;\"></div>");
 }
@@ -283,7 +283,7 @@ TEST(Generator, ABadPictureNamesTheFileAndLeavesTheTextFilesUnwritten) {
   WriteAll(f.Page(), "old page\r\n");
   for (const char* name : {"good.jpg", "broken.jpg"}) {
     TItemData item = TestItem("");
-    item.OriginalImagePath = f.dir / name;
+    item.originalPath = f.dir / name;
     f.AddItem(item);
   }
   try {
@@ -301,7 +301,7 @@ TEST(Generator, ABadPictureNamesTheFileAndLeavesTheTextFilesUnwritten) {
     EXPECT_EQ(name, "slider0.jpg");
     EXPECT_TRUE(fileutil::IsFile(f.model.PreviewFolder() + name));
   }
-  EXPECT_EQ(f.model.Items[0].IImageFile, "");  // the items learn nothing from a failed run
+  EXPECT_EQ(f.model.Items[0].imageFile, "");  // the items learn nothing from a failed run
   EXPECT_FALSE(f.progress.busy);
   EXPECT_EQ(f.progress.status, "");
   EXPECT_EQ(f.progress.position, 0);

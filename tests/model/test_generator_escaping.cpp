@@ -45,7 +45,7 @@ TEST(GeneratorEscaping, EveryTextReachesTheRuntimeUnchangedAndTheScriptIsAscii) 
   TTempDir dir;
   TProjectModel model(dir.Folder());
   StorePanelDefaults(model);
-  model.AppletData.pDivId = "div 'one' \"two\" </script><b>&amp;";
+  model.AppletData.divId = "div 'one' \"two\" </script><b>&amp;";
   TMemoryTree tree;
   const std::vector<std::vector<std::string>> values = {
       {"a'b.jpg", "page.html?q='x'&y=\"z\"", "_self", "Don't miss"},
@@ -57,7 +57,7 @@ TEST(GeneratorEscaping, EveryTextReachesTheRuntimeUnchangedAndTheScriptIsAscii) 
   };
   for (const auto& v : values) {
     TItemData item = TestItem(v[0], v[1], v[3]);
-    item.ITarget = v[2];
+    item.target = v[2];
     model.Items.push_back(item);
     tree.AppendChild(0, "Item");
   }
@@ -75,7 +75,7 @@ TEST(GeneratorEscaping, EveryTextReachesTheRuntimeUnchangedAndTheScriptIsAscii) 
   std::istringstream lines(run.out);
   std::string line;
   std::getline(lines, line);
-  EXPECT_EQ(line, Hex(model.AppletData.pDivId));
+  EXPECT_EQ(line, Hex(model.AppletData.divId));
   std::getline(lines, line);
   EXPECT_EQ(line, "370,128,1,39,0,0,4,0");
   std::getline(lines, line);
@@ -133,9 +133,9 @@ TEST(GeneratorEscaping, ScriptNamesInEveryScriptRunAsTheSameName) {
   const std::string name =
       "Galer\xC3\xAD"
       "a\xF0\x9D\x90\x80";
-  model.AppletData.pSliderName = name;
-  model.AppletData.pCfgName = name + "cfg";
-  model.AppletData.pDivId = name + "_div";
+  model.AppletData.name = name;
+  model.AppletData.configName = name + "cfg";
+  model.AppletData.divId = name + "_div";
   TMemoryTree tree;
   model.Items.push_back(TestItem("a.jpg", "", "tip"));
   tree.AppendChild(0, "Item");

@@ -39,17 +39,17 @@ TJpegInfo ReadJpegInfo(const std::string& path) {
 
 void StorePanelDefaults(TProjectModel& model) {
   model.LoadDefaults();
-  model.AppletData.pCfgName = "Slider1cfg";
-  model.AppletData.pDivId = "Slider1_div";
-  model.AppletData.pSpareCfgName = "Slider1cfg";
+  model.AppletData.configName = "Slider1cfg";
+  model.AppletData.divId = "Slider1_div";
+  model.AppletData.spareConfigName = "Slider1cfg";
 }
 
 TItemData TestItem(const std::string& imageFile, const std::string& link,
                    const std::string& toolTip) {
   TItemData item = TProjectModel::DefaultItemData();
-  item.IImageFile = imageFile;
-  item.ILink = link;
-  item.IToolTip = toolTip;
+  item.imageFile = imageFile;
+  item.link = link;
+  item.toolTip = toolTip;
   return item;
 }
 

@@ -100,7 +100,7 @@ struct TSite {
   void AddPicture(const std::string& name, int width, int height) {
     WriteTestJpeg(program / name, width, height, static_cast<int>(model.Items.size()));
     TItemData item = TestItem("");
-    item.OriginalImagePath = program / name;
+    item.originalPath = program / name;
     model.Items.push_back(item);
     tree.AppendChild(0, "Item");
   }
@@ -220,8 +220,8 @@ TEST(HostileMemory, APublishStaysBelowOneGigabyteWithBothWorkersBusy) {
     const std::string name = dir / ("big" + std::to_string(i) + ".jpg");
     WriteAll(name, Patched("bomb-colour.jpg", 7000, 7000));
     TItemData item = TestItem("");
-    item.OriginalImagePath = name;
-    item.ILevel = "0";
+    item.originalPath = name;
+    item.level = "0";
     model.Items.push_back(item);
   }
   model.SaveProject(dir / "big.tvn");
@@ -246,13 +246,13 @@ TEST(HostileMemory, OneFileUnderSeveralSpellingsIsScaledOnce) {
        {site.program.Folder() + "./a.jpg",
         site.program.Folder() + "../" + site.program.Path().filename().string() + "/a.jpg"}) {
     TItemData item = TestItem("");
-    item.OriginalImagePath = spelling;
+    item.originalPath = spelling;
     site.model.Items.push_back(item);
     site.tree.AppendChild(0, "Item");
   }
   fs::create_symlink(site.program / "a.jpg", site.program / "link.jpg");
   TItemData linked = TestItem("");
-  linked.OriginalImagePath = site.program / "link.jpg";
+  linked.originalPath = site.program / "link.jpg";
   site.model.Items.push_back(linked);
   site.tree.AppendChild(0, "Item");
 
@@ -266,7 +266,7 @@ TEST(HostileMemory, OneFileUnderSeveralSpellingsIsScaledOnce) {
   EXPECT_EQ(progress.steps, std::vector<int>{1});
   EXPECT_EQ(model.PreviewFiles,
             (TStringArray{"slider0.jpg", "slider1.jpg", "slider2.jpg", "slider3.jpg"}));
-  for (const TItemData& item : model.Items) EXPECT_EQ(item.IWidth, "160");
+  for (const TItemData& item : model.Items) EXPECT_EQ(item.width, "160");
   EXPECT_EQ(ReadAll(model.PreviewFolder() + "slider3.jpg"),
             ReadAll(model.PreviewFolder() + "slider0.jpg"));
 }
@@ -346,7 +346,7 @@ TEST(HostileDisk, AWriteThatFailsAnywhereStopsThePublishAndLeavesEveryFileWhole)
   // pictures into the preview folder, the two generated scripts, then in the folder the page, the
   // configuration script, the project and the pictures; the runtime, the style sheet and the
   // report are unchanged and not written). Each try starts from the first publish's files.
-  site.model.AppletData.pHeight = "200";
+  site.model.AppletData.height = "200";
   int failures = 0, listed = 0;
   for (int n = 1; n < 40; ++n) {
     for (const auto& [name, bytes] : first) WriteAll(site.out / name, bytes);
@@ -387,15 +387,15 @@ TEST(HostileDisk, ARefusedPublishLeavesThePublishedFolderAsItWas) {
     std::string message;
   };
   const std::vector<TCase> cases = {
-      {"line break", [](TSite& s) { s.model.Items[1].IToolTip = "a\nb"; }, "a line break"},
-      {"lone CR", [](TSite& s) { s.model.Items[0].ILink = "x\ry"; }, "a line break"},
-      {"separator", [](TSite& s) { s.model.Items[0].ITarget = "_#$@"; }, "cannot hold"},
+      {"line break", [](TSite& s) { s.model.Items[1].toolTip = "a\nb"; }, "a line break"},
+      {"lone CR", [](TSite& s) { s.model.Items[0].link = "x\ry"; }, "a line break"},
+      {"separator", [](TSite& s) { s.model.Items[0].target = "_#$@"; }, "cannot hold"},
       {"folder", [](TSite& s) { fs::create_directory(s.out.Path() / "slider1.jpg"); },
        "a folder of that name exists"},
       {"foreign name",
        [](TSite& s) {
-         s.model.Items[1].OriginalImagePath = "";
-         s.model.Items[1].IImageFile = "secret-notes.txt";
+         s.model.Items[1].originalPath = "";
+         s.model.Items[1].imageFile = "secret-notes.txt";
        },
        "Item 2's picture name 'secret-notes.txt'"},
   };
@@ -409,7 +409,7 @@ TEST(HostileDisk, ARefusedPublishLeavesThePublishedFolderAsItWas) {
     for (const std::string& name : FilesIn(site.out.Path())) {
       before[name] = ReadAll(site.out / name);
     }
-    site.model.AppletData.pHeight = "90";  // every file would change
+    site.model.AppletData.height = "90";  // every file would change
     c.spoil(site);
     const std::string error = ErrorOf([&] { site.Publish(); });
     EXPECT_NE(error.find(c.message), std::string::npos) << c.what << ": " << error;
@@ -457,7 +457,7 @@ TEST(HostileDisk, AFolderWhereAFileShouldGoIsAnError) {
   StorePanelDefaults(model);
   WriteTestJpeg(dir / "a.jpg", 40, 30);
   TItemData item = TestItem("");
-  item.OriginalImagePath = dir / "a.jpg";
+  item.originalPath = dir / "a.jpg";
   model.Items.push_back(item);
   model.SaveProject(dir / "show.tvn");
   fs::create_directory(dir.Path() / "slider0.jpg");
@@ -483,8 +483,8 @@ TEST(HostileDisk, ProjectNamesThatCollideWithTheOutputAreRefused) {
     TSite site;
     site.AddPicture("a.jpg", 40, 30);
     site.AddPicture("b.jpg", 40, 30);
-    site.model.Items[1].IImageFile = "slider9.jpg";
-    site.model.Items[1].OriginalImagePath = "";
+    site.model.Items[1].imageFile = "slider9.jpg";
+    site.model.Items[1].originalPath = "";
     const std::string error = ErrorOf([&] { site.Publish(name); });
     EXPECT_NE(error.find("'" + name + "' is also the name of a file that publishing writes"),
               std::string::npos)
@@ -508,14 +508,14 @@ TEST(HostileConcurrency, PublishersIntoOneFolderNeverExposeAPartialFile) {
   for (int p = 0; p < 4; ++p) {
     TProjectModel model(dir.Folder());
     StorePanelDefaults(model);
-    model.AppletData.pHeight = std::to_string(100 + 40 * p);
+    model.AppletData.height = std::to_string(100 + 40 * p);
     for (int i = 0; i < 3; ++i) {
       const std::string picture =
           dir / ("p" + std::to_string(p) + "_" + std::to_string(i) + ".jpg");
       WriteTestJpeg(picture, 300 + 50 * i, 200, p * 10 + i);
       TItemData item = TestItem("");
-      item.OriginalImagePath = picture;
-      item.ILevel = "0";
+      item.originalPath = picture;
+      item.level = "0";
       model.Items.push_back(item);
     }
     model.SaveProject(dir / ("show.tvn." + std::to_string(p)));
@@ -576,7 +576,7 @@ TEST(HostileFiles, WritingThroughALinkKeepsTheLinkAndModesAreKept) {
   fs::create_symlink(real / "show.tvn", site.out / "show.tvn");
   ASSERT_EQ(::chmod((real / "show.tvn").c_str(), 0600), 0);
   ASSERT_EQ(::chmod((site.out / "slider0.jpg").c_str(), 0640), 0);
-  site.model.Items[0].IToolTip = "changed";
+  site.model.Items[0].toolTip = "changed";
   site.Publish();
   EXPECT_TRUE(fs::is_symlink(site.out.Path() / "show.tvn"));
   EXPECT_NE(ReadAll(real / "show.tvn").find("changed#$@"), std::string::npos);
@@ -610,16 +610,16 @@ TEST(HostileFiles, EachLineIsDecodedOnItsOwn) {
   TProjectModel model(dir.Folder());
   TMemoryTree tree;
   ASSERT_EQ(model.LoadProject(dir / "mixed.tvn", tree), TLoadResult::Loaded);
-  EXPECT_EQ(model.AppletData.pSliderName, "Caf\xC3\xA9");
-  EXPECT_EQ(model.Items[0].IToolTip, "Gr\xC3\xBC\xC3\x9F \xE2\x80\x9Cx\xE2\x80\x9D");
-  EXPECT_EQ(model.Items[1].IToolTip, "\xC3\xA9t\xC3\xA9 \xE2\x82\xAC");
+  EXPECT_EQ(model.AppletData.name, "Caf\xC3\xA9");
+  EXPECT_EQ(model.Items[0].toolTip, "Gr\xC3\xBC\xC3\x9F \xE2\x80\x9Cx\xE2\x80\x9D");
+  EXPECT_EQ(model.Items[1].toolTip, "\xC3\xA9t\xC3\xA9 \xE2\x82\xAC");
   // Saved again, everything is UTF-8 and reads back the same.
   model.SaveProject(dir / "again.tvn");
   TProjectModel again(dir.Folder());
   TMemoryTree againTree;
   ASSERT_EQ(again.LoadProject(dir / "again.tvn", againTree), TLoadResult::Loaded);
   EXPECT_EQ(again.Items, model.Items);
-  EXPECT_EQ(again.AppletData.pSliderName, "Caf\xC3\xA9");
+  EXPECT_EQ(again.AppletData.name, "Caf\xC3\xA9");
   EXPECT_TRUE(fileutil::IsValidUtf8(ReadAll(dir / "again.tvn")));
   // The same lines through the plain line reader, from a file and from memory.
   const std::vector<std::string> lines = fileutil::ReadTextLines(dir / "mixed.tvn");
@@ -645,8 +645,8 @@ TEST(HostileFiles, AnInterruptedPublishLeavesNoWorkFolderAndNoPartialFile) {
     const std::string name = dir / ("big" + std::to_string(i) + ".jpg");
     WriteAll(name, Patched("bomb-colour.jpg", 7000, 7000));  // slow enough to be caught midway
     TItemData item = TestItem("");
-    item.OriginalImagePath = name;
-    item.ILevel = "0";
+    item.originalPath = name;
+    item.level = "0";
     model.Items.push_back(item);
   }
   model.SaveProject(dir / "slow.tvn");
@@ -682,7 +682,7 @@ TEST(HostileDisk, AFullDiskStopsThePublishAndKeepsTheOldFiles) {
     fs::create_directory(dir.Path() / folder);
     TProjectModel model(dir.Folder());
     StorePanelDefaults(model);
-    model.AppletData.pHeight = std::to_string(height);
+    model.AppletData.height = std::to_string(height);
     for (int i = 0; i < 3; ++i) {
       const std::string picture = dir / ("noise" + std::to_string(i) + ".jpg");
       if (!fileutil::IsFile(picture)) {
@@ -691,8 +691,8 @@ TEST(HostileDisk, AFullDiskStopsThePublishAndKeepsTheOldFiles) {
         WriteAll(picture, std::string(bytes.begin(), bytes.end()));
       }
       TItemData item = TestItem("");
-      item.OriginalImagePath = picture;
-      item.ILevel = "0";
+      item.originalPath = picture;
+      item.level = "0";
       model.Items.push_back(item);
     }
     model.SaveProject(dir / (folder + "/show.tvn"));

@@ -28,8 +28,8 @@ struct TLiveFixture {
   TItemData& Add(const std::string& original, const std::string& imageFile,
                  const std::string& level) {
     design.items.push_back(TestItem(imageFile));
-    design.items.back().OriginalImagePath = original;
-    design.items.back().ILevel = level;
+    design.items.back().originalPath = original;
+    design.items.back().level = level;
     return design.items.back();
   }
 };
@@ -43,9 +43,9 @@ TEST(LivePage, GeneratesThePublishedSetWithTheBoxSize) {
   f.Add(f.out / "found.jpg", "", "0");
   f.Add(f.out / "gone.jpg", "slider7.jpg", "1");  // nested under the first
   f.Add(f.out / "gone.jpg", "never-made.jpg", "0");
-  f.design.slider.pHeight = "90";
-  f.design.slider.pImageBorderStyle = "3";  // 4 px, counted twice
-  f.design.slider.pContainerBorderStyle = "0";
+  f.design.slider.height = "90";
+  f.design.slider.imageBorderStyle = "3";  // 4 px, counted twice
+  f.design.slider.containerBorderStyle = "0";
 
   const TLivePage page = MakeLivePage(f.design, f.out / "gen", f.options);
   const std::filesystem::path folder = std::filesystem::path(page.pagePath).parent_path();
@@ -62,26 +62,26 @@ TEST(LivePage, GeneratesThePublishedSetWithTheBoxSize) {
   EXPECT_EQ(page.unusable, (std::vector<bool>{false, true, true}));
   EXPECT_NE(cfg.find("'never-made.jpg'"), std::string::npos) << cfg;
   for (size_t i = 0; i < 2; ++i) {
-    const std::string name = page.items[i].IImageFile;
+    const std::string name = page.items[i].imageFile;
     ASSERT_EQ(page.pictures->count(name), 1u) << name;
     EXPECT_NE(cfg.find("'" + name + "'"), std::string::npos) << cfg;
     EXPECT_NE(page.sliderCall.find("'" + name + "'"), std::string::npos) << page.sliderCall;
     MakeLivePicture(page.pictures->at(name), f.out / name, nullptr);
   }
-  EXPECT_EQ(ReadJpegInfo(f.out / page.items[0].IImageFile).height, 90);
-  EXPECT_EQ(page.items[0].IWidth, "120");  // from the header, as scaling makes it
-  EXPECT_EQ(ReadAll(f.out / page.items[1].IImageFile), "made before");
+  EXPECT_EQ(ReadJpegInfo(f.out / page.items[0].imageFile).height, 90);
+  EXPECT_EQ(page.items[0].width, "120");  // from the header, as scaling makes it
+  EXPECT_EQ(ReadAll(f.out / page.items[1].imageFile), "made before");
 
   // Another design with the same picture, in another place and at another height: the page
   // names the same picture alike, a picture of another size differently.
   TLiveDesign moved = f.design;
   std::swap(moved.items[0], moved.items[2]);
   const TLivePage same = MakeLivePage(moved, f.out / "gen2", f.options, &page);
-  EXPECT_EQ(same.items[2].IImageFile, page.items[0].IImageFile);
-  moved.slider.pHeight = "60";
+  EXPECT_EQ(same.items[2].imageFile, page.items[0].imageFile);
+  moved.slider.height = "60";
   const TLivePage lower = MakeLivePage(moved, f.out / "gen3", f.options, &page);
-  EXPECT_NE(lower.items[2].IImageFile, page.items[0].IImageFile);
-  EXPECT_EQ(lower.items[2].IWidth, "80");
+  EXPECT_NE(lower.items[2].imageFile, page.items[0].imageFile);
+  EXPECT_EQ(lower.items[2].width, "80");
 }
 
 TEST(LivePage, RefusesWhatTheGeneratorRefusesAndAMissingRuntime) {
@@ -90,8 +90,8 @@ TEST(LivePage, RefusesWhatTheGeneratorRefusesAndAMissingRuntime) {
     void (*spoil)(TLiveFixture&);
     const char* named;
   } cases[] = {
-      {"height 0", [](TLiveFixture& f) { f.design.slider.pHeight = "0"; }, "height '0'"},
-      {"colour", [](TLiveFixture& f) { f.design.slider.pBgColor = "red"; }, "'red'"},
+      {"height 0", [](TLiveFixture& f) { f.design.slider.height = "0"; }, "height '0'"},
+      {"colour", [](TLiveFixture& f) { f.design.slider.backgroundColour = "red"; }, "'red'"},
       {"no runtime", [](TLiveFixture& f) { std::filesystem::remove(f.program / "torvane.js"); },
        "torvane.js"},
   };

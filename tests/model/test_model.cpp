@@ -10,13 +10,13 @@ namespace {
 
 TItemData Named(const std::string& name) {
   TItemData item = TProjectModel::DefaultItemData();
-  item.IToolTip = name;
+  item.toolTip = name;
   return item;
 }
 
 std::vector<std::string> Names(const TProjectModel& agent) {
   std::vector<std::string> names;
-  for (const TItemData& item : agent.Items) names.push_back(item.IToolTip);
+  for (const TItemData& item : agent.Items) names.push_back(item.toolTip);
   return names;
 }
 
@@ -92,30 +92,30 @@ TEST(ProjectModel, DeleteAndExchangeFollowTheIndexRules) {
 }
 
 TEST(ProjectModel, RecordsRoundTripThroughStrings) {
-  TAppletData slider;
+  TSliderData slider;
   TStringArray values;
-  for (int i = 0; i < kAppletFieldCount; ++i) values.push_back("v" + std::to_string(i));
+  for (int i = 0; i < kSliderFieldCount; ++i) values.push_back("v" + std::to_string(i));
   slider = TProjectModel::StringsToAppletData(values);
-  EXPECT_EQ(slider.pSliderName, "v0");
-  EXPECT_EQ(slider.pInternalUse_RootDir_Local_Checked, "v19");
+  EXPECT_EQ(slider.name, "v0");
+  EXPECT_EQ(slider.localRootChecked, "v19");
   EXPECT_EQ(TProjectModel::AppletDataToStrings(slider), values);
 
   TItemData item{"slider0.jpg", "/p/a b.jpg", "x'y\"", "_blank", "<tip>", "1", "2", "0", "s"};
   EXPECT_EQ(TProjectModel::StringsToItemData(TProjectModel::ItemDataToStrings(item)), item);
   // Missing entries read as empty, extra ones are ignored.
-  EXPECT_EQ(TProjectModel::StringsToItemData({"a"}).OriginalImagePath, "");
+  EXPECT_EQ(TProjectModel::StringsToItemData({"a"}).originalPath, "");
   TStringArray ten(10, "z");
-  EXPECT_EQ(TProjectModel::StringsToItemData(ten).ISpare, "z");
+  EXPECT_EQ(TProjectModel::StringsToItemData(ten).spare, "z");
 }
 
 TEST(ProjectModel, RecordAccessIsByCopy) {
   TProjectModel agent("/p");
   agent.Items = {Named("a"), Named("b")};
   TItemData copy = agent.GetItemData(1);
-  copy.IToolTip = "changed";
-  EXPECT_EQ(agent.Items[1].IToolTip, "b");
+  copy.toolTip = "changed";
+  EXPECT_EQ(agent.Items[1].toolTip, "b");
   agent.SetItemData(copy, 1);
-  EXPECT_EQ(agent.Items[1].IToolTip, "changed");
+  EXPECT_EQ(agent.Items[1].toolTip, "changed");
   EXPECT_THROW(agent.GetItemData(2), std::out_of_range);
 }
 
@@ -134,7 +134,7 @@ void SetLevels(TProjectModel& agent, const std::vector<std::string>& levels) {
   agent.Items.clear();
   for (const std::string& level : levels) {
     TItemData item = TProjectModel::DefaultItemData();
-    item.ILevel = level;
+    item.level = level;
     agent.Items.push_back(item);
   }
 }

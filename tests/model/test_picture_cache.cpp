@@ -73,7 +73,7 @@ struct TThreePictures {
 
   TThreePictures() {
     StorePanelDefaults(model);
-    model.AppletData.pHeight = "24";
+    model.AppletData.height = "24";
     model.PictureCacheFolder = dir / "cache";
     const int sizes[3][2] = {{64, 48}, {40, 60}, {90, 30}};
     for (int i = 0; i < 4; ++i) {
@@ -83,8 +83,8 @@ struct TThreePictures {
         DateBack(picture);
       }
       TItemData item = TestItem("");
-      item.OriginalImagePath = picture;
-      item.ILevel = "0";
+      item.originalPath = picture;
+      item.level = "0";
       model.Items.push_back(item);
     }
     model.RebuildItemNodes(tree);
@@ -123,7 +123,7 @@ TEST(PictureCache, AHitPublishesTheSameFilesSizesAndProgressAsAFreshScale) {
   EXPECT_EQ(PublishedFiles(fresh), PublishedFiles(cold));
   EXPECT_EQ(d.model.Items, coldItems);
   EXPECT_EQ(plain.Items, coldItems);
-  EXPECT_EQ(coldItems[1].IWidth, "16");
+  EXPECT_EQ(coldItems[1].width, "16");
   // The progress bar advances once per picture, whether the picture comes from the cache or not.
   EXPECT_EQ(warmProgress.steps, coldProgress.steps);
   EXPECT_EQ(plainProgress.steps, coldProgress.steps);
@@ -141,7 +141,7 @@ TEST(PictureCache, AHitPublishesTheSameFilesSizesAndProgressAsAFreshScale) {
   cache.Store(first, 24, planted);
   const std::string fromPlanted = d.Publish(d.model, "planted", nullptr);
   EXPECT_EQ(ReadAll(fromPlanted + "/slider0.jpg"), Bytes(planted.jpeg));
-  EXPECT_EQ(d.model.Items[0].IWidth, std::to_string(planted.width));
+  EXPECT_EQ(d.model.Items[0].width, std::to_string(planted.width));
 }
 
 TEST(PictureCache, EveryPartOfTheKeyMissesWhenItChanges) {
@@ -328,14 +328,14 @@ struct TCliProject {
   explicit TCliProject(int count) {
     TProjectModel model(dir.Folder());
     StorePanelDefaults(model);
-    model.AppletData.pHeight = "30";
+    model.AppletData.height = "30";
     for (int i = 0; i < count; ++i) {
       pictures.push_back(dir / ("p" + std::to_string(i) + ".jpg"));
       WriteTestJpeg(pictures.back(), 120 + 8 * i, 90, i);
       DateBack(pictures.back());
       TItemData item = TestItem("");
-      item.OriginalImagePath = pictures.back();
-      item.ILevel = "0";
+      item.originalPath = pictures.back();
+      item.level = "0";
       model.Items.push_back(item);
     }
     model.SaveProject(project);
@@ -425,7 +425,7 @@ TEST(PictureCache, TheUsersCacheFolderFollowsXdgCacheHome) {
   TThreePictures d;
   d.model.PictureCacheFolder.clear();
   d.Publish(d.model, "nowhere", nullptr);
-  EXPECT_EQ(d.model.Items[0].IImageFile, "slider0.jpg");
+  EXPECT_EQ(d.model.Items[0].imageFile, "slider0.jpg");
   for (const auto& [name, value] : {std::pair{"XDG_CACHE_HOME", xdg}, std::pair{"HOME", home}}) {
     if (value) setenv(name, value->c_str(), 1);
   }

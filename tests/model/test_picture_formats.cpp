@@ -215,7 +215,7 @@ struct TDoubleDensityRun {
       const std::string path = sources / ("p" + std::to_string(i) + ".jpg");
       WriteTestJpeg(path, sizes[i].first, sizes[i].second, static_cast<int>(i));
       TItemData item = TestItem("");
-      item.OriginalImagePath = path;
+      item.originalPath = path;
       model.Items.push_back(item);
       tree.AppendChild(0, "Item");
     }
@@ -264,7 +264,7 @@ TEST(DoubleDensityPictures, AnUnreadablePictureNamesItsItemAndFile) {
   TDoubleDensityRun run({{400, 300}, {200, 200}});
   const std::string bad = run.sources / "logo.png";
   WriteAll(bad, "not a picture");
-  run.model.Items[1].OriginalImagePath = bad;
+  run.model.Items[1].originalPath = bad;
   EXPECT_EQ(ErrorOf([&] { run.model.PublishProject(run.out.Folder(), "show.tvn", run.tree); }),
             "Item 2: Cannot read picture " + bad +
                 ": not a picture file in a format we read (JPEG, PNG, WebP, HEIC, AVIF or TIFF)");

@@ -79,7 +79,7 @@ TEST(ProjectFile, SavesTheExactLinesAndProgress) {
 
   progress = RecordingProgress();
   agent.Items = {TProjectModel::DefaultItemData(), TProjectModel::DefaultItemData()};
-  agent.Items[1].ILevel = "0";
+  agent.Items[1].level = "0";
   agent.SaveProject(dir / "two.tvn");
   EXPECT_EQ(ReadAll(dir / "two.tvn"),
             ProjectText(kDefaultSliderLine, {"#$@#$@#$@_self#$@#$@160#$@120#$@#$@#$@",
@@ -94,9 +94,9 @@ TEST(ProjectFile, RoundTripsAwkwardValues) {
   TTempDir dir;
   TProjectModel agent(dir.Folder());
   StorePanelDefaults(agent);
-  agent.AppletData.pSliderName = "Mein Schieber";
-  agent.AppletData.pInternalUse_RootDir_Local = "C:\\Web Seiten\\<Fotos> \"neu\"";
-  agent.AppletData.pInternalUse_RootDir_Remote = "http://example.com/#top";
+  agent.AppletData.name = "Mein Schieber";
+  agent.AppletData.localRoot = "C:\\Web Seiten\\<Fotos> \"neu\"";
+  agent.AppletData.remoteRoot = "http://example.com/#top";
   TItemData item{"slider0.jpg",
                  "/home/zoë/Bilder/Straße 1.jpg",
                  "page.html?a=1&b='2'",
@@ -107,7 +107,7 @@ TEST(ProjectFile, RoundTripsAwkwardValues) {
                  "0",
                  "spare value"};
   agent.Items = {item, TProjectModel::DefaultItemData()};
-  agent.Items[1].IToolTip = "  padded  ";
+  agent.Items[1].toolTip = "  padded  ";
   agent.SaveProject(dir / "awkward.tvn");
 
   TProjectModel loaded(dir.Folder());
@@ -128,7 +128,7 @@ TEST(ProjectFile, RefusedOrFailedSaveLeavesTheOldFileIntact) {
   agent.Items = {TProjectModel::DefaultItemData()};
 
   // Values the file cannot hold are refused before anything is written.
-  agent.Items[0].IToolTip = "a#$@b";
+  agent.Items[0].toolTip = "a#$@b";
   try {
     agent.SaveProject(dir / "keep.tvn");
     FAIL() << "saved a separator";
@@ -136,10 +136,10 @@ TEST(ProjectFile, RefusedOrFailedSaveLeavesTheOldFileIntact) {
     EXPECT_NE(std::string(error.what()).find("image 1's tooltip 'a#$@b'"), std::string::npos)
         << error.what();
   }
-  agent.Items[0].IToolTip = "two\nlines";
+  agent.Items[0].toolTip = "two\nlines";
   EXPECT_THROW(agent.SaveProject(dir / "keep.tvn"), TvError);
   EXPECT_EQ(ReadAll(dir / "keep.tvn"), before);
-  agent.Items[0].IToolTip = "";
+  agent.Items[0].toolTip = "";
 
   // The disk fills up midway.
   fileutil::failNextWriteAfterBytes = 100;
@@ -175,9 +175,9 @@ TEST(ProjectFile, LoadsLooseFilesLikeTheStrictOnes) {
   TProjectModel agent(dir.Folder());
   TMemoryTree tree;
   EXPECT_EQ(agent.LoadProject(dir / "loose.tvn", tree), TLoadResult::Loaded);
-  EXPECT_EQ(agent.AppletData.pDivId, "Slider1_div");
+  EXPECT_EQ(agent.AppletData.divId, "Slider1_div");
   ASSERT_EQ(agent.Items.size(), 1u);
-  EXPECT_EQ(agent.Items[0].IToolTip, "t");
+  EXPECT_EQ(agent.Items[0].toolTip, "t");
   EXPECT_EQ(tree.NodeCount(), 2);
 
   // Field counts: extra fields ignored, missing ones empty, no trailing separator loses the last.
@@ -186,14 +186,14 @@ TEST(ProjectFile, LoadsLooseFilesLikeTheStrictOnes) {
                                            "a#$@b#$@c#$@d#$@e#$@f#$@g#$@0#$@",
                                            "a#$@b#$@c#$@d#$@e#$@f#$@g#$@0#$@i", ""}));
   EXPECT_EQ(agent.LoadProject(dir / "fields.tvn", tree = TMemoryTree()), TLoadResult::Loaded);
-  EXPECT_EQ(agent.AppletData.pSliderName, "Short");
-  EXPECT_EQ(agent.AppletData.pDivId, "");
-  EXPECT_EQ(agent.AppletData.pInternalUse_RootDir_Local_Checked, "");
+  EXPECT_EQ(agent.AppletData.name, "Short");
+  EXPECT_EQ(agent.AppletData.divId, "");
+  EXPECT_EQ(agent.AppletData.localRootChecked, "");
   ASSERT_EQ(agent.Items.size(), 4u);
-  EXPECT_EQ(agent.Items[0].ISpare, "i");
-  EXPECT_EQ(agent.Items[1].ISpare, "");
-  EXPECT_EQ(agent.Items[2].ILevel, "0");
-  EXPECT_EQ(agent.Items[2].ISpare, "");
+  EXPECT_EQ(agent.Items[0].spare, "i");
+  EXPECT_EQ(agent.Items[1].spare, "");
+  EXPECT_EQ(agent.Items[2].level, "0");
+  EXPECT_EQ(agent.Items[2].spare, "");
   EXPECT_EQ(agent.Items[3], TItemData{});  // an empty line is an item too
   EXPECT_EQ(tree.NodeCount(), 5);
 }
@@ -209,10 +209,10 @@ TEST(ProjectFile, ReadsWindowsFiles) {
   TProjectModel agent(dir.Folder());
   TMemoryTree tree;
   EXPECT_EQ(agent.LoadProject(dir / "win.tvn", tree), TLoadResult::Loaded);
-  EXPECT_EQ(agent.AppletData.pSliderName, "Grüße");
+  EXPECT_EQ(agent.AppletData.name, "Grüße");
   ASSERT_EQ(agent.Items.size(), 1u);
-  EXPECT_EQ(agent.Items[0].OriginalImagePath, "C:\\Bilder\\München.jpg");
-  EXPECT_EQ(agent.Items[0].IToolTip, "„Preis“ 5 €");
+  EXPECT_EQ(agent.Items[0].originalPath, "C:\\Bilder\\München.jpg");
+  EXPECT_EQ(agent.Items[0].toolTip, "„Preis“ 5 €");
 }
 
 TEST(ProjectFile, RejectsForeignFilesAndKeepsTheModel) {
@@ -221,7 +221,7 @@ TEST(ProjectFile, RejectsForeignFilesAndKeepsTheModel) {
   TProjectModel agent(dir.Folder(), nullptr, &messages);
   agent.LoadDefaults();
   agent.Items = {TProjectModel::DefaultItemData()};
-  const TAppletData before = agent.AppletData;
+  const TSliderData before = agent.AppletData;
   const TItemArray itemsBefore = agent.Items;
 
   for (const char* product : {"torvane", "TORVANE", "Torvane ", "Other"}) {
@@ -262,7 +262,7 @@ TEST(ProjectFile, FileThatEndsEarlyWarnsAndKeepsModelAndTreeInStep) {
   WriteAll(dir / "cut.tvn", full.substr(0, full.find("c#$@")));
   TMemoryTree tree;
   EXPECT_EQ(agent.LoadProject(dir / "cut.tvn", tree), TLoadResult::EndedEarly);
-  EXPECT_EQ(agent.AppletData.pSliderName, "Cut");
+  EXPECT_EQ(agent.AppletData.name, "Cut");
   EXPECT_EQ(agent.Items.size(), 2u);
   EXPECT_EQ(tree.NodeCount(), 3);
   ASSERT_EQ(messages.texts.size(), 1u);
@@ -283,7 +283,7 @@ TEST(ProjectFile, FileThatEndsEarlyWarnsAndKeepsModelAndTreeInStep) {
     WriteAll(dir / "cut.tvn", full.substr(0, full.find(cut)));
     TMemoryTree tree3;
     EXPECT_EQ(agent.LoadProject(dir / "cut.tvn", tree3), TLoadResult::EndedEarly) << cut;
-    EXPECT_EQ(agent.AppletData.pSliderName, "Slider1");
+    EXPECT_EQ(agent.AppletData.name, "Slider1");
     EXPECT_EQ(tree3.NodeCount(), 2);
   }
   // No product tag at all: not a project file.
@@ -301,7 +301,7 @@ TEST(ProjectFile, OpenRefusesValuesThePanelsCannotShowAndChangesNothing) {
   TTempDir dir;
   TProjectModel agent(dir.Folder());
   agent.LoadDefaults();
-  const TAppletData before = agent.AppletData;
+  const TSliderData before = agent.AppletData;
   const std::string item = "#$@a.jpg#$@#$@_self#$@#$@160#$@120#$@#$@#$@";
   const auto slider = [](int field, const std::string& value) {
     std::string line = kDefaultSliderLine;

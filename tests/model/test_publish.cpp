@@ -48,7 +48,7 @@ struct TPublishFixture {
     TItemData item = TestItem(imageFile);
     if (!source.empty()) {
       WriteTestJpeg(program / source, 64, 48, static_cast<int>(model.Items.size()));
-      item.OriginalImagePath = program / source;
+      item.originalPath = program / source;
     }
     model.Items.push_back(item);
     tree.AppendChild(0, "Item");
@@ -192,7 +192,7 @@ TEST(Publish, ImageNamesFromAProjectAreNeverUsedAsPaths) {
   fs::create_directory(target);
   for (const std::string& name : {std::string("secret-notes.txt"), std::string("torvanecfg.js"),
                                   std::string("slider01.jpg"), std::string("Slider1.JPG")}) {
-    f.model.Items[1].IImageFile = name;
+    f.model.Items[1].imageFile = name;
     try {
       f.model.PublishProject(target.string(), "p.tvn", f.tree);
       ADD_FAILURE() << name << " was published";
@@ -243,12 +243,12 @@ TEST(Publish, RewritesOnlyTheFilesWhoseContentChanged) {
     std::vector<std::string> changed;
   } cases[] = {
       {"nothing", [] {}, {}},
-      {"a link", [&] { f.model.Items[1].ILink = "other.html"; }, {"torvanecfg.js", "show.tvn"}},
+      {"a link", [&] { f.model.Items[1].link = "other.html"; }, {"torvanecfg.js", "show.tvn"}},
       {"a picture's pixels",
        [&] { WriteTestJpeg(f.program / "two.jpg", 64, 48, 9); },
        {"slider1.jpg"}},
       {"the background",
-       [&] { f.model.AppletData.pBgColor = "000000"; },
+       [&] { f.model.AppletData.backgroundColour = "000000"; },
        {"torvanecfg.js", "show.tvn"}},
   };
   for (const auto& c : cases) {
@@ -274,7 +274,7 @@ TEST(Publish, ModernFormatsArePublishedListedAndNamedInTheConfiguration) {
     f.model.ModernFormats = kWebpFormat | kAvifFormat;
     f.model.DoubleDensityPictures = dense;
     f.model.PictureCacheEnabled = false;
-    f.model.AppletData.pHeight = "24";
+    f.model.AppletData.height = "24";
     // Turned upright by its orientation, as every format must show it.
     const std::vector<unsigned char> colors[4] = {
         {255, 0, 0}, {0, 160, 0}, {0, 0, 255}, {250, 250, 250}};
@@ -285,7 +285,7 @@ TEST(Publish, ModernFormatsArePublishedListedAndNamedInTheConfiguration) {
     WriteAll(f.program / "turned.jpg", std::string(source.begin(), source.end()));
     f.AddItem("");
     f.AddItem("");
-    f.model.Items[0].OriginalImagePath = f.program / "turned.jpg";
+    f.model.Items[0].originalPath = f.program / "turned.jpg";
     ASSERT_TRUE(f.model.PublishProject(f.out.Folder(), "show.tvn", f.tree));
     std::vector<std::string> pictures = {"slider0.jpg", "slider0.avif", "slider0.webp"};
     if (dense) {

@@ -116,11 +116,11 @@ bool LoadAndPublish(TPublished& run, const fs::path& project, const fs::path& pi
     return false;
   }
   for (TItemData& item : run.model.Items) {
-    if (fs::path(item.OriginalImagePath).is_relative()) {
-      item.OriginalImagePath = (pictureFolder / item.OriginalImagePath).string();
+    if (fs::path(item.originalPath).is_relative()) {
+      item.originalPath = (pictureFolder / item.originalPath).string();
     }
-    if (!fileutil::IsFile(item.OriginalImagePath)) {
-      ADD_FAILURE() << project << " names the picture " << item.OriginalImagePath
+    if (!fileutil::IsFile(item.originalPath)) {
+      ADD_FAILURE() << project << " names the picture " << item.originalPath
                     << ", which is missing";
       return false;
     }
@@ -151,7 +151,7 @@ TEST(ShippedFiles, TemplatesOpenCompletelyAndPublishUnchanged) {
     if (!LoadAndPublish(run, file, file.parent_path(), work, to, file.filename().string())) {
       continue;
     }
-    names.insert(run.model.AppletData.pSliderName);
+    names.insert(run.model.AppletData.name);
 
     // A save writes the file exactly as shipped: no hand-made difference a user would lose.
     EXPECT_EQ(ReadAll(to / file.filename().string()), ReadAll(file.string()))
@@ -236,9 +236,9 @@ TEST(ShippedFiles, PublishedSampleMatchesWhatTheProgramMakes) {
   // The pictures by size: their bytes follow the scaler's details, which may change freely.
   ASSERT_EQ(run.model.Items.size(), 5u);
   for (const TItemData& item : run.model.Items) {
-    SCOPED_TRACE(item.IImageFile);
-    const TJpegInfo mine = ReadJpegInfo(to / item.IImageFile);
-    const TJpegInfo theirs = ReadJpegInfo((shipped / item.IImageFile).string());
+    SCOPED_TRACE(item.imageFile);
+    const TJpegInfo mine = ReadJpegInfo(to / item.imageFile);
+    const TJpegInfo theirs = ReadJpegInfo((shipped / item.imageFile).string());
     ASSERT_TRUE(theirs.isJpeg) << hint;
     EXPECT_EQ(theirs.width, mine.width) << hint;
     EXPECT_EQ(theirs.height, mine.height) << hint;
@@ -250,7 +250,7 @@ TEST(ShippedFiles, PublishedSampleMatchesWhatTheProgramMakes) {
   ASSERT_EQ(reopened.LoadProject((shipped / "sample.tvn").string(), tree), TLoadResult::Loaded);
   ASSERT_EQ(reopened.Items.size(), run.model.Items.size());
   for (size_t i = 0; i < reopened.Items.size(); ++i) {
-    EXPECT_EQ(reopened.Items[i].IImageFile, run.model.Items[i].IImageFile) << hint;
+    EXPECT_EQ(reopened.Items[i].imageFile, run.model.Items[i].imageFile) << hint;
   }
 }
 

@@ -30,11 +30,11 @@ namespace {
 QString WritePictureProject(const TTestEnvironment& env, int count, int bare) {
   TProjectModel model(QDir::tempPath().toStdString());
   model.LoadDefaults();
-  model.AppletData.pHeight = "700";
+  model.AppletData.height = "700";
   QDir().mkpath(env.Path("pictures"));
   for (int i = 0; i < count; ++i) {
     TItemData item = TProjectModel::DefaultItemData();
-    item.OriginalImagePath =
+    item.originalPath =
         MakeJpeg(env.Path(QString("pictures/p%1.jpg").arg(i)), 1900 + i, 1400).toStdString();
     model.InsertItem(i, item);
   }

@@ -32,10 +32,10 @@ namespace {
 QString WriteProject(const QString& path, int items, const std::string& name = "Slider1",
                      const std::string& tooltip = "") {
   return uitest::WriteProject(path, std::vector<std::string>(size_t(items)), [&](TProjectModel& m) {
-    m.AppletData.pSliderName = name;
+    m.AppletData.name = name;
     for (size_t i = 0; i < m.Items.size(); ++i) {
-      m.Items[i].OriginalImagePath = "pic" + std::to_string(i) + ".jpg";
-      m.Items[i].IToolTip = tooltip;
+      m.Items[i].originalPath = "pic" + std::to_string(i) + ".jpg";
+      m.Items[i].toolTip = tooltip;
     }
   });
 }
@@ -51,7 +51,7 @@ struct TWindowState {
   QString file;
   QStringList recent, panels;
   bool modified = false;
-  TAppletData slider;
+  TSliderData slider;
   TItemArray items;
   int nodes = 0;
   bool operator==(const TWindowState&) const = default;
@@ -148,7 +148,7 @@ class TestFileCommands : public QObject {
     form.findChild<QLineEdit*>("edt_pSliderName")->setText("Kept");
     prompt::QueueFile(std::nullopt);
     Act(form, "Save1")->trigger();
-    QCOMPARE(form.document().slider().pSliderName, std::string("Kept"));
+    QCOMPARE(form.document().slider().name, std::string("Kept"));
     QVERIFY(form.document().isModified() && SaveEnabled(form));
 
     // A save that fails (the folder is gone) also keeps the design, and says why.
@@ -266,11 +266,11 @@ class TestFileCommands : public QObject {
   void aSaveShowsTheDesignAsItWroteIt() {
     TTestEnvironment env;
     const QString path = uitest::WriteProject(env.Path("site/c.tvn"), {"0"}, [&](auto& m) {
-      m.AppletData.pInternalUse_RootDir_Local = "/home/me/site/";
-      m.AppletData.pInternalUse_RootDir_Remote = "https://example.org/";
-      m.AppletData.pInternalUse_RootDir_Local_Checked = "0";
-      m.Items[0].ILink = "/home/me/site/page.html";
-      m.Items[0].OriginalImagePath = MakeJpeg(env.Path("a.jpg"), 80, 60).toStdString();
+      m.AppletData.localRoot = "/home/me/site/";
+      m.AppletData.remoteRoot = "https://example.org/";
+      m.AppletData.localRootChecked = "0";
+      m.Items[0].link = "/home/me/site/page.html";
+      m.Items[0].originalPath = MakeJpeg(env.Path("a.jpg"), 80, 60).toStdString();
     });
     TMainForm form(env.ProgramFolder());
     QVERIFY(form.files().openProjectFile(path));

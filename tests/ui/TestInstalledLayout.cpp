@@ -29,9 +29,9 @@ QString WriteProject(const QString& path, const std::string& name, int height) {
   const QString picture = QFileInfo(path).absolutePath() + "/picture.jpg";
   MakeJpeg(picture, 2 * height, height);
   return uitest::WriteProject(path, {""}, [&](TProjectModel& model) {
-    model.AppletData.pSliderName = name;
-    model.AppletData.pHeight = std::to_string(height);
-    model.Items[0].OriginalImagePath = picture.toStdString();
+    model.AppletData.name = name;
+    model.AppletData.height = std::to_string(height);
+    model.Items[0].originalPath = picture.toStdString();
   });
 }
 
@@ -286,7 +286,7 @@ class TestInstalledLayout : public QObject {
     TProjectModel model(QDir::tempPath().toStdString());
     TMemoryTree tree;
     model.LoadProject(project.toStdString(), tree);
-    model.Items[0].IImageFile = "slider0.jpg";
+    model.Items[0].imageFile = "slider0.jpg";
     model.SaveProject(project.toStdString());
     QVERIFY(QFile::copy(env.Path("work/picture.jpg"), env.Path("work/slider0.jpg")));
     QDir().mkpath(bin + "preview");

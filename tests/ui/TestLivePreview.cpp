@@ -178,9 +178,8 @@ class TestLivePreview : public QObject {
         WriteProject(env.Path("hostile.tvn"), {"0", "0", "0", "0", "0"}, [&](TProjectModel& agent) {
           for (int i = 0; i < 5; ++i) {
             TItemData& item = agent.Items[size_t(i)];
-            item.ILink = links[i].toStdString();
-            item.OriginalImagePath =
-                MakeJpeg(env.Path(QString("p%1.jpg").arg(i)), 90, 60).toStdString();
+            item.link = links[i].toStdString();
+            item.originalPath = MakeJpeg(env.Path(QString("p%1.jpg").arg(i)), 90, 60).toStdString();
           }
         });
     TMainForm form(env.ProgramFolder());

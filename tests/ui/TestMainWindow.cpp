@@ -203,8 +203,8 @@ class TestMainWindow : public QObject {
     QCOMPARE(ChildCount(form, -1), 3);
     for (int i = 0; i < 3; ++i) {
       QCOMPARE(RowOf(form, i).data().toString(), QString("Item"));
-      QCOMPARE(form.document().item(i).ILevel, std::string("0"));
-      QCOMPARE(form.document().item(i).ITarget, std::string("_self"));
+      QCOMPARE(form.document().item(i).level, std::string("0"));
+      QCOMPARE(form.document().item(i).target, std::string("_self"));
     }
     QCOMPARE(form.tree().currentItem(), -1);
 
@@ -218,7 +218,7 @@ class TestMainWindow : public QObject {
     auto* picture = Find<QLineEdit>(form, "edtOriginalImagePath");
     link->setEditText(" http://one.example/ ");
     picture->setText("b.jpg");
-    QCOMPARE(form.document().item(1).ILink, std::string("http://one.example/"));
+    QCOMPARE(form.document().item(1).link, std::string("http://one.example/"));
     ClickTree(form, 2);
     QCOMPARE(link->currentText(), QString(""));
     picture->setText("c.jpg");
@@ -382,8 +382,8 @@ class TestMainWindow : public QObject {
     TTestEnvironment env;
     const QString file =
         WriteProject(env.Path("five.tvn"), {"0", "0", "0", "0", "0"}, [](TProjectModel& m) {
-          m.Items[1].ILink = m.Items[3].ILink = "same.html";
-          m.Items[1].IToolTip = "one";
+          m.Items[1].link = m.Items[3].link = "same.html";
+          m.Items[1].toolTip = "one";
         });
     TMainForm form(env.ProgramFolder());
     form.show();
@@ -399,8 +399,8 @@ class TestMainWindow : public QObject {
     link->lineEdit()->setFocus();
     link->lineEdit()->selectAll();
     QTest::keyClicks(link->lineEdit(), "both.html");
-    QCOMPARE(form.document().item(1).ILink, std::string("both.html"));
-    QCOMPARE(form.document().item(3).ILink, std::string("both.html"));
+    QCOMPARE(form.document().item(1).link, std::string("both.html"));
+    QCOMPARE(form.document().item(3).link, std::string("both.html"));
     QCOMPARE(form.document().undoStack()->count(), 1);  // nine keys, one step
     QCOMPARE(UndoText(form), QString("&Undo Edit Link"));
 
@@ -418,7 +418,7 @@ class TestMainWindow : public QObject {
     QCOMPARE(form.tree().selectedItems(), (std::vector<int>{0, 2}));
     Act(form, "Undo1")->trigger();
     Act(form, "Undo1")->trigger();
-    QCOMPARE(form.document().item(3).ILink, std::string("same.html"));
+    QCOMPARE(form.document().item(3).link, std::string("same.html"));
     QVERIFY(!form.document().isModified());
   }
 
@@ -547,42 +547,42 @@ class TestMainWindow : public QObject {
       e.edit();
       QVERIFY2(form.document().isModified() == e.changes && SaveEnabled(form) == e.changes, e.what);
     }
-    const TAppletData& d = form.document().slider();
-    QCOMPARE(d.pContainerBorderColor, std::string("123456"));
-    QCOMPARE(d.pImageBorderStyle, std::string("5"));
-    QCOMPARE(d.pInternalUse_RootDir_Local_Checked, std::string("0"));
-    QCOMPARE(d.pSliderName + d.pCfgName + d.pDivId + d.pSpareCfgName,
+    const TSliderData& d = form.document().slider();
+    QCOMPARE(d.containerBorderColour, std::string("123456"));
+    QCOMPARE(d.imageBorderStyle, std::string("5"));
+    QCOMPARE(d.localRootChecked, std::string("0"));
+    QCOMPARE(d.name + d.configName + d.divId + d.spareConfigName,
              std::string("OtherOthercfgOther_divOthercfg"));
   }
 
   void aPageEditWritesItsOwnFieldAsOneStep() {
     TTestEnvironment env;
     TMainForm form(env.ProgramFolder());
-    using TField = std::string TAppletData::*;
-    const TField all[] = {&TAppletData::pSliderName,
-                          &TAppletData::pCfgName,
-                          &TAppletData::pDivId,
-                          &TAppletData::pWidth,
-                          &TAppletData::pHeight,
-                          &TAppletData::pStep,
-                          &TAppletData::pDelay,
-                          &TAppletData::pGap,
-                          &TAppletData::pTrailerSpace,
-                          &TAppletData::pBgColor,
-                          &TAppletData::pSpareCfgName,
-                          &TAppletData::pImageBorderWidth,
-                          &TAppletData::pImageBorderStyle,
-                          &TAppletData::pImageBorderColor,
-                          &TAppletData::pContainerBorderWidth,
-                          &TAppletData::pContainerBorderStyle,
-                          &TAppletData::pContainerBorderColor,
-                          &TAppletData::pInternalUse_RootDir_Local,
-                          &TAppletData::pInternalUse_RootDir_Remote,
-                          &TAppletData::pInternalUse_RootDir_Local_Checked};
+    using TField = std::string TSliderData::*;
+    const TField all[] = {&TSliderData::name,
+                          &TSliderData::configName,
+                          &TSliderData::divId,
+                          &TSliderData::width,
+                          &TSliderData::height,
+                          &TSliderData::step,
+                          &TSliderData::delay,
+                          &TSliderData::gap,
+                          &TSliderData::trailerSpace,
+                          &TSliderData::backgroundColour,
+                          &TSliderData::spareConfigName,
+                          &TSliderData::imageBorderWidth,
+                          &TSliderData::imageBorderStyle,
+                          &TSliderData::imageBorderColour,
+                          &TSliderData::containerBorderWidth,
+                          &TSliderData::containerBorderStyle,
+                          &TSliderData::containerBorderColour,
+                          &TSliderData::localRoot,
+                          &TSliderData::remoteRoot,
+                          &TSliderData::localRootChecked};
     // A value no control can show (beyond the width box's range) stays as it is while other
     // fields are edited.
-    TAppletData odd = form.document().slider();
-    odd.pWidth = "99999999";
+    TSliderData odd = form.document().slider();
+    odd.width = "99999999";
     form.document().setSlider(odd, "test");
     const struct {
       const char* what;
@@ -592,39 +592,39 @@ class TestMainWindow : public QObject {
     } edits[] = {
         {"gap",
          [&] { Find<QSpinBox>(form, "spnedt_pGap")->setValue(17); },
-         {&TAppletData::pGap},
+         {&TSliderData::gap},
          "Change Gap"},
         {"name",
          [&] { Find<QLineEdit>(form, "edt_pSliderName")->setText("Other"); },
-         {&TAppletData::pSliderName, &TAppletData::pCfgName, &TAppletData::pDivId,
-          &TAppletData::pSpareCfgName},
+         {&TSliderData::name, &TSliderData::configName, &TSliderData::divId,
+          &TSliderData::spareConfigName},
          "Edit Slider Name"},
         {"style",
          [&] { Find<QComboBox>(form, "cmbx_pImageBorderStyle")->setCurrentIndex(5); },
-         {&TAppletData::pImageBorderStyle},
+         {&TSliderData::imageBorderStyle},
          "Change Border Style"},
         {"colour",
          [&] {
            prompt::QueueColor(QColor(1, 2, 3));
            emit Find<TColorPanel>(form, "pnl_pImageBorderColor")->clicked();
          },
-         {&TAppletData::pImageBorderColor},
+         {&TSliderData::imageBorderColour},
          "Change Image Border Colour"},
         {"folder",
          [&] { Find<QLineEdit>(form, "edtpInternalUse_RootDir_Remote")->setText("r/"); },
-         {&TAppletData::pInternalUse_RootDir_Remote},
+         {&TSliderData::remoteRoot},
          "Edit Remote Folder"},
         {"option",
          [&] { Find<QRadioButton>(form, "rdbtnpInternalUse_RootDir_Local_Checked2")->click(); },
-         {&TAppletData::pInternalUse_RootDir_Local_Checked},
+         {&TSliderData::localRootChecked},
          "Choose Link Replacement"},
     };
     QUndoStack* steps = form.document().undoStack();
     for (const auto& e : edits) {
-      const TAppletData before = form.document().slider();
+      const TSliderData before = form.document().slider();
       const int count = steps->count();
       e.edit();
-      const TAppletData& after = form.document().slider();
+      const TSliderData& after = form.document().slider();
       for (const TField field : all) {
         const bool changed =
             std::find(e.changed.begin(), e.changed.end(), field) != e.changed.end();
@@ -633,7 +633,7 @@ class TestMainWindow : public QObject {
       QCOMPARE(steps->count(), count + 1);
       QCOMPARE(steps->undoText(), e.step);
     }
-    QCOMPARE(form.document().slider().pWidth, std::string("99999999"));
+    QCOMPARE(form.document().slider().width, std::string("99999999"));
     // Typing on in the same box is the same step until the box is left.
     auto* gap = Find<QSpinBox>(form, "spnedt_pGap");
     const int count = steps->count();
@@ -645,7 +645,7 @@ class TestMainWindow : public QObject {
     QCOMPARE(steps->count(), count + 2);
     steps->undo();
     QCOMPARE(gap->value(), 19);
-    QCOMPARE(form.document().slider().pGap, std::string("19"));
+    QCOMPARE(form.document().slider().gap, std::string("19"));
   }
 
   void panelsShowTheDesignAndStoreItsValues() {
@@ -664,16 +664,15 @@ class TestMainWindow : public QObject {
              {"", "12", false, false, -1}}) {
       const QString file = WriteProject(env.Path(QString::fromStdString("older" + style + ".tvn")),
                                         {}, [&](TProjectModel& m) {
-                                          m.AppletData.pInternalUse_RootDir_Local_Checked = option;
-                                          m.AppletData.pContainerBorderStyle = style;
+                                          m.AppletData.localRootChecked = option;
+                                          m.AppletData.containerBorderStyle = style;
                                         });
       QVERIFY(form.files().openProjectFile(file));
       QCOMPARE(local->isChecked(), localOn);
       QCOMPARE(remote->isChecked(), remoteOn);
       QCOMPARE(Find<QComboBox>(form, "cmbx_pContainerBorderStyle")->currentIndex(), index);
-      QCOMPARE(form.document().slider().pInternalUse_RootDir_Local_Checked,
-               std::string(localOn ? "1" : "0"));
-      QCOMPARE(form.document().slider().pContainerBorderStyle, std::to_string(index));
+      QCOMPARE(form.document().slider().localRootChecked, std::string(localOn ? "1" : "0"));
+      QCOMPARE(form.document().slider().containerBorderStyle, std::to_string(index));
     }
     form.files().newProject();
 
@@ -692,7 +691,7 @@ class TestMainWindow : public QObject {
       name->clear();
       for (const QChar c : n.typed) name->insert(c);  // typed one character at a time
       QCOMPARE(name->text(), n.result);
-      QCOMPARE(form.document().slider().pSliderName, n.result.toStdString());
+      QCOMPARE(form.document().slider().name, n.result.toStdString());
       QCOMPARE(why->isVisibleTo(&form), !n.says.isEmpty());
       QVERIFY2(why->text().contains(n.says), qPrintable(why->text()));
       emit name->editingFinished();
@@ -707,9 +706,9 @@ class TestMainWindow : public QObject {
     for (int i = 0; i < 6; ++i) QTest::keyClick(name, Qt::Key_Backspace);
     emit name->editingFinished();
     QCOMPARE(name->text(), QString("Slider"));
-    QCOMPARE(form.document().slider().pSliderName, std::string("Slider"));
-    TAppletData data = form.document().slider();
-    data.pSliderName = "Slider-1";
+    QCOMPARE(form.document().slider().name, std::string("Slider"));
+    TSliderData data = form.document().slider();
+    data.name = "Slider-1";
     form.document().setSlider(data, "test");
     QVERIFY(name->styleSheet().contains("red"));
     QVERIFY(name->toolTip().contains("letter"));
@@ -722,7 +721,7 @@ class TestMainWindow : public QObject {
     QTest::keyClick(width, Qt::Key_Tab);
     width->clearFocus();
     QCOMPARE(width->value(), 250);
-    QCOMPARE(form.document().slider().pWidth, std::string("250"));
+    QCOMPARE(form.document().slider().width, std::string("250"));
 
     // The value separator never stays in a text.
     Act(form, "Insert2")->trigger();
@@ -733,7 +732,7 @@ class TestMainWindow : public QObject {
     QCOMPARE(prompt::Shown().last().text,
              QString("The text can't include \"#$@\", it is used by system!"));
     QCOMPARE(tip->text(), QString());
-    QCOMPARE(form.document().item(0).IToolTip, std::string());
+    QCOMPARE(form.document().item(0).toolTip, std::string());
     // Nor does a line break: pasted lines become one, and the user is told.
     for (QLineEdit* edit : {tip, Find<QComboBox>(form, "cmbx_ILink")->lineEdit(),
                             Find<QLineEdit>(form, "edtpInternalUse_RootDir_Local")}) {
@@ -742,7 +741,7 @@ class TestMainWindow : public QObject {
       QCOMPARE(edit->text(), QString("one two three"));
       QVERIFY(prompt::Shown().last().text.contains("line breaks"));
     }
-    QCOMPARE(form.document().item(0).IToolTip, std::string("one two three"));
+    QCOMPARE(form.document().item(0).toolTip, std::string("one two three"));
   }
 
   void choosersKeepWhatIsNotChosen() {
@@ -933,8 +932,8 @@ class TestMainWindow : public QObject {
     };
     for (const TCase c : {TCase{5, true}, TCase{5, false}, TCase{50, true}, TCase{0, false}}) {
       DropOnto(form, &data, c.target, c.before, Qt::CopyAction);
-      QCOMPARE(form.document().item(c.target).OriginalImagePath, x.toStdString());
-      QCOMPARE(form.document().item(c.target + 1).OriginalImagePath, y.toStdString());
+      QCOMPARE(form.document().item(c.target).originalPath, x.toStdString());
+      QCOMPARE(form.document().item(c.target + 1).originalPath, y.toStdString());
       QCOMPARE(form.tree().selectedItems(), (std::vector<int>{c.target, c.target + 1}));
       QVERIFY(inView(c.target) && inView(c.target + 1));
       Act(form, "Undo1")->trigger();
@@ -942,7 +941,7 @@ class TestMainWindow : public QObject {
     }
     // On the slider's row: after the last item.
     DropOnto(form, &data, -1, false, Qt::CopyAction);
-    QCOMPARE(form.document().item(61).OriginalImagePath, y.toStdString());
+    QCOMPARE(form.document().item(61).originalPath, y.toStdString());
     QVERIFY(inView(61));
 
     ClickTree(form, -1);

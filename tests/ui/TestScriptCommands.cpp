@@ -77,7 +77,7 @@ class TestScriptCommands : public QObject {
     QCOMPARE(QApplication::clipboard()->text().remove('\r'),
              form.codeWindow()->text().remove('\r'));
     // The link and tooltip of the selected item were stored before building.
-    QCOMPARE(form.document().items()[1].IToolTip, std::string("Second picture"));
+    QCOMPARE(form.document().items()[1].toolTip, std::string("Second picture"));
     // The tree says whose picture the build did not find.
     QCOMPARE(RowOf(form, 1).data().toString(), QString("Item"));
     QCOMPARE(RowOf(form, 2).data().toString(), QString("Warning: Original image not found."));
@@ -351,7 +351,7 @@ class TestScriptCommands : public QObject {
     Act(form, "Templet1")->trigger();
     // An untitled design from the template: not listed, and Save asks for a name; the templates
     // folder stays exactly as it was.
-    QCOMPARE(form.document().slider().pSliderName, std::string("LogoBanner"));
+    QCOMPARE(form.document().slider().name, std::string("LogoBanner"));
     QVERIFY(form.document().fileName().isEmpty() && form.files().recentEntries().isEmpty());
     form.findChild<QLineEdit*>("edt_pSliderName")->setText("FromTemplate");
     prompt::QueueFile(env.Path("mine.tvn"));

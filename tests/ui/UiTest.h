@@ -95,7 +95,7 @@ inline void Select(TMainForm& form, std::initializer_list<int> items) {
 // The picture paths of the items in list order.
 inline std::vector<std::string> Pictures(TMainForm& form) {
   std::vector<std::string> names;
-  for (const TItemData& item : form.document().items()) names.push_back(item.OriginalImagePath);
+  for (const TItemData& item : form.document().items()) names.push_back(item.originalPath);
   return names;
 }
 inline bool SaveEnabled(QObject& form) {

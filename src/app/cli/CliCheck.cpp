@@ -91,10 +91,10 @@ int CheckCommand(const std::string& projectPath, std::ostream& out, std::ostream
                                 : name + ": the picture " + path +
                                       " was not found; Save keeps the item's earlier picture");
     try {
-      scripttext::CanonicalItemSize(item.IWidth, "Item " + std::to_string(i + 1) + "'s width");
-      scripttext::CanonicalItemSize(item.IHeight, "Item " + std::to_string(i + 1) + "'s height");
-      if (!item.IImageFile.empty() && !scripttext::IsPublishedPictureName(item.IImageFile))
-        throw TvError("Item " + std::to_string(i + 1) + "'s picture name '" + item.IImageFile +
+      scripttext::CanonicalItemSize(item.width, "Item " + std::to_string(i + 1) + "'s width");
+      scripttext::CanonicalItemSize(item.height, "Item " + std::to_string(i + 1) + "'s height");
+      if (!item.imageFile.empty() && !scripttext::IsPublishedPictureName(item.imageFile))
+        throw TvError("Item " + std::to_string(i + 1) + "'s picture name '" + item.imageFile +
                       "' is not one that publishing makes");
     } catch (const TvError& failure) {
       problem(true, failure.what());

@@ -65,8 +65,7 @@ int WarnAboutMissingPictures(const TPublishResult& published, std::ostream& err)
   for (int k = 1; k <= static_cast<int>(status.size()); ++k) {
     if (status[static_cast<size_t>(k - 1)] == TPictureStatus::Found) continue;
     if (++missing > kMaxLines) continue;
-    const std::string& written =
-        published.design.items[static_cast<size_t>(k - 1)].OriginalImagePath;
+    const std::string& written = published.design.items[static_cast<size_t>(k - 1)].originalPath;
     err << "torvane-cli: warning: item " << k;
     if (Trim(written).empty()) {
       err << " has no picture chosen";
