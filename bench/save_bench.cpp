@@ -296,17 +296,18 @@ int main(int argc, char** argv) {
     if (run % 2 == 0) inWindow();  // which goes first alternates
     {
       TWindow w(program, photoProject);
-      TMemoryTree tree = TMemoryTree::CopyOf(w.form->document());
-      TProjectModel model = w.form->document().agent().Snapshot();
+      const TDocument& document = w.form->document();
+      TRunContext context = document.runContext();
       const QFileInfo info(photoProject);
       QElapsedTimer clock;
       clock.start();
       const double cpu = CpuSeconds();
-      model.PublishProject((info.absolutePath() + '/').toStdString(), info.fileName().toStdString(),
-                           tree);
+      TExportResult result;
+      TPublishExporter((info.absolutePath() + '/').toStdString(), info.fileName().toStdString())
+          .run(document.design(), context, result);
       directTimes.push_back(clock.nsecsElapsed() / 1e9);
       directCpu.push_back(CpuSeconds() - cpu);
-      model.ClearPreview();
+      ClearPreview(document.previewFolder(), result.preview);
     }
     if (run % 2 == 1) inWindow();
   }

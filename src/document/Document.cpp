@@ -10,6 +10,7 @@
 
 #include "DocumentCommands.h"
 #include "Errors.h"
+#include "FileUtil.h"
 #include "ItemTreeModel.h"
 #include "images/PictureDecoder.h"
 
@@ -20,19 +21,6 @@ const std::string kSliderCaption = "Torvane";
 }  // namespace
 
 // --- levels as a tree ---
-int TLevelTree::Depth(int index) const { return index == 0 ? 0 : levels.at(size_t(index) - 1) + 1; }
-std::string TLevelTree::Caption(int index) const {
-  return index == 0 ? kSliderCaption : captions.at(size_t(index) - 1);
-}
-void TLevelTree::SetCaption(int index, const std::string& caption) {
-  if (index > 0) captions.at(size_t(index) - 1) = caption;
-}
-int TLevelTree::AppendChild(int parentIndex, const std::string& caption) {
-  levels.push_back(Depth(parentIndex));
-  captions.push_back(caption);
-  return int(levels.size());
-}
-
 // --- structure: parents and children, made again after every change of the item list ---
 struct TDocument::TStructure {
   std::vector<int> parent;      // per item, -1 for a child of the slider
@@ -47,13 +35,13 @@ void TDocument::structureChanged() { structure_.reset(); }
 const TDocument::TStructure& TDocument::structure() const {
   if (structure_) return *structure_;
   auto s = std::make_unique<TStructure>();
-  const size_t n = levels_.size();
+  const size_t n = design_.levels.size();
   s->parent.resize(n);
   s->row.resize(n);
   s->childStart.assign(n + 2, 0);
   std::vector<int> path;  // the latest item at each level
   for (size_t i = 0; i < n; ++i) {
-    const size_t level = size_t(levels_[i]);
+    const size_t level = size_t(design_.levels[i]);
     path.resize(level);
     s->parent[i] = level == 0 ? -1 : path[level - 1];
     path.push_back(int(i));
@@ -132,36 +120,32 @@ std::vector<int> TDocument::topBlocks(std::vector<int> indexes) const {
 }
 
 QString TDocument::picturePath(int index) const {
-  return QString::fromStdString(agent_->PicturePath(size_t(index)));
+  return QString::fromStdString(design_.picturePath(size_t(index)));
 }
-
-TDesign TDocument::design() const { return {slider(), items(), levels_, agent_->ProjectFolder}; }
 
 // --- the document ---
 TDocument::TDocument(const std::string& programFolder, IProgress* progress, IMessages* messages,
                      QObject* parent)
     : QObject(parent),
-      agent_(std::make_unique<TProjectModel>(programFolder, progress, messages)),
+      design_(DefaultDesign()),
+      progress_(progress),
+      messages_(messages),
+      folders_{fileutil::WithSeparator(programFolder), {}},
       undoStack_(std::make_unique<QUndoStack>()) {
   itemModel_ = std::make_unique<TItemTreeModel>(*this);
   connect(undoStack_.get(), &QUndoStack::cleanChanged, this,
           [this](bool clean) { emit modifiedChanged(!clean || outputChanged_); });
-  agent_->LoadDefaults();
 }
 
-void TDocument::setPublishOptions(const TPublishOptions& options) {
-  publishOptions_ = options;
-  agent_->PictureCacheEnabled = options.pictureCache;
-  agent_->PictureCacheFolder = options.pictureCacheFolder;
-  agent_->ReadableRuntime = options.readableRuntime;
-  agent_->DoubleDensityPictures = options.doubleDensity;
-  agent_->ModernFormats = options.modernFormats;
-  agent_->ImageWorkers = options.workers;
+void TDocument::setWorkFolder(const std::string& folder) {
+  folders_.work = fileutil::WithSeparator(folder);
 }
 
-void TDocument::setWorkFolder(const std::string& folder) { agent_->SetWorkFolder(folder); }
+TRunContext TDocument::runContext() const {
+  return {publishOptions_, folders_, preview_, progress_, messages_};
+}
 
-void TDocument::clearPreview() { agent_->ClearPreview(); }
+void TDocument::clearPreview() { ClearPreview(previewFolder(), preview_); }
 
 TDocument::~TDocument() {
   // The commands go before the design they point into.
@@ -180,7 +164,7 @@ void TDocument::markOutputChanged() { setOutputChanged(true); }
 
 void TDocument::setFileName(const QString& path) {
   // Relative picture paths are read from the project file's folder from now on.
-  agent_->ProjectFolder =
+  design_.projectFolder =
       path.isEmpty() ? std::string()
                      : QDir::toNativeSeparators(QFileInfo(path).absolutePath() + '/').toStdString();
   if (path == fileName_) return;
@@ -191,11 +175,11 @@ void TDocument::setFileName(const QString& path) {
 void TDocument::resetDesign(const TSliderData& slider, TItemArray items, std::vector<int> levels,
                             std::vector<std::string> captions) {
   itemModel_->beginResetModel();
-  agent_->AppletData = slider;
-  agent_->Items = std::move(items);
-  levels_ = std::move(levels);
+  design_.slider = slider;
+  design_.items = std::move(items);
+  design_.levels = std::move(levels);
   captions_ = std::move(captions);
-  ids_.resize(levels_.size());
+  ids_.resize(design_.levels.size());
   std::iota(ids_.begin(), ids_.end(), nextId_);
   nextId_ += ids_.size();
   structureChanged();
@@ -207,61 +191,70 @@ void TDocument::resetDesign(const TSliderData& slider, TItemArray items, std::ve
 }
 
 void TDocument::newDesign() {
-  TProjectModel defaults(agent_->ProgramFolder());
-  defaults.LoadDefaults();
   setFileName({});  // first: the views that follow the reset read pictures by it
-  resetDesign(defaults.AppletData, {}, {}, {});
+  resetDesign(DefaultDesign().slider, {}, {}, {});
 }
 
 TLoadResult TDocument::open(const QString& path, bool untitled) {
-  TLevelTree tree;
-  const TLoadResult result = agent_->OpenProject(path.toStdString(), tree);
-  if (result != TLoadResult::Loaded) return result;
-  TItemArray loaded = std::move(agent_->Items);
+  TOpenedDesign opened = OpenDesign(path.toStdString(), messages_);
+  if (opened.result != TLoadResult::Loaded) return opened.result;
   setFileName(untitled ? QString() : path);  // first: the views that follow the reset read by it
-  resetDesign(agent_->AppletData, std::move(loaded), std::move(tree.levels),
-              std::move(tree.captions));
-  return result;
+  resetDesign(opened.design.slider, std::move(opened.design.items), std::move(opened.design.levels),
+              std::move(opened.captions));
+  return opened.result;
 }
 
 void TDocument::save(const QString& path) {
   const QFileInfo info(path);
-  const TSliderData slider = agent_->AppletData;
-  const TItemArray items = agent_->Items;
-  agent_->PublishProject(QDir::toNativeSeparators(info.absolutePath() + '/').toStdString(),
-                         info.fileName().toStdString(), *this);
-  announceSaved(slider, items);
+  const TPublishExporter publish(QDir::toNativeSeparators(info.absolutePath() + '/').toStdString(),
+                                 info.fileName().toStdString());
+  TExportResult result;
+  try {
+    publish.run(design_, runContext(), result);
+  } catch (...) {
+    applyRun(result);
+    throw;
+  }
+  applyRun(result);
   undoStack_->setClean();
   setOutputChanged(false);
   setFileName(path);
 }
 
-void TDocument::markSaved(const QString& path, quint64 snapshotRevision) {
-  if (snapshotRevision == revision_ ||
-      (snapshotRevision == adoptedFrom_ && revision_ == adoptedTo_)) {
+void TDocument::markSaved(const QString& path, quint64 copyRevision) {
+  if (copyRevision == revision_ || (copyRevision == adoptedFrom_ && revision_ == adoptedTo_)) {
     undoStack_->setClean();
     setOutputChanged(false);
   }
   setFileName(path);
 }
 
-void TDocument::adoptRun(const TProjectModel& run, bool finished) {
-  const TSliderData slider = agent_->AppletData;
-  const TItemArray items = agent_->Items;
-  agent_->AdoptRun(run, finished);
-  if (finished) announceSaved(slider, items);
+void TDocument::applyRun(const TExportResult& run) {
+  preview_.files = run.preview.files;
+  if (run.pictureStatus) pictureStatus_ = *run.pictureStatus;
+  if (!run.written) return;
+  preview_ = run.preview;
+  if (run.changes.published) lastPublish_ = run.changes;
+  const TSliderData slider = design_.slider;
+  const TItemArray items = design_.items;
+  // The run wrote the design as it was when it started; the items it wrote are the document's
+  // until the next edit (the window allows none meanwhile).
+  design_.slider = run.written->slider;
+  for (size_t i = 0; i < std::min(design_.items.size(), run.written->items.size()); ++i)
+    design_.items[i] = run.written->items[i];
+  announceSaved(slider, items);
 }
 
 void TDocument::announceSaved(const TSliderData& slider, const TItemArray& items) {
   std::map<TItemField, std::vector<int>> changed;
-  for (size_t i = 0; i < std::min(items.size(), agent_->Items.size()); ++i) {
+  for (size_t i = 0; i < std::min(items.size(), design_.items.size()); ++i) {
     for (int f = 0; f < kItemFieldCount; ++f) {
       const auto field = static_cast<TItemField>(f);
-      if (FieldOf(items[i], field) != FieldOf(agent_->Items[i], field))
+      if (FieldOf(items[i], field) != FieldOf(design_.items[i], field))
         changed[field].push_back(int(i));
     }
   }
-  const bool sliderDiffers = !(slider == agent_->AppletData);
+  const bool sliderDiffers = !(slider == design_.slider);
   if (changed.empty() && !sliderDiffers) return;
   adoptedFrom_ = revision_;
   adoptedTo_ = ++revision_;
@@ -307,7 +300,7 @@ QStringList TDocument::addPictures(const QStringList& paths, int parent, int row
     const bool picture =
         info.isFile() &&
         std::find(known.begin(), known.end(), info.suffix().toLower().toStdString()) != known.end();
-    if (!picture || path.contains(QString::fromStdString(agent_->Separator))) {
+    if (!picture || path.contains(QString::fromStdString(kSeparator))) {
       refused << info.fileName();
       continue;
     }
@@ -397,7 +390,7 @@ bool TDocument::moveItems(const std::vector<int>& indexes, int parent, int row) 
       const int newParent = findId(parentId);
       const int target = anchorId ? findId(anchorId) : blockEnd(newParent);
       const int to = target <= at ? target : target - size;
-      const int delta = level(newParent) + 1 - levels_[size_t(at)];
+      const int delta = level(newParent) + 1 - design_.levels[size_t(at)];
       if (to != at || delta != 0) move(at, size, to, delta);
     }
   }));
@@ -436,15 +429,15 @@ void TDocument::insertBlock(int first, TBlock block) {
   const int rootLevel = block.levels.front();
   // The parent: the nearest item before `first` one level up.
   int parent = first - 1;
-  while (parent >= 0 && levels_[size_t(parent)] >= rootLevel) parent = parentOf(parent);
+  while (parent >= 0 && design_.levels[size_t(parent)] >= rootLevel) parent = parentOf(parent);
   const int row =
       first < itemCount() && parentOf(first) == parent ? rowOf(first) : childCount(parent);
   const int roots = int(std::count(block.levels.begin(), block.levels.end(), rootLevel));
   itemModel_->beginInsertRows(itemModel_->indexOf(parent), row, row + roots - 1);
-  auto& items = agent_->Items;
+  auto& items = design_.items;
   items.insert(items.begin() + first, std::make_move_iterator(block.items.begin()),
                std::make_move_iterator(block.items.end()));
-  levels_.insert(levels_.begin() + first, block.levels.begin(), block.levels.end());
+  design_.levels.insert(design_.levels.begin() + first, block.levels.begin(), block.levels.end());
   captions_.insert(captions_.begin() + first, std::make_move_iterator(block.captions.begin()),
                    std::make_move_iterator(block.captions.end()));
   std::vector<quint64> ids(static_cast<size_t>(count));
@@ -462,17 +455,17 @@ TDocument::TBlock TDocument::removeBlock(int first, int count) {
   if (count <= 0) return taken;
   const int parent = parentOf(first);
   const int row = rowOf(first);
-  const int rootLevel = levels_[size_t(first)];
-  const int roots =
-      int(std::count(levels_.begin() + first, levels_.begin() + first + count, rootLevel));
+  const int rootLevel = design_.levels[size_t(first)];
+  const int roots = int(std::count(design_.levels.begin() + first,
+                                   design_.levels.begin() + first + count, rootLevel));
   itemModel_->beginRemoveRows(itemModel_->indexOf(parent), row, row + roots - 1);
   auto take = [first, count](auto& list, auto& into) {
     into.assign(std::make_move_iterator(list.begin() + first),
                 std::make_move_iterator(list.begin() + first + count));
     list.erase(list.begin() + first, list.begin() + first + count);
   };
-  take(agent_->Items, taken.items);
-  take(levels_, taken.levels);
+  take(design_.items, taken.items);
+  take(design_.levels, taken.levels);
   take(captions_, taken.captions);
   ids_.erase(ids_.begin() + first, ids_.begin() + first + count);
   structureChanged();
@@ -488,10 +481,11 @@ std::vector<std::string> TDocument::moveBlock(int first, int count, int to, int 
   const int row = rowOf(first);
   // Where the block lands, counted with the block still in place, and its parent there.
   const int target = to <= first ? to : to + count;
-  const int newLevel = levels_[size_t(first)] + delta;
+  const int newLevel = design_.levels[size_t(first)] + delta;
   int newParent = target - 1;
   if (newParent >= first && newParent < first + count) newParent = first - 1;
-  while (newParent >= 0 && levels_[size_t(newParent)] >= newLevel) newParent = parentOf(newParent);
+  while (newParent >= 0 && design_.levels[size_t(newParent)] >= newLevel)
+    newParent = parentOf(newParent);
   const TStructure& s = structure();
   const auto begin = s.children.begin() + s.childStart[size_t(newParent) + 1];
   const auto end = s.children.begin() + s.childStart[size_t(newParent) + 2];
@@ -506,18 +500,18 @@ std::vector<std::string> TDocument::moveBlock(int first, int count, int to, int 
     else
       std::rotate(a, a + count, list.begin() + to + count);
   };
-  auto& items = agent_->Items;
+  auto& items = design_.items;
   rotate(items);
-  rotate(levels_);
+  rotate(design_.levels);
   rotate(captions_);
   rotate(ids_);
   std::vector<std::string> oldTexts;
   if (delta != 0 || levelTexts) {
     for (int k = 0; k < count; ++k) {
       const size_t i = size_t(to + k);
-      levels_[i] += delta;
+      design_.levels[i] += delta;
       oldTexts.push_back(items[i].level);
-      items[i].level = levelTexts ? (*levelTexts)[size_t(k)] : std::to_string(levels_[i]);
+      items[i].level = levelTexts ? (*levelTexts)[size_t(k)] : std::to_string(design_.levels[i]);
     }
   }
   structureChanged();
@@ -533,20 +527,22 @@ std::vector<std::string> TDocument::moveBlock(int first, int count, int to, int 
 void TDocument::writeFields(const std::vector<int>& indexes, TItemField field,
                             const std::vector<std::string>& values) {
   for (size_t k = 0; k < indexes.size(); ++k)
-    FieldOf(agent_->Items.at(size_t(indexes[k])), field) = values[values.size() == 1 ? 0 : k];
+    FieldOf(design_.items.at(size_t(indexes[k])), field) = values[values.size() == 1 ? 0 : k];
   ++revision_;
   for (int i : indexes) emit itemChanged(i, field);
   emit itemsChanged(indexes, field);
 }
 
 void TDocument::writeSlider(const TSliderData& data) {
-  agent_->AppletData = data;
+  design_.slider = data;
   ++revision_;
   emit sliderChanged();
 }
 
 // --- the design tree ---
-int TDocument::Depth(int index) const { return index == 0 ? 0 : levels_.at(size_t(index) - 1) + 1; }
+int TDocument::Depth(int index) const {
+  return index == 0 ? 0 : design_.levels.at(size_t(index) - 1) + 1;
+}
 
 std::string TDocument::Caption(int index) const { return caption(index - 1); }
 

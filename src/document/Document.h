@@ -33,50 +33,46 @@ struct TViewState {
   bool operator==(const TViewState&) const = default;
 };
 
-// Items' levels and captions as a design tree: node 0 is the slider, node k item k - 1. A file
-// reader's nodes (appended in depth-first order) land here.
-class TLevelTree : public IDesignTree {
- public:
-  std::vector<int> levels;
-  std::vector<std::string> captions;
-
-  int NodeCount() const override { return int(levels.size()) + 1; }
-  int Depth(int index) const override;
-  std::string Caption(int index) const override;
-  void SetCaption(int index, const std::string& caption) override;
-  // Appends the node after all the others (where a reader puts it).
-  int AppendChild(int parentIndex, const std::string& caption) override;
-};
-
 class TDocument : public QObject, public IDesignTree {
   Q_OBJECT
 
  public:
-  // programFolder, progress and messages as for TProjectModel. Starts with the default design.
+  // programFolder: where the runtime script is (TRunFolders::program). Synchronous saves report
+  // to `progress`, and what reading and writing tell goes to `messages` (both may be null).
+  // Starts with the default design.
   explicit TDocument(const std::string& programFolder, IProgress* progress = nullptr,
                      IMessages* messages = nullptr, QObject* parent = nullptr);
   ~TDocument() override;
 
   // --- the design (read-only; edits go through the commands below) ---
-  // The project model, to read what the last generation, preview or publish found (picture
-  // status, published files, the preview folder). It changes only through the document.
-  const TProjectModel& agent() const { return *agent_; }
   // How saves, previews and publishes write: the picture cache, the runtime's readable source,
   // pictures at twice the height, further formats, the number of workers (Writers.h).
   const TPublishOptions& publishOptions() const { return publishOptions_; }
-  void setPublishOptions(const TPublishOptions& options);
-  // Where generated files and the preview folder are made (TProjectModel::SetWorkFolder).
+  void setPublishOptions(const TPublishOptions& options) { publishOptions_ = options; }
+  // Where the runtime script is read from and where generated files and the preview folder are
+  // made (TRunFolders; the work folder is the program's folder unless set).
+  const TRunFolders& runFolders() const { return folders_; }
   void setWorkFolder(const std::string& folder);
+  std::string previewFolder() const { return folders_.previewFolder(); }
+  // What a writer needs besides the design: the options, the folders, the preview folder's
+  // state; progress and messages go where the document's do.
+  TRunContext runContext() const;
   // Removes what previews and saves put into the preview folder.
   void clearPreview();
-  const TSliderData& slider() const { return agent_->AppletData; }
-  const TItemArray& items() const { return agent_->Items; }
-  int itemCount() const { return int(agent_->Items.size()); }
-  const TItemData& item(int index) const { return agent_->Items.at(size_t(index)); }
+  // Per item: whether the last run that made the pictures found the item's picture.
+  const std::vector<TPictureStatus>& pictureStatus() const { return pictureStatus_; }
+  // What the last publish that came to its end changed in its folder.
+  const TProjectModel::TPublishChanges& lastPublish() const { return lastPublish_; }
+  const TSliderData& slider() const { return design_.slider; }
+  const TItemArray& items() const { return design_.items; }
+  int itemCount() const { return int(design_.items.size()); }
+  const TItemData& item(int index) const { return design_.items.at(size_t(index)); }
+  // The project file's folder (with its separator); empty for a design without a file.
+  const std::string& projectFolder() const { return design_.projectFolder; }
   // Where the item's picture is read from: its path, a relative one resolved against the project
-  // file's folder (TProjectModel::PicturePath).
+  // file's folder (TDesign::picturePath).
   QString picturePath(int index) const;
-  int level(int index) const { return index < 0 ? -1 : levels_.at(size_t(index)); }
+  int level(int index) const { return index < 0 ? -1 : design_.levels.at(size_t(index)); }
   const std::string& caption(int index) const;  // -1: the slider's
   int parentOf(int index) const;                // -1: a child of the slider
   int blockEnd(int index) const;                // one past the item's last descendant
@@ -87,9 +83,9 @@ class TDocument : public QObject, public IDesignTree {
   int nextSibling(int index) const;      // -1 when none
   // The selected items without those inside another selected item's block, in list order.
   std::vector<int> topBlocks(std::vector<int> indexes) const;
-  // The design as it stands, as one value: a copy for work on another thread, which goes on
-  // while the user edits.
-  TDesign design() const;
+  // The design as it stands, as one value; a copy of it is what work on another thread takes,
+  // while the user goes on editing.
+  const TDesign& design() const { return design_; }
   // The tree model a view shows (one root row for the slider, the items below it).
   TItemTreeModel* itemModel() const { return itemModel_.get(); }
 
@@ -109,16 +105,17 @@ class TDocument : public QObject, public IDesignTree {
   // Publishes beside `path` (the project file, the page, scripts and pictures); the file name
   // becomes `path` and the current step the saved one. Throws TvError; then nothing changes here.
   void save(const QString& path);
-  // A save made elsewhere (in the background, from a snapshot) has finished: the file name
-  // becomes `path`, and the current step the saved one if the design is still the snapshot's
-  // (with what adoptRun brought back from that save).
-  void markSaved(const QString& path, quint64 snapshotRevision);
-  // What a save or build of a copy of this design found out comes back: the preview files it
-  // made and the picture status, and when it finished, the design as it wrote it (the items'
-  // new picture names and sizes, links converted between the local and remote folders). That
-  // is one update that cannot be undone, announced field by field as edits are, so that the
-  // panels, the tree and the live preview show exactly what was saved.
-  void adoptRun(const TProjectModel& run, bool finished);
+  // A save made elsewhere (in the background, from a copy) has finished: the file name becomes
+  // `path`, and the current step the saved one if the design is still the copy's (with what
+  // applyRun brought back from that save).
+  void markSaved(const QString& path, quint64 copyRevision);
+  // What a writer's run on a copy of this design found out comes back: what the preview folder
+  // holds now and the picture status, and when the run came to its end, what it published and
+  // the design as it wrote it (the items' new picture names and sizes, links converted between
+  // the local and remote folders). That is one update that cannot be undone, announced field by
+  // field as edits are, so that the panels, the tree and the live preview show exactly what was
+  // saved.
+  void applyRun(const TExportResult& run);
   // Counts every change of the design, undone and redone ones too.
   quint64 revision() const { return revision_; }
 
@@ -188,9 +185,14 @@ class TDocument : public QObject, public IDesignTree {
  private:
   friend class TItemTreeModel;
   friend class TDocumentCommand;
-  std::unique_ptr<TProjectModel> agent_;
+  TDesign design_;
+  IProgress* progress_;
+  IMessages* messages_;
   TPublishOptions publishOptions_;
-  std::vector<int> levels_;
+  TRunFolders folders_;
+  TPreviewState preview_;
+  std::vector<TPictureStatus> pictureStatus_;
+  TProjectModel::TPublishChanges lastPublish_;
   std::vector<std::string> captions_;
   std::vector<quint64> ids_;  // stable per item while it lives, for the tree model
   quint64 nextId_ = 2;        // 1: the slider; 0: none
@@ -231,7 +233,7 @@ class TDocument : public QObject, public IDesignTree {
   void setOutputChanged(bool changed);
   quint64 typingSession_ = 0;
   quint64 revision_ = 0;
-  // The revisions before and after the last update adoptRun or save brought back.
+  // The revisions before and after the last update applyRun or save brought back.
   quint64 adoptedFrom_ = 0, adoptedTo_ = 0;
   // Announces every field of the design that differs from `slider` and `items` (what it was
   // before a save changed it) as one new revision.

@@ -10,6 +10,9 @@
 
 using TStringArray = std::vector<std::string>;
 
+// What a project file puts between its values; no value may hold it.
+inline constexpr char kSeparator[] = "#$@";
+
 // The slider parameters. The field order is the order of the values in the project file.
 struct TSliderData {
   std::string name;

@@ -16,12 +16,13 @@
 #include "images/ImageScaler.h"
 #include "images/PictureCache.h"
 
-std::vector<bool> UnusablePictures(const TLiveDesign& design) {
+std::vector<bool> UnusablePictures(const TLiveDesign& live) {
+  const TDesign& design = live.design;
   std::vector<bool> unusable(design.items.size(), false);
   for (size_t i = 0; i < design.items.size(); ++i) {
     if (Trim(design.items[i].originalPath).empty()) continue;
     const std::string path = ResolvePicturePath(design.projectFolder, design.items[i].originalPath);
-    bool usable = fileutil::IsFile(path) && !design.refusedPictures.count(path);
+    bool usable = fileutil::IsFile(path) && !live.refusedPictures.count(path);
     if (usable) {
       try {
         UprightPictureSize(path);
@@ -61,8 +62,9 @@ bool MayBeTransparent(const std::string& path) {
 
 }  // namespace
 
-TLivePage MakeLivePage(const TLiveDesign& design, const std::string& folder,
+TLivePage MakeLivePage(const TLiveDesign& live, const std::string& folder,
                        const TLivePageOptions& options, const TLivePage* before) {
+  const TDesign& design = live.design;
   TLivePage page;
   page.unusable.assign(design.items.size(), false);
   TProjectModel agent(options.programFolder);
@@ -102,7 +104,7 @@ TLivePage MakeLivePage(const TLiveDesign& design, const std::string& folder,
       pictures->emplace(item.imageFile, picture);
       continue;
     }
-    if (design.refusedPictures.count(source)) {  // unreadable: shown missing
+    if (live.refusedPictures.count(source)) {  // unreadable: shown missing
       item.imageFile.clear();
       continue;
     }
@@ -134,8 +136,7 @@ TLivePage MakeLivePage(const TLiveDesign& design, const std::string& folder,
     pictures->emplace(name, std::move(picture));
   }
   page.pictures = std::move(pictures);
-  TMemoryTree tree;
-  agent.RebuildItemNodes(tree);
+  TLevelsTree tree(design.levels);
 
   std::error_code error;
   std::filesystem::create_directories(fileutil::FsPath(agent.PreviewFolder()), error);

@@ -14,18 +14,15 @@
 
 class TPictureCache;
 
-// A design frozen at one moment. Each item's level holds the depth of its node below the root
-// (0: directly under the slider), so that the tree can be built again without the window.
+// What a live page is made of: a copy of the design, and the picture files the window already
+// knows to be unusable (their contents could not be decoded).
 struct TLiveDesign {
-  TSliderData slider;
-  TItemArray items;
-  std::string projectFolder;  // relative picture paths are read from here (empty: no file yet)
-  // Picture files already known to be unusable (their contents could not be decoded).
+  TDesign design;
   std::set<std::string> refusedPictures;
 };
 
 // Which items' pictures cannot be used now: a path is set but the file is missing, its header
-// cannot be read or it is among design.refusedPictures. One flag per item; reads headers only.
+// cannot be read or it is among the refused pictures. One flag per item; reads headers only.
 std::vector<bool> UnusablePictures(const TLiveDesign& design);
 
 struct TLivePageOptions {

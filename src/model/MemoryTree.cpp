@@ -87,21 +87,10 @@ std::vector<int> TMemoryTree::Children(int index) const {
   return children;
 }
 
-TMemoryTree TMemoryTree::CopyOf(const IDesignTree& tree) {
-  TMemoryTree copy(tree.Caption(0));
-  std::vector<int> lastAtDepth = {0};  // the latest node at each depth: the next node's parent
-  for (int i = 1; i < tree.NodeCount(); ++i) {
-    const size_t depth = static_cast<size_t>(std::max(1, tree.Depth(i)));
-    lastAtDepth.resize(std::min(depth, lastAtDepth.size()));
-    lastAtDepth.push_back(copy.AppendChild(lastAtDepth.back(), tree.Caption(i)));
-  }
-  return copy;
+int TLevelsTree::Depth(int index) const {
+  return index == 0 ? 0 : levels_.at(size_t(index) - 1) + 1;
 }
 
-void TMemoryTree::CopyCaptions(const IDesignTree& from, IDesignTree& to) {
-  const int count = std::min(from.NodeCount(), to.NodeCount());
-  for (int i = 0; i < count; ++i) {
-    std::string caption = from.Caption(i);
-    if (caption != to.Caption(i)) to.SetCaption(i, caption);
-  }
+int TLevelsTree::AppendChild(int, const std::string&) {
+  throw TvError("A design's levels take no new items");
 }

@@ -20,12 +20,6 @@ class TMemoryTree : public IDesignTree {
   // depth-first order); otherwise linear in the number of nodes.
   int AppendChild(int parentIndex, const std::string& caption) override;
 
-  // A copy of any design tree: its shape and captions, for work away from the window's tree.
-  static TMemoryTree CopyOf(const IDesignTree& tree);
-  // Sets every caption of `to` that differs from the node of `from` at the same index; both trees
-  // have the same shape.
-  static void CopyCaptions(const IDesignTree& from, IDesignTree& to);
-
   // Removes every node but the root.
   void Clear();
   // Absolute index of the parent (-1 for the root).
@@ -46,4 +40,19 @@ class TMemoryTree : public IDesignTree {
   std::vector<int> lastPath_;
   void CheckIndex(int index) const;
   void RebuildLastPath();
+};
+
+// A design's item levels (TDesign::levels) as the tree the model's writers read them from: node 0
+// is the slider, node k item k - 1. It has no captions and takes no new nodes.
+class TLevelsTree : public IDesignTree {
+ public:
+  explicit TLevelsTree(const std::vector<int>& levels) : levels_(levels) {}
+  int NodeCount() const override { return int(levels_.size()) + 1; }
+  int Depth(int index) const override;
+  std::string Caption(int) const override { return {}; }
+  void SetCaption(int, const std::string&) override {}
+  int AppendChild(int parentIndex, const std::string& caption) override;
+
+ private:
+  const std::vector<int>& levels_;
 };

@@ -8,6 +8,7 @@
 #include "FileUtil.h"
 #include "ProjectModel.h"
 #include "ScriptText.h"
+#include "Writers.h"
 
 namespace fs = std::filesystem;
 
@@ -30,15 +31,20 @@ std::string TProjectModel::RuntimeScriptSource() const {
 }
 
 void TProjectModel::ClearPreview() {
-  const std::string folder = PreviewFolder();
-  for (const std::string& name : PreviewFiles) {
-    if (scripttext::IsPlainFileName(name) && fileutil::IsFile(folder + name)) {
-      fileutil::RemoveFileQuiet(folder + name);
-    }
-  }
+  TPreviewState state{PreviewFiles, DoubleDensityFiles, ModernFormatFiles};
+  ::ClearPreview(PreviewFolder(), state);
   PreviewFiles.clear();
   DoubleDensityFiles.clear();
   ModernFormatFiles.clear();
+}
+
+void ClearPreview(const std::string& previewFolder, TPreviewState& state) {
+  const std::string folder = fileutil::WithSeparator(previewFolder);
+  for (const std::string& name : state.files) {
+    if (scripttext::IsPlainFileName(name) && fileutil::IsFile(folder + name))
+      fileutil::RemoveFileQuiet(folder + name);
+  }
+  state = {};
   std::error_code ignored;  // removes the folder only when nothing else is left in it
   fs::remove(fileutil::FsPath(folder), ignored);
 }

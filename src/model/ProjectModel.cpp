@@ -31,7 +31,7 @@ Record FromStrings(const TStringArray& strings, const Table& fields) {
 TProjectModel::TProjectModel(const std::string& programFolder, IProgress* progress,
                              IMessages* messages)
     : ScriptFiles{"torvane.js", "torvanecfg.js", "torvane.css"},
-      Separator("#$@"),
+      Separator(kSeparator),
       programFolder_(fileutil::WithSeparator(programFolder)),
       workFolder_(programFolder_),
       progress_(progress),
@@ -127,24 +127,4 @@ void TProjectModel::RebuildItemNodes(IDesignTree& tree) const {
     lastAt.push_back(i);
     tree.AppendChild(parent, "Image");
   }
-}
-
-TProjectModel TProjectModel::Snapshot() const {
-  TProjectModel copy(*this);
-  copy.progress_ = nullptr;
-  copy.messages_ = nullptr;
-  copy.CancelToken = nullptr;
-  return copy;
-}
-
-void TProjectModel::AdoptRun(const TProjectModel& snapshot, bool finished) {
-  PreviewFiles = snapshot.PreviewFiles;
-  pictureStatus_ = snapshot.pictureStatus_;  // known as soon as a build looked for the pictures
-  if (!finished) return;
-  AppletData = snapshot.AppletData;
-  Items = snapshot.Items;
-  ScriptFiles = snapshot.ScriptFiles;
-  DoubleDensityFiles = snapshot.DoubleDensityFiles;
-  ModernFormatFiles = snapshot.ModernFormatFiles;
-  LastPublish = snapshot.LastPublish;
 }

@@ -108,15 +108,6 @@ class TProjectModel {
   // be written the run is committed and goes to its end. None: the run cannot be stopped.
   TCancelToken* CancelToken = nullptr;
 
-  // A copy of the design for work on another thread: the same data, folders and settings, but
-  // reporting no progress, showing no messages and without a cancel token until given them.
-  TProjectModel Snapshot() const;
-  void ReportTo(IProgress* progress) { progress_ = progress; }
-  // Takes over what a run on a snapshot left: the preview files it made (so that ClearPreview
-  // finds them), the pictures' status its build found and, when the run finished, the data it
-  // brought up to date (item levels, links, picture names and sizes) and the script file names.
-  void AdoptRun(const TProjectModel& snapshot, bool finished);
-
   // --- record and list operations (never raise) ---
   TSliderData GetAppletData() const { return AppletData; }
   void SetAppletData(const TSliderData& data) { AppletData = data; }
@@ -203,7 +194,7 @@ class TProjectModel {
   // of another project whose published set is in `folder` (found by its publish report, or by its
   // project file with its page beside it), or "" when the set there is none or belongs to the
   // project `fileName`. Saving there would replace that project's files.
-  std::string OtherPublishedProject(const std::string& folder, const std::string& fileName) const;
+  static std::string OtherPublishedProject(const std::string& folder, const std::string& fileName);
 
  private:
   std::string programFolder_;

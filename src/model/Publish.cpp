@@ -342,11 +342,12 @@ std::vector<std::string> TProjectModel::LinkWarnings() const {
 }
 
 std::string TProjectModel::OtherPublishedProject(const std::string& folder,
-                                                 const std::string& fileName) const {
+                                                 const std::string& fileName) {
   namespace fs = std::filesystem;
   const std::string to = fileutil::WithSeparator(folder);
   bool shared = false;
-  for (const std::string& name : ScriptFiles) shared = shared || fileutil::IsFile(to + name);
+  for (const std::string& name : TProjectModel({}).ScriptFiles)
+    shared = shared || fileutil::IsFile(to + name);
   if (!shared) return {};
   // The set belongs to the project that published there last: the newest publish report (or
   // project file with its page beside it) names it.

@@ -1,6 +1,8 @@
 #include "Writers.h"
 
+#include <filesystem>
 #include <set>
+#include <system_error>
 
 #include "Errors.h"
 #include "FileUtil.h"
@@ -9,37 +11,6 @@
 
 namespace {
 
-// The design's levels as the tree the model's writers read them from (node 0: the slider).
-class TLevelsTree : public IDesignTree {
- public:
-  explicit TLevelsTree(const std::vector<int>& levels) : levels_(levels) {}
-  int NodeCount() const override { return int(levels_.size()) + 1; }
-  int Depth(int index) const override { return index == 0 ? 0 : levels_.at(size_t(index) - 1) + 1; }
-  std::string Caption(int) const override { return {}; }
-  void SetCaption(int, const std::string&) override {}
-  int AppendChild(int, const std::string&) override {
-    throw TvError("A design's levels take no new items");
-  }
-
- private:
-  const std::vector<int>& levels_;
-};
-
-void Configure(TProjectModel& model, const TDesign& design, const TPublishOptions& options,
-               const TRunFolders& folders) {
-  if (!folders.work.empty()) model.SetWorkFolder(folders.work);
-  model.PictureCacheEnabled = options.pictureCache;
-  model.PictureCacheFolder = options.pictureCacheFolder;
-  model.ReadableRuntime = options.readableRuntime;
-  model.DoubleDensityPictures = options.doubleDensity;
-  model.ModernFormats = options.modernFormats;
-  model.ImageWorkers = options.workers;
-  model.CancelToken = options.cancel;
-  model.AppletData = design.slider;
-  model.Items = design.items;
-  model.ProjectFolder = design.projectFolder;
-}
-
 TDesign DesignOf(const TProjectModel& model, const IDesignTree& tree) {
   TDesign design{model.AppletData, model.Items, {}, model.ProjectFolder};
   design.levels.reserve(model.Items.size());
@@ -47,7 +18,138 @@ TDesign DesignOf(const TProjectModel& model, const IDesignTree& tree) {
   return design;
 }
 
+// One run of the project model on a copy of the design. Whatever way the run ends, the result
+// learns which pictures it looked for and what the preview folder holds; a run that comes to its
+// end also hands back the design as it wrote it.
+class TRun {
+ public:
+  // `makesPictures`: the run generates the page and looks for every item's picture.
+  TRun(const TDesign& design, const TRunContext& context, TExportResult& result,
+       bool makesPictures = false)
+      : model(context.folders.program, context.progress, context.messages),
+        levels(design.levels),
+        makesPictures_(makesPictures),
+        result_(result) {
+    const TPublishOptions& options = context.options;
+    if (!context.folders.work.empty()) model.SetWorkFolder(context.folders.work);
+    model.PictureCacheEnabled = options.pictureCache;
+    model.PictureCacheFolder = options.pictureCacheFolder;
+    model.ReadableRuntime = options.readableRuntime;
+    model.DoubleDensityPictures = options.doubleDensity;
+    model.ModernFormats = options.modernFormats;
+    model.ImageWorkers = options.workers;
+    model.CancelToken = options.cancel;
+    model.AppletData = design.slider;
+    model.Items = design.items;
+    model.ProjectFolder = design.projectFolder;
+    model.PreviewFiles = context.preview.files;
+    model.DoubleDensityFiles = context.preview.doubleDensityFiles;
+    model.ModernFormatFiles = context.preview.modernFormatFiles;
+    result_.preview = context.preview;
+  }
+  ~TRun() {
+    result_.preview.files = model.PreviewFiles;
+    if (makesPictures_) result_.pictureStatus = model.PictureStatus();
+  }
+  TRun(const TRun&) = delete;
+  TRun& operator=(const TRun&) = delete;
+
+  // The run came to its end: what it made and wrote counts from now on.
+  void finished() {
+    result_.preview.doubleDensityFiles = model.DoubleDensityFiles;
+    result_.preview.modernFormatFiles = model.ModernFormatFiles;
+    result_.written = DesignOf(model, levels);
+  }
+
+  TProjectModel model;  // the engine, on the run's copy of the design
+  TLevelsTree levels;
+
+ private:
+  bool makesPictures_;
+  TExportResult& result_;
+};
+
 }  // namespace
+
+std::string TRunFolders::workFolder() const {
+  return fileutil::WithSeparator(work.empty() ? program : work);
+}
+
+std::string TRunFolders::previewFolder() const {
+  return fileutil::WithSeparator(workFolder() + "preview");
+}
+
+void TPublishExporter::run(const TDesign& design, const TRunContext& context,
+                           TExportResult& result) const {
+  TRun run(design, context, result, true);
+  TProjectModel& model = run.model;
+  model.PublishProject(folder_, fileName_, run.levels);
+  run.finished();
+  const std::string to = fileutil::WithSeparator(folder_);
+  const std::string base = scripttext::PublishBaseName(fileName_);
+  result.runtimeMissing = !fileutil::IsFile(model.ProgramFolder() + model.ScriptFiles[0]);
+  result.files = {to + base + ".html"};
+  if (!result.runtimeMissing) result.files.push_back(to + model.ScriptFiles[0]);
+  for (const std::string& name :
+       {model.ScriptFiles[1], model.ScriptFiles[2], base + ".tvn", base + "_PublishReport.txt"})
+    result.files.push_back(to + name);
+  std::set<std::string> pictures;
+  for (const TItemData& item : model.Items) {
+    if (!scripttext::IsPublishedPictureName(item.imageFile)) continue;
+    for (const std::string& name : model.PublishedPicturesOf(item.imageFile)) {
+      if (fileutil::IsFile(model.PreviewFolder() + name) && pictures.insert(name).second)
+        result.files.push_back(to + name);
+    }
+  }
+  result.linkWarnings = model.LinkWarnings();
+  result.changes = model.LastPublish;
+}
+
+void TPageCodeExporter::run(const TDesign& design, const TRunContext& context,
+                            TExportResult& result) const {
+  TRun run(design, context, result, true);
+  result.lines = run.model.MakePage(run.levels);
+  run.finished();
+}
+
+void TPreviewExporter::run(const TDesign& design, const TRunContext& context,
+                           TExportResult& result) const {
+  TRun run(design, context, result, !page_);
+  TProjectModel& model = run.model;
+  const std::vector<std::string> page = page_ ? *page_ : model.MakePage(run.levels);
+  // The script files go beside the page; the page is written there last.
+  model.CopyScriptFilesToPreview(model.WorkFolder());
+  const std::string path = model.PreviewFolder() + pageName_;
+  fileutil::WriteTextLines(path, page);
+  model.PreviewFiles.push_back(pageName_);
+  if (!page_) run.finished();
+  result.files = {path};
+  result.lines = page;
+}
+
+void TEmbedCodeExporter::run(const TDesign& design, const TRunContext& context,
+                             TExportResult& result) const {
+  TRun run(design, context, result);
+  result.lines = run.model.EmbedCode();
+}
+
+void TReportExporter::run(const TDesign& design, const TRunContext& context,
+                          TExportResult& result) const {
+  TRun run(design, context, result);
+  TProjectModel& model = run.model;
+  std::error_code error;
+  std::filesystem::create_directories(fileutil::FsPath(model.PreviewFolder()), error);
+  model.MakePublishReport(model.PreviewFolder(), name_);
+  model.PreviewFiles.push_back(name_);
+  result.files = {model.PreviewFolder() + name_};
+}
+
+void TPreviewRefill::run(const TDesign& design, const TRunContext& context,
+                         TExportResult& result) const {
+  TRun run(design, context, result);
+  run.model.ClearPreview();
+  if (!publishedFolder_.empty()) run.model.CopyResourceFiles(publishedFolder_);
+}
 
 TDesign ReadDesign(const std::string& fileName, IMessages* messages) {
   TProjectModel model({}, nullptr, messages);
@@ -65,41 +167,28 @@ TDesign ReadDesign(const std::string& fileName, IMessages* messages) {
   return DesignOf(model, tree);
 }
 
-TPublishResult PublishDesign(const TDesign& design, const TPublishOptions& options,
-                             const TRunFolders& folders, const std::string& folder,
-                             const std::string& fileName, IProgress* progress,
-                             IMessages* messages) {
-  TProjectModel model(folders.program, progress, messages);
-  Configure(model, design, options, folders);
-  TLevelsTree levels(design.levels);
-  TPublishResult result;
-  try {
-    model.CopyResourceFiles(design.projectFolder);
-    model.PublishProject(folder, fileName, levels);
-  } catch (...) {
-    model.ClearPreview();
-    throw;
-  }
-  const std::string to = fileutil::WithSeparator(folder);
-  const std::string base = scripttext::PublishBaseName(fileName);
-  result.runtimeMissing = !fileutil::IsFile(model.ProgramFolder() + model.ScriptFiles[0]);
-  result.files = {to + base + ".html"};
-  if (!result.runtimeMissing) result.files.push_back(to + model.ScriptFiles[0]);
-  for (const std::string& name :
-       {model.ScriptFiles[1], model.ScriptFiles[2], base + ".tvn", base + "_PublishReport.txt"})
-    result.files.push_back(to + name);
-  std::set<std::string> pictures;
-  for (const TItemData& item : model.Items) {
-    if (!scripttext::IsPublishedPictureName(item.imageFile)) continue;
-    for (const std::string& name : model.PublishedPicturesOf(item.imageFile)) {
-      if (fileutil::IsFile(model.PreviewFolder() + name) && pictures.insert(name).second)
-        result.files.push_back(to + name);
-    }
-  }
-  result.pictureStatus = model.PictureStatus();
-  result.linkWarnings = model.LinkWarnings();
-  result.changes = model.LastPublish;
-  result.design = DesignOf(model, levels);
-  model.ClearPreview();
-  return result;
+TOpenedDesign OpenDesign(const std::string& fileName, IMessages* messages) {
+  TProjectModel model({}, nullptr, messages);
+  model.LoadDefaults();
+  TMemoryTree tree;
+  TOpenedDesign opened;
+  opened.result = model.OpenProject(fileName, tree);
+  if (opened.result != TLoadResult::Loaded) return opened;
+  opened.design = DesignOf(model, tree);
+  opened.design.projectFolder = fileutil::FolderOf(fileName);
+  for (int node = 1; node < tree.NodeCount(); ++node) opened.captions.push_back(tree.Caption(node));
+  return opened;
+}
+
+TDesign DefaultDesign() {
+  TProjectModel model({});
+  model.LoadDefaults();
+  return {model.AppletData, {}, {}, {}};
+}
+
+std::string ProjectText(const TDesign& design) {
+  TProjectModel model({});
+  model.AppletData = design.slider;
+  model.Items = design.items;
+  return model.ProjectText();
 }

@@ -11,7 +11,6 @@
 #include "Document.h"
 #include "Errors.h"
 #include "JobRunner.h"
-#include "MemoryTree.h"
 
 TBackgroundWork::TBackgroundWork(TParts parts) : QObject(parts.window), parts_(std::move(parts)) {
   runner_ = new TJobRunner(this, this);
@@ -35,11 +34,12 @@ void TBackgroundWork::stop() {
   cancel();
 }
 
-bool TBackgroundWork::run(const DesignWork& work) {
+bool TBackgroundWork::run(const TExporter& writer, TExportResult* result) {
   if (busy()) return false;
-  // The work gets its own copy of the design and of the tree; neither can change meanwhile.
-  auto model = std::make_shared<TProjectModel>(document_->agent().Snapshot());
-  auto tree = std::make_shared<TMemoryTree>(TMemoryTree::CopyOf(*document_));
+  // The run gets its own copy of the design; the document cannot change meanwhile.
+  auto design = std::make_shared<const TDesign>(document_->design());
+  auto context = std::make_shared<TRunContext>(document_->runContext());
+  auto found = std::make_shared<TExportResult>();
 
   QList<QAction*> disabled;
   for (QAction* command : parts_.commands()) {
@@ -61,10 +61,11 @@ bool TBackgroundWork::run(const DesignWork& work) {
   TJobOutcome outcome = TJobOutcome::Done;
   QString error;
   runner_->Start(
-      [model, tree, work](TCancelToken& cancel, IProgress& progress) {
-        model->ReportTo(&progress);
-        model->CancelToken = &cancel;
-        work(*model, *tree);
+      [&writer, design, context, found](TCancelToken& cancel, IProgress& progress) {
+        context->progress = &progress;
+        context->messages = nullptr;  // the window's message boxes belong to its thread
+        context->options.cancel = &cancel;
+        writer.run(*design, *context, *found);
       },
       [&](TJobOutcome how, const QString& text) {
         outcome = how;
@@ -78,10 +79,9 @@ bool TBackgroundWork::run(const DesignWork& work) {
   if (focused) focused->setFocus();
   // What the run found out (missing pictures, new picture names and sizes) comes back; the
   // preview files it made are listed also when it did not finish, so they are cleaned up.
-  TMemoryTree::CopyCaptions(*tree, *document_);
-  model->ReportTo(nullptr);
-  model->CancelToken = nullptr;
-  document_->adoptRun(*model, outcome == TJobOutcome::Done);
+  if (outcome != TJobOutcome::Done) found->written.reset();
+  document_->applyRun(*found);
+  if (result) *result = *found;
   // However the work ended, the bar, the text and the cursor are as they were before it.
   SetPosition(0);
   while (busyDepth_ > 0) SetBusy(false);

@@ -10,7 +10,7 @@
 #include <functional>
 
 #include "Host.h"
-#include "ProjectModel.h"
+#include "Writers.h"
 
 class QAction;
 class QLabel;
@@ -36,12 +36,12 @@ class TBackgroundWork : public QObject, public IProgress {
   ~TBackgroundWork() override;
   void attach(TDocument& document);  // the design the work copies
 
-  using DesignWork = std::function<void(TProjectModel& model, IDesignTree& tree)>;
-  // Runs `work` on a worker thread over a copy of the design and its tree, the window answering
-  // meanwhile; takes over what the work brought up to date. True when it finished, false when
-  // the user cancelled it (the hint line then says "Cancelled"); a failure is thrown again here
-  // as a TvError with its text. Refused (false) while other work runs.
-  bool run(const DesignWork& work);
+  // Runs `writer` on a worker thread over a copy of the design, the window answering meanwhile;
+  // the document takes over what the run found and brought up to date (TDocument::applyRun),
+  // also when it failed or was cancelled. True when it finished, false when the user cancelled
+  // it (the hint line then says "Cancelled"); a failure is thrown again here as a TvError with
+  // its text. Refused (false) while other work runs. `result` (when given) gets the run's result.
+  bool run(const TExporter& writer, TExportResult* result = nullptr);
   bool busy() const;
   // Past its point of no return: the work goes to its end.
   bool committing() const;

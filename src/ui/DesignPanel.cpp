@@ -45,7 +45,7 @@ std::string TrimmedText(const QLineEdit* edit) { return Trim(edit->text().toStdS
 
 bool TDesignPanel::refuseText(QLineEdit* edit) {
   if (quiet_ > 0 || !edit || !document_) return false;  // filled, or not attached yet
-  const QString separator = QString::fromStdString(document_->agent().Separator);
+  const QString separator = QString::fromLatin1(kSeparator);
   if (edit->text().contains('\r') || edit->text().contains('\n')) {
     // Pasted lines become one: a project file keeps every value on one line. Setting the joined
     // line stores it.

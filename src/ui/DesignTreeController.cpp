@@ -200,7 +200,7 @@ void TDesignTreeController::showDesign() {
 }
 
 void TDesignTreeController::showPictureStatus() {
-  const std::vector<TPictureStatus>& status = document_.agent().PictureStatus();
+  const std::vector<TPictureStatus>& status = document_.pictureStatus();
   // In one go: set one by one, thousands of changed rows would each be measured again.
   std::vector<std::string> captions;
   for (int k = 1; k <= int(status.size()) && k <= document_.itemCount(); ++k)

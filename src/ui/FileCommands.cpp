@@ -83,7 +83,7 @@ std::optional<QString> TFileCommands::askSavePath() {
     // The published names are the same for every project: never replace another project's page
     // files without the user's word.
     const QString other = QString::fromStdString(
-        document_.agent().OtherPublishedProject(U8(info.absolutePath()), U8(info.fileName())));
+        TProjectModel::OtherPublishedProject(U8(info.absolutePath()), U8(info.fileName())));
     if (other.isEmpty() ||
         prompt::Message(window, TMessageKind::Warning,
                         tr("The folder %1 holds the published files of the project "
@@ -104,13 +104,11 @@ bool TFileCommands::saveTo(const QString& path) {
   const quint64 revision = document_.revision();  // the design the copy was taken of
   bool finished = false;
   const bool saved = RunCommand(parts_.window, [&] {
-    finished = work_.run([folder, name](TProjectModel& model, IDesignTree& tree) {
-      model.PublishProject(folder, name, tree);
-    });
+    finished = work_.run(TPublishExporter(folder, name));
     if (finished) {
       document_.markSaved(path, revision);
       // Only the files named here need uploading again.
-      work_.SetStatus(TProjectModel::PublishChangesText(document_.agent().LastPublish));
+      work_.SetStatus(TProjectModel::PublishChangesText(document_.lastPublish()));
       for (QAction* a : parts_.save) a->setEnabled(document_.isModified());
     }
   });
@@ -221,10 +219,7 @@ bool TFileCommands::loadDesign(const QString& path) {
 
 // Removing and copying many pictures takes long on a busy disk: on a worker, the window answering.
 void TFileCommands::renewPreviewFolder(const std::string& publishedFolder) {
-  const bool done = work_.run([publishedFolder](TProjectModel& model, IDesignTree&) {
-    model.ClearPreview();
-    if (!publishedFolder.empty()) model.CopyResourceFiles(publishedFolder);
-  });
+  const bool done = work_.run(TPreviewRefill(publishedFolder));
   // Stopped by the user, or the program is ending meanwhile: what was copied goes again.
   if (!done || work_.stopping()) document_.clearPreview();
 }

@@ -129,7 +129,7 @@ void TItemPanel::chooseLinkFile() {
 void TItemPanel::choosePicture() {
   RunCommand(window(), [this] {
     const QString current = QString::fromStdString(ResolvePicturePath(
-        document_->agent().ProjectFolder, ui_->edtOriginalImagePath->text().toStdString()));
+        document_->projectFolder(), ui_->edtOriginalImagePath->text().toStdString()));
     const auto chosen =
         prompt::OpenPicture(window(), PictureFilter(),
                             current.isEmpty() ? QString() : QFileInfo(current).absolutePath());

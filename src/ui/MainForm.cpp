@@ -75,11 +75,7 @@ TMainForm::TMainForm(const QString& programFolder, QWidget* parent)
   files_ = new TFileCommands(
       *document_, *work_, state_,
       {this, ui_->mnitRecentFiles, {ui_->Save1, ui_->tlbtnSave}, showPictureStatus}, this);
-  // Scratch files go inside this program's private work folder when it has one, else into the
-  // temporary folder.
-  const QString scratch =
-      instance_->IsPrivate() ? QString::fromStdString(instance_->Path()) : QDir::tempPath() + '/';
-  scripts_ = new TScriptCommands(*document_, *work_, {this, scratch, showPictureStatus}, this);
+  scripts_ = new TScriptCommands(*document_, *work_, {this, showPictureStatus}, this);
   setUpActions();
   setUpPictures();
   setUpPanels();

@@ -57,15 +57,15 @@ TLivePageOptions TMainForm::livePageOptions() const {
   // Scaled pictures come from the user's picture cache; when the user keeps none, from one of
   // the pane's own that goes with it.
   options.pictureCache = true;
-  const TProjectModel& agent = document_->agent();
-  if (agent.PictureCacheEnabled)
-    options.cacheFolder = agent.PictureCacheFolder;
+  const TPublishOptions& publishing = document_->publishOptions();
+  if (publishing.pictureCache)
+    options.cacheFolder = publishing.pictureCacheFolder;
   else if (livePreview_)
     options.cacheFolder =
         QDir(livePreview_->Engine().Folder()).filePath("pictures").toStdString() + '/';
   else
     options.pictureCache = false;
-  options.madePictures = agent.PreviewFolder();
+  options.madePictures = document_->previewFolder();
   // One core stays with the window.
   options.imageWorkers = static_cast<unsigned>(std::max(1, QThread::idealThreadCount() - 1));
   return options;
@@ -73,14 +73,12 @@ TLivePageOptions TMainForm::livePageOptions() const {
 
 TLiveDesign TMainForm::liveDesign() const {
   const TDocument& document = *document_;
-  TLiveDesign design{document.slider(), document.items(), document.agent().ProjectFolder, {}};
+  TLiveDesign live{document.design(), {}};
   for (int i = 0; i < document.itemCount(); ++i) {
-    TItemData& item = design.items[size_t(i)];
-    item.level = std::to_string(document.level(i));
     // Pictures whose contents the tree found unusable (the page checks files and headers).
     const QString path = document.picturePath(i);
     if (!path.isEmpty() && !pictures_->facts().provider().Problem(path).isEmpty())
-      design.refusedPictures.insert(path.toStdString());
+      live.refusedPictures.insert(path.toStdString());
   }
-  return design;
+  return live;
 }

@@ -4,28 +4,15 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QTemporaryDir>
 
 #include "BackgroundWork.h"
 #include "BrowserChooser.h"
 #include "CodeWindow.h"
 #include "Document.h"
 #include "Errors.h"
-#include "FileUtil.h"
 #include "Prompts.h"
 #include "PublishReport.h"
 #include "ScriptText.h"
-
-namespace {
-// A private folder for one command's scratch files, removed when the command ends.
-QString ScratchFolder(QTemporaryDir& dir) {
-  if (!dir.isValid())
-    throw TvFileError(TScriptCommands::tr("Cannot create a temporary folder: %1")
-                          .arg(dir.errorString())
-                          .toStdString());
-  return QDir::toNativeSeparators(dir.path() + '/');
-}
-}  // namespace
 
 TScriptCommands::TScriptCommands(TDocument& document, TBackgroundWork& work, TParts parts,
                                  QObject* parent)
@@ -34,43 +21,40 @@ TScriptCommands::TScriptCommands(TDocument& document, TBackgroundWork& work, TPa
   connect(codeWindow_, &TCodeWindow::embedCodeRequested, this, &TScriptCommands::copyEmbedCode);
 }
 
-QString TScriptCommands::scratchTemplate() const {
-  return parts_.scratchFolder + QStringLiteral("scratch-XXXXXX");
-}
-
-bool TScriptCommands::buildHtmlCode(const PageWork& then) {
-  const bool build = document_.itemCount() > 0;
-  if (!build) {
-    prompt::Message(parts_.window, TMessageKind::Error,
-                    QStringLiteral("No item to build. Please add item to left pane and try again."),
-                    {TButton::Ok});
-    if (!then) return true;
-  }
-  // Without items the work goes on with the page of the previous build.
-  auto lines = std::make_shared<std::vector<std::string>>();
-  for (const QString& line : codeWindow_->lines()) lines->push_back(line.toStdString());
-  QTemporaryDir scratch(scratchTemplate());
-  const std::string page = ScratchFolder(scratch).toStdString() + "~tmp0001.txt";
+bool TScriptCommands::runWriter(const TExporter& writer, TExportResult* result) {
   bool finished = false;
   try {
-    finished = work_.run([build, page, lines, then](TProjectModel& model, IDesignTree& tree) {
-      if (build) {
-        model.MakeHTMLCodes(page, tree);
-        *lines = fileutil::ReadTextLines(page);
-      }
-      if (then) then(model, *lines);
-    });
+    finished = work_.run(writer, result);
   } catch (...) {
     parts_.showPictureStatus();  // a failed build still tells which pictures it did not find
     throw;
   }
   parts_.showPictureStatus();
-  if (!finished) return false;
-  if (build) {
-    QStringList text;
-    for (const std::string& line : *lines) text << QString::fromStdString(line);
-    codeWindow_->setLines(text);
-  }
+  return finished;
+}
+
+namespace {
+QStringList Lines(const std::vector<std::string>& lines) {
+  QStringList text;
+  text.reserve(qsizetype(lines.size()));
+  for (const std::string& line : lines) text << QString::fromStdString(line);
+  return text;
+}
+
+bool ItemsToBuild(QWidget* window, const TDocument& document) {
+  if (document.itemCount() > 0) return true;
+  prompt::Message(window, TMessageKind::Error,
+                  QStringLiteral("No item to build. Please add item to left pane and try again."),
+                  {TButton::Ok});
+  return false;
+}
+}  // namespace
+
+bool TScriptCommands::buildHtmlCode() {
+  if (!ItemsToBuild(parts_.window, document_)) return true;
+  TExportResult built;
+  if (!runWriter(TPageCodeExporter(), &built)) return false;
+  codeWindow_->setLines(Lines(built.lines));
   return true;
 }
 
@@ -82,10 +66,9 @@ void TScriptCommands::buildHtml() {
 
 void TScriptCommands::copyEmbedCode() {
   RunCommand(parts_.window, [this] {
-    QStringList lines;
-    for (const std::string& line : document_.agent().EmbedCode())
-      lines << QString::fromStdString(line);
-    QGuiApplication::clipboard()->setText(lines.join('\n') + '\n');
+    TExportResult embed;
+    TEmbedCodeExporter().run(document_.design(), document_.runContext(), embed);
+    QGuiApplication::clipboard()->setText(Lines(embed.lines).join('\n') + '\n');
     work_.SetStatus(
         tr("Embed code copied: paste it into your page, and put the files Save writes beside it.")
             .toStdString());
@@ -94,34 +77,28 @@ void TScriptCommands::copyEmbedCode() {
 
 void TScriptCommands::preview() {
   RunCommand(parts_.window, [this] {
-    QTemporaryDir scratch(scratchTemplate());
-    const std::string page = ScratchFolder(scratch).toStdString() + "~preview.html";
-    // The preview folder is filled on the worker too: the script files, then the page.
-    if (!buildHtmlCode([page](TProjectModel& model, const std::vector<std::string>& lines) {
-          model.CopyScriptFilesToPreview(model.WorkFolder());
-          fileutil::WriteTextLines(page, lines);
-          model.AddToPreview(page);
-        }))
-      return;
+    // Without items the page built last is shown again (none before the first build).
+    std::optional<std::vector<std::string>> page;
+    if (!ItemsToBuild(parts_.window, document_)) {
+      page.emplace();
+      for (const QString& line : codeWindow_->lines()) page->push_back(line.toStdString());
+    }
+    TExportResult previewed;
+    if (!runWriter(TPreviewExporter("~preview.html", page), &previewed)) return;
+    if (!page) codeWindow_->setLines(Lines(previewed.lines));
     TBrowserChooser browser(parts_.window);
-    browser.openPage(QString::fromStdString(document_.agent().PreviewFolder()),
+    browser.openPage(QString::fromStdString(document_.previewFolder()),
                      QStringLiteral("~preview.html"));
   });
 }
 
 void TScriptCommands::showPublishReport() {
   RunCommand(parts_.window, [this] {
-    QTemporaryDir scratch(scratchTemplate());
-    const std::string folder = ScratchFolder(scratch).toStdString();
-    if (!work_.run([folder](TProjectModel& model, IDesignTree&) {
-          model.MakePublishReport(folder, "PublishReport.txt");
-          model.AddToPreview(folder + "PublishReport.txt");
-        }))
-      return;
+    TExportResult made;
+    if (!work_.run(TReportExporter("PublishReport.txt"), &made)) return;
     TPublishReportWindow report(parts_.window);
-    report.loadReport(QString::fromStdString(document_.agent().PreviewFolder()) +
-                      "PublishReport.txt");
-    if (const auto& last = document_.agent().LastPublish; last.published)
+    report.loadReport(QString::fromStdString(made.files.at(0)));
+    if (const auto& last = document_.lastPublish(); last.published)
       report.showChanges(QString::fromStdString(TProjectModel::PublishChangesText(last)));
     // A saved project has its page beside it: the report leads there.
     const QFileInfo project(document_.fileName());

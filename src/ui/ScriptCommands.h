@@ -1,8 +1,7 @@
 // The Script menu: Build HTML (into the code window), Copy Embed Code, Preview and Publish, and
-// the web browser chooser of the Option menu. Scratch files (the built page, the preview page,
-// the report) are written into a private temporary folder (inside this running program's own
-// work folder when it has one), never into the working or the program's folder, so they can
-// neither replace a user's file of the same name nor fail in a folder we may not write.
+// the web browser chooser of the Option menu. Each runs one of the design's writers (Writers.h);
+// what they write for a browser goes into the preview folder, inside this running program's own
+// work folder, never into the working or the program's folder.
 #pragma once
 
 #include <QObject>
@@ -11,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "ProjectModel.h"
+#include "Writers.h"
 
 class QWidget;
 class TBackgroundWork;
@@ -23,8 +22,7 @@ class TScriptCommands : public QObject {
 
  public:
   struct TParts {
-    QWidget* window = nullptr;  // the prompts' and the code window's parent
-    QString scratchFolder;      // where scratch folders are made (with a trailing '/')
+    QWidget* window = nullptr;                // the prompts' and the code window's parent
     std::function<void()> showPictureStatus;  // after a build: the tree's captions
   };
   TScriptCommands(TDocument& document, TBackgroundWork& work, TParts parts,
@@ -32,11 +30,9 @@ class TScriptCommands : public QObject {
 
   TCodeWindow* codeWindow() const { return codeWindow_; }
 
-  using PageWork = std::function<void(TProjectModel& model, const std::vector<std::string>& page)>;
-  // Generates the page into the code window on a worker, then runs `then` there with the page's
-  // lines (without items: after the message, with the code window's lines). False when the
-  // user cancelled.
-  bool buildHtmlCode(const PageWork& then = {});
+  // Generates the page into the code window on a worker (without items: after the message, the
+  // code window keeps the page built last). False when the user cancelled.
+  bool buildHtmlCode();
 
  public slots:
   void buildHtml();
@@ -52,5 +48,6 @@ class TScriptCommands : public QObject {
   TParts parts_;
   TCodeWindow* codeWindow_ = nullptr;
 
-  QString scratchTemplate() const;  // for QTemporaryDir: scratch files of one command
+  // Runs `writer` on a worker; the tree shows which pictures it found, also when it failed.
+  bool runWriter(const TExporter& writer, TExportResult* result);
 };

@@ -20,7 +20,7 @@ struct TFixture {
   std::string file = testprojects::WriteProject(dir / "nested.tvn", kLevels);
   TDocument document{dir.Folder()};
   TFixture() { EXPECT_EQ(document.open(QString::fromStdString(file)), TLoadResult::Loaded); }
-  std::string text() { return document.agent().Snapshot().ProjectText(); }
+  std::string text() { return ProjectText(document.design()); }
 };
 
 // The tree model walked from its root: each item's position and depth, in the order shown.

@@ -220,22 +220,4 @@ TEST(ProgressRelay, KeepsTheOrderOfMessagesFromAnotherThreadAndMergesSteps) {
   EXPECT_EQ(merged.entries, (std::vector<std::pair<char, std::string>>{{'s', "1000"}}));
 }
 
-TEST(MemoryTree, CopiesAnyTreeAndItsCaptionsBack) {
-  TMemoryTree tree("root");
-  const int a = tree.AppendChild(0, "a");
-  const int b = tree.AppendChild(a, "b");
-  tree.AppendChild(b, "c");
-  tree.AppendChild(0, "d");
-  tree.AppendChild(a, "e");  // inserted inside, not at the end
-  TMemoryTree copy = TMemoryTree::CopyOf(tree);
-  ASSERT_EQ(copy.NodeCount(), tree.NodeCount());
-  for (int i = 0; i < tree.NodeCount(); ++i) {
-    EXPECT_EQ(copy.Depth(i), tree.Depth(i)) << i;
-    EXPECT_EQ(copy.Caption(i), tree.Caption(i)) << i;
-  }
-  copy.SetCaption(3, "changed");
-  TMemoryTree::CopyCaptions(copy, tree);
-  EXPECT_EQ(tree.Caption(3), "changed");
-}
-
 }  // namespace

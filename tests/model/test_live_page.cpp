@@ -13,24 +13,25 @@ namespace {
 
 struct TLiveFixture {
   TTempDir program, made, out;
-  TLiveDesign design;
+  TLiveDesign live;
   TLivePageOptions options;
 
   TLiveFixture() {
     WriteAll(program / "torvane.js", "window.Bmaf = true;\n");
     TProjectModel defaults(program.Folder());
     StorePanelDefaults(defaults);
-    design.slider = defaults.AppletData;
+    live.design.slider = defaults.AppletData;
     options.programFolder = program.Folder();
     options.pictureCache = false;
     options.madePictures = made.Folder();
   }
   TItemData& Add(const std::string& original, const std::string& imageFile,
                  const std::string& level) {
-    design.items.push_back(TestItem(imageFile));
-    design.items.back().originalPath = original;
-    design.items.back().level = level;
-    return design.items.back();
+    live.design.items.push_back(TestItem(imageFile));
+    live.design.items.back().originalPath = original;
+    live.design.items.back().level = level;
+    live.design.levels.push_back(std::stoi(level));
+    return live.design.items.back();
   }
 };
 
@@ -43,11 +44,11 @@ TEST(LivePage, GeneratesThePublishedSetWithTheBoxSize) {
   f.Add(f.out / "found.jpg", "", "0");
   f.Add(f.out / "gone.jpg", "slider7.jpg", "1");  // nested under the first
   f.Add(f.out / "gone.jpg", "never-made.jpg", "0");
-  f.design.slider.height = "90";
-  f.design.slider.imageBorderStyle = "3";  // 4 px, counted twice
-  f.design.slider.containerBorderStyle = "0";
+  f.live.design.slider.height = "90";
+  f.live.design.slider.imageBorderStyle = "3";  // 4 px, counted twice
+  f.live.design.slider.containerBorderStyle = "0";
 
-  const TLivePage page = MakeLivePage(f.design, f.out / "gen", f.options);
+  const TLivePage page = MakeLivePage(f.live, f.out / "gen", f.options);
   const std::filesystem::path folder = std::filesystem::path(page.pagePath).parent_path();
   EXPECT_EQ(folder, std::filesystem::path(f.out / "gen") / "preview");
   EXPECT_EQ(page.width, 370);
@@ -74,11 +75,11 @@ TEST(LivePage, GeneratesThePublishedSetWithTheBoxSize) {
 
   // Another design with the same picture, in another place and at another height: the page
   // names the same picture alike, a picture of another size differently.
-  TLiveDesign moved = f.design;
-  std::swap(moved.items[0], moved.items[2]);
+  TLiveDesign moved = f.live;
+  std::swap(moved.design.items[0], moved.design.items[2]);
   const TLivePage same = MakeLivePage(moved, f.out / "gen2", f.options, &page);
   EXPECT_EQ(same.items[2].imageFile, page.items[0].imageFile);
-  moved.slider.height = "60";
+  moved.design.slider.height = "60";
   const TLivePage lower = MakeLivePage(moved, f.out / "gen3", f.options, &page);
   EXPECT_NE(lower.items[2].imageFile, page.items[0].imageFile);
   EXPECT_EQ(lower.items[2].width, "80");
@@ -90,8 +91,8 @@ TEST(LivePage, RefusesWhatTheGeneratorRefusesAndAMissingRuntime) {
     void (*spoil)(TLiveFixture&);
     const char* named;
   } cases[] = {
-      {"height 0", [](TLiveFixture& f) { f.design.slider.height = "0"; }, "height '0'"},
-      {"colour", [](TLiveFixture& f) { f.design.slider.backgroundColour = "red"; }, "'red'"},
+      {"height 0", [](TLiveFixture& f) { f.live.design.slider.height = "0"; }, "height '0'"},
+      {"colour", [](TLiveFixture& f) { f.live.design.slider.backgroundColour = "red"; }, "'red'"},
       {"no runtime", [](TLiveFixture& f) { std::filesystem::remove(f.program / "torvane.js"); },
        "torvane.js"},
   };
@@ -99,7 +100,7 @@ TEST(LivePage, RefusesWhatTheGeneratorRefusesAndAMissingRuntime) {
     TLiveFixture f;
     c.spoil(f);
     try {
-      MakeLivePage(f.design, f.out / "gen", f.options);
+      MakeLivePage(f.live, f.out / "gen", f.options);
       ADD_FAILURE() << c.what << ": no error";
     } catch (const TvError& e) {
       EXPECT_NE(std::string(e.what()).find(c.named), std::string::npos)

@@ -94,7 +94,7 @@ class TestInstalledLayout : public QObject {
     TMainForm form(bin);
     QVERIFY(!form.statePlaces().perUser);
     QCOMPARE(form.files().templateFolders(), QStringList{bin + "templates"});
-    QCOMPARE(QString::fromStdString(form.document().agent().WorkFolder()), bin);
+    QCOMPARE(QString::fromStdString(form.document().runFolders().workFolder()), bin);
     QVERIFY(form.files().openProjectFile(project));
     QCOMPARE(ReadText(bin + "recentfile.dat"), "&1 " + project + "\r\n");
     Act(form, "Preview1")->trigger();
@@ -108,7 +108,7 @@ class TestInstalledLayout : public QObject {
     QString work;
     {
       TMainForm second(bin);
-      work = QString::fromStdString(second.document().agent().WorkFolder());
+      work = QString::fromStdString(second.document().runFolders().workFolder());
       QVERIFY2(work.startsWith(env.Path("runtime/torvane/instance-")), qPrintable(work));
       QCOMPARE(second.files().recentEntries(), QStringList{project});
       QVERIFY(second.close());
@@ -135,7 +135,7 @@ class TestInstalledLayout : public QObject {
       QVERIFY(!QFileInfo::exists(env.Path("data/applications/torvane.desktop")));
       QCOMPARE(form.files().templateFolders(),
                (QStringList{data + "templates", share + "templates"}));
-      work = QString::fromStdString(form.document().agent().WorkFolder());
+      work = QString::fromStdString(form.document().runFolders().workFolder());
       QVERIFY2(work.startsWith(env.Path("runtime/torvane/instance-")), qPrintable(work));
 
       QVERIFY(form.files().openProjectFile(project));
@@ -320,8 +320,7 @@ class TestInstalledLayout : public QObject {
       Act(form, "Preview1")->trigger();
       QCOMPARE(launcher.documents.size(), 1);
       const QString ready = Env("TORVANE_TEST_READY");
-      fileutil::WriteTextLines((ready + ".tmp").toStdString(),
-                               {form.document().agent().PreviewFolder()});
+      fileutil::WriteTextLines((ready + ".tmp").toStdString(), {form.document().previewFolder()});
       QVERIFY(QFile::rename(ready + ".tmp", ready));
       QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(ready + ".quit"), 120000);
       QVERIFY(form.close());

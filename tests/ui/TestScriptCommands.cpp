@@ -153,7 +153,7 @@ class TestScriptCommands : public QObject {
       TMainForm form(env.ProgramFolder());
       QVERIFY(form.findChild<QAction*>("PictureCache1")->isChecked());
       Act(form, "PictureCache1")->trigger();  // off, and remembered
-      QVERIFY(!form.document().agent().PictureCacheEnabled);
+      QVERIFY(!form.document().publishOptions().pictureCache);
       MakeDesign(form, env);
       Act(form, "Preview1")->trigger();
       QCOMPARE(entries(), 0);
@@ -172,16 +172,16 @@ class TestScriptCommands : public QObject {
     TTestEnvironment env;
     const struct {
       const char* action;
-      bool (*on)(const TProjectModel&);
-    } switches[] = {
-        {"HiDpiPictures1", [](const TProjectModel& m) { return m.DoubleDensityPictures; }},
-        {"ModernFormats1",
-         [](const TProjectModel& m) { return m.ModernFormats == (kWebpFormat | kAvifFormat); }}};
+      bool (*on)(const TPublishOptions&);
+    } switches[] = {{"HiDpiPictures1", [](const TPublishOptions& o) { return o.doubleDensity; }},
+                    {"ModernFormats1", [](const TPublishOptions& o) {
+                       return o.modernFormats == (kWebpFormat | kAvifFormat);
+                     }}};
     for (const bool expected : {false, true}) {
       TMainForm form(env.ProgramFolder());
       for (const auto& s : switches) {
         QCOMPARE(form.findChild<QAction*>(s.action)->isChecked(), expected);
-        QCOMPARE(s.on(form.document().agent()), expected);
+        QCOMPARE(s.on(form.document().publishOptions()), expected);
       }
       // Turning one on or off changes what a save writes: Save is possible at once.
       QVERIFY(!SaveEnabled(form));

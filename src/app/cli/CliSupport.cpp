@@ -57,15 +57,15 @@ class TStreamMessages : public IMessages {
 // A picture that is not found is no error (the item keeps its old name and size), but a
 // headless run should say so: the published slider lacks that picture. Returns how many items
 // lack their picture.
-int WarnAboutMissingPictures(const TPublishResult& published, std::ostream& err) {
+int WarnAboutMissingPictures(const TExportResult& published, std::ostream& err) {
   // One line per item up to a limit, then a count: a long design should not flood the terminal.
   constexpr int kMaxLines = 20;
-  const std::vector<TPictureStatus>& status = published.pictureStatus;
+  const std::vector<TPictureStatus>& status = *published.pictureStatus;
   int missing = 0;
   for (int k = 1; k <= static_cast<int>(status.size()); ++k) {
     if (status[static_cast<size_t>(k - 1)] == TPictureStatus::Found) continue;
     if (++missing > kMaxLines) continue;
-    const std::string& written = published.design.items[static_cast<size_t>(k - 1)].originalPath;
+    const std::string& written = published.written->items[static_cast<size_t>(k - 1)].originalPath;
     err << "torvane-cli: warning: item " << k;
     if (Trim(written).empty()) {
       err << " has no picture chosen";
@@ -246,9 +246,19 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
     const TRunFolders folders{places::FilesFolder(ExecutableFolder()), work.Path()};
     int result = kExitFailed;
     try {
-      const TPublishResult published =
-          PublishDesign(design, options.publish, folders, to, fileutil::NameOf(project),
-                        bar ? &*bar : nullptr, &messages);
+      TRunContext context{options.publish, folders, {}, bar ? &*bar : nullptr, &messages};
+      TExportResult published;
+      try {
+        // The pictures published beside the project stand in for originals that are gone, as
+        // they do in the window.
+        TPreviewRefill(design.projectFolder).run(design, context, published);
+        context.preview = published.preview;
+        TPublishExporter(to, fileutil::NameOf(project)).run(design, context, published);
+      } catch (...) {
+        ClearPreview(folders.previewFolder(), published.preview);
+        throw;
+      }
+      ClearPreview(folders.previewFolder(), published.preview);
       if (bar) bar->Erase();
       int warnings = messages.warnings;
       if (published.runtimeMissing) {
