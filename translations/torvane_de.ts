@@ -1,4 +1,5 @@
-<?xml version='1.0' encoding='utf-8'?>
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
     <name>TAboutBox</name>
@@ -23,7 +24,7 @@
         <translation>Technischer Support</translation>
     </message>
     <message>
-        <source>This program is provided "as is", without warranty of any kind. The pages, scripts and pictures you make with it are yours; the slider script copied beside them may be published with them.</source>
+        <source>This program is provided &quot;as is&quot;, without warranty of any kind. The pages, scripts and pictures you make with it are yours; the slider script copied beside them may be published with them.</source>
         <translation>Dieses Programm wird ohne jede Gewährleistung „wie besehen“ bereitgestellt. Die Seiten, Skripte und Bilder, die Sie damit erstellen, gehören Ihnen; das daneben kopierte Slider-Skript darf mit ihnen veröffentlicht werden.</translation>
     </message>
     <message>
@@ -81,7 +82,7 @@
         <translation>Browserprogramm wählen</translation>
     </message>
     <message>
-        <source>Browse for the browser's program</source>
+        <source>Browse for the browser&apos;s program</source>
         <translation>Das Programm des Browsers suchen</translation>
     </message>
     <message>
@@ -101,7 +102,7 @@
         <translation>Programme (*)|*</translation>
     </message>
     <message>
-        <source>The web browser "%1" %2, so the preview could not be shown. Choose another browser with Option &gt; Web Browser.</source>
+        <source>The web browser &quot;%1&quot; %2, so the preview could not be shown. Choose another browser with Option &gt; Web Browser.</source>
         <translation>Der Webbrowser „%1“ %2, daher konnte die Vorschau nicht gezeigt werden. Wählen Sie unter Optionen &gt; Webbrowser einen anderen Browser.</translation>
     </message>
 </context>
@@ -212,7 +213,7 @@ Do you want to replace it?</source>
 Möchten Sie die Datei ersetzen?</translation>
     </message>
     <message>
-        <source>The folder %1 holds the published files of the project "%2" (torvanecfg.js, torvane.css, slider0.jpg, ...). Saving "%3" there replaces them, and the page of "%2" then shows this slider.
+        <source>The folder %1 holds the published files of the project &quot;%2&quot; (torvanecfg.js, torvane.css, slider0.jpg, ...). Saving &quot;%3&quot; there replaces them, and the page of &quot;%2&quot; then shows this slider.
 
 Replace them? Choose No to save into another folder.</source>
         <translation>Der Ordner %1 enthält die veröffentlichten Dateien des Projekts „%2“ (torvanecfg.js, torvane.css, slider0.jpg, ...). Wenn Sie „%3“ dort speichern, werden sie ersetzt, und die Seite von „%2“ zeigt dann diesen Slider.
@@ -400,7 +401,7 @@ Dateien ersetzen? Wählen Sie Nein, um in einem anderen Ordner zu speichern.</tr
         <translation>Wichtiger Hinweis</translation>
     </message>
     <message>
-        <source>Local link may not work for security reason. Please click the '?' book icon within link group to know more details.</source>
+        <source>Local link may not work for security reason. Please click the &apos;?&apos; book icon within link group to know more details.</source>
         <translation>Lokale Links funktionieren aus Sicherheitsgründen unter Umständen nicht. Klicken Sie auf das Buchsymbol „?“ in der Gruppe „Link“, um mehr zu erfahren.</translation>
     </message>
     <message>
@@ -415,7 +416,7 @@ Dateien ersetzen? Wählen Sie Nein, um in einem anderen Ordner zu speichern.</tr
 <context>
     <name>TLivePreviewEngine</name>
     <message>
-        <source>Cannot create the live preview's folder.</source>
+        <source>Cannot create the live preview&apos;s folder.</source>
         <translation>Der Ordner der Live-Vorschau kann nicht angelegt werden.</translation>
     </message>
 </context>
@@ -845,17 +846,17 @@ Dateien ersetzen? Wählen Sie Nein, um in einem anderen Ordner zu speichern.</tr
         <translation>Fortschritt</translation>
     </message>
     <message>
-        <source>"%1" ended at once with exit status %2</source>
+        <source>&quot;%1&quot; ended at once with exit status %2</source>
         <translation>„%1“ endete sofort mit dem Rückgabewert %2</translation>
     </message>
     <message>
-        <source>"%1" could not be started (%2)</source>
+        <source>&quot;%1&quot; could not be started (%2)</source>
         <translation>„%1“ konnte nicht gestartet werden (%2)</translation>
     </message>
     <message>
         <source>%1, so %2 was not opened.
 
-Check the desktop's default web browser, or choose another browser with Option &gt; Web Browser.</source>
+Check the desktop&apos;s default web browser, or choose another browser with Option &gt; Web Browser.</source>
         <translation>%1, daher wurde %2 nicht geöffnet.
 
 Prüfen Sie den Standardbrowser des Desktops, oder wählen Sie unter Optionen &gt; Webbrowser einen anderen Browser.</translation>
@@ -868,7 +869,7 @@ Prüfen Sie den Standardbrowser des Desktops, oder wählen Sie unter Optionen &g
         <translation>Pfadersetzung beim Veröffentlichen</translation>
     </message>
     <message>
-        <source>If item's URL contains either local or web path you specified here, one path will be replaced by another depending on the choice below. Local path will be replaced by web path for uploading if you need to upload the menu to web server to test or publish.</source>
+        <source>If item&apos;s URL contains either local or web path you specified here, one path will be replaced by another depending on the choice below. Local path will be replaced by web path for uploading if you need to upload the menu to web server to test or publish.</source>
         <translation>Enthält die URL eines Elements den hier angegebenen lokalen oder Web-Pfad, wird je nach Auswahl unten der eine Pfad durch den anderen ersetzt. Zum Hochladen auf den Webserver (zum Testen oder Veröffentlichen) wird der lokale Pfad durch den Web-Pfad ersetzt.</translation>
     </message>
     <message>
@@ -930,7 +931,7 @@ Prüfen Sie den Standardbrowser des Desktops, oder wählen Sie unter Optionen &g
 <context>
     <name>TPicturePane</name>
     <message>
-        <source>The selected items' pictures</source>
+        <source>The selected items&apos; pictures</source>
         <translation>Die Bilder der gewählten Elemente</translation>
     </message>
     <message>
@@ -938,7 +939,7 @@ Prüfen Sie den Standardbrowser des Desktops, oder wählen Sie unter Optionen &g
         <translation>%1 × %2 Pixel</translation>
     </message>
     <message>
-        <source>Published size: set the slider's height first</source>
+        <source>Published size: set the slider&apos;s height first</source>
         <translation>Veröffentlichte Größe: zuerst die Höhe des Sliders festlegen</translation>
     </message>
     <message>
@@ -947,7 +948,10 @@ Prüfen Sie den Standardbrowser des Desktops, oder wählen Sie unter Optionen &g
     </message>
     <message numerus="yes">
         <source>%Ln picture(s)</source>
-        <translation><numerusform>%Ln Bild</numerusform><numerusform>%Ln Bilder</numerusform></translation>
+        <translation>
+            <numerusform>%Ln Bild</numerusform>
+            <numerusform>%Ln Bilder</numerusform>
+        </translation>
     </message>
     <message>
         <source> (the first %L1 shown)</source>
@@ -991,10 +995,6 @@ Prüfen Sie den Standardbrowser des Desktops, oder wählen Sie unter Optionen &g
 </context>
 <context>
     <name>TScriptCommands</name>
-    <message>
-        <source>Cannot create a temporary folder: %1</source>
-        <translation>Ein temporärer Ordner kann nicht angelegt werden: %1</translation>
-    </message>
     <message>
         <source>Embed code copied: paste it into your page, and put the files Save writes beside it.</source>
         <translation>Einbettungscode kopiert: Fügen Sie ihn in Ihre Seite ein und legen Sie die Dateien, die Speichern schreibt, daneben.</translation>
@@ -1119,7 +1119,7 @@ Prüfen Sie den Standardbrowser des Desktops, oder wählen Sie unter Optionen &g
         <translation>Slider-Namen bearbeiten</translation>
     </message>
     <message>
-        <source>The name must begin with a letter, "_" or "$" and hold only letters, digits, "_" and "$", because the page's script uses it.</source>
+        <source>The name must begin with a letter, &quot;_&quot; or &quot;$&quot; and hold only letters, digits, &quot;_&quot; and &quot;$&quot;, because the page&apos;s script uses it.</source>
         <translation>Der Name muss mit einem Buchstaben, „_“ oder „$“ beginnen und darf nur Buchstaben, Ziffern, „_“ und „$“ enthalten, weil das Skript der Seite ihn verwendet.</translation>
     </message>
     <message>
@@ -1127,11 +1127,11 @@ Prüfen Sie den Standardbrowser des Desktops, oder wählen Sie unter Optionen &g
         <translation>ein Leerzeichen</translation>
     </message>
     <message>
-        <source>%1 can't be part of the name. </source>
+        <source>%1 can&apos;t be part of the name. </source>
         <translation>%1 darf nicht im Namen vorkommen. </translation>
     </message>
     <message>
-        <source>The name can't begin with "%1". </source>
+        <source>The name can&apos;t begin with &quot;%1&quot;. </source>
         <translation>Der Name darf nicht mit „%1“ beginnen. </translation>
     </message>
     <message>

@@ -8,6 +8,7 @@
 #include "FileUtil.h"
 #include "MemoryTree.h"
 #include "ScriptText.h"
+#include "images/Thumbnail.h"
 
 namespace {
 
@@ -131,6 +132,44 @@ void TEmbedCodeExporter::run(const TDesign& design, const TRunContext& context,
                              TExportResult& result) const {
   TRun run(design, context, result);
   result.lines = run.model.EmbedCode();
+}
+
+void TCheckExporter::run(const TDesign& design, const TRunContext& context,
+                         TExportResult& result) const {
+  const auto problem = [&](bool fails, const std::string& text) {
+    result.problems.push_back({fails, text});
+  };
+  try {
+    scripttext::CheckDesign(design.slider, design.items);
+  } catch (const TvError& failure) {
+    problem(true, failure.what());
+  }
+  for (size_t i = 0; i < design.items.size(); ++i) {
+    ThrowIfCancelled(context.options.cancel);
+    const TItemData& item = design.items[i];
+    const std::string name = "item " + std::to_string(i + 1);
+    const std::string path = design.picturePath(i);
+    if (!path.empty() && fileutil::IsFile(path)) {
+      if (const std::string why = PictureProblem(path); !why.empty())
+        problem(true, name + ": " + why);
+      continue;
+    }
+    // An item whose picture is not made again is published with the name and size it has.
+    problem(false, path.empty() ? name + " has no picture chosen"
+                                : name + ": the picture " + path +
+                                      " was not found; Save keeps the item's earlier picture");
+    try {
+      scripttext::CanonicalItemSize(item.width, "Item " + std::to_string(i + 1) + "'s width");
+      scripttext::CanonicalItemSize(item.height, "Item " + std::to_string(i + 1) + "'s height");
+      if (!item.imageFile.empty() && !scripttext::IsPublishedPictureName(item.imageFile))
+        throw TvError("Item " + std::to_string(i + 1) + "'s picture name '" + item.imageFile +
+                      "' is not one that publishing makes");
+    } catch (const TvError& failure) {
+      problem(true, failure.what());
+    }
+  }
+  TRun run(design, context, result);
+  for (const std::string& warning : run.model.LinkWarnings()) problem(false, warning);
 }
 
 void TReportExporter::run(const TDesign& design, const TRunContext& context,

@@ -71,6 +71,13 @@ struct TExportResult {
   bool runtimeMissing = false;            // the program's folder lacks the runtime script
   std::vector<std::string> linkWarnings;  // TProjectModel::LinkWarnings
   TProjectModel::TPublishChanges changes;
+  // What a check found, in item order: where a save would fail (`fails`) or warn.
+  struct TProblem {
+    bool fails = false;
+    std::string text;
+    bool operator==(const TProblem&) const = default;
+  };
+  std::vector<TProblem> problems;
 };
 
 // One kind of output of a design. A run works on its own copy of the design and may run on any
@@ -120,6 +127,15 @@ class TPreviewExporter final : public TExporter {
 
 // What a user pastes into a page of their own (TProjectModel::EmbedCode), as lines. Makes no file.
 class TEmbedCodeExporter final : public TExporter {
+ public:
+  void run(const TDesign& design, const TRunContext& context, TExportResult& result) const override;
+};
+
+// Checks every value and picture as a save would, writing nothing: each problem names its item
+// (result.problems). A save fails where a value is refused or a picture cannot be read, and warns
+// where an item has no picture to make (it keeps the one it has) or a link does more than open a
+// page.
+class TCheckExporter final : public TExporter {
  public:
   void run(const TDesign& design, const TRunContext& context, TExportResult& result) const override;
 };
