@@ -294,7 +294,7 @@ int LargeDesign(const QString& program, const QString& photoFolder, int items) {
                QFile::encodeName(link).constData()) != 0)
       QFile::copy(photos[i % photos.size()], link);
     item.originalPath = link.toStdString();
-    model.InsertItem(i, item);
+    model.Items.push_back(item);
   }
   const QString project = folder + "/large.tvn";
   model.SaveProject(project.toStdString());

@@ -103,7 +103,7 @@ QString WriteProject(const QString& folder, const QStringList& photos, int items
         QFile::copy(photo, link);
       item.originalPath = link.toStdString();
     }
-    model.InsertItem(i, item);
+    model.Items.push_back(item);
   }
   QDir().mkpath(folder + "/site");
   const QString path = folder + "/site/show.tvn";

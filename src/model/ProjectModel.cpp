@@ -1,5 +1,5 @@
-// The design itself: slider parameters, the item list and its editing rules, and the tree nodes
-// that stand for the items.
+// A run's copy of the design: slider parameters and the item list with their defaults and
+// string forms, and the tree nodes that stand for the items.
 #include "ProjectModel.h"
 
 #include <algorithm>
@@ -49,14 +49,6 @@ std::string TProjectModel::PicturePath(size_t index) const {
   return ResolvePicturePath(ProjectFolder, Items.at(index).originalPath);
 }
 
-TItemData TProjectModel::GetItemData(int index) const {
-  return Items.at(static_cast<size_t>(index));
-}
-
-void TProjectModel::SetItemData(const TItemData& data, int index) {
-  Items.at(static_cast<size_t>(index)) = data;
-}
-
 void TProjectModel::LoadDefaults() {
   AppletData = StringsToAppletData(
       {"Slider1", "Slider1Cfg", "Slider1_DIV", "370",    "120", "1", "39",     "0", "0", "FFFFFF",
@@ -65,31 +57,6 @@ void TProjectModel::LoadDefaults() {
 }
 
 TItemData TProjectModel::DefaultItemData() { return DefaultItem(); }
-
-void TProjectModel::InsertItem(int position, const TItemData& data) {
-  const int count = static_cast<int>(Items.size());
-  if (count == 0) {
-    Items.assign(1, data);
-  } else if (position >= 0 && position <= count) {
-    Items.insert(Items.begin() + position, data);
-  }
-  // A position beyond the end (or before the start) leaves the list unchanged.
-}
-
-void TProjectModel::DeleteItem(int index) {
-  const int count = static_cast<int>(Items.size());
-  if (count == 1) {
-    Items.clear();
-  } else if (index >= 0 && index < count) {
-    Items.erase(Items.begin() + index);
-  }
-}
-
-void TProjectModel::ExchangeWithPrevious(int index) {
-  if (index >= 1 && index < static_cast<int>(Items.size())) {
-    std::swap(Items[static_cast<size_t>(index)], Items[static_cast<size_t>(index) - 1]);
-  }
-}
 
 TStringArray TProjectModel::AppletDataToStrings(const TSliderData& data) {
   return ToStrings(data, kSliderFieldTable);

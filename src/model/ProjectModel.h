@@ -1,11 +1,13 @@
-// The project model: one image slider design (its parameters and its ordered list of image items)
-// with the operations that edit it, store it in a project file, generate the web files from it,
-// fill the preview folder and publish beside the project file.
+// The engine behind the design's writers (Writers.h): one run's copy of the design (its slider
+// parameters and its ordered list of image items) with the operations that store it in a project
+// file, generate the web files from it, fill the preview folder and publish beside the project
+// file. Nothing outside the model keeps one: the open design is a TDesign owned by the document,
+// and each writer sets up a project model for its run and hands back what it made.
 //
 // Every parameter is held as UTF-8 text. The code is split by concern:
-//   ProjectModel.cpp  data, defaults, item list, tree rebuilding
+//   ProjectModel.cpp  data, defaults, tree rebuilding
 //   ProjectFile.cpp  SaveProject / LoadProject
-//   Generator.cpp    MakeHTMLCodes (style sheet, configuration script, page, pictures)
+//   Generator.cpp    MakePage (style sheet, configuration script, page, pictures)
 //   Preview.cpp      the preview folder
 //   Publish.cpp      PublishProject and the publish report
 #pragma once
@@ -109,15 +111,8 @@ class TProjectModel {
   TCancelToken* CancelToken = nullptr;
 
   // --- record and list operations (never raise) ---
-  TSliderData GetAppletData() const { return AppletData; }
-  void SetAppletData(const TSliderData& data) { AppletData = data; }
-  TItemData GetItemData(int index) const;
-  void SetItemData(const TItemData& data, int index);
   void LoadDefaults();
   static TItemData DefaultItemData();
-  void InsertItem(int position, const TItemData& data);
-  void DeleteItem(int index);
-  void ExchangeWithPrevious(int index);
   static TStringArray AppletDataToStrings(const TSliderData& data);
   static TSliderData StringsToAppletData(const TStringArray& strings);
   static TStringArray ItemDataToStrings(const TItemData& data);

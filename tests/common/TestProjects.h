@@ -19,7 +19,7 @@ inline std::string WriteProject(const std::string& path, const std::vector<std::
     TItemData item = TProjectModel::DefaultItemData();
     item.originalPath = "p" + std::to_string(i) + ".jpg";
     item.level = levels[i];
-    model.InsertItem(int(i), item);
+    model.Items.push_back(item);
   }
   if (edit) edit(model);
   std::filesystem::create_directories(std::filesystem::path(path).parent_path());

@@ -14,14 +14,6 @@ TItemData Named(const std::string& name) {
   return item;
 }
 
-std::vector<std::string> Names(const TProjectModel& agent) {
-  std::vector<std::string> names;
-  for (const TItemData& item : agent.Items) names.push_back(item.toolTip);
-  return names;
-}
-
-using Names_t = std::vector<std::string>;
-
 }  // namespace
 
 TEST(ProjectModel, ConstructionAndDefaults) {
@@ -37,7 +29,7 @@ TEST(ProjectModel, ConstructionAndDefaults) {
   agent.Items.push_back(Named("old"));
   agent.PreviewFiles.push_back("slider0.jpg");
   agent.LoadDefaults();
-  EXPECT_EQ(TProjectModel::AppletDataToStrings(agent.GetAppletData()),
+  EXPECT_EQ(TProjectModel::AppletDataToStrings(agent.AppletData),
             (TStringArray{"Slider1", "Slider1Cfg", "Slider1_DIV", "370", "120", "1", "39",
                           "0",       "0",          "FFFFFF",      "",    "4",   "2", "DBEAF5",
                           "4",       "0",          "FFFF00",      "",    "",    "1"}));
@@ -45,50 +37,6 @@ TEST(ProjectModel, ConstructionAndDefaults) {
   EXPECT_EQ(agent.PreviewFiles, TStringArray{"slider0.jpg"});  // left alone
   EXPECT_EQ(TProjectModel::ItemDataToStrings(TProjectModel::DefaultItemData()),
             (TStringArray{"", "", "", "_self", "", "160", "120", "", ""}));
-}
-
-TEST(ProjectModel, InsertFollowsThePositionRules) {
-  TProjectModel agent("/p");
-  agent.InsertItem(5, Named("x"));  // empty list: any position
-  EXPECT_EQ(Names(agent), Names_t{"x"});
-
-  agent.Items = {Named("a"), Named("b")};
-  agent.InsertItem(5, Named("x"));  // beyond the end: nothing
-  EXPECT_EQ(Names(agent), (Names_t{"a", "b"}));
-  agent.InsertItem(-1, Named("x"));
-  EXPECT_EQ(Names(agent), (Names_t{"a", "b"}));
-  agent.InsertItem(2, Named("c"));  // at the end: appended
-  EXPECT_EQ(Names(agent), (Names_t{"a", "b", "c"}));
-  agent.InsertItem(0, Named("z"));
-  EXPECT_EQ(Names(agent), (Names_t{"z", "a", "b", "c"}));
-  agent.InsertItem(2, Named("m"));
-  EXPECT_EQ(Names(agent), (Names_t{"z", "a", "m", "b", "c"}));
-}
-
-TEST(ProjectModel, DeleteAndExchangeFollowTheIndexRules) {
-  TProjectModel agent("/p");
-  agent.DeleteItem(0);  // empty: nothing
-  EXPECT_TRUE(agent.Items.empty());
-  agent.Items = {Named("only")};
-  agent.DeleteItem(7);  // a single item goes whatever the index
-  EXPECT_TRUE(agent.Items.empty());
-
-  agent.Items = {Named("a"), Named("b"), Named("c")};
-  agent.DeleteItem(3);
-  EXPECT_EQ(Names(agent), (Names_t{"a", "b", "c"}));
-  agent.DeleteItem(0);
-  EXPECT_EQ(Names(agent), (Names_t{"b", "c"}));
-  agent.DeleteItem(1);
-  EXPECT_EQ(Names(agent), Names_t{"b"});
-
-  agent.Items = {Named("a"), Named("b"), Named("c")};
-  agent.ExchangeWithPrevious(0);
-  agent.ExchangeWithPrevious(3);
-  EXPECT_EQ(Names(agent), (Names_t{"a", "b", "c"}));
-  agent.ExchangeWithPrevious(2);
-  EXPECT_EQ(Names(agent), (Names_t{"a", "c", "b"}));
-  agent.ExchangeWithPrevious(1);
-  EXPECT_EQ(Names(agent), (Names_t{"c", "a", "b"}));
 }
 
 TEST(ProjectModel, RecordsRoundTripThroughStrings) {
@@ -106,17 +54,6 @@ TEST(ProjectModel, RecordsRoundTripThroughStrings) {
   EXPECT_EQ(TProjectModel::StringsToItemData({"a"}).originalPath, "");
   TStringArray ten(10, "z");
   EXPECT_EQ(TProjectModel::StringsToItemData(ten).spare, "z");
-}
-
-TEST(ProjectModel, RecordAccessIsByCopy) {
-  TProjectModel agent("/p");
-  agent.Items = {Named("a"), Named("b")};
-  TItemData copy = agent.GetItemData(1);
-  copy.toolTip = "changed";
-  EXPECT_EQ(agent.Items[1].toolTip, "b");
-  agent.SetItemData(copy, 1);
-  EXPECT_EQ(agent.Items[1].toolTip, "changed");
-  EXPECT_THROW(agent.GetItemData(2), std::out_of_range);
 }
 
 namespace {

@@ -36,9 +36,9 @@ QString WritePictureProject(const TTestEnvironment& env, int count, int bare) {
     TItemData item = TProjectModel::DefaultItemData();
     item.originalPath =
         MakeJpeg(env.Path(QString("pictures/p%1.jpg").arg(i)), 1900 + i, 1400).toStdString();
-    model.InsertItem(i, item);
+    model.Items.push_back(item);
   }
-  for (int i = 0; i < bare; ++i) model.InsertItem(count + i, TProjectModel::DefaultItemData());
+  for (int i = 0; i < bare; ++i) model.Items.push_back(TProjectModel::DefaultItemData());
   const QString path = env.Path("site/show.tvn");
   QDir().mkpath(env.Path("site"));
   model.SaveProject(path.toStdString());
