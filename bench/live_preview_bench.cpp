@@ -85,7 +85,7 @@ bool NextPage(TLivePreviewPane& pane, int timeoutMs, qint64* builtMs = nullptr) 
   QEventLoop loop;
   bool shown = false;
   const auto connection =
-      QObject::connect(&pane, &TLivePreviewPane::PageShown, &loop, [&](int, qint64 built) {
+      QObject::connect(&pane, &TLivePreviewPane::pageShown, &loop, [&](int, qint64 built) {
         shown = true;
         if (builtMs) *builtMs = built;
         loop.quit();
@@ -101,7 +101,7 @@ bool NextPage(TLivePreviewPane& pane, int timeoutMs, qint64* builtMs = nullptr) 
 qint64 UntilColourShown(TLivePreviewPane& pane, const QColor& colour, const QElapsedTimer& since,
                         int timeoutMs, int least = 50) {
   while (since.elapsed() < timeoutMs) {
-    if (QWebEngineView* view = pane.ShownView()) {
+    if (QWebEngineView* view = pane.shownView()) {
       const QImage image = view->grab().toImage().convertToFormat(QImage::Format_RGB32);
       int count = 0;
       for (int y = 0; y < image.height() && count < least; y += 2) {
@@ -228,7 +228,7 @@ void OpenLarge(const QString& program, const QString& project, int items, const 
   while (clock.elapsed() < 10000) {
     Wait(100);
     if (moving < 0) {
-      if (QWebEngineView* view = pane.ShownView()) {
+      if (QWebEngineView* view = pane.shownView()) {
         const QImage image = view->grab().toImage().convertToFormat(QImage::Format_RGB32);
         if (Moving(previous, image)) moving = clock.elapsed();
         previous = image;
@@ -241,10 +241,10 @@ void OpenLarge(const QString& program, const QString& project, int items, const 
     }
   }
   tick.stop();
-  if (moving < 0 && pane.ShownView()) {
+  if (moving < 0 && pane.shownView()) {
     QEventLoop loop;
     QString state;
-    pane.ShownView()->page()->runJavaScript(
+    pane.shownView()->page()->runJavaScript(
         "(function(){var i=document.querySelectorAll('img');var "
         "d=document.querySelector('[data-cycle]');"
         "return location.href+' imgs '+i.length+' loaded "
@@ -257,8 +257,8 @@ void OpenLarge(const QString& program, const QString& project, int items, const 
         });
     QTimer::singleShot(5000, &loop, &QEventLoop::quit);
     loop.exec();
-    std::printf("no moving strip: pane says \"%s\" %s; page: %s\n", qPrintable(pane.StatusText()),
-                qPrintable(pane.ConsoleErrors().join("; ").left(300)), qPrintable(state));
+    std::printf("no moving strip: pane says \"%s\" %s; page: %s\n", qPrintable(pane.statusText()),
+                qPrintable(pane.consoleErrors().join("; ").left(300)), qPrintable(state));
   }
   const int pingWait = ping.Longest();
   const double cpu = double(TreeTicks(::getpid()) - ticks) / double(sysconf(_SC_CLK_TCK));
@@ -344,7 +344,7 @@ int main(int argc, char* argv[]) {
   first.start();
   form.document().addPictures(photos);
   if (!NextPage(pane, 600000)) {
-    std::fprintf(stderr, "no page: %s\n", qPrintable(pane.StatusText()));
+    std::fprintf(stderr, "no page: %s\n", qPrintable(pane.statusText()));
     return 1;
   }
   std::printf("photos: %lld, first page (cold cache, web engine start): %lld ms\n",
@@ -380,7 +380,7 @@ int main(int argc, char* argv[]) {
       emit colour->clicked();
       const qint64 ms = UntilColourShown(pane, wanted, clock, 20000);
       if (ms < 0) {
-        std::fprintf(stderr, "background colour: not drawn (%s)\n", qPrintable(pane.StatusText()));
+        std::fprintf(stderr, "background colour: not drawn (%s)\n", qPrintable(pane.statusText()));
         return 1;
       }
       times.push_back(double(ms));
@@ -411,7 +411,7 @@ int main(int argc, char* argv[]) {
           continue;
         }
         if (!NextPage(pane, 120000, &madeMs)) {
-          std::fprintf(stderr, "%s: no page (%s)\n", edit.what, qPrintable(pane.StatusText()));
+          std::fprintf(stderr, "%s: no page (%s)\n", edit.what, qPrintable(pane.statusText()));
           return 1;
         }
         times.push_back(double(clock.elapsed()));
@@ -441,10 +441,10 @@ int main(int argc, char* argv[]) {
   Wait(2000);
   std::printf("CPU, whole program with its page processes (%% of one core, 10 s each):\n");
   std::printf("  strip moving      %5.1f\n", CpuPercent(10000));
-  pane.SetPaused(true);
+  pane.setPaused(true);
   Wait(1000);
   std::printf("  paused            %5.1f\n", CpuPercent(10000));
-  pane.SetPaused(false);
+  pane.setPaused(false);
   form.setWindowState(Qt::WindowMinimized);
   Wait(2000);
   std::printf("  window minimised  %5.1f\n", CpuPercent(10000));

@@ -54,27 +54,27 @@ TLivePreviewPane::TLivePreviewPane(const QString& folder, const TLivePageOptions
     : QDockWidget(parent), ui(std::make_unique<Ui::TLivePreviewPane>()) {
   ui->setupUi(this);
   engine_ = new TLivePreviewEngine(folder, options, this);
-  connect(engine_, &TLivePreviewEngine::Built, this, &TLivePreviewPane::PageBuilt);
-  connect(engine_, &TLivePreviewEngine::Failed, this, [this](const QString& message) {
-    if (!broken_) SetStatus(tr("Not updated: %1").arg(message));
+  connect(engine_, &TLivePreviewEngine::built, this, &TLivePreviewPane::pageBuilt);
+  connect(engine_, &TLivePreviewEngine::failed, this, [this](const QString& message) {
+    if (!broken_) setStatus(tr("Not updated: %1").arg(message));
   });
   freeze_.setSingleShot(true);
   freeze_.setInterval(kFreezeDelayMs);
   connect(&freeze_, &QTimer::timeout, this, [this] {
-    if (QWebEngineView* view = ShownView(); view && !active_ && !view->page()->isVisible())
+    if (QWebEngineView* view = shownView(); view && !active_ && !view->page()->isVisible())
       view->page()->setLifecycleState(QWebEnginePage::LifecycleState::Frozen);
   });
-  connect(ui->tlbtnLivePause, &QToolButton::toggled, this, &TLivePreviewPane::SetPaused);
+  connect(ui->tlbtnLivePause, &QToolButton::toggled, this, &TLivePreviewPane::setPaused);
   // Thumbnails arrive and windows are activated in bursts: one check for those close together.
   checkPictures_.setSingleShot(true);
   checkPictures_.setInterval(kCheckPicturesDelayMs);
   connect(&checkPictures_, &QTimer::timeout, this, [this] {
-    if (!broken_ && isVisible()) engine_->CheckPictures();
+    if (!broken_ && isVisible()) engine_->checkPictures();
   });
   // The new page is laid beneath the shown one while it loads, so both take part in drawing.
   if (auto* stack = qobject_cast<QStackedLayout*>(ui->stckLivePages->layout()))
     stack->setStackingMode(QStackedLayout::StackAll);
-  if (const QString problem = webengine::Problem(); !problem.isEmpty()) Stop(problem);
+  if (const QString problem = webengine::Problem(); !problem.isEmpty()) stop(problem);
 }
 
 TLivePreviewPane::~TLivePreviewPane() {
@@ -83,29 +83,29 @@ TLivePreviewPane::~TLivePreviewPane() {
   delete std::exchange(profile_, nullptr);
 }
 
-void TLivePreviewPane::SetSource(std::function<TLiveDesign()> source) {
-  engine_->SetSource(std::move(source));
+void TLivePreviewPane::setSource(std::function<TLiveDesign()> source) {
+  engine_->setSource(std::move(source));
 }
 
 // A hidden pane makes no pages; it catches up when it is shown again.
-void TLivePreviewPane::DesignChanged() {
+void TLivePreviewPane::designChanged() {
   if (broken_) return;
   if (isVisible())
-    engine_->Changed();
+    engine_->changed();
   else
     changedWhileHidden_ = true;
 }
 
-void TLivePreviewPane::CheckPictures() { checkPictures_.start(); }
+void TLivePreviewPane::checkPictures() { checkPictures_.start(); }
 
-void TLivePreviewPane::SetOptions(const TLivePageOptions& options) { engine_->SetOptions(options); }
+void TLivePreviewPane::setOptions(const TLivePageOptions& options) { engine_->setOptions(options); }
 
-void TLivePreviewPane::CreateViews() {
+void TLivePreviewPane::createViews() {
   if (views_[0]) return;
   profile_ =
-      livepage::MakeProfile(engine_->Folder(), this,
+      livepage::MakeProfile(engine_->folder(), this,
                             [engine = engine_](const QString& name, QWebEngineUrlRequestJob* job) {
-                              return engine->ServePicture(name, job);
+                              return engine->servePicture(name, job);
                             });
   for (int k = 0; k < 2; ++k) {
     auto* view = new QWebEngineView(ui->stckLivePages);
@@ -116,15 +116,15 @@ void TLivePreviewPane::CreateViews() {
     view->setFocusPolicy(Qt::ClickFocus);
     auto* page = new TLiveWebPage(profile_, consoleErrors_, view);
     page->setBackgroundColor(palette().color(QPalette::Base));
-    connect(page, &TLiveWebPage::linkClicked, this, &TLivePreviewPane::FollowLink);
+    connect(page, &TLiveWebPage::linkClicked, this, &TLivePreviewPane::followLink);
     view->setPage(page);
     view->setContextMenuPolicy(Qt::NoContextMenu);
     connect(page, &QWebEnginePage::loadingChanged, this,
-            [this, k](const QWebEngineLoadingInfo& load) { LoadingChanged(k, load); });
+            [this, k](const QWebEngineLoadingInfo& load) { loadingChanged(k, load); });
     connect(page, &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status, int code) {
               if (status == QWebEnginePage::NormalTerminationStatus) return;
-              Stop(tr("The live preview stopped: its web engine ended (code %1). Turn View > "
+              stop(tr("The live preview stopped: its web engine ended (code %1). Turn View > "
                       "Live Preview off and on to try again; Script > Preview still works.")
                        .arg(code));
             });
@@ -138,7 +138,7 @@ void TLivePreviewPane::CreateViews() {
   views_[1]->load(QUrl(QStringLiteral("about:blank")));
 }
 
-void TLivePreviewPane::LoadingChanged(int view, const QWebEngineLoadingInfo& load) {
+void TLivePreviewPane::loadingChanged(int view, const QWebEngineLoadingInfo& load) {
   const auto status = load.status();
   if (status == QWebEngineLoadingInfo::LoadStartedStatus) return;
   if (warming_[size_t(view)]) {
@@ -149,25 +149,25 @@ void TLivePreviewPane::LoadingChanged(int view, const QWebEngineLoadingInfo& loa
   }
   // Only the end of the load of the page last asked for counts, not of one it replaced.
   if (status != QWebEngineLoadingInfo::LoadStoppedStatus)
-    PageLoaded(view, load.url(), status == QWebEngineLoadingInfo::LoadSucceededStatus);
+    pageLoaded(view, load.url(), status == QWebEngineLoadingInfo::LoadSucceededStatus);
 }
 
-void TLivePreviewPane::PageBuilt(const TLiveUpdate& update) {
+void TLivePreviewPane::pageBuilt(const TLiveUpdate& update) {
   if (broken_) return;
-  CreateViews();
+  createViews();
   if (update.samePictures) {
     if (loading_ >= 0 && !update.sliderCall.isEmpty()) {  // applied once the page has loaded
       restyle_ = update;
       return;
     }
     if (front_ < 0 || update.sliderCall.isEmpty()) {  // nothing to apply it to, or with
-      engine_->MakeWhole();
+      engine_->makeWhole();
       return;
     }
-    Redraw(front_, update, QStringLiteral("Number(el.dataset.offset) || 0"), [this, update] {
-      FitPane(QSize(update.width, update.height));
-      engine_->Shown(loadedGeneration_);
-      emit PageShown(update.generation, update.elapsedMs);
+    redraw(front_, update, QStringLiteral("Number(el.dataset.offset) || 0"), [this, update] {
+      fitPane(QSize(update.width, update.height));
+      engine_->shown(loadedGeneration_);
+      emit pageShown(update.generation, update.elapsedMs);
     });
     return;
   }
@@ -182,31 +182,31 @@ void TLivePreviewPane::PageBuilt(const TLiveUpdate& update) {
   const QSize room = loadingSize_.expandedTo(front_ >= 0 ? ui->stckLivePages->size() : QSize());
   ui->stckLivePages->resize(room);
   for (QWebEngineView* each : views_) each->resize(room);
-  UpdateActivity();
+  updateActivity();
   static_cast<TLiveWebPage*>(views_[size_t(target)]->page())->Expect(update.page);
   if (!warming_[size_t(target)]) views_[size_t(target)]->load(update.page);
 }
 
-void TLivePreviewPane::PageLoaded(int view, const QUrl& url, bool ok) {
+void TLivePreviewPane::pageLoaded(int view, const QUrl& url, bool ok) {
   if (view != loading_ || url != loadingUpdate_.page) return;  // given way to a newer page
   if (!ok) {
-    SetStatus(tr("Not updated: the page did not load."));
+    setStatus(tr("Not updated: the page did not load."));
     return;
   }
   const int generation = loadingUpdate_.generation;
   const auto show = [this, view, generation] {
     if (loading_ != view || loadingUpdate_.generation != generation) return;
     QTimer::singleShot(kFirstFrameMs, this, [this, view, generation] {
-      if (loading_ == view && loadingUpdate_.generation == generation) Swap(view);
+      if (loading_ == view && loadingUpdate_.generation == generation) swap(view);
     });
   };
   // The new page's strip starts where the shown one stands (a change of look that came
   // meanwhile is drawn with it).
   const TLiveUpdate drawn = restyle_.value_or(loadingUpdate_);
   restyle_.reset();
-  QWebEngineView* shown = ShownView();
+  QWebEngineView* shown = shownView();
   if (!shown) {
-    Redraw(view, drawn, QStringLiteral("0"), show);
+    redraw(view, drawn, QStringLiteral("0"), show);
     return;
   }
   shown->page()->runJavaScript(
@@ -214,11 +214,11 @@ void TLivePreviewPane::PageLoaded(int view, const QUrl& url, bool ok) {
                      " return el ? Number(el.dataset.offset) || 0 : 0; })()")
           .arg(JsString(drawn.divId)),
       [this, view, drawn, show](const QVariant& offset) {
-        Redraw(view, drawn, QString::number(offset.toDouble(), 'f', 2), show);
+        redraw(view, drawn, QString::number(offset.toDouble(), 'f', 2), show);
       });
 }
 
-void TLivePreviewPane::Redraw(int view, const TLiveUpdate& update, const QString& offset,
+void TLivePreviewPane::redraw(int view, const TLiveUpdate& update, const QString& offset,
                               const std::function<void()>& then) {
   if (update.sliderCall.isEmpty()) {  // nothing to draw it with: the page stays as it loaded
     then();
@@ -247,12 +247,12 @@ void TLivePreviewPane::Redraw(int view, const TLiveUpdate& update, const QString
           .arg(update.width)
           .arg(update.height)
           .arg(update.sliderCall) +
-      PauseScript(Paused());
+      PauseScript(paused());
   QWebEnginePage* page = views_[size_t(view)]->page();
   page->runJavaScript(script, [then](const QVariant&) { then(); });
 }
 
-void TLivePreviewPane::FitPane(QSize page) {
+void TLivePreviewPane::fitPane(QSize page) {
   const QSize size(std::clamp(page.width() + 2 * kPageMargin, 1, kMaxPageSide),
                    std::clamp(page.height() + 2 * kPageMargin, 1, kMaxPageSide));
   ui->stckLivePages->resize(size);
@@ -269,60 +269,60 @@ void TLivePreviewPane::FitPane(QSize page) {
     frame->resizeDocks({this}, {std::min(kMaxPaneHeight, wanted)}, Qt::Vertical);
 }
 
-void TLivePreviewPane::Swap(int view) {
+void TLivePreviewPane::swap(int view) {
   QWebEngineView* web = views_[static_cast<size_t>(view)];
-  FitPane(QSize(loadingUpdate_.width, loadingUpdate_.height));
+  fitPane(QSize(loadingUpdate_.width, loadingUpdate_.height));
   ui->stckLivePages->setCurrentWidget(web);
   web->raise();
   front_ = view;
   loading_ = -1;
   loadedGeneration_ = loadingUpdate_.generation;
-  UpdateActivity();
-  if (!ui->stctxtLivePreview->text().isEmpty()) SetStatus({});
-  engine_->Shown(loadedGeneration_);
-  emit PageShown(loadingUpdate_.generation, loadingUpdate_.elapsedMs);
+  updateActivity();
+  if (!ui->stctxtLivePreview->text().isEmpty()) setStatus({});
+  engine_->shown(loadedGeneration_);
+  emit pageShown(loadingUpdate_.generation, loadingUpdate_.elapsedMs);
 }
 
-bool TLivePreviewPane::Paused() const { return ui->tlbtnLivePause->isChecked(); }
+bool TLivePreviewPane::paused() const { return ui->tlbtnLivePause->isChecked(); }
 
-void TLivePreviewPane::SetPaused(bool paused) {
+void TLivePreviewPane::setPaused(bool paused) {
   if (ui->tlbtnLivePause->isChecked() != paused) ui->tlbtnLivePause->setChecked(paused);
   ui->tlbtnLivePause->setText(paused ? tr("Play") : tr("Pause"));
-  if (QWebEngineView* view = ShownView()) ApplyPause(view);
+  if (QWebEngineView* view = shownView()) applyPause(view);
 }
 
-void TLivePreviewPane::ApplyPause(QWebEngineView* view) {
-  view->page()->runJavaScript(PauseScript(Paused()));
+void TLivePreviewPane::applyPause(QWebEngineView* view) {
+  view->page()->runJavaScript(PauseScript(paused()));
 }
 
-QWebEngineView* TLivePreviewPane::ShownView() const {
+QWebEngineView* TLivePreviewPane::shownView() const {
   return front_ >= 0 ? views_[static_cast<size_t>(front_)] : nullptr;
 }
 
-QString TLivePreviewPane::StatusText() const { return ui->stctxtLivePreview->text(); }
+QString TLivePreviewPane::statusText() const { return ui->stctxtLivePreview->text(); }
 
-void TLivePreviewPane::SetStatus(const QString& text) {
+void TLivePreviewPane::setStatus(const QString& text) {
   ui->stctxtLivePreview->setText(text);
   ui->stctxtLivePreview->setToolTip(text);
 }
 
-void TLivePreviewPane::Stop(const QString& text) {
+void TLivePreviewPane::stop(const QString& text) {
   broken_ = true;
   ui->tlbtnLivePause->setEnabled(false);
-  SetStatus(text);
+  setStatus(text);
   for (QWebEngineView* view : views_)
     if (view) view->hide();
 }
 
-void TLivePreviewPane::FollowLink(const QUrl& link) {
+void TLivePreviewPane::followLink(const QUrl& link) {
   constexpr int kShownLength = 80;
   QString shown = link.toDisplayString();
   if (shown.size() > kShownLength) shown = shown.left(kShownLength - 1) + QChar(0x2026);
   if (livepage::OpensInBrowser(link)) {
     Launcher().OpenDocument(link.toString(QUrl::FullyEncoded));
-    SetStatus(tr("Opened %1 in your browser.").arg(shown));
+    setStatus(tr("Opened %1 in your browser.").arg(shown));
   } else {
-    SetStatus(tr("The link %1 is not followed: only http, https and mailto links open (in your "
+    setStatus(tr("The link %1 is not followed: only http, https and mailto links open (in your "
                  "browser).")
                   .arg(shown));
   }
@@ -331,35 +331,35 @@ void TLivePreviewPane::FollowLink(const QUrl& link) {
 void TLivePreviewPane::showEvent(QShowEvent* event) {
   QDockWidget::showEvent(event);
   if (QWidget* top = window(); top && top != this) top->installEventFilter(this);
-  if (!broken_) CreateViews();
-  UpdateActivity();
+  if (!broken_) createViews();
+  updateActivity();
   if (std::exchange(changedWhileHidden_, false))
-    DesignChanged();
+    designChanged();
   else
-    CheckPictures();
+    checkPictures();
 }
 
 void TLivePreviewPane::closeEvent(QCloseEvent* event) {
   QDockWidget::closeEvent(event);
-  emit Closed();
+  emit closed();
 }
 
 void TLivePreviewPane::hideEvent(QHideEvent* event) {
   QDockWidget::hideEvent(event);
-  UpdateActivity();
+  updateActivity();
 }
 
 bool TLivePreviewPane::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::WindowStateChange || event->type() == QEvent::Show ||
       event->type() == QEvent::Hide)
-    QTimer::singleShot(0, this, &TLivePreviewPane::UpdateActivity);
+    QTimer::singleShot(0, this, &TLivePreviewPane::updateActivity);
   return QDockWidget::eventFilter(watched, event);
 }
 
 // Hidden pages rest: the runtime holds the strip while its document is hidden, and a frozen page
 // runs no script at all. The page on screen is frozen only once its runtime has seen it hidden.
 // Pages come back to life before they are shown again.
-void TLivePreviewPane::UpdateActivity() {
+void TLivePreviewPane::updateActivity() {
   const QWidget* top = window();
   active_ = isVisible() && !(top && top->isMinimized()) && !broken_;
   for (int k = 0; k < 2; ++k) {

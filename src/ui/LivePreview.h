@@ -40,28 +40,28 @@ class TLivePreviewPane : public QDockWidget {
   ~TLivePreviewPane() override;
 
   // Where copies of the design come from (called on the window's thread, once edits settle).
-  void SetSource(std::function<TLiveDesign()> source);
+  void setSource(std::function<TLiveDesign()> source);
   // The design changed: the page follows shortly (generated off the window's thread).
-  void DesignChanged();
+  void designChanged();
   // The pictures on disk may have changed: the page follows when an item's picture became usable
   // or unusable (checked shortly, off the window's thread).
-  void CheckPictures();
-  void SetOptions(const TLivePageOptions& options);
-  TLivePreviewEngine& Engine() { return *engine_; }
+  void checkPictures();
+  void setOptions(const TLivePageOptions& options);
+  TLivePreviewEngine& engine() { return *engine_; }
 
-  bool Paused() const;
-  void SetPaused(bool paused);
+  bool paused() const;
+  void setPaused(bool paused);
   // Whether the strip may move now: the pane is shown, the window not minimised.
-  bool Active() const { return active_; }
+  bool active() const { return active_; }
   // The web view showing the page (null before the first page and when the engine cannot run).
-  QWebEngineView* ShownView() const;
-  QString StatusText() const;
-  QStringList ConsoleErrors() const { return consoleErrors_; }
+  QWebEngineView* shownView() const;
+  QString statusText() const;
+  QStringList consoleErrors() const { return consoleErrors_; }
 
  signals:
-  void Closed();  // by the user, with the dock's close button
+  void closed();  // by the user, with the dock's close button
   // A new page took the old one's place; elapsedMs counts from the last change handed in.
-  void PageShown(int generation, qint64 elapsedMs);
+  void pageShown(int generation, qint64 elapsedMs);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -90,20 +90,20 @@ class TLivePreviewPane : public QDockWidget {
   bool changedWhileHidden_ = false;
   QStringList consoleErrors_;
 
-  void CreateViews();
-  void PageBuilt(const TLiveUpdate& update);
+  void createViews();
+  void pageBuilt(const TLiveUpdate& update);
   // Draws the slider of `update` again in the page of `view`, at the offset the script
   // expression `offset` gives (it may use `el`, the slider's element), paused as the pane is.
-  void Redraw(int view, const TLiveUpdate& update, const QString& offset,
+  void redraw(int view, const TLiveUpdate& update, const QString& offset,
               const std::function<void()>& then);
-  void FitPane(QSize page);  // the pane as tall as a page of this size wants
-  void LoadingChanged(int view, const QWebEngineLoadingInfo& load);
-  void PageLoaded(int view, const QUrl& url, bool ok);
-  void Swap(int view);
-  void ApplyPause(QWebEngineView* view);
-  void UpdateActivity();
-  void SetStatus(const QString& text);
-  void Stop(const QString& text);
+  void fitPane(QSize page);  // the pane as tall as a page of this size wants
+  void loadingChanged(int view, const QWebEngineLoadingInfo& load);
+  void pageLoaded(int view, const QUrl& url, bool ok);
+  void swap(int view);
+  void applyPause(QWebEngineView* view);
+  void updateActivity();
+  void setStatus(const QString& text);
+  void stop(const QString& text);
   // A link clicked in the page: web and mail addresses open in the user's browser, nothing else.
-  void FollowLink(const QUrl& link);
+  void followLink(const QUrl& link);
 };

@@ -47,7 +47,7 @@ TLivePreviewEngine::TLivePreviewEngine(const QString& folder, const TLivePageOpt
     : QObject(parent), folder_(folder), options_(options) {
   debounce_.setSingleShot(true);
   debounce_.setInterval(60);  // short: a change of look only is applied in place
-  connect(&debounce_, &QTimer::timeout, this, &TLivePreviewEngine::Start);
+  connect(&debounce_, &QTimer::timeout, this, &TLivePreviewEngine::start);
   worker_.setMaxThreadCount(1);
   pictureWorkers_.setMaxThreadCount(static_cast<int>(
       options.imageWorkers ? options.imageWorkers
@@ -55,23 +55,23 @@ TLivePreviewEngine::TLivePreviewEngine(const QString& folder, const TLivePageOpt
 }
 
 TLivePreviewEngine::~TLivePreviewEngine() {
-  Stop();
+  stop();
   worker_.waitForDone();
   pictureWorkers_.waitForDone();
   if (!folder_.isEmpty()) QDir(folder_).removeRecursively();
 }
 
-void TLivePreviewEngine::Changed() {
+void TLivePreviewEngine::changed() {
   pending_ = true;
   sinceChange_.start();
   debounce_.start();
 }
 
-void TLivePreviewEngine::Start() {
+void TLivePreviewEngine::start() {
   if (running_ || !pending_ || !source_ || stopped_)
     return;  // a page being made starts the next one when it is done
   if (folder_.isEmpty() || !QFileInfo(folder_).isDir()) {
-    emit Failed(tr("Cannot create the live preview's folder."));
+    emit failed(tr("Cannot create the live preview's folder."));
     return;
   }
   running_ = true;
@@ -89,7 +89,7 @@ void TLivePreviewEngine::Start() {
   madePage_.reset();  // known again once this page is made
   worker_.start([this, generation, folder, design = std::move(design), options, since, root, shown,
                  reuse = std::move(reuse)] {
-    RemoveOldFolders(root, shown);
+    removeOldFolders(root, shown);
     LowerPriority();
     std::optional<TLivePage> page;
     QString error;
@@ -125,23 +125,23 @@ void TLivePreviewEngine::Start() {
         update.styleSheet = QString::fromStdString(page->styleSheet);
         update.divId = QString::fromStdString(page->divId);
         update.sliderCall = QString::fromStdString(page->sliderCall);
-        emit Built(update);
+        emit built(update);
       } else {
-        emit Failed(error);
+        emit failed(error);
       }
-      if (pending_ && !debounce_.isActive()) Start();
+      if (pending_ && !debounce_.isActive()) start();
     });
   });
 }
 
-void TLivePreviewEngine::MakeWhole() {
+void TLivePreviewEngine::makeWhole() {
   madePage_.reset();
-  Changed();
+  changed();
 }
 
-void TLivePreviewEngine::Shown(int generation) { shown_ = std::max(shown_, generation); }
+void TLivePreviewEngine::shown(int generation) { shown_ = std::max(shown_, generation); }
 
-void TLivePreviewEngine::CheckPictures() {
+void TLivePreviewEngine::checkPictures() {
   // A page on its way checks the pictures itself.
   if (checking_ || running_ || pending_ || stopped_ || !source_ || generation_ == 0) return;
   checking_ = true;
@@ -152,22 +152,22 @@ void TLivePreviewEngine::CheckPictures() {
       if (unusable != unusable_ && !running_ && !pending_) {
         pending_ = true;
         sinceChange_.start();
-        Start();
+        start();
       }
     });
   });
 }
 
-void TLivePreviewEngine::Stop() {
+void TLivePreviewEngine::stop() {
   stopped_ = true;
   debounce_.stop();
   if (cancel_) cancel_->Request();
   pictureWorkers_.clear();
 }
 
-QString TLivePreviewEngine::PicturesFolder() const { return QDir(folder_).filePath("made"); }
+QString TLivePreviewEngine::picturesFolder() const { return QDir(folder_).filePath("made"); }
 
-bool TLivePreviewEngine::ServePicture(const QString& name, QWebEngineUrlRequestJob* job) {
+bool TLivePreviewEngine::servePicture(const QString& name, QWebEngineUrlRequestJob* job) {
   const std::string key = name.toStdString();
   const TLivePicture* picture = nullptr;
   for (const auto& pictures : {pictures_, olderPictures_}) {
@@ -175,7 +175,7 @@ bool TLivePreviewEngine::ServePicture(const QString& name, QWebEngineUrlRequestJ
     if (const auto it = pictures->find(key); it != pictures->end()) picture = &it->second;
   }
   if (!picture || folder_.isEmpty()) return false;
-  const QString path = QDir(PicturesFolder()).filePath(name);
+  const QString path = QDir(picturesFolder()).filePath(name);
   if (QFileInfo::exists(path)) {
     ReplyWithFile(job, path);
     return true;
@@ -190,7 +190,7 @@ bool TLivePreviewEngine::ServePicture(const QString& name, QWebEngineUrlRequestJ
   } else if (!options_.pictureCache) {
     cache_.reset();
   }
-  QDir().mkpath(PicturesFolder());
+  QDir().mkpath(picturesFolder());
   pictureWorkers_.start([this, key, picture = *picture, path = path.toStdString(), cache = cache_] {
     LowerPriority();
     bool made = true;
@@ -199,17 +199,17 @@ bool TLivePreviewEngine::ServePicture(const QString& name, QWebEngineUrlRequestJ
     } catch (const std::exception&) {
       made = false;  // the page shows it as missing
     }
-    QMetaObject::invokeMethod(this, [this, key, made] { PictureMade(key, made); });
+    QMetaObject::invokeMethod(this, [this, key, made] { pictureMade(key, made); });
   });
   return true;
 }
 
-void TLivePreviewEngine::PictureMade(const std::string& name, bool made) {
+void TLivePreviewEngine::pictureMade(const std::string& name, bool made) {
   const auto it = waiting_.find(name);
   if (it == waiting_.end()) return;
   const std::vector<QPointer<QWebEngineUrlRequestJob>> jobs = std::move(it->second);
   waiting_.erase(it);
-  const QString path = QDir(PicturesFolder()).filePath(QString::fromStdString(name));
+  const QString path = QDir(picturesFolder()).filePath(QString::fromStdString(name));
   for (const QPointer<QWebEngineUrlRequestJob>& job : jobs) {
     if (!job) continue;  // the page no longer waits for it
     if (made)
@@ -228,7 +228,7 @@ void TLivePreviewEngine::PictureMade(const std::string& name, bool made) {
 
 // Everything older than the page on screen; never the folder a page is being made in. Runs on the
 // worker, before the next page is made.
-void TLivePreviewEngine::RemoveOldFolders(const QString& folder, int shown) {
+void TLivePreviewEngine::removeOldFolders(const QString& folder, int shown) {
   const QDir root(folder);
   for (const QString& name : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
     bool number = false;

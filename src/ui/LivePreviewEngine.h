@@ -1,6 +1,6 @@
 // Keeps the live preview's page up to date with the design, away from the window's thread.
 //
-// Every change is announced; once no change has come for Delay() ms a copy of the design is taken
+// Every change is announced; once no change has come for delay() ms a copy of the design is taken
 // from the source (on the window's thread, where the design lives, once it has settled) and
 // generated on a worker thread into a new numbered folder below the engine's own private folder
 // (never the Preview command's folder, never a user's folder). Changes that arrive while a page is
@@ -66,36 +66,36 @@ class TLivePreviewEngine : public QObject {
                      QObject* parent = nullptr);
   ~TLivePreviewEngine() override;  // waits for a page being made
 
-  QString Folder() const { return folder_; }
-  void SetOptions(const TLivePageOptions& options) { options_ = options; }
-  void SetDelay(int ms) { debounce_.setInterval(ms); }
-  int Delay() const { return debounce_.interval(); }
-  bool Busy() const { return running_; }
+  QString folder() const { return folder_; }
+  void setOptions(const TLivePageOptions& options) { options_ = options; }
+  void setDelay(int ms) { debounce_.setInterval(ms); }
+  int delay() const { return debounce_.interval(); }
+  bool busy() const { return running_; }
 
   // Where copies of the design come from; called on the engine's thread.
-  void SetSource(std::function<TLiveDesign()> source) { source_ = std::move(source); }
+  void setSource(std::function<TLiveDesign()> source) { source_ = std::move(source); }
   // The design changed: a new page is made after the delay (again if one is being made now).
-  void Changed();
+  void changed();
   // A page with the same pictures as before has nothing to be applied to: the next page is made
   // whole, with its pictures.
-  void MakeWhole();
+  void makeWhole();
   // The page of this generation is on screen: the folders of older ones can go.
-  void Shown(int generation);
+  void shown(int generation);
   // The pictures may have changed on disk (renamed, cut short, back again): they are checked on
   // the worker, and a new page is made when an item's picture became usable or unusable.
-  void CheckPictures();
+  void checkPictures();
   // The page being made is given up (the program is ending); no further one is made.
-  void Stop();
+  void stop();
 
   // A page asks for a picture `name` that is not in its folder: answers the request with the
   // picture once it is made (at once when it was made before), or with a failure when it cannot
   // be. False for a name no page made lately lists.
-  bool ServePicture(const QString& name, QWebEngineUrlRequestJob* job);
-  QString PicturesFolder() const;
+  bool servePicture(const QString& name, QWebEngineUrlRequestJob* job);
+  QString picturesFolder() const;
 
  signals:
-  void Built(const TLiveUpdate& update);
-  void Failed(const QString& message);
+  void built(const TLiveUpdate& update);
+  void failed(const QString& message);
 
  private:
   QString folder_;
@@ -123,7 +123,7 @@ class TLivePreviewEngine : public QObject {
   std::shared_ptr<TPictureCache> cache_;
   std::string cacheFolder_;  // of cache_
 
-  void Start();
-  void PictureMade(const std::string& name, bool made);
-  static void RemoveOldFolders(const QString& folder, int shown);
+  void start();
+  void pictureMade(const std::string& name, bool made);
+  static void removeOldFolders(const QString& folder, int shown);
 };

@@ -245,14 +245,14 @@ void TMainForm::toggleStatusBar() {
 // --- stopping and closing ---
 void TMainForm::stopWork() {
   work_->stop();
-  if (livePreview_) livePreview_->Engine().Stop();
+  if (livePreview_) livePreview_->engine().stop();
 }
 
 exitwatch::TExitPlan TMainForm::exitPlan(int status) const {
   exitwatch::TExitPlan plan;
   plan.status = status;
   if (instance_ && instance_->IsPrivate()) plan.folders.push_back(instance_->Path());
-  if (livePreview_) plan.folders.push_back(livePreview_->Engine().Folder().toStdString());
+  if (livePreview_) plan.folders.push_back(livePreview_->engine().folder().toStdString());
   plan.holding = [work = work_] { return work->committing(); };
   return plan;
 }

@@ -43,7 +43,7 @@ void TMainForm::bindSettingSwitches() {
               apply(options, checked);
               document_->setPublishOptions(options);
               if (output) document_->markOutputChanged();
-              if (livePreview_) livePreview_->SetOptions(livePageOptions());
+              if (livePreview_) livePreview_->setOptions(livePageOptions());
               RunCommand(this, [&] { settings::Write(setting, checked); });
             });
   }

@@ -18,17 +18,17 @@ void TMainForm::createLivePreview() {
   const QString folder = QString::fromStdString(
       places::MakeProcessFolder(QFile::encodeName(QDir::tempPath()).toStdString(), "torvane-live"));
   livePreview_ = new TLivePreviewPane(folder, livePageOptions(), this);
-  livePreview_->SetOptions(livePageOptions());  // now that its folder is known
-  livePreview_->SetSource([this] { return liveDesign(); });
+  livePreview_->setOptions(livePageOptions());  // now that its folder is known
+  livePreview_->setSource([this] { return liveDesign(); });
   addDockWidget(Qt::BottomDockWidgetArea, livePreview_);
-  connect(livePreview_, &TLivePreviewPane::Closed, this, [this] {
+  connect(livePreview_, &TLivePreviewPane::closed, this, [this] {
     ui_->LivePreview1->setChecked(false);
     toggleLivePreview();
   });
   connect(ui_->LivePreview1, &QAction::triggered, this, &TMainForm::toggleLivePreview);
   TDocument* document = document_.get();
   TLivePreviewPane* pane = livePreview_;
-  const auto changed = [pane] { pane->DesignChanged(); };
+  const auto changed = [pane] { pane->designChanged(); };
   connect(document, &TDocument::itemsInserted, pane, changed);
   connect(document, &TDocument::itemsRemoved, pane, changed);
   connect(document, &TDocument::itemsMoved, pane, changed);
@@ -38,11 +38,11 @@ void TMainForm::createLivePreview() {
   connect(document, &TDocument::fileNameChanged, pane, changed);  // relative pictures move
   // The tree's picture status may have changed (checked again on activation, a thumbnail that
   // could not be made): the pane follows it.
-  connect(&pictures_->facts(), &TPictureFacts::changed, pane, &TLivePreviewPane::CheckPictures);
+  connect(&pictures_->facts(), &TPictureFacts::changed, pane, &TLivePreviewPane::checkPictures);
   const bool shown = settings::Read(settings::kShowLivePreview);
   ui_->LivePreview1->setChecked(shown);
   livePreview_->setVisible(shown);
-  livePreview_->DesignChanged();
+  livePreview_->designChanged();
 }
 
 void TMainForm::toggleLivePreview() {
@@ -62,7 +62,7 @@ TLivePageOptions TMainForm::livePageOptions() const {
     options.cacheFolder = publishing.pictureCacheFolder;
   else if (livePreview_)
     options.cacheFolder =
-        QDir(livePreview_->Engine().Folder()).filePath("pictures").toStdString() + '/';
+        QDir(livePreview_->engine().folder()).filePath("pictures").toStdString() + '/';
   else
     options.pictureCache = false;
   options.madePictures = document_->previewFolder();

@@ -32,7 +32,7 @@ QVariant Run(TLivePreviewPane& pane, const QString& script) {
   QVariant result;
   QEventLoop loop;
   QTimer::singleShot(5000, &loop, &QEventLoop::quit);
-  pane.ShownView()->page()->runJavaScript(script, [&](const QVariant& value) {
+  pane.shownView()->page()->runJavaScript(script, [&](const QVariant& value) {
     result = value;
     loop.quit();
   });
@@ -42,7 +42,7 @@ QVariant Run(TLivePreviewPane& pane, const QString& script) {
 double Offset(TLivePreviewPane& pane) {
   return Run(pane, "document.getElementById('Slider1_div').dataset.offset").toDouble();
 }
-QImage Grab(TLivePreviewPane& pane) { return pane.ShownView()->grab().toImage(); }
+QImage Grab(TLivePreviewPane& pane) { return pane.shownView()->grab().toImage(); }
 // Waits for the next page to take its place (the first one starts the web engine: slow).
 bool NextPage(QSignalSpy& shown, int timeoutMs = 30000) { return shown.wait(timeoutMs); }
 }  // namespace
@@ -57,13 +57,13 @@ class TestLivePreview : public QObject {
     TTestEnvironment env;
     TMainForm form(env.ProgramFolder());
     auto& pane = *form.livePreview();
-    QSignalSpy shown(&pane, &TLivePreviewPane::PageShown);
+    QSignalSpy shown(&pane, &TLivePreviewPane::pageShown);
     for (int i = 0; i < 4; ++i)
       form.document().addPictures({MakeJpeg(env.Path(QString("pics/p%1.jpg").arg(i)), 200, 120)});
     form.show();
-    QVERIFY2(NextPage(shown), qPrintable(pane.StatusText()));
-    QVERIFY2(pane.StatusText().isEmpty(), qPrintable(pane.StatusText()));
-    QVERIFY2(pane.ConsoleErrors().isEmpty(), qPrintable(pane.ConsoleErrors().join('\n')));
+    QVERIFY2(NextPage(shown), qPrintable(pane.statusText()));
+    QVERIFY2(pane.statusText().isEmpty(), qPrintable(pane.statusText()));
+    QVERIFY2(pane.consoleErrors().isEmpty(), qPrintable(pane.consoleErrors().join('\n')));
 
     // The strip moves.
     const QImage first = Grab(pane);
@@ -78,12 +78,12 @@ class TestLivePreview : public QObject {
     prompt::QueueColor(red);
     edit.start();
     QTest::mouseClick(Find<TColorPanel>(form, "pnl_pBgColor"), Qt::LeftButton);
-    QVERIFY2(NextPage(shown, 5000), qPrintable(pane.StatusText()));
+    QVERIFY2(NextPage(shown, 5000), qPrintable(pane.statusText()));
     QVERIFY2(edit.elapsed() < 1000, qPrintable(QString("%1 ms").arg(edit.elapsed())));
     QCOMPARE(Run(pane, "getComputedStyle(document.querySelector('.torvane-box')).backgroundColor")
                  .toString(),
              QStringLiteral("rgb(255, 0, 0)"));
-    QVERIFY(pane.ConsoleErrors().isEmpty());
+    QVERIFY(pane.consoleErrors().isEmpty());
 
     // The strip goes on from where it stood, and a paused strip stays where it is, whatever the
     // change: the page on screen draws it in place.
@@ -102,7 +102,7 @@ class TestLivePreview : public QObject {
     };
     for (const TEdit& e : edits) {
       for (const bool paused : {false, true}) {
-        pane.SetPaused(paused);
+        pane.setPaused(paused);
         Wait(300);
         const double before = Offset(pane);
         e.apply();
@@ -116,25 +116,25 @@ class TestLivePreview : public QObject {
                  e.what);
       }
     }
-    pane.SetPaused(false);
-    QVERIFY(pane.ConsoleErrors().isEmpty());
+    pane.setPaused(false);
+    QVERIFY(pane.consoleErrors().isEmpty());
   }
 
   void restsWhenPausedHiddenOrMinimised() {
     TTestEnvironment env;
     TMainForm form(env.ProgramFolder());
     auto& pane = *form.livePreview();
-    QSignalSpy shown(&pane, &TLivePreviewPane::PageShown);
+    QSignalSpy shown(&pane, &TLivePreviewPane::pageShown);
     form.document().addPictures({MakeJpeg(env.Path("pics/a.jpg"), 300, 120)});
     form.show();
-    QVERIFY2(NextPage(shown), qPrintable(pane.StatusText()));
+    QVERIFY2(NextPage(shown), qPrintable(pane.statusText()));
 
     struct TCase {
       const char* what;
       std::function<void()> rest, wake;
     };
     const TCase cases[] = {
-        {"paused", [&] { pane.SetPaused(true); }, [&] { pane.SetPaused(false); }},
+        {"paused", [&] { pane.setPaused(true); }, [&] { pane.setPaused(false); }},
         {"pane hidden", [&] { Act(form, "LivePreview1")->trigger(); },
          [&] { Act(form, "LivePreview1")->trigger(); }},
         {"window minimised", [&] { form.setWindowState(Qt::WindowMinimized); },
@@ -145,11 +145,11 @@ class TestLivePreview : public QObject {
       double held = Offset(pane);
       c.rest();
       Wait(300);
-      if (pane.Active()) held = Offset(pane);  // a frozen page answers only when awake
+      if (pane.active()) held = Offset(pane);  // a frozen page answers only when awake
       Wait(1000);
-      if (!pane.Active()) {
-        QCOMPARE(pane.ShownView()->page()->isVisible(), false);
-        QCOMPARE(pane.ShownView()->page()->lifecycleState(),
+      if (!pane.active()) {
+        QCOMPARE(pane.shownView()->page()->isVisible(), false);
+        QCOMPARE(pane.shownView()->page()->lifecycleState(),
                  QWebEnginePage::LifecycleState::Frozen);
       }
       c.wake();
@@ -184,17 +184,17 @@ class TestLivePreview : public QObject {
         });
     TMainForm form(env.ProgramFolder());
     auto& pane = *form.livePreview();
-    QSignalSpy shown(&pane, &TLivePreviewPane::PageShown);
+    QSignalSpy shown(&pane, &TLivePreviewPane::pageShown);
     QVERIFY(form.files().openProjectFile(project));
     form.show();
-    QVERIFY2(NextPage(shown), qPrintable(pane.StatusText()));
-    const QUrl page = pane.ShownView()->url();
+    QVERIFY2(NextPage(shown), qPrintable(pane.statusText()));
+    const QUrl page = pane.shownView()->url();
     QCOMPARE(page.scheme(), QStringLiteral("torvane-live"));
     for (int i = 0; i < 5; ++i) {
       Run(pane, QString("document.querySelectorAll('.torvane-box a')[%1].click()").arg(i));
       Wait(300);
       QCOMPARE(env.launcher.documents.contains(links[i]), i >= 3);
-      QVERIFY(pane.StatusText().contains(i >= 3 ? "in your browser" : "is not followed"));
+      QVERIFY(pane.statusText().contains(i >= 3 ? "in your browser" : "is not followed"));
     }
     const QString escape = QStringLiteral(
         "var got = ''; try { var x = new XMLHttpRequest(); x.open('GET', 'file:///etc/passwd', "
@@ -204,7 +204,7 @@ class TestLivePreview : public QObject {
     QCOMPARE(Run(pane, escape.arg(local)).toString(), QString());
     Wait(1500);
     QVERIFY(!listener.hasPendingConnections());
-    QCOMPARE(pane.ShownView()->url(), page);
+    QCOMPARE(pane.shownView()->url(), page);
     QCOMPARE(env.launcher.documents.size(), 2);
   }
 
@@ -212,13 +212,13 @@ class TestLivePreview : public QObject {
     TTestEnvironment env;
     TMainForm form(env.ProgramFolder());
     auto& pane = *form.livePreview();
-    QSignalSpy shown(&pane, &TLivePreviewPane::PageShown);
+    QSignalSpy shown(&pane, &TLivePreviewPane::pageShown);
     const QString gone = MakeJpeg(env.Path("pics/gone.jpg"), 200, 120);
     form.document().addPictures({MakeJpeg(env.Path("pics/kept.jpg"), 200, 120), gone});
     QFile::remove(gone);
     form.show();
-    QVERIFY2(NextPage(shown), qPrintable(pane.StatusText()));
-    QVERIFY2(pane.ConsoleErrors().isEmpty(), qPrintable(pane.ConsoleErrors().join('\n')));
+    QVERIFY2(NextPage(shown), qPrintable(pane.statusText()));
+    QVERIFY2(pane.consoleErrors().isEmpty(), qPrintable(pane.consoleErrors().join('\n')));
     QCOMPARE(Run(pane, "document.querySelectorAll('.torvane-box img').length > 0").toBool(), true);
     QCOMPARE(form.document().itemCount(), 2);  // the preview leaves the design as it is
   }
@@ -229,13 +229,13 @@ class TestLivePreview : public QObject {
     TTestEnvironment env;
     TMainForm form(env.ProgramFolder());
     auto& pane = *form.livePreview();
-    QSignalSpy shown(&pane, &TLivePreviewPane::PageShown);
+    QSignalSpy shown(&pane, &TLivePreviewPane::pageShown);
     QStringList paths;
     for (const char* name : {"stays", "renamed", "cut"})
       paths << MakeJpeg(env.Path(QString("pics/%1.jpg").arg(name)), 200, 120);
     form.document().addPictures(paths);
     form.show();
-    QVERIFY2(NextPage(shown), qPrintable(pane.StatusText()));
+    QVERIFY2(NextPage(shown), qPrintable(pane.statusText()));
     const QString pictures =
         "Array.from(new Set(Array.from(document.querySelectorAll('.torvane-box img'), "
         "i => i.getAttribute('src') || i.dataset.src || ''))).filter(s => s).sort().join(' ')";
@@ -246,7 +246,7 @@ class TestLivePreview : public QObject {
     QVERIFY(QFile::rename(paths[1], paths[1] + ".old"));
     QVERIFY(QFile::resize(paths[2], 12));
     QCoreApplication::sendEvent(&form, &back);
-    QVERIFY2(NextPage(shown, 3000), qPrintable(pane.StatusText()));
+    QVERIFY2(NextPage(shown, 3000), qPrintable(pane.statusText()));
     QCOMPARE(Run(pane, pictures).toString().split(' ').size(), 1);
   }
 
@@ -256,25 +256,25 @@ class TestLivePreview : public QObject {
     TTestEnvironment env;
     TMainForm form(env.ProgramFolder());
     auto& pane = *form.livePreview();
-    QSignalSpy shown(&pane, &TLivePreviewPane::PageShown);
+    QSignalSpy shown(&pane, &TLivePreviewPane::pageShown);
     QStringList paths;
     for (int i = 0; i < 600; ++i)
       paths << (i < 2 ? MakeJpeg(env.Path(QString("pics/%1.jpg").arg(i)), 240, 120) : paths[i % 2]);
     form.document().addPictures(paths);
     form.show();
-    QVERIFY2(NextPage(shown), qPrintable(pane.StatusText()));
+    QVERIFY2(NextPage(shown), qPrintable(pane.statusText()));
     const QString count = "document.querySelectorAll('%1').length";
     QVERIFY(Run(pane, count.arg(".torvane-piece")).toInt() <= 6);
     QVERIFY(Run(pane, count.arg(".torvane-item")).toInt() < 150);  // of 1,200 in two copies
     const QImage first = Grab(pane);
     Wait(300);
     QVERIFY(Grab(pane) != first);
-    const QUrl page = pane.ShownView()->url();
+    const QUrl page = pane.shownView()->url();
     form.document().moveUp({300});
-    QVERIFY2(NextPage(shown, 5000), qPrintable(pane.StatusText()));
-    QCOMPARE(pane.ShownView()->url(), page);
+    QVERIFY2(NextPage(shown, 5000), qPrintable(pane.statusText()));
+    QCOMPARE(pane.shownView()->url(), page);
     QVERIFY(Run(pane, count.arg(".torvane-piece")).toInt() <= 6);
-    QVERIFY(pane.ConsoleErrors().isEmpty());
+    QVERIFY(pane.consoleErrors().isEmpty());
   }
 };
 
