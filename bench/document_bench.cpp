@@ -31,7 +31,7 @@ std::string WriteDesign(const std::string& folder, int count) {
   model.LoadDefaults();
   model.Items.reserve(size_t(count));
   for (int i = 0; i < count; ++i) {
-    TItemData item = TProjectModel::DefaultItemData();
+    TItemData item = DefaultItem();
     item.originalPath = folder + "/photo" + std::to_string(i) + ".jpg";
     item.link = "https://example.org/page" + std::to_string(i) + ".html";
     item.level = i == 0 || i >= count / 2 ? "0" : (i % 2 ? "1" : "2");

@@ -288,7 +288,7 @@ int LargeDesign(const QString& program, const QString& photoFolder, int items) {
   const QString folder = scratch.path() + "/design";
   QDir().mkpath(folder + "/pictures");
   for (int i = 0; i < items; ++i) {
-    TItemData item = TProjectModel::DefaultItemData();
+    TItemData item = DefaultItem();
     const QString link = folder + QString("/pictures/%1.jpg").arg(i);
     if (::link(QFile::encodeName(photos[i % photos.size()]).constData(),
                QFile::encodeName(link).constData()) != 0)

@@ -95,7 +95,7 @@ QString WriteProject(const QString& folder, const QStringList& photos, int items
   model.AppletData.height = std::to_string(height);
   QDir().mkpath(folder + "/pictures");
   for (int i = 0; i < items; ++i) {
-    TItemData item = TProjectModel::DefaultItemData();
+    TItemData item = DefaultItem();
     if (!photos.isEmpty()) {
       const QString link = folder + QString("/pictures/%1.jpg").arg(i);
       const QString& photo = photos[i % photos.size()];

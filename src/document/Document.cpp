@@ -304,7 +304,7 @@ QStringList TDocument::addPictures(const QStringList& paths, int parent, int row
       refused << info.fileName();
       continue;
     }
-    TItemData record = TProjectModel::DefaultItemData();
+    TItemData record = DefaultItem();
     record.originalPath = QDir::toNativeSeparators(info.absoluteFilePath()).toStdString();
     record.level = std::to_string(level);
     block.items.push_back(record);
@@ -585,7 +585,7 @@ void TDocument::SetItemCaptions(const std::vector<std::string>& captions) {
 }
 
 int TDocument::AppendChild(int parentIndex, const std::string& text) {
-  const int at = insertChild(parentIndex - 1, TProjectModel::DefaultItemData(), text);
+  const int at = insertChild(parentIndex - 1, DefaultItem(), text);
   if (at < 0) throw TvError("Tree node " + std::to_string(parentIndex) + " does not exist");
   return at + 1;
 }

@@ -62,7 +62,7 @@ class TDocument : public QObject, public IDesignTree {
   // Per item: whether the last run that made the pictures found the item's picture.
   const std::vector<TPictureStatus>& pictureStatus() const { return pictureStatus_; }
   // What the last publish that came to its end changed in its folder.
-  const TProjectModel::TPublishChanges& lastPublish() const { return lastPublish_; }
+  const TPublishChanges& lastPublish() const { return lastPublish_; }
   const TSliderData& slider() const { return design_.slider; }
   const TItemArray& items() const { return design_.items; }
   int itemCount() const { return int(design_.items.size()); }
@@ -124,7 +124,7 @@ class TDocument : public QObject, public IDesignTree {
   void setViewStateSource(std::function<TViewState()> source) { viewSource_ = std::move(source); }
   TViewState viewState() const { return viewSource_ ? viewSource_() : TViewState{}; }
   // A new item as the last child of `parent` (-1: the slider); returns its position.
-  int insertItem(int parent, const TItemData& data = TProjectModel::DefaultItemData());
+  int insertItem(int parent, const TItemData& data = DefaultItem());
   // One new item per picture file (any format we read), all in one step: children of `parent`
   // (-1: the slider) before its child `row` (-1 or past the last child: after its last one).
   // Returns the names of the files that were not taken.
@@ -192,7 +192,7 @@ class TDocument : public QObject, public IDesignTree {
   TRunFolders folders_;
   TPreviewState preview_;
   std::vector<TPictureStatus> pictureStatus_;
-  TProjectModel::TPublishChanges lastPublish_;
+  TPublishChanges lastPublish_;
   std::vector<std::string> captions_;
   std::vector<quint64> ids_;  // stable per item while it lives, for the tree model
   quint64 nextId_ = 2;        // 1: the slider; 0: none

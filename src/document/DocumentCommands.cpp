@@ -139,8 +139,8 @@ TSliderEditCommand::TSliderEditCommand(TDocument& document, const QString& text,
       new_(std::move(after)),
       typing_(typing),
       session_(typingSession()) {
-  const TStringArray a = TProjectModel::AppletDataToStrings(old_);
-  const TStringArray b = TProjectModel::AppletDataToStrings(new_);
+  const TStringArray a = SliderStrings(old_);
+  const TStringArray b = SliderStrings(new_);
   for (size_t k = 0; k < a.size(); ++k) changed_.push_back(a[k] != b[k]);
 }
 

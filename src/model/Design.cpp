@@ -97,3 +97,38 @@ std::string ResolvePicturePath(const std::string& projectFolder, const std::stri
 std::string TDesign::picturePath(size_t index) const {
   return ResolvePicturePath(projectFolder, items.at(index).originalPath);
 }
+
+namespace {
+
+template <typename Record, typename Table>
+TStringArray ToStrings(const Record& record, const Table& fields) {
+  TStringArray strings;
+  strings.reserve(fields.size());
+  for (const auto& field : fields) strings.push_back(record.*field.member);
+  return strings;
+}
+
+// Entries beyond the end of the array read as empty text.
+template <typename Record, typename Table>
+Record FromStrings(const TStringArray& strings, const Table& fields) {
+  Record record;
+  for (size_t i = 0; i < fields.size() && i < strings.size(); ++i)
+    record.*fields[i].member = strings[i];
+  return record;
+}
+
+}  // namespace
+
+TStringArray SliderStrings(const TSliderData& slider) {
+  return ToStrings(slider, kSliderFieldTable);
+}
+
+TSliderData SliderFromStrings(const TStringArray& strings) {
+  return FromStrings<TSliderData>(strings, kSliderFieldTable);
+}
+
+TStringArray ItemStrings(const TItemData& item) { return ToStrings(item, kItemFieldTable); }
+
+TItemData ItemFromStrings(const TStringArray& strings) {
+  return FromStrings<TItemData>(strings, kItemFieldTable);
+}

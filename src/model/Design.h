@@ -132,6 +132,13 @@ struct TSliderFieldInfo {
 };
 extern const std::array<TSliderFieldInfo, kSliderFieldCount> kSliderFieldTable;
 
+// The fields of a slider or an item as texts in file order, and back (entries beyond the end of
+// the array read as empty text, extra ones are ignored).
+TStringArray SliderStrings(const TSliderData& slider);
+TSliderData SliderFromStrings(const TStringArray& strings);
+TStringArray ItemStrings(const TItemData& item);
+TItemData ItemFromStrings(const TStringArray& strings);
+
 // The whole design as a value. `levels` holds each item's nesting level (0: a child of the
 // slider, one more than its parent's otherwise), in item order; the items' own level texts are
 // what the file held and are brought up to date from `levels` when the design is written.

@@ -47,12 +47,12 @@ class TLineReader {
 }  // namespace
 
 void TProjectModel::CheckStorableValues() const {
-  const TStringArray slider = AppletDataToStrings(AppletData);
+  const TStringArray slider = SliderStrings(AppletData);
   for (size_t f = 0; f < slider.size(); ++f) {
     CheckStorable(slider[f], std::string("slider's ") + kSliderFieldTable[f].name, Separator);
   }
   for (size_t i = 0; i < Items.size(); ++i) {
-    const TStringArray values = ItemDataToStrings(Items[i]);
+    const TStringArray values = ItemStrings(Items[i]);
     for (size_t f = 0; f < values.size(); ++f) {
       CheckStorable(values[f], "image " + std::to_string(i + 1) + "'s " + kItemFieldTable[f].name,
                     Separator);
@@ -78,7 +78,7 @@ std::string TProjectModel::ProjectText() {
   }
   progress.Step(10);
   std::string line;
-  for (const std::string& value : AppletDataToStrings(AppletData)) line += value + Separator;
+  for (const std::string& value : SliderStrings(AppletData)) line += value + Separator;
   add("<Applet_Parameters>");
   add(line);
   add("</Applet_Parameters>");
@@ -86,7 +86,7 @@ std::string TProjectModel::ProjectText() {
   add("<Item_Parameters>");
   for (const TItemData& item : Items) {
     line.clear();
-    for (const std::string& value : ItemDataToStrings(item)) {
+    for (const std::string& value : ItemStrings(item)) {
       line += value + Separator;
       progress.Step(1);
     }
@@ -152,7 +152,7 @@ TReadProject ReadProject(fileutil::TTextLineReader& lines, const std::string& fi
   read.sliderLine = lines.LineNumber();
   TStringArray values;
   for (int f = 1; f <= kSliderFieldCount; ++f) values.push_back(GetField(line, f, separator));
-  read.slider = TProjectModel::StringsToAppletData(values);
+  read.slider = SliderFromStrings(values);
   read.sliderRead = true;
   if (!reader.SkipTo(line, "<Item_Parameters>")) return read;
   read.itemsReached = true;
@@ -173,7 +173,7 @@ TReadProject ReadProject(fileutil::TTextLineReader& lines, const std::string& fi
     for (int f = 1; f <= kItemFieldCount; ++f) {
       fields[static_cast<size_t>(f - 1)] = GetField(line, f, separator);
     }
-    read.items.push_back(TProjectModel::StringsToItemData(fields));
+    read.items.push_back(ItemFromStrings(fields));
   }
   return read;
 }

@@ -1,32 +1,11 @@
-// A run's copy of the design: slider parameters and the item list with their defaults and
-// string forms, and the tree nodes that stand for the items.
+// A run's copy of the design: slider parameters, the item list and their defaults, and the tree
+// nodes that stand for the items.
 #include "ProjectModel.h"
 
 #include <algorithm>
 
 #include "Conversions.h"
 #include "FileUtil.h"
-
-namespace {
-
-template <typename Record, typename Table>
-TStringArray ToStrings(const Record& record, const Table& fields) {
-  TStringArray strings;
-  strings.reserve(fields.size());
-  for (const auto& field : fields) strings.push_back(record.*field.member);
-  return strings;
-}
-
-// Entries beyond the end of the array read as empty text.
-template <typename Record, typename Table>
-Record FromStrings(const TStringArray& strings, const Table& fields) {
-  Record record;
-  for (size_t i = 0; i < fields.size() && i < strings.size(); ++i)
-    record.*fields[i].member = strings[i];
-  return record;
-}
-
-}  // namespace
 
 TProjectModel::TProjectModel(const std::string& programFolder, IProgress* progress,
                              IMessages* messages)
@@ -50,28 +29,10 @@ std::string TProjectModel::PicturePath(size_t index) const {
 }
 
 void TProjectModel::LoadDefaults() {
-  AppletData = StringsToAppletData(
+  AppletData = SliderFromStrings(
       {"Slider1", "Slider1Cfg", "Slider1_DIV", "370",    "120", "1", "39",     "0", "0", "FFFFFF",
        "",        "4",          "2",           "DBEAF5", "4",   "0", "FFFF00", "",  "",  "1"});
   Items.clear();
-}
-
-TItemData TProjectModel::DefaultItemData() { return DefaultItem(); }
-
-TStringArray TProjectModel::AppletDataToStrings(const TSliderData& data) {
-  return ToStrings(data, kSliderFieldTable);
-}
-
-TSliderData TProjectModel::StringsToAppletData(const TStringArray& strings) {
-  return FromStrings<TSliderData>(strings, kSliderFieldTable);
-}
-
-TStringArray TProjectModel::ItemDataToStrings(const TItemData& data) {
-  return ToStrings(data, kItemFieldTable);
-}
-
-TItemData TProjectModel::StringsToItemData(const TStringArray& strings) {
-  return FromStrings<TItemData>(strings, kItemFieldTable);
 }
 
 void TProjectModel::RebuildItemNodes(IDesignTree& tree) const {

@@ -39,6 +39,24 @@ enum class TLoadResult {
   EndedEarly  // the file ended inside its blocks; the user has been warned
 };
 
+// What a publish did to its folder: a file whose new content equals what is there already is left
+// as it is (its time and inode stay), so that an upload can skip it.
+struct TPublishChanges {
+  std::vector<std::string> changed;  // names, in the order they were written
+  size_t unchanged = 0;
+  bool published = false;  // a publish came to its end
+};
+
+// "Changed: torvanecfg.js, slider3.jpg; 26 unchanged" ("Changed: nothing; ..." when none did).
+std::string PublishChangesText(const TPublishChanges& changes);
+
+// The published files (torvanecfg.js, torvane.css, slider0.jpg, ...) have the same names for every
+// project, so a folder holds the published set of one project only. Returns the base name of
+// another project whose published set is in `folder` (found by its publish report, or by its
+// project file with its page beside it), or "" when the set there is none or belongs to the
+// project `fileName`. Saving there would replace that project's files.
+std::string OtherPublishedProject(const std::string& folder, const std::string& fileName);
+
 class TProjectModel {
  public:
   // programFolder: the folder of the running executable, where the runtime script lives and the
@@ -112,11 +130,6 @@ class TProjectModel {
 
   // --- record and list operations (never raise) ---
   void LoadDefaults();
-  static TItemData DefaultItemData();
-  static TStringArray AppletDataToStrings(const TSliderData& data);
-  static TSliderData StringsToAppletData(const TStringArray& strings);
-  static TStringArray ItemDataToStrings(const TItemData& data);
-  static TItemData StringsToItemData(const TStringArray& strings);
 
   // Adds one node per item below the tree's root, following the items' levels. Every item gets
   // exactly one node, in depth-first order, whatever the levels hold.
@@ -173,23 +186,9 @@ class TProjectModel {
   void CopyScriptFilesToPreview(const std::string& folder);
   void CopyResourceFiles(const std::string& folder);
   bool PublishProject(const std::string& folder, const std::string& fileName, IDesignTree& tree);
-  // What the last PublishProject did to the folder: a file whose new content equals what is
-  // there already is left as it is (its time and inode stay), so that an upload can skip it.
-  struct TPublishChanges {
-    std::vector<std::string> changed;  // names, in the order they were written
-    size_t unchanged = 0;
-    bool published = false;  // a publish came to its end
-  };
+  // What the last PublishProject did to the folder.
   TPublishChanges LastPublish;
-  // "Changed: torvanecfg.js, slider3.jpg; 26 unchanged" ("Changed: nothing; ..." when none did).
-  static std::string PublishChangesText(const TPublishChanges& changes);
   void MakePublishReport(const std::string& folder, const std::string& fileName);
-  // The published files (torvanecfg.js, torvane.css, slider0.jpg, ...) have the same names for
-  // every project, so a folder holds the published set of one project only. Returns the base name
-  // of another project whose published set is in `folder` (found by its publish report, or by its
-  // project file with its page beside it), or "" when the set there is none or belongs to the
-  // project `fileName`. Saving there would replace that project's files.
-  static std::string OtherPublishedProject(const std::string& folder, const std::string& fileName);
 
  private:
   std::string programFolder_;

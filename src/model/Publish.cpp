@@ -240,7 +240,7 @@ bool TProjectModel::PublishProject(const std::string& folder, const std::string&
   return true;
 }
 
-std::string TProjectModel::PublishChangesText(const TPublishChanges& changes) {
+std::string PublishChangesText(const TPublishChanges& changes) {
   std::string names;
   for (const std::string& name : changes.changed) names += (names.empty() ? "" : ", ") + name;
   return "Changed: " + (names.empty() ? std::string("nothing") : names) + "; " +
@@ -341,8 +341,7 @@ std::vector<std::string> TProjectModel::LinkWarnings() const {
   return lines;
 }
 
-std::string TProjectModel::OtherPublishedProject(const std::string& folder,
-                                                 const std::string& fileName) {
+std::string OtherPublishedProject(const std::string& folder, const std::string& fileName) {
   namespace fs = std::filesystem;
   const std::string to = fileutil::WithSeparator(folder);
   bool shared = false;

@@ -70,7 +70,7 @@ struct TExportResult {
   std::vector<std::string> lines;         // text for the user: the page's code, the embed code
   bool runtimeMissing = false;            // the program's folder lacks the runtime script
   std::vector<std::string> linkWarnings;  // TProjectModel::LinkWarnings
-  TProjectModel::TPublishChanges changes;
+  TPublishChanges changes;
   // What a check found, in item order: where a save would fail (`fails`) or warn.
   struct TProblem {
     bool fails = false;

@@ -82,8 +82,8 @@ std::optional<QString> TFileCommands::askSavePath() {
       return std::nullopt;
     // The published names are the same for every project: never replace another project's page
     // files without the user's word.
-    const QString other = QString::fromStdString(
-        TProjectModel::OtherPublishedProject(U8(info.absolutePath()), U8(info.fileName())));
+    const QString other =
+        QString::fromStdString(OtherPublishedProject(U8(info.absolutePath()), U8(info.fileName())));
     if (other.isEmpty() ||
         prompt::Message(window, TMessageKind::Warning,
                         tr("The folder %1 holds the published files of the project "
@@ -108,7 +108,7 @@ bool TFileCommands::saveTo(const QString& path) {
     if (finished) {
       document_.markSaved(path, revision);
       // Only the files named here need uploading again.
-      work_.SetStatus(TProjectModel::PublishChangesText(document_.lastPublish()));
+      work_.SetStatus(PublishChangesText(document_.lastPublish()));
       for (QAction* a : parts_.save) a->setEnabled(document_.isModified());
     }
   });

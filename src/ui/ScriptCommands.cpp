@@ -99,7 +99,7 @@ void TScriptCommands::showPublishReport() {
     TPublishReportWindow report(parts_.window);
     report.loadReport(QString::fromStdString(made.files.at(0)));
     if (const auto& last = document_.lastPublish(); last.published)
-      report.showChanges(QString::fromStdString(TProjectModel::PublishChangesText(last)));
+      report.showChanges(QString::fromStdString(PublishChangesText(last)));
     // A saved project has its page beside it: the report leads there.
     const QFileInfo project(document_.fileName());
     const QString page =

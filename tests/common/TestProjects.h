@@ -16,7 +16,7 @@ inline std::string WriteProject(const std::string& path, const std::vector<std::
   TProjectModel model(std::filesystem::temp_directory_path().string());
   model.LoadDefaults();
   for (size_t i = 0; i < levels.size(); ++i) {
-    TItemData item = TProjectModel::DefaultItemData();
+    TItemData item = DefaultItem();
     item.originalPath = "p" + std::to_string(i) + ".jpg";
     item.level = levels[i];
     model.Items.push_back(item);

@@ -46,7 +46,7 @@ void StorePanelDefaults(TProjectModel& model) {
 
 TItemData TestItem(const std::string& imageFile, const std::string& link,
                    const std::string& toolTip) {
-  TItemData item = TProjectModel::DefaultItemData();
+  TItemData item = DefaultItem();
   item.imageFile = imageFile;
   item.link = link;
   item.toolTip = toolTip;

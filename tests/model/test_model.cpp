@@ -9,7 +9,7 @@
 namespace {
 
 TItemData Named(const std::string& name) {
-  TItemData item = TProjectModel::DefaultItemData();
+  TItemData item = DefaultItem();
   item.toolTip = name;
   return item;
 }
@@ -24,18 +24,18 @@ TEST(ProjectModel, ConstructionAndDefaults) {
   EXPECT_EQ(agent.ScriptFiles[0], "torvane.js");
   EXPECT_EQ(agent.ScriptFiles[1], "torvanecfg.js");
   EXPECT_EQ(agent.ScriptFiles[2], "torvane.css");
-  EXPECT_EQ(TProjectModel::AppletDataToStrings(agent.AppletData), TStringArray(20, ""));
+  EXPECT_EQ(SliderStrings(agent.AppletData), TStringArray(20, ""));
 
   agent.Items.push_back(Named("old"));
   agent.PreviewFiles.push_back("slider0.jpg");
   agent.LoadDefaults();
-  EXPECT_EQ(TProjectModel::AppletDataToStrings(agent.AppletData),
+  EXPECT_EQ(SliderStrings(agent.AppletData),
             (TStringArray{"Slider1", "Slider1Cfg", "Slider1_DIV", "370", "120", "1", "39",
                           "0",       "0",          "FFFFFF",      "",    "4",   "2", "DBEAF5",
                           "4",       "0",          "FFFF00",      "",    "",    "1"}));
   EXPECT_TRUE(agent.Items.empty());
   EXPECT_EQ(agent.PreviewFiles, TStringArray{"slider0.jpg"});  // left alone
-  EXPECT_EQ(TProjectModel::ItemDataToStrings(TProjectModel::DefaultItemData()),
+  EXPECT_EQ(ItemStrings(DefaultItem()),
             (TStringArray{"", "", "", "_self", "", "160", "120", "", ""}));
 }
 
@@ -43,17 +43,17 @@ TEST(ProjectModel, RecordsRoundTripThroughStrings) {
   TSliderData slider;
   TStringArray values;
   for (int i = 0; i < kSliderFieldCount; ++i) values.push_back("v" + std::to_string(i));
-  slider = TProjectModel::StringsToAppletData(values);
+  slider = SliderFromStrings(values);
   EXPECT_EQ(slider.name, "v0");
   EXPECT_EQ(slider.localRootChecked, "v19");
-  EXPECT_EQ(TProjectModel::AppletDataToStrings(slider), values);
+  EXPECT_EQ(SliderStrings(slider), values);
 
   TItemData item{"slider0.jpg", "/p/a b.jpg", "x'y\"", "_blank", "<tip>", "1", "2", "0", "s"};
-  EXPECT_EQ(TProjectModel::StringsToItemData(TProjectModel::ItemDataToStrings(item)), item);
+  EXPECT_EQ(ItemFromStrings(ItemStrings(item)), item);
   // Missing entries read as empty, extra ones are ignored.
-  EXPECT_EQ(TProjectModel::StringsToItemData({"a"}).originalPath, "");
+  EXPECT_EQ(ItemFromStrings({"a"}).originalPath, "");
   TStringArray ten(10, "z");
-  EXPECT_EQ(TProjectModel::StringsToItemData(ten).spare, "z");
+  EXPECT_EQ(ItemFromStrings(ten).spare, "z");
 }
 
 namespace {
@@ -70,7 +70,7 @@ std::string TreeShape(const TMemoryTree& tree) {
 void SetLevels(TProjectModel& agent, const std::vector<std::string>& levels) {
   agent.Items.clear();
   for (const std::string& level : levels) {
-    TItemData item = TProjectModel::DefaultItemData();
+    TItemData item = DefaultItem();
     item.level = level;
     agent.Items.push_back(item);
   }

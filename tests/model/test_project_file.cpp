@@ -78,7 +78,7 @@ TEST(ProjectFile, SavesTheExactLinesAndProgress) {
   EXPECT_EQ(progress.total, 15);
 
   progress = RecordingProgress();
-  agent.Items = {TProjectModel::DefaultItemData(), TProjectModel::DefaultItemData()};
+  agent.Items = {DefaultItem(), DefaultItem()};
   agent.Items[1].level = "0";
   agent.SaveProject(dir / "two.tvn");
   EXPECT_EQ(ReadAll(dir / "two.tvn"),
@@ -106,7 +106,7 @@ TEST(ProjectFile, RoundTripsAwkwardValues) {
                  "120",
                  "0",
                  "spare value"};
-  agent.Items = {item, TProjectModel::DefaultItemData()};
+  agent.Items = {item, DefaultItem()};
   agent.Items[1].toolTip = "  padded  ";
   agent.SaveProject(dir / "awkward.tvn");
 
@@ -125,7 +125,7 @@ TEST(ProjectFile, RefusedOrFailedSaveLeavesTheOldFileIntact) {
   StorePanelDefaults(agent);
   agent.SaveProject(dir / "keep.tvn");
   const std::string before = ReadAll(dir / "keep.tvn");
-  agent.Items = {TProjectModel::DefaultItemData()};
+  agent.Items = {DefaultItem()};
 
   // Values the file cannot hold are refused before anything is written.
   agent.Items[0].toolTip = "a#$@b";
@@ -220,7 +220,7 @@ TEST(ProjectFile, RejectsForeignFilesAndKeepsTheModel) {
   RecordingMessages messages;
   TProjectModel agent(dir.Folder(), nullptr, &messages);
   agent.LoadDefaults();
-  agent.Items = {TProjectModel::DefaultItemData()};
+  agent.Items = {DefaultItem()};
   const TSliderData before = agent.AppletData;
   const TItemArray itemsBefore = agent.Items;
 
@@ -253,7 +253,7 @@ TEST(ProjectFile, FileThatEndsEarlyWarnsAndKeepsModelAndTreeInStep) {
   RecordingMessages messages;
   TProjectModel agent(dir.Folder(), nullptr, &messages);
   agent.LoadDefaults();
-  agent.Items = {TProjectModel::DefaultItemData()};
+  agent.Items = {DefaultItem()};
   const std::string full = ProjectText(
       "Cut#$@",
       {"a#$@#$@#$@#$@#$@#$@#$@0#$@", "b#$@#$@#$@#$@#$@#$@#$@1#$@", "c#$@#$@#$@#$@#$@#$@#$@0#$@"});
@@ -278,7 +278,7 @@ TEST(ProjectFile, FileThatEndsEarlyWarnsAndKeepsModelAndTreeInStep) {
 
   // Before the slider line: nothing changes, and the kept items keep their nodes.
   agent.LoadDefaults();
-  agent.Items = {TProjectModel::DefaultItemData()};
+  agent.Items = {DefaultItem()};
   for (const char* cut : {"<Applet_Parameters>", "<Product_Version>", "Torvane\r\n"}) {
     WriteAll(dir / "cut.tvn", full.substr(0, full.find(cut)));
     TMemoryTree tree3;

@@ -33,12 +33,12 @@ QString WritePictureProject(const TTestEnvironment& env, int count, int bare) {
   model.AppletData.height = "700";
   QDir().mkpath(env.Path("pictures"));
   for (int i = 0; i < count; ++i) {
-    TItemData item = TProjectModel::DefaultItemData();
+    TItemData item = DefaultItem();
     item.originalPath =
         MakeJpeg(env.Path(QString("pictures/p%1.jpg").arg(i)), 1900 + i, 1400).toStdString();
     model.Items.push_back(item);
   }
-  for (int i = 0; i < bare; ++i) model.Items.push_back(TProjectModel::DefaultItemData());
+  for (int i = 0; i < bare; ++i) model.Items.push_back(DefaultItem());
   const QString path = env.Path("site/show.tvn");
   QDir().mkpath(env.Path("site"));
   model.SaveProject(path.toStdString());

@@ -273,7 +273,7 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
         err << "torvane-cli: warning: " << warning << "\n";
         ++warnings;
       }
-      err << TProjectModel::PublishChangesText(published.changes) << "\n";
+      err << PublishChangesText(published.changes) << "\n";
       result = kExitPublished;
       if (options.strict && warnings > 0) {
         err << "torvane-cli: --strict: published with " << warnings

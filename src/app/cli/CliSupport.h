@@ -96,7 +96,7 @@ unsigned ParseFormats(const std::string& list);
 int CheckCommand(const std::string& projectPath, std::ostream& out, std::ostream& err);
 
 // Reads the project and prints what a user pastes into a page of their own to show the slider
-// there (see TProjectModel::EmbedCode). Returns 0, or 1 with the reason on `err`.
+// there (TEmbedCodeExporter). Returns 0, or 1 with the reason on `err`.
 int SnippetCommand(const std::string& projectPath, std::ostream& out, std::ostream& err);
 
 }  // namespace cli
