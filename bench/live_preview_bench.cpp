@@ -284,7 +284,7 @@ int LargeDesign(const QString& program, const QString& photoFolder, int items) {
   if (photos.isEmpty()) return 2;
   TProjectModel model(program.toStdString());
   model.LoadDefaults();
-  model.AppletData.height = "120";
+  model.Slider.height = "120";
   const QString folder = scratch.path() + "/design";
   QDir().mkpath(folder + "/pictures");
   for (int i = 0; i < items; ++i) {

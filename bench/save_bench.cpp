@@ -92,7 +92,7 @@ struct TLoopProbe {
 QString WriteProject(const QString& folder, const QStringList& photos, int items, int height) {
   TProjectModel model(folder.toStdString());
   model.LoadDefaults();
-  model.AppletData.height = std::to_string(height);
+  model.Slider.height = std::to_string(height);
   QDir().mkpath(folder + "/pictures");
   for (int i = 0; i < items; ++i) {
     TItemData item = DefaultItem();

@@ -36,10 +36,10 @@ void CheckAgreement(const TProjectModel& model, const TMemoryTree& tree) {
 
 void ExerciseConversions(const TProjectModel& model) {
   try {
-    scripttext::CheckDesign(model.AppletData, model.Items);
+    scripttext::CheckDesign(model.Slider, model.Items);
   } catch (const TvError&) {
   }
-  const TSliderData& d = model.AppletData;
+  const TSliderData& d = model.Slider;
   for (const std::string* style : {&d.imageBorderStyle, &d.containerBorderStyle}) {
     try {
       CssBorderStyle(*style);
@@ -93,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TMemoryTree againTree;
   Check(again.LoadProjectText(saved, "saved.tvn", againTree) == TLoadResult::Loaded,
         "a saved file loads completely");
-  Check(again.AppletData == model.AppletData, "slider parameters survive a save");
+  Check(again.Slider == model.Slider, "slider parameters survive a save");
   Check(again.Items == model.Items, "items survive a save");
   Check(again.ProjectText() == saved, "a second save writes the same bytes");
   return 0;

@@ -175,13 +175,13 @@ std::vector<std::string> TProjectModel::EmbedLines(
   return {"<link href=\"./" + ScriptFiles[2] + "\" type=text/css rel=stylesheet>",
           "<script language=\"javascript\" src=\"./" + ScriptFiles[0] + "\"></script>",
           "<script language=\"javascript\" src=\"./" + ScriptFiles[1] + "\"></script>",
-          "<div id=\"" + scripttext::HtmlAttribute(AppletData.divId) +
+          "<div id=\"" + scripttext::HtmlAttribute(Slider.divId) +
               "\" style=\"width:" + checked.width +
               "px;height:" + std::to_string(scripttext::OuterHeight(checked)) + "px;\"></div>"};
 }
 
 std::vector<std::string> TProjectModel::EmbedCode() const {
-  const scripttext::TCheckedDesign checked = scripttext::CheckDesign(AppletData, Items);
+  const scripttext::TCheckedDesign checked = scripttext::CheckDesign(Slider, Items);
   std::string files = ScriptFiles[0] + ", " + ScriptFiles[1] + ", " + ScriptFiles[2];
   if (!Items.empty()) {
     const std::string last = PictureName(static_cast<int>(Items.size()) - 1, false);
@@ -190,7 +190,7 @@ std::vector<std::string> TProjectModel::EmbedCode() const {
   }
   std::vector<std::string> lines = EmbedLines(checked);
   // The name is a script name (checked above): nothing in it can end the comment.
-  lines.insert(lines.begin(), "<!-- Torvane slider " + AppletData.name +
+  lines.insert(lines.begin(), "<!-- Torvane slider " + Slider.name +
                                   ": put the files that Save writes beside the project (" + files +
                                   ") into the folder of this page. -->");
   return lines;
@@ -204,7 +204,7 @@ std::vector<TPictureStatus> TProjectModel::MakeHTMLCodes(const std::string& page
 
 std::vector<std::string> TProjectModel::MakePage(IDesignTree& tree) {
   pictureStatus_.clear();
-  const scripttext::TCheckedDesign checked = scripttext::CheckDesign(AppletData, Items);
+  const scripttext::TCheckedDesign checked = scripttext::CheckDesign(Slider, Items);
   TProgressScope status(Progress(), "Making HTML Codes ... ...");
   ScriptFiles[1] = "torvanecfg.js";
   ScriptFiles[2] = "torvane.css";
@@ -218,9 +218,8 @@ std::vector<std::string> TProjectModel::MakePage(IDesignTree& tree) {
       PictureCacheFolder.empty() ? TPictureCache::DefaultFolder() : PictureCacheFolder;
   if (PictureCacheEnabled && !cacheFolder.empty()) cache.emplace(cacheFolder, PictureCacheLimit);
   TScaleOptions options;
-  if (scripttext::IsHexColor(AppletData.backgroundColour)) {
-    options.background =
-        static_cast<unsigned>(std::stoul(AppletData.backgroundColour, nullptr, 16));
+  if (scripttext::IsHexColor(Slider.backgroundColour)) {
+    options.background = static_cast<unsigned>(std::stoul(Slider.backgroundColour, nullptr, 16));
   }
   options.cancel = CancelToken;
   options.formats = ModernFormats;
@@ -258,7 +257,7 @@ std::vector<std::string> TProjectModel::MakePage(IDesignTree& tree) {
     (void)ConfigEntry(Items[i], i);
   }
 
-  PrepareItems(AppletData, Items, tree);
+  PrepareItems(Slider, Items, tree);
   DoubleDensityFiles.clear();
   ModernFormatFiles.clear();
   std::vector<std::string> doubleOfItem(Items.size());
@@ -350,18 +349,17 @@ std::vector<std::string> TProjectModel::MakePage(IDesignTree& tree) {
 
   std::vector<std::string> css = HeaderLines();
   css.push_back(".slidercontainer{");
-  css.push_back("BORDER:" + CssColor(AppletData.containerBorderColour) + " " +
+  css.push_back("BORDER:" + CssColor(Slider.containerBorderColour) + " " +
                 CssPixels(containerBorderText) + " " +
                 CssBorderStyle(std::to_string(checked.containerBorderStyle)) + ";");
   css.push_back("}");
   css.push_back(".sliderimages{");
-  css.push_back("BORDER:" + CssColor(AppletData.imageBorderColour) + " " +
-                CssPixels(imageBorderText) + " " +
-                CssBorderStyle(std::to_string(checked.imageBorderStyle)) + ";");
+  css.push_back("BORDER:" + CssColor(Slider.imageBorderColour) + " " + CssPixels(imageBorderText) +
+                " " + CssBorderStyle(std::to_string(checked.imageBorderStyle)) + ";");
   css.push_back("}");
 
   // Names enter the script as pure ASCII (non-ASCII letters escaped), as all the rest does.
-  const std::string name = scripttext::JsIdentifier(AppletData.name);
+  const std::string name = scripttext::JsIdentifier(Slider.name);
   std::vector<std::string> cfg = HeaderLines();
   for (size_t i = 0; i < Items.size(); ++i) {
     cfg.push_back("CI" + name + "([" + ConfigEntry(Items[i], i) +
@@ -376,11 +374,11 @@ std::vector<std::string> TProjectModel::MakePage(IDesignTree& tree) {
   // bare name would stop the script with a ReferenceError, so it is looked up on window instead
   // and the runtime draws an empty box.
   const std::string cfgArgument =
-      (Items.empty() ? "window." : "") + scripttext::JsIdentifier(AppletData.configName);
-  cfg.push_back("new BXae(" + Quoted(AppletData.divId) + "," + checked.width + "," + outerHeight +
-                "," + checked.step + "," + checked.delay + "," + checked.gap + "," +
-                checked.trailerSpace + "," + Quoted(AppletData.backgroundColour) + "," +
-                cfgArgument + "," + imageBorderText + "," + containerBorderText + ");};");
+      (Items.empty() ? "window." : "") + scripttext::JsIdentifier(Slider.configName);
+  cfg.push_back("new BXae(" + Quoted(Slider.divId) + "," + checked.width + "," + outerHeight + "," +
+                checked.step + "," + checked.delay + "," + checked.gap + "," +
+                checked.trailerSpace + "," + Quoted(Slider.backgroundColour) + "," + cfgArgument +
+                "," + imageBorderText + "," + containerBorderText + ");};");
   cfg.push_back("Init" + name + "();");
 
   char length[8];

@@ -67,14 +67,14 @@ TLivePage MakeLivePage(const TLiveDesign& live, const std::string& folder,
   const TDesign& design = live.design;
   TLivePage page;
   page.unusable.assign(design.items.size(), false);
-  TProjectModel agent(options.programFolder);
-  agent.SetWorkFolder(folder);
-  agent.PictureCacheEnabled = false;  // no picture is made here
-  agent.CancelToken = options.cancel.get();
-  agent.AppletData = design.slider;
-  agent.Items = design.items;
-  agent.ProjectFolder = design.projectFolder;
-  const scripttext::TCheckedDesign checked = scripttext::CheckDesign(agent.AppletData, agent.Items);
+  TProjectModel model(options.programFolder);
+  model.SetWorkFolder(folder);
+  model.PictureCacheEnabled = false;  // no picture is made here
+  model.CancelToken = options.cancel.get();
+  model.Slider = design.slider;
+  model.Items = design.items;
+  model.ProjectFolder = design.projectFolder;
+  const scripttext::TCheckedDesign checked = scripttext::CheckDesign(model.Slider, model.Items);
   unsigned background = 0xFFFFFF;
   if (scripttext::IsHexColor(design.slider.backgroundColour))
     background = static_cast<unsigned>(std::stoul(design.slider.backgroundColour, nullptr, 16));
@@ -83,9 +83,9 @@ TLivePage MakeLivePage(const TLiveDesign& live, const std::string& folder,
   const std::string made =
       options.madePictures.empty() ? std::string() : fileutil::WithSeparator(options.madePictures);
   // Each item names its picture by its contents; nothing is scaled or copied here.
-  for (size_t i = 0; i < agent.Items.size(); ++i) {
-    if (i % 256 == 0) ThrowIfCancelled(agent.CancelToken);
-    TItemData& item = agent.Items[i];
+  for (size_t i = 0; i < model.Items.size(); ++i) {
+    if (i % 256 == 0) ThrowIfCancelled(model.CancelToken);
+    TItemData& item = model.Items[i];
     if (Trim(item.originalPath).empty()) continue;
     const std::string source = ResolvePicturePath(design.projectFolder, item.originalPath);
     item.originalPath.clear();
@@ -139,26 +139,26 @@ TLivePage MakeLivePage(const TLiveDesign& live, const std::string& folder,
   TLevelsTree tree(design.levels);
 
   std::error_code error;
-  std::filesystem::create_directories(fileutil::FsPath(agent.PreviewFolder()), error);
-  if (error) throw TvFileError("Cannot create the folder " + agent.PreviewFolder());
-  page.pagePath = agent.PreviewFolder() + "index.html";
-  agent.MakeHTMLCodes(page.pagePath, tree);
-  agent.CopyScriptFilesToPreview(agent.WorkFolder());
-  if (!fileutil::IsFile(agent.PreviewFolder() + agent.ScriptFiles[0]))
+  std::filesystem::create_directories(fileutil::FsPath(model.PreviewFolder()), error);
+  if (error) throw TvFileError("Cannot create the folder " + model.PreviewFolder());
+  page.pagePath = model.PreviewFolder() + "index.html";
+  model.MakeHTMLCodes(page.pagePath, tree);
+  model.CopyScriptFilesToPreview(model.WorkFolder());
+  if (!fileutil::IsFile(model.PreviewFolder() + model.ScriptFiles[0]))
     throw TvFileError("The runtime script is missing: " +
-                      fileutil::WithSeparator(options.programFolder) + agent.ScriptFiles[0]);
+                      fileutil::WithSeparator(options.programFolder) + model.ScriptFiles[0]);
 
-  page.items = agent.Items;
-  page.divId = agent.AppletData.divId;
-  page.styleSheet = fileutil::ReadFileBytes(agent.PreviewFolder() + agent.ScriptFiles[2]);
+  page.items = model.Items;
+  page.divId = model.Slider.divId;
+  page.styleSheet = fileutil::ReadFileBytes(model.PreviewFolder() + model.ScriptFiles[2]);
   // The configuration script lists the items ("CISlider1([...]);", each adding to the list
   // Slider1cfg) and ends with the call that draws the slider: "new BXae(...);};". In place, the
   // list is given anew before the call.
-  const std::string cfgName = scripttext::JsIdentifier(agent.AppletData.configName);
-  const std::string itemLine = "CI" + scripttext::JsIdentifier(agent.AppletData.name) + "([";
+  const std::string cfgName = scripttext::JsIdentifier(model.Slider.configName);
+  const std::string itemLine = "CI" + scripttext::JsIdentifier(model.Slider.name) + "([";
   std::string list;
   for (const std::string& line :
-       fileutil::ReadTextLines(agent.PreviewFolder() + agent.ScriptFiles[1])) {
+       fileutil::ReadTextLines(model.PreviewFolder() + model.ScriptFiles[1])) {
     if (line.rfind(itemLine, 0) == 0 && line.size() > itemLine.size() + 2)
       list += (list.empty() ? "" : ",") +
               line.substr(itemLine.size() - 1, line.size() - itemLine.size() - 1);

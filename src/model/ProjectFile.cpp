@@ -47,7 +47,7 @@ class TLineReader {
 }  // namespace
 
 void TProjectModel::CheckStorableValues() const {
-  const TStringArray slider = SliderStrings(AppletData);
+  const TStringArray slider = SliderStrings(Slider);
   for (size_t f = 0; f < slider.size(); ++f) {
     CheckStorable(slider[f], std::string("slider's ") + kSliderFieldTable[f].name, Separator);
   }
@@ -78,7 +78,7 @@ std::string TProjectModel::ProjectText() {
   }
   progress.Step(10);
   std::string line;
-  for (const std::string& value : SliderStrings(AppletData)) line += value + Separator;
+  for (const std::string& value : SliderStrings(Slider)) line += value + Separator;
   add("<Applet_Parameters>");
   add(line);
   add("</Applet_Parameters>");
@@ -226,7 +226,7 @@ TLoadResult TProjectModel::LoadProjectFrom(fileutil::TTextLineReader& lines,
   // The previous design's items do not belong to new parameters: they go once the slider line is
   // read, and the items read so far take their place.
   if (read.sliderRead) {
-    AppletData = std::move(read.slider);
+    Slider = std::move(read.slider);
     Items = std::move(read.items);
   }
   RebuildItemNodes(tree);
@@ -260,7 +260,7 @@ TLoadResult TProjectModel::OpenProject(const std::string& fileName, IDesignTree&
     Messages().Show(TMessageKind::Error, kRejected);
     return TLoadResult::Rejected;
   }
-  AppletData = std::move(read.slider);
+  Slider = std::move(read.slider);
   Items = std::move(read.items);
   RebuildItemNodes(tree);
   return TLoadResult::Loaded;

@@ -29,9 +29,9 @@ std::string TProjectModel::PicturePath(size_t index) const {
 }
 
 void TProjectModel::LoadDefaults() {
-  AppletData = SliderFromStrings(
-      {"Slider1", "Slider1Cfg", "Slider1_DIV", "370",    "120", "1", "39",     "0", "0", "FFFFFF",
-       "",        "4",          "2",           "DBEAF5", "4",   "0", "FFFF00", "",  "",  "1"});
+  Slider = SliderFromStrings({"Slider1", "Slider1Cfg", "Slider1_DIV", "370", "120", "1", "39",
+                              "0",       "0",          "FFFFFF",      "",    "4",   "2", "DBEAF5",
+                              "4",       "0",          "FFFF00",      "",    "",    "1"});
   Items.clear();
 }
 

@@ -66,7 +66,7 @@ class TProjectModel {
                          IMessages* messages = nullptr);
 
   // --- data ---
-  TSliderData AppletData;
+  TSliderData Slider;
   TItemArray Items;
   std::array<std::string, 3> ScriptFiles;  // runtime script, configuration script, style sheet
   TStringArray PreviewFiles;               // names copied into the preview folder since clean-up

@@ -13,7 +13,7 @@
 namespace {
 
 TDesign DesignOf(const TProjectModel& model, const IDesignTree& tree) {
-  TDesign design{model.AppletData, model.Items, {}, model.ProjectFolder};
+  TDesign design{model.Slider, model.Items, {}, model.ProjectFolder};
   design.levels.reserve(model.Items.size());
   for (int node = 1; node < tree.NodeCount(); ++node) design.levels.push_back(tree.Depth(node) - 1);
   return design;
@@ -40,7 +40,7 @@ class TRun {
     model.ModernFormats = options.modernFormats;
     model.ImageWorkers = options.workers;
     model.CancelToken = options.cancel;
-    model.AppletData = design.slider;
+    model.Slider = design.slider;
     model.Items = design.items;
     model.ProjectFolder = design.projectFolder;
     model.PreviewFiles = context.preview.files;
@@ -222,12 +222,12 @@ TOpenedDesign OpenDesign(const std::string& fileName, IMessages* messages) {
 TDesign DefaultDesign() {
   TProjectModel model({});
   model.LoadDefaults();
-  return {model.AppletData, {}, {}, {}};
+  return {model.Slider, {}, {}, {}};
 }
 
 std::string ProjectText(const TDesign& design) {
   TProjectModel model({});
-  model.AppletData = design.slider;
+  model.Slider = design.slider;
   model.Items = design.items;
   return model.ProjectText();
 }

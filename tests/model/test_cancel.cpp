@@ -53,7 +53,7 @@ struct TStopFixture {
   TStopFixture() {
     WriteAll(program / "torvane.js", "var Bmaf = true;\n");
     TProjectModel model = Model(nullptr);
-    model.AppletData.height = "40";
+    model.Slider.height = "40";
     EXPECT_TRUE(model.PublishProject(out.Folder(), "show.tvn", tree));
     model.ClearPreview();
   }
@@ -101,7 +101,7 @@ TEST(Cancel, AStoppedSaveLeavesThePublishedSetAsItWasAndASecondSaveWorks) {
     TCancelToken token;
     TStoppingProgress progress(token, c.when);
     TProjectModel model = f.Model(&progress);
-    model.AppletData.height = "30";
+    model.Slider.height = "30";
     model.CancelToken = &token;
     if (c.stops) {
       EXPECT_THROW(model.PublishProject(f.out.Folder(), "show.tvn", f.tree), TvCancelled);

@@ -32,7 +32,7 @@ struct TCliFixture {
     fs::create_directory(dir.Path() / "tmp");
     TProjectModel model(dir.Folder());
     StorePanelDefaults(model);
-    model.AppletData.height = "30";
+    model.Slider.height = "30";
     for (const char* name : {"one.jpg", "two.jpg"}) {
       WriteTestJpeg(dir / name, 60, 40);
       TItemData item = TestItem("");
@@ -271,7 +271,7 @@ TEST(Cli, ChecksAProjectAsPublishingWouldAndWritesNothing) {
        "warning: item 2: the picture " + (f.dir / "gone.jpg") + " was not found"},
       {[](TProjectModel& m) { m.Items[0].originalPath = ""; }, 2,
        "warning: item 1 has no picture chosen"},
-      {[](TProjectModel& m) { m.AppletData.step = "fast"; }, 1,
+      {[](TProjectModel& m) { m.Slider.step = "fast"; }, 1,
        "error: The slider's step 'fast' is not a whole number"},
       {[&](TProjectModel& m) { m.Items[0].originalPath = f.dir / "show.tvn"; }, 1,
        "error: item 1: Cannot read picture"}};
@@ -299,7 +299,7 @@ TEST(Cli, ReadsTheProjectOnlyOnceItHoldsTheFolderLock) {
   TProjectModel model(f.dir.Folder());
   TMemoryTree tree;
   ASSERT_EQ(model.LoadProject(f.project, tree), TLoadResult::Loaded);
-  model.AppletData.height = "24";
+  model.Slider.height = "24";
   TRunResult run;
   std::optional<fileutil::TFolderLock> save(std::in_place, f.dir.Folder());
   std::thread publisher([&] { run = f.Run("publish " + ShellQuote(f.project)); });

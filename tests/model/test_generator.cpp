@@ -76,7 +76,7 @@ TEST(Generator, DefaultDesignWritesTheKnownLines) {
   EXPECT_EQ(f.model.Items[0].level, "0");
   EXPECT_EQ(f.model.PictureStatus(), std::vector<TPictureStatus>{TPictureStatus::Missing});
   // The run leaves the design's own numbers alone and puts the status back.
-  EXPECT_EQ(f.model.AppletData.height, "120");
+  EXPECT_EQ(f.model.Slider.height, "120");
   EXPECT_EQ(f.progress.statuses.front(), "Making HTML Codes ... ...");
   EXPECT_FALSE(f.progress.busy);
   EXPECT_EQ(f.progress.status, "");
@@ -84,10 +84,10 @@ TEST(Generator, DefaultDesignWritesTheKnownLines) {
 
 TEST(Generator, BorderOfStyleNoneTakesNoRoomAndNoItemsStillMakeACompletePage) {
   TGeneratorFixture f;
-  f.model.AppletData.imageBorderStyle = "0";
-  f.model.AppletData.imageBorderWidth = "7";
-  f.model.AppletData.containerBorderStyle = "3";
-  f.model.AppletData.containerBorderWidth = "2";
+  f.model.Slider.imageBorderStyle = "0";
+  f.model.Slider.imageBorderWidth = "7";
+  f.model.Slider.containerBorderStyle = "3";
+  f.model.Slider.containerBorderWidth = "2";
   f.Run();
   const std::vector<std::string> css = f.Css();
   ASSERT_EQ(css.size(), 12u);
@@ -108,7 +108,7 @@ TEST(Generator, BorderOfStyleNoneTakesNoRoomAndNoItemsStillMakeACompletePage) {
   EXPECT_EQ(run.out, "Slider1_div undefined\n");
   EXPECT_EQ(CrLfLines(f.Page())[19],
             "<div id=\"Slider1_div\" style=\"width:370px;height:124px;\"></div>");
-  EXPECT_EQ(f.model.AppletData.imageBorderWidth, "7");
+  EXPECT_EQ(f.model.Slider.imageBorderWidth, "7");
 }
 
 TEST(Generator, ItemsWithoutPicturesAreWrittenAsTheyStandAndLevelsComeFromTheTree) {
@@ -142,7 +142,7 @@ TEST(Generator, ItemsWithoutPicturesAreWrittenAsTheyStandAndLevelsComeFromTheTre
 TEST(Generator, SharedPicturesGiveOneFilePerItem) {
   TGeneratorFixture f;
   f.model.ImageWorkers = 2;
-  f.model.AppletData.height = "60";
+  f.model.Slider.height = "60";
   WriteTestJpeg(f.dir / "a.jpg", 1000, 750, 1);
   WriteTestJpeg(f.dir / "b.jpg", 30, 90, 2);
   for (const char* name : {"a.jpg", "b.jpg", "a.jpg"}) {
@@ -168,39 +168,39 @@ TEST(Generator, SharedPicturesGiveOneFilePerItem) {
 
 TEST(Generator, LinkRootsAreReplacedBothWaysWithoutRegardToCase) {
   TGeneratorFixture f;
-  f.model.AppletData.localRoot = "C:\\Site\\";
-  f.model.AppletData.remoteRoot = "http://www.Example.com/";
+  f.model.Slider.localRoot = "C:\\Site\\";
+  f.model.Slider.remoteRoot = "http://www.Example.com/";
   f.AddItem(TestItem("", "HTTP://WWW.EXAMPLE.COM/a/B.html"));
   f.AddItem(TestItem("", "other.html"));
   f.AddItem(TestItem("", "http://www.example.com/x http://WWW.example.com/y"));
 
-  f.model.AppletData.localRootChecked = "1";
+  f.model.Slider.localRootChecked = "1";
   f.Run();
   EXPECT_EQ(f.model.Items[0].link, "C:\\Site\\a/B.html");
   EXPECT_EQ(f.model.Items[1].link, "other.html");
   EXPECT_EQ(f.model.Items[2].link, "C:\\Site\\x C:\\Site\\y");
 
-  f.model.AppletData.localRootChecked = "0";
+  f.model.Slider.localRootChecked = "0";
   f.Run();
   EXPECT_EQ(f.model.Items[0].link, "http://www.Example.com/a/B.html");
   EXPECT_EQ(f.model.Items[2].link, "http://www.Example.com/x http://www.Example.com/y");
   EXPECT_EQ(f.Cfg()[6], "CISlider1(['','http://www.Example.com/a/B.html','_self','',160,120]);");
 
   // Letter case is ignored beyond A-Z too; the rest of the link stays as written.
-  f.model.AppletData.remoteRoot = "http://X/\xC3\xA9\xC5\x92/";
-  f.model.AppletData.localRoot = "C:\\\xC3\x89t\xC3\xA9\\";
+  f.model.Slider.remoteRoot = "http://X/\xC3\xA9\xC5\x92/";
+  f.model.Slider.localRoot = "C:\\\xC3\x89t\xC3\xA9\\";
   f.model.Items[1].link = "http://x/\xC3\x89\xC5\x93/\xC3\xA9.html";
-  f.model.AppletData.localRootChecked = "1";
+  f.model.Slider.localRootChecked = "1";
   f.Run();
   EXPECT_EQ(f.model.Items[1].link, "C:\\\xC3\x89t\xC3\xA9\\\xC3\xA9.html");
-  f.model.AppletData.localRootChecked = "0";
+  f.model.Slider.localRootChecked = "0";
   f.model.Items[1].link = "c:\\\xC3\xA9T\xC3\x89\\a.html";
   f.Run();
   EXPECT_EQ(f.model.Items[1].link, "http://X/\xC3\xA9\xC5\x92/a.html");
 
   // A root that is blank once trimmed switches the replacement off.
-  f.model.AppletData.localRoot = " \t";
-  f.model.AppletData.localRootChecked = "1";
+  f.model.Slider.localRoot = " \t";
+  f.model.Slider.localRootChecked = "1";
   f.Run();
   EXPECT_EQ(f.model.Items[0].link, "http://www.Example.com/a/B.html");
 }
@@ -211,26 +211,26 @@ TEST(Generator, HostileOrBrokenValuesAreRefusedBeforeAnythingIsWritten) {
     std::string message;
   };
   const std::vector<TCase> cases = {
-      {[](auto& m) { m.AppletData.step = "alert(1)"; },
+      {[](auto& m) { m.Slider.step = "alert(1)"; },
        "The slider's step 'alert(1)' is not a whole number"},
-      {[](auto& m) { m.AppletData.width = "1e3"; }, "The slider's width '1e3'"},
-      {[](auto& m) { m.AppletData.delay = "39 "; }, "The slider's delay '39 '"},
-      {[](auto& m) { m.AppletData.gap = "+-1"; }, "The slider's gap '+-1'"},
-      {[](auto& m) { m.AppletData.trailerSpace = ""; }, "The slider's trailer space ''"},
-      {[](auto& m) { m.AppletData.height = "0"; }, "The slider's height '0' must be at least 1"},
-      {[](auto& m) { m.AppletData.height = "-5"; }, "The slider's height '-5'"},
-      {[](auto& m) { m.AppletData.height = "99999999999"; }, "'99999999999' is out of range"},
-      {[](auto& m) { m.AppletData.name = "Slider 1"; }, "The slider's name 'Slider 1'"},
-      {[](auto& m) { m.AppletData.name = "1st"; }, "The slider's name '1st'"},
-      {[](auto& m) { m.AppletData.configName = "x);alert(1);//"; },
+      {[](auto& m) { m.Slider.width = "1e3"; }, "The slider's width '1e3'"},
+      {[](auto& m) { m.Slider.delay = "39 "; }, "The slider's delay '39 '"},
+      {[](auto& m) { m.Slider.gap = "+-1"; }, "The slider's gap '+-1'"},
+      {[](auto& m) { m.Slider.trailerSpace = ""; }, "The slider's trailer space ''"},
+      {[](auto& m) { m.Slider.height = "0"; }, "The slider's height '0' must be at least 1"},
+      {[](auto& m) { m.Slider.height = "-5"; }, "The slider's height '-5'"},
+      {[](auto& m) { m.Slider.height = "99999999999"; }, "'99999999999' is out of range"},
+      {[](auto& m) { m.Slider.name = "Slider 1"; }, "The slider's name 'Slider 1'"},
+      {[](auto& m) { m.Slider.name = "1st"; }, "The slider's name '1st'"},
+      {[](auto& m) { m.Slider.configName = "x);alert(1);//"; },
        "The slider's configuration name 'x);alert(1);//'"},
-      {[](auto& m) { m.AppletData.configName = "new"; }, "'new' is a reserved word"},
-      {[](auto& m) { m.AppletData.backgroundColour = "FFFFFF');alert(1);//"; },
+      {[](auto& m) { m.Slider.configName = "new"; }, "'new' is a reserved word"},
+      {[](auto& m) { m.Slider.backgroundColour = "FFFFFF');alert(1);//"; },
        "The slider's background colour"},
-      {[](auto& m) { m.AppletData.imageBorderColour = "FFF"; }, "image border colour 'FFF'"},
-      {[](auto& m) { m.AppletData.containerBorderColour = "GGGGGG"; }, "container border colour"},
-      {[](auto& m) { m.AppletData.imageBorderStyle = "2;"; }, "image border style '2;'"},
-      {[](auto& m) { m.AppletData.containerBorderWidth = "4px"; }, "container border width '4px'"},
+      {[](auto& m) { m.Slider.imageBorderColour = "FFF"; }, "image border colour 'FFF'"},
+      {[](auto& m) { m.Slider.containerBorderColour = "GGGGGG"; }, "container border colour"},
+      {[](auto& m) { m.Slider.imageBorderStyle = "2;"; }, "image border style '2;'"},
+      {[](auto& m) { m.Slider.containerBorderWidth = "4px"; }, "container border width '4px'"},
       // The second item has no picture: its stale size is written as it stands.
       {[](auto& m) { m.Items[1].width = "160);alert(1"; }, "Item 2's width '160);alert(1'"},
       {[](auto& m) { m.Items[1].height = "x"; }, "Item 2's height 'x'"},
@@ -257,11 +257,11 @@ TEST(Generator, HostileOrBrokenValuesAreRefusedBeforeAnythingIsWritten) {
 
 TEST(Generator, NumbersAreWrittenInCanonicalForm) {
   TGeneratorFixture f;
-  f.model.AppletData.step = "010";  // would be an octal 8 in a script
-  f.model.AppletData.delay = "-0";
-  f.model.AppletData.width = " 370";  // as the integer conversions read it
-  f.model.AppletData.gap = "+2";
-  f.model.AppletData.height = "+120";
+  f.model.Slider.step = "010";  // would be an octal 8 in a script
+  f.model.Slider.delay = "-0";
+  f.model.Slider.width = " 370";  // as the integer conversions read it
+  f.model.Slider.gap = "+2";
+  f.model.Slider.height = "+120";
   f.AddItem(TestItem("slider0.jpg"));
   // A stale size that the picture replaces is not looked at.
   WriteTestJpeg(f.dir / "a.jpg", 20, 10);

@@ -45,7 +45,7 @@ TEST(GeneratorEscaping, EveryTextReachesTheRuntimeUnchangedAndTheScriptIsAscii) 
   TTempDir dir;
   TProjectModel model(dir.Folder());
   StorePanelDefaults(model);
-  model.AppletData.divId = "div 'one' \"two\" </script><b>&amp;";
+  model.Slider.divId = "div 'one' \"two\" </script><b>&amp;";
   TMemoryTree tree;
   const std::vector<std::vector<std::string>> values = {
       {"a'b.jpg", "page.html?q='x'&y=\"z\"", "_self", "Don't miss"},
@@ -75,7 +75,7 @@ TEST(GeneratorEscaping, EveryTextReachesTheRuntimeUnchangedAndTheScriptIsAscii) 
   std::istringstream lines(run.out);
   std::string line;
   std::getline(lines, line);
-  EXPECT_EQ(line, Hex(model.AppletData.divId));
+  EXPECT_EQ(line, Hex(model.Slider.divId));
   std::getline(lines, line);
   EXPECT_EQ(line, "370,128,1,39,0,0,4,0");
   std::getline(lines, line);
@@ -133,9 +133,9 @@ TEST(GeneratorEscaping, ScriptNamesInEveryScriptRunAsTheSameName) {
   const std::string name =
       "Galer\xC3\xAD"
       "a\xF0\x9D\x90\x80";
-  model.AppletData.name = name;
-  model.AppletData.configName = name + "cfg";
-  model.AppletData.divId = name + "_div";
+  model.Slider.name = name;
+  model.Slider.configName = name + "cfg";
+  model.Slider.divId = name + "_div";
   TMemoryTree tree;
   model.Items.push_back(TestItem("a.jpg", "", "tip"));
   tree.AppendChild(0, "Item");

@@ -39,9 +39,9 @@ TJpegInfo ReadJpegInfo(const std::string& path) {
 
 void StorePanelDefaults(TProjectModel& model) {
   model.LoadDefaults();
-  model.AppletData.configName = "Slider1cfg";
-  model.AppletData.divId = "Slider1_div";
-  model.AppletData.spareConfigName = "Slider1cfg";
+  model.Slider.configName = "Slider1cfg";
+  model.Slider.divId = "Slider1_div";
+  model.Slider.spareConfigName = "Slider1cfg";
 }
 
 TItemData TestItem(const std::string& imageFile, const std::string& link,

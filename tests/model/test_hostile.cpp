@@ -259,7 +259,7 @@ TEST(HostileMemory, OneFileUnderSeveralSpellingsIsScaledOnce) {
   TRecordingProgress progress;
   TProjectModel model(site.program.Folder(), &progress);
   model.SetWorkFolder(site.work.Folder());
-  model.AppletData = site.model.AppletData;
+  model.Slider = site.model.Slider;
   model.Items = site.model.Items;
   model.MakeHTMLCodes(site.out / "page.html", site.tree);
   EXPECT_EQ(progress.maximum, 1);  // one picture to scale
@@ -346,7 +346,7 @@ TEST(HostileDisk, AWriteThatFailsAnywhereStopsThePublishAndLeavesEveryFileWhole)
   // pictures into the preview folder, the two generated scripts, then in the folder the page, the
   // configuration script, the project and the pictures; the runtime, the style sheet and the
   // report are unchanged and not written). Each try starts from the first publish's files.
-  site.model.AppletData.height = "200";
+  site.model.Slider.height = "200";
   int failures = 0, listed = 0;
   for (int n = 1; n < 40; ++n) {
     for (const auto& [name, bytes] : first) WriteAll(site.out / name, bytes);
@@ -409,7 +409,7 @@ TEST(HostileDisk, ARefusedPublishLeavesThePublishedFolderAsItWas) {
     for (const std::string& name : FilesIn(site.out.Path())) {
       before[name] = ReadAll(site.out / name);
     }
-    site.model.AppletData.height = "90";  // every file would change
+    site.model.Slider.height = "90";  // every file would change
     c.spoil(site);
     const std::string error = ErrorOf([&] { site.Publish(); });
     EXPECT_NE(error.find(c.message), std::string::npos) << c.what << ": " << error;
@@ -508,7 +508,7 @@ TEST(HostileConcurrency, PublishersIntoOneFolderNeverExposeAPartialFile) {
   for (int p = 0; p < 4; ++p) {
     TProjectModel model(dir.Folder());
     StorePanelDefaults(model);
-    model.AppletData.height = std::to_string(100 + 40 * p);
+    model.Slider.height = std::to_string(100 + 40 * p);
     for (int i = 0; i < 3; ++i) {
       const std::string picture =
           dir / ("p" + std::to_string(p) + "_" + std::to_string(i) + ".jpg");
@@ -610,7 +610,7 @@ TEST(HostileFiles, EachLineIsDecodedOnItsOwn) {
   TProjectModel model(dir.Folder());
   TMemoryTree tree;
   ASSERT_EQ(model.LoadProject(dir / "mixed.tvn", tree), TLoadResult::Loaded);
-  EXPECT_EQ(model.AppletData.name, "Caf\xC3\xA9");
+  EXPECT_EQ(model.Slider.name, "Caf\xC3\xA9");
   EXPECT_EQ(model.Items[0].toolTip, "Gr\xC3\xBC\xC3\x9F \xE2\x80\x9Cx\xE2\x80\x9D");
   EXPECT_EQ(model.Items[1].toolTip, "\xC3\xA9t\xC3\xA9 \xE2\x82\xAC");
   // Saved again, everything is UTF-8 and reads back the same.
@@ -619,7 +619,7 @@ TEST(HostileFiles, EachLineIsDecodedOnItsOwn) {
   TMemoryTree againTree;
   ASSERT_EQ(again.LoadProject(dir / "again.tvn", againTree), TLoadResult::Loaded);
   EXPECT_EQ(again.Items, model.Items);
-  EXPECT_EQ(again.AppletData.name, "Caf\xC3\xA9");
+  EXPECT_EQ(again.Slider.name, "Caf\xC3\xA9");
   EXPECT_TRUE(fileutil::IsValidUtf8(ReadAll(dir / "again.tvn")));
   // The same lines through the plain line reader, from a file and from memory.
   const std::vector<std::string> lines = fileutil::ReadTextLines(dir / "mixed.tvn");
@@ -682,7 +682,7 @@ TEST(HostileDisk, AFullDiskStopsThePublishAndKeepsTheOldFiles) {
     fs::create_directory(dir.Path() / folder);
     TProjectModel model(dir.Folder());
     StorePanelDefaults(model);
-    model.AppletData.height = std::to_string(height);
+    model.Slider.height = std::to_string(height);
     for (int i = 0; i < 3; ++i) {
       const std::string picture = dir / ("noise" + std::to_string(i) + ".jpg");
       if (!fileutil::IsFile(picture)) {

@@ -20,7 +20,7 @@ struct TLiveFixture {
     WriteAll(program / "torvane.js", "window.Bmaf = true;\n");
     TProjectModel defaults(program.Folder());
     StorePanelDefaults(defaults);
-    live.design.slider = defaults.AppletData;
+    live.design.slider = defaults.Slider;
     options.programFolder = program.Folder();
     options.pictureCache = false;
     options.madePictures = made.Folder();

@@ -17,24 +17,24 @@ TItemData Named(const std::string& name) {
 }  // namespace
 
 TEST(ProjectModel, ConstructionAndDefaults) {
-  TProjectModel agent("/opt/torvane");
-  EXPECT_EQ(agent.ProgramFolder(), "/opt/torvane/");
-  EXPECT_EQ(agent.PreviewFolder(), "/opt/torvane/preview/");
-  EXPECT_EQ(agent.Separator, "#$@");
-  EXPECT_EQ(agent.ScriptFiles[0], "torvane.js");
-  EXPECT_EQ(agent.ScriptFiles[1], "torvanecfg.js");
-  EXPECT_EQ(agent.ScriptFiles[2], "torvane.css");
-  EXPECT_EQ(SliderStrings(agent.AppletData), TStringArray(20, ""));
+  TProjectModel model("/opt/torvane");
+  EXPECT_EQ(model.ProgramFolder(), "/opt/torvane/");
+  EXPECT_EQ(model.PreviewFolder(), "/opt/torvane/preview/");
+  EXPECT_EQ(model.Separator, "#$@");
+  EXPECT_EQ(model.ScriptFiles[0], "torvane.js");
+  EXPECT_EQ(model.ScriptFiles[1], "torvanecfg.js");
+  EXPECT_EQ(model.ScriptFiles[2], "torvane.css");
+  EXPECT_EQ(SliderStrings(model.Slider), TStringArray(20, ""));
 
-  agent.Items.push_back(Named("old"));
-  agent.PreviewFiles.push_back("slider0.jpg");
-  agent.LoadDefaults();
-  EXPECT_EQ(SliderStrings(agent.AppletData),
+  model.Items.push_back(Named("old"));
+  model.PreviewFiles.push_back("slider0.jpg");
+  model.LoadDefaults();
+  EXPECT_EQ(SliderStrings(model.Slider),
             (TStringArray{"Slider1", "Slider1Cfg", "Slider1_DIV", "370", "120", "1", "39",
                           "0",       "0",          "FFFFFF",      "",    "4",   "2", "DBEAF5",
                           "4",       "0",          "FFFF00",      "",    "",    "1"}));
-  EXPECT_TRUE(agent.Items.empty());
-  EXPECT_EQ(agent.PreviewFiles, TStringArray{"slider0.jpg"});  // left alone
+  EXPECT_TRUE(model.Items.empty());
+  EXPECT_EQ(model.PreviewFiles, TStringArray{"slider0.jpg"});  // left alone
   EXPECT_EQ(ItemStrings(DefaultItem()),
             (TStringArray{"", "", "", "_self", "", "160", "120", "", ""}));
 }
@@ -67,46 +67,46 @@ std::string TreeShape(const TMemoryTree& tree) {
   return shape;
 }
 
-void SetLevels(TProjectModel& agent, const std::vector<std::string>& levels) {
-  agent.Items.clear();
+void SetLevels(TProjectModel& model, const std::vector<std::string>& levels) {
+  model.Items.clear();
   for (const std::string& level : levels) {
     TItemData item = DefaultItem();
     item.level = level;
-    agent.Items.push_back(item);
+    model.Items.push_back(item);
   }
 }
 
 }  // namespace
 
 TEST(ProjectModel, RebuildItemNodesFollowsTheLevels) {
-  TProjectModel agent("/p");
-  SetLevels(agent, {"0", "1", "1", "0"});
+  TProjectModel model("/p");
+  SetLevels(model, {"0", "1", "1", "0"});
   TMemoryTree tree;
-  agent.RebuildItemNodes(tree);
+  model.RebuildItemNodes(tree);
   EXPECT_EQ(TreeShape(tree), "0 1 2 2 1");
   EXPECT_EQ(tree.Children(0), (std::vector<int>{1, 4}));
   EXPECT_EQ(tree.Children(1), (std::vector<int>{2, 3}));
   EXPECT_EQ(tree.Caption(2), "Image");
 
-  SetLevels(agent, {"0", "0", "0"});
+  SetLevels(model, {"0", "0", "0"});
   TMemoryTree flat;
-  agent.RebuildItemNodes(flat);
+  model.RebuildItemNodes(flat);
   EXPECT_EQ(flat.Children(0), (std::vector<int>{1, 2, 3}));
 
-  SetLevels(agent, {"0", "1", "2", "1", "2", "0"});
+  SetLevels(model, {"0", "1", "2", "1", "2", "0"});
   TMemoryTree deep;
-  agent.RebuildItemNodes(deep);
+  model.RebuildItemNodes(deep);
   EXPECT_EQ(TreeShape(deep), "0 1 2 3 2 3 1");
   EXPECT_EQ(deep.Parent(4), 1);  // the second level-1 item walks back to the level-0 item
   EXPECT_EQ(deep.Parent(5), 4);
 }
 
 TEST(ProjectModel, RebuildItemNodesGivesEveryItemOneNodeWhateverTheLevels) {
-  TProjectModel agent("/p");
+  TProjectModel model("/p");
   // A first level that is not 0, a jump of more than one, text, a blank line and a negative.
-  SetLevels(agent, {"2", "0", "3", "x", "", "-4", "1", "1"});
+  SetLevels(model, {"2", "0", "3", "x", "", "-4", "1", "1"});
   TMemoryTree tree;
-  agent.RebuildItemNodes(tree);
+  model.RebuildItemNodes(tree);
   ASSERT_EQ(tree.NodeCount(), 9);
   EXPECT_EQ(TreeShape(tree), "0 1 1 2 1 1 1 2 2");
   // Depth-first order: each item's node is at its index + 1, and parents come first.

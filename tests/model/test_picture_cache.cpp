@@ -73,7 +73,7 @@ struct TThreePictures {
 
   TThreePictures() {
     StorePanelDefaults(model);
-    model.AppletData.height = "24";
+    model.Slider.height = "24";
     model.PictureCacheFolder = dir / "cache";
     const int sizes[3][2] = {{64, 48}, {40, 60}, {90, 30}};
     for (int i = 0; i < 4; ++i) {
@@ -93,7 +93,7 @@ struct TThreePictures {
     const std::string to = dir / name;
     fs::create_directories(to);
     TProjectModel run(dir.Folder(), progress);
-    run.AppletData = m.AppletData;
+    run.Slider = m.Slider;
     run.Items = m.Items;
     run.PictureCacheEnabled = m.PictureCacheEnabled;
     run.PictureCacheFolder = m.PictureCacheFolder;
@@ -114,7 +114,7 @@ TEST(PictureCache, AHitPublishesTheSameFilesSizesAndProgressAsAFreshScale) {
   EXPECT_EQ(EntriesIn(d.dir / "cache").size(), 3u);  // one per source, the shared one once
   const std::string warm = d.Publish(d.model, "warm", &warmProgress);
   TProjectModel plain(d.dir.Folder());
-  plain.AppletData = d.model.AppletData;
+  plain.Slider = d.model.Slider;
   plain.Items = d.model.Items;
   plain.PictureCacheEnabled = false;
   const std::string fresh = d.Publish(plain, "fresh", &plainProgress);
@@ -328,7 +328,7 @@ struct TCliProject {
   explicit TCliProject(int count) {
     TProjectModel model(dir.Folder());
     StorePanelDefaults(model);
-    model.AppletData.height = "30";
+    model.Slider.height = "30";
     for (int i = 0; i < count; ++i) {
       pictures.push_back(dir / ("p" + std::to_string(i) + ".jpg"));
       WriteTestJpeg(pictures.back(), 120 + 8 * i, 90, i);

@@ -69,18 +69,18 @@ class RecordingProgress : public IProgress {
 TEST(ProjectFile, SavesTheExactLinesAndProgress) {
   TTempDir dir;
   RecordingProgress progress;
-  TProjectModel agent(dir.Folder(), &progress);
-  StorePanelDefaults(agent);
-  agent.SaveProject(dir / "empty.tvn");
+  TProjectModel model(dir.Folder(), &progress);
+  StorePanelDefaults(model);
+  model.SaveProject(dir / "empty.tvn");
   EXPECT_EQ(ReadAll(dir / "empty.tvn"), ProjectText(kDefaultSliderLine, {}));
   EXPECT_EQ(progress.events, (std::vector<std::string>{"max 15", "status Saving Data ... ...",
                                                        "busy", "pos 0", "status ", "idle"}));
   EXPECT_EQ(progress.total, 15);
 
   progress = RecordingProgress();
-  agent.Items = {DefaultItem(), DefaultItem()};
-  agent.Items[1].level = "0";
-  agent.SaveProject(dir / "two.tvn");
+  model.Items = {DefaultItem(), DefaultItem()};
+  model.Items[1].level = "0";
+  model.SaveProject(dir / "two.tvn");
   EXPECT_EQ(ReadAll(dir / "two.tvn"),
             ProjectText(kDefaultSliderLine, {"#$@#$@#$@_self#$@#$@160#$@120#$@#$@#$@",
                                              "#$@#$@#$@_self#$@#$@160#$@120#$@0#$@#$@"}));
@@ -92,11 +92,11 @@ TEST(ProjectFile, SavesTheExactLinesAndProgress) {
 
 TEST(ProjectFile, RoundTripsAwkwardValues) {
   TTempDir dir;
-  TProjectModel agent(dir.Folder());
-  StorePanelDefaults(agent);
-  agent.AppletData.name = "Mein Schieber";
-  agent.AppletData.localRoot = "C:\\Web Seiten\\<Fotos> \"neu\"";
-  agent.AppletData.remoteRoot = "http://example.com/#top";
+  TProjectModel model(dir.Folder());
+  StorePanelDefaults(model);
+  model.Slider.name = "Mein Schieber";
+  model.Slider.localRoot = "C:\\Web Seiten\\<Fotos> \"neu\"";
+  model.Slider.remoteRoot = "http://example.com/#top";
   TItemData item{"slider0.jpg",
                  "/home/zoë/Bilder/Straße 1.jpg",
                  "page.html?a=1&b='2'",
@@ -106,45 +106,45 @@ TEST(ProjectFile, RoundTripsAwkwardValues) {
                  "120",
                  "0",
                  "spare value"};
-  agent.Items = {item, DefaultItem()};
-  agent.Items[1].toolTip = "  padded  ";
-  agent.SaveProject(dir / "awkward.tvn");
+  model.Items = {item, DefaultItem()};
+  model.Items[1].toolTip = "  padded  ";
+  model.SaveProject(dir / "awkward.tvn");
 
   TProjectModel loaded(dir.Folder());
   loaded.LoadDefaults();
   TMemoryTree tree;
   EXPECT_EQ(loaded.LoadProject(dir / "awkward.tvn", tree), TLoadResult::Loaded);
-  EXPECT_EQ(loaded.AppletData, agent.AppletData);
-  EXPECT_EQ(loaded.Items, agent.Items);
+  EXPECT_EQ(loaded.Slider, model.Slider);
+  EXPECT_EQ(loaded.Items, model.Items);
   EXPECT_EQ(tree.NodeCount(), 3);
 }
 
 TEST(ProjectFile, RefusedOrFailedSaveLeavesTheOldFileIntact) {
   TTempDir dir;
-  TProjectModel agent(dir.Folder());
-  StorePanelDefaults(agent);
-  agent.SaveProject(dir / "keep.tvn");
+  TProjectModel model(dir.Folder());
+  StorePanelDefaults(model);
+  model.SaveProject(dir / "keep.tvn");
   const std::string before = ReadAll(dir / "keep.tvn");
-  agent.Items = {DefaultItem()};
+  model.Items = {DefaultItem()};
 
   // Values the file cannot hold are refused before anything is written.
-  agent.Items[0].toolTip = "a#$@b";
+  model.Items[0].toolTip = "a#$@b";
   try {
-    agent.SaveProject(dir / "keep.tvn");
+    model.SaveProject(dir / "keep.tvn");
     FAIL() << "saved a separator";
   } catch (const TvError& error) {
     EXPECT_NE(std::string(error.what()).find("image 1's tooltip 'a#$@b'"), std::string::npos)
         << error.what();
   }
-  agent.Items[0].toolTip = "two\nlines";
-  EXPECT_THROW(agent.SaveProject(dir / "keep.tvn"), TvError);
+  model.Items[0].toolTip = "two\nlines";
+  EXPECT_THROW(model.SaveProject(dir / "keep.tvn"), TvError);
   EXPECT_EQ(ReadAll(dir / "keep.tvn"), before);
-  agent.Items[0].toolTip = "";
+  model.Items[0].toolTip = "";
 
   // The disk fills up midway.
   fileutil::failNextWriteAfterBytes = 100;
   try {
-    agent.SaveProject(dir / "keep.tvn");
+    model.SaveProject(dir / "keep.tvn");
     FAIL() << "the failed write was reported as success";
   } catch (const TvFileError& error) {
     EXPECT_NE(std::string(error.what()).find(dir / "keep.tvn"), std::string::npos);
@@ -152,9 +152,9 @@ TEST(ProjectFile, RefusedOrFailedSaveLeavesTheOldFileIntact) {
   EXPECT_EQ(ReadAll(dir / "keep.tvn"), before);
 
   // The folder cannot take a new file (it is gone) or the name is taken by a folder.
-  EXPECT_THROW(agent.SaveProject(dir / "missing/keep.tvn"), TvFileError);
+  EXPECT_THROW(model.SaveProject(dir / "missing/keep.tvn"), TvFileError);
   std::filesystem::create_directory(dir / "taken.tvn");
-  EXPECT_THROW(agent.SaveProject(dir / "taken.tvn"), TvFileError);
+  EXPECT_THROW(model.SaveProject(dir / "taken.tvn"), TvFileError);
   // Nothing but the project file is left behind.
   int files = 0;
   for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
@@ -172,12 +172,12 @@ TEST(ProjectFile, LoadsLooseFilesLikeTheStrictOnes) {
       "<Applet_Parameters>\n" +
       kDefaultSliderLine + "\nnoise\n<Item_Parameters>\n" + item + "\n</Item_Parameters>\n";
   WriteAll(dir / "loose.tvn", loose);
-  TProjectModel agent(dir.Folder());
+  TProjectModel model(dir.Folder());
   TMemoryTree tree;
-  EXPECT_EQ(agent.LoadProject(dir / "loose.tvn", tree), TLoadResult::Loaded);
-  EXPECT_EQ(agent.AppletData.divId, "Slider1_div");
-  ASSERT_EQ(agent.Items.size(), 1u);
-  EXPECT_EQ(agent.Items[0].toolTip, "t");
+  EXPECT_EQ(model.LoadProject(dir / "loose.tvn", tree), TLoadResult::Loaded);
+  EXPECT_EQ(model.Slider.divId, "Slider1_div");
+  ASSERT_EQ(model.Items.size(), 1u);
+  EXPECT_EQ(model.Items[0].toolTip, "t");
   EXPECT_EQ(tree.NodeCount(), 2);
 
   // Field counts: extra fields ignored, missing ones empty, no trailing separator loses the last.
@@ -185,16 +185,16 @@ TEST(ProjectFile, LoadsLooseFilesLikeTheStrictOnes) {
            ProjectText("Short#$@name#$@", {"a#$@b#$@c#$@d#$@e#$@f#$@g#$@0#$@i#$@j#$@k#$@",
                                            "a#$@b#$@c#$@d#$@e#$@f#$@g#$@0#$@",
                                            "a#$@b#$@c#$@d#$@e#$@f#$@g#$@0#$@i", ""}));
-  EXPECT_EQ(agent.LoadProject(dir / "fields.tvn", tree = TMemoryTree()), TLoadResult::Loaded);
-  EXPECT_EQ(agent.AppletData.name, "Short");
-  EXPECT_EQ(agent.AppletData.divId, "");
-  EXPECT_EQ(agent.AppletData.localRootChecked, "");
-  ASSERT_EQ(agent.Items.size(), 4u);
-  EXPECT_EQ(agent.Items[0].spare, "i");
-  EXPECT_EQ(agent.Items[1].spare, "");
-  EXPECT_EQ(agent.Items[2].level, "0");
-  EXPECT_EQ(agent.Items[2].spare, "");
-  EXPECT_EQ(agent.Items[3], TItemData{});  // an empty line is an item too
+  EXPECT_EQ(model.LoadProject(dir / "fields.tvn", tree = TMemoryTree()), TLoadResult::Loaded);
+  EXPECT_EQ(model.Slider.name, "Short");
+  EXPECT_EQ(model.Slider.divId, "");
+  EXPECT_EQ(model.Slider.localRootChecked, "");
+  ASSERT_EQ(model.Items.size(), 4u);
+  EXPECT_EQ(model.Items[0].spare, "i");
+  EXPECT_EQ(model.Items[1].spare, "");
+  EXPECT_EQ(model.Items[2].level, "0");
+  EXPECT_EQ(model.Items[2].spare, "");
+  EXPECT_EQ(model.Items[3], TItemData{});  // an empty line is an item too
   EXPECT_EQ(tree.NodeCount(), 5);
 }
 
@@ -206,32 +206,32 @@ TEST(ProjectFile, ReadsWindowsFiles) {
                                         {"#$@C:\\Bilder\\M\xFCnchen.jpg#$@#$@_self#$@"
                                          "\x84"
                                          "Preis\x93 5 \x80#$@160#$@120#$@0#$@#$@"}));
-  TProjectModel agent(dir.Folder());
+  TProjectModel model(dir.Folder());
   TMemoryTree tree;
-  EXPECT_EQ(agent.LoadProject(dir / "win.tvn", tree), TLoadResult::Loaded);
-  EXPECT_EQ(agent.AppletData.name, "Grüße");
-  ASSERT_EQ(agent.Items.size(), 1u);
-  EXPECT_EQ(agent.Items[0].originalPath, "C:\\Bilder\\München.jpg");
-  EXPECT_EQ(agent.Items[0].toolTip, "„Preis“ 5 €");
+  EXPECT_EQ(model.LoadProject(dir / "win.tvn", tree), TLoadResult::Loaded);
+  EXPECT_EQ(model.Slider.name, "Grüße");
+  ASSERT_EQ(model.Items.size(), 1u);
+  EXPECT_EQ(model.Items[0].originalPath, "C:\\Bilder\\München.jpg");
+  EXPECT_EQ(model.Items[0].toolTip, "„Preis“ 5 €");
 }
 
 TEST(ProjectFile, RejectsForeignFilesAndKeepsTheModel) {
   TTempDir dir;
   RecordingMessages messages;
-  TProjectModel agent(dir.Folder(), nullptr, &messages);
-  agent.LoadDefaults();
-  agent.Items = {DefaultItem()};
-  const TSliderData before = agent.AppletData;
-  const TItemArray itemsBefore = agent.Items;
+  TProjectModel model(dir.Folder(), nullptr, &messages);
+  model.LoadDefaults();
+  model.Items = {DefaultItem()};
+  const TSliderData before = model.Slider;
+  const TItemArray itemsBefore = model.Items;
 
   for (const char* product : {"torvane", "TORVANE", "Torvane ", "Other"}) {
     std::string text = ProjectText(kDefaultSliderLine, {});
     text.replace(text.find("\r\nTorvane\r\n") + 2, 7, product);
     WriteAll(dir / "foreign.tvn", text);
     TMemoryTree tree;
-    EXPECT_EQ(agent.LoadProject(dir / "foreign.tvn", tree), TLoadResult::Rejected) << product;
-    EXPECT_EQ(agent.AppletData, before);
-    EXPECT_EQ(agent.Items, itemsBefore);
+    EXPECT_EQ(model.LoadProject(dir / "foreign.tvn", tree), TLoadResult::Rejected) << product;
+    EXPECT_EQ(model.Slider, before);
+    EXPECT_EQ(model.Items, itemsBefore);
     EXPECT_EQ(tree.NodeCount(), 2);  // the kept item keeps its node
   }
   ASSERT_EQ(messages.texts.size(), 4u);
@@ -240,20 +240,20 @@ TEST(ProjectFile, RejectsForeignFilesAndKeepsTheModel) {
 
   TMemoryTree tree;
   try {
-    agent.LoadProject(dir / "nothing.tvn", tree);
+    model.LoadProject(dir / "nothing.tvn", tree);
     FAIL() << "a missing file loaded";
   } catch (const TvFileError& error) {
     EXPECT_EQ(std::string(error.what()), "File not found: " + (dir / "nothing.tvn"));
   }
-  EXPECT_EQ(agent.AppletData, before);
+  EXPECT_EQ(model.Slider, before);
 }
 
 TEST(ProjectFile, FileThatEndsEarlyWarnsAndKeepsModelAndTreeInStep) {
   TTempDir dir;
   RecordingMessages messages;
-  TProjectModel agent(dir.Folder(), nullptr, &messages);
-  agent.LoadDefaults();
-  agent.Items = {DefaultItem()};
+  TProjectModel model(dir.Folder(), nullptr, &messages);
+  model.LoadDefaults();
+  model.Items = {DefaultItem()};
   const std::string full = ProjectText(
       "Cut#$@",
       {"a#$@#$@#$@#$@#$@#$@#$@0#$@", "b#$@#$@#$@#$@#$@#$@#$@1#$@", "c#$@#$@#$@#$@#$@#$@#$@0#$@"});
@@ -261,9 +261,9 @@ TEST(ProjectFile, FileThatEndsEarlyWarnsAndKeepsModelAndTreeInStep) {
   // Inside the item block: the items read so far, each with its node.
   WriteAll(dir / "cut.tvn", full.substr(0, full.find("c#$@")));
   TMemoryTree tree;
-  EXPECT_EQ(agent.LoadProject(dir / "cut.tvn", tree), TLoadResult::EndedEarly);
-  EXPECT_EQ(agent.AppletData.name, "Cut");
-  EXPECT_EQ(agent.Items.size(), 2u);
+  EXPECT_EQ(model.LoadProject(dir / "cut.tvn", tree), TLoadResult::EndedEarly);
+  EXPECT_EQ(model.Slider.name, "Cut");
+  EXPECT_EQ(model.Items.size(), 2u);
   EXPECT_EQ(tree.NodeCount(), 3);
   ASSERT_EQ(messages.texts.size(), 1u);
   EXPECT_EQ(messages.kinds[0], TMessageKind::Warning);
@@ -272,18 +272,18 @@ TEST(ProjectFile, FileThatEndsEarlyWarnsAndKeepsModelAndTreeInStep) {
   // Before the item block: the new slider parameters and no items.
   WriteAll(dir / "cut.tvn", full.substr(0, full.find("<Item_Parameters>")));
   TMemoryTree tree2;
-  EXPECT_EQ(agent.LoadProject(dir / "cut.tvn", tree2), TLoadResult::EndedEarly);
-  EXPECT_TRUE(agent.Items.empty());
+  EXPECT_EQ(model.LoadProject(dir / "cut.tvn", tree2), TLoadResult::EndedEarly);
+  EXPECT_TRUE(model.Items.empty());
   EXPECT_EQ(tree2.NodeCount(), 1);
 
   // Before the slider line: nothing changes, and the kept items keep their nodes.
-  agent.LoadDefaults();
-  agent.Items = {DefaultItem()};
+  model.LoadDefaults();
+  model.Items = {DefaultItem()};
   for (const char* cut : {"<Applet_Parameters>", "<Product_Version>", "Torvane\r\n"}) {
     WriteAll(dir / "cut.tvn", full.substr(0, full.find(cut)));
     TMemoryTree tree3;
-    EXPECT_EQ(agent.LoadProject(dir / "cut.tvn", tree3), TLoadResult::EndedEarly) << cut;
-    EXPECT_EQ(agent.AppletData.name, "Slider1");
+    EXPECT_EQ(model.LoadProject(dir / "cut.tvn", tree3), TLoadResult::EndedEarly) << cut;
+    EXPECT_EQ(model.Slider.name, "Slider1");
     EXPECT_EQ(tree3.NodeCount(), 2);
   }
   // No product tag at all: not a project file.
@@ -291,7 +291,7 @@ TEST(ProjectFile, FileThatEndsEarlyWarnsAndKeepsModelAndTreeInStep) {
   for (const std::string& text : {std::string(), std::string("#!/bin/sh\necho hi\n")}) {
     WriteAll(dir / "other.tvn", text);
     TMemoryTree tree4;
-    EXPECT_EQ(agent.LoadProject(dir / "other.tvn", tree4), TLoadResult::Rejected);
+    EXPECT_EQ(model.LoadProject(dir / "other.tvn", tree4), TLoadResult::Rejected);
     EXPECT_EQ(tree4.NodeCount(), 2);
   }
   EXPECT_EQ(messages.texts.back(), "This file wasn't saved by Torvane 1.1, open failed!");
@@ -299,9 +299,9 @@ TEST(ProjectFile, FileThatEndsEarlyWarnsAndKeepsModelAndTreeInStep) {
 
 TEST(ProjectFile, OpenRefusesValuesThePanelsCannotShowAndChangesNothing) {
   TTempDir dir;
-  TProjectModel agent(dir.Folder());
-  agent.LoadDefaults();
-  const TSliderData before = agent.AppletData;
+  TProjectModel model(dir.Folder());
+  model.LoadDefaults();
+  const TSliderData before = model.Slider;
   const std::string item = "#$@a.jpg#$@#$@_self#$@#$@160#$@120#$@#$@#$@";
   const auto slider = [](int field, const std::string& value) {
     std::string line = kDefaultSliderLine;
@@ -321,18 +321,18 @@ TEST(ProjectFile, OpenRefusesValuesThePanelsCannotShowAndChangesNothing) {
     WriteAll(dir / "bad.tvn", c.text);
     TMemoryTree tree;
     try {
-      agent.OpenProject(dir / "bad.tvn", tree);
+      model.OpenProject(dir / "bad.tvn", tree);
       ADD_FAILURE() << c.says;
     } catch (const TvError& error) {
       EXPECT_NE(std::string(error.what()).find(c.says), std::string::npos) << error.what();
       EXPECT_NE(std::string(error.what()).find(dir / "bad.tvn"), std::string::npos);
     }
-    EXPECT_EQ(agent.AppletData, before);
+    EXPECT_EQ(model.Slider, before);
   }
   // Empty sizes are what a design without pictures holds; the tree places any level. (A border
   // style outside the list or a path option other than 1 or 0 opens: see the window's tests.)
   WriteAll(dir / "good.tvn", ProjectText(kDefaultSliderLine, {item, "#$@#$@#$@#$@#$@#$@#$@x#$@"}));
   TMemoryTree tree;
-  EXPECT_EQ(agent.OpenProject(dir / "good.tvn", tree), TLoadResult::Loaded);
+  EXPECT_EQ(model.OpenProject(dir / "good.tvn", tree), TLoadResult::Loaded);
   EXPECT_EQ(tree.NodeCount(), 3);
 }

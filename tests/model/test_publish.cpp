@@ -248,7 +248,7 @@ TEST(Publish, RewritesOnlyTheFilesWhoseContentChanged) {
        [&] { WriteTestJpeg(f.program / "two.jpg", 64, 48, 9); },
        {"slider1.jpg"}},
       {"the background",
-       [&] { f.model.AppletData.backgroundColour = "000000"; },
+       [&] { f.model.Slider.backgroundColour = "000000"; },
        {"torvanecfg.js", "show.tvn"}},
   };
   for (const auto& c : cases) {
@@ -274,7 +274,7 @@ TEST(Publish, ModernFormatsArePublishedListedAndNamedInTheConfiguration) {
     f.model.ModernFormats = kWebpFormat | kAvifFormat;
     f.model.DoubleDensityPictures = dense;
     f.model.PictureCacheEnabled = false;
-    f.model.AppletData.height = "24";
+    f.model.Slider.height = "24";
     // Turned upright by its orientation, as every format must show it.
     const std::vector<unsigned char> colors[4] = {
         {255, 0, 0}, {0, 160, 0}, {0, 0, 255}, {250, 250, 250}};

@@ -151,7 +151,7 @@ TEST(ShippedFiles, TemplatesOpenCompletelyAndPublishUnchanged) {
     if (!LoadAndPublish(run, file, file.parent_path(), work, to, file.filename().string())) {
       continue;
     }
-    names.insert(run.model.AppletData.name);
+    names.insert(run.model.Slider.name);
 
     // A save writes the file exactly as shipped: no hand-made difference a user would lose.
     EXPECT_EQ(ReadAll(to / file.filename().string()), ReadAll(file.string()))

@@ -27,7 +27,7 @@ struct TWriterFixture {
     WriteAll(program / "torvane.js", "var Bmaf = true;\n");
     TProjectModel defaults(program.Folder());
     StorePanelDefaults(defaults);
-    design.slider = defaults.AppletData;
+    design.slider = defaults.Slider;
     WriteTestJpeg(program / "found.jpg", 64, 48);
     design.items = {TestItem(""), TestItem("slider1.jpg")};
     design.items[0].originalPath = program / "found.jpg";

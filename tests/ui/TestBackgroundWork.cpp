@@ -30,7 +30,7 @@ namespace {
 QString WritePictureProject(const TTestEnvironment& env, int count, int bare) {
   TProjectModel model(QDir::tempPath().toStdString());
   model.LoadDefaults();
-  model.AppletData.height = "700";
+  model.Slider.height = "700";
   QDir().mkpath(env.Path("pictures"));
   for (int i = 0; i < count; ++i) {
     TItemData item = DefaultItem();

@@ -32,7 +32,7 @@ namespace {
 QString WriteProject(const QString& path, int items, const std::string& name = "Slider1",
                      const std::string& tooltip = "") {
   return uitest::WriteProject(path, std::vector<std::string>(size_t(items)), [&](TProjectModel& m) {
-    m.AppletData.name = name;
+    m.Slider.name = name;
     for (size_t i = 0; i < m.Items.size(); ++i) {
       m.Items[i].originalPath = "pic" + std::to_string(i) + ".jpg";
       m.Items[i].toolTip = tooltip;
@@ -266,9 +266,9 @@ class TestFileCommands : public QObject {
   void aSaveShowsTheDesignAsItWroteIt() {
     TTestEnvironment env;
     const QString path = uitest::WriteProject(env.Path("site/c.tvn"), {"0"}, [&](auto& m) {
-      m.AppletData.localRoot = "/home/me/site/";
-      m.AppletData.remoteRoot = "https://example.org/";
-      m.AppletData.localRootChecked = "0";
+      m.Slider.localRoot = "/home/me/site/";
+      m.Slider.remoteRoot = "https://example.org/";
+      m.Slider.localRootChecked = "0";
       m.Items[0].link = "/home/me/site/page.html";
       m.Items[0].originalPath = MakeJpeg(env.Path("a.jpg"), 80, 60).toStdString();
     });

@@ -29,8 +29,8 @@ QString WriteProject(const QString& path, const std::string& name, int height) {
   const QString picture = QFileInfo(path).absolutePath() + "/picture.jpg";
   MakeJpeg(picture, 2 * height, height);
   return uitest::WriteProject(path, {""}, [&](TProjectModel& model) {
-    model.AppletData.name = name;
-    model.AppletData.height = std::to_string(height);
+    model.Slider.name = name;
+    model.Slider.height = std::to_string(height);
     model.Items[0].originalPath = picture.toStdString();
   });
 }

@@ -175,9 +175,9 @@ class TestLivePreview : public QObject {
         "file:///etc/passwd", "data:text/html,<script>fetch('http://" + local + "/d')</script>",
         "http://" + local + "/page", "mailto:someone@example.org"};
     const QString project =
-        WriteProject(env.Path("hostile.tvn"), {"0", "0", "0", "0", "0"}, [&](TProjectModel& agent) {
+        WriteProject(env.Path("hostile.tvn"), {"0", "0", "0", "0", "0"}, [&](TProjectModel& model) {
           for (int i = 0; i < 5; ++i) {
-            TItemData& item = agent.Items[size_t(i)];
+            TItemData& item = model.Items[size_t(i)];
             item.link = links[i].toStdString();
             item.originalPath = MakeJpeg(env.Path(QString("p%1.jpg").arg(i)), 90, 60).toStdString();
           }

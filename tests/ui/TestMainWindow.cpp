@@ -664,8 +664,8 @@ class TestMainWindow : public QObject {
              {"", "12", false, false, -1}}) {
       const QString file = WriteProject(env.Path(QString::fromStdString("older" + style + ".tvn")),
                                         {}, [&](TProjectModel& m) {
-                                          m.AppletData.localRootChecked = option;
-                                          m.AppletData.containerBorderStyle = style;
+                                          m.Slider.localRootChecked = option;
+                                          m.Slider.containerBorderStyle = style;
                                         });
       QVERIFY(form.files().openProjectFile(file));
       QCOMPARE(local->isChecked(), localOn);
