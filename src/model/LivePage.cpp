@@ -139,13 +139,16 @@ TLivePage MakeLivePage(const TLiveDesign& design, const std::string& folder,
 
   std::error_code error;
   std::filesystem::create_directories(fileutil::FsPath(agent.PreviewFolder()), error);
-  if (error) throw TvFileError("Cannot create the folder " + agent.PreviewFolder());
+  if (error)
+    throw TvFileError(
+        TV_MESSAGE("model", "Cannot create the folder %1").Arg(agent.PreviewFolder()));
   page.pagePath = agent.PreviewFolder() + "index.html";
   agent.MakeHTMLCodes(page.pagePath, tree);
   agent.CopyScriptFilesToPreview(agent.WorkFolder());
   if (!fileutil::IsFile(agent.PreviewFolder() + agent.ScriptFiles[0]))
-    throw TvFileError("The runtime script is missing: " +
-                      fileutil::WithSeparator(options.programFolder) + agent.ScriptFiles[0]);
+    throw TvFileError(
+        TV_MESSAGE("model", "The runtime script is missing: %1")
+            .Arg(fileutil::WithSeparator(options.programFolder) + agent.ScriptFiles[0]));
 
   page.items = agent.Items;
   page.divId = agent.AppletData.divId;

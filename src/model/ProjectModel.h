@@ -196,7 +196,7 @@ class TProjectModel {
   };
   TPublishChanges LastPublish;
   // "Changed: torvanecfg.js, slider3.jpg; 26 unchanged" ("Changed: nothing; ..." when none did).
-  static std::string PublishChangesText(const TPublishChanges& changes);
+  static TMessage PublishChangesText(const TPublishChanges& changes);
   void MakePublishReport(const std::string& folder, const std::string& fileName);
   // The published files (torvanecfg.js, torvane.css, slider0.jpg, ...) have the same names for
   // every project, so a folder holds the published set of one project only. Returns the base name

@@ -57,9 +57,9 @@ TDesign ReadDesign(const std::string& fileName, IMessages* messages) {
     case TLoadResult::Loaded:
       break;
     case TLoadResult::Rejected:
-      throw TvError(fileName + " is not a Torvane project file");
+      throw TvError(TV_MESSAGE("model", "%1 is not a Torvane project file").Arg(fileName));
     case TLoadResult::EndedEarly:
-      throw TvError(fileName + " ended early (the file is incomplete)");
+      throw TvError(TV_MESSAGE("model", "%1 ended early (the file is incomplete)").Arg(fileName));
   }
   model.ProjectFolder = fileutil::FolderOf(fileName);
   return DesignOf(model, tree);

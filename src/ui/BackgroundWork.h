@@ -40,7 +40,7 @@ class TBackgroundWork : public QObject, public IProgress {
   // Runs `work` on a worker thread over a copy of the design and its tree, the window answering
   // meanwhile; takes over what the work brought up to date. True when it finished, false when
   // the user cancelled it (the hint line then says "Cancelled"); a failure is thrown again here
-  // as a TvError with its text. Refused (false) while other work runs.
+  // as it was thrown (a TvError with its message). Refused (false) while other work runs.
   bool run(const DesignWork& work);
   bool busy() const;
   // Past its point of no return: the work goes to its end.

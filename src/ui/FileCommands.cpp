@@ -9,6 +9,7 @@
 #include "BackgroundWork.h"
 #include "Document.h"
 #include "Errors.h"
+#include "ModelText.h"
 #include "Prompts.h"
 #include "RecentFiles.h"
 #include "ScriptText.h"
@@ -110,7 +111,9 @@ bool TFileCommands::saveTo(const QString& path) {
     if (finished) {
       document_.markSaved(path, revision);
       // Only the files named here need uploading again.
-      work_.SetStatus(TProjectModel::PublishChangesText(document_.agent().LastPublish));
+      work_.SetStatus(
+          modeltext::Shown(TProjectModel::PublishChangesText(document_.agent().LastPublish))
+              .toStdString());
       for (QAction* a : parts_.save) a->setEnabled(document_.isModified());
     }
   });
@@ -211,7 +214,7 @@ bool TFileCommands::loadDesign(const QString& path) {
   try {
     if (!isTemplate) addRecentFile(path);
   } catch (const std::exception& error) {
-    recentError = QString::fromUtf8(error.what());
+    recentError = modeltext::Shown(error);
   }
   // The previous design's preview goes now that the new one has really arrived.
   renewPreviewFolder(U8(QDir::toNativeSeparators(QFileInfo(path).absolutePath() + '/')));

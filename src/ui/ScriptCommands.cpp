@@ -12,6 +12,7 @@
 #include "Document.h"
 #include "Errors.h"
 #include "FileUtil.h"
+#include "ModelText.h"
 #include "Prompts.h"
 #include "PublishReport.h"
 #include "ScriptText.h"
@@ -122,7 +123,7 @@ void TScriptCommands::showPublishReport() {
     report.loadReport(QString::fromStdString(document_.agent().PreviewFolder()) +
                       "PublishReport.txt");
     if (const auto& last = document_.agent().LastPublish; last.published)
-      report.showChanges(QString::fromStdString(TProjectModel::PublishChangesText(last)));
+      report.showChanges(modeltext::Shown(TProjectModel::PublishChangesText(last)));
     // A saved project has its page beside it: the report leads there.
     const QFileInfo project(document_.fileName());
     const QString page =

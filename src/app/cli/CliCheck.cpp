@@ -21,9 +21,9 @@ namespace {
 class TErrMessages : public IMessages {
  public:
   explicit TErrMessages(std::ostream& err) : err_(err) {}
-  void Show(TMessageKind kind, const std::string& text) override {
-    err_ << "torvane-cli: " << (kind == TMessageKind::Error ? "error: " : "warning: ") << text
-         << "\n";
+  void Show(TMessageKind kind, const TMessage& message) override {
+    err_ << "torvane-cli: " << (kind == TMessageKind::Error ? "error: " : "warning: ")
+         << message.English() << "\n";
   }
 
  private:
@@ -82,8 +82,8 @@ int CheckCommand(const std::string& projectPath, std::ostream& out, std::ostream
     const std::string name = "item " + std::to_string(i + 1);
     const std::string path = model.PicturePath(i);
     if (!path.empty() && fileutil::IsFile(path)) {
-      if (const std::string why = PictureProblem(path); !why.empty())
-        problem(true, name + ": " + why);
+      if (const std::optional<TMessage> why = PictureProblem(path))
+        problem(true, name + ": " + why->English());
       continue;
     }
     // An item whose picture is not made again is published with the name and size it has.
@@ -91,8 +91,10 @@ int CheckCommand(const std::string& projectPath, std::ostream& out, std::ostream
                                 : name + ": the picture " + path +
                                       " was not found; Save keeps the item's earlier picture");
     try {
-      scripttext::CanonicalItemSize(item.width, "Item " + std::to_string(i + 1) + "'s width");
-      scripttext::CanonicalItemSize(item.height, "Item " + std::to_string(i + 1) + "'s height");
+      scripttext::CanonicalItemSize(
+          item.width, TMessage::Verbatim("Item " + std::to_string(i + 1) + "'s width"));
+      scripttext::CanonicalItemSize(
+          item.height, TMessage::Verbatim("Item " + std::to_string(i + 1) + "'s height"));
       if (!item.imageFile.empty() && !scripttext::IsPublishedPictureName(item.imageFile))
         throw TvError("Item " + std::to_string(i + 1) + "'s picture name '" + item.imageFile +
                       "' is not one that publishing makes");
