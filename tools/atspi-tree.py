@@ -14,7 +14,7 @@ import time
 import gi
 
 gi.require_version("Atspi", "2.0")
-from gi.repository import Atspi  # noqa: E402
+from gi.repository import Atspi, GLib  # noqa: E402
 
 
 def states(node):
@@ -28,7 +28,7 @@ def walk(node, depth, out):
         name = node.get_name() or ""
         line = f"{'  ' * depth}{role} {name!r} [{states(node)}]"
         count = node.get_child_count()
-    except gi.repository.GLib.Error as error:  # a node that went away meanwhile
+    except GLib.Error as error:  # a node that went away meanwhile
         out.append(f"{'  ' * depth}(gone: {error.message})")
         return
     out.append(line)
