@@ -56,7 +56,7 @@ void ExerciseConversions(const TProjectModel& model) {
   for (const TItemData& item : model.Items) {
     for (const std::string* size : {&item.width, &item.height}) {
       try {
-        scripttext::CanonicalItemSize(*size, "size");
+        scripttext::CanonicalItemSize(*size, TMessage::Verbatim("size"));
       } catch (const TvError&) {
       }
     }

@@ -23,13 +23,18 @@ if [ -z "$LUPDATE" ]; then
 fi
 # English is the language of the sources: its file holds only the forms of the plurals.
 options() { case "$1" in *_en.ts) echo -pluralonly ;; esac; }
-# The texts of the window and of the document's undo steps.
-sources=("$ROOT/src/ui" "$ROOT/src/document" "$ROOT/src/platform" "$ROOT/src/app/main.cpp")
+# The texts of the window and of the document's undo steps, and the project model's messages,
+# which the model marks with TV_MESSAGE("model", ...) or TV_MESSAGE_NOOP (src/model/Message.h)
+# and the window translates under that context.
+sources=("$ROOT/src/ui" "$ROOT/src/document" "$ROOT/src/platform" "$ROOT/src/model"
+  "$ROOT/src/app/main.cpp")
+aliases=(-tr-function-alias "QT_TRANSLATE_NOOP+=TV_MESSAGE,QT_TRANSLATE_NOOP+=TV_MESSAGE_NOOP")
 
 case "${1:-}" in
   update)
     for ts in "$ROOT"/translations/*.ts; do
-      "$LUPDATE" -silent -no-obsolete -locations none $(options "$ts") "${sources[@]}" -ts "$ts"
+      "$LUPDATE" -silent -no-obsolete -locations none "${aliases[@]}" $(options "$ts") \
+        "${sources[@]}" -ts "$ts"
     done
     ;;
   check)
@@ -39,7 +44,8 @@ case "${1:-}" in
     for ts in "$ROOT"/translations/*.ts; do
       copy="$scratch/$(basename "$ts")"
       cp "$ts" "$copy"
-      "$LUPDATE" -silent -locations none $(options "$ts") "${sources[@]}" -ts "$copy"
+      "$LUPDATE" -silent -locations none "${aliases[@]}" $(options "$ts") "${sources[@]}" \
+        -ts "$copy"
       unfinished=$(grep -c 'type="unfinished"' "$copy" || true)
       gone=$(grep -cE 'type="(obsolete|vanished)"' "$copy" || true)
       if [ "$unfinished" -gt 0 ] || [ "$gone" -gt 0 ]; then

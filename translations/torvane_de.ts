@@ -1290,6 +1290,602 @@ Prüfen Sie den Standardbrowser des Desktops, oder wählen Sie unter Optionen &g
         <source>Saving Data ... ...</source>
         <translation>Daten werden gespeichert ...</translation>
     </message>
+    <message>
+        <source>it is damaged</source>
+        <translation>es ist beschädigt</translation>
+    </message>
+    <message>
+        <source>image file</source>
+        <translation>Bilddatei</translation>
+    </message>
+    <message>
+        <source>original image</source>
+        <translation>Originalbild</translation>
+    </message>
+    <message>
+        <source>link</source>
+        <translation>Link</translation>
+    </message>
+    <message>
+        <source>target</source>
+        <translation>Ziel</translation>
+    </message>
+    <message>
+        <source>tooltip</source>
+        <translation>Tooltip</translation>
+    </message>
+    <message>
+        <source>width</source>
+        <translation>Breite</translation>
+    </message>
+    <message>
+        <source>height</source>
+        <translation>Höhe</translation>
+    </message>
+    <message>
+        <source>level</source>
+        <translation>Ebene</translation>
+    </message>
+    <message>
+        <source>spare value</source>
+        <translation>Reservewert</translation>
+    </message>
+    <message>
+        <source>slider name</source>
+        <translation>Slider-Name</translation>
+    </message>
+    <message>
+        <source>configuration name</source>
+        <translation>Konfigurationsname</translation>
+    </message>
+    <message>
+        <source>container id</source>
+        <translation>Container-ID</translation>
+    </message>
+    <message>
+        <source>step</source>
+        <translation>Schritt</translation>
+    </message>
+    <message>
+        <source>delay</source>
+        <translation>Verzögerung</translation>
+    </message>
+    <message>
+        <source>gap</source>
+        <translation>Lücke</translation>
+    </message>
+    <message>
+        <source>trailer space</source>
+        <translation>Nachlauf</translation>
+    </message>
+    <message>
+        <source>background colour</source>
+        <translation>Hintergrundfarbe</translation>
+    </message>
+    <message>
+        <source>spare configuration name</source>
+        <translation>Reserve-Konfigurationsname</translation>
+    </message>
+    <message>
+        <source>image border width</source>
+        <translation>Breite des Bildrahmens</translation>
+    </message>
+    <message>
+        <source>image border style</source>
+        <translation>Stil des Bildrahmens</translation>
+    </message>
+    <message>
+        <source>image border colour</source>
+        <translation>Farbe des Bildrahmens</translation>
+    </message>
+    <message>
+        <source>container border width</source>
+        <translation>Breite des Slider-Rahmens</translation>
+    </message>
+    <message>
+        <source>container border style</source>
+        <translation>Stil des Slider-Rahmens</translation>
+    </message>
+    <message>
+        <source>container border colour</source>
+        <translation>Farbe des Slider-Rahmens</translation>
+    </message>
+    <message>
+        <source>local root folder</source>
+        <translation>Lokaler Stammordner</translation>
+    </message>
+    <message>
+        <source>web root folder</source>
+        <translation>Web-Stammordner</translation>
+    </message>
+    <message>
+        <source>path option</source>
+        <translation>Pfadoption</translation>
+    </message>
+    <message>
+        <source>text on one line</source>
+        <translation>Text in einer Zeile</translation>
+    </message>
+    <message>
+        <source>a whole number from %1 to %2</source>
+        <translation>eine ganze Zahl von %1 bis %2</translation>
+    </message>
+    <message>
+        <source>a border style (a whole number)</source>
+        <translation>ein Rahmenstil (eine ganze Zahl)</translation>
+    </message>
+    <message>
+        <source>a colour of six hexadecimal digits (RRGGBB)</source>
+        <translation>eine Farbe aus sechs Hexadezimalziffern (RRGGBB)</translation>
+    </message>
+    <message>
+        <source>a whole number or empty</source>
+        <translation>eine ganze Zahl oder nichts</translation>
+    </message>
+    <message>
+        <source>'%1' is not a valid integer value</source>
+        <translation>„%1“ ist keine gültige ganze Zahl</translation>
+    </message>
+    <message>
+        <source>File not found: %1</source>
+        <translation>Datei nicht gefunden: %1</translation>
+    </message>
+    <message>
+        <source>File access denied: %1</source>
+        <translation>Zugriff auf die Datei verweigert: %1</translation>
+    </message>
+    <message>
+        <source>Disk full: %1</source>
+        <translation>Datenträger voll: %1</translation>
+    </message>
+    <message>
+        <source>Cannot create file %1 (%2)</source>
+        <translation>Die Datei %1 kann nicht angelegt werden (%2)</translation>
+    </message>
+    <message>
+        <source>Cannot open file %1 (%2)</source>
+        <translation>Die Datei %1 kann nicht geöffnet werden (%2)</translation>
+    </message>
+    <message>
+        <source>Disk full: %1 was not written</source>
+        <translation>Datenträger voll: %1 wurde nicht geschrieben</translation>
+    </message>
+    <message>
+        <source>Cannot write file %1 (%2)</source>
+        <translation>Die Datei %1 kann nicht geschrieben werden (%2)</translation>
+    </message>
+    <message>
+        <source>Cannot write file %1 (it holds %L2 of %L3 bytes)</source>
+        <translation>Die Datei %1 kann nicht geschrieben werden (sie enthält %L2 von %L3 Bytes)</translation>
+    </message>
+    <message>
+        <source>Cannot create file %1 (a folder of that name exists)</source>
+        <translation>Die Datei %1 kann nicht angelegt werden (es gibt einen Ordner dieses Namens)</translation>
+    </message>
+    <message>
+        <source>Cannot read file %1 (copying it to %2)</source>
+        <translation>Die Datei %1 kann nicht gelesen werden (beim Kopieren nach %2)</translation>
+    </message>
+    <message>
+        <source>Cannot open file %1 (it is a folder)</source>
+        <translation>Die Datei %1 kann nicht geöffnet werden (sie ist ein Ordner)</translation>
+    </message>
+    <message>
+        <source>Cannot open file %1 (it is not a regular file)</source>
+        <translation>Die Datei %1 kann nicht geöffnet werden (sie ist keine gewöhnliche Datei)</translation>
+    </message>
+    <message>
+        <source>Cannot read file %1</source>
+        <translation>Die Datei %1 kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>The file %1 is too large (%L2 bytes; at most %L3 are read)</source>
+        <translation>Die Datei %1 ist zu groß (%L2 Bytes; höchstens %L3 werden gelesen)</translation>
+    </message>
+    <message>
+        <source>The file %1 is too large (more than %L2 bytes are read)</source>
+        <translation>Die Datei %1 ist zu groß (mehr als %L2 Bytes wurden gelesen)</translation>
+    </message>
+    <message>
+        <source>Item %1's %2</source>
+        <translation>%2 von Element %1</translation>
+    </message>
+    <message>
+        <source>AVIF decoding is not available: install libheif1 with its AV1 decoder (the libheif-plugin-dav1d package where there is one)</source>
+        <translation>AVIF-Bilder können nicht dekodiert werden: Installieren Sie libheif1 mit seinem AV1-Decoder (das Paket libheif-plugin-dav1d, wo es eines gibt)</translation>
+    </message>
+    <message>
+        <source>HEIC decoding is not available: install libheif1 with its HEVC decoder (the libheif-plugin-libde265 package where there is one)</source>
+        <translation>HEIC-Bilder können nicht dekodiert werden: Installieren Sie libheif1 mit seinem HEVC-Decoder (das Paket libheif-plugin-libde265, wo es eines gibt)</translation>
+    </message>
+    <message>
+        <source>out of memory</source>
+        <translation>nicht genug Arbeitsspeicher</translation>
+    </message>
+    <message>
+        <source>the picture data cannot be decoded (%1)</source>
+        <translation>die Bilddaten können nicht dekodiert werden (%1)</translation>
+    </message>
+    <message>
+        <source>the decoded picture is %L1 x %L2 pixels, not the size the file declares</source>
+        <translation>das dekodierte Bild hat %L1 × %L2 Pixel, nicht die Größe, die die Datei angibt</translation>
+    </message>
+    <message>
+        <source>the picture data cannot be decoded</source>
+        <translation>die Bilddaten können nicht dekodiert werden</translation>
+    </message>
+    <message>
+        <source>damaged or unsupported HEIF data (%1)</source>
+        <translation>beschädigte oder nicht unterstützte HEIF-Daten (%1)</translation>
+    </message>
+    <message>
+        <source>The slider height must be at least 1 pixel (it is %1)</source>
+        <translation>Die Höhe des Sliders muss mindestens 1 Pixel betragen (sie beträgt %1)</translation>
+    </message>
+    <message>
+        <source>A picture of %1 x %2 pixels cannot be scaled</source>
+        <translation>Ein Bild mit %1 × %2 Pixeln kann nicht skaliert werden</translation>
+    </message>
+    <message>
+        <source>A picture of %L1 x %L2 pixels scaled to a height of %L3 would exceed %L4 megapixels</source>
+        <translation>Ein Bild mit %L1 × %L2 Pixeln hätte, auf eine Höhe von %L3 skaliert, mehr als %L4 Megapixel</translation>
+    </message>
+    <message>
+        <source>%L1 x %L2 pixels</source>
+        <translation>%L1 × %L2 Pixel</translation>
+    </message>
+    <message>
+        <source>it declares %1, more than the %L2 megapixels a picture may have</source>
+        <translation>es gibt %1 an, mehr als die %L2 Megapixel, die ein Bild haben darf</translation>
+    </message>
+    <message>
+        <source>it declares %1 in several scans, which would need about %L2 MB to scale, more than the %L3 MB a picture may use</source>
+        <translation>es gibt %1 in mehreren Scans an; das Skalieren bräuchte etwa %L2 MB, mehr als die %L3 MB, die ein Bild belegen darf</translation>
+    </message>
+    <message>
+        <source>it declares %1, which would need about %L2 MB to scale, more than the %L3 MB a picture may use</source>
+        <translation>es gibt %1 an; das Skalieren bräuchte etwa %L2 MB, mehr als die %L3 MB, die ein Bild belegen darf</translation>
+    </message>
+    <message>
+        <source>it declares %1 in arithmetic coding, more than the %L2 megapixels such a picture may have</source>
+        <translation>es gibt %1 in arithmetischer Kodierung an, mehr als die %L2 Megapixel, die ein solches Bild haben darf</translation>
+    </message>
+    <message>
+        <source>the picture data ends early</source>
+        <translation>die Bilddaten enden vorzeitig</translation>
+    </message>
+    <message>
+        <source>file not found</source>
+        <translation>Datei nicht gefunden</translation>
+    </message>
+    <message>
+        <source>it is a folder, not a file</source>
+        <translation>es ist ein Ordner, keine Datei</translation>
+    </message>
+    <message>
+        <source>it is not a regular file</source>
+        <translation>es ist keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <source>Cannot encode the scaled picture of %1: %2</source>
+        <translation>Das skalierte Bild von %1 kann nicht kodiert werden: %2</translation>
+    </message>
+    <message>
+        <source>the file is empty</source>
+        <translation>die Datei ist leer</translation>
+    </message>
+    <message>
+        <source>unsupported kind of JPEG (%1 colour components)</source>
+        <translation>nicht unterstützte JPEG-Art (%1 Farbkomponenten)</translation>
+    </message>
+    <message>
+        <source>it has more than %L1 scans</source>
+        <translation>es hat mehr als %L1 Scans</translation>
+    </message>
+    <message>
+        <source>its %L1 scans would take more decoding work than a picture may (%L2 blocks)</source>
+        <translation>seine %L1 Scans bräuchten mehr Dekodierarbeit, als ein Bild darf (%L2 Blöcke)</translation>
+    </message>
+    <message>
+        <source>no picture header in its first %L1 MB</source>
+        <translation>kein Bildkopf in den ersten %L1 MB</translation>
+    </message>
+    <message>
+        <source>the file holds far more data than a picture of its declared size can need (%L1 MB read)</source>
+        <translation>die Datei enthält weit mehr Daten, als ein Bild der angegebenen Größe brauchen kann (%L1 MB gelesen)</translation>
+    </message>
+    <message>
+        <source>not a JPEG file</source>
+        <translation>keine JPEG-Datei</translation>
+    </message>
+    <message>
+        <source>decoding it would need more memory than a picture may use (%1)</source>
+        <translation>das Dekodieren bräuchte mehr Speicher, als ein Bild belegen darf (%1)</translation>
+    </message>
+    <message>
+        <source>the picture data is corrupt or truncated (%1)</source>
+        <translation>die Bilddaten sind beschädigt oder abgeschnitten (%1)</translation>
+    </message>
+    <message>
+        <source>corrupt or unsupported JPEG data (%1)</source>
+        <translation>beschädigte oder nicht unterstützte JPEG-Daten (%1)</translation>
+    </message>
+    <message>
+        <source>Cannot encode the scaled picture of %1 as WebP: %2</source>
+        <translation>Das skalierte Bild von %1 kann nicht als WebP kodiert werden: %2</translation>
+    </message>
+    <message>
+        <source>the library does not match its header</source>
+        <translation>die Bibliothek passt nicht zu ihren Headern</translation>
+    </message>
+    <message>
+        <source>encoder error %1</source>
+        <translation>Kodiererfehler %1</translation>
+    </message>
+    <message>
+        <source>Cannot encode the scaled picture of %1 as AVIF: %2</source>
+        <translation>Das skalierte Bild von %1 kann nicht als AVIF kodiert werden: %2</translation>
+    </message>
+    <message>
+        <source>encoder error</source>
+        <translation>Kodiererfehler</translation>
+    </message>
+    <message>
+        <source>JPEG, PNG, WebP, HEIC, AVIF or TIFF</source>
+        <translation>JPEG, PNG, WebP, HEIC, AVIF oder TIFF</translation>
+    </message>
+    <message>
+        <source>Cannot read picture %1: %2</source>
+        <translation>Das Bild %1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>the file is %L1 MB, more than a picture of its kind may take (%L2 MB)</source>
+        <translation>die Datei hat %L1 MB, mehr als ein Bild dieser Art belegen darf (%L2 MB)</translation>
+    </message>
+    <message>
+        <source>the file could not be read to its end</source>
+        <translation>die Datei konnte nicht bis zum Ende gelesen werden</translation>
+    </message>
+    <message>
+        <source>not a picture file in a format we read (%1)</source>
+        <translation>keine Bilddatei in einem lesbaren Format (%1)</translation>
+    </message>
+    <message>
+        <source>the picture is too large to be decoded</source>
+        <translation>das Bild ist zu groß zum Dekodieren</translation>
+    </message>
+    <message>
+        <source>damaged or unsupported PNG data (%1)</source>
+        <translation>beschädigte oder nicht unterstützte PNG-Daten (%1)</translation>
+    </message>
+    <message>
+        <source>Cannot write picture %1: no pixels to write</source>
+        <translation>Das Bild %1 kann nicht geschrieben werden: keine Pixel zum Schreiben</translation>
+    </message>
+    <message>
+        <source>Cannot write picture %1: the PNG encoder failed</source>
+        <translation>Das Bild %1 kann nicht geschrieben werden: Der PNG-Kodierer ist gescheitert</translation>
+    </message>
+    <message>
+        <source>Item %1: %2</source>
+        <translation>Element %1: %2</translation>
+    </message>
+    <message>
+        <source>damaged or unsupported TIFF data</source>
+        <translation>beschädigte oder nicht unterstützte TIFF-Daten</translation>
+    </message>
+    <message>
+        <source>damaged TIFF data (no picture size)</source>
+        <translation>beschädigte TIFF-Daten (keine Bildgröße)</translation>
+    </message>
+    <message>
+        <source>unsupported kind of TIFF (%1)</source>
+        <translation>nicht unterstützte TIFF-Art (%1)</translation>
+    </message>
+    <message>
+        <source>the picture data is corrupt or truncated</source>
+        <translation>die Bilddaten sind beschädigt oder abgeschnitten</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>damaged or unsupported WebP data (its header cannot be read)</source>
+        <translation>beschädigte oder nicht unterstützte WebP-Daten (ihr Kopf kann nicht gelesen werden)</translation>
+    </message>
+    <message>
+        <source>the WebP decoder cannot start</source>
+        <translation>der WebP-Decoder kann nicht starten</translation>
+    </message>
+    <message>
+        <source>the first frame of the animation cannot be decoded</source>
+        <translation>das erste Bild der Animation kann nicht dekodiert werden</translation>
+    </message>
+    <message>
+        <source>Cannot create the folder %1</source>
+        <translation>Der Ordner %1 kann nicht angelegt werden</translation>
+    </message>
+    <message>
+        <source>The runtime script is missing: %1</source>
+        <translation>Das Laufzeitskript fehlt: %1</translation>
+    </message>
+    <message>
+        <source>This file wasn't saved by Torvane 1.1, open failed!</source>
+        <translation>Diese Datei wurde nicht von Torvane 1.1 gespeichert und kann nicht geöffnet werden.</translation>
+    </message>
+    <message>
+        <source>The %1 '%2' contains "%3", which a project file cannot hold</source>
+        <translation>Der Wert „%2“ (%1) enthält „%3“, was eine Projektdatei nicht aufnehmen kann</translation>
+    </message>
+    <message>
+        <source>The %1 '%2' contains a line break, which a project file cannot hold</source>
+        <translation>Der Wert „%2“ (%1) enthält einen Zeilenumbruch, den eine Projektdatei nicht aufnehmen kann</translation>
+    </message>
+    <message>
+        <source>slider's %1</source>
+        <translation>%1 des Sliders</translation>
+    </message>
+    <message>
+        <source>image %1's %2</source>
+        <translation>%2 von Bild %1</translation>
+    </message>
+    <message>
+        <source>Loading Data ... ...</source>
+        <translation>Daten werden geladen ...</translation>
+    </message>
+    <message>
+        <source>The project file %1 holds more than %L2 images (line %L3); at most %L2 can be opened</source>
+        <translation>Die Projektdatei %1 enthält mehr als %L2 Bilder (Zeile %L3); höchstens %L2 können geöffnet werden</translation>
+    </message>
+    <message>
+        <source>before its slider parameters</source>
+        <translation>vor den Parametern des Sliders</translation>
+    </message>
+    <message>
+        <source>before its image list</source>
+        <translation>vor der Bilderliste</translation>
+    </message>
+    <message>
+        <source>inside its image list, after %L1 image(s)</source>
+        <translation>innerhalb der Bilderliste, nach %L1 Bild(ern)</translation>
+    </message>
+    <message>
+        <source>The project file %1 was not opened: line %L2 holds %3 '%4', which is not %5.</source>
+        <translation>Die Projektdatei %1 wurde nicht geöffnet: Zeile %L2 enthält „%4“ als %3; erwartet wird %5.</translation>
+    </message>
+    <message>
+        <source>the slider's %1</source>
+        <translation>%1 des Sliders</translation>
+    </message>
+    <message>
+        <source>The project file %1 ended early, %2. The design may be incomplete.</source>
+        <translation>Die Projektdatei %1 endet vorzeitig, %2. Der Entwurf ist womöglich unvollständig.</translation>
+    </message>
+    <message>
+        <source>The project file %1 ends early, %2, and was not opened: it may have been cut short.</source>
+        <translation>Die Projektdatei %1 endet vorzeitig, %2, und wurde nicht geöffnet: Sie wurde womöglich abgeschnitten.</translation>
+    </message>
+    <message>
+        <source>The project file name '%1' leaves no name for the published files</source>
+        <translation>Der Projektdateiname „%1“ lässt keinen Namen für die veröffentlichten Dateien übrig</translation>
+    </message>
+    <message>
+        <source>The project file name '%1' is also the name of a file that publishing writes; choose another name</source>
+        <translation>Der Projektdateiname „%1“ ist auch der Name einer Datei, die das Veröffentlichen schreibt; wählen Sie einen anderen Namen</translation>
+    </message>
+    <message>
+        <source>Item %1's picture name '%2' is not one that publishing makes (slider0.jpg, slider1.jpg, ...); nothing was published</source>
+        <translation>Der Bildname „%2“ von Element %1 ist keiner, den das Veröffentlichen vergibt (slider0.jpg, slider1.jpg, ...); nichts wurde veröffentlicht</translation>
+    </message>
+    <message>
+        <source>%1
+Written: %2.
+Not written: %3.</source>
+        <translation>%1
+Geschrieben: %2.
+Nicht geschrieben: %3.</translation>
+    </message>
+    <message>
+        <source>nothing</source>
+        <translation>nichts</translation>
+    </message>
+    <message>
+        <source>Changed: %1; %L2 unchanged</source>
+        <translation>Geändert: %1; %L2 unverändert</translation>
+    </message>
+    <message>
+        <source>%1 '%2' is not a whole number</source>
+        <translation>%1: „%2“ ist keine ganze Zahl</translation>
+    </message>
+    <message>
+        <source>%1 '%2' is out of range</source>
+        <translation>%1: „%2“ liegt außerhalb des zulässigen Bereichs</translation>
+    </message>
+    <message>
+        <source>%1 '%2' is not a script name (letters, digits, '_' and '$', not starting with a digit)</source>
+        <translation>%1: „%2“ ist kein Skriptname (Buchstaben, Ziffern, „_“ und „$“, nicht mit einer Ziffer am Anfang)</translation>
+    </message>
+    <message>
+        <source>The slider's name</source>
+        <translation>Name des Sliders</translation>
+    </message>
+    <message>
+        <source>The slider's configuration name</source>
+        <translation>Konfigurationsname des Sliders</translation>
+    </message>
+    <message>
+        <source>The slider's configuration name '%1' is a reserved word of the script language</source>
+        <translation>Der Konfigurationsname „%1“ des Sliders ist ein reserviertes Wort der Skriptsprache</translation>
+    </message>
+    <message>
+        <source>%1 '%2' is not six hexadecimal digits</source>
+        <translation>%1: „%2“ sind nicht sechs Hexadezimalziffern</translation>
+    </message>
+    <message>
+        <source>The slider's background colour</source>
+        <translation>Hintergrundfarbe des Sliders</translation>
+    </message>
+    <message>
+        <source>The slider's image border colour</source>
+        <translation>Farbe des Bildrahmens</translation>
+    </message>
+    <message>
+        <source>The slider's container border colour</source>
+        <translation>Farbe des Slider-Rahmens</translation>
+    </message>
+    <message>
+        <source>The slider's width</source>
+        <translation>Breite des Sliders</translation>
+    </message>
+    <message>
+        <source>The slider's height</source>
+        <translation>Höhe des Sliders</translation>
+    </message>
+    <message>
+        <source>The slider's step</source>
+        <translation>Schritt des Sliders</translation>
+    </message>
+    <message>
+        <source>The slider's delay</source>
+        <translation>Verzögerung des Sliders</translation>
+    </message>
+    <message>
+        <source>The slider's gap</source>
+        <translation>Lücke des Sliders</translation>
+    </message>
+    <message>
+        <source>The slider's trailer space</source>
+        <translation>Nachlauf des Sliders</translation>
+    </message>
+    <message>
+        <source>The slider's height '%1' must be at least 1 pixel</source>
+        <translation>Die Höhe „%1“ des Sliders muss mindestens 1 Pixel betragen</translation>
+    </message>
+    <message>
+        <source>The slider's image border width</source>
+        <translation>Breite des Bildrahmens</translation>
+    </message>
+    <message>
+        <source>The slider's image border style</source>
+        <translation>Stil des Bildrahmens</translation>
+    </message>
+    <message>
+        <source>The slider's container border width</source>
+        <translation>Breite des Slider-Rahmens</translation>
+    </message>
+    <message>
+        <source>The slider's container border style</source>
+        <translation>Stil des Slider-Rahmens</translation>
+    </message>
+    <message>
+        <source>%1 is not a Torvane project file</source>
+        <translation>%1 ist keine Torvane-Projektdatei</translation>
+    </message>
+    <message>
+        <source>%1 ended early (the file is incomplete)</source>
+        <translation>%1 endet vorzeitig (die Datei ist unvollständig)</translation>
+    </message>
 </context>
 <context>
     <name>prompt</name>

@@ -7,6 +7,7 @@
 #include <unistd.h>
 #include <csignal>
 
+#include "AccessibleApplication.h"
 #include "DebugOutput.h"
 #include "ExitWatch.h"
 #include "FileCommands.h"
@@ -52,6 +53,7 @@ void EndOnStopSignals(TMainForm& window) {
 int main(int argc, char* argv[]) {
   debugoutput::QuietenUnlessWanted();
   webengine::Prepare();
+  accessibleapp::Install();
   QApplication app(argc, argv);
   // The application's own title; the display name stays unset, since X11 and Wayland would add
   // it to every window caption, which must read exactly "Torvane".

@@ -47,6 +47,7 @@ bool TJobRunner::Start(Work work, Ending ending) {
   cancel_.Reset();
   committedShown_ = false;
   relay_.Clear();
+  failure_ = nullptr;
   ending_ = std::move(ending);
   // The worker writes the outcome before it ends; the owner reads it only after `finished`.
   working_ = true;
@@ -62,9 +63,11 @@ bool TJobRunner::Start(Work work, Ending ending) {
     } catch (const std::exception& failure) {
       outcome_ = TJobOutcome::Failed;
       error_ = QString::fromUtf8(failure.what());
+      failure_ = std::current_exception();
     } catch (...) {
       outcome_ = TJobOutcome::Failed;
       error_ = QStringLiteral("An unknown error stopped the work");
+      failure_ = std::current_exception();
     }
     working_ = false;
   });

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QTimer>
 #include <atomic>
+#include <exception>
 #include <functional>
 #include <memory>
 
@@ -41,6 +42,9 @@ class TJobRunner : public QObject {
   // Starts the work; false (and nothing started) while other work runs.
   bool Start(Work work, Ending ending = {});
   bool Busy() const { return thread_ != nullptr; }
+  // The exception the last work failed with (null unless it ended as Failed), for the owner to
+  // rethrow: a model error carries its message for the window's language, not only its text.
+  std::exception_ptr Failure() const { return failure_; }
   // Whether work past its point of no return is still running; safe from any thread.
   bool Committing() const { return working_.load() && cancel_.Committed(); }
   // Asks the work to stop. True when it will end as Cancelled; false when nothing runs or the
@@ -70,6 +74,7 @@ class TJobRunner : public QObject {
   Ending ending_;
   TJobOutcome outcome_ = TJobOutcome::Done;
   QString error_;
+  std::exception_ptr failure_;
   bool committedShown_ = false;
   std::atomic<bool> working_{false};  // the worker's function has not returned yet
 };

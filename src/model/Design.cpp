@@ -8,41 +8,56 @@
 #include "ScriptText.h"
 
 const std::array<TItemFieldInfo, kItemFieldCount> kItemFieldTable = {{
-    {TItemField::ImageFile, &TItemData::imageFile, "image file", "", TValueKind::Text, 0},
-    {TItemField::OriginalImagePath, &TItemData::originalPath, "original image", "",
-     TValueKind::Text, -1},
-    {TItemField::Link, &TItemData::link, "link", "", TValueKind::Text, 1},
-    {TItemField::Target, &TItemData::target, "target", "_self", TValueKind::Text, 2},
-    {TItemField::ToolTip, &TItemData::toolTip, "tooltip", "", TValueKind::Text, 3},
-    {TItemField::Width, &TItemData::width, "width", "160", TValueKind::ItemSize, 4},
-    {TItemField::Height, &TItemData::height, "height", "120", TValueKind::ItemSize, 5},
+    {TItemField::ImageFile, &TItemData::imageFile, TV_MESSAGE_NOOP("model", "image file"), "",
+     TValueKind::Text, 0},
+    {TItemField::OriginalImagePath, &TItemData::originalPath,
+     TV_MESSAGE_NOOP("model", "original image"), "", TValueKind::Text, -1},
+    {TItemField::Link, &TItemData::link, TV_MESSAGE_NOOP("model", "link"), "", TValueKind::Text, 1},
+    {TItemField::Target, &TItemData::target, TV_MESSAGE_NOOP("model", "target"), "_self",
+     TValueKind::Text, 2},
+    {TItemField::ToolTip, &TItemData::toolTip, TV_MESSAGE_NOOP("model", "tooltip"), "",
+     TValueKind::Text, 3},
+    {TItemField::Width, &TItemData::width, TV_MESSAGE_NOOP("model", "width"), "160",
+     TValueKind::ItemSize, 4},
+    {TItemField::Height, &TItemData::height, TV_MESSAGE_NOOP("model", "height"), "120",
+     TValueKind::ItemSize, 5},
     // Any level is taken: the tree places an odd one, and writing brings it up to date.
-    {TItemField::Level, &TItemData::level, "level", "", TValueKind::Text, -1},
-    {TItemField::Spare, &TItemData::spare, "spare value", "", TValueKind::Text, -1},
+    {TItemField::Level, &TItemData::level, TV_MESSAGE_NOOP("model", "level"), "", TValueKind::Text,
+     -1},
+    {TItemField::Spare, &TItemData::spare, TV_MESSAGE_NOOP("model", "spare value"), "",
+     TValueKind::Text, -1},
 }};
 
 const std::array<TSliderFieldInfo, kSliderFieldCount> kSliderFieldTable = {{
-    {&TSliderData::name, "slider name", TValueKind::Text},
-    {&TSliderData::configName, "configuration name", TValueKind::Text},
-    {&TSliderData::divId, "container id", TValueKind::Text},
-    {&TSliderData::width, "width", TValueKind::Number},
-    {&TSliderData::height, "height", TValueKind::Number},
-    {&TSliderData::step, "step", TValueKind::Number},
-    {&TSliderData::delay, "delay", TValueKind::Number},
-    {&TSliderData::gap, "gap", TValueKind::Number},
-    {&TSliderData::trailerSpace, "trailer space", TValueKind::Number},
-    {&TSliderData::backgroundColour, "background colour", TValueKind::Colour},
-    {&TSliderData::spareConfigName, "spare configuration name", TValueKind::Text},
-    {&TSliderData::imageBorderWidth, "image border width", TValueKind::Number},
-    {&TSliderData::imageBorderStyle, "image border style", TValueKind::BorderStyle},
-    {&TSliderData::imageBorderColour, "image border colour", TValueKind::Colour},
-    {&TSliderData::containerBorderWidth, "container border width", TValueKind::Number},
-    {&TSliderData::containerBorderStyle, "container border style", TValueKind::BorderStyle},
-    {&TSliderData::containerBorderColour, "container border colour", TValueKind::Colour},
-    {&TSliderData::localRoot, "local root folder", TValueKind::Text},
-    {&TSliderData::remoteRoot, "web root folder", TValueKind::Text},
+    {&TSliderData::name, TV_MESSAGE_NOOP("model", "slider name"), TValueKind::Text},
+    {&TSliderData::configName, TV_MESSAGE_NOOP("model", "configuration name"), TValueKind::Text},
+    {&TSliderData::divId, TV_MESSAGE_NOOP("model", "container id"), TValueKind::Text},
+    {&TSliderData::width, TV_MESSAGE_NOOP("model", "width"), TValueKind::Number},
+    {&TSliderData::height, TV_MESSAGE_NOOP("model", "height"), TValueKind::Number},
+    {&TSliderData::step, TV_MESSAGE_NOOP("model", "step"), TValueKind::Number},
+    {&TSliderData::delay, TV_MESSAGE_NOOP("model", "delay"), TValueKind::Number},
+    {&TSliderData::gap, TV_MESSAGE_NOOP("model", "gap"), TValueKind::Number},
+    {&TSliderData::trailerSpace, TV_MESSAGE_NOOP("model", "trailer space"), TValueKind::Number},
+    {&TSliderData::backgroundColour, TV_MESSAGE_NOOP("model", "background colour"),
+     TValueKind::Colour},
+    {&TSliderData::spareConfigName, TV_MESSAGE_NOOP("model", "spare configuration name"),
+     TValueKind::Text},
+    {&TSliderData::imageBorderWidth, TV_MESSAGE_NOOP("model", "image border width"),
+     TValueKind::Number},
+    {&TSliderData::imageBorderStyle, TV_MESSAGE_NOOP("model", "image border style"),
+     TValueKind::BorderStyle},
+    {&TSliderData::imageBorderColour, TV_MESSAGE_NOOP("model", "image border colour"),
+     TValueKind::Colour},
+    {&TSliderData::containerBorderWidth, TV_MESSAGE_NOOP("model", "container border width"),
+     TValueKind::Number},
+    {&TSliderData::containerBorderStyle, TV_MESSAGE_NOOP("model", "container border style"),
+     TValueKind::BorderStyle},
+    {&TSliderData::containerBorderColour, TV_MESSAGE_NOOP("model", "container border colour"),
+     TValueKind::Colour},
+    {&TSliderData::localRoot, TV_MESSAGE_NOOP("model", "local root folder"), TValueKind::Text},
+    {&TSliderData::remoteRoot, TV_MESSAGE_NOOP("model", "web root folder"), TValueKind::Text},
     // Older versions wrote other values than 1 and 0: neither button is then chosen.
-    {&TSliderData::localRootChecked, "path option", TValueKind::Text},
+    {&TSliderData::localRootChecked, TV_MESSAGE_NOOP("model", "path option"), TValueKind::Text},
 }};
 
 TItemData DefaultItem() {
@@ -57,28 +72,29 @@ bool FitsKind(const std::string& value, TValueKind kind) {
   if (kind == TValueKind::ItemSize && value.empty()) return true;
   int number = 0;
   try {
-    number = std::stoi(scripttext::CanonicalWholeNumber(value, ""));
+    number = std::stoi(scripttext::CanonicalWholeNumber(value, TMessage("")));
   } catch (const std::exception&) {
     return false;
   }
   return kind != TValueKind::Number || (number >= kMinPanelNumber && number <= kMaxPanelNumber);
 }
 
-std::string KindText(TValueKind kind) {
+TMessage KindText(TValueKind kind) {
   switch (kind) {
     case TValueKind::Text:
-      return "text on one line";
+      return TV_MESSAGE("model", "text on one line");
     case TValueKind::Number:
-      return "a whole number from " + std::to_string(kMinPanelNumber) + " to " +
-             std::to_string(kMaxPanelNumber);
+      return TV_MESSAGE("model", "a whole number from %1 to %2")
+          .Arg(kMinPanelNumber)
+          .Arg(kMaxPanelNumber);
     case TValueKind::BorderStyle:
-      return "a border style (a whole number)";
+      return TV_MESSAGE("model", "a border style (a whole number)");
     case TValueKind::Colour:
-      return "a colour of six hexadecimal digits (RRGGBB)";
+      return TV_MESSAGE("model", "a colour of six hexadecimal digits (RRGGBB)");
     case TValueKind::ItemSize:
-      return "a whole number or empty";
+      return TV_MESSAGE("model", "a whole number or empty");
   }
-  return {};
+  return TMessage("");
 }
 
 void FollowSliderName(TSliderData& slider) {

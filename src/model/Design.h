@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "Message.h"
+
 using TStringArray = std::vector<std::string>;
 
 // What a project file puts between its values; no value may hold it.
@@ -85,7 +87,7 @@ constexpr int kMinPanelNumber = -9999;
 constexpr int kMaxPanelNumber = 9999;
 bool FitsKind(const std::string& value, TValueKind kind);
 // "a colour of six hexadecimal digits (RRGGBB)", for messages.
-std::string KindText(TValueKind kind);
+TMessage KindText(TValueKind kind);
 
 // The item fields, in file order.
 enum class TItemField {
@@ -105,7 +107,7 @@ enum class TItemField {
 struct TItemFieldInfo {
   TItemField field;
   std::string TItemData::*member;
-  const char* name;          // as messages name it: "image 3's link ..."
+  const char* name;          // as messages name it: "image 3's link ..." (TMessage(name))
   const char* defaultValue;  // a new item's
   TValueKind kind;
   // The field's place in the configuration script's entry for the item, -1: not published

@@ -52,12 +52,15 @@ size_t LastSeparator(const std::string& path) {
 std::string ErrnoText(int error) { return std::strerror(error); }
 
 // The user-facing text for a file that cannot be opened.
-std::string OpenErrorText(const std::string& path, int error, bool forWriting) {
-  if (error == ENOENT && !forWriting) return "File not found: " + path;
-  if (error == EACCES || error == EPERM || error == EROFS) return "File access denied: " + path;
-  if (error == ENOSPC) return "Disk full: " + path;
-  return (forWriting ? "Cannot create file " : "Cannot open file ") + path + " (" +
-         ErrnoText(error) + ")";
+TMessage OpenErrorText(const std::string& path, int error, bool forWriting) {
+  if (error == ENOENT && !forWriting) return TV_MESSAGE("model", "File not found: %1").Arg(path);
+  if (error == EACCES || error == EPERM || error == EROFS)
+    return TV_MESSAGE("model", "File access denied: %1").Arg(path);
+  if (error == ENOSPC) return TV_MESSAGE("model", "Disk full: %1").Arg(path);
+  return (forWriting ? TV_MESSAGE("model", "Cannot create file %1 (%2)")
+                     : TV_MESSAGE("model", "Cannot open file %1 (%2)"))
+      .Arg(path)
+      .Arg(ErrnoText(error));
 }
 
 std::FILE* OpenFile(const std::string& path, const char* mode) {
@@ -110,12 +113,12 @@ std::set<std::string>& TemporaryFiles() {
   return files;
 }
 
-std::string WriteErrorText(const std::string& path, int error) {
+TMessage WriteErrorText(const std::string& path, int error) {
 #ifdef EDQUOT
   if (error == EDQUOT) error = ENOSPC;
 #endif
-  if (error == ENOSPC) return "Disk full: " + path + " was not written";
-  return "Cannot write file " + path + " (" + ErrnoText(error) + ")";
+  if (error == ENOSPC) return TV_MESSAGE("model", "Disk full: %1 was not written").Arg(path);
+  return TV_MESSAGE("model", "Cannot write file %1 (%2)").Arg(path).Arg(ErrnoText(error));
 }
 
 // One replacing write: a temporary file beside the target, renamed over it by Commit once it is
@@ -216,9 +219,10 @@ class TReplacingWrite {
     if (::fstat(fd_, &info) != 0) Fail(errno);
     if (flushToDisk && ::fsync(fd_) != 0) Fail(errno);
     if (static_cast<long long>(info.st_size) != written_) {
-      throw TvFileError("Cannot write file " + shown_ + " (it holds " +
-                        std::to_string(static_cast<long long>(info.st_size)) + " of " +
-                        std::to_string(written_) + " bytes)");
+      throw TvFileError(TV_MESSAGE("model", "Cannot write file %1 (it holds %L2 of %L3 bytes)")
+                            .Arg(shown_)
+                            .Arg(static_cast<long long>(info.st_size))
+                            .Arg(written_));
     }
     if (Close() != 0) Fail(errno);
     std::lock_guard<std::mutex> lock(TemporaryMutex());
@@ -267,7 +271,8 @@ std::string WriteTarget(const std::string& path) {
 void CheckWritableTarget(const std::string& path) {
   std::error_code error;
   if (fs::is_directory(FsPath(WriteTarget(path)), error)) {
-    throw TvFileError("Cannot create file " + path + " (a folder of that name exists)");
+    throw TvFileError(
+        TV_MESSAGE("model", "Cannot create file %1 (a folder of that name exists)").Arg(path));
   }
 }
 
@@ -300,7 +305,8 @@ bool CopyFileReplacing(const std::string& from, const std::string& to) {
     write.Write(buffer.data(), count);
   }
   if (std::ferror(source)) {
-    throw TvFileError("Cannot read file " + from + " (copying it to " + to + ")");
+    throw TvFileError(
+        TV_MESSAGE("model", "Cannot read file %1 (copying it to %2)").Arg(from).Arg(to));
   }
   write.Commit();
   return true;
@@ -472,9 +478,10 @@ void CheckReadable(const std::string& path) {
   std::error_code error;
   const fs::file_status status = fs::status(FsPath(path), error);
   if (error || !fs::exists(status) || fs::is_regular_file(status)) return;
-  throw TvFileError(
-      "Cannot open file " + path +
-      (fs::is_directory(status) ? " (it is a folder)" : " (it is not a regular file)"));
+  throw TvFileError((fs::is_directory(status)
+                         ? TV_MESSAGE("model", "Cannot open file %1 (it is a folder)")
+                         : TV_MESSAGE("model", "Cannot open file %1 (it is not a regular file)"))
+                        .Arg(path));
 }
 }  // namespace
 
@@ -491,7 +498,7 @@ std::string ReadFileBytes(const std::string& path) {
   while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, count);
   const bool failed = std::ferror(file) != 0;
   std::fclose(file);
-  if (failed) throw TvFileError("Cannot read file " + path);
+  if (failed) throw TvFileError(TV_MESSAGE("model", "Cannot read file %1").Arg(path));
   return bytes;
 }
 
@@ -521,8 +528,11 @@ TTextLineReader::TTextLineReader(const std::string& path, long long maxFileBytes
     if (!error && static_cast<long long>(size) > maxFileBytes) {
       std::fclose(file);
       file_ = nullptr;
-      throw TvFileError("The file " + path + " is too large (" + std::to_string(size) +
-                        " bytes; at most " + std::to_string(maxFileBytes) + " are read)");
+      throw TvFileError(
+          TV_MESSAGE("model", "The file %1 is too large (%L2 bytes; at most %L3 are read)")
+              .Arg(path)
+              .Arg(static_cast<long long>(size))
+              .Arg(maxFileBytes));
     }
   }
 }
@@ -549,7 +559,7 @@ bool TTextLineReader::Fill() {
   const size_t count = std::fread(chunk, 1, sizeof chunk, static_cast<std::FILE*>(file_));
   if (count == 0) {
     if (std::ferror(static_cast<std::FILE*>(file_))) {
-      throw TvFileError("Cannot read file " + name_);
+      throw TvFileError(TV_MESSAGE("model", "Cannot read file %1").Arg(name_));
     }
     atEnd_ = true;
     return false;
@@ -558,8 +568,9 @@ bool TTextLineReader::Fill() {
   // A file that grows while it is read is held to the same limit as its size.
   bytesRead_ += static_cast<long long>(count);
   if (maxBytes_ >= 0 && bytesRead_ > maxBytes_) {
-    throw TvFileError("The file " + name_ + " is too large (more than " +
-                      std::to_string(maxBytes_) + " bytes are read)");
+    throw TvFileError(TV_MESSAGE("model", "The file %1 is too large (more than %L2 bytes are read)")
+                          .Arg(name_)
+                          .Arg(maxBytes_));
   }
   return true;
 }

@@ -138,7 +138,8 @@ std::string ConfigEntry(const TItemData& item, size_t index) {
     if (!entry.empty()) entry += ",";
     entry += info->kind == TValueKind::ItemSize
                  ? scripttext::CanonicalItemSize(
-                       value, "Item " + std::to_string(index + 1) + "'s " + info->name)
+                       value,
+                       TV_MESSAGE("model", "Item %1's %2").Arg(index + 1).Arg(TMessage(info->name)))
                  : Quoted(value);
   }
   return entry;
@@ -205,7 +206,7 @@ std::vector<TPictureStatus> TProjectModel::MakeHTMLCodes(const std::string& page
 std::vector<std::string> TProjectModel::MakePage(IDesignTree& tree) {
   pictureStatus_.clear();
   const scripttext::TCheckedDesign checked = scripttext::CheckDesign(Slider, Items);
-  TProgressScope status(Progress(), "Making HTML Codes ... ...");
+  TProgressScope status(Progress(), TV_MESSAGE_NOOP("model", "Making HTML Codes ... ..."));
   ScriptFiles[1] = "torvanecfg.js";
   ScriptFiles[2] = "torvane.css";
 
@@ -239,12 +240,11 @@ std::vector<std::string> TProjectModel::MakePage(IDesignTree& tree) {
     if (error) key = source;
     auto [it, added] = jobOfSource.emplace(key, jobs.size());
     if (added) {
-      const std::string owner = "Item " + std::to_string(k);
-      jobs.push_back({source, checked.heightValue, cache ? &*cache : nullptr, options, owner});
+      jobs.push_back({source, checked.heightValue, cache ? &*cache : nullptr, options, k});
       isDouble.push_back(false);
       if (DoubleDensityPictures) {
         jobs.push_back(
-            {source, 2 * checked.heightValue, cache ? &*cache : nullptr, doubleOptions, owner});
+            {source, 2 * checked.heightValue, cache ? &*cache : nullptr, doubleOptions, k});
         isDouble.push_back(true);
       }
     }

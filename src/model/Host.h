@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "Message.h"
+
 // Progress protocol: optionally set the maximum, put a message into the status text and switch
 // the busy cursor on, step the bar while working, then set the position to 0, clear the text and
 // switch the cursor off.
@@ -50,16 +52,17 @@ class TProgressScope {
 
 enum class TMessageKind { Warning, Error, Information };
 
-// A message box with a single OK button. The caption names the kind, never the product.
+// A message box with a single OK button. The caption names the kind, never the product. The
+// window shows the message in its language, the command-line publisher in English.
 class IMessages {
  public:
   virtual ~IMessages() = default;
-  virtual void Show(TMessageKind kind, const std::string& text) = 0;
+  virtual void Show(TMessageKind kind, const TMessage& message) = 0;
 };
 
 class TNullMessages : public IMessages {
  public:
-  void Show(TMessageKind, const std::string&) override {}
+  void Show(TMessageKind, const TMessage&) override {}
 };
 
 // The design tree as the model sees it. Nodes are addressed by their absolute index: the position

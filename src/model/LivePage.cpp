@@ -140,13 +140,16 @@ TLivePage MakeLivePage(const TLiveDesign& live, const std::string& folder,
 
   std::error_code error;
   std::filesystem::create_directories(fileutil::FsPath(model.PreviewFolder()), error);
-  if (error) throw TvFileError("Cannot create the folder " + model.PreviewFolder());
+  if (error)
+    throw TvFileError(
+        TV_MESSAGE("model", "Cannot create the folder %1").Arg(model.PreviewFolder()));
   page.pagePath = model.PreviewFolder() + "index.html";
   model.MakeHTMLCodes(page.pagePath, tree);
   model.CopyScriptFilesToPreview(model.WorkFolder());
   if (!fileutil::IsFile(model.PreviewFolder() + model.ScriptFiles[0]))
-    throw TvFileError("The runtime script is missing: " +
-                      fileutil::WithSeparator(options.programFolder) + model.ScriptFiles[0]);
+    throw TvFileError(
+        TV_MESSAGE("model", "The runtime script is missing: %1")
+            .Arg(fileutil::WithSeparator(options.programFolder) + model.ScriptFiles[0]));
 
   page.items = model.Items;
   page.divId = model.Slider.divId;

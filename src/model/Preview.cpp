@@ -61,7 +61,7 @@ void TProjectModel::CopyScriptFilesToPreview(const std::string& folder) {
 
 void TProjectModel::CopyResourceFiles(const std::string& folder) {
   Progress().SetMaximum(100);
-  TProgressScope status(Progress(), "Copying Resource Files ... ...");
+  TProgressScope status(Progress(), TV_MESSAGE_NOOP("model", "Copying Resource Files ... ..."));
   const std::string from = fileutil::WithSeparator(folder);
   for (const TItemData& item : Items) {
     ThrowIfCancelled(CancelToken);  // what was copied is listed, for ClearPreview

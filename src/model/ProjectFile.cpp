@@ -12,18 +12,25 @@
 namespace {
 
 const char* const kProductLine = "Torvane";
-const char* const kRejected = "This file wasn't saved by Torvane 1.1, open failed!";
+TMessage Rejected() {
+  return TV_MESSAGE("model", "This file wasn't saved by Torvane 1.1, open failed!");
+}
 
 // A value that holds the separator or a line break would come back from the file as different
 // values; refuse it before anything is written.
-void CheckStorable(const std::string& value, const std::string& what, const std::string& sep) {
+void CheckStorable(const std::string& value, const TMessage& what, const std::string& sep) {
   if (value.find(sep) != std::string::npos) {
-    throw TvError("The " + what + " '" + value + "' contains \"" + sep +
-                  "\", which a project file cannot hold");
+    throw TvError(
+        TV_MESSAGE("model", "The %1 '%2' contains \"%3\", which a project file cannot hold")
+            .Arg(what)
+            .Arg(value)
+            .Arg(sep));
   }
   if (value.find_first_of("\r\n") != std::string::npos) {
-    throw TvError("The " + what + " '" + value + "' contains a line break, which a project file " +
-                  "cannot hold");
+    throw TvError(
+        TV_MESSAGE("model", "The %1 '%2' contains a line break, which a project file cannot hold")
+            .Arg(what)
+            .Arg(value));
   }
 }
 
@@ -49,13 +56,17 @@ class TLineReader {
 void TProjectModel::CheckStorableValues() const {
   const TStringArray slider = SliderStrings(Slider);
   for (size_t f = 0; f < slider.size(); ++f) {
-    CheckStorable(slider[f], std::string("slider's ") + kSliderFieldTable[f].name, Separator);
+    CheckStorable(slider[f],
+                  TV_MESSAGE("model", "slider's %1").Arg(TMessage(kSliderFieldTable[f].name)),
+                  Separator);
   }
   for (size_t i = 0; i < Items.size(); ++i) {
     const TStringArray values = ItemStrings(Items[i]);
     for (size_t f = 0; f < values.size(); ++f) {
-      CheckStorable(values[f], "image " + std::to_string(i + 1) + "'s " + kItemFieldTable[f].name,
-                    Separator);
+      CheckStorable(
+          values[f],
+          TV_MESSAGE("model", "image %1's %2").Arg(i + 1).Arg(TMessage(kItemFieldTable[f].name)),
+          Separator);
     }
   }
 }
@@ -101,7 +112,7 @@ void TProjectModel::SaveProject(const std::string& fileName) {
 }
 
 bool TProjectModel::SaveProjectText(const std::string& fileName, const std::string& text) {
-  TProgressScope scope(Progress(), "Saving Data ... ...");
+  TProgressScope scope(Progress(), TV_MESSAGE_NOOP("model", "Saving Data ... ..."));
   return fileutil::WriteFileIfChanged(fileName, text);
 }
 
@@ -157,7 +168,7 @@ TReadProject ReadProject(fileutil::TTextLineReader& lines, const std::string& fi
   if (!reader.SkipTo(line, "<Item_Parameters>")) return read;
   read.itemsReached = true;
   read.firstItemLine = lines.LineNumber() + 1;
-  TProgressScope scope(progress, "Loading Data ... ...");
+  TProgressScope scope(progress, TV_MESSAGE_NOOP("model", "Loading Data ... ..."));
   TStringArray fields(kItemFieldCount);
   while (reader.Read(line)) {
     if (line == "</Item_Parameters>") {
@@ -165,10 +176,12 @@ TReadProject ReadProject(fileutil::TTextLineReader& lines, const std::string& fi
       break;
     }
     if (read.items.size() >= TProjectModel::kMaxItems) {
-      throw TvError("The project file " + fileName + " holds more than " +
-                    std::to_string(TProjectModel::kMaxItems) + " images (line " +
-                    std::to_string(lines.LineNumber()) + "); at most " +
-                    std::to_string(TProjectModel::kMaxItems) + " can be opened");
+      throw TvError(TV_MESSAGE("model",
+                               "The project file %1 holds more than %L2 images (line %L3); at "
+                               "most %L2 can be opened")
+                        .Arg(fileName)
+                        .Arg(TProjectModel::kMaxItems)
+                        .Arg(lines.LineNumber()));
     }
     for (int f = 1; f <= kItemFieldCount; ++f) {
       fields[static_cast<size_t>(f - 1)] = GetField(line, f, separator);
@@ -178,10 +191,10 @@ TReadProject ReadProject(fileutil::TTextLineReader& lines, const std::string& fi
   return read;
 }
 
-std::string EndedEarlyText(const TReadProject& read, size_t itemsKept) {
-  if (!read.sliderRead) return "before its slider parameters";
-  if (!read.itemsReached) return "before its image list";
-  return "inside its image list, after " + std::to_string(itemsKept) + " image(s)";
+TMessage EndedEarlyText(const TReadProject& read, size_t itemsKept) {
+  if (!read.sliderRead) return TV_MESSAGE("model", "before its slider parameters");
+  if (!read.itemsReached) return TV_MESSAGE("model", "before its image list");
+  return TV_MESSAGE("model", "inside its image list, after %L1 image(s)").Arg(itemsKept);
 }
 
 // The values the property panels show must be values they can show, or the panels would hold
@@ -189,19 +202,25 @@ std::string EndedEarlyText(const TReadProject& read, size_t itemsKept) {
 // design's field tables). Throws TvError naming the file, the line and the field of the first value
 // that is not what its field needs.
 void CheckReadValues(const TReadProject& read, const std::string& fileName) {
-  const auto check = [&](const auto& record, const auto& table, const std::string& owner,
+  // owner: the field's owner with a placeholder for the field's name
+  const auto check = [&](const auto& record, const auto& table, const TMessage& owner,
                          long long line) {
     for (const auto& field : table) {
       const std::string& value = record.*field.member;
       if (FitsKind(value, field.kind)) continue;
-      throw TvError("The project file " + fileName + " was not opened: line " +
-                    std::to_string(line) + " holds " + owner + field.name + " '" + value +
-                    "', which is not " + KindText(field.kind) + ".");
+      throw TvError(TV_MESSAGE("model",
+                               "The project file %1 was not opened: line %L2 holds %3 '%4', which "
+                               "is not %5.")
+                        .Arg(fileName)
+                        .Arg(line)
+                        .Arg(TMessage(owner).Arg(TMessage(field.name)))
+                        .Arg(value)
+                        .Arg(KindText(field.kind)));
     }
   };
-  check(read.slider, kSliderFieldTable, "the slider's ", read.sliderLine);
+  check(read.slider, kSliderFieldTable, TV_MESSAGE("model", "the slider's %1"), read.sliderLine);
   for (size_t i = 0; i < read.items.size(); ++i) {
-    check(read.items[i], kItemFieldTable, "image " + std::to_string(i + 1) + "'s ",
+    check(read.items[i], kItemFieldTable, TV_MESSAGE("model", "image %1's %2").Arg(i + 1),
           read.firstItemLine + static_cast<long long>(i));
   }
 }
@@ -220,7 +239,7 @@ TLoadResult TProjectModel::LoadProjectFrom(fileutil::TTextLineReader& lines,
   if (!read.tagged || read.foreign) {
     // The model stays as it was; its items get their nodes back so that tree and model agree.
     RebuildItemNodes(tree);
-    Messages().Show(TMessageKind::Error, kRejected);
+    Messages().Show(TMessageKind::Error, Rejected());
     return TLoadResult::Rejected;
   }
   // The previous design's items do not belong to new parameters: they go once the slider line is
@@ -234,9 +253,11 @@ TLoadResult TProjectModel::LoadProjectFrom(fileutil::TTextLineReader& lines,
 
   // The file ended inside its blocks. Whatever was read stays, every item of the model has its
   // node, and the user learns that the design may be incomplete.
-  Messages().Show(TMessageKind::Warning, "The project file " + fileName + " ended early, " +
-                                             EndedEarlyText(read, Items.size()) +
-                                             ". The design may be incomplete.");
+  Messages().Show(
+      TMessageKind::Warning,
+      TV_MESSAGE("model", "The project file %1 ended early, %2. The design may be incomplete.")
+          .Arg(fileName)
+          .Arg(EndedEarlyText(read, Items.size())));
   return TLoadResult::EndedEarly;
 }
 
@@ -246,9 +267,11 @@ TLoadResult TProjectModel::OpenProject(const std::string& fileName, IDesignTree&
     fileutil::TTextLineReader lines(fileName, kMaxProjectFileBytes);
     read = ReadProject(lines, fileName, Separator, Progress());
     if (read.tagged && !read.foreign && !read.complete) {
-      throw TvError("The project file " + fileName + " ends early, " +
-                    EndedEarlyText(read, read.items.size()) +
-                    ", and was not opened: it may have been cut short.");
+      throw TvError(TV_MESSAGE("model",
+                               "The project file %1 ends early, %2, and was not opened: it may "
+                               "have been cut short.")
+                        .Arg(fileName)
+                        .Arg(EndedEarlyText(read, read.items.size())));
     }
     if (read.complete) CheckReadValues(read, fileName);
   } catch (...) {
@@ -257,7 +280,7 @@ TLoadResult TProjectModel::OpenProject(const std::string& fileName, IDesignTree&
   }
   if (!read.complete) {
     RebuildItemNodes(tree);
-    Messages().Show(TMessageKind::Error, kRejected);
+    Messages().Show(TMessageKind::Error, Rejected());
     return TLoadResult::Rejected;
   }
   Slider = std::move(read.slider);

@@ -48,7 +48,7 @@ struct TPublishChanges {
 };
 
 // "Changed: torvanecfg.js, slider3.jpg; 26 unchanged" ("Changed: nothing; ..." when none did).
-std::string PublishChangesText(const TPublishChanges& changes);
+TMessage PublishChangesText(const TPublishChanges& changes);
 
 // The published files (torvanecfg.js, torvane.css, slider0.jpg, ...) have the same names for every
 // project, so a folder holds the published set of one project only. Returns the base name of

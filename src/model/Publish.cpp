@@ -111,8 +111,9 @@ bool TProjectModel::PublishProject(const std::string& folder, const std::string&
   const std::string to = fileutil::WithSeparator(folder);
   const std::string base = scripttext::PublishBaseName(fileName);
   if (base.empty()) {
-    throw TvError("The project file name '" + fileName +
-                  "' leaves no name for the published files");
+    throw TvError(
+        TV_MESSAGE("model", "The project file name '%1' leaves no name for the published files")
+            .Arg(fileName));
   }
   // A project file named like one of the files the publish writes would be overwritten by it.
   std::set<std::string> outputs = {LowerAscii(base + ".html"),
@@ -131,8 +132,10 @@ bool TProjectModel::PublishProject(const std::string& folder, const std::string&
     }
   }
   if (outputs.count(LowerAscii(fileName)) != 0) {
-    throw TvError("The project file name '" + fileName +
-                  "' is also the name of a file that publishing writes; choose another name");
+    throw TvError(TV_MESSAGE("model",
+                             "The project file name '%1' is also the name of a file that "
+                             "publishing writes; choose another name")
+                      .Arg(fileName));
   }
 
   // Publishes into one folder take turns.
@@ -151,9 +154,11 @@ bool TProjectModel::PublishProject(const std::string& folder, const std::string&
   for (size_t i = 0; i < Items.size(); ++i) {
     const std::string& name = Items[i].imageFile;
     if (!name.empty() && !scripttext::IsPublishedPictureName(name)) {
-      throw TvError("Item " + std::to_string(i + 1) + "'s picture name '" + name +
-                    "' is not one that publishing makes (slider0.jpg, slider1.jpg, ...); "
-                    "nothing was published");
+      throw TvError(TV_MESSAGE("model",
+                               "Item %1's picture name '%2' is not one that publishing makes "
+                               "(slider0.jpg, slider1.jpg, ...); nothing was published")
+                        .Arg(i + 1)
+                        .Arg(name));
     }
   }
   const std::string projectText = ProjectText();
@@ -198,7 +203,7 @@ bool TProjectModel::PublishProject(const std::string& folder, const std::string&
   for (const TOutput& output : plan) fileutil::CheckWritableTarget(output.target);
 
   Progress().SetMaximum(static_cast<int>(plan.size()));
-  TProgressScope status(Progress(), "Copying Publishable Files ... ...");
+  TProgressScope status(Progress(), TV_MESSAGE_NOOP("model", "Copying Publishable Files ... ..."));
   LastPublish = {};
   enum TState : char { kPending, kUnchanged, kWritten };
   std::vector<TState> states(plan.size(), kPending);
@@ -209,9 +214,11 @@ bool TProjectModel::PublishProject(const std::string& folder, const std::string&
       std::string& list = states[k] != kPending ? written : missing;
       list += (list.empty() ? "" : ", ") + fileutil::NameOf(plan[k].target);
     }
-    return TvFileError(std::string(failure.what()) +
-                       "\nWritten: " + (written.empty() ? "nothing" : written) +
-                       ".\nNot written: " + missing + ".");
+    return TvFileError(TV_MESSAGE("model", "%1\nWritten: %2.\nNot written: %3.")
+                           .Arg(failure.Message())
+                           .Arg(written.empty() ? TMessageArgument(TV_MESSAGE("model", "nothing"))
+                                                : TMessageArgument(written))
+                           .Arg(missing));
   };
   for (size_t i = 0; i < firstPicture; ++i) {
     try {
@@ -240,11 +247,13 @@ bool TProjectModel::PublishProject(const std::string& folder, const std::string&
   return true;
 }
 
-std::string PublishChangesText(const TPublishChanges& changes) {
+TMessage PublishChangesText(const TPublishChanges& changes) {
   std::string names;
   for (const std::string& name : changes.changed) names += (names.empty() ? "" : ", ") + name;
-  return "Changed: " + (names.empty() ? std::string("nothing") : names) + "; " +
-         std::to_string(changes.unchanged) + " unchanged";
+  return TV_MESSAGE("model", "Changed: %1; %L2 unchanged")
+      .Arg(names.empty() ? TMessageArgument(TV_MESSAGE("model", "nothing"))
+                         : TMessageArgument(names))
+      .Arg(changes.unchanged);
 }
 
 std::vector<std::string> TProjectModel::PublishedPicturesOf(const std::string& imageFile) const {
@@ -316,7 +325,7 @@ std::vector<std::string> TProjectModel::PublishReportLines() {
 
 void TProjectModel::MakePublishReport(const std::string& folder, const std::string& fileName) {
   Progress().SetMaximum(101);
-  TProgressScope status(Progress(), "Making Publish Report ... ...");
+  TProgressScope status(Progress(), TV_MESSAGE_NOOP("model", "Making Publish Report ... ..."));
   fileutil::WriteTextLines(fileutil::WithSeparator(folder) + fileName, PublishReportLines());
 }
 

@@ -245,7 +245,7 @@ std::string PublishBaseName(const std::string& fileName) {
   return base;
 }
 
-std::string CanonicalWholeNumber(const std::string& text, const std::string& what) {
+std::string CanonicalWholeNumber(const std::string& text, const TMessage& what) {
   // Leading blanks and a "+" are accepted as the integer conversions accept them, and dropped.
   size_t at = 0;
   while (at < text.size() && text[at] == ' ') ++at;
@@ -253,7 +253,7 @@ std::string CanonicalWholeNumber(const std::string& text, const std::string& wha
   const bool plus = !number.empty() && number[0] == '+';
   if (plus) number.erase(0, 1);
   if (!IsWholeNumber(number) || (plus && number[0] == '-')) {
-    throw TvError(what + " '" + text + "' is not a whole number");
+    throw TvError(TV_MESSAGE("model", "%1 '%2' is not a whole number").Arg(what).Arg(text));
   }
   const bool negative = number[0] == '-';
   size_t first = negative ? 1 : 0;
@@ -261,58 +261,68 @@ std::string CanonicalWholeNumber(const std::string& text, const std::string& wha
   const std::string digits = number.substr(first);
   if (digits.size() > 10 ||
       (digits.size() == 10 && digits > (negative ? "2147483648" : "2147483647"))) {
-    throw TvError(what + " '" + text + "' is out of range");
+    throw TvError(TV_MESSAGE("model", "%1 '%2' is out of range").Arg(what).Arg(text));
   }
   if (digits == "0") return digits;
   return negative ? "-" + digits : digits;
 }
 
-std::string CanonicalItemSize(const std::string& text, const std::string& what) {
+std::string CanonicalItemSize(const std::string& text, const TMessage& what) {
   if (text.empty()) return text;
   return CanonicalWholeNumber(text, what);
 }
 
 TCheckedDesign CheckDesign(const TSliderData& data, const TItemArray&) {
-  const auto identifier = [](const std::string& text, const std::string& what) {
+  const auto identifier = [](const std::string& text, const TMessage& what) {
     if (!IsScriptIdentifier(text)) {
-      throw TvError(what + " '" + text +
-                    "' is not a script name (letters, digits, '_' and '$', not starting with a "
-                    "digit)");
+      throw TvError(TV_MESSAGE("model",
+                               "%1 '%2' is not a script name (letters, digits, '_' and '$', not "
+                               "starting with a digit)")
+                        .Arg(what)
+                        .Arg(text));
     }
   };
-  identifier(data.name, "The slider's name");
-  identifier(data.configName, "The slider's configuration name");
+  identifier(data.name, TV_MESSAGE("model", "The slider's name"));
+  identifier(data.configName, TV_MESSAGE("model", "The slider's configuration name"));
   if (IsReservedWord(data.configName)) {
-    throw TvError("The slider's configuration name '" + data.configName +
-                  "' is a reserved word of the script language");
+    throw TvError(TV_MESSAGE("model",
+                             "The slider's configuration name '%1' is a reserved word of the "
+                             "script language")
+                      .Arg(data.configName));
   }
-  const auto color = [](const std::string& text, const std::string& what) {
-    if (!IsHexColor(text)) throw TvError(what + " '" + text + "' is not six hexadecimal digits");
+  const auto color = [](const std::string& text, const TMessage& what) {
+    if (!IsHexColor(text))
+      throw TvError(
+          TV_MESSAGE("model", "%1 '%2' is not six hexadecimal digits").Arg(what).Arg(text));
   };
-  color(data.backgroundColour, "The slider's background colour");
-  color(data.imageBorderColour, "The slider's image border colour");
-  color(data.containerBorderColour, "The slider's container border colour");
+  color(data.backgroundColour, TV_MESSAGE("model", "The slider's background colour"));
+  color(data.imageBorderColour, TV_MESSAGE("model", "The slider's image border colour"));
+  color(data.containerBorderColour, TV_MESSAGE("model", "The slider's container border colour"));
 
   TCheckedDesign checked;
-  checked.width = CanonicalWholeNumber(data.width, "The slider's width");
-  checked.height = CanonicalWholeNumber(data.height, "The slider's height");
-  checked.step = CanonicalWholeNumber(data.step, "The slider's step");
-  checked.delay = CanonicalWholeNumber(data.delay, "The slider's delay");
-  checked.gap = CanonicalWholeNumber(data.gap, "The slider's gap");
-  checked.trailerSpace = CanonicalWholeNumber(data.trailerSpace, "The slider's trailer space");
-  const auto number = [](const std::string& text, const std::string& what) {
+  checked.width = CanonicalWholeNumber(data.width, TV_MESSAGE("model", "The slider's width"));
+  checked.height = CanonicalWholeNumber(data.height, TV_MESSAGE("model", "The slider's height"));
+  checked.step = CanonicalWholeNumber(data.step, TV_MESSAGE("model", "The slider's step"));
+  checked.delay = CanonicalWholeNumber(data.delay, TV_MESSAGE("model", "The slider's delay"));
+  checked.gap = CanonicalWholeNumber(data.gap, TV_MESSAGE("model", "The slider's gap"));
+  checked.trailerSpace =
+      CanonicalWholeNumber(data.trailerSpace, TV_MESSAGE("model", "The slider's trailer space"));
+  const auto number = [](const std::string& text, const TMessage& what) {
     return std::stoi(CanonicalWholeNumber(text, what));
   };
   checked.heightValue = std::stoi(checked.height);
   if (checked.heightValue < 1) {
-    throw TvError("The slider's height '" + data.height + "' must be at least 1 pixel");
+    throw TvError(
+        TV_MESSAGE("model", "The slider's height '%1' must be at least 1 pixel").Arg(data.height));
   }
-  checked.imageBorderWidth = number(data.imageBorderWidth, "The slider's image border width");
-  checked.imageBorderStyle = number(data.imageBorderStyle, "The slider's image border style");
+  checked.imageBorderWidth =
+      number(data.imageBorderWidth, TV_MESSAGE("model", "The slider's image border width"));
+  checked.imageBorderStyle =
+      number(data.imageBorderStyle, TV_MESSAGE("model", "The slider's image border style"));
   checked.containerBorderWidth =
-      number(data.containerBorderWidth, "The slider's container border width");
+      number(data.containerBorderWidth, TV_MESSAGE("model", "The slider's container border width"));
   checked.containerBorderStyle =
-      number(data.containerBorderStyle, "The slider's container border style");
+      number(data.containerBorderStyle, TV_MESSAGE("model", "The slider's container border style"));
   return checked;
 }
 

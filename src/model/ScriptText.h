@@ -79,8 +79,8 @@ long long OuterHeight(const TCheckedDesign& checked);
 // Canonical decimal text of a whole number (leading blanks, a "+" and leading zeros dropped, "-0"
 // gives "0"); what is left must satisfy IsWholeNumber and fit 32 bits, else TvError with `what`
 // and the value.
-std::string CanonicalWholeNumber(const std::string& text, const std::string& what);
+std::string CanonicalWholeNumber(const std::string& text, const TMessage& what);
 // The same for an item's width or height, which may also be empty (then "" is returned).
-std::string CanonicalItemSize(const std::string& text, const std::string& what);
+std::string CanonicalItemSize(const std::string& text, const TMessage& what);
 
 }  // namespace scripttext

@@ -150,8 +150,8 @@ void TCheckExporter::run(const TDesign& design, const TRunContext& context,
     const std::string name = "item " + std::to_string(i + 1);
     const std::string path = design.picturePath(i);
     if (!path.empty() && fileutil::IsFile(path)) {
-      if (const std::string why = PictureProblem(path); !why.empty())
-        problem(true, name + ": " + why);
+      if (const std::optional<TMessage> why = PictureProblem(path))
+        problem(true, name + ": " + why->English());
       continue;
     }
     // An item whose picture is not made again is published with the name and size it has.
@@ -159,8 +159,10 @@ void TCheckExporter::run(const TDesign& design, const TRunContext& context,
                                 : name + ": the picture " + path +
                                       " was not found; Save keeps the item's earlier picture");
     try {
-      scripttext::CanonicalItemSize(item.width, "Item " + std::to_string(i + 1) + "'s width");
-      scripttext::CanonicalItemSize(item.height, "Item " + std::to_string(i + 1) + "'s height");
+      scripttext::CanonicalItemSize(
+          item.width, TMessage::Verbatim("Item " + std::to_string(i + 1) + "'s width"));
+      scripttext::CanonicalItemSize(
+          item.height, TMessage::Verbatim("Item " + std::to_string(i + 1) + "'s height"));
       if (!item.imageFile.empty() && !scripttext::IsPublishedPictureName(item.imageFile))
         throw TvError("Item " + std::to_string(i + 1) + "'s picture name '" + item.imageFile +
                       "' is not one that publishing makes");
@@ -198,9 +200,9 @@ TDesign ReadDesign(const std::string& fileName, IMessages* messages) {
     case TLoadResult::Loaded:
       break;
     case TLoadResult::Rejected:
-      throw TvError(fileName + " is not a Torvane project file");
+      throw TvError(TV_MESSAGE("model", "%1 is not a Torvane project file").Arg(fileName));
     case TLoadResult::EndedEarly:
-      throw TvError(fileName + " ended early (the file is incomplete)");
+      throw TvError(TV_MESSAGE("model", "%1 ended early (the file is incomplete)").Arg(fileName));
   }
   model.ProjectFolder = fileutil::FolderOf(fileName);
   return DesignOf(model, tree);

@@ -9,6 +9,8 @@
 #include <unistd.h>
 #endif
 
+#include "ModelText.h"
+#include "images/PictureDecoder.h"
 #include "images/Thumbnail.h"
 
 namespace {
@@ -55,8 +57,10 @@ TMade Make(const TThumbnailCache& cache, const QString& path, int box, qint64 mt
   if (made.image.isNull()) {
     const std::string file = path.toStdString();
     if (cache.HasFailEntry(path)) {
-      made.reason = QString::fromStdString(PictureProblem(file));
-      if (made.reason.isEmpty()) made.reason = "Cannot read picture " + path + ": it is damaged";
+      const std::optional<TMessage> problem = PictureProblem(file);
+      made.reason = modeltext::Shown(
+          problem ? *problem
+                  : images::CannotReadPicture(file, TV_MESSAGE("model", "it is damaged")));
       return made;
     }
     try {
@@ -64,7 +68,7 @@ TMade Make(const TThumbnailCache& cache, const QString& path, int box, qint64 mt
       // A file changed while it was read may have given a mixture of both states.
       if (TThumbnailCache::MTimeOf(path) == mtime) cache.Store(path, box, made.image, mtime);
     } catch (const std::exception& error) {
-      made.reason = QString::fromStdString(error.what());
+      made.reason = modeltext::Shown(error);
       if (TThumbnailCache::MTimeOf(path) == mtime) cache.StoreFail(path, mtime);
       return made;
     }

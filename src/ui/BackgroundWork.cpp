@@ -59,7 +59,6 @@ bool TBackgroundWork::run(const TExporter& writer, TExportResult* result) {
       ->repaint();  // where a dialog closed just now, the window shows again before the work starts
 
   TJobOutcome outcome = TJobOutcome::Done;
-  QString error;
   runner_->Start(
       [&writer, design, context, found](TCancelToken& cancel, IProgress& progress) {
         context->progress = &progress;
@@ -67,10 +66,7 @@ bool TBackgroundWork::run(const TExporter& writer, TExportResult* result) {
         context->options.cancel = &cancel;
         writer.run(*design, *context, *found);
       },
-      [&](TJobOutcome how, const QString& text) {
-        outcome = how;
-        error = text;
-      });
+      [&](TJobOutcome how, const QString&) { outcome = how; });
   runner_->WaitForEnd();
 
   parts_.cancel->setEnabled(false);
@@ -91,7 +87,7 @@ bool TBackgroundWork::run(const TExporter& writer, TExportResult* result) {
     closeAfterWork_ = false;
     QMetaObject::invokeMethod(window, &QWidget::close, Qt::QueuedConnection);
   }
-  if (outcome == TJobOutcome::Failed) throw TvError(error.toStdString());
+  if (outcome == TJobOutcome::Failed) std::rethrow_exception(runner_->Failure());
   return outcome == TJobOutcome::Done;
 }
 
@@ -106,14 +102,8 @@ void TBackgroundWork::Step(int by) {
 
 void TBackgroundWork::SetPosition(int position) { parts_.bar->setValue(position); }
 
-// What the project model says while it works, in the window's language (other texts as they are).
-[[maybe_unused]] constexpr const char* kModelSteps[] = {
-    QT_TRANSLATE_NOOP("model", "Copying Publishable Files ... ..."),
-    QT_TRANSLATE_NOOP("model", "Copying Resource Files ... ..."),
-    QT_TRANSLATE_NOOP("model", "Making HTML Codes ... ..."),
-    QT_TRANSLATE_NOOP("model", "Making Publish Report ... ..."),
-    QT_TRANSLATE_NOOP("model", "Saving Data ... ...")};
-
+// What the project model says while it works (its steps are marked with TV_MESSAGE_NOOP), in the
+// window's language; other texts as they are.
 void TBackgroundWork::SetStatus(const std::string& text) {
   parts_.hint->setText(QCoreApplication::translate("model", text.c_str()));
 }

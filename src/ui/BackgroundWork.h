@@ -39,8 +39,9 @@ class TBackgroundWork : public QObject, public IProgress {
   // Runs `writer` on a worker thread over a copy of the design, the window answering meanwhile;
   // the document takes over what the run found and brought up to date (TDocument::applyRun),
   // also when it failed or was cancelled. True when it finished, false when the user cancelled
-  // it (the hint line then says "Cancelled"); a failure is thrown again here as a TvError with
-  // its text. Refused (false) while other work runs. `result` (when given) gets the run's result.
+  // it (the hint line then says "Cancelled"); a failure is thrown again here as it was thrown
+  // (a TvError with its message). Refused (false) while other work runs. `result` (when given) gets
+  // the run's result.
   bool run(const TExporter& writer, TExportResult* result = nullptr);
   bool busy() const;
   // Past its point of no return: the work goes to its end.

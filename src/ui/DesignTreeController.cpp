@@ -10,6 +10,7 @@
 
 #include "Icons.h"
 #include "ItemTreeModel.h"
+#include "ModelText.h"
 #include "Prompts.h"
 #include "images/PictureDecoder.h"
 
@@ -260,7 +261,7 @@ void TDesignTreeController::showDroppedPictures(int first, int count, const QStr
   prompt::Message(parts_.window, TMessageKind::Warning,
                   tr("Only pictures (%1 files) can be added to the slider. These files were not "
                      "added:\n")
-                          .arg(QString::fromLatin1(images::ReadableFormats())) +
+                          .arg(modeltext::Shown(images::ReadableFormats())) +
                       refused.join('\n'),
                   {TButton::Ok});
 }

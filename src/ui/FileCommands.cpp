@@ -9,6 +9,7 @@
 #include "BackgroundWork.h"
 #include "Document.h"
 #include "Errors.h"
+#include "ModelText.h"
 #include "Prompts.h"
 #include "RecentFiles.h"
 #include "ScriptText.h"
@@ -108,7 +109,7 @@ bool TFileCommands::saveTo(const QString& path) {
     if (finished) {
       document_.markSaved(path, revision);
       // Only the files named here need uploading again.
-      work_.SetStatus(PublishChangesText(document_.lastPublish()));
+      work_.SetStatus(modeltext::Shown(PublishChangesText(document_.lastPublish())).toStdString());
       for (QAction* a : parts_.save) a->setEnabled(document_.isModified());
     }
   });
@@ -209,7 +210,7 @@ bool TFileCommands::loadDesign(const QString& path) {
   try {
     if (!isTemplate) addRecentFile(path);
   } catch (const std::exception& error) {
-    recentError = QString::fromUtf8(error.what());
+    recentError = modeltext::Shown(error);
   }
   // The previous design's preview goes now that the new one has really arrived.
   renewPreviewFolder(U8(QDir::toNativeSeparators(QFileInfo(path).absolutePath() + '/')));

@@ -1,6 +1,7 @@
 #include "LinkTip.h"
 
 #include "DialogFrame.h"
+#include "ModelText.h"
 #include "Prompts.h"
 #include "Settings.h"
 #include "ui_LinkTip.h"
@@ -26,6 +27,6 @@ void TLinkTip::storeDontShow() {
   try {
     settings::Write(settings::kShowLinkTip, show);
   } catch (const std::exception& error) {
-    if (show) ShowError(this, QString::fromUtf8(error.what()));
+    if (show) ShowError(this, modeltext::Shown(error));
   }
 }

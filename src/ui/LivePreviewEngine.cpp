@@ -15,6 +15,7 @@
 
 #include "Errors.h"
 #include "LiveWebPage.h"
+#include "ModelText.h"
 #include "images/PictureCache.h"
 
 namespace {
@@ -100,7 +101,7 @@ void TLivePreviewEngine::start() {
     } catch (const TvCancelled&) {
       cancelled = true;
     } catch (const std::exception& e) {
-      error = QString::fromStdString(e.what());
+      error = modeltext::Shown(e);
     }
     // The same slider as the page made before: the pane applies this one in place and never
     // loads it.

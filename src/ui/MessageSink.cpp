@@ -1,7 +1,8 @@
 #include "MessageSink.h"
 
+#include "ModelText.h"
 #include "Prompts.h"
 
-void TMessageSink::Show(TMessageKind kind, const std::string& text) {
-  prompt::Message(window_, kind, QString::fromStdString(text), {TButton::Ok});
+void TMessageSink::Show(TMessageKind kind, const TMessage& message) {
+  prompt::Message(window_, kind, modeltext::Shown(message), {TButton::Ok});
 }

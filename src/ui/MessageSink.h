@@ -9,7 +9,7 @@ class QWidget;
 class TMessageSink : public IMessages {
  public:
   explicit TMessageSink(QWidget* window) : window_(window) {}
-  void Show(TMessageKind kind, const std::string& text) override;
+  void Show(TMessageKind kind, const TMessage& message) override;
 
  private:
   QWidget* window_;

@@ -6,6 +6,7 @@
 #include <QStyle>
 #include <QWidget>
 
+#include "ModelText.h"
 #include "images/ImageScaler.h"
 
 TPictureFacts::TPictureFacts(QObject* parent) : QObject(parent) {
@@ -27,7 +28,7 @@ const TPictureState& TPictureFacts::state(const QString& path) {
       state.size = QSize(width, height);
       state.bytes = QFileInfo(path).size();
     } catch (const std::exception& error) {
-      state.problem = QString::fromStdString(error.what());
+      state.problem = modeltext::Shown(error);
     }
   }
   return *states_.insert(path, state);

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPixmap>
 
+#include "ModelText.h"
 #include "PictureFacts.h"
 #include "images/ImageScaler.h"
 #include "ui_PicturePane.h"
@@ -67,7 +68,7 @@ void TPicturePane::showOne(const QString& path) {
     const auto [width, height] = ScaledSize(size.width(), size.height(), sliderHeight_);
     ui_->lblPublishedSize->setText(tr("Published at %1 × %2 pixels").arg(width).arg(height));
   } catch (const std::exception& error) {
-    ui_->lblPublishedSize->setText(QString::fromStdString(error.what()));
+    ui_->lblPublishedSize->setText(modeltext::Shown(error));
   }
 }
 

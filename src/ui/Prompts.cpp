@@ -10,6 +10,7 @@
 #include <deque>
 #include <variant>
 
+#include "ModelText.h"
 #include "images/ImageScaler.h"
 
 namespace prompt {
@@ -254,7 +255,7 @@ bool RunCommand(QWidget* parent, const std::function<void()>& command) {
     command();
     return true;
   } catch (const std::exception& error) {
-    ShowError(parent, QString::fromUtf8(error.what()));
+    ShowError(parent, modeltext::Shown(error));
   } catch (...) {
     ShowError(parent,
               QCoreApplication::translate("prompt", "An unknown error stopped the command."));

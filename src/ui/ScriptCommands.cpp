@@ -10,6 +10,7 @@
 #include "CodeWindow.h"
 #include "Document.h"
 #include "Errors.h"
+#include "ModelText.h"
 #include "Prompts.h"
 #include "PublishReport.h"
 #include "ScriptText.h"
@@ -99,7 +100,7 @@ void TScriptCommands::showPublishReport() {
     TPublishReportWindow report(parts_.window);
     report.loadReport(QString::fromStdString(made.files.at(0)));
     if (const auto& last = document_.lastPublish(); last.published)
-      report.showChanges(QString::fromStdString(PublishChangesText(last)));
+      report.showChanges(modeltext::Shown(PublishChangesText(last)));
     // A saved project has its page beside it: the report leads there.
     const QFileInfo project(document_.fileName());
     const QString page =

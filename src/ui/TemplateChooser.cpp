@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "DialogFrame.h"
+#include "ModelText.h"
 #include "Prompts.h"
 #include "Settings.h"
 #include "ui_TemplateChooser.h"
@@ -99,7 +100,7 @@ void TTemplateChooser::storeDontShow() {
   try {
     settings::Write(settings::kShowTemplets, show);
   } catch (const std::exception& error) {
-    if (show) ShowError(this, QString::fromUtf8(error.what()));
+    if (show) ShowError(this, modeltext::Shown(error));
   }
 }
 

@@ -45,9 +45,9 @@ std::string ProjectText(const std::string& sliderLine, const std::vector<std::st
 
 class RecordingMessages : public IMessages {
  public:
-  void Show(TMessageKind kind, const std::string& text) override {
+  void Show(TMessageKind kind, const TMessage& message) override {
     kinds.push_back(kind);
-    texts.push_back(text);
+    texts.push_back(message.English());
   }
   std::vector<TMessageKind> kinds;
   std::vector<std::string> texts;

@@ -263,9 +263,9 @@ TEST(Publish, RewritesOnlyTheFilesWhoseContentChanged) {
       EXPECT_EQ(after.at(name) == stamp, !written) << c.what << ": " << name;
     }
   }
-  EXPECT_EQ(PublishChangesText(f.model.LastPublish),
+  EXPECT_EQ(PublishChangesText(f.model.LastPublish).English(),
             "Changed: torvanecfg.js, show.tvn; 6 unchanged");
-  EXPECT_EQ(PublishChangesText({{}, 8, true}), "Changed: nothing; 8 unchanged");
+  EXPECT_EQ(PublishChangesText({{}, 8, true}).English(), "Changed: nothing; 8 unchanged");
 }
 
 TEST(Publish, ModernFormatsArePublishedListedAndNamedInTheConfiguration) {

@@ -113,7 +113,8 @@ TEST(Thumbnail, QuickCheckSaysWhyAPictureCannotBeUsed) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
-    const std::string problem = PictureProblem(c.path);
+    const std::optional<TMessage> why = PictureProblem(c.path);
+    const std::string problem = why ? why->English() : "";
     if (c.why.empty()) {
       EXPECT_EQ(problem, "");
     } else {
@@ -125,7 +126,7 @@ TEST(Thumbnail, QuickCheckSaysWhyAPictureCannotBeUsed) {
   const std::vector<unsigned char> grey(300 * 200 * 3, 90);
   const std::string png =
       dir.Write("grey.png", images::EncodePng(grey.data(), 300, 200, 3, {}, "grey.png"));
-  EXPECT_EQ(PictureProblem(png), "");
+  EXPECT_FALSE(PictureProblem(png).has_value());
   const TThumbnail fromPng = MakeThumbnail(png, 128);
   EXPECT_EQ(fromPng.width, 128);
   EXPECT_EQ(fromPng.height, 85);

@@ -1,8 +1,10 @@
 // The live preview pane in a real window on a (virtual) display: the page loads without script
 // errors and moves, follows an edit within a second, previews a design with a missing picture,
 // and rests while paused, hidden or minimised. Runs under xvfb-run, not offscreen.
+#include <QAccessible>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QImage>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -64,6 +66,18 @@ class TestLivePreview : public QObject {
     QVERIFY2(NextPage(shown), qPrintable(pane.statusText()));
     QVERIFY2(pane.statusText().isEmpty(), qPrintable(pane.statusText()));
     QVERIFY2(pane.consoleErrors().isEmpty(), qPrintable(pane.consoleErrors().join('\n')));
+
+    // Assistive technology finds the program under its own name with the main window as its one
+    // window: not the hidden windows the web views draw their pages through (they are there).
+    QAccessibleInterface* program = QAccessible::queryAccessibleInterface(qApp);
+    QCOMPARE(program->text(QAccessible::Name), QStringLiteral("Torvane"));
+    QStringList windows;
+    for (int i = 0; i < program->childCount(); ++i) {
+      windows << program->child(i)->text(QAccessible::Name);
+      QCOMPARE(program->indexOfChild(program->child(i)), i);
+    }
+    QCOMPARE(windows, QStringList{form.windowTitle()});
+    QVERIFY(QGuiApplication::topLevelWindows().size() > 1);
 
     // The strip moves.
     const QImage first = Grab(pane);

@@ -8,6 +8,7 @@
 #include <QTest>
 #include <cstdio>
 
+#include "AccessibleApplication.h"
 #include "LiveWebPage.h"
 #include "Settings.h"
 #include "Translations.h"
@@ -87,6 +88,7 @@ int main(int argc, char* argv[]) {
   // Offscreen unless a test run chose a display (the live preview's test runs under xvfb-run).
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   webengine::Prepare();
+  accessibleapp::Install();
   QApplication app(argc, argv);
   // The window as an English user has it, whatever the machine's language.
   translations::Install(app, QLocale(QLocale::English));

@@ -18,9 +18,9 @@ namespace {
 class TErrMessages : public IMessages {
  public:
   explicit TErrMessages(std::ostream& err) : err_(err) {}
-  void Show(TMessageKind kind, const std::string& text) override {
-    err_ << "torvane-cli: " << (kind == TMessageKind::Error ? "error: " : "warning: ") << text
-         << "\n";
+  void Show(TMessageKind kind, const TMessage& message) override {
+    err_ << "torvane-cli: " << (kind == TMessageKind::Error ? "error: " : "warning: ")
+         << message.English() << "\n";
   }
 
  private:

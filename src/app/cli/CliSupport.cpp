@@ -39,13 +39,13 @@ class TStreamMessages : public IMessages {
  public:
   int warnings = 0;  // warnings and errors shown
   TStreamMessages(std::ostream& err, TTerminalProgress* bar) : err_(err), bar_(bar) {}
-  void Show(TMessageKind kind, const std::string& text) override {
+  void Show(TMessageKind kind, const TMessage& message) override {
     if (bar_) bar_->Erase();
     if (kind != TMessageKind::Information) ++warnings;
     const char* label = kind == TMessageKind::Error     ? "error"
                         : kind == TMessageKind::Warning ? "warning"
                                                         : "note";
-    err_ << "torvane-cli: " << label << ": " << text << "\n";
+    err_ << "torvane-cli: " << label << ": " << message.English() << "\n";
   }
 
  private:
@@ -273,7 +273,7 @@ int PublishCommand(const std::string& projectPath, const std::string& toFolder, 
         err << "torvane-cli: warning: " << warning << "\n";
         ++warnings;
       }
-      err << PublishChangesText(published.changes) << "\n";
+      err << PublishChangesText(published.changes).English() << "\n";
       result = kExitPublished;
       if (options.strict && warnings > 0) {
         err << "torvane-cli: --strict: published with " << warnings

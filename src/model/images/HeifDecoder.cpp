@@ -24,13 +24,17 @@ class HeifDecoder : public TWholePictureDecoder {
     const bool av1 = brand == heif_avif || brand == heif_avis;
     if (!heif_have_decoder_for_format(av1 ? heif_compression_AV1 : heif_compression_HEVC)) {
       PictureFailure(path_,
-                     av1 ? "AVIF decoding is not available: install libheif1 with its AV1 "
-                           "decoder (the libheif-plugin-dav1d package where there is one)"
-                         : "HEIC decoding is not available: install libheif1 with its HEVC "
-                           "decoder (the libheif-plugin-libde265 package where there is one)");
+                     av1 ? TV_MESSAGE("model",
+                                      "AVIF decoding is not available: install libheif1 with its "
+                                      "AV1 decoder (the libheif-plugin-dav1d package where there "
+                                      "is one)")
+                         : TV_MESSAGE("model",
+                                      "HEIC decoding is not available: install libheif1 with its "
+                                      "HEVC decoder (the libheif-plugin-libde265 package where "
+                                      "there is one)"));
     }
     context_.reset(heif_context_alloc());
-    if (!context_) PictureFailure(path_, "out of memory");
+    if (!context_) PictureFailure(path_, TV_MESSAGE("model", "out of memory"));
     // The declared size is checked by the scaler, which names it; libheif's own bound stays far
     // above that check.
     heif_context_set_maximum_image_size_limit(context_.get(), 1 << 17);
@@ -74,8 +78,8 @@ class HeifDecoder : public TWholePictureDecoder {
         heif_decode_image(handle_.get(), &image, heif_colorspace_RGB, chroma, nullptr);
     if (error.code != heif_error_Ok) {
       if (image) heif_image_release(image);
-      PictureFailure(path_,
-                     std::string("the picture data cannot be decoded (") + error.message + ")");
+      PictureFailure(
+          path_, TV_MESSAGE("model", "the picture data cannot be decoded (%1)").Arg(error.message));
     }
     struct Release {
       heif_image* image;
@@ -84,12 +88,15 @@ class HeifDecoder : public TWholePictureDecoder {
     const int w = heif_image_get_width(image, heif_channel_interleaved);
     const int h = heif_image_get_height(image, heif_channel_interleaved);
     if (w != header_.width || h != header_.height) {
-      PictureFailure(path_, "the decoded picture is " + std::to_string(w) + " x " +
-                                std::to_string(h) + " pixels, not the size the file declares");
+      PictureFailure(path_, TV_MESSAGE("model",
+                                       "the decoded picture is %L1 x %L2 pixels, not the size the "
+                                       "file declares")
+                                .Arg(w)
+                                .Arg(h));
     }
     int stride = 0;
     const uint8_t* plane = heif_image_get_plane_readonly(image, heif_channel_interleaved, &stride);
-    if (!plane) PictureFailure(path_, "the picture data cannot be decoded");
+    if (!plane) PictureFailure(path_, TV_MESSAGE("model", "the picture data cannot be decoded"));
     const size_t samples = static_cast<size_t>(w) * header_.channels;
     pixels.resize(samples * static_cast<size_t>(h));
     const unsigned max =
@@ -135,8 +142,8 @@ class HeifDecoder : public TWholePictureDecoder {
 
   void Check(const heif_error& error) {
     if (error.code != heif_error_Ok) {
-      PictureFailure(path_,
-                     std::string("damaged or unsupported HEIF data (") + error.message + ")");
+      PictureFailure(
+          path_, TV_MESSAGE("model", "damaged or unsupported HEIF data (%1)").Arg(error.message));
     }
   }
 

@@ -67,7 +67,7 @@ class TReservation {
   long long bytes_;
 };
 
-std::string Megabytes(long long bytes) { return std::to_string((bytes + (1 << 20) - 1) >> 20); }
+long long Megabytes(long long bytes) { return (bytes + (1 << 20) - 1) >> 20; }
 
 JpegLimits DecoderLimits(const TCancelToken* cancel = nullptr) {
   JpegLimits limits;
@@ -95,12 +95,12 @@ int DecodeScaleNum(int uprightHeight, int targetHeight) {
 
 std::pair<int, int> ScaledSize(int width, int height, int targetHeight) {
   if (targetHeight < 1) {
-    throw TvError("The slider height must be at least 1 pixel (it is " +
-                  std::to_string(targetHeight) + ")");
+    throw TvError(TV_MESSAGE("model", "The slider height must be at least 1 pixel (it is %1)")
+                      .Arg(targetHeight));
   }
   if (width < 1 || height < 1) {
-    throw TvError("A picture of " + std::to_string(width) + " x " + std::to_string(height) +
-                  " pixels cannot be scaled");
+    throw TvError(
+        TV_MESSAGE("model", "A picture of %1 x %2 pixels cannot be scaled").Arg(width).Arg(height));
   }
   // width / (height / targetHeight) is width * targetHeight / height: computed exactly in
   // integers and rounded half to even. (A 32-bit float factor missed exact halves, so that about
@@ -113,9 +113,13 @@ std::pair<int, int> ScaledSize(int width, int height, int targetHeight) {
   const double outW = static_cast<double>(std::max(1LL, quotient));
   const double outH = static_cast<double>(targetHeight);
   if (outW * outH > static_cast<double>(kMaxScaledPixels)) {
-    throw TvError("A picture of " + std::to_string(width) + " x " + std::to_string(height) +
-                  " pixels scaled to a height of " + std::to_string(targetHeight) +
-                  " would exceed " + std::to_string(kMaxScaledPixels / 1000000) + " megapixels");
+    throw TvError(TV_MESSAGE("model",
+                             "A picture of %L1 x %L2 pixels scaled to a height of %L3 would "
+                             "exceed %L4 megapixels")
+                      .Arg(width)
+                      .Arg(height)
+                      .Arg(targetHeight)
+                      .Arg(kMaxScaledPixels / 1000000));
   }
   return {static_cast<int>(outW), static_cast<int>(outH)};
 }
@@ -131,15 +135,18 @@ struct TScaledPixels {
   bool usedBackground = false;
 };
 
-std::string Declared(int width, int height) {
-  return std::to_string(width) + " x " + std::to_string(height) + " pixels";
+TMessage Declared(int width, int height) {
+  return TV_MESSAGE("model", "%L1 x %L2 pixels").Arg(width).Arg(height);
 }
 
 void CheckDeclaredSize(const std::string& sourcePath, int width, int height) {
   if (static_cast<long long>(width) * height > kMaxSourcePixels) {
-    throw TvError("Cannot read picture " + sourcePath + ": it declares " + Declared(width, height) +
-                  ", more than the " + std::to_string(kMaxSourcePixels / 1000000) +
-                  " megapixels a picture may have");
+    throw TvError(
+        CannotReadPicture(sourcePath, TV_MESSAGE("model",
+                                                 "it declares %1, more than the %L2 megapixels "
+                                                 "a picture may have")
+                                          .Arg(Declared(width, height))
+                                          .Arg(kMaxSourcePixels / 1000000)));
   }
 }
 
@@ -153,13 +160,20 @@ long long ScaleMemory(long long decW, long long decH, int storedOutH, long long 
   return held + decW * 4 * (ringRows + 2 * 16) + outPixels * 14 + (4LL << 20);
 }
 
-void CheckMemory(const std::string& sourcePath, int width, int height, const char* how,
+void CheckMemory(const std::string& sourcePath, int width, int height, bool severalScans,
                  long long need, long long held) {
   if (need > kPictureMemoryLimit || held > kPictureMemoryLimit) {
-    throw TvError("Cannot read picture " + sourcePath + ": it declares " + Declared(width, height) +
-                  how + ", which would need about " + Megabytes(need) +
-                  " MB to scale, more than the " + Megabytes(kPictureMemoryLimit) +
-                  " MB a picture may use");
+    throw TvError(CannotReadPicture(
+        sourcePath, (severalScans ? TV_MESSAGE("model",
+                                               "it declares %1 in several scans, which would need "
+                                               "about %L2 MB to scale, more than the %L3 MB a "
+                                               "picture may use")
+                                  : TV_MESSAGE("model",
+                                               "it declares %1, which would need about %L2 MB to "
+                                               "scale, more than the %L3 MB a picture may use"))
+                        .Arg(Declared(width, height))
+                        .Arg(Megabytes(need))
+                        .Arg(Megabytes(kPictureMemoryLimit))));
   }
 }
 
@@ -202,10 +216,13 @@ TScaledPixels ScaleJpeg(JpegReader& reader, const std::string& sourcePath, int t
   CheckDeclaredSize(sourcePath, info.width, info.height);
   if (info.arithmetic &&
       static_cast<long long>(info.width) * info.height > kMaxArithmeticSourcePixels) {
-    throw TvError("Cannot read picture " + sourcePath + ": it declares " +
-                  Declared(info.width, info.height) + " in arithmetic coding, more than the " +
-                  std::to_string(kMaxArithmeticSourcePixels / 1000000) +
-                  " megapixels such a picture may have");
+    throw TvError(
+        CannotReadPicture(sourcePath, TV_MESSAGE("model",
+                                                 "it declares %1 in arithmetic coding, more "
+                                                 "than the %L2 megapixels such a picture may "
+                                                 "have")
+                                          .Arg(Declared(info.width, info.height))
+                                          .Arg(kMaxArithmeticSourcePixels / 1000000)));
   }
   const TSizes sizes = SizesOf(info.width, info.height, info.orientation, targetHeight);
   if (options.neverEnlarge && sizes.uprightH < targetHeight) return {};
@@ -217,8 +234,7 @@ TScaledPixels ScaleJpeg(JpegReader& reader, const std::string& sourcePath, int t
   const long long estH = (static_cast<long long>(info.height) * scaleNum + 7) / 8;
   const long long need = ScaleMemory(estW, estH, storedOutH, static_cast<long long>(outW) * outH,
                                      info.coefficientBytes);
-  CheckMemory(sourcePath, info.width, info.height, info.multiScan ? " in several scans" : "", need,
-              info.coefficientBytes);
+  CheckMemory(sourcePath, info.width, info.height, info.multiScan, need, info.coefficientBytes);
   TReservation reservation(need);
 
   // What the decoder hands out, and whether the embedded profile is used.
@@ -254,7 +270,8 @@ TScaledPixels ScaleJpeg(JpegReader& reader, const std::string& sourcePath, int t
     for (int k = 0; k < Resampler::kBandRows; ++k) rows[k] = resampler.InputRow(k);
     const int got = reader.ReadRows(rows, Resampler::kBandRows);
     if (got <= 0) {
-      throw TvError("Cannot read picture " + sourcePath + ": the picture data ends early");
+      throw TvError(
+          CannotReadPicture(sourcePath, TV_MESSAGE("model", "the picture data ends early")));
     }
     resampler.RowsWritten(got);
   }
@@ -352,7 +369,7 @@ TScaledPixels ScaleDecoded(TPictureDecoder& decoder, const std::string& sourcePa
   const long long need =
       ScaleMemory(info.width, info.height, storedOutH, static_cast<long long>(outW) * outH,
                   info.wholeBytes + rowBytes * (Resampler::kBandRows + 8));
-  CheckMemory(sourcePath, declaredW, declaredH, "", need, info.wholeBytes);
+  CheckMemory(sourcePath, declaredW, declaredH, false, need, info.wholeBytes);
   TReservation reservation(need);
 
   const PixelKind kind = info.channels == 1 ? PixelKind::Gray : PixelKind::Rgb;
@@ -384,7 +401,8 @@ TScaledPixels ScaleDecoded(TPictureDecoder& decoder, const std::string& sourcePa
     }
     const int got = decoder.ReadRows(rows, Resampler::kBandRows);
     if (got <= 0) {
-      throw TvError("Cannot read picture " + sourcePath + ": the picture data ends early");
+      throw TvError(
+          CannotReadPicture(sourcePath, TV_MESSAGE("model", "the picture data ends early")));
     }
     done += got;
     if (direct) {
@@ -454,18 +472,19 @@ class TOpenPicture {
     const std::filesystem::path fsPath = fileutil::FsPath(sourcePath);
     std::error_code ec;
     if (!std::filesystem::exists(fsPath, ec)) {
-      throw TvError("Cannot read picture " + sourcePath + ": file not found");
+      throw TvError(CannotReadPicture(sourcePath, TV_MESSAGE("model", "file not found")));
     }
     if (std::filesystem::is_directory(fsPath, ec)) {
-      throw TvError("Cannot read picture " + sourcePath + ": it is a folder, not a file");
+      throw TvError(
+          CannotReadPicture(sourcePath, TV_MESSAGE("model", "it is a folder, not a file")));
     }
     // Opening a pipe or a device could wait for ever.
     if (!std::filesystem::is_regular_file(fsPath, ec)) {
-      throw TvError("Cannot read picture " + sourcePath + ": it is not a regular file");
+      throw TvError(CannotReadPicture(sourcePath, TV_MESSAGE("model", "it is not a regular file")));
     }
     file_ = std::fopen(sourcePath.c_str(), "rb");
     if (!file_) {
-      throw TvError("Cannot read picture " + sourcePath + ": " + std::strerror(errno));
+      throw TvError(CannotReadPicture(sourcePath, TMessage::Verbatim(std::strerror(errno))));
     }
     unsigned char head[16];
     const size_t got = std::fread(head, 1, sizeof head, file_);

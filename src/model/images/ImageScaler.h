@@ -115,7 +115,7 @@ struct TScaleJob {
   int targetHeight = 0;
   TPictureCache* cache = nullptr;  // where scaled pictures are looked up and kept; none when null
   TScaleOptions options = {};
-  std::string owner = {};  // who uses the picture ("Item 2"): an error about it starts with this
+  int item = 0;  // the item that uses the picture (from 1): an error about it starts "Item 2: "
 };
 
 // Runs ScaleJpegFile (through the job's cache, when it has one) for every job on `workers` threads

@@ -78,7 +78,10 @@ std::vector<unsigned char> EncodeJpeg(const unsigned char* pixels, int width, in
   if (ok && s->out) result.assign(s->out, s->out + s->outSize);
   if (s->created) jpeg_destroy_compress(&s->cinfo);
   std::free(s->out);
-  if (!ok) throw TvError("Cannot encode the scaled picture of " + path + ": " + s->message);
+  if (!ok)
+    throw TvError(TV_MESSAGE("model", "Cannot encode the scaled picture of %1: %2")
+                      .Arg(path)
+                      .Arg(s->message));
   return result;
 }
 

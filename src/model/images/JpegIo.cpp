@@ -13,6 +13,7 @@
 #include <limits>
 #include <vector>
 
+#include "images/PictureDecoder.h"
 #include "images/WorkBudget.h"
 
 #include "Errors.h"
@@ -304,7 +305,8 @@ J_COLOR_SPACE SpaceOf(PixelKind kind) {
 
 JpegReader::JpegReader(const std::string& path, const std::string& bytes, const JpegLimits& limits)
     : state_(std::make_unique<State>()), path_(path) {
-  if (bytes.empty()) throw TvError("Cannot read picture " + path_ + ": the file is empty");
+  if (bytes.empty())
+    throw TvError(CannotReadPicture(path_, TV_MESSAGE("model", "the file is empty")));
   Open(reinterpret_cast<const unsigned char*>(bytes.data()),
        static_cast<unsigned long>(bytes.size()), nullptr, limits);
 }
@@ -312,7 +314,8 @@ JpegReader::JpegReader(const std::string& path, const std::string& bytes, const 
 JpegReader::JpegReader(const std::string& path, std::FILE* file, const JpegLimits& limits)
     : state_(std::make_unique<State>()), path_(path) {
   const int first = std::fgetc(file);
-  if (first == EOF) throw TvError("Cannot read picture " + path_ + ": the file is empty");
+  if (first == EOF)
+    throw TvError(CannotReadPicture(path_, TV_MESSAGE("model", "the file is empty")));
   std::ungetc(first, file);
   Open(nullptr, 0, file, limits);
 }
@@ -369,8 +372,9 @@ void JpegReader::Open(const unsigned char* data, unsigned long size, std::FILE* 
     }
   }
   if (info_.color == SourceColor::Other) {
-    throw TvError("Cannot read picture " + path_ + ": unsupported kind of JPEG (" +
-                  std::to_string(c.num_components) + " colour components)");
+    throw TvError(CannotReadPicture(
+        path_, TV_MESSAGE("model", "unsupported kind of JPEG (%1 colour components)")
+                   .Arg(c.num_components)));
   }
 }
 
@@ -379,30 +383,33 @@ JpegReader::~JpegReader() = default;
 void JpegReader::Fail() const {
   const ErrorMgr& e = state_->err;
   if (e.cancelled) throw TvCancelled();
-  std::string what;
+  TMessage what("");
   if (e.tooManyScans) {
-    what = "it has more than " + std::to_string(e.maxScans) + " scans";
+    what = TV_MESSAGE("model", "it has more than %L1 scans").Arg(e.maxScans);
   } else if (e.overBudget) {
-    what = "its " + std::to_string(state_->cinfo.input_scan_number) +
-           " scans would take more decoding work than a picture may (" +
-           std::to_string(e.budget.Limit()) + " blocks)";
+    what = TV_MESSAGE("model",
+                      "its %L1 scans would take more decoding work than a picture may (%L2 "
+                      "blocks)")
+               .Arg(state_->cinfo.input_scan_number)
+               .Arg(e.budget.Limit());
   } else if (e.tooLong) {
-    what =
-        !state_->headerRead
-            ? "no picture header in its first " + std::to_string(state_->source.limit >> 20) + " MB"
-            : "the file holds far more data than a picture of its declared size can need (" +
-                  std::to_string(state_->source.limit >> 20) + " MB read)";
+    what = (!state_->headerRead
+                ? TV_MESSAGE("model", "no picture header in its first %L1 MB")
+                : TV_MESSAGE("model",
+                             "the file holds far more data than a picture of its declared size "
+                             "can need (%L1 MB read)"))
+               .Arg(state_->source.limit >> 20);
   } else if (e.code == JERR_NO_SOI) {
-    what = "not a JPEG file";
+    what = TV_MESSAGE("model", "not a JPEG file");
   } else if (e.code == JERR_NO_BACKING_STORE || e.code == JERR_OUT_OF_MEMORY) {
-    what = "decoding it would need more memory than a picture may use (" + std::string(e.message) +
-           ")";
+    what = TV_MESSAGE("model", "decoding it would need more memory than a picture may use (%1)")
+               .Arg(e.message);
   } else if (e.corruptData) {
-    what = "the picture data is corrupt or truncated (" + std::string(e.message) + ")";
+    what = TV_MESSAGE("model", "the picture data is corrupt or truncated (%1)").Arg(e.message);
   } else {
-    what = "corrupt or unsupported JPEG data (" + std::string(e.message) + ")";
+    what = TV_MESSAGE("model", "corrupt or unsupported JPEG data (%1)").Arg(e.message);
   }
-  throw TvError("Cannot read picture " + path_ + ": " + what);
+  throw TvError(CannotReadPicture(path_, what));
 }
 
 void JpegReader::Start(int scaleNum, PixelKind kind) {

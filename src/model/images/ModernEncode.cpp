@@ -90,15 +90,19 @@ heif_error AppendBytes(heif_context*, const void* data, size_t size, void* userd
 std::vector<unsigned char> EncodeWebp(const unsigned char* pixels, PixelKind kind, int width,
                                       int height, int quality, int method,
                                       const std::string& path) {
-  const auto refuse = [&](const std::string& why) {
-    return TvError("Cannot encode the scaled picture of " + path + " as WebP: " + why);
+  const auto refuse = [&](const TMessage& why) {
+    return TvError(TV_MESSAGE("model", "Cannot encode the scaled picture of %1 as WebP: %2")
+                       .Arg(path)
+                       .Arg(why));
   };
   WebPConfig config;
-  if (!WebPConfigInit(&config)) throw refuse("the library does not match its header");
+  if (!WebPConfigInit(&config))
+    throw refuse(TV_MESSAGE("model", "the library does not match its header"));
   config.quality = static_cast<float>(quality);
   config.method = method;
   WebPPicture picture;
-  if (!WebPPictureInit(&picture)) throw refuse("the library does not match its header");
+  if (!WebPPictureInit(&picture))
+    throw refuse(TV_MESSAGE("model", "the library does not match its header"));
   picture.width = width;
   picture.height = height;
   WebPMemoryWriter writer;
@@ -114,7 +118,7 @@ std::vector<unsigned char> EncodeWebp(const unsigned char* pixels, PixelKind kin
   std::vector<unsigned char> bytes;
   if (ok) bytes.assign(writer.mem, writer.mem + writer.size);
   WebPMemoryWriterClear(&writer);
-  if (!ok) throw refuse("encoder error " + std::to_string(error));
+  if (!ok) throw refuse(TV_MESSAGE("model", "encoder error %1").Arg(error));
   return bytes;
 }
 
@@ -122,8 +126,11 @@ std::vector<unsigned char> EncodeAvif(const unsigned char* pixels, PixelKind kin
                                       int height, int quality, int speed, const std::string& path) {
   const auto check = [&](const heif_error& error) {
     if (error.code != heif_error_Ok) {
-      throw TvError("Cannot encode the scaled picture of " + path +
-                    " as AVIF: " + (error.message ? error.message : "encoder error"));
+      throw TvError(TV_MESSAGE("model", "Cannot encode the scaled picture of %1 as AVIF: %2")
+                        .Arg(path)
+                        .Arg(error.message
+                                 ? TMessageArgument(error.message)
+                                 : TMessageArgument(TV_MESSAGE("model", "encoder error"))));
     }
   };
   const THeif<heif_context> context(heif_context_alloc());

@@ -34,7 +34,7 @@ PictureFormat SniffFormat(const unsigned char* head, size_t size) {
   return PictureFormat::Unknown;
 }
 
-const char* ReadableFormats() { return "JPEG, PNG, WebP, HEIC, AVIF or TIFF"; }
+TMessage ReadableFormats() { return TV_MESSAGE("model", "JPEG, PNG, WebP, HEIC, AVIF or TIFF"); }
 
 const std::vector<std::string>& PictureExtensions() {
   static const std::vector<std::string> extensions = {"jpg",  "jpeg", "jpe",  "png", "webp", "heic",
@@ -42,8 +42,12 @@ const std::vector<std::string>& PictureExtensions() {
   return extensions;
 }
 
-void PictureFailure(const std::string& path, const std::string& what) {
-  throw TvError("Cannot read picture " + path + ": " + what);
+TMessage CannotReadPicture(const std::string& path, const TMessage& what) {
+  return TV_MESSAGE("model", "Cannot read picture %1: %2").Arg(path).Arg(what);
+}
+
+void PictureFailure(const std::string& path, const TMessage& what) {
+  throw TvError(CannotReadPicture(path, what));
 }
 
 int ExifBlockOrientation(const unsigned char* data, size_t size) {
@@ -97,11 +101,13 @@ void TPictureInput::AllowData(long long declaredBytes) {
       SizeSum({readCount_, kMaxHeaderBytes, SizeProduct({kMaxBytesPerSample, declaredBytes})});
 }
 
-std::string TPictureInput::OverReadText() const {
+TMessage TPictureInput::OverReadText() const {
   if (!headerRead_)
-    return "no picture header in its first " + std::to_string(readLimit_ >> 20) + " MB";
-  return "the file holds far more data than a picture of its declared size can need (" +
-         std::to_string(readCount_ >> 20) + " MB read)";
+    return TV_MESSAGE("model", "no picture header in its first %L1 MB").Arg(readLimit_ >> 20);
+  return TV_MESSAGE("model",
+                    "the file holds far more data than a picture of its declared size can need "
+                    "(%L1 MB read)")
+      .Arg(readCount_ >> 20);
 }
 
 size_t TPictureInput::Read(void* to, size_t count) {
@@ -136,15 +142,17 @@ bool TPictureInput::Seek(unsigned long long offset) {
 
 const std::string& TPictureInput::All() {
   if (size_ > static_cast<unsigned long long>(kMaxWholeFileBytes)) {
-    PictureFailure(path_, "the file is " + std::to_string(size_ >> 20) +
-                              " MB, more than a picture of its kind may take (" +
-                              std::to_string(kMaxWholeFileBytes >> 20) + " MB)");
+    PictureFailure(path_, TV_MESSAGE("model",
+                                     "the file is %L1 MB, more than a picture of its kind may take "
+                                     "(%L2 MB)")
+                              .Arg(static_cast<long long>(size_ >> 20))
+                              .Arg(kMaxWholeFileBytes >> 20));
   }
   if (bytes_) return *bytes_;
   if (read_.size() != size_) {
     read_.resize(size_);
     if (!Seek(0) || std::fread(read_.data(), 1, read_.size(), file_) != read_.size()) {
-      PictureFailure(path_, "the file could not be read to its end");
+      PictureFailure(path_, TV_MESSAGE("model", "the file could not be read to its end"));
     }
     position_ = size_;
   }
@@ -179,9 +187,10 @@ std::unique_ptr<TPictureDecoder> OpenDecoder(PictureFormat format, TPictureInput
     case PictureFormat::Tiff:
       return OpenTiff(input);
     default:
-      if (input.Size() == 0) PictureFailure(input.Path(), "the file is empty");
-      PictureFailure(input.Path(), std::string("not a picture file in a format we read (") +
-                                       ReadableFormats() + ")");
+      if (input.Size() == 0) PictureFailure(input.Path(), TV_MESSAGE("model", "the file is empty"));
+      PictureFailure(input.Path(),
+                     TV_MESSAGE("model", "not a picture file in a format we read (%1)")
+                         .Arg(ReadableFormats()));
   }
 }
 

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "Message.h"
+
 namespace images {
 
 enum class PictureFormat { Jpeg, Png, WebP, Heif, Tiff, Unknown };
@@ -18,7 +20,7 @@ enum class PictureFormat { Jpeg, Png, WebP, Heif, Tiff, Unknown };
 // The format of a file from its first bytes (at least 12 of them are looked at when present).
 PictureFormat SniffFormat(const unsigned char* head, size_t size);
 // The formats we read, for messages: "JPEG, PNG, WebP, HEIC, AVIF or TIFF".
-const char* ReadableFormats();
+TMessage ReadableFormats();
 // The file name extensions of those formats, lower case, without the dot.
 const std::vector<std::string>& PictureExtensions();
 
@@ -44,7 +46,7 @@ class TPictureInput {
   // hands out nothing more, OverRead() is true and OverReadText() says why, for the message.
   void AllowData(long long declaredBytes);
   bool OverRead() const { return overRead_; }
-  std::string OverReadText() const;
+  TMessage OverReadText() const;
 
  private:
   std::string path_;
@@ -120,8 +122,10 @@ constexpr long long kBeyondAnyLimit = 1LL << 60;
 long long SizeProduct(std::initializer_list<long long> factors);
 long long SizeSum(std::initializer_list<long long> terms);
 
-// "Cannot read picture PATH: WHAT" as a TvError.
-[[noreturn]] void PictureFailure(const std::string& path, const std::string& what);
+// "Cannot read picture PATH: WHAT", and the same thrown as a TvError. A library's own words go in
+// as TMessage::Verbatim.
+TMessage CannotReadPicture(const std::string& path, const TMessage& what);
+[[noreturn]] void PictureFailure(const std::string& path, const TMessage& what);
 
 // A 16-bit sample rounded to the nearest 8-bit one.
 inline unsigned char Round16To8(unsigned value) {

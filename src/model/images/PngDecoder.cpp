@@ -91,7 +91,7 @@ class PngDecoder : public TWholePictureDecoder {
     s_.input = &input;
     s_.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &s_, OnError, OnWarning);
     if (s_.png) s_.info = png_create_info_struct(s_.png);
-    if (!s_.png || !s_.info) PictureFailure(path_, "out of memory");
+    if (!s_.png || !s_.info) PictureFailure(path_, TV_MESSAGE("model", "out of memory"));
     if (!GuardedHeader(&s_)) Fail();
     // Each row is stored after a filter byte.
     input.AllowData(SizeProduct(
@@ -116,7 +116,8 @@ class PngDecoder : public TWholePictureDecoder {
   }
 
   int ReadRows(unsigned char* const* rows, int maxRows) override {
-    if (s_.headerOnly) PictureFailure(path_, "the picture is too large to be decoded");
+    if (s_.headerOnly)
+      PictureFailure(path_, TV_MESSAGE("model", "the picture is too large to be decoded"));
     if (s_.passes > 1) return TWholePictureDecoder::ReadRows(rows, maxRows);
     const int count = std::min(maxRows, header_.height - next_);
     if (count <= 0) return 0;
@@ -139,9 +140,9 @@ class PngDecoder : public TWholePictureDecoder {
     if (s_.input->OverRead()) PictureFailure(path_, s_.input->OverReadText());
     const std::string text = s_.message;
     if (text == "the file ends early" && next_ > 0) {
-      PictureFailure(path_, "the picture data ends early");
+      PictureFailure(path_, TV_MESSAGE("model", "the picture data ends early"));
     }
-    PictureFailure(path_, "damaged or unsupported PNG data (" + text + ")");
+    PictureFailure(path_, TV_MESSAGE("model", "damaged or unsupported PNG data (%1)").Arg(text));
   }
 
   std::string path_;

@@ -43,7 +43,7 @@ std::vector<unsigned char> EncodePng(const unsigned char* pixels, int width, int
                                      const std::vector<std::pair<std::string, std::string>>& texts,
                                      const std::string& name) {
   if (width < 1 || height < 1 || (channels != 3 && channels != 4)) {
-    throw TvError("Cannot write picture " + name + ": no pixels to write");
+    throw TvError(TV_MESSAGE("model", "Cannot write picture %1: no pixels to write").Arg(name));
   }
   std::vector<png_text> chunks(texts.size());
   for (size_t i = 0; i < texts.size(); ++i) {
@@ -58,7 +58,8 @@ std::vector<unsigned char> EncodePng(const unsigned char* pixels, int width, int
   const bool ok = info && GuardedEncode(png, info, pixels, width, height, channels, chunks.data(),
                                         static_cast<int>(chunks.size()), &out);
   png_destroy_write_struct(&png, info ? &info : nullptr);
-  if (!ok) throw TvError("Cannot write picture " + name + ": the PNG encoder failed");
+  if (!ok)
+    throw TvError(TV_MESSAGE("model", "Cannot write picture %1: the PNG encoder failed").Arg(name));
   return out;
 }
 

@@ -45,9 +45,10 @@ void Work(Shared& s, const std::vector<TScaleJob>& jobs, std::vector<std::except
       result = ScaleJpegFileCached(jobs[index].sourcePath, jobs[index].targetHeight,
                                    jobs[index].cache, jobs[index].options);
     } catch (const TvError& e) {
-      error = jobs[index].owner.empty()
+      error = jobs[index].item == 0
                   ? std::current_exception()
-                  : std::make_exception_ptr(TvError(jobs[index].owner + ": " + e.what()));
+                  : std::make_exception_ptr(TvError(
+                        TV_MESSAGE("model", "Item %1: %2").Arg(jobs[index].item).Arg(e.Message())));
     } catch (...) {
       error = std::current_exception();
     }

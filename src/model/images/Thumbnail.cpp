@@ -21,11 +21,13 @@ TThumbnail MakeThumbnail(const std::string& sourcePath, int box) {
   return result;
 }
 
-std::string PictureProblem(const std::string& sourcePath) {
+std::optional<TMessage> PictureProblem(const std::string& sourcePath) {
   try {
     UprightPictureSize(sourcePath);
+  } catch (const TvError& error) {
+    return error.Message();
   } catch (const std::exception& error) {
-    return error.what();
+    return TMessage::Verbatim(error.what());
   }
-  return {};
+  return std::nullopt;
 }

@@ -2,8 +2,11 @@
 // at once whether a source can be used.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "Message.h"
 
 // A source's upright picture fitted into a square of `box` pixels (never enlarged), colour-managed
 // like the slider pictures, as 8-bit RGB samples.
@@ -21,5 +24,5 @@ struct TThumbnail {
 TThumbnail MakeThumbnail(const std::string& sourcePath, int box);
 
 // Why the picture at sourcePath cannot be used ("Cannot read picture PATH: file not found"), from
-// its file and headers alone (nothing is decoded); empty when it looks readable. Never throws.
-std::string PictureProblem(const std::string& sourcePath);
+// its file and headers alone (nothing is decoded); nullopt when it looks readable. Never throws.
+std::optional<TMessage> PictureProblem(const std::string& sourcePath);

@@ -53,13 +53,13 @@ class TiffDecoder : public TWholePictureDecoder {
     tiff_.reset(TIFFClientOpenExt(path_.c_str(), "rm", &input, ReadProc, WriteProc, SeekProc,
                                   CloseProc, SizeProc, MapProc, UnmapProc, options));
     TIFFOpenOptionsFree(options);
-    if (!tiff_) Fail("damaged or unsupported TIFF data");
+    if (!tiff_) Fail(TV_MESSAGE("model", "damaged or unsupported TIFF data"));
     TIFF* t = tiff_.get();
     uint32_t width = 0, height = 0;
     TIFFGetField(t, TIFFTAG_IMAGEWIDTH, &width);
     TIFFGetField(t, TIFFTAG_IMAGELENGTH, &height);
     if (width == 0 || height == 0 || width > 0x7fffffff || height > 0x7fffffff) {
-      Fail("damaged TIFF data (no picture size)");
+      Fail(TV_MESSAGE("model", "damaged TIFF data (no picture size)"));
     }
     header_.width = static_cast<int>(width);
     header_.height = static_cast<int>(height);
@@ -101,7 +101,7 @@ class TiffDecoder : public TWholePictureDecoder {
     }
     char problem[1024];
     if (!TIFFRGBAImageOK(t, problem))
-      Fail(std::string("unsupported kind of TIFF (") + problem + ")");
+      Fail(TV_MESSAGE("model", "unsupported kind of TIFF (%1)").Arg(problem));
     // libtiff's reader turns every other kind into premultiplied RGBA, held whole.
     header_.channels = 4;
     header_.premultiplied = true;
@@ -114,7 +114,7 @@ class TiffDecoder : public TWholePictureDecoder {
     int n = 0;
     for (; n < maxRows && row_ < header_.height; ++n, ++row_) {
       if (TIFFReadScanline(tiff_.get(), scanline_.data(), static_cast<uint32_t>(row_), 0) < 0) {
-        Fail("the picture data is corrupt or truncated");
+        Fail(TV_MESSAGE("model", "the picture data is corrupt or truncated"));
       }
       ConvertRow(rows[n]);
     }
@@ -126,7 +126,7 @@ class TiffDecoder : public TWholePictureDecoder {
     TIFFRGBAImage image;
     char problem[1024];
     if (!TIFFRGBAImageBegin(&image, tiff_.get(), 0, problem)) {
-      Fail(std::string("unsupported kind of TIFF (") + problem + ")");
+      Fail(TV_MESSAGE("model", "unsupported kind of TIFF (%1)").Arg(problem));
     }
     // Rows as stored: the orientation is applied after scaling, like that of other formats.
     // libtiff counts the transposed orientations with their untransposed partners.
@@ -136,7 +136,7 @@ class TiffDecoder : public TWholePictureDecoder {
     const int ok = TIFFRGBAImageGet(&image, raster.data(), static_cast<uint32_t>(header_.width),
                                     static_cast<uint32_t>(header_.height));
     TIFFRGBAImageEnd(&image);
-    if (!ok) Fail("the picture data is corrupt or truncated");
+    if (!ok) Fail(TV_MESSAGE("model", "the picture data is corrupt or truncated"));
     pixels.resize(raster.size() * 4);
     for (size_t i = 0; i < raster.size(); ++i) {
       pixels[4 * i] = static_cast<unsigned char>(TIFFGetR(raster[i]));
@@ -180,9 +180,10 @@ class TiffDecoder : public TWholePictureDecoder {
     return static_cast<long long>(std::min<uint64_t>(bytes, kBeyondAnyLimit));
   }
 
-  [[noreturn]] void Fail(const std::string& what) const {
+  [[noreturn]] void Fail(const TMessage& what) const {
     if (input_->OverRead()) PictureFailure(path_, input_->OverReadText());
-    PictureFailure(path_, message_.empty() ? what : what + " (" + message_ + ")");
+    PictureFailure(
+        path_, message_.empty() ? what : TV_MESSAGE("model", "%1 (%2)").Arg(what).Arg(message_));
   }
 
   std::string path_;

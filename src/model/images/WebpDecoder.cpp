@@ -20,7 +20,9 @@ class WebpDecoder : public TWholePictureDecoder {
     const auto* bytes = reinterpret_cast<const uint8_t*>(data_.data());
     WebPBitstreamFeatures features;
     if (WebPGetFeatures(bytes, data_.size(), &features) != VP8_STATUS_OK) {
-      PictureFailure(path_, "damaged or unsupported WebP data (its header cannot be read)");
+      PictureFailure(
+          path_,
+          TV_MESSAGE("model", "damaged or unsupported WebP data (its header cannot be read)"));
     }
     animated_ = features.has_animation != 0;
     header_.width = features.width;
@@ -67,7 +69,8 @@ class WebpDecoder : public TWholePictureDecoder {
       return;
     }
     WebPDecoderConfig config;
-    if (!WebPInitDecoderConfig(&config)) PictureFailure(path_, "the WebP decoder cannot start");
+    if (!WebPInitDecoderConfig(&config))
+      PictureFailure(path_, TV_MESSAGE("model", "the WebP decoder cannot start"));
     config.options.use_scaling = scaled_ ? 1 : 0;
     config.options.use_threads = 1;  // the loop filter runs beside the decoding
     config.options.scaled_width = header_.width;
@@ -79,7 +82,8 @@ class WebpDecoder : public TWholePictureDecoder {
     config.output.u.RGBA.size = size;
     const VP8StatusCode status = WebPDecode(bytes, data_.size(), &config);
     WebPFreeDecBuffer(&config.output);
-    if (status != VP8_STATUS_OK) PictureFailure(path_, "the picture data is corrupt or truncated");
+    if (status != VP8_STATUS_OK)
+      PictureFailure(path_, TV_MESSAGE("model", "the picture data is corrupt or truncated"));
   }
 
  private:
@@ -102,7 +106,9 @@ class WebpDecoder : public TWholePictureDecoder {
     const bool ok = decoder && WebPAnimDecoderGetNext(decoder, &frame, &timestamp) && frame;
     if (ok) std::memcpy(pixels.data(), frame, pixels.size());
     WebPAnimDecoderDelete(decoder);
-    if (!ok) PictureFailure(path_, "the first frame of the animation cannot be decoded");
+    if (!ok)
+      PictureFailure(path_,
+                     TV_MESSAGE("model", "the first frame of the animation cannot be decoded"));
   }
 
   std::string path_;
