@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 #include <csignal>
+#include <memory>
 
 #include "AccessibleApplication.h"
 #include "DebugOutput.h"
@@ -15,6 +16,7 @@
 #include "LiveWebPage.h"
 #include "MainForm.h"
 #include "Places.h"
+#include "Prompts.h"
 #include "Translations.h"
 
 namespace {
@@ -62,9 +64,15 @@ int main(int argc, char* argv[]) {
   QGuiApplication::setDesktopFileName(QStringLiteral("torvane"));
   translations::Install(app);
 
-  // The program's files: beside it (build folder, portable copy) or in ../share/torvane/.
-  TMainForm window(QString::fromStdString(
-      places::FilesFolder(QCoreApplication::applicationDirPath().toStdString())));
+  // The program's files: beside it (build folder, portable copy) or in ../share/torvane/. A
+  // window that cannot start (no folder it may work in) says why instead of ending unexplained.
+  std::unique_ptr<TMainForm> made;
+  if (!RunCommand(nullptr, [&] {
+        made = std::make_unique<TMainForm>(QString::fromStdString(
+            places::FilesFolder(QCoreApplication::applicationDirPath().toStdString())));
+      }))
+    return 1;
+  TMainForm& window = *made;
   EndOnStopSignals(window);
   window.placeOnScreen();
   window.show();

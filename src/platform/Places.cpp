@@ -28,12 +28,20 @@ std::string Env(const char* name) {
   return value ? std::string(value) : std::string();
 }
 
+// The system's folder for temporary files; /tmp when TMPDIR names no folder (the library's call
+// would throw a bare "filesystem error" then).
+std::string TempFolder() {
+  std::error_code error;
+  const fs::path folder = fs::temp_directory_path(error);
+  return error ? std::string("/tmp/") : fileutil::WithSeparator(fileutil::Utf8(folder));
+}
+
 // An XDG base folder: the variable when it holds an absolute path, else $HOME + fallback.
 std::string XdgFolder(const char* variable, const char* fallback) {
   const std::string set = Env(variable);
   if (!set.empty() && fs::path(set).is_absolute()) return fileutil::WithSeparator(set);
   std::string home = Env("HOME");
-  if (home.empty()) home = fileutil::Utf8(fs::temp_directory_path());
+  if (home.empty()) home = TempFolder();
   return fileutil::WithSeparator(fileutil::Utf8(fileutil::FsPath(home) / fallback));
 }
 
@@ -182,7 +190,7 @@ TInstanceFolder::TInstanceFolder(const std::string& programFolder, bool shareabl
   }
   path_ = MakeProcessFolder(UserInstanceBase(), "instance");
   if (path_.empty()) {
-    path_ = MakeProcessFolder(fileutil::Utf8(fs::temp_directory_path()), "torvane-instance");
+    path_ = MakeProcessFolder(TempFolder(), "torvane-instance");
   }
   if (path_.empty()) throw TvError("Cannot create a work folder in " + UserInstanceBase());
   private_ = true;

@@ -180,6 +180,10 @@ TEST(Places, TheLastFallbackChangesTheModeOfNoFolderItDidNotMake) {
   EXPECT_EQ(fileutil::FolderOf(folder.Path().substr(0, folder.Path().size() - 1)), root / "tmp/");
   EXPECT_EQ(fs::status(root.Path() / "tmp").permissions(), fs::perms::all | fs::perms::sticky_bit);
   EXPECT_EQ(fs::status(folder.Path()).permissions() & fs::perms::all, fs::perms::owner_all);
+  // A TMPDIR that names no folder: the system's /tmp, not a bare library error.
+  TEnvVar gone("TMPDIR", root / "file/tmp");
+  places::TInstanceFolder fallback(root / "bin", /*shareable=*/false);
+  EXPECT_EQ(fallback.Path().rfind("/tmp/", 0), 0u) << fallback.Path();
 }
 
 TEST(Places, OnlyOneRunningProgramKeepsTheWritableProgramFolder) {
