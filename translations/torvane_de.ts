@@ -1423,7 +1423,7 @@ Prüfen Sie den Standardbrowser des Desktops, oder wählen Sie unter Optionen &g
         <translation>eine ganze Zahl oder nichts</translation>
     </message>
     <message>
-        <source>'%1' is not a valid integer value</source>
+        <source>&apos;%1&apos; is not a valid integer value</source>
         <translation>„%1“ ist keine gültige ganze Zahl</translation>
     </message>
     <message>
@@ -1487,7 +1487,7 @@ Prüfen Sie den Standardbrowser des Desktops, oder wählen Sie unter Optionen &g
         <translation>Die Datei %1 ist zu groß (mehr als %L2 Bytes wurden gelesen)</translation>
     </message>
     <message>
-        <source>Item %1's %2</source>
+        <source>Item %1&apos;s %2</source>
         <translation>%2 von Element %1</translation>
     </message>
     <message>
@@ -1711,23 +1711,23 @@ Prüfen Sie den Standardbrowser des Desktops, oder wählen Sie unter Optionen &g
         <translation>Das Laufzeitskript fehlt: %1</translation>
     </message>
     <message>
-        <source>This file wasn't saved by Torvane 1.1, open failed!</source>
+        <source>This file wasn&apos;t saved by Torvane 1.1, open failed!</source>
         <translation>Diese Datei wurde nicht von Torvane 1.1 gespeichert und kann nicht geöffnet werden.</translation>
     </message>
     <message>
-        <source>The %1 '%2' contains "%3", which a project file cannot hold</source>
+        <source>The %1 &apos;%2&apos; contains &quot;%3&quot;, which a project file cannot hold</source>
         <translation>Der Wert „%2“ (%1) enthält „%3“, was eine Projektdatei nicht aufnehmen kann</translation>
     </message>
     <message>
-        <source>The %1 '%2' contains a line break, which a project file cannot hold</source>
+        <source>The %1 &apos;%2&apos; contains a line break, which a project file cannot hold</source>
         <translation>Der Wert „%2“ (%1) enthält einen Zeilenumbruch, den eine Projektdatei nicht aufnehmen kann</translation>
     </message>
     <message>
-        <source>slider's %1</source>
+        <source>slider&apos;s %1</source>
         <translation>%1 des Sliders</translation>
     </message>
     <message>
-        <source>image %1's %2</source>
+        <source>image %1&apos;s %2</source>
         <translation>%2 von Bild %1</translation>
     </message>
     <message>
@@ -1751,11 +1751,11 @@ Prüfen Sie den Standardbrowser des Desktops, oder wählen Sie unter Optionen &g
         <translation>innerhalb der Bilderliste, nach %L1 Bild(ern)</translation>
     </message>
     <message>
-        <source>The project file %1 was not opened: line %L2 holds %3 '%4', which is not %5.</source>
+        <source>The project file %1 was not opened: line %L2 holds %3 &apos;%4&apos;, which is not %5.</source>
         <translation>Die Projektdatei %1 wurde nicht geöffnet: Zeile %L2 enthält „%4“ als %3; erwartet wird %5.</translation>
     </message>
     <message>
-        <source>the slider's %1</source>
+        <source>the slider&apos;s %1</source>
         <translation>%1 des Sliders</translation>
     </message>
     <message>
@@ -1767,15 +1767,15 @@ Prüfen Sie den Standardbrowser des Desktops, oder wählen Sie unter Optionen &g
         <translation>Die Projektdatei %1 endet vorzeitig, %2, und wurde nicht geöffnet: Sie wurde womöglich abgeschnitten.</translation>
     </message>
     <message>
-        <source>The project file name '%1' leaves no name for the published files</source>
+        <source>The project file name &apos;%1&apos; leaves no name for the published files</source>
         <translation>Der Projektdateiname „%1“ lässt keinen Namen für die veröffentlichten Dateien übrig</translation>
     </message>
     <message>
-        <source>The project file name '%1' is also the name of a file that publishing writes; choose another name</source>
+        <source>The project file name &apos;%1&apos; is also the name of a file that publishing writes; choose another name</source>
         <translation>Der Projektdateiname „%1“ ist auch der Name einer Datei, die das Veröffentlichen schreibt; wählen Sie einen anderen Namen</translation>
     </message>
     <message>
-        <source>Item %1's picture name '%2' is not one that publishing makes (slider0.jpg, slider1.jpg, ...); nothing was published</source>
+        <source>Item %1&apos;s picture name &apos;%2&apos; is not one that publishing makes (slider0.jpg, slider1.jpg, ...); nothing was published</source>
         <translation>Der Bildname „%2“ von Element %1 ist keiner, den das Veröffentlichen vergibt (slider0.jpg, slider1.jpg, ...); nichts wurde veröffentlicht</translation>
     </message>
     <message>
@@ -1795,87 +1795,87 @@ Nicht geschrieben: %3.</translation>
         <translation>Geändert: %1; %L2 unverändert</translation>
     </message>
     <message>
-        <source>%1 '%2' is not a whole number</source>
+        <source>%1 &apos;%2&apos; is not a whole number</source>
         <translation>%1: „%2“ ist keine ganze Zahl</translation>
     </message>
     <message>
-        <source>%1 '%2' is out of range</source>
+        <source>%1 &apos;%2&apos; is out of range</source>
         <translation>%1: „%2“ liegt außerhalb des zulässigen Bereichs</translation>
     </message>
     <message>
-        <source>%1 '%2' is not a script name (letters, digits, '_' and '$', not starting with a digit)</source>
+        <source>%1 &apos;%2&apos; is not a script name (letters, digits, &apos;_&apos; and &apos;$&apos;, not starting with a digit)</source>
         <translation>%1: „%2“ ist kein Skriptname (Buchstaben, Ziffern, „_“ und „$“, nicht mit einer Ziffer am Anfang)</translation>
     </message>
     <message>
-        <source>The slider's name</source>
+        <source>The slider&apos;s name</source>
         <translation>Name des Sliders</translation>
     </message>
     <message>
-        <source>The slider's configuration name</source>
+        <source>The slider&apos;s configuration name</source>
         <translation>Konfigurationsname des Sliders</translation>
     </message>
     <message>
-        <source>The slider's configuration name '%1' is a reserved word of the script language</source>
+        <source>The slider&apos;s configuration name &apos;%1&apos; is a reserved word of the script language</source>
         <translation>Der Konfigurationsname „%1“ des Sliders ist ein reserviertes Wort der Skriptsprache</translation>
     </message>
     <message>
-        <source>%1 '%2' is not six hexadecimal digits</source>
+        <source>%1 &apos;%2&apos; is not six hexadecimal digits</source>
         <translation>%1: „%2“ sind nicht sechs Hexadezimalziffern</translation>
     </message>
     <message>
-        <source>The slider's background colour</source>
+        <source>The slider&apos;s background colour</source>
         <translation>Hintergrundfarbe des Sliders</translation>
     </message>
     <message>
-        <source>The slider's image border colour</source>
+        <source>The slider&apos;s image border colour</source>
         <translation>Farbe des Bildrahmens</translation>
     </message>
     <message>
-        <source>The slider's container border colour</source>
+        <source>The slider&apos;s container border colour</source>
         <translation>Farbe des Slider-Rahmens</translation>
     </message>
     <message>
-        <source>The slider's width</source>
+        <source>The slider&apos;s width</source>
         <translation>Breite des Sliders</translation>
     </message>
     <message>
-        <source>The slider's height</source>
+        <source>The slider&apos;s height</source>
         <translation>Höhe des Sliders</translation>
     </message>
     <message>
-        <source>The slider's step</source>
+        <source>The slider&apos;s step</source>
         <translation>Schritt des Sliders</translation>
     </message>
     <message>
-        <source>The slider's delay</source>
+        <source>The slider&apos;s delay</source>
         <translation>Verzögerung des Sliders</translation>
     </message>
     <message>
-        <source>The slider's gap</source>
+        <source>The slider&apos;s gap</source>
         <translation>Lücke des Sliders</translation>
     </message>
     <message>
-        <source>The slider's trailer space</source>
+        <source>The slider&apos;s trailer space</source>
         <translation>Nachlauf des Sliders</translation>
     </message>
     <message>
-        <source>The slider's height '%1' must be at least 1 pixel</source>
+        <source>The slider&apos;s height &apos;%1&apos; must be at least 1 pixel</source>
         <translation>Die Höhe „%1“ des Sliders muss mindestens 1 Pixel betragen</translation>
     </message>
     <message>
-        <source>The slider's image border width</source>
+        <source>The slider&apos;s image border width</source>
         <translation>Breite des Bildrahmens</translation>
     </message>
     <message>
-        <source>The slider's image border style</source>
+        <source>The slider&apos;s image border style</source>
         <translation>Stil des Bildrahmens</translation>
     </message>
     <message>
-        <source>The slider's container border width</source>
+        <source>The slider&apos;s container border width</source>
         <translation>Breite des Slider-Rahmens</translation>
     </message>
     <message>
-        <source>The slider's container border style</source>
+        <source>The slider&apos;s container border style</source>
         <translation>Stil des Slider-Rahmens</translation>
     </message>
     <message>
@@ -1885,6 +1885,26 @@ Nicht geschrieben: %3.</translation>
     <message>
         <source>%1 ended early (the file is incomplete)</source>
         <translation>%1 endet vorzeitig (die Datei ist unvollständig)</translation>
+    </message>
+    <message>
+        <source>Cannot find the folder of the running program (/proc/self/exe)</source>
+        <translation>Der Ordner des laufenden Programms kann nicht gefunden werden (/proc/self/exe)</translation>
+    </message>
+    <message>
+        <source>Cannot create a work folder in %1</source>
+        <translation>In %1 kann kein Arbeitsordner angelegt werden</translation>
+    </message>
+    <message>
+        <source>The setting &apos;%1&apos; cannot be read.</source>
+        <translation>Die Einstellung „%1“ kann nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>The setting &apos;%1&apos; cannot be written.</source>
+        <translation>Die Einstellung „%1“ kann nicht gespeichert werden.</translation>
+    </message>
+    <message>
+        <source>The setting &apos;%1&apos; cannot be written: %2</source>
+        <translation>Die Einstellung „%1“ kann nicht gespeichert werden: %2</translation>
     </message>
 </context>
 <context>

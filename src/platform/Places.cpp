@@ -100,7 +100,9 @@ void Empty(const std::string& folder) {
 std::string ExecutableFolder() {
   std::error_code error;
   const fs::path exe = fs::read_symlink("/proc/self/exe", error);
-  if (error) throw TvError("Cannot find the folder of the running program (/proc/self/exe)");
+  if (error)
+    throw TvError(
+        TV_MESSAGE("model", "Cannot find the folder of the running program (/proc/self/exe)"));
   return fileutil::WithSeparator(fileutil::Utf8(exe.parent_path()));
 }
 
@@ -192,7 +194,8 @@ TInstanceFolder::TInstanceFolder(const std::string& programFolder, bool shareabl
   if (path_.empty()) {
     path_ = MakeProcessFolder(TempFolder(), "torvane-instance");
   }
-  if (path_.empty()) throw TvError("Cannot create a work folder in " + UserInstanceBase());
+  if (path_.empty())
+    throw TvError(TV_MESSAGE("model", "Cannot create a work folder in %1").Arg(UserInstanceBase()));
   private_ = true;
 }
 

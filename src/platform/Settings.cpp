@@ -28,10 +28,12 @@ void UseFolder(const QString& folder) { TestFolder() = folder; }
 void SimulateFailure(bool fail) { Failing() = fail; }
 
 std::optional<QVariant> Read(const QString& key, const QString& name) {
-  if (Failing()) throw TvError("The setting '" + name.toStdString() + "' cannot be read.");
+  const auto unreadable = [&] {
+    return TvError(TV_MESSAGE("model", "The setting '%1' cannot be read.").Arg(name.toStdString()));
+  };
+  if (Failing()) throw unreadable();
   auto store = Open();
-  if (store->status() != QSettings::NoError)
-    throw TvError("The setting '" + name.toStdString() + "' cannot be read.");
+  if (store->status() != QSettings::NoError) throw unreadable();
   const QString path = key + "/" + name;
   if (!store->contains(path)) return std::nullopt;
   return store->value(path);
@@ -71,14 +73,19 @@ bool ReadFlag(const QString& key, const QString& name, bool whenMissing, bool wh
 }
 
 void WriteValue(const QString& key, const QString& name, const QVariant& value) {
-  const std::string what = "The setting '" + name.toStdString() + "' cannot be written";
-  if (Failing()) throw TvError(what + ".");
+  if (Failing())
+    throw TvError(
+        TV_MESSAGE("model", "The setting '%1' cannot be written.").Arg(name.toStdString()));
   auto store = Open();
-  if (!store->isWritable()) throw TvError(what + ": " + store->fileName().toStdString());
+  const auto unwritable = [&] {
+    return TvError(TV_MESSAGE("model", "The setting '%1' cannot be written: %2")
+                       .Arg(name.toStdString())
+                       .Arg(store->fileName().toStdString()));
+  };
+  if (!store->isWritable()) throw unwritable();
   store->setValue(key + "/" + name, value);
   store->sync();
-  if (store->status() != QSettings::NoError)
-    throw TvError(what + ": " + store->fileName().toStdString());
+  if (store->status() != QSettings::NoError) throw unwritable();
 }
 
 // Booleans are stored as the integers 0 and 1 (what the registry holds on Windows), not as the
