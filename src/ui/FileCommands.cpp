@@ -182,12 +182,11 @@ void TFileCommands::openCommandLine(const QStringList& arguments) {
   if (joined.isEmpty()) return;
   // Made absolute once, so the recent list and later saves name the same file.
   joined = QFileInfo(joined).absoluteFilePath();
-  try {
-    // Nothing was edited yet, so nothing is asked.
-    loadDesign(joined);
-  } catch (...) {
-    // Swallowed: the reader has shown its own messages, and the default design stays.
-  }
+  // Nothing was edited yet, so nothing is asked. A file that is not there (a stale link) opens
+  // nothing without a word; a project file that cannot be opened says why. Either way the
+  // default design stays.
+  if (!QFileInfo(joined).isFile()) return;
+  RunCommand(parts_.window, [&] { loadDesign(joined); });
 }
 
 // The whole file is read and every value checked before the design changes: a file that is

@@ -837,6 +837,13 @@ class TestMainWindow : public QObject {
       Act(form, "Insert2")->trigger();
       Select(form, {0});
       QCOMPARE(TabsShown(form), QStringList({"tbshtItemGeneral"}));
+      // A project file cut short says so, naming the file, and opens nothing.
+      QFile::resize(file, QFileInfo(file).size() / 2);
+      prompt::QueueButton(TButton::Ok);
+      form.files().openCommandLine({file});
+      QVERIFY(!prompt::Shown().isEmpty() &&
+              prompt::Shown().last().text.contains(QDir::toNativeSeparators(file)));
+      QVERIFY(form.document().fileName().isEmpty());
     }
   }
 
