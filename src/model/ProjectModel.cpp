@@ -20,8 +20,8 @@ void TProjectModel::SetWorkFolder(const std::string& folder) {
   workFolder_ = fileutil::WithSeparator(folder);
 }
 
-std::string TProjectModel::PreviewFolder() const {
-  return fileutil::WithSeparator(workFolder_ + "preview");
+std::string PreviewFolderIn(const std::string& workFolder) {
+  return fileutil::WithSeparator(fileutil::WithSeparator(workFolder) + "preview");
 }
 
 std::string TProjectModel::PicturePath(size_t index) const {

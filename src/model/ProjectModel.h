@@ -57,6 +57,9 @@ TMessage PublishChangesText(const TPublishChanges& changes);
 // project `fileName`. Saving there would replace that project's files.
 std::string OtherPublishedProject(const std::string& folder, const std::string& fileName);
 
+// The preview folder of a work folder: its sub-folder "preview" (with its separator).
+std::string PreviewFolderIn(const std::string& workFolder);
+
 class TProjectModel {
  public:
   // programFolder: the folder of the running executable, where the runtime script lives and the
@@ -83,7 +86,7 @@ class TProjectModel {
   // command-line publisher uses a private folder so that parallel runs do not meet.
   const std::string& WorkFolder() const { return workFolder_; }
   void SetWorkFolder(const std::string& folder);
-  std::string PreviewFolder() const;  // WorkFolder() + "preview" + separator
+  std::string PreviewFolder() const { return PreviewFolderIn(workFolder_); }
 
   // How many pictures are scaled at once (0: one per core). The files do not depend on it.
   unsigned ImageWorkers = 0;

@@ -76,9 +76,7 @@ std::string TRunFolders::workFolder() const {
   return fileutil::WithSeparator(work.empty() ? program : work);
 }
 
-std::string TRunFolders::previewFolder() const {
-  return fileutil::WithSeparator(workFolder() + "preview");
-}
+std::string TRunFolders::previewFolder() const { return PreviewFolderIn(workFolder()); }
 
 void TPublishExporter::run(const TDesign& design, const TRunContext& context,
                            TExportResult& result) const {
